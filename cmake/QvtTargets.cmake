@@ -1,0 +1,35 @@
+# Helpers that keep every target's flags in one place.
+
+function(qvt_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wold-style-cast -Woverloaded-virtual)
+  if(QVT_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# qvt_library(name GLOB pattern... | SOURCES file... LINK target...)
+# A static library from a folder's sources; an empty folder gives an interface library.
+function(qvt_library name)
+  cmake_parse_arguments(Q "" "" "GLOB;SOURCES;LINK" ${ARGN})
+  set(_srcs ${Q_SOURCES})
+  foreach(_g ${Q_GLOB})
+    file(GLOB _found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${_g})
+    list(APPEND _srcs ${_found})
+  endforeach()
+  if(_srcs)
+    add_library(${name} STATIC ${_srcs})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${Q_LINK})
+    target_compile_definitions(${name} PUBLIC
+      QVT_UPDATE_BASE_URL="${QVT_UPDATE_BASE_URL}"
+      QT_NO_KEYWORDS)
+    qvt_warnings(${name})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${Q_LINK})
+    target_compile_definitions(${name} INTERFACE
+      QVT_UPDATE_BASE_URL="${QVT_UPDATE_BASE_URL}"
+      QT_NO_KEYWORDS)
+  endif()
+endfunction()

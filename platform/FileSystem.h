@@ -1,0 +1,59 @@
+#pragma once
+// File queries and file operations, with the attribute rules of the Linux build:
+// read-only (1) = the user may not write the file, hidden (2) = the name begins with ".",
+// system (4) = neither a regular file nor a folder, folder (16); the archive bit (32) is never
+// set. A symbolic link counts as what it points to.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace qvt {
+
+enum FileAttribute : int32_t {
+  kAttrReadOnly = 1,
+  kAttrHidden = 2,
+  kAttrSystem = 4,
+  kAttrDirectory = 16,
+  kAttrArchive = 32,
+};
+
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+  // Attribute bits of an existing entry, or nothing when there is none (or it cannot be read).
+  virtual std::optional<int32_t> attributes(const QString& path) = 0;
+  // Each of these answers false on failure and fills *error with a description when given.
+  virtual bool copyFile(const QString& from, const QString& to, QString* error = nullptr) = 0;
+  virtual bool removeFile(const QString& path, QString* error = nullptr) = 0;
+  virtual bool renameFile(const QString& from, const QString& to, QString* error = nullptr) = 0;
+  virtual bool makeDirectory(const QString& path) = 0;
+  // Names of the entries of a folder (no "." or ".."), sorted; empty when it cannot be read.
+  virtual QStringList listDirectory(const QString& path) = 0;
+  virtual bool setExecutable(const QString& path) = 0;
+};
+
+// True when a plain listing of the path finds an entry: ordinary files (read-only included)
+// count, folders, hidden and system entries do not. Any failure gives false.
+bool PlainFileExists(const QString& path);
+
+class IProgramFolder {
+ public:
+  virtual ~IProgramFolder() = default;
+  // The folder of the running executable (no trailing separator).
+  virtual QString folder() = 0;
+  // Where settings and status files go: the program folder, or $XDG_DATA_HOME/quavertone when
+  // the program folder is not writable.
+  virtual QString dataFolder() = 0;
+};
+
+// Full path of a name in the program folder, resolved without regard to case: the existing
+// entry of any case, or the name as given when none exists.
+QString ProgramFile(const QString& name);
+// The same in the data folder (settings and status files).
+QString DataFile(const QString& name);
+// Resolves `name` inside `folder` without regard to case.
+QString ResolveNoCase(const QString& folder, const QString& name);
+
+}  // namespace qvt

@@ -1,0 +1,80 @@
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <cstdio>
+#include <cstdlib>
+
+namespace qvt {
+
+namespace {
+
+Platform g_platform;
+
+template <typename T>
+T& require(T* service, const char* name) {
+  if (service == nullptr) {
+    std::fprintf(stderr, "platform service not installed: %s\n", name);
+    std::abort();
+  }
+  return *service;
+}
+
+}  // namespace
+
+Platform& platform() { return g_platform; }
+IDialogs& dialogs() { return require(g_platform.dialogs, "dialogs"); }
+IEventLoop& eventLoop() { return require(g_platform.eventLoop, "eventLoop"); }
+IAppControl& appControl() { return require(g_platform.app, "app"); }
+IScreen& screen() { return require(g_platform.screen, "screen"); }
+IOsInfo& osInfo() { return require(g_platform.os, "os"); }
+IProcess& process() { return require(g_platform.process, "process"); }
+IClock& systemClock() { return require(g_platform.clock, "clock"); }
+IFileSystem& files() { return require(g_platform.files, "files"); }
+IProgramFolder& programFolder() { return require(g_platform.programFolder, "programFolder"); }
+
+void DoEvents() { eventLoop().doEvents(); }
+
+void MsgBox(const QString& text) {
+  MsgBox(text, MsgButtons::OkOnly, MsgIcon::None, QString());
+}
+
+MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                 int defaultButton, bool systemModal) {
+  MessageBoxSpec spec;
+  spec.text = text;
+  spec.title = title.isEmpty() ? g_platform.programName : title;
+  spec.buttons = buttons;
+  spec.icon = icon;
+  spec.defaultButton = defaultButton;
+  spec.systemModal = systemModal;
+  return dialogs().messageBox(spec);
+}
+
+std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                const QString& defaultText) {
+  return dialogs().inputBox(prompt, title.isEmpty() ? g_platform.programName : title,
+                            defaultText);
+}
+
+bool PlainFileExists(const QString& path) {
+  if (path.isEmpty()) return false;
+  const std::optional<int32_t> attrs = files().attributes(path);
+  if (!attrs) return false;
+  return (*attrs & (kAttrDirectory | kAttrHidden | kAttrSystem)) == 0;
+}
+
+QString ResolveNoCase(const QString& folder, const QString& name) {
+  const QString exact = folder + QLatin1Char('/') + name;
+  if (files().attributes(exact)) return exact;
+  const QStringList entries = files().listDirectory(folder);
+  for (const QString& entry : entries) {
+    if (entry.compare(name, Qt::CaseInsensitive) == 0) return folder + QLatin1Char('/') + entry;
+  }
+  return exact;
+}
+
+QString ProgramFile(const QString& name) { return ResolveNoCase(programFolder().folder(), name); }
+
+QString DataFile(const QString& name) { return ResolveNoCase(programFolder().dataFolder(), name); }
+
+}  // namespace qvt

@@ -1,0 +1,151 @@
+#pragma once
+// Fakes of every platform service, installed together for one test.
+//
+//   qvt::FakePlatform fake;                 // installs itself, restores the previous table
+//   fake.dialogs.answers.push_back(qvt::MsgResult::Yes);
+//   ... code under test ...
+//   EXPECT_EQ(fake.dialogs.shown.at(0).text, "...");
+//
+// Files: the real Linux file system underneath, so tests work in temporary folders, with
+// attributes that a test may override per path and operations it may make fail.
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace qvt {
+
+class FakeDialogs : public IDialogs {
+ public:
+  struct InputRecord {
+    QString prompt;
+    QString title;
+    QString defaultText;
+  };
+  std::vector<MessageBoxSpec> shown;
+  std::vector<InputRecord> inputs;
+  // Scripted answers, taken in order; when empty the first button's answer is given.
+  std::deque<MsgResult> answers;
+  // Scripted input box answers; a null QString (or none left) cancels the box.
+  std::deque<QString> inputAnswers;
+  // Called for every box after it is recorded (e.g. to act like a user meanwhile).
+  std::function<void(const MessageBoxSpec&)> onShow;
+
+  MsgResult messageBox(const MessageBoxSpec& spec) override;
+  std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                  const QString& defaultText) override;
+  // Texts of the boxes shown, in order.
+  QStringList texts() const;
+};
+
+class FakeEventLoop : public IEventLoop {
+ public:
+  int passes = 0;
+  bool processQtEvents = true;  // also run the real Qt event loop once
+  std::function<void()> onPass;
+  void doEvents() override;
+};
+
+class FakeAppControl : public IAppControl {
+ public:
+  std::optional<int> endedWith;
+  void endProgram(int exitCode) override;  // records, then throws ProgramEnded
+};
+
+class FakeScreen : public IScreen {
+ public:
+  double width = 1024 * 15.0;
+  double height = 768 * 15.0;
+  double widthTwips() override { return width; }
+  double heightTwips() override { return height; }
+};
+
+class FakeOsInfo : public IOsInfo {
+ public:
+  int32_t major = 6;
+  QMap<QString, QString> env;
+  int32_t majorVersion() override { return major; }
+  QString environment(const QString& name) override { return env.value(name); }
+  QString expandEnvironmentStrings(const QString& text) override;
+};
+
+class FakeProcess : public IProcess {
+ public:
+  struct Start {
+    QString program;
+    QStringList arguments;
+  };
+  std::vector<Start> started;
+  std::vector<int> sleeps;
+  bool startSucceeds = true;
+  std::function<void(int)> onSleep;
+  bool startDetached(const QString& program, const QStringList& arguments) override;
+  void sleepMs(int milliseconds) override;
+};
+
+class FakeClock : public IClock {
+ public:
+  double seconds = 12345.678;
+  double secondsSinceMidnight() override { return seconds; }
+};
+
+class FakeFileSystem : public IFileSystem {
+ public:
+  IFileSystem* real = nullptr;
+  QMap<QString, int32_t> attributeOverrides;  // path -> attributes
+  QStringList failingPaths;                    // copy/remove/rename touching these fail
+  std::optional<int32_t> attributes(const QString& path) override;
+  bool copyFile(const QString& from, const QString& to, QString* error) override;
+  bool removeFile(const QString& path, QString* error) override;
+  bool renameFile(const QString& from, const QString& to, QString* error) override;
+  bool makeDirectory(const QString& path) override;
+  QStringList listDirectory(const QString& path) override;
+  bool setExecutable(const QString& path) override;
+
+ private:
+  bool fails(const QString& path, QString* error) const;
+};
+
+class FakeProgramFolder : public IProgramFolder {
+ public:
+  QString path;
+  QString data;  // empty: same as path
+  QString folder() override { return path; }
+  QString dataFolder() override { return data.isEmpty() ? path : data; }
+};
+
+class FakePlatform {
+ public:
+  // Installs the fakes with a fresh temporary program folder.
+  FakePlatform();
+  ~FakePlatform();
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+
+  FakeDialogs dialogs;
+  FakeEventLoop eventLoop;
+  FakeAppControl app;
+  FakeScreen screen;
+  FakeOsInfo os;
+  FakeProcess process;
+  FakeClock clock;
+  FakeFileSystem files;
+  FakeProgramFolder programFolder;
+
+  // The temporary program folder, and a path inside it.
+  QString folder() const { return programFolder.path; }
+  QString path(const QString& name) const { return programFolder.path + "/" + name; }
+
+ private:
+  QTemporaryDir dir_;
+  Platform previous_;
+};
+
+}  // namespace qvt

@@ -1,0 +1,89 @@
+#include "platform/linux/LinuxDialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <vector>
+
+namespace qvt {
+
+namespace {
+
+struct ButtonDef {
+  QMessageBox::StandardButton standard;
+  MsgResult result;
+};
+
+std::vector<ButtonDef> buttonsFor(MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::OkOnly:
+      return {{QMessageBox::Ok, MsgResult::Ok}};
+    case MsgButtons::OkCancel:
+      return {{QMessageBox::Ok, MsgResult::Ok}, {QMessageBox::Cancel, MsgResult::Cancel}};
+    case MsgButtons::AbortRetryIgnore:
+      return {{QMessageBox::Abort, MsgResult::Abort},
+              {QMessageBox::Retry, MsgResult::Retry},
+              {QMessageBox::Ignore, MsgResult::Ignore}};
+    case MsgButtons::YesNoCancel:
+      return {{QMessageBox::Yes, MsgResult::Yes},
+              {QMessageBox::No, MsgResult::No},
+              {QMessageBox::Cancel, MsgResult::Cancel}};
+    case MsgButtons::YesNo:
+      return {{QMessageBox::Yes, MsgResult::Yes}, {QMessageBox::No, MsgResult::No}};
+    case MsgButtons::RetryCancel:
+      return {{QMessageBox::Retry, MsgResult::Retry}, {QMessageBox::Cancel, MsgResult::Cancel}};
+  }
+  return {{QMessageBox::Ok, MsgResult::Ok}};
+}
+
+QMessageBox::Icon iconFor(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Critical:
+      return QMessageBox::Critical;
+    case MsgIcon::Question:
+      return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+      return QMessageBox::Warning;
+    case MsgIcon::Information:
+      return QMessageBox::Information;
+    case MsgIcon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+MsgResult LinuxDialogs::messageBox(const MessageBoxSpec& spec) {
+  QMessageBox box(iconFor(spec.icon), spec.title, spec.text);
+  const std::vector<ButtonDef> defs = buttonsFor(spec.buttons);
+  for (const ButtonDef& def : defs) box.addButton(def.standard);
+  const size_t defaultIndex = static_cast<size_t>(spec.defaultButton - 1);
+  if (defaultIndex < defs.size()) box.setDefaultButton(defs[defaultIndex].standard);
+  if (spec.systemModal) {
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
+  }
+  box.exec();
+  const auto clicked = box.standardButton(box.clickedButton());
+  for (const ButtonDef& def : defs) {
+    if (def.standard == clicked) return def.result;
+  }
+  // Closed without a button: the cancelling answer, or the only one.
+  for (const ButtonDef& def : defs) {
+    if (def.result == MsgResult::Cancel) return MsgResult::Cancel;
+  }
+  return defs.size() == 1 ? defs.front().result : MsgResult::No;
+}
+
+std::optional<QString> LinuxDialogs::inputBox(const QString& prompt, const QString& title,
+                                              const QString& defaultText) {
+  bool ok = false;
+  const QString text =
+      QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, defaultText, &ok);
+  if (!ok) return std::nullopt;
+  return text;
+}
+
+}  // namespace qvt

@@ -1,0 +1,134 @@
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qvt {
+
+namespace {
+
+QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+void setError(QString* error, const QString& text) {
+  if (error != nullptr) *error = text;
+}
+
+}  // namespace
+
+std::optional<int32_t> LinuxFileSystem::attributes(const QString& path) {
+  if (path.isEmpty()) return std::nullopt;
+  const QByteArray native = QFile::encodeName(path);
+  struct stat st {};
+  if (::stat(native.constData(), &st) != 0) return std::nullopt;  // follows symbolic links
+  int32_t attrs = 0;
+  if (S_ISDIR(st.st_mode)) {
+    attrs |= kAttrDirectory;
+  } else if (!S_ISREG(st.st_mode)) {
+    attrs |= kAttrSystem;
+  }
+  // Root may write anything; for it a file is read-only when no write bit is set at all.
+  const bool writable = ::geteuid() == 0 ? (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
+                                         : ::access(native.constData(), W_OK) == 0;
+  if (!writable) attrs |= kAttrReadOnly;
+  QString name = QFileInfo(path).fileName();
+  if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") &&
+      name != QLatin1String("..")) {
+    attrs |= kAttrHidden;
+  }
+  return attrs;
+}
+
+bool LinuxFileSystem::copyFile(const QString& from, const QString& to, QString* error) {
+  QFile source(from);
+  if (!source.open(QIODevice::ReadOnly)) {
+    setError(error, QStringLiteral("File not found: ") + from);
+    return false;
+  }
+  QFile target(to);
+  if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    setError(error, QStringLiteral("Permission denied: ") + to);
+    return false;
+  }
+  char buffer[65536];
+  for (;;) {
+    const qint64 n = source.read(buffer, sizeof buffer);
+    if (n < 0 || (n > 0 && target.write(buffer, n) != n)) {
+      setError(error, QStringLiteral("Path/File access error: ") + to);
+      return false;
+    }
+    if (n == 0) break;
+  }
+  if (!target.flush()) {
+    setError(error, QStringLiteral("Path/File access error: ") + to);
+    return false;
+  }
+  target.setPermissions(source.permissions());
+  return true;
+}
+
+bool LinuxFileSystem::removeFile(const QString& path, QString* error) {
+  if (::unlink(QFile::encodeName(path).constData()) != 0) {
+    setError(error, errnoText());
+    return false;
+  }
+  return true;
+}
+
+bool LinuxFileSystem::renameFile(const QString& from, const QString& to, QString* error) {
+  if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+    setError(error, errnoText());
+    return false;
+  }
+  return true;
+}
+
+bool LinuxFileSystem::makeDirectory(const QString& path) {
+  return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0;
+}
+
+QStringList LinuxFileSystem::listDirectory(const QString& path) {
+  QDir dir(path);
+  if (!dir.exists()) return {};
+  return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDir::Name);
+}
+
+bool LinuxFileSystem::setExecutable(const QString& path) {
+  QFile file(path);
+  return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser |
+                             QFileDevice::ExeGroup | QFileDevice::ExeOther);
+}
+
+QString LinuxProgramFolder::folder() {
+  if (folder_.isEmpty()) {
+    const QByteArray overridden = qgetenv("QUAVERTONE_PROGRAM_DIR");
+    if (!overridden.isEmpty()) {
+      folder_ = QDir::cleanPath(QString::fromLocal8Bit(overridden));
+    } else {
+      folder_ = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    }
+  }
+  return folder_;
+}
+
+QString LinuxProgramFolder::dataFolder() {
+  if (dataFolder_.isEmpty()) {
+    const QString program = folder();
+    if (::access(QFile::encodeName(program).constData(), W_OK) == 0) {
+      dataFolder_ = program;
+    } else {
+      QString base = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"));
+      if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share");
+      dataFolder_ = base + QStringLiteral("/quavertone");
+      QDir().mkpath(dataFolder_);
+    }
+  }
+  return dataFolder_;
+}
+
+}  // namespace qvt

@@ -1,0 +1,28 @@
+#pragma once
+#include "platform/FileSystem.h"
+
+namespace qvt {
+
+class LinuxFileSystem : public IFileSystem {
+ public:
+  std::optional<int32_t> attributes(const QString& path) override;
+  bool copyFile(const QString& from, const QString& to, QString* error) override;
+  bool removeFile(const QString& path, QString* error) override;
+  bool renameFile(const QString& from, const QString& to, QString* error) override;
+  bool makeDirectory(const QString& path) override;
+  QStringList listDirectory(const QString& path) override;
+  bool setExecutable(const QString& path) override;
+};
+
+// The folder of /proc/self/exe, or the folder given by QUAVERTONE_PROGRAM_DIR when set (tests).
+class LinuxProgramFolder : public IProgramFolder {
+ public:
+  QString folder() override;
+  QString dataFolder() override;
+
+ private:
+  QString folder_;
+  QString dataFolder_;
+};
+
+}  // namespace qvt

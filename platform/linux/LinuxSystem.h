@@ -1,0 +1,45 @@
+#pragma once
+#include "platform/System.h"
+
+namespace qvt {
+
+class LinuxEventLoop : public IEventLoop {
+ public:
+  void doEvents() override;
+};
+
+// Closes every window without its close handlers and exits the process.
+class LinuxAppControl : public IAppControl {
+ public:
+  void endProgram(int exitCode) override;
+};
+
+class LinuxScreen : public IScreen {
+ public:
+  double widthTwips() override;
+  double heightTwips() override;
+};
+
+class LinuxOsInfo : public IOsInfo {
+ public:
+  int32_t majorVersion() override;
+  QString environment(const QString& name) override;
+  QString expandEnvironmentStrings(const QString& text) override;
+};
+
+class LinuxProcess : public IProcess {
+ public:
+  bool startDetached(const QString& program, const QStringList& arguments) override;
+  void sleepMs(int milliseconds) override;
+};
+
+class LinuxClock : public IClock {
+ public:
+  double secondsSinceMidnight() override;
+};
+
+// Expands %NAME% references with a lookup; shared by the Linux and fake implementations.
+QString ExpandPercentReferences(const QString& text, QString (*lookup)(const QString&, void*),
+                                void* context);
+
+}  // namespace qvt

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test: the normal build, the build with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of every fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./tools/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+export QUAVERTONE_AUDIO=null-fast
+
+echo "== build and test"
+./tools/build.sh build
+ctest --test-dir build --output-on-failure -j2 --timeout 600
+
+echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
+./tools/build.sh build-asan -DQVT_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
+
+echo "== fuzz targets (short runs)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQVT_FUZZ=ON -DQVT_TESTS=OFF >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target qvt_fuzzers
+for f in build-fuzz/fuzz/*_fuzz; do
+  [ -x "$f" ] || continue
+  echo "-- $f"
+  "$f" -max_total_time=20 -max_len=4096 -print_final_stats=0 2>&1 | tail -n 2
+done
