@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/Media.h"
+
 #include <QDir>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +33,10 @@ IProcess& process() { return require(g_platform.process, "process"); }
 IClock& systemClock() { return require(g_platform.clock, "clock"); }
 IFileSystem& files() { return require(g_platform.files, "files"); }
 IProgramFolder& programFolder() { return require(g_platform.programFolder, "programFolder"); }
+
+std::unique_ptr<IMediaPlayer> CreateMediaPlayer() {
+  return require(g_platform.media, "media").create();
+}
 
 void DoEvents() { eventLoop().doEvents(); }
 

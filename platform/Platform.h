@@ -8,8 +8,7 @@
 
 namespace qvt {
 
-class IMediaPlayer;
-class IProgressWindows;
+class IMediaFactory;
 
 struct Platform {
   IDialogs* dialogs = nullptr;
@@ -21,6 +20,7 @@ struct Platform {
   IClock* clock = nullptr;
   IFileSystem* files = nullptr;
   IProgramFolder* programFolder = nullptr;
+  IMediaFactory* media = nullptr;
   QString programName = QStringLiteral("Quavertone");
 };
 

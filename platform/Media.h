@@ -1,0 +1,73 @@
+#pragma once
+// The media player control that the player and quick play windows embed: load a file, play,
+// pause, stop, positions, ready and play state, volume in hundredths of a decibel.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+namespace qvt {
+
+// Raised by the media player when an operation fails (for example Play on a file that cannot
+// be played). what() is the description shown to the user.
+class MediaError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum MediaReadyState : int32_t {
+  kReadyUninitialized = 0,  // the backend could not start
+  kReadyLoading = 1,        // a load is under way
+  kReadyComplete = 4,       // idle, or a file is loaded
+};
+
+enum MediaPlayState : int32_t {
+  kPlayStopped = 0,
+  kPlayPaused = 1,
+  kPlayPlaying = 2,
+};
+
+class IMediaPlayer {
+ public:
+  virtual ~IMediaPlayer() = default;
+
+  // Writing the file name loads the file and waits, bounded, until it is loaded or has failed;
+  // reading gives back the text last written.
+  virtual QString fileName() const = 0;
+  virtual void setFileName(const QString& path) = 0;
+
+  // Starts or continues the loaded file; throws MediaError when it cannot be played.
+  virtual void play() = 0;
+  // Halts playback; the file stays loaded and the play state reads stopped.
+  virtual void stop() = 0;
+  // Halts playback, ready to continue.
+  virtual void pause() = 0;
+
+  // Seconds. Writing seeks.
+  virtual double currentPosition() const = 0;
+  virtual void setCurrentPosition(double seconds) = 0;
+  // The play range: the whole file, as no range is ever set. Once playback has run to the
+  // end, currentPosition() equals selectionEnd() exactly.
+  virtual double selectionStart() const = 0;
+  virtual double selectionEnd() const = 0;
+  virtual double duration() const = 0;
+
+  virtual int32_t readyState() const = 0;  // MediaReadyState
+  virtual int32_t playState() const = 0;   // MediaPlayState
+
+  // Hundredths of a decibel: 0 is full volume, negative is quieter.
+  virtual int32_t volume() const = 0;
+  virtual void setVolume(int32_t hundredthsDb) = 0;
+};
+
+class IMediaFactory {
+ public:
+  virtual ~IMediaFactory() = default;
+  virtual std::unique_ptr<IMediaPlayer> create() = 0;
+};
+
+// A new media player from the installed factory (platform().media).
+std::unique_ptr<IMediaPlayer> CreateMediaPlayer();
+
+}  // namespace qvt
