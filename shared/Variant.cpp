@@ -22,8 +22,12 @@ QString Variant::plainText() const {
 
 QString FormatNumber(double value) {
   if (value == 0) return QStringLiteral("0");  // also -0
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  char buffer[400];
+  // Whole numbers in plain digits (100000, not 1e+05); others in their shortest form.
+  const bool whole = std::isfinite(value) && value == std::trunc(value);
+  const auto result = whole ? std::to_chars(buffer, buffer + sizeof buffer, value,
+                                            std::chars_format::fixed)
+                            : std::to_chars(buffer, buffer + sizeof buffer, value);
   return QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
 }
 

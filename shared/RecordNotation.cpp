@@ -1,0 +1,387 @@
+#include "shared/RecordNotation.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/Platform.h"
+
+namespace qvt {
+
+namespace {
+
+// The writer hands its buffer to the file in blocks of about this size.
+constexpr qsizetype kWriteChunk = 256 * 1024;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+RecordError::RecordError(Kind kind, const QString& description)
+    : std::runtime_error(description.toStdString()), kind_(kind), description_(description) {}
+
+// ---------------------------------------------------------------------------------------------
+// Number conversion
+
+namespace {
+
+enum class Conversion { Ok, Bad, TooBig };
+
+// Checks the decimal form [+-] digits [. digits] [e [+-] digits] (at least one mantissa digit)
+// and estimates the power of ten of the first significant digit, so that a value beyond the
+// range of a double can be told from one too small to matter.
+bool CheckDecimal(const char* s, qsizetype n, long* magnitude) {
+  qsizetype i = (n > 0 && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
+  long intDigits = 0, leadingFractionZeros = 0, digits = 0;
+  bool significant = false;
+  for (; i < n && IsDigit(s[i]); ++i, ++digits) {
+    significant = significant || s[i] != '0';
+    if (significant)
+      ++intDigits;
+  }
+  if (i < n && s[i] == '.') {
+    for (++i; i < n && IsDigit(s[i]); ++i, ++digits) {
+      significant = significant || s[i] != '0';
+      if (!significant)
+        ++leadingFractionZeros;
+    }
+  }
+  if (digits == 0)
+    return false;
+  long exponent = 0;
+  if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    const bool negative = i < n && s[i] == '-';
+    if (i < n && (s[i] == '+' || s[i] == '-'))
+      ++i;
+    if (i >= n || !IsDigit(s[i]))
+      return false;
+    for (; i < n && IsDigit(s[i]); ++i)
+      exponent = std::min(exponent * 10 + (s[i] - '0'), 100000L);
+    if (negative)
+      exponent = -exponent;
+  }
+  *magnitude = (intDigits > 0 ? intDigits : -leadingFractionZeros) + exponent;
+  return i == n;
+}
+
+Conversion ParseDecimal(const char* s, qsizetype n, double* value) {
+  long magnitude = 0;
+  if (!CheckDecimal(s, n, &magnitude))
+    return Conversion::Bad;
+  const bool negative = s[0] == '-';
+  const char* start = (s[0] == '+') ? s + 1 : s;  // from_chars takes no "+"
+  const auto result = std::from_chars(start, s + n, *value);
+  if (result.ec == std::errc::result_out_of_range) {
+    if (magnitude > 0)
+      return Conversion::TooBig;
+    *value = negative ? -0.0 : 0.0;  // below the smallest double: as good as zero
+    return Conversion::Ok;
+  }
+  if (result.ec != std::errc() || result.ptr != s + n)
+    return Conversion::Bad;
+  return Conversion::Ok;
+}
+
+[[noreturn]] void ThrowBadValue() {
+  throw RecordError(RecordError::BadValue, QStringLiteral("Type mismatch"));
+}
+
+[[noreturn]] void ThrowOverflow() {
+  throw RecordError(RecordError::Overflow, QStringLiteral("Overflow"));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Reader
+
+RecordReader::RecordReader(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo::exists(path)) {
+      throw RecordError(RecordError::FileNotFound, QStringLiteral("File not found: ") + path);
+    }
+    throw RecordError(RecordError::ReadFailed,
+                      QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+  }
+  data_ = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    throw RecordError(RecordError::ReadFailed,
+                      QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+  }
+  skipByteOrderMark();
+}
+
+RecordReader RecordReader::fromBytes(QByteArray data) {
+  RecordReader reader;
+  reader.data_ = std::move(data);
+  reader.skipByteOrderMark();
+  return reader;
+}
+
+void RecordReader::skipByteOrderMark() {
+  if (data_.startsWith("\xEF\xBB\xBF"))
+    pos_ = 3;
+}
+
+// Consumes the line end that starts at `at` (CR LF counts as one).
+void RecordReader::skipLineEnd(qsizetype at) {
+  const char* d = data_.constData();
+  pos_ = at + 1;
+  if (d[at] == '\r' && pos_ < data_.size() && d[pos_] == '\n')
+    ++pos_;
+}
+
+RecordReader::Field RecordReader::nextField() {
+  const char* d = data_.constData();
+  const qsizetype n = data_.size();
+  if (pos_ >= n) {
+    throw RecordError(RecordError::PastEnd, QStringLiteral("Input past end of file"));
+  }
+  while (pos_ < n && IsBlank(d[pos_]))
+    ++pos_;
+  const bool quoted = pos_ < n && d[pos_] == '"';
+  const qsizetype begin = quoted ? pos_ + 1 : pos_;
+  qsizetype end = begin;
+  if (quoted) {
+    const void* close = std::memchr(d + begin, '"', static_cast<size_t>(n - begin));
+    end = close != nullptr ? static_cast<const char*>(close) - d : n;
+    pos_ = std::min(end + 1, n);
+  }
+  qsizetype stop = quoted ? pos_ : begin;
+  while (stop < n && d[stop] != ',' && !IsLineEnd(d[stop]))
+    ++stop;
+  if (!quoted) {
+    end = stop;
+    while (end > begin && IsBlank(d[end - 1]))
+      --end;
+  }
+  if (stop >= n) {
+    pos_ = n;
+  } else if (d[stop] == ',') {
+    pos_ = stop + 1;
+  } else {
+    skipLineEnd(stop);
+  }
+  return {d + begin, end - begin};
+}
+
+QString RecordReader::readText() {
+  const Field field = nextField();
+  return QString::fromUtf8(field.begin, field.length);
+}
+
+double RecordReader::readNumber(double low, double high, bool round) {
+  Field field = nextField();
+  while (field.length > 0 && IsBlank(field.begin[0])) {
+    ++field.begin;
+    --field.length;
+  }
+  while (field.length > 0 && IsBlank(field.begin[field.length - 1]))
+    --field.length;
+  double value = 0;
+  switch (ParseDecimal(field.begin, field.length, &value)) {
+    case Conversion::Bad:
+      ThrowBadValue();
+    case Conversion::TooBig:
+      ThrowOverflow();
+    case Conversion::Ok:
+      break;
+  }
+  if (round)
+    value = RoundHalfEven(value);
+  if (value < low || value > high)
+    ThrowOverflow();
+  return value;
+}
+
+int16_t RecordReader::readInt16() {
+  return static_cast<int16_t>(readNumber(-32768, 32767, true));
+}
+
+int32_t RecordReader::readInt32() {
+  return static_cast<int32_t>(readNumber(-2147483648.0, 2147483647.0, true));
+}
+
+double RecordReader::readDouble() {
+  const double most = std::numeric_limits<double>::max();
+  return readNumber(-most, most, false);
+}
+
+bool RecordReader::readBool() {
+  const qsizetype start = pos_;
+  const Field field = nextField();
+  const QByteArray text = QByteArray(field.begin, field.length).trimmed().toUpper();
+  if (text == "#TRUE#")
+    return true;
+  if (text == "#FALSE#")
+    return false;
+  pos_ = start;  // read the same field again as a number: non-zero is true
+  const double most = std::numeric_limits<double>::max();
+  return readNumber(-most, most, false) != 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writer
+
+RecordWriter::RecordWriter(const QString& path) : target_(path) {
+  const QFileInfo info(path);
+  if (info.isSymLink())
+    target_ = info.symLinkTarget();
+  const QFileInfo targetInfo(target_);
+  const QString stem = targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName();
+  for (int attempt = 0; attempt < 100 && !file_.isOpen(); ++attempt) {
+    tempPath_ = stem + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
+                                                     QLatin1Char('0'));
+    file_.setFileName(tempPath_);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered) &&
+        !QFileInfo::exists(tempPath_)) {
+      const QString reason = file_.errorString();
+      tempPath_.clear();
+      fail(QStringLiteral("Cannot create"), reason);
+    }
+  }
+  if (!file_.isOpen()) {
+    tempPath_.clear();
+    fail(QStringLiteral("Cannot create"), QStringLiteral("no free temporary name"));
+  }
+  if (targetInfo.exists())
+    file_.setPermissions(targetInfo.permissions());
+  buffer_.reserve(kWriteChunk + 4096);
+}
+
+RecordWriter::~RecordWriter() {
+  discard();
+}
+
+bool RecordWriter::canStoreText(const QString& text) {
+  return !text.contains(QLatin1Char('"'));
+}
+
+void RecordWriter::write(std::initializer_list<RecordValue> values) {
+  requireOpen();
+  bool first = true;
+  for (const RecordValue& value : values) {
+    if (!first)
+      buffer_.append(',');
+    first = false;
+    appendValue(value);
+  }
+  endRecord();
+}
+
+void RecordWriter::writeText(const QString& text) {
+  requireOpen();
+  appendQuoted(text);
+  endRecord();
+}
+
+void RecordWriter::writePathName(const QString& path, const QString& name) {
+  requireOpen();
+  appendQuoted(path);
+  buffer_.append(',');
+  appendQuoted(name);
+  endRecord();
+}
+
+void RecordWriter::appendValue(const RecordValue& value) {
+  if (value.isString()) {
+    appendQuoted(value.toString());
+  } else if (value.isBool()) {
+    buffer_.append(value.toBool() ? "#TRUE#" : "#FALSE#");
+  } else if (value.isNumber()) {
+    const double number = value.numberValue();
+    if (!std::isfinite(number)) {
+      fail(QStringLiteral("Cannot write"), QStringLiteral("the number is not finite"));
+    }
+    buffer_.append(FormatNumber(number).toLatin1());
+  } else if (value.isBytes()) {
+    buffer_.append('"').append(value.toBytes()).append('"');
+  }
+  // Empty: an empty field.
+}
+
+void RecordWriter::appendQuoted(const QString& text) {
+  const qsizetype start = buffer_.size();
+  buffer_.resize(start + utf8_.requiredSpace(text.size()) + 2);
+  char* out = buffer_.data() + start;
+  *out++ = '"';
+  out = utf8_.appendToBuffer(out, text);
+  *out++ = '"';
+  buffer_.resize(out - buffer_.constData());
+}
+
+void RecordWriter::endRecord() {
+  buffer_.append("\r\n", 2);
+  if (buffer_.size() >= kWriteChunk)
+    flushBuffer();
+}
+
+void RecordWriter::flushBuffer() {
+  if (buffer_.isEmpty())
+    return;
+  if (file_.write(buffer_) != buffer_.size())
+    fail(QStringLiteral("Cannot write"), file_.errorString());
+  buffer_.resize(0);
+}
+
+void RecordWriter::commit() {
+  requireOpen();
+  flushBuffer();
+  if (!file_.flush() || ::fsync(file_.handle()) != 0) {
+    fail(QStringLiteral("Cannot write"), file_.errorString());
+  }
+  file_.close();
+  if (file_.error() != QFileDevice::NoError)
+    fail(QStringLiteral("Cannot write"), file_.errorString());
+  QString reason;
+  if (!files().renameFile(tempPath_, target_, &reason))
+    fail(QStringLiteral("Cannot replace"), reason);
+  tempPath_.clear();
+  // Make the rename itself durable; the file is in place whatever this answers.
+  const int folder = ::open(QFile::encodeName(QFileInfo(target_).absolutePath()).constData(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+}
+
+void RecordWriter::requireOpen() const {
+  if (tempPath_.isEmpty()) {
+    throw RecordError(RecordError::WriteFailed,
+                      QStringLiteral("Cannot write %1: the file is already closed").arg(target_));
+  }
+}
+
+void RecordWriter::fail(const QString& what, const QString& reason) {
+  discard();
+  throw RecordError(RecordError::WriteFailed,
+                    QStringLiteral("%1 %2: %3").arg(what, target_, reason));
+}
+
+void RecordWriter::discard() {
+  if (file_.isOpen())
+    file_.close();
+  if (!tempPath_.isEmpty())
+    QFile::remove(tempPath_);
+  tempPath_.clear();
+  buffer_.resize(0);
+}
+
+}  // namespace qvt

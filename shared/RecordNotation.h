@@ -1,0 +1,139 @@
+#pragma once
+// Record notation: the comma-separated text records that the play list files, the player's
+// configuration file, the remembered folders and the update client's files are written in.
+//
+// Writing: values separated by one comma, no blanks; text between double quotes, unaltered
+// (a double quote inside a text is not escaped, so such a text cannot be read back whole);
+// numbers in shortest decimal form with "."; Booleans as #TRUE# / #FALSE#; every record ends
+// in CR LF. Text is UTF-8.
+//
+// Reading, one field at a time in a fixed order (a reader does not care about lines):
+// - fields end at a comma or a line end (CR LF, a lone LF or a lone CR);
+// - blanks (spaces, tabs) before a field are skipped;
+// - a field that begins with a double quote runs to the next double quote (commas and line ends
+//   inside belong to it; with no closing quote it runs to the end of the data); whatever follows
+//   the closing quote, up to and including the next comma or line end, is skipped;
+// - any other field runs to the next comma or line end, trailing blanks removed;
+// - numbers: optional sign, digits, optional "." and fraction, optional exponent. An empty
+//   field or any other text is BadValue, a value that does not fit the type is Overflow.
+//   Integers take a fraction rounded half to even (32767.5 is 32768, an Overflow for 16 bits);
+// - Booleans: #TRUE# / #FALSE# in any letter case, or a number (non-zero is true);
+// - a UTF-8 byte order mark at the start of the data is skipped; bytes that are not UTF-8 read
+//   as U+FFFD.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringEncoder>
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+
+#include "shared/Variant.h"
+
+namespace qvt {
+
+// The failure a reader or writer raises. description() is a short English text fit to show to
+// the user after a caller's own message.
+class RecordError : public std::runtime_error {
+ public:
+  enum Kind {
+    FileNotFound,  // the file to read does not exist
+    PastEnd,       // a field was read when no character was left
+    Overflow,      // a number does not fit the type asked for
+    BadValue,      // a field does not convert to the type asked for
+    WriteFailed,   // the file could not be created, written or put in place
+    ReadFailed,    // the file exists but could not be read (a folder, no permission)
+  };
+  RecordError(Kind kind, const QString& description);
+  Kind kind() const { return kind_; }
+  QString description() const { return description_; }
+
+ private:
+  Kind kind_;
+  QString description_;
+};
+
+// A value of a record: qvt::Variant, so that settings values pass straight through.
+// Text (QString, const char*) is quoted; Integer, Long and Double are numbers; bool is a
+// Boolean; Empty writes an empty field; a byte array is written between quotes as it is.
+using RecordValue = Variant;
+
+// Writes a file of records. The constructor creates a hidden temporary file beside the target;
+// commit() flushes it, syncs it to disk and renames it over the target, so a crash or a failed
+// write never leaves a half-written target. A writer destroyed without commit() removes its
+// temporary file and leaves the target as it was. Every failure throws
+// RecordError(WriteFailed).
+class RecordWriter {
+ public:
+  explicit RecordWriter(const QString& path);
+  ~RecordWriter();
+  RecordWriter(const RecordWriter&) = delete;
+  RecordWriter& operator=(const RecordWriter&) = delete;
+
+  // One record of the values, followed by CR LF.
+  void write(std::initializer_list<RecordValue> values);
+  // A record of one text.
+  void writeText(const QString& text);
+  // A record of two texts: a song's path and its display name.
+  void writePathName(const QString& path, const QString& name);
+  // Puts the file in place. The writer cannot be used afterwards.
+  void commit();
+
+  // False for a text that cannot be read back whole (it contains a double quote).
+  static bool canStoreText(const QString& text);
+  // The path written to (a symbolic link's target when the path names a link).
+  QString target() const { return target_; }
+  // The temporary file, empty once committed or removed.
+  QString temporaryPath() const { return tempPath_; }
+
+ private:
+  void appendValue(const RecordValue& value);
+  void appendQuoted(const QString& text);
+  void endRecord();
+  void flushBuffer();
+  void requireOpen() const;
+  [[noreturn]] void fail(const QString& what, const QString& reason);
+  void discard();
+
+  QString target_;
+  QString tempPath_;
+  QFile file_;
+  QByteArray buffer_;
+  QStringEncoder utf8_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
+};
+
+// Reads the fields of a file in record notation. The whole file is read into memory once.
+class RecordReader {
+ public:
+  // Throws RecordError(FileNotFound) when the file does not exist, ReadFailed when it cannot be
+  // read.
+  explicit RecordReader(const QString& path);
+  static RecordReader fromBytes(QByteArray data);
+
+  QString readText();
+  int16_t readInt16();
+  int32_t readInt32();
+  double readDouble();
+  bool readBool();
+  // True when no character is left to read.
+  bool atEnd() const { return pos_ >= data_.size(); }
+  // Bytes in the file (callers bound counts read from the file by it).
+  qint64 size() const { return data_.size(); }
+
+ private:
+  struct Field {
+    const char* begin;
+    qsizetype length;
+  };
+  RecordReader() = default;
+  void skipByteOrderMark();
+  Field nextField();
+  void skipLineEnd(qsizetype at);
+  double readNumber(double low, double high, bool round);
+
+  QByteArray data_;
+  qsizetype pos_ = 0;
+};
+
+}  // namespace qvt

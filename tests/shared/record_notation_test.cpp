@@ -1,0 +1,247 @@
+// Record notation: the exact bytes written, field-by-field reading with its failures, round
+// trips, atomic replacement of the target, and hostile input.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <cfloat>
+
+#include "platform/fakes/FakePlatform.h"
+#include "shared/RecordNotation.h"
+
+using namespace qvt;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+QStringList entries(const QString& folder) {
+  return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// Reads one field as the type named by a letter and gives the value as text, or the failure:
+// T text, I 16-bit, L 32-bit, D double, B Boolean.
+QString readAs(RecordReader& r, char type) {
+  static const char* kinds[] = {"!FileNotFound", "!PastEnd",     "!Overflow",
+                                "!BadValue",     "!WriteFailed", "!ReadFailed"};
+  try {
+    switch (type) {
+      case 'T':
+        return r.readText();
+      case 'I':
+        return FormatNumber(r.readInt16());
+      case 'L':
+        return FormatNumber(r.readInt32());
+      case 'D':
+        return FormatNumber(r.readDouble());
+      default:
+        return r.readBool() ? "true" : "false";
+    }
+  } catch (const RecordError& e) {
+    return kinds[e.kind()];
+  }
+}
+
+}  // namespace
+
+TEST(RecordWriter, WritesTheNotationByteForByte) {
+  FakePlatform fake;
+  const QString path = fake.path("out.qvl");
+  RecordWriter w(path);
+  w.write({"C:\\a,b.mp3", -1});
+  w.write({int16_t(1), int16_t(33), int16_t(1)});
+  w.write({0.5, -2.25, 1e21, 32767.0, -0.0});
+  w.write({false, true, Variant()});
+  w.writePathName(" Blå, \"x", u8"日本.mp3");
+  w.writeText(QString());
+  w.commit();
+  EXPECT_EQ(readAll(path),
+            "\"C:\\a,b.mp3\",-1\r\n1,33,1\r\n0.5,-2.25,1e+21,32767,0\r\n#FALSE#,#TRUE#,\r\n"
+            "\" Bl\xC3\xA5, \"x\",\"\xE6\x97\xA5\xE6\x9C\xAC.mp3\"\r\n\"\"\r\n");
+  EXPECT_EQ(entries(fake.folder()), QStringList{"out.qvl"});
+}
+
+TEST(RecordReader, ReadsFieldsByTheNotation) {
+  struct Case {
+    QByteArray data;
+    const char* types;
+    QStringList expected;
+  };
+  const Case cases[] = {
+      {"\"C:\\a,b.mp3\",-1\r\n", "TLT", {"C:\\a,b.mp3", "-1", "!PastEnd"}},
+      {"   \"Blue.mp3\"\r\n", "T", {"Blue.mp3"}},
+      {"32768\r\n32767\r\n-32768,-32769", "IIII", {"!Overflow", "32767", "-32768", "!Overflow"}},
+      {"32767.5,32766.5,2.5,-2.5", "IIII", {"!Overflow", "32766", "2", "-2"}},
+      {"2147483647,2147483648,-2147483648", "LLL", {"2147483647", "!Overflow", "-2147483648"}},
+      {"1,2\r\n3\r\n", "IIIT", {"1", "2", "3", "!PastEnd"}},
+      {"1\n2\r3\r\n\r\n4", "IIITI", {"1", "2", "3", "", "4"}},
+      {"", "T", {"!PastEnd"}},
+      {"1,", "IT", {"1", "!PastEnd"}},
+      {",5,\r\n,  ,x", "TIIDBT", {"", "5", "!BadValue", "!BadValue", "!BadValue", "x"}},
+      {"abc,12abc,-,e5,inf,nan,0x10,1 2",
+       "DDDDDDDD",
+       {"!BadValue", "!BadValue", "!BadValue", "!BadValue", "!BadValue", "!BadValue", "!BadValue",
+        "!BadValue"}},
+      {"1e3,+7,.5,5.,  42  ,\" 12 \",1e999,-1e-999",
+       "DDDDIIDD",
+       {"1000", "7", "0.5", "5", "42", "12", "!Overflow", "0"}},
+      {"#TRUE#,#FALSE#,#true#,1,0,-3,yes",
+       "BBBBBBB",
+       {"true", "false", "true", "true", "false", "true", "!BadValue"}},
+      {"\"a\"junk,\"b\"   \r\nc", "TTT", {"a", "b", "c"}},
+      {"\"line\r\nbreak\",  a b  ,#TRUE#", "TTT", {"line\r\nbreak", "a b", "#TRUE#"}},
+      {"\"abc,def", "TT", {"abc,def", "!PastEnd"}},
+      {"\"", "TT", {"", "!PastEnd"}},
+      {"\xEF\xBB\xBF\"x\"", "TT", {"x", "!PastEnd"}},
+      {"\"\xFF\xFE\xC3\"", "T", {QString(3, QChar(0xFFFD))}},
+  };
+  for (const Case& c : cases) {
+    RecordReader r = RecordReader::fromBytes(c.data);
+    QStringList got;
+    for (const char* t = c.types; *t != 0; ++t)
+      got << readAs(r, *t);
+    EXPECT_EQ(got, c.expected) << c.data.toStdString();
+  }
+}
+
+TEST(RecordNotation, RoundTripsTextAndNumbersExactly) {
+  FakePlatform fake;
+  const QStringList texts = {"",        " lead and trail ", "a,b,,c", "tab\there", u8"Ünïcödé ♫ 🎵",
+                             "C:\\x\\", "#TRUE#",           "-1"};
+  const double numbers[] = {0.1, 1.0 / 3, -1e-300, 123456789.125, DBL_MAX, -DBL_MIN, 5e-324};
+  RecordWriter w(fake.path("rt.qvs"));
+  for (const QString& t : texts)
+    w.writePathName(t, t + "2");
+  for (double d : numbers)
+    w.write({d});
+  w.commit();
+  RecordReader r(fake.path("rt.qvs"));
+  for (const QString& t : texts) {
+    EXPECT_EQ(r.readText(), t);
+    EXPECT_EQ(r.readText(), t + "2");
+  }
+  for (double d : numbers)
+    EXPECT_EQ(r.readDouble(), d);
+  EXPECT_TRUE(r.atEnd());
+  EXPECT_EQ(r.size(), QFileInfo(fake.path("rt.qvs")).size());
+}
+
+TEST(RecordReader, OpenFailuresAreDistinct) {
+  FakePlatform fake;
+  auto kindOf = [](const QString& path) {
+    try {
+      RecordReader r(path);
+      return -1;
+    } catch (const RecordError& e) {
+      return int(e.kind());
+    }
+  };
+  EXPECT_EQ(kindOf(fake.path("missing.qvs")), RecordError::FileNotFound);
+  EXPECT_EQ(kindOf(fake.folder()), RecordError::ReadFailed) << "a folder is not a missing file";
+  writeAll(fake.path("empty.qvs"), "");
+  RecordReader empty(fake.path("empty.qvs"));
+  EXPECT_TRUE(empty.atEnd());
+  EXPECT_EQ(readAs(empty, 'T'), "!PastEnd");
+}
+
+TEST(RecordWriter, ReplacesTheTargetOnlyOnCommit) {
+  FakePlatform fake;
+  const QString path = fake.path("list.qvl");
+  writeAll(path, "old\r\n");
+  ::chmod(QFile::encodeName(path).constData(), 0640);
+  const QFile::Permissions mode = QFile::permissions(path);
+  {
+    RecordWriter w(path);
+    w.write({1});
+    EXPECT_EQ(readAll(path), "old\r\n");
+    EXPECT_EQ(entries(fake.folder()).size(), 2) << "the temporary file sits beside the target";
+    w.commit();
+    EXPECT_THROW(w.write({2}), RecordError) << "a committed writer is closed";
+  }
+  EXPECT_EQ(readAll(path), "1\r\n");
+  EXPECT_EQ(QFile::permissions(path), mode) << "the target keeps its mode";
+  EXPECT_EQ(entries(fake.folder()), QStringList{"list.qvl"});
+}
+
+TEST(RecordWriter, FailuresLeaveTheTargetAndNoTemporaryFile) {
+  FakePlatform fake;
+  const QString path = fake.path("cfg.qvs");
+  writeAll(path, "keep\r\n");
+  auto expectWriteFailed = [&](const std::function<void()>& body) {
+    try {
+      body();
+      ADD_FAILURE() << "no failure";
+    } catch (const RecordError& e) {
+      EXPECT_EQ(e.kind(), RecordError::WriteFailed) << e.what();
+    }
+    EXPECT_EQ(readAll(path), "keep\r\n");
+    EXPECT_EQ(entries(fake.folder()), QStringList{"cfg.qvs"});
+  };
+  expectWriteFailed([&] {
+    RecordWriter w(path);
+    w.write({1});
+    throw RecordError(RecordError::WriteFailed, "abandoned");
+  });
+  expectWriteFailed([&] { RecordWriter w(path + "/below/a.qvl"); });
+  expectWriteFailed([&] {
+    RecordWriter w(path);
+    w.write({std::numeric_limits<double>::quiet_NaN()});
+  });
+  fake.files.failingPaths << path;
+  expectWriteFailed([&] {
+    RecordWriter w(path);
+    w.writeText(QString(300000, 'x'));
+    w.commit();
+  });
+}
+
+TEST(RecordWriter, WritesThroughASymbolicLink) {
+  FakePlatform fake;
+  writeAll(fake.path("real.qvs"), "old");
+  ASSERT_TRUE(QFile::link(fake.path("real.qvs"), fake.path("link.qvs")));
+  RecordWriter w(fake.path("link.qvs"));
+  w.write({true});
+  w.commit();
+  EXPECT_TRUE(QFileInfo(fake.path("link.qvs")).isSymLink());
+  EXPECT_EQ(readAll(fake.path("real.qvs")), "#TRUE#\r\n");
+}
+
+TEST(RecordReader, HostileInputEndsInAFailureNeverACrash) {
+  QByteArray list = "2\r\n\"/m/a.mp3\",\"a.mp3\"\r\n\"/m/b.mp3\",\"b.mp3\"\r\n\"/m/c\",\"c\"\r\n";
+  for (qsizetype cut = 0; cut <= list.size(); ++cut) {
+    RecordReader r = RecordReader::fromBytes(list.left(cut));
+    QString last;
+    for (const char* t = "ITTTTTT"; *t != 0 && !last.startsWith('!'); ++t) {
+      last = readAs(r, *t);
+    }
+    if (cut <= list.lastIndexOf(',')) {
+      EXPECT_EQ(last, "!PastEnd") << cut;
+    }
+  }
+  const QByteArray longLine = QByteArray(1 << 20, 'x');
+  RecordReader quoted = RecordReader::fromBytes('"' + longLine);
+  EXPECT_EQ(quoted.readText().size(), longLine.size());
+  RecordReader number = RecordReader::fromBytes(QByteArray(1 << 20, '9'));
+  EXPECT_EQ(readAs(number, 'D'), "!Overflow");
+  QRandomGenerator random(7);
+  for (int round = 0; round < 2000; ++round) {
+    QByteArray junk(random.bounded(64), Qt::Uninitialized);
+    for (char& c : junk)
+      c = "\",\r\n #19e.-TRUEx\xff"[random.bounded(18)];
+    RecordReader r = RecordReader::fromBytes(junk);
+    for (int i = 0; i < 100 && !r.atEnd(); ++i)
+      readAs(r, "TILDB"[i % 5]);
+    EXPECT_TRUE(r.atEnd()) << "every read consumes at least one character";
+  }
+}
