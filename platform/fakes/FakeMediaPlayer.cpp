@@ -1,0 +1,110 @@
+#include "platform/fakes/FakeMediaPlayer.h"
+
+#include <algorithm>
+
+#include "platform/Platform.h"
+
+namespace qvt {
+
+FakeMediaPlayer::~FakeMediaPlayer() {
+  if (factory_ != nullptr)
+    factory_->forget(this);
+}
+
+void FakeMediaPlayer::record(const QString& call) {
+  calls << call;
+  if (onCall)
+    onCall(call);
+}
+
+void FakeMediaPlayer::playToEnd() {
+  position = selectionEnd();
+  state = kPlayStopped;
+}
+
+void FakeMediaPlayer::setFileName(const QString& path) {
+  file = path;
+  fileNamesWritten << path;
+  position = 0.0;
+  length = failingFiles.contains(path) ? 0.0 : durations.value(path, defaultDuration);
+  state = kPlayStopped;
+  record(QStringLiteral("fileName=") + path);
+}
+
+bool FakeMediaPlayer::playFails() {
+  if (failNextPlays > 0) {
+    --failNextPlays;
+    return true;
+  }
+  return failAllPlays || failingFiles.contains(file);
+}
+
+void FakeMediaPlayer::play() {
+  if (playFails()) {
+    ++failedPlays;
+    record(QStringLiteral("play!"));
+    throw MediaError(errorText.toStdString());
+  }
+  ++plays;
+  state = kPlayPlaying;
+  record(QStringLiteral("play"));
+}
+
+void FakeMediaPlayer::stop() {
+  ++stops;
+  state = kPlayStopped;
+  record(QStringLiteral("stop"));
+}
+
+void FakeMediaPlayer::pause() {
+  ++pauses;
+  state = kPlayPaused;
+  record(QStringLiteral("pause"));
+}
+
+void FakeMediaPlayer::setCurrentPosition(double seconds) {
+  seeks.push_back(seconds);
+  position = seconds;
+  record(QStringLiteral("position=") + QString::number(seconds, 'g', 17));
+}
+
+int32_t FakeMediaPlayer::readyState() const {
+  if (readyStates.empty())
+    return idleReadyState;
+  const int32_t value = readyStates.front();
+  readyStates.pop_front();
+  return value;
+}
+
+void FakeMediaPlayer::setVolume(int32_t hundredthsDb) {
+  volumesWritten.push_back(hundredthsDb);
+  level = hundredthsDb;
+  record(QStringLiteral("volume=") + QString::number(hundredthsDb));
+}
+
+FakeMediaFactory::FakeMediaFactory() : previous_(platform().media) {
+  platform().media = this;
+}
+
+FakeMediaFactory::~FakeMediaFactory() {
+  for (FakeMediaPlayer* player : players)
+    player->factory_ = nullptr;
+  if (platform().media == this)
+    platform().media = previous_;
+}
+
+std::unique_ptr<IMediaPlayer> FakeMediaFactory::create() {
+  auto player = std::make_unique<FakeMediaPlayer>();
+  player->factory_ = this;
+  players.push_back(player.get());
+  ++created;
+  if (onCreate)
+    onCreate(*player);
+  return player;
+}
+
+void FakeMediaFactory::forget(FakeMediaPlayer* player) {
+  players.erase(std::remove(players.begin(), players.end(), player), players.end());
+}
+
+}  // namespace qvt

@@ -1,0 +1,122 @@
+#pragma once
+// A scriptable media player for tests of the player logic, and the factory that hands it out.
+//
+//   qvt::FakeMediaFactory media;  // installs itself as platform().media until destroyed
+//   media.onCreate = [](qvt::FakeMediaPlayer& p) { p.failingFiles << "/songs/bad.mp3"; };
+//   ... code under test creates its player and plays ...
+//   qvt::FakeMediaPlayer& player = *media.last();
+//   EXPECT_EQ(player.fileNamesWritten, QStringList{"/songs/a.mp3"});
+//   player.playToEnd();  // the song has played out
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/Media.h"
+
+namespace qvt {
+
+class FakeMediaFactory;
+
+class FakeMediaPlayer : public IMediaPlayer {
+ public:
+  FakeMediaPlayer() = default;
+  ~FakeMediaPlayer() override;
+  FakeMediaPlayer(const FakeMediaPlayer&) = delete;
+  FakeMediaPlayer& operator=(const FakeMediaPlayer&) = delete;
+
+  // ---- script ----
+  // Values readyState() returns, one per call; when none is left, idleReadyState.
+  mutable std::deque<int32_t> readyStates;
+  int32_t idleReadyState = kReadyComplete;
+  // play() throws MediaError(errorText) while failNextPlays is above 0 (one less per call),
+  // when failAllPlays is set, or when the file name is one of failingFiles.
+  int failNextPlays = 0;
+  bool failAllPlays = false;
+  QStringList failingFiles;
+  QString errorText = QStringLiteral("Cannot play the file.");
+  // The duration a file gets when its name is written: its entry here, else defaultDuration;
+  // a file of failingFiles gets 0.
+  QMap<QString, double> durations;
+  double defaultDuration = 180.0;
+
+  // ---- live values (tests may set them at any time) ----
+  QString file;
+  double position = 0.0;
+  double length = 0.0;             // duration of the loaded file
+  double rangeStart = 0.0;         // selectionStart
+  std::optional<double> rangeEnd;  // selectionEnd; unset: the duration
+  int32_t state = kPlayStopped;    // play state
+  int32_t level = 0;               // volume, hundredths of a decibel
+
+  // ---- record ----
+  // Every call that changes something, in order: "fileName=<path>", "play", "stop", "pause",
+  // "position=<seconds>", "volume=<hundredths>". A failing play is recorded as "play!".
+  QStringList calls;
+  QStringList fileNamesWritten;
+  int plays = 0;  // successful plays
+  int failedPlays = 0;
+  int stops = 0;
+  int pauses = 0;
+  std::vector<double> seeks;
+  std::vector<int32_t> volumesWritten;
+  // Called after each recorded call, e.g. to let a song end while the code under test waits.
+  std::function<void(const QString& call)> onCall;
+
+  // The loaded song has played to its end: position = selection end, play state stopped.
+  void playToEnd();
+
+  QString fileName() const override { return file; }
+  void setFileName(const QString& path) override;
+  void play() override;
+  void stop() override;
+  void pause() override;
+  double currentPosition() const override { return position; }
+  void setCurrentPosition(double seconds) override;
+  double selectionStart() const override { return rangeStart; }
+  double selectionEnd() const override { return rangeEnd.value_or(length); }
+  double duration() const override { return length; }
+  int32_t readyState() const override;
+  int32_t playState() const override { return state; }
+  int32_t volume() const override { return level; }
+  void setVolume(int32_t hundredthsDb) override;
+
+ private:
+  friend class FakeMediaFactory;
+  void record(const QString& call);
+  bool playFails();
+
+  FakeMediaFactory* factory_ = nullptr;
+};
+
+class FakeMediaFactory : public IMediaFactory {
+ public:
+  // Installs itself as platform().media; the destructor puts the previous factory back.
+  FakeMediaFactory();
+  ~FakeMediaFactory() override;
+  FakeMediaFactory(const FakeMediaFactory&) = delete;
+  FakeMediaFactory& operator=(const FakeMediaFactory&) = delete;
+
+  // Runs on every new player before it is handed out (to script it).
+  std::function<void(FakeMediaPlayer&)> onCreate;
+  // The players handed out that still exist, oldest first; a destroyed player leaves the list.
+  std::vector<FakeMediaPlayer*> players;
+  int created = 0;
+
+  // The newest player that still exists, or nullptr.
+  FakeMediaPlayer* last() const { return players.empty() ? nullptr : players.back(); }
+
+  std::unique_ptr<IMediaPlayer> create() override;
+
+ private:
+  friend class FakeMediaPlayer;
+  void forget(FakeMediaPlayer* player);
+
+  IMediaFactory* previous_ = nullptr;
+};
+
+}  // namespace qvt

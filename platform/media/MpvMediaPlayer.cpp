@@ -1,0 +1,547 @@
+#include "platform/media/MpvMediaPlayer.h"
+
+#include <dlfcn.h>
+#include <mpv/client.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+#include <vector>
+
+namespace qvt {
+
+namespace {
+
+constexpr int32_t kQuietestHundredths = -10000;
+
+// libmpv is opened when the first player starts, not when the program starts: it brings in
+// some two hundred libraries (codecs, filters, outputs) that an idle player holding a large
+// play list has no use for.
+struct MpvLibrary {
+  bool loaded = false;
+  decltype(&::mpv_command_node) command_node = nullptr;
+  decltype(&::mpv_command_string) command_string = nullptr;
+  decltype(&::mpv_command) command = nullptr;
+  decltype(&::mpv_create) create = nullptr;
+  decltype(&::mpv_error_string) error_string = nullptr;
+  decltype(&::mpv_free_node_contents) free_node_contents = nullptr;
+  decltype(&::mpv_free) free = nullptr;
+  decltype(&::mpv_get_property_string) get_property_string = nullptr;
+  decltype(&::mpv_get_property) get_property = nullptr;
+  decltype(&::mpv_initialize) initialize = nullptr;
+  decltype(&::mpv_set_option_string) set_option_string = nullptr;
+  decltype(&::mpv_set_property) set_property = nullptr;
+  decltype(&::mpv_set_wakeup_callback) set_wakeup_callback = nullptr;
+  decltype(&::mpv_terminate_destroy) terminate_destroy = nullptr;
+  decltype(&::mpv_wait_event) wait_event = nullptr;
+};
+
+MpvLibrary OpenMpvLibrary() {
+  MpvLibrary lib;
+  void* so = ::dlopen("libmpv.so.2", RTLD_NOW | RTLD_LOCAL);
+  if (so == nullptr) so = ::dlopen("libmpv.so", RTLD_NOW | RTLD_LOCAL);
+  if (so == nullptr) return lib;
+  bool all = true;
+  const auto bind = [&](auto& fn, const char* name) {
+    fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(::dlsym(so, name));
+    all = all && fn != nullptr;
+  };
+  bind(lib.command_node, "mpv_command_node");
+  bind(lib.command_string, "mpv_command_string");
+  bind(lib.command, "mpv_command");
+  bind(lib.create, "mpv_create");
+  bind(lib.error_string, "mpv_error_string");
+  bind(lib.free_node_contents, "mpv_free_node_contents");
+  bind(lib.free, "mpv_free");
+  bind(lib.get_property_string, "mpv_get_property_string");
+  bind(lib.get_property, "mpv_get_property");
+  bind(lib.initialize, "mpv_initialize");
+  bind(lib.set_option_string, "mpv_set_option_string");
+  bind(lib.set_property, "mpv_set_property");
+  bind(lib.set_wakeup_callback, "mpv_set_wakeup_callback");
+  bind(lib.terminate_destroy, "mpv_terminate_destroy");
+  bind(lib.wait_event, "mpv_wait_event");
+  lib.loaded = all;
+  return lib;
+}
+
+const MpvLibrary& Mpv() {
+  static const MpvLibrary lib = OpenMpvLibrary();
+  return lib;
+}
+
+struct Option {
+  const char* name;
+  const char* value;
+};
+
+// Audio only, nothing read from the user's mpv setup, no terminal, no input handling, no
+// scripts; stay idle without a file and keep a played-out file loaded.
+constexpr Option kRequiredOptions[] = {
+    {"config", "no"},
+    {"terminal", "no"},
+    {"vid", "no"},
+    {"vo", "null"},
+    {"audio-display", "no"},
+    {"idle", "yes"},
+    {"keep-open", "yes"},
+    {"pause", "yes"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"load-scripts", "no"},
+    {"hr-seek", "yes"},
+    {"audio-client-name", "Quavertone"},
+};
+
+// Options that some libmpv versions or builds lack (the built-in scripts need Lua); a failure
+// to set them is harmless.
+constexpr Option kOptionalOptions[] = {
+    {"osc", "no"},
+    {"ytdl", "no"},
+    {"cover-art-auto", "no"},
+    {"audio-file-auto", "no"},
+    {"sub-auto", "no"},
+    {"load-stats-overlay", "no"},
+    {"load-auto-profiles", "no"},
+    {"load-osd-console", "no"},
+};
+
+QByteArray FormatSeconds(double seconds) {
+  return QByteArray::number(seconds, 'g', 17);
+}
+
+}  // namespace
+
+double MpvVolumeFromHundredthsDb(int32_t hundredthsDb) {
+  const int32_t clamped = std::clamp(hundredthsDb, kQuietestHundredths, int32_t{0});
+  return 100.0 * std::pow(10.0, clamped / 100.0 / 60.0);
+}
+
+int32_t HundredthsDbFromMpvVolume(double volume) {
+  if (!(volume > 0.0))
+    return kQuietestHundredths;
+  const double hundredths = std::round(6000.0 * std::log10(volume / 100.0));
+  return static_cast<int32_t>(std::clamp(hundredths, double{kQuietestHundredths}, 0.0));
+}
+
+MpvAudioConfig MpvAudioConfig::FromEnvironment() {
+  MpvAudioConfig config;
+  const QByteArray mode = qgetenv("QUAVERTONE_AUDIO");
+  if (mode == "null" || mode == "null-fast")
+    config.audioOutput = QStringLiteral("null");
+  config.untimed = mode == "null-fast";
+  return config;
+}
+
+MpvMediaPlayer::MpvMediaPlayer(const MpvAudioConfig& config) : config_(config) {}
+
+// Starts the backend on first use (loading a file or playing). Until then the player is idle
+// and ready; a backend that cannot start leaves the ready state at 0.
+void MpvMediaPlayer::ensureStarted() {
+  if (started_)
+    return;
+  started_ = true;
+  if (!Mpv().loaded)
+    return;
+  handle_ = Mpv().create();
+  if (handle_ == nullptr)
+    return;
+  if (!configure(config_) || Mpv().initialize(handle_) < 0) {
+    Mpv().terminate_destroy(handle_);
+    handle_ = nullptr;
+    return;
+  }
+  Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
+  if (volumeSet_)
+    setVolume(volume_);
+}
+
+MpvMediaPlayer::~MpvMediaPlayer() {
+  // No wakeup callback runs once this returns; receiver_ then drops any drain still queued.
+  if (handle_ != nullptr)
+    Mpv().terminate_destroy(handle_);
+}
+
+bool MpvMediaPlayer::configure(const MpvAudioConfig& config) {
+  for (const Option& option : kRequiredOptions) {
+    if (Mpv().set_option_string(handle_, option.name, option.value) < 0)
+      return false;
+  }
+  for (const Option& option : kOptionalOptions) {
+    Mpv().set_option_string(handle_, option.name, option.value);
+  }
+  if (!config.audioOutput.isEmpty() &&
+      Mpv().set_option_string(handle_, "ao", config.audioOutput.toUtf8().constData()) < 0) {
+    return false;
+  }
+  // Must be set before mpv_initialize: the null output reads it when it is created.
+  if (config.untimed && Mpv().set_option_string(handle_, "ao-null-untimed", "yes") < 0) {
+    return false;
+  }
+  return true;
+}
+
+void MpvMediaPlayer::setEventObserver(std::function<void(int)> observer) {
+  observer_ = std::move(observer);
+}
+
+// ---- events ------------------------------------------------------------------------------
+
+void MpvMediaPlayer::OnWakeup(void* self) {
+  static_cast<MpvMediaPlayer*>(self)->postDrain();
+}
+
+// Runs on mpv's thread: only queue one drain on the player's thread (coalesced).
+void MpvMediaPlayer::postDrain() {
+  if (drainPosted_.exchange(true))
+    return;
+  QMetaObject::invokeMethod(
+      &receiver_,
+      [this] {
+        drainPosted_ = false;
+        drainPending();
+      },
+      Qt::QueuedConnection);
+}
+
+void MpvMediaPlayer::drainPending() const {
+  if (handle_ == nullptr)
+    return;
+  for (;;) {
+    const mpv_event* event = Mpv().wait_event(handle_, 0);
+    if (event->event_id == MPV_EVENT_NONE)
+      return;
+    handleEvent(*event);
+  }
+}
+
+bool MpvMediaPlayer::waitUntil(const std::function<bool()>& done, int timeoutMs) const {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    const qint64 left = timeoutMs - timer.elapsed();
+    if (left <= 0)
+      return false;
+    const mpv_event* event = Mpv().wait_event(handle_, static_cast<double>(left) / 1000.0);
+    if (event->event_id != MPV_EVENT_NONE)
+      handleEvent(*event);
+  }
+  return true;
+}
+
+void MpvMediaPlayer::handleEvent(const mpv_event& event) const {
+  switch (event.event_id) {
+    case MPV_EVENT_START_FILE: {
+      const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+      if (start->playlist_entry_id == track_.entryId)
+        track_.started = true;
+      break;
+    }
+    case MPV_EVENT_FILE_LOADED:
+      // Events come in order: after the start of this load, a loaded file is this one.
+      if (track_.load == Load::Loading && track_.started)
+        track_.fileLoaded = true;
+      break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+      handleRestart();
+      break;
+    case MPV_EVENT_END_FILE:
+      handleEndFile(event);
+      break;
+    default:
+      break;
+  }
+  if (observer_)
+    observer_(event.event_id);
+}
+
+// A restart after the file is loaded means the audio chain is set up: the load is complete,
+// unless no audio output could be opened (the file then ends with an error right after).
+void MpvMediaPlayer::handleRestart() const {
+  ++track_.restarts;
+  if (track_.load != Load::Loading || !track_.fileLoaded)
+    return;
+  char* output = Mpv().get_property_string(handle_, "current-ao");
+  const bool haveOutput = output != nullptr;
+  Mpv().free(output);
+  if (!haveOutput) {
+    fail(QStringLiteral("The audio output could not be opened."));
+    Mpv().command_string(handle_, "stop");
+    return;
+  }
+  track_.load = Load::Loaded;
+  if (track_.seekWhenLoaded) {
+    seekTo(*track_.seekWhenLoaded);
+    track_.seekWhenLoaded.reset();
+  }
+}
+
+void MpvMediaPlayer::handleEndFile(const mpv_event& event) const {
+  const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+  if (end->playlist_entry_id != track_.entryId)
+    return;
+  if (track_.load != Load::Loading && track_.load != Load::Loaded)
+    return;
+  switch (end->reason) {
+    case MPV_END_FILE_REASON_ERROR:
+      fail(QString::fromUtf8(Mpv().error_string(end->error)));
+      break;
+    case MPV_END_FILE_REASON_REDIRECT:
+      // A playlist: its entries are not this file. Do not let mpv go on to play them.
+      fail(QStringLiteral("The file is a play list, not a song."));
+      Mpv().command_string(handle_, "stop");
+      break;
+    default:
+      if (track_.load == Load::Loading) {
+        fail(QStringLiteral("The file could not be loaded."));
+      } else {
+        track_.load = Load::Idle;
+      }
+      break;
+  }
+}
+
+void MpvMediaPlayer::fail(const QString& reason) const {
+  track_.load = Load::Failed;
+  track_.failure = reason;
+  playState_ = kPlayStopped;
+}
+
+// ---- loading -----------------------------------------------------------------------------
+
+void MpvMediaPlayer::setFileName(const QString& path) {
+  ensureStarted();
+  fileName_ = path;
+  playState_ = kPlayStopped;
+  std::optional<double> start;
+  if (pendingStart_ && pendingStart_->path == path)
+    start = pendingStart_->seconds;
+  pendingStart_.reset();
+  if (handle_ == nullptr)
+    return;
+  drainPending();
+  track_ = Track{};
+  const QFileInfo info(path);
+  if (path.isEmpty() || !info.isFile()) {
+    // Directories would be opened as play lists, and devices or pipes could block for ever.
+    Mpv().command_string(handle_, "stop");
+    if (!path.isEmpty()) {
+      fail(info.exists() ? QStringLiteral("The path is not a file.")
+                         : QStringLiteral("The file does not exist."));
+    }
+    return;
+  }
+  setPaused(true);
+  const int64_t entry = startLoad(info.absoluteFilePath(), start);
+  if (entry < 0) {
+    fail(QStringLiteral("The file could not be loaded."));
+    return;
+  }
+  track_.load = Load::Loading;
+  track_.entryId = entry;
+  waitUntil([this] { return track_.load != Load::Loading; }, kLoadWaitMs);
+}
+
+// Starts loading the file in place of the current one; answers mpv's playlist entry id.
+int64_t MpvMediaPlayer::startLoad(const QString& absolutePath, std::optional<double> start) {
+  const QByteArray url = QFile::encodeName(absolutePath);
+  const QByteArray options = start ? "start=" + FormatSeconds(*start) : QByteArray();
+  std::vector<const char*> keys = {"name", "url", "flags"};
+  std::vector<const char*> values = {"loadfile", url.constData(), "replace"};
+  if (start) {
+    keys.push_back("options");
+    values.push_back(options.constData());
+  }
+  std::vector<mpv_node> nodes(values.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    nodes[i].format = MPV_FORMAT_STRING;
+    nodes[i].u.string = const_cast<char*>(values[i]);
+  }
+  mpv_node_list list{static_cast<int>(nodes.size()), nodes.data(), const_cast<char**>(keys.data())};
+  mpv_node command;
+  command.format = MPV_FORMAT_NODE_MAP;
+  command.u.list = &list;
+  mpv_node result;
+  if (Mpv().command_node(handle_, &command, &result) < 0)
+    return -1;
+  int64_t entry = -1;
+  if (result.format == MPV_FORMAT_NODE_MAP) {
+    for (int i = 0; i < result.u.list->num; ++i) {
+      const mpv_node& value = result.u.list->values[i];
+      if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+          value.format == MPV_FORMAT_INT64) {
+        entry = value.u.int64;
+      }
+    }
+  }
+  Mpv().free_node_contents(&result);
+  return entry;
+}
+
+// ---- transport ---------------------------------------------------------------------------
+
+void MpvMediaPlayer::play() {
+  ensureStarted();
+  if (handle_ == nullptr)
+    throw MediaError("The audio system could not be started.");
+  drainPending();
+  if (track_.load == Load::Loading) {
+    waitUntil([this] { return track_.load != Load::Loading; }, kLoadWaitMs);
+  }
+  switch (track_.load) {
+    case Load::Idle:
+      throw MediaError("No file is loaded.");
+    case Load::Failed:
+      throw MediaError(
+          QStringLiteral("Cannot play \"%1\": %2").arg(fileName_, track_.failure).toStdString());
+    case Load::Loading:
+      break;  // still loading: it starts once loaded
+    case Load::Loaded:
+      // A song that has played out starts again from its beginning.
+      if (playedOut())
+        seekTo(0.0);
+      break;
+  }
+  setPaused(false);
+  playState_ = kPlayPlaying;
+}
+
+void MpvMediaPlayer::stop() {
+  if (handle_ != nullptr)
+    setPaused(true);
+  playState_ = kPlayStopped;
+}
+
+void MpvMediaPlayer::pause() {
+  if (handle_ != nullptr)
+    setPaused(true);
+  const bool haveFile = track_.load == Load::Loaded || track_.load == Load::Loading;
+  playState_ = haveFile ? kPlayPaused : kPlayStopped;
+}
+
+void MpvMediaPlayer::setPaused(bool paused) {
+  int flag = paused ? 1 : 0;
+  Mpv().set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+// ---- positions ---------------------------------------------------------------------------
+
+double MpvMediaPlayer::currentPosition() const {
+  if (handle_ == nullptr || track_.load != Load::Loaded)
+    return 0.0;
+  if (flag("eof-reached")) {
+    // At the end the position is the duration itself, so that the two compare equal; while
+    // the output still sounds the last part of the song, it stays just below the end.
+    const double end = duration();
+    return playedOut() ? end : std::nextafter(end, 0.0);
+  }
+  return std::max(0.0, doubleProperty("time-pos").value_or(0.0));
+}
+
+void MpvMediaPlayer::setCurrentPosition(double seconds) {
+  if (!std::isfinite(seconds))
+    throw MediaError("The position is not a number.");
+  seconds = std::max(0.0, seconds);
+  if (handle_ == nullptr)
+    return;
+  drainPending();
+  switch (track_.load) {
+    case Load::Loaded: {
+      playedOut();  // notes a played-out song as stopped before the seek leaves the end
+      const int before = track_.restarts;
+      if (seekTo(seconds)) {
+        waitUntil(
+            [this, before] { return track_.restarts > before || track_.load != Load::Loaded; },
+            kSeekWaitMs);
+      }
+      break;
+    }
+    case Load::Loading:
+      track_.seekWhenLoaded = seconds;
+      break;
+    case Load::Idle:
+    case Load::Failed:
+      // Nothing to seek in: the position goes with the next load of this file.
+      pendingStart_ = PendingStart{fileName_, seconds};
+      break;
+  }
+}
+
+double MpvMediaPlayer::duration() const {
+  if (handle_ == nullptr || track_.load != Load::Loaded)
+    return 0.0;
+  return std::max(0.0, doubleProperty("duration").value_or(0.0));
+}
+
+bool MpvMediaPlayer::seekTo(double seconds) const {
+  const QByteArray target = FormatSeconds(seconds);
+  const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
+  return Mpv().command(handle_, args) >= 0;
+}
+
+// True when a song has played to its end and its sound has finished; the play state then
+// reads stopped. mpv reports the end of the file when the last audio is handed to the output,
+// which still plays what it holds (a few tenths of a second); keep-open pauses the player once
+// the output has played it all.
+bool MpvMediaPlayer::playedOut() const {
+  if (!flag("eof-reached") || !flag("pause"))
+    return false;
+  playState_ = kPlayStopped;
+  return true;
+}
+
+bool MpvMediaPlayer::flag(const char* name) const {
+  int value = 0;
+  if (Mpv().get_property(handle_, name, MPV_FORMAT_FLAG, &value) < 0)
+    return false;
+  return value != 0;
+}
+
+std::optional<double> MpvMediaPlayer::doubleProperty(const char* name) const {
+  double value = 0.0;
+  if (Mpv().get_property(handle_, name, MPV_FORMAT_DOUBLE, &value) < 0)
+    return std::nullopt;
+  return value;
+}
+
+// ---- states and volume -------------------------------------------------------------------
+
+int32_t MpvMediaPlayer::readyState() const {
+  if (!started_)
+    return kReadyComplete;
+  if (handle_ == nullptr)
+    return kReadyUninitialized;
+  drainPending();
+  return track_.load == Load::Loading ? kReadyLoading : kReadyComplete;
+}
+
+int32_t MpvMediaPlayer::playState() const {
+  if (handle_ == nullptr)
+    return kPlayStopped;
+  drainPending();
+  if (track_.load == Load::Loaded)
+    playedOut();
+  return playState_;
+}
+
+int32_t MpvMediaPlayer::volume() const {
+  if (handle_ == nullptr)
+    return volume_;
+  const std::optional<double> value = doubleProperty("volume");
+  return value ? HundredthsDbFromMpvVolume(*value) : volume_;
+}
+
+void MpvMediaPlayer::setVolume(int32_t hundredthsDb) {
+  volume_ = std::clamp(hundredthsDb, kQuietestHundredths, int32_t{0});
+  volumeSet_ = true;
+  if (handle_ == nullptr)
+    return;
+  double value = MpvVolumeFromHundredthsDb(volume_);
+  Mpv().set_property(handle_, "volume", MPV_FORMAT_DOUBLE, &value);
+}
+
+}  // namespace qvt

@@ -1,0 +1,124 @@
+#pragma once
+// The media player control over libmpv, audio only.
+//
+// One instance owns one mpv handle. Every call happens on the thread that created the player
+// (the UI thread). mpv's wakeup callback only posts a queued call to that thread, which drains
+// mpv's events there; the bounded waits of setFileName, play and setCurrentPosition drain them
+// directly. The player starts no threads of its own beyond libmpv's.
+//
+// Loads start paused: after setFileName the file is loaded and the play state reads stopped.
+// The file stays loaded when a song has played out (keep-open); the position then reads the
+// duration exactly.
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "platform/Media.h"
+
+struct mpv_handle;
+struct mpv_event;
+
+namespace qvt {
+
+// Hundredths of a decibel <-> mpv's cubic volume: volume = 100 * 10^(dB / 60).
+// The decibel range is -100 dB (-10000) to 0 dB (0); values outside it are clamped.
+double MpvVolumeFromHundredthsDb(int32_t hundredthsDb);
+int32_t HundredthsDbFromMpvVolume(double volume);
+
+struct MpvAudioConfig {
+  QString audioOutput;   // mpv's "ao"; empty: the system's normal output
+  bool untimed = false;  // with the null output: play as fast as possible
+
+  // From QUAVERTONE_AUDIO: "null" is the null output in real time, "null-fast" the null output
+  // untimed; unset or anything else, the normal output.
+  static MpvAudioConfig FromEnvironment();
+};
+
+class MpvMediaPlayer final : public IMediaPlayer {
+ public:
+  // How long setFileName and play wait for a load, and setCurrentPosition for a seek.
+  static constexpr int kLoadWaitMs = 5000;
+  static constexpr int kSeekWaitMs = 2000;
+
+  explicit MpvMediaPlayer(const MpvAudioConfig& config = MpvAudioConfig::FromEnvironment());
+  ~MpvMediaPlayer() override;
+  MpvMediaPlayer(const MpvMediaPlayer&) = delete;
+  MpvMediaPlayer& operator=(const MpvMediaPlayer&) = delete;
+
+  QString fileName() const override { return fileName_; }
+  void setFileName(const QString& path) override;
+  void play() override;
+  void stop() override;
+  void pause() override;
+  double currentPosition() const override;
+  void setCurrentPosition(double seconds) override;
+  double selectionStart() const override { return 0.0; }
+  double selectionEnd() const override { return duration(); }
+  double duration() const override;
+  int32_t readyState() const override;
+  int32_t playState() const override;
+  int32_t volume() const override;
+  void setVolume(int32_t hundredthsDb) override;
+
+  // Called with the id of every mpv event as it is handled, on the thread that handles it.
+  void setEventObserver(std::function<void(int eventId)> observer);
+
+ private:
+  enum class Load { Idle, Loading, Loaded, Failed };
+
+  // What is known about the current load, updated from mpv's events.
+  struct Track {
+    Load load = Load::Idle;
+    int64_t entryId = -1;  // mpv's playlist entry of the current load
+    bool started = false;  // mpv began this load
+    bool fileLoaded = false;
+    int restarts = 0;  // playback restarts since the load (one after loading, one per seek)
+    QString failure;
+    std::optional<double> seekWhenLoaded;
+  };
+
+  // A position written while no file was loaded; it starts the next load of that file.
+  struct PendingStart {
+    QString path;
+    double seconds = 0.0;
+  };
+
+  static void OnWakeup(void* self);
+  bool configure(const MpvAudioConfig& config);
+  void ensureStarted();
+  void postDrain();
+  void drainPending() const;
+  bool waitUntil(const std::function<bool()>& done, int timeoutMs) const;
+  void handleEvent(const mpv_event& event) const;
+  void handleEndFile(const mpv_event& event) const;
+  void handleRestart() const;
+  void fail(const QString& reason) const;
+  int64_t startLoad(const QString& absolutePath, std::optional<double> start);
+  bool seekTo(double seconds) const;
+  bool playedOut() const;
+  bool flag(const char* name) const;
+  std::optional<double> doubleProperty(const char* name) const;
+  void setPaused(bool paused);
+
+  mpv_handle* handle_ = nullptr;
+  QString fileName_;
+  int32_t volume_ = 0;
+  bool volumeSet_ = false;  // a volume was written (applied when the backend starts)
+  MpvAudioConfig config_;
+  bool started_ = false;  // the backend was asked to start
+  mutable int32_t playState_ = kPlayStopped;
+  mutable Track track_;
+  std::optional<PendingStart> pendingStart_;
+  std::function<void(int)> observer_;
+  std::atomic<bool> drainPosted_{false};
+  // Lives in the creating thread and receives the queued drains. Declared last so that it is
+  // destroyed first among the members, after the handle is gone: destroying it discards drains
+  // still queued, so none runs after the player is gone.
+  QObject receiver_;
+};
+
+}  // namespace qvt
