@@ -1,0 +1,162 @@
+#include "shared/Processor.h"
+
+#include <algorithm>
+
+#include "platform/Platform.h"
+
+namespace qvt {
+
+namespace {
+
+struct ProcessorState {
+  bool bSuppressed = false;
+  bool bDetermined = false;
+  bool bAutoSize = false;
+  double dblResizeEvery = 1;
+  double dblSizedLength = 0;
+  double dblUpdatesSinceResize = 0;
+  double dblProgress = 0;
+  bool bWrapProgress = false;
+  // The bar's range as the bar holds it (single precision).
+  float fltBarMin = 0;
+  float fltBarMax = 0;
+};
+
+ProcessorState g_state;
+IProgressWindows* g_windows = nullptr;
+
+// Characters as the user sees them: a surrogate pair counts once.
+double CharacterCount(const QString& text) {
+  qsizetype count = 0;
+  for (const QChar c : text) {
+    if (!c.isLowSurrogate())
+      ++count;
+  }
+  return static_cast<double>(count);
+}
+
+void CentreOnScreen(ProgressWindow window) {
+  const QSizeF size = g_windows->sizeTwips(window);
+  const double left = (screen().widthTwips() - size.width()) / 2;
+  const double top = (screen().heightTwips() - size.height()) / 2;
+  g_windows->moveTwips(window, left, top);
+}
+
+// Sizes the message window to sMessage and centres it. The window stays shown meanwhile:
+// hiding and showing it again would only make it flicker and take the focus.
+void ResizeMessageWindow(const QString& sMessage, double dblLength) {
+  g_state.dblSizedLength = dblLength;
+  g_state.dblUpdatesSinceResize = 1;
+  g_windows->setText(ProgressWindow::Message, sMessage);
+  g_windows->fitMessageToText();
+  CentreOnScreen(ProgressWindow::Message);
+}
+
+void UpdateMessageWindow(const QString& sMessage) {
+  if (!g_windows->isVisible(ProgressWindow::Message))
+    return;
+  if (g_state.bAutoSize) {
+    const double dblLength = CharacterCount(sMessage);
+    if (dblLength > g_state.dblSizedLength ||
+        g_state.dblUpdatesSinceResize >= g_state.dblResizeEvery) {
+      ResizeMessageWindow(sMessage, dblLength);
+    } else {
+      g_state.dblUpdatesSinceResize += 1;
+      g_windows->setText(ProgressWindow::Message, sMessage);
+    }
+  } else {
+    g_windows->setText(ProgressWindow::Message, sMessage);
+  }
+  g_windows->repaint(ProgressWindow::Message);
+}
+
+void UpdateBarWindow(const QString& sMessage) {
+  if (!g_windows->isVisible(ProgressWindow::Bar))
+    return;
+  if (!sMessage.isEmpty()) {
+    g_windows->setText(ProgressWindow::Bar, sMessage);
+    g_windows->repaint(ProgressWindow::Bar);
+  }
+  g_state.dblProgress += 1;
+  if (g_state.fltBarMax < g_state.dblProgress) {
+    g_state.dblProgress = g_state.bWrapProgress ? g_state.fltBarMin : g_state.fltBarMax;
+  }
+  g_windows->setBarValue(static_cast<float>(g_state.dblProgress));
+}
+
+}  // namespace
+
+void SetProgressWindows(IProgressWindows* windows) {
+  g_windows = windows;
+}
+IProgressWindows* GetProgressWindows() {
+  return g_windows;
+}
+
+void SetProcessingSuppressed(bool bValue) {
+  g_state.bSuppressed = bValue;
+}
+bool IsProcessingSuppressed() {
+  return g_state.bSuppressed;
+}
+
+ProgressWindow GetProcessingForm() {
+  return g_state.bDetermined ? ProgressWindow::Bar : ProgressWindow::Message;
+}
+
+void ShowProcessing(const QString& sMessage, bool bAutoSizeValue, double dblEvery) {
+  if (g_state.bSuppressed)
+    return;
+  g_state.bDetermined = false;
+  g_state.bAutoSize = bAutoSizeValue;
+  // Written so that NaN also counts as below 1.
+  g_state.dblResizeEvery = dblEvery >= 1 ? dblEvery : 1;
+  // Showing sizes the window like a resize does, so the count of updates starts again.
+  g_state.dblSizedLength = CharacterCount(sMessage);
+  g_state.dblUpdatesSinceResize = 1;
+  if (g_windows == nullptr)
+    return;
+  g_windows->setText(ProgressWindow::Message, sMessage);
+  g_windows->fitMessageToText();
+  CentreOnScreen(ProgressWindow::Message);
+  g_windows->show(ProgressWindow::Message);
+  g_windows->repaint(ProgressWindow::Message);
+}
+
+void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QString& sCaption) {
+  if (g_state.bSuppressed)
+    return;
+  g_state.bDetermined = true;
+  g_state.fltBarMin = static_cast<float>(dblMin);
+  // A bar cannot end below its start; such a range is an empty one.
+  g_state.fltBarMax = std::max(static_cast<float>(dblMax), g_state.fltBarMin);
+  g_state.dblProgress = dblMin;
+  g_state.bWrapProgress = bWrap;
+  if (g_windows == nullptr)
+    return;
+  g_windows->setBarRange(g_state.fltBarMin, g_state.fltBarMax);
+  g_windows->setBarValue(g_state.fltBarMin);
+  CentreOnScreen(ProgressWindow::Bar);
+  g_windows->show(ProgressWindow::Bar);
+  g_windows->setText(ProgressWindow::Bar, sCaption);
+  g_windows->repaint(ProgressWindow::Bar);
+}
+
+void UpdateProcessing(const QString& sMessage) {
+  if (!g_state.bSuppressed && g_windows != nullptr) {
+    if (g_state.bDetermined) {
+      UpdateBarWindow(sMessage);
+    } else {
+      UpdateMessageWindow(sMessage);
+    }
+  }
+  DoEvents();
+}
+
+void HideProcessing() {
+  if (g_state.bSuppressed || g_windows == nullptr)
+    return;
+  g_windows->close(GetProcessingForm());
+}
+
+}  // namespace qvt

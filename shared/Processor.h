@@ -1,0 +1,82 @@
+#pragma once
+// The progress operations that every long operation of both programs uses: a bare message window
+// (frmProcessing) or a window with a message and a progress bar (frmDeterminedProcessing).
+// Callers pair one Show with one Hide; every UpdateProcessing also lets the event loop run once,
+// which is what keeps the interface alive during the operation (callers disable their controls,
+// since their own handlers may run there).
+//
+// All rules live here, in Qt Core only; the windows are reached through IProgressWindows, which
+// the program binds at start-up (shared/ui/ProgressWindows.h) and tests replace with a recorder
+// (tests/support/ProgressRecorder.h).
+
+#include <QSizeF>
+#include <QString>
+
+namespace qvt {
+
+enum class ProgressWindow {
+  Message,  // frmProcessing: the label lblMessage only, the window exactly the label's size
+  Bar,      // frmDeterminedProcessing: "Processing...", label lblmsg and progress bar pgbProcess
+};
+
+// The two windows as the module drives them. A window that does not exist yet is created (not
+// shown) by any call that changes it; isVisible and close never create one.
+class IProgressWindows {
+ public:
+  virtual ~IProgressWindows() = default;
+
+  virtual bool isVisible(ProgressWindow window) = 0;
+  // Shows the window modeless, above the other windows.
+  virtual void show(ProgressWindow window) = 0;
+  // Hides and destroys the window; nothing when it does not exist.
+  virtual void close(ProgressWindow window) = 0;
+  // Asks for a repaint. The text is always current; painting may wait for the next screen frame.
+  virtual void repaint(ProgressWindow window) = 0;
+  // The text of lblMessage or lblmsg.
+  virtual void setText(ProgressWindow window, const QString& text) = 0;
+  // Outer size in twips, and moving the outer top left corner to a point in twips.
+  virtual QSizeF sizeTwips(ProgressWindow window) = 0;
+  virtual void moveTwips(ProgressWindow window, double left, double top) = 0;
+
+  // Message window: lblMessage takes the size of its text, the window exactly the label's size,
+  // the label at its top left corner.
+  virtual void fitMessageToText() = 0;
+
+  // Progress bar window: the range of pgbProcess (max is never below min) and its value.
+  virtual void setBarRange(float min, float max) = 0;
+  virtual void setBarValue(float value) = 0;
+};
+
+// Installs the windows the operations drive (not owned). nullptr: no windows; the operations
+// still let the event loop run.
+void SetProgressWindows(IProgressWindows* windows);
+IProgressWindows* GetProgressWindows();
+
+// While suppressed, no window is shown, changed or closed; UpdateProcessing still lets the event
+// loop run once. A window opened before suppression stays open until a Hide made after it ends.
+void SetProcessingSuppressed(bool bValue);
+bool IsProcessingSuppressed();
+
+// The window in use: the progress bar window after ShowDeterminedProcessing, else the message
+// window.
+ProgressWindow GetProcessingForm();
+
+// Opens the message window with sMessage, sized to it and centred on the screen. With
+// bAutoSizeValue, later messages resize the window when they are longer than the one it was
+// sized for, and in any case on every dblEvery-th update (below 1 counts as 1).
+void ShowProcessing(const QString& sMessage, bool bAutoSizeValue = true, double dblEvery = 0);
+
+// Opens the progress bar window centred on the screen, the bar at dblMin of dblMin..dblMax
+// (a maximum below the minimum is taken as the minimum), the message sCaption. With bWrap the
+// bar starts again at its minimum when an update passes the maximum; without it stays there.
+void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QString& sCaption);
+
+// Changes the message of the window in use; the progress bar window also advances its bar by
+// one and keeps its text when sMessage is empty. A window the user has hidden is left alone.
+// Always ends with one pass of the event loop.
+void UpdateProcessing(const QString& sMessage);
+
+// Hides and destroys the window in use.
+void HideProcessing();
+
+}  // namespace qvt

@@ -1,0 +1,91 @@
+#pragma once
+// Windows with one instance per class, created on first reference and destroyed on unload.
+//
+//   frmOptions& options = Forms::Get<frmOptions>();  // created and loaded now, not shown
+//   options.show();
+//   Forms::Unload<frmOptions>();                     // its unload handler may cancel
+//   Forms::Get<frmOptions>();                        // a fresh instance, loaded again
+//
+// Unloading forgets the instance at once and deletes the object later (deleteLater), so a
+// handler may unload its own window while it runs: the next Get creates a new instance while
+// the old object stays valid until control returns to the event loop.
+
+#include <QWidget>
+#include <typeindex>
+
+class QCloseEvent;
+
+namespace qvt {
+
+class Forms;
+
+// The base of every window class.
+class Form : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form(QWidget* parent = nullptr);
+  ~Form() override;
+
+ protected:
+  // Runs once, right after construction, when Forms::Get creates the window.
+  virtual void Form_Load() {}
+  // Runs when the window is unloaded (closed by the user or through Forms::Unload). Setting
+  // bCancel keeps the window loaded.
+  virtual void Form_Unload(bool& bCancel) { (void)bCancel; }
+  // A close by the user or by close() unloads the window.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  friend class Forms;
+  bool bUnloading_ = false;  // an unload is under way or done: no second handler run
+};
+
+class Forms {
+ public:
+  // The one instance of T, created and loaded when there is none.
+  template <class T>
+  static T& Get() {
+    if (Form* form = find(typeid(T)))
+      return static_cast<T&>(*form);
+    T* form = new T();
+    load(typeid(T), form);
+    // A load handler may replace its own window (unload it and create a fresh one): the
+    // caller gets the instance that is loaded now.
+    if (Form* current = find(typeid(T)))
+      return static_cast<T&>(*current);
+    return *form;
+  }
+
+  // Whether an instance of T exists, without creating one.
+  template <class T>
+  static bool IsLoaded() {
+    return find(typeid(T)) != nullptr;
+  }
+
+  // Unloads the instance of T (nothing when there is none). False when its handler cancelled.
+  template <class T>
+  static bool Unload() {
+    Form* form = find(typeid(T));
+    return form == nullptr || Unload(*form);
+  }
+
+  // Runs the window's unload handler; unless it cancels, hides the window, forgets it and
+  // deletes it later. True when the window is (or already was) unloaded.
+  static bool Unload(Form& form);
+
+  // Forgets and destroys every window without running any handler (the end of the program).
+  static void UnloadAllWithoutHandlers();
+
+  // The number of windows loaded now.
+  static int LoadedCount();
+
+ private:
+  friend class Form;
+  static Form* find(const std::type_index& type);
+  static void load(const std::type_index& type, Form* form);
+  static void forget(Form* form);
+  static void discard(Form* form);
+};
+
+}  // namespace qvt

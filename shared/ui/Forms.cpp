@@ -1,0 +1,98 @@
+#include <QCloseEvent>
+#include <map>
+
+#include "shared/ui/Form.h"
+
+namespace qvt {
+
+namespace {
+
+// The loaded windows by class. Everything runs on the user-interface thread.
+std::map<std::type_index, Form*>& Registry() {
+  static std::map<std::type_index, Form*> registry;
+  return registry;
+}
+
+}  // namespace
+
+Form::Form(QWidget* parent) : QWidget(parent) {}
+
+// A window destroyed by other means than an unload must not stay registered.
+Form::~Form() {
+  Forms::forget(this);
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+  if (bUnloading_ || Forms::Unload(*this)) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+Form* Forms::find(const std::type_index& type) {
+  const auto it = Registry().find(type);
+  return it == Registry().end() ? nullptr : it->second;
+}
+
+void Forms::load(const std::type_index& type, Form* form) {
+  // Registered before its load handler runs, so that the handler can refer to its own window.
+  Registry()[type] = form;
+  try {
+    form->Form_Load();
+  } catch (...) {
+    forget(form);
+    delete form;
+    throw;
+  }
+}
+
+void Forms::forget(Form* form) {
+  auto& registry = Registry();
+  for (auto it = registry.begin(); it != registry.end(); ++it) {
+    if (it->second == form) {
+      registry.erase(it);
+      return;
+    }
+  }
+}
+
+void Forms::discard(Form* form) {
+  form->bUnloading_ = true;
+  forget(form);
+  form->hide();
+  form->deleteLater();
+}
+
+bool Forms::Unload(Form& form) {
+  if (form.bUnloading_)
+    return true;
+  form.bUnloading_ = true;
+  bool bCancel = false;
+  try {
+    form.Form_Unload(bCancel);
+  } catch (...) {
+    form.bUnloading_ = false;
+    throw;
+  }
+  if (bCancel) {
+    form.bUnloading_ = false;
+    return false;
+  }
+  discard(&form);
+  return true;
+}
+
+void Forms::UnloadAllWithoutHandlers() {
+  while (!Registry().empty())
+    discard(Registry().begin()->second);
+}
+
+int Forms::LoadedCount() {
+  return static_cast<int>(Registry().size());
+}
+
+}  // namespace qvt
+
+// Form.h has no source of its own name, so its meta-object code is compiled here.
+#include "moc_Form.cpp"

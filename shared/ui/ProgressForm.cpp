@@ -1,0 +1,57 @@
+#include "shared/ui/ProgressForm.h"
+
+#include <QEvent>
+#include <cmath>
+
+#include "shared/ui/FramePacer.h"
+
+namespace qvt {
+
+ProgressForm::ProgressForm(Qt::WindowFlags extraFlags) : pacer_(new FramePacer(this)) {
+  setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | extraFlags);
+  // A progress window neither keeps the program running nor ends it when it closes.
+  setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+void ProgressForm::showOnTop() {
+  show();
+  raise();
+}
+
+void ProgressForm::Refresh() {
+  pacer_->refresh();
+}
+
+int ProgressForm::paints() const {
+  return pacer_->paints();
+}
+
+QSizeF ProgressForm::sizeTwips() const {
+  const QSize pixels = frameGeometry().size();
+  return QSizeF(pixels.width() * kTwipsPerPixel, pixels.height() * kTwipsPerPixel);
+}
+
+void ProgressForm::moveTwips(double left, double top) {
+  const QPoint target(static_cast<int>(std::lround(left / kTwipsPerPixel)),
+                      static_cast<int>(std::lround(top / kTwipsPerPixel)));
+  if (pos() != target)
+    move(target);
+}
+
+bool ProgressForm::event(QEvent* event) {
+  const QEvent::Type type = event->type();
+  // Only the focus changes are looked at after the base class: other events (a deferred
+  // delete above all) may end this object there.
+  if (type != QEvent::WindowDeactivate && type != QEvent::WindowActivate) {
+    return Form::event(event);
+  }
+  const bool handled = Form::event(event);
+  if (isVisible()) {
+    if (type == QEvent::WindowDeactivate)
+      raise();
+    Refresh();
+  }
+  return handled;
+}
+
+}  // namespace qvt

@@ -1,0 +1,44 @@
+#pragma once
+// What the two progress windows have in common: they stay above the other windows (a window
+// that loses the focus while visible brings itself back to the front), they are placed and
+// measured in twips, and they repaint at most once per screen frame.
+
+#include <QSizeF>
+
+#include "shared/ui/Form.h"
+
+namespace qvt {
+
+class FramePacer;
+
+class ProgressForm : public Form {
+  Q_OBJECT
+
+ public:
+  static constexpr double kTwipsPerPixel = 15.0;
+
+  explicit ProgressForm(Qt::WindowFlags extraFlags);
+
+  // The text of the window's message label.
+  virtual void setMessage(const QString& sMessage) = 0;
+  virtual QString message() const = 0;
+
+  // Shows the window modeless, above the other windows.
+  void showOnTop();
+  // Repaints now, or at the end of the current screen frame when it was painted less than a
+  // frame ago.
+  void Refresh();
+  // Paints done through Refresh so far.
+  int paints() const;
+
+  QSizeF sizeTwips() const;
+  void moveTwips(double left, double top);
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  FramePacer* pacer_;
+};
+
+}  // namespace qvt

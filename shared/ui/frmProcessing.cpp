@@ -1,0 +1,53 @@
+#include "shared/ui/frmProcessing.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace qvt {
+
+frmProcessing::frmProcessing()
+    : ProgressForm(Qt::FramelessWindowHint), lblMessage(new QLabel(this)) {
+  setObjectName(QStringLiteral("frmProcessing"));
+  lblMessage->setObjectName(QStringLiteral("lblMessage"));
+  // Messages carry file names: never read them as markup.
+  lblMessage->setTextFormat(Qt::PlainText);
+  lblMessage->setFrameStyle(QFrame::Box | QFrame::Plain);
+  lblMessage->setMargin(10);
+  lblMessage->setAutoFillBackground(true);
+  lblMessage->installEventFilter(this);
+  fitToMessage();
+}
+
+void frmProcessing::setMessage(const QString& sMessage) {
+  lblMessage->setText(sMessage);
+}
+
+QString frmProcessing::message() const {
+  return lblMessage->text();
+}
+
+void frmProcessing::fitToMessage() {
+  // The hint grows to the label's minimum size, so that is released first. A fixed label size
+  // keeps later text changes from asking the window for a new layout. The window has no frame
+  // to drag, so a plain resize keeps it at the label's size.
+  lblMessage->setMinimumSize(0, 0);
+  const QSize hint = lblMessage->sizeHint();
+  lblMessage->setFixedSize(hint);
+  lblMessage->move(0, 0);
+  if (size() != hint)
+    resize(hint);
+}
+
+bool frmProcessing::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lblMessage && event->type() == QEvent::MouseButtonRelease) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton &&
+        lblMessage->rect().contains(mouse->position().toPoint())) {
+      hide();
+      return true;
+    }
+  }
+  return ProgressForm::eventFilter(watched, event);
+}
+
+}  // namespace qvt
