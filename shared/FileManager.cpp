@@ -1,0 +1,496 @@
+#include "shared/FileManager.h"
+
+#include <charconv>
+#include <exception>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace qvt {
+
+namespace {
+
+const QString kFileErrorTitle = QStringLiteral("File Error");
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString describe(const std::exception& failure) {
+  return QString::fromUtf8(failure.what());
+}
+
+// ---- value lines ---------------------------------------------------------------------------
+
+QString valueLineText(const Variant& value) {
+  if (value.isString())
+    return QLatin1Char('"') + value.toString() + QLatin1Char('"');
+  if (value.isBool())
+    return value.toBool() ? QStringLiteral("#TRUE#") : QStringLiteral("#FALSE#");
+  return value.plainText();
+}
+
+bool isBlank(QChar c) {
+  return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+bool isDigit(QChar c) {
+  return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Skips a run of ASCII digits from i; how many there were.
+qsizetype skipDigits(QStringView text, qsizetype& i) {
+  const qsizetype start = i;
+  while (i < text.size() && isDigit(text[i]))
+    ++i;
+  return i - start;
+}
+
+// Blanks, an optional sign, digits with an optional decimal point, an optional exponent,
+// blanks. Values beyond the range of a double are not numbers here.
+std::optional<double> parseNumber(QStringView item) {
+  qsizetype begin = 0;
+  qsizetype end = item.size();
+  while (begin < end && isBlank(item[begin]))
+    ++begin;
+  while (end > begin && isBlank(item[end - 1]))
+    --end;
+  const QStringView text = item.mid(begin, end - begin);
+  qsizetype i = 0;
+  const bool negative = i < text.size() && text[i] == QLatin1Char('-');
+  if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+    ++i;
+  const qsizetype numberStart = i;
+  qsizetype digits = skipDigits(text, i);
+  if (i < text.size() && text[i] == QLatin1Char('.')) {
+    ++i;
+    digits += skipDigits(text, i);
+  }
+  if (digits == 0)
+    return std::nullopt;
+  if (i < text.size() && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
+    ++i;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+      ++i;
+    if (skipDigits(text, i) == 0)
+      return std::nullopt;
+  }
+  if (i != text.size())
+    return std::nullopt;
+  const std::string ascii = text.mid(numberStart).toLatin1().toStdString();
+  double value = 0;
+  const auto [ptr, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (ec != std::errc() || ptr != ascii.data() + ascii.size())
+    return std::nullopt;
+  return negative ? -value : value;
+}
+
+Variant convertItem(QStringView item) {
+  if (const std::optional<double> number = parseNumber(item))
+    return *number;
+  if (item.startsWith(QLatin1Char('"')) && item.endsWith(QLatin1Char('"'))) {
+    // A lone quote is both the first and the last character: there is no text between.
+    if (item.size() < 2)
+      throw FileManagerError("Invalid procedure call or argument");
+    return item.mid(1, item.size() - 2).toString();
+  }
+  return item.toString();
+}
+
+QByteArray lineBytes(const QString& text) {
+  return (text + kCrLf).toUtf8();
+}
+
+// ---- INI files -------------------------------------------------------------------------------
+
+// Leading and trailing spaces removed (spaces only, as INI keys are compared).
+QString trimSpaces(QStringView text) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  while (begin < end && text[begin] == QLatin1Char(' '))
+    ++begin;
+  while (end > begin && text[end - 1] == QLatin1Char(' '))
+    --end;
+  return text.mid(begin, end - begin).toString();
+}
+
+// The key of an entry line: the text before its first "=" (the whole line without one), trimmed.
+QString iniKey(const QString& line) {
+  const qsizetype equals = line.indexOf(QLatin1Char('='));
+  return trimSpaces(equals < 0 ? QStringView(line) : QStringView(line).left(equals));
+}
+
+struct IniScan {
+  qint64 headerLines = 0;  // lines read looking for the header, the header included
+  qint64 keyLines = 0;     // lines read after it looking for the key, the match included
+  bool matched = false;
+  QString lastKey;
+  QString matchedLine;
+};
+
+// Looks for the header line, then for the first later line with the key. The key search runs on
+// past the next section header; an empty key never matches.
+IniScan scanIni(const QString& path, const QString& header, const QString& key) {
+  detail::LineFile file;
+  file.openForRead(path, true);
+  IniScan scan;
+  const QString wantedHeader = trimSpaces(header);
+  while (const std::optional<QByteArray> raw = file.readLine()) {
+    ++scan.headerLines;
+    if (trimSpaces(QString::fromUtf8(*raw)) == wantedHeader)
+      break;
+  }
+  const QString wantedKey = trimSpaces(key);
+  while (const std::optional<QByteArray> raw = file.readLine()) {
+    ++scan.keyLines;
+    const QString line = QString::fromUtf8(*raw);
+    scan.lastKey = iniKey(line);
+    if (!scan.lastKey.isEmpty() && scan.lastKey == wantedKey) {
+      scan.matched = true;
+      scan.matchedLine = line;
+      break;
+    }
+  }
+  file.close();
+  return scan;
+}
+
+QString iniHeader(const QString& section) {
+  return QLatin1Char('[') + section + QLatin1Char(']');
+}
+
+// Copies `from` into a re-created `to` line by line; line `target` is replaced by its key text
+// + "=" + value when `replace`, else followed by the new entry line. Lines other than the one
+// replaced are copied byte for byte.
+void rewriteIni(const QString& from, const QString& to, qint64 target, bool replace,
+                const QByteArray& newEntry, const QByteArray& value) {
+  detail::LineFile source;
+  detail::LineFile out;
+  source.openForRead(from, false);
+  out.openForWrite(to, false);
+  qint64 number = 0;
+  while (const std::optional<QByteArray> raw = source.readLine()) {
+    ++number;
+    if (number == target && replace) {
+      const qsizetype equals = raw->indexOf('=');
+      out.write((equals < 0 ? *raw : raw->left(equals)) + '=' + value + "\r\n");
+      continue;
+    }
+    out.write(*raw + "\r\n");
+    if (number == target)
+      out.write(newEntry + "\r\n");
+  }
+  source.close();
+  const QString error = out.close();
+  if (!error.isEmpty())
+    throw FileManagerError(error.toStdString());
+}
+
+}  // namespace
+
+clsFileManager::clsFileManager() : file_(std::make_unique<detail::LineFile>()) {}
+
+clsFileManager::~clsFileManager() = default;
+
+void clsFileManager::ReportError(const QString& message, bool bVerbose) {
+  if (bVerbose)
+    return;
+  MsgBox(message, MsgButtons::OkOnly, MsgIcon::None, kFileErrorTitle);
+}
+
+// ---- reading ---------------------------------------------------------------------------------
+
+QString clsFileManager::ReadLine(bool bVerbose) {
+  if (!IsOpenForRead()) {
+    ReportError(QStringLiteral("File not opened in read mode"), bVerbose);
+    return QStringLiteral("False");
+  }
+  try {
+    const std::optional<QByteArray> line = file_->readLine();
+    if (!line)
+      throw FileManagerError("Input past end of file");
+    return QString::fromUtf8(*line);
+  } catch (const std::exception& failure) {
+    ReportError(describe(failure), bVerbose);
+    return QStringLiteral("False");
+  }
+}
+
+const std::vector<qsizetype>& clsFileManager::itemStarts() {
+  if (!itemStartsValid_) {
+    itemStarts_.clear();
+    itemStarts_.reserve(static_cast<size_t>(vCurrentLine_.count(QLatin1Char(','))) + 1);
+    itemStarts_.push_back(0);
+    const QStringView line(vCurrentLine_);
+    for (qsizetype i = 0; i < line.size(); ++i) {
+      if (line[i] == QLatin1Char(','))
+        itemStarts_.push_back(i + 1);
+    }
+    itemStartsValid_ = true;
+  }
+  return itemStarts_;
+}
+
+Variant clsFileManager::GetVarFromFile(int16_t iVarIndex_Base0, bool bVerbose) {
+  if (!IsOpenForRead()) {
+    ReportError(QStringLiteral("File not opened in read mode"), bVerbose);
+    return {};
+  }
+  if (!IsFirstLineRead()) {
+    ReportError(QStringLiteral("The first line has not been read"), bVerbose);
+    return {};
+  }
+  try {
+    const std::vector<qsizetype>& starts = itemStarts();
+    const auto index = static_cast<size_t>(iVarIndex_Base0);
+    if (iVarIndex_Base0 < 0 || index >= starts.size()) {
+      throw FileManagerError("Subscript out of range");
+    }
+    const qsizetype end = index + 1 < starts.size() ? starts[index + 1] - 1 : vCurrentLine_.size();
+    return convertItem(QStringView(vCurrentLine_).mid(starts[index], end - starts[index]));
+  } catch (const std::exception& failure) {
+    ReportError(describe(failure), bVerbose);
+    return {};
+  }
+}
+
+bool clsFileManager::ReadNextLine() {
+  if (!IsOpenForRead() || isEOF())
+    return false;
+  const std::optional<QByteArray> line = file_->readLine();
+  if (!line)
+    return false;
+  dLineNumber_ += 1;
+  vCurrentLine_ = QString::fromUtf8(*line);
+  itemStartsValid_ = false;
+  return true;
+}
+
+bool clsFileManager::isEOF() {
+  return file_->atEnd();
+}
+
+// ---- questions about files -------------------------------------------------------------------
+
+bool clsFileManager::FileExists(const QString& sFilePath) {
+  try {
+    return PlainFileExists(sFilePath);
+  } catch (...) {
+    return false;
+  }
+}
+
+QString clsFileManager::GetFileExt(const QString& sFilePath, bool bUCASE) {
+  if (!FileExists(sFilePath))
+    return QString();
+  const QString ext = sFilePath.mid(sFilePath.lastIndexOf(QLatin1Char('.')) + 1);
+  return bUCASE ? ext.toUpper() : ext;
+}
+
+int32_t clsFileManager::GetAttributes(const QString& sFilePath) {
+  if (!FileExists(sFilePath))
+    return 0;
+  return files().attributes(sFilePath).value_or(0);
+}
+
+// ---- writing ---------------------------------------------------------------------------------
+
+void clsFileManager::resetPending() {
+  vPendingValues_.assign(1, Variant());
+  bPendingEmpty_ = true;
+}
+
+void clsFileManager::writeRawLine(const QString& text) {
+  file_->write(lineBytes(text));
+}
+
+bool clsFileManager::WriteLineToFile(bool bVerbose) {
+  if (!IsOpenForWrite()) {
+    ReportError(QStringLiteral("File not opened in write mode"), bVerbose);
+    return false;
+  }
+  QString line;
+  for (size_t i = 0; i < vPendingValues_.size(); ++i) {
+    if (i > 0)
+      line += QLatin1Char(',');
+    line += valueLineText(vPendingValues_[i]);
+  }
+  writeRawLine(line);
+  resetPending();
+  return true;
+}
+
+bool clsFileManager::SaveVariable(const Variant& vVariable, bool bVerbose) {
+  if (!IsOpenForWrite()) {
+    ReportError(QStringLiteral("File not opened in write mode"), bVerbose);
+    return false;
+  }
+  try {
+    if (bPendingEmpty_ && !vPendingValues_.empty()) {
+      vPendingValues_.front() = vVariable;
+      bPendingEmpty_ = false;
+    } else {
+      vPendingValues_.push_back(vVariable);
+    }
+    return true;
+  } catch (const std::exception& failure) {
+    ReportError(describe(failure), bVerbose);
+    return false;
+  }
+}
+
+bool clsFileManager::PrintToFile(const Variant& vVariable, bool bVerbose) {
+  if (!IsOpenForWrite()) {
+    ReportError(QStringLiteral("File not opened in write mode"), bVerbose);
+    return false;
+  }
+  try {
+    writeRawLine(vVariable.plainText());
+    return true;
+  } catch (const std::exception& failure) {
+    ReportError(describe(failure), bVerbose);
+    return false;
+  }
+}
+
+// ---- opening and closing ---------------------------------------------------------------------
+
+QString clsFileManager::closeHandle() {
+  const QString error = file_->close();
+  iFileNumber_ = -1;
+  bFileOpen_ = false;
+  iOpenMode_ = 0;
+  return error;
+}
+
+bool clsFileManager::CloseFile(bool bVerbose) {
+  if (!bFileOpen_) {
+    ReportError(QStringLiteral("File cannot be closed because the file has not been opened"),
+                bVerbose);
+    return false;
+  }
+  const QString error = closeHandle();
+  if (error.isEmpty())
+    return true;
+  // The file is closed all the same; what could not be written is reported.
+  ReportError(error, bVerbose);
+  return false;
+}
+
+int16_t clsFileManager::OpenFile(const QString& sFilePath, int16_t i1Input_2Output_3Append,
+                                 bool bVerbose) {
+  iFileNumber_ = -1;
+  dLineNumber_ = -1;
+  int16_t result = 0;
+  if (bFileOpen_) {
+    ReportError(
+        QStringLiteral("The file") + kCrLf + sFilePath + kCrLf + QStringLiteral("Is already open"),
+        bVerbose);
+    result = 3;
+    // The earlier file would otherwise stay open with no way to reach it.
+    const QString error = closeHandle();
+    if (!error.isEmpty())
+      ReportError(error, bVerbose);
+  }
+  try {
+    return openSteps(sFilePath, i1Input_2Output_3Append, bVerbose, result);
+  } catch (const std::exception& failure) {
+    ReportError(describe(failure), bVerbose);
+    return 99;
+  }
+}
+
+int16_t clsFileManager::openSteps(const QString& sFilePath, int16_t mode, bool bVerbose,
+                                  int16_t result) {
+  GetFreeFileNumber();  // no number left is a failure of every open
+  if (mode == 1) {
+    if (!FileExists(sFilePath)) {
+      ReportError(
+          QStringLiteral("File does not exist at ") + kCrLf + sFilePath + kCrLf +
+              QStringLiteral("Please verify that the path is correct and that the file exists"),
+          bVerbose);
+      return 1;
+    }
+    file_->openForRead(sFilePath, true);
+    result = 0;
+  } else if (mode == 2 || mode == 3) {
+    if (GetAttributes(sFilePath) == kAttrReadOnly) {
+      ReportError(QStringLiteral("File is Read Only"), bVerbose);
+      return 2;
+    }
+    file_->openForWrite(sFilePath, mode == 3);
+    resetPending();
+    result = 0;
+  }
+  if (file_->isOpen()) {
+    iFileNumber_ = file_->number();
+    bFileOpen_ = true;
+  }
+  iOpenMode_ = mode;
+  dLineNumber_ = 0;
+  return result;
+}
+
+// ---- system questions ------------------------------------------------------------------------
+
+int32_t clsFileManager::WinVer() {
+  return osInfo().majorVersion();
+}
+
+QString clsFileManager::GetWinDir() {
+  return osInfo().environment(QStringLiteral("windir"));
+}
+
+QString clsFileManager::GetSystemDir() {
+  const QString folder = WinVer() > 4 ? QStringLiteral("/system32") : QStringLiteral("/system");
+  return GetWinDir() + folder.toUpper();
+}
+
+bool clsFileManager::MakeDIR(const QString& sPath) {
+  try {
+    return !sPath.isEmpty() && files().makeDirectory(sPath);
+  } catch (...) {
+    return false;
+  }
+}
+
+// ---- INI files -------------------------------------------------------------------------------
+
+Variant clsFileManager::ReadINI(const QString& sPath, const QString& sSection,
+                                const QString& SValue) {
+  const QString header = iniHeader(sSection);
+  if (!FileExists(sPath))
+    return {};
+  const IniScan scan = scanIni(sPath, header, SValue);
+  if (!scan.matched)
+    return QString();
+  const qsizetype first = scan.matchedLine.indexOf(QLatin1Char('='));
+  if (first < 0)
+    return QString();
+  const qsizetype second = scan.matchedLine.indexOf(QLatin1Char('='), first + 1);
+  const qsizetype length = second < 0 ? -1 : second - first - 1;
+  return trimSpaces(QStringView(scan.matchedLine).mid(first + 1, length));
+}
+
+void clsFileManager::WriteINI(const QString& sPath, const QString& sSection, const QString& SParm,
+                              const Variant& vValue) {
+  const QString header = iniHeader(sSection);
+  if (!FileExists(sPath))
+    return;
+  const IniScan scan = scanIni(sPath, header, SParm);
+  if (scan.keyLines == 0 || scan.lastKey.isEmpty())
+    return;
+  const QString copy = sPath + QStringLiteral(".tmp");
+  QString error;
+  if (!files().copyFile(sPath, copy, &error))
+    throw FileManagerError(error.toStdString());
+  const QByteArray value = vValue.plainText().toUtf8();
+  try {
+    rewriteIni(copy, sPath, scan.headerLines + scan.keyLines, scan.matched,
+               (SParm + QLatin1Char('=')).toUtf8() + value, value);
+  } catch (...) {
+    // The copy holds the file as it was: put it back rather than leave a half-written file.
+    files().renameFile(copy, sPath);
+    throw;
+  }
+  if (!files().removeFile(copy, &error))
+    throw FileManagerError(error.toStdString());
+}
+
+}  // namespace qvt

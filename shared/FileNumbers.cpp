@@ -1,0 +1,183 @@
+#include "shared/FileNumbers.h"
+
+#include <algorithm>
+#include <bitset>
+#include <mutex>
+
+namespace qvt {
+
+namespace {
+
+struct NumberTable {
+  std::mutex mutex;
+  std::bitset<kMaxFileNumber + 1> used;  // bit 0 is never used
+};
+
+NumberTable& table() {
+  static NumberTable numbers;
+  return numbers;
+}
+
+// The lowest free number; the caller holds the lock.
+int16_t lowestFree(const NumberTable& numbers) {
+  for (int16_t n = 1; n <= kMaxFileNumber; ++n) {
+    if (!numbers.used.test(static_cast<size_t>(n)))
+      return n;
+  }
+  throw FileManagerError("Too many files");
+}
+
+}  // namespace
+
+int16_t GetFreeFileNumber() {
+  NumberTable& numbers = table();
+  const std::lock_guard lock(numbers.mutex);
+  return lowestFree(numbers);
+}
+
+int16_t TakeFreeFileNumber() {
+  NumberTable& numbers = table();
+  const std::lock_guard lock(numbers.mutex);
+  const int16_t n = lowestFree(numbers);
+  numbers.used.set(static_cast<size_t>(n));
+  return n;
+}
+
+void ReleaseFileNumber(int16_t number) {
+  if (number < 1 || number > kMaxFileNumber)
+    return;
+  NumberTable& numbers = table();
+  const std::lock_guard lock(numbers.mutex);
+  numbers.used.reset(static_cast<size_t>(number));
+}
+
+int FileNumbersInUse() {
+  NumberTable& numbers = table();
+  const std::lock_guard lock(numbers.mutex);
+  return static_cast<int>(numbers.used.count());
+}
+
+namespace detail {
+
+namespace {
+constexpr qsizetype kBlockSize = 64 * 1024;
+}
+
+LineFile::~LineFile() {
+  close();
+}
+
+void LineFile::open(const QString& path, QIODevice::OpenMode mode) {
+  if (file_.isOpen())
+    throw FileManagerError("File already open");
+  const int16_t number = TakeFreeFileNumber();
+  file_.setFileName(path);
+  if (path.isEmpty() || !file_.open(mode)) {
+    ReleaseFileNumber(number);
+    throw FileManagerError(path.isEmpty() ? std::string("Bad file name or number")
+                                          : file_.errorString().toStdString());
+  }
+  number_ = number;
+  buffer_.clear();
+  pos_ = 0;
+}
+
+void LineFile::openForRead(const QString& path, bool skipBom) {
+  open(path, QIODevice::ReadOnly | QIODevice::Unbuffered);
+  writing_ = false;
+  if (skipBom && fill() && buffer_.startsWith("\xEF\xBB\xBF"))
+    pos_ = 3;
+}
+
+void LineFile::openForWrite(const QString& path, bool append) {
+  open(path, append ? QIODevice::WriteOnly | QIODevice::Append
+                    : QIODevice::WriteOnly | QIODevice::Truncate);
+  writing_ = true;
+}
+
+void LineFile::requireOpen() const {
+  if (!file_.isOpen())
+    throw FileManagerError("Bad file name or number");
+}
+
+bool LineFile::fill() {
+  if (pos_ > 0) {
+    buffer_.remove(0, pos_);
+    pos_ = 0;
+  }
+  const qsizetype old = buffer_.size();
+  // Grow by doubling, so that a very long line is not copied once per block.
+  if (buffer_.capacity() < old + kBlockSize)
+    buffer_.reserve(std::max(2 * buffer_.capacity(), old + kBlockSize));
+  buffer_.resize(old + kBlockSize);
+  const qint64 got = file_.read(buffer_.data() + old, kBlockSize);
+  buffer_.resize(old + (got > 0 ? got : 0));
+  if (got < 0)
+    throw FileManagerError(file_.errorString().toStdString());
+  return got > 0;
+}
+
+bool LineFile::atEnd() {
+  requireOpen();
+  if (writing_)
+    return true;
+  return pos_ >= buffer_.size() && !fill();
+}
+
+std::optional<QByteArray> LineFile::readLine() {
+  requireOpen();
+  if (writing_)
+    throw FileManagerError("Bad file mode");
+  qsizetype scan = pos_;
+  for (;;) {
+    const char* bytes = buffer_.constData();
+    while (scan < buffer_.size() && bytes[scan] != '\r' && bytes[scan] != '\n')
+      ++scan;
+    if (scan < buffer_.size())
+      break;
+    const qsizetype scanned = scan - pos_;
+    const bool more = fill();
+    scan = pos_ + scanned;  // fill() moved the unread bytes to the front
+    if (!more)
+      break;
+  }
+  if (scan == pos_ && scan >= buffer_.size())
+    return std::nullopt;
+  QByteArray line = buffer_.mid(pos_, scan - pos_);
+  pos_ = scan;
+  if (pos_ < buffer_.size()) {
+    const char terminator = buffer_.at(pos_++);
+    if (terminator == '\r' && (pos_ < buffer_.size() || fill()) && buffer_.at(pos_) == '\n') {
+      ++pos_;
+    }
+  }
+  return line;
+}
+
+void LineFile::write(const QByteArray& bytes) {
+  requireOpen();
+  if (!writing_)
+    throw FileManagerError("Bad file mode");
+  if (file_.write(bytes) != bytes.size()) {
+    throw FileManagerError(file_.errorString().toStdString());
+  }
+}
+
+QString LineFile::close() {
+  if (!file_.isOpen())
+    return QString();
+  QString error;
+  if (writing_ && !file_.flush())
+    error = file_.errorString();
+  file_.close();
+  ReleaseFileNumber(number_);
+  number_ = 0;
+  writing_ = false;
+  buffer_.clear();
+  pos_ = 0;
+  return error;
+}
+
+}  // namespace detail
+
+}  // namespace qvt

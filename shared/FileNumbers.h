@@ -1,0 +1,79 @@
+#pragma once
+// Process-wide file numbers. Every file that the file manager opens holds one number from 1 to
+// 511 while it is open, so that the whole process never has more than 511 files open through it
+// and each open file has a number no other open file has.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+namespace qvt {
+
+// A failure of a file operation that reaches the caller; what() is its description.
+class FileManagerError : public std::runtime_error {
+ public:
+  using runtime_error::runtime_error;
+};
+
+inline constexpr int16_t kMaxFileNumber = 511;
+
+// The lowest number not in use by the process. Throws FileManagerError("Too many files") when
+// every number is in use. Does not reserve the number.
+int16_t GetFreeFileNumber();
+// Finds the lowest free number and marks it in use, in one step. Throws like GetFreeFileNumber.
+int16_t TakeFreeFileNumber();
+// Marks a number free again. Numbers not in use, or outside 1..511, are ignored.
+void ReleaseFileNumber(int16_t number);
+// How many numbers are in use.
+int FileNumbersInUse();
+
+namespace detail {
+
+// A buffered file read or written line by line, holding a file number while it is open.
+// Reading never looks past the data: lines of any length, NUL bytes and bytes that are not
+// UTF-8 come back as they are in the file.
+class LineFile {
+ public:
+  LineFile() = default;
+  ~LineFile();  // closes, ignoring failures
+  LineFile(const LineFile&) = delete;
+  LineFile& operator=(const LineFile&) = delete;
+
+  // Each open throws FileManagerError with the failure's description; nothing is then open.
+  // skipBom: a UTF-8 byte order mark at the start of the file is not part of the first line.
+  void openForRead(const QString& path, bool skipBom);
+  // append false: created or truncated; true: created when missing, written at its end.
+  void openForWrite(const QString& path, bool append);
+  bool isOpen() const { return file_.isOpen(); }
+  bool isWriting() const { return writing_; }
+  int16_t number() const { return number_; }
+
+  // True when no byte is left to read (always true while writing). Throws when nothing is open.
+  bool atEnd();
+  // The next line without its terminator (CR, CR LF or LF); nothing at the end of the file.
+  std::optional<QByteArray> readLine();
+  // Writes the bytes; throws FileManagerError when they cannot be written.
+  void write(const QByteArray& bytes);
+  // Closes the file and frees its number. The failure's description (buffered data that could
+  // not be written), or empty.
+  QString close();
+
+ private:
+  void open(const QString& path, QIODevice::OpenMode mode);
+  void requireOpen() const;
+  // Appends the next block of the file to the buffer; false when nothing is left.
+  bool fill();
+
+  QFile file_;
+  QByteArray buffer_;
+  qsizetype pos_ = 0;  // first unread byte of buffer_
+  int16_t number_ = 0;
+  bool writing_ = false;
+};
+
+}  // namespace detail
+
+}  // namespace qvt
