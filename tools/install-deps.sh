@@ -11,7 +11,7 @@ packages=(
   libcurl4-openssl-dev
   libsqlite3-dev
   libcpp-httplib-dev
-  xvfb xauth
+  xvfb xauth fonts-liberation2
   ffmpeg
 )
 

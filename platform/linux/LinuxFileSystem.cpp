@@ -1,30 +1,35 @@
 #include "platform/linux/LinuxFileSystem.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qvt {
 
 namespace {
 
-QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
+QString errnoText() {
+  return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 void setError(QString* error, const QString& text) {
-  if (error != nullptr) *error = text;
+  if (error != nullptr)
+    *error = text;
 }
 
 }  // namespace
 
 std::optional<int32_t> LinuxFileSystem::attributes(const QString& path) {
-  if (path.isEmpty()) return std::nullopt;
+  if (path.isEmpty())
+    return std::nullopt;
   const QByteArray native = QFile::encodeName(path);
   struct stat st {};
-  if (::stat(native.constData(), &st) != 0) return std::nullopt;  // follows symbolic links
+  if (::stat(native.constData(), &st) != 0)
+    return std::nullopt;  // follows symbolic links
   int32_t attrs = 0;
   if (S_ISDIR(st.st_mode)) {
     attrs |= kAttrDirectory;
@@ -34,7 +39,8 @@ std::optional<int32_t> LinuxFileSystem::attributes(const QString& path) {
   // Root may write anything; for it a file is read-only when no write bit is set at all.
   const bool writable = ::geteuid() == 0 ? (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
                                          : ::access(native.constData(), W_OK) == 0;
-  if (!writable) attrs |= kAttrReadOnly;
+  if (!writable)
+    attrs |= kAttrReadOnly;
   QString name = QFileInfo(path).fileName();
   if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") &&
       name != QLatin1String("..")) {
@@ -61,7 +67,8 @@ bool LinuxFileSystem::copyFile(const QString& from, const QString& to, QString* 
       setError(error, QStringLiteral("Path/File access error: ") + to);
       return false;
     }
-    if (n == 0) break;
+    if (n == 0)
+      break;
   }
   if (!target.flush()) {
     setError(error, QStringLiteral("Path/File access error: ") + to);
@@ -93,7 +100,8 @@ bool LinuxFileSystem::makeDirectory(const QString& path) {
 
 QStringList LinuxFileSystem::listDirectory(const QString& path) {
   QDir dir(path);
-  if (!dir.exists()) return {};
+  if (!dir.exists())
+    return {};
   return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                        QDir::Name);
 }
@@ -123,7 +131,8 @@ QString LinuxProgramFolder::dataFolder() {
       dataFolder_ = program;
     } else {
       QString base = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"));
-      if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share");
+      if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
       dataFolder_ = base + QStringLiteral("/quavertone");
       QDir().mkpath(dataFolder_);
     }

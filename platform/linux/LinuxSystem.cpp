@@ -1,19 +1,30 @@
 #include "platform/linux/LinuxSystem.h"
 
+#include <sys/utsname.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
 #include <QTime>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/utsname.h>
-#include <unistd.h>
 
 namespace qvt {
 
-void LinuxEventLoop::doEvents() { QCoreApplication::processEvents(); }
+void LinuxEventLoop::doEvents() {
+  const long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+  if (lastPassNs_ != 0 && now - lastPassNs_ < kMinPassGapNs)
+    return;
+  QCoreApplication::processEvents();
+  lastPassNs_ = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                    std::chrono::steady_clock::now().time_since_epoch())
+                    .count();
+}
 
 void LinuxAppControl::endProgram(int exitCode) {
   std::fflush(nullptr);
@@ -26,17 +37,23 @@ constexpr double kTwipsPerPixel = 15.0;
 
 QSize screenPixels() {
   const QScreen* primary = QGuiApplication::primaryScreen();
-  if (primary == nullptr) return QSize(1024, 768);
+  if (primary == nullptr)
+    return QSize(1024, 768);
   return primary->geometry().size();
 }
 }  // namespace
 
-double LinuxScreen::widthTwips() { return screenPixels().width() * kTwipsPerPixel; }
-double LinuxScreen::heightTwips() { return screenPixels().height() * kTwipsPerPixel; }
+double LinuxScreen::widthTwips() {
+  return screenPixels().width() * kTwipsPerPixel;
+}
+double LinuxScreen::heightTwips() {
+  return screenPixels().height() * kTwipsPerPixel;
+}
 
 int32_t LinuxOsInfo::majorVersion() {
   struct utsname info {};
-  if (::uname(&info) != 0) return 0;
+  if (::uname(&info) != 0)
+    return 0;
   return std::atoi(info.release);
 }
 
@@ -50,9 +67,11 @@ QString ExpandPercentReferences(const QString& text, QString (*lookup)(const QSt
   qsizetype i = 0;
   while (i < text.size()) {
     const qsizetype open = text.indexOf(QLatin1Char('%'), i);
-    if (open < 0) break;
+    if (open < 0)
+      break;
     const qsizetype close = text.indexOf(QLatin1Char('%'), open + 1);
-    if (close < 0) break;
+    if (close < 0)
+      break;
     out += text.mid(i, open - i);
     const QString name = text.mid(open + 1, close - open - 1);
     const QString value = name.isEmpty() ? QString() : lookup(name, context);
@@ -74,7 +93,8 @@ QString LinuxOsInfo::expandEnvironmentStrings(const QString& text) {
       text,
       [](const QString& name, void*) -> QString {
         const QByteArray key = name.toLocal8Bit();
-        if (!qEnvironmentVariableIsSet(key.constData())) return QString();
+        if (!qEnvironmentVariableIsSet(key.constData()))
+          return QString();
         return QString::fromLocal8Bit(qgetenv(key.constData()));
       },
       nullptr);
@@ -84,7 +104,9 @@ bool LinuxProcess::startDetached(const QString& program, const QStringList& argu
   return QProcess::startDetached(program, arguments);
 }
 
-void LinuxProcess::sleepMs(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void LinuxProcess::sleepMs(int milliseconds) {
+  QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
 double LinuxClock::secondsSinceMidnight() {
   return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;

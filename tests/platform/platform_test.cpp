@@ -1,10 +1,10 @@
 // The Linux platform seams: attribute rules, case-insensitive names, %NAME% expansion, and the
 // fakes' recording.
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "platform/Platform.h"
 #include "platform/fakes/FakePlatform.h"

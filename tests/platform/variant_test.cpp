@@ -10,15 +10,26 @@ TEST(Variant, NumbersInShortestDecimalFormWholeNumbersWithoutPoint) {
   const struct {
     double value;
     const char* text;
-  } rows[] = {{0, "0"},        {-0.0, "0"},       {-1, "-1"},         {12, "12"},
-              {32767, "32767"}, {100000, "100000"}, {1200000, "1200000"}, {0.5, "0.5"},
-              {7117.5, "7117.5"}, {-2.25, "-2.25"}, {1e20, "100000000000000000000"}};
-  for (const auto& r : rows) EXPECT_EQ(FormatNumber(r.value), r.text) << r.value;
+  } rows[] = {{0, "0"},
+              {-0.0, "0"},
+              {-1, "-1"},
+              {12, "12"},
+              {32767, "32767"},
+              {100000, "100000"},
+              {1200000, "1200000"},
+              {0.5, "0.5"},
+              {7117.5, "7117.5"},
+              {-2.25, "-2.25"},
+              {1e20, "100000000000000000000"}};
+  for (const auto& r : rows)
+    EXPECT_EQ(FormatNumber(r.value), r.text) << r.value;
 }
 
 TEST(Variant, RoundsHalfToEven) {
-  const double rows[][2] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {2.4, 2}, {2.6, 3}};
-  for (const auto& r : rows) EXPECT_EQ(RoundHalfEven(r[0]), r[1]) << r[0];
+  const double rows[][2] = {{0.5, 0},   {1.5, 2}, {2.5, 2}, {-0.5, 0},
+                            {-1.5, -2}, {2.4, 2}, {2.6, 3}};
+  for (const auto& r : rows)
+    EXPECT_EQ(RoundHalfEven(r[0]), r[1]) << r[0];
 }
 
 TEST(Variant, PlainTextOfEachKind) {
