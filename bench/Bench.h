@@ -30,9 +30,8 @@ struct Registrar {
 
 #define QVT_BENCH_CAT2(a, b) a##b
 #define QVT_BENCH_CAT(a, b) QVT_BENCH_CAT2(a, b)
-#define QVT_BENCH(name)                                                                       \
-  static void QVT_BENCH_CAT(bench_, name)();                                                  \
-  static const ::qvt::bench::Registrar QVT_BENCH_CAT(registrar_, name)(#name,                 \
-                                                                       &QVT_BENCH_CAT(bench_, \
-                                                                                      name)); \
+#define QVT_BENCH(name)                                                 \
+  static void QVT_BENCH_CAT(bench_, name)();                            \
+  static const ::qvt::bench::Registrar QVT_BENCH_CAT(registrar_, name)( \
+      #name, &QVT_BENCH_CAT(bench_, name));                             \
   static void QVT_BENCH_CAT(bench_, name)()

@@ -51,21 +51,26 @@ double Seconds(const std::function<void()>& fn) {
 
 double BestSeconds(int runs, const std::function<void()>& fn) {
   double best = 1e300;
-  for (int i = 0; i < runs; ++i) best = std::min(best, Seconds(fn));
+  for (int i = 0; i < runs; ++i)
+    best = std::min(best, Seconds(fn));
   return best;
 }
 
 }  // namespace qvt::bench
 
 int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  if (std::getenv("QUAVERTONE_AUDIO") == nullptr) setenv("QUAVERTONE_AUDIO", "null-fast", 1);
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (std::getenv("QUAVERTONE_AUDIO") == nullptr)
+    setenv("QUAVERTONE_AUDIO", "null-fast", 1);
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   QStringList wanted;
-  for (int i = 1; i < argc; ++i) wanted << QString::fromLocal8Bit(argv[i]);
+  for (int i = 1; i < argc; ++i)
+    wanted << QString::fromLocal8Bit(argv[i]);
   for (auto& [name, body] : qvt::bench::registry()) {
-    if (!wanted.isEmpty() && !wanted.contains(QString::fromStdString(name))) continue;
+    if (!wanted.isEmpty() && !wanted.contains(QString::fromStdString(name)))
+      continue;
     std::printf("bench %s\n", name.c_str());
     std::fflush(stdout);
     body();

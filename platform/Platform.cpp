@@ -23,22 +23,44 @@ T& require(T* service, const char* name) {
 
 }  // namespace
 
-Platform& platform() { return g_platform; }
-IDialogs& dialogs() { return require(g_platform.dialogs, "dialogs"); }
-IEventLoop& eventLoop() { return require(g_platform.eventLoop, "eventLoop"); }
-IAppControl& appControl() { return require(g_platform.app, "app"); }
-IScreen& screen() { return require(g_platform.screen, "screen"); }
-IOsInfo& osInfo() { return require(g_platform.os, "os"); }
-IProcess& process() { return require(g_platform.process, "process"); }
-IClock& systemClock() { return require(g_platform.clock, "clock"); }
-IFileSystem& files() { return require(g_platform.files, "files"); }
-IProgramFolder& programFolder() { return require(g_platform.programFolder, "programFolder"); }
+Platform& platform() {
+  return g_platform;
+}
+IDialogs& dialogs() {
+  return require(g_platform.dialogs, "dialogs");
+}
+IEventLoop& eventLoop() {
+  return require(g_platform.eventLoop, "eventLoop");
+}
+IAppControl& appControl() {
+  return require(g_platform.app, "app");
+}
+IScreen& screen() {
+  return require(g_platform.screen, "screen");
+}
+IOsInfo& osInfo() {
+  return require(g_platform.os, "os");
+}
+IProcess& process() {
+  return require(g_platform.process, "process");
+}
+IClock& systemClock() {
+  return require(g_platform.clock, "clock");
+}
+IFileSystem& files() {
+  return require(g_platform.files, "files");
+}
+IProgramFolder& programFolder() {
+  return require(g_platform.programFolder, "programFolder");
+}
 
 std::unique_ptr<IMediaPlayer> CreateMediaPlayer() {
   return require(g_platform.media, "media").create();
 }
 
-void DoEvents() { eventLoop().doEvents(); }
+void DoEvents() {
+  eventLoop().doEvents();
+}
 
 void MsgBox(const QString& text) {
   MsgBox(text, MsgButtons::OkOnly, MsgIcon::None, QString());
@@ -58,29 +80,36 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
 
 std::optional<QString> InputBox(const QString& prompt, const QString& title,
                                 const QString& defaultText) {
-  return dialogs().inputBox(prompt, title.isEmpty() ? g_platform.programName : title,
-                            defaultText);
+  return dialogs().inputBox(prompt, title.isEmpty() ? g_platform.programName : title, defaultText);
 }
 
 bool PlainFileExists(const QString& path) {
-  if (path.isEmpty()) return false;
+  if (path.isEmpty())
+    return false;
   const std::optional<int32_t> attrs = files().attributes(path);
-  if (!attrs) return false;
+  if (!attrs)
+    return false;
   return (*attrs & (kAttrDirectory | kAttrHidden | kAttrSystem)) == 0;
 }
 
 QString ResolveNoCase(const QString& folder, const QString& name) {
   const QString exact = folder + QLatin1Char('/') + name;
-  if (files().attributes(exact)) return exact;
+  if (files().attributes(exact))
+    return exact;
   const QStringList entries = files().listDirectory(folder);
   for (const QString& entry : entries) {
-    if (entry.compare(name, Qt::CaseInsensitive) == 0) return folder + QLatin1Char('/') + entry;
+    if (entry.compare(name, Qt::CaseInsensitive) == 0)
+      return folder + QLatin1Char('/') + entry;
   }
   return exact;
 }
 
-QString ProgramFile(const QString& name) { return ResolveNoCase(programFolder().folder(), name); }
+QString ProgramFile(const QString& name) {
+  return ResolveNoCase(programFolder().folder(), name);
+}
 
-QString DataFile(const QString& name) { return ResolveNoCase(programFolder().dataFolder(), name); }
+QString DataFile(const QString& name) {
+  return ResolveNoCase(programFolder().dataFolder(), name);
+}
 
 }  // namespace qvt

@@ -9,7 +9,8 @@ namespace qvt {
 
 MsgResult FakeDialogs::messageBox(const MessageBoxSpec& spec) {
   shown.push_back(spec);
-  if (onShow) onShow(spec);
+  if (onShow)
+    onShow(spec);
   if (!answers.empty()) {
     const MsgResult answer = answers.front();
     answers.pop_front();
@@ -33,16 +34,19 @@ MsgResult FakeDialogs::messageBox(const MessageBoxSpec& spec) {
 std::optional<QString> FakeDialogs::inputBox(const QString& prompt, const QString& title,
                                              const QString& defaultText) {
   inputs.push_back({prompt, title, defaultText});
-  if (inputAnswers.empty()) return std::nullopt;
+  if (inputAnswers.empty())
+    return std::nullopt;
   const QString answer = inputAnswers.front();
   inputAnswers.pop_front();
-  if (answer.isNull()) return std::nullopt;
+  if (answer.isNull())
+    return std::nullopt;
   return answer;
 }
 
 QStringList FakeDialogs::texts() const {
   QStringList out;
-  for (const MessageBoxSpec& spec : shown) out << spec.text;
+  for (const MessageBoxSpec& spec : shown)
+    out << spec.text;
   return out;
 }
 
@@ -51,7 +55,8 @@ void FakeEventLoop::doEvents() {
   if (processQtEvents && QCoreApplication::instance() != nullptr) {
     QCoreApplication::processEvents();
   }
-  if (onPass) onPass();
+  if (onPass)
+    onPass();
 }
 
 void FakeAppControl::endProgram(int exitCode) {
@@ -64,7 +69,8 @@ QString FakeOsInfo::expandEnvironmentStrings(const QString& text) {
       text,
       [](const QString& name, void* self) -> QString {
         const auto* os = static_cast<FakeOsInfo*>(self);
-        if (!os->env.contains(name)) return QString();
+        if (!os->env.contains(name))
+          return QString();
         return os->env.value(name);
       },
       this);
@@ -77,37 +83,45 @@ bool FakeProcess::startDetached(const QString& program, const QStringList& argum
 
 void FakeProcess::sleepMs(int milliseconds) {
   sleeps.push_back(milliseconds);
-  if (onSleep) onSleep(milliseconds);
+  if (onSleep)
+    onSleep(milliseconds);
 }
 
 std::optional<int32_t> FakeFileSystem::attributes(const QString& path) {
-  if (attributeOverrides.contains(path)) return attributeOverrides.value(path);
+  if (attributeOverrides.contains(path))
+    return attributeOverrides.value(path);
   return real->attributes(path);
 }
 
 bool FakeFileSystem::fails(const QString& path, QString* error) const {
-  if (!failingPaths.contains(path)) return false;
-  if (error != nullptr) *error = QStringLiteral("Permission denied");
+  if (!failingPaths.contains(path))
+    return false;
+  if (error != nullptr)
+    *error = QStringLiteral("Permission denied");
   return true;
 }
 
 bool FakeFileSystem::copyFile(const QString& from, const QString& to, QString* error) {
-  if (fails(from, error) || fails(to, error)) return false;
+  if (fails(from, error) || fails(to, error))
+    return false;
   return real->copyFile(from, to, error);
 }
 
 bool FakeFileSystem::removeFile(const QString& path, QString* error) {
-  if (fails(path, error)) return false;
+  if (fails(path, error))
+    return false;
   return real->removeFile(path, error);
 }
 
 bool FakeFileSystem::renameFile(const QString& from, const QString& to, QString* error) {
-  if (fails(from, error) || fails(to, error)) return false;
+  if (fails(from, error) || fails(to, error))
+    return false;
   return real->renameFile(from, to, error);
 }
 
 bool FakeFileSystem::makeDirectory(const QString& path) {
-  if (failingPaths.contains(path)) return false;
+  if (failingPaths.contains(path))
+    return false;
   return real->makeDirectory(path);
 }
 
@@ -116,7 +130,8 @@ QStringList FakeFileSystem::listDirectory(const QString& path) {
 }
 
 bool FakeFileSystem::setExecutable(const QString& path) {
-  if (failingPaths.contains(path)) return false;
+  if (failingPaths.contains(path))
+    return false;
   return real->setExecutable(path);
 }
 
@@ -143,6 +158,8 @@ FakePlatform::FakePlatform() : previous_(platform()) {
   p.programName = QStringLiteral("Quavertone");
 }
 
-FakePlatform::~FakePlatform() { platform() = previous_; }
+FakePlatform::~FakePlatform() {
+  platform() = previous_;
+}
 
 }  // namespace qvt

@@ -100,7 +100,7 @@ class FakeFileSystem : public IFileSystem {
  public:
   IFileSystem* real = nullptr;
   QMap<QString, int32_t> attributeOverrides;  // path -> attributes
-  QStringList failingPaths;                    // copy/remove/rename touching these fail
+  QStringList failingPaths;                   // copy/remove/rename touching these fail
   std::optional<int32_t> attributes(const QString& path) override;
   bool copyFile(const QString& from, const QString& to, QString* error) override;
   bool removeFile(const QString& path, QString* error) override;
