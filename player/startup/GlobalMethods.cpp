@@ -1,0 +1,91 @@
+// Options, list-box and path helpers. The searches are in SongSearch.cpp, the accepted file
+// types and the integrity check in PlayListCheck.cpp, the bad-song handling in BadSongs.cpp.
+#include "player/startup/GlobalMethods.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/Platform.h"
+#include "shared/FileNumbers.h"
+#include "shared/Processor.h"
+#include "shared/Variant.h"
+
+namespace qvt::GlobalMethods {
+
+void SetSongLoadingPriority(int16_t iMode) {
+  switch (iMode) {
+    case 0:
+    case 1:
+      MusicVariables().bLowPriorityLoading = true;
+      break;
+    case 2:
+      MusicVariables().bLowPriorityLoading = false;
+      break;
+    default:
+      MsgBox(QStringLiteral("Unable to set song loading priority, please set manually"));
+      break;
+  }
+}
+
+bool GetLowPriorityLoading() {
+  return MusicVariables().bLowPriorityLoading;
+}
+
+void SetProcessingVisibility(int16_t iMode) {
+  switch (iMode) {
+    case 0:
+    case 1:
+      MusicVariables().bHideProcessing = false;
+      break;
+    case 2:
+      MusicVariables().bHideProcessing = true;
+      break;
+    default:
+      MsgBox(QStringLiteral("Unable to set processor visibility, please set manually"));
+      break;
+  }
+  SetProcessingSuppressed(MusicVariables().bHideProcessing);
+}
+
+bool GetHideProcessing() {
+  return MusicVariables().bHideProcessing;
+}
+void SetQuickPlayClose(bool bValue) {
+  MusicVariables().bQuickPlayClose = bValue;
+}
+bool GetQuickPlayClose() {
+  return MusicVariables().bQuickPlayClose;
+}
+
+double GetSelectedIndex(const IListBox& lst) {
+  const double last =
+      std::min(MusicVariables().dblLastIndex, static_cast<double>(lst.ListCount()) - 1);
+  for (int i = 0; i <= last; ++i) {
+    if (lst.Selected(i))
+      return i;
+  }
+  return 0;
+}
+
+void SelectListItem(IListBox& lst, double dblIndex) {
+  // Whole play list indexes, beyond 16 bits too: large lists must stay selectable.
+  const double index = RoundHalfEven(dblIndex);
+  if (!(index >= INT_MIN && index <= INT_MAX))
+    return;
+  try {
+    lst.SetListIndex(static_cast<int>(index));
+  } catch (...) {
+    // An entry that does not exist is simply not selected.
+  }
+}
+
+QString FixDoubleBackslash(const QString& sPath) {
+  QString path = sPath;
+  return path.replace(QStringLiteral("//"), QStringLiteral("/"));
+}
+
+int16_t GetFreeFileNumber() {
+  return qvt::GetFreeFileNumber();
+}
+
+}  // namespace qvt::GlobalMethods

@@ -1,0 +1,74 @@
+#pragma once
+// Operations that several windows perform on the shared state (MusicVariables): the options
+// chosen in the options window, the searches over the play list, small list-box and path
+// helpers, the song file checks, the play list integrity check and the handling of songs that
+// cannot be played. Play list indexes are doubles holding whole numbers; an index that does
+// not name a song of the current list (0 to dblLastIndex) names no song.
+
+#include <QString>
+#include <cstdint>
+
+#include "player/startup/ListBox.h"
+#include "player/startup/MusicVariables.h"
+
+namespace qvt::GlobalMethods {
+
+// Options. Loading priority: 0 or 1 slow, 2 immediate. Processing messages: 0 or 1 shown,
+// 2 hidden. Any other code shows a message and keeps the flag.
+void SetSongLoadingPriority(int16_t iMode);
+bool GetLowPriorityLoading();
+void SetProcessingVisibility(int16_t iMode);
+bool GetHideProcessing();
+void SetQuickPlayClose(bool bValue);
+bool GetQuickPlayClose();
+
+// Duplicate search over the paths. "init<n>" fixes the highest index searched to n, "stop"
+// clears it, both answer -1, as does any term shorter than four characters. Any other term
+// answers the lowest index up to that bound whose path equals it when both are upper-cased,
+// or -1. Fast on large lists: repeated searches do not rescan the list.
+double FindSongPath(const QString& sTerm);
+// Search over the names. "init<n>" sets the first index searched, "stop" clears it; both
+// answer -1. Any other term answers the first index from there to dblLastIndex whose name
+// equals the term (or contains it, when bPartial) when both are upper-cased, or -1.
+double FindSongName(const QString& sTerm, bool bPartial);
+
+// Index of the first selected entry among 0 to dblLastIndex; 0 when none is selected.
+double GetSelectedIndex(const IListBox& lst);
+// Selects entry dblIndex (rounded to a whole number); every failure is ignored.
+void SelectListItem(IListBox& lst, double dblIndex);
+// Every doubled separator "//" becomes "/", in one pass from left to right.
+QString FixDoubleBackslash(const QString& sPath);
+
+// Whether the song's extension is listed in "AcceptedFileTypes.qvc" of the program folder.
+// A missing list file shows the file manager's error box and answers false.
+bool IsAcceptedFileType(double dblIndex);
+// Checks every song of the play list and offers to remove those that are missing or of a
+// type that is not accepted.
+void VerifyPlayList();
+// The next file number not in use by the process.
+int16_t GetFreeFileNumber();
+
+// Skip mode: 0 or 1 don't skip, 2 skip and remove, 3 just skip. The code is stored in every
+// case; an invalid one shows a message and keeps the two flags.
+void SetSkipMode(int16_t iMode);
+int16_t GetSkipMode();
+void SetSkipModeValue(int16_t iMode);
+bool GetSkipBadSongs();
+void SetSkipBadSongs(bool bValue);
+bool GetRemoveBadSongs();
+void SetRemoveBadSongs(bool bValue);
+
+// Whether the song's file exists as a plain file (not a folder, hidden or system entry).
+bool SongFileExists(double dblIndex);
+// Resizes both arrays to the indexes 0 to dblLast, keeping their elements; a negative value
+// does nothing. dblLastIndex is left alone.
+void ResizeSongArrays(double dblLast);
+// Removes a song that failed to play when bad songs are to be removed. True means that the
+// caller gives up on the song (removal is off, or there is no such song).
+bool RemoveBadSong(double dblIndex);
+// Removes one song silently; an index that names no song changes nothing.
+void RemoveSongAt(double dblIndex);
+// Lets the event loop run once when songs are loaded slowly; nothing otherwise.
+void YieldIfLowPriority();
+
+}  // namespace qvt::GlobalMethods

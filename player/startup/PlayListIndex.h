@@ -1,0 +1,21 @@
+#pragma once
+// Internals shared by the GlobalMethods sources: turning a play list index into an array
+// subscript, and removing several songs at once.
+
+#include <QString>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace qvt::GlobalMethods {
+
+// The subscript of a play list index (rounded to a whole number, a half to the even one), or
+// nothing when it names no song of the current list: below 0 or above dblLastIndex.
+std::optional<std::size_t> SongSubscript(double dblIndex);
+// The path of a song, or an empty text when the index names no song.
+QString SongPathAt(double dblIndex);
+// Removes the songs at the given subscripts (ascending, distinct) with the result of removing
+// them one by one with RemoveSongAt, highest first, but in one pass over the list.
+void RemoveSongsAt(std::vector<std::size_t> ascending);
+
+}  // namespace qvt::GlobalMethods

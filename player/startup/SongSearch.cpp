@@ -1,0 +1,131 @@
+// The two incremental searches over the play list and their command protocol.
+#include "player/startup/SongSearch.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "player/startup/GlobalMethods.h"
+
+namespace qvt::GlobalMethods {
+
+namespace {
+
+struct SearchState {
+  double dblPathSearchBound = 0;  // last index FindSongPath examines; -1 after "stop"
+  double dblNameSearchStart = 0;  // first index FindSongName examines; -1 after "stop"
+  PathSearchIndex pathIndex;
+};
+
+SearchState& searchState() {
+  static SearchState state;
+  return state;
+}
+
+bool isDigit(QChar c) {
+  return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Appends the run of ASCII digits at s[i...] to text; true when there was at least one.
+bool takeDigits(QStringView s, qsizetype& i, std::string& text) {
+  const qsizetype start = i;
+  while (i < s.size() && isDigit(s[i]))
+    text += static_cast<char>(s[i++].unicode());
+  return i > start;
+}
+
+// Appends an exponent ("e", optional sign, digits) when one follows at s[i...].
+void takeExponent(QStringView s, qsizetype& i, std::string& text) {
+  if (i >= s.size() || (s[i] != QLatin1Char('e') && s[i] != QLatin1Char('E')))
+    return;
+  qsizetype j = i + 1;
+  std::string exponent = "e";
+  if (j < s.size() && (s[j] == QLatin1Char('+') || s[j] == QLatin1Char('-'))) {
+    exponent += static_cast<char>(s[j++].unicode());
+  }
+  if (!takeDigits(s, j, exponent))
+    return;
+  text += exponent;
+  i = j;
+}
+
+}  // namespace
+
+double LeadingNumber(QStringView sText) {
+  qsizetype i = 0;
+  while (i < sText.size() && (sText[i] == QLatin1Char(' ') || sText[i] == QLatin1Char('\t'))) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < sText.size() && (sText[i] == QLatin1Char('+') || sText[i] == QLatin1Char('-'))) {
+    negative = sText[i++] == QLatin1Char('-');
+  }
+  std::string text;
+  bool digits = takeDigits(sText, i, text);
+  if (i < sText.size() && sText[i] == QLatin1Char('.')) {
+    text += '.';
+    ++i;
+    digits = takeDigits(sText, i, text) || digits;
+  }
+  if (!digits)
+    return 0;
+  takeExponent(sText, i, text);
+  double value = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    const bool tiny = text.find("e-") != std::string::npos;
+    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+  }
+  return negative ? -value : value;
+}
+
+void ResetSearchState() {
+  searchState() = SearchState{};
+}
+
+const PathSearchIndex& PathIndex() {
+  return searchState().pathIndex;
+}
+
+double FindSongPath(const QString& sTerm) {
+  SearchState& state = searchState();
+  if (sTerm.startsWith(QLatin1String("init"))) {
+    state.dblPathSearchBound = LeadingNumber(QStringView(sTerm).mid(4));
+    return -1;
+  }
+  if (sTerm.startsWith(QLatin1String("stop"))) {
+    state.dblPathSearchBound = -1;
+    return -1;
+  }
+  if (sTerm.size() < 4)
+    return -1;
+  return state.pathIndex.find(MusicVariables().sSongPaths, state.dblPathSearchBound, sTerm);
+}
+
+double FindSongName(const QString& sTerm, bool bPartial) {
+  SearchState& state = searchState();
+  if (sTerm.startsWith(QLatin1String("init"))) {
+    state.dblNameSearchStart = LeadingNumber(QStringView(sTerm).mid(4));
+    return -1;
+  }
+  if (sTerm.startsWith(QLatin1String("stop"))) {
+    state.dblNameSearchStart = -1;
+    return -1;
+  }
+  const MusicVariablesState& mv = MusicVariables();
+  const double last = std::min(mv.dblLastIndex, static_cast<double>(mv.sSongNames.size()) - 1);
+  const double first = std::max(0.0, std::ceil(state.dblNameSearchStart));
+  if (!(first <= last))
+    return -1;
+  const QString term = sTerm.toUpper();
+  for (auto i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
+    const QString name = mv.sSongNames[i].toUpper();
+    if (bPartial ? name.contains(term) : name == term)
+      return static_cast<double>(i);
+  }
+  return -1;
+}
+
+}  // namespace qvt::GlobalMethods

@@ -1,0 +1,217 @@
+// Bad-song handling: the skip mode and its flags, the song file test, removing songs (one at a
+// time and several at once), resizing the arrays and the yield of long loops.
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <cmath>
+#include <random>
+#include <stdexcept>
+
+#include "platform/fakes/FakePlatform.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "player/startup/PlayListIndex.h"
+
+using namespace qvt;
+using namespace qvt::GlobalMethods;
+
+namespace {
+
+const QString kSkipModeError = QStringLiteral(
+    "Error while selecting skip mode, please enter the options screen and choose a skip mode "
+    "manully");
+const QString kNoPlayable =
+    QStringLiteral("Warning, there are no more playable songs in the current play list");
+
+class BadSongs : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetMusicVariables(); }
+  void TearDown() override { ResetMusicVariables(); }
+
+  static void setList(const QStringList& paths) {
+    MusicVariablesState& mv = MusicVariables();
+    mv.sSongPaths = std::vector<QString>(paths.begin(), paths.end());
+    std::vector<QString> names;
+    for (const QString& p : paths)
+      names.push_back(p.section('/', -1) + QStringLiteral(" name"));
+    mv.sSongNames = names;
+    mv.dblLastIndex = static_cast<double>(paths.size()) - 1;
+  }
+  static std::vector<QString> paths() { return MusicVariables().sSongPaths.items(); }
+  static std::vector<QString> names() { return MusicVariables().sSongNames.items(); }
+
+  QString touch(const QString& name) {
+    QFile f(fake.path(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    return fake.path(name);
+  }
+
+  FakePlatform fake;
+};
+
+TEST_F(BadSongs, SkipModeTable) {
+  struct Row {
+    int16_t mode;
+    bool skip;
+    bool remove;
+    bool message;
+  };
+  // Each row starts from both flags True, so that a kept flag shows.
+  const Row rows[] = {
+      {0, false, false, false}, {1, false, false, false}, {2, true, true, false},
+      {3, true, false, false},  {7, true, true, true},    {-1, true, true, true},
+  };
+  for (const Row& row : rows) {
+    SetSkipBadSongs(true);
+    SetRemoveBadSongs(true);
+    fake.dialogs.shown.clear();
+    SetSkipMode(row.mode);
+    EXPECT_EQ(GetSkipBadSongs(), row.skip) << row.mode;
+    EXPECT_EQ(GetRemoveBadSongs(), row.remove) << row.mode;
+    EXPECT_EQ(GetSkipMode(), row.mode) << "stored in every case";
+    ASSERT_EQ(fake.dialogs.shown.size(), row.message ? 1u : 0u) << row.mode;
+    if (row.message) {
+      EXPECT_EQ(fake.dialogs.shown[0].text, kSkipModeError);
+      EXPECT_EQ(fake.dialogs.shown[0].title, "Quavertone");
+      EXPECT_EQ(fake.dialogs.shown[0].buttons, MsgButtons::OkOnly);
+    }
+  }
+  SetSkipModeValue(5);
+  EXPECT_EQ(GetSkipMode(), 5);
+  EXPECT_TRUE(GetSkipBadSongs()) << "the value alone leaves the flags";
+}
+
+TEST_F(BadSongs, SongFileExistsTable) {
+  const QString plain = touch("plain.mp3");
+  const QString readOnly = touch("ro.mp3");
+  const QString system = touch("device.mp3");
+  const QString hidden = touch(".hidden.mp3");
+  QDir(fake.folder()).mkdir("folder.mp3");
+  fake.files.attributeOverrides[readOnly] = kAttrReadOnly;
+  fake.files.attributeOverrides[system] = kAttrSystem;
+  setList({plain, readOnly, system, hidden, fake.path("folder.mp3"), fake.path("missing.mp3"),
+           plain + "/below-a-file.mp3"});
+  const bool expected[] = {true, true, false, false, false, false, false};
+  for (int i = 0; i < 7; ++i)
+    EXPECT_EQ(SongFileExists(i), expected[i]) << i;
+  EXPECT_FALSE(SongFileExists(7)) << "past the list";
+  EXPECT_FALSE(SongFileExists(-1));
+  EXPECT_TRUE(SongFileExists(0.4)) << "rounded to a whole index";
+  MusicVariables().dblLastIndex = -1;
+  EXPECT_FALSE(SongFileExists(0)) << "no play list: the stale element is no song";
+}
+
+TEST_F(BadSongs, ResizeKeepsElementsAndLastIndex) {
+  setList({"/a", "/b", "/c"});
+  ResizeSongArrays(4);
+  EXPECT_EQ(paths(), (std::vector<QString>{"/a", "/b", "/c", "", ""}));
+  EXPECT_EQ(names().size(), 5u);
+  EXPECT_EQ(MusicVariables().dblLastIndex, 2);
+  ResizeSongArrays(0);
+  EXPECT_EQ(paths(), std::vector<QString>{"/a"});
+  ResizeSongArrays(-1);
+  EXPECT_EQ(paths(), std::vector<QString>{"/a"});
+}
+
+TEST_F(BadSongs, RemoveBadSongTable) {
+  struct Row {
+    QStringList list;
+    bool removeOn;
+    double index;
+    bool giveUp;
+    std::vector<QString> after;
+    double lastAfter;
+    bool warning;
+  };
+  const Row rows[] = {
+      {{"/a"}, false, 0, true, {"/a"}, 0, false},        // removal off
+      {{"/a"}, true, 0, false, {"/a"}, -1, true},        // only song: stale element
+      {{"/a", "/b"}, true, 0, false, {"/b"}, 0, false},  // one of two
+      {{"/a", "/b", "/c"}, true, 1, false, {"/a", "/c"}, 1, false},
+      {{"/a", "/b", "/c"}, true, 2, false, {"/a", "/b"}, 1, false},
+      {{"/a", "/b", "/c"}, true, 3, true, {"/a", "/b", "/c"}, 2, false},  // no such song
+      {{"/a", "/b", "/c"}, true, -1, true, {"/a", "/b", "/c"}, 2, false},
+  };
+  for (const Row& row : rows) {
+    setList(row.list);
+    SetRemoveBadSongs(row.removeOn);
+    fake.dialogs.shown.clear();
+    EXPECT_EQ(RemoveBadSong(row.index), row.giveUp) << row.list.join(' ').toStdString();
+    EXPECT_EQ(paths(), row.after) << row.index;
+    EXPECT_EQ(names().size(), row.after.size());
+    EXPECT_EQ(MusicVariables().dblLastIndex, row.lastAfter);
+    EXPECT_EQ(fake.dialogs.texts(), row.warning ? QStringList{kNoPlayable} : QStringList{});
+  }
+}
+
+TEST_F(BadSongs, RemoveSongAtIsSilentAndKeepsNamesParallel) {
+  setList({"/a", "/b", "/c"});
+  RemoveSongAt(1);
+  EXPECT_EQ(paths(), (std::vector<QString>{"/a", "/c"}));
+  EXPECT_EQ(names(), (std::vector<QString>{"a name", "c name"}));
+  RemoveSongAt(5);
+  EXPECT_EQ(paths().size(), 2u);
+  RemoveSongAt(0);
+  RemoveSongAt(0);
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  RemoveSongAt(0);
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1) << "an empty list stays empty";
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(BadSongs, RemovingSeveralAtOnceEqualsOneByOneFromTheTop) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; ++round) {
+    const int n = std::uniform_int_distribution<int>(1, 25)(rng);
+    QStringList list;
+    for (int i = 0; i < n; ++i)
+      list << QStringLiteral("/s/%1").arg(i);
+    std::vector<std::size_t> chosen;
+    for (int i = 0; i < n + 3; ++i) {
+      if (rng() % 3 == 0)
+        chosen.push_back(static_cast<std::size_t>(i));
+    }
+    setList(list);
+    for (auto it = chosen.rbegin(); it != chosen.rend(); ++it) {
+      RemoveSongAt(static_cast<double>(*it));
+    }
+    const std::vector<QString> expectedPaths = paths();
+    const std::vector<QString> expectedNames = names();
+    const double expectedLast = MusicVariables().dblLastIndex;
+
+    setList(list);
+    RemoveSongsAt(chosen);
+    ASSERT_EQ(paths(), expectedPaths) << "round " << round;
+    ASSERT_EQ(names(), expectedNames) << "round " << round;
+    ASSERT_EQ(MusicVariables().dblLastIndex, expectedLast) << "round " << round;
+  }
+}
+
+TEST_F(BadSongs, YieldOnlyWhenLoadingSlowly) {
+  fake.eventLoop.processQtEvents = false;
+  YieldIfLowPriority();
+  EXPECT_EQ(fake.eventLoop.passes, 0);
+  SetSongLoadingPriority(1);
+  YieldIfLowPriority();
+  YieldIfLowPriority();
+  EXPECT_EQ(fake.eventLoop.passes, 2);
+}
+
+TEST(SongArray, ChecksEveryIndex) {
+  SongArray songs{"/a", "/b"};
+  EXPECT_EQ(songs[1], "/b");
+  EXPECT_THROW(static_cast<void>(songs[2]), std::out_of_range);
+  EXPECT_THROW(songs.set(2, "/c"), std::out_of_range);
+  EXPECT_THROW(songs.eraseAt(2), std::out_of_range);
+  EXPECT_THROW(songs.eraseSorted({0, 2}), std::out_of_range);
+  EXPECT_EQ(songs.atIndex(0.5), "/a");
+  EXPECT_EQ(songs.atIndex(1), "/b");
+  for (double bad : {-1.0, 2.0, std::nan(""), 1e300}) {
+    EXPECT_THROW(static_cast<void>(songs.atIndex(bad)), std::out_of_range) << bad;
+  }
+  songs.eraseSorted({0});
+  EXPECT_EQ(songs, (SongArray{"/b"}));
+}
+
+}  // namespace

@@ -1,0 +1,310 @@
+// The shared operations: option codes and their messages, the list-box and path helpers, the
+// accepted file type test and the play list integrity check with its questions and progress.
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QStringList>
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "platform/fakes/FakePlatform.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "shared/Processor.h"
+#include "tests/support/ProgressRecorder.h"
+
+using namespace qvt;
+using namespace qvt::GlobalMethods;
+
+namespace {
+
+const QString kTypesFile = QStringLiteral("AcceptedFileTypes.qvc");
+
+class GlobalMethodsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetMusicVariables();
+    SetProcessingSuppressed(false);
+    fake.eventLoop.processQtEvents = false;
+  }
+  void TearDown() override {
+    ResetMusicVariables();
+    SetProcessingSuppressed(false);
+  }
+
+  QString write(const QString& name, const QByteArray& bytes = "x") {
+    QFile f(fake.path(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return fake.path(name);
+  }
+  // Songs named after their files: "<file> name".
+  static void setList(const QStringList& paths) {
+    MusicVariablesState& mv = MusicVariables();
+    mv.sSongPaths = std::vector<QString>(paths.begin(), paths.end());
+    std::vector<QString> names;
+    for (const QString& p : paths)
+      names.push_back(p.section('/', -1) + QStringLiteral(" name"));
+    mv.sSongNames = names;
+    mv.dblLastIndex = static_cast<double>(paths.size()) - 1;
+  }
+  static std::vector<QString> paths() { return MusicVariables().sSongPaths.items(); }
+  static QString missingTypesMessage(const QString& path) {
+    return QStringLiteral(
+               "File does not exist at \r\n%1\r\nPlease verify that the path is correct and "
+               "that the file exists")
+        .arg(path);
+  }
+
+  FakePlatform fake;
+  ProgressRecorder progress;
+};
+
+// ---- options -------------------------------------------------------------------------------
+
+TEST_F(GlobalMethodsTest, OptionCodeTable) {
+  const QString kPriority =
+      QStringLiteral("Unable to set song loading priority, please set manually");
+  const QString kVisibility =
+      QStringLiteral("Unable to set processor visibility, please set manually");
+  struct Row {
+    void (*set)(int16_t);
+    bool (*get)();
+    int16_t code;
+    bool before;
+    bool after;
+    const QString* message;
+  };
+  const Row rows[] = {
+      {SetSongLoadingPriority, GetLowPriorityLoading, 0, false, true, nullptr},
+      {SetSongLoadingPriority, GetLowPriorityLoading, 1, false, true, nullptr},
+      {SetSongLoadingPriority, GetLowPriorityLoading, 2, true, false, nullptr},
+      {SetSongLoadingPriority, GetLowPriorityLoading, 5, true, true, &kPriority},
+      {SetSongLoadingPriority, GetLowPriorityLoading, 5, false, false, &kPriority},
+      {SetSongLoadingPriority, GetLowPriorityLoading, -1, false, false, &kPriority},
+      {SetProcessingVisibility, GetHideProcessing, 0, true, false, nullptr},
+      {SetProcessingVisibility, GetHideProcessing, 1, true, false, nullptr},
+      {SetProcessingVisibility, GetHideProcessing, 2, false, true, nullptr},
+      {SetProcessingVisibility, GetHideProcessing, 3, true, true, &kVisibility},
+      {SetProcessingVisibility, GetHideProcessing, 3, false, false, &kVisibility},
+  };
+  for (const Row& row : rows) {
+    MusicVariables().bLowPriorityLoading = row.before;
+    MusicVariables().bHideProcessing = row.before;
+    fake.dialogs.shown.clear();
+    row.set(row.code);
+    EXPECT_EQ(row.get(), row.after) << row.code;
+    ASSERT_EQ(fake.dialogs.shown.size(), row.message != nullptr ? 1u : 0u) << row.code;
+    if (row.message != nullptr) {
+      EXPECT_EQ(fake.dialogs.shown[0].text, *row.message);
+      EXPECT_EQ(fake.dialogs.shown[0].title, "Quavertone");
+      EXPECT_EQ(fake.dialogs.shown[0].buttons, MsgButtons::OkOnly);
+    }
+  }
+}
+
+TEST_F(GlobalMethodsTest, VisibilityAlwaysReachesTheProgressWindows) {
+  SetProcessingVisibility(2);
+  EXPECT_TRUE(IsProcessingSuppressed());
+  SetProcessingVisibility(9);  // invalid: the kept flag is passed on after the message
+  EXPECT_TRUE(IsProcessingSuppressed());
+  SetProcessingVisibility(1);
+  EXPECT_FALSE(IsProcessingSuppressed());
+  SetProcessingSuppressed(true);
+  SetProcessingVisibility(9);
+  EXPECT_FALSE(IsProcessingSuppressed());
+}
+
+// ---- list boxes and paths ------------------------------------------------------------------
+
+class FakeListBox : public IListBox {
+ public:
+  explicit FakeListBox(std::vector<bool> sel) : selected(std::move(sel)) {}
+  int ListCount() const override { return static_cast<int>(selected.size()); }
+  bool Selected(int i) const override { return selected.at(static_cast<std::size_t>(i)); }
+  void SetListIndex(int i) override {
+    if (i < -1 || i >= ListCount())
+      throw std::out_of_range("no such entry");
+    listIndex = i;
+  }
+  std::vector<bool> selected;
+  int listIndex = -2;  // never set
+};
+
+TEST_F(GlobalMethodsTest, GetSelectedIndexTable) {
+  struct Row {
+    std::vector<bool> selected;
+    double last;
+    double expected;
+  };
+  const Row rows[] = {
+      {{false, false, false}, 2, 0},  // nothing selected
+      {{false, true, true}, 2, 1},    // the first selected one
+      {{false, false, true}, 1, 0},   // selected beyond the last song
+      {{false, false, true}, 10, 2},  // list shorter than the play list: no read past it
+      {{true}, -1, 0},                // no play list
+  };
+  for (const Row& row : rows) {
+    MusicVariables().dblLastIndex = row.last;
+    const FakeListBox lst(row.selected);
+    EXPECT_EQ(GetSelectedIndex(lst), row.expected) << row.last;
+  }
+}
+
+TEST_F(GlobalMethodsTest, SelectListItemTable) {
+  struct Row {
+    double index;
+    int listSize;
+    int expected;  // -2: nothing was selected
+  };
+  const Row rows[] = {
+      {2, 5, 2},     {2.5, 5, 2},  // whole numbers, a half to the even one
+      {3.5, 5, 4},   {-1, 5, -1},
+      {5, 5, -2},                            // out of range: ignored
+      {-7, 5, -2},   {40000, 50000, 40000},  // large lists stay selectable
+      {1e12, 5, -2}, {std::numeric_limits<double>::quiet_NaN(), 5, -2},
+  };
+  for (const Row& row : rows) {
+    FakeListBox lst(std::vector<bool>(static_cast<std::size_t>(row.listSize), false));
+    SelectListItem(lst, row.index);
+    EXPECT_EQ(lst.listIndex, row.expected) << row.index;
+  }
+}
+
+TEST_F(GlobalMethodsTest, FixDoubleBackslashTable) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"/music//a.mp3", "/music/a.mp3"},
+      {"///", "//"},  // one pass, left to right
+      {"////", "//"},
+      {"a/////b", "a///b"},
+      {"/music/a.mp3", "/music/a.mp3"},
+      {"", ""},
+      {"C:\\\\Music", "C:\\\\Music"},  // only the native separator
+  };
+  for (const auto& [in, out] : rows)
+    EXPECT_EQ(FixDoubleBackslash(in), QString(out)) << in;
+}
+
+// ---- accepted file types -------------------------------------------------------------------
+
+TEST_F(GlobalMethodsTest, AcceptedFileTypeTable) {
+  write(kTypesFile, "\"MP3 WAV OGG\"\r\n");
+  setList({write("a.mp3"), write("b.Wav"), write("c.txt"), fake.path("missing.mp3"), write("noext"),
+           write(".hidden.mp3")});
+  const bool expected[] = {true, true, false, false, false, false};
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(IsAcceptedFileType(i), expected[i]) << i;
+  EXPECT_FALSE(IsAcceptedFileType(6)) << "past the list";
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(GlobalMethodsTest, AcceptedTypesFileIsFoundInAnyCaseAndReadAgainWhenItChanges) {
+  write("acceptedfiletypes.QVC", "\"WAV\"\r\n");
+  setList({write("a.mp3")});
+  EXPECT_FALSE(IsAcceptedFileType(0));
+  write("acceptedfiletypes.QVC", "\"WAV MP3\"\r\n");
+  EXPECT_TRUE(IsAcceptedFileType(0));
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(GlobalMethodsTest, MissingOrEmptyTypesFileReportsEveryTest) {
+  setList({write("a.mp3"), write("b.mp3")});
+  EXPECT_FALSE(IsAcceptedFileType(0));
+  EXPECT_FALSE(IsAcceptedFileType(1));
+  const QString message = missingTypesMessage(fake.path(kTypesFile));
+  EXPECT_EQ(fake.dialogs.texts(), (QStringList{message, message}));
+  EXPECT_EQ(fake.dialogs.shown.at(0).title, "File Error");
+
+  fake.dialogs.shown.clear();
+  write(kTypesFile, "");
+  EXPECT_FALSE(IsAcceptedFileType(0));
+  EXPECT_FALSE(IsAcceptedFileType(0));
+  EXPECT_EQ(fake.dialogs.texts(),
+            (QStringList{"The first line has not been read", "The first line has not been read"}));
+}
+
+// ---- the integrity check -------------------------------------------------------------------
+
+TEST_F(GlobalMethodsTest, VerifyWithoutPlayList) {
+  MusicVariables().dblLastIndex = -1;
+  VerifyPlayList();
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"No play list loaded, list integrity check failed"});
+  EXPECT_TRUE(progress.calls.empty());
+}
+
+TEST_F(GlobalMethodsTest, VerifyAllGood) {
+  write(kTypesFile, "\"MP3 WAV\"\r\n");
+  setList({write("a.mp3"), write("b.wav")});
+  VerifyPlayList();
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"All songs in the list were found and should work"});
+  EXPECT_EQ(
+      progress.texts(ProgressWindow::Bar),
+      (QStringList{"Starting to verify list", "Testing:\r\na.mp3 name", "Testing:\r\nb.wav name"}));
+  EXPECT_TRUE(progress.log().contains("range bar: 0..1"));
+  EXPECT_EQ(progress.log().last(), "close bar");
+  EXPECT_EQ(paths().size(), 2u);
+}
+
+TEST_F(GlobalMethodsTest, VerifyAsksAndRemovesBadSongsHighestFirst) {
+  write(kTypesFile, "\"MP3\"\r\n");
+  const QString a = write("a.mp3"), c = write("c.mp3"), e = write("e.mp3");
+  setList({a, fake.path("gone.mp3"), c, write("d.txt"), e, write(".f.mp3")});
+  fake.dialogs.answers = {MsgResult::Yes};
+  VerifyPlayList();
+
+  ASSERT_EQ(fake.dialogs.shown.size(), 2u);
+  const MessageBoxSpec& question = fake.dialogs.shown[0];
+  EXPECT_EQ(question.text,
+            "3 songs in the play list were either not found, or were not recognized as a file "
+            "type that QVT can play.  Would you like to remove them from the list?");
+  EXPECT_EQ(question.title, "Remove missing songs?");
+  EXPECT_EQ(question.buttons, MsgButtons::YesNo);
+  EXPECT_EQ(question.icon, MsgIcon::Exclamation);
+  EXPECT_EQ(question.defaultButton, 2);
+  EXPECT_EQ(fake.dialogs.shown[1].text, "3 Songs were removed");
+
+  EXPECT_EQ(paths(), (std::vector<QString>{a, c, e}));
+  EXPECT_EQ(MusicVariables().sSongNames.items(),
+            (std::vector<QString>{"a.mp3 name", "c.mp3 name", "e.mp3 name"}));
+  EXPECT_EQ(MusicVariables().dblLastIndex, 2);
+  EXPECT_EQ(progress.texts(ProgressWindow::Message), QStringList{"Removing songs..."});
+  EXPECT_EQ(progress.log().last(), "close message");
+}
+
+TEST_F(GlobalMethodsTest, VerifyAnsweredNoChangesNothing) {
+  write(kTypesFile, "\"MP3\"\r\n");
+  setList({write("a.mp3"), fake.path("gone.mp3")});
+  const std::vector<QString> before = paths();
+  fake.dialogs.answers = {MsgResult::No};
+  VerifyPlayList();
+  EXPECT_EQ(fake.dialogs.texts().last(), "No changes have been made");
+  EXPECT_EQ(paths(), before);
+  EXPECT_EQ(MusicVariables().dblLastIndex, 1);
+  EXPECT_EQ(progress.count(ProgressRecorder::Op::Show, ProgressWindow::Message), 0);
+}
+
+TEST_F(GlobalMethodsTest, VerifyWithoutTypesFileFindsEverySongBad) {
+  setList({write("a.mp3"), write("b.mp3"), write("c.mp3")});
+  fake.dialogs.answers = {MsgResult::Ok, MsgResult::Ok, MsgResult::Ok, MsgResult::Yes};
+  VerifyPlayList();
+  const QString missing = missingTypesMessage(fake.path(kTypesFile));
+  const QStringList texts = fake.dialogs.texts();
+  ASSERT_EQ(texts.size(), 5);
+  EXPECT_EQ(texts.mid(0, 3), (QStringList{missing, missing, missing}));
+  EXPECT_TRUE(texts[3].startsWith("3 songs in the play list were either not found"));
+  EXPECT_EQ(texts[4], "3 Songs were removed");
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(paths().size(), 1u) << "an emptied list keeps a stale first element";
+}
+
+TEST_F(GlobalMethodsTest, VerifyWithHiddenProgressStillYieldsPerSong) {
+  write(kTypesFile, "\"MP3\"\r\n");
+  setList({write("a.mp3"), write("b.mp3"), write("c.mp3")});
+  SetProcessingVisibility(2);
+  VerifyPlayList();
+  EXPECT_TRUE(progress.calls.empty());
+  EXPECT_EQ(fake.eventLoop.passes, 3);
+}
+
+}  // namespace
