@@ -1,0 +1,135 @@
+// The player with a 100,000-song configuration: loading and saving it (progress window
+// suppressed, then shown offscreen), the memory of the real program holding the list, and its
+// CPU while it plays.
+#include <unistd.h>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include "bench/Bench.h"
+#include "platform/fakes/FakePlatform.h"
+#include "platform/linux/LinuxSystem.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/Configuration.h"
+#include "shared/Processor.h"
+#include "shared/ui/ProgressWindows.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/ProgramFolder.h"
+
+namespace {
+
+constexpr int kSongs = 100000;
+
+class Host : public qvt::IConfigurationHost {
+ public:
+  double position = 0;
+  bool random = false;
+  bool loop = false;
+  double Position() const override { return position; }
+  void SetPosition(double d) override { position = d; }
+  bool IsRandomChecked() const override { return random; }
+  bool IsLoopChecked() const override { return loop; }
+  void AssignRandomChecked(bool b) override { random = b; }
+  void AssignLoopChecked(bool b) override { loop = b; }
+};
+
+void FillList() {
+  auto& mv = qvt::MusicVariables();
+  std::vector<QString> paths(kSongs), names(kSongs);
+  for (int i = 0; i < kSongs; ++i) {
+    names[static_cast<std::size_t>(i)] = QStringLiteral("Track %1 - Some Song Title.mp3").arg(i);
+    paths[static_cast<std::size_t>(i)] =
+        QStringLiteral("/home/user/Music/Artist %1/Album/").arg(i / 10) +
+        names[static_cast<std::size_t>(i)];
+  }
+  mv.sSongPaths = paths;
+  mv.sSongNames = names;
+  mv.dblLastIndex = kSongs - 1;
+}
+
+double LoadMs(Host& host, bool hidden) {
+  return 1000 * qvt::bench::BestSeconds(5, [&] {
+           qvt::ResetMusicVariables();
+           qvt::GlobalMethods::SetProcessingVisibility(hidden ? 2 : 1);
+           qvt::MusicVariables().dblLastIndex = -1;
+           bool has = false;
+           qvt::Configuration::LoadConfiguration(host, has);
+         });
+}
+
+long Field(const QByteArray& status, const char* name) {
+  const qsizetype at = status.indexOf(name);
+  if (at < 0)
+    return 0;
+  return status.mid(at + static_cast<qsizetype>(strlen(name)))
+      .trimmed()
+      .split(' ')
+      .first()
+      .toLong();
+}
+
+double CpuSeconds(qint64 pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly))
+    return 0;
+  const QList<QByteArray> fields = stat.readAll().split(' ');
+  if (fields.size() < 15)
+    return 0;
+  return (fields[13].toDouble() + fields[14].toDouble()) /
+         static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+}  // namespace
+
+QVT_BENCH(configuration) {
+  qvt::FakePlatform fake;
+  qvt::LinuxEventLoop eventLoop;  // the production event loop passes
+  qvt::platform().eventLoop = &eventLoop;
+  qvt::SetProgressWindows(nullptr);
+  Host host;
+  FillList();
+  bool has = false;
+  const double save =
+      1000 * qvt::bench::BestSeconds(5, [&] { qvt::Configuration::SaveConfiguration(host, has); });
+  qvt::bench::Figure("config_save_100k_ms", save, "ms");
+  qvt::bench::Figure("config_load_100k_ms", LoadMs(host, true), "ms");
+  qvt::InstallProgressWindows();
+  qvt::bench::Figure("config_load_100k_shown_ms", LoadMs(host, false), "ms");
+  qvt::SetProcessingSuppressed(false);
+  qvt::ResetMusicVariables();
+}
+
+QVT_BENCH(player_process) {
+  qvt::test::ProgramFolder folder;
+  {
+    qvt::FakePlatform fake;
+    fake.programFolder.path = folder.folder();
+    Host host;
+    FillList();
+    bool has = false;
+    qvt::Configuration::SaveConfiguration(host, has);
+    qvt::ResetMusicVariables();
+  }
+  QProcess* p = folder.start(QStringLiteral("Quavertone"));
+  qvt::test::WaitFor([&] { return folder.read(QStringLiteral("Status.tmp")) == "#TRUE#\r\n"; },
+                     20000);
+  QThread::msleep(2000);  // the list is loaded and the player idle
+  QFile status(QStringLiteral("/proc/%1/status").arg(p->processId()));
+  status.open(QIODevice::ReadOnly);
+  const long hwmKb = Field(status.readAll(), "VmHWM:");
+  qvt::bench::Figure("player_rss_100k_mb", hwmKb / 1024.0, "MB");
+  p->terminate();
+  p->waitForFinished(20000);
+
+  const QString song = qvt::test::MakeWav(folder.folder(), QStringLiteral("long.wav"), 40.0, 22050);
+  QProcess* q =
+      folder.start(QStringLiteral("Quavertone"), {song}, {QStringLiteral("QUAVERTONE_AUDIO=null")});
+  QThread::msleep(3000);  // started and playing
+  const double before = CpuSeconds(q->processId());
+  QThread::msleep(30000);
+  const double after = CpuSeconds(q->processId());
+  qvt::bench::Figure("idle_cpu_percent", 100.0 * (after - before) / 30.0, "%");
+  q->kill();
+  q->waitForFinished(5000);
+}

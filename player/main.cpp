@@ -1,0 +1,25 @@
+// Quavertone: the player program.
+#include <QApplication>
+#include <clocale>
+
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxSignals.h"
+#include "platform/media/MpvMediaFactory.h"
+#include "player/startup/MainModule.h"
+#include "shared/ui/DesignFont.h"
+#include "shared/ui/ProgressWindows.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quavertone"));
+  // The windows end the program themselves when they close.
+  QApplication::setQuitOnLastWindowClosed(false);
+  std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
+  qvt::InstallLinuxPlatform(QStringLiteral("Quavertone"));
+  qvt::InstallMpvMediaFactory();
+  qvt::ApplyDesignFont();
+  qvt::InstallProgressWindows();
+  qvt::OnTerminationSignal([] { qvt::MainModule::CloseNormally(); });
+  qvt::MainModule::Main(qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
+  return QApplication::exec();
+}

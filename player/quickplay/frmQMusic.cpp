@@ -1,0 +1,227 @@
+// frmQMusic: construction, the layout of its controls, loading and unloading.
+#include "player/quickplay/frmQMusic.h"
+
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <exception>
+
+#include "platform/Media.h"
+#include "platform/Platform.h"
+#include "player/quickplay/MainWindowHook.h"
+#include "player/quickplay/frmQMusicButtonBar.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/VolControl.h"
+#include "shared/FileManager.h"
+
+namespace qvt {
+
+namespace {
+
+const QString kConfigFileName = QStringLiteral("QPConfig.qvc");
+constexpr int kClientWidthTwips = 4800;
+constexpr int kClientHeightTwips = 1965;
+// Colours of the display area (background, time, song name).
+const QColor kDisplayBack(0x10, 0x18, 0x20);
+const QColor kTimeColour(0x9F, 0xE6, 0xFF);
+const QColor kSongColour(0xE8, 0xE8, 0xE8);
+
+// A rectangle given in twips, in pixels.
+QRect Twips(int left, int top, int width, int height) {
+  const int k = frmQMusic::kTwipsPerPixel;
+  return {left / k, top / k, width / k, height / k};
+}
+
+void SetTextColour(QWidget* w, const QColor& colour) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::WindowText, colour);
+  w->setPalette(pal);
+}
+
+}  // namespace
+
+frmQMusic::frmQMusic() : wmpPlayer_(CreateMediaPlayer()) {
+  setObjectName(QStringLiteral("frmQMusic"));
+  setWindowTitle(QStringLiteral("Music Quick Play"));
+  setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+  buildControls();
+  connectControls();
+  timUpdater->start();
+}
+
+frmQMusic::~frmQMusic() = default;
+
+// Controls are created back to front: the display rectangle first, so that everything else is
+// drawn over it.
+void frmQMusic::buildControls() {
+  Shape1 = new QFrame(this);
+  Shape1->setObjectName(QStringLiteral("Shape1"));
+  Shape1->setGeometry(Twips(0, 0, 4815, 1290));
+  Shape1->setAutoFillBackground(true);
+  QPalette display = Shape1->palette();
+  display.setColor(QPalette::Window, kDisplayBack);
+  Shape1->setPalette(display);
+
+  lblTime = new QLabel(QStringLiteral("00:00"), this);
+  lblTime->setObjectName(QStringLiteral("lblTime"));
+  lblTime->setGeometry(Twips(1440, 50, 1935, 855));
+  lblTime->setAlignment(Qt::AlignCenter);
+  QFont timeFont(QStringLiteral("Tahoma"));
+  timeFont.setStyleHint(QFont::SansSerif);
+  timeFont.setPointSizeF(36);
+  lblTime->setFont(timeFont);
+  SetTextColour(lblTime, kTimeColour);
+  ShowTime(lblTime->text());
+
+  vlcVolume = new VolControl(this);
+  vlcVolume->setObjectName(QStringLiteral("vlcVolume"));
+  vlcVolume->setGeometry(Twips(4320, 80, 375, 900));
+  vlcVolume->setToolTip(QStringLiteral("Volume Control"));
+  vlcVolume->SetBackColor(kDisplayBack);
+
+  lblCurrentSong = new QLabel(QStringLiteral("Loading"), this);
+  lblCurrentSong->setObjectName(QStringLiteral("lblCurrentSong"));
+  lblCurrentSong->setGeometry(Twips(0, 960, 4815, 255));
+  lblCurrentSong->setIndent(4);
+  QFont songFont(QStringLiteral("Courier New"));
+  songFont.setStyleHint(QFont::Monospace);
+  songFont.setPointSizeF(8.25);
+  lblCurrentSong->setFont(songFont);
+  SetTextColour(lblCurrentSong, kSongColour);
+
+  sldPosition = new QSlider(Qt::Horizontal, this);
+  sldPosition->setObjectName(QStringLiteral("sldPosition"));
+  sldPosition->setGeometry(Twips(0, 1200, 4815, 375));
+  sldPosition->setToolTip(QStringLiteral("Song Position Control"));
+  sldPosition->setRange(0, 10);
+  sldPosition->installEventFilter(this);
+
+  mmControl = new MMButtonBar(this);
+  mmControl->setObjectName(QStringLiteral("mmControl"));
+  mmControl->setGeometry(Twips(120, 1560, 3480, 375));
+
+  cmdLoadMain = new QPushButton(QStringLiteral("&Load QVT"), this);
+  cmdLoadMain->setObjectName(QStringLiteral("cmdLoadMain"));
+  cmdLoadMain->setGeometry(Twips(3720, 1560, 975, 375));
+
+  timTextSlider = new QTimer(this);
+  timTextSlider->setObjectName(QStringLiteral("timTextSlider"));
+  timTextSlider->setInterval(QuickPlayScroller::kStepMs);
+  timUpdater = new QTimer(this);
+  timUpdater->setObjectName(QStringLiteral("timUpdater"));
+  timUpdater->setInterval(300);
+}
+
+void frmQMusic::connectControls() {
+  connect(timUpdater, &QTimer::timeout, this, &frmQMusic::timUpdater_Timer);
+  connect(timTextSlider, &QTimer::timeout, this, &frmQMusic::timTextSlider_Timer);
+  connect(mmControl, &MMButtonBar::PlayClick, this, &frmQMusic::mmControl_PlayClick);
+  connect(mmControl, &MMButtonBar::PauseClick, this, &frmQMusic::mmControl_PauseClick);
+  connect(mmControl, &MMButtonBar::StopClick, this, &frmQMusic::mmControl_StopClick);
+  connect(vlcVolume, &VolControl::ValueChanged, this, &frmQMusic::vlcVolume_ValueChanged);
+  connect(cmdLoadMain, &QPushButton::clicked, this, &frmQMusic::cmdLoadMain_Click);
+}
+
+// The slider's own mouse handling goes on; the window only learns of the press and release,
+// which also covers clicks on the groove.
+bool frmQMusic::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == sldPosition &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+    if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      if (event->type() == QEvent::MouseButtonPress) {
+        sldPosition_MouseDown();
+      } else {
+        // After the slider has taken its final value from this release.
+        QTimer::singleShot(0, this, &frmQMusic::sldPosition_MouseUp);
+      }
+    }
+  }
+  return Form::eventFilter(watched, event);
+}
+
+// The largest size of the time font (36 pt at most) at which the text fits its label, found
+// again whenever the length of the text changes.
+void frmQMusic::ShowTime(const QString& text) {
+  if (lblTime->property("fittedLength").toInt() != text.size()) {
+    QFont font = lblTime->font();
+    font.setPointSizeF(36);
+    while (font.pointSizeF() > 8 && QFontMetrics(font).horizontalAdvance(text) > lblTime->width())
+      font.setPointSizeF(font.pointSizeF() - 1);
+    lblTime->setFont(font);
+    lblTime->setProperty("fittedLength", static_cast<int>(text.size()));
+  }
+  lblTime->setText(text);
+}
+
+double frmQMusic::Top() const {
+  return static_cast<double>(pos().y()) * kTwipsPerPixel;
+}
+double frmQMusic::Left() const {
+  return static_cast<double>(pos().x()) * kTwipsPerPixel;
+}
+
+void frmQMusic::MoveToTwips(double dTop, double dLeft) {
+  move(qRound(dLeft / kTwipsPerPixel), qRound(dTop / kTwipsPerPixel));
+}
+
+void frmQMusic::CentreWindow() {
+  const double heightTwips = static_cast<double>(frameGeometry().height()) * kTwipsPerPixel;
+  const double widthTwips = static_cast<double>(frameGeometry().width()) * kTwipsPerPixel;
+  MoveToTwips((qvt::screen().heightTwips() - heightTwips) / 2,
+              (qvt::screen().widthTwips() - widthTwips) / 2);
+}
+
+void frmQMusic::Form_Load() {
+  if (!fmConfig_)
+    fmConfig_ = std::make_unique<clsFileManager>();
+  const QuickPlayConfig config = ReadQuickPlayConfig(*fmConfig_, DataFile(kConfigFileName));
+  if (config.bFound) {
+    SetVolume(999);
+    if (config.iVolume)
+      SetVolume(*config.iVolume);
+  }
+  // A position that is missing or could not be read as a 16-bit number centres the window.
+  if (config.iTop && config.iLeft) {
+    MoveToTwips(*config.iTop, *config.iLeft);
+  } else {
+    CentreWindow();
+  }
+  if (Top() > qvt::screen().heightTwips() || Left() > qvt::screen().widthTwips())
+    CentreWindow();
+  GlobalMethods::SetQuickPlayClose(config.bCloseOption);
+  bCloseAfterSong_ = GlobalMethods::GetQuickPlayClose();
+}
+
+void frmQMusic::Form_Unload(bool& /*bCancel*/) {
+  timUpdater->stop();
+  timTextSlider->stop();
+  if (!fmConfig_)
+    fmConfig_ = std::make_unique<clsFileManager>();
+  // Quiet: a settings file that cannot be written must not keep the window from closing.
+  WriteQuickPlayConfig(*fmConfig_, DataFile(kConfigFileName), Top(), Left(),
+                       GlobalMethods::GetQuickPlayClose(), vlcVolume->CurrentValue());
+  if (!bLoadingMain_)
+    appControl().endProgram(0);
+}
+
+// When the main player window cannot be opened, quick play stays open rather than leaving the
+// program without a window.
+void frmQMusic::cmdLoadMain_Click() {
+  bCloseAfterSong_ = false;
+  MusicVariables().bPlaying = false;
+  try {
+    OpenMainPlayerWindow();
+  } catch (const std::exception& failure) {
+    MsgBox(QString::fromUtf8(failure.what()));
+    return;
+  }
+  bLoadingMain_ = true;
+  Forms::Unload(*this);
+}
+
+}  // namespace qvt

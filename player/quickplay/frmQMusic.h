@@ -1,0 +1,102 @@
+#pragma once
+// frmQMusic, "Music Quick Play": plays the one file handed over on the command line, shows its
+// name and the elapsed time, offers Play, Pause and Stop, a position slider and a volume
+// control, and "&Load QVT", which opens the main player window instead. Its position, the
+// close-after-song option and the volume level persist in "QPConfig.qvc". Closing it ends the
+// program unless the main player was opened; with the close option on and no control touched,
+// it closes by itself when the song stops.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "player/quickplay/QuickPlayLogic.h"
+#include "shared/ui/Form.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTimer;
+
+namespace qvt {
+
+class IMediaPlayer;
+class MMButtonBar;
+class VolControl;
+class clsFileManager;
+
+class frmQMusic : public Form {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTwipsPerPixel = 15;
+
+  frmQMusic();
+  ~frmQMusic() override;
+
+  // The file to play, as handed over on the command line; its name is looked up at once.
+  void SetFileToPlay(const QString& vNewValue);
+  // Starts (bPlaying set) or stops playback; a failing step is skipped.
+  void StartPlayQ();
+
+  // Event handlers, public so that the timers and tests can drive them.
+  void timUpdater_Timer();
+  void timTextSlider_Timer();
+  void mmControl_PlayClick();
+  void mmControl_PauseClick();
+  void mmControl_StopClick();
+  void sldPosition_MouseDown();
+  void sldPosition_MouseUp();
+  void vlcVolume_ValueChanged(int16_t iNewLevel);
+  void cmdLoadMain_Click();
+
+  // Window position in twips.
+  double Top() const;
+  double Left() const;
+
+  const QString& sFileToPlay() const { return sFileToPlay_; }
+  const QString& sSongName() const { return sSongName_; }
+  bool bCloseAfterSong() const { return bCloseAfterSong_; }
+  IMediaPlayer& wmpPlayer() { return *wmpPlayer_; }
+
+  // The controls (owned by the window).
+  QFrame* Shape1;
+  QLabel* lblTime;
+  VolControl* vlcVolume;
+  QLabel* lblCurrentSong;
+  QSlider* sldPosition;
+  MMButtonBar* mmControl;
+  QPushButton* cmdLoadMain;
+  QTimer* timTextSlider;
+  QTimer* timUpdater;
+
+ protected:
+  void Form_Load() override;
+  void Form_Unload(bool& bCancel) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildControls();
+  void connectControls();
+  void SetVolume(int16_t iLevel);
+  void CentreWindow();
+  void MoveToTwips(double dTop, double dLeft);
+  // Play; when the player refuses, tells the user (once for each bReported) and clears
+  // bPlaying.
+  bool PlayOrReport(bool& bReported);
+  // The player's ready state, or -1 when it cannot be read.
+  int32_t ReadyState() const;
+  void ReportPlaybackError();
+  void ShowTime(const QString& text);
+
+  std::unique_ptr<IMediaPlayer> wmpPlayer_;
+  std::unique_ptr<clsFileManager> fmConfig_;
+  QString sFileToPlay_;
+  QString sSongName_;
+  bool bCloseAfterSong_ = false;
+  bool bLoadingMain_ = false;
+  QuickPlayScroller scroller_;
+};
+
+}  // namespace qvt

@@ -1,0 +1,204 @@
+// frmQMusic: playback, the timers, the transport buttons, the slider and the volume.
+#include <QLabel>
+#include <QSlider>
+#include <QTimer>
+#include <exception>
+
+#include "platform/Media.h"
+#include "platform/Platform.h"
+#include "player/quickplay/frmQMusic.h"
+#include "player/quickplay/frmQMusicButtonBar.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/VolControl.h"
+
+namespace qvt {
+
+namespace {
+
+const QString kPlaybackErrorText = QStringLiteral(
+    "Error playing file, file type may not be supported or your audio hardware may be locked.");
+const QString kPlaybackErrorTitle = QStringLiteral("Playback Error");
+
+// One step of work on the player: a failure skips the step and the next one runs.
+template <typename F>
+bool Step(F&& body) {
+  try {
+    body();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// The body of an event handler: a failure shows its description and ends the handler.
+template <typename F>
+void Handle(F&& body) {
+  try {
+    body();
+  } catch (const std::exception& failure) {
+    MsgBox(QString::fromUtf8(failure.what()));
+  }
+}
+
+}  // namespace
+
+void frmQMusic::SetFileToPlay(const QString& vNewValue) {
+  sFileToPlay_ = PathToPlay(vNewValue);
+  sSongName_ = SongNameOf(sFileToPlay_);
+}
+
+// The update timer stays off while the box is up: the box runs the event loop, and a tick
+// would otherwise take the stopped player for a finished song and close the window under it.
+void frmQMusic::ReportPlaybackError() {
+  const bool ticking = timUpdater->isActive();
+  timUpdater->stop();
+  MsgBox(kPlaybackErrorText, MsgButtons::OkOnly, MsgIcon::Critical, kPlaybackErrorTitle, 1, true);
+  MusicVariables().bPlaying = false;
+  DoEvents();
+  if (ticking)
+    timUpdater->start();
+}
+
+bool frmQMusic::PlayOrReport(bool& bReported) {
+  if (Step([&] { wmpPlayer_->play(); }))
+    return true;
+  if (!bReported) {
+    bReported = true;
+    ReportPlaybackError();
+  }
+  return false;
+}
+
+int32_t frmQMusic::ReadyState() const {
+  int32_t state = -1;
+  Step([&] { state = wmpPlayer_->readyState(); });
+  return state;
+}
+
+void frmQMusic::StartPlayQ() {
+  auto& state = MusicVariables();
+  bool bReported = false;
+  if (!state.bPlaying) {
+    Step([&] { wmpPlayer_->stop(); });
+  } else {
+    if (ReadyState() == kReadyComplete) {
+      Step([&] { wmpPlayer_->setFileName(sFileToPlay_); });
+      if (state.bResumeFromPosition) {
+        state.bResumeFromPosition = false;
+        Step([&] { wmpPlayer_->setCurrentPosition(state.dResumePosition); });
+      }
+      PlayOrReport(bReported);
+      lblCurrentSong->setText(sSongName_);
+      mmControl->SetStates(false, true, true);
+    }
+    if (ReadyState() == kReadyUninitialized) {
+      Step([&] { wmpPlayer_->setFileName(sFileToPlay_); });
+      PlayOrReport(bReported);
+      lblCurrentSong->setText(sSongName_);
+    }
+  }
+  if (!QuickPlayScroller::NeedsScrolling(sSongName_)) {
+    timTextSlider->stop();
+  } else if (!timTextSlider->isActive()) {
+    timTextSlider->start();
+  }
+  Step([&] {
+    const double duration = wmpPlayer_->duration();
+    sldPosition->setMinimum(0);
+    sldPosition->setMaximum(RoundedSeconds(duration));
+    sldPosition->setPageStep(RoundedSeconds(duration / 10));
+  });
+}
+
+void frmQMusic::timUpdater_Timer() {
+  Handle([&] {
+    auto& state = MusicVariables();
+    const double p = wmpPlayer_->currentPosition();
+    ShowTime(ElapsedTimeText(p));
+    sldPosition->setValue(RoundedSeconds(p));
+    if (!state.bResumeFromPosition && wmpPlayer_->playState() == kPlayStopped) {
+      Step([&] { wmpPlayer_->stop(); });
+      Step([&] { wmpPlayer_->stop(); });
+      state.bPlaying = false;
+      state.bResumeFromPosition = false;
+      mmControl->SetStates(true, false, false);
+      Step([&] { wmpPlayer_->setCurrentPosition(0); });
+    }
+    if (wmpPlayer_->playState() == kPlayStopped && bCloseAfterSong_)
+      Forms::Unload(*this);
+  });
+}
+
+void frmQMusic::timTextSlider_Timer() {
+  timTextSlider->stop();
+  const QuickPlayScroller::Step step = scroller_.Tick(sSongName_);
+  lblCurrentSong->setText(step.caption);
+  timTextSlider->setInterval(step.intervalMs);
+  timTextSlider->start();
+}
+
+void frmQMusic::mmControl_PlayClick() {
+  Handle([&] {
+    MusicVariables().bPlaying = true;
+    StartPlayQ();
+  });
+  bCloseAfterSong_ = false;
+}
+
+void frmQMusic::mmControl_PauseClick() {
+  auto& state = MusicVariables();
+  Step([&] { state.dResumePosition = wmpPlayer_->currentPosition(); });
+  Step([&] { wmpPlayer_->stop(); });
+  state.bResumeFromPosition = true;
+  state.bPlaying = false;
+  mmControl->SetStates(true, false, true);
+  bCloseAfterSong_ = false;
+}
+
+void frmQMusic::mmControl_StopClick() {
+  auto& state = MusicVariables();
+  state.bPlaying = false;
+  Step([&] { wmpPlayer_->stop(); });
+  state.bResumeFromPosition = false;
+  mmControl->SetStates(true, false, false);
+  Step([&] { wmpPlayer_->setCurrentPosition(0); });
+  sldPosition->setValue(0);
+  bCloseAfterSong_ = false;
+}
+
+void frmQMusic::sldPosition_MouseDown() {
+  timUpdater->stop();
+  Step([&] { wmpPlayer_->pause(); });
+}
+
+void frmQMusic::sldPosition_MouseUp() {
+  auto& state = MusicVariables();
+  const int value = sldPosition->value();
+  Step([&] { wmpPlayer_->setCurrentPosition(value); });
+  bool bReported = false;
+  PlayOrReport(bReported);
+  state.dResumePosition = value;
+  timUpdater->start();
+  state.bResumeFromPosition = true;
+  bCloseAfterSong_ = false;
+}
+
+void frmQMusic::vlcVolume_ValueChanged(int16_t iNewLevel) {
+  Handle([&] { SetVolume(iNewLevel); });
+}
+
+// 999 stands for "no level": the control then takes its level from the player.
+void frmQMusic::SetVolume(int16_t iLevel) {
+  if (iLevel != 999) {
+    vlcVolume->SetCurrentValue(iLevel);
+    Step([&] { wmpPlayer_->setVolume(-static_cast<int32_t>(LevelToVolume(iLevel))); });
+  } else {
+    Step([&] {
+      const double v = wmpPlayer_->volume();
+      vlcVolume->SetCurrentValue(VolumeToLevel(-v));
+    });
+  }
+}
+
+}  // namespace qvt

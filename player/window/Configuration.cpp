@@ -1,0 +1,237 @@
+#include "player/window/Configuration.h"
+
+#include <cmath>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "shared/FileManager.h"
+#include "shared/Processor.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt::Configuration {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The smallest record a song can take: two empty quoted texts, a comma and CR LF.
+constexpr qint64 kMinSongRecordBytes = 6;
+
+// A failure of the load that is reported with the general message.
+struct LoadFailure {};
+
+QString WelcomeText() {
+  return QStringLiteral("Welcome and thank you for using Quavertone.") + kCrLf +
+         QStringLiteral("Halcyra:") + kCrLf + QStringLiteral("Bringing the past, into the future.");
+}
+
+void WriteQuickPlaySettings() {
+  const QString path = QuickPlayConfigPath();
+  double dTop = 0;
+  double dLeft = 0;
+  double dLevel = 0;
+  clsFileManager fm;
+  if (!fm.FileExists(path)) {
+    dTop = (screen().heightTwips() - kQuickPlayHeightTwips) / 2;
+    dLeft = (screen().widthTwips() - kQuickPlayWidthTwips) / 2;
+  } else if (fm.OpenFile(path, 1, true) == 0) {
+    const auto number = [&](int16_t index) {
+      const Variant v = fm.GetVarFromFile(index, true);
+      return v.isNumber() ? v.numberValue() : 0.0;
+    };
+    if (fm.ReadNextLine()) {
+      dTop = number(0);
+      dLeft = number(1);
+    }
+    if (fm.ReadNextLine() && fm.ReadNextLine())
+      dLevel = number(0);
+    fm.CloseFile(true);
+  }
+  if (fm.OpenFile(path, 2, true) != 0)
+    return;
+  try {
+    fm.SaveVariable(Variant(dTop), true);
+    fm.SaveVariable(Variant(dLeft), true);
+    fm.WriteLineToFile(true);
+    fm.SaveVariable(Variant(GlobalMethods::GetQuickPlayClose()), true);
+    fm.WriteLineToFile(true);
+    fm.SaveVariable(Variant(dLevel), true);
+    fm.WriteLineToFile(true);
+  } catch (const std::exception&) {
+    // Quick play settings fail silently.
+  }
+  fm.CloseFile(true);
+}
+
+// Songs whose path or name holds a double quote cannot be read back; they are left out so
+// that the rest of the list survives.
+std::vector<std::size_t> StorableSongs() {
+  const MusicVariablesState& mv = MusicVariables();
+  std::vector<std::size_t> out;
+  const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex + 1));
+  out.reserve(count);
+  for (std::size_t i = 0; i < count && i < mv.sSongPaths.size() && i < mv.sSongNames.size(); ++i) {
+    if (RecordWriter::canStoreText(mv.sSongPaths[i]) &&
+        RecordWriter::canStoreText(mv.sSongNames[i])) {
+      out.push_back(i);
+    }
+  }
+  return out;
+}
+
+void WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
+  const MusicVariablesState& mv = MusicVariables();
+  const std::vector<std::size_t> songs =
+      bHasPlayList ? StorableSongs() : std::vector<std::size_t>();
+  RecordWriter writer(ConfigurationPath());
+  writer.write({Variant(kMajor), Variant(kMinor), Variant(kRevision)});
+  writer.write({Variant(host.Position())});
+  writer.write({Variant(host.IsRandomChecked()), Variant(bHasPlayList && !songs.empty()),
+                Variant(host.IsLoopChecked())});
+  writer.write({Variant(GlobalMethods::GetSkipMode())});
+  writer.write({Variant(GlobalMethods::GetLowPriorityLoading())});
+  writer.write({Variant(GlobalMethods::GetHideProcessing())});
+  writer.write({Variant(GlobalMethods::GetQuickPlayClose())});
+  writer.write({Variant(static_cast<double>(songs.size()) - 1)});
+  for (const std::size_t i : songs)
+    writer.writePathName(mv.sSongPaths[i], mv.sSongNames[i]);
+  writer.commit();
+}
+
+}  // namespace
+
+QString ConfigurationPath() {
+  return DataFile(QStringLiteral("ConfigurationAndLastPlayList.qvs"));
+}
+
+QString QuickPlayConfigPath() {
+  return DataFile(QStringLiteral("QPConfig.qvc"));
+}
+
+void SaveConfiguration(const IConfigurationHost& host, bool& bHasPlayList) {
+  bHasPlayList = MusicVariables().dblLastIndex != -1;
+  try {
+    WriteConfigurationFile(host, bHasPlayList);
+  } catch (const RecordError& e) {
+    MsgBox(QStringLiteral("An error has occured while saving settings") + kCrLf + e.description());
+    return;
+  }
+  WriteQuickPlaySettings();
+}
+
+namespace {
+
+struct Header {
+  double position = 0;
+  bool random = false;
+  bool hasPlayList = false;
+  bool loop = false;
+  int16_t skipMode = 0;
+  bool lowPriority = false;
+  bool hideProcessing = false;
+  bool closeAfterSong = false;
+  double lastIndex = -1;
+};
+
+void ReadSongs(RecordReader& reader, double dblLast) {
+  MusicVariablesState& mv = MusicVariables();
+  if (dblLast > kLargeListLastIndex) {
+    ShowDeterminedProcessing(0, dblLast, false, QStringLiteral("Loading Large Play list"));
+  }
+  if (dblLast < 0)
+    return;
+  UpdateProcessing(QStringLiteral("Allocating memory"));
+  GlobalMethods::ResizeSongArrays(dblLast);
+  const auto count = static_cast<std::size_t>(dblLast) + 1;
+  const QString prefix = QStringLiteral("Re-Adding...") + kCrLf;
+  for (std::size_t i = 0; i < count; ++i) {
+    mv.sSongPaths.set(i, reader.readText());
+    mv.sSongNames.set(i, reader.readText());
+    UpdateProcessing(prefix + mv.sSongNames[i]);
+  }
+}
+
+void ApplyOptions(IConfigurationHost& host, const Header& h) {
+  host.AssignRandomChecked(h.random);
+  host.AssignLoopChecked(h.loop);
+  GlobalMethods::SetSkipMode(h.skipMode);
+  GlobalMethods::SetSongLoadingPriority(h.lowPriority ? 1 : 2);
+  GlobalMethods::SetQuickPlayClose(h.closeAfterSong);
+}
+
+// Reads records 2 to 8, applying the position and the hide-processing option at once.
+Header ReadHeader(RecordReader& reader, IConfigurationHost& host) {
+  Header h;
+  h.position = reader.readDouble();
+  host.SetPosition(h.position);
+  h.random = reader.readBool();
+  h.hasPlayList = reader.readBool();
+  h.loop = reader.readBool();
+  h.skipMode = reader.readInt16();
+  h.lowPriority = reader.readBool();
+  h.hideProcessing = reader.readBool();
+  h.closeAfterSong = reader.readBool();
+  h.lastIndex = reader.readDouble();
+  MusicVariables().dblLastIndex = h.lastIndex;
+  // A count that is not a whole number from -1 up, or that the rest of the file could not
+  // hold, is refused before anything is allocated.
+  if (h.lastIndex < -1 || h.lastIndex != std::floor(h.lastIndex) ||
+      (h.lastIndex + 1) * kMinSongRecordBytes > static_cast<double>(reader.size())) {
+    throw LoadFailure{};
+  }
+  GlobalMethods::SetProcessingVisibility(h.hideProcessing ? 2 : 1);
+  return h;
+}
+
+void ReportLoadFailure(const QString& text, bool& bHasPlayList, bool bProgressShown) {
+  MsgBox(text);
+  if (bProgressShown)
+    HideProcessing();
+  MusicVariables().dblLastIndex = -1;
+  bHasPlayList = false;
+}
+
+}  // namespace
+
+LoadResult LoadConfiguration(IConfigurationHost& host, bool& bHasPlayList) {
+  bool bProgressShown = false;
+  try {
+    RecordReader reader(ConfigurationPath());
+    const int16_t major = reader.readInt16();
+    const int16_t minor = reader.readInt16();
+    const int16_t revision = reader.readInt16();
+    if (major != kMajor || minor != kMinor || revision != kRevision) {
+      MsgBox(QStringLiteral("Preparing to upgrade"));
+      return LoadResult::Upgrade;
+    }
+    const Header h = ReadHeader(reader, host);
+    bHasPlayList = h.hasPlayList;
+    bProgressShown = h.lastIndex > kLargeListLastIndex;
+    ReadSongs(reader, h.lastIndex);
+    HideProcessing();
+    bProgressShown = false;
+    ApplyOptions(host, h);
+  } catch (const RecordError& e) {
+    if (e.kind() == RecordError::FileNotFound) {
+      ReportLoadFailure(WelcomeText(), bHasPlayList, bProgressShown);
+    } else if (e.kind() == RecordError::Overflow) {
+      ReportLoadFailure(QStringLiteral("Incorrect data loaded from configuration file.  If you "
+                                       "just upgraded, this is normal"),
+                        bHasPlayList, bProgressShown);
+    } else {
+      ReportLoadFailure(QStringLiteral("An error has occured while loading settings"), bHasPlayList,
+                        bProgressShown);
+    }
+  } catch (const std::exception&) {
+    ReportLoadFailure(QStringLiteral("An error has occured while loading settings"), bHasPlayList,
+                      bProgressShown);
+  } catch (const LoadFailure&) {
+    ReportLoadFailure(QStringLiteral("An error has occured while loading settings"), bHasPlayList,
+                      bProgressShown);
+  }
+  return LoadResult::Loaded;
+}
+
+}  // namespace qvt::Configuration

@@ -1,0 +1,54 @@
+#pragma once
+// The player's settings and last play list, kept in "ConfigurationAndLastPlayList.qvs" in the
+// settings folder, and the close-after-song option carried into "QPConfig.qvc".
+
+#include <QString>
+#include <cstdint>
+
+namespace qvt {
+
+// What the persistence needs of the player window.
+class IConfigurationHost {
+ public:
+  virtual ~IConfigurationHost() = default;
+  virtual double Position() const = 0;
+  virtual void SetPosition(double dblValue) = 0;
+  virtual bool IsRandomChecked() const = 0;
+  virtual bool IsLoopChecked() const = 0;
+  // Assigning a check box runs its click handler when the value changes.
+  virtual void AssignRandomChecked(bool bChecked) = 0;
+  virtual void AssignLoopChecked(bool bChecked) = 0;
+};
+
+namespace Configuration {
+
+// The running program's version.
+constexpr int16_t kMajor = 1;
+constexpr int16_t kMinor = 33;
+constexpr int16_t kRevision = 1;
+
+// Quick play window size in twips, for centring it when its settings file is created.
+constexpr double kQuickPlayWidthTwips = 4800;
+constexpr double kQuickPlayHeightTwips = 1965;
+
+// Above this many songs a load shows the progress bar window.
+constexpr double kLargeListLastIndex = 500;
+
+QString ConfigurationPath();
+QString QuickPlayConfigPath();
+
+// Writes the configuration and the play list (a temporary file renamed into place), then
+// brings "QPConfig.qvc" up to date. bHasPlayList is set from the play list. Failures show
+// "An error has occured while saving settings" with their description; the old file stays.
+void SaveConfiguration(const IConfigurationHost& host, bool& bHasPlayList);
+
+enum class LoadResult {
+  Loaded,   // applied (or a failure was reported and the list left empty)
+  Upgrade,  // written by another version: "Preparing to upgrade" shown, nothing applied
+};
+
+// Reads the configuration and the play list into the shared state and the window.
+LoadResult LoadConfiguration(IConfigurationHost& host, bool& bHasPlayList);
+
+}  // namespace Configuration
+}  // namespace qvt

@@ -1,0 +1,82 @@
+#pragma once
+// The playback logic of the player window: starting the song at an index with its start
+// attempts, play and pause, stop and rewind, next, previous and random songs, the end-of-song
+// test, and what happens to a song that cannot be played. The window implements IPlayerView
+// for the controls this logic drives; the media player is the window's embedded player.
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include "platform/Media.h"
+
+namespace qvt {
+
+class IPlayerView {
+ public:
+  virtual ~IPlayerView() = default;
+  // cmdPlay shows "&Pause" (tool tip "Pause") while playing, else "&Play" ("Play").
+  virtual void ShowPlayButtonAsPause(bool bPause) = 0;
+  virtual void SetCurrentSongCaption(const QString& sCaption) = 0;
+  virtual bool IsLoopChecked() const = 0;
+  virtual bool IsRandomChecked() const = 0;
+  // Unchecking only (the other box of the exclusive pair); raises no click.
+  virtual void UncheckLoop() = 0;
+  virtual void UncheckRandom() = 0;
+  virtual void SetWhenStopTimerEnabled(bool bEnabled) = 0;
+  virtual void SetTextSliderEnabled(bool bEnabled) = 0;
+  // Marks the current song in the list view (called only while it is open).
+  virtual void ResetListView() = 0;
+};
+
+class PlaybackController : public QObject {
+  Q_OBJECT
+
+ public:
+  PlaybackController(IPlayerView& view, IMediaPlayer& player);
+
+  // Public operations of the player window.
+  void StartNewPlay();
+  void StartPlay(double intPositionX);
+  void setDisplay(double intNewPosition);
+  double Position() const { return dblPosition_; }
+  void SetPosition(double dblValue) { dblPosition_ = dblValue; }
+
+  // Event handlers.
+  void cmdPlay_Click();
+  void cmdStop_Click();
+  void cmdNext_Click();
+  void cmdPrevious_Click();
+  void cmdRd_Click();
+  void chkLoop_Click();
+  void chkRandom_Click();
+  void timWhenStop_Timer();
+
+  // The maximum number of start attempts for one song.
+  static constexpr int kStartAttempts = 50;
+  static const QString kPlaybackErrorText;
+  static const QString kPlaybackErrorTitle;
+
+ private:
+  bool StartAttempt();
+  void LoadAndPlay();
+  void HandleBadSong();
+  void ShowPlaybackError();
+  void NextInOrder();
+  void NextAfterSong();
+  void RandomChoice();
+  void AutomaticPlay();
+  void ForgetFailures() { failedPaths_.clear(); }
+  QString SongPath(double dblIndex) const;
+  QString SongName(double dblIndex) const;
+
+  IPlayerView& view_;
+  IMediaPlayer& player_;
+  double dblPosition_ = 0;
+  bool bStopPressed_ = false;
+  // Paths that failed to start, one after another, since the last successful start or user
+  // action. Once every song of the list is in it, the chain of automatic starts stops.
+  QSet<QString> failedPaths_;
+};
+
+}  // namespace qvt

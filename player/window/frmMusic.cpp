@@ -1,0 +1,274 @@
+#include "player/window/frmMusic.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QScopeGuard>
+#include <cmath>
+
+#include "platform/Platform.h"
+#include "player/startup/MusicVariables.h"
+#include "player/update/Tracker.h"
+#include "shared/ui/DesignFont.h"
+
+namespace qvt {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+               height / kTwipsPerPixel);
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
+                    const QString& tip = QString()) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  if (!tip.isEmpty())
+    button->setToolTip(tip);
+  return button;
+}
+
+}  // namespace
+
+frmMusic::frmMusic() {
+  setObjectName(QStringLiteral("frmMusic"));
+  setWindowTitle(QStringLiteral("Quavertone"));
+  setWindowIcon(QIcon(ProgramFile(QStringLiteral("QVTFile.png"))));
+  CreateControls();
+  PlaceControls();
+  controller_ = std::make_unique<PlaybackController>(*this, *wmpPlayer);
+  ConnectHandlers();
+}
+
+frmMusic::~frmMusic() = default;
+
+void frmMusic::CreateControls() {
+  sldVol = new QSlider(Qt::Vertical, this);
+  sldVol->setObjectName(QStringLiteral("sldVol"));
+  sldVol->setRange(0, 3680);
+  sldVol->setSingleStep(50);
+  sldVol->setPageStep(500);
+  sldVol->setTickInterval(200);
+  sldVol->setTickPosition(QSlider::TicksBothSides);
+  sldVol->setInvertedAppearance(true);  // 0 (full volume) at the top
+  sldVol->setValue(0);
+  sldVol->setToolTip(QStringLiteral("Volume Control"));
+
+  cmdPlay = Button(this, "cmdPlay", QStringLiteral("&Play"), QStringLiteral("Play"));
+  cmdStop = Button(this, "cmdStop", QStringLiteral("&Stop"), QStringLiteral("Stop and Rewind"));
+  cmdPrevious = Button(this, "cmdPrevious", QStringLiteral("&<"), QStringLiteral("Back a song"));
+  cmdRd = Button(this, "cmdRd", QStringLiteral("&Rd"), QStringLiteral("Random song"));
+  cmdNext = Button(this, "cmdNext", QStringLiteral("&>"), QStringLiteral("Forward a song"));
+  cmdView = Button(this, "cmdView", QStringLiteral("&View Play List"),
+                   QStringLiteral("View the currently loaded playlist"));
+  cmdDir = Button(this, "cmdDir", QStringLiteral("&Create Play List"),
+                  QStringLiteral("Configure your playlist"));
+  cmdOptions = Button(this, "cmdOptions", QStringLiteral("Op&tions"));
+
+  chkRandom = new QCheckBox(QStringLiteral("Random song &order"), this);
+  chkRandom->setObjectName(QStringLiteral("chkRandom"));
+  chkRandom->setToolTip(QStringLiteral("Enable/Disable random song playback"));
+  chkLoop = new QCheckBox(QStringLiteral("&Loop current song"), this);
+  chkLoop->setObjectName(QStringLiteral("chkLoop"));
+
+  Label1 = new QLabel(QStringLiteral("Currently Playing:"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  lblCurrentSong = new QLabel(QStringLiteral("Ready"), this);
+  lblCurrentSong->setObjectName(QStringLiteral("lblCurrentSong"));
+  QFont mono(QStringLiteral("Courier New"));
+  mono.setStyleHint(QFont::TypeWriter);
+  mono.setPointSizeF(8.25);
+  lblCurrentSong->setFont(mono);
+
+  timTextSlider = new QTimer(this);
+  timTextSlider->setObjectName(QStringLiteral("timTextSlider"));
+  timTextSlider->setInterval(400);
+  timWhenStop = new QTimer(this);
+  timWhenStop->setObjectName(QStringLiteral("timWhenStop"));
+  timWhenStop->setInterval(500);
+
+  wmpPlayer = CreateMediaPlayer();
+}
+
+void frmMusic::PlaceControls() {
+  setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+  cmdPlay->setGeometry(Twips(0, 720, 735, 495));
+  cmdStop->setGeometry(Twips(840, 720, 735, 495));
+  cmdPrevious->setGeometry(Twips(1800, 720, 375, 495));
+  cmdRd->setGeometry(Twips(2160, 720, 375, 495));
+  cmdNext->setGeometry(Twips(2520, 720, 375, 495));
+  cmdView->setGeometry(Twips(3120, 720, 1215, 495));
+  cmdDir->setGeometry(Twips(4440, 720, 1335, 495));
+  cmdOptions->setGeometry(Twips(5880, 720, 735, 495));
+  chkRandom->setGeometry(Twips(4920, 120, 1695, 255));
+  chkLoop->setGeometry(Twips(4920, 360, 1695, 255));
+  Label1->setGeometry(Twips(1800, 0, 1215, 255));
+  lblCurrentSong->setGeometry(Twips(0, 240, 4815, 255));
+  sldVol->setGeometry(Twips(6600, 0, 495, 1335));
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{chkRandom, chkLoop, Label1, cmdView, cmdDir, cmdOptions}) {
+    FitCaption(control);
+  }
+  // Tab order as designed: the transport buttons, the window buttons, the check boxes.
+  QWidget* order[] = {cmdPlay, cmdStop, cmdPrevious, cmdRd,     cmdNext,
+                      cmdView, cmdDir,  cmdOptions,  chkRandom, chkLoop};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+    setTabOrder(order[i], order[i + 1]);
+}
+
+void frmMusic::ConnectHandlers() {
+  PlaybackController* c = controller_.get();
+  connect(cmdPlay, &QPushButton::clicked, this, [c] { c->cmdPlay_Click(); });
+  connect(cmdStop, &QPushButton::clicked, this, [c] { c->cmdStop_Click(); });
+  connect(cmdNext, &QPushButton::clicked, this, [c] { c->cmdNext_Click(); });
+  connect(cmdPrevious, &QPushButton::clicked, this, [c] { c->cmdPrevious_Click(); });
+  connect(cmdRd, &QPushButton::clicked, this, [c] { c->cmdRd_Click(); });
+  connect(chkLoop, &QCheckBox::clicked, this, [c] { c->chkLoop_Click(); });
+  connect(chkRandom, &QCheckBox::clicked, this, [c] { c->chkRandom_Click(); });
+  connect(timWhenStop, &QTimer::timeout, this, [c] { c->timWhenStop_Timer(); });
+  connect(timTextSlider, &QTimer::timeout, this, [this] { timTextSlider_Timer(); });
+  connect(sldVol, &QSlider::valueChanged, this, [this] { sldVol_Change(); });
+  connect(sldVol, &QSlider::sliderMoved, this, [this] { sldVol_Change(); });
+  connect(sldVol, &QSlider::sliderReleased, this, [this] { sldVol_Change(); });
+  connect(cmdDir, &QPushButton::clicked, this, [this] { cmdDir_Click(); });
+  connect(cmdView, &QPushButton::clicked, this, [this] { cmdView_Click(); });
+  connect(cmdOptions, &QPushButton::clicked, this, [this] { cmdOptions_Click(); });
+}
+
+void frmMusic::Form_Load() {
+  bLoading_ = true;
+  const auto loaded = qScopeGuard([this] { bLoading_ = false; });
+  Tracker::SetStatusRunning();
+  // The common-controls check has nothing to check on this platform: the controls are part
+  // of the program.
+  MusicVariables().dblLastIndex = -1;
+  if (Configuration::LoadConfiguration(*this, bHasPlayList_) ==
+      Configuration::LoadResult::Upgrade) {
+    Upgrade();
+    return;
+  }
+  timWhenStop->start();
+  if (bHasPlayList_) {
+    StartPlay(Position());
+    setDisplay(Position());
+  }
+}
+
+// The configuration came from another version: this window saves the state as it stands
+// (nothing loaded) and closes, and a new window loads the file just written.
+void frmMusic::Upgrade() {
+  bUpgrading_ = true;
+  Forms::Unload(*this);
+  Forms::Get<frmMusic>().show();
+  MsgBox(QStringLiteral("Upgrade complete"));
+  bUpgrading_ = false;
+}
+
+void frmMusic::Form_Unload(bool& bCancel) {
+  (void)bCancel;
+  if (bUpgrading_) {
+    Configuration::SaveConfiguration(*this, bHasPlayList_);
+    // The list view and the editor close with the old window once they exist.
+    return;
+  }
+  hide();
+  Configuration::SaveConfiguration(*this, bHasPlayList_);
+  Tracker::SetStatusClosed();
+  appControl().endProgram(0);
+}
+
+void frmMusic::changeEvent(QEvent* event) {
+  Form::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange)
+    return;
+  if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0 &&
+      MusicVariables().bListRefreshPending) {
+    MusicVariables().bListRefreshPending = false;
+    ResetListView();
+  }
+}
+
+void frmMusic::ShowPlayButtonAsPause(bool bPause) {
+  cmdPlay->setText(bPause ? QStringLiteral("&Pause") : QStringLiteral("&Play"));
+  cmdPlay->setToolTip(bPause ? QStringLiteral("Pause") : QStringLiteral("Play"));
+}
+
+void frmMusic::SetCurrentSongCaption(const QString& sCaption) {
+  lblCurrentSong->setText(sCaption);
+}
+
+void frmMusic::UncheckLoop() {
+  chkLoop->setChecked(false);
+}
+
+void frmMusic::UncheckRandom() {
+  chkRandom->setChecked(false);
+}
+
+void frmMusic::SetWhenStopTimerEnabled(bool bEnabled) {
+  if (bEnabled) {
+    timWhenStop->start();
+  } else {
+    timWhenStop->stop();
+  }
+}
+
+void frmMusic::SetTextSliderEnabled(bool bEnabled) {
+  if (bEnabled) {
+    if (!timTextSlider->isActive())
+      timTextSlider->start();
+  } else {
+    timTextSlider->stop();
+  }
+}
+
+void frmMusic::ResetListView() {
+  // The list view marks the current song here once it exists.
+}
+
+void frmMusic::AssignRandomChecked(bool bChecked) {
+  if (chkRandom->isChecked() == bChecked)
+    return;
+  chkRandom->setChecked(bChecked);
+  controller_->chkRandom_Click();
+}
+
+void frmMusic::AssignLoopChecked(bool bChecked) {
+  if (chkLoop->isChecked() == bChecked)
+    return;
+  chkLoop->setChecked(bChecked);
+  controller_->chkLoop_Click();
+}
+
+void frmMusic::timTextSlider_Timer() {
+  timTextSlider->stop();
+  const MusicVariablesState& mv = MusicVariables();
+  const double position = Position();
+  const auto index = static_cast<std::size_t>(std::max(0.0, position));
+  const QString name = index < mv.sSongNames.size() ? mv.sSongNames[index] : QString();
+  const TitleScroller::Tick tick = scroller_.Next(position, name);
+  lblCurrentSong->setText(tick.caption);
+  timTextSlider->setInterval(tick.intervalMs);
+  timTextSlider->start();
+}
+
+void frmMusic::sldVol_Change() {
+  dblVolume_ = sldVol->value();
+  wmpPlayer->setVolume(-static_cast<int32_t>(dblVolume_));
+}
+
+void frmMusic::cmdDir_Click() {
+  // Opens the play list editor once it exists.
+}
+
+void frmMusic::cmdView_Click() {
+  // Opens the list view once it exists.
+}
+
+void frmMusic::cmdOptions_Click() {
+  // Opens the options window once it exists.
+}
+
+}  // namespace qvt

@@ -1,0 +1,101 @@
+#pragma once
+// The player window: transport buttons, the two playback check boxes, the scrolling title,
+// the volume slider, and the buttons that open the play list editor, the list view and the
+// options window. Playing is the PlaybackController's; settings are Configuration's.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <memory>
+
+#include "platform/Media.h"
+#include "player/window/Configuration.h"
+#include "player/window/PlaybackController.h"
+#include "player/window/TitleScroller.h"
+#include "shared/ui/Form.h"
+
+namespace qvt {
+
+class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
+  Q_OBJECT
+
+ public:
+  frmMusic();
+  ~frmMusic() override;
+
+  // Public operations used by the other windows.
+  void StartNewPlay() { controller_->StartNewPlay(); }
+  void StartPlay(double intPositionX) { controller_->StartPlay(intPositionX); }
+  void setDisplay(double intNewPosition) { controller_->setDisplay(intNewPosition); }
+  double Position() const override { return controller_->Position(); }
+  void SetPosition(double dblValue) override { controller_->SetPosition(dblValue); }
+
+  IMediaPlayer& Player() { return *wmpPlayer; }
+  PlaybackController& Controller() { return *controller_; }
+  double Volume() const { return dblVolume_; }
+  // True while the load handler runs (its long loops let the event loop run).
+  bool IsLoading() const { return bLoading_; }
+
+  // Controls, named as the window's design names them.
+  QSlider* sldVol;
+  QPushButton* cmdOptions;
+  QTimer* timTextSlider;
+  QCheckBox* chkLoop;
+  QPushButton* cmdNext;
+  QPushButton* cmdRd;
+  QPushButton* cmdDir;
+  QPushButton* cmdView;
+  QTimer* timWhenStop;
+  QPushButton* cmdPrevious;
+  QPushButton* cmdStop;
+  QPushButton* cmdPlay;
+  QCheckBox* chkRandom;
+  std::unique_ptr<IMediaPlayer> wmpPlayer;
+  QLabel* lblCurrentSong;
+  QLabel* Label1;
+
+  // Design size of the client area in twips.
+  static constexpr int kClientWidthTwips = 7140;
+  static constexpr int kClientHeightTwips = 1305;
+
+ protected:
+  void Form_Load() override;
+  void Form_Unload(bool& bCancel) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // IPlayerView
+  void ShowPlayButtonAsPause(bool bPause) override;
+  void SetCurrentSongCaption(const QString& sCaption) override;
+  bool IsLoopChecked() const override { return chkLoop->isChecked(); }
+  bool IsRandomChecked() const override { return chkRandom->isChecked(); }
+  void UncheckLoop() override;
+  void UncheckRandom() override;
+  void SetWhenStopTimerEnabled(bool bEnabled) override;
+  void SetTextSliderEnabled(bool bEnabled) override;
+  void ResetListView() override;
+  // IConfigurationHost
+  void AssignRandomChecked(bool bChecked) override;
+  void AssignLoopChecked(bool bChecked) override;
+
+  void CreateControls();
+  void PlaceControls();
+  void ConnectHandlers();
+  void timTextSlider_Timer();
+  void sldVol_Change();
+  void cmdDir_Click();
+  void cmdView_Click();
+  void cmdOptions_Click();
+  void Upgrade();
+
+  std::unique_ptr<PlaybackController> controller_;
+  TitleScroller scroller_;
+  double dblVolume_ = 0;
+  bool bHasPlayList_ = false;
+  bool bUpgrading_ = false;
+  bool bLoading_ = false;
+};
+
+}  // namespace qvt

@@ -1,0 +1,84 @@
+// The quick play window with the real libmpv player (null audio output, untimed): a song plays
+// out and the window sees its end; a file that is not audio gives the playback error once.
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QThread>
+#include <QTimer>
+
+#include "platform/Media.h"
+#include "platform/fakes/FakePlatform.h"
+#include "platform/media/MpvMediaFactory.h"
+#include "player/quickplay/frmQMusic.h"
+#include "player/quickplay/frmQMusicButtonBar.h"
+#include "player/startup/MusicVariables.h"
+#include "tests/support/AudioFixtures.h"
+
+using namespace qvt;
+
+namespace {
+
+class QuickPlayMpv : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetMusicVariables();
+    InstallMpvMediaFactory();
+  }
+  void TearDown() override {
+    Forms::UnloadAllWithoutHandlers();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetMusicVariables();
+  }
+  frmQMusic& start(const QString& path) {
+    frmQMusic& f = Forms::Get<frmQMusic>();
+    f.timUpdater->stop();
+    f.SetFileToPlay(path);
+    MusicVariables().bPlaying = true;
+    f.StartPlayQ();
+    return f;
+  }
+  FakePlatform fake;
+};
+
+bool PumpUntil(const std::function<bool()>& done) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > 5000)
+      return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(2);
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST_F(QuickPlayMpv, ASongPlaysOutAndTheWindowSeesItsEnd) {
+  const QString wav = test::MakeWav(fake.folder(), "tone.wav", 2.0);
+  ASSERT_FALSE(wav.isEmpty());
+  frmQMusic& f = start(wav);
+  EXPECT_EQ(f.lblCurrentSong->text(), "tone.wav");
+  EXPECT_FALSE(f.mmControl->PlayEnabled());
+  ASSERT_TRUE(PumpUntil([&] { return f.wmpPlayer().playState() == kPlayStopped; }));
+  f.timUpdater_Timer();
+  EXPECT_TRUE(f.lblTime->text() == "00:02") << f.lblTime->text().toStdString();
+  EXPECT_TRUE(f.mmControl->PlayEnabled());
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(QuickPlayMpv, AFileThatIsNotAudioIsReportedOnce) {
+  QFile bad(fake.path("bad.mp3"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("this is not audio");
+  bad.close();
+  frmQMusic& f = start(fake.path("bad.mp3"));
+  f.timUpdater_Timer();
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_EQ(fake.dialogs.shown[0].title, "Playback Error");
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_TRUE(f.mmControl->PlayEnabled());
+}

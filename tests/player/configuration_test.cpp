@@ -1,0 +1,226 @@
+// The player's configuration file: the exact records, the round trip of a play list, the
+// first run, the upgrade, and damaged files.
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+
+#include "platform/fakes/FakePlatform.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/Configuration.h"
+#include "shared/Processor.h"
+
+using namespace qvt;
+
+namespace {
+
+class FakeHost : public IConfigurationHost {
+ public:
+  double position = 0;
+  bool random = false;
+  bool loop = false;
+  double Position() const override { return position; }
+  void SetPosition(double d) override { position = d; }
+  bool IsRandomChecked() const override { return random; }
+  bool IsLoopChecked() const override { return loop; }
+  // The check boxes exclude each other, as the window's click handlers make them.
+  void AssignRandomChecked(bool b) override {
+    random = b;
+    if (b)
+      loop = false;
+  }
+  void AssignLoopChecked(bool b) override {
+    loop = b;
+    if (b)
+      random = false;
+  }
+};
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  f.open(QIODevice::ReadOnly);
+  return f.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+class ConfigurationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetMusicVariables();
+    SetProgressWindows(nullptr);
+  }
+  void TearDown() override { ResetMusicVariables(); }
+
+  void SetList(const std::vector<QString>& paths, const std::vector<QString>& names) {
+    MusicVariables().sSongPaths = paths;
+    MusicVariables().sSongNames = names;
+    MusicVariables().dblLastIndex = static_cast<double>(paths.size()) - 1;
+  }
+  Configuration::LoadResult Load() {
+    ResetMusicVariables();
+    MusicVariables().dblLastIndex = -1;
+    loaded = FakeHost();
+    return Configuration::LoadConfiguration(loaded, bHasPlayList);
+  }
+  QString ConfigPath() const { return fake.path("ConfigurationAndLastPlayList.qvs"); }
+
+  FakePlatform fake;
+  FakeHost host;
+  FakeHost loaded;
+  bool bHasPlayList = false;
+};
+
+TEST_F(ConfigurationTest, SavesTheRecordsInOrder) {
+  SetList({"/m/Blue.mp3", "/m/Red.mp3"}, {"Blue.mp3", "Red.mp3"});
+  GlobalMethods::SetSkipMode(3);
+  GlobalMethods::SetSongLoadingPriority(1);
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  EXPECT_TRUE(bHasPlayList);
+  EXPECT_EQ(ReadAll(ConfigPath()),
+            "1,33,1\r\n0\r\n#FALSE#,#TRUE#,#FALSE#\r\n3\r\n#TRUE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n"
+            "\"/m/Blue.mp3\",\"Blue.mp3\"\r\n\"/m/Red.mp3\",\"Red.mp3\"\r\n");
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(ConfigurationTest, PlayListAndSettingsSurviveARestart) {
+  SetList({"/m/a, b.mp3", "/m/Ünïcode ß/é.flac", "/m/c.ogg"}, {"a, b.mp3", "é.flac", "c.ogg"});
+  host.position = 2;
+  host.random = true;
+  GlobalMethods::SetSkipMode(2);
+  GlobalMethods::SetProcessingVisibility(2);
+  GlobalMethods::SetQuickPlayClose(true);
+  Configuration::SaveConfiguration(host, bHasPlayList);
+
+  GlobalMethods::SetSkipMode(1);
+  GlobalMethods::SetProcessingVisibility(1);
+  GlobalMethods::SetQuickPlayClose(false);
+  EXPECT_EQ(Load(), Configuration::LoadResult::Loaded);
+  EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
+  EXPECT_TRUE(bHasPlayList);
+  EXPECT_EQ(MusicVariables().dblLastIndex, 2);
+  EXPECT_EQ(MusicVariables().sSongPaths[1], "/m/Ünïcode ß/é.flac");
+  EXPECT_EQ(MusicVariables().sSongNames[0], "a, b.mp3");
+  EXPECT_EQ(loaded.position, 2);
+  EXPECT_TRUE(loaded.random);
+  EXPECT_EQ(GlobalMethods::GetSkipMode(), 2);
+  EXPECT_TRUE(GlobalMethods::GetHideProcessing());
+  EXPECT_TRUE(GlobalMethods::GetQuickPlayClose());
+  SetProcessingSuppressed(false);
+}
+
+TEST_F(ConfigurationTest, AnEmptyListIsMinusOneAndNothingAfter) {
+  MusicVariables().dblLastIndex = -1;
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  EXPECT_FALSE(bHasPlayList);
+  EXPECT_TRUE(ReadAll(ConfigPath()).endsWith("#FALSE#\r\n-1\r\n"));
+  Load();
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_FALSE(bHasPlayList);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(ConfigurationTest, BothCheckBoxesSavedLoadsOnlyLoop) {
+  WriteAll(ConfigPath(),
+           "1,33,1\r\n0\r\n#TRUE#,#FALSE#,#TRUE#\r\n1\r\n#FALSE#\r\n#FALSE#\r\n"
+           "#FALSE#\r\n-1\r\n");
+  Load();
+  EXPECT_TRUE(loaded.loop);
+  EXPECT_FALSE(loaded.random);
+}
+
+TEST_F(ConfigurationTest, FirstRunWelcomes) {
+  Load();
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_EQ(fake.dialogs.shown[0].text,
+            "Welcome and thank you for using Quavertone.\r\nHalcyra:\r\nBringing the past, into "
+            "the future.");
+  EXPECT_EQ(fake.dialogs.shown[0].title, "Quavertone");
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+}
+
+TEST_F(ConfigurationTest, AnotherVersionAsksForTheUpgrade) {
+  WriteAll(ConfigPath(),
+           "1,33,0\r\n3\r\n#FALSE#,#TRUE#,#FALSE#\r\n1\r\n#FALSE#\r\n#FALSE#\r\n"
+           "#FALSE#\r\n0\r\n\"/a.mp3\",\"a.mp3\"\r\n");
+  EXPECT_EQ(Load(), Configuration::LoadResult::Upgrade);
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"Preparing to upgrade"});
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1) << "nothing of the old file is applied";
+}
+
+// Damaged files end with their message and an empty list; the position read before the
+// failure stays.
+TEST_F(ConfigurationTest, DamagedFilesGiveTheirMessageAndAnEmptyList) {
+  const QString general = "An error has occured while loading settings";
+  const QString overflow =
+      "Incorrect data loaded from configuration file.  If you just upgraded, this is normal";
+  const QByteArray head =
+      "1,33,1\r\n4\r\n#FALSE#,#TRUE#,#FALSE#\r\n1\r\n#FALSE#\r\n#FALSE#\r\n"
+      "#FALSE#\r\n";
+  struct Case {
+    const char* what;
+    QByteArray bytes;
+    QString message;
+  } cases[] = {
+      {"version over 16 bits", "40000,33,1\r\n", overflow},
+      {"skip mode over 16 bits", "1,33,1\r\n0\r\n#FALSE#,#TRUE#,#FALSE#\r\n99999\r\n", overflow},
+      {"empty file", "", general},
+      {"truncated header", "1,33,1\r\n4\r\n#FALSE#", general},
+      {"fewer songs than announced", head + "2\r\n\"/a.mp3\",\"a.mp3\"\r\n", general},
+      {"ten million songs", head + "9999999\r\n\"/a.mp3\",\"a.mp3\"\r\n", general},
+      {"huge count", head + "1e300\r\n", general},
+      {"negative count", head + "-7\r\n", general},
+      {"fractional count", head + "0.5\r\n\"/a.mp3\",\"a.mp3\"\r\n", general},
+      {"garbage", QByteArray("\x01\xff\xfe garbage,,,\"\r\n\x00\x00", 20), general},
+      {"text for a number", "1,33,1\r\nabc\r\n", general},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fake.dialogs.shown.clear();
+    WriteAll(ConfigPath(), c.bytes);
+    Load();
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{c.message});
+    EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+    EXPECT_FALSE(bHasPlayList);
+  }
+}
+
+TEST_F(ConfigurationTest, QuickPlaySettingsAreCreatedCentredOrKeptWithTheNewOption) {
+  fake.screen.width = 1920 * 15;
+  fake.screen.height = 1080 * 15;
+  MusicVariables().dblLastIndex = -1;
+  GlobalMethods::SetQuickPlayClose(true);
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "7117.5,12000\r\n#TRUE#\r\n0\r\n");
+
+  WriteAll(fake.path("QPConfig.qvc"), "100,200\r\n#TRUE#\r\n7\r\n");
+  GlobalMethods::SetQuickPlayClose(false);
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "100,200\r\n#FALSE#\r\n7\r\n");
+}
+
+TEST_F(ConfigurationTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
+  QDir(fake.folder()).mkdir("ConfigurationAndLastPlayList.qvs");
+  MusicVariables().dblLastIndex = -1;
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_TRUE(
+      fake.dialogs.shown[0].text.startsWith("An error has occured while saving settings\r\n"));
+  EXPECT_TRUE(QFileInfo(ConfigPath()).isDir());
+  EXPECT_FALSE(QFile::exists(fake.path("QPConfig.qvc"))) << "quick play settings not written";
+}
+
+TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
+  SetList({"/m/a.mp3", "/m/say \"hi\".mp3", "/m/c.mp3"}, {"a.mp3", "say \"hi\".mp3", "c.mp3"});
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  Load();
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_EQ(MusicVariables().dblLastIndex, 1);
+  EXPECT_EQ(MusicVariables().sSongPaths[1], "/m/c.mp3");
+}
+
+}  // namespace

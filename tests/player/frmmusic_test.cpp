@@ -1,0 +1,168 @@
+// The player window as a user meets it: its controls, load and close, the saved song, the
+// volume slider and the upgrade of an older configuration.
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/fakes/FakePlatform.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/frmMusic.h"
+#include "shared/Processor.h"
+
+using namespace qvt;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  f.open(QIODevice::ReadOnly);
+  return f.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+class FrmMusicTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetMusicVariables();
+    SetProgressWindows(nullptr);
+  }
+  void TearDown() override {
+    Forms::UnloadAllWithoutHandlers();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetMusicVariables();
+  }
+  // Closes the window as the user would; the program ends.
+  void CloseWindow() {
+    EXPECT_THROW(Forms::Unload<frmMusic>(), ProgramEnded);
+    EXPECT_EQ(fake.app.endedWith, 0);
+  }
+  QByteArray Status() const { return ReadAll(fake.path("Status.tmp")); }
+
+  FakePlatform fake;
+  FakeMediaFactory media;
+};
+
+TEST_F(FrmMusicTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
+  frmMusic& w = Forms::Get<frmMusic>();
+  EXPECT_EQ(w.windowTitle(), "Quavertone");
+  EXPECT_EQ(w.size(), QSize(476, 87));
+  struct Row {
+    QWidget* control;
+    const char* name;
+    QString caption;
+    QString tip;
+    QRect pixels;
+  } rows[] = {
+      {w.cmdPlay, "cmdPlay", "&Play", "Play", {0, 48, 49, 33}},
+      {w.cmdStop, "cmdStop", "&Stop", "Stop and Rewind", {56, 48, 49, 33}},
+      {w.cmdPrevious, "cmdPrevious", "&<", "Back a song", {120, 48, 25, 33}},
+      {w.cmdRd, "cmdRd", "&Rd", "Random song", {144, 48, 25, 33}},
+      {w.cmdNext, "cmdNext", "&>", "Forward a song", {168, 48, 25, 33}},
+      {w.cmdView,
+       "cmdView",
+       "&View Play List",
+       "View the currently loaded playlist",
+       {208, 48, 81, 33}},
+      {w.cmdDir, "cmdDir", "&Create Play List", "Configure your playlist", {296, 48, 89, 33}},
+      {w.cmdOptions, "cmdOptions", "Op&tions", "", {392, 48, 49, 33}},
+      {w.chkRandom,
+       "chkRandom",
+       "Random song &order",
+       "Enable/Disable random song playback",
+       {328, 8, 113, 17}},
+      {w.chkLoop, "chkLoop", "&Loop current song", "", {328, 24, 113, 17}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(r.control->objectName(), r.name);
+    EXPECT_EQ(r.control->property("text").toString(), r.caption);
+    EXPECT_EQ(r.control->toolTip(), r.tip);
+    EXPECT_EQ(r.control->geometry(), r.pixels);
+  }
+  EXPECT_EQ(w.lblCurrentSong->text(), "Ready");
+  EXPECT_EQ(w.Label1->text(), "Currently Playing:");
+  EXPECT_EQ(w.sldVol->maximum(), 3680);
+  EXPECT_EQ(w.sldVol->singleStep(), 50);
+  EXPECT_EQ(w.sldVol->pageStep(), 500);
+  EXPECT_EQ(w.sldVol->toolTip(), "Volume Control");
+  EXPECT_EQ(w.timWhenStop->interval(), 500);
+  EXPECT_TRUE(w.timWhenStop->isActive());
+  EXPECT_FALSE(w.timTextSlider->isActive());
+  // Tab order as designed.
+  QWidget* expected[] = {w.cmdPlay, w.cmdStop, w.cmdPrevious, w.cmdRd,     w.cmdNext,
+                         w.cmdView, w.cmdDir,  w.cmdOptions,  w.chkRandom, w.chkLoop};
+  for (std::size_t i = 0; i + 1 < std::size(expected); ++i) {
+    EXPECT_EQ(expected[i]->nextInFocusChain(), expected[i + 1]) << i;
+  }
+  w.show();
+  QDir().mkpath(QVT_BINARY_DIR "/screenshots");
+  w.grab().save(QVT_BINARY_DIR "/screenshots/frmMusic.png");
+}
+
+TEST_F(FrmMusicTest, FirstRunWelcomesMarksRunningAndCloseSavesAndEnds) {
+  Forms::Get<frmMusic>().show();
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_TRUE(fake.dialogs.shown[0].text.startsWith("Welcome and thank you for using Quavertone."));
+  EXPECT_EQ(Status(), "#TRUE#\r\n");
+  CloseWindow();
+  EXPECT_EQ(Status(), "#FALSE#\r\n");
+  EXPECT_TRUE(ReadAll(fake.path("ConfigurationAndLastPlayList.qvs")).startsWith("1,33,1\r\n"));
+  EXPECT_TRUE(QFile::exists(fake.path("QPConfig.qvc")));
+}
+
+TEST_F(FrmMusicTest, TheSavedSongIsSelectedAgainWithoutPlaying) {
+  QByteArray file =
+      "1,33,1\r\n3\r\n#FALSE#,#TRUE#,#TRUE#\r\n3\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n4\r\n";
+  for (int i = 0; i < 5; ++i)
+    file += QString("\"/m/%1.mp3\",\"Song %1\"\r\n").arg(i).toUtf8();
+  WriteAll(fake.path("ConfigurationAndLastPlayList.qvs"), file);
+  frmMusic& w = Forms::Get<frmMusic>();
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_EQ(w.Position(), 3);
+  EXPECT_EQ(w.lblCurrentSong->text(), "Song 3");
+  EXPECT_TRUE(w.chkLoop->isChecked());
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_EQ(media.last()->plays, 0);
+  // Play starts the selected song.
+  QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
+  EXPECT_EQ(media.last()->file, "/m/3.mp3");
+  EXPECT_EQ(w.cmdPlay->text(), "&Pause");
+}
+
+TEST_F(FrmMusicTest, TheVolumeSliderSetsMinusItsValue) {
+  frmMusic& w = Forms::Get<frmMusic>();
+  EXPECT_TRUE(media.last()->volumesWritten.empty()) << "left alone until the slider moves";
+  w.sldVol->setValue(1806);
+  EXPECT_EQ(media.last()->level, -1806);
+  EXPECT_EQ(w.Volume(), 1806);
+}
+
+TEST_F(FrmMusicTest, AnOlderConfigurationIsUpgradedOnce) {
+  WriteAll(fake.path("ConfigurationAndLastPlayList.qvs"),
+           "1,33,0\r\n1\r\n#TRUE#,#TRUE#,#FALSE#\r\n3\r\n#TRUE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n"
+           "\"/m/a.mp3\",\"a\"\r\n\"/m/b.mp3\",\"b\"\r\n");
+  frmMusic* first = nullptr;
+  fake.dialogs.onShow = [&](const MessageBoxSpec& spec) {
+    if (spec.text == "Preparing to upgrade")
+      first = &Forms::Get<frmMusic>();
+  };
+  frmMusic& w = Forms::Get<frmMusic>();
+  EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Preparing to upgrade", "Upgrade complete"}));
+  EXPECT_NE(&w, first) << "a new window took the old one's place";
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(
+      ReadAll(fake.path("ConfigurationAndLastPlayList.qvs")),
+      "1,33,1\r\n0\r\n#FALSE#,#FALSE#,#FALSE#\r\n0\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n-1\r\n");
+  EXPECT_EQ(Status(), "#TRUE#\r\n") << "the upgrade's close does not mark the player closed";
+  EXPECT_FALSE(fake.app.endedWith.has_value());
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// The entry procedure: which window a command line opens, and what quick play is handed.
+#include <QCoreApplication>
+#include <QEvent>
+#include <gtest/gtest.h>
+
+#include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/fakes/FakePlatform.h"
+#include "player/quickplay/frmQMusic.h"
+#include "player/startup/MainModule.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/frmMusic.h"
+#include "shared/Processor.h"
+
+using namespace qvt;
+
+namespace {
+
+class MainModuleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetMusicVariables();
+    SetProgressWindows(nullptr);
+  }
+  void TearDown() override {
+    Forms::UnloadAllWithoutHandlers();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetMusicVariables();
+  }
+  FakePlatform fake;
+  FakeMediaFactory media;
+};
+
+TEST(MainModuleText, CommandLineAndQuotes) {
+  EXPECT_EQ(MainModule::CommandLine({}), "");
+  EXPECT_EQ(MainModule::CommandLine({"/music/my", "song.mp3"}), "/music/my song.mp3");
+  const struct {
+    const char* in;
+    const char* out;
+  } rows[] = {{"\"/m/a b.mp3\"", "/m/a b.mp3"},
+              {"  \"/m/x.mp3\"  ", "/m/x.mp3"},
+              {"  /m/lead.mp3", "  /m/lead.mp3"},
+              {"/m/say \"hi\".mp3", "/m/say \"hi\".mp3"},
+              {"\"", "\""}};
+  for (const auto& r : rows) EXPECT_EQ(MainModule::Unquote(r.in), r.out) << r.in;
+}
+
+TEST_F(MainModuleTest, BlankCommandLineOpensThePlayerWindow) {
+  MainModule::Main("   ");
+  EXPECT_TRUE(Forms::IsLoaded<frmMusic>());
+  EXPECT_FALSE(Forms::IsLoaded<frmQMusic>());
+  EXPECT_TRUE(Forms::Get<frmMusic>().isVisible());
+}
+
+TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
+  bool playingAtFirstPlay = false;
+  media.onCreate = [&](FakeMediaPlayer& p) {
+    p.onCall = [&](const QString& call) {
+      if (call == "play") playingAtFirstPlay = MusicVariables().bPlaying;
+    };
+  };
+  MainModule::Main("  /music/song.mp3");
+  ASSERT_TRUE(Forms::IsLoaded<frmQMusic>());
+  EXPECT_FALSE(Forms::IsLoaded<frmMusic>());
+  frmQMusic& quick = Forms::Get<frmQMusic>();
+  EXPECT_EQ(quick.sFileToPlay(), "  /music/song.mp3");
+  EXPECT_TRUE(quick.isVisible());
+  EXPECT_TRUE(playingAtFirstPlay) << "bPlaying is set before StartPlayQ runs";
+}
+
+TEST_F(MainModuleTest, LoadQvtOpensThePlayerWithoutEndingTheProgram) {
+  MainModule::Main("/music/song.mp3");
+  Forms::Get<frmQMusic>().cmdLoadMain_Click();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Forms::IsLoaded<frmMusic>());
+  EXPECT_FALSE(Forms::IsLoaded<frmQMusic>());
+  EXPECT_FALSE(fake.app.endedWith.has_value());
+}
+
+}  // namespace

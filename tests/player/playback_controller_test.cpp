@@ -1,0 +1,329 @@
+// The player's playback logic against a fake media player and a fake window: starting songs,
+// transport buttons, the end-of-song chain, and songs that cannot be played.
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QFile>
+
+#include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/fakes/FakePlatform.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/PlaybackController.h"
+
+using namespace qvt;
+
+namespace {
+
+class FakeView : public IPlayerView {
+ public:
+  bool pauseShown = false;
+  QString caption = "Ready";
+  bool loop = false;
+  bool random = false;
+  bool whenStopEnabled = true;
+  bool textSliderEnabled = false;
+  int listResets = 0;
+  void ShowPlayButtonAsPause(bool bPause) override { pauseShown = bPause; }
+  void SetCurrentSongCaption(const QString& s) override { caption = s; }
+  bool IsLoopChecked() const override { return loop; }
+  bool IsRandomChecked() const override { return random; }
+  void UncheckLoop() override { loop = false; }
+  void UncheckRandom() override { random = false; }
+  void SetWhenStopTimerEnabled(bool b) override { whenStopEnabled = b; }
+  void SetTextSliderEnabled(bool b) override { textSliderEnabled = b; }
+  void ResetListView() override { ++listResets; }
+};
+
+class PlaybackTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetMusicVariables(); }
+  void TearDown() override { ResetMusicVariables(); }
+
+  // A list of n songs whose files exist in the fake program folder.
+  void MakeList(int n, bool createFiles = true) {
+    auto& mv = MusicVariables();
+    std::vector<QString> paths, names;
+    for (int i = 0; i < n; ++i) {
+      names.push_back(QString("song%1.mp3").arg(i));
+      paths.push_back(fake.path(names.back()));
+      if (createFiles) {
+        QFile f(paths.back());
+        f.open(QIODevice::WriteOnly);
+      }
+    }
+    mv.sSongPaths = paths;
+    mv.sSongNames = names;
+    mv.dblLastIndex = n - 1;
+  }
+  QString Path(int i) const { return MusicVariables().sSongPaths[static_cast<std::size_t>(i)]; }
+  // Runs the posted automatic starts.
+  void RunEvents() {
+    for (int i = 0; i < 50; ++i)
+      QCoreApplication::processEvents();
+  }
+
+  FakePlatform fake;
+  FakeMediaPlayer player;
+  FakeView view;
+  PlaybackController c{view, player};
+};
+
+TEST_F(PlaybackTest, PlayStartsTheCurrentSongAndPauseResumesWhereItWas) {
+  MakeList(3);
+  c.cmdPlay_Click();
+  EXPECT_TRUE(MusicVariables().bPlaying);
+  EXPECT_TRUE(view.pauseShown);
+  EXPECT_EQ(player.file, Path(0));
+  EXPECT_EQ(view.caption, "song0.mp3");
+  player.position = 42.5;
+  c.cmdPlay_Click();  // pause
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(view.pauseShown);
+  EXPECT_EQ(MusicVariables().dResumePosition, 42.5);
+  c.cmdPlay_Click();  // resume
+  EXPECT_EQ(player.position, 42.5);
+  EXPECT_FALSE(MusicVariables().bResumeFromPosition);
+}
+
+TEST_F(PlaybackTest, StopRewindsSoPlayStartsFromTheBeginning) {
+  MakeList(2);
+  c.cmdPlay_Click();
+  player.position = 30;
+  c.cmdStop_Click();
+  EXPECT_EQ(player.position, 0);
+  EXPECT_FALSE(MusicVariables().bResumeFromPosition);
+  c.cmdPlay_Click();
+  EXPECT_EQ(player.position, 0);
+  EXPECT_EQ(player.seeks.back(), 0);
+}
+
+TEST_F(PlaybackTest, NextAndPreviousWrapAround) {
+  MakeList(3);
+  c.SetPosition(2);
+  c.cmdNext_Click();
+  EXPECT_EQ(c.Position(), 0);
+  EXPECT_EQ(view.caption, "song0.mp3");
+  c.cmdPrevious_Click();
+  EXPECT_EQ(c.Position(), 2);
+  EXPECT_EQ(view.caption, "song2.mp3");
+  EXPECT_EQ(player.plays, 0) << "idle: the buttons only move the position";
+}
+
+TEST_F(PlaybackTest, EndOfSongChoosesInOrderLoopOrRandom) {
+  MakeList(4);
+  c.cmdPlay_Click();
+  player.playToEnd();
+  c.timWhenStop_Timer();
+  EXPECT_EQ(player.file, Path(1));
+
+  view.loop = true;
+  player.playToEnd();
+  c.timWhenStop_Timer();
+  EXPECT_EQ(player.file, Path(1)) << "loop replays the same song";
+  EXPECT_EQ(player.position, 0);
+
+  view.loop = false;
+  view.random = true;
+  player.playToEnd();
+  c.timWhenStop_Timer();
+  EXPECT_NE(c.Position(), 1) << "random never repeats the song just played";
+  EXPECT_EQ(player.file, Path(static_cast<int>(c.Position())));
+}
+
+TEST_F(PlaybackTest, OneSongListInRandomOrderReplaysIt) {
+  MakeList(1);
+  view.random = true;
+  c.cmdPlay_Click();
+  player.playToEnd();
+  c.timWhenStop_Timer();
+  EXPECT_EQ(c.Position(), 0);
+  EXPECT_EQ(player.plays, 2);
+  c.cmdRd_Click();
+  EXPECT_EQ(c.Position(), 0);
+}
+
+TEST_F(PlaybackTest, EndTestNeedsExactEqualityAndPlayState) {
+  MakeList(2);
+  c.cmdPlay_Click();
+  player.position = player.length - 0.001;
+  c.timWhenStop_Timer();
+  EXPECT_EQ(c.Position(), 0);
+  c.cmdStop_Click();
+  player.position = player.length;
+  c.timWhenStop_Timer();
+  EXPECT_EQ(c.Position(), 0) << "idle: no automatic continuation";
+}
+
+TEST_F(PlaybackTest, LoopAndRandomExcludeEachOther) {
+  view.loop = true;
+  view.random = true;
+  c.chkRandom_Click();
+  EXPECT_FALSE(view.loop);
+  view.loop = true;
+  c.chkLoop_Click();
+  EXPECT_FALSE(view.random);
+}
+
+TEST_F(PlaybackTest, StartNewPlayKeepsALoadedSongAndResetsOnAnEmptyList) {
+  MakeList(2);
+  c.cmdPlay_Click();
+  const int plays = player.plays;
+  c.StartNewPlay();
+  EXPECT_EQ(player.plays, plays) << "the same song goes on undisturbed";
+  MusicVariables().dblLastIndex = -1;
+  c.StartNewPlay();
+  EXPECT_EQ(view.caption, "Ready");
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_EQ(player.state, kPlayStopped);
+}
+
+TEST_F(PlaybackTest, StartWhileLoadingStartsNothingAndReportsNothing) {
+  MakeList(2);
+  MusicVariables().bPlaying = true;
+  player.readyStates = {kReadyLoading, kReadyLoading, kReadyLoading};
+  c.StartPlay(1);
+  EXPECT_EQ(player.plays, 0);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_TRUE(view.whenStopEnabled);
+}
+
+TEST_F(PlaybackTest, NoPlayListMessageOnlyWhilePlaying) {
+  MusicVariables().dblLastIndex = -1;
+  c.StartPlay(0);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  MusicVariables().bPlaying = true;
+  c.StartPlay(0);
+  ASSERT_EQ(fake.dialogs.texts(), QStringList{"No play list has been made"});
+}
+
+TEST_F(PlaybackTest, TitleScrollsOnlyForNamesLongerThan44) {
+  MakeList(2);
+  MusicVariables().sSongNames.set(0, QString(44, 'a'));
+  MusicVariables().sSongNames.set(1, QString(45, 'b'));
+  MusicVariables().bPlaying = true;
+  c.StartPlay(0);
+  EXPECT_FALSE(view.textSliderEnabled);
+  c.StartPlay(1);
+  EXPECT_TRUE(view.textSliderEnabled);
+}
+
+TEST_F(PlaybackTest, DontSkipShowsThePlaybackErrorAndStaysIdle) {
+  MakeList(2);
+  GlobalMethods::SetSkipMode(1);
+  player.failAllPlays = true;
+  c.cmdPlay_Click();
+  RunEvents();
+  EXPECT_EQ(player.failedPlays, PlaybackController::kStartAttempts);
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  const MessageBoxSpec& box = fake.dialogs.shown[0];
+  EXPECT_EQ(box.text, PlaybackController::kPlaybackErrorText);
+  EXPECT_EQ(box.title, "Playback Error");
+  EXPECT_EQ(box.icon, MsgIcon::Critical);
+  EXPECT_TRUE(box.systemModal);
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(view.pauseShown);
+  EXPECT_EQ(c.Position(), 0);
+}
+
+TEST_F(PlaybackTest, JustSkipGoesOnWithTheNextSong) {
+  MakeList(3);
+  GlobalMethods::SetSkipMode(3);
+  player.failingFiles << Path(0);
+  c.cmdPlay_Click();
+  RunEvents();
+  EXPECT_TRUE(MusicVariables().bPlaying);
+  EXPECT_EQ(player.file, Path(1));
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_EQ(MusicVariables().dblLastIndex, 2) << "an existing file is never removed";
+}
+
+TEST_F(PlaybackTest, SkipAndRemoveDropsAMissingSong) {
+  MakeList(3);
+  GlobalMethods::SetSkipMode(2);
+  QFile::remove(Path(0));
+  player.failingFiles << Path(0);
+  const QString third = Path(2);
+  c.cmdPlay_Click();
+  RunEvents();
+  EXPECT_EQ(MusicVariables().dblLastIndex, 1);
+  // The song that moved into the failed one's place is passed over.
+  EXPECT_EQ(player.file, third);
+  EXPECT_TRUE(MusicVariables().bPlaying);
+}
+
+TEST_F(PlaybackTest, RemovingTheOnlySongWarnsOnceAndStops) {
+  MakeList(1, false);
+  GlobalMethods::SetSkipMode(2);
+  player.failAllPlays = true;
+  c.cmdPlay_Click();
+  RunEvents();
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(fake.dialogs.texts(),
+            QStringList{"Warning, there are no more playable songs in the current play list"});
+  EXPECT_FALSE(MusicVariables().bPlaying);
+}
+
+TEST_F(PlaybackTest, AListWhereEverySongFailsEndsIdleWithOneMessage) {
+  MakeList(4);
+  GlobalMethods::SetSkipMode(3);
+  player.failAllPlays = true;
+  c.cmdPlay_Click();
+  RunEvents();
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{PlaybackController::kPlaybackErrorText});
+  EXPECT_EQ(player.failedPlays, 4 * PlaybackController::kStartAttempts);
+}
+
+TEST_F(PlaybackTest, OneBadSongAloneEndsAfterOneRound) {
+  MakeList(1);
+  GlobalMethods::SetSkipMode(3);
+  view.loop = true;
+  player.failAllPlays = true;
+  c.cmdPlay_Click();
+  RunEvents();
+  EXPECT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_FALSE(MusicVariables().bPlaying);
+}
+
+TEST_F(PlaybackTest, StopDuringRetriesPreventsTheAutomaticNextSong) {
+  MakeList(3);
+  GlobalMethods::SetSkipMode(3);
+  GlobalMethods::SetSongLoadingPriority(1);  // the event loop runs between attempts
+  player.failingFiles << Path(0);
+  fake.eventLoop.onPass = [this] {
+    if (player.failedPlays == 10)
+      c.cmdStop_Click();
+  };
+  c.cmdPlay_Click();
+  fake.eventLoop.onPass = nullptr;
+  RunEvents();
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_EQ(player.plays, 0);
+  EXPECT_NE(player.file, Path(1));
+}
+
+TEST_F(PlaybackTest, StopAfterAFailedSongPreventsTheAutomaticStart) {
+  MakeList(3);
+  GlobalMethods::SetSkipMode(3);
+  player.failingFiles << Path(0);
+  fake.eventLoop.onPass = [this] {
+    if (player.failedPlays == PlaybackController::kStartAttempts)
+      c.cmdStop_Click();
+  };
+  c.cmdPlay_Click();
+  fake.eventLoop.onPass = nullptr;
+  RunEvents();
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_EQ(c.Position(), 1) << "the next song is chosen but not started";
+  EXPECT_EQ(player.plays, 0);
+}
+
+TEST_F(PlaybackTest, ListViewIsResetOnEveryStartWhileOpen) {
+  MakeList(2);
+  MusicVariables().bListWindowOpen = true;
+  c.cmdPlay_Click();
+  c.cmdNext_Click();
+  EXPECT_EQ(view.listResets, 2);
+}
+
+}  // namespace

@@ -1,0 +1,371 @@
+// The quick play window and its logic: the settings file, the time text, the volume mapping,
+// the title scroller, the transport buttons, closing after the song, "&Load QVT" and a start
+// that fails.
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <optional>
+#include <tuple>
+
+#include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/fakes/FakePlatform.h"
+#include "player/quickplay/MainWindowHook.h"
+#include "player/quickplay/QuickPlayLogic.h"
+#include "player/quickplay/frmQMusic.h"
+#include "player/quickplay/frmQMusicButtonBar.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/VolControl.h"
+
+using namespace qvt;
+
+namespace {
+
+const QString kFailText = QStringLiteral(
+    "Error playing file, file type may not be supported or your audio hardware may be locked.");
+
+class QuickPlay : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetMusicVariables(); }
+  void TearDown() override {
+    Forms::UnloadAllWithoutHandlers();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetMainPlayerWindowOpener(nullptr);
+    ResetMusicVariables();
+  }
+
+  void writeFile(const QString& name, const QByteArray& bytes) {
+    QFile f(fake.path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+  QByteArray config() {
+    QFile f(fake.path("QPConfig.qvc"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+  }
+  // Loads the window with its update timer stopped (tests tick it by hand).
+  frmQMusic& load() {
+    frmQMusic& f = Forms::Get<frmQMusic>();
+    f.timUpdater->stop();
+    return f;
+  }
+  // The start-up of quick play: load, hand over the file, show, play.
+  frmQMusic& start(const QString& songName = "song.mp3") {
+    writeFile(songName, "x");
+    frmQMusic& f = load();
+    f.SetFileToPlay(fake.path(songName));
+    f.show();
+    MusicVariables().bPlaying = true;
+    f.StartPlayQ();
+    return f;
+  }
+  FakeMediaPlayer& player() { return *media.last(); }
+  static std::tuple<bool, bool, bool> buttons(frmQMusic& f) {
+    return {f.mmControl->PlayEnabled(), f.mmControl->PauseEnabled(), f.mmControl->StopEnabled()};
+  }
+
+  FakePlatform fake;
+  FakeMediaFactory media;
+};
+
+using Buttons = std::tuple<bool, bool, bool>;
+const Buttons kPlaying{false, true, true}, kPaused{true, false, true}, kStopped{true, false, false};
+
+}  // namespace
+
+TEST_F(QuickPlay, ReadsTheSettingsFile) {
+  struct Row {
+    const char* name;
+    std::optional<QByteArray> file;  // nothing: no file
+    std::optional<QPoint> pos;       // pixels; nothing: centred
+    bool closeOption;
+    int16_t level;
+  };
+  const Row rows[] = {
+      {"missing", std::nullopt, std::nullopt, false, 0},
+      {"zero bytes", QByteArray(), std::nullopt, false, 10},
+      {"all lines", "3000,4500\r\n#TRUE#\r\n7\r\n", QPoint(300, 200), true, 7},
+      {"one line: level from the player", "3000,4500\r\n", QPoint(300, 200), false, 10},
+      {"missing Left item", "1500\r\n#FALSE#\r\n", QPoint(0, 100), false, 10},
+      {"garbage", "abc,def\r\nxyz\r\nqq\r\n", std::nullopt, false, 0},
+      {"beyond 16 bits", "40000,100\r\n", std::nullopt, false, 10},
+      {"below 16 bits", "100,-40000\r\n", std::nullopt, false, 10},
+      {"below the screen", "12000,100\r\n", std::nullopt, false, 10},
+      {"right of the screen", "100,16000\r\n", std::nullopt, false, 10},
+      {"one empty line", "\r\n", QPoint(0, 0), false, 10},
+      {"levels held to the bar", "0,0\r\n1\r\n25\r\n", QPoint(0, 0), true, 19},
+      {"binary", QByteArray("\x00\xff\x01,\"\r\n\x00\x00\r\n\x80\x81,", 14), std::nullopt, false,
+       0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    QFile::remove(fake.path("QPConfig.qvc"));
+    if (row.file)
+      writeFile("QPConfig.qvc", *row.file);
+    media.onCreate = [](FakeMediaPlayer& p) { p.level = -1937; };  // level 10
+    frmQMusic& f = load();
+    const QPoint centred((1024 - f.width()) / 2, (768 - f.height()) / 2);
+    const QPoint pos = row.pos.value_or(centred);
+    EXPECT_NEAR(f.pos().x(), pos.x(), 1);
+    EXPECT_NEAR(f.pos().y(), pos.y(), 1);
+    EXPECT_EQ(f.bCloseAfterSong(), row.closeOption);
+    EXPECT_EQ(MusicVariables().bQuickPlayClose, row.closeOption);
+    EXPECT_EQ(f.vlcVolume->CurrentValue(), row.level);
+    Forms::UnloadAllWithoutHandlers();
+  }
+  EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
+}
+
+TEST_F(QuickPlay, AFailedVolumeReadShowsTheFileErrorBoxAndGivesLevelZero) {
+  writeFile("QPConfig.qvc", "0,0\r\n#FALSE#\r\n\"\r\n");
+  media.onCreate = [](FakeMediaPlayer& p) { p.level = -1937; };
+  frmQMusic& f = load();
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_EQ(fake.dialogs.shown[0].title, "File Error");
+  EXPECT_EQ(f.vlcVolume->CurrentValue(), 0);
+  EXPECT_EQ(player().volumesWritten, std::vector<int32_t>{0});
+}
+
+TEST_F(QuickPlay, UnloadSavesTheSettingsAndEndsTheProgram) {
+  writeFile("QPConfig.qvc", "3000,1500\r\n#TRUE#\r\n4\r\n");
+  frmQMusic& f = load();
+  f.move(20, 40);
+  QTest::mouseClick(f.vlcVolume->cell(7), Qt::LeftButton);
+  EXPECT_EQ(player().volumesWritten.back(), -1356);
+  EXPECT_THROW(Forms::Unload(f), ProgramEnded);
+  EXPECT_EQ(fake.app.endedWith, 0);
+  EXPECT_EQ(config(), "600,300\r\n#TRUE#\r\n7\r\n");
+  EXPECT_FALSE(QFile::exists(fake.path("QPConfig.qvc.tmp")));
+
+  // A read-only settings file is left as it is; the program still ends.
+  Forms::UnloadAllWithoutHandlers();
+  fake.files.attributeOverrides[fake.path("QPConfig.qvc")] = kAttrReadOnly;
+  frmQMusic& again = load();
+  again.move(0, 0);
+  EXPECT_THROW(Forms::Unload(again), ProgramEnded);
+  EXPECT_EQ(config(), "600,300\r\n#TRUE#\r\n7\r\n");
+}
+
+TEST(QuickPlayLogic, TimeTextAndVolumeMapping) {
+  const std::pair<double, const char*> times[] = {
+      {0, "00:00"},     {59.6, "01:00"},  {61.2, "01:01"},         {185, "03:05"},
+      {7500, "125:00"}, {119.6, "02:00"}, {0.5, "00:00"},          {1.5, "00:02"},
+      {-30, "00:00"},   {-60, "00:00"},   {std::nan(""), "00:00"},
+  };
+  for (const auto& [seconds, text] : times)
+    EXPECT_EQ(ElapsedTimeText(seconds), text) << seconds;
+
+  const std::pair<int16_t, double> levels[] = {{0, 0}, {1, 194}, {5, 968}, {10, 1937}, {19, 3680}};
+  for (const auto& [level, volume] : levels)
+    EXPECT_EQ(LevelToVolume(level), volume) << level;
+  // Exact halves go to the even level: 1840 is 9.5 steps, 5520 is 28.5.
+  const std::pair<double, int16_t> volumes[] = {{0, 0},       {1937, 10},    {1840, 10},
+                                                {5520, 28},   {96.84, 0},    {96.85, 1},
+                                                {1e9, 32767}, {-1e9, -32768}};
+  for (const auto& [volume, level] : volumes)
+    EXPECT_EQ(VolumeToLevel(volume), level) << volume;
+}
+
+TEST_F(QuickPlay, TimerShowsTimeAndEndsTheSong) {
+  frmQMusic& f = start();
+  EXPECT_EQ(f.sldPosition->maximum(), 180);
+  EXPECT_EQ(f.sldPosition->pageStep(), 18);
+  player().position = 59.6;
+  f.timUpdater_Timer();
+  EXPECT_EQ(f.lblTime->text(), "01:00");
+  EXPECT_EQ(f.sldPosition->value(), 60);
+  EXPECT_EQ(buttons(f), kPlaying);
+  player().playToEnd();
+  f.timUpdater_Timer();
+  EXPECT_EQ(buttons(f), kStopped);
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_EQ(player().position, 0);
+  EXPECT_TRUE(Forms::IsLoaded<frmQMusic>()) << "the close option is off";
+}
+
+TEST_F(QuickPlay, NameOfTheFileToPlay) {
+  writeFile("a b.mp3", "x");
+  QDir(fake.folder()).mkdir("folder");
+  const std::tuple<QString, QString, QString> rows[] = {
+      {fake.path("a b.mp3"), fake.path("a b.mp3"), "a b.mp3"},
+      {"\"" + fake.path("a b.mp3") + "\"", fake.path("a b.mp3"), "a b.mp3"},
+      {" " + fake.path("a b.mp3"), " " + fake.path("a b.mp3"), ""},
+      {fake.path("none.mp3"), fake.path("none.mp3"), ""},
+      {fake.path("folder"), fake.path("folder"), ""},
+  };
+  frmQMusic& f = load();
+  for (const auto& [given, path, name] : rows) {
+    f.SetFileToPlay(given);
+    EXPECT_EQ(f.sFileToPlay(), path);
+    EXPECT_EQ(f.sSongName(), name) << given.toStdString();
+  }
+}
+
+TEST_F(QuickPlay, LongNamesScrollAndBounce) {
+  const QString name = QString("%1.mp3").arg(QString(46, 'n').replace(0, 1, "A"));  // 50 chars
+  frmQMusic& f = start(name);
+  ASSERT_TRUE(f.timTextSlider->isActive());
+  const int starts[] = {1, 2, 3, 4, 5, 6, 7, 6, 5, 4, 3, 2, 1, 2};
+  for (int s : starts) {
+    f.timTextSlider_Timer();
+    EXPECT_EQ(f.lblCurrentSong->text(), name.mid(s - 1, 44)) << s;
+    EXPECT_EQ(f.timTextSlider->interval(), s == 1 || s == 7 ? 1000 : 400) << s;
+  }
+  Forms::UnloadAllWithoutHandlers();
+  const QString shortName = QString(40, 's') + ".mp3";  // 44 chars
+  frmQMusic& g = start(shortName);
+  EXPECT_FALSE(g.timTextSlider->isActive());
+  EXPECT_EQ(g.lblCurrentSong->text(), shortName);
+}
+
+TEST(QuickPlayLogic, ScrollerCountsCharactersNotUtf16Units) {
+  const QString clef = QString::fromUcs4(U"\U0001D11E");  // one character, two UTF-16 units
+  QString name;
+  for (int i = 0; i < 45; ++i)
+    name += clef;
+  EXPECT_TRUE(QuickPlayScroller::NeedsScrolling(name));
+  EXPECT_FALSE(QuickPlayScroller::NeedsScrolling(name.left(88)));
+  QuickPlayScroller scroller;
+  for (int i = 0; i < 4; ++i) {
+    const QuickPlayScroller::Step step = scroller.Tick(name);
+    EXPECT_EQ(step.caption.toUcs4().size(), 44);
+    EXPECT_FALSE(step.caption.front().isLowSurrogate()) << "no character cut in half";
+  }
+}
+
+TEST_F(QuickPlay, TransportButtonsCycleAndResume) {
+  frmQMusic& f = start();
+  EXPECT_EQ(buttons(f), kPlaying);
+  player().position = 42.5;
+  f.mmControl->pauseButton()->click();
+  EXPECT_EQ(buttons(f), kPaused);
+  EXPECT_EQ(player().state, kPlayStopped) << "Pause stops; the next start restores the position";
+  f.timUpdater_Timer();
+  EXPECT_EQ(buttons(f), kPaused) << "a paused song has not ended";
+  f.mmControl->playButton()->click();
+  EXPECT_EQ(buttons(f), kPlaying);
+  EXPECT_EQ(player().position, 42.5);
+  EXPECT_EQ(player().calls.mid(player().calls.size() - 3),
+            (QStringList{"fileName=" + fake.path("song.mp3"), "position=42.5", "play"}));
+
+  player().playToEnd();
+  f.timUpdater_Timer();
+  EXPECT_EQ(buttons(f), kStopped) << "a resumed song ends like any other";
+
+  f.mmControl->playButton()->click();
+  player().position = 42.5;
+  f.mmControl->stopButton()->click();
+  EXPECT_EQ(buttons(f), kStopped);
+  f.mmControl->playButton()->click();
+  EXPECT_EQ(player().position, 0);
+  EXPECT_EQ(player().state, kPlayPlaying);
+}
+
+TEST_F(QuickPlay, SliderSeeksAndKeepsTheSongEndTestOff) {
+  frmQMusic& f = start();
+  f.sldPosition->resize(300, 25);
+  QTest::mousePress(f.sldPosition, Qt::LeftButton, {}, QPoint(150, 12));
+  EXPECT_FALSE(f.timUpdater->isActive());
+  EXPECT_EQ(player().state, kPlayPaused);
+  f.sldPosition->setValue(30);
+  QTest::mouseRelease(f.sldPosition, Qt::LeftButton, {}, QPoint(150, 12));
+  QCoreApplication::processEvents();
+  f.timUpdater->stop();
+  EXPECT_EQ(player().position, 30);
+  EXPECT_EQ(player().state, kPlayPlaying);
+  EXPECT_TRUE(MusicVariables().bResumeFromPosition);
+  EXPECT_EQ(MusicVariables().dResumePosition, 30);
+  player().state = kPlayStopped;
+  f.timUpdater_Timer();
+  EXPECT_EQ(buttons(f), kPlaying) << "no song end while resuming from the slider";
+}
+
+TEST_F(QuickPlay, ClosesAfterTheSongOnlyWhenUntouched) {
+  writeFile("QPConfig.qvc", "0,0\r\n#TRUE#\r\n");
+  frmQMusic& f = start();
+  player().playToEnd();
+  EXPECT_THROW(f.timUpdater_Timer(), ProgramEnded);
+  EXPECT_EQ(fake.app.endedWith, 0);
+  EXPECT_TRUE(config().startsWith("0,0\r\n#TRUE#\r\n"));
+
+  using Touch = void (frmQMusic::*)();
+  for (Touch touch : {&frmQMusic::mmControl_PlayClick, &frmQMusic::mmControl_PauseClick,
+                      &frmQMusic::mmControl_StopClick, &frmQMusic::sldPosition_MouseUp}) {
+    Forms::UnloadAllWithoutHandlers();
+    frmQMusic& g = start();
+    (g.*touch)();
+    g.timUpdater->stop();
+    player().playToEnd();
+    MusicVariables().bResumeFromPosition = false;
+    EXPECT_NO_THROW(g.timUpdater_Timer());
+    EXPECT_TRUE(Forms::IsLoaded<frmQMusic>());
+  }
+}
+
+TEST_F(QuickPlay, LoadQvtOpensTheMainWindowWithoutEndingTheProgram) {
+  int opened = 0;
+  SetMainPlayerWindowOpener([&] { throw std::runtime_error("no main window"); });
+  frmQMusic& f = start();
+  f.cmdLoadMain->click();
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"no main window"});
+  EXPECT_TRUE(Forms::IsLoaded<frmQMusic>()) << "quick play stays when the main window fails";
+
+  SetMainPlayerWindowOpener([&] { ++opened; });
+  f.cmdLoadMain->click();
+  EXPECT_EQ(opened, 1);
+  EXPECT_FALSE(Forms::IsLoaded<frmQMusic>());
+  EXPECT_FALSE(fake.app.endedWith.has_value());
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_TRUE(config().endsWith("#FALSE#\r\n0\r\n"));
+}
+
+TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
+  media.onCreate = [](FakeMediaPlayer& p) {
+    p.failAllPlays = true;
+    p.readyStates = {kReadyComplete, kReadyUninitialized};  // two plays in one start
+  };
+  writeFile("song.mp3", "x");
+  frmQMusic& f = Forms::Get<frmQMusic>();  // update timer running
+  bool tickingDuringBox = true;
+  fake.dialogs.onShow = [&](const MessageBoxSpec&) { tickingDuringBox = f.timUpdater->isActive(); };
+  f.SetFileToPlay(fake.path("song.mp3"));
+  MusicVariables().bPlaying = true;
+  f.StartPlayQ();
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  const MessageBoxSpec& box = fake.dialogs.shown[0];
+  EXPECT_EQ(box.text, kFailText);
+  EXPECT_EQ(box.title, "Playback Error");
+  EXPECT_EQ(box.icon, MsgIcon::Critical);
+  EXPECT_EQ(box.buttons, MsgButtons::OkOnly);
+  EXPECT_TRUE(box.systemModal);
+  EXPECT_FALSE(tickingDuringBox);
+  EXPECT_TRUE(f.timUpdater->isActive());
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_GE(fake.eventLoop.passes, 1);
+  EXPECT_EQ(player().failedPlays, 2);
+  f.timUpdater_Timer();
+  EXPECT_EQ(fake.dialogs.shown.size(), 1u) << "the timer does not repeat it";
+  EXPECT_EQ(buttons(f), kStopped);
+}
+
+TEST_F(QuickPlay, WindowLayoutAndPicture) {
+  const QString name = QString("Some Artist - A Rather Long Song Title (Live at Home).mp3");
+  frmQMusic& f = start(name);
+  EXPECT_EQ(f.windowTitle(), "Music Quick Play");
+  EXPECT_EQ(f.size(), QSize(320, 131));
+  EXPECT_EQ(f.vlcVolume->geometry(), QRect(288, 5, 25, 60));
+  EXPECT_EQ(f.cmdLoadMain->text(), "&Load QVT");
+  EXPECT_EQ(f.sldPosition->toolTip(), "Song Position Control");
+  EXPECT_EQ(f.vlcVolume->toolTip(), "Volume Control");
+  f.timTextSlider_Timer();
+  player().position = 75;
+  f.timUpdater_Timer();
+  f.vlcVolume->SetCurrentValue(6);
+  f.grab().save(QStringLiteral(QVT_BINARY_DIR "/frmQMusic.png"));
+}
