@@ -16,23 +16,13 @@
 #include "shared/ui/ProgressWindows.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/ProgramFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
 constexpr int kSongs = 100000;
 
-class Host : public qvt::IConfigurationHost {
- public:
-  double position = 0;
-  bool random = false;
-  bool loop = false;
-  double Position() const override { return position; }
-  void SetPosition(double d) override { position = d; }
-  bool IsRandomChecked() const override { return random; }
-  bool IsLoopChecked() const override { return loop; }
-  void AssignRandomChecked(bool b) override { random = b; }
-  void AssignLoopChecked(bool b) override { loop = b; }
-};
+using Host = qvt::test::FakeConfigurationHost;
 
 void FillList() {
   auto& mv = qvt::MusicVariables();

@@ -31,8 +31,9 @@ QString FormatNumber(double value) {
   if (value == 0)
     return QStringLiteral("0");  // also -0
   char buffer[400];
-  // Whole numbers in plain digits (100000, not 1e+05); others in their shortest form.
-  const bool whole = std::isfinite(value) && value == std::trunc(value);
+  // Whole numbers in plain digits (100000, not 1e+05) up to 15 digits; others in their
+  // shortest form.
+  const bool whole = std::fabs(value) < 1e15 && value == std::trunc(value);
   const auto result =
       whole ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
             : std::to_chars(buffer, buffer + sizeof buffer, value);

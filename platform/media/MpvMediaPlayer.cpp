@@ -43,8 +43,10 @@ struct MpvLibrary {
 MpvLibrary OpenMpvLibrary() {
   MpvLibrary lib;
   void* so = ::dlopen("libmpv.so.2", RTLD_NOW | RTLD_LOCAL);
-  if (so == nullptr) so = ::dlopen("libmpv.so", RTLD_NOW | RTLD_LOCAL);
-  if (so == nullptr) return lib;
+  if (so == nullptr)
+    so = ::dlopen("libmpv.so", RTLD_NOW | RTLD_LOCAL);
+  if (so == nullptr)
+    return lib;
   bool all = true;
   const auto bind = [&](auto& fn, const char* name) {
     fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(::dlsym(so, name));

@@ -9,43 +9,17 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
 #include "shared/Processor.h"
+#include "tests/support/TestFiles.h"
 
 using namespace qvt;
 
 namespace {
 
-class FakeHost : public IConfigurationHost {
- public:
-  double position = 0;
-  bool random = false;
-  bool loop = false;
-  double Position() const override { return position; }
-  void SetPosition(double d) override { position = d; }
-  bool IsRandomChecked() const override { return random; }
-  bool IsLoopChecked() const override { return loop; }
-  // The check boxes exclude each other, as the window's click handlers make them.
-  void AssignRandomChecked(bool b) override {
-    random = b;
-    if (b)
-      loop = false;
-  }
-  void AssignLoopChecked(bool b) override {
-    loop = b;
-    if (b)
-      random = false;
-  }
-};
-
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  f.open(QIODevice::ReadOnly);
-  return f.readAll();
-}
+using FakeHost = test::FakeConfigurationHost;
+using test::ReadAll;
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(bytes);
+  ASSERT_TRUE(test::WriteAll(path, bytes));
 }
 
 class ConfigurationTest : public ::testing::Test {

@@ -10,21 +10,16 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/Processor.h"
+#include "tests/support/TestFiles.h"
 
 using namespace qvt;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  f.open(QIODevice::ReadOnly);
-  return f.readAll();
-}
+using test::ReadAll;
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(bytes);
+  ASSERT_TRUE(test::WriteAll(path, bytes));
 }
 
 class FrmMusicTest : public ::testing::Test {

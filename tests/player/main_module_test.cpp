@@ -1,7 +1,7 @@
 // The entry procedure: which window a command line opens, and what quick play is handed.
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QEvent>
-#include <gtest/gtest.h>
 
 #include "platform/fakes/FakeMediaPlayer.h"
 #include "platform/fakes/FakePlatform.h"
@@ -41,7 +41,8 @@ TEST(MainModuleText, CommandLineAndQuotes) {
               {"  /m/lead.mp3", "  /m/lead.mp3"},
               {"/m/say \"hi\".mp3", "/m/say \"hi\".mp3"},
               {"\"", "\""}};
-  for (const auto& r : rows) EXPECT_EQ(MainModule::Unquote(r.in), r.out) << r.in;
+  for (const auto& r : rows)
+    EXPECT_EQ(MainModule::Unquote(r.in), r.out) << r.in;
 }
 
 TEST_F(MainModuleTest, BlankCommandLineOpensThePlayerWindow) {
@@ -55,7 +56,8 @@ TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
   bool playingAtFirstPlay = false;
   media.onCreate = [&](FakeMediaPlayer& p) {
     p.onCall = [&](const QString& call) {
-      if (call == "play") playingAtFirstPlay = MusicVariables().bPlaying;
+      if (call == "play")
+        playingAtFirstPlay = MusicVariables().bPlaying;
     };
   };
   MainModule::Main("  /music/song.mp3");
