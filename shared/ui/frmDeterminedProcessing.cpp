@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -28,7 +30,8 @@ int BarNumber(float value) {
 frmDeterminedProcessing::frmDeterminedProcessing()
     : ProgressForm(Qt::WindowFlags()),
       lblmsg(new QLabel(this)),
-      pgbProcess(new QProgressBar(this)) {
+      pgbProcess(new QProgressBar(this)),
+      applyLater_(new QTimer(this)) {
   setObjectName(QStringLiteral("frmDeterminedProcessing"));
   setWindowTitle(QStringLiteral("Processing..."));
   setFixedSize(TwipsRect(0, 0, 5640, 1260).size());
@@ -43,14 +46,39 @@ frmDeterminedProcessing::frmDeterminedProcessing()
   pgbProcess->setObjectName(QStringLiteral("pgbProcess"));
   pgbProcess->setGeometry(TwipsRect(120, 720, 5415, 495));
   pgbProcess->setTextVisible(false);
+
+  applyLater_->setSingleShot(true);
+  connect(applyLater_, &QTimer::timeout, this, [this] { applyToControls(); });
 }
 
+// A long operation updates the message and the bar up to hundreds of thousands of times, and
+// each change of a label or a progress bar costs layout and number formatting. The latest
+// message and value are kept here at once and handed to the controls at most once per frame,
+// so what the window shows is never more than a frame old.
 void frmDeterminedProcessing::setMessage(const QString& sMessage) {
-  lblmsg->setText(sMessage);
+  sMessage_ = sMessage;
+  changed();
 }
 
 QString frmDeterminedProcessing::message() const {
-  return lblmsg->text();
+  return sMessage_;
+}
+
+void frmDeterminedProcessing::changed() {
+  const qint64 sinceApplied = sinceApplied_.isValid() ? sinceApplied_.elapsed() : kApplyEveryMs;
+  if (sinceApplied >= kApplyEveryMs) {
+    applyToControls();
+  } else if (!applyLater_->isActive()) {
+    applyLater_->start(static_cast<int>(kApplyEveryMs - sinceApplied));
+  }
+}
+
+void frmDeterminedProcessing::applyToControls() {
+  applyLater_->stop();
+  sinceApplied_.restart();
+  if (lblmsg->text() != sMessage_)
+    lblmsg->setText(sMessage_);
+  pgbProcess->setValue(iValue_);
 }
 
 void frmDeterminedProcessing::setRange(float min, float max) {
@@ -58,10 +86,12 @@ void frmDeterminedProcessing::setRange(float min, float max) {
   // An empty range would turn the bar into a busy indicator; keep it a plain bar.
   const int iMax = std::max(BarNumber(max), iMin + 1);
   pgbProcess->setRange(iMin, iMax);
+  iValue_ = pgbProcess->value();
 }
 
 void frmDeterminedProcessing::setValue(float value) {
-  pgbProcess->setValue(BarNumber(value));
+  iValue_ = std::clamp(BarNumber(value), pgbProcess->minimum(), pgbProcess->maximum());
+  changed();
 }
 
 }  // namespace qvt
