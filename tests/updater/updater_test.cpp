@@ -1,0 +1,339 @@
+// The Updater's procedure with fake platform services: the wait on the status file, the
+// countdown, the replacement of the player and the retry prompt.
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTest>
+
+#include "platform/fakes/FakePlatform.h"
+#include "shared/ui/ProgressWindows.h"
+#include "shared/ui/frmDeterminedProcessing.h"
+#include "shared/ui/frmProcessing.h"
+#include "tests/support/ProgressRecorder.h"
+#include "updater/UpdaterProgram.h"
+
+using qvt::MsgResult;
+using qvt::ProgressWindow;
+using qvt::UpdaterProgram;
+
+namespace {
+
+const QByteArray kOldPlayer = "#!/bin/sh\necho old player\n";
+// Binary bytes (a NUL, a high byte, a CR LF) that a text copy would change.
+constexpr char kNewPlayerBytes[] =
+    "\x7f"
+    "ELF new player\r\n\0\x01\xff";
+const QByteArray kNewPlayer(kNewPlayerBytes, sizeof kNewPlayerBytes - 1);
+
+class UpdaterTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    write("Quavertone", kOldPlayer);
+    write("ProgramUpdate.tmp", kNewPlayer);
+  }
+
+  void write(const QString& name, const QByteArray& bytes) {
+    QFile f(fake.path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+  }
+  QByteArray read(const QString& name) {
+    QFile f(fake.path(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+  }
+  bool exists(const QString& name) { return QFileInfo::exists(fake.path(name)); }
+
+  // Runs the procedure to its end; the exit code.
+  int run() {
+    try {
+      UpdaterProgram().Main();
+    } catch (const qvt::ProgramEnded& ended) {
+      return ended.exitCode;
+    }
+    ADD_FAILURE() << "the procedure returned without ending the program";
+    return -1;
+  }
+  int polls() const {
+    return static_cast<int>(
+        std::count(fake.process.sleeps.begin(), fake.process.sleeps.end(), 250));
+  }
+  int countdownTicks() const {
+    return static_cast<int>(
+        std::count(fake.process.sleeps.begin(), fake.process.sleeps.end(), 1000));
+  }
+  // The player was replaced byte for byte, made executable and started; nothing left over.
+  void expectUpdated() {
+    EXPECT_EQ(read("Quavertone"), kNewPlayer);
+    EXPECT_TRUE(QFileInfo(fake.path("Quavertone")).isExecutable());
+    EXPECT_FALSE(exists("ProgramUpdate.tmp"));
+    EXPECT_FALSE(exists(UpdaterProgram::kStagingName));
+    ASSERT_EQ(fake.process.started.size(), 1u);
+    EXPECT_EQ(fake.process.started[0].program, fake.path("Quavertone"));
+    EXPECT_TRUE(fake.process.started[0].arguments.isEmpty());
+  }
+  // Nothing of the update happened: the old player is in place and was not started.
+  void expectUntouched() {
+    EXPECT_EQ(read("Quavertone"), kOldPlayer);
+    EXPECT_TRUE(fake.process.started.empty());
+    EXPECT_FALSE(exists(UpdaterProgram::kStagingName));
+  }
+  QString promptFor(const QString& description) {
+    return UpdaterProgram::kFailurePrompt + "\r\n" + description;
+  }
+
+  qvt::FakePlatform fake;
+  qvt::ProgressRecorder progress;
+};
+
+TEST_F(UpdaterTest, WithoutStatusFileCountsDownReplacesAndStartsThePlayer) {
+  EXPECT_EQ(run(), UpdaterProgram::kExitStarted);
+  EXPECT_EQ(polls(), 0);
+  EXPECT_EQ(countdownTicks(), 6);
+  expectUpdated();
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_FALSE(exists("status.tmp"));
+
+  QStringList countdown;
+  for (int n = 5; n >= 0; --n)
+    countdown << "Waiting for QVT to close\r\nWaiting " + QString::number(n) + " seconds";
+  // Each countdown message sits in its own message window, shown and closed once a second.
+  QStringList expected;
+  for (const QString& text : countdown)
+    expected << "" << text;
+  expected << "Beginning Update"
+           << "Replacing files";
+  EXPECT_EQ(progress.texts(ProgressWindow::Message), expected);
+  EXPECT_EQ(progress.texts(ProgressWindow::Bar), QStringList{"Waiting for QVT to close"});
+  EXPECT_EQ(progress.count(qvt::ProgressRecorder::Op::Show, ProgressWindow::Message), 7);
+  EXPECT_FALSE(progress.message.bVisible);
+  EXPECT_FALSE(progress.bar.bVisible);
+  EXPECT_TRUE(progress.log().contains("range bar: 1..100"))
+      << progress.log().join("\n").toStdString();
+}
+
+// How the status file changes while the Updater polls it, and how many polls the wait takes.
+struct StatusCase {
+  const char* name;
+  QString fileName;    // how the player spelled the status file
+  QByteArray initial;  // nullptr-like "<none>" is not used: the file always exists here
+  int changeAtPoll;    // during this poll's sleep the file changes (0: never)
+  QByteArray changed;  // "<gone>" removes the file
+  int expectedPolls;
+};
+
+class UpdaterStatusTest : public UpdaterTest, public testing::WithParamInterface<StatusCase> {};
+
+TEST_P(UpdaterStatusTest, WaitsUntilThePlayerSaysItHasClosed) {
+  const StatusCase& c = GetParam();
+  write(c.fileName, c.initial);
+  int poll = 0;
+  fake.process.onSleep = [&](int ms) {
+    if (ms != 250 || ++poll != c.changeAtPoll)
+      return;
+    if (c.changed == "<gone>")
+      QFile::remove(fake.path(c.fileName));
+    else
+      write(c.fileName, c.changed);
+  };
+  EXPECT_EQ(run(), UpdaterProgram::kExitStarted);
+  EXPECT_EQ(polls(), c.expectedPolls);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  expectUpdated();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Status, UpdaterStatusTest,
+    testing::Values(StatusCase{"FalseAtStart", "status.tmp", "#FALSE#\r\n", 0, "", 1},
+                    StatusCase{"OtherCaseAndLf", "Status.tmp", "#FALSE#\n", 0, "", 1},
+                    StatusCase{"TrueThenFalse", "Status.tmp", "#TRUE#\r\n", 4, "#FALSE#\r\n", 4},
+                    StatusCase{"EmptyKeepsWaiting", "Status.tmp", "", 7, "#FALSE#\r\n", 7}),
+    [](const testing::TestParamInfo<StatusCase>& p) { return std::string(p.param.name); });
+
+// A status file that vanishes for a moment (the player rewriting it) is read again at the next
+// poll without asking the user.
+TEST_F(UpdaterTest, StatusFileThatCannotBeOpenedIsPolledAgain) {
+  write("Status.tmp", "#TRUE#\r\n");
+  int poll = 0;
+  fake.process.onSleep = [&](int ms) {
+    if (ms != 250)
+      return;
+    ++poll;
+    if (poll == 2)
+      QFile::remove(fake.path("Status.tmp"));
+    if (poll == 4)
+      write("Status.tmp", "#FALSE#\r\n");
+  };
+  EXPECT_EQ(run(), UpdaterProgram::kExitStarted);
+  EXPECT_EQ(polls(), 4);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  expectUpdated();
+}
+
+TEST_F(UpdaterTest, LongWaitCyclesTheBarFromOneToAHundred) {
+  write("Status.tmp", "#TRUE#\r\n");
+  int poll = 0;
+  fake.process.onSleep = [&](int ms) {
+    if (ms == 250 && ++poll == 205)
+      write("Status.tmp", "#FALSE#\r\n");
+  };
+  run();
+  const std::vector<float> values = progress.barValues();
+  ASSERT_EQ(values.size(), 206u);  // the start value, then one step per poll
+  EXPECT_EQ(values[0], 1);
+  EXPECT_EQ(values[99], 100);
+  EXPECT_EQ(values[100], 1);
+  EXPECT_EQ(values[199], 100);
+  EXPECT_EQ(values[200], 1);
+  EXPECT_EQ(values[205], 6);
+}
+
+TEST_F(UpdaterTest, StatusThatIsNotABooleanAsksAndCancelEndsAtOnce) {
+  write("Status.tmp", "\"maybe\"\r\n");
+  fake.dialogs.answers = {MsgResult::Cancel};
+  EXPECT_EQ(run(), UpdaterProgram::kExitCancelled);
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  const qvt::MessageBoxSpec& box = fake.dialogs.shown[0];
+  EXPECT_EQ(box.text, promptFor("Type mismatch"));
+  EXPECT_EQ(box.title, "Updater");
+  EXPECT_EQ(box.buttons, qvt::MsgButtons::OkCancel);
+  EXPECT_EQ(box.icon, qvt::MsgIcon::Exclamation);
+  EXPECT_EQ(box.defaultButton, 1);
+  EXPECT_EQ(countdownTicks(), 0);
+  expectUntouched();
+  EXPECT_TRUE(exists("ProgramUpdate.tmp"));
+}
+
+// OK polls again, so a status file the player has meanwhile rewritten ends the wait.
+TEST_F(UpdaterTest, StatusThatIsNotABooleanAndOkPollsAgain) {
+  write("Status.tmp", "1\r\n");
+  fake.dialogs.answers = {MsgResult::Ok, MsgResult::Ok};
+  fake.dialogs.onShow = [&](const qvt::MessageBoxSpec&) {
+    if (fake.dialogs.shown.size() == 2)
+      write("Status.tmp", "#FALSE#\r\n");
+  };
+  EXPECT_EQ(run(), UpdaterProgram::kExitStarted);
+  EXPECT_EQ(fake.dialogs.shown.size(), 2u);
+  EXPECT_EQ(polls(), 3);
+  expectUpdated();
+}
+
+// A new player that is missing or empty is found before the old one is touched.
+TEST_F(UpdaterTest, MissingOrEmptyNewPlayerAsksAndCancelKeepsTheOldPlayer) {
+  for (const QByteArray& content : {QByteArray("<missing>"), QByteArray()}) {
+    SCOPED_TRACE(content.toStdString());
+    fake.dialogs.shown.clear();
+    fake.process.sleeps.clear();
+    if (content == "<missing>")
+      QFile::remove(fake.path("ProgramUpdate.tmp"));
+    else
+      write("ProgramUpdate.tmp", content);
+    fake.dialogs.answers = {MsgResult::Cancel};
+    EXPECT_EQ(run(), UpdaterProgram::kExitCancelled);
+    ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.shown[0].text.startsWith(UpdaterProgram::kFailurePrompt + "\r\n"));
+    EXPECT_TRUE(fake.dialogs.shown[0].text.endsWith(fake.path("ProgramUpdate.tmp")));
+    EXPECT_EQ(countdownTicks(), 6) << "the countdown comes first";
+    expectUntouched();
+  }
+}
+
+TEST_F(UpdaterTest, NewPlayerThatArrivesBeforeOkIsInstalled) {
+  QFile::remove(fake.path("ProgramUpdate.tmp"));
+  fake.dialogs.answers = {MsgResult::Ok};
+  fake.dialogs.onShow = [&](const qvt::MessageBoxSpec&) { write("ProgramUpdate.tmp", kNewPlayer); };
+  EXPECT_EQ(run(), UpdaterProgram::kExitStarted);
+  EXPECT_EQ(fake.dialogs.shown.size(), 1u);
+  expectUpdated();
+}
+
+// The copy and the rename can fail; each time the old player stays whole, and OK retries.
+TEST_F(UpdaterTest, FailedCopyOrRenameKeepsTheOldPlayerAndOkRetries) {
+  for (const QString& failing :
+       {fake.path(UpdaterProgram::kStagingName), fake.path("Quavertone")}) {
+    for (MsgResult answer : {MsgResult::Cancel, MsgResult::Ok}) {
+      SCOPED_TRACE(failing.toStdString() + (answer == MsgResult::Ok ? " OK" : " Cancel"));
+      write("Quavertone", kOldPlayer);
+      write("ProgramUpdate.tmp", kNewPlayer);
+      fake.dialogs.shown.clear();
+      fake.process.started.clear();
+      fake.files.failingPaths = {failing};
+      fake.dialogs.answers = {answer};
+      fake.dialogs.onShow = [&](const qvt::MessageBoxSpec&) {
+        EXPECT_EQ(read("Quavertone"), kOldPlayer) << "the old player is whole while asking";
+        fake.files.failingPaths.clear();
+      };
+      const int code = run();
+      ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+      EXPECT_EQ(fake.dialogs.shown[0].text, promptFor("Permission denied"));
+      if (answer == MsgResult::Cancel) {
+        EXPECT_EQ(code, UpdaterProgram::kExitCancelled);
+        EXPECT_EQ(read("Quavertone"), kOldPlayer);
+        EXPECT_TRUE(fake.process.started.empty());
+        EXPECT_TRUE(exists("ProgramUpdate.tmp"));
+      } else {
+        EXPECT_EQ(code, UpdaterProgram::kExitStarted);
+        expectUpdated();
+      }
+      QFile::remove(fake.path(UpdaterProgram::kStagingName));
+    }
+  }
+}
+
+// OK starts the player again; Cancel ends with nothing more tried.
+TEST_F(UpdaterTest, PlayerThatCannotBeStartedAsksOkRetriesCancelEnds) {
+  fake.process.startSucceeds = false;
+  fake.dialogs.answers = {MsgResult::Ok, MsgResult::Cancel};
+  EXPECT_EQ(run(), UpdaterProgram::kExitCancelled);
+  ASSERT_EQ(fake.dialogs.shown.size(), 2u);
+  EXPECT_EQ(fake.dialogs.shown[1].text,
+            promptFor("The program could not be started: " + fake.path("Quavertone")));
+  EXPECT_EQ(fake.process.started.size(), 2u);
+  EXPECT_EQ(read("Quavertone"), kNewPlayer);
+}
+
+// The real windows while the Updater waits and counts down, saved for a look.
+TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
+  qvt::FakePlatform fake;
+  qvt::InstallProgressWindows();
+  QFile status(fake.path("Status.tmp"));
+  ASSERT_TRUE(status.open(QIODevice::WriteOnly));
+  status.write("#TRUE#\r\n");
+  status.close();
+  QFile update(fake.path("ProgramUpdate.tmp"));
+  ASSERT_TRUE(update.open(QIODevice::WriteOnly));
+  update.write(kNewPlayer);
+  update.close();
+  fake.dialogs.answers = {MsgResult::Cancel};  // any failure ends the run instead of retrying
+  const QString folder = QStringLiteral(QVT_BINARY_DIR "/screenshots");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  int polls = 0;
+  QStringList saved;
+  fake.process.onSleep = [&](int ms) {
+    QWidget* shot = nullptr;
+    QString name;
+    if (ms == 250 && ++polls == 30) {
+      shot = &qvt::Forms::Get<qvt::frmDeterminedProcessing>();
+      name = "Updater_waiting.png";
+      ASSERT_TRUE(status.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      status.write("#FALSE#\r\n");
+      status.close();
+    } else if (ms == 1000 && saved.size() == 1) {
+      shot = &qvt::Forms::Get<qvt::frmProcessing>();
+      name = "Updater_countdown.png";
+    }
+    if (shot == nullptr)
+      return;
+    QTest::qWait(50);  // the bar window hands its text to its controls once per frame
+    EXPECT_TRUE(shot->isVisible()) << name.toStdString();
+    EXPECT_TRUE(shot->grab().save(folder + "/" + name)) << name.toStdString();
+    saved << name;
+  };
+  EXPECT_THROW(qvt::UpdaterProgram().Main(), qvt::ProgramEnded);
+  EXPECT_EQ(saved, QStringList({"Updater_waiting.png", "Updater_countdown.png"}));
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  qvt::SetProgressWindows(nullptr);
+}
+
+}  // namespace

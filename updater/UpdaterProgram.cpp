@@ -1,0 +1,170 @@
+#include "updater/UpdaterProgram.h"
+
+#include <QFileInfo>
+#include <exception>
+
+#include "platform/Platform.h"
+#include "shared/FileManager.h"
+#include "shared/Processor.h"
+
+namespace qvt {
+
+const QString UpdaterProgram::kProgramName = QStringLiteral("Updater");
+const QString UpdaterProgram::kWaitingMessage = QStringLiteral("Waiting for QVT to close");
+const QString UpdaterProgram::kFailurePrompt = QStringLiteral(
+    "Error, QVT may not be closed, please make sure it is closed before clicking OK, or choose "
+    "cancel to cancel the update");
+const QString UpdaterProgram::kPlayerName = QStringLiteral("Quavertone");
+const QString UpdaterProgram::kNewPlayerName = QStringLiteral("ProgramUpdate.tmp");
+const QString UpdaterProgram::kStatusName = QStringLiteral("status.tmp");
+const QString UpdaterProgram::kStagingName = QStringLiteral(".Quavertone.new");
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString describe(const std::exception& failure) {
+  const QString text = QString::fromUtf8(failure.what());
+  return text.isEmpty() ? QStringLiteral("Unknown error") : text;
+}
+
+// A step that cannot fail except by throwing.
+std::function<QString()> always(const std::function<void()>& action) {
+  return [action] {
+    action();
+    return QString();
+  };
+}
+
+}  // namespace
+
+void UpdaterProgram::Main() {
+  bStillRunning_ = true;
+  Guarded(always([] { ShowDeterminedProcessing(1, 100, true, kWaitingMessage); }));
+  bool bStatusFile = false;
+  Guarded(always([&] { bStatusFile = clsFileManager().FileExists(DataFile(kStatusName)); }));
+  if (bStatusFile)
+    WaitForPlayer();
+  Guarded(always([] { HideProcessing(); }));
+  CountDown();
+  Guarded(always([] { ShowProcessing(QStringLiteral("Beginning Update"), true, 0); }));
+  ReplacePlayer();
+  Guarded(always([] { HideProcessing(); }));
+  Guarded([this] { return StartPlayer(); });
+  appControl().endProgram(kExitStarted);
+}
+
+void UpdaterProgram::Guarded(const std::function<QString()>& step) {
+  for (;;) {
+    QString error;
+    try {
+      error = step();
+    } catch (const std::exception& failure) {
+      error = describe(failure);
+    }
+    if (error.isEmpty())
+      return;
+    const MsgResult answer = MsgBox(kFailurePrompt + kCrLf + error, MsgButtons::OkCancel,
+                                    MsgIcon::Exclamation, kProgramName);
+    if (answer != MsgResult::Ok)
+      appControl().endProgram(kExitCancelled);
+  }
+}
+
+void UpdaterProgram::WaitForPlayer() {
+  // No time limit: the player may stay open as long as the user likes.
+  while (bStillRunning_)
+    Guarded([this] { return Poll(); });
+}
+
+QString UpdaterProgram::Poll() {
+  DoEvents();
+  UpdateProcessing(QString());
+  process().sleepMs(kPollMs);
+  clsFileManager file;
+  if (file.OpenFile(DataFile(kStatusName), 1, true) != 0)
+    return QString();  // being rewritten or gone for a moment: read it at the next poll
+  QString error;
+  if (!file.isEOF() && file.ReadNextLine()) {
+    const Variant value = file.GetVarFromFile(0, true);
+    const QString text = value.isString() ? value.toString() : QString();
+    if (text == QLatin1String("#TRUE#"))
+      bStillRunning_ = true;
+    else if (text == QLatin1String("#FALSE#"))
+      bStillRunning_ = false;
+    else
+      error = QStringLiteral("Type mismatch");
+  }
+  file.CloseFile(true);
+  return error;
+}
+
+void UpdaterProgram::CountDown() {
+  for (int counter = kCountdownFrom; counter >= 0; --counter) {
+    Guarded(always([] { ShowProcessing(QString(), true, 0); }));
+    Guarded(always([counter] {
+      UpdateProcessing(kWaitingMessage + kCrLf + QStringLiteral("Waiting ") +
+                       QString::number(counter) + QStringLiteral(" seconds"));
+    }));
+    Guarded(always([] { DoEvents(); }));
+    Guarded(always([] { process().sleepMs(kCountdownTickMs); }));
+    Guarded(always([] { HideProcessing(); }));
+  }
+}
+
+void UpdaterProgram::ReplacePlayer() {
+  // The old player stays until a complete, executable copy of the new one is renamed over it.
+  Guarded([this] { return CheckNewPlayer(); });
+  Guarded(always([] { UpdateProcessing(QStringLiteral("Replacing files")); }));
+  Guarded([this] { return StageNewPlayer(); });
+  Guarded([this] { return RenameOverPlayer(); });
+  Guarded([this] { return RemoveNewPlayerFile(); });
+}
+
+QString UpdaterProgram::CheckNewPlayer() {
+  const QString path = ProgramFile(kNewPlayerName);
+  if (!clsFileManager().FileExists(path))
+    return QStringLiteral("File not found: ") + path;
+  if (QFileInfo(path).size() <= 0)
+    return QStringLiteral("The new program is empty: ") + path;
+  return QString();
+}
+
+QString UpdaterProgram::StageNewPlayer() {
+  const QString staging = ProgramFile(kStagingName);
+  if (QFileInfo::exists(staging))
+    files().removeFile(staging);  // left over from an interrupted update
+  QString error;
+  if (!files().copyFile(ProgramFile(kNewPlayerName), staging, &error)) {
+    files().removeFile(staging);
+    return error.isEmpty() ? QStringLiteral("The new program could not be copied") : error;
+  }
+  if (!files().setExecutable(staging)) {
+    files().removeFile(staging);
+    return QStringLiteral("Permission denied: ") + staging;
+  }
+  return QString();
+}
+
+QString UpdaterProgram::RenameOverPlayer() {
+  QString error;
+  if (!files().renameFile(ProgramFile(kStagingName), ProgramFile(kPlayerName), &error))
+    return error.isEmpty() ? QStringLiteral("The player could not be replaced") : error;
+  return QString();
+}
+
+QString UpdaterProgram::RemoveNewPlayerFile() {
+  QString error;
+  if (!files().removeFile(ProgramFile(kNewPlayerName), &error))
+    return error.isEmpty() ? QStringLiteral("ProgramUpdate.tmp could not be deleted") : error;
+  return QString();
+}
+
+QString UpdaterProgram::StartPlayer() {
+  const QString player = ProgramFile(kPlayerName);
+  if (!process().startDetached(player, {}))
+    return QStringLiteral("The program could not be started: ") + player;
+  return QString();
+}
+
+}  // namespace qvt

@@ -1,0 +1,63 @@
+#pragma once
+// The Updater program's one procedure: wait until the player has closed, put the downloaded
+// player "ProgramUpdate.tmp" in place of "Quavertone", start the player again and end.
+//
+// The player tells whether its main window is open through the status file ("#TRUE#" or
+// "#FALSE#"); while it says "#TRUE#" the Updater polls it every 250 ms, advancing the progress
+// bar. A six-second countdown follows, then the replacement. The old player is only ever
+// replaced by a complete, executable copy of the new one (renamed over it), so the folder never
+// lacks a working player.
+//
+// Every step that can fail asks the user: OK carries the failed step out again, Cancel ends the
+// program at once with nothing further deleted, copied or started.
+
+#include <QString>
+#include <functional>
+
+namespace qvt {
+
+class UpdaterProgram {
+ public:
+  static constexpr int kPollMs = 250;
+  static constexpr int kCountdownFrom = 5;
+  static constexpr int kCountdownTickMs = 1000;
+  // Exit codes: the player was started; the user cancelled the update.
+  static constexpr int kExitStarted = 0;
+  static constexpr int kExitCancelled = 1;
+
+  static const QString kProgramName;     // "Updater": the title of its boxes
+  static const QString kWaitingMessage;  // "Waiting for QVT to close"
+  static const QString kFailurePrompt;   // the text of the retry prompt, before the description
+  static const QString kPlayerName;      // "Quavertone"
+  static const QString kNewPlayerName;   // "ProgramUpdate.tmp"
+  static const QString kStatusName;      // "status.tmp", found without regard to case
+  // Where the new player is copied before it is renamed over the old one.
+  static const QString kStagingName;
+
+  // Runs the whole procedure; ends the program through the platform (does not return there).
+  void Main();
+
+  // The last value read from the status file.
+  bool bStillRunning() const { return bStillRunning_; }
+
+ private:
+  // Runs a step; while it fails (a non-empty description, or an exception), asks whether to try
+  // again. Cancel ends the program.
+  void Guarded(const std::function<QString()>& step);
+
+  void WaitForPlayer();
+  // One poll of the status file. Empty on success; the description of a value that is not a
+  // Boolean. A file that cannot be opened is not a failure: the next poll reads it again.
+  QString Poll();
+  void CountDown();
+  void ReplacePlayer();
+  QString CheckNewPlayer();
+  QString StageNewPlayer();
+  QString RenameOverPlayer();
+  QString RemoveNewPlayerFile();
+  QString StartPlayer();
+
+  bool bStillRunning_ = true;
+};
+
+}  // namespace qvt
