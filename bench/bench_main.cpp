@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/Bench.h"
+#include "tests/support/TestApp.h"
 
 namespace qvt::bench {
 
@@ -59,12 +60,9 @@ double BestSeconds(int runs, const std::function<void()>& fn) {
 }  // namespace qvt::bench
 
 int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  if (std::getenv("QUAVERTONE_AUDIO") == nullptr)
-    setenv("QUAVERTONE_AUDIO", "null-fast", 1);
+  qvt::test::SetHeadlessEnvironment();
   QApplication app(argc, argv);
-  std::setlocale(LC_NUMERIC, "C");
+  qvt::test::PrepareApplication();
   QStringList wanted;
   for (int i = 1; i < argc; ++i)
     wanted << QString::fromLocal8Bit(argv[i]);

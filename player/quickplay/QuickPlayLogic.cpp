@@ -77,33 +77,6 @@ QString SongNameOf(const QString& sPath) {
   return QFileInfo(sPath).fileName();
 }
 
-bool QuickPlayScroller::NeedsScrolling(const QString& sSongName) {
-  return sSongName.toUcs4().size() > kWindow;
-}
-
-QuickPlayScroller::Step QuickPlayScroller::Tick(const QString& sSongName) {
-  Step step;
-  if (lScrollPos == 0)
-    lScrollPos = 1;
-  sScrollText = sSongName;
-  const QList<uint> chars = sScrollText.toUcs4();
-  const auto length = static_cast<int32_t>(chars.size());
-  // At (or, should the name have become shorter, beyond) the far end: turn back.
-  if (lScrollPos + kWindow - 1 >= length) {
-    bScrollForward = false;
-    step.intervalMs = kRestMs;
-  }
-  if (lScrollPos == 1) {
-    bScrollForward = true;
-    step.intervalMs = kRestMs;
-  }
-  const QList<uint> window = chars.mid(lScrollPos - 1, kWindow);
-  step.caption =
-      QString::fromUcs4(reinterpret_cast<const char32_t*>(window.constData()), window.size());
-  lScrollPos += bScrollForward ? 1 : -1;
-  return step;
-}
-
 std::optional<int16_t> ToInteger16(const Variant& v) {
   if (!v.isNumber())
     return std::nullopt;

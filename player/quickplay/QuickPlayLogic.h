@@ -32,27 +32,6 @@ QString PathToPlay(const QString& sCommandLine);
 // The file name part of a path when a plain listing finds it (an ordinary file), else empty.
 QString SongNameOf(const QString& sPath);
 
-// The title scroller: a 44-character window that moves one character per step across a longer
-// name and rests at each end. Lengths count characters (code points), not UTF-16 units.
-class QuickPlayScroller {
- public:
-  static constexpr int kWindow = 44;
-  static constexpr int kStepMs = 400;
-  static constexpr int kRestMs = 1000;
-
-  struct Step {
-    QString caption;
-    int intervalMs = kStepMs;  // until the next step
-  };
-  // Whether a name is long enough to scroll.
-  static bool NeedsScrolling(const QString& sSongName);
-  Step Tick(const QString& sSongName);
-
-  int32_t lScrollPos = 0;
-  QString sScrollText;
-  bool bScrollForward = false;
-};
-
 // The contents of "QPConfig.qvc" as the window uses them.
 struct QuickPlayConfig {
   bool bFound = false;  // the file exists and could be opened

@@ -111,7 +111,7 @@ void frmQMusic::buildControls() {
 
   timTextSlider = new QTimer(this);
   timTextSlider->setObjectName(QStringLiteral("timTextSlider"));
-  timTextSlider->setInterval(QuickPlayScroller::kStepMs);
+  timTextSlider->setInterval(TitleScroller::kStepMs);
   timUpdater = new QTimer(this);
   timUpdater->setObjectName(QStringLiteral("timUpdater"));
   timUpdater->setInterval(300);

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "player/quickplay/QuickPlayLogic.h"
+#include "player/window/TitleScroller.h"
 #include "shared/ui/Form.h"
 
 class QFrame;
@@ -96,7 +97,7 @@ class frmQMusic : public Form {
   QString sSongName_;
   bool bCloseAfterSong_ = false;
   bool bLoadingMain_ = false;
-  QuickPlayScroller scroller_;
+  TitleScroller scroller_;
 };
 
 }  // namespace qvt

@@ -98,7 +98,7 @@ void frmQMusic::StartPlayQ() {
       lblCurrentSong->setText(sSongName_);
     }
   }
-  if (!QuickPlayScroller::NeedsScrolling(sSongName_)) {
+  if (!TitleScroller::NeedsScrolling(sSongName_)) {
     timTextSlider->stop();
   } else if (!timTextSlider->isActive()) {
     timTextSlider->start();
@@ -132,7 +132,7 @@ void frmQMusic::timUpdater_Timer() {
 
 void frmQMusic::timTextSlider_Timer() {
   timTextSlider->stop();
-  const QuickPlayScroller::Step step = scroller_.Tick(sSongName_);
+  const TitleScroller::Tick step = scroller_.Next(0, sSongName_);
   lblCurrentSong->setText(step.caption);
   timTextSlider->setInterval(step.intervalMs);
   timTextSlider->start();

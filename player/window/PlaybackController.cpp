@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/window/TitleScroller.h"
 
 namespace qvt {
 
@@ -103,7 +104,8 @@ void PlaybackController::StartPlay(double intPositionX) {
   }
   if (mv().bPlaying)
     ForgetFailures();
-  Try(bFailed, [&] { view_.SetTextSliderEnabled(SongName(dblPosition_).size() > 44); });
+  Try(bFailed,
+      [&] { view_.SetTextSliderEnabled(TitleScroller::NeedsScrolling(SongName(dblPosition_))); });
   view_.SetWhenStopTimerEnabled(true);
 }
 

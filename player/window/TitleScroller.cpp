@@ -2,20 +2,35 @@
 
 namespace qvt {
 
+namespace {
+
+QString FromCharacters(const QList<uint>& characters) {
+  return QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()),
+                           characters.size());
+}
+
+}  // namespace
+
+bool TitleScroller::NeedsScrolling(const QString& sName) {
+  return sName.toUcs4().size() > kWidth;
+}
+
 TitleScroller::Tick TitleScroller::Next(double dblPosition, const QString& sName) {
   if (!bScrollTextTaken_ || dblPosition != dblScrollIndex_) {
     dblScrollIndex_ = dblPosition;
     lScrollPos_ = 1;
-    sScrollText_ = sName;
     bScrollForward_ = true;
     bScrollTextTaken_ = true;
   }
+  scrollText_ = sName.toUcs4();
+  const auto length = static_cast<int32_t>(scrollText_.size());
   Tick tick{QString(), kStepMs};
-  if (sScrollText_.size() <= kWidth) {  // fits: nothing to scroll
-    tick.caption = sScrollText_;
+  if (length <= kWidth) {  // fits: nothing to scroll
+    tick.caption = sName;
     return tick;
   }
-  if (lScrollPos_ + kWidth - 1 == sScrollText_.size()) {
+  // At (or, should the name have become shorter, beyond) the far end: turn back.
+  if (lScrollPos_ + kWidth - 1 >= length) {
     bScrollForward_ = false;
     tick.intervalMs = kRestMs;
   }
@@ -23,7 +38,7 @@ TitleScroller::Tick TitleScroller::Next(double dblPosition, const QString& sName
     bScrollForward_ = true;
     tick.intervalMs = kRestMs;
   }
-  tick.caption = sScrollText_.mid(lScrollPos_ - 1, kWidth);
+  tick.caption = FromCharacters(scrollText_.mid(lScrollPos_ - 1, kWidth));
   lScrollPos_ += bScrollForward_ ? 1 : -1;
   return tick;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The player window's title scroller: a 44-character window that moves over a long song name
-// one character per tick (400 ms), rests 1 s at each end and bounces back and forth.
+// The title scroller of the player and quick play windows: a 44-character window that moves
+// over a long song name one character per tick (400 ms), rests 1 s at each end and bounces
+// back and forth. Lengths count characters, so a name is never cut inside a character.
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -18,12 +20,15 @@ class TitleScroller {
     int intervalMs;   // the timer's next interval
   };
 
+  // Whether a name is longer than the window, so that it scrolls.
+  static bool NeedsScrolling(const QString& sName);
+
   // One tick for the song at dblPosition named sName; a different position than the last
-  // tick's starts again at the first character.
+  // tick's starts again at the first character. A window with one song passes any constant.
   Tick Next(double dblPosition, const QString& sName);
 
  private:
-  QString sScrollText_;
+  QList<uint> scrollText_;  // the name's characters
   double dblScrollIndex_ = 0;
   int32_t lScrollPos_ = 0;
   bool bScrollForward_ = false;

@@ -11,6 +11,7 @@
 #include "player/window/frmMusic.h"
 #include "shared/Processor.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/WindowTest.h"
 
 using namespace qvt;
 
@@ -22,26 +23,14 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
   ASSERT_TRUE(test::WriteAll(path, bytes));
 }
 
-class FrmMusicTest : public ::testing::Test {
+class FrmMusicTest : public test::WindowTest {
  protected:
-  void SetUp() override {
-    ResetMusicVariables();
-    SetProgressWindows(nullptr);
-  }
-  void TearDown() override {
-    Forms::UnloadAllWithoutHandlers();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetMusicVariables();
-  }
   // Closes the window as the user would; the program ends.
   void CloseWindow() {
     EXPECT_THROW(Forms::Unload<frmMusic>(), ProgramEnded);
     EXPECT_EQ(fake.app.endedWith, 0);
   }
   QByteArray Status() const { return ReadAll(fake.path("Status.tmp")); }
-
-  FakePlatform fake;
-  FakeMediaFactory media;
 };
 
 TEST_F(FrmMusicTest, ControlsCarryTheirCaptionsTipsAndPlaces) {

@@ -10,25 +10,13 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/Processor.h"
+#include "tests/support/WindowTest.h"
 
 using namespace qvt;
 
 namespace {
 
-class MainModuleTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetMusicVariables();
-    SetProgressWindows(nullptr);
-  }
-  void TearDown() override {
-    Forms::UnloadAllWithoutHandlers();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetMusicVariables();
-  }
-  FakePlatform fake;
-  FakeMediaFactory media;
-};
+using MainModuleTest = test::WindowTest;
 
 TEST(MainModuleText, CommandLineAndQuotes) {
   EXPECT_EQ(MainModule::CommandLine({}), "");

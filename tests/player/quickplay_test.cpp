@@ -229,11 +229,11 @@ TEST(QuickPlayLogic, ScrollerCountsCharactersNotUtf16Units) {
   QString name;
   for (int i = 0; i < 45; ++i)
     name += clef;
-  EXPECT_TRUE(QuickPlayScroller::NeedsScrolling(name));
-  EXPECT_FALSE(QuickPlayScroller::NeedsScrolling(name.left(88)));
-  QuickPlayScroller scroller;
+  EXPECT_TRUE(TitleScroller::NeedsScrolling(name));
+  EXPECT_FALSE(TitleScroller::NeedsScrolling(name.left(88)));
+  TitleScroller scroller;
   for (int i = 0; i < 4; ++i) {
-    const QuickPlayScroller::Step step = scroller.Tick(name);
+    const TitleScroller::Tick step = scroller.Next(0, name);
     EXPECT_EQ(step.caption.toUcs4().size(), 44);
     EXPECT_FALSE(step.caption.front().isLowSurrogate()) << "no character cut in half";
   }

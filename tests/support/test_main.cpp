@@ -1,21 +1,13 @@
-// Test main: an offscreen Qt application (test discovery runs the binaries without a display),
-// LC_NUMERIC reset to "C" as libmpv requires, then GoogleTest.
-#include <QApplication>
-#include <clocale>
-#include <cstdlib>
-
+// Test main: the headless application of TestApp.h, then GoogleTest.
 #include <gtest/gtest.h>
+#include <QApplication>
 
-#include "shared/ui/DesignFont.h"
+#include "tests/support/TestApp.h"
 
 int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  if (std::getenv("QUAVERTONE_AUDIO") == nullptr)
-    setenv("QUAVERTONE_AUDIO", "null-fast", 1);
+  qvt::test::SetHeadlessEnvironment();
   QApplication app(argc, argv);
-  std::setlocale(LC_NUMERIC, "C");
-  qvt::ApplyDesignFont();
+  qvt::test::PrepareApplication();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

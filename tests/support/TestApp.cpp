@@ -1,0 +1,22 @@
+#include "tests/support/TestApp.h"
+
+#include <clocale>
+#include <cstdlib>
+
+#include "shared/ui/DesignFont.h"
+
+namespace qvt::test {
+
+void SetHeadlessEnvironment() {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (std::getenv("QUAVERTONE_AUDIO") == nullptr)
+    setenv("QUAVERTONE_AUDIO", "null-fast", 1);
+}
+
+void PrepareApplication() {
+  std::setlocale(LC_NUMERIC, "C");
+  ApplyDesignFont();
+}
+
+}  // namespace qvt::test
