@@ -13,6 +13,7 @@ packages=(
   libcpp-httplib-dev
   xvfb xauth fonts-liberation2
   ffmpeg
+  desktop-file-utils xdg-utils
 )
 
 missing=()
