@@ -53,6 +53,9 @@ IFileSystem& files() {
 IProgramFolder& programFolder() {
   return require(g_platform.programFolder, "programFolder");
 }
+IVolumes& volumes() {
+  return require(g_platform.volumes, "volumes");
+}
 
 std::unique_ptr<IMediaPlayer> CreateMediaPlayer() {
   return require(g_platform.media, "media").create();

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/System.h"
+#include "platform/Volumes.h"
 
 namespace qvt {
 
@@ -21,6 +22,7 @@ struct Platform {
   IFileSystem* files = nullptr;
   IProgramFolder* programFolder = nullptr;
   IMediaFactory* media = nullptr;
+  IVolumes* volumes = nullptr;
   QString programName = QStringLiteral("Quavertone");
 };
 
@@ -35,6 +37,7 @@ IProcess& process();
 IClock& systemClock();
 IFileSystem& files();
 IProgramFolder& programFolder();
+IVolumes& volumes();
 
 // One pass of the event loop.
 void DoEvents();

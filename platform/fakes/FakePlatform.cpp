@@ -145,6 +145,8 @@ LinuxFileSystem& realFiles() {
 FakePlatform::FakePlatform() : previous_(platform()) {
   files.real = &realFiles();
   programFolder.path = dir_.path();
+  volumes.list = {{QStringLiteral("/"), QStringLiteral("root"), true},
+                  {programFolder.path, QStringLiteral("home"), true}};
   Platform& p = platform();
   p.dialogs = &dialogs;
   p.eventLoop = &eventLoop;
@@ -155,6 +157,7 @@ FakePlatform::FakePlatform() : previous_(platform()) {
   p.clock = &clock;
   p.files = &files;
   p.programFolder = &programFolder;
+  p.volumes = &volumes;
   p.programName = QStringLiteral("Quavertone");
 }
 

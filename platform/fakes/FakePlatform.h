@@ -121,6 +121,17 @@ class FakeProgramFolder : public IProgramFolder {
   QString dataFolder() override { return data.isEmpty() ? path : data; }
 };
 
+// The mounted volumes, as a test sets them.
+class FakeVolumes : public IVolumes {
+ public:
+  std::vector<Volume> list;
+  int reads = 0;  // how often the list was read
+  std::vector<Volume> mounted() override {
+    ++reads;
+    return list;
+  }
+};
+
 class FakePlatform {
  public:
   // Installs the fakes with a fresh temporary program folder.
@@ -138,6 +149,8 @@ class FakePlatform {
   FakeClock clock;
   FakeFileSystem files;
   FakeProgramFolder programFolder;
+  // Initially "/" named "root" and the temporary program folder named "home".
+  FakeVolumes volumes;
 
   // The temporary program folder, and a path inside it.
   QString folder() const { return programFolder.path; }

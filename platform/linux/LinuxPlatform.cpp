@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxDialogs.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSystem.h"
+#include "platform/linux/LinuxVolumes.h"
 
 namespace qvt {
 
@@ -18,6 +19,7 @@ void InstallLinuxPlatform(const QString& programName) {
   static LinuxClock clock;
   static LinuxFileSystem files;
   static LinuxProgramFolder folder;
+  static LinuxVolumes volumes;
   Platform& p = platform();
   p.dialogs = &dialogs;
   p.eventLoop = &eventLoop;
@@ -28,6 +30,7 @@ void InstallLinuxPlatform(const QString& programName) {
   p.clock = &clock;
   p.files = &files;
   p.programFolder = &folder;
+  p.volumes = &volumes;
   p.programName = programName;
 }
 
