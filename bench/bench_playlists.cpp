@@ -1,0 +1,107 @@
+// The play list editor on large lists, on the real window (offscreen) with the dialogs
+// answering: Add All of a folder of 20,000 files into an empty list and again (every file a
+// duplicate), and loading a 100,000-song .qvl into an empty list and again (every song a
+// duplicate). Slow loading off, progress windows suppressed.
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <algorithm>
+
+#include "bench/Bench.h"
+#include "platform/fakes/FakePlatform.h"
+#include "platform/linux/LinuxSystem.h"
+#include "player/playlists/FileListBox.h"
+#include "player/playlists/ListFile.h"
+#include "player/playlists/frmChoose.h"
+#include "player/startup/MusicVariables.h"
+#include "shared/Processor.h"
+#include "shared/ui/Form.h"
+
+namespace {
+
+constexpr int kFiles = 20000;
+constexpr int kSongs = 100000;
+constexpr int kRuns = 3;
+
+void EmptyList(qvt::frmChoose& w) {
+  qvt::ResetMusicVariables();
+  qvt::MusicVariables().dblLastIndex = -1;
+  w.RefillEditorList();
+}
+
+void MakeFiles(const QString& folder) {
+  QDir().mkpath(folder);
+  for (int i = 0; i < kFiles; ++i) {
+    QFile f(folder +
+            QStringLiteral("/Track %1 - Some Song Title.mp3").arg(i, 5, 10, QLatin1Char('0')));
+    f.open(QIODevice::WriteOnly);
+  }
+}
+
+void MakeListFile(const QString& path) {
+  auto& mv = qvt::MusicVariables();
+  std::vector<QString> paths(kSongs), names(kSongs);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    names[i] = QStringLiteral("Track %1 - Some Song Title.mp3").arg(i);
+    paths[i] = QStringLiteral("/home/user/Music/Artist %1/Album/").arg(i / 10) + names[i];
+  }
+  mv.sSongPaths = paths;
+  mv.sSongNames = names;
+  mv.dblLastIndex = kSongs - 1;
+  qvt::WriteListFile(path);
+}
+
+// Opens the file box on the folder with `current` as its current file.
+void ShowFolder(qvt::frmChoose& w, const QString& folder, const QString& current) {
+  w.filDisplay->SetPath(folder);
+  for (int i = 0; i < w.filDisplay->ListCount(); ++i) {
+    if (w.filDisplay->List(i) == current)
+      w.filDisplay->SetListIndex(i);
+  }
+}
+
+// Best of kRuns: an empty list, one click; then the second click on the full list.
+void Measure(qvt::frmChoose& w, QPushButton* button, const char* first, const char* again) {
+  double best = 1e300;
+  double bestAgain = 1e300;
+  for (int run = 0; run < kRuns; ++run) {
+    EmptyList(w);
+    best = std::min(best, qvt::bench::Seconds([&] { button->click(); }));
+    bestAgain = std::min(bestAgain, qvt::bench::Seconds([&] { button->click(); }));
+  }
+  // What the clicks did: every song in the list once, and the dialogs the last click showed.
+  qvt::bench::Figure(
+      QString::fromLatin1(first).replace(QStringLiteral("_s"), QStringLiteral("_songs")),
+      qvt::MusicVariables().dblLastIndex + 1, QStringLiteral("songs"));
+  qvt::bench::Figure(QString::fromLatin1(first), best, QStringLiteral("s"));
+  qvt::bench::Figure(QString::fromLatin1(again), bestAgain, QStringLiteral("s"));
+}
+
+}  // namespace
+
+QVT_BENCH(playlists) {
+  qvt::FakePlatform fake;
+  qvt::LinuxEventLoop eventLoop;  // the production event loop passes
+  qvt::platform().eventLoop = &eventLoop;
+  qvt::SetProgressWindows(nullptr);
+  qvt::SetProcessingSuppressed(true);
+  qvt::ResetMusicVariables();
+  qvt::MusicVariables().bLowPriorityLoading = false;
+  const QString songs = fake.path(QStringLiteral("songs"));
+  const QString lists = fake.path(QStringLiteral("lists"));
+  MakeFiles(songs);
+  QDir().mkpath(lists);
+  MakeListFile(lists + QStringLiteral("/big.qvl"));
+  qvt::MusicVariables().dblLastIndex = -1;
+
+  qvt::frmChoose& w = qvt::Forms::Get<qvt::frmChoose>();
+  w.show();
+  ShowFolder(w, songs, QStringLiteral("Track 00000 - Some Song Title.mp3"));
+  Measure(w, w.cmdAddAll, "addall_20k_s", "addall_20k_dups_s");
+  ShowFolder(w, lists, QStringLiteral("big.qvl"));
+  Measure(w, w.cmdLoad, "qvl_load_100k_s", "qvl_load_100k_dups_s");
+
+  qvt::Forms::UnloadAllWithoutHandlers();
+  qvt::SetProcessingSuppressed(false);
+  qvt::ResetMusicVariables();
+}

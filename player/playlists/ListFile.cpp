@@ -1,0 +1,152 @@
+#include "player/playlists/ListFile.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/Platform.h"
+#include "player/playlists/EditorView.h"
+#include "player/playlists/PlayListEditor.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt {
+
+namespace {
+
+using GlobalMethods::FindSongPath;
+using GlobalMethods::FixDoubleBackslash;
+
+const QString kListExtension = QStringLiteral(".qvl");
+constexpr qsizetype kMaxNameBytes = 255;
+
+// The count on line 1 is not a whole number of at least -1.
+class BadSongCount : public std::runtime_error {
+ public:
+  BadSongCount() : std::runtime_error("bad song count") {}
+};
+
+struct LoadResult {
+  double dblAdded = 0;
+  double dblDuplicates = 0;
+  bool bComplete = false;
+};
+
+// Reads the records into the arrays above the current last index. The arrays only ever grow by
+// one record actually read, so a count that the file cannot back costs nothing; dblLastIndex is
+// left to the caller, which adds exactly the songs stored here.
+void ReadSongs(IEditorView& view, RecordReader& reader, LoadResult& result) {
+  MusicVariablesState& mv = MusicVariables();
+  const double dblLast = reader.readDouble();
+  if (!(dblLast >= -1) || dblLast != std::floor(dblLast))
+    throw BadSongCount();
+  for (double i = 0; i <= dblLast; ++i) {
+    DoEvents();
+    const QString sPath = reader.readText();
+    const QString sName = reader.readText();
+    if (FindSongPath(sPath) != -1) {
+      ++result.dblDuplicates;
+      continue;
+    }
+    const double dblIndex = mv.dblLastIndex + 1 + result.dblAdded;
+    GlobalMethods::ResizeSongArrays(dblIndex);
+    const auto at = static_cast<std::size_t>(dblIndex);
+    mv.sSongPaths.set(at, sPath);
+    mv.sSongNames.set(at, sName);
+    ++result.dblAdded;
+    view.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
+    view.SetStatusText(QStringLiteral("Adding... ") + sName);
+  }
+  result.bComplete = true;
+}
+
+}  // namespace
+
+bool HasListExtension(const QString& sName) {
+  return sName.size() >= 4 && sName.endsWith(kListExtension, Qt::CaseSensitive);
+}
+
+bool IsUsableFileName(const QString& sName) {
+  if (sName.trimmed().isEmpty() || sName == QLatin1String(".") || sName == QLatin1String(".."))
+    return false;
+  if (sName.contains(QLatin1Char('/')) || sName.contains(QChar(0)))
+    return false;
+  return sName.toUtf8().size() <= kMaxNameBytes;
+}
+
+void LoadListFile(IEditorView& view, const QString& sFile) {
+  const QString sName = sFile == kListFileMarker ? view.CurrentFileName() : sFile;
+  if (!HasListExtension(sName)) {
+    MsgBox(QStringLiteral("The file selected is not a valid Quavertone List file"));
+    return;
+  }
+  const QString sPath = FixDoubleBackslash(view.FileFolder() + QLatin1Char('/') + sName);
+  LoadResult result;
+  try {
+    RecordReader reader(sPath);
+    ReadSongs(view, reader, result);
+  } catch (const RecordError&) {
+    // Unreadable, or fewer records than announced: reported below.
+  } catch (const BadSongCount&) {
+  }
+  MusicVariablesState& mv = MusicVariables();
+  mv.dblLastIndex += result.dblAdded;
+  if (!result.bComplete) {
+    RefillEditorListShowing(view, QStringLiteral("Generating Visual List... \r\n"));
+    MsgBox(QStringLiteral("Error loading file"));
+    return;
+  }
+  if (result.dblDuplicates > 0) {
+    MsgBox(FormatNumber(result.dblDuplicates) +
+           QStringLiteral(" songs failed to be added because they were already in the list"));
+  }
+  RefillEditorListShowing(view, QStringLiteral("Generating Visual List... \r\n"));
+  MsgBox(FormatNumber(result.dblAdded) + QStringLiteral(" Songs loaded successfully"));
+}
+
+bool WriteListFile(const QString& sPath) {
+  const MusicVariablesState& mv = MusicVariables();
+  try {
+    RecordWriter writer(sPath);
+    writer.write({mv.dblLastIndex});
+    for (double i = 0; i <= mv.dblLastIndex; ++i) {
+      const auto at = static_cast<std::size_t>(i);
+      writer.writePathName(mv.sSongPaths.at(at), mv.sSongNames.at(at));
+    }
+    writer.commit();
+  } catch (const RecordError&) {
+    return false;
+  } catch (const std::out_of_range&) {
+    return false;  // the arrays end before dblLastIndex: nothing is put in place
+  }
+  return true;
+}
+
+void SaveListFile(IEditorView& view) {
+  view.SetStatusText(QStringLiteral("Saving..."));
+  QString sAnswer = kSaveAnswerPreset;
+  sAnswer = InputBox(QStringLiteral("Enter file name"), QString(), QString()).value_or(QString());
+  if (sAnswer.isEmpty() || sAnswer == kSaveAnswerPreset) {
+    MsgBox(QStringLiteral("Save aborted"));
+    view.RefreshFiles();
+    view.SetStatusText(QStringLiteral("Ready"));
+    return;
+  }
+  const QString sFolder = view.FileFolder();
+  QString sPath = sFolder;
+  if (!sPath.endsWith(QLatin1Char('/')))
+    sPath += QLatin1Char('/');
+  sPath = FixDoubleBackslash(sPath + sAnswer + kListExtension);
+  // A name that is no plain file name would leave the folder shown or cannot be created.
+  if (sFolder.isEmpty() || !IsUsableFileName(sAnswer) ||
+      !IsUsableFileName(sAnswer + kListExtension) || !WriteListFile(sPath)) {
+    MsgBox(QStringLiteral("Save Failed"));
+    view.SetStatusText(QStringLiteral("Save Failed"));
+    return;
+  }
+  MsgBox(QStringLiteral("Saved"));
+  view.RefreshFiles();
+  view.SetStatusText(QStringLiteral("Saved"));
+}
+
+}  // namespace qvt

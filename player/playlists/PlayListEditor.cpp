@@ -1,0 +1,261 @@
+#include "player/playlists/PlayListEditor.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "player/playlists/EditorView.h"
+#include "player/playlists/ListFile.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "shared/Processor.h"
+#include "shared/Variant.h"
+
+namespace qvt {
+
+namespace {
+
+using GlobalMethods::FindSongPath;
+
+constexpr double kProgressWindowAbove = 500;
+
+// The names of songs 0 to dblLastIndex (fewer when the array ends before).
+std::size_t ListedCount() {
+  const MusicVariablesState& mv = MusicVariables();
+  if (!(mv.dblLastIndex >= 0))
+    return 0;
+  return std::min(static_cast<std::size_t>(mv.dblLastIndex) + 1, mv.sSongNames.size());
+}
+
+void StartSearch() {
+  FindSongPath(QStringLiteral("init") + FormatNumber(MusicVariables().dblLastIndex));
+}
+
+void StopSearch() {
+  FindSongPath(QStringLiteral("stop"));
+}
+
+}  // namespace
+
+void RefillEditorList(IEditorView& view) {
+  const std::vector<QString>& all = MusicVariables().sSongNames.items();
+  const auto end = all.begin() + static_cast<std::ptrdiff_t>(ListedCount());
+  view.SetPlayListItems(std::vector<QString>(all.begin(), end));
+}
+
+void RefillEditorListShowing(IEditorView& view, const QString& sCaptionPrefix) {
+  view.SetPlayListItems({});
+  const std::size_t count = ListedCount();
+  std::vector<QString> names;
+  names.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const QString& sName = MusicVariables().sSongNames.at(i);
+    view.SetAddingCaption(sCaptionPrefix + sName);
+    names.push_back(sName);
+    GlobalMethods::YieldIfLowPriority();
+  }
+  view.SetPlayListItems(std::move(names));
+}
+
+void PlayListEditor::RunBusy(const QString& sStatus, void (PlayListEditor::*op)()) {
+  view_.SetStatusText(sStatus);
+  view_.SetEditing(false);
+  view_.RepaintWindow();
+  StartSearch();
+  try {
+    (this->*op)();
+  } catch (...) {
+    // Never leave the window disabled behind a failure.
+    StopSearch();
+    view_.SetEditing(true);
+    throw;
+  }
+  StopSearch();
+  view_.SetEditing(true);
+  view_.RepaintWindow();
+  view_.SetStatusText(QStringLiteral("Ready"));
+}
+
+void PlayListEditor::AddClick() {
+  RunBusy(QStringLiteral("Adding songs..."), &PlayListEditor::AddSelectedFiles);
+}
+
+void PlayListEditor::AddAllClick() {
+  RunBusy(QStringLiteral("Adding songs..."), &PlayListEditor::AddAllFiles);
+}
+
+void PlayListEditor::LoadClick() {
+  RunBusy(QStringLiteral("Loading"), &PlayListEditor::LoadMarkedFile);
+}
+
+void PlayListEditor::LoadMarkedFile() {
+  LoadListFile(kListFileMarker);
+}
+
+void PlayListEditor::SaveClick() {
+  SaveListFile();
+}
+
+void PlayListEditor::FileDblClick() {
+  view_.SetPlayListVisible(false);
+  view_.RepaintWindow();
+  StartSearch();
+  AddSelectedFiles();
+  StopSearch();
+  view_.SetPlayListVisible(true);
+  view_.RepaintWindow();
+}
+
+void PlayListEditor::ClearClick() {
+  view_.SetProgressLabelsVisible(false);
+  view_.SetPlayListVisible(false);
+  view_.RepaintWindow();
+  view_.SetPlayListItems({});
+  MusicVariables().dblLastIndex = -1;
+  GlobalMethods::ResizeSongArrays(0);
+  view_.SetPlayListVisible(true);
+  view_.SetProgressLabelsVisible(true);
+  view_.RepaintWindow();
+  view_.SetStatusText(QStringLiteral("Ready"));
+}
+
+// The list box is refilled also when the check removed every song, so that it never shows
+// songs that are no longer in the list.
+void PlayListEditor::VerifyClick() {
+  view_.SetStatusText(QStringLiteral("Verifying..."));
+  view_.SetEditing(false);
+  GlobalMethods::VerifyPlayList();
+  RefillEditorList();
+  view_.SetEditing(true);
+  view_.SetStatusText(QStringLiteral("Ready"));
+}
+
+void PlayListEditor::RemoveClick() {
+  view_.SetEditing(false);
+  view_.RepaintWindow();
+  RemoveSelected();
+  view_.SetEditing(true);
+  view_.RepaintWindow();
+  view_.SetStatusText(QStringLiteral("Ready"));
+}
+
+void PlayListEditor::RemoveSelected() {
+  MusicVariablesState& mv = MusicVariables();
+  if (mv.dblLastIndex <= -1) {
+    MsgBox(QStringLiteral("Nothing to remove"));
+    return;
+  }
+  const int iSelected = view_.PlayListIndex();
+  if (iSelected < 0 || iSelected > mv.dblLastIndex) {
+    MsgBox(QStringLiteral("Nothing selected"));
+    return;
+  }
+  const auto k = static_cast<std::size_t>(iSelected);
+  const QString sName = mv.sSongNames.at(k);
+  view_.SetAddingCaption(QStringLiteral("Removing... \r\n") + sName);
+  view_.SetStatusText(QStringLiteral("Removing... ") + sName);
+  mv.dblLastIndex -= 1;
+  if (mv.dblLastIndex >= 0) {
+    mv.sSongPaths.eraseAt(k);
+    mv.sSongNames.eraseAt(k);
+    GlobalMethods::ResizeSongArrays(mv.dblLastIndex);
+  }
+  RefillEditorList();
+  if (mv.dblLastIndex >= 0) {
+    const double dblSelect = iSelected > mv.dblLastIndex ? iSelected - 1 : iSelected;
+    GlobalMethods::SelectListItem(view_.PlayList(), dblSelect);
+  }
+}
+
+void PlayListEditor::AddOneFile(const QString& sName, bool bRefill) {
+  const QString sPath =
+      GlobalMethods::FixDoubleBackslash(view_.FileFolder() + QLatin1Char('/') + sName);
+  if (view_.CurrentFileName().isEmpty()) {
+    MsgBox(QStringLiteral("No file selected"));
+    DoEvents();
+    return;
+  }
+  if (HasListExtension(sName)) {
+    LoadListFile(kListFileMarker);
+    DoEvents();
+    return;
+  }
+  view_.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
+  view_.SetStatusText(QStringLiteral("Adding...  ") + sName);
+  const double dblFound = FindSongPath(sPath);
+  if (dblFound != -1) {
+    ++dblDuplicateCount_;
+    if (dblDuplicateCount_ < 4) {
+      MsgBox(QStringLiteral("The song '") + sName + QStringLiteral("' is already in the list"));
+      GlobalMethods::SelectListItem(view_.PlayList(), dblFound);
+    }
+    DoEvents();
+    return;
+  }
+  MusicVariablesState& mv = MusicVariables();
+  mv.dblLastIndex += 1;
+  GlobalMethods::ResizeSongArrays(mv.dblLastIndex);
+  const auto at = static_cast<std::size_t>(mv.dblLastIndex);
+  mv.sSongPaths.set(at, sPath);
+  mv.sSongNames.set(at, sName);
+  if (bRefill)
+    RefillEditorList();
+  DoEvents();
+}
+
+void PlayListEditor::AddSelectedFiles() {
+  std::vector<int> selected;
+  const int count = view_.FileCount();
+  for (int i = 0; i < count; ++i) {
+    if (view_.FileSelected(i))
+      selected.push_back(i);
+  }
+  for (std::size_t j = 0; j < selected.size(); ++j)
+    AddOneFile(view_.FileEntry(selected[j]), j + 1 == selected.size());
+  EndBatch();
+}
+
+void PlayListEditor::AddAllFiles() {
+  const int count = view_.FileCount();
+  for (int i = 0; i < count; ++i)
+    AddOneFile(view_.FileEntry(i), i == count - 1);
+  EndBatch();
+}
+
+void PlayListEditor::EndBatch() {
+  if (dblDuplicateCount_ > 3) {
+    MsgBox(FormatNumber(dblDuplicateCount_ - 3) +
+           QStringLiteral(" more songs couldn't be added because they were already in the list"));
+  }
+  dblDuplicateCount_ = 0;
+}
+
+void PlayListEditor::LoadListFile(const QString& sFile) {
+  qvt::LoadListFile(view_, sFile);
+}
+
+void PlayListEditor::SaveListFile() {
+  qvt::SaveListFile(view_);
+}
+
+void PlayListEditor::RefillEditorList() {
+  qvt::RefillEditorList(view_);
+}
+
+void PlayListEditor::FillOnLoad() {
+  const double dblLast = MusicVariables().dblLastIndex;
+  if (dblLast > kProgressWindowAbove)
+    ShowDeterminedProcessing(0, dblLast, false, QString());
+  const std::size_t count = ListedCount();
+  std::vector<QString> names;
+  names.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const QString& sName = MusicVariables().sSongNames.at(i);
+    UpdateProcessing(QStringLiteral("Generating visual list...\r\n") + sName);
+    names.push_back(sName);
+  }
+  view_.SetPlayListItems(std::move(names));
+  HideProcessing();
+}
+
+}  // namespace qvt

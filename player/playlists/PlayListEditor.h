@@ -1,0 +1,64 @@
+#pragma once
+// The operations of the play list editor window (frmChoose), without its widgets: adding files
+// from the file box, loading and saving .qvl files, removing and clearing songs, the integrity
+// check, and the busy protocol around each of them. They change the shared play list
+// (sSongPaths, sSongNames, dblLastIndex) and keep the window's list box a copy of the names.
+//
+//   PlayListEditor editor(view);   // view: the window, as IEditorView
+//   editor.AddClick();             // what the Add button does
+
+#include <QString>
+
+namespace qvt {
+
+class IEditorView;
+
+// Refills the play list box with the names of songs 0 to dblLastIndex, in one go.
+void RefillEditorList(IEditorView& view);
+// The same, setting lblAdding's caption to sCaptionPrefix + the name for every song first.
+void RefillEditorListShowing(IEditorView& view, const QString& sCaptionPrefix);
+
+class PlayListEditor {
+ public:
+  explicit PlayListEditor(IEditorView& view) : view_(view) {}
+
+  // The buttons and the file box's double click.
+  void AddClick();
+  void AddAllClick();
+  void RemoveClick();
+  void ClearClick();
+  void LoadClick();
+  void SaveClick();
+  void VerifyClick();
+  void FileDblClick();
+
+  // Adds the file sName of the file box's folder (or loads it when it is a .qvl file);
+  // bRefill refills the list box afterwards.
+  void AddOneFile(const QString& sName, bool bRefill);
+  // AddOneFile for every selected entry of the file box, then the duplicate summary.
+  void AddSelectedFiles();
+  // AddOneFile for every entry of the file box, then the duplicate summary.
+  void AddAllFiles();
+  void LoadListFile(const QString& sFile);
+  void SaveListFile();
+  void RefillEditorList();
+
+  // What the window shows when it loads: the list box filled from the play list, through the
+  // progress bar window when the list holds more than 500 songs.
+  void FillOnLoad();
+
+  double dblDuplicateCount() const { return dblDuplicateCount_; }
+
+ private:
+  // Status text, busy, duplicate search bound at the current list, op, search bound cleared,
+  // editing again, "Ready".
+  void RunBusy(const QString& sStatus, void (PlayListEditor::*op)());
+  void EndBatch();
+  void LoadMarkedFile();
+  void RemoveSelected();
+
+  IEditorView& view_;
+  double dblDuplicateCount_ = 0;
+};
+
+}  // namespace qvt

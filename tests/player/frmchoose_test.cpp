@@ -1,0 +1,338 @@
+// The play list editor window as a user meets it: its controls, adding from the file box,
+// the extension filter, remove, clear, load and save through the buttons, the progress window
+// on opening, the remembered folders and the hand-over to the player.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+
+#include "player/playlists/DirListBox.h"
+#include "player/playlists/DriveListBox.h"
+#include "player/playlists/FileListBox.h"
+#include "player/playlists/SongListBox.h"
+#include "player/playlists/frmChoose.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/frmMusic.h"
+#include "tests/support/ProgressRecorder.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/WindowTest.h"
+
+using namespace qvt;
+
+// Readable texts in failure messages.
+void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+using test::ReadAll;
+
+class FrmChooseTest : public test::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    MusicVariables().dblLastIndex = -1;
+    music = fake.path("music");
+    QDir().mkpath(music);
+  }
+  void Touch(const QStringList& names) {
+    for (const QString& name : names)
+      ASSERT_TRUE(test::WriteAll(music + "/" + name, "x"));
+  }
+  // Opens the editor on the music folder, as a user who went there earlier.
+  frmChoose& Open() {
+    test::WriteAll(fake.path("SavedPath.qvs"),
+                   ("\"" + music + "\",\"" + music + "\",\"/ [root]\"\r\n").toUtf8());
+    frmChoose& w = Forms::Get<frmChoose>();
+    w.show();
+    return w;
+  }
+  // Selects the named files of the file box; the last one becomes the current file.
+  static void Select(frmChoose& w, const QStringList& names) {
+    w.filDisplay->Refresh();
+    w.filDisplay->SetListIndex(-1);
+    for (int i = 0; i < w.filDisplay->ListCount(); ++i) {
+      if (names.contains(w.filDisplay->List(i))) {
+        w.filDisplay->selectionModel()->setCurrentIndex(w.filDisplay->model()->index(i, 0),
+                                                        QItemSelectionModel::Select);
+      }
+    }
+    for (int i = 0; i < w.filDisplay->ListCount(); ++i) {
+      if (w.filDisplay->List(i) == names.last())
+        w.filDisplay->selectionModel()->setCurrentIndex(w.filDisplay->model()->index(i, 0),
+                                                        QItemSelectionModel::NoUpdate);
+    }
+  }
+  static void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+  static std::vector<QString> Shown(frmChoose& w) {
+    std::vector<QString> names;
+    for (int i = 0; i < w.lstPlayList->ListCount(); ++i)
+      names.push_back(w.lstPlayList->List(i));
+    return names;
+  }
+  std::vector<QString> Songs() const {
+    const auto& n = MusicVariables().sSongNames.items();
+    return {n.begin(), n.begin() + static_cast<long>(MusicVariables().dblLastIndex + 1)};
+  }
+  void AddSongs(int count) {
+    std::vector<QString> paths, names;
+    for (int i = 0; i < count; ++i) {
+      names.push_back(QStringLiteral("song%1.mp3").arg(i));
+      paths.push_back(music + "/" + names.back());
+    }
+    MusicVariables().sSongPaths = paths;
+    MusicVariables().sSongNames = names;
+    MusicVariables().dblLastIndex = count - 1;
+  }
+
+  QString music;
+};
+
+TEST_F(FrmChooseTest, ControlsCarryTheirCaptionsAndPlaces) {
+  Touch({"Blue.mp3", "Green, Live.ogg", "Ünïcode.wav", "mix.qvl"});
+  AddSongs(3);
+  frmChoose& w = Open();
+  EXPECT_EQ(w.windowTitle(), "Choose the files");
+  EXPECT_EQ(w.size(), QSize(637, 505));
+  const struct {
+    QWidget* control;
+    QString caption;
+    QRect pixels;
+  } rows[] = {
+      {w.drvDisplay, "", {0, 0, 633, 21}},
+      {w.dirDisplay, "", {0, 24, 169, 411}},
+      {w.filDisplay, "", {176, 24, 185, 383}},
+      {w.Label1, "Only show files with this extension:", {184, 408, 103, 29}},
+      {w.txtExtension, "*", {288, 416, 57, 19}},
+      {w.cmdAdd, "&Add", {360, 24, 81, 33}},
+      {w.cmdAddAll, "A&dd All", {360, 56, 81, 33}},
+      {w.cmdRemove, "&Remove", {360, 88, 81, 33}},
+      {w.cmdClear, "&Clear", {360, 120, 81, 33}},
+      {w.cmdSave, "&Save", {360, 152, 81, 33}},
+      {w.cmdLoad, "&Load", {360, 184, 81, 33}},
+      {w.cmdVerify, "Verify List", {360, 224, 81, 33}},
+      {w.lstPlayList, "", {440, 24, 193, 407}},
+      {w.lblProcessing, "Processing list, please wait...", {440, 160, 193, 145}},
+      {w.lblAdding, "Adding...", {440, 312, 177, 81}},
+      {w.cmdDone, "&Done", {0, 440, 633, 33}},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(r.control->geometry(), r.pixels) << r.control->objectName().toStdString();
+    QString caption = r.control->property("text").toString();
+    EXPECT_EQ(caption, r.caption) << r.control->objectName().toStdString();
+  }
+  EXPECT_EQ(w.txtExtension->toolTip(),
+            "Enter an extension to be used as the filter.  Wildcard character may be used.  "
+            "Example: MP* and MP?.");
+  EXPECT_TRUE(w.cmdDone->isDefault());
+  EXPECT_EQ(w.lblProcessing->font().pointSize(), 24);
+  EXPECT_EQ(w.cmdDone->font().pointSize(), 18);
+  EXPECT_EQ(w.PanelText(1), "Ready");
+  EXPECT_EQ(w.PanelText(2), "3 songs loaded");
+  EXPECT_EQ(w.filDisplay->Path(), music);
+  EXPECT_EQ(Shown(w), Songs());
+  EXPECT_GT(w.lstPlayList->y(), 0);
+  QDir().mkpath(QVT_BINARY_DIR "/screenshots");
+  w.grab().save(QVT_BINARY_DIR "/screenshots/frmChoose.png");
+  // Busy: the list hidden, the progress labels seen.
+  w.SetEditing(false);
+  w.SetAddingCaption("Adding... \r\nGreen, Live.ogg");
+  w.RepaintWindow();
+  EXPECT_FALSE(w.isEnabled());
+  EXPECT_FALSE(w.cmdDone->isEnabled());
+  w.grab().save(QVT_BINARY_DIR "/screenshots/frmChoose_busy.png");
+  w.SetEditing(true);
+  EXPECT_TRUE(w.lstPlayList->isVisible());
+}
+
+// Duplicates: three single messages (the existing song selected), then a summary of the rest.
+TEST_F(FrmChooseTest, DuplicatesAreReportedThreeTimesThenSummed) {
+  const QStringList files{"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"};
+  Touch(files);
+  for (int dups : {5, 3}) {
+    AddSongs(5);
+    frmChoose& w = Open();
+    fake.dialogs.shown.clear();
+    Select(w, files.mid(0, dups));
+    w.lstPlayList->SetListIndex(-1);
+    // The songs are in the list as song0.mp3...: put the files' paths in place of them.
+    for (int i = 0; i < 5; ++i)
+      MusicVariables().sSongPaths.set(static_cast<std::size_t>(i), music + "/" + files[i]);
+    Click(w.cmdAdd);
+    QStringList expected;
+    for (int i = 0; i < 3; ++i)
+      expected << "The song '" + files[i] + "' is already in the list";
+    if (dups == 5)
+      expected << "2 more songs couldn't be added because they were already in the list";
+    EXPECT_EQ(fake.dialogs.texts(), expected);
+    EXPECT_EQ(w.lstPlayList->ListIndex(), 2);
+    EXPECT_EQ(MusicVariables().dblLastIndex, 4);
+    EXPECT_EQ(w.dblDuplicateCount(), 0);
+    EXPECT_EQ(w.PanelText(1), "Ready");
+    Forms::UnloadAllWithoutHandlers();
+  }
+}
+
+TEST_F(FrmChooseTest, AddTakesTheSongAndLoadsTheCurrentListFile) {
+  Touch({"one.mp3"});
+  test::WriteAll(music + "/set.qvl", "0\r\n\"/m/x.mp3\",\"x.mp3\"\r\n");
+  frmChoose& w = Open();
+  Select(w, {"one.mp3", "set.qvl"});
+  Click(w.cmdAdd);
+  EXPECT_EQ(Songs(), (std::vector<QString>{"one.mp3", "x.mp3"}));
+  EXPECT_EQ(Shown(w), Songs());
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"1 Songs loaded successfully"});
+  EXPECT_TRUE(w.isEnabled());
+  EXPECT_TRUE(w.lstPlayList->isVisible());
+}
+
+TEST_F(FrmChooseTest, AddAllTakesWhatTheTypedExtensionShowsInOrder) {
+  Touch({"b.mp3", "a.MP3", "c.ogg", "d.mp3x", "C.mp3"});
+  frmChoose& w = Open();
+  w.txtExtension->setFocus();
+  QTest::keyClick(w.txtExtension, Qt::Key_Backspace);
+  QTest::keyClicks(w.txtExtension, "mp3");
+  EXPECT_EQ(w.filDisplay->Pattern(), "*.mp3");
+  Select(w, {"b.mp3"});  // without a current file nothing is added
+  Click(w.cmdAddAll);
+  // The pattern matches without regard to case; the file box sorts the same way.
+  EXPECT_EQ(Songs(), (std::vector<QString>{"a.MP3", "b.mp3", "C.mp3"}));
+  EXPECT_EQ(MusicVariables().sSongPaths[2], music + "/C.mp3");
+  EXPECT_EQ(Shown(w), Songs());
+  EXPECT_EQ(w.lblAdding->text(), "Adding... \r\nC.mp3");
+  EXPECT_EQ(w.PanelText(2), "3 songs loaded");
+}
+
+TEST_F(FrmChooseTest, EmptyExtensionBoxBecomesStarWhenLeft) {
+  frmChoose& w = Open();
+  QApplication::setActiveWindow(&w);
+  w.txtExtension->setFocus();
+  w.txtExtension->clear();
+  EXPECT_EQ(w.filDisplay->Pattern(), "*.");
+  w.cmdAdd->setFocus();
+  if (w.txtExtension->text().isEmpty()) {  // no window focus offscreen: the event itself
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(w.txtExtension, &out);
+  }
+  EXPECT_EQ(w.txtExtension->text(), "*");
+  EXPECT_EQ(w.filDisplay->Pattern(), "*.*");
+}
+
+TEST_F(FrmChooseTest, RemoveSelectsTheNewLastAndEmptiesTheOnlySong) {
+  AddSongs(3);
+  frmChoose& w = Open();
+  w.lstPlayList->SetListIndex(2);
+  Click(w.cmdRemove);
+  EXPECT_EQ(Shown(w), (std::vector<QString>{"song0.mp3", "song1.mp3"}));
+  EXPECT_EQ(w.lstPlayList->ListIndex(), 1);
+  AddSongs(1);
+  w.RefillEditorList();
+  w.lstPlayList->SetListIndex(0);
+  Click(w.cmdRemove);
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(w.lstPlayList->ListCount(), 0);
+  EXPECT_EQ(w.lstPlayList->ListIndex(), -1);
+  EXPECT_TRUE(fake.dialogs.texts().isEmpty());
+  Click(w.cmdRemove);
+  AddSongs(1);
+  w.RefillEditorList();
+  Click(w.cmdRemove);
+  EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Nothing to remove", "Nothing selected"}));
+  EXPECT_EQ(MusicVariables().dblLastIndex, 0);
+}
+
+TEST_F(FrmChooseTest, DoubleClickAddsWithoutBusyStateAndEnterMeansDone) {
+  Touch({"one.mp3", "two.mp3"});
+  frmChoose& w = Open();
+  Select(w, {"two.mp3"});
+  const QRect item = w.filDisplay->visualRect(w.filDisplay->model()->index(1, 0));
+  QTest::mouseDClick(w.filDisplay->viewport(), Qt::LeftButton, {}, item.center());
+  EXPECT_EQ(Songs(), std::vector<QString>{"two.mp3"});
+  EXPECT_EQ(Shown(w), Songs());
+  EXPECT_TRUE(w.lstPlayList->isVisible());
+  EXPECT_TRUE(w.cmdAdd->isEnabled());
+  EXPECT_EQ(w.PanelText(1), "Adding...  two.mp3");  // no status of its own
+  QTest::keyClick(w.txtExtension, Qt::Key_Return);
+  EXPECT_FALSE(Forms::IsLoaded<frmChoose>());
+}
+
+TEST_F(FrmChooseTest, ClearThenDoneHandsAnEmptyListToThePlayer) {
+  AddSongs(4);
+  frmChoose& w = Open();
+  Click(w.cmdClear);
+  EXPECT_EQ(w.lstPlayList->ListCount(), 0);
+  EXPECT_TRUE(w.lblAdding->isVisibleTo(&w));
+  Click(w.cmdDone);
+  EXPECT_FALSE(Forms::IsLoaded<frmChoose>());
+  ASSERT_TRUE(Forms::IsLoaded<frmMusic>());
+  EXPECT_TRUE(Forms::Get<frmMusic>().isVisible());
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(Forms::Get<frmMusic>().lblCurrentSong->text(), "Ready");
+}
+
+TEST_F(FrmChooseTest, ProgressWindowOnlyAbove501Songs) {
+  for (int songs : {501, 502}) {
+    ProgressRecorder progress;
+    AddSongs(songs);
+    frmChoose& w = Open();
+    EXPECT_EQ(progress.count(ProgressRecorder::Op::Show, ProgressWindow::Bar), songs == 502)
+        << songs;
+    EXPECT_EQ(w.lstPlayList->ListCount(), songs);
+    if (songs == 502) {
+      EXPECT_EQ(progress.texts(ProgressWindow::Bar).last(),
+                "Generating visual list...\r\nsong501.mp3");
+      EXPECT_FALSE(progress.bar.bVisible);
+    }
+    Forms::UnloadAllWithoutHandlers();
+  }
+}
+
+TEST_F(FrmChooseTest, FoldersAreRememberedAcrossOpenings) {
+  QDir().mkpath(music + "/sub");
+  frmChoose& w = Open();
+  w.dirDisplay->SetPath(music + "/sub");
+  EXPECT_EQ(w.filDisplay->Path(), music + "/sub");
+  Click(w.cmdDone);
+  EXPECT_EQ(ReadAll(fake.path("SavedPath.qvs")),
+            ("\"" + music + "/sub\",\"" + music + "/sub\",\"/ [root]\"\r\n").toUtf8());
+  frmChoose& again = Forms::Get<frmChoose>();
+  EXPECT_EQ(again.filDisplay->Path(), music + "/sub");
+  EXPECT_EQ(again.dirDisplay->Path(), music + "/sub");
+}
+
+TEST_F(FrmChooseTest, SaveAndLoadThroughTheButtons) {
+  AddSongs(2);
+  frmChoose& w = Open();
+  fake.dialogs.inputAnswers = {"party.qvl", "mine"};
+  Click(w.cmdSave);
+  Click(w.cmdSave);
+  EXPECT_EQ(w.PanelText(1), "Saved");
+  EXPECT_TRUE(QFile::exists(music + "/party.qvl.qvl"));
+  const QByteArray saved = ReadAll(music + "/mine.qvl");
+  EXPECT_TRUE(saved.startsWith("1\r\n\"" + music.toUtf8() + "/song0.mp3\",\"song0.mp3\"\r\n"));
+  test::WriteAll(music + "/MIX.QVL", saved);
+  test::WriteAll(music + "/broken.qvl", "5\r\n\"/m/z.mp3\",\"z.mp3\"\r\n");
+  Click(w.cmdClear);
+  fake.dialogs.shown.clear();
+  for (const QString name : {"mine.qvl", "MIX.QVL", "broken.qvl"}) {
+    Select(w, {name});
+    Click(w.cmdLoad);
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_EQ(w.PanelText(1), "Ready");
+  }
+  EXPECT_EQ(
+      fake.dialogs.texts(),
+      (QStringList{"2 Songs loaded successfully",
+                   "The file selected is not a valid Quavertone List file", "Error loading file"}));
+  EXPECT_EQ(Songs(), (std::vector<QString>{"song0.mp3", "song1.mp3", "z.mp3"}));
+  EXPECT_EQ(Shown(w), Songs());
+  EXPECT_EQ(w.PanelText(2), "3 songs loaded");
+}
+
+}  // namespace

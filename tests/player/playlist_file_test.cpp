@@ -1,0 +1,272 @@
+// The .qvl play list file and the editor's operations, through a plain fake of the editor
+// window: saving and loading (round trips, duplicates, refused and malformed files, bad save
+// names, a failed save leaving the old file whole), removing, and the busy protocol.
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <set>
+#include <stdexcept>
+
+#include "platform/fakes/FakePlatform.h"
+#include "player/playlists/EditorView.h"
+#include "player/playlists/ListFile.h"
+#include "player/playlists/PlayListEditor.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "shared/Variant.h"
+#include "tests/support/TestFiles.h"
+
+using namespace qvt;
+
+// Readable texts in failure messages.
+void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+using qvt::test::ReadAll;
+using qvt::test::WriteAll;
+
+namespace {
+
+class FakeView : public IEditorView, public IListBox {
+ public:
+  QString folder;
+  std::vector<QString> files;
+  std::set<int> selectedFiles;
+  QString current;
+  std::vector<QString> items;
+  int listIndex = -1;
+  QString caption;
+  QStringList statuses;
+  QStringList events;  // busy protocol: "edit 0", "edit 1", "list 0", "repaint", ...
+  int refreshes = 0;
+
+  QString FileFolder() const override { return folder; }
+  int FileCount() const override { return static_cast<int>(files.size()); }
+  QString FileEntry(int i) const override { return files.at(static_cast<std::size_t>(i)); }
+  bool FileSelected(int i) const override { return selectedFiles.count(i) > 0; }
+  QString CurrentFileName() const override { return current; }
+  void RefreshFiles() override { ++refreshes; }
+  void SetAddingCaption(const QString& s) override { caption = s; }
+  void SetStatusText(const QString& s) override { statuses << s; }
+  IListBox& PlayList() override { return *this; }
+  int PlayListIndex() const override { return listIndex; }
+  void SetPlayListItems(std::vector<QString> names) override {
+    items = std::move(names);
+    listIndex = -1;
+  }
+  void SetEditing(bool b) override { events << QStringLiteral("edit %1").arg(b); }
+  void SetPlayListVisible(bool b) override { events << QStringLiteral("list %1").arg(b); }
+  void SetProgressLabelsVisible(bool b) override { events << QStringLiteral("labels %1").arg(b); }
+  void RepaintWindow() override { events << QStringLiteral("repaint"); }
+  int ListCount() const override { return static_cast<int>(items.size()); }
+  bool Selected(int i) const override { return i == listIndex; }
+  void SetListIndex(int i) override {
+    if (i < -1 || i >= ListCount())
+      throw std::out_of_range("no entry");
+    listIndex = i;
+  }
+};
+
+class PlayListFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetMusicVariables();
+    MusicVariables().dblLastIndex = -1;
+    view.folder = fake.path("music");
+    QDir().mkpath(view.folder);
+  }
+  void TearDown() override { ResetMusicVariables(); }
+
+  static void SetList(const std::vector<QString>& paths, const std::vector<QString>& names) {
+    MusicVariables().sSongPaths = paths;
+    MusicVariables().sSongNames = names;
+    MusicVariables().dblLastIndex = static_cast<double>(paths.size()) - 1;
+  }
+  // Loads a file of the folder the way the Load button does (search bound at the list).
+  void Load(const QString& name) {
+    view.current = name;
+    GlobalMethods::FindSongPath("init" + FormatNumber(MusicVariables().dblLastIndex));
+    LoadListFile(view, kListFileMarker);
+    GlobalMethods::FindSongPath("stop");
+  }
+  void Save(const QString& answer) {
+    fake.dialogs.inputAnswers.push_back(answer);
+    SaveListFile(view);
+  }
+  QString In(const QString& name) const { return view.folder + "/" + name; }
+  std::vector<QString> Listed() const {
+    const auto& names = MusicVariables().sSongNames.items();
+    return {names.begin(), names.begin() + static_cast<long>(MusicVariables().dblLastIndex + 1)};
+  }
+
+  FakePlatform fake;
+  FakeView view;
+};
+
+TEST_F(PlayListFile, SaveWritesRecordsAndLoadReproducesThemByteForByte) {
+  const std::vector<QString> paths{"/m/Blue, Live.mp3", "/m/Café Ünïcode ✓.ogg", "/m/a  b.wav"};
+  const std::vector<QString> names{"Blue, Live.mp3", "Café Ünïcode ✓.ogg", "a  b.wav"};
+  SetList(paths, names);
+  Save("mine");
+  ASSERT_EQ(fake.dialogs.inputs.size(), 1u);
+  EXPECT_EQ(fake.dialogs.inputs[0].prompt, "Enter file name");
+  EXPECT_EQ(fake.dialogs.inputs[0].title, "Quavertone");
+  EXPECT_EQ(fake.dialogs.inputs[0].defaultText, "");
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"Saved"});
+  EXPECT_EQ(view.statuses, (QStringList{"Saving...", "Saved"}));
+  EXPECT_EQ(view.refreshes, 1);
+  QByteArray expected("2\r\n");
+  for (std::size_t i = 0; i < paths.size(); ++i)
+    expected += "\"" + paths[i].toUtf8() + "\",\"" + names[i].toUtf8() + "\"\r\n";
+  EXPECT_EQ(ReadAll(In("mine.qvl")), expected);
+
+  MusicVariables().dblLastIndex = -1;
+  Load("mine.qvl");
+  EXPECT_EQ(fake.dialogs.texts().last(), "3 Songs loaded successfully");
+  EXPECT_EQ(MusicVariables().dblLastIndex, 2);
+  EXPECT_EQ(Listed(), names);
+  EXPECT_EQ(view.items, names);
+  EXPECT_EQ(view.caption, "Generating Visual List... \r\na  b.wav");
+  EXPECT_EQ(view.statuses.last(), "Adding... a  b.wav");
+}
+
+TEST_F(PlayListFile, EmptyListIsTheLineMinusOneAndLoadsNothing) {
+  Save("empty");
+  EXPECT_EQ(ReadAll(In("empty.qvl")), "-1\r\n");
+  Load("empty.qvl");
+  EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Saved", "0 Songs loaded successfully"}));
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+}
+
+TEST_F(PlayListFile, DuplicatesOfTheListAreCountedNotAddedEvenInOtherCase) {
+  SetList({"/m/ONE.mp3"}, {"ONE.mp3"});
+  ASSERT_TRUE(
+      WriteAll(In("l.qvl"), "1\r\n\"/m/one.mp3\",\"one.mp3\"\r\n\"/m/two.mp3\",\"two\"\r\n"));
+  Load("l.qvl");
+  EXPECT_EQ(fake.dialogs.texts(),
+            (QStringList{"1 songs failed to be added because they were already in the list",
+                         "1 Songs loaded successfully"}));
+  EXPECT_EQ(Listed(), (std::vector<QString>{"ONE.mp3", "two"}));
+  EXPECT_EQ(MusicVariables().sSongPaths[1], "/m/two.mp3");
+}
+
+TEST_F(PlayListFile, NamesWithoutExactLowerCaseExtensionAreRefused) {
+  ASSERT_TRUE(WriteAll(In("MIX.QVL"), "0\r\n\"/m/a.mp3\",\"a.mp3\"\r\n"));
+  for (const QString name : {"MIX.QVL", "qvl", "list.qvl.txt", ""}) {
+    fake.dialogs.shown.clear();
+    Load(name);
+    EXPECT_EQ(fake.dialogs.texts(),
+              QStringList{"The file selected is not a valid Quavertone List file"})
+        << name.toStdString();
+    EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  }
+}
+
+// Each malformed file ends with "Error loading file", the list holding exactly the songs read.
+TEST_F(PlayListFile, MalformedFilesEndInOrder) {
+  const QByteArray two = "\"/m/a.mp3\",\"a.mp3\"\r\n\"/m/b.mp3\",\"b.mp3\"\r\n";
+  const struct {
+    const char* what;
+    QByteArray bytes;
+    int stored;
+  } cases[] = {
+      {"first line not a number", "abc\r\n" + two, 0},
+      {"fewer records than announced", "4\r\n" + two, 2},
+      {"ten million announced", "9999999\r\n" + two, 2},
+      {"count below -1", "-7\r\n" + two, 0},
+      {"count not whole", "1.5\r\n" + two, 0},
+      {"binary garbage", QByteArray("\x00\xff\xfe\x01\x80,\r\x1b", 8), 0},
+      {"empty file", "", 0},
+  };
+  for (const auto& c : cases) {
+    SetList({"/m/keep.mp3"}, {"keep.mp3"});
+    fake.dialogs.shown.clear();
+    ASSERT_TRUE(WriteAll(In("bad.qvl"), c.bytes));
+    Load("bad.qvl");
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{"Error loading file"}) << c.what;
+    EXPECT_EQ(MusicVariables().dblLastIndex, c.stored) << c.what;
+    EXPECT_EQ(MusicVariables().sSongNames.size(), static_cast<std::size_t>(c.stored) + 1) << c.what;
+    EXPECT_EQ(view.items, Listed()) << c.what;
+  }
+  fake.dialogs.shown.clear();
+  Load("missing.qvl");
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"Error loading file"});
+}
+
+TEST_F(PlayListFile, AnswersThatNameNoFileAbortOrFail) {
+  SetList({"/m/a.mp3"}, {"a.mp3"});
+  const struct {
+    QString answer;
+    QString message;
+  } cases[] = {
+      {QString(), "Save aborted"},  // Cancel
+      {"", "Save aborted"},         {"zxcvbnmasdfghjkl", "Save aborted"},
+      {"../escape", "Save Failed"}, {"sub/name", "Save Failed"},
+      {"   ", "Save Failed"},       {QString(300, QLatin1Char('x')), "Save Failed"},
+  };
+  for (const auto& c : cases) {
+    fake.dialogs.shown.clear();
+    view.statuses.clear();
+    Save(c.answer);
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{c.message}) << c.answer.toStdString();
+    EXPECT_EQ(view.statuses.last(), c.message == "Save Failed" ? "Save Failed" : "Ready");
+  }
+  EXPECT_TRUE(QDir(view.folder)
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                  .isEmpty());
+  EXPECT_FALSE(QFile::exists(fake.path("escape.qvl")));
+}
+
+TEST_F(PlayListFile, ExtensionIsAlwaysAppendedAndOldFileIsReplaced) {
+  ASSERT_TRUE(WriteAll(In("party.qvl.qvl"), "old"));
+  Save("party.qvl");
+  EXPECT_EQ(ReadAll(In("party.qvl.qvl")), "-1\r\n");
+}
+
+TEST_F(PlayListFile, FailedSaveLeavesTheOldFileWhole) {
+  ASSERT_TRUE(WriteAll(In("keep.qvl"), "old list"));
+  MusicVariables().dblLastIndex = 5;  // more songs announced than the arrays hold
+  MusicVariables().sSongPaths = std::vector<QString>{"/m/a.mp3"};
+  MusicVariables().sSongNames = std::vector<QString>{"a.mp3"};
+  Save("keep");
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
+  EXPECT_EQ(ReadAll(In("keep.qvl")), "old list");
+
+  view.folder = In("keep.qvl") + "/below";  // a folder that cannot exist
+  fake.dialogs.shown.clear();
+  MusicVariables().dblLastIndex = 0;
+  Save("x");
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
+  EXPECT_EQ(view.statuses.last(), "Save Failed");
+}
+
+TEST_F(PlayListFile, AddRunsBusyAndReportsMissingCurrentFile) {
+  view.files = {"a.mp3", "b.mp3"};
+  view.selectedFiles = {0, 1};
+  view.current = "";
+  PlayListEditor(view).AddClick();
+  EXPECT_EQ(fake.dialogs.texts(), (QStringList{"No file selected", "No file selected"}));
+  EXPECT_EQ(view.events, (QStringList{"edit 0", "repaint", "edit 1", "repaint"}));
+  EXPECT_EQ(view.statuses, (QStringList{"Adding songs...", "Ready"}));
+
+  view.current = "b.mp3";
+  PlayListEditor(view).AddClick();
+  EXPECT_EQ(Listed(), (std::vector<QString>{"a.mp3", "b.mp3"}));
+  EXPECT_EQ(MusicVariables().sSongPaths[0], view.folder + "/a.mp3");
+  EXPECT_EQ(view.caption, "Adding... \r\nb.mp3");
+  EXPECT_TRUE(view.statuses.contains("Adding...  b.mp3"));
+}
+
+// A check that removes every song leaves no stale entries in the list box.
+TEST_F(PlayListFile, VerifyThatEmptiesTheListClearsTheListBox) {
+  WriteAll(fake.path("AcceptedFileTypes.qvc"), "\"mp3\"\r\n");
+  SetList({"/nowhere/a.mp3"}, {"a.mp3"});
+  view.items = {"a.mp3"};
+  fake.dialogs.answers = {MsgResult::Yes};
+  PlayListEditor(view).VerifyClick();
+  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_TRUE(view.items.empty());
+  EXPECT_EQ(view.statuses.last(), "Ready");
+}
+
+}  // namespace
