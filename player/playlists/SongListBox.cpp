@@ -108,4 +108,9 @@ void SongListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     Q_EMIT DblClick();
 }
 
+void SongListBox::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                              const QList<int>& roles) {
+  QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+}
+
 }  // namespace qvt

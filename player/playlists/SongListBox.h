@@ -66,6 +66,9 @@ class SongListBox : public QListView, public IListBox {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // A changed text never changes a row's height: repaint the row without laying out the list.
+  void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles = QList<int>()) override;
 
  private:
   SongListModel* model_;

@@ -6,6 +6,10 @@
 #include <cmath>
 
 #include "platform/Platform.h"
+#include "player/playlists/SongListBox.h"
+#include "player/playlists/frmChoose.h"
+#include "player/playlists/frmList.h"
+#include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/update/Tracker.h"
 #include "shared/ui/DesignFont.h"
@@ -170,7 +174,8 @@ void frmMusic::Form_Unload(bool& bCancel) {
   (void)bCancel;
   if (bUpgrading_) {
     Configuration::SaveConfiguration(*this, bHasPlayList_);
-    // The list view and the editor close with the old window once they exist.
+    Forms::Unload<frmList>();
+    Forms::Unload<frmChoose>();
     return;
   }
   hide();
@@ -225,7 +230,7 @@ void frmMusic::SetTextSliderEnabled(bool bEnabled) {
 }
 
 void frmMusic::ResetListView() {
-  // The list view marks the current song here once it exists.
+  Forms::Get<frmList>().reset();
 }
 
 void frmMusic::AssignRandomChecked(bool bChecked) {
@@ -260,11 +265,21 @@ void frmMusic::sldVol_Change() {
 }
 
 void frmMusic::cmdDir_Click() {
-  // Opens the play list editor once it exists.
+  frmChoose& editor = Forms::Get<frmChoose>();
+  editor.show();
+  editor.raise();
+  editor.activateWindow();
+  Forms::Unload<frmList>();
+  hide();
 }
 
 void frmMusic::cmdView_Click() {
-  // Opens the list view once it exists.
+  frmList& view = Forms::Get<frmList>();
+  view.show();
+  view.raise();
+  view.activateWindow();
+  view.reset();
+  GlobalMethods::SelectListItem(*view.lstList, Position());
 }
 
 void frmMusic::cmdOptions_Click() {

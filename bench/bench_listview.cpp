@@ -1,0 +1,76 @@
+// The play list view on 100,000 songs: opening it from the player's "&View Play List" (load,
+// rebuild, marker, selection and the first paint), and the reset after a song change that only
+// moves the " - Now Playing" marker, repaint included.
+#include <QCoreApplication>
+#include <QPushButton>
+
+#include "bench/Bench.h"
+#include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/fakes/FakePlatform.h"
+#include "platform/linux/LinuxSystem.h"
+#include "player/playlists/SongListBox.h"
+#include "player/playlists/frmList.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/frmMusic.h"
+#include "shared/Processor.h"
+
+namespace {
+
+constexpr int kSongs = 100000;
+
+void FillList() {
+  auto& mv = qvt::MusicVariables();
+  std::vector<QString> paths(kSongs), names(kSongs);
+  for (int i = 0; i < kSongs; ++i) {
+    names[static_cast<std::size_t>(i)] = QStringLiteral("Track %1 - Some Song Title.mp3").arg(i);
+    paths[static_cast<std::size_t>(i)] =
+        QStringLiteral("/home/user/Music/") + names[static_cast<std::size_t>(i)];
+  }
+  mv.sSongPaths = paths;
+  mv.sSongNames = names;
+  mv.dblLastIndex = kSongs - 1;
+}
+
+// The view as the user last left it: gone, so that the next opening loads and fills it.
+void DiscardView() {
+  if (qvt::Forms::IsLoaded<qvt::frmList>())
+    delete &qvt::Forms::Get<qvt::frmList>();
+  qvt::MusicVariables().bListWindowOpen = false;
+}
+
+}  // namespace
+
+QVT_BENCH(listview) {
+  qvt::FakePlatform fake;
+  qvt::FakeMediaFactory media;    // the player window's embedded player
+  qvt::LinuxEventLoop eventLoop;  // the production event loop passes
+  qvt::platform().eventLoop = &eventLoop;
+  qvt::SetProgressWindows(nullptr);
+  qvt::frmMusic& player = qvt::Forms::Get<qvt::frmMusic>();
+  qvt::GlobalMethods::SetProcessingVisibility(2);  // progress window suppressed
+  FillList();
+  player.SetPosition(kSongs / 2);
+
+  const double open = qvt::bench::BestSeconds(3, [&] {
+    DiscardView();
+    player.cmdView->click();
+    QCoreApplication::processEvents();  // the first paint
+  });
+  qvt::bench::Figure("listview_open_100k_s", open, "s");
+
+  qvt::frmList& view = qvt::Forms::Get<qvt::frmList>();
+  int position = 0;
+  const double mark = qvt::bench::BestSeconds(20, [&] {
+    position = (position + 7919) % kSongs;  // far apart: the view scrolls every time
+    player.SetPosition(position);
+    view.reset();
+    QCoreApplication::processEvents();
+  });
+  qvt::bench::Figure("listview_mark_ms", 1000 * mark, "ms");
+
+  qvt::Forms::UnloadAllWithoutHandlers();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  qvt::SetProcessingSuppressed(false);
+  qvt::ResetMusicVariables();
+}

@@ -1,0 +1,90 @@
+#pragma once
+// The play list view's work that does not touch widgets: its saved size ("listViewConfig.qvs"),
+// the layout of its controls on resize, where the search window docks, and the rebuild or
+// marker move that brings the view in line with the play list and the current song. All sizes
+// and places are in twips; the window converts.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace qvt::ListView {
+
+// The view's outer size as saved between runs.
+struct SavedSize {
+  int16_t height;
+  int16_t width;
+};
+
+// Reads the two numbers of "listViewConfig.qvs" (outer height, then outer width) as 16-bit
+// integers. Nothing when the file is missing or unreadable, a number does not fit 16 bits, or a
+// value cannot be a window size (zero or below): the window keeps its design size then.
+std::optional<SavedSize> ReadSavedSize();
+// Writes the file anew with the outer height and width; a failure to write is ignored.
+void WriteSavedSize(double dblHeight, double dblWidth);
+
+struct Rect {
+  double left = 0;
+  double top = 0;
+  double width = 0;
+  double height = 0;
+  // A control refuses negative sizes; such a place is not applied.
+  bool fits() const { return width >= 0 && height >= 0; }
+};
+
+struct Layout {
+  Rect lstList;
+  Rect cmdPlay;
+  Rect cmdSearch;
+  Rect cmdCancel;
+};
+
+// The places of the controls for the outer size W x H, the button height B and the status bar
+// height S. Left to right: Select, Search, Done, each a quarter of the window wide.
+Layout LayoutFor(double W, double H, double B, double S);
+
+// Where the view and the search window stand once the search window is open.
+struct Dock {
+  double listLeft;
+  double listWidth;
+  double searchLeft;
+  double searchTop;
+};
+
+// Opening the search window: the view gives up width (and moves to the left edge) when both
+// windows would not fit the screen side by side; the search window docks at its right edge,
+// 500 twips below its top.
+Dock DockOnOpen(double listLeft, double listTop, double listWidth, double searchWidth,
+                double screenWidth);
+// Resizing the view while the search window is visible: the search window follows the right
+// edge; a view too wide for both to fit is narrowed.
+Dock DockOnResize(double listLeft, double listTop, double listWidth, double searchWidth,
+                  double screenWidth);
+
+// The view as the reset drives it. Indexes name entries of the list box (entry i is song i);
+// one that names no entry is ignored by SetEntry and SelectEntry.
+class IView {
+ public:
+  virtual ~IView() = default;
+  virtual bool PlayerMinimised() = 0;
+  virtual double PlayerPosition() = 0;
+  virtual int EntryCount() = 0;
+  virtual void ClearEntries() = 0;
+  virtual void SetEntries(std::vector<QString> entries) = 0;
+  virtual void SetEntry(double dblIndex, const QString& sText) = 0;
+  virtual void SelectEntry(double dblIndex) = 0;
+  virtual void SetCaption(const QString& sCaption) = 0;
+  virtual void SetStatusText(const QString& sText) = 0;
+};
+
+extern const QString kNowPlayingSuffix;  // " - Now Playing"
+extern const QString kCaptionPrefix;     // "Play List - Now Playing - "
+
+// Brings the view in line with the play list: an empty list when none is loaded; only the
+// marker moves when the play list has the size it had at the last rebuild (and the view still
+// shows that many entries); otherwise every entry is rebuilt, with progress on long lists.
+// dblMarkedIndex is the entry carrying the marker; it is updated. A step that fails is skipped.
+void Reset(IView& view, double& dblMarkedIndex);
+
+}  // namespace qvt::ListView

@@ -1,0 +1,342 @@
+#include "player/playlists/frmList.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStatusBar>
+#include <algorithm>
+#include <climits>
+
+#include "platform/Platform.h"
+#include "player/playlists/SongListBox.h"
+#include "player/playlists/frmSearch.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/frmMusic.h"
+#include "shared/Variant.h"
+
+namespace qvt {
+
+namespace {
+
+constexpr int kStatusBarHeightTwips = 315;
+
+int Pixels(double twips) {
+  return qRound(twips / frmList::kTwipsPerPixel);
+}
+
+QRect PixelRect(const ListView::Rect& r) {
+  return QRect(Pixels(r.left), Pixels(r.top), Pixels(r.width), Pixels(r.height));
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  return button;
+}
+
+// A play list index as an entry number; nothing when it cannot name an entry.
+std::optional<int> EntryNumber(double dblIndex) {
+  const double index = RoundHalfEven(dblIndex);
+  if (!(index >= 0 && index <= INT_MAX))
+    return std::nullopt;
+  return static_cast<int>(index);
+}
+
+}  // namespace
+
+frmList::frmList() {
+  setObjectName(QStringLiteral("frmList"));
+  setWindowTitle(QStringLiteral("Play List - Now Playing"));
+  CreateControls();
+  ConnectHandlers();
+  resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
+}
+
+frmList::~frmList() = default;
+
+void frmList::CreateControls() {
+  lstList = new SongListBox(this);
+  lstList->setObjectName(QStringLiteral("lstList"));
+  lstList->setGeometry(PixelRect({0, 0, 5295, 4545}));
+  cmdPlay = Button(this, "cmdPlay", QStringLiteral("Select"));
+  cmdPlay->setGeometry(PixelRect({360, 4560, 1215, 375}));
+  cmdSearch = Button(this, "cmdSearch", QStringLiteral("Search"));
+  cmdSearch->setGeometry(PixelRect({2040, 4560, 1215, 375}));
+  cmdCancel = Button(this, "cmdCancel", QStringLiteral("Done"));
+  cmdCancel->setGeometry(PixelRect({3720, 4560, 1215, 375}));
+
+  // One text area over the whole bar, sunken like a status bar panel.
+  stbList = new QStatusBar(this);
+  stbList->setObjectName(QStringLiteral("stbList"));
+  stbList->setFixedHeight(Pixels(kStatusBarHeightTwips));
+  lblStatus_ = new QLabel(stbList);
+  lblStatus_->setObjectName(QStringLiteral("lblStatus"));
+  lblStatus_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  lblStatus_->setIndent(2);
+  stbList->addPermanentWidget(lblStatus_, 1);
+  const QString tip = QStringLiteral("Double Click Here to highlight currently playing song");
+  stbList->setToolTip(tip);
+  lblStatus_->setToolTip(tip);
+  stbList->installEventFilter(this);
+  lblStatus_->installEventFilter(this);
+  lstList->viewport()->installEventFilter(this);
+
+  QWidget* order[] = {lstList, cmdPlay, cmdSearch, cmdCancel};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+    setTabOrder(order[i], order[i + 1]);
+}
+
+void frmList::ConnectHandlers() {
+  connect(cmdPlay, &QPushButton::clicked, this, [this] { cmdPlay_Click(); });
+  connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+  connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+  connect(lstList, &SongListBox::DblClick, this, [this] { lstList_DblClick(); });
+}
+
+// ---- geometry in twips ----
+
+double frmList::Top() const {
+  return static_cast<double>(frameGeometry().top()) * kTwipsPerPixel;
+}
+double frmList::Left() const {
+  return static_cast<double>(frameGeometry().left()) * kTwipsPerPixel;
+}
+double frmList::Width() const {
+  return static_cast<double>(frameGeometry().width()) * kTwipsPerPixel;
+}
+double frmList::Height() const {
+  return static_cast<double>(frameGeometry().height()) * kTwipsPerPixel;
+}
+
+void frmList::SetWidth(double dblWidth) {
+  const int width = Pixels(dblWidth) - (frameGeometry().width() - QWidget::width());
+  if (width > 0)
+    resize(width, QWidget::height());
+}
+
+void frmList::SetHeight(double dblHeight) {
+  const int height = Pixels(dblHeight) - (frameGeometry().height() - QWidget::height());
+  if (height > 0)
+    resize(QWidget::width(), height);
+}
+
+void frmList::SetLeft(double dblLeft) {
+  move(Pixels(dblLeft), frameGeometry().top());
+}
+
+void frmList::CentreOnScreen() {
+  move(Pixels((qvt::screen().widthTwips() - Width()) / 2),
+       Pixels((qvt::screen().heightTwips() - Height()) / 2));
+}
+
+// Until the window is shown the frame is unknown (and under some platforms there is none): the
+// size is applied as it is, and once more when a frame has appeared.
+void frmList::ApplyPendingSize() {
+  if (!pendingOuter_)
+    return;
+  const QSize wanted = *pendingOuter_;
+  const QSize frame = frameGeometry().size() - size();
+  if (!frame.isNull())
+    pendingOuter_.reset();
+  if (size() != wanted - frame)
+    resize(wanted - frame);
+}
+
+// ---- load, activation, resize, unload ----
+
+void frmList::Form_Load() {
+  if (const std::optional<ListView::SavedSize> saved = ListView::ReadSavedSize()) {
+    pendingOuter_ = QSize(Pixels(saved->width), Pixels(saved->height));
+    ApplyPendingSize();
+  }
+  CentreOnScreen();
+  reset();
+  MusicVariables().bListWindowOpen = true;
+}
+
+bool frmList::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate)
+    Form_Activate();
+  return Form::event(e);
+}
+
+// Showing counts as activation: a window manager may show the window without activating it,
+// and the view must still follow the song that plays.
+void frmList::showEvent(QShowEvent* e) {
+  Form::showEvent(e);
+  Form_Activate();
+}
+
+void frmList::Form_Activate() {
+  if (Forms::IsLoaded<frmSearch>())
+    Forms::Get<frmSearch>().MoveTo(Left() + Width(), Top() + 500);
+  MusicVariables().bListWindowOpen = true;
+}
+
+void frmList::moveEvent(QMoveEvent* e) {
+  Form::moveEvent(e);
+  ApplyPendingSize();
+}
+
+void frmList::resizeEvent(QResizeEvent* e) {
+  Form::resizeEvent(e);
+  ApplyPendingSize();
+  Form_Resize();
+}
+
+void frmList::Form_Resize() {
+  const double W = Width();
+  const ListView::Layout layout =
+      ListView::LayoutFor(W, Height(), cmdPlay->height() * double{kTwipsPerPixel},
+                          stbList->height() * double{kTwipsPerPixel});
+  const std::pair<QWidget*, ListView::Rect> places[] = {{lstList, layout.lstList},
+                                                        {cmdPlay, layout.cmdPlay},
+                                                        {cmdSearch, layout.cmdSearch},
+                                                        {cmdCancel, layout.cmdCancel}};
+  for (const auto& [control, place] : places) {
+    if (place.fits())
+      control->setGeometry(PixelRect(place));
+  }
+  stbList->setGeometry(0, QWidget::height() - stbList->height(), QWidget::width(),
+                       stbList->height());
+  if (!Forms::IsLoaded<frmSearch>() || !Forms::Get<frmSearch>().isVisible())
+    return;
+  frmSearch& search = Forms::Get<frmSearch>();
+  const ListView::Dock dock =
+      ListView::DockOnResize(Left(), Top(), W, search.Width(), qvt::screen().widthTwips());
+  search.MoveTo(dock.searchLeft, dock.searchTop);
+  if (dock.listWidth != W)
+    SetWidth(dock.listWidth);
+}
+
+void frmList::Form_Unload(bool& bCancel) {
+  ListView::WriteSavedSize(Height(), Width());
+  hide();
+  Forms::Unload<frmSearch>();
+  MusicVariables().bListWindowOpen = false;
+  bCancel = true;
+}
+
+// ---- reset and the view it drives ----
+
+void frmList::reset() {
+  // The rebuild lets the event loop run for every entry; a reset asked for meanwhile (the
+  // song changed) runs once the current one is done.
+  if (bResetting_) {
+    bResetAgain_ = true;
+    return;
+  }
+  bResetting_ = true;
+  const auto done = qScopeGuard([this] { bResetting_ = false; });
+  do {
+    bResetAgain_ = false;
+    ListView::Reset(*this, dblMarkedIndex);
+  } while (bResetAgain_);
+}
+
+bool frmList::PlayerMinimised() {
+  return Forms::Get<frmMusic>().isMinimized();
+}
+
+double frmList::PlayerPosition() {
+  return Forms::Get<frmMusic>().Position();
+}
+
+int frmList::EntryCount() {
+  return lstList->ListCount();
+}
+
+void frmList::ClearEntries() {
+  lstList->Clear();
+}
+
+void frmList::SetEntries(std::vector<QString> entries) {
+  lstList->SetItems(std::move(entries));
+}
+
+void frmList::SetEntry(double dblIndex, const QString& sText) {
+  if (const std::optional<int> entry = EntryNumber(dblIndex))
+    lstList->SetList(*entry, sText);
+}
+
+void frmList::SelectEntry(double dblIndex) {
+  GlobalMethods::SelectListItem(*lstList, dblIndex);
+}
+
+void frmList::SetCaption(const QString& sCaption) {
+  setWindowTitle(sCaption);
+}
+
+void frmList::SetStatusText(const QString& sText) {
+  lblStatus_->setText(sText);
+}
+
+QString frmList::StatusText() const {
+  return lblStatus_->text();
+}
+
+// ---- handlers ----
+
+bool frmList::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::MouseButtonDblClick) {
+    if (watched == stbList || watched == lblStatus_) {
+      stbList_DblClick();
+      return true;
+    }
+    // A double click on an entry is the list box's own signal; on an empty list there is no
+    // entry to click, and the user still learns why nothing plays.
+    if (watched == lstList->viewport() && lstList->ListCount() == 0)
+      lstList_DblClick();
+  }
+  return Form::eventFilter(watched, e);
+}
+
+void frmList::PlaySelected(const QString& sEmptyMessage) {
+  if (MusicVariables().dblLastIndex == -1) {
+    MsgBox(sEmptyMessage);
+    return;
+  }
+  frmMusic& player = Forms::Get<frmMusic>();
+  player.StartPlay(GlobalMethods::GetSelectedIndex(*lstList));
+  player.setDisplay(GlobalMethods::GetSelectedIndex(*lstList));
+}
+
+void frmList::cmdPlay_Click() {
+  PlaySelected(QStringLiteral("No play list loaded"));
+}
+
+void frmList::lstList_DblClick() {
+  PlaySelected(QStringLiteral("No playlist loaded"));
+}
+
+void frmList::cmdSearch_Click() {
+  if (MusicVariables().dblLastIndex == -1) {
+    MsgBox(QStringLiteral("No play list loaded"));
+    return;
+  }
+  ShowSearchWindow();
+}
+
+void frmList::cmdCancel_Click() {
+  Forms::Unload(*this);
+}
+
+void frmList::stbList_DblClick() {
+  reset();
+}
+
+void frmList::ShowSearchWindow() {
+  frmSearch& search = Forms::Get<frmSearch>();
+  search.show();
+  const ListView::Dock dock =
+      ListView::DockOnOpen(Left(), Top(), Width(), search.Width(), qvt::screen().widthTwips());
+  if (dock.listWidth != Width())
+    SetWidth(dock.listWidth);
+  if (dock.listLeft != Left())
+    SetLeft(dock.listLeft);
+  search.MoveTo(dock.searchLeft, dock.searchTop);
+}
+
+}  // namespace qvt

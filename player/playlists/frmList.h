@@ -1,0 +1,104 @@
+#pragma once
+// frmList, "Play List - Now Playing": the current play list while it plays, the song now
+// playing marked " - Now Playing" and named in the caption and the status bar. Select (or a
+// double click) starts the chosen song, Search opens the song search docked at the right edge,
+// Done (or the close box) hides the window: it stays loaded so that the next opening is fast.
+// Its outer size persists in "listViewConfig.qvs".
+
+#include <QString>
+#include <optional>
+
+#include "player/playlists/ListViewLogic.h"
+#include "shared/ui/Form.h"
+
+class QLabel;
+class QPushButton;
+class QStatusBar;
+
+namespace qvt {
+
+class SongListBox;
+
+class frmList : public Form, private ListView::IView {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTwipsPerPixel = 15;
+  // Design size of the client area in twips.
+  static constexpr int kClientWidthTwips = 5340;
+  static constexpr int kClientHeightTwips = 5385;
+
+  frmList();
+  ~frmList() override;
+
+  // Rebuilds the list or moves the " - Now Playing" marker to the player's current song.
+  void reset();
+
+  // The entry that carries " - Now Playing".
+  double MarkedIndex() const { return dblMarkedIndex; }
+  // The single text of the status bar.
+  QString StatusText() const;
+
+  // Outer geometry in twips (the frame included when the window system gives one).
+  double Top() const;
+  double Left() const;
+  double Width() const;
+  double Height() const;
+  void SetWidth(double dblWidth);
+  void SetHeight(double dblHeight);
+  void SetLeft(double dblLeft);
+
+  // Controls, named as the window's design names them.
+  SongListBox* lstList;
+  QPushButton* cmdPlay;
+  QPushButton* cmdSearch;
+  QPushButton* cmdCancel;
+  QStatusBar* stbList;
+
+ protected:
+  void Form_Load() override;
+  void Form_Unload(bool& bCancel) override;
+  bool event(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // ListView::IView
+  bool PlayerMinimised() override;
+  double PlayerPosition() override;
+  int EntryCount() override;
+  void ClearEntries() override;
+  void SetEntries(std::vector<QString> entries) override;
+  void SetEntry(double dblIndex, const QString& sText) override;
+  void SelectEntry(double dblIndex) override;
+  void SetCaption(const QString& sCaption) override;
+  void SetStatusText(const QString& sText) override;
+
+  void CreateControls();
+  void ConnectHandlers();
+  void CentreOnScreen();
+  void ApplyPendingSize();
+  void Form_Activate();
+  void Form_Resize();
+  void cmdPlay_Click();
+  void lstList_DblClick();
+  void cmdSearch_Click();
+  void cmdCancel_Click();
+  void stbList_DblClick();
+  // Starts the selected song (the first when none is selected); sEmptyMessage when no play
+  // list is loaded.
+  void PlaySelected(const QString& sEmptyMessage);
+  void ShowSearchWindow();
+
+  double dblMarkedIndex = 0;
+  QLabel* lblStatus_;
+  // A restored outer size waits here until the window system has put its frame around the
+  // window, so that the frame is not counted twice.
+  std::optional<QSize> pendingOuter_;
+  bool bResetting_ = false;
+  bool bResetAgain_ = false;
+};
+
+}  // namespace qvt

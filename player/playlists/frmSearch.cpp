@@ -1,0 +1,104 @@
+#include "player/playlists/frmSearch.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <exception>
+
+#include "platform/Platform.h"
+#include "player/playlists/SongListBox.h"
+#include "player/playlists/frmList.h"
+#include "player/startup/GlobalMethods.h"
+#include "shared/Variant.h"
+
+namespace qvt {
+
+namespace {
+
+QRect Twips(int left, int top, int width, int height) {
+  const int k = frmSearch::kTwipsPerPixel;
+  return {left / k, top / k, width / k, height / k};
+}
+
+const QString kHelpText = QStringLiteral(
+    "Enter a letter, word, or phraze to search song names for.  Casing does not matter.  The "
+    "search term can be found anywhere within the song name. Example.  You can search for "
+    "'song' and names such as 'My Favorite Song.mp3' will be found.");
+
+}  // namespace
+
+frmSearch::frmSearch() {
+  setObjectName(QStringLiteral("frmSearch"));
+  setWindowTitle(QStringLiteral("Song Search"));
+  setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+
+  // The text box is created first: it is first in the tab order and takes the focus.
+  txtWord = new QLineEdit(this);
+  txtWord->setObjectName(QStringLiteral("txtWord"));
+  txtWord->setGeometry(Twips(120, 2040, 3615, 285));
+  cmdNext = new QPushButton(QStringLiteral("&Search/Next Song"), this);
+  cmdNext->setObjectName(QStringLiteral("cmdNext"));
+  cmdNext->setGeometry(Twips(120, 2400, 2295, 495));
+  cmdNext->setDefault(true);
+  cmdDone = new QPushButton(QStringLiteral("&Done"), this);
+  cmdDone->setObjectName(QStringLiteral("cmdDone"));
+  cmdDone->setGeometry(Twips(2520, 2400, 1215, 495));
+
+  Label1 = new QLabel(kHelpText, this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(Twips(120, 120, 3615, 1815));
+  Label1->setWordWrap(true);
+  Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QFont font(QStringLiteral("Tahoma"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSizeF(8.25);
+  Label1->setFont(font);
+
+  setTabOrder(txtWord, cmdNext);
+  setTabOrder(cmdNext, cmdDone);
+  connect(txtWord, &QLineEdit::textChanged, this, [this] { txtWord_Change(); });
+  // Enter in the text box presses the default button, as in a dialog.
+  connect(txtWord, &QLineEdit::returnPressed, cmdNext, &QPushButton::click);
+  connect(cmdNext, &QPushButton::clicked, this, [this] { SearchNext(); });
+  connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
+}
+
+frmSearch::~frmSearch() = default;
+
+void frmSearch::Form_Load() {
+  dblLastFound = -1;
+}
+
+double frmSearch::Width() const {
+  return static_cast<double>(frameGeometry().width()) * kTwipsPerPixel;
+}
+
+void frmSearch::MoveTo(double dblLeft, double dblTop) {
+  move(qRound(dblLeft / kTwipsPerPixel), qRound(dblTop / kTwipsPerPixel));
+}
+
+void frmSearch::SearchNext() {
+  const QString sTerm = txtWord->text();
+  GlobalMethods::FindSongName(QStringLiteral("init") + FormatNumber(dblLastFound + 1), false);
+  dblLastFound = GlobalMethods::FindSongName(sTerm, true);
+  try {
+    Forms::Get<frmList>().lstList->SetListIndex(static_cast<int>(dblLastFound));
+  } catch (const std::exception&) {
+    // The view shows fewer entries than the play list has: nothing to select.
+  }
+  if (dblLastFound == -1) {
+    MsgBox(QStringLiteral("No results found"), MsgButtons::OkOnly, MsgIcon::None,
+           QStringLiteral("No Results"));
+  }
+}
+
+void frmSearch::txtWord_Change() {
+  GlobalMethods::FindSongName(QStringLiteral("stop"), false);
+  dblLastFound = -1;
+}
+
+void frmSearch::cmdDone_Click() {
+  Forms::Unload(*this);
+}
+
+}  // namespace qvt

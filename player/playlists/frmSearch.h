@@ -1,0 +1,52 @@
+#pragma once
+// frmSearch, "Song Search": a companion of the play list view. Each press of
+// "&Search/Next Song" selects, in the view's list, the next song whose name contains the term
+// (letter case ignored); after the last match it reports "No results found" and the press after
+// that starts again at the first song. Changing the term starts the search afresh.
+
+#include "shared/ui/Form.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace qvt {
+
+class frmSearch : public Form {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTwipsPerPixel = 15;
+  // Design size of the client area in twips.
+  static constexpr int kClientWidthTwips = 3825;
+  static constexpr int kClientHeightTwips = 3030;
+
+  frmSearch();
+  ~frmSearch() override;
+
+  // The action of cmdNext: selects the next match, or reports that there is none.
+  void SearchNext();
+  // Index of the last match; -1 before the first and after the term changed.
+  double LastFound() const { return dblLastFound; }
+
+  // Outer width in twips, and moving the outer top left corner to a point in twips.
+  double Width() const;
+  void MoveTo(double dblLeft, double dblTop);
+
+  // Controls, named as the window's design names them.
+  QLabel* Label1;
+  QLineEdit* txtWord;
+  QPushButton* cmdNext;
+  QPushButton* cmdDone;
+
+ protected:
+  void Form_Load() override;
+
+ private:
+  void txtWord_Change();
+  void cmdDone_Click();
+
+  double dblLastFound = -1;
+};
+
+}  // namespace qvt
