@@ -1,0 +1,47 @@
+#pragma once
+// The HTTP seam: the four operations the update client needs to fetch one address, in the
+// order it calls them.
+//
+//   openSession(agent)      a session handle, or 0 when none can be had
+//   openUrl(session, url)   sends a GET and answers once the answer has begun: a request
+//                           handle with the HTTP status code, or 0 with a description. An error
+//                           status (404, 500) is an answer like any other, not a failure here.
+//   readBlock(request, ...) the next block of the body: exactly kBlockSize bytes, except the
+//                           last block, which may be shorter; 0 bytes at the end of the body;
+//                           false on a transfer error (a broken or stalled transfer)
+//   close(handle)           releases a request or a session handle (requests first)
+//
+// Production binds it to libcurl (platform/http/CurlHttp.h); tests use FakeHttp or the real
+// binding against a server on 127.0.0.1.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace qvt {
+
+using HttpHandle = quintptr;  // 0: no handle
+
+struct HttpOpenResult {
+  HttpHandle request = 0;
+  long status = 0;  // the HTTP status code of the final answer
+  QString error;    // why there is no request handle
+};
+
+class IHttp {
+ public:
+  static constexpr qint64 kBlockSize = 4096;
+
+  virtual ~IHttp() = default;
+  virtual HttpHandle openSession(const QString& agent) = 0;
+  virtual HttpOpenResult openUrl(HttpHandle session, const QString& url) = 0;
+  // Fills buffer (kBlockSize bytes) and *bytesRead; false with *error on a transfer error.
+  virtual bool readBlock(HttpHandle request, char* buffer, qint64* bytesRead, QString* error) = 0;
+  virtual void close(HttpHandle handle) = 0;
+};
+
+// The installed binding (not owned). Aborts when none is installed.
+IHttp& http();
+// Installs a binding; nullptr removes it. Answers the one installed before.
+IHttp* SetHttp(IHttp* binding);
+
+}  // namespace qvt

@@ -1,0 +1,66 @@
+#include "platform/fakes/FakeHttp.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qvt {
+
+FakeHttp::FakeHttp() : previous_(SetHttp(this)) {}
+
+FakeHttp::~FakeHttp() {
+  SetHttp(previous_);
+}
+
+HttpHandle FakeHttp::openSession(const QString& agent) {
+  agents << agent;
+  if (sessionFails)
+    return 0;
+  const HttpHandle handle = next_++;
+  sessions_.insert(handle);
+  return handle;
+}
+
+HttpOpenResult FakeHttp::openUrl(HttpHandle session, const QString& url) {
+  requested << url;
+  if (onOpen)
+    onOpen(url);
+  if (sessions_.count(session) == 0)
+    return {0, 0, QStringLiteral("No internet session")};
+  if (!responses.contains(url))
+    return {0, 0, QStringLiteral("Could not connect to server")};
+  const HttpHandle handle = next_++;
+  requests_.insert(handle, Transfer{responses.value(url), 0});
+  return {handle, responses.value(url).status, QString()};
+}
+
+bool FakeHttp::readBlock(HttpHandle request, char* buffer, qint64* bytesRead, QString* error) {
+  *bytesRead = 0;
+  if (!requests_.contains(request)) {
+    if (error != nullptr)
+      *error = QStringLiteral("No request");
+    return false;
+  }
+  Transfer& transfer = requests_[request];
+  const QByteArray& body = transfer.response.body;
+  qint64 end = body.size();
+  if (transfer.response.breakAfter >= 0)
+    end = std::min<qint64>(end, transfer.response.breakAfter);
+  const qint64 n = std::min<qint64>(kBlockSize, end - transfer.position);
+  if (n <= 0 && end < body.size()) {
+    if (error != nullptr)
+      *error = QStringLiteral("Connection reset");
+    return false;
+  }
+  if (n > 0)
+    std::memcpy(buffer, body.constData() + transfer.position, static_cast<size_t>(n));
+  transfer.position += std::max<qint64>(n, 0);
+  *bytesRead = std::max<qint64>(n, 0);
+  return true;
+}
+
+void FakeHttp::close(HttpHandle handle) {
+  requests_.remove(handle);
+  sessions_.erase(handle);
+}
+
+}  // namespace qvt

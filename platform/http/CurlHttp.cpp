@@ -1,0 +1,242 @@
+#include "platform/http/CurlHttp.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <mutex>
+
+namespace qvt {
+
+struct CurlHttp::Session {
+  CURLM* multi = nullptr;
+  QByteArray agent;
+};
+
+struct CurlHttp::Request {
+  HttpHandle session = 0;
+  CURLM* multi = nullptr;
+  CURL* easy = nullptr;
+  QByteArray url;
+  QByteArray body;  // received, not yet handed out
+  bool headersFinal = false;
+  bool hasLocation = false;  // in the header block being read
+  bool done = false;
+  CURLcode result = CURLE_OK;
+  // The transfer fails when nothing arrives for this long.
+  std::chrono::steady_clock::duration stall{};
+  std::chrono::steady_clock::time_point lastData;
+  char errorText[CURL_ERROR_SIZE] = {};
+};
+
+namespace {
+
+using Request = CurlHttp::Request;
+
+size_t onBody(char* data, size_t size, size_t count, void* user) {
+  auto* request = static_cast<Request*>(user);
+  const size_t length = size * count;
+  request->lastData = std::chrono::steady_clock::now();
+  request->body.append(data, static_cast<qsizetype>(length));
+  return length;
+}
+
+// A header block ends with an empty line; it is the final answer unless it is an interim one
+// (1xx) or a redirection that curl will follow (3xx with a Location header).
+size_t onHeader(char* data, size_t size, size_t count, void* user) {
+  auto* request = static_cast<Request*>(user);
+  const size_t length = size * count;
+  request->lastData = std::chrono::steady_clock::now();
+  const QByteArray line = QByteArray::fromRawData(data, static_cast<qsizetype>(length));
+  if (line.startsWith("HTTP/")) {
+    request->headersFinal = false;
+    request->hasLocation = false;
+  } else if (line.size() >= 9 && line.first(9).compare("location:", Qt::CaseInsensitive) == 0) {
+    request->hasLocation = true;
+  } else if (line.trimmed().isEmpty()) {
+    long code = 0;
+    curl_easy_getinfo(request->easy, CURLINFO_RESPONSE_CODE, &code);
+    const bool redirect = code >= 300 && code < 400 && request->hasLocation;
+    request->headersFinal = code >= 200 && !redirect;
+  }
+  return length;
+}
+
+void drainMessages(CURLM* multi) {
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+    if (message->msg != CURLMSG_DONE)
+      continue;
+    void* owner = nullptr;
+    curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &owner);
+    auto* request = static_cast<Request*>(owner);
+    request->done = true;
+    request->result = message->data.result;
+  }
+}
+
+// Drives the transfer until `ready` holds or the transfer has ended.
+void pumpUntil(Request& request, const std::function<bool()>& ready) {
+  while (!request.done && !ready()) {
+    int running = 0;
+    const CURLMcode code = curl_multi_perform(request.multi, &running);
+    drainMessages(request.multi);
+    if (code != CURLM_OK && !request.done) {
+      request.done = true;
+      request.result = CURLE_RECV_ERROR;
+    }
+    if (request.done || ready())
+      return;
+    if (std::chrono::steady_clock::now() - request.lastData > request.stall) {
+      request.done = true;
+      request.result = CURLE_OPERATION_TIMEDOUT;
+      std::snprintf(request.errorText, sizeof request.errorText, "No data received for %lld s",
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::seconds>(request.stall).count()));
+      return;
+    }
+    curl_multi_poll(request.multi, nullptr, 0, 100, nullptr);
+  }
+}
+
+QString describe(const Request& request) {
+  if (request.errorText[0] != '\0')
+    return QString::fromUtf8(request.errorText);
+  return QString::fromUtf8(curl_easy_strerror(request.result));
+}
+
+void configure(Request& request, const QByteArray& agent, int stallSeconds) {
+  CURL* easy = request.easy;
+  curl_easy_setopt(easy, CURLOPT_URL, request.url.constData());
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  // Stalls are timed here rather than with curl's low-speed limit, which averages the speed
+  // over several seconds and so notices a stall after a burst of data late.
+  request.stall = std::chrono::seconds(stallSeconds);
+  request.lastData = std::chrono::steady_clock::now();
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &onBody);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &request);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &onHeader);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &request);
+  curl_easy_setopt(easy, CURLOPT_PRIVATE, &request);
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request.errorText);
+}
+
+}  // namespace
+
+CurlHttp::CurlHttp() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CurlHttp::~CurlHttp() {
+  while (!requests_.empty())
+    closeRequest(requests_.begin()->first);
+  for (auto& entry : sessions_)
+    curl_multi_cleanup(entry.second->multi);
+}
+
+HttpHandle CurlHttp::openSession(const QString& agent) {
+  auto session = std::make_unique<Session>();
+  session->multi = curl_multi_init();
+  if (session->multi == nullptr)
+    return 0;
+  session->agent = agent.toUtf8();
+  const HttpHandle handle = next_++;
+  sessions_[handle] = std::move(session);
+  return handle;
+}
+
+HttpOpenResult CurlHttp::openUrl(HttpHandle session, const QString& url) {
+  const auto found = sessions_.find(session);
+  if (found == sessions_.end())
+    return {0, 0, QStringLiteral("No internet session")};
+  auto request = std::make_unique<Request>();
+  request->session = session;
+  request->multi = found->second->multi;
+  request->url = url.toUtf8();
+  request->easy = curl_easy_init();
+  if (request->easy == nullptr)
+    return {0, 0, QStringLiteral("No request handle")};
+  configure(*request, found->second->agent, stallSeconds_);
+  if (curl_multi_add_handle(request->multi, request->easy) != CURLM_OK) {
+    curl_easy_cleanup(request->easy);
+    return {0, 0, QStringLiteral("The request could not be started")};
+  }
+  Request& r = *request;
+  const HttpHandle handle = next_++;
+  requests_[handle] = std::move(request);
+  pumpUntil(r, [&r] { return r.headersFinal || !r.body.isEmpty(); });
+  if (r.done && r.result != CURLE_OK) {
+    const QString error = describe(r);
+    closeRequest(handle);
+    return {0, 0, error};
+  }
+  long status = 0;
+  curl_easy_getinfo(r.easy, CURLINFO_RESPONSE_CODE, &status);
+  return {handle, status, QString()};
+}
+
+bool CurlHttp::readBlock(HttpHandle handle, char* buffer, qint64* bytesRead, QString* error) {
+  *bytesRead = 0;
+  const auto found = requests_.find(handle);
+  if (found == requests_.end()) {
+    if (error != nullptr)
+      *error = QStringLiteral("No request");
+    return false;
+  }
+  Request& r = *found->second;
+  pumpUntil(r, [&r] { return r.body.size() >= kBlockSize; });
+  if (r.body.size() < kBlockSize && r.result != CURLE_OK) {
+    if (error != nullptr)
+      *error = describe(r);
+    return false;
+  }
+  const qsizetype n = std::min<qsizetype>(r.body.size(), kBlockSize);
+  std::memcpy(buffer, r.body.constData(), static_cast<size_t>(n));
+  r.body.remove(0, n);
+  *bytesRead = n;
+  return true;
+}
+
+void CurlHttp::close(HttpHandle handle) {
+  if (requests_.count(handle) != 0) {
+    closeRequest(handle);
+    return;
+  }
+  const auto found = sessions_.find(handle);
+  if (found == sessions_.end())
+    return;
+  // Requests left open on the session go with it.
+  for (auto it = requests_.begin(); it != requests_.end();) {
+    const HttpHandle request = it->first;
+    const bool mine = it->second->session == handle;
+    ++it;
+    if (mine)
+      closeRequest(request);
+  }
+  curl_multi_cleanup(found->second->multi);
+  sessions_.erase(found);
+}
+
+void CurlHttp::closeRequest(HttpHandle handle) {
+  const auto found = requests_.find(handle);
+  if (found == requests_.end())
+    return;
+  curl_multi_remove_handle(found->second->multi, found->second->easy);
+  curl_easy_cleanup(found->second->easy);
+  requests_.erase(found);
+}
+
+void InstallCurlHttp() {
+  static CurlHttp binding;
+  SetHttp(&binding);
+}
+
+}  // namespace qvt

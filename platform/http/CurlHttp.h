@@ -1,0 +1,52 @@
+#pragma once
+// The HTTP seam over libcurl's multi interface. A session is one multi handle, so requests of
+// a session reuse its connections; a request is one easy handle whose body is gathered from
+// curl's write callback and handed out in blocks of exactly IHttp::kBlockSize bytes.
+//
+// Only http and https addresses are fetched (redirections included). The proxy settings of the
+// environment apply. A transfer that receives nothing for the stall time (60 s unless set),
+// from the request on, is a transfer error; so is an address that gives no answer in that time.
+
+#include <QByteArray>
+#include <memory>
+#include <unordered_map>
+
+#include "platform/Http.h"
+
+namespace qvt {
+
+class CurlHttp : public IHttp {
+ public:
+  static constexpr int kDefaultStallSeconds = 60;
+
+  CurlHttp();
+  ~CurlHttp() override;
+  CurlHttp(const CurlHttp&) = delete;
+  CurlHttp& operator=(const CurlHttp&) = delete;
+
+  // Applies to requests opened afterwards.
+  void setStallSeconds(int seconds) { stallSeconds_ = seconds; }
+  // Session and request handles not yet closed.
+  int openHandles() const { return static_cast<int>(sessions_.size() + requests_.size()); }
+
+  HttpHandle openSession(const QString& agent) override;
+  HttpOpenResult openUrl(HttpHandle session, const QString& url) override;
+  bool readBlock(HttpHandle request, char* buffer, qint64* bytesRead, QString* error) override;
+  void close(HttpHandle handle) override;
+
+  struct Session;
+  struct Request;
+
+ private:
+  void closeRequest(HttpHandle handle);
+
+  std::unordered_map<HttpHandle, std::unique_ptr<Session>> sessions_;
+  std::unordered_map<HttpHandle, std::unique_ptr<Request>> requests_;
+  HttpHandle next_ = 1;
+  int stallSeconds_ = kDefaultStallSeconds;
+};
+
+// Installs one process-wide CurlHttp as the HTTP binding.
+void InstallCurlHttp();
+
+}  // namespace qvt

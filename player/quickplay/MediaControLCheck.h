@@ -1,0 +1,26 @@
+#pragma once
+// Makes sure the multimedia button bar's component file is in the system folder where the
+// platform has such files (platform/Components.h; on Linux the bar is part of the program and
+// the check does not run). When it is missing the user is offered to download it from the
+// update server; the outcome is kept in the marker file "MediaControlCheck.qvc" ("#TRUE#": in
+// place or installed, "#FALSE#": declined or failed).
+
+#include <QString>
+
+namespace qvt::MediaControLCheck {
+
+extern const QString kOfferText;
+extern const QString kOfferTitle;
+extern const QString kCriticalError;
+
+QString MarkerPath();
+// The component present: an existing marker becomes "#TRUE#" (none is created). Missing: the
+// offer. Throws RecordError when the marker cannot be written.
+void VerifyMediaControl();
+// Asks; Yes downloads, No writes "#FALSE#". Throws RecordError when the marker cannot be written.
+void OfferMediaControlDownload();
+// Downloads the component into the program folder and copies it into the system folder; a
+// failure shows kCriticalError and writes "#FALSE#".
+void DownloadMediaControl();
+
+}  // namespace qvt::MediaControLCheck

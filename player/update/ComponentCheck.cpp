@@ -1,0 +1,45 @@
+#include "player/update/ComponentCheck.h"
+
+#include "platform/Components.h"
+#include "platform/Platform.h"
+#include "player/quickplay/MediaControLCheck.h"
+#include "player/update/Paths.h"
+#include "player/update/downloader.h"
+#include "shared/FileManager.h"
+#include "shared/Processor.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt::ComponentCheck {
+
+void CheckCommonControls() {
+  if (!HasComponentFiles())
+    return;
+  const QString name = QStringLiteral("MSCOMCTL.OCX");
+  const QString system = clsFileManager().GetSystemDir();
+  if (clsFileManager().FileExists(ResolveNoCase(system, name)))
+    return;
+  ShowProcessing(QStringLiteral("Establishing Connection for emergency update..."));
+  const QString local = programFolder().folder() + QLatin1Char('/') + name;
+  const bool downloaded = downloader::DownloadFile(Paths::GetCommonControlsURL(), local);
+  HideProcessing();
+  if (downloaded)
+    files().copyFile(local, ResolveNoCase(system, name));
+}
+
+void CheckMediaControl() {
+  if (!HasComponentFiles())
+    return;
+  try {
+    if (clsFileManager().FileExists(MediaControLCheck::MarkerPath()))
+      RecordReader(MediaControLCheck::MarkerPath()).readBool();
+  } catch (const RecordError&) {
+    // The value is not used; a damaged marker is rewritten by the check.
+  }
+  try {
+    MediaControLCheck::VerifyMediaControl();
+  } catch (const RecordError&) {
+    // A marker that cannot be written only means the question may come again.
+  }
+}
+
+}  // namespace qvt::ComponentCheck

@@ -1,0 +1,80 @@
+#include "player/update/Paths.h"
+
+#include <QStringList>
+#include <optional>
+
+#include "platform/Platform.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt::Paths {
+
+namespace {
+
+QString ServerAddress(const char* path) {
+  return QStringLiteral(QVT_UPDATE_BASE_URL) + QLatin1String(path);
+}
+
+// The first `count` fields of "paths.qvc", or none when the file is missing, unreadable or
+// shorter.
+std::optional<QStringList> ReadFields(int count) {
+  try {
+    RecordReader reader(ProgramFile(QStringLiteral("paths.qvc")));
+    QStringList fields;
+    for (int i = 0; i < count; ++i)
+      fields << reader.readText();
+    return fields;
+  } catch (const RecordError&) {
+    return std::nullopt;
+  }
+}
+
+// fieldFinal and fieldBeta are 0-based positions of the addresses for the two run modes.
+QString ByRunMode(int fieldFinal, int fieldBeta, const QString& sDefault) {
+  const std::optional<QStringList> fields = ReadFields(5);
+  if (!fields)
+    return sDefault;
+  const QString sRunMode = fields->at(0);
+  const QString mode = sRunMode.toUpper();
+  if (mode == QLatin1String("FINAL"))
+    return fields->at(fieldFinal);
+  if (mode == QLatin1String("BETA"))
+    return fields->at(fieldBeta);
+  if (fields->at(fieldFinal).trimmed().isEmpty())
+    return sDefault;
+  MsgBox(QStringLiteral("Incorrect run mode found, run mode ~") + sRunMode +
+         QStringLiteral("~is not known"));
+  return fields->at(fieldFinal);
+}
+
+}  // namespace
+
+QString DefaultFileListURL() {
+  return ServerAddress("/files/QVT/FileList.txt");
+}
+
+QString DefaultVersionFileURL() {
+  return ServerAddress("/files/QVT/QVTVersion.txt");
+}
+
+QString DefaultMediaControlURL() {
+  return ServerAddress("/files/QVT/Dependencies/MCI32.OCX");
+}
+
+QString GetCommonControlsURL() {
+  return ServerAddress("/files/QVT/Dependencies/MSCOMCTL.OCX");
+}
+
+QString GetFileListURL() {
+  return ByRunMode(1, 3, DefaultFileListURL());
+}
+
+QString GetVersionFileURL() {
+  return ByRunMode(2, 4, DefaultVersionFileURL());
+}
+
+QString GetMediaControlURL() {
+  const std::optional<QStringList> fields = ReadFields(6);
+  return fields ? fields->at(5) : DefaultMediaControlURL();
+}
+
+}  // namespace qvt::Paths

@@ -1,0 +1,168 @@
+#include "player/update/Updator.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "player/update/downloader.h"
+#include "shared/Processor.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt::Updator {
+
+const QString kListName = QStringLiteral("TempUpdateList.tmp");
+const QString kNewPlayerName = QStringLiteral("ProgramUpdate.tmp");
+const QString kUpdateStopped = QStringLiteral("The update could not be completed. QVT stays open.");
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+struct Staged {
+  QString staging;
+  QString target;
+  bool bEssential;  // the updater and the new player: the update stops without them
+  bool bExecutable;
+};
+
+QByteArray WithoutTrailingBlanks(QByteArray data) {
+  while (!data.isEmpty() && QByteArrayView(" \t\r\n").contains(data.back()))
+    data.chop(1);
+  return data;
+}
+
+FileRecord ReadRecord(RecordReader& reader) {
+  FileRecord record;
+  record.sName = reader.readText().replace(QLatin1Char('\\'), QLatin1Char('/'));
+  record.sURL = reader.readText();
+  return record;
+}
+
+// A file beside the target that the download goes to until the update is complete.
+QString StagingPath(const QString& target) {
+  const QFileInfo info(target);
+  return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".qvtupdate");
+}
+
+bool Stop(const QString& reason) {
+  HideProcessing();
+  MsgBox(kUpdateStopped + kCrLf + kCrLf + reason);
+  return false;
+}
+
+void Discard(const std::vector<Staged>& staged) {
+  for (const Staged& file : staged)
+    files().removeFile(file.staging);
+}
+
+// Fetches one record to its staging file. False when it did not arrive.
+bool Fetch(const FileRecord& record, bool bEssential, std::vector<Staged>& staged) {
+  UpdateProcessing(QStringLiteral("Establishing Connection..."));
+  const QString target = TargetPath(record.sName);
+  const bool ok = downloader::DownloadFile(record.sURL, StagingPath(target));
+  UpdateProcessing(QStringLiteral("Completed"));
+  if (ok)
+    staged.push_back({StagingPath(target), target, bEssential, bEssential});
+  return ok;
+}
+
+// Puts the staged files in place, the essential ones first. Empty on success, else the reason.
+QString PutInPlace(std::vector<Staged>& staged) {
+  std::stable_partition(staged.begin(), staged.end(), [](const Staged& s) { return s.bEssential; });
+  for (const Staged& file : staged) {
+    if (file.bExecutable && !files().setExecutable(file.staging))
+      return QFileInfo(file.target).fileName() + QStringLiteral(" could not be made executable.");
+  }
+  for (const Staged& file : staged) {
+    if (!files().renameFile(file.staging, file.target) && file.bEssential)
+      return QFileInfo(file.target).fileName() + QStringLiteral(" could not be put in place.");
+  }
+  return QString();
+}
+
+bool FetchAll(const FileList& list, std::vector<Staged>& staged, QString* reason) {
+  for (const FileRecord& record : list.files) {
+    const bool bEssential = record.sName.compare(kNewPlayerName, Qt::CaseInsensitive) == 0;
+    if (!Fetch(record, bEssential, staged) && bEssential) {
+      *reason = record.sName + QStringLiteral(" could not be downloaded.");
+      return false;
+    }
+  }
+  if (!Fetch(list.updater, true, staged)) {
+    *reason = list.updater.sName + QStringLiteral(" could not be downloaded.");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+QString CheckName(const QString& sName) {
+  const QString name = QString(sName).replace(QLatin1Char('\\'), QLatin1Char('/'));
+  if (name.trimmed().isEmpty())
+    return QStringLiteral("The list of files holds an empty file name.");
+  if (name.startsWith(QLatin1Char('/')) || name.contains(QLatin1String("..")))
+    return QStringLiteral("The list of files names a file outside the program folder: \"") + sName +
+           QStringLiteral("\"");
+  return QString();
+}
+
+QString TargetPath(const QString& sName) {
+  if (sName.contains(QLatin1Char('/')))
+    return programFolder().folder() + QLatin1Char('/') + sName;
+  return ProgramFile(sName);
+}
+
+std::optional<FileList> ReadFileList(const QString& sPath, QString* problem) {
+  QFile file(sPath);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *problem = QStringLiteral("The list of files could not be read.");
+    return std::nullopt;
+  }
+  RecordReader reader = RecordReader::fromBytes(WithoutTrailingBlanks(file.readAll()));
+  FileList list;
+  try {
+    list.updater = ReadRecord(reader);
+    while (!reader.atEnd())
+      list.files.push_back(ReadRecord(reader));
+  } catch (const RecordError&) {
+    *problem = QStringLiteral("The list of files is damaged: a record lacks its address.");
+    return std::nullopt;
+  }
+  *problem = CheckName(list.updater.sName);
+  for (size_t i = 0; problem->isEmpty() && i < list.files.size(); ++i)
+    *problem = CheckName(list.files[i].sName);
+  if (!problem->isEmpty())
+    return std::nullopt;
+  return list;
+}
+
+bool BeginUpdate(QString sFileListURL) {
+  ShowDeterminedProcessing(0, 20, true, QStringLiteral("Beginning Download of file list"));
+  const QString listPath = ProgramFile(kListName);
+  files().removeFile(listPath);  // a list left by an earlier attempt must not be used
+  if (!downloader::DownloadFile(sFileListURL, listPath))
+    return Stop(QStringLiteral("The list of files could not be downloaded."));
+  QString reason;
+  const std::optional<FileList> list = ReadFileList(listPath, &reason);
+  if (!list) {
+    files().removeFile(listPath);
+    return Stop(reason);
+  }
+  std::vector<Staged> staged;
+  if (!FetchAll(*list, staged, &reason) || !(reason = PutInPlace(staged)).isEmpty()) {
+    Discard(staged);
+    files().removeFile(listPath);
+    return Stop(reason);
+  }
+  Discard(staged);  // a file that could not be put in place leaves no staging file behind
+  files().removeFile(listPath);
+  HideProcessing();
+  const QString updater = TargetPath(list->updater.sName);
+  if (!process().startDetached(updater, {}))
+    return Stop(QStringLiteral("The updater could not be started: ") + updater);
+  return true;
+}
+
+}  // namespace qvt::Updator

@@ -1,0 +1,54 @@
+#pragma once
+// The player's side of installing an update: download the update's file list and every file it
+// names into the program folder, then start Updater, which replaces the player once it has
+// closed.
+//
+// The file list ("TempUpdateList.tmp" once downloaded) is a sequence of records of two fields,
+// a file name relative to the program folder ("/" or "\" between folders, which must exist)
+// and the address to fetch it from. The first record names the updater program; it is fetched
+// after all the others, which are fetched in file order. The new player is the record named
+// "ProgramUpdate.tmp".
+//
+// Nothing is half done: the whole list is checked before anything is fetched (a missing or
+// damaged list, or a name that is empty, absolute or contains "..", stops the update), every
+// file is fetched beside its target under a staging name, and the files are put in place only
+// when the updater and "ProgramUpdate.tmp" have both arrived. Any other file that fails is
+// reported by the downloader and left out. A stopped update says so in a message box, removes
+// what it fetched and starts nothing; the player stays open.
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace qvt::Updator {
+
+struct FileRecord {
+  QString sName;  // as listed, with "\" turned into "/"
+  QString sURL;
+};
+
+struct FileList {
+  FileRecord updater;
+  std::vector<FileRecord> files;  // the other records, in file order
+};
+
+extern const QString kListName;       // "TempUpdateList.tmp"
+extern const QString kNewPlayerName;  // "ProgramUpdate.tmp"
+extern const QString kUpdateStopped;  // the first line of every message of a stopped update
+
+// Reads a file list. Nothing, with *problem set to the reason, when it cannot be read, has no
+// record, has a record without its address, or names a file it must not (see CheckName).
+// Blank lines at its end are allowed.
+std::optional<FileList> ReadFileList(const QString& sPath, QString* problem);
+// Empty for a name that may be written below the program folder, else the reason it may not:
+// an empty name, an absolute one, or one that contains "..".
+QString CheckName(const QString& sName);
+// Where a listed name is stored: the program folder joined with the name (a name without
+// folders matches an existing file of any letter case).
+QString TargetPath(const QString& sName);
+
+// Downloads the list and its files, puts them in place and starts the updater. True when the
+// updater was started; false when the update stopped (the message has been shown).
+bool BeginUpdate(QString sFileListURL);
+
+}  // namespace qvt::Updator

@@ -1,0 +1,191 @@
+#include "player/update/UpdatorMethods.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include "platform/Platform.h"
+#include "player/startup/MusicVariables.h"
+#include "player/update/Paths.h"
+#include "player/update/Tracker.h"
+#include "player/update/Updator.h"
+#include "player/update/downloader.h"
+#include "player/version/ProgramVersion.h"
+#include "shared/Processor.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt::UpdatorMethods {
+
+const QString kMajorReleaseMessage = QStringLiteral(
+    "There is a new major release available, please visit Halcyra for the newest version");
+const QString kMakerSite = QStringLiteral(QVT_UPDATE_BASE_URL "/");
+const QString kCheckFailed = QStringLiteral("Failed to check for updates");
+const QString kNoDescription = QStringLiteral("No description found");
+const QString kConfirmText =
+    QStringLiteral("Updating will close QVT, are you sure you wish to continue?");
+const QString kCannotInstallHere = QStringLiteral(
+    "QVT is installed for all users in a folder you cannot change, so it cannot update itself. "
+    "Please install updates with your system's package manager.");
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+PlayerHooks g_hooks;
+
+// The first `count` lines of a file (ended by CR LF, LF or CR), fewer when it has fewer.
+QStringList ReadLines(const QString& sPath, int count) {
+  QFile file(sPath);
+  QStringList lines;
+  if (!file.open(QIODevice::ReadOnly))
+    return lines;
+  const QString text = QString::fromUtf8(file.readAll());
+  qsizetype start = 0;
+  while (lines.size() < count && start < text.size()) {
+    qsizetype end = start;
+    while (end < text.size() && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
+      ++end;
+    lines << text.mid(start, end - start);
+    if (end < text.size() && text[end] == QLatin1Char('\r'))
+      ++end;
+    if (end < text.size() && text[end] == QLatin1Char('\n'))
+      ++end;
+    start = end;
+  }
+  return lines;
+}
+
+void ShowOutcome(IUpdateView& view, const VersionNumbers& announced, bool bAnnounceMajor) {
+  switch (CompareVersion(announced)) {
+    case VersionOutcome::MajorRelease:
+      if (bAnnounceMajor)
+        MsgBox(kMajorReleaseMessage + kCrLf + kMakerSite);
+      view.SetStatusCaption(QStringLiteral("You should redownload the installer"));
+      break;
+    case VersionOutcome::NewerVersion:
+      view.ShowUpdateButtons();
+      view.SetLatestVersionCaption(VersionText(announced));
+      view.SetStatusCaption(QStringLiteral("There is a newer version available"));
+      break;
+    case VersionOutcome::UpToDate:
+      if (bAnnounceMajor) {
+        view.SetLatestVersionCaption(VersionText(announced));
+        view.SetStatusCaption(QStringLiteral("You are up-to-date"));
+      }
+      break;
+  }
+}
+
+}  // namespace
+
+void SetPlayerHooks(PlayerHooks hooks) {
+  g_hooks = std::move(hooks);
+}
+
+VersionNumbers RunningVersion() {
+  const ProgramVersionNumbers version = ProgramVersion();
+  return {version.major, version.minor, version.revision};
+}
+
+VersionOutcome CompareVersion(const VersionNumbers& announced, const VersionNumbers& running) {
+  if (announced.major > running.major)
+    return VersionOutcome::MajorRelease;
+  if (announced.minor > running.minor || announced.revision > running.revision)
+    return VersionOutcome::NewerVersion;
+  return VersionOutcome::UpToDate;
+}
+
+QString VersionText(const VersionNumbers& version) {
+  return QStringLiteral("Version %1.%2.%3")
+      .arg(version.major)
+      .arg(version.minor)
+      .arg(version.revision);
+}
+
+QString CurrentVersionPath() {
+  return DataFile(QStringLiteral("CurrentVersion.qvs"));
+}
+
+VersionNumbers ReadVersionFile(const QString& sPath) {
+  RecordReader reader(sPath);
+  VersionNumbers version;
+  version.major = reader.readInt16();
+  version.minor = reader.readInt16();
+  version.revision = reader.readInt16();
+  return version;
+}
+
+void CheckForUpdates(IUpdateView& view) {
+  ShowProcessing(QStringLiteral("Establishing Connection...."), true, 20);
+  const QString path = CurrentVersionPath();
+  files().removeFile(path);
+  try {
+    if (!downloader::DownloadFile(Paths::GetVersionFileURL(), path))
+      throw RecordError(RecordError::FileNotFound,
+                        QStringLiteral("The version file could not be downloaded"));
+    UpdateProcessing(QStringLiteral("Comparing versions..."));
+    ShowOutcome(view, ReadVersionFile(path), true);
+  } catch (const RecordError& failure) {
+    MsgBox(kCheckFailed + kCrLf + kCrLf + QStringLiteral("~~~~~") + kCrLf + failure.description());
+  }
+  HideProcessing();
+}
+
+void ShowStoredCheckResult(IUpdateView& view) {
+  try {
+    ShowOutcome(view, ReadVersionFile(CurrentVersionPath()), false);
+  } catch (const RecordError&) {
+    // No kept check, or an unreadable one: the labels stay as they are.
+  }
+}
+
+QString GetNewVersionInfo(QString& sVersion) {
+  const QStringList lines = ReadLines(CurrentVersionPath(), 2);
+  if (!lines.isEmpty())
+    sVersion = lines.at(0);
+  if (lines.size() < 2)
+    return kNoDescription;
+  sVersion.replace(QLatin1Char(','), QLatin1Char('.'));
+  return lines.at(1);
+}
+
+bool CanInstallUpdates() {
+  return QDir::cleanPath(programFolder().dataFolder()) == QDir::cleanPath(programFolder().folder());
+}
+
+void HaltPlayback() {
+  MusicVariables().bPlaying = false;
+  if (g_hooks.StopPlayer)
+    g_hooks.StopPlayer();
+  MusicVariables().bResumeFromPosition = false;
+}
+
+void StartUpdate() {
+  if (!CanInstallUpdates()) {
+    MsgBox(kCannotInstallHere);
+    return;
+  }
+  if (!Updator::BeginUpdate(Paths::GetFileListURL()))
+    return;
+  if (g_hooks.ClosePlayer) {
+    g_hooks.ClosePlayer();
+    return;
+  }
+  // Without the window's close path, at least let the updater go on.
+  Tracker::SetStatusClosed();
+  appControl().endProgram(0);
+}
+
+void InstallUpdates() {
+  if (!CanInstallUpdates()) {
+    MsgBox(kCannotInstallHere);
+    return;
+  }
+  const MsgResult answer = MsgBox(kConfirmText, MsgButtons::YesNo, MsgIcon::Information,
+                                  QStringLiteral("Update Now?"), 2);
+  if (answer != MsgResult::Yes)
+    return;
+  HaltPlayback();
+  StartUpdate();
+}
+
+}  // namespace qvt::UpdatorMethods

@@ -1,0 +1,92 @@
+#pragma once
+// The update operations behind the options window's three update buttons, and the version
+// logic they share.
+//
+// The version file ("QVTVersion.txt" on the server, kept as "CurrentVersion.qvs") holds on its
+// first line the announced major, minor and revision numbers separated by commas (1,34,0) and
+// on its second line a description of what is new.
+//
+// Comparison with the running version: a greater major number is a major release (a new
+// installer is needed); otherwise a greater minor number, or a greater revision number, each on
+// its own, is a newer version; anything else is up to date. So 1,32,5 and 0,40,0 are newer
+// than 1.33.1.
+//
+// The windows are reached through IUpdateView (the options window's labels and buttons) and
+// the player hooks (stopping playback, closing the player), so that this code has no widgets.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace qvt::UpdatorMethods {
+
+struct VersionNumbers {
+  int16_t major = 0;
+  int16_t minor = 0;
+  int16_t revision = 0;
+};
+
+enum class VersionOutcome { MajorRelease, NewerVersion, UpToDate };
+
+// What the version check changes in the options window.
+class IUpdateView {
+ public:
+  virtual ~IUpdateView() = default;
+  virtual void SetLatestVersionCaption(const QString& sCaption) = 0;  // lblLatestVer
+  virtual void SetStatusCaption(const QString& sCaption) = 0;         // lblStatus
+  // Makes cmdNewVerInfo and cmdInstall visible.
+  virtual void ShowUpdateButtons() = 0;
+};
+
+// What an update needs of the player window; the program's start-up installs them.
+struct PlayerHooks {
+  // Stops the player's media player without rewinding and shows its play button as "&Play"
+  // with the tool tip "Play".
+  std::function<void()> StopPlayer;
+  // Closes the player through its normal close path: settings saved, status file "#FALSE#",
+  // program ended.
+  std::function<void()> ClosePlayer;
+};
+void SetPlayerHooks(PlayerHooks hooks);
+
+extern const QString kMajorReleaseMessage;  // before a CR LF and kMakerSite
+extern const QString kMakerSite;
+extern const QString kCheckFailed;    // "Failed to check for updates"
+extern const QString kNoDescription;  // "No description found"
+extern const QString kConfirmText;    // the "Update Now?" question
+extern const QString kCannotInstallHere;
+
+VersionNumbers RunningVersion();
+VersionOutcome CompareVersion(const VersionNumbers& announced,
+                              const VersionNumbers& running = RunningVersion());
+// "Version " followed by the three numbers separated by ".".
+QString VersionText(const VersionNumbers& version);
+// The kept version file, in the settings folder.
+QString CurrentVersionPath();
+// The first three fields of a version file as 16-bit numbers. Throws RecordError.
+VersionNumbers ReadVersionFile(const QString& sPath);
+
+// "&Check For Updates": fetches the version file into CurrentVersionPath(), compares and shows
+// the outcome in the view; any failure shows "Failed to check for updates" with its reason and
+// leaves the view as it was.
+void CheckForUpdates(IUpdateView& view);
+// The options window's load: the outcome of the kept version file, silently nothing without
+// one. Up to date changes nothing.
+void ShowStoredCheckResult(IUpdateView& view);
+// "New &Version Info": the description (line 2 of the kept file) and, in sVersion, line 1 with
+// "," turned into "." (1.34.0). "No description found" when the file has fewer than two lines.
+QString GetNewVersionInfo(QString& sVersion);
+
+// False when the program folder is not writable by its user (a system-wide install, whose
+// settings live elsewhere): the package manager owns the programs then.
+bool CanInstallUpdates();
+// Marks playback as stopped, without resuming from the position, and stops the player.
+void HaltPlayback();
+// Downloads the update and starts the updater (Updator::BeginUpdate), then closes the player.
+// When the update stops, or cannot be installed here, the player stays open.
+void StartUpdate();
+// "Install &Updates": says so when updates cannot be installed here; else asks "Update Now?"
+// and on Yes halts playback and runs StartUpdate.
+void InstallUpdates();
+
+}  // namespace qvt::UpdatorMethods

@@ -1,0 +1,174 @@
+// The downloader over libcurl against a server on 127.0.0.1: the exact progress texts of a
+// body, and every kind of failure (error status, broken or stalled transfer, no server) leaving
+// an older file exactly as it was, with every handle released.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "platform/fakes/FakePlatform.h"
+#include "platform/http/CurlHttp.h"
+#include "player/update/downloader.h"
+#include "shared/Processor.h"
+#include "tests/net/TestServer.h"
+#include "tests/support/ProgressRecorder.h"
+#include "tests/support/TestFiles.h"
+
+using namespace qvt;
+
+namespace {
+
+QByteArray Body(int size) {
+  QByteArray bytes(size, '\0');
+  for (int i = 0; i < size; ++i)
+    bytes[i] = static_cast<char>(
+        (static_cast<unsigned>(i) * 7919u + static_cast<unsigned>(i) / 251u) & 0xffu);
+  return bytes;
+}
+
+class Download : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetProcessingSuppressed(false);
+    curl.setStallSeconds(1);
+    previous_ = SetHttp(&curl);
+    server.http.Get(R"(/body/(\d+))", [this](const httplib::Request& req, httplib::Response& res) {
+      agent = req.get_header_value("User-Agent");
+      const QByteArray body = Body(std::stoi(req.matches[1]));
+      res.set_content(body.toStdString(), "application/octet-stream");
+    });
+    server.http.Get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+      res.status = std::stoi(req.matches[1]);
+      res.set_content("an error page", "text/plain");
+    });
+    server.http.Get("/moved", [](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("/body/5000");
+    });
+    server.http.Get("/broken", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(100000, "application/octet-stream",
+                               [](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset >= 50000)
+                                   return false;  // closes the connection mid-body
+                                 const std::string chunk(10000, 'x');
+                                 sink.write(chunk.data(), chunk.size());
+                                 return true;
+                               });
+    });
+    // Sends part of the body, then nothing for longer than the stall time, then the rest: only
+    // a stall that is noticed makes the download fail.
+    server.http.Get("/stall-body", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(20000, "application/octet-stream",
+                               [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                 const std::string part(offset == 0 ? 1000 : 19000, 'y');
+                                 if (offset != 0)
+                                   server.pause(5000);
+                                 sink.write(part.data(), part.size());
+                                 return true;
+                               });
+    });
+    server.http.Get("/stall-head", [this](const httplib::Request&, httplib::Response& res) {
+      server.pause(5000);
+      res.set_content("late", "text/plain");
+    });
+    server.start();
+  }
+  void TearDown() override {
+    server.stop();
+    SetHttp(previous_);
+  }
+
+  QString target() const { return fake.path("Song.bin"); }
+
+  FakePlatform fake;
+  ProgressRecorder progress;
+  CurlHttp curl;
+  std::string agent;
+  test::TestServer server;
+
+ private:
+  IHttp* previous_ = nullptr;
+};
+
+TEST_F(Download, BodyArrivesInBlocksWithOneTextPerBlock) {
+  struct Row {
+    int size;
+    QStringList texts;
+  };
+  const QString d = QStringLiteral(" Bytes Downloaded...");
+  const std::vector<Row> rows = {
+      {10000, {"Downloading...", "4096" + d, "8192" + d, "10000" + d}},
+      {8192, {"Downloading...", "4096" + d, "8192" + d}},
+      {1, {"Downloading...", "1" + d}},
+      {0, {"Downloading..."}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.size);
+    // A longer file of the same name is replaced, not overwritten in place.
+    ASSERT_TRUE(test::WriteAll(target(), QByteArray(30000, 'o')));
+    progress.clear();
+    ShowProcessing(QStringLiteral("Establishing Connection..."));
+    EXPECT_TRUE(
+        downloader::DownloadFile(server.url(QStringLiteral("/body/%1").arg(row.size)), target()));
+    HideProcessing();
+    EXPECT_EQ(progress.texts(ProgressWindow::Message),
+              QStringList{"Establishing Connection..."} + row.texts);
+    EXPECT_EQ(test::ReadAll(target()), Body(row.size));
+    EXPECT_EQ(QDir(fake.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Song.bin"});
+    EXPECT_EQ(curl.openHandles(), 0);
+  }
+  EXPECT_EQ(agent, "Quavertone");
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(Download, LargeBodyAndRedirectArriveWhole) {
+  ShowProcessing(QStringLiteral("Establishing Connection..."));
+  ASSERT_TRUE(downloader::DownloadFile(server.url("/body/1000000"), target()));
+  HideProcessing();
+  EXPECT_EQ(test::ReadAll(target()), Body(1000000));
+  const QStringList texts = progress.texts(ProgressWindow::Message);
+  ASSERT_EQ(texts.size(), 2 + (1000000 + 4095) / 4096);
+  EXPECT_EQ(texts.at(2), "4096 Bytes Downloaded...");
+  EXPECT_EQ(texts.back(), "1000000 Bytes Downloaded...");
+
+  ASSERT_TRUE(downloader::DownloadFile(server.url("/moved"), target()));
+  EXPECT_EQ(test::ReadAll(target()), Body(5000));
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_EQ(curl.openHandles(), 0);
+}
+
+TEST_F(Download, FailureShowsTheMessageAndKeepsTheOlderFile) {
+  int downPort = 0;
+  {
+    test::TestServer gone;  // a port that nothing listens on once it is closed
+    downPort = gone.port();
+  }
+  const std::vector<std::pair<const char*, QString>> rows = {
+      {"404", server.url("/status/404")},
+      {"500", server.url("/status/500")},
+      {"connection closed mid-body", server.url("/broken")},
+      {"stalled after part of the body", server.url("/stall-body")},
+      {"stalled before the answer", server.url("/stall-head")},
+      {"no server", QStringLiteral("http://127.0.0.1:%1/body/10").arg(downPort)},
+      {"not http", QStringLiteral("file:///etc/hostname")},
+      {"empty address", QString()},
+  };
+  const QByteArray old = "an older download\r\n";
+  for (const auto& [what, url] : rows) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(test::WriteAll(target(), old));
+    fake.dialogs.shown.clear();
+    EXPECT_FALSE(downloader::DownloadFile(url, target()));
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{downloader::kDownloadFailed});
+    EXPECT_EQ(test::ReadAll(target()), old);
+    EXPECT_EQ(QDir(fake.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Song.bin"});
+    EXPECT_EQ(curl.openHandles(), 0);
+  }
+}
+
+TEST_F(Download, FileThatCannotBeCreatedIsAFailure) {
+  ASSERT_TRUE(test::WriteAll(target(), "a file, not a folder"));
+  EXPECT_FALSE(downloader::DownloadFile(server.url("/body/10"), target() + "/below.bin"));
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{downloader::kDownloadFailed});
+  EXPECT_EQ(curl.openHandles(), 0);
+}
+
+}  // namespace

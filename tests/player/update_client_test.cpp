@@ -1,0 +1,485 @@
+// The update client without the network: server paths from paths.qvc, the version comparison
+// and check, preparing and handing off an update, and the component checks, all over FakeHttp.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "platform/Components.h"
+#include "platform/fakes/FakeHttp.h"
+#include "platform/fakes/FakePlatform.h"
+#include "player/quickplay/MediaControLCheck.h"
+#include "player/startup/MusicVariables.h"
+#include "player/update/ComponentCheck.h"
+#include "player/update/Paths.h"
+#include "player/update/Updator.h"
+#include "player/update/UpdatorMethods.h"
+#include "player/update/downloader.h"
+#include "shared/Processor.h"
+#include "tests/support/ProgressRecorder.h"
+#include "tests/support/TestFiles.h"
+
+using namespace qvt;
+using namespace qvt::UpdatorMethods;
+
+namespace {
+
+const QString kRunModeMessage =
+    QStringLiteral("Incorrect run mode found, run mode ~TEST~is not known");
+
+class UpdateClient : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetProcessingSuppressed(false);
+    ResetMusicVariables();
+    SetPlayerHooks({[this] { ++stops; }, [this] { ++closes; }});
+  }
+  void TearDown() override {
+    SetPlayerHooks({});
+    SetHasComponentFiles(false);
+  }
+  void Write(const QString& name, const QByteArray& bytes) {
+    ASSERT_TRUE(test::WriteAll(fake.path(name), bytes));
+  }
+  QByteArray Read(const QString& name) const { return test::ReadAll(fake.path(name)); }
+  QStringList Entries() const {
+    return QDir(fake.folder())
+        .entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot);
+  }
+
+  FakePlatform fake;
+  FakeHttp net;
+  ProgressRecorder progress;
+  int stops = 0;
+  int closes = 0;
+};
+
+// ---- server paths ----------------------------------------------------------------------------
+
+TEST_F(UpdateClient, PathsFromPathsFile) {
+  struct Row {
+    const char* file;  // nullptr: no paths.qvc
+    QString fileList, version, media;
+    int messages;
+  };
+  const QString list = Paths::DefaultFileListURL(), ver = Paths::DefaultVersionFileURL(),
+                media = Paths::DefaultMediaControlURL();
+  const std::vector<Row> rows = {
+      {nullptr, list, ver, media, 0},
+      {"\"beta\"\r\n\"a\",\"b\"\r\n\"c\",\"d\"\r\n", "c", "d", media, 0},
+      {"\"FINAL\"\r\n\"a\",\"b\"\r\n\"c\",\"d\"\r\n\"m\"\r\n", "a", "b", "m", 0},
+      {"\"TEST\"\r\n\"a\",\"b\"\r\n\"c\",\"d\"\r\n\"m\"\r\n", "a", "b", "m", 2},
+      {"\"\"\r\n\"  \",\"\"\r\n\"c\",\"d\"\r\n\"\"\r\n", list, ver, "", 0},
+      {"\"Final\"\r\n\"\",\"b\"\r\n\"c\",\"d\"\r\n", "", "b", media, 0},
+      {"final,\"http://h/a,b\",v,c,d,m", "http://h/a,b", "v", "m", 0},
+      {"\"FINAL\",\"a\",\"b\",\"c\"", list, ver, media, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.file ? row.file : "no file");
+    QFile::remove(fake.path("paths.qvc"));
+    if (row.file)
+      Write("paths.qvc", row.file);
+    fake.dialogs.shown.clear();
+    EXPECT_EQ(Paths::GetFileListURL(), row.fileList);
+    EXPECT_EQ(Paths::GetVersionFileURL(), row.version);
+    EXPECT_EQ(Paths::GetMediaControlURL(), row.media);
+    EXPECT_EQ(fake.dialogs.texts(), QStringList(row.messages, kRunModeMessage));
+  }
+  EXPECT_TRUE(list.startsWith(QStringLiteral(QVT_UPDATE_BASE_URL)));
+  EXPECT_TRUE(list.endsWith("/files/QVT/FileList.txt"));
+}
+
+// ---- version check ---------------------------------------------------------------------------
+
+TEST_F(UpdateClient, VersionComparisonAgainstTheRunningVersion) {
+  EXPECT_EQ(VersionText(RunningVersion()), "Version 1.33.1");
+  const std::vector<std::pair<VersionNumbers, VersionOutcome>> rows = {
+      {{2, 0, 0}, VersionOutcome::MajorRelease},  {{1, 34, 0}, VersionOutcome::NewerVersion},
+      {{1, 33, 2}, VersionOutcome::NewerVersion}, {{1, 32, 5}, VersionOutcome::NewerVersion},
+      {{0, 40, 0}, VersionOutcome::NewerVersion}, {{1, 33, 1}, VersionOutcome::UpToDate},
+      {{1, 33, 0}, VersionOutcome::UpToDate},     {{0, 0, 0}, VersionOutcome::UpToDate},
+  };
+  for (const auto& [version, outcome] : rows)
+    EXPECT_EQ(CompareVersion(version), outcome) << VersionText(version).toStdString();
+}
+
+struct FakeView : IUpdateView {
+  QString latest = "Unknown", status = "Unknown";
+  bool buttons = false;
+  void SetLatestVersionCaption(const QString& s) override { latest = s; }
+  void SetStatusCaption(const QString& s) override { status = s; }
+  void ShowUpdateButtons() override { buttons = true; }
+};
+
+TEST_F(UpdateClient, CheckForUpdatesShowsTheOutcome) {
+  const QString url = Paths::DefaultVersionFileURL();
+  const QString failed = kCheckFailed + "\r\n\r\n~~~~~\r\n";
+  struct Row {
+    std::optional<FakeHttp::Response> answer;  // none: unreachable
+    QString latest, status;
+    bool buttons;
+    QStringList messages;
+  };
+  const std::vector<Row> rows = {
+      {FakeHttp::Response{200, "1,34,0\r\nNew\r\n"},
+       "Version 1.34.0",
+       "There is a newer version available",
+       true,
+       {}},
+      {FakeHttp::Response{200, "1,33,1\r\n"}, "Version 1.33.1", "You are up-to-date", false, {}},
+      {FakeHttp::Response{200, "2,0,0\r\nBig\r\n"},
+       "Unknown",
+       "You should redownload the installer",
+       false,
+       {kMajorReleaseMessage + "\r\n" + kMakerSite}},
+      {FakeHttp::Response{200, "1,33\r\n"},
+       "Unknown",
+       "Unknown",
+       false,
+       {failed + "Input past end of file"}},
+      {FakeHttp::Response{200, "1,40000,0\r\n"},
+       "Unknown",
+       "Unknown",
+       false,
+       {failed + "Overflow"}},
+      {FakeHttp::Response{404, "1,34,0\r\n"},
+       "Unknown",
+       "Unknown",
+       false,
+       {downloader::kDownloadFailed, failed + "The version file could not be downloaded"}},
+      {std::nullopt,
+       "Unknown",
+       "Unknown",
+       false,
+       {downloader::kDownloadFailed, failed + "The version file could not be downloaded"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.status.toStdString());
+    net.responses.clear();
+    if (row.answer)
+      net.responses[url] = *row.answer;
+    Write("CurrentVersion.qvs", "1,99,0\r\nAn older check\r\n");
+    fake.dialogs.shown.clear();
+    progress.clear();
+    FakeView view;
+    CheckForUpdates(view);
+    EXPECT_EQ(view.latest, row.latest);
+    EXPECT_EQ(view.status, row.status);
+    EXPECT_EQ(view.buttons, row.buttons);
+    EXPECT_EQ(fake.dialogs.texts(), row.messages);
+    EXPECT_EQ(progress.texts(ProgressWindow::Message).value(0), "Establishing Connection....");
+    EXPECT_EQ(progress.log().back(), "close message");
+    if (!row.answer || row.answer->status != 200) {
+      EXPECT_FALSE(QFileInfo::exists(fake.path("CurrentVersion.qvs"))) << "no stale check";
+    }
+  }
+}
+
+TEST_F(UpdateClient, NewVersionInfoAndStoredResult) {
+  QString version = "keep";
+  EXPECT_EQ(GetNewVersionInfo(version), kNoDescription);
+  EXPECT_EQ(version, "keep");
+  Write("CurrentVersion.qvs", "1,34,0");
+  EXPECT_EQ(GetNewVersionInfo(version), kNoDescription);
+  EXPECT_EQ(version, "1,34,0");
+  Write("CurrentVersion.qvs", "1,34,0\r\nFaster, smaller\r\nignored\r\n");
+  EXPECT_EQ(GetNewVersionInfo(version), "Faster, smaller");
+  EXPECT_EQ(version, "1.34.0");
+
+  FakeView view;
+  ShowStoredCheckResult(view);
+  EXPECT_TRUE(view.buttons);
+  EXPECT_EQ(view.status, "There is a newer version available");
+  Write("CurrentVersion.qvs", "1,33,1\r\n");
+  FakeView same;
+  ShowStoredCheckResult(same);
+  EXPECT_EQ(same.status, "Unknown") << "up to date changes nothing when the window opens";
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+// ---- update preparation and hand-off -----------------------------------------------------------
+
+class Update : public UpdateClient {
+ protected:
+  const QString listURL = Paths::DefaultFileListURL();
+  void List(const QByteArray& records) { net.responses[listURL] = {200, records}; }
+  void Serve(const QString& url, const QByteArray& body, long status = 200) {
+    net.responses[url] = {status, body};
+  }
+  bool Executable(const QString& name) const {
+    return QFileInfo(fake.path(name)).permission(QFile::ExeOwner);
+  }
+  // Nothing started, the player still open, no list or staging file left behind.
+  void ExpectStopped(const QString& reason) {
+    EXPECT_TRUE(fake.process.started.empty());
+    EXPECT_EQ(closes, 0);
+    EXPECT_EQ(fake.dialogs.texts().back(), Updator::kUpdateStopped + "\r\n\r\n" + reason);
+    for (const QString& entry : Entries())
+      EXPECT_FALSE(entry.startsWith('.') || entry == Updator::kListName) << entry.toStdString();
+  }
+};
+
+TEST_F(Update, FetchesEveryFileThenTheUpdaterAndHandsOff) {
+  ASSERT_TRUE(QDir(fake.folder()).mkdir("data"));
+  List(
+      "\"Updater\",\"http://u/up\"\r\n\"ProgramUpdate.tmp\",\"http://u/player\"\r\n"
+      "\"data\\x.txt\",\"http://u/x\"\r\n\r\n");
+  Serve("http://u/up", "#!updater");
+  Serve("http://u/player", "new player");
+  Serve("http://u/x", "data");
+  Write("Updater", "old updater");
+  StartUpdate();
+  EXPECT_EQ(net.requested, QStringList({listURL, "http://u/player", "http://u/x", "http://u/up"}));
+  EXPECT_EQ(Read("Updater"), "#!updater");
+  EXPECT_EQ(Read("ProgramUpdate.tmp"), "new player");
+  EXPECT_EQ(Read("data/x.txt"), "data");
+  EXPECT_TRUE(Executable("Updater"));
+  EXPECT_TRUE(Executable("ProgramUpdate.tmp"));
+  EXPECT_EQ(Entries(), QStringList({"data", "ProgramUpdate.tmp", "Updater"}));
+  ASSERT_EQ(fake.process.started.size(), 1u);
+  EXPECT_EQ(fake.process.started[0].program, fake.path("Updater"));
+  EXPECT_TRUE(fake.process.started[0].arguments.isEmpty());
+  EXPECT_EQ(closes, 1);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_EQ(net.openHandles(), 0);
+  const QStringList bar = progress.texts(ProgressWindow::Bar);
+  EXPECT_EQ(bar.value(0), "Beginning Download of file list");
+  EXPECT_EQ(bar.filter("Establishing Connection...").size(), 3);
+  EXPECT_EQ(bar.filter("Completed").size(), 3);
+  EXPECT_EQ(progress.log().back(), "close bar");
+}
+
+TEST_F(Update, ListWithOnlyTheUpdaterStartsIt) {
+  List("\"Updater\",\"http://u/up\"");
+  Serve("http://u/up", "#!updater");
+  StartUpdate();
+  EXPECT_EQ(net.requested, QStringList({listURL, "http://u/up"}));
+  ASSERT_EQ(fake.process.started.size(), 1u);
+  EXPECT_EQ(closes, 1);
+}
+
+TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
+  const QString outside = "The list of files names a file outside the program folder: \"";
+  const QString empty = "The list of files holds an empty file name.";
+  const QString damaged = "The list of files is damaged: a record lacks its address.";
+  const std::vector<std::pair<QByteArray, QString>> rows = {
+      {"\"/etc/cron.d/x\",\"http://u/a\"", outside + "/etc/cron.d/x\""},
+      {"\"Updater\",\"http://u/a\"\r\n\"../x\",\"http://u/b\"", outside + "../x\""},
+      {"\"Updater\",\"http://u/a\"\r\n\"data/../../x\",\"http://u/b\"", outside + "data/../../x\""},
+      {"\"Updater\",\"http://u/a\"\r\n\"..\\x\",\"http://u/b\"", outside + "../x\""},
+      {"\"\",\"http://u/a\"", empty},
+      {"\"Updater\",\"http://u/a\"\r\n\"  \",\"http://u/b\"", empty},
+      {"\"Updater\"", damaged},
+      {"\"Updater\",\"http://u/a\"\r\n\"ProgramUpdate.tmp\"\r\n", damaged},
+      {"", damaged},
+  };
+  for (const auto& [records, reason] : rows) {
+    SCOPED_TRACE(records.toStdString());
+    List(records);
+    net.requested.clear();
+    fake.dialogs.shown.clear();
+    StartUpdate();
+    EXPECT_EQ(net.requested, QStringList{listURL});
+    ExpectStopped(reason);
+  }
+  EXPECT_FALSE(QFileInfo::exists(fake.folder() + "/../x"));
+}
+
+TEST_F(Update, MissingListStopsAndAnOldListIsNotUsed) {
+  Write(Updator::kListName, "\"Updater\",\"http://u/up\"\r\n");
+  Serve("http://u/up", "#!updater");
+  StartUpdate();  // the list address cannot be reached
+  EXPECT_EQ(net.requested, QStringList{listURL});
+  EXPECT_EQ(fake.dialogs.texts().front(), downloader::kDownloadFailed);
+  ExpectStopped("The list of files could not be downloaded.");
+}
+
+TEST_F(Update, NewPlayerOrUpdaterMissingStopsWithNothingChanged) {
+  struct Row {
+    const char* what;
+    QString failing;
+    QString reason;
+    QStringList requested;
+  };
+  const std::vector<Row> rows = {
+      {"new player",
+       "http://u/player",
+       "ProgramUpdate.tmp could not be downloaded.",
+       {"http://u/data", "http://u/player"}},
+      {"updater",
+       "http://u/up",
+       "Updater could not be downloaded.",
+       {"http://u/data", "http://u/player", "http://u/up"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    List(
+        "\"Updater\",\"http://u/up\"\r\n\"Settings.dat\",\"http://u/data\"\r\n"
+        "\"ProgramUpdate.tmp\",\"http://u/player\"\r\n");
+    Serve("http://u/up", "#!updater");
+    Serve("http://u/player", "new player");
+    Serve("http://u/data", "new data");
+    Serve(row.failing, "missing", 404);
+    Write("Updater", "old updater");
+    Write("Settings.dat", "old data");
+    net.requested.clear();
+    fake.dialogs.shown.clear();
+    StartUpdate();
+    EXPECT_EQ(net.requested, QStringList{listURL} + row.requested);
+    EXPECT_EQ(fake.dialogs.texts().front(), downloader::kDownloadFailed);
+    ExpectStopped(row.reason);
+    EXPECT_EQ(Read("Updater"), "old updater");
+    EXPECT_EQ(Read("Settings.dat"), "old data");
+    EXPECT_FALSE(QFileInfo::exists(fake.path("ProgramUpdate.tmp")));
+  }
+}
+
+TEST_F(Update, OtherFileFailureGoesOn) {
+  List(
+      "\"Updater\",\"http://u/up\"\r\n\"Settings.dat\",\"http://u/data\"\r\n"
+      "\"nosuch/x.txt\",\"http://u/x\"\r\n\"ProgramUpdate.tmp\",\"http://u/player\"\r\n");
+  Serve("http://u/up", "#!updater");
+  Serve("http://u/player", "new player");
+  Serve("http://u/data", "gone", 500);
+  Serve("http://u/x", "x");
+  Write("Settings.dat", "old data");
+  StartUpdate();
+  EXPECT_EQ(fake.dialogs.texts(),
+            QStringList({downloader::kDownloadFailed, downloader::kDownloadFailed}));
+  EXPECT_EQ(Read("Settings.dat"), "old data");
+  EXPECT_EQ(Read("ProgramUpdate.tmp"), "new player");
+  EXPECT_EQ(fake.process.started.size(), 1u);
+  EXPECT_EQ(closes, 1);
+}
+
+TEST_F(Update, UpdaterThatCannotStartKeepsThePlayerOpen) {
+  List("\"Updater\",\"http://u/up\"");
+  Serve("http://u/up", "#!updater");
+  fake.process.startSucceeds = false;
+  StartUpdate();
+  EXPECT_EQ(closes, 0);
+  EXPECT_EQ(fake.dialogs.texts().back(),
+            Updator::kUpdateStopped + "\r\n\r\n" +
+                "The updater could not be started: " + fake.path("Updater"));
+}
+
+TEST_F(Update, SystemWideInstallChecksButDoesNotInstall) {
+  QTemporaryDir data;
+  fake.programFolder.data = data.path();
+  EXPECT_FALSE(CanInstallUpdates());
+  StartUpdate();
+  InstallUpdates();
+  EXPECT_TRUE(net.requested.isEmpty());
+  EXPECT_EQ(fake.dialogs.texts(), QStringList({kCannotInstallHere, kCannotInstallHere}));
+  EXPECT_EQ(stops + closes, 0);
+
+  net.responses[Paths::DefaultVersionFileURL()] = {200, "1,34,0\r\nNew\r\n"};
+  FakeView view;
+  CheckForUpdates(view);
+  EXPECT_EQ(view.status, "There is a newer version available");
+  EXPECT_TRUE(QFileInfo::exists(data.path() + "/CurrentVersion.qvs"));
+}
+
+TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
+  List("\"Updater\",\"http://u/up\"");
+  Serve("http://u/up", "#!updater");
+  MusicVariables().bPlaying = true;
+  MusicVariables().bResumeFromPosition = true;
+  fake.dialogs.answers = {MsgResult::No};
+  InstallUpdates();
+  EXPECT_TRUE(MusicVariables().bPlaying) << "No changes nothing";
+  EXPECT_TRUE(net.requested.isEmpty());
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  const MessageBoxSpec& box = fake.dialogs.shown[0];
+  EXPECT_EQ(box.text, kConfirmText);
+  EXPECT_EQ(box.title, "Update Now?");
+  EXPECT_EQ(box.buttons, MsgButtons::YesNo);
+  EXPECT_EQ(box.icon, MsgIcon::Information);
+  EXPECT_EQ(box.defaultButton, 2);
+
+  fake.dialogs.answers = {MsgResult::Yes};
+  InstallUpdates();
+  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(MusicVariables().bResumeFromPosition);
+  EXPECT_EQ(stops, 1);
+  EXPECT_EQ(closes, 1);
+}
+
+// ---- component checks --------------------------------------------------------------------------
+
+class Components : public UpdateClient {
+ protected:
+  void SetUp() override {
+    UpdateClient::SetUp();
+    SetHasComponentFiles(true);
+    fake.os.env["windir"] = fake.path("win");
+    fake.os.major = 6;
+    ASSERT_TRUE(QDir().mkpath(fake.path("win/SYSTEM32")));
+    net.responses[Paths::DefaultMediaControlURL()] = {200, "control"};
+  }
+  QString Marker() const { return QString::fromUtf8(Read("MediaControlCheck.qvc")); }
+};
+
+TEST_F(Components, NothingRunsWithoutComponentFiles) {
+  SetHasComponentFiles(false);
+  ComponentCheck::CheckCommonControls();
+  ComponentCheck::CheckMediaControl();
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_TRUE(net.requested.isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(MediaControLCheck::MarkerPath()));
+}
+
+TEST_F(Components, ControlPresent) {
+  Write("win/SYSTEM32/mci32.ocx", "x");
+  ComponentCheck::CheckMediaControl();
+  EXPECT_FALSE(QFileInfo::exists(MediaControLCheck::MarkerPath())) << "no marker is created";
+  Write("MediaControlCheck.qvc", "#FALSE#\r\n");
+  ComponentCheck::CheckMediaControl();
+  EXPECT_EQ(Marker(), "#TRUE#\r\n");
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(Components, ControlMissing) {
+  fake.dialogs.answers = {MsgResult::No};
+  ComponentCheck::CheckMediaControl();
+  EXPECT_EQ(Marker(), "#FALSE#\r\n");
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_EQ(fake.dialogs.shown[0].text, MediaControLCheck::kOfferText);
+  EXPECT_EQ(fake.dialogs.shown[0].title, MediaControLCheck::kOfferTitle);
+  EXPECT_EQ(fake.dialogs.shown[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(fake.dialogs.shown[0].icon, MsgIcon::Critical);
+
+  fake.dialogs.answers = {MsgResult::Yes};
+  ComponentCheck::CheckMediaControl();
+  EXPECT_EQ(Read("win/SYSTEM32/MCI32.OCX"), "control");
+  EXPECT_EQ(Marker(), "#TRUE#\r\n");
+  EXPECT_EQ(progress.log().front(), "text message: Establishing Connection...");
+  EXPECT_EQ(progress.log().back(), "close message");
+}
+
+TEST_F(Components, ControlDownloadFails) {
+  // An older download in the program folder must not be installed as if it had just arrived.
+  Write("MCI32.OCX", "old");
+  net.responses.clear();
+  fake.dialogs.answers = {MsgResult::Yes};
+  ComponentCheck::CheckMediaControl();
+  EXPECT_EQ(fake.dialogs.texts(),
+            QStringList({MediaControLCheck::kOfferText, downloader::kDownloadFailed,
+                         MediaControLCheck::kCriticalError}));
+  EXPECT_FALSE(QFileInfo::exists(fake.path("win/SYSTEM32/MCI32.OCX")));
+  EXPECT_EQ(Marker(), "#FALSE#\r\n");
+}
+
+TEST_F(Components, CommonControls) {
+  net.responses[Paths::GetCommonControlsURL()] = {200, "common"};
+  ComponentCheck::CheckCommonControls();
+  EXPECT_EQ(Read("MSCOMCTL.OCX"), "common");
+  EXPECT_EQ(Read("win/SYSTEM32/MSCOMCTL.OCX"), "common");
+  EXPECT_EQ(progress.texts(ProgressWindow::Message).value(0),
+            "Establishing Connection for emergency update...");
+  net.requested.clear();
+  ComponentCheck::CheckCommonControls();
+  EXPECT_TRUE(net.requested.isEmpty()) << "present: nothing to do";
+}
+
+}  // namespace
