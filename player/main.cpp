@@ -2,9 +2,12 @@
 #include <QApplication>
 #include <clocale>
 
+#include "platform/http/CurlHttp.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxSignals.h"
 #include "platform/media/MpvMediaFactory.h"
+#include "platform/registry/SqliteRegistry.h"
+#include "player/options/LinuxDesktop.h"
 #include "player/startup/MainModule.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
@@ -17,6 +20,9 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
   qvt::InstallLinuxPlatform(QStringLiteral("Quavertone"));
   qvt::InstallMpvMediaFactory();
+  qvt::InstallCurlHttp();
+  qvt::InstallSqliteRegistry();
+  qvt::InstallLinuxDesktop();
   qvt::ApplyDesignFont();
   qvt::InstallProgressWindows();
   qvt::OnTerminationSignal([] { qvt::MainModule::CloseNormally(); });

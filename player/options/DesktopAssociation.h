@@ -1,0 +1,64 @@
+#pragma once
+// Registers a file-type association with the Linux desktop for the current user, following
+// the freedesktop conventions, so that a file manager opens such files with the player:
+//   - the desktop entry "quavertone.desktop" in <data home>/applications (Exec with "%f", the
+//     icon, and every MIME type associated so far);
+//   - the extension's MIME type from the shared MIME database, or, when it knows none, a type
+//     of our own (application/x-quavertone-<ext>) as a package in <data home>/mime/packages,
+//     compiled with update-mime-database when that is installed;
+//   - the player as the type's default application in <config home>/mimeapps.list (only the
+//     lines for that type change; the file is replaced through a temporary file).
+// The desktop's side (folders, the MIME database, running its tools) is the IDesktop
+// interface, so the logic runs against temporary folders in tests.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace qvt {
+
+class IDesktop {
+ public:
+  virtual ~IDesktop() = default;
+  // $XDG_DATA_HOME, or ~/.local/share.
+  virtual QString dataHome() = 0;
+  // $XDG_CONFIG_HOME, or ~/.config.
+  virtual QString configHome() = 0;
+  // The shared MIME database's type for a file with the extension; empty when it has none.
+  virtual QString mimeTypeForExtension(const QString& extension) = 0;
+  // Runs a desktop tool when it is installed and waits for it; false when it is missing or
+  // failed.
+  virtual bool runTool(const QString& program, const QStringList& arguments) = 0;
+};
+
+struct DesktopAssociation {
+  QString extension;    // as typed: leading dots are dropped, letters taken in lower case
+  QString description;  // describes a MIME type of our own ("OGG File")
+  QString exePath;      // the program started with the file
+  QString iconPath;     // the program's icon file
+};
+
+inline constexpr char kDesktopEntryName[] = "quavertone.desktop";
+
+// Registers the association. Answers the MIME type it used, or throws nothing and fills
+// *error (answering an empty text) when something could not be written.
+QString RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association,
+                            QString* error);
+
+// The extension as the desktop's globs use it, or "" when it cannot be one (empty, or holding
+// anything but ASCII letters, digits and "._+-").
+QString DesktopExtension(const QString& typed);
+// The program path as one argument of a desktop entry's Exec key (quoted and escaped).
+QString ExecArgument(const QString& path);
+// mimeapps.list with the entry as the type's default and first added application; every
+// other line stays as it was.
+QByteArray UpdateMimeAppsList(const QByteArray& old, const QString& mimeType, const QString& entry);
+// The desktop entry's text for these MIME types.
+QByteArray DesktopEntryText(const QString& exePath, const QString& iconPath,
+                            const QStringList& mimeTypes);
+
+// The desktop that associations are registered with; none unless the program installs one.
+IDesktop* InstalledDesktop();
+void SetDesktop(IDesktop* desktop);
+
+}  // namespace qvt

@@ -1,0 +1,134 @@
+#include "player/options/FileAssociation.h"
+
+#include "platform/Platform.h"
+#include "player/options/DesktopAssociation.h"
+
+namespace qvt {
+
+namespace {
+
+const char kClassesPrefix[] = "SOFTWARE\\Classes\\";
+
+QString VerbCommand(const QString& sExePath, const QString& sSwitch) {
+  return sExePath + " " + sSwitch + " \"%1\"";
+}
+
+// The icon's path: the program folder + the path given relative to it (which begins with a
+// separator). The name is looked up without regard to case.
+QString IconPath(const QString& lDefaultIconIndex) {
+  QString relative = lDefaultIconIndex;
+  relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  while (relative.startsWith(QLatin1Char('/')))
+    relative.remove(0, 1);
+  return relative.isEmpty() ? programFolder().folder() : ProgramFile(relative);
+}
+
+void RegisterWithInstalledDesktop(const QString& sAssociation, const QString& sClassDescription,
+                                  const QString& sExePath) {
+  IDesktop* desktop = InstalledDesktop();
+  if (desktop == nullptr)
+    return;
+  const DesktopAssociation association{sAssociation, sClassDescription, sExePath,
+                                       ProgramFile(QStringLiteral("QVTFile.png"))};
+  QString error;
+  if (RegisterWithDesktop(*desktop, association, &error).isEmpty()) {
+    throw RegistryError(kRegErrAssociation, platform().programName + ".cRegistry",
+                        "Failed to associate the file type with the desktop: " + error);
+  }
+}
+
+}  // namespace
+
+void cRegistry::SetClassValue(const QString& sValue) {
+  eKey_ = kHkeyClassesRoot;
+  SetValue(sValue);
+  const QString section = sSectionKey_;
+  eKey_ = kHkeyLocalMachine;
+  sSectionKey_ = kClassesPrefix + section;
+  SetValue(sValue);
+  sSectionKey_ = section;
+}
+
+void cRegistry::SetVerb(const QString& sClassName, const QString& sVerb, const QString& sMenuText,
+                        const QString& sCommand) {
+  sSectionKey_ = sClassName + "\\shell\\" + sVerb;
+  sValueKey_.clear();
+  SetClassValue(sMenuText);
+  sSectionKey_ = sClassName + "\\shell\\" + sVerb + "\\command";
+  SetClassValue(sCommand);
+}
+
+void cRegistry::CreateEXEAssociation(const QString& sExePath, const QString& sClassName,
+                                     const QString& sClassDescription, const QString& sAssociation,
+                                     const QString& sOpenMenuText, bool bSupportPrint,
+                                     const QString& sPrintMenuText, bool bSupportNew,
+                                     const QString& sNewMenuText, bool bSupportInstall,
+                                     const QString& sInstallMenuText,
+                                     const QString& lDefaultIconIndex) {
+  try {
+    sSectionKey_ = "." + sAssociation;
+    eValueType_ = kRegSz;
+    sValueKey_.clear();
+    SetClassValue(sClassName);
+    sSectionKey_ = sClassName;
+    SetClassValue(sClassDescription);
+    SetVerb(sClassName, "open", sOpenMenuText.isEmpty() ? "&Open" : sOpenMenuText,
+            sExePath + " %1");
+    if (bSupportPrint) {
+      SetVerb(sClassName, "print", sPrintMenuText.isEmpty() ? "&Print" : sPrintMenuText,
+              VerbCommand(sExePath, "/p"));
+    }
+    if (bSupportInstall) {
+      const QString text =
+          sInstallMenuText.isEmpty() ? "&Install " + sAssociation : sInstallMenuText;
+      SetVerb(sClassName, "add", text, VerbCommand(sExePath, "/a"));
+    }
+    if (bSupportNew) {
+      SetVerb(sClassName, "new", sNewMenuText.isEmpty() ? "&New" : sNewMenuText,
+              VerbCommand(sExePath, "/n"));
+    }
+    if (lDefaultIconIndex != QLatin1String("-1")) {
+      sSectionKey_ = sClassName + "\\DefaultIcon";
+      SetClassValue(IconPath(lDefaultIconIndex));
+    }
+  } catch (const RegistryError& e) {
+    Raise(kRegErrAssociation, e.description());
+  }
+  RegisterWithInstalledDesktop(sAssociation, sClassDescription, sExePath);
+}
+
+void cRegistry::CreateAdditionalEXEAssociations(const QString& sClassName,
+                                                const std::vector<Variant>& vItems) {
+  if (vItems.size() % 3 != 0)
+    return;
+  // The class is looked for where the association put it.
+  eKey_ = kHkeyClassesRoot;
+  sSectionKey_ = sClassName;
+  if (!KeyExists())
+    return;
+  for (size_t i = 0; i < vItems.size(); i += 3) {
+    eValueType_ = kRegSz;
+    const QString verbKey = sClassName + "\\shell\\" + vItems[i].plainText();
+    const QString texts[2] = {vItems[i + 1].plainText(), vItems[i + 2].plainText()};
+    const QString keys[2] = {verbKey, verbKey + "\\command"};
+    for (int k = 0; k < 2; ++k) {
+      sSectionKey_ = keys[k];
+      sValueKey_.clear();
+      try {
+        SetClassValue(texts[k]);
+      } catch (const RegistryError&) {
+        // passed over: the next value is still written
+      }
+    }
+  }
+}
+
+void AssociateExtension(const QString& extension) {
+  const QString upper = extension.toUpper();
+  cRegistry registry;
+  registry.CreateEXEAssociation(programFolder().folder() + "/" + platform().programName, extension,
+                                upper + " File", upper, "&QVT " + upper + " Play", false, "&Print",
+                                false, "&New", false, QString(), "\\QVTFile.ico");
+}
+
+}  // namespace qvt

@@ -1,0 +1,22 @@
+#pragma once
+// The Linux desktop for file-type associations: the XDG base folders of the current user, the
+// shared MIME database (through QMimeDatabase) and the desktop's tools (update-mime-database,
+// update-desktop-database), each run only when installed.
+
+#include "player/options/DesktopAssociation.h"
+
+namespace qvt {
+
+class LinuxDesktop : public IDesktop {
+ public:
+  QString dataHome() override;
+  QString configHome() override;
+  QString mimeTypeForExtension(const QString& extension) override;
+  bool runTool(const QString& program, const QStringList& arguments) override;
+};
+
+// Installs the Linux desktop for the rest of the program's run, so that associations made in
+// the options window also reach the desktop.
+void InstallLinuxDesktop();
+
+}  // namespace qvt
