@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "platform/fakes/FakePlatform.h"
+#include "platform/linux/LinuxDialogs.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSystem.h"
 
@@ -82,4 +83,27 @@ TEST(Platform, MessageBoxesCarryTheProgramNameWhenUntitled) {
   EXPECT_EQ(fake.dialogs.shown[0].buttons, MsgButtons::OkOnly);
   EXPECT_EQ(fake.dialogs.shown[1].title, "Ask");
   EXPECT_EQ(fake.dialogs.shown[1].defaultButton, 2);
+}
+
+// With QUAVERTONE_AUTO_ANSWER set, the real boxes answer themselves and log what they showed,
+// so the real programs can run without a user.
+TEST(LinuxDialogsAutoAnswer, BoxesTakeTheirDefaultAndInputBoxesCancel) {
+  QTemporaryDir dir;
+  const QString log = dir.filePath(QStringLiteral("boxes.log"));
+  qputenv("QUAVERTONE_AUTO_ANSWER", log.toLocal8Bit());
+  LinuxDialogs dialogs;
+  MessageBoxSpec spec;
+  spec.text = QStringLiteral("Continue?\r\nReally");
+  spec.title = QStringLiteral("Ask");
+  spec.buttons = MsgButtons::YesNo;
+  spec.defaultButton = 2;
+  EXPECT_EQ(dialogs.messageBox(spec), MsgResult::No);
+  EXPECT_EQ(
+      dialogs.inputBox(QStringLiteral("Enter file name"), QStringLiteral("Quavertone"), QString()),
+      std::nullopt);
+  qunsetenv("QUAVERTONE_AUTO_ANSWER");
+  QFile file(log);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(file.readAll()),
+            QStringLiteral("Ask\tContinue?|Really\nQuavertone\tinput: Enter file name\n"));
 }
