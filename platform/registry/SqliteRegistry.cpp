@@ -320,22 +320,19 @@ RegistryResult SqliteRegistry::deleteValue(int32_t root, const QString& path, co
 }
 
 RegistryResult SqliteRegistry::valueNames(int32_t root, const QString& path, QStringList* names) {
-  names->clear();
-  RegistryResult r = ready(root, false);
-  const QString folded = RegistryFoldedPath(path);
-  if (r.ok())
-    r = keyExists(root, folded);
-  if (!r.ok() || !db_->hasSchema())
-    return r;
-  Stmt q(db_->handle(), "SELECT name FROM reg_values WHERE root=?1 AND key_fold=?2 ORDER BY rowid");
-  q.bind(1, root).bind(2, folded);
-  int rc;
-  while ((rc = q.step()) == SQLITE_ROW)
-    names->append(q.text(0));
-  return rc == SQLITE_DONE ? RegistryResult::success() : db_->error(rc);
+  return listNames(root, path,
+                   "SELECT name FROM reg_values WHERE root=?1 AND key_fold=?2 ORDER BY rowid",
+                   names);
 }
 
 RegistryResult SqliteRegistry::subkeyNames(int32_t root, const QString& path, QStringList* names) {
+  return listNames(root, path,
+                   "SELECT name FROM reg_keys WHERE root=?1 AND parent=?2 ORDER BY fold", names);
+}
+
+// The names that a query over (root, folded key path) answers, for an existing key.
+RegistryResult SqliteRegistry::listNames(int32_t root, const QString& path, const char* sql,
+                                         QStringList* names) {
   names->clear();
   RegistryResult r = ready(root, false);
   const QString folded = RegistryFoldedPath(path);
@@ -343,7 +340,7 @@ RegistryResult SqliteRegistry::subkeyNames(int32_t root, const QString& path, QS
     r = keyExists(root, folded);
   if (!r.ok() || !db_->hasSchema())
     return r;
-  Stmt q(db_->handle(), "SELECT name FROM reg_keys WHERE root=?1 AND parent=?2 ORDER BY fold");
+  Stmt q(db_->handle(), sql);
   q.bind(1, root).bind(2, folded);
   int rc;
   while ((rc = q.step()) == SQLITE_ROW)

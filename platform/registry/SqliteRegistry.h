@@ -44,6 +44,7 @@ class SqliteRegistry : public IRegistryStore {
  private:
   class Db;
   RegistryResult ready(int32_t root, bool forWriting);
+  RegistryResult listNames(int32_t root, const QString& path, const char* sql, QStringList* names);
   RegistryResult keyExists(int32_t root, const QString& folded);
 
   QString path_;
