@@ -20,6 +20,17 @@ frmProcessing::frmProcessing()
 
 void frmProcessing::setMessage(const QString& sMessage) {
   lblMessage->setText(sMessage);
+  // A message with fewer characters may still be wider (digits are wide): grow rather than
+  // cut it off. Shrinking is left to the resize rules of the callers.
+  const QRect text = lblMessage->fontMetrics().boundingRect(QRect(), Qt::TextExpandTabs, sMessage);
+  const int frame = 2 * (lblMessage->margin() + lblMessage->frameWidth());
+  if (text.width() + frame <= lblMessage->width() && text.height() + frame <= lblMessage->height())
+    return;
+  lblMessage->setMinimumSize(0, 0);
+  const QSize grown = lblMessage->sizeHint().expandedTo(lblMessage->size());
+  lblMessage->setFixedSize(grown);
+  if (size() != grown)
+    resize(grown);
 }
 
 QString frmProcessing::message() const {

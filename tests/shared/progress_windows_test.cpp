@@ -207,3 +207,13 @@ TEST_F(ProgressWindowsTest, SavesEachWindowAsPng) {
     EXPECT_TRUE(pixmap.save(folder + "/" + shot.file));
   }
 }
+
+TEST_F(ProgressWindowsTest, AMessageWithFewerButWiderCharactersIsNotCutOff) {
+  ShowProcessing("Establishing Connection....", true, 20);
+  frmProcessing& form = Forms::Get<frmProcessing>();
+  UpdateProcessing("12288 Bytes Downloaded...");
+  const QFontMetrics metrics = form.lblMessage->fontMetrics();
+  EXPECT_GE(form.lblMessage->contentsRect().width(),
+            metrics.horizontalAdvance(QStringLiteral("12288 Bytes Downloaded...")));
+  EXPECT_EQ(form.lblMessage->geometry(), QRect(QPoint(0, 0), form.size()));
+}
