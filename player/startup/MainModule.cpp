@@ -6,6 +6,7 @@
 #include "player/quickplay/MainWindowHook.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/startup/MusicVariables.h"
+#include "player/update/UpdatorMethods.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/Form.h"
 
@@ -24,7 +25,23 @@ QString Unquote(const QString& sCommandLine) {
   return sCommandLine;
 }
 
+namespace {
+
+// What an update needs of the player window: playback halted where it is, and the normal close.
+void InstallUpdateHooks() {
+  UpdatorMethods::PlayerHooks hooks;
+  hooks.StopPlayer = [] {
+    if (Forms::IsLoaded<frmMusic>())
+      Forms::Get<frmMusic>().HaltPlayer();
+  };
+  hooks.ClosePlayer = [] { CloseNormally(); };
+  UpdatorMethods::SetPlayerHooks(std::move(hooks));
+}
+
+}  // namespace
+
 void Main(const QString& sCommandLine) {
+  InstallUpdateHooks();
   SetMainPlayerWindowOpener([] { Forms::Get<frmMusic>().show(); });
   if (sCommandLine.trimmed().isEmpty()) {
     Forms::Get<frmMusic>().show();

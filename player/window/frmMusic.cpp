@@ -6,11 +6,13 @@
 #include <cmath>
 
 #include "platform/Platform.h"
+#include "player/options/frmOptions.h"
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmChoose.h"
 #include "player/playlists/frmList.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/update/ComponentCheck.h"
 #include "player/update/Tracker.h"
 #include "shared/ui/DesignFont.h"
 
@@ -145,8 +147,7 @@ void frmMusic::Form_Load() {
   bLoading_ = true;
   const auto loaded = qScopeGuard([this] { bLoading_ = false; });
   Tracker::SetStatusRunning();
-  // The common-controls check has nothing to check on this platform: the controls are part
-  // of the program.
+  ComponentCheck::CheckCommonControls();
   MusicVariables().dblLastIndex = -1;
   if (Configuration::LoadConfiguration(*this, bHasPlayList_) ==
       Configuration::LoadResult::Upgrade) {
@@ -158,6 +159,7 @@ void frmMusic::Form_Load() {
     StartPlay(Position());
     setDisplay(Position());
   }
+  ComponentCheck::CheckMediaControl();
 }
 
 // The configuration came from another version: this window saves the state as it stands
@@ -283,7 +285,15 @@ void frmMusic::cmdView_Click() {
 }
 
 void frmMusic::cmdOptions_Click() {
-  // Opens the options window once it exists.
+  frmOptions& options = Forms::Get<frmOptions>();
+  options.show();
+  options.raise();
+  options.activateWindow();
+}
+
+void frmMusic::HaltPlayer() {
+  wmpPlayer->stop();
+  ShowPlayButtonAsPause(false);
 }
 
 }  // namespace qvt

@@ -37,6 +37,9 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   double Volume() const { return dblVolume_; }
   // True while the load handler runs (its long loops let the event loop run).
   bool IsLoading() const { return bLoading_; }
+  // Stops the media player where it is (no rewind) and shows the play button as "&Play", as
+  // an update does before it closes the player.
+  void HaltPlayer();
 
   // Controls, named as the window's design names them.
   QSlider* sldVol;
