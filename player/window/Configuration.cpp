@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/version/ProgramVersion.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
@@ -86,7 +87,8 @@ void WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
   const std::vector<std::size_t> songs =
       bHasPlayList ? StorableSongs() : std::vector<std::size_t>();
   RecordWriter writer(ConfigurationPath());
-  writer.write({Variant(kMajor), Variant(kMinor), Variant(kRevision)});
+  const ProgramVersionNumbers version = ProgramVersion();
+  writer.write({Variant(version.major), Variant(version.minor), Variant(version.revision)});
   writer.write({Variant(host.Position())});
   writer.write({Variant(host.IsRandomChecked()), Variant(bHasPlayList && !songs.empty()),
                 Variant(host.IsLoopChecked())});
@@ -202,7 +204,8 @@ LoadResult LoadConfiguration(IConfigurationHost& host, bool& bHasPlayList) {
     const int16_t major = reader.readInt16();
     const int16_t minor = reader.readInt16();
     const int16_t revision = reader.readInt16();
-    if (major != kMajor || minor != kMinor || revision != kRevision) {
+    const ProgramVersionNumbers running = ProgramVersion();
+    if (major != running.major || minor != running.minor || revision != running.revision) {
       MsgBox(QStringLiteral("Preparing to upgrade"));
       return LoadResult::Upgrade;
     }

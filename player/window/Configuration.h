@@ -22,11 +22,6 @@ class IConfigurationHost {
 
 namespace Configuration {
 
-// The running program's version.
-constexpr int16_t kMajor = 1;
-constexpr int16_t kMinor = 33;
-constexpr int16_t kRevision = 1;
-
 // Quick play window size in twips, for centring it when its settings file is created.
 constexpr double kQuickPlayWidthTwips = 4800;
 constexpr double kQuickPlayHeightTwips = 1965;

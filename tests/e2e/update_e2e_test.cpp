@@ -1,0 +1,457 @@
+// Updates from end to end: an update laid out by tools/layout-update.sh and served from
+// 127.0.0.1, the real programs in a temporary program folder. The test process plays the old
+// player with the real files, processes and HTTP, and only its message boxes and its end
+// replaced: it drives the options window as a user would. The real Updater it starts puts the
+// newer player ("QuavertoneNext", another version of the same program) in place and starts it.
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/fakes/FakePlatform.h"
+#include "platform/http/CurlHttp.h"
+#include "platform/linux/LinuxSystem.h"
+#include "player/options/frmOptions.h"
+#include "player/startup/MusicVariables.h"
+#include "player/update/Tracker.h"
+#include "player/update/Updator.h"
+#include "player/update/UpdatorMethods.h"
+#include "player/update/downloader.h"
+#include "shared/Processor.h"
+#include "shared/ui/Form.h"
+#include "tests/net/TestServer.h"
+#include "tests/support/Processes.h"
+#include "tests/support/ProgramFolder.h"
+#include "tests/support/ProgressRecorder.h"
+#include "updater/UpdaterProgram.h"
+
+using namespace qvt;
+using test::ProgramFolder;
+using test::WaitFor;
+
+namespace {
+
+#define QVT_STR2(x) #x
+#define QVT_STR(x) QVT_STR2(x)
+const QString kNextVersion = QStringLiteral(QVT_STR(QVT_NEXT_VERSION_MAJOR) "." QVT_STR(
+    QVT_NEXT_VERSION_MINOR) "." QVT_STR(QVT_NEXT_VERSION_REVISION));
+const QByteArray kNextConfigStart =
+    QByteArray(QVT_STR(QVT_NEXT_VERSION_MAJOR) "," QVT_STR(QVT_NEXT_VERSION_MINOR) "," QVT_STR(
+        QVT_NEXT_VERSION_REVISION)) +
+    "\r\n";
+const QString kDescription = QStringLiteral("Faster loading, fewer crashes");
+const QString kCrLf2 = QStringLiteral("\r\n\r\n");
+constexpr int kLimitMs = 20000;  // no wait of these tests lasts longer
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Whether the file holds exactly `bytes`; a difference is told by size and first offset, not by
+// printing two programs.
+testing::AssertionResult Holds(const QString& path, const QByteArray& bytes) {
+  const QByteArray actual = ReadFile(path);
+  if (actual == bytes)
+    return testing::AssertionSuccess();
+  qsizetype at = 0;
+  while (at < actual.size() && at < bytes.size() && actual[at] == bytes[at])
+    ++at;
+  return testing::AssertionFailure()
+         << path.toStdString() << " holds " << actual.size() << " bytes, expected " << bytes.size()
+         << "; first difference at " << at;
+}
+
+// Starts programs for real and notes what it started.
+class StartingProcess : public IProcess {
+ public:
+  QStringList started;
+  bool startDetached(const QString& program, const QStringList& arguments) override {
+    started << program;
+    return real_.startDetached(program, arguments);
+  }
+  void sleepMs(int milliseconds) override { real_.sleepMs(milliseconds); }
+
+ private:
+  LinuxProcess real_;
+};
+
+// Sets environment variables for the test's lifetime and puts the old values back.
+class ScopedEnvironment {
+ public:
+  void set(const char* name, const QString& value) {
+    remember(name);
+    qputenv(name, value.toLocal8Bit());
+  }
+  void unset(const char* name) {
+    remember(name);
+    qunsetenv(name);
+  }
+  ~ScopedEnvironment() {
+    for (const auto& [name, value] : saved_) {
+      if (value)
+        qputenv(name.constData(), *value);
+      else
+        qunsetenv(name.constData());
+    }
+  }
+
+ private:
+  void remember(const char* name) {
+    saved_.emplace_back(name, qEnvironmentVariableIsSet(name)
+                                  ? std::optional<QByteArray>(qgetenv(name))
+                                  : std::nullopt);
+  }
+  std::vector<std::pair<QByteArray, std::optional<QByteArray>>> saved_;
+};
+
+class UpdateEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetMusicVariables();
+    SetProcessingSuppressed(false);
+    fake.programFolder.path = folder.folder();
+    platform().process = &starting;
+    previousHttp_ = SetHttp(&curl);
+    // What the programs this test starts inherit: headless, boxes answered and logged, and
+    // settings kept out of the user's home.
+    env_.set("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
+    env_.set("QUAVERTONE_AUDIO", QStringLiteral("null-fast"));
+    env_.set("QUAVERTONE_AUTO_ANSWER", folder.path(QStringLiteral("boxes.log")));
+    env_.set("XDG_CONFIG_HOME", home_.filePath(QStringLiteral("config")));
+    env_.set("XDG_DATA_HOME", home_.filePath(QStringLiteral("data")));
+    env_.set("XDG_RUNTIME_DIR", home_.path());
+    env_.set("QUAVERTONE_REGISTRY", home_.filePath(QStringLiteral("registry.sqlite3")));
+    env_.unset("QUAVERTONE_PROGRAM_DIR");
+
+    oldPlayer = ReadFile(folder.path(QStringLiteral("Quavertone")));
+    oldUpdater = ReadFile(folder.path(QStringLiteral("Updater")));
+    nextPlayer = ReadFile(QStringLiteral(QVT_NEXT_PLAYER));
+    ASSERT_FALSE(oldPlayer.isEmpty());
+    ASSERT_FALSE(nextPlayer.isEmpty());
+    ASSERT_TRUE(oldPlayer != nextPlayer) << "the two players differ";
+
+    server.http.set_logger([this](const httplib::Request& request, const httplib::Response&) {
+      QMutexLocker lock(&requestsLock_);
+      requests_ << QString::fromStdString(request.path);
+    });
+    ASSERT_TRUE(server.http.set_mount_point("/", web_.path().toStdString()));
+    // "/cut/<name>": a published file with its whole length announced and half of it sent,
+    // then the connection breaks.
+    server.http.Get("/cut/(.+)",
+                    [this](const httplib::Request& request, httplib::Response& response) {
+                      auto body = std::make_shared<QByteArray>(
+                          ReadFile(Published(QString::fromStdString(request.matches[1].str()))));
+                      response.set_content_provider(
+                          static_cast<size_t>(body->size()), "application/octet-stream",
+                          [body](size_t offset, size_t, httplib::DataSink& sink) {
+                            if (offset == 0)
+                              sink.write(body->constData(), static_cast<size_t>(body->size() / 2));
+                            return false;
+                          });
+                    });
+    server.start();
+    LayOutUpdate();
+    PointPathsAtServer();
+    // The player's main window has loaded.
+    Tracker::SetStatusRunning();
+    UpdatorMethods::SetPlayerHooks({[this] { ++stops; }, [this] { ++closes; }});
+  }
+
+  void TearDown() override {
+    // Nothing this test started outlives it.
+    test::EndProcessesOf(folder.path(QStringLiteral("Updater")), 5000);
+    test::EndProcessesOf(folder.path(QStringLiteral("Quavertone")), 10000);
+    UpdatorMethods::SetPlayerHooks({});
+    Forms::UnloadAllWithoutHandlers();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    server.stop();
+    SetHttp(previousHttp_);
+    ResetMusicVariables();
+  }
+
+  void LayOutUpdate() {
+    QProcess tool;
+    tool.start(QStringLiteral(QVT_SOURCE_DIR "/tools/layout-update.sh"),
+               {QStringLiteral(QVT_NEXT_PLAYER), QStringLiteral(QVT_PROGRAM_DIR "/Updater"),
+                kNextVersion, kDescription, web_.path(), server.url(QString())});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  }
+
+  void PointPathsAtServer() {
+    const QString base = server.url(QStringLiteral("/files/QVT/"));
+    folder.write(QStringLiteral("paths.qvc"), ("\"FINAL\"\r\n\"" + base + "FileList.txt\",\"" +
+                                               base + "QVTVersion.txt\"\r\n\"\",\"\"\r\n")
+                                                  .toUtf8());
+  }
+
+  // A file of the published update.
+  QString Published(const QString& name) const {
+    return web_.filePath(QStringLiteral("files/QVT/") + name);
+  }
+
+  // The paths requested after the version check, once `count` of them have been answered
+  // (the server notes a request just after answering it).
+  QStringList RequestsAfterCheck(qsizetype count) {
+    WaitFor(
+        [&] {
+          QMutexLocker lock(&requestsLock_);
+          return requests_.size() >= count + 1;
+        },
+        5000);
+    QThread::msleep(100);  // and nothing more comes
+    QMutexLocker lock(&requestsLock_);
+    return requests_.mid(1);
+  }
+
+  // Replaces the published file list: the updater as laid out, the new player from `url`.
+  void PublishFileList(const QString& playerUrl, const QByteArray& more = QByteArray()) {
+    QFile file(Published(QStringLiteral("FileList.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(("\"Updater\",\"" + server.url(QStringLiteral("/files/QVT/Updater")) +
+                "\"\r\n\"ProgramUpdate.tmp\",\"" + playerUrl + "\"\r\n")
+                   .toUtf8() +
+               more);
+  }
+
+  // The user opens the options window and checks for updates, which finds the new version.
+  frmOptions& CheckFindsTheNewVersion() {
+    frmOptions& options = Forms::Get<frmOptions>();
+    options.show();
+    QTest::mouseClick(options.cmdCheckUpdates, Qt::LeftButton);
+    EXPECT_EQ(options.lblLatestVer->text(), QStringLiteral("Version ") + kNextVersion);
+    EXPECT_EQ(options.lblStatus->text(), QStringLiteral("There is a newer version available"));
+    EXPECT_TRUE(options.cmdInstall->isVisible());
+    EXPECT_TRUE(options.cmdNewVerInfo->isVisible());
+    EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("\n").toStdString();
+    return options;
+  }
+
+  // "Install &Updates", answering Yes to "Update Now?".
+  void Install(frmOptions& options) {
+    fake.dialogs.shown.clear();
+    fake.dialogs.answers = {MsgResult::Yes};
+    QTest::mouseClick(options.cmdInstall, Qt::LeftButton);
+    ASSERT_FALSE(fake.dialogs.shown.empty());
+    EXPECT_EQ(fake.dialogs.shown[0].title, QStringLiteral("Update Now?"));
+    EXPECT_EQ(fake.dialogs.shown[0].text, UpdatorMethods::kConfirmText);
+    EXPECT_EQ(stops, 1) << "playback is halted before the update";
+  }
+
+  // The update stopped with these messages after the confirmation; the player stays open and
+  // its folder is as it was.
+  void ExpectUpdateStopped(const QStringList& messages) {
+    EXPECT_EQ(fake.dialogs.texts().mid(1), messages);
+    EXPECT_EQ(closes, 0) << "the player stays open";
+    EXPECT_FALSE(fake.app.endedWith.has_value());
+    EXPECT_TRUE(starting.started.isEmpty()) << starting.started.join(" ").toStdString();
+    EXPECT_TRUE(Holds(folder.path(QStringLiteral("Quavertone")), oldPlayer));
+    EXPECT_TRUE(Holds(folder.path(QStringLiteral("Updater")), oldUpdater));
+    EXPECT_EQ(folder.read(QStringLiteral("Status.tmp")), "#TRUE#\r\n");
+    const QStringList left =
+        QDir(folder.folder()).entryList({"*.tmp", ".*.qvtupdate"}, QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left, QStringList{"Status.tmp"}) << "no list, new player or part of a download";
+  }
+
+  ProgramFolder folder{{"Quavertone", "Updater"}};
+  FakePlatform fake;
+  StartingProcess starting;
+  ProgressRecorder progress;
+  CurlHttp curl;
+  test::TestServer server;
+  QByteArray oldPlayer, oldUpdater, nextPlayer;
+  int stops = 0;
+  int closes = 0;
+
+ private:
+  QTemporaryDir web_, home_;
+  ScopedEnvironment env_;
+  IHttp* previousHttp_ = nullptr;
+  QMutex requestsLock_;
+  QStringList requests_;
+};
+
+TEST_F(UpdateEndToEnd, CheckInstallAndTheNewPlayerRuns) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  QTest::mouseClick(options.cmdNewVerInfo, Qt::LeftButton);
+  EXPECT_EQ(fake.dialogs.texts(),
+            QStringList{QStringLiteral("New for version ") + kNextVersion + kCrLf2 + kDescription});
+  Install(options);
+  EXPECT_EQ(fake.dialogs.shown.size(), 1u) << fake.dialogs.texts().join("\n").toStdString();
+  EXPECT_EQ(closes, 1) << "the player closes once the updater runs";
+  ASSERT_EQ(starting.started, QStringList{folder.path(QStringLiteral("Updater"))});
+  EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("TempUpdateList.tmp"))));
+  EXPECT_TRUE(Holds(folder.path(QStringLiteral("ProgramUpdate.tmp")), nextPlayer));
+
+  // The player's window is still open: the updater waits.
+  const QString updater = folder.path(QStringLiteral("Updater"));
+  ASSERT_TRUE(WaitFor([&] { return !test::ProcessesOf(updater).empty(); }, kLimitMs));
+  QThread::msleep(1500);
+  EXPECT_FALSE(test::ProcessesOf(updater).empty()) << "waits while the status says #TRUE#";
+  EXPECT_TRUE(Holds(folder.path(QStringLiteral("Quavertone")), oldPlayer));
+  EXPECT_TRUE(QFileInfo::exists(folder.path(QStringLiteral("ProgramUpdate.tmp"))));
+
+  // The player's window closes.
+  Tracker::SetStatusClosed();
+  ASSERT_TRUE(test::WaitUntilGone(updater, kLimitMs)) << "counts down about six seconds";
+  const QString player = folder.path(QStringLiteral("Quavertone"));
+  EXPECT_TRUE(Holds(player, nextPlayer)) << "the player is replaced byte for byte";
+  EXPECT_TRUE(QFileInfo(player).isExecutable());
+  EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("ProgramUpdate.tmp"))));
+  EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("TempUpdateList.tmp"))));
+
+  EXPECT_EQ(RequestsAfterCheck(3), (QStringList{"/files/QVT/FileList.txt", "/files/QVT/Quavertone",
+                                                "/files/QVT/Updater"}));
+
+  // The new player runs and says so; asked to end, it closes normally as the new version.
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
+  EXPECT_EQ(test::ProcessesOf(player).size(), 1u);
+  EXPECT_TRUE(test::EndProcessesOf(player, 10000));
+  EXPECT_EQ(folder.read(QStringLiteral("Status.tmp")), "#FALSE#\r\n");
+  EXPECT_TRUE(
+      folder.read(QStringLiteral("ConfigurationAndLastPlayList.qvs")).startsWith(kNextConfigStart));
+}
+
+TEST_F(UpdateEndToEnd, ServerDownFailsTheCheckAndStopsTheUpdate) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  server.stop();
+
+  QTest::mouseClick(options.cmdCheckUpdates, Qt::LeftButton);
+  ASSERT_EQ(fake.dialogs.shown.size(), 2u);
+  EXPECT_EQ(fake.dialogs.shown[0].text, downloader::kDownloadFailed);
+  EXPECT_TRUE(fake.dialogs.shown[1].text.startsWith(UpdatorMethods::kCheckFailed + kCrLf2));
+  EXPECT_EQ(options.lblLatestVer->text(), QStringLiteral("Version ") + kNextVersion);
+  EXPECT_EQ(options.lblStatus->text(), QStringLiteral("There is a newer version available"));
+
+  Install(options);
+  ExpectUpdateStopped({downloader::kDownloadFailed,
+                       Updator::kUpdateStopped + kCrLf2 +
+                           QStringLiteral("The list of files could not be downloaded.")});
+}
+
+TEST_F(UpdateEndToEnd, FileListNotFoundStopsTheUpdate) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  ASSERT_TRUE(QFile::remove(Published(QStringLiteral("FileList.txt"))));
+  Install(options);
+  ExpectUpdateStopped({downloader::kDownloadFailed,
+                       Updator::kUpdateStopped + kCrLf2 +
+                           QStringLiteral("The list of files could not be downloaded.")});
+  EXPECT_EQ(RequestsAfterCheck(1), QStringList{"/files/QVT/FileList.txt"});
+}
+
+TEST_F(UpdateEndToEnd, NewPlayerNotFoundStopsTheUpdate) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  ASSERT_TRUE(QFile::remove(Published(QStringLiteral("Quavertone"))));
+  Install(options);
+  ExpectUpdateStopped({downloader::kDownloadFailed,
+                       Updator::kUpdateStopped + kCrLf2 +
+                           QStringLiteral("ProgramUpdate.tmp could not be downloaded.")});
+  EXPECT_EQ(RequestsAfterCheck(2),
+            (QStringList{"/files/QVT/FileList.txt", "/files/QVT/Quavertone"}));
+}
+
+TEST_F(UpdateEndToEnd, NewPlayerCutShortStopsTheUpdate) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  PublishFileList(server.url(QStringLiteral("/cut/Quavertone")));
+  Install(options);
+  ExpectUpdateStopped({downloader::kDownloadFailed,
+                       Updator::kUpdateStopped + kCrLf2 +
+                           QStringLiteral("ProgramUpdate.tmp could not be downloaded.")});
+  EXPECT_EQ(RequestsAfterCheck(2), (QStringList{"/files/QVT/FileList.txt", "/cut/Quavertone"}));
+}
+
+TEST_F(UpdateEndToEnd, FileListNameOutsideTheProgramFolderIsRefused) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  PublishFileList(
+      server.url(QStringLiteral("/files/QVT/Quavertone")),
+      ("\"../x\",\"" + server.url(QStringLiteral("/files/QVT/Updater")) + "\"\r\n").toUtf8());
+  const bool existedBefore = QFileInfo::exists(folder.path(QStringLiteral("../x")));
+
+  Install(options);
+  ExpectUpdateStopped({Updator::kUpdateStopped + kCrLf2 +
+                       QStringLiteral("The list of files names a file outside the program "
+                                      "folder: \"../x\"")});
+  EXPECT_EQ(RequestsAfterCheck(1), QStringList{"/files/QVT/FileList.txt"}) << "nothing is fetched";
+  EXPECT_EQ(QFileInfo::exists(folder.path(QStringLiteral("../x"))), existedBefore);
+}
+
+// The real old player is still open when the real Updater starts: it waits for its close.
+TEST_F(UpdateEndToEnd, UpdaterWaitsWhileThePlayerRuns) {
+  folder.write(QStringLiteral("Status.tmp"), "");
+  QProcess* player = folder.start(QStringLiteral("Quavertone"));
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
+  folder.write(QStringLiteral("ProgramUpdate.tmp"), nextPlayer);
+
+  QProcess* updater = folder.start(QStringLiteral("Updater"));
+  QThread::msleep(1500);
+  EXPECT_EQ(updater->state(), QProcess::Running) << "waits while the player runs";
+  EXPECT_TRUE(Holds(folder.path(QStringLiteral("Quavertone")), oldPlayer));
+
+  player->terminate();  // closes normally, as a logout would
+  ASSERT_TRUE(player->waitForFinished(kLimitMs));
+  EXPECT_EQ(folder.read(QStringLiteral("Status.tmp")), "#FALSE#\r\n");
+  ASSERT_TRUE(updater->waitForFinished(kLimitMs));
+  EXPECT_EQ(updater->exitCode(), UpdaterProgram::kExitStarted);
+  EXPECT_TRUE(Holds(folder.path(QStringLiteral("Quavertone")), nextPlayer));
+  EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("ProgramUpdate.tmp"))));
+  // The new player starts and brings the old player's settings up to its version.
+  EXPECT_TRUE(WaitFor([&] { return folder.boxes().size() >= 3; }, kLimitMs));
+  EXPECT_EQ(folder.boxes().mid(1),
+            (QStringList{"Quavertone\tPreparing to upgrade", "Quavertone\tUpgrade complete"}));
+  EXPECT_EQ(folder.read(QStringLiteral("Status.tmp")), "#TRUE#\r\n");
+  EXPECT_TRUE(
+      folder.read(QStringLiteral("ConfigurationAndLastPlayList.qvs")).startsWith(kNextConfigStart));
+  // It runs on after the upgrade, and closes normally when asked.
+  QThread::msleep(500);
+  const QString newPlayer = folder.path(QStringLiteral("Quavertone"));
+  EXPECT_EQ(test::ProcessesOf(newPlayer).size(), 1u);
+  EXPECT_TRUE(test::EndProcessesOf(newPlayer, 10000));
+  EXPECT_EQ(folder.read(QStringLiteral("Status.tmp")), "#FALSE#\r\n");
+}
+
+// No new player to install: the Updater asks, and Cancel leaves the old player in place.
+TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
+  folder.write(QStringLiteral("Status.tmp"), "#FALSE#\r\n");
+  const QString prompt = UpdaterProgram::kProgramName + QLatin1Char('\t') +
+                         UpdaterProgram::kFailurePrompt + QStringLiteral("|File not found: ") +
+                         folder.path(QStringLiteral("ProgramUpdate.tmp"));
+
+  // The real Updater asks after its countdown. Its boxes are answered with their default
+  // button (OK, which only asks again), so the test ends it once it has asked.
+  QProcess* updater = folder.start(QStringLiteral("Updater"));
+  ASSERT_TRUE(WaitFor([&] { return !folder.boxes().isEmpty(); }, kLimitMs));
+  updater->kill();
+  ASSERT_TRUE(updater->waitForFinished(kLimitMs));
+  EXPECT_EQ(folder.boxes().first(), prompt);
+  EXPECT_TRUE(Holds(folder.path(QStringLiteral("Quavertone")), oldPlayer));
+
+  // The same procedure answered with Cancel ends at once.
+  fake.dialogs.answers = {MsgResult::Cancel};
+  platform().process = &fake.process;  // the countdown's sleeps pass at once
+  try {
+    UpdaterProgram().Main();
+    ADD_FAILURE() << "the Updater ends the program";
+  } catch (const ProgramEnded& ended) {
+    EXPECT_EQ(ended.exitCode, UpdaterProgram::kExitCancelled);
+  }
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_EQ(fake.dialogs.shown[0].buttons, MsgButtons::OkCancel);
+  EXPECT_TRUE(fake.process.started.empty());
+  const QString player = folder.path(QStringLiteral("Quavertone"));
+  EXPECT_TRUE(Holds(player, oldPlayer));
+  EXPECT_TRUE(QFileInfo(player).isExecutable());
+  EXPECT_EQ(QDir(folder.folder()).entryList({".Quavertone*"}, QDir::Files | QDir::Hidden),
+            QStringList());
+  EXPECT_TRUE(test::ProcessesOf(player).empty());
+}
+
+}  // namespace
