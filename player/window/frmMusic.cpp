@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QIcon>
+#include <QPointer>
 #include <QScopeGuard>
 #include <cmath>
 
@@ -145,7 +146,11 @@ void frmMusic::ConnectHandlers() {
 
 void frmMusic::Form_Load() {
   bLoading_ = true;
-  const auto loaded = qScopeGuard([this] { bLoading_ = false; });
+  // The upgrade path destroys this window before the handler returns.
+  const auto loaded = qScopeGuard([self = QPointer<frmMusic>(this)] {
+    if (self)
+      self->bLoading_ = false;
+  });
   Tracker::SetStatusRunning();
   ComponentCheck::CheckCommonControls();
   MusicVariables().dblLastIndex = -1;
@@ -163,13 +168,15 @@ void frmMusic::Form_Load() {
 }
 
 // The configuration came from another version: this window saves the state as it stands
-// (nothing loaded) and closes, and a new window loads the file just written.
+// (nothing loaded) and closes, and a new window loads the file just written. Once unloaded,
+// this window may be destroyed by any pass of the event loop (the message box runs one), so
+// nothing of it is touched after the unload.
 void frmMusic::Upgrade() {
   bUpgrading_ = true;
   Forms::Unload(*this);
+  bUpgrading_ = false;
   Forms::Get<frmMusic>().show();
   MsgBox(QStringLiteral("Upgrade complete"));
-  bUpgrading_ = false;
 }
 
 void frmMusic::Form_Unload(bool& bCancel) {

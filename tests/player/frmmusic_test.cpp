@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QTest>
 
 #include "platform/fakes/FakeMediaPlayer.h"
@@ -133,13 +134,21 @@ TEST_F(FrmMusicTest, AnOlderConfigurationIsUpgradedOnce) {
            "1,33,0\r\n1\r\n#TRUE#,#TRUE#,#FALSE#\r\n3\r\n#TRUE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n"
            "\"/m/a.mp3\",\"a\"\r\n\"/m/b.mp3\",\"b\"\r\n");
   frmMusic* first = nullptr;
+  QPointer<frmMusic> old;
   fake.dialogs.onShow = [&](const MessageBoxSpec& spec) {
-    if (spec.text == "Preparing to upgrade")
+    if (spec.text == "Preparing to upgrade") {
       first = &Forms::Get<frmMusic>();
+      old = first;
+    }
+    // A real box runs the event loop, which destroys the unloaded window meanwhile.
+    if (spec.text == "Upgrade complete")
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   };
   frmMusic& w = Forms::Get<frmMusic>();
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Preparing to upgrade", "Upgrade complete"}));
   EXPECT_NE(&w, first) << "a new window took the old one's place";
+  EXPECT_TRUE(old.isNull()) << "the old window is gone";
+  EXPECT_FALSE(w.IsLoading());
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(MusicVariables().dblLastIndex, -1);
   EXPECT_EQ(
