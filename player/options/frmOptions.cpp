@@ -13,17 +13,13 @@
 #include "player/options/RegistryError.h"
 #include "player/startup/GlobalMethods.h"
 #include "shared/ui/DesignFont.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt {
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-QRect Twips(int left, int top, int width, int height) {
-  const int k = frmOptions::kTwipsPerPixel;
-  return {left / k, top / k, width / k, height / k};
-}
 
 // An option button whose caption wraps onto further lines inside the button's box, as the
 // design's two-line captions need; a click anywhere in the box selects it.

@@ -22,6 +22,7 @@
 #include "shared/Variant.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/FramePacer.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt {
 
@@ -29,11 +30,6 @@ namespace {
 
 const QString kSavedPathFile = QStringLiteral("SavedPath.qvs");
 constexpr int kStatusBarTwips = 345;
-
-QRect Twips(int left, int top, int width, int height) {
-  const int k = frmChoose::kTwipsPerPixel;
-  return {left / k, top / k, width / k, height / k};
-}
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int top) {
   auto* button = new QPushButton(caption, parent);

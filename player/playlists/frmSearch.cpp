@@ -10,15 +10,11 @@
 #include "player/playlists/frmList.h"
 #include "player/startup/GlobalMethods.h"
 #include "shared/Variant.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt {
 
 namespace {
-
-QRect Twips(int left, int top, int width, int height) {
-  const int k = frmSearch::kTwipsPerPixel;
-  return {left / k, top / k, width / k, height / k};
-}
 
 const QString kHelpText = QStringLiteral(
     "Enter a letter, word, or phraze to search song names for.  Casing does not matter.  The "

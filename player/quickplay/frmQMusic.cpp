@@ -18,6 +18,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
 #include "shared/FileManager.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt {
 
@@ -32,11 +33,6 @@ const QColor kTimeColour(0x9F, 0xE6, 0xFF);
 const QColor kSongColour(0xE8, 0xE8, 0xE8);
 
 // A rectangle given in twips, in pixels.
-QRect Twips(int left, int top, int width, int height) {
-  const int k = frmQMusic::kTwipsPerPixel;
-  return {left / k, top / k, width / k, height / k};
-}
-
 void SetTextColour(QWidget* w, const QColor& colour) {
   QPalette pal = w->palette();
   pal.setColor(QPalette::WindowText, colour);

@@ -16,17 +16,13 @@
 #include "player/update/ComponentCheck.h"
 #include "player/update/Tracker.h"
 #include "shared/ui/DesignFont.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt {
 
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-
-QRect Twips(int left, int top, int width, int height) {
-  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-               height / kTwipsPerPixel);
-}
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QString& tip = QString()) {
