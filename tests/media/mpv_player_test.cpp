@@ -12,6 +12,7 @@
 
 #include "platform/media/MpvMediaPlayer.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/EventPump.h"
 
 namespace qvt {
 namespace {
@@ -19,26 +20,12 @@ namespace {
 const MpvAudioConfig kFast{QStringLiteral("null"), true};
 const MpvAudioConfig kRealTime{QStringLiteral("null"), false};
 
-// Runs the event loop until `done` holds or `timeoutMs` passes; answers whether it held.
-template <typename Done>
-bool PumpUntil(Done done, int timeoutMs = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(2);
-  }
-  return true;
-}
-
 void Pump(int ms) {
-  PumpUntil([] { return false; }, ms);
+  test::PumpUntil([] { return false; }, ms);
 }
 
 bool PlaysOut(MpvMediaPlayer& player, int timeoutMs = 5000) {
-  return PumpUntil([&] { return player.playState() == kPlayStopped; }, timeoutMs);
+  return test::PumpUntil([&] { return player.playState() == kPlayStopped; }, timeoutMs);
 }
 
 class MpvPlayerTest : public ::testing::Test {
@@ -125,7 +112,9 @@ TEST_P(MpvFormatTest, LoadsAndPlaysToTheEndExactly) {
   EXPECT_LT(player.currentPosition(), 0.5);
 
   player.play();
-  EXPECT_NE(player.playState(), kPlayStopped);
+  // Untimed output may play a short song out before the state is read: playing, or at its end.
+  EXPECT_TRUE(player.playState() != kPlayStopped ||
+              player.currentPosition() == player.selectionEnd());
   ASSERT_TRUE(PlaysOut(player));
   EXPECT_EQ(player.currentPosition(), player.selectionEnd());
   EXPECT_EQ(player.currentPosition(), player.duration());
@@ -249,7 +238,7 @@ TEST_F(MpvPlayerTest, StopAndPauseHaltWhereTheyAreAndPlayResumes) {
   const QString file = wav("long.wav", 2.0);
   player.setFileName(file);
   player.play();
-  ASSERT_TRUE(PumpUntil([&] { return player.currentPosition() > 0.2; }));
+  ASSERT_TRUE(test::PumpUntil([&] { return player.currentPosition() > 0.2; }));
   player.pause();
   EXPECT_EQ(player.playState(), kPlayPaused);
   const double paused = player.currentPosition();
@@ -259,7 +248,7 @@ TEST_F(MpvPlayerTest, StopAndPauseHaltWhereTheyAreAndPlayResumes) {
   player.play();
   EXPECT_EQ(player.playState(), kPlayPlaying);
   EXPECT_GE(player.currentPosition(), paused);
-  ASSERT_TRUE(PumpUntil([&] { return player.currentPosition() > paused + 0.2; }));
+  ASSERT_TRUE(test::PumpUntil([&] { return player.currentPosition() > paused + 0.2; }));
   player.stop();
   EXPECT_EQ(player.playState(), kPlayStopped);
   const double stopped = player.currentPosition();
@@ -348,7 +337,7 @@ TEST_F(MpvPlayerTest, EventsAreHandledOnTheCreatingThreadThroughTheEventLoop) {
   failing.setEventObserver(observe);
   failing.setFileName(wav());
   const size_t afterLoad = threads.size();
-  EXPECT_TRUE(PumpUntil([&] { return threads.size() > afterLoad; }));
+  EXPECT_TRUE(test::PumpUntil([&] { return threads.size() > afterLoad; }));
   for (QThread* thread : threads)
     EXPECT_EQ(thread, QCoreApplication::instance()->thread());
 }

@@ -25,6 +25,7 @@
 #include "player/window/frmMusic.h"
 #include "shared/Processor.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/TestFiles.h"
 
 using namespace qvt;
@@ -81,18 +82,6 @@ class PlayListsEndToEnd : public ::testing::Test {
     for (int i = 0; i <= mv.dblLastIndex; ++i)
       paths << mv.sSongPaths[static_cast<std::size_t>(i)];
     return paths;
-  }
-
-  static bool PumpUntil(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-      if (timer.elapsed() > 5000)
-        return false;
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-      QThread::msleep(2);
-    }
-    return true;
   }
 
   const QStringList kSongs = {
@@ -210,7 +199,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
   QTest::mouseClick(view.cmdPlay, Qt::LeftButton);
   EXPECT_EQ(player.Position(), 1);
   EXPECT_EQ(player.Player().fileName(), Paths().at(1));
-  EXPECT_TRUE(PumpUntil([&] { return player.Player().playState() == kPlayPlaying; }));
+  EXPECT_TRUE(test::PumpUntil([&] { return player.Player().playState() == kPlayPlaying; }));
   EXPECT_EQ(view.lstList->List(1), verified[1] + QStringLiteral(" - Now Playing"));
   EXPECT_EQ(view.lstList->List(0), verified[0]);
   EXPECT_EQ(view.windowTitle(), QStringLiteral("Play List - Now Playing - ") + verified[1]);

@@ -15,6 +15,7 @@
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/MusicVariables.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/EventPump.h"
 
 using namespace qvt;
 
@@ -42,18 +43,6 @@ class QuickPlayMpv : public ::testing::Test {
   FakePlatform fake;
 };
 
-bool PumpUntil(const std::function<bool()>& done) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > 5000)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(2);
-  }
-  return true;
-}
-
 }  // namespace
 
 TEST_F(QuickPlayMpv, ASongPlaysOutAndTheWindowSeesItsEnd) {
@@ -62,7 +51,7 @@ TEST_F(QuickPlayMpv, ASongPlaysOutAndTheWindowSeesItsEnd) {
   frmQMusic& f = start(wav);
   EXPECT_EQ(f.lblCurrentSong->text(), "tone.wav");
   EXPECT_FALSE(f.mmControl->PlayEnabled());
-  ASSERT_TRUE(PumpUntil([&] { return f.wmpPlayer().playState() == kPlayStopped; }));
+  ASSERT_TRUE(test::PumpUntil([&] { return f.wmpPlayer().playState() == kPlayStopped; }));
   f.timUpdater_Timer();
   EXPECT_TRUE(f.lblTime->text() == "00:02") << f.lblTime->text().toStdString();
   EXPECT_TRUE(f.mmControl->PlayEnabled());
