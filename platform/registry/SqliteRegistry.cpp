@@ -105,12 +105,18 @@ class SqliteRegistry::Db {
 
   // Reads whether the tables exist (which also tells a file that is not a database) and
   // creates them in a writable store.
+  //
+  // The query is finalized before the transaction begins: a connection that still holds a read
+  // when it asks for the write lock gets SQLITE_BUSY at once, without waiting, whenever another
+  // process is writing (SQLite refuses to wait there, as both could wait for ever).
   RegistryResult checkSchema() {
-    Stmt q(db_, "SELECT count(*) FROM sqlite_master WHERE name IN ('reg_keys','reg_values')");
-    const int rc = q.step();
-    if (rc != SQLITE_ROW)
-      return error(rc);
-    hasSchema_ = q.integer(0) == 2;
+    {
+      Stmt q(db_, "SELECT count(*) FROM sqlite_master WHERE name IN ('reg_keys','reg_values')");
+      const int rc = q.step();
+      if (rc != SQLITE_ROW)
+        return error(rc);
+      hasSchema_ = q.integer(0) == 2;
+    }
     if (hasSchema_ || readOnly_)
       return RegistryResult::success();
     RegistryResult r = transaction([this] { return exec(kSchema); });
@@ -137,8 +143,13 @@ class SqliteRegistry::Db {
   }
 
   // Runs the body in one IMMEDIATE transaction: all of it is written, or nothing.
+  // No statement of this connection may still be reading when it begins (see checkSchema):
+  // one that is would make the write fail only while another process writes, so it fails here
+  // every time instead.
   template <typename Body>
   RegistryResult transaction(Body body) {
+    if (readPending())
+      return Failure(RegistryStatus::Failed, "A read is still open when a write begins");
     RegistryResult r = exec("BEGIN IMMEDIATE");
     if (!r.ok())
       return r;
@@ -148,6 +159,15 @@ class SqliteRegistry::Db {
     if (!r.ok())
       sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     return r;
+  }
+
+  bool readPending() const {
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db_, nullptr); s != nullptr;
+         s = sqlite3_next_stmt(db_, s)) {
+      if (sqlite3_stmt_busy(s) != 0)
+        return true;
+    }
+    return false;
   }
 
   // Steps a statement that returns no rows.

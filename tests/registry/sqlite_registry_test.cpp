@@ -212,7 +212,7 @@ TEST_F(SqliteRegistryTest, StoresThatCannotBeWrittenRaiseAndStayUntouched) {
 TEST(RegistryChild, WriteValues) {
   const QString writer = qEnvironmentVariable("QVT_REGISTRY_WRITER");
   if (writer.isEmpty())
-    GTEST_SKIP() << "runs only as the second process of TwoProcessesWriteAtOnce";
+    GTEST_SKIP() << "runs only as the second process of FourProcessesWriteAtOnce";
   FakePlatform fake;
   SqliteRegistry store(SqliteRegistry::DefaultPath());
   SetRegistryStore(&store);
@@ -224,19 +224,25 @@ TEST(RegistryChild, WriteValues) {
   SetRegistryStore(nullptr);
 }
 
-TEST_F(SqliteRegistryTest, TwoProcessesWriteAtOnce) {
-  auto a = test::StartSelf("RegistryChild.WriteValues",
-                           {{"QUAVERTONE_REGISTRY", path()}, {"QVT_REGISTRY_WRITER", "A"}});
-  auto b = test::StartSelf("RegistryChild.WriteValues",
-                           {{"QUAVERTONE_REGISTRY", path()}, {"QVT_REGISTRY_WRITER", "B"}});
-  QString outA, outB;
-  ASSERT_TRUE(test::FinishedWell(*a, &outA)) << outA.toStdString();
-  ASSERT_TRUE(test::FinishedWell(*b, &outB)) << outB.toStdString();
-  for (const char* writer : {"A", "B"}) {
-    const QString key = QStringLiteral("Software\\Writers\\") + writer;
+// Four processes open a store that does not exist yet, so they also create its tables at once;
+// each then writes its values, one transaction per value, while the others write.
+TEST_F(SqliteRegistryTest, FourProcessesWriteAtOnce) {
+  const QStringList writers{"A", "B", "C", "D"};
+  std::vector<std::unique_ptr<QProcess>> children;
+  for (const QString& writer : writers) {
+    children.push_back(
+        test::StartSelf("RegistryChild.WriteValues",
+                        {{"QUAVERTONE_REGISTRY", path()}, {"QVT_REGISTRY_WRITER", writer}}));
+  }
+  for (auto& child : children) {
+    QString output;
+    ASSERT_TRUE(test::FinishedWell(*child, &output)) << output.toStdString();
+  }
+  for (const QString& writer : writers) {
+    const QString key = "Software\\Writers\\" + writer;
     QStringList names;
     ASSERT_TRUE(store_.valueNames(kHkeyCurrentUser, key, &names).ok());
-    EXPECT_EQ(names.size(), kValuesPerWriter) << writer;
+    EXPECT_EQ(names.size(), kValuesPerWriter) << writer.toStdString();
     RegistryValue last;
     ASSERT_TRUE(store_.getValue(kHkeyCurrentUser, key, "v999", &last).ok());
     EXPECT_EQ(last.data, QByteArray("\xe7\x03\0\0", 4));
