@@ -1,6 +1,7 @@
 // Quavertone: the player program.
 #include <QApplication>
 #include <clocale>
+#include <cstring>
 
 #include "platform/http/CurlHttp.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -8,11 +9,19 @@
 #include "platform/media/MpvMediaFactory.h"
 #include "platform/registry/SqliteRegistry.h"
 #include "player/options/LinuxDesktop.h"
+#include "player/playlists/ForeignList.h"
 #include "player/startup/MainModule.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
 
 int main(int argc, char** argv) {
+  // Converting a play list needs no window: it runs before the application starts.
+  if (argc > 1 && std::strcmp(argv[1], "--export-m3u8") == 0) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+      arguments << QString::fromLocal8Bit(argv[i]);
+    return qvt::ExportM3u8Command(arguments);
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quavertone"));
   // The windows end the program themselves when they close.

@@ -1,10 +1,12 @@
 #include "player/playlists/ListFile.h"
 
 #include <cmath>
+#include <functional>
 #include <stdexcept>
 
 #include "platform/Platform.h"
 #include "player/playlists/EditorView.h"
+#include "player/playlists/ForeignList.h"
 #include "player/playlists/PlayListEditor.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
@@ -29,21 +31,28 @@ class BadSongCount : public std::runtime_error {
 struct LoadResult {
   double dblAdded = 0;
   double dblDuplicates = 0;
+  double dblSkipped = 0;  // entries of another player's list that name no local file
   bool bComplete = false;
+};
+
+// The records of a list file: the index of the last one, then each record in turn. Both
+// throw RecordError when the file holds no more.
+struct SongRecords {
+  std::function<double()> LastIndex;
+  std::function<ListEntry()> Next;
 };
 
 // Reads the records into the arrays above the current last index. The arrays only ever grow by
 // one record actually read, so a count that the file cannot back costs nothing; dblLastIndex is
 // left to the caller, which adds exactly the songs stored here.
-void ReadSongs(IEditorView& view, RecordReader& reader, LoadResult& result) {
+void ReadSongs(IEditorView& view, const SongRecords& records, LoadResult& result) {
   MusicVariablesState& mv = MusicVariables();
-  const double dblLast = reader.readDouble();
+  const double dblLast = records.LastIndex();
   if (!(dblLast >= -1) || dblLast != std::floor(dblLast))
     throw BadSongCount();
   for (double i = 0; i <= dblLast; ++i) {
     DoEvents();
-    const QString sPath = reader.readText();
-    const QString sName = reader.readText();
+    const auto [sPath, sName] = records.Next();
     if (FindSongPath(sPath) != -1) {
       ++result.dblDuplicates;
       continue;
@@ -58,6 +67,29 @@ void ReadSongs(IEditorView& view, RecordReader& reader, LoadResult& result) {
     view.SetStatusText(QStringLiteral("Adding... ") + sName);
   }
   result.bComplete = true;
+}
+
+void ReadQvlSongs(IEditorView& view, const QString& sPath, LoadResult& result) {
+  RecordReader reader(sPath);
+  ReadSongs(view,
+            {[&reader] { return reader.readDouble(); },
+             [&reader] {
+               QString sSongPath = reader.readText();
+               return ListEntry{std::move(sSongPath), reader.readText()};
+             }},
+            result);
+}
+
+// Another player's list, read whole first: its entries are then added like a .qvl's records.
+void ReadForeignSongs(IEditorView& view, const QString& sPath, LoadResult& result) {
+  const ForeignList list = ReadForeignList(sPath);
+  result.dblSkipped = list.dblSkipped;
+  std::size_t next = 0;
+  ReadSongs(view,
+            {[&list] { return static_cast<double>(list.entries.size()) - 1; },
+             [&list, &next] { return list.entries.at(next++); }},
+            result);
+  result.bComplete = list.bComplete;
 }
 
 }  // namespace
@@ -76,15 +108,19 @@ bool IsUsableFileName(const QString& sName) {
 
 void LoadListFile(IEditorView& view, const QString& sFile) {
   const QString sName = sFile == kListFileMarker ? view.CurrentFileName() : sFile;
-  if (!HasListExtension(sName)) {
+  const bool bForeign = IsForeignListName(sName);
+  if (!bForeign && !HasListExtension(sName)) {
     MsgBox(QStringLiteral("The file selected is not a valid Quavertone List file"));
     return;
   }
   const QString sPath = FixDoubleBackslash(view.FileFolder() + QLatin1Char('/') + sName);
   LoadResult result;
   try {
-    RecordReader reader(sPath);
-    ReadSongs(view, reader, result);
+    if (bForeign) {
+      ReadForeignSongs(view, sPath, result);
+    } else {
+      ReadQvlSongs(view, sPath, result);
+    }
   } catch (const RecordError&) {
     // Unreadable, or fewer records than announced: reported below.
   } catch (const BadSongCount&) {
@@ -99,6 +135,10 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
   if (result.dblDuplicates > 0) {
     MsgBox(FormatNumber(result.dblDuplicates) +
            QStringLiteral(" songs failed to be added because they were already in the list"));
+  }
+  if (result.dblSkipped > 0) {
+    MsgBox(FormatNumber(result.dblSkipped) +
+           QStringLiteral(" entries of the list were skipped because they name no local file"));
   }
   RefillEditorListShowing(view, QStringLiteral("Generating Visual List... \r\n"));
   MsgBox(FormatNumber(result.dblAdded) + QStringLiteral(" Songs loaded successfully"));

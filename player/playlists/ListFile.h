@@ -28,8 +28,9 @@ bool HasListExtension(const QString& sName);
 // no "/" or NUL, not "." or "..", and at most 255 bytes in UTF-8.
 bool IsUsableFileName(const QString& sName);
 
-// Appends the songs of the file sFile (a name in the file box's folder, or kListFileMarker)
-// to the play list and refills the play list box. Run while the editor is busy, with the
+// Appends the songs of the file sFile (a name in the file box's folder, or kListFileMarker;
+// a .qvl, or another player's list as ForeignList.h reads it) to the play list and refills
+// the play list box. Run while the editor is busy, with the
 // duplicate search bound fixed by the caller. A file that cannot be read or does not hold
 // what its first line announces ends the load with "Error loading file"; the songs read before
 // that stay in the list.

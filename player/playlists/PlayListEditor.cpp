@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "player/playlists/EditorView.h"
+#include "player/playlists/ForeignList.h"
 #include "player/playlists/ListFile.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
@@ -177,6 +178,11 @@ void PlayListEditor::AddOneFile(const QString& sName, bool bRefill) {
   }
   if (HasListExtension(sName)) {
     LoadListFile(kListFileMarker);
+    DoEvents();
+    return;
+  }
+  if (IsForeignListName(sName)) {
+    LoadListFile(sName);
     DoEvents();
     return;
   }

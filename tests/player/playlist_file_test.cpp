@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <set>
 #include <stdexcept>
 
 #include "platform/fakes/FakePlatform.h"
 #include "player/playlists/EditorView.h"
+#include "player/playlists/ForeignList.h"
 #include "player/playlists/ListFile.h"
 #include "player/playlists/PlayListEditor.h"
 #include "player/startup/GlobalMethods.h"
@@ -191,6 +194,105 @@ TEST_F(PlayListFile, MalformedFilesEndInOrder) {
   fake.dialogs.shown.clear();
   Load("missing.qvl");
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Error loading file"});
+}
+
+// Other players' lists, hand-written in each format, hostile ones included: each loads the
+// songs it can name and reports like a .qvl. "F" stands for the editor's folder.
+TEST_F(PlayListFile, OtherPlayersListsLoadWhatTheyCan) {
+  const QString skipped = " entries of the list were skipped because they name no local file";
+  const QString loaded = " Songs loaded successfully";
+  const QByteArray longLine(100000, 'x');
+  const struct {
+    const char* file;
+    QByteArray bytes;
+    QStringList paths;  // "F/" is the editor's folder, "P/" its parent
+    QStringList names;
+    QStringList messages;
+  } cases[] = {
+      {"a.m3u",
+       "#EXTM3U\r\n#EXTINF:12,Blue Song\r\nblue.mp3\r\n# note\r\n\r\n../up/red.ogg\r\n"
+       "http://radio.example/live\r\n",
+       {"F/blue.mp3", "P/up/red.ogg"},
+       {"Blue Song", "red.ogg"},
+       {"1" + skipped, "2" + loaded}},
+      {"B.M3U8",
+       "\xEF\xBB\xBF#EXTINF:-1,Caf\xC3\xA9 \"live\"\t!\nfile:///m/two%20%C3%A9.mp3\n/m/one.mp3\n"
+       "file://host/share/x.mp3\n/m/three.mp3\n",
+       {"/m/two é.mp3", "/m/three.mp3"},
+       {"Café 'live' !", "three.mp3"},
+       {"1 songs failed to be added because they were already in the list", "1" + skipped,
+        "2" + loaded}},
+      {"c.pls",
+       "[playlist]\nNumberOfEntries=999999999\nFile2=/m/b.mp3\nTitle1=First\nFile1=/m/a.mp3\n"
+       "Title3=no path\nFile4=https://x.example/s.mp3\nFile5=" +
+           longLine + "\nVersion=2\n",
+       {"/m/a.mp3", "/m/b.mp3"},
+       {"First", "b.mp3"},
+       {"2" + skipped, "2" + loaded}},
+      {"d.pls", "File1=/m/a.mp3\n", {}, {}, {"Error loading file"}},
+      {"e.xspf",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><playlist version=\"1\" "
+       "xmlns=\"http://xspf.org/ns/0/\"><trackList>"
+       "<track><title>T &amp; A</title><location>sub/a%20b.flac</location></track>"
+       "<track><location>file:///m/c.wav</location><location>/other</location></track>"
+       "<track><title>no location</title></track></trackList></playlist>",
+       {"F/sub/a b.flac", "/m/c.wav"},
+       {"T & A", "c.wav"},
+       {"2" + loaded}},
+      {"f.XSPF",
+       "<playlist><trackList><track><location>/m/ok.mp3</location></track><track><location>",
+       {"/m/ok.mp3"},
+       {"ok.mp3"},
+       {"Error loading file"}},
+      {"g.m3u", QByteArray("/m/a.mp3\n\x00\xff\x01", 12), {}, {}, {"Error loading file"}},
+  };
+  const QString parent = QFileInfo(view.folder).absolutePath();
+  for (const auto& c : cases) {
+    SetList({"/m/one.mp3"}, {"one"});
+    fake.dialogs.shown.clear();
+    ASSERT_TRUE(WriteAll(In(c.file), c.bytes));
+    Load(c.file);
+    EXPECT_EQ(fake.dialogs.texts(), c.messages) << c.file;
+    QStringList paths, names;
+    for (double i = 1; i <= MusicVariables().dblLastIndex; ++i) {
+      paths << MusicVariables().sSongPaths[static_cast<std::size_t>(i)];
+      names << MusicVariables().sSongNames[static_cast<std::size_t>(i)];
+    }
+    QStringList expected = c.paths;
+    expected.replaceInStrings(QRegularExpression("^F/"), view.folder + "/");
+    expected.replaceInStrings(QRegularExpression("^P/"), parent + "/");
+    EXPECT_EQ(paths, expected) << c.file;
+    EXPECT_EQ(names, c.names) << c.file;
+    EXPECT_EQ(view.items, Listed()) << c.file;
+  }
+  // Add in the editor loads a list the same way, whichever entry of the file box it is.
+  SetList({}, {});
+  view.files = {"a.m3u", "c.pls"};
+  view.selectedFiles = {0, 1};
+  view.current = "a.m3u";
+  PlayListEditor(view).AddClick();
+  EXPECT_EQ(Listed(), (std::vector<QString>{"Blue Song", "red.ogg", "First", "b.mp3"}));
+}
+
+// A .qvl exported as M3U8 loads back as the same songs, even paths an M3U line cannot hold
+// as they are; a .qvl that does not hold what it announces exports nothing.
+TEST_F(PlayListFile, ExportedM3u8LoadsBackTheSameSongs) {
+  const std::vector<QString> paths{"/m/Blue, Live.mp3", "/m/#1 hit.ogg", "/m/two\nlines.wav",
+                                   "/m/trail.mp3 "};
+  const std::vector<QString> names{"Blue, Live", "#1", "two lines", "trail"};
+  SetList(paths, names);
+  ASSERT_TRUE(WriteListFile(In("l.qvl")));
+  QString error;
+  ASSERT_TRUE(ExportM3u8(In("l.qvl"), In("out.m3u8"), &error)) << error.toStdString();
+  SetList({}, {});
+  Load("out.m3u8");
+  EXPECT_EQ(MusicVariables().sSongPaths.items(), paths);
+  EXPECT_EQ(MusicVariables().sSongNames.items(), names);
+
+  ASSERT_TRUE(WriteAll(In("bad.qvl"), "3\r\n\"/m/a.mp3\",\"a\"\r\n"));
+  EXPECT_FALSE(ExportM3u8(In("bad.qvl"), In("out.m3u8"), &error));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_TRUE(ReadAll(In("out.m3u8")).contains("Blue, Live"));
 }
 
 TEST_F(PlayListFile, AnswersThatNameNoFileAbortOrFail) {

@@ -1,0 +1,263 @@
+#include "player/playlists/ForeignList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QUrl>
+#include <QXmlStreamReader>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "shared/RecordNotation.h"
+
+namespace qvt {
+
+namespace {
+
+// A list larger than this is no play list; it is not read into memory.
+constexpr qint64 kMaxListBytes = 64 * 1024 * 1024;
+// The longest path Linux accepts, in bytes.
+constexpr qsizetype kMaxPathBytes = 4096;
+
+enum class Format { M3u, M3u8, Pls, Xspf, None };
+
+Format FormatOf(const QString& sName) {
+  const QString lower = sName.toLower();
+  if (lower.endsWith(QLatin1String(".m3u")))
+    return Format::M3u;
+  if (lower.endsWith(QLatin1String(".m3u8")))
+    return Format::M3u8;
+  if (lower.endsWith(QLatin1String(".pls")))
+    return Format::Pls;
+  if (lower.endsWith(QLatin1String(".xspf")))
+    return Format::Xspf;
+  return Format::None;
+}
+
+bool HasControlCharacter(const QString& text) {
+  for (const QChar c : text) {
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+      return true;
+  }
+  return false;
+}
+
+// A title as a .qvl record can hold it: one line, no double quote.
+QString CleanTitle(QString title) {
+  for (QChar& c : title) {
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+      c = u' ';
+    else if (c == u'"')
+      c = u'\'';
+  }
+  return title.trimmed();
+}
+
+// Collects the entries of one list, resolving each against the list's folder.
+class EntrySink {
+ public:
+  EntrySink(ForeignList& list, const QString& sFolder) : list_(list), folder_(sFolder) {}
+
+  // sLocation: a path, or a URL when bUri (as XSPF gives it).
+  void Add(const QString& sLocation, const QString& sTitle, bool bUri) {
+    const QString trimmed = sLocation.trimmed();
+    if (trimmed.isEmpty())
+      return;  // an entry without a path: nothing to add
+    const QString sPath = PathOf(trimmed, bUri);
+    if (sPath.isEmpty() || sPath.contains(QChar(0)) || sPath.contains(u'"') ||
+        sPath.toUtf8().size() > kMaxPathBytes) {
+      ++list_.dblSkipped;
+      return;
+    }
+    const QString sName = CleanTitle(sTitle);
+    list_.entries.push_back({sPath, sName.isEmpty() ? QFileInfo(sPath).fileName() : sName});
+  }
+
+ private:
+  // The local path, or "" for a location that names no local file.
+  QString PathOf(const QString& sLocation, bool bUri) const {
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:/"));
+    QString sPath;
+    if (scheme.match(sLocation).hasMatch()) {
+      const QUrl url(sLocation);
+      if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty())
+        return QString();
+      sPath = url.toLocalFile();
+    } else {
+      sPath = bUri ? QUrl::fromPercentEncoding(sLocation.toUtf8()) : sLocation;
+    }
+    if (sPath.isEmpty())
+      return QString();
+    return QDir::cleanPath(QDir(folder_).absoluteFilePath(sPath));
+  }
+
+  ForeignList& list_;
+  QString folder_;
+};
+
+QList<QStringView> Lines(const QString& text) {
+  QList<QStringView> lines;
+  for (QStringView line : QStringView(text).split(u'\n')) {
+    if (line.endsWith(u'\r'))
+      line.chop(1);
+    lines.append(line);
+  }
+  return lines;
+}
+
+QString WithoutByteOrderMark(QString text) {
+  if (text.startsWith(QChar(0xFEFF)))
+    text.remove(0, 1);
+  return text;
+}
+
+void ReadM3u(const QString& text, EntrySink& sink) {
+  QString sTitle;
+  for (QStringView line : Lines(text)) {
+    line = line.trimmed();
+    if (line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive)) {
+      const qsizetype comma = line.indexOf(u',');
+      sTitle = comma < 0 ? QString() : line.mid(comma + 1).toString();
+    } else if (!line.isEmpty() && !line.startsWith(u'#')) {
+      sink.Add(line.toString(), sTitle, false);
+      sTitle.clear();
+    }
+  }
+}
+
+// False when the text is no [playlist] section.
+bool ReadPls(const QString& text, EntrySink& sink) {
+  std::map<qulonglong, std::pair<QString, QString>> byNumber;  // N -> file, title
+  bool bHeader = false;
+  for (QStringView line : Lines(text)) {
+    line = line.trimmed();
+    if (line.isEmpty() || line.startsWith(u';'))
+      continue;
+    if (!bHeader) {
+      if (line.compare(QLatin1String("[playlist]"), Qt::CaseInsensitive) != 0)
+        return false;
+      bHeader = true;
+      continue;
+    }
+    const qsizetype eq = line.indexOf(u'=');
+    const QStringView key = eq < 0 ? line : line.left(eq).trimmed();
+    const bool bFile = key.startsWith(QLatin1String("File"), Qt::CaseInsensitive);
+    const bool bTitle = key.startsWith(QLatin1String("Title"), Qt::CaseInsensitive);
+    bool ok = false;
+    const qulonglong n = key.mid(bFile ? 4 : 5).toULongLong(&ok);
+    if (eq < 0 || !ok || !(bFile || bTitle))
+      continue;  // NumberOfEntries, Length, Version and whatever else
+    auto& entry = byNumber[n];
+    (bFile ? entry.first : entry.second) = line.mid(eq + 1).trimmed().toString();
+  }
+  for (const auto& [n, entry] : byNumber)
+    sink.Add(entry.first, entry.second, false);
+  return bHeader;
+}
+
+// False when the XML is not well formed; the tracks before the fault are kept.
+bool ReadXspf(const QByteArray& bytes, EntrySink& sink) {
+  QXmlStreamReader xml(bytes);
+  QString sLocation, sTitle;
+  bool bInTrack = false;
+  while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
+    const QStringView name = xml.name();
+    if (xml.isStartElement() && name == u"track") {
+      bInTrack = true;
+      sLocation.clear();
+      sTitle.clear();
+    } else if (xml.isStartElement() && bInTrack && name == u"location" && sLocation.isEmpty()) {
+      sLocation = xml.readElementText(QXmlStreamReader::SkipChildElements);
+    } else if (xml.isStartElement() && bInTrack && name == u"title") {
+      sTitle = xml.readElementText(QXmlStreamReader::SkipChildElements);
+    } else if (xml.isEndElement() && name == u"track") {
+      bInTrack = false;
+      sink.Add(sLocation, sTitle, true);
+    }
+  }
+  return !xml.hasError();
+}
+
+// An M3U line that reads back as the same path: a file URL when the path has line breaks,
+// blanks at its ends or would read as a comment.
+QByteArray M3uLocation(const QString& sPath) {
+  if (HasControlCharacter(sPath) || sPath != sPath.trimmed() || sPath.startsWith(u'#'))
+    return QUrl::fromLocalFile(sPath).toEncoded();
+  return sPath.toUtf8();
+}
+
+}  // namespace
+
+bool IsForeignListName(const QString& sName) {
+  return FormatOf(sName) != Format::None;
+}
+
+ForeignList ReadForeignList(const QString& sPath) {
+  ForeignList list;
+  const Format format = FormatOf(sPath);
+  QFile file(sPath);
+  if (format == Format::None || file.size() > kMaxListBytes || !file.open(QIODevice::ReadOnly))
+    return list;
+  const QByteArray bytes = file.readAll();
+  EntrySink sink(list, QFileInfo(sPath).absolutePath());
+  if (format == Format::Xspf) {
+    list.bComplete = ReadXspf(bytes, sink);
+    return list;
+  }
+  if (bytes.contains('\0'))
+    return list;  // binary: no text list
+  if (format == Format::M3u) {
+    ReadM3u(WithoutByteOrderMark(QString::fromLocal8Bit(bytes)), sink);
+    list.bComplete = true;
+  } else if (format == Format::M3u8) {
+    ReadM3u(WithoutByteOrderMark(QString::fromUtf8(bytes)), sink);
+    list.bComplete = true;
+  } else {
+    list.bComplete = ReadPls(WithoutByteOrderMark(QString::fromUtf8(bytes)), sink);
+  }
+  return list;
+}
+
+bool ExportM3u8(const QString& qvlPath, const QString& outPath, QString* error) {
+  QByteArray out("#EXTM3U\n");
+  try {
+    RecordReader reader(qvlPath);
+    const double dblLast = reader.readDouble();
+    if (!(dblLast >= -1) || dblLast != std::floor(dblLast)) {
+      *error = qvlPath + ": line 1 is not the index of the last song";
+      return false;
+    }
+    for (double i = 0; i <= dblLast; ++i) {
+      const QString sPath = reader.readText();
+      const QString sName = reader.readText();
+      out += "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + M3uLocation(sPath) + '\n';
+    }
+  } catch (const RecordError& failure) {
+    *error = qvlPath + ": " + failure.description();
+    return false;
+  }
+  QSaveFile file(outPath);
+  if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
+    *error = outPath + ": " + file.errorString();
+    return false;
+  }
+  return true;
+}
+
+int ExportM3u8Command(const QStringList& arguments) {
+  if (arguments.size() != 3) {
+    std::fputs("usage: Quavertone --export-m3u8 LIST.qvl OUT.m3u8\n", stderr);
+    return 2;
+  }
+  QString error;
+  if (!ExportM3u8(arguments[1], arguments[2], &error)) {
+    std::fprintf(stderr, "Quavertone: %s\n", error.simplified().toLocal8Bit().constData());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace qvt

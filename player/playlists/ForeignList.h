@@ -1,0 +1,48 @@
+#pragma once
+// Play lists written by other players, read into songs the editor can add, and a .qvl written
+// out as an extended M3U in UTF-8 for them.
+//
+//   .m3u  / .m3u8  one entry a line; "#EXTINF:<seconds>,<title>" names the next entry; other
+//                  lines starting with "#" are comments. .m3u is read in the system's
+//                  encoding, .m3u8 as UTF-8.
+//   .pls           "[playlist]", then FileN= and TitleN= (read as UTF-8, in the order of N).
+//   .xspf          XML: each <track>'s first <location> (a URI) and its <title>.
+//
+// An entry's path may be relative (to the list's folder, "../" allowed) or a file:// URL;
+// any other URL is skipped and counted. A song's name is the entry's title when it has one,
+// else the file's name. Titles lose the characters a .qvl record cannot hold (double quotes,
+// control characters).
+
+#include <QString>
+#include <vector>
+
+namespace qvt {
+
+struct ListEntry {
+  QString sPath;
+  QString sName;
+};
+
+struct ForeignList {
+  std::vector<ListEntry> entries;
+  double dblSkipped = 0;   // entries that name no local file
+  bool bComplete = false;  // false: the file could not be read or stops making sense midway
+};
+
+// Whether the name ends in .m3u, .m3u8, .pls or .xspf, in any letter case.
+bool IsForeignListName(const QString& sName);
+
+// Reads the list at sPath (its format from its name). What could be read before a fault is
+// kept in entries.
+ForeignList ReadForeignList(const QString& sPath);
+
+// Writes the songs of the .qvl at qvlPath as an extended M3U8 at outPath (through a temporary
+// file). False with a one-line reason in *error when the .qvl cannot be read whole or the
+// output cannot be written; an old file at outPath then stays as it was.
+bool ExportM3u8(const QString& qvlPath, const QString& outPath, QString* error);
+
+// The command line "--export-m3u8 LIST.qvl OUT.m3u8" (arguments after the program's name):
+// the exit code, having printed a one-line error on failure.
+int ExportM3u8Command(const QStringList& arguments);
+
+}  // namespace qvt
