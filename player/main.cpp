@@ -11,6 +11,7 @@
 #include "player/options/LinuxDesktop.h"
 #include "player/playlists/ForeignList.h"
 #include "player/startup/MainModule.h"
+#include "player/window/Mpris.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   qvt::InstallLinuxDesktop();
   qvt::ApplyDesignFont();
   qvt::InstallProgressWindows();
+  qvt::Mpris::Install();
   qvt::OnTerminationSignal([] { qvt::MainModule::CloseNormally(); });
   qvt::MainModule::Main(qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
   return QApplication::exec();

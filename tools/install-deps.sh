@@ -14,6 +14,7 @@ packages=(
   xvfb xauth fonts-liberation2
   ffmpeg
   desktop-file-utils xdg-utils
+  dbus libglib2.0-bin appstream
 )
 
 missing=()

@@ -48,6 +48,7 @@ frmQMusic::frmQMusic() : wmpPlayer_(CreateMediaPlayer()) {
   buildControls();
   connectControls();
   timUpdater->start();
+  mpris_ = std::make_unique<frmQMusicMpris>(*this);
 }
 
 frmQMusic::~frmQMusic() = default;

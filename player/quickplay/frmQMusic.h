@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "player/quickplay/QuickPlayLogic.h"
+#include "player/quickplay/frmQMusicMpris.h"
 #include "player/window/TitleScroller.h"
 #include "shared/ui/Form.h"
 
@@ -98,6 +99,8 @@ class frmQMusic : public Form {
   bool bCloseAfterSong_ = false;
   bool bLoadingMain_ = false;
   TitleScroller scroller_;
+  // Last, so that the desktop's media controls let go of the window first.
+  std::unique_ptr<frmQMusicMpris> mpris_;
 };
 
 }  // namespace qvt

@@ -43,6 +43,7 @@ frmMusic::frmMusic() {
   PlaceControls();
   controller_ = std::make_unique<PlaybackController>(*this, *wmpPlayer);
   ConnectHandlers();
+  mpris_ = std::make_unique<frmMusicMpris>(*this);
 }
 
 frmMusic::~frmMusic() = default;

@@ -14,6 +14,7 @@
 #include "player/window/Configuration.h"
 #include "player/window/PlaybackController.h"
 #include "player/window/TitleScroller.h"
+#include "player/window/frmMusicMpris.h"
 #include "shared/ui/Form.h"
 
 namespace qvt {
@@ -99,6 +100,8 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   bool bHasPlayList_ = false;
   bool bUpgrading_ = false;
   bool bLoading_ = false;
+  // Last, so that the desktop's media controls let go of the window first.
+  std::unique_ptr<frmMusicMpris> mpris_;
 };
 
 }  // namespace qvt

@@ -1,0 +1,34 @@
+#pragma once
+// The quick play window as the desktop's media controls see it (Mpris.h): its Play, Pause and
+// Stop buttons (only while enabled), its position slider and its volume control, used as a
+// user would. It plays one file, so there is no next or previous song.
+
+#include "player/window/Mpris.h"
+
+namespace qvt {
+
+class frmQMusic;
+
+class frmQMusicMpris : public IMprisTarget {
+ public:
+  explicit frmQMusicMpris(frmQMusic& window);
+  ~frmQMusicMpris() override;
+
+  MprisState State() const override;
+  qint64 PositionUs() const override;
+  void Play() override;
+  void Pause() override;
+  void PlayPause() override;
+  void Stop() override;
+  void Next() override {}
+  void Previous() override {}
+  void SeekTo(qint64 iPositionUs) override;
+  void SetVolume(double dVolume) override;
+  void Raise() override;
+  void Quit() override;
+
+ private:
+  frmQMusic& window_;
+};
+
+}  // namespace qvt

@@ -1,0 +1,335 @@
+#include "player/window/Mpris.h"
+
+#include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace qvt {
+
+namespace {
+
+constexpr int kPollMs = 250;
+// A position further than this from where playing would have taken it was moved by a seek.
+constexpr qint64 kSeekJumpUs = 2000000;
+const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+std::vector<std::pair<IMprisTarget*, int>>& Targets() {
+  static std::vector<std::pair<IMprisTarget*, int>> targets;
+  return targets;
+}
+
+IMprisTarget* Served() {
+  IMprisTarget* served = nullptr;
+  int iBest = 0;
+  for (const auto& [target, iRank] : Targets()) {
+    if (iRank >= iBest) {
+      served = target;
+      iBest = iRank;
+    }
+  }
+  return served;
+}
+
+QVariantMap Metadata(const MprisState& s) {
+  QVariantMap m;
+  m[QStringLiteral("mpris:trackid")] =
+      QVariant::fromValue(QDBusObjectPath(Mpris::TrackId(s.iTrack)));
+  if (s.iTrack < 0)
+    return m;
+  m[QStringLiteral("xesam:title")] = s.sTitle;
+  m[QStringLiteral("xesam:url")] = QUrl::fromLocalFile(s.sPath).toString(QUrl::FullyEncoded);
+  if (s.iLengthUs > 0)
+    m[QStringLiteral("mpris:length")] = s.iLengthUs;
+  return m;
+}
+
+// The Player interface's properties that the state decides.
+QVariantMap PlayerProperties(const MprisState& s) {
+  return {{QStringLiteral("PlaybackStatus"), s.sStatus},
+          {QStringLiteral("Metadata"), Metadata(s)},
+          {QStringLiteral("Volume"), s.dVolume},
+          {QStringLiteral("CanGoNext"), s.bCanGoNext},
+          {QStringLiteral("CanGoPrevious"), s.bCanGoPrevious},
+          {QStringLiteral("CanPlay"), s.bCanPlay},
+          {QStringLiteral("CanPause"), s.bCanPause},
+          {QStringLiteral("CanSeek"), s.bCanSeek}};
+}
+
+class MprisPlayerAdaptor;
+
+// Owns the bus objects and keeps the desktop informed of the served target's state.
+class MprisService : public QObject {
+ public:
+  explicit MprisService(QDBusConnection bus);
+
+  // Runs the action on the served target from the event loop, as a click would run, then
+  // signals what it changed. The D-Bus call has its answer at once.
+  void Run(std::function<void(IMprisTarget&)> action) {
+    QTimer::singleShot(0, this, [this, action = std::move(action)] {
+      if (IMprisTarget* target = Served())
+        action(*target);
+      Refresh();
+    });
+  }
+  void Refresh();
+  void Seeked(qint64 iPositionUs);
+  MprisState State() const { return last_; }
+
+ private:
+  QDBusConnection bus_;
+  MprisPlayerAdaptor* player_ = nullptr;
+  QTimer poll_;
+  MprisState last_;
+  qint64 iLastPositionUs_ = 0;
+  QElapsedTimer sinceLast_;
+};
+
+QPointer<MprisService>& Service() {
+  static QPointer<MprisService> service;
+  return service;
+}
+
+void RunOnServed(std::function<void(IMprisTarget&)> action) {
+  if (Service())
+    Service()->Run(std::move(action));
+}
+
+class MprisRootAdaptor : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+  Q_PROPERTY(bool CanQuit READ CanQuit)
+  Q_PROPERTY(bool CanRaise READ CanRaise)
+  Q_PROPERTY(bool HasTrackList READ HasTrackList)
+  Q_PROPERTY(QString Identity READ Identity)
+  Q_PROPERTY(QString DesktopEntry READ DesktopEntry)
+  Q_PROPERTY(QStringList SupportedUriSchemes READ Supported)
+  Q_PROPERTY(QStringList SupportedMimeTypes READ Supported)
+
+ public:
+  explicit MprisRootAdaptor(QObject* parent) : QDBusAbstractAdaptor(parent) {}
+  bool CanQuit() const { return true; }
+  bool CanRaise() const { return true; }
+  bool HasTrackList() const { return false; }
+  QString Identity() const { return QStringLiteral("Quavertone"); }
+  QString DesktopEntry() const { return QStringLiteral("quavertone"); }
+  // Songs come from the play list, never from a URI the desktop hands over.
+  QStringList Supported() const { return {}; }
+
+ public Q_SLOTS:
+  void Raise() {
+    RunOnServed([](IMprisTarget& t) { t.Raise(); });
+  }
+  void Quit() {
+    RunOnServed([](IMprisTarget& t) { t.Quit(); });
+  }
+};
+
+class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+  Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
+  Q_PROPERTY(double Rate READ Rate)
+  Q_PROPERTY(double MinimumRate READ Rate)
+  Q_PROPERTY(double MaximumRate READ Rate)
+  Q_PROPERTY(QVariantMap Metadata READ GetMetadata)
+  Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
+  Q_PROPERTY(qlonglong Position READ Position)
+  Q_PROPERTY(bool CanGoNext READ CanGoNext)
+  Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
+  Q_PROPERTY(bool CanPlay READ CanPlay)
+  Q_PROPERTY(bool CanPause READ CanPause)
+  Q_PROPERTY(bool CanSeek READ CanSeek)
+  Q_PROPERTY(bool CanControl READ CanControl)
+
+ public:
+  MprisPlayerAdaptor(QObject* parent, MprisService& service)
+      : QDBusAbstractAdaptor(parent), service_(service) {}
+
+  QString PlaybackStatus() const { return State().sStatus; }
+  double Rate() const { return 1.0; }
+  QVariantMap GetMetadata() const { return Metadata(State()); }
+  double Volume() const { return State().dVolume; }
+  void SetVolume(double dVolume) {
+    RunOnServed([dVolume](IMprisTarget& t) { t.SetVolume(dVolume); });
+  }
+  qlonglong Position() const {
+    const IMprisTarget* target = Served();
+    return target ? target->PositionUs() : 0;
+  }
+  bool CanGoNext() const { return State().bCanGoNext; }
+  bool CanGoPrevious() const { return State().bCanGoPrevious; }
+  bool CanPlay() const { return State().bCanPlay; }
+  bool CanPause() const { return State().bCanPause; }
+  bool CanSeek() const { return State().bCanSeek; }
+  bool CanControl() const { return true; }
+
+ public Q_SLOTS:
+  void Play() {
+    RunOnServed([](IMprisTarget& t) { t.Play(); });
+  }
+  void Pause() {
+    RunOnServed([](IMprisTarget& t) { t.Pause(); });
+  }
+  void PlayPause() {
+    RunOnServed([](IMprisTarget& t) { t.PlayPause(); });
+  }
+  void Stop() {
+    RunOnServed([](IMprisTarget& t) { t.Stop(); });
+  }
+  void Next() {
+    RunOnServed([](IMprisTarget& t) { t.Next(); });
+  }
+  void Previous() {
+    RunOnServed([](IMprisTarget& t) { t.Previous(); });
+  }
+  // Past the end of the song is the next song; before its start, its start.
+  void Seek(qlonglong Offset) {
+    RunOnServed([this, Offset](IMprisTarget& t) {
+      const MprisState s = t.State();
+      if (!s.bCanSeek)
+        return;
+      const qint64 iTo = std::max<qint64>(0, t.PositionUs() + Offset);
+      if (s.iLengthUs > 0 && iTo > s.iLengthUs) {
+        t.Next();
+        return;
+      }
+      t.SeekTo(iTo);
+      service_.Seeked(iTo);
+    });
+  }
+  // Ignored unless it names the current song and a position within it.
+  void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
+    RunOnServed([this, path = TrackId.path(), Position](IMprisTarget& t) {
+      const MprisState s = t.State();
+      if (!s.bCanSeek || path != Mpris::TrackId(s.iTrack) || Position < 0 ||
+          (s.iLengthUs > 0 && Position > s.iLengthUs)) {
+        return;
+      }
+      t.SeekTo(Position);
+      service_.Seeked(Position);
+    });
+  }
+  void OpenUri(const QString& Uri) { (void)Uri; }
+
+ Q_SIGNALS:
+  void Seeked(qlonglong Position);
+
+ private:
+  MprisState State() const {
+    const IMprisTarget* target = Served();
+    return target ? target->State() : MprisState();
+  }
+  MprisService& service_;
+};
+
+MprisService::MprisService(QDBusConnection bus) : QObject(QCoreApplication::instance()), bus_(bus) {
+  auto* object = new QObject(this);
+  new MprisRootAdaptor(object);
+  player_ = new MprisPlayerAdaptor(object, *this);
+  bus_.registerObject(QString::fromLatin1(Mpris::kObjectPath), object,
+                      QDBusConnection::ExportAdaptors);
+  const QString name = QString::fromLatin1(Mpris::kBusName);
+  if (!bus_.registerService(name))
+    bus_.registerService(name + ".instance" + QString::number(QCoreApplication::applicationPid()));
+  connect(&poll_, &QTimer::timeout, this, &MprisService::Refresh);
+  poll_.start(kPollMs);
+  sinceLast_.start();
+}
+
+void MprisService::Seeked(qint64 iPositionUs) {
+  iLastPositionUs_ = iPositionUs;
+  sinceLast_.restart();
+  Q_EMIT player_->Seeked(iPositionUs);
+}
+
+void MprisService::Refresh() {
+  const IMprisTarget* target = Served();
+  const MprisState now = target ? target->State() : MprisState();
+  const qint64 iPosition = target ? target->PositionUs() : 0;
+  const qint64 iElapsedUs = sinceLast_.restart() * 1000;
+  if (now.iTrack == last_.iTrack && now.sStatus == last_.sStatus && now.sStatus != "Stopped") {
+    const qint64 iExpected = iLastPositionUs_ + (now.sStatus == "Playing" ? iElapsedUs : 0);
+    if (std::abs(iPosition - iExpected) > kSeekJumpUs)
+      Q_EMIT player_->Seeked(iPosition);
+  }
+  iLastPositionUs_ = iPosition;
+  if (now == last_)
+    return;
+  const QVariantMap before = PlayerProperties(last_);
+  QVariantMap changed = PlayerProperties(now);
+  for (auto it = changed.begin(); it != changed.end();) {
+    it = it.value() == before.value(it.key()) ? changed.erase(it) : std::next(it);
+  }
+  last_ = now;
+  if (changed.isEmpty())
+    return;
+  QDBusMessage signal = QDBusMessage::createSignal(
+      QString::fromLatin1(Mpris::kObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+      QStringLiteral("PropertiesChanged"));
+  signal << kPlayerInterface << changed << QStringList();
+  bus_.send(signal);
+}
+
+// A session bus is there when its address is known or the user's runtime folder holds its
+// socket; otherwise none is looked for (the bus library would start one of its own).
+bool SessionBusExpected() {
+  if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+    return true;
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+}
+
+}  // namespace
+
+namespace Mpris {
+
+bool Install() {
+  if (Service())
+    return true;
+  if (!SessionBusExpected())
+    return false;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected())
+    return false;
+  Service() = new MprisService(bus);
+  return true;
+}
+
+void Attach(IMprisTarget* target, int iRank) {
+  Targets().emplace_back(target, iRank);
+  if (Service())
+    QTimer::singleShot(0, Service(), [] { Refresh(); });
+}
+
+void Detach(IMprisTarget* target) {
+  std::erase_if(Targets(), [target](const auto& entry) { return entry.first == target; });
+  if (Service())
+    QTimer::singleShot(0, Service(), [] { Refresh(); });
+}
+
+void Refresh() {
+  if (Service())
+    Service()->Refresh();
+}
+
+QString TrackId(qint64 iTrack) {
+  if (iTrack < 0)
+    return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+  return QStringLiteral("/io/github/quavertone/track/") + QString::number(iTrack);
+}
+
+}  // namespace Mpris
+
+}  // namespace qvt
+
+#include "Mpris.moc"

@@ -1,0 +1,76 @@
+#pragma once
+// The desktop's media controls (MPRIS 2.2 on the D-Bus session bus): media keys, the panel's
+// player applet and tools such as playerctl reach the open window through here.
+//
+// The program owns "org.mpris.MediaPlayer2.quavertone" (a second running copy adds
+// ".instance<pid>") and serves /org/mpris/MediaPlayer2 with the root and Player interfaces.
+// Each window that can play registers itself as a target; the player window is served while
+// it is open, quick play while it is the only one. Every method runs, from the event loop, the
+// target's own control (the same click a user makes), so messages and effects are the
+// window's. The state is read again after every action and four times a second; what changed
+// is signalled with PropertiesChanged, and a jump of the position with Seeked.
+//
+// Without a session bus nothing is served and nothing is said.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace qvt {
+
+struct MprisState {
+  QString sStatus = QStringLiteral("Stopped");  // "Playing", "Paused" or "Stopped"
+  qint64 iTrack = -1;                           // the song's index in the list; -1: none
+  QString sTitle;
+  QString sPath;
+  qint64 iLengthUs = 0;  // 0 while unknown
+  double dVolume = 1;    // 0 (silent) to 1 (full)
+  bool bCanGoNext = false;
+  bool bCanGoPrevious = false;
+  bool bCanPlay = false;
+  bool bCanPause = false;
+  bool bCanSeek = false;
+  bool operator==(const MprisState&) const = default;
+};
+
+// A window as the media controls see it. Each action is what the window's matching control
+// does.
+class IMprisTarget {
+ public:
+  virtual ~IMprisTarget() = default;
+  virtual MprisState State() const = 0;
+  virtual qint64 PositionUs() const = 0;
+  virtual void Play() = 0;
+  virtual void Pause() = 0;
+  virtual void PlayPause() = 0;
+  virtual void Stop() = 0;
+  virtual void Next() = 0;
+  virtual void Previous() = 0;
+  // To a position within the song (only while the state says bCanSeek).
+  virtual void SeekTo(qint64 iPositionUs) = 0;
+  virtual void SetVolume(double dVolume) = 0;
+  virtual void Raise() = 0;
+  virtual void Quit() = 0;
+};
+
+namespace Mpris {
+
+inline constexpr char kBusName[] = "org.mpris.MediaPlayer2.quavertone";
+inline constexpr char kObjectPath[] = "/org/mpris/MediaPlayer2";
+
+// Targets of a higher rank are served first; of equal rank, the latest.
+inline constexpr int kRankQuickPlay = 1;
+inline constexpr int kRankPlayerWindow = 2;
+
+// Connects to the session bus and serves from now on; false when there is no bus (the program
+// then runs without media controls).
+bool Install();
+void Attach(IMprisTarget* target, int iRank);
+void Detach(IMprisTarget* target);
+// Reads the served target's state now and signals what changed.
+void Refresh();
+// The object path that stands for a song index in mpris:trackid.
+QString TrackId(qint64 iTrack);
+
+}  // namespace Mpris
+
+}  // namespace qvt

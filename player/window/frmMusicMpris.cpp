@@ -1,0 +1,106 @@
+#include "player/window/frmMusicMpris.h"
+
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+
+#include "player/startup/MainModule.h"
+#include "player/startup/MusicVariables.h"
+#include "player/window/frmMusic.h"
+
+namespace qvt {
+
+frmMusicMpris::frmMusicMpris(frmMusic& window) : window_(window) {
+  Mpris::Attach(this, Mpris::kRankPlayerWindow);
+  // A click on the window's own buttons shows on the desktop at once.
+  for (QPushButton* button :
+       {window.cmdPlay, window.cmdStop, window.cmdNext, window.cmdPrevious, window.cmdRd}) {
+    QObject::connect(button, &QPushButton::clicked, &window, [] { Mpris::Refresh(); });
+  }
+}
+
+frmMusicMpris::~frmMusicMpris() {
+  Mpris::Detach(this);
+}
+
+// Playing while the play button shows "Pause"; paused when the next Play resumes where it
+// stopped; stopped otherwise.
+MprisState frmMusicMpris::State() const {
+  const MusicVariablesState& mv = MusicVariables();
+  MprisState s;
+  s.sStatus = mv.bPlaying              ? QStringLiteral("Playing")
+              : mv.bResumeFromPosition ? QStringLiteral("Paused")
+                                       : QStringLiteral("Stopped");
+  const bool bHasList = mv.dblLastIndex >= 0;
+  s.bCanPlay = s.bCanPause = s.bCanGoNext = s.bCanGoPrevious = bHasList;
+  const double dblIndex = window_.Position();
+  if (bHasList && dblIndex >= 0 && dblIndex <= mv.dblLastIndex &&
+      dblIndex < static_cast<double>(mv.sSongPaths.size()) &&
+      dblIndex < static_cast<double>(mv.sSongNames.size())) {
+    const auto at = static_cast<std::size_t>(dblIndex);
+    s.iTrack = static_cast<qint64>(at);
+    s.sPath = mv.sSongPaths[at];
+    s.sTitle = mv.sSongNames[at];
+    const double dDuration =
+        window_.Player().fileName() == s.sPath ? window_.Player().duration() : 0;
+    if (std::isfinite(dDuration) && dDuration > 0)
+      s.iLengthUs = std::llround(dDuration * 1e6);
+  }
+  const int iMax = std::max(1, window_.sldVol->maximum());
+  s.dVolume = 1.0 - static_cast<double>(window_.sldVol->value()) / iMax;
+  return s;
+}
+
+qint64 frmMusicMpris::PositionUs() const {
+  const MusicVariablesState& mv = MusicVariables();
+  double dSeconds = 0;
+  if (mv.bPlaying)
+    dSeconds = window_.Player().currentPosition();
+  else if (mv.bResumeFromPosition)
+    dSeconds = mv.dResumePosition;
+  return std::isfinite(dSeconds) && dSeconds > 0 ? std::llround(dSeconds * 1e6) : 0;
+}
+
+void frmMusicMpris::Play() {
+  if (!MusicVariables().bPlaying)
+    window_.cmdPlay->click();
+}
+
+void frmMusicMpris::Pause() {
+  if (MusicVariables().bPlaying)
+    window_.cmdPlay->click();
+}
+
+void frmMusicMpris::PlayPause() {
+  window_.cmdPlay->click();
+}
+
+void frmMusicMpris::Stop() {
+  window_.cmdStop->click();
+}
+
+void frmMusicMpris::Next() {
+  window_.cmdNext->click();
+}
+
+void frmMusicMpris::Previous() {
+  window_.cmdPrevious->click();
+}
+
+void frmMusicMpris::SetVolume(double dVolume) {
+  const double dLevel = std::clamp(std::isfinite(dVolume) ? dVolume : 1.0, 0.0, 1.0);
+  window_.sldVol->setValue(
+      static_cast<int>(std::lround((1.0 - dLevel) * window_.sldVol->maximum())));
+}
+
+void frmMusicMpris::Raise() {
+  window_.show();
+  window_.raise();
+  window_.activateWindow();
+}
+
+void frmMusicMpris::Quit() {
+  MainModule::CloseNormally();
+}
+
+}  // namespace qvt

@@ -1,0 +1,183 @@
+// The real player program as the desktop reaches it: its media controls on a private session
+// bus (dbus-run-session), driven from outside with gdbus as a panel applet or a media key
+// would; the same program without any session bus; the play list export of its command line.
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QThread>
+#include <memory>
+
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/ProgramFolder.h"
+
+using qvt::test::ProgramFolder;
+using qvt::test::WaitFor;
+
+namespace {
+
+const QString kBusName = "org.mpris.MediaPlayer2.quavertone";
+
+bool Finished(QProcess* p, int timeoutMs) {
+  return p->state() == QProcess::NotRunning || p->waitForFinished(timeoutMs);
+}
+
+// A configuration of this version whose list holds the given songs, the first one current.
+QByteArray ConfigurationOf(const QStringList& paths) {
+  QByteArray out =
+      "1,33,1\r\n0\r\n#FALSE#,#FALSE#,#FALSE#\r\n3\r\n#TRUE#\r\n#FALSE#\r\n#FALSE#\r\n" +
+      QByteArray::number(paths.size() - 1) + "\r\n";
+  for (const QString& path : paths)
+    out += "\"" + path.toUtf8() + "\",\"" + QFileInfo(path).fileName().toUtf8() + "\"\r\n";
+  return out;
+}
+
+// gdbus on the player's bus.
+class Bus {
+ public:
+  explicit Bus(QString address) : address_(std::move(address)) {}
+
+  QString Run(QStringList arguments) const {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+    p.setProcessEnvironment(env);
+    p.start("gdbus", arguments);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+  }
+  QString Call(const QString& method, const QStringList& arguments = {}) const {
+    return Run(QStringList{"call", "--session", "-d", kBusName, "-o", "/org/mpris/MediaPlayer2",
+                           "-m", method} +
+               arguments);
+  }
+  QString Get(const QString& property, const QString& interface = kPlayer) const {
+    return Call("org.freedesktop.DBus.Properties.Get", {interface, property});
+  }
+  // Waits until the property's value shows the text.
+  bool Shows(const QString& property, const QString& text) const {
+    return WaitFor([&] { return Get(property).contains(text); }, 10000);
+  }
+  QProcess* Monitor() {
+    monitor_.setProcessEnvironment([this] {
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+      return env;
+    }());
+    monitor_.start("gdbus", {"monitor", "--session", "-d", kBusName});
+    return &monitor_;
+  }
+
+  static inline const QString kPlayer = "org.mpris.MediaPlayer2.Player";
+
+ private:
+  QString address_;
+  QProcess monitor_;
+};
+
+}  // namespace
+
+TEST(DesktopProgram, MediaControlsOnTheSessionBusDriveThePlayerWindow) {
+  if (QStandardPaths::findExecutable("dbus-run-session").isEmpty() ||
+      QStandardPaths::findExecutable("gdbus").isEmpty()) {
+    GTEST_SKIP() << "dbus-run-session and gdbus are needed (tools/install-deps.sh)";
+  }
+  ProgramFolder folder;
+  const QStringList songs = {qvt::test::MakeWav(folder.folder(), "a song.wav", 60, 8000),
+                             qvt::test::MakeWav(folder.folder(), "b.wav", 60, 8000)};
+  folder.write("ConfigurationAndLastPlayList.qvs", ConfigurationOf(songs));
+  // The program runs under its own session bus, whose address it leaves for the test.
+  folder.write("under-bus",
+               "#!/bin/sh\nexec dbus-run-session -- sh -c 'printf %s \"$DBUS_SESSION_BUS_ADDRESS\" "
+               "> \"$0.address\"; exec \"$1\"' \"$0\" \"$(dirname \"$0\")/Quavertone\"\n");
+  QFile(folder.path("under-bus"))
+      .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QProcess* p = folder.start("under-bus", {}, {"QUAVERTONE_AUDIO=null"});
+  ASSERT_TRUE(WaitFor([&] { return !folder.read("under-bus.address").isEmpty(); }, 10000));
+  Bus bus(QString::fromUtf8(folder.read("under-bus.address")));
+  ASSERT_TRUE(WaitFor(
+      [&] { return bus.Get("Identity", "org.mpris.MediaPlayer2").contains("'Quavertone'"); },
+      10000));
+  QProcess* monitor = bus.Monitor();
+  EXPECT_TRUE(bus.Get("DesktopEntry", "org.mpris.MediaPlayer2").contains("'quavertone'"));
+  EXPECT_TRUE(bus.Shows("PlaybackStatus", "'Stopped'"));
+
+  bus.Call("org.mpris.MediaPlayer2.Player.Play");
+  EXPECT_TRUE(bus.Shows("PlaybackStatus", "'Playing'"));
+  EXPECT_TRUE(bus.Shows("Metadata", "'mpris:length': <int64 60000000>"));
+  const QString first = bus.Get("Metadata");
+  EXPECT_TRUE(first.contains("/track/0'")) << first.toStdString();
+  EXPECT_TRUE(first.contains("'xesam:title': <'a song.wav'>")) << first.toStdString();
+  EXPECT_TRUE(first.contains("'xesam:url': <'file://" + folder.folder() + "/a%20song.wav'>"))
+      << first.toStdString();
+
+  bus.Call("org.mpris.MediaPlayer2.Player.Next");
+  EXPECT_TRUE(bus.Shows("Metadata", "'xesam:title': <'b.wav'>"));
+  EXPECT_TRUE(bus.Get("Metadata").contains("/track/1'"));
+  bus.Call("org.mpris.MediaPlayer2.Player.Previous");
+  EXPECT_TRUE(bus.Shows("Metadata", "'xesam:title': <'a song.wav'>"));
+  bus.Call("org.mpris.MediaPlayer2.Player.Pause");
+  EXPECT_TRUE(bus.Shows("PlaybackStatus", "'Paused'"));
+  bus.Call("org.mpris.MediaPlayer2.Player.PlayPause");
+  EXPECT_TRUE(bus.Shows("PlaybackStatus", "'Playing'"));
+  bus.Call("org.mpris.MediaPlayer2.Player.Stop");
+  EXPECT_TRUE(bus.Shows("PlaybackStatus", "'Stopped'"));
+  bus.Call("org.freedesktop.DBus.Properties.Set", {Bus::kPlayer, "Volume", "<0.25>"});
+  EXPECT_TRUE(bus.Shows("Volume", "<0.25>"));
+
+  // Each change reached the desktop unasked.
+  ASSERT_TRUE(WaitFor([&] { return monitor->bytesAvailable() > 0; }, 5000));
+  QThread::msleep(500);
+  const QString signals = QString::fromUtf8(monitor->readAll());
+  for (const QString change :
+       {"'PlaybackStatus': <'Paused'>", "'PlaybackStatus': <'Playing'>",
+        "'PlaybackStatus': <'Stopped'>", "'xesam:title': <'b.wav'>", "'Volume': <0.25>"}) {
+    EXPECT_TRUE(signals.contains(change)) << change.toStdString() << "\n" << signals.toStdString();
+  }
+
+  bus.Call("org.mpris.MediaPlayer2.Quit");
+  ASSERT_TRUE(Finished(p, 10000));
+  EXPECT_EQ(p->exitCode(), 0);
+  EXPECT_TRUE(folder.boxes().isEmpty()) << folder.boxes().join("\n").toStdString();
+  EXPECT_EQ(folder.read("Status.tmp"), "#FALSE#\r\n");
+  monitor->kill();
+  monitor->waitForFinished();
+}
+
+TEST(DesktopProgram, WithoutASessionBusThePlayerRunsAsBefore) {
+  ProgramFolder folder;
+  folder.write("ConfigurationAndLastPlayList.qvs",
+               ConfigurationOf({qvt::test::MakeWav(folder.folder(), "a.wav", 1, 8000)}));
+  QProcess* p = folder.start("Quavertone", {}, {"DBUS_SESSION_BUS_ADDRESS=", "DISPLAY="});
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, 10000));
+  p->terminate();
+  ASSERT_TRUE(Finished(p, 10000));
+  EXPECT_EQ(p->exitCode(), 0);
+  EXPECT_TRUE(folder.boxes().isEmpty()) << folder.boxes().join("\n").toStdString();
+  EXPECT_EQ(folder.read("Status.tmp"), "#FALSE#\r\n");
+}
+
+TEST(DesktopProgram, ExportM3u8WritesTheListOrFailsInOneLine) {
+  ProgramFolder folder;
+  folder.write("good.qvl", "0\r\n\"/m/a b.mp3\",\"A B\"\r\n");
+  folder.write("bad.qvl", "2\r\n\"/m/a b.mp3\",\"A B\"\r\n");
+  const auto run = [&](const QString& list) {
+    auto* p = new QProcess();
+    p->start(folder.path("Quavertone"),
+             {"--export-m3u8", folder.path(list), folder.path(list + ".m3u8")});
+    p->waitForFinished(10000);
+    return std::unique_ptr<QProcess>(p);
+  };
+  const auto good = run("good.qvl");
+  EXPECT_EQ(good->exitCode(), 0);
+  EXPECT_EQ(folder.read("good.qvl.m3u8"), "#EXTM3U\n#EXTINF:-1,A B\n/m/a b.mp3\n");
+  for (const QString list : {"bad.qvl", "missing.qvl"}) {
+    const auto bad = run(list);
+    EXPECT_NE(bad->exitCode(), 0) << list.toStdString();
+    const QByteArray error = bad->readAllStandardError();
+    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(folder.path(list + ".m3u8")));
+  }
+}
