@@ -16,12 +16,16 @@
 #include "shared/ui/ProgressWindows.h"
 
 int main(int argc, char** argv) {
-  // Converting a play list needs no window: it runs before the application starts.
+  // Converting a play list and installing the desktop entry need no window.
   if (argc > 1 && std::strcmp(argv[1], "--export-m3u8") == 0) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
       arguments << QString::fromLocal8Bit(argv[i]);
     return qvt::ExportM3u8Command(arguments);
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--install-desktop-entry") == 0) {
+    QCoreApplication app(argc, argv);
+    return qvt::InstallDesktopEntryCommand();
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quavertone"));

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws Quavertone's icon (a white quaver on a round teal disc) and writes data/QVTFile.ico
-(16, 24, 32, 48, 64 and 256 pixels, PNG entries) and data/QVTFile.png (256 pixels).
+(16, 24, 32, 48, 64 and 256 pixels, PNG entries), data/QVTFile.png (256 pixels) and the
+desktop theme's icons data/desktop/hicolor/<size>/apps/quavertone.png (48, 128, 256 pixels)
+and .../scalable/apps/quavertone.svg (the same drawing as vector shapes).
 Pure Python: run it again after changing the drawing."""
 import math
 import os
@@ -79,6 +81,53 @@ def png(size, raw):
             chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def flag_points(size):
+    """The flag's outline (see inside_note), sampled, in pixels of a size x size canvas."""
+    upper, lower = [], []
+    for k in range(11):
+        t = k / 10
+        x = 0.52 + 0.22 * t
+        top = 0.20 + 0.16 * t * t + 0.10 * t
+        upper.append((x, top))
+        lower.append((x, top + 0.10 + 0.02 * (1 - t)))
+    return " ".join("%.2f,%.2f" % (x * size, y * size) for x, y in upper + lower[::-1])
+
+
+def svg():
+    s = 256
+    return f"""<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="{s}" height="{s}" viewBox="0 0 {s} {s}">
+  <defs>
+    <linearGradient id="shade" x1="0" y1="0" x2="0" y2="1">
+      <stop offset="0" stop-color="rgb(24,150,160)"/>
+      <stop offset="1" stop-color="rgb(15,97,104)"/>
+    </linearGradient>
+  </defs>
+  <circle cx="{s / 2}" cy="{s / 2}" r="{0.48 * s:.2f}" fill="rgb(12,74,84)"/>
+  <circle cx="{s / 2}" cy="{s / 2}" r="{0.45 * s:.2f}" fill="url(#shade)"/>
+  <g fill="#ffffff">
+    <ellipse cx="{0.40 * s:.2f}" cy="{0.70 * s:.2f}" rx="{0.135 * s:.2f}" ry="{0.095 * s:.2f}"
+             transform="rotate(-25 {0.40 * s:.2f} {0.70 * s:.2f})"/>
+    <rect x="{0.490 * s:.2f}" y="{0.20 * s:.2f}" width="{0.055 * s:.2f}" height="{0.50 * s:.2f}"/>
+    <polygon points="{flag_points(s)}"/>
+  </g>
+</svg>
+"""
+
+
+def write_theme_icons():
+    theme = os.path.join(ROOT, "desktop", "hicolor")
+    for size in (48, 128, 256):
+        folder = os.path.join(theme, "%dx%d" % (size, size), "apps")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "quavertone.png"), "wb") as f:
+            f.write(render(size))
+    folder = os.path.join(theme, "scalable", "apps")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "quavertone.svg"), "w", encoding="utf-8") as f:
+        f.write(svg())
+
+
 def main():
     sizes = [16, 24, 32, 48, 64, 256]
     images = [render(s) for s in sizes]
@@ -92,6 +141,7 @@ def main():
         f.write(out)
     with open(os.path.join(ROOT, "QVTFile.png"), "wb") as f:
         f.write(images[-1])
+    write_theme_icons()
 
 
 if __name__ == "__main__":

@@ -101,17 +101,27 @@ QString MimeTypeFor(IDesktop& desktop, const QString& ext, const QString& descri
   return own;
 }
 
-bool WriteDesktopEntry(IDesktop& desktop, const DesktopAssociation& a, const QString& mimeType,
-                       QString* error) {
+// The installed theme icon when the install put it in place, else the icon file itself.
+QString EntryIcon(IDesktop& desktop, const QString& iconPath) {
+  const QString themeIcon = desktop.dataHome() + "/icons/hicolor/scalable/apps/quavertone.svg";
+  return QFileInfo::exists(themeIcon) ? QStringLiteral("quavertone") : iconPath;
+}
+
+// Writes the desktop entry listing the MIME types it listed before and mimeTypes.
+bool WriteDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
+                       const QStringList& mimeTypes, QString* error) {
   const QString appDir = desktop.dataHome() + "/applications";
   const QString path = appDir + "/" + kDesktopEntryName;
   QByteArray old;
   if (!ReadExisting(path, &old, error))
     return false;
   QStringList types = ListedMimeTypes(old);
-  if (!types.contains(mimeType))
-    types.append(mimeType);
-  if (!WriteFileAtomically(path, DesktopEntryText(a.exePath, a.iconPath, types), error))
+  for (const QString& type : mimeTypes) {
+    if (!types.contains(type))
+      types.append(type);
+  }
+  const QByteArray text = DesktopEntryText(exePath, EntryIcon(desktop, iconPath), types);
+  if (!WriteFileAtomically(path, text, error))
     return false;
   desktop.runTool(QStringLiteral("update-desktop-database"), {appDir});
   return true;
@@ -260,11 +270,27 @@ QString RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& associa
     return QString();
   }
   const QString mimeType = MimeTypeFor(desktop, ext, association.description, error);
-  if (mimeType.isEmpty() || !WriteDesktopEntry(desktop, association, mimeType, error) ||
+  if (mimeType.isEmpty() ||
+      !WriteDesktopEntry(desktop, association.exePath, association.iconPath, {mimeType}, error) ||
       !WriteDefaultApplication(desktop, mimeType, error)) {
     return QString();
   }
   return mimeType;
+}
+
+bool InstallDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
+                         const QStringList& extensions, QString* error) {
+  if (HasControlCharacter(exePath) || HasControlCharacter(iconPath)) {
+    *error = "The program's path cannot be written into a desktop entry";
+    return false;
+  }
+  QStringList types;
+  for (const QString& extension : extensions) {
+    const QString type = desktop.mimeTypeForExtension(DesktopExtension(extension));
+    if (type.startsWith(QLatin1String("audio/")) && !types.contains(type))
+      types.append(type);
+  }
+  return WriteDesktopEntry(desktop, exePath, iconPath, types, error);
 }
 
 IDesktop* InstalledDesktop() {

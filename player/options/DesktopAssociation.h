@@ -2,7 +2,8 @@
 // Registers a file-type association with the Linux desktop for the current user, following
 // the freedesktop conventions, so that a file manager opens such files with the player:
 //   - the desktop entry "quavertone.desktop" in <data home>/applications (Exec with "%f", the
-//     icon, and every MIME type associated so far);
+//     icon — the theme's "quavertone" once an install has put it in <data home>/icons — and
+//     every MIME type associated so far);
 //   - the extension's MIME type from the shared MIME database, or, when it knows none, a type
 //     of our own (application/x-quavertone-<ext>) as a package in <data home>/mime/packages,
 //     compiled with update-mime-database when that is installed;
@@ -44,6 +45,13 @@ inline constexpr char kDesktopEntryName[] = "quavertone.desktop";
 // *error (answering an empty text) when something could not be written.
 QString RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association,
                             QString* error);
+
+// Writes the desktop entry that an install puts in place: the same file as the association
+// writes, offering the audio MIME types of the extensions (as the shared MIME database knows
+// them) to the file manager's "Open With" without making the player their default. Types the
+// entry listed already stay. False with the reason in *error when it cannot be written.
+bool InstallDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
+                         const QStringList& extensions, QString* error);
 
 // The extension as the desktop's globs use it, or "" when it cannot be one (empty, or holding
 // anything but ASCII letters, digits and "._+-").

@@ -1,9 +1,13 @@
 #include "player/options/LinuxDesktop.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <cstdio>
+
+#include "shared/RecordNotation.h"
 
 namespace qvt {
 
@@ -51,6 +55,24 @@ bool LinuxDesktop::runTool(const QString& program, const QStringList& arguments)
     return false;
   }
   return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+int InstallDesktopEntryCommand() {
+  const QString folder = QCoreApplication::applicationDirPath();
+  QString error;
+  try {
+    RecordReader reader(folder + "/AcceptedFileTypes.qvc");
+    const QStringList extensions = reader.readText().split(u' ', Qt::SkipEmptyParts);
+    LinuxDesktop desktop;
+    if (InstallDesktopEntry(desktop, QCoreApplication::applicationFilePath(),
+                            folder + "/QVTFile.png", extensions, &error)) {
+      return 0;
+    }
+  } catch (const RecordError& failure) {
+    error = "AcceptedFileTypes.qvc: " + failure.description();
+  }
+  std::fprintf(stderr, "Quavertone: %s\n", error.simplified().toLocal8Bit().constData());
+  return 1;
 }
 
 void InstallLinuxDesktop() {

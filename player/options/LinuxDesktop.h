@@ -19,4 +19,10 @@ class LinuxDesktop : public IDesktop {
 // the options window also reach the desktop.
 void InstallLinuxDesktop();
 
+// The command line "--install-desktop-entry" that an install runs with the installed program:
+// writes the desktop entry for this executable (InstallDesktopEntry) with the extensions of
+// the program folder's "AcceptedFileTypes.qvc". Needs a QCoreApplication. Answers the exit
+// code, having printed a one-line error on failure.
+int InstallDesktopEntryCommand();
+
 }  // namespace qvt

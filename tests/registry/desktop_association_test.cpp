@@ -135,6 +135,28 @@ TEST(DesktopAssociation, KnownTypesAccumulateAndUnknownOnesGetATypeOfTheirOwn) {
   EXPECT_FALSE(error.isEmpty());
 }
 
+// The install's entry and the association's are one file: the association keeps the audio
+// types the install offered, and both name the theme icon once it is installed.
+TEST(DesktopAssociation, InstalledEntryAndAssociationShareOneFile) {
+  QTemporaryDir dir;
+  FakeDesktop desktop;
+  desktop.home = dir.path();
+  desktop.known = {{"mp3", "audio/mpeg"}, {"ogg", "audio/ogg"}, {"mkv", "video/x-matroska"}};
+  ASSERT_TRUE(QDir().mkpath(dir.filePath("data/icons/hicolor/scalable/apps")));
+  ASSERT_TRUE(
+      test::WriteAll(dir.filePath("data/icons/hicolor/scalable/apps/quavertone.svg"), "<svg/>"));
+  QString error;
+  ASSERT_TRUE(InstallDesktopEntry(desktop, "/p/Quavertone", "/p/QVTFile.png",
+                                  {"MP3", "OGG", "MKV", "MP3", "XYZ"}, &error));
+  const QString path = dir.filePath("data/applications/quavertone.desktop");
+  EXPECT_EQ(test::ReadAll(path),
+            DesktopEntryText("/p/Quavertone", "quavertone", {"audio/mpeg", "audio/ogg"}));
+  desktop.known["wav"] = "audio/x-wav";
+  RegisterWithDesktop(desktop, {"wav", "WAV File", "/p/Quavertone", "/p/QVTFile.png"}, &error);
+  EXPECT_EQ(test::ReadAll(path), DesktopEntryText("/p/Quavertone", "quavertone",
+                                                  {"audio/mpeg", "audio/ogg", "audio/x-wav"}));
+}
+
 // The real desktop tools, for a user whose folders are temporary.
 TEST(LinuxDesktop, XdgMimeAnswersTheEntryAndTheEntryIsValid) {
   for (const char* tool : {"xdg-mime", "desktop-file-validate"}) {
