@@ -145,11 +145,9 @@ void PlaybackController::HandleBadSong() {
   } else if (!GlobalMethods::SongFileExists(dblPosition_) && GlobalMethods::GetRemoveBadSongs()) {
     bGiveUp = GlobalMethods::RemoveBadSong(dblPosition_);
   } else {
-    // A song whose file exists but does not play is skipped, never removed.
-    try {
-      failedPaths_.insert(SongPath(dblPosition_));
-    } catch (const std::exception&) {
-    }
+    // A song whose file exists but does not play is skipped, never removed. A removal needs
+    // no count: the list shrinks with each one.
+    ++failedStarts_;
   }
   if (bGiveUp) {
     ShowPlaybackError();
@@ -164,7 +162,7 @@ void PlaybackController::HandleBadSong() {
   DoEvents();
   if (bGiveUp || bStopPressed_)
     return;
-  if (mv().dblLastIndex >= 0 && failedPaths_.size() > mv().dblLastIndex) {
+  if (mv().dblLastIndex >= 0 && failedStarts_ > mv().dblLastIndex) {
     // Every song of the list failed in turn: stay idle and say so once.
     ForgetFailures();
     ShowPlaybackError();

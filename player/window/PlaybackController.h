@@ -5,7 +5,6 @@
 // for the controls this logic drives; the media player is the window's embedded player.
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include "platform/Media.h"
@@ -66,7 +65,7 @@ class PlaybackController : public QObject {
   void NextAfterSong();
   void RandomChoice();
   void AutomaticPlay();
-  void ForgetFailures() { failedPaths_.clear(); }
+  void ForgetFailures() { failedStarts_ = 0; }
   QString SongPath(double dblIndex) const;
   QString SongName(double dblIndex) const;
 
@@ -74,9 +73,11 @@ class PlaybackController : public QObject {
   IMediaPlayer& player_;
   double dblPosition_ = 0;
   bool bStopPressed_ = false;
-  // Paths that failed to start, one after another, since the last successful start or user
-  // action. Once every song of the list is in it, the chain of automatic starts stops.
-  QSet<QString> failedPaths_;
+  // Songs skipped after failing to start, one after another, since the last successful start
+  // or user action. Once there have been as many as the list has songs, the chain of automatic
+  // starts stops: counting attempts, not paths, also ends a chain that keeps coming back to the
+  // same song (loop, a path listed twice).
+  double failedStarts_ = 0;
 };
 
 }  // namespace qvt

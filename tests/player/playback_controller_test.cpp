@@ -285,6 +285,38 @@ TEST_F(PlaybackTest, OneBadSongAloneEndsAfterOneRound) {
   EXPECT_FALSE(MusicVariables().bPlaying);
 }
 
+// A chain that keeps coming back to a bad song (loop, or one path listed twice) ends after as
+// many failures as the list has songs, whatever the skip mode.
+TEST_F(PlaybackTest, ARetryChainEndsAfterAsManyFailuresAsTheListHasSongs) {
+  struct Case {
+    const char* what;
+    bool loop;
+    int16_t skipMode;
+    bool sameTwice;
+  } cases[] = {{"loop, skip and remove", true, 2, false},
+               {"loop, just skip", true, 3, false},
+               {"one path twice", false, 3, true}};
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.what);
+    ResetMusicVariables();
+    fake.dialogs.shown.clear();
+    player.failedPlays = 0;
+    MakeList(2);
+    if (row.sameTwice)
+      MusicVariables().sSongPaths.set(1, Path(0));
+    player.failingFiles = {Path(0)};
+    GlobalMethods::SetSkipMode(row.skipMode);
+    view.loop = row.loop;
+    c.SetPosition(0);
+    c.cmdPlay_Click();
+    RunEvents();
+    EXPECT_EQ(player.failedPlays, 2 * PlaybackController::kStartAttempts);
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{PlaybackController::kPlaybackErrorText});
+    EXPECT_FALSE(MusicVariables().bPlaying);
+    EXPECT_EQ(MusicVariables().dblLastIndex, 1) << "an existing file is never removed";
+  }
+}
+
 TEST_F(PlaybackTest, StopDuringRetriesPreventsTheAutomaticNextSong) {
   MakeList(3);
   GlobalMethods::SetSkipMode(3);
