@@ -1,5 +1,7 @@
 #include "player/window/Configuration.h"
 
+#include <QFile>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -82,6 +84,17 @@ std::vector<std::size_t> StorableSongs() {
   return out;
 }
 
+// The saved position among the stored songs: the song it names, or the stored song that
+// followed it when that one was left out (0 when none did). A list stored whole keeps it as it is.
+double KeptPosition(double dblPosition, const std::vector<std::size_t>& songs) {
+  const MusicVariablesState& mv = MusicVariables();
+  if (songs.empty() || static_cast<double>(songs.size()) == mv.dblLastIndex + 1)
+    return dblPosition;
+  const auto before = std::lower_bound(songs.begin(), songs.end(), dblPosition,
+                                       [](std::size_t i, double d) { return i < d; });
+  return before == songs.end() ? 0 : static_cast<double>(before - songs.begin());
+}
+
 void WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
   const MusicVariablesState& mv = MusicVariables();
   const std::vector<std::size_t> songs =
@@ -89,7 +102,7 @@ void WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
   RecordWriter writer(ConfigurationPath());
   const ProgramVersionNumbers version = ProgramVersion();
   writer.write({Variant(version.major), Variant(version.minor), Variant(version.revision)});
-  writer.write({Variant(host.Position())});
+  writer.write({Variant(KeptPosition(host.Position(), songs))});
   writer.write({Variant(host.IsRandomChecked()), Variant(bHasPlayList && !songs.empty()),
                 Variant(host.IsLoopChecked())});
   writer.write({Variant(GlobalMethods::GetSkipMode())});
@@ -187,6 +200,54 @@ Header ReadHeader(RecordReader& reader, IConfigurationHost& host) {
   return h;
 }
 
+// The bytes after the first `lines` line ends (CR LF, a lone LF or a lone CR).
+QByteArray AfterLines(const QByteArray& data, int lines) {
+  qsizetype at = 0;
+  for (int n = 0; n < lines; ++n) {
+    while (at < data.size() && data[at] != '\r' && data[at] != '\n')
+      ++at;
+    if (at >= data.size())
+      return QByteArray();
+    if (data[at] == '\r' && at + 1 < data.size() && data[at + 1] == '\n')
+      ++at;
+    ++at;
+  }
+  return data.mid(at);
+}
+
+// Records 8 onward have the .qvl layout in every version: a file of another version keeps its
+// play list, and its position (record 2) when that names a song of the list. Its options are
+// not read (they stay at their defaults). A list that does not read whole is dropped.
+void KeepListOfAnotherVersion(IConfigurationHost& host) {
+  MusicVariablesState& mv = MusicVariables();
+  host.SetPosition(0);
+  try {
+    QFile file(ConfigurationPath());
+    if (!file.open(QIODevice::ReadOnly))
+      return;
+    const QByteArray data = file.readAll();
+    RecordReader list = RecordReader::fromBytes(AfterLines(data, 7));
+    const double dblLast = list.readDouble();
+    if (dblLast < -1 || dblLast != std::floor(dblLast) ||
+        (dblLast + 1) * kMinSongRecordBytes > static_cast<double>(list.size())) {
+      return;
+    }
+    ReadSongs(list, dblLast);
+    HideProcessing();
+    mv.dblLastIndex = dblLast;
+    double dblPosition = 0;
+    try {
+      dblPosition = RecordReader::fromBytes(AfterLines(data, 1)).readDouble();
+    } catch (const RecordError&) {
+    }
+    if (dblPosition >= 0 && dblPosition <= dblLast && dblPosition == std::floor(dblPosition))
+      host.SetPosition(dblPosition);
+  } catch (const std::exception&) {
+    HideProcessing();
+    mv.dblLastIndex = -1;
+  }
+}
+
 void ReportLoadFailure(const QString& text, bool& bHasPlayList, bool bProgressShown) {
   MsgBox(text);
   if (bProgressShown)
@@ -207,6 +268,7 @@ LoadResult LoadConfiguration(IConfigurationHost& host, bool& bHasPlayList) {
     const ProgramVersionNumbers running = ProgramVersion();
     if (major != running.major || minor != running.minor || revision != running.revision) {
       MsgBox(QStringLiteral("Preparing to upgrade"));
+      KeepListOfAnotherVersion(host);
       return LoadResult::Upgrade;
     }
     const Header h = ReadHeader(reader, host);

@@ -126,16 +126,22 @@ TEST(PlayerProgram, AHundredThousandSongsSurviveARestart) {
                                << saved.mid(at > 40 ? at - 40 : 0, 80).toStdString();
 }
 
-TEST(PlayerProgram, AConfigurationOfAnOlderVersionIsUpgraded) {
+// An update brings a configuration of another version: the two messages, the options back to
+// their defaults, the play list and the position kept.
+TEST(PlayerProgram, AConfigurationOfAnOlderVersionIsUpgradedKeepingItsList) {
   ProgramFolder folder;
   QByteArray old = Configuration(3);
-  old.replace(0, 6, "1,33,0");
+  old.replace(0, 15, "1,33,0\r\n1\r\n");
+  ASSERT_TRUE(old.startsWith("1,33,0\r\n1\r\n#TRUE#"));
   folder.write("ConfigurationAndLastPlayList.qvs", old);
   QProcess* p = folder.start("Quavertone");
   ASSERT_TRUE(WaitFor([&] { return folder.boxes().size() >= 2; }, 10000));
   EXPECT_EQ(folder.boxes(),
             (QStringList{"Quavertone\tPreparing to upgrade", "Quavertone\tUpgrade complete"}));
-  EXPECT_TRUE(folder.read("ConfigurationAndLastPlayList.qvs").endsWith("#FALSE#\r\n-1\r\n"));
+  const QByteArray songs = old.mid(old.indexOf("\r\n2\r\n") + 2);
+  EXPECT_EQ(
+      folder.read("ConfigurationAndLastPlayList.qvs"),
+      "1,33,1\r\n1\r\n#FALSE#,#TRUE#,#FALSE#\r\n0\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n" + songs);
   p->terminate();
   ASSERT_TRUE(Finished(p, 10000));
 }

@@ -117,13 +117,41 @@ TEST_F(ConfigurationTest, FirstRunWelcomes) {
   EXPECT_EQ(MusicVariables().dblLastIndex, -1);
 }
 
-TEST_F(ConfigurationTest, AnotherVersionAsksForTheUpgrade) {
-  WriteAll(ConfigPath(),
-           "1,33,0\r\n3\r\n#FALSE#,#TRUE#,#FALSE#\r\n1\r\n#FALSE#\r\n#FALSE#\r\n"
-           "#FALSE#\r\n0\r\n\"/a.mp3\",\"a.mp3\"\r\n");
-  EXPECT_EQ(Load(), Configuration::LoadResult::Upgrade);
-  EXPECT_EQ(fake.dialogs.texts(), QStringList{"Preparing to upgrade"});
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1) << "nothing of the old file is applied";
+// Another version's file asks for the upgrade and keeps its play list (records 8 onward), and
+// its position when that names a song of the list; its options are not applied.
+TEST_F(ConfigurationTest, AnotherVersionKeepsItsListForTheUpgrade) {
+  const QByteArray songs = "1\r\n\"/a.mp3\",\"a.mp3\"\r\n\"/b.mp3\",\"b.mp3\"\r\n";
+  struct Case {
+    const char* what;
+    QByteArray bytes;
+    double lastIndex;
+    double position;
+  } cases[] = {
+      {"position names a song",
+       "1,33,0\r\n1\r\n#TRUE#,#TRUE#,#TRUE#\r\n3\r\n#TRUE#\r\n#TRUE#\r\n"
+       "#TRUE#\r\n" +
+           songs,
+       1, 1},
+      {"position past the list, other option layout", "2,0,0\n7\nx,y,z,w\n1\n2\n3\n4\n" + songs, 1,
+       0},
+      {"list cut short", "1,33,0\r\n0\r\n#F#\r\n1\r\n#F#\r\n#F#\r\n#F#\r\n5\r\n\"/a.mp3\"", -1, 0},
+      {"no list at all", "1,33,0\r\n0\r\n", -1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fake.dialogs.shown.clear();
+    GlobalMethods::SetSkipMode(0);
+    WriteAll(ConfigPath(), c.bytes);
+    EXPECT_EQ(Load(), Configuration::LoadResult::Upgrade);
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{"Preparing to upgrade"});
+    EXPECT_EQ(MusicVariables().dblLastIndex, c.lastIndex);
+    EXPECT_EQ(loaded.position, c.position);
+    EXPECT_FALSE(loaded.random || loaded.loop);
+    EXPECT_EQ(GlobalMethods::GetSkipMode(), 0);
+    if (c.lastIndex == 1) {
+      EXPECT_EQ(MusicVariables().sSongNames[1], "b.mp3");
+    }
+  }
 }
 
 // Damaged files end with their message and an empty list; the position read before the
@@ -188,13 +216,22 @@ TEST_F(ConfigurationTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
   EXPECT_FALSE(QFile::exists(fake.path("QPConfig.qvc"))) << "quick play settings not written";
 }
 
+// Songs that cannot be read back are left out, not the list, and the saved position still
+// names the song it named (or the one that followed a song left out).
 TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
-  SetList({"/m/a.mp3", "/m/say \"hi\".mp3", "/m/c.mp3"}, {"a.mp3", "say \"hi\".mp3", "c.mp3"});
-  Configuration::SaveConfiguration(host, bHasPlayList);
-  Load();
-  EXPECT_TRUE(fake.dialogs.shown.empty());
-  EXPECT_EQ(MusicVariables().dblLastIndex, 1);
-  EXPECT_EQ(MusicVariables().sSongPaths[1], "/m/c.mp3");
+  const QString quoted = "say \"hi\".mp3";
+  SetList({"/m/a.mp3", "/m/" + quoted, "/m/c.mp3", "/m/d.mp3"}, {"a.mp3", quoted, "c", quoted});
+  const std::pair<double, QString> positions[] = {{2, "c"}, {1, "c"}, {3, "a.mp3"}, {0, "a.mp3"}};
+  for (const auto& [position, song] : positions) {
+    host.position = position;
+    Configuration::SaveConfiguration(host, bHasPlayList);
+    Load();
+    EXPECT_TRUE(fake.dialogs.shown.empty());
+    ASSERT_EQ(MusicVariables().dblLastIndex, 1);
+    EXPECT_EQ(MusicVariables().sSongNames[static_cast<std::size_t>(loaded.position)], song)
+        << position;
+    SetList({"/m/a.mp3", "/m/" + quoted, "/m/c.mp3", "/m/d.mp3"}, {"a.mp3", quoted, "c", quoted});
+  }
 }
 
 }  // namespace

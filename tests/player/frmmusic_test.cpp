@@ -150,10 +150,11 @@ TEST_F(FrmMusicTest, AnOlderConfigurationIsUpgradedOnce) {
   EXPECT_TRUE(old.isNull()) << "the old window is gone";
   EXPECT_FALSE(w.IsLoading());
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
-  EXPECT_EQ(
-      ReadAll(fake.path("ConfigurationAndLastPlayList.qvs")),
-      "1,33,1\r\n0\r\n#FALSE#,#FALSE#,#FALSE#\r\n0\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n-1\r\n");
+  EXPECT_EQ(MusicVariables().dblLastIndex, 1) << "the play list and its position are kept";
+  EXPECT_EQ(w.Position(), 1);
+  EXPECT_EQ(ReadAll(fake.path("ConfigurationAndLastPlayList.qvs")),
+            "1,33,1\r\n1\r\n#FALSE#,#TRUE#,#FALSE#\r\n0\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n"
+            "\"/m/a.mp3\",\"a\"\r\n\"/m/b.mp3\",\"b\"\r\n");
   EXPECT_EQ(Status(), "#TRUE#\r\n") << "the upgrade's close does not mark the player closed";
   EXPECT_FALSE(fake.app.endedWith.has_value());
 }
