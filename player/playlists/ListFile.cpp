@@ -1,5 +1,6 @@
 #include "player/playlists/ListFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <stdexcept>
@@ -146,6 +147,14 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
 
 bool WriteListFile(const QString& sPath) {
   const MusicVariablesState& mv = MusicVariables();
+  // A song whose path or name holds a double quote would not read back: nothing is written.
+  const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex + 1));
+  for (std::size_t i = 0; i < count && i < mv.sSongPaths.size() && i < mv.sSongNames.size(); ++i) {
+    if (!RecordWriter::canStoreText(mv.sSongPaths[i]) ||
+        !RecordWriter::canStoreText(mv.sSongNames[i])) {
+      return false;
+    }
+  }
   try {
     RecordWriter writer(sPath);
     writer.write({mv.dblLastIndex});

@@ -334,6 +334,16 @@ TEST_F(PlayListFile, FailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
   EXPECT_EQ(ReadAll(In("keep.qvl")), "old list");
 
+  // A song with a double quote in its path or name would not read back the same.
+  for (const auto& [path, name] :
+       {std::pair<QString, QString>{"/m/\"q\".mp3", "q.mp3"}, {"/m/q.mp3", "\"q\".mp3"}}) {
+    SetList({"/m/a.mp3", path}, {"a.mp3", name});
+    fake.dialogs.shown.clear();
+    Save("keep");
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
+    EXPECT_EQ(ReadAll(In("keep.qvl")), "old list");
+  }
+
   view.folder = In("keep.qvl") + "/below";  // a folder that cannot exist
   fake.dialogs.shown.clear();
   MusicVariables().dblLastIndex = 0;
