@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -81,6 +82,7 @@ void AutoAnswer(QMessageBox& box, const MessageBoxSpec& spec) {
 
 MsgResult LinuxDialogs::messageBox(const MessageBoxSpec& spec) {
   QMessageBox box(iconFor(spec.icon), spec.title, spec.text);
+  box.setTextFormat(Qt::PlainText);  // messages carry song names, paths and file contents
   const std::vector<ButtonDef> defs = buttonsFor(spec.buttons);
   for (const ButtonDef& def : defs)
     box.addButton(def.standard);
@@ -117,12 +119,16 @@ std::optional<QString> LinuxDialogs::inputBox(const QString& prompt, const QStri
       file.write((title + QStringLiteral("\tinput: ") + prompt + QLatin1Char('\n')).toUtf8());
     return std::nullopt;
   }
-  bool ok = false;
-  const QString text =
-      QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, defaultText, &ok);
-  if (!ok)
+  QInputDialog dialog;
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(prompt);
+  dialog.setTextValue(defaultText);
+  // The prompt is text, never markup.
+  for (QLabel* label : dialog.findChildren<QLabel*>())
+    label->setTextFormat(Qt::PlainText);
+  if (dialog.exec() != QDialog::Accepted)
     return std::nullopt;
-  return text;
+  return dialog.textValue();
 }
 
 }  // namespace qvt

@@ -75,6 +75,7 @@ QRadioButton* Option(QGroupBox* frame, const char* name, const QString& caption,
 QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& place) {
   auto* label = new QLabel(caption, parent);
   label->setObjectName(QString::fromLatin1(name));
+  label->setTextFormat(Qt::PlainText);
   label->setGeometry(place);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setWordWrap(true);

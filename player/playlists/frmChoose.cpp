@@ -75,6 +75,7 @@ void frmChoose::CreateControls() {
 
   Label1 = new QLabel(QStringLiteral("Only show files with this extension:"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setTextFormat(Qt::PlainText);
   Label1->setGeometry(Twips(2760, 6120, 1545, 435));
   Label1->setWordWrap(true);
   txtExtension = new QLineEdit(QStringLiteral("*"), this);
@@ -94,6 +95,7 @@ void frmChoose::CreateControls() {
 
   lblProcessing = new QLabel(QStringLiteral("Processing list, please wait..."), this);
   lblProcessing->setObjectName(QStringLiteral("lblProcessing"));
+  lblProcessing->setTextFormat(Qt::PlainText);
   lblProcessing->setGeometry(Twips(6600, 2400, 2895, 2175));
   lblProcessing->setFont(NamedFont(QStringLiteral("Courier New"), QFont::Monospace, 24));
   lblProcessing->setWordWrap(true);
@@ -134,6 +136,7 @@ void frmChoose::CreateStatusBar() {
   stbPanel1->setMinimumWidth(1);  // long song names must not widen the panel
   stbPanel2 = new QLabel(QStringLiteral("0 Songs"), stbChoose);
   stbPanel2->setObjectName(QStringLiteral("stbPanel2"));
+  stbPanel2->setTextFormat(Qt::PlainText);
   stbPanel2->setFrameShape(QFrame::Panel);
   stbPanel2->setFrameShadow(QFrame::Sunken);
   stbPanel2->setMinimumWidth(Twips(0, 0, 2400, 0).width());

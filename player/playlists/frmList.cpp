@@ -73,6 +73,7 @@ void frmList::CreateControls() {
   stbList->setFixedHeight(Pixels(kStatusBarHeightTwips));
   lblStatus_ = new QLabel(stbList);
   lblStatus_->setObjectName(QStringLiteral("lblStatus"));
+  lblStatus_->setTextFormat(Qt::PlainText);
   lblStatus_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   lblStatus_->setIndent(2);
   stbList->addPermanentWidget(lblStatus_, 1);
@@ -266,7 +267,8 @@ void frmList::SelectEntry(double dblIndex) {
 }
 
 void frmList::SetCaption(const QString& sCaption) {
-  setWindowTitle(sCaption);
+  // The caption holds a song name: "[*]" in it is text, not the window's modified mark.
+  setWindowTitle(QString(sCaption).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
 }
 
 void frmList::SetStatusText(const QString& sText) {

@@ -42,6 +42,7 @@ frmSearch::frmSearch() {
 
   Label1 = new QLabel(kHelpText, this);
   Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setTextFormat(Qt::PlainText);
   Label1->setGeometry(Twips(120, 120, 3615, 1815));
   Label1->setWordWrap(true);
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -66,6 +66,7 @@ void frmQMusic::buildControls() {
 
   lblTime = new QLabel(QStringLiteral("00:00"), this);
   lblTime->setObjectName(QStringLiteral("lblTime"));
+  lblTime->setTextFormat(Qt::PlainText);
   lblTime->setGeometry(Twips(1440, 50, 1935, 855));
   lblTime->setAlignment(Qt::AlignCenter);
   QFont timeFont(QStringLiteral("Tahoma"));
@@ -83,6 +84,7 @@ void frmQMusic::buildControls() {
 
   lblCurrentSong = new QLabel(QStringLiteral("Loading"), this);
   lblCurrentSong->setObjectName(QStringLiteral("lblCurrentSong"));
+  lblCurrentSong->setTextFormat(Qt::PlainText);
   lblCurrentSong->setGeometry(Twips(0, 960, 4815, 255));
   lblCurrentSong->setIndent(4);
   QFont songFont(QStringLiteral("Courier New"));

@@ -27,6 +27,7 @@ VolControl::VolControl(QWidget* parent) : QWidget(parent), backColor_(DefaultBac
   for (int i = 0; i < kCellCount; ++i) {
     auto* cell = new QLabel(this);
     cell->setObjectName(QStringLiteral("lblLevel%1").arg(i));
+    cell->setTextFormat(Qt::PlainText);
     cell->setAutoFillBackground(true);
     setCellColours(cell, system.color(QPalette::Window), system.color(QPalette::WindowText));
     cell->installEventFilter(this);

@@ -79,8 +79,10 @@ void frmMusic::CreateControls() {
 
   Label1 = new QLabel(QStringLiteral("Currently Playing:"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setTextFormat(Qt::PlainText);
   lblCurrentSong = new QLabel(QStringLiteral("Ready"), this);
   lblCurrentSong->setObjectName(QStringLiteral("lblCurrentSong"));
+  lblCurrentSong->setTextFormat(Qt::PlainText);
   QFont mono(QStringLiteral("Courier New"));
   mono.setStyleHint(QFont::TypeWriter);
   mono.setPointSizeF(8.25);

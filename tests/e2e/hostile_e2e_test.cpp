@@ -1,0 +1,100 @@
+// The real player in a temporary program folder, driven from the keyboard: a play list whose
+// song is named like markup, and bad songs whose retry chain must end.
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QThread>
+
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/ProgramFolder.h"
+#include "tests/support/VncKeyboard.h"
+
+using qvt::test::ProgramFolder;
+using qvt::test::VncKeyboard;
+using qvt::test::WaitFor;
+
+namespace {
+
+const QString kPlaybackError = QStringLiteral(
+    "Playback Error\tError playing file, file type may not be supported or your audio hardware "
+    "may be locked.");
+
+// Starts the player on the VNC platform and connects a keyboard to it.
+QProcess* StartWithKeyboard(ProgramFolder& folder, VncKeyboard& keyboard) {
+  const int port = VncKeyboard::FreePort();
+  QProcess* p = folder.start("Quavertone", {}, {"QT_QPA_PLATFORM=" + VncKeyboard::Platform(port)});
+  EXPECT_TRUE(keyboard.connect(port, 10000));
+  QThread::msleep(500);  // the window is shown
+  return p;
+}
+
+void End(QProcess* p) {
+  p->terminate();
+  EXPECT_TRUE(p->waitForFinished(10000));
+}
+
+// A .qvl can come from anyone. Loading one whose song is named as an image of /dev/zero and
+// pressing Play shows the name as text (markup would read the device until memory runs out).
+TEST(HostileInput, ASongNamedAsMarkupLoadsAndPlaysAsText) {
+  ProgramFolder folder;
+  QDir(folder.folder()).mkdir("music");
+  folder.write("music/fake.mp3", "this is text, not sound");
+  folder.write("music/list.qvl", "0\r\n\"" + folder.path("music/fake.mp3").toUtf8() +
+                                     "\",\"x<img src=/dev/zero>\"\r\n");
+  folder.write("SavedPath.qvs", "\"list.qvl\",\"" + folder.path("music").toUtf8() + "\",\"/\"\r\n");
+  VncKeyboard keyboard;
+  QProcess* p = StartWithKeyboard(folder, keyboard);
+  keyboard.alt('c');  // Create Play List
+  keyboard.press(VncKeyboard::kTab);
+  keyboard.press(VncKeyboard::kTab);  // the file box
+  keyboard.press(VncKeyboard::kDown);
+  keyboard.alt('l');  // Load
+  ASSERT_TRUE(WaitFor([&] { return folder.boxes().size() >= 2; }, 10000));
+  keyboard.alt('d');  // "A&dd All" and "&Done" share the key: the second press reaches Done
+  keyboard.alt('d');
+  keyboard.press(VncKeyboard::kSpace);
+  keyboard.alt('p');  // Play
+  ASSERT_TRUE(WaitFor([&] { return folder.boxes().size() >= 3; }, 10000))
+      << folder.boxes().join("\n").toStdString();
+  EXPECT_EQ(folder.boxes().mid(1),
+            (QStringList{"Quavertone\t1 Songs loaded successfully", kPlaybackError}));
+  ASSERT_EQ(p->state(), QProcess::Running) << "exit code " << p->exitCode();
+  End(p);
+  EXPECT_EQ(p->exitCode(), 0);
+}
+
+// An unplayable file beside a good song, with Loop checked, or one path listed twice: Play
+// retries for a bounded number of attempts, says so once and the player goes idle.
+TEST(HostileInput, TheRetryChainForBadSongsEnds) {
+  struct Case {
+    const char* what;
+    const char* loop;
+    const char* skipMode;
+    bool twice;
+  } cases[] = {{"loop, skip and remove", "#TRUE#", "2", false},
+               {"loop, just skip", "#TRUE#", "3", false},
+               {"one path twice", "#FALSE#", "3", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ProgramFolder folder;
+    folder.write("fake.mp3", "this is text, not sound");
+    const QByteArray bad = "\"" + folder.path("fake.mp3").toUtf8() + "\",\"fake.mp3\"\r\n";
+    const QByteArray second =
+        c.twice ? bad
+                : "\"" + qvt::test::MakeWav(folder.folder(), "good.wav", 5.0).toUtf8() +
+                      "\",\"good.wav\"\r\n";
+    folder.write("ConfigurationAndLastPlayList.qvs",
+                 QByteArray("1,33,1\r\n0\r\n#FALSE#,#TRUE#,") + c.loop + "\r\n" + c.skipMode +
+                     "\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n" + bad + second);
+    VncKeyboard keyboard;
+    QProcess* p = StartWithKeyboard(folder, keyboard);
+    keyboard.alt('p');
+    ASSERT_TRUE(WaitFor([&] { return !folder.boxes().isEmpty(); }, 15000))
+        << "the player keeps retrying";
+    QThread::msleep(500);
+    EXPECT_EQ(folder.boxes(), QStringList{kPlaybackError});
+    ASSERT_EQ(p->state(), QProcess::Running);
+    End(p);
+  }
+}
+
+}  // namespace
