@@ -1,5 +1,6 @@
 #include "player/update/Updator.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -102,7 +103,9 @@ QString CheckName(const QString& sName) {
   const QString name = QString(sName).replace(QLatin1Char('\\'), QLatin1Char('/'));
   if (name.trimmed().isEmpty())
     return QStringLiteral("The list of files holds an empty file name.");
-  if (name.startsWith(QLatin1Char('/')) || name.contains(QLatin1String("..")))
+  // "." (or "./") names the program folder itself, not a file in it.
+  if (name.startsWith(QLatin1Char('/')) || name.contains(QLatin1String("..")) ||
+      QDir::cleanPath(name) == QLatin1String("."))
     return QStringLiteral("The list of files names a file outside the program folder: \"") + sName +
            QStringLiteral("\"");
   return QString();

@@ -267,6 +267,7 @@ TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
       {"\"Updater\",\"http://u/a\"\r\n\"../x\",\"http://u/b\"", outside + "../x\""},
       {"\"Updater\",\"http://u/a\"\r\n\"data/../../x\",\"http://u/b\"", outside + "data/../../x\""},
       {"\"Updater\",\"http://u/a\"\r\n\"..\\x\",\"http://u/b\"", outside + "../x\""},
+      {"\"Updater\",\"http://u/a\"\r\n\"./\",\"http://u/b\"", outside + "./\""},
       {"\"\",\"http://u/a\"", empty},
       {"\"Updater\",\"http://u/a\"\r\n\"  \",\"http://u/b\"", empty},
       {"\"Updater\"", damaged},
