@@ -47,9 +47,7 @@ frmQMusicMpris::~frmQMusicMpris() {
 MprisState frmQMusicMpris::State() const {
   const MusicVariablesState& mv = MusicVariables();
   MprisState s;
-  s.sStatus = mv.bPlaying              ? QStringLiteral("Playing")
-              : mv.bResumeFromPosition ? QStringLiteral("Paused")
-                                       : QStringLiteral("Stopped");
+  s.sStatus = Mpris::PlaybackStatus(mv.bPlaying, mv.bResumeFromPosition);
   s.bCanPlay = window_.mmControl->PlayEnabled();
   s.bCanPause = window_.mmControl->PauseEnabled();
   if (!window_.sFileToPlay().isEmpty()) {

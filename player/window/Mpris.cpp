@@ -322,6 +322,12 @@ void Refresh() {
     Service()->Refresh();
 }
 
+QString PlaybackStatus(bool bPlaying, bool bResumeFromPosition) {
+  if (bPlaying)
+    return QStringLiteral("Playing");
+  return bResumeFromPosition ? QStringLiteral("Paused") : QStringLiteral("Stopped");
+}
+
 QString TrackId(qint64 iTrack) {
   if (iTrack < 0)
     return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");

@@ -68,6 +68,9 @@ void Attach(IMprisTarget* target, int iRank);
 void Detach(IMprisTarget* target);
 // Reads the served target's state now and signals what changed.
 void Refresh();
+// The status a window's transport buttons show: playing; paused when the next Play resumes
+// where it halted; else stopped.
+QString PlaybackStatus(bool bPlaying, bool bResumeFromPosition);
 // The object path that stands for a song index in mpris:trackid.
 QString TrackId(qint64 iTrack);
 

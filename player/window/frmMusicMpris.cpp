@@ -23,14 +23,10 @@ frmMusicMpris::~frmMusicMpris() {
   Mpris::Detach(this);
 }
 
-// Playing while the play button shows "Pause"; paused when the next Play resumes where it
-// stopped; stopped otherwise.
 MprisState frmMusicMpris::State() const {
   const MusicVariablesState& mv = MusicVariables();
   MprisState s;
-  s.sStatus = mv.bPlaying              ? QStringLiteral("Playing")
-              : mv.bResumeFromPosition ? QStringLiteral("Paused")
-                                       : QStringLiteral("Stopped");
+  s.sStatus = Mpris::PlaybackStatus(mv.bPlaying, mv.bResumeFromPosition);
   const bool bHasList = mv.dblLastIndex >= 0;
   s.bCanPlay = s.bCanPause = s.bCanGoNext = s.bCanGoPrevious = bHasList;
   const double dblIndex = window_.Position();

@@ -20,6 +20,7 @@
 #include "player/quickplay/QuickPlayLogic.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
+#include "player/quickplay/frmQMusicMpris.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
 
@@ -284,6 +285,34 @@ TEST_F(QuickPlay, SliderSeeksAndKeepsTheSongEndTestOff) {
   player().state = kPlayStopped;
   f.timUpdater_Timer();
   EXPECT_EQ(buttons(f), kPlaying) << "no song end while resuming from the slider";
+}
+
+// The desktop's media controls act through the window's own buttons, slider and volume
+// control, and read back what they show.
+TEST_F(QuickPlay, MediaControlsUseTheWindowsOwnControls) {
+  frmQMusic& f = start();
+  frmQMusicMpris controls(f);
+  MprisState s = controls.State();
+  EXPECT_EQ(s.sStatus, "Playing");
+  EXPECT_EQ(s.sTitle, "song.mp3");
+  EXPECT_EQ(s.iLengthUs, std::llround(player().defaultDuration * 1e6));
+  EXPECT_TRUE(s.bCanSeek && s.bCanPause && !s.bCanPlay && !s.bCanGoNext);
+  controls.Play();
+  EXPECT_EQ(buttons(f), kPlaying) << "Play while playing does nothing";
+  controls.PlayPause();
+  EXPECT_EQ(buttons(f), kPaused);
+  EXPECT_EQ(controls.State().sStatus, "Paused");
+  controls.SeekTo(42'400'000);
+  EXPECT_EQ(f.sldPosition->value(), 42);
+  EXPECT_EQ(player().position, 42);
+  EXPECT_EQ(controls.PositionUs(), 42'000'000);
+  controls.SetVolume(0);
+  EXPECT_EQ(f.vlcVolume->CurrentValue(), VolControl::kCellCount - 1);
+  EXPECT_EQ(player().level, -static_cast<int32_t>(LevelToVolume(VolControl::kCellCount - 1)));
+  EXPECT_EQ(controls.State().dVolume, 0);
+  controls.Stop();
+  EXPECT_EQ(buttons(f), kStopped);
+  EXPECT_EQ(controls.State().sStatus, "Stopped");
 }
 
 TEST_F(QuickPlay, ClosesAfterTheSongOnlyWhenUntouched) {
