@@ -8,6 +8,8 @@
 #include <functional>
 #include <mutex>
 
+#include "platform/Platform.h"
+
 namespace qvt {
 
 struct CurlHttp::Session {
@@ -77,7 +79,19 @@ void drainMessages(CURLM* multi) {
   }
 }
 
-// Drives the transfer until `ready` holds or the transfer has ended.
+// How long one wait for the network lasts before the window events get a pass.
+constexpr int kWaitSliceMs = 15;
+
+// Lets the window events run while the transfer waits for the network, as the progress
+// messages of a transfer do, so a server that is slow to answer freezes no window.
+void letEventsRun() {
+  if (platform().eventLoop != nullptr)
+    DoEvents();
+}
+
+// Drives the transfer until `ready` holds or the transfer has ended. The window events run
+// between waits, so anything may happen there; the request stays valid, since only its owner
+// closes it.
 void pumpUntil(Request& request, const std::function<bool()>& ready) {
   while (!request.done && !ready()) {
     int running = 0;
@@ -97,7 +111,8 @@ void pumpUntil(Request& request, const std::function<bool()>& ready) {
                         std::chrono::duration_cast<std::chrono::seconds>(request.stall).count()));
       return;
     }
-    curl_multi_poll(request.multi, nullptr, 0, 100, nullptr);
+    curl_multi_poll(request.multi, nullptr, 0, kWaitSliceMs, nullptr);
+    letEventsRun();
   }
 }
 
@@ -107,12 +122,17 @@ QString describe(const Request& request) {
   return QString::fromUtf8(curl_easy_strerror(request.result));
 }
 
-void configure(Request& request, const QByteArray& agent, int stallSeconds) {
+void configure(Request& request, const QByteArray& agent, int stallSeconds,
+               const QByteArray& certificateFile) {
   CURL* easy = request.easy;
+  if (!certificateFile.isEmpty())
+    curl_easy_setopt(easy, CURLOPT_CAINFO, certificateFile.constData());
   curl_easy_setopt(easy, CURLOPT_URL, request.url.constData());
   curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // An address fetched over https stays on https: a redirection may not drop the encryption.
+  const bool secure = request.url.left(6).toLower() == "https:";
+  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -164,7 +184,7 @@ HttpOpenResult CurlHttp::openUrl(HttpHandle session, const QString& url) {
   request->easy = curl_easy_init();
   if (request->easy == nullptr)
     return {0, 0, QStringLiteral("No request handle")};
-  configure(*request, found->second->agent, stallSeconds_);
+  configure(*request, found->second->agent, stallSeconds_, certificateFile_);
   if (curl_multi_add_handle(request->multi, request->easy) != CURLM_OK) {
     curl_easy_cleanup(request->easy);
     return {0, 0, QStringLiteral("The request could not be started")};

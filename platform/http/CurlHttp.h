@@ -3,9 +3,12 @@
 // a session reuse its connections; a request is one easy handle whose body is gathered from
 // curl's write callback and handed out in blocks of exactly IHttp::kBlockSize bytes.
 //
-// Only http and https addresses are fetched (redirections included). The proxy settings of the
-// environment apply. A transfer that receives nothing for the stall time (60 s unless set),
-// from the request on, is a transfer error; so is an address that gives no answer in that time.
+// Only http and https addresses are fetched (redirections included; an https address is never
+// redirected to http). The proxy settings of the environment apply. A transfer that receives
+// nothing for the stall time (60 s unless set), from the request on, is a transfer error; so is
+// an address that gives no answer in that time. While it waits for the network, from the
+// connection on, the window events run every few milliseconds (when an event loop is
+// installed).
 
 #include <QByteArray>
 #include <memory>
@@ -26,6 +29,9 @@ class CurlHttp : public IHttp {
 
   // Applies to requests opened afterwards.
   void setStallSeconds(int seconds) { stallSeconds_ = seconds; }
+  // Trusts the certificates in this file instead of the system's (tests with their own https
+  // server). Applies to requests opened afterwards.
+  void setCertificateFile(const QString& path) { certificateFile_ = path.toLocal8Bit(); }
   // Session and request handles not yet closed.
   int openHandles() const { return static_cast<int>(sessions_.size() + requests_.size()); }
 
@@ -44,6 +50,7 @@ class CurlHttp : public IHttp {
   std::unordered_map<HttpHandle, std::unique_ptr<Request>> requests_;
   HttpHandle next_ = 1;
   int stallSeconds_ = kDefaultStallSeconds;
+  QByteArray certificateFile_;
 };
 
 // Installs one process-wide CurlHttp as the HTTP binding.

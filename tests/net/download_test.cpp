@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <atomic>
+#include <thread>
 
 #include "platform/fakes/FakePlatform.h"
 #include "platform/http/CurlHttp.h"
@@ -69,6 +73,13 @@ class Download : public ::testing::Test {
       server.pause(5000);
       res.set_content("late", "text/plain");
     });
+    // Answers only once the client has let its window events run, or fails after a while.
+    server.http.Get("/after-events", [this](const httplib::Request&, httplib::Response& res) {
+      for (int waited = 0; !eventsRan && waited < 3000 && server.pause(10); waited += 10) {
+      }
+      res.status = eventsRan ? 200 : 503;
+      res.set_content("answered", "text/plain");
+    });
     server.start();
   }
   void TearDown() override {
@@ -82,6 +93,7 @@ class Download : public ::testing::Test {
   ProgressRecorder progress;
   CurlHttp curl;
   std::string agent;
+  std::atomic<bool> eventsRan{false};
   test::TestServer server;
 
  private:
@@ -162,6 +174,52 @@ TEST_F(Download, FailureShowsTheMessageAndKeepsTheOlderFile) {
     EXPECT_EQ(QDir(fake.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Song.bin"});
     EXPECT_EQ(curl.openHandles(), 0);
   }
+}
+
+// A server that accepts and is slow to answer freezes no window: the events run while the
+// download waits for the answer.
+TEST_F(Download, WindowEventsRunWhileTheAnswerIsAwaited) {
+  curl.setStallSeconds(10);
+  fake.eventLoop.onPass = [this] { eventsRan = true; };
+  EXPECT_TRUE(downloader::DownloadFile(server.url("/after-events"), target()));
+  EXPECT_EQ(test::ReadAll(target()), "answered");
+}
+
+// An https address may be redirected to another https address, never down to plain http.
+TEST_F(Download, HttpsIsNeverRedirectedToHttp) {
+  QTemporaryDir dir;
+  const QString key = dir.filePath("key.pem"), certificate = dir.filePath("certificate.pem");
+  QProcess openssl;
+  openssl.start("openssl",
+                {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                 "-nodes", "-keyout", key, "-out", certificate, "-days", "1", "-subj",
+                 "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+  ASSERT_TRUE(openssl.waitForFinished(30000));
+  ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+  httplib::SSLServer tls(certificate.toLocal8Bit().constData(), key.toLocal8Bit().constData());
+  const std::string https =
+      "https://127.0.0.1:" + std::to_string(tls.bind_to_any_port("127.0.0.1"));
+  tls.Get("/body", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("secure", "text/plain");
+  });
+  tls.Get("/to-https", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(https + "/body");
+  });
+  tls.Get("/to-http", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(server.url("/body/10").toStdString());
+  });
+  std::thread thread([&] { tls.listen_after_bind(); });
+  while (!tls.is_running())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  curl.setCertificateFile(certificate);
+
+  EXPECT_TRUE(downloader::DownloadFile(QString::fromStdString(https + "/to-https"), target()));
+  EXPECT_EQ(test::ReadAll(target()), "secure");
+  EXPECT_FALSE(downloader::DownloadFile(QString::fromStdString(https + "/to-http"), target()));
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{downloader::kDownloadFailed});
+  EXPECT_EQ(test::ReadAll(target()), "secure");
+  tls.stop();
+  thread.join();
 }
 
 TEST_F(Download, FileThatCannotBeCreatedIsAFailure) {
