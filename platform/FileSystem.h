@@ -32,6 +32,16 @@ class IFileSystem {
   // Names of the entries of a folder (no "." or ".."), sorted; empty when it cannot be read.
   virtual QStringList listDirectory(const QString& path) = 0;
   virtual bool setExecutable(const QString& path) = 0;
+  // Writes a file's data, or a folder's entries, through to the disk. False on failure.
+  virtual bool syncToDisk(const QString& path) = 0;
+  // Advisory locks on a file, held by an open file of this process until releaseLock or the
+  // process ends, however it ends (the kernel drops the lock with it). holdLock creates the file
+  // when missing; false when the file cannot be opened or another holder has the lock.
+  virtual bool holdLock(const QString& path) = 0;
+  virtual void releaseLock(const QString& path) = 0;
+  // True while any open file, this process's own included, holds the lock. A missing file is
+  // not locked.
+  virtual bool isLocked(const QString& path) = 0;
 };
 
 // True when a plain listing of the path finds an entry: ordinary files (read-only included)

@@ -17,6 +17,8 @@ const QString UpdaterProgram::kFailurePrompt = QStringLiteral(
 const QString UpdaterProgram::kPlayerName = QStringLiteral("Quavertone");
 const QString UpdaterProgram::kNewPlayerName = QStringLiteral("ProgramUpdate.tmp");
 const QString UpdaterProgram::kStatusName = QStringLiteral("status.tmp");
+const QString UpdaterProgram::kLockName = QStringLiteral("Quavertone.lock");
+const QString UpdaterProgram::kStillRunning = QStringLiteral("QVT is still running");
 const QString UpdaterProgram::kStagingName = QStringLiteral(".Quavertone.new");
 
 namespace {
@@ -43,8 +45,7 @@ void UpdaterProgram::Main() {
   Guarded(always([] { ShowDeterminedProcessing(1, 100, true, kWaitingMessage); }));
   bool bStatusFile = false;
   Guarded(always([&] { bStatusFile = clsFileManager().FileExists(DataFile(kStatusName)); }));
-  if (bStatusFile)
-    WaitForPlayer();
+  WaitForPlayer(bStatusFile);
   Guarded(always([] { HideProcessing(); }));
   CountDown();
   Guarded(always([] { ShowProcessing(QStringLiteral("Beginning Update"), true, 0); }));
@@ -71,16 +72,27 @@ void UpdaterProgram::Guarded(const std::function<QString()>& step) {
   }
 }
 
-void UpdaterProgram::WaitForPlayer() {
+void UpdaterProgram::WaitForPlayer(bool bStatusFile) {
   // No time limit: the player may stay open as long as the user likes.
-  while (bStillRunning_)
-    Guarded([this] { return Poll(); });
+  while (PlayerRunning(bStatusFile))
+    Guarded([this, bStatusFile] { return Poll(bStatusFile); });
 }
 
-QString UpdaterProgram::Poll() {
+bool UpdaterProgram::PlayerRunning(bool bStatusFile) {
+  // A player that holds the lock says by it whether it runs, even when it was killed before it
+  // could say so in the status file. Only a player from before the lock leaves no lock file.
+  const QString lock = DataFile(kLockName);
+  if (QFileInfo::exists(lock))
+    return files().isLocked(lock);
+  return bStatusFile && bStillRunning_;
+}
+
+QString UpdaterProgram::Poll(bool bStatusFile) {
   DoEvents();
   UpdateProcessing(QString());
   process().sleepMs(kPollMs);
+  if (!bStatusFile)
+    return QString();
   clsFileManager file;
   if (file.OpenFile(DataFile(kStatusName), 1, true) != 0)
     return QString();  // being rewritten or gone for a moment: read it at the next poll
@@ -114,11 +126,17 @@ void UpdaterProgram::CountDown() {
 
 void UpdaterProgram::ReplacePlayer() {
   // The old player stays until a complete, executable copy of the new one is renamed over it.
+  Guarded([this] { return CheckPlayerClosed(); });
   Guarded([this] { return CheckNewPlayer(); });
   Guarded(always([] { UpdateProcessing(QStringLiteral("Replacing files")); }));
   Guarded([this] { return StageNewPlayer(); });
   Guarded([this] { return RenameOverPlayer(); });
+  Guarded([this] { return SyncPlayer(); });
   Guarded([this] { return RemoveNewPlayerFile(); });
+}
+
+QString UpdaterProgram::CheckPlayerClosed() {
+  return files().isLocked(DataFile(kLockName)) ? kStillRunning : QString();
 }
 
 QString UpdaterProgram::CheckNewPlayer() {
@@ -143,6 +161,11 @@ QString UpdaterProgram::StageNewPlayer() {
     files().removeFile(staging);
     return QStringLiteral("Permission denied: ") + staging;
   }
+  // The copy and its name reach the disk before the rename makes it the player.
+  if (!files().syncToDisk(staging) || !files().syncToDisk(programFolder().folder())) {
+    files().removeFile(staging);
+    return QStringLiteral("The new program could not be written to the disk: ") + staging;
+  }
   return QString();
 }
 
@@ -150,6 +173,13 @@ QString UpdaterProgram::RenameOverPlayer() {
   QString error;
   if (!files().renameFile(ProgramFile(kStagingName), ProgramFile(kPlayerName), &error))
     return error.isEmpty() ? QStringLiteral("The player could not be replaced") : error;
+  return QString();
+}
+
+QString UpdaterProgram::SyncPlayer() {
+  const QString player = ProgramFile(kPlayerName);
+  if (!files().syncToDisk(player) || !files().syncToDisk(programFolder().folder()))
+    return QStringLiteral("The new program could not be written to the disk: ") + player;
   return QString();
 }
 

@@ -3,10 +3,14 @@
 // player "ProgramUpdate.tmp" in place of "Quavertone", start the player again and end.
 //
 // The player tells whether its main window is open through the status file ("#TRUE#" or
-// "#FALSE#"); while it says "#TRUE#" the Updater polls it every 250 ms, advancing the progress
-// bar. A six-second countdown follows, then the replacement. The old player is only ever
-// replaced by a complete, executable copy of the new one (renamed over it), so the folder never
-// lacks a working player.
+// "#FALSE#") and through the advisory lock it holds on "Quavertone.lock" while its window is
+// open (the kernel drops it when the player ends, however it ends). While the lock is held, or
+// while the status says "#TRUE#" in a folder without a lock file (a player from before the
+// lock), the Updater polls every 250 ms, advancing the progress bar. A six-second
+// countdown follows, then the replacement, which asks first if the lock is held again. The old
+// player is only ever replaced by a complete, executable copy of the new one, written through
+// to the disk and renamed over it, so the folder never lacks a working player, even after a
+// power loss.
 //
 // Every step that can fail asks the user: OK carries the failed step out again, Cancel ends the
 // program at once with nothing further deleted, copied or started.
@@ -31,6 +35,8 @@ class UpdaterProgram {
   static const QString kPlayerName;      // "Quavertone"
   static const QString kNewPlayerName;   // "ProgramUpdate.tmp"
   static const QString kStatusName;      // "status.tmp", found without regard to case
+  static const QString kLockName;        // "Quavertone.lock", locked while the player runs
+  static const QString kStillRunning;    // the description when the player holds the lock
   // Where the new player is copied before it is renamed over the old one.
   static const QString kStagingName;
 
@@ -45,15 +51,20 @@ class UpdaterProgram {
   // again. Cancel ends the program.
   void Guarded(const std::function<QString()>& step);
 
-  void WaitForPlayer();
-  // One poll of the status file. Empty on success; the description of a value that is not a
-  // Boolean. A file that cannot be opened is not a failure: the next poll reads it again.
-  QString Poll();
+  void WaitForPlayer(bool bStatusFile);
+  // Whether the player runs: the lock when the player keeps a lock file, else the status.
+  bool PlayerRunning(bool bStatusFile);
+  // One poll: of the status file when there is one. Empty on success; the description of a
+  // value that is not a Boolean. A file that cannot be opened is not a failure: the next poll
+  // reads it again.
+  QString Poll(bool bStatusFile);
   void CountDown();
   void ReplacePlayer();
+  QString CheckPlayerClosed();
   QString CheckNewPlayer();
   QString StageNewPlayer();
   QString RenameOverPlayer();
+  QString SyncPlayer();
   QString RemoveNewPlayerFile();
   QString StartPlayer();
 

@@ -135,6 +135,13 @@ bool FakeFileSystem::setExecutable(const QString& path) {
   return real->setExecutable(path);
 }
 
+bool FakeFileSystem::syncToDisk(const QString& path) {
+  synced << path;
+  if (failingPaths.contains(path))
+    return false;
+  return real->syncToDisk(path);
+}
+
 namespace {
 LinuxFileSystem& realFiles() {
   static LinuxFileSystem files;

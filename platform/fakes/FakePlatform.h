@@ -108,6 +108,12 @@ class FakeFileSystem : public IFileSystem {
   bool makeDirectory(const QString& path) override;
   QStringList listDirectory(const QString& path) override;
   bool setExecutable(const QString& path) override;
+  // Synced paths are noted in `synced`, in order; the rest goes to the real file system.
+  QStringList synced;
+  bool syncToDisk(const QString& path) override;
+  bool holdLock(const QString& path) override { return real->holdLock(path); }
+  void releaseLock(const QString& path) override { real->releaseLock(path); }
+  bool isLocked(const QString& path) override { return real->isLocked(path); }
 
  private:
   bool fails(const QString& path, QString* error) const;

@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxFileSystem.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
@@ -110,6 +112,48 @@ bool LinuxFileSystem::setExecutable(const QString& path) {
   QFile file(path);
   return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser |
                              QFileDevice::ExeGroup | QFileDevice::ExeOther);
+}
+
+bool LinuxFileSystem::syncToDisk(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool LinuxFileSystem::holdLock(const QString& path) {
+  if (locks_.contains(path))
+    return true;
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0)
+    return false;
+  // Another process may hold the lock for a moment to see whether it is held: try a while.
+  for (int attempt = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0; ++attempt) {
+    if (errno != EWOULDBLOCK || attempt == 20) {
+      ::close(fd);
+      return false;
+    }
+    ::usleep(5000);
+  }
+  locks_.insert(path, fd);
+  return true;
+}
+
+void LinuxFileSystem::releaseLock(const QString& path) {
+  if (locks_.contains(path))
+    ::close(locks_.take(path));  // closing the only descriptor of the open file drops its lock
+}
+
+bool LinuxFileSystem::isLocked(const QString& path) {
+  // A lock of this process's own shows as held too: a second open file conflicts with it.
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return held;
 }
 
 QString LinuxProgramFolder::folder() {

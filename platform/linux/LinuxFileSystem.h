@@ -1,4 +1,6 @@
 #pragma once
+#include <QMap>
+
 #include "platform/FileSystem.h"
 
 namespace qvt {
@@ -12,6 +14,13 @@ class LinuxFileSystem : public IFileSystem {
   bool makeDirectory(const QString& path) override;
   QStringList listDirectory(const QString& path) override;
   bool setExecutable(const QString& path) override;
+  bool syncToDisk(const QString& path) override;
+  bool holdLock(const QString& path) override;
+  void releaseLock(const QString& path) override;
+  bool isLocked(const QString& path) override;
+
+ private:
+  QMap<QString, int> locks_;  // path -> the descriptor holding its lock
 };
 
 // The folder of /proc/self/exe, or the folder given by QUAVERTONE_PROGRAM_DIR when set (tests).

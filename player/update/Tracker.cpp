@@ -1,23 +1,20 @@
 #include "player/update/Tracker.h"
 
 #include "platform/Platform.h"
-#include "shared/FileManager.h"
+#include "shared/RecordNotation.h"
 
 namespace qvt::Tracker {
 
 namespace {
 
 void WriteStatus(bool bRunning) {
-  clsFileManager fm;
-  if (fm.OpenFile(StatusFilePath(), 2, true) != 0)
-    return;
   try {
-    fm.SaveVariable(Variant(bRunning), true);
-    fm.WriteLineToFile(true);
-  } catch (const std::exception&) {
+    RecordWriter writer(StatusFilePath());
+    writer.write({Variant(bRunning)});
+    writer.commit();
+  } catch (const RecordError&) {
     // A status that cannot be written is left as it is.
   }
-  fm.CloseFile(true);
 }
 
 }  // namespace
@@ -26,12 +23,18 @@ QString StatusFilePath() {
   return DataFile(QStringLiteral("Status.tmp"));
 }
 
+QString LockFilePath() {
+  return DataFile(QStringLiteral("Quavertone.lock"));
+}
+
 void SetStatusRunning() {
   WriteStatus(true);
+  files().holdLock(LockFilePath());
 }
 
 void SetStatusClosed() {
   WriteStatus(false);
+  files().releaseLock(LockFilePath());
 }
 
 }  // namespace qvt::Tracker

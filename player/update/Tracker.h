@@ -1,14 +1,22 @@
 #pragma once
 // The running-status file "Status.tmp": "#TRUE#" while the player's main window is open,
 // "#FALSE#" once it has closed normally. Updater reads it to know when it may replace the
-// player. Failures are silent.
+// player. The file is written through a temporary file renamed over it, so a reader finds the
+// old value or the new one, never an empty file. Failures are silent.
+//
+// While the main window is open the player also holds an advisory lock on "Quavertone.lock"
+// beside it. The kernel drops the lock when the process ends, however it ends, so Updater
+// knows that the old player still runs even when the status file is missing or stale.
 
 #include <QString>
 
 namespace qvt::Tracker {
 
 QString StatusFilePath();
+QString LockFilePath();
+// Writes "#TRUE#" and takes the lock.
 void SetStatusRunning();
+// Writes "#FALSE#" and lets the lock go.
 void SetStatusClosed();
 
 }  // namespace qvt::Tracker

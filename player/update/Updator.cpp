@@ -68,16 +68,47 @@ bool Fetch(const FileRecord& record, bool bEssential, std::vector<Staged>& stage
   return ok;
 }
 
-// Puts the staged files in place, the essential ones first. Empty on success, else the reason.
+// Where a file that an update replaces waits until the whole update is in place.
+QString AsidePath(const QString& target) {
+  const QFileInfo info(target);
+  return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".qvtold");
+}
+
+// Takes back the files put in place, newest first: each old file returns, a new one goes.
+void Restore(const std::vector<std::pair<const Staged*, bool>>& placed) {
+  for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+    const auto& [file, bHadOld] = *it;
+    if (bHadOld)
+      files().renameFile(AsidePath(file->target), file->target);
+    else
+      files().removeFile(file->target);
+  }
+}
+
+// Puts the staged files in place, the essential ones first, all or nothing: a file an update
+// replaces is moved aside first, and when any file cannot be put in place, every file put in
+// place before it is taken back. Empty on success, else the reason.
 QString PutInPlace(std::vector<Staged>& staged) {
   std::stable_partition(staged.begin(), staged.end(), [](const Staged& s) { return s.bEssential; });
   for (const Staged& file : staged) {
     if (file.bExecutable && !files().setExecutable(file.staging))
       return QFileInfo(file.target).fileName() + QStringLiteral(" could not be made executable.");
   }
+  std::vector<std::pair<const Staged*, bool>> placed;  // with whether an old file was moved aside
   for (const Staged& file : staged) {
-    if (!files().renameFile(file.staging, file.target) && file.bEssential)
+    const bool bHadOld = QFileInfo::exists(file.target);
+    if ((bHadOld && !files().renameFile(file.target, AsidePath(file.target))) ||
+        !files().renameFile(file.staging, file.target)) {
+      if (bHadOld && !QFileInfo::exists(file.target))
+        files().renameFile(AsidePath(file.target), file.target);
+      Restore(placed);
       return QFileInfo(file.target).fileName() + QStringLiteral(" could not be put in place.");
+    }
+    placed.emplace_back(&file, bHadOld);
+  }
+  for (const auto& [file, bHadOld] : placed) {
+    if (bHadOld)
+      files().removeFile(AsidePath(file->target));
   }
   return QString();
 }
@@ -95,6 +126,14 @@ bool FetchAll(const FileList& list, std::vector<Staged>& staged, QString* reason
     return false;
   }
   return true;
+}
+
+// Fetches the files of the list and puts them in place. Empty on success, else the reason.
+QString Install(const FileList& list, std::vector<Staged>& staged) {
+  QString reason;
+  if (!FetchAll(list, staged, &reason))
+    return reason;
+  return PutInPlace(staged);
 }
 
 }  // namespace
@@ -154,13 +193,11 @@ bool BeginUpdate(QString sFileListURL) {
     return Stop(reason);
   }
   std::vector<Staged> staged;
-  if (!FetchAll(*list, staged, &reason) || !(reason = PutInPlace(staged)).isEmpty()) {
-    Discard(staged);
-    files().removeFile(listPath);
-    return Stop(reason);
-  }
-  Discard(staged);  // a file that could not be put in place leaves no staging file behind
+  reason = Install(*list, staged);
+  Discard(staged);  // what was not put in place
   files().removeFile(listPath);
+  if (!reason.isEmpty())
+    return Stop(reason);
   HideProcessing();
   const QString updater = TargetPath(list->updater.sName);
   if (!process().startDetached(updater, {}))

@@ -12,9 +12,11 @@
 // Nothing is half done: the whole list is checked before anything is fetched (a missing or
 // damaged list, or a name that is empty, absolute or contains "..", stops the update), every
 // file is fetched beside its target under a staging name, and the files are put in place only
-// when the updater and "ProgramUpdate.tmp" have both arrived. Any other file that fails is
-// reported by the downloader and left out. A stopped update says so in a message box, removes
-// what it fetched and starts nothing; the player stays open.
+// when the updater and "ProgramUpdate.tmp" have both arrived. Any other file that fails to
+// download is reported by the downloader and left out. Putting in place is all or nothing: a
+// file that cannot be moved into place stops the update and takes back the files moved before
+// it. A stopped update says so in a message box, removes what it fetched and starts nothing;
+// the player stays open.
 
 #include <QString>
 #include <optional>

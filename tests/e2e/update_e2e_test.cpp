@@ -386,6 +386,7 @@ TEST_F(UpdateEndToEnd, FileListNameOutsideTheProgramFolderIsRefused) {
 
 // The real old player is still open when the real Updater starts: it waits for its close.
 TEST_F(UpdateEndToEnd, UpdaterWaitsWhileThePlayerRuns) {
+  Tracker::SetStatusClosed();  // the test's own player window closes first
   folder.write(QStringLiteral("Status.tmp"), "");
   QProcess* player = folder.start(QStringLiteral("Quavertone"));
   ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
@@ -418,8 +419,30 @@ TEST_F(UpdateEndToEnd, UpdaterWaitsWhileThePlayerRuns) {
   EXPECT_EQ(folder.read(QStringLiteral("Status.tmp")), "#FALSE#\r\n");
 }
 
+// A killed player cannot say that it has closed, and here no status file says it runs: its
+// lock tells the Updater, and goes with it.
+TEST_F(UpdateEndToEnd, UpdaterWaitsForTheLockOfAPlayerThenItsKill) {
+  Tracker::SetStatusClosed();  // the test's own player window closes first
+  QProcess* player = folder.start(QStringLiteral("Quavertone"));
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
+  ASSERT_TRUE(QFile::remove(folder.path(QStringLiteral("Status.tmp"))));
+  folder.write(QStringLiteral("ProgramUpdate.tmp"), nextPlayer);
+
+  QProcess* updater = folder.start(QStringLiteral("Updater"));
+  QThread::msleep(1500);
+  EXPECT_EQ(updater->state(), QProcess::Running) << "waits while the player holds its lock";
+  EXPECT_TRUE(Holds(folder.path(QStringLiteral("Quavertone")), oldPlayer));
+
+  player->kill();  // SIGKILL: nothing of the player runs any more
+  ASSERT_TRUE(player->waitForFinished(kLimitMs));
+  ASSERT_TRUE(updater->waitForFinished(kLimitMs));
+  EXPECT_EQ(updater->exitCode(), UpdaterProgram::kExitStarted);
+  EXPECT_TRUE(Holds(folder.path(QStringLiteral("Quavertone")), nextPlayer));
+}
+
 // No new player to install: the Updater asks, and Cancel leaves the old player in place.
 TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
+  Tracker::SetStatusClosed();  // the test's own player window closes first
   folder.write(QStringLiteral("Status.tmp"), "#FALSE#\r\n");
   const QString prompt = UpdaterProgram::kProgramName + QLatin1Char('\t') +
                          UpdaterProgram::kFailurePrompt + QStringLiteral("|File not found: ") +

@@ -12,6 +12,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/update/ComponentCheck.h"
 #include "player/update/Paths.h"
+#include "player/update/Tracker.h"
 #include "player/update/Updator.h"
 #include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
@@ -197,6 +198,19 @@ TEST_F(UpdateClient, NewVersionInfoAndStoredResult) {
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
+// The status file is replaced whole, never rewritten in place, and the lock follows the window.
+TEST_F(UpdateClient, StatusIsReplacedWholeAndTheLockIsHeldWhileOpen) {
+  Tracker::SetStatusRunning();
+  EXPECT_TRUE(files().isLocked(Tracker::LockFilePath()));
+  QFile before(fake.path("Status.tmp"));
+  ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+  Tracker::SetStatusClosed();
+  EXPECT_EQ(before.readAll(), "#TRUE#\r\n") << "a reader of the old file never finds it cut";
+  EXPECT_EQ(Read("Status.tmp"), "#FALSE#\r\n");
+  EXPECT_FALSE(files().isLocked(Tracker::LockFilePath()));
+  EXPECT_EQ(Entries(), QStringList({"Quavertone.lock", "Status.tmp"}));
+}
+
 // ---- update preparation and hand-off -----------------------------------------------------------
 
 class Update : public UpdateClient {
@@ -295,10 +309,12 @@ TEST_F(Update, MissingListStopsAndAnOldListIsNotUsed) {
   ExpectStopped("The list of files could not be downloaded.");
 }
 
+// The new player or the updater does not arrive, or a file cannot be put in place (all or
+// nothing: the files put in place before it are taken back).
 TEST_F(Update, NewPlayerOrUpdaterMissingStopsWithNothingChanged) {
   struct Row {
     const char* what;
-    QString failing;
+    QString failing;  // a download that fails, or a file that cannot be put in place
     QString reason;
     QStringList requested;
   };
@@ -311,6 +327,10 @@ TEST_F(Update, NewPlayerOrUpdaterMissingStopsWithNothingChanged) {
        "http://u/up",
        "Updater could not be downloaded.",
        {"http://u/data", "http://u/player", "http://u/up"}},
+      {"a file not put in place",
+       fake.path("Settings.dat"),
+       "Settings.dat could not be put in place.",
+       {"http://u/data", "http://u/player", "http://u/up"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -320,14 +340,20 @@ TEST_F(Update, NewPlayerOrUpdaterMissingStopsWithNothingChanged) {
     Serve("http://u/up", "#!updater");
     Serve("http://u/player", "new player");
     Serve("http://u/data", "new data");
-    Serve(row.failing, "missing", 404);
+    const bool bDownloadFails = row.failing.startsWith("http:");
+    if (bDownloadFails)
+      Serve(row.failing, "missing", 404);
+    else
+      fake.files.failingPaths = {row.failing};
     Write("Updater", "old updater");
     Write("Settings.dat", "old data");
     net.requested.clear();
     fake.dialogs.shown.clear();
     StartUpdate();
     EXPECT_EQ(net.requested, QStringList{listURL} + row.requested);
-    EXPECT_EQ(fake.dialogs.texts().front(), downloader::kDownloadFailed);
+    EXPECT_EQ(fake.dialogs.texts().mid(0, 1),
+              bDownloadFails ? QStringList{downloader::kDownloadFailed}
+                             : QStringList{Updator::kUpdateStopped + "\r\n\r\n" + row.reason});
     ExpectStopped(row.reason);
     EXPECT_EQ(Read("Updater"), "old updater");
     EXPECT_EQ(Read("Settings.dat"), "old data");

@@ -72,6 +72,10 @@ class UpdaterTest : public testing::Test {
     ASSERT_EQ(fake.process.started.size(), 1u);
     EXPECT_EQ(fake.process.started[0].program, fake.path("Quavertone"));
     EXPECT_TRUE(fake.process.started[0].arguments.isEmpty());
+    // The copy and the folder reach the disk before the rename makes it the player, and after.
+    EXPECT_EQ(fake.files.synced,
+              QStringList({fake.path(UpdaterProgram::kStagingName), fake.folder(),
+                           fake.path("Quavertone"), fake.folder()}));
   }
   // Nothing of the update happened: the old player is in place and was not started.
   void expectUntouched() {
@@ -171,6 +175,57 @@ TEST_F(UpdaterTest, StatusFileThatCannotBeOpenedIsPolledAgain) {
   expectUpdated();
 }
 
+// The player's lock decides while it has a lock file, whatever the status file says; a lock
+// taken again during the countdown asks before the player is touched.
+TEST_F(UpdaterTest, WaitsWhileThePlayerHoldsItsLock) {
+  struct Row {
+    const char* name;
+    QByteArray status;  // empty: no status file
+    int releaseAtPoll;  // 0: the lock is not held at the start
+    bool retakeInCountdown;
+    int polls;
+  };
+  const std::vector<Row> rows = {
+      {"no status file", "", 3, false, 3},
+      {"status says closed", "#FALSE#\r\n", 2, false, 2},
+      {"player killed, status stale", "#TRUE#\r\n", 0, false, 0},
+      {"lock taken again", "", 0, true, 0},
+  };
+  const QString lock = fake.path(UpdaterProgram::kLockName);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    QFile::remove(fake.path("Status.tmp"));
+    if (!row.status.isEmpty())
+      write("Status.tmp", row.status);
+    write(UpdaterProgram::kLockName, "");
+    if (row.releaseAtPoll > 0) {
+      ASSERT_TRUE(fake.files.holdLock(lock));
+    }
+    fake.process = {};
+    fake.files.synced.clear();
+    fake.dialogs.shown.clear();
+    fake.dialogs.answers = {MsgResult::Cancel};
+    fake.process.onSleep = [&](int ms) {
+      if (ms == 250 && polls() == row.releaseAtPoll)
+        fake.files.releaseLock(lock);
+      if (ms == 1000 && row.retakeInCountdown)
+        fake.files.holdLock(lock);
+    };
+    if (row.retakeInCountdown) {
+      EXPECT_EQ(run(), UpdaterProgram::kExitCancelled);
+      ASSERT_EQ(fake.dialogs.texts(), QStringList{promptFor(UpdaterProgram::kStillRunning)});
+      expectUntouched();
+      fake.files.releaseLock(lock);
+    } else {
+      EXPECT_EQ(run(), UpdaterProgram::kExitStarted);
+      EXPECT_TRUE(fake.dialogs.shown.empty());
+      expectUpdated();
+    }
+    EXPECT_EQ(polls(), row.polls);
+  }
+}
+
 TEST_F(UpdaterTest, LongWaitCyclesTheBarFromOneToAHundred) {
   write("Status.tmp", "#TRUE#\r\n");
   int poll = 0;
@@ -258,6 +313,7 @@ TEST_F(UpdaterTest, FailedCopyOrRenameKeepsTheOldPlayerAndOkRetries) {
       write("ProgramUpdate.tmp", kNewPlayer);
       fake.dialogs.shown.clear();
       fake.process.started.clear();
+      fake.files.synced.clear();
       fake.files.failingPaths = {failing};
       fake.dialogs.answers = {answer};
       fake.dialogs.onShow = [&](const qvt::MessageBoxSpec&) {
