@@ -4,6 +4,7 @@
 // user would. It plays one file, so there is no next or previous song.
 
 #include "player/window/Mpris.h"
+#include "player/window/frmMusicMpris.h"
 
 namespace qvt {
 
@@ -26,6 +27,7 @@ class frmQMusicMpris : public IMprisTarget {
   void SetVolume(double dVolume) override;
   void Raise() override;
   void Quit() override;
+  bool AcceptsInput() const override { return !ModalBoxShown(); }
 
  private:
   frmQMusic& window_;

@@ -72,11 +72,12 @@ class MprisService : public QObject {
  public:
   explicit MprisService(QDBusConnection bus);
 
-  // Runs the action on the served target from the event loop, as a click would run, then
-  // signals what it changed. The D-Bus call has its answer at once.
+  // Runs the action on the served target from the event loop, as a click would run (never
+  // under a modal box), then signals what it changed. The D-Bus call has its answer at once.
   void Run(std::function<void(IMprisTarget&)> action) {
     QTimer::singleShot(0, this, [this, action = std::move(action)] {
-      if (IMprisTarget* target = Served())
+      IMprisTarget* target = Served();
+      if (target != nullptr && target->AcceptsInput())
         action(*target);
       Refresh();
     });

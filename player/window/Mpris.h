@@ -50,6 +50,9 @@ class IMprisTarget {
   virtual void SetVolume(double dVolume) = 0;
   virtual void Raise() = 0;
   virtual void Quit() = 0;
+  // False while a modal box keeps the user from the window's controls: actions are then
+  // dropped, as clicks on the window would be.
+  virtual bool AcceptsInput() const = 0;
 };
 
 namespace Mpris {

@@ -1,5 +1,6 @@
 #include "player/window/frmMusicMpris.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
@@ -9,6 +10,10 @@
 #include "player/window/frmMusic.h"
 
 namespace qvt {
+
+bool ModalBoxShown() {
+  return QApplication::activeModalWidget() != nullptr;
+}
 
 frmMusicMpris::frmMusicMpris(frmMusic& window) : window_(window) {
   Mpris::Attach(this, Mpris::kRankPlayerWindow);

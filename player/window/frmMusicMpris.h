@@ -9,6 +9,9 @@ namespace qvt {
 
 class frmMusic;
 
+// Whether a modal box is up (it blocks every window's controls).
+bool ModalBoxShown();
+
 class frmMusicMpris : public IMprisTarget {
  public:
   explicit frmMusicMpris(frmMusic& window);
@@ -26,6 +29,7 @@ class frmMusicMpris : public IMprisTarget {
   void SetVolume(double dVolume) override;
   void Raise() override;
   void Quit() override;
+  bool AcceptsInput() const override { return !ModalBoxShown(); }
 
  private:
   frmMusic& window_;

@@ -3,6 +3,7 @@
 // that fails.
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -313,6 +314,12 @@ TEST_F(QuickPlay, MediaControlsUseTheWindowsOwnControls) {
   controls.Stop();
   EXPECT_EQ(buttons(f), kStopped);
   EXPECT_EQ(controls.State().sStatus, "Stopped");
+  QDialog box(&f);
+  box.setModal(true);
+  box.show();
+  EXPECT_FALSE(controls.AcceptsInput()) << "a modal box keeps the controls from the window";
+  box.hide();
+  EXPECT_TRUE(controls.AcceptsInput());
 }
 
 TEST_F(QuickPlay, ClosesAfterTheSongOnlyWhenUntouched) {
