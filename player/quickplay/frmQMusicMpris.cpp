@@ -9,7 +9,6 @@
 #include "platform/Media.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
-#include "player/startup/MainModule.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
 
@@ -32,17 +31,11 @@ double Seconds(IMediaPlayer& player, double (IMediaPlayer::*read)() const) {
 
 }  // namespace
 
-frmQMusicMpris::frmQMusicMpris(frmQMusic& window) : window_(window) {
-  Mpris::Attach(this, Mpris::kRankQuickPlay);
-  for (QPushButton* button : {window.mmControl->playButton(), window.mmControl->pauseButton(),
-                              window.mmControl->stopButton()}) {
-    QObject::connect(button, &QPushButton::clicked, &window, [] { Mpris::Refresh(); });
-  }
-}
-
-frmQMusicMpris::~frmQMusicMpris() {
-  Mpris::Detach(this);
-}
+frmQMusicMpris::frmQMusicMpris(frmQMusic& window)
+    : WindowMprisTarget(window, Mpris::kRankQuickPlay,
+                        {window.mmControl->playButton(), window.mmControl->pauseButton(),
+                         window.mmControl->stopButton()}),
+      window_(window) {}
 
 MprisState frmQMusicMpris::State() const {
   const MusicVariablesState& mv = MusicVariables();
@@ -98,16 +91,6 @@ void frmQMusicMpris::SetVolume(double dVolume) {
   const auto iLevel = static_cast<int16_t>(std::lround((1.0 - dLevel) * kQuietestLevel));
   window_.vlcVolume->SetCurrentValue(iLevel);
   Q_EMIT window_.vlcVolume->ValueChanged(iLevel);
-}
-
-void frmQMusicMpris::Raise() {
-  window_.show();
-  window_.raise();
-  window_.activateWindow();
-}
-
-void frmQMusicMpris::Quit() {
-  MainModule::CloseNormally();
 }
 
 }  // namespace qvt

@@ -3,17 +3,15 @@
 // Stop buttons (only while enabled), its position slider and its volume control, used as a
 // user would. It plays one file, so there is no next or previous song.
 
-#include "player/window/Mpris.h"
 #include "player/window/frmMusicMpris.h"
 
 namespace qvt {
 
 class frmQMusic;
 
-class frmQMusicMpris : public IMprisTarget {
+class frmQMusicMpris : public WindowMprisTarget {
  public:
   explicit frmQMusicMpris(frmQMusic& window);
-  ~frmQMusicMpris() override;
 
   MprisState State() const override;
   qint64 PositionUs() const override;
@@ -25,9 +23,6 @@ class frmQMusicMpris : public IMprisTarget {
   void Previous() override {}
   void SeekTo(qint64 iPositionUs) override;
   void SetVolume(double dVolume) override;
-  void Raise() override;
-  void Quit() override;
-  bool AcceptsInput() const override { return !ModalBoxShown(); }
 
  private:
   frmQMusic& window_;

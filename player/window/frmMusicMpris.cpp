@@ -11,22 +11,37 @@
 
 namespace qvt {
 
-bool ModalBoxShown() {
-  return QApplication::activeModalWidget() != nullptr;
-}
-
-frmMusicMpris::frmMusicMpris(frmMusic& window) : window_(window) {
-  Mpris::Attach(this, Mpris::kRankPlayerWindow);
-  // A click on the window's own buttons shows on the desktop at once.
-  for (QPushButton* button :
-       {window.cmdPlay, window.cmdStop, window.cmdNext, window.cmdPrevious, window.cmdRd}) {
+WindowMprisTarget::WindowMprisTarget(QWidget& window, int iRank,
+                                     std::initializer_list<QPushButton*> transport)
+    : widget_(window) {
+  Mpris::Attach(this, iRank);
+  for (QPushButton* button : transport)
     QObject::connect(button, &QPushButton::clicked, &window, [] { Mpris::Refresh(); });
-  }
 }
 
-frmMusicMpris::~frmMusicMpris() {
+WindowMprisTarget::~WindowMprisTarget() {
   Mpris::Detach(this);
 }
+
+void WindowMprisTarget::Raise() {
+  widget_.show();
+  widget_.raise();
+  widget_.activateWindow();
+}
+
+void WindowMprisTarget::Quit() {
+  MainModule::CloseNormally();
+}
+
+bool WindowMprisTarget::AcceptsInput() const {
+  return QApplication::activeModalWidget() == nullptr;
+}
+
+frmMusicMpris::frmMusicMpris(frmMusic& window)
+    : WindowMprisTarget(
+          window, Mpris::kRankPlayerWindow,
+          {window.cmdPlay, window.cmdStop, window.cmdNext, window.cmdPrevious, window.cmdRd}),
+      window_(window) {}
 
 MprisState frmMusicMpris::State() const {
   const MusicVariablesState& mv = MusicVariables();
@@ -92,16 +107,6 @@ void frmMusicMpris::SetVolume(double dVolume) {
   const double dLevel = std::clamp(std::isfinite(dVolume) ? dVolume : 1.0, 0.0, 1.0);
   window_.sldVol->setValue(
       static_cast<int>(std::lround((1.0 - dLevel) * window_.sldVol->maximum())));
-}
-
-void frmMusicMpris::Raise() {
-  window_.show();
-  window_.raise();
-  window_.activateWindow();
-}
-
-void frmMusicMpris::Quit() {
-  MainModule::CloseNormally();
 }
 
 }  // namespace qvt

@@ -3,19 +3,34 @@
 // and previous buttons and its volume slider, clicked and moved as a user would. The window
 // has no position control, so the controls cannot seek.
 
+#include <QPushButton>
+#include <QWidget>
+#include <initializer_list>
+
 #include "player/window/Mpris.h"
 
 namespace qvt {
 
 class frmMusic;
 
-// Whether a modal box is up (it blocks every window's controls).
-bool ModalBoxShown();
+// What the media controls do alike with either window: it is served while it lives, a click
+// on its transport buttons shows on the desktop at once, Raise brings it to the front, Quit
+// closes the program as the user would, and nothing is done while a modal box is up.
+class WindowMprisTarget : public IMprisTarget {
+ public:
+  WindowMprisTarget(QWidget& window, int iRank, std::initializer_list<QPushButton*> transport);
+  ~WindowMprisTarget() override;
+  void Raise() override;
+  void Quit() override;
+  bool AcceptsInput() const override;
 
-class frmMusicMpris : public IMprisTarget {
+ private:
+  QWidget& widget_;
+};
+
+class frmMusicMpris : public WindowMprisTarget {
  public:
   explicit frmMusicMpris(frmMusic& window);
-  ~frmMusicMpris() override;
 
   MprisState State() const override;
   qint64 PositionUs() const override;
@@ -27,9 +42,6 @@ class frmMusicMpris : public IMprisTarget {
   void Previous() override;
   void SeekTo(qint64 iPositionUs) override { (void)iPositionUs; }
   void SetVolume(double dVolume) override;
-  void Raise() override;
-  void Quit() override;
-  bool AcceptsInput() const override { return !ModalBoxShown(); }
 
  private:
   frmMusic& window_;
