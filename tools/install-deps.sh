@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libmpv-dev
   libcurl4-openssl-dev
+  libssl-dev openssl
   libsqlite3-dev
   libcpp-httplib-dev
   xvfb xauth fonts-liberation2

@@ -2,7 +2,11 @@
 # Lays out an update of Quavertone as files for a static web server.
 #
 # Usage:
-#   tools/layout-update.sh QUAVERTONE UPDATER VERSION DESCRIPTION OUTDIR [BASE_URL]
+#   tools/layout-update.sh [--key PRIVATE_KEY] QUAVERTONE UPDATER VERSION DESCRIPTION OUTDIR \
+#       [BASE_URL]
+#
+#   PRIVATE_KEY  the publisher's key (tools/make-update-key.sh): the update is signed, and
+#                players built with the matching public key install only what it signed
 #
 #   QUAVERTONE   the new player executable
 #   UPDATER      the new Updater executable
@@ -17,16 +21,26 @@
 #                                    as "ProgramUpdate.tmp"; one "name","address" record a line
 #   OUTDIR/files/QVT/QVTVersion.txt  the version file: "major,minor,revision", then DESCRIPTION
 #   OUTDIR/files/QVT/Quavertone, OUTDIR/files/QVT/Updater   the programs
+#   with --key, also:
+#   OUTDIR/files/QVT/QVTManifest.txt "QVTManifest 1", "version 1.34.0", then one line
+#                                    "file SIZE SHA256 NAME" per file of the file list
+#   OUTDIR/files/QVT/QVTManifest.sig the base64 of the manifest's Ed25519 signature
 # Lines end in CR LF. Example:
 #   tools/layout-update.sh build/bin/Quavertone build/bin/Updater 1.34.0 "Faster loading" \
 #       /srv/www https://updates.example.org
 set -euo pipefail
 
 usage() {
-  sed -n '4,12p' "$0" >&2
+  sed -n '4,17p' "$0" >&2
   exit 2
 }
 
+key=
+if [[ ${1:-} == --key ]]; then
+  [[ $# -ge 2 ]] || usage
+  key=$2
+  shift 2
+fi
 [[ $# -eq 5 || $# -eq 6 ]] || usage
 player=$1
 updater=$2
@@ -41,6 +55,7 @@ fail() {
   exit 1
 }
 
+[[ -z $key || -f $key ]] || fail "no signing key at $key"
 [[ -f $player ]] || fail "no player executable at $player"
 [[ -f $updater ]] || fail "no Updater executable at $updater"
 [[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)$ ]] || fail "version must be major.minor.revision"
@@ -59,4 +74,21 @@ printf '"Updater","%s/files/QVT/Updater"\r\n"ProgramUpdate.tmp","%s/files/QVT/Qu
   "$base" "$base" >"$dir/FileList.txt"
 printf '%d,%d,%d\r\n%s\r\n' "$((10#${numbers[0]}))" "$((10#${numbers[1]}))" \
   "$((10#${numbers[2]}))" "$description" >"$dir/QVTVersion.txt"
+if [[ -n $key ]]; then
+  entry() { # NAME FILE: one manifest line
+    printf 'file %d %s %s\r\n' "$(stat -c %s "$2")" "$(sha256sum "$2" | cut -d' ' -f1)" "$1"
+  }
+  {
+    printf 'QVTManifest 1\r\nversion %d.%d.%d\r\n' "$((10#${numbers[0]}))" \
+      "$((10#${numbers[1]}))" "$((10#${numbers[2]}))"
+    entry Updater "$dir/Updater"
+    entry ProgramUpdate.tmp "$dir/Quavertone"
+  } >"$dir/QVTManifest.txt"
+  openssl pkeyutl -sign -rawin -inkey "$key" -in "$dir/QVTManifest.txt" | base64 -w0 \
+    >"$dir/QVTManifest.sig"
+  echo >>"$dir/QVTManifest.sig"
+  echo "Signed with $key"
+else
+  rm -f "$dir/QVTManifest.txt" "$dir/QVTManifest.sig"
+fi
 echo "Update $version laid out in $out (served from $base)"

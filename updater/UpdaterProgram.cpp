@@ -1,11 +1,13 @@
 #include "updater/UpdaterProgram.h"
 
 #include <QFileInfo>
+#include <cstdlib>
 #include <exception>
 
 #include "platform/Platform.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
+#include "shared/UpdateManifest.h"
 
 namespace qvt {
 
@@ -19,6 +21,9 @@ const QString UpdaterProgram::kNewPlayerName = QStringLiteral("ProgramUpdate.tmp
 const QString UpdaterProgram::kStatusName = QStringLiteral("status.tmp");
 const QString UpdaterProgram::kLockName = QStringLiteral("Quavertone.lock");
 const QString UpdaterProgram::kStillRunning = QStringLiteral("QVT is still running");
+const QString UpdaterProgram::kRefused = QStringLiteral(
+    "The update was not installed: the new QVT is not the one its publisher signed. QVT starts "
+    "again as it was.");
 const QString UpdaterProgram::kStagingName = QStringLiteral(".Quavertone.new");
 
 namespace {
@@ -128,6 +133,11 @@ void UpdaterProgram::ReplacePlayer() {
   // The old player stays until a complete, executable copy of the new one is renamed over it.
   Guarded([this] { return CheckPlayerClosed(); });
   Guarded([this] { return CheckNewPlayer(); });
+  if (UpdateManifest::HasPublisherKey()) {
+    const QString reason = VerifyNewPlayer();
+    if (!reason.isEmpty())
+      Refuse(reason);
+  }
   Guarded(always([] { UpdateProcessing(QStringLiteral("Replacing files")); }));
   Guarded([this] { return StageNewPlayer(); });
   Guarded([this] { return RenameOverPlayer(); });
@@ -146,6 +156,31 @@ QString UpdaterProgram::CheckNewPlayer() {
   if (QFileInfo(path).size() <= 0)
     return QStringLiteral("The new program is empty: ") + path;
   return QString();
+}
+
+QString UpdaterProgram::VerifyNewPlayer() {
+  QString reason;
+  const std::optional<UpdateManifest::Manifest> manifest =
+      UpdateManifest::Open(ProgramFile(UpdateManifest::kKeptManifest),
+                           ProgramFile(UpdateManifest::kKeptSignature), &reason);
+  if (!manifest)
+    return reason;
+  return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(kNewPlayerName));
+}
+
+void UpdaterProgram::Refuse(const QString& reason) {
+  HideProcessing();
+  MsgBox(kRefused + kCrLf + kCrLf + reason, MsgButtons::OkOnly, MsgIcon::Critical, kProgramName);
+  RemoveUpdateFiles();
+  Guarded([this] { return StartPlayer(); });
+  appControl().endProgram(kExitRefused);
+  std::abort();  // not reached: the end of the program does not return
+}
+
+void UpdaterProgram::RemoveUpdateFiles() {
+  files().removeFile(ProgramFile(kNewPlayerName));
+  files().removeFile(ProgramFile(UpdateManifest::kKeptManifest));
+  files().removeFile(ProgramFile(UpdateManifest::kKeptSignature));
 }
 
 QString UpdaterProgram::StageNewPlayer() {
@@ -187,6 +222,7 @@ QString UpdaterProgram::RemoveNewPlayerFile() {
   QString error;
   if (!files().removeFile(ProgramFile(kNewPlayerName), &error))
     return error.isEmpty() ? QStringLiteral("ProgramUpdate.tmp could not be deleted") : error;
+  RemoveUpdateFiles();  // the signed manifest has served
   return QString();
 }
 

@@ -12,6 +12,11 @@
 // to the disk and renamed over it, so the folder never lacks a working player, even after a
 // power loss.
 //
+// A program built with the publisher's key checks the new player against the signed manifest
+// that the player kept ("UpdateManifest.tmp") just before the replacement, since the file sat
+// on disk in between. A new player that fails the check is refused: the Updater says so,
+// removes the update's files, starts the old player again and ends.
+//
 // Every step that can fail asks the user: OK carries the failed step out again, Cancel ends the
 // program at once with nothing further deleted, copied or started.
 
@@ -28,6 +33,7 @@ class UpdaterProgram {
   // Exit codes: the player was started; the user cancelled the update.
   static constexpr int kExitStarted = 0;
   static constexpr int kExitCancelled = 1;
+  static constexpr int kExitRefused = 2;  // the new player is not the one the publisher signed
 
   static const QString kProgramName;     // "Updater": the title of its boxes
   static const QString kWaitingMessage;  // "Waiting for QVT to close"
@@ -37,6 +43,7 @@ class UpdaterProgram {
   static const QString kStatusName;      // "status.tmp", found without regard to case
   static const QString kLockName;        // "Quavertone.lock", locked while the player runs
   static const QString kStillRunning;    // the description when the player holds the lock
+  static const QString kRefused;         // the first line of the box of a refused update
   // Where the new player is copied before it is renamed over the old one.
   static const QString kStagingName;
 
@@ -62,6 +69,11 @@ class UpdaterProgram {
   void ReplacePlayer();
   QString CheckPlayerClosed();
   QString CheckNewPlayer();
+  // Empty when the new player is the one the kept signed manifest lists, else the reason.
+  QString VerifyNewPlayer();
+  [[noreturn]] void Refuse(const QString& reason);
+  // Removes the new player and the kept manifest, whatever of them is there.
+  void RemoveUpdateFiles();
   QString StageNewPlayer();
   QString RenameOverPlayer();
   QString SyncPlayer();

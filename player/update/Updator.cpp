@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/Platform.h"
+#include "player/update/SignedUpdate.h"
 #include "player/update/downloader.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
@@ -21,6 +22,7 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 struct Staged {
+  QString sName;  // as listed
   QString staging;
   QString target;
   bool bEssential;  // the updater and the new player: the update stops without them
@@ -64,7 +66,7 @@ bool Fetch(const FileRecord& record, bool bEssential, std::vector<Staged>& stage
   const bool ok = downloader::DownloadFile(record.sURL, StagingPath(target));
   UpdateProcessing(QStringLiteral("Completed"));
   if (ok)
-    staged.push_back({StagingPath(target), target, bEssential, bEssential});
+    staged.push_back({record.sName, StagingPath(target), target, bEssential, bEssential});
   return ok;
 }
 
@@ -113,10 +115,13 @@ QString PutInPlace(std::vector<Staged>& staged) {
   return QString();
 }
 
-bool FetchAll(const FileList& list, std::vector<Staged>& staged, QString* reason) {
+// Fetches every file of the list, the updater last. Any file that does not arrive stops it when
+// bAllRequired, else only the new player or the updater does.
+bool FetchAll(const FileList& list, bool bAllRequired, std::vector<Staged>& staged,
+              QString* reason) {
   for (const FileRecord& record : list.files) {
     const bool bEssential = record.sName.compare(kNewPlayerName, Qt::CaseInsensitive) == 0;
-    if (!Fetch(record, bEssential, staged) && bEssential) {
+    if (!Fetch(record, bEssential, staged) && (bEssential || bAllRequired)) {
       *reason = record.sName + QStringLiteral(" could not be downloaded.");
       return false;
     }
@@ -128,11 +133,31 @@ bool FetchAll(const FileList& list, std::vector<Staged>& staged, QString* reason
   return true;
 }
 
-// Fetches the files of the list and puts them in place. Empty on success, else the reason.
-QString Install(const FileList& list, std::vector<Staged>& staged) {
+QStringList Names(const FileList& list) {
+  QStringList names{list.updater.sName};
+  for (const FileRecord& record : list.files)
+    names << record.sName;
+  return names;
+}
+
+// Fetches the files of the list, checks them against the signed manifest when this build has
+// the publisher's key, and puts them in place. Empty on success, else the reason.
+QString Install(const FileList& list, const QString& sFileListURL, std::vector<Staged>& staged) {
   QString reason;
-  if (!FetchAll(list, staged, &reason))
+  std::optional<UpdateManifest::Manifest> manifest;
+  if (UpdateManifest::HasPublisherKey()) {
+    manifest = SignedUpdate::Fetch(sFileListURL, Names(list), &reason);
+    if (!manifest)
+      return reason;
+  }
+  if (!FetchAll(list, manifest.has_value(), staged, &reason))
     return reason;
+  for (const Staged& file : staged) {
+    if (manifest)
+      reason = UpdateManifest::CheckFile(*manifest, file.sName, file.staging);
+    if (!reason.isEmpty())
+      return reason;
+  }
   return PutInPlace(staged);
 }
 
@@ -193,15 +218,19 @@ bool BeginUpdate(QString sFileListURL) {
     return Stop(reason);
   }
   std::vector<Staged> staged;
-  reason = Install(*list, staged);
+  reason = Install(*list, sFileListURL, staged);
   Discard(staged);  // what was not put in place
   files().removeFile(listPath);
-  if (!reason.isEmpty())
+  if (!reason.isEmpty()) {
+    SignedUpdate::Discard();
     return Stop(reason);
+  }
   HideProcessing();
   const QString updater = TargetPath(list->updater.sName);
-  if (!process().startDetached(updater, {}))
+  if (!process().startDetached(updater, {})) {
+    SignedUpdate::Discard();
     return Stop(QStringLiteral("The updater could not be started: ") + updater);
+  }
   return true;
 }
 

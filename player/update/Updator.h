@@ -17,6 +17,10 @@
 // file that cannot be moved into place stops the update and takes back the files moved before
 // it. A stopped update says so in a message box, removes what it fetched and starts nothing;
 // the player stays open.
+//
+// A build with the publisher's key fetches the signed manifest first and checks every file
+// against it before anything is put in place (player/update/SignedUpdate.h); then every file of
+// the list is required.
 
 #include <QString>
 #include <optional>

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QMutex>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -26,6 +27,7 @@
 #include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
 #include "shared/Processor.h"
+#include "shared/UpdateManifest.h"
 #include "shared/ui/Form.h"
 #include "tests/net/TestServer.h"
 #include "tests/support/Processes.h"
@@ -178,13 +180,30 @@ class UpdateEndToEnd : public ::testing::Test {
     ResetMusicVariables();
   }
 
-  void LayOutUpdate() {
+  // Publishes the update; signed with `key` (and with the Updater that trusts the tests' key)
+  // when one is given.
+  void LayOutUpdate(const QString& key = QString(), const QString& version = kNextVersion) {
+    QStringList arguments;
+    if (!key.isEmpty())
+      arguments << QStringLiteral("--key") << key;
+    arguments << QStringLiteral(QVT_NEXT_PLAYER)
+              << (key.isEmpty() ? QStringLiteral(QVT_PROGRAM_DIR "/Updater")
+                                : QStringLiteral(QVT_SIGNED_UPDATER))
+              << version << kDescription << web_.path() << server.url(QString());
+    RunTool(QStringLiteral("layout-update.sh"), arguments);
+  }
+  void RunTool(const QString& name, const QStringList& arguments) {
     QProcess tool;
-    tool.start(QStringLiteral(QVT_SOURCE_DIR "/tools/layout-update.sh"),
-               {QStringLiteral(QVT_NEXT_PLAYER), QStringLiteral(QVT_PROGRAM_DIR "/Updater"),
-                kNextVersion, kDescription, web_.path(), server.url(QString())});
+    tool.start(QStringLiteral(QVT_SOURCE_DIR "/tools/") + name, arguments);
     ASSERT_TRUE(tool.waitForFinished(30000));
     ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  }
+  // Every file of the program folder with its bytes.
+  QMap<QString, QByteArray> Snapshot() const {
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder.folder()).entryList(QDir::Files | QDir::Hidden))
+      files[name] = ReadFile(folder.path(name));
+    return files;
   }
 
   void PointPathsAtServer() {
@@ -475,6 +494,124 @@ TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
   EXPECT_EQ(QDir(folder.folder()).entryList({".Quavertone*"}, QDir::Files | QDir::Hidden),
             QStringList());
   EXPECT_TRUE(test::ProcessesOf(player).empty());
+}
+
+// ---- signed updates: a player built with the publisher's key ------------------------------------
+
+class SignedUpdateEndToEnd : public UpdateEndToEnd {
+ protected:
+  void SetUp() override {
+    UpdateEndToEnd::SetUp();
+    UpdateManifest::SetPublisherKey(QVT_TEST_PUBLIC_KEY);
+    LayOutUpdate(kKey);
+  }
+  void TearDown() override {
+    UpdateManifest::SetPublisherKey(QByteArray());
+    UpdateEndToEnd::TearDown();
+  }
+  const QString kKey = QStringLiteral(QVT_SOURCE_DIR "/tests/keys/test-publisher.pem");
+};
+
+// Each tampered update is refused before anything is put in place: the folder stays byte for
+// byte as it was and the player stays open.
+TEST_F(SignedUpdateEndToEnd, TamperedUpdatesAreRefusedWithTheFolderUnchanged) {
+  QTemporaryDir keys;
+  const QString otherKey = keys.filePath(QStringLiteral("other"));
+  RunTool(QStringLiteral("make-update-key.sh"), {otherKey});
+  const QString player = Published(QStringLiteral("Quavertone"));
+  const QString notSigned =
+      QStringLiteral("ProgramUpdate.tmp is not the file the publisher signed.");
+  struct Row {
+    const char* name;
+    std::function<void()> tamper;
+    QStringList messages;  // before the reason
+    QString reason;
+  };
+  const std::vector<Row> rows = {
+      {"one byte changed",
+       [&] {
+         QByteArray bytes = ReadFile(player);
+         bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 1);
+         QFile file(player);
+         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+         file.write(bytes);
+       },
+       {},
+       notSigned},
+      {"truncated", [&] { QFile::resize(player, QFileInfo(player).size() - 1); }, {}, notSigned},
+      {"signed with another key",
+       [&] { LayOutUpdate(otherKey + QStringLiteral(".pem")); },
+       {},
+       QStringLiteral("The update is not signed by the publisher of QVT.")},
+      {"no signature",
+       [&] { QFile::remove(Published(QStringLiteral("QVTManifest.sig"))); },
+       {downloader::kDownloadFailed},
+       QStringLiteral("The update's signature could not be downloaded.")},
+      {"another version",
+       [&] { LayOutUpdate(kKey, QStringLiteral("1.35.0")); },
+       {},
+       QStringLiteral("The signed update is for version 1.35.0, not the version announced, ") +
+           kNextVersion + QLatin1Char('.')},
+      {"a file the manifest does not list",
+       [&] {
+         PublishFileList(
+             server.url(QStringLiteral("/files/QVT/Quavertone")),
+             ("\"Extra.dat\",\"" + server.url(QStringLiteral("/files/QVT/Updater")) + "\"\r\n")
+                 .toUtf8());
+       },
+       {},
+       QStringLiteral("Extra.dat is not part of the signed update.")},
+  };
+  frmOptions& options = CheckFindsTheNewVersion();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    LayOutUpdate(kKey);
+    row.tamper();
+    const QMap<QString, QByteArray> before = Snapshot();
+    stops = 0;
+    Install(options);
+    ExpectUpdateStopped(row.messages + QStringList{Updator::kUpdateStopped + kCrLf2 + row.reason});
+    EXPECT_TRUE(Snapshot() == before) << "the program folder is byte for byte as it was";
+  }
+}
+
+// A good signed update installs. A new player changed on disk after the player checked it is
+// refused by the Updater, which starts the old player again.
+TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  const QString updater = folder.path(QStringLiteral("Updater"));
+  const QString player = folder.path(QStringLiteral("Quavertone"));
+  Install(options);
+  ASSERT_EQ(starting.started, QStringList{updater});
+  EXPECT_TRUE(Holds(updater, ReadFile(QStringLiteral(QVT_SIGNED_UPDATER))));
+  QByteArray changed = nextPlayer;
+  changed[100] = static_cast<char>(changed[100] ^ 1);
+  folder.write(QStringLiteral("ProgramUpdate.tmp"), changed);
+  Tracker::SetStatusClosed();
+  ASSERT_TRUE(test::WaitUntilGone(updater, kLimitMs));
+  EXPECT_TRUE(Holds(player, oldPlayer));
+  ASSERT_TRUE(WaitFor([&] { return !folder.boxes().isEmpty(); }, kLimitMs));
+  EXPECT_EQ(folder.boxes().first(),
+            UpdaterProgram::kProgramName + QLatin1Char('\t') + UpdaterProgram::kRefused + "||" +
+                QStringLiteral("ProgramUpdate.tmp is not the file the publisher signed."));
+  const QStringList left = QDir(folder.folder()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden);
+  EXPECT_EQ(left, QStringList{"Status.tmp"}) << "the update's files are gone";
+  ASSERT_TRUE(WaitFor([&] { return test::ProcessesOf(player).size() == 1; }, kLimitMs))
+      << "the old player runs again";
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
+  EXPECT_TRUE(test::EndProcessesOf(player, 10000));
+
+  // The same update, untouched, installs.
+  Tracker::SetStatusRunning();
+  stops = 0;
+  Install(options);
+  Tracker::SetStatusClosed();
+  ASSERT_TRUE(test::WaitUntilGone(updater, kLimitMs));
+  EXPECT_TRUE(Holds(player, nextPlayer));
+  EXPECT_EQ(QDir(folder.folder()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden),
+            QStringList{"Status.tmp"});
+  ASSERT_TRUE(WaitFor([&] { return test::ProcessesOf(player).size() == 1; }, kLimitMs));
+  EXPECT_TRUE(test::EndProcessesOf(player, 10000));
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#include "player/update/SignedUpdate.h"
+
+#include "platform/Platform.h"
+#include "player/update/UpdatorMethods.h"
+#include "player/update/downloader.h"
+#include "shared/Processor.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt::SignedUpdate {
+
+namespace {
+
+bool Download(const QString& sURL, const QString& sPath) {
+  UpdateProcessing(QStringLiteral("Establishing Connection..."));
+  const bool ok = downloader::DownloadFile(sURL, sPath);
+  UpdateProcessing(QStringLiteral("Completed"));
+  return ok;
+}
+
+// Empty when the manifest is of the version the last check announced and newer than this one.
+QString CheckVersion(const UpdateManifest::Manifest& manifest) {
+  using namespace UpdatorMethods;
+  try {
+    const VersionNumbers announced = ReadVersionFile(CurrentVersionPath());
+    const QString expected = QStringLiteral("%1.%2.%3")
+                                 .arg(announced.major)
+                                 .arg(announced.minor)
+                                 .arg(announced.revision);
+    if (manifest.sVersion != expected || CompareVersion(announced) != VersionOutcome::NewerVersion)
+      return QStringLiteral("The signed update is for version ") + manifest.sVersion +
+             QStringLiteral(", not the version announced, ") + expected + QLatin1Char('.');
+  } catch (const RecordError&) {
+    return QStringLiteral("The version of the update is not known.");
+  }
+  return QString();
+}
+
+}  // namespace
+
+std::optional<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStringList& names,
+                                              QString* reason) {
+  const QString folder = sFileListURL.left(sFileListURL.lastIndexOf(QLatin1Char('/')) + 1);
+  const QString manifestPath = ProgramFile(UpdateManifest::kKeptManifest);
+  const QString signaturePath = ProgramFile(UpdateManifest::kKeptSignature);
+  Discard();  // files left by an earlier attempt must not be used
+  if (!Download(folder + UpdateManifest::kManifestName, manifestPath)) {
+    *reason = QStringLiteral("The update's signed manifest could not be downloaded.");
+    return std::nullopt;
+  }
+  if (!Download(folder + UpdateManifest::kSignatureName, signaturePath)) {
+    *reason = QStringLiteral("The update's signature could not be downloaded.");
+    return std::nullopt;
+  }
+  std::optional<UpdateManifest::Manifest> manifest =
+      UpdateManifest::Open(manifestPath, signaturePath, reason);
+  if (manifest)
+    *reason = CheckVersion(*manifest);
+  for (qsizetype i = 0; manifest && reason->isEmpty() && i < names.size(); ++i) {
+    if (manifest->find(names[i]) == nullptr)
+      *reason = names[i] + QStringLiteral(" is not part of the signed update.");
+  }
+  if (!reason->isEmpty())
+    return std::nullopt;
+  return manifest;
+}
+
+void Discard() {
+  files().removeFile(ProgramFile(UpdateManifest::kKeptManifest));
+  files().removeFile(ProgramFile(UpdateManifest::kKeptSignature));
+}
+
+}  // namespace qvt::SignedUpdate
