@@ -1,0 +1,47 @@
+// Arbitrary update file lists: a list is refused with a reason, or every name it gives stays
+// below the program folder.
+#include <QDir>
+#include <QFile>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/fakes/FakePlatform.h"
+#include "player/update/Updator.h"
+
+namespace {
+
+void check(bool condition) {
+  if (!condition)
+    std::abort();
+}
+
+void checkBelow(const QString& folder, const qvt::Updator::FileRecord& record) {
+  check(qvt::Updator::CheckName(record.sName).isEmpty());
+  const QString target = QDir::cleanPath(qvt::Updator::TargetPath(record.sName));
+  check(target.startsWith(folder + QLatin1Char('/')) && target.size() > folder.size() + 1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static qvt::FakePlatform fake;
+  const QString path = fake.path(QStringLiteral("list.tmp"));
+  {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+      return 0;
+    file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+  }
+  QString problem;
+  const std::optional<qvt::Updator::FileList> list = qvt::Updator::ReadFileList(path, &problem);
+  if (!list) {
+    check(!problem.isEmpty());
+    return 0;
+  }
+  const QString folder = QDir::cleanPath(fake.folder());
+  checkBelow(folder, list->updater);
+  for (const qvt::Updator::FileRecord& record : list->files)
+    checkBelow(folder, record);
+  return 0;
+}

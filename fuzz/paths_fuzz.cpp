@@ -1,0 +1,41 @@
+// Arbitrary "paths.qvc" files: every address is read without failing, the only message is the
+// one about an unknown run mode, and a file too short for its fields gives the defaults.
+#include <QFile>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/Platform.h"
+#include "platform/fakes/FakePlatform.h"
+#include "player/update/Paths.h"
+
+namespace {
+
+void check(bool condition) {
+  if (!condition)
+    std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static qvt::FakePlatform fake;
+  {
+    QFile file(fake.path(QStringLiteral("paths.qvc")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+      return 0;
+    file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+  }
+  fake.dialogs.shown.clear();
+  const QString list = qvt::Paths::GetFileListURL();
+  const QString version = qvt::Paths::GetVersionFileURL();
+  qvt::Paths::GetMediaControlURL();
+  qvt::Paths::GetCommonControlsURL();
+  for (const QString& text : fake.dialogs.texts())
+    check(text.startsWith(QLatin1String("Incorrect run mode found, run mode ~")));
+  if (size == 0) {
+    check(list == qvt::Paths::DefaultFileListURL());
+    check(version == qvt::Paths::DefaultVersionFileURL());
+  }
+  return 0;
+}
