@@ -18,12 +18,17 @@ const QString kPlaybackError = QStringLiteral(
     "Playback Error\tError playing file, file type may not be supported or your audio hardware "
     "may be locked.");
 
+// Time for a window to open and take the keyboard, with room for a slow (sanitized) build.
+constexpr int kWindowMs = 1500;
+
 // Starts the player on the VNC platform and connects a keyboard to it.
 QProcess* StartWithKeyboard(ProgramFolder& folder, VncKeyboard& keyboard) {
   const int port = VncKeyboard::FreePort();
   QProcess* p = folder.start("Quavertone", {}, {"QT_QPA_PLATFORM=" + VncKeyboard::Platform(port)});
   EXPECT_TRUE(keyboard.connect(port, 10000));
-  QThread::msleep(500);  // the window is shown
+  // The player window has loaded once the status reads running; give it time to show.
+  EXPECT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, 10000));
+  QThread::msleep(kWindowMs);
   return p;
 }
 
@@ -44,6 +49,7 @@ TEST(HostileInput, ASongNamedAsMarkupLoadsAndPlaysAsText) {
   VncKeyboard keyboard;
   QProcess* p = StartWithKeyboard(folder, keyboard);
   keyboard.alt('c');  // Create Play List
+  QThread::msleep(kWindowMs);
   keyboard.press(VncKeyboard::kTab);
   keyboard.press(VncKeyboard::kTab);  // the file box
   keyboard.press(VncKeyboard::kDown);
@@ -52,7 +58,8 @@ TEST(HostileInput, ASongNamedAsMarkupLoadsAndPlaysAsText) {
   keyboard.alt('d');  // "A&dd All" and "&Done" share the key: the second press reaches Done
   keyboard.alt('d');
   keyboard.press(VncKeyboard::kSpace);
-  keyboard.alt('p');  // Play
+  QThread::msleep(kWindowMs);  // the editor closes and the player shows again
+  keyboard.alt('p');           // Play
   ASSERT_TRUE(WaitFor([&] { return folder.boxes().size() >= 3; }, 10000))
       << folder.boxes().join("\n").toStdString();
   EXPECT_EQ(folder.boxes().mid(1),
