@@ -6,13 +6,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <chrono>
+#include <thread>
 
 namespace qvt {
 
 namespace {
 
-// How long a write waits for another process's write to finish.
-constexpr int kBusyTimeoutMs = 30000;
+// How long a write waits for other processes' writes to finish, and how often it looks.
+constexpr auto kBusyTimeout = std::chrono::seconds(30);
+constexpr auto kBusyPoll = std::chrono::milliseconds(1);
 
 const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS reg_keys("
@@ -99,7 +102,7 @@ class SqliteRegistry::Db {
     if (sqlite3_open_v2(native.constData(), &db_, flags, nullptr) != SQLITE_OK)
       return error(SQLITE_CANTOPEN);
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_handler(db_, &Db::onBusy, this);
     return checkSchema();
   }
 
@@ -135,6 +138,22 @@ class SqliteRegistry::Db {
     const RegistryStatus status =
         primary == SQLITE_READONLY ? RegistryStatus::AccessDenied : RegistryStatus::Failed;
     return Failure(status, text);
+  }
+
+  // Waits while another connection holds the lock; the first call of a wait starts its clock.
+  // SQLite's own busy timeout sleeps ever longer (up to 100 ms) between looks, while a writer
+  // that commits and begins again frees the lock for well under a millisecond: with a few busy
+  // writers, one that waits that way can miss every gap for the whole timeout. Looking every
+  // millisecond gives each waiter a fair chance.
+  static int onBusy(void* self, int attempts) {
+    auto* db = static_cast<Db*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (attempts == 0)
+      db->busySince_ = now;
+    if (now - db->busySince_ >= kBusyTimeout)
+      return 0;
+    std::this_thread::sleep_for(kBusyPoll);
+    return 1;
   }
 
   RegistryResult exec(const char* sql) {
@@ -180,6 +199,7 @@ class SqliteRegistry::Db {
   sqlite3* db_ = nullptr;
   bool readOnly_ = false;
   bool hasSchema_ = false;
+  std::chrono::steady_clock::time_point busySince_;
 };
 
 SqliteRegistry::SqliteRegistry(QString path) : path_(std::move(path)) {}
