@@ -218,11 +218,19 @@ void frmOptions::ConnectHandlers() {
         click();
     });
   }
+  // Each of these lets the event loop run (progress, message boxes) and holds the window
+  // meanwhile: a close or Done waits until it returns.
+  const auto run = [this](std::function<void()> op) {
+    return [this, op = std::move(op)] {
+      FormBusy busy(*this);
+      op();
+    };
+  };
   connect(cmdCheckUpdates, &QPushButton::clicked, this,
-          [this] { UpdatorMethods::CheckForUpdates(*this); });
-  connect(cmdNewVerInfo, &QPushButton::clicked, this, [this] { cmdNewVerInfo_Click(); });
-  connect(cmdInstall, &QPushButton::clicked, this, [] { UpdatorMethods::InstallUpdates(); });
-  connect(cmdExt, &QPushButton::clicked, this, [this] { cmdExt_Click(); });
+          run([this] { UpdatorMethods::CheckForUpdates(*this); }));
+  connect(cmdNewVerInfo, &QPushButton::clicked, this, run([this] { cmdNewVerInfo_Click(); }));
+  connect(cmdInstall, &QPushButton::clicked, this, run([] { UpdatorMethods::InstallUpdates(); }));
+  connect(cmdExt, &QPushButton::clicked, this, run([this] { cmdExt_Click(); }));
   connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
 }
 

@@ -153,14 +153,21 @@ void frmChoose::ConnectHandlers() {
   connect(txtExtension, &QLineEdit::textChanged, this,
           [this](const QString& text) { filDisplay->SetPattern(QStringLiteral("*.") + text); });
   txtExtension->installEventFilter(this);
-  connect(filDisplay, &FileListBox::DblClick, this, [this] { editor_.FileDblClick(); });
-  connect(cmdAdd, &QPushButton::clicked, this, [this] { editor_.AddClick(); });
-  connect(cmdAddAll, &QPushButton::clicked, this, [this] { editor_.AddAllClick(); });
-  connect(cmdRemove, &QPushButton::clicked, this, [this] { editor_.RemoveClick(); });
-  connect(cmdClear, &QPushButton::clicked, this, [this] { editor_.ClearClick(); });
-  connect(cmdSave, &QPushButton::clicked, this, [this] { editor_.SaveClick(); });
-  connect(cmdLoad, &QPushButton::clicked, this, [this] { editor_.LoadClick(); });
-  connect(cmdVerify, &QPushButton::clicked, this, [this] { editor_.VerifyClick(); });
+  // Each operation holds the window: a close meanwhile waits until it returns.
+  const auto run = [this](void (PlayListEditor::*op)()) {
+    return [this, op] {
+      FormBusy busy(*this);
+      (editor_.*op)();
+    };
+  };
+  connect(filDisplay, &FileListBox::DblClick, this, run(&PlayListEditor::FileDblClick));
+  connect(cmdAdd, &QPushButton::clicked, this, run(&PlayListEditor::AddClick));
+  connect(cmdAddAll, &QPushButton::clicked, this, run(&PlayListEditor::AddAllClick));
+  connect(cmdRemove, &QPushButton::clicked, this, run(&PlayListEditor::RemoveClick));
+  connect(cmdClear, &QPushButton::clicked, this, run(&PlayListEditor::ClearClick));
+  connect(cmdSave, &QPushButton::clicked, this, run(&PlayListEditor::SaveClick));
+  connect(cmdLoad, &QPushButton::clicked, this, run(&PlayListEditor::LoadClick));
+  connect(cmdVerify, &QPushButton::clicked, this, run(&PlayListEditor::VerifyClick));
   connect(cmdDone, &QPushButton::clicked, this, [this] { Forms::Unload(*this); });
 }
 
@@ -308,6 +315,7 @@ void frmChoose::CentreWindow() {
 }
 
 void frmChoose::Form_Load() {
+  FormBusy busy(*this);
   CentreWindow();
   try {
     editor_.FillOnLoad();

@@ -229,6 +229,7 @@ void frmList::reset() {
     bResetAgain_ = true;
     return;
   }
+  FormBusy busy(*this);
   bResetting_ = true;
   const auto done = qScopeGuard([this] { bResetting_ = false; });
   do {
@@ -296,6 +297,7 @@ bool frmList::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void frmList::PlaySelected(const QString& sEmptyMessage) {
+  FormBusy busy(*this);
   if (MusicVariables().dblLastIndex == -1) {
     MsgBox(sEmptyMessage);
     return;

@@ -75,6 +75,7 @@ void frmSearch::MoveTo(double dblLeft, double dblTop) {
 }
 
 void frmSearch::SearchNext() {
+  FormBusy busy(*this);  // the message box below lets the event loop run
   const QString sTerm = txtWord->text();
   GlobalMethods::FindSongName(QStringLiteral("init") + FormatNumber(dblLastFound + 1), false);
   dblLastFound = GlobalMethods::FindSongName(sTerm, true);

@@ -153,8 +153,14 @@ void frmMusic::Form_Load() {
   Tracker::SetStatusRunning();
   ComponentCheck::CheckCommonControls();
   MusicVariables().dblLastIndex = -1;
-  if (Configuration::LoadConfiguration(*this, bHasPlayList_) ==
-      Configuration::LoadResult::Upgrade) {
+  Configuration::LoadResult result;
+  {
+    // The list loads with the event loop running: a close meanwhile waits for the whole list,
+    // so that the save never writes part of it.
+    FormBusy busy(*this);
+    result = Configuration::LoadConfiguration(*this, bHasPlayList_);
+  }
+  if (result == Configuration::LoadResult::Upgrade) {
     Upgrade();
     return;
   }
@@ -274,6 +280,8 @@ void frmMusic::sldVol_Change() {
 
 void frmMusic::cmdDir_Click() {
   frmChoose& editor = Forms::Get<frmChoose>();
+  if (!Forms::IsLoaded<frmChoose>())
+    return;  // closed while it filled its list: it has handed the list back already
   editor.show();
   editor.raise();
   editor.activateWindow();

@@ -9,6 +9,13 @@
 // Unloading forgets the instance at once and deletes the object later (deleteLater), so a
 // handler may unload its own window while it runs: the next Get creates a new instance while
 // the old object stays valid until control returns to the event loop.
+//
+// Long operations let the event loop run, and any pass may deliver a close or a click that
+// unloads the window the operation works on. An operation holds a FormBusy on its window for
+// as long as it runs: an unload asked for meanwhile is remembered, and carried out (handler
+// included) when the last operation on that window returns.
+//
+//   void frmChoose::cmdVerify_Click() { FormBusy busy(*this); ... }
 
 #include <QWidget>
 #include <typeindex>
@@ -38,7 +45,25 @@ class Form : public QWidget {
 
  private:
   friend class Forms;
+  friend class FormBusy;
   bool bUnloading_ = false;  // an unload is under way or done: no second handler run
+  int iBusy_ = 0;            // operations running on the window
+  bool bUnloadPending_ = false;
+};
+
+// Marks a window busy for the lifetime of the object (see above). Nests.
+class FormBusy {
+ public:
+  explicit FormBusy(Form& form);
+  ~FormBusy() noexcept(false);
+  FormBusy(const FormBusy&) = delete;
+  FormBusy& operator=(const FormBusy&) = delete;
+
+  // Whether an unload waits for the window's operations to return.
+  static bool UnloadPending(const Form& form) { return form.bUnloadPending_; }
+
+ private:
+  Form& form_;
 };
 
 class Forms {
@@ -71,7 +96,8 @@ class Forms {
   }
 
   // Runs the window's unload handler; unless it cancels, hides the window, forgets it and
-  // deletes it later. True when the window is (or already was) unloaded.
+  // deletes it later. True when the window is (or already was) unloaded, or will be once
+  // the operations running on it return.
   static bool Unload(Form& form);
 
   // Forgets and destroys every window without running any handler (the end of the program).

@@ -1,4 +1,5 @@
 #include <QCloseEvent>
+#include <exception>
 #include <map>
 
 #include "shared/ui/Form.h"
@@ -64,9 +65,34 @@ void Forms::discard(Form* form) {
   form->deleteLater();
 }
 
+FormBusy::FormBusy(Form& form) : form_(form) {
+  ++form_.iBusy_;
+}
+
+// The window is never deleted while busy, so form_ is still valid here. The unload handler may
+// end the program (a fake ends it by throwing); that goes on to the caller unless the operation
+// is already unwinding from a failure of its own.
+FormBusy::~FormBusy() noexcept(false) {
+  if (--form_.iBusy_ > 0 || !form_.bUnloadPending_)
+    return;
+  form_.bUnloadPending_ = false;
+  if (std::uncaught_exceptions() == 0) {
+    Forms::Unload(form_);
+    return;
+  }
+  try {
+    Forms::Unload(form_);
+  } catch (...) {
+  }
+}
+
 bool Forms::Unload(Form& form) {
   if (form.bUnloading_)
     return true;
+  if (form.iBusy_ > 0) {
+    form.bUnloadPending_ = true;
+    return true;
+  }
   form.bUnloading_ = true;
   bool bCancel = false;
   try {
