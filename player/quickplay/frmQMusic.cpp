@@ -213,13 +213,17 @@ void frmQMusic::Form_Unload(bool& /*bCancel*/) {
 void frmQMusic::cmdLoadMain_Click() {
   bCloseAfterSong_ = false;
   MusicVariables().bPlaying = false;
+  // Loading the player lets the event loop run: a close of this window meanwhile waits, and
+  // once the player is there it no longer ends the program.
+  FormBusy busy(*this);
+  bLoadingMain_ = true;
   try {
     OpenMainPlayerWindow();
   } catch (const std::exception& failure) {
+    bLoadingMain_ = false;
     MsgBox(QString::fromUtf8(failure.what()));
     return;
   }
-  bLoadingMain_ = true;
   Forms::Unload(*this);
 }
 
