@@ -43,11 +43,11 @@ struct SongRecords {
   std::function<ListEntry()> Next;
 };
 
-// Reads the records into the arrays above the current last index. The arrays only ever grow by
-// one record actually read, so a count that the file cannot back costs nothing; dblLastIndex is
-// left to the caller, which adds exactly the songs stored here.
+// Appends the records to the list, each counted in dblLastIndex as it is stored: the event loop
+// runs before every record, and whatever runs there (a removal, a Clear, a skip that removes a
+// bad song) must find a whole list. The arrays only ever grow by one record actually read, so
+// a count that the file cannot back costs nothing.
 void ReadSongs(IEditorView& view, const SongRecords& records, LoadResult& result) {
-  MusicVariablesState& mv = MusicVariables();
   const double dblLast = records.LastIndex();
   if (!(dblLast >= -1) || dblLast != std::floor(dblLast))
     throw BadSongCount();
@@ -58,11 +58,7 @@ void ReadSongs(IEditorView& view, const SongRecords& records, LoadResult& result
       ++result.dblDuplicates;
       continue;
     }
-    const double dblIndex = mv.dblLastIndex + 1 + result.dblAdded;
-    GlobalMethods::ResizeSongArrays(dblIndex);
-    const auto at = static_cast<std::size_t>(dblIndex);
-    mv.sSongPaths.set(at, sPath);
-    mv.sSongNames.set(at, sName);
+    GlobalMethods::AppendSong(sPath, sName);
     ++result.dblAdded;
     view.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
     view.SetStatusText(QStringLiteral("Adding... ") + sName);
@@ -126,8 +122,6 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
     // Unreadable, or fewer records than announced: reported below.
   } catch (const BadSongCount&) {
   }
-  MusicVariablesState& mv = MusicVariables();
-  mv.dblLastIndex += result.dblAdded;
   if (!result.bComplete) {
     RefillEditorListShowing(view, QStringLiteral("Generating Visual List... \r\n"));
     MsgBox(QStringLiteral("Error loading file"));

@@ -32,6 +32,9 @@ void Try(Step step) {
   }
 }
 
+// The play list as the view showed it after its last rebuild.
+PlayListVersion g_shownVersion;
+
 double UpperBound() {
   return static_cast<double>(MusicVariables().sSongNames.size()) - 1;
 }
@@ -50,6 +53,9 @@ void MoveMarker(IView& view, double& dblMarkedIndex) {
   dblMarkedIndex = p;
 }
 
+// The event loop runs for every entry, and a pass may change the list: each entry is read by
+// value with its bound re-read, so that a shorter list ends the fill instead of reading past
+// it. The list as it was when the fill began is what the view records as shown.
 void Rebuild(IView& view, double& dblMarkedIndex, bool bMinimised) {
   MusicVariablesState& mv = MusicVariables();
   if (!bMinimised && mv.dblLastIndex > 500) {
@@ -64,24 +70,24 @@ void Rebuild(IView& view, double& dblMarkedIndex, bool bMinimised) {
   // The current song is read once: a song change while the list fills (the event loop runs
   // for every entry) must not leave the marker on one entry and dblMarkedIndex on another.
   const double p = view.PlayerPosition();
-  const double last = LastFilledIndex();
+  const PlayListVersion version = CurrentPlayListVersion();
   std::vector<QString> entries;
-  entries.reserve(static_cast<std::size_t>(std::max(0.0, last + 1)));
-  for (double i = 0; i <= last; ++i) {
-    const QString& name = mv.sSongNames[static_cast<std::size_t>(i)];
+  entries.reserve(static_cast<std::size_t>(std::max(0.0, LastFilledIndex() + 1)));
+  for (double i = 0; i <= LastFilledIndex(); ++i) {
+    QString name = mv.sSongNames[static_cast<std::size_t>(i)];
     if (!bMinimised)
       UpdateProcessing(QStringLiteral("Finalizing List...\r\n") + name);
     if (i == p) {
-      entries.push_back(name + kNowPlayingSuffix);
       view.SetCaption(kCaptionPrefix + name);
-    } else {
-      entries.push_back(name);
+      name += kNowPlayingSuffix;
     }
+    entries.push_back(std::move(name));
   }
   view.SetEntries(std::move(entries));
   view.SelectEntry(p);
   dblMarkedIndex = p;
   mv.dblListShownLastIndex = UpperBound();
+  g_shownVersion = version;
 }
 
 }  // namespace
@@ -151,12 +157,21 @@ void Reset(IView& view, double& dblMarkedIndex) {
     return;
   }
   const bool bMinimised = view.PlayerMinimised();
-  // The entry count is checked too: a view that was emptied (no play list) or never filled
-  // must be filled even when the play list happens to have the size of the last rebuild.
-  if (UpperBound() == mv.dblListShownLastIndex && view.EntryCount() == LastFilledIndex() + 1) {
+  // Only a list that did not change since the last rebuild keeps its entries: the same size
+  // says nothing (a Clear and a load of another list, one song removed and one added). The
+  // entry count is checked too: a view that was emptied (no play list) or never filled must be
+  // filled. A list that changes while the view fills is filled again.
+  if (CurrentPlayListVersion() == g_shownVersion && view.EntryCount() == LastFilledIndex() + 1) {
     MoveMarker(view, dblMarkedIndex);
   } else {
+    // A few more fills catch changes made while one ran; the next reset catches the rest.
+    constexpr int kMoreFills = 2;
     Rebuild(view, dblMarkedIndex, bMinimised);
+    for (int fill = 0; fill < kMoreFills && CurrentPlayListVersion() != g_shownVersion; ++fill) {
+      if (!bMinimised)
+        HideProcessing();
+      Rebuild(view, dblMarkedIndex, bMinimised);
+    }
   }
   Try([&] {
     view.SetStatusText(QStringLiteral("Now Playing - ") + SongName(view.PlayerPosition()));

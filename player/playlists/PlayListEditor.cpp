@@ -28,50 +28,62 @@ std::size_t ListedCount() {
   return std::min(static_cast<std::size_t>(mv.dblLastIndex) + 1, mv.sSongNames.size());
 }
 
-void StartSearch() {
-  FindSongPath(QStringLiteral("init") + FormatNumber(MusicVariables().dblLastIndex));
+// The play list as the editor's list box showed it after its last fill (one editor at a time).
+PlayListVersion g_shownVersion;
+
+// The names of the list, one by one with fReport called between them; the event loop may run
+// there, so the bound is read again and each name copied before it.
+template <class Report>
+std::vector<QString> CollectNames(Report fReport) {
+  std::vector<QString> names;
+  names.reserve(ListedCount());
+  for (std::size_t i = 0; i < ListedCount(); ++i) {
+    names.push_back(MusicVariables().sSongNames.at(i));
+    fReport(names.back());
+  }
+  return names;
 }
 
-void StopSearch() {
-  FindSongPath(QStringLiteral("stop"));
+// Fills the list box; a list changed while the names were collected is read once more, at
+// once (no pass of the event loop in between).
+void FillEditorList(IEditorView& view, std::vector<QString> names, PlayListVersion version) {
+  if (CurrentPlayListVersion() != version) {
+    version = CurrentPlayListVersion();
+    names = CollectNames([](const QString&) {});
+  }
+  view.SetPlayListItems(std::move(names));
+  g_shownVersion = version;
 }
 
 }  // namespace
 
 void RefillEditorList(IEditorView& view) {
-  const std::vector<QString>& all = MusicVariables().sSongNames.items();
-  const auto end = all.begin() + static_cast<std::ptrdiff_t>(ListedCount());
-  view.SetPlayListItems(std::vector<QString>(all.begin(), end));
+  FillEditorList(view, {}, PlayListVersion{});
 }
 
 void RefillEditorListShowing(IEditorView& view, const QString& sCaptionPrefix) {
   view.SetPlayListItems({});
-  const std::size_t count = ListedCount();
-  std::vector<QString> names;
-  names.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const QString& sName = MusicVariables().sSongNames.at(i);
+  const PlayListVersion version = CurrentPlayListVersion();
+  std::vector<QString> names = CollectNames([&](const QString& sName) {
     view.SetAddingCaption(sCaptionPrefix + sName);
-    names.push_back(sName);
     GlobalMethods::YieldIfLowPriority();
-  }
-  view.SetPlayListItems(std::move(names));
+  });
+  FillEditorList(view, std::move(names), version);
 }
 
 void PlayListEditor::RunBusy(const QString& sStatus, void (PlayListEditor::*op)()) {
   view_.SetStatusText(sStatus);
   view_.SetEditing(false);
   view_.RepaintWindow();
-  StartSearch();
   try {
+    const GlobalMethods::PathSearchScope search;
     (this->*op)();
   } catch (...) {
     // Never leave the window disabled behind a failure.
-    StopSearch();
     view_.SetEditing(true);
     throw;
   }
-  StopSearch();
+  RefillIfChanged();
   view_.SetEditing(true);
   view_.RepaintWindow();
   view_.SetStatusText(QStringLiteral("Ready"));
@@ -100,9 +112,11 @@ void PlayListEditor::SaveClick() {
 void PlayListEditor::FileDblClick() {
   view_.SetPlayListVisible(false);
   view_.RepaintWindow();
-  StartSearch();
-  AddSelectedFiles();
-  StopSearch();
+  {
+    const GlobalMethods::PathSearchScope search;
+    AddSelectedFiles();
+  }
+  RefillIfChanged();
   view_.SetPlayListVisible(true);
   view_.RepaintWindow();
 }
@@ -111,9 +125,9 @@ void PlayListEditor::ClearClick() {
   view_.SetProgressLabelsVisible(false);
   view_.SetPlayListVisible(false);
   view_.RepaintWindow();
-  view_.SetPlayListItems({});
   MusicVariables().dblLastIndex = -1;
   GlobalMethods::ResizeSongArrays(0);
+  RefillEditorList();
   view_.SetPlayListVisible(true);
   view_.SetProgressLabelsVisible(true);
   view_.RepaintWindow();
@@ -135,6 +149,7 @@ void PlayListEditor::RemoveClick() {
   view_.SetEditing(false);
   view_.RepaintWindow();
   RemoveSelected();
+  RefillIfChanged();
   view_.SetEditing(true);
   view_.RepaintWindow();
   view_.SetStatusText(QStringLiteral("Ready"));
@@ -198,12 +213,7 @@ void PlayListEditor::AddOneFile(const QString& sName, bool bRefill) {
     DoEvents();
     return;
   }
-  MusicVariablesState& mv = MusicVariables();
-  mv.dblLastIndex += 1;
-  GlobalMethods::ResizeSongArrays(mv.dblLastIndex);
-  const auto at = static_cast<std::size_t>(mv.dblLastIndex);
-  mv.sSongPaths.set(at, sPath);
-  mv.sSongNames.set(at, sName);
+  GlobalMethods::AppendSong(sPath, sName);
   if (bRefill)
     RefillEditorList();
   DoEvents();
@@ -248,19 +258,24 @@ void PlayListEditor::RefillEditorList() {
   qvt::RefillEditorList(view_);
 }
 
+void PlayListEditor::RefillIfChanged() {
+  if (CurrentPlayListVersion() == g_shownVersion)
+    return;
+  const int iSelected = view_.PlayListIndex();
+  RefillEditorList();
+  if (iSelected >= 0 && iSelected <= MusicVariables().dblLastIndex)
+    GlobalMethods::SelectListItem(view_.PlayList(), iSelected);
+}
+
 void PlayListEditor::FillOnLoad() {
   const double dblLast = MusicVariables().dblLastIndex;
   if (dblLast > kProgressWindowAbove)
     ShowDeterminedProcessing(0, dblLast, false, QString());
-  const std::size_t count = ListedCount();
-  std::vector<QString> names;
-  names.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const QString& sName = MusicVariables().sSongNames.at(i);
+  const PlayListVersion version = CurrentPlayListVersion();
+  std::vector<QString> names = CollectNames([](const QString& sName) {
     UpdateProcessing(QStringLiteral("Generating visual list...\r\n") + sName);
-    names.push_back(sName);
-  }
-  view_.SetPlayListItems(std::move(names));
+  });
+  FillEditorList(view_, std::move(names), version);
   HideProcessing();
 }
 

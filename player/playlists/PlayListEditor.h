@@ -50,10 +50,13 @@ class PlayListEditor {
   double dblDuplicateCount() const { return dblDuplicateCount_; }
 
  private:
-  // Status text, busy, duplicate search bound at the current list, op, search bound cleared,
-  // editing again, "Ready".
+  // Status text, busy, duplicate search bound at the current list, op, search bound given back,
+  // list box refilled when the list changed, editing again, "Ready".
   void RunBusy(const QString& sStatus, void (PlayListEditor::*op)());
   void EndBatch();
+  // Refills the list box when the play list changed since it was filled (the event loop ran
+  // during the operation: the player's timers may have changed the list meanwhile).
+  void RefillIfChanged();
   void LoadMarkedFile();
   void RemoveSelected();
 

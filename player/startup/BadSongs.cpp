@@ -120,6 +120,15 @@ bool RemoveBadSong(double dblIndex) {
   return false;
 }
 
+void AppendSong(const QString& sPath, const QString& sName) {
+  MusicVariablesState& mv = MusicVariables();
+  mv.dblLastIndex += 1;
+  ResizeSongArrays(mv.dblLastIndex);
+  const auto at = static_cast<std::size_t>(mv.dblLastIndex);
+  mv.sSongPaths.set(at, sPath);
+  mv.sSongNames.set(at, sName);
+}
+
 void RemoveSongAt(double dblIndex) {
   const std::optional<std::size_t> k = SongSubscript(dblIndex);
   if (k)

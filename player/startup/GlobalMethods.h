@@ -27,6 +27,21 @@ bool GetQuickPlayClose();
 // answers the lowest index up to that bound whose path equals it when both are upper-cased,
 // or -1. Fast on large lists: repeated searches do not rescan the list.
 double FindSongPath(const QString& sTerm);
+// Holds the duplicate search bound of one operation: fixed at the current last index when it
+// starts; when it ends, cleared ("stop") if no other operation searches, else given back to
+// the operation it ran inside (an add started while another runs, the event loop running in
+// both), covering every song in the list by then so that neither lets in a song the other
+// added.
+class PathSearchScope {
+ public:
+  PathSearchScope();
+  ~PathSearchScope();
+  PathSearchScope(const PathSearchScope&) = delete;
+  PathSearchScope& operator=(const PathSearchScope&) = delete;
+
+ private:
+  double dblOuterBound_;
+};
 // Search over the names. "init<n>" sets the first index searched, "stop" clears it; both
 // answer -1. Any other term answers the first index from there to dblLastIndex whose name
 // equals the term (or contains it, when bPartial) when both are upper-cased, or -1.
@@ -66,6 +81,9 @@ void ResizeSongArrays(double dblLast);
 // Removes a song that failed to play when bad songs are to be removed. True means that the
 // caller gives up on the song (removal is off, or there is no such song).
 bool RemoveBadSong(double dblIndex);
+// Appends a song after dblLastIndex and counts it at once, so that the list is whole at every
+// pass of the event loop however long the operation that adds it.
+void AppendSong(const QString& sPath, const QString& sName);
 // Removes one song silently; an index that names no song changes nothing.
 void RemoveSongAt(double dblIndex);
 // Lets the event loop run once when songs are loaded slowly; nothing otherwise.

@@ -79,6 +79,15 @@ void SongArray::eraseSorted(const std::vector<std::size_t>& ascending) {
   items_.resize(write);
 }
 
+namespace {
+std::uint64_t g_lastChangeStamp = 0;
+}  // namespace
+
+void SongArray::touch(std::size_t i) {
+  lowestChange_ = std::min(lowestChange_, i);
+  changeStamp_ = ++g_lastChangeStamp;
+}
+
 std::size_t SongArray::takeLowestChange() {
   const std::size_t lowest = lowestChange_;
   lowestChange_ = kNoChange;
@@ -88,6 +97,11 @@ std::size_t SongArray::takeLowestChange() {
 MusicVariablesState& MusicVariables() {
   static MusicVariablesState state;
   return state;
+}
+
+PlayListVersion CurrentPlayListVersion() {
+  const MusicVariablesState& mv = MusicVariables();
+  return {std::max(mv.sSongPaths.changeStamp(), mv.sSongNames.changeStamp()), mv.dblLastIndex};
 }
 
 void ResetMusicVariables() {

@@ -44,6 +44,10 @@ class SongArray {
   std::vector<QString>::const_iterator end() const { return items_.end(); }
   const std::vector<QString>& items() const { return items_; }
   bool operator==(const SongArray& other) const { return items_ == other.items_; }
+  // Changes of every array of the process are numbered in one sequence; this is the number of
+  // this array's latest change (0: none yet). A view that kept it knows the array is unchanged
+  // while it reads the same, whatever the size.
+  std::uint64_t changeStamp() const { return changeStamp_; }
 
   // Replaces element i; throws std::out_of_range when i is past the end.
   void set(std::size_t i, QString value);
@@ -61,13 +65,14 @@ class SongArray {
   friend class GlobalMethods::PathSearchIndex;
   static constexpr std::size_t kNoChange = std::numeric_limits<std::size_t>::max();
 
-  void touch(std::size_t i) { lowestChange_ = std::min(lowestChange_, i); }
+  void touch(std::size_t i);
   // The lowest index whose element may differ since the last call (kNoChange when none);
   // starts again from no change.
   std::size_t takeLowestChange();
 
   std::vector<QString> items_;
   std::size_t lowestChange_ = 0;  // a new array is unknown from its first element on
+  std::uint64_t changeStamp_ = 0;
 };
 
 struct MusicVariablesState {
@@ -98,6 +103,14 @@ struct MusicVariablesState {
 
 // The one record of the process.
 MusicVariablesState& MusicVariables();
+// What a view of the play list compares to learn whether the list changed since it was
+// filled: the latest change of either song array, and the last index.
+struct PlayListVersion {
+  std::uint64_t stamp = 0;
+  double dblLastIndex = -2;  // no list was ever shown
+  bool operator==(const PlayListVersion&) const = default;
+};
+PlayListVersion CurrentPlayListVersion();
 // Puts the record and the search state of GlobalMethods back to their zeroed start (tests).
 void ResetMusicVariables();
 

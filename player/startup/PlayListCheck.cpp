@@ -1,5 +1,6 @@
 // The accepted file type test and the play list integrity check.
 #include <QFile>
+#include <QSet>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -92,16 +93,48 @@ bool isBadSong(std::size_t i) {
   return !isAcceptedExtension(path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper());
 }
 
-// Tests every song; the subscripts of the bad ones, ascending.
-std::vector<std::size_t> findBadSongs(double dblLast) {
-  std::vector<std::size_t> bad;
-  for (std::size_t i = 0; static_cast<double>(i) <= dblLast; ++i) {
+struct BadSongs {
+  std::vector<std::size_t> at;  // subscripts, ascending, in the list as it was tested
+  QSet<QString> paths;
+  PlayListVersion version;  // the list they were found in
+};
+
+// Tests every song. The event loop runs before each test and may change the list: the bound
+// is read again after every pass, and the songs found are known by path as well.
+BadSongs findBadSongs() {
+  BadSongs bad;
+  bad.version = CurrentPlayListVersion();
+  for (std::size_t i = 0; static_cast<double>(i) <= MusicVariables().dblLastIndex; ++i) {
     const SongArray& names = MusicVariables().sSongNames;
     UpdateProcessing(QStringLiteral("Testing:\r\n") + (i < names.size() ? names[i] : QString()));
-    if (isBadSong(i))
-      bad.push_back(i);
+    if (static_cast<double>(i) > MusicVariables().dblLastIndex)
+      break;
+    const QString path = SongPathAt(static_cast<double>(i));
+    if (isBadSong(i)) {
+      bad.at.push_back(i);
+      bad.paths.insert(path);
+    }
   }
+  if (CurrentPlayListVersion() != bad.version)
+    bad.version = PlayListVersion{};  // the subscripts name no list any more
   return bad;
+}
+
+// Removes the bad songs from the list as it is now: by subscript when it did not change since
+// they were found, else every song whose path was found bad.
+void removeBadSongs(BadSongs bad) {
+  if (CurrentPlayListVersion() == bad.version) {
+    RemoveSongsAt(std::move(bad.at));
+    return;
+  }
+  std::vector<std::size_t> at;
+  const MusicVariablesState& mv = MusicVariables();
+  for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex && i < mv.sSongPaths.size();
+       ++i) {
+    if (bad.paths.contains(mv.sSongPaths[i]))
+      at.push_back(i);
+  }
+  RemoveSongsAt(std::move(at));
 }
 
 const char* const kBadSongsQuestion =
@@ -122,13 +155,13 @@ void VerifyPlayList() {
     return;
   }
   ShowDeterminedProcessing(0, last, false, QStringLiteral("Starting to verify list"));
-  std::vector<std::size_t> bad = findBadSongs(last);
+  BadSongs bad = findBadSongs();
   HideProcessing();
-  if (bad.empty()) {
+  if (bad.at.empty()) {
     MsgBox(QStringLiteral("All songs in the list were found and should work"));
     return;
   }
-  const QString count = QString::number(bad.size());
+  const QString count = QString::number(bad.at.size());
   const MsgResult answer = MsgBox(count + QString::fromLatin1(kBadSongsQuestion), MsgButtons::YesNo,
                                   MsgIcon::Exclamation, QStringLiteral("Remove missing songs?"), 2);
   if (answer != MsgResult::Yes) {
@@ -136,7 +169,7 @@ void VerifyPlayList() {
     return;
   }
   ShowProcessing(QStringLiteral("Removing songs..."), true, 1);
-  RemoveSongsAt(std::move(bad));
+  removeBadSongs(std::move(bad));
   HideProcessing();
   MsgBox(count + QStringLiteral(" Songs were removed"));
 }

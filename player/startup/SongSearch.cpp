@@ -8,6 +8,7 @@
 #include <string>
 
 #include "player/startup/GlobalMethods.h"
+#include "shared/Variant.h"
 
 namespace qvt::GlobalMethods {
 
@@ -102,6 +103,23 @@ double FindSongPath(const QString& sTerm) {
   if (sTerm.size() < 4)
     return -1;
   return state.pathIndex.find(MusicVariables().sSongPaths, state.dblPathSearchBound, sTerm);
+}
+
+namespace {
+int g_openScopes = 0;
+}  // namespace
+
+PathSearchScope::PathSearchScope() : dblOuterBound_(searchState().dblPathSearchBound) {
+  ++g_openScopes;
+  FindSongPath(QStringLiteral("init") + FormatNumber(MusicVariables().dblLastIndex));
+}
+
+PathSearchScope::~PathSearchScope() {
+  if (--g_openScopes == 0) {
+    FindSongPath(QStringLiteral("stop"));
+    return;
+  }
+  searchState().dblPathSearchBound = std::max(dblOuterBound_, MusicVariables().dblLastIndex);
 }
 
 double FindSongName(const QString& sTerm, bool bPartial) {

@@ -150,21 +150,23 @@ struct Header {
   double lastIndex = -1;
 };
 
+// Each song is counted as it is stored: the event loop runs after every song, and what runs
+// there (a skip that removes a song, a window closing) must find a whole list.
 void ReadSongs(RecordReader& reader, double dblLast) {
-  MusicVariablesState& mv = MusicVariables();
+  MusicVariables().dblLastIndex = -1;
   if (dblLast > kLargeListLastIndex) {
     ShowDeterminedProcessing(0, dblLast, false, QStringLiteral("Loading Large Play list"));
   }
   if (dblLast < 0)
     return;
   UpdateProcessing(QStringLiteral("Allocating memory"));
-  GlobalMethods::ResizeSongArrays(dblLast);
   const auto count = static_cast<std::size_t>(dblLast) + 1;
   const QString prefix = QStringLiteral("Re-Adding...") + kCrLf;
   for (std::size_t i = 0; i < count; ++i) {
-    mv.sSongPaths.set(i, reader.readText());
-    mv.sSongNames.set(i, reader.readText());
-    UpdateProcessing(prefix + mv.sSongNames[i]);
+    const QString sPath = reader.readText();
+    const QString sName = reader.readText();
+    GlobalMethods::AppendSong(sPath, sName);
+    UpdateProcessing(prefix + sName);
   }
 }
 
