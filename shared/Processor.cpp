@@ -153,10 +153,18 @@ void UpdateProcessing(const QString& sMessage) {
   DoEvents();
 }
 
+// An operation may start from a pass of the event loop while another one shows the other
+// window; once its own window is gone, the other one is in use again, so that the outer
+// operation's updates and its Hide reach it instead of leaving it open for good.
 void HideProcessing() {
   if (g_state.bSuppressed || g_windows == nullptr)
     return;
-  g_windows->close(GetProcessingForm());
+  const ProgressWindow window = GetProcessingForm();
+  g_windows->close(window);
+  const ProgressWindow other =
+      window == ProgressWindow::Bar ? ProgressWindow::Message : ProgressWindow::Bar;
+  if (g_windows->isVisible(other))
+    g_state.bDetermined = other == ProgressWindow::Bar;
 }
 
 }  // namespace qvt

@@ -76,7 +76,8 @@ void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QS
 // Always ends with one pass of the event loop.
 void UpdateProcessing(const QString& sMessage);
 
-// Hides and destroys the window in use.
+// Hides and destroys the window in use; the other window, when it is shown, is in use from
+// then on.
 void HideProcessing();
 
 }  // namespace qvt
