@@ -1,0 +1,712 @@
+// Re-entrancy: every pass of the event loop inside a long operation (and every message box,
+// which runs one) is a place where the user or the player's timers act. One harness drives
+// each long operation of the player with an action at a chosen pass, or with a seeded random
+// sequence of actions, and checks the list, the windows and the saved settings afterwards.
+//
+// More seeds than CI runs: tools/reentry-seeds.sh FIRST COUNT.
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <exception>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+
+#include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/fakes/FakePlatform.h"
+#include "platform/http/CurlHttp.h"
+#include "player/options/frmOptions.h"
+#include "player/playlists/FileListBox.h"
+#include "player/playlists/SongListBox.h"
+#include "player/playlists/frmChoose.h"
+#include "player/playlists/frmList.h"
+#include "player/playlists/frmSearch.h"
+#include "player/quickplay/frmQMusic.h"
+#include "player/startup/GlobalMethods.h"
+#include "player/startup/MainModule.h"
+#include "player/update/UpdatorMethods.h"
+#include "player/window/Configuration.h"
+#include "player/window/frmMusic.h"
+#include "tests/net/TestServer.h"
+#include "tests/support/ProgressRecorder.h"
+#include "tests/support/TestFiles.h"
+
+using namespace qvt;
+
+namespace {
+
+constexpr int kSongs = 2000;
+
+enum class Op {
+  AddAll,
+  Load,
+  DblClickLoad,
+  DblClickAdd,
+  Verify,
+  EditorOpen,
+  ListViewOpen,
+  Search,
+  UpdateCheck,
+  UpdateDownload,
+  QuickPlay
+};
+const char* const kOpNames[] = {"AddAll",      "Load",           "DblClickLoad", "DblClickAdd",
+                                "Verify",      "EditorOpen",     "ListViewOpen", "Search",
+                                "UpdateCheck", "UpdateDownload", "QuickPlay"};
+
+enum class Act {
+  CloseEditor,
+  CloseListView,
+  CloseSearch,
+  CloseOptions,
+  CloseQuickPlay,
+  ClosePlayer,
+  PressDone,
+  PressAdd,
+  EndOfSong,
+  Skip,
+  RemoveCurrent,
+  Clear,
+  LoadList,
+  AnyButton
+};
+const char* const kActNames[] = {"CloseEditor",    "CloseListView", "CloseSearch",   "CloseOptions",
+                                 "CloseQuickPlay", "ClosePlayer",   "PressDone",     "PressAdd",
+                                 "EndOfSong",      "Skip",          "RemoveCurrent", "Clear",
+                                 "LoadList",       "AnyButton"};
+constexpr int kActCount = static_cast<int>(Act::AnyButton) + 1;
+
+struct Step {
+  int pass;
+  Act act;
+  unsigned pick = 0;  // AnyButton: which of the enabled buttons
+};
+
+// The song files, the .qvl and the update server: the same for every run of the process.
+struct Shared {
+  QTemporaryDir dir;
+  QString music = dir.filePath("music");
+  QString lists = dir.filePath("lists");
+  test::TestServer server;
+  QByteArray version;
+
+  Shared() {
+    QDir().mkpath(music);
+    QDir().mkpath(lists);
+    QByteArray qvl = QByteArray::number(kSongs - 1) + "\r\n";
+    for (int i = 0; i < kSongs; ++i) {
+      const QString name = QStringLiteral("a%1.mp3").arg(i, 4, 10, QLatin1Char('0'));
+      test::WriteAll(music + "/" + name, "x");
+      qvl += ("\"" + music + "/" + name + "\",\"" + name + "\"\r\n").toUtf8();
+    }
+    test::WriteAll(lists + "/list.qvl", qvl);
+    const UpdatorMethods::VersionNumbers v = UpdatorMethods::RunningVersion();
+    // A newer version with a long description: the check reads it over several blocks.
+    version = QByteArray::number(v.major) + "," + QByteArray::number(v.minor + 1) + ",0\r\n" +
+              QByteArray(40000, 'n') + "\r\n";
+    const QByteArray body(20000, 'p');
+    const std::string fileList =
+        ("\"Updater\",\"" + server.url("/updater") + "\"\r\n\"ProgramUpdate.tmp\",\"" +
+         server.url("/program") + "\"\r\n")
+            .toStdString();
+    server.http.Get("/version", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content(version.toStdString(), "text/plain");
+    });
+    server.http.Get("/list", [fileList](const httplib::Request&, httplib::Response& res) {
+      res.set_content(fileList, "text/plain");
+    });
+    for (const char* path : {"/updater", "/program"}) {
+      server.http.Get(path, [body](const httplib::Request&, httplib::Response& res) {
+        res.set_content(body.toStdString(), "application/octet-stream");
+      });
+    }
+    server.start();
+  }
+};
+
+Shared& shared() {
+  static Shared s;
+  return s;
+}
+
+QString SavedPath(const QString& folder) {
+  return "\"" + folder + "\",\"" + folder + "\",\"/ [root]\"\r\n";
+}
+
+template <class T>
+T* Loaded() {
+  return Forms::IsLoaded<T>() ? &Forms::Get<T>() : nullptr;
+}
+
+struct Song {
+  QString path, name;
+  bool operator==(const Song&) const = default;
+};
+
+std::vector<Song> Songs() {
+  const MusicVariablesState& mv = MusicVariables();
+  std::vector<Song> out;
+  for (double i = 0; i <= mv.dblLastIndex; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    out.push_back({k < mv.sSongPaths.size() ? mv.sSongPaths[k] : QString(),
+                   k < mv.sSongNames.size() ? mv.sSongNames[k] : QString()});
+  }
+  return out;
+}
+
+void SetSongs(const std::vector<Song>& songs) {
+  MusicVariablesState& mv = MusicVariables();
+  std::vector<QString> paths, names;
+  for (const Song& s : songs) {
+    paths.push_back(s.path);
+    names.push_back(s.name);
+  }
+  mv.sSongPaths = std::move(paths);
+  mv.sSongNames = std::move(names);
+  mv.dblLastIndex = static_cast<double>(songs.size()) - 1;
+}
+
+// Runs a function as the handler of an event, as a click or a close box runs: Qt counts it as
+// one more level of event handling, and that level decides at which later pass a window
+// deleted there (deleteLater) goes. A failure goes on to the caller, never through Qt.
+class EventRelay : public QObject {
+ public:
+  void Deliver(const std::function<void()>& fn) {
+    const std::function<void()>* outer = std::exchange(fn_, &fn);
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(this, &event);
+    fn_ = outer;
+    if (failure_)
+      std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+  bool event(QEvent* e) override {
+    if (e->type() != QEvent::User || fn_ == nullptr)
+      return QObject::event(e);
+    try {
+      (*fn_)();
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+    return true;
+  }
+
+ private:
+  const std::function<void()>* fn_ = nullptr;
+  std::exception_ptr failure_;
+};
+
+// One run: a fresh program, an operation, the planned actions at their passes.
+class Session {
+ public:
+  Session() {
+    ResetMusicVariables();
+    SetProcessingSuppressed(false);
+    previousHttp_ = SetHttp(&curl_);
+    fake.eventLoop.onPass = [this] { Pass(); };
+    fake.dialogs.onShow = [this](const MessageBoxSpec&) { Pass(); };
+    QFile::copy(QVT_SOURCE_DIR "/data/AcceptedFileTypes.qvc", fake.path("AcceptedFileTypes.qvc"));
+    const QString ver = shared().server.url("/version"), list = shared().server.url("/list");
+    test::WriteAll(
+        fake.path("paths.qvc"),
+        ("\"FINAL\"\r\n\"" + list + "\",\"" + ver + "\"\r\n\"\",\"\"\r\n\"\"\r\n").toUtf8());
+  }
+  ~Session() {
+    fake.eventLoop.onPass = nullptr;
+    fake.dialogs.onShow = nullptr;
+    Forms::UnloadAllWithoutHandlers();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetHttp(previousHttp_);
+    UpdatorMethods::SetPlayerHooks({});
+    ResetMusicVariables();
+  }
+
+  // Prepares the program for op; afterwards the pass count starts from 0.
+  void Prepare(Op op) {
+    std::vector<Song> initial;
+    for (int i = 0; i < kSongs; ++i) {
+      const bool bExists = i < kSongs / 2;
+      const QString name =
+          QStringLiteral("%1%2.mp3").arg(bExists ? 'a' : 'x').arg(i, 4, 10, QLatin1Char('0'));
+      initial.push_back(
+          {(bExists ? shared().music : QStringLiteral("/nonexistent-qvt")) + "/" + name, name});
+    }
+    SaveList(initial);
+    const bool bListFolder = op == Op::Load || op == Op::DblClickLoad;
+    test::WriteAll(fake.path("SavedPath.qvs"),
+                   SavedPath(bListFolder ? shared().lists : shared().music).toUtf8());
+    if (op == Op::QuickPlay) {
+      MainModule::Main("\"" + shared().music + "/a0000.mp3\"");
+      passes = 0;
+      return;
+    }
+    MainModule::Main(QString());
+    frmMusic& player = Forms::Get<frmMusic>();
+    switch (op) {
+      case Op::AddAll:
+      case Op::Load:
+      case Op::DblClickLoad:
+      case Op::DblClickAdd:
+      case Op::Verify: {
+        player.cmdDir->click();
+        FileListBox& files = *Forms::Get<frmChoose>().filDisplay;
+        for (int i = 0; i < files.ListCount(); ++i) {
+          if (bListFolder && files.List(i) == "list.qvl")
+            files.SetListIndex(i);
+          if (op == Op::DblClickAdd)
+            files.SetSelected(i, true);
+        }
+        break;
+      }
+      case Op::Search:
+        player.cmdView->click();
+        Forms::Get<frmList>().cmdSearch->click();
+        Forms::Get<frmSearch>().txtWord->setText("no such song");
+        break;
+      case Op::UpdateDownload:
+        player.cmdOptions->click();
+        Forms::Get<frmOptions>().cmdCheckUpdates->click();
+        break;
+      case Op::UpdateCheck:
+        player.cmdOptions->click();
+        break;
+      default:
+        break;
+    }
+    passes = 0;
+  }
+
+  // Starts op from the event loop, as a click does, and waits for it to return.
+  void Start(Op op, std::vector<Step> plan) {
+    plan_ = std::move(plan);
+    op_ = op;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+      try {
+        Click(op);
+      } catch (const ProgramEnded&) {
+        bEnded = true;
+      } catch (const std::exception& e) {
+        Fault(QStringLiteral("exception out of the operation: ") + e.what());
+      }
+      loop.quit();
+    });
+    loop.exec();
+    bTracking_ = false;  // the operation has returned: its window may go now
+    plan_.clear();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  // Every invariant that must hold once the operation has returned.
+  void Check() {
+    CheckList();
+    if (!bEnded)
+      CheckWindows();
+    CheckSettings();
+  }
+
+  FakePlatform fake;
+  FakeMediaFactory media;
+  ProgressRecorder progress;
+  int passes = 0;
+  bool bEnded = false;  // the program ended (the settings were saved on the way)
+  QStringList faults;
+
+ private:
+  void SaveList(const std::vector<Song>& songs) {
+    SetSongs(songs);
+    test::FakeConfigurationHost host;
+    bool bHasPlayList = false;
+    Configuration::SaveConfiguration(host, bHasPlayList);
+    ResetMusicVariables();
+  }
+
+  void Fault(const QString& what) {
+    if (!faults.contains(what))
+      faults << what;
+  }
+
+  Form* OpWindow() {
+    switch (op_) {
+      case Op::ListViewOpen:
+        return Loaded<frmList>();
+      case Op::Search:
+        return Loaded<frmSearch>();
+      case Op::UpdateCheck:
+      case Op::UpdateDownload:
+        return Loaded<frmOptions>();
+      case Op::QuickPlay:
+        return Loaded<frmQMusic>();
+      default:
+        return Loaded<frmChoose>();
+    }
+  }
+
+  void Click(Op op) {
+    switch (op) {
+      case Op::AddAll:
+        Forms::Get<frmChoose>().cmdAddAll->click();
+        break;
+      case Op::Load:
+        Forms::Get<frmChoose>().cmdLoad->click();
+        break;
+      case Op::DblClickLoad:
+      case Op::DblClickAdd:
+        Q_EMIT Forms::Get<frmChoose>().filDisplay->DblClick();
+        break;
+      case Op::Verify:
+        Forms::Get<frmChoose>().cmdVerify->click();
+        break;
+      case Op::EditorOpen:
+        Forms::Get<frmMusic>().cmdDir->click();
+        break;
+      case Op::ListViewOpen:
+        Forms::Get<frmMusic>().cmdView->click();
+        break;
+      case Op::Search:
+        Forms::Get<frmSearch>().cmdNext->click();
+        break;
+      case Op::UpdateCheck:
+        Forms::Get<frmOptions>().cmdCheckUpdates->click();
+        break;
+      case Op::UpdateDownload:
+        Forms::Get<frmOptions>().cmdInstall->click();
+        break;
+      case Op::QuickPlay:
+        Forms::Get<frmQMusic>().cmdLoadMain->click();
+        break;
+    }
+  }
+
+  // One pass: the window the operation runs on must still exist, then the actions due now.
+  void Pass() {
+    ++passes;
+    if (!bTracking_ && !plan_.empty() && (opWindow_ = OpWindow()) != nullptr)
+      bTracking_ = true;
+    if (bTracking_ && !opWindow_)
+      Fault("the window of the operation was destroyed while it ran");
+    for (Step& step : plan_) {
+      if (step.pass == passes) {
+        step.pass = -1;  // once
+        relay_.Deliver([this, step] { Do(step); });
+      }
+    }
+  }
+
+  void Do(const Step& step) {
+    switch (step.act) {
+      case Act::CloseEditor:
+        Unload<frmChoose>();
+        break;
+      case Act::CloseListView:
+        Unload<frmList>();
+        break;
+      case Act::CloseSearch:
+        Unload<frmSearch>();
+        break;
+      case Act::CloseOptions:
+        Unload<frmOptions>();
+        break;
+      case Act::CloseQuickPlay:
+        Unload<frmQMusic>();
+        break;
+      case Act::ClosePlayer:
+        Unload<frmMusic>();
+        break;
+      case Act::PressDone:
+        PressDone();
+        break;
+      case Act::PressAdd:
+        if (frmChoose* editor = Loaded<frmChoose>())
+          editor->cmdAdd->click();
+        break;
+      case Act::AnyButton:
+        AnyButton(step.pick);
+        break;
+      default:
+        ChangeList(step.act);
+        break;
+    }
+  }
+
+  template <class T>
+  void Unload() {
+    if (T* form = Loaded<T>())
+      Forms::Unload(*form);
+  }
+
+  void PressDone() {
+    if (frmChoose* w = Loaded<frmChoose>())
+      w->cmdDone->click();
+    if (frmOptions* w = Loaded<frmOptions>())
+      w->cmdDone->click();
+    if (frmSearch* w = Loaded<frmSearch>())
+      w->cmdDone->click();
+    if (frmList* w = Loaded<frmList>())
+      w->cmdCancel->click();
+  }
+
+  // Any enabled button of any window the user can see.
+  void AnyButton(unsigned pick) {
+    std::vector<QPointer<QAbstractButton>> buttons;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      auto* form = qobject_cast<Form*>(top);
+      if (form == nullptr || !form->isVisible())
+        continue;
+      for (QAbstractButton* b : form->findChildren<QAbstractButton*>()) {
+        if (b->isEnabled() && b->isVisible())
+          buttons.push_back(b);
+      }
+    }
+    if (!buttons.empty() && buttons[pick % buttons.size()])
+      buttons[pick % buttons.size()]->click();
+  }
+
+  // What the player's timers and the editor's other buttons do to the list.
+  void ChangeList(Act act) {
+    frmMusic* player = Loaded<frmMusic>();
+    switch (act) {
+      case Act::EndOfSong:
+        if (player) {
+          MusicVariables().bPlaying = true;
+          auto& song = static_cast<FakeMediaPlayer&>(player->Player());
+          song.position = song.selectionEnd();
+          player->Controller().timWhenStop_Timer();
+        }
+        break;
+      case Act::Skip:
+        if (player)
+          player->Controller().cmdNext_Click();
+        break;
+      case Act::RemoveCurrent:
+        GlobalMethods::RemoveSongAt(player ? player->Position() : 0);
+        break;
+      case Act::Clear:
+        SetSongs({});
+        break;
+      case Act::LoadList: {
+        // Another list of the same size.
+        std::vector<Song> other;
+        const int count = std::max(1, static_cast<int>(MusicVariables().dblLastIndex + 1));
+        for (int i = 0; i < count; ++i)
+          other.push_back(
+              {QStringLiteral("/other-qvt/o%1.mp3").arg(i), QStringLiteral("o%1.mp3").arg(i)});
+        SetSongs(other);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  void CheckList() {
+    const MusicVariablesState& mv = MusicVariables();
+    if (mv.sSongPaths.size() < mv.dblLastIndex + 1 || mv.sSongNames.size() < mv.dblLastIndex + 1)
+      Fault("dblLastIndex names songs past the end of the arrays");
+    std::set<QString> seen;
+    for (const Song& s : Songs()) {
+      if (s.path.isEmpty() || s.name.isEmpty())
+        Fault("a song of the list has an empty path or name");
+      else if (!seen.insert(s.path.toUpper()).second)
+        Fault("a song is in the list twice");
+    }
+  }
+
+  void CheckWindows() {
+    if (progress.bar.bVisible || progress.message.bVisible)
+      Fault("a progress window stayed open");
+    for (Form* form :
+         {static_cast<Form*>(Loaded<frmChoose>()), static_cast<Form*>(Loaded<frmList>()),
+          static_cast<Form*>(Loaded<frmOptions>()), static_cast<Form*>(Loaded<frmSearch>())}) {
+      if (form && FormBusy::UnloadPending(*form))
+        Fault("an unload still waits after the operation returned");
+    }
+    std::vector<QString> names;
+    for (const Song& s : Songs())
+      names.push_back(s.name);
+    if (frmChoose* editor = Loaded<frmChoose>(); editor && editor->isVisible()) {
+      if (!editor->isEnabled() || !editor->cmdDone->isEnabled() || editor->lstPlayList->isHidden())
+        Fault("the editor stayed busy");
+      if (Shown(*editor->lstPlayList) != names)
+        Fault("the editor does not show the list");
+    }
+    frmList* view = Loaded<frmList>();
+    if (view && view->isVisible() && Forms::IsLoaded<frmMusic>()) {
+      Forms::Get<frmMusic>().cmdView->click();  // what the user does to look at the list
+      std::vector<QString> shown = Shown(*view->lstList);
+      const double p = Forms::Get<frmMusic>().Position();
+      if (p >= 0 && p < static_cast<double>(shown.size()) &&
+          shown[static_cast<std::size_t>(p)] ==
+              names[static_cast<std::size_t>(p)] + ListView::kNowPlayingSuffix)
+        shown[static_cast<std::size_t>(p)] = names[static_cast<std::size_t>(p)];
+      if (shown != names)
+        Fault("View Play List does not show the list");
+    }
+  }
+
+  static std::vector<QString> Shown(const SongListBox& box) {
+    std::vector<QString> out;
+    for (int i = 0; i < box.ListCount(); ++i)
+      out.push_back(box.List(i));
+    return out;
+  }
+
+  // The settings saved now (or by the program's end) load back the list as it is.
+  void CheckSettings() {
+    const std::vector<Song> before = Songs();
+    test::FakeConfigurationHost host;
+    bool bHasPlayList = false;
+    if (!bEnded)
+      Configuration::SaveConfiguration(host, bHasPlayList);
+    fake.eventLoop.onPass = nullptr;
+    fake.dialogs.onShow = nullptr;
+    Configuration::LoadConfiguration(host, bHasPlayList);
+    if (Songs() != before)
+      Fault("the saved settings do not load back the list");
+  }
+
+  CurlHttp curl_;
+  IHttp* previousHttp_ = nullptr;
+  std::vector<Step> plan_;
+  Op op_ = Op::AddAll;
+  QPointer<Form> opWindow_;
+  bool bTracking_ = false;
+  EventRelay relay_;
+};
+
+// Passes of each operation without any action, measured once per process.
+int PassesOf(Op op) {
+  static std::map<Op, int> measured;
+  if (!measured.contains(op)) {
+    Session run;
+    run.Prepare(op);
+    run.Start(op, {});
+    measured[op] = run.passes;
+  }
+  return measured[op];
+}
+
+// Whether the program may end during op with act: the player was closed, or an update was
+// installed.
+bool MayEnd(Op op, Act act) {
+  return op == Op::UpdateDownload || act == Act::ClosePlayer;
+}
+
+// ---- the table: every operation, every action, at the first, middle and last pass ----------
+
+struct Row {
+  Op op;
+  Act act;
+};
+
+class ReentryTable : public ::testing::TestWithParam<Row> {};
+
+TEST_P(ReentryTable, ActionAtFirstMiddleAndLastPass) {
+  const auto [op, act] = GetParam();
+  const int total = PassesOf(op);
+  ASSERT_GT(total, 0);
+  for (const int pass : std::set<int>{1, (total + 1) / 2, total}) {
+    SCOPED_TRACE(testing::Message() << "pass " << pass << " of " << total);
+    Session run;
+    run.Prepare(op);
+    run.Start(op, {{pass, act}});
+    run.Check();
+    EXPECT_TRUE(run.faults.isEmpty()) << run.faults.join("\n").toStdString();
+    if (!MayEnd(op, act)) {
+      EXPECT_FALSE(run.bEnded) << "the program ended";
+    }
+  }
+}
+
+std::vector<Row> AllRows() {
+  std::vector<Row> rows;
+  for (int o = 0; o <= static_cast<int>(Op::QuickPlay); ++o) {
+    for (int a = 0; a < kActCount; ++a)
+      rows.push_back({static_cast<Op>(o), static_cast<Act>(a)});
+  }
+  return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Harness, ReentryTable, testing::ValuesIn(AllRows()),
+                         [](const testing::TestParamInfo<Row>& row) {
+                           return std::string(kOpNames[static_cast<int>(row.param.op)]) + "_" +
+                                  kActNames[static_cast<int>(row.param.act)];
+                         });
+
+// ---- seeded random sequences -------------------------------------------------------------
+
+// Seeds first .. first + count - 1 of one block; QVT_REENTRY_SEEDS="first:count" replaces the
+// blocks of CI with one block (tools/reentry-seeds.sh).
+class ReentrySeeds : public ::testing::TestWithParam<int> {};
+
+constexpr int kSeedsPerBlock = 25;
+
+TEST_P(ReentrySeeds, RandomActionsAtRandomPasses) {
+  int first = GetParam() * kSeedsPerBlock;
+  int count = kSeedsPerBlock;
+  if (const QByteArray env = qgetenv("QVT_REENTRY_SEEDS"); !env.isEmpty()) {
+    if (GetParam() != 0)
+      GTEST_SKIP();
+    first = env.split(':').value(0).toInt();
+    count = env.split(':').value(1).toInt();
+  }
+  for (int seed = first; seed < first + count; ++seed) {
+    std::mt19937 random(static_cast<unsigned>(seed));
+    const auto op = static_cast<Op>(random() % (static_cast<int>(Op::QuickPlay) + 1));
+    const int total = PassesOf(op);
+    std::vector<Step> plan;
+    const int actions = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < actions; ++i)
+      plan.push_back({1 + static_cast<int>(random() % static_cast<unsigned>(total)),
+                      static_cast<Act>(random() % kActCount), static_cast<unsigned>(random())});
+    testing::Message plan_text;
+    plan_text << "seed " << seed << " " << kOpNames[static_cast<int>(op)];
+    for (const Step& step : plan)
+      plan_text << ", " << kActNames[static_cast<int>(step.act)] << " at " << step.pass;
+    SCOPED_TRACE(plan_text);
+    Session run;
+    run.Prepare(op);
+    run.Start(op, plan);
+    run.Check();
+    EXPECT_TRUE(run.faults.isEmpty()) << run.faults.join("\n").toStdString();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Harness, ReentrySeeds, testing::Range(0, 8));
+
+// ---- the report: 100,000 songs, the editor closed while Verify runs -------------------------
+
+TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
+  Session run;
+  std::vector<Song> songs;
+  for (int i = 0; i < 100000; ++i)
+    songs.push_back(
+        {QStringLiteral("/nonexistent-qvt/s%1.mp3").arg(i), QStringLiteral("s%1.mp3").arg(i)});
+  SetSongs(songs);
+  test::FakeConfigurationHost host;
+  bool bHasPlayList = false;
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  ResetMusicVariables();
+  MainModule::Main(QString());
+  Forms::Get<frmMusic>().cmdDir->click();
+  run.passes = 0;
+  run.fake.dialogs.answers = {MsgResult::No};  // keep the missing songs
+  run.Start(Op::Verify, {{50000, Act::CloseEditor}});
+  EXPECT_TRUE(run.faults.isEmpty()) << run.faults.join("\n").toStdString();
+  EXPECT_FALSE(Forms::IsLoaded<frmChoose>());
+  ASSERT_TRUE(Forms::IsLoaded<frmMusic>());
+  EXPECT_TRUE(Forms::Get<frmMusic>().isVisible()) << "the editor handed back to the player";
+  // The user closes the player: the whole list is saved.
+  EXPECT_THROW(Forms::Unload(Forms::Get<frmMusic>()), ProgramEnded);
+  ResetMusicVariables();
+  Configuration::LoadConfiguration(host, bHasPlayList);
+  EXPECT_TRUE(Songs() == songs);
+}
+
+}  // namespace
