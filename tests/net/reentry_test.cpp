@@ -680,6 +680,28 @@ TEST_P(ReentrySeeds, RandomActionsAtRandomPasses) {
 
 INSTANTIATE_TEST_SUITE_P(Harness, ReentrySeeds, testing::Range(0, 8));
 
+// ---- Verify removes the songs it found missing, though the list changed meanwhile ----------
+
+TEST(ReentryVerify, RemovesTheMissingSongsAfterTheListChanged) {
+  FakePlatform fake;
+  ResetMusicVariables();
+  QFile::copy(QVT_SOURCE_DIR "/data/AcceptedFileTypes.qvc", fake.path("AcceptedFileTypes.qvc"));
+  const QString good = shared().music + "/a000";
+  SetSongs({{good + "0.mp3", "g0"},
+            {"/nonexistent-qvt/m1.mp3", "m1"},
+            {good + "1.mp3", "g1"},
+            {"/nonexistent-qvt/m2.mp3", "m2"}});
+  // A skip that removes the song playing while the question is up (a modal box runs the loop).
+  fake.dialogs.onShow = [](const MessageBoxSpec& box) {
+    if (box.title == "Remove missing songs?")
+      GlobalMethods::RemoveSongAt(0);
+  };
+  GlobalMethods::VerifyPlayList();
+  const std::vector<Song> kept{{good + "1.mp3", "g1"}};
+  EXPECT_TRUE(Songs() == kept);
+  ResetMusicVariables();
+}
+
 // ---- the report: 100,000 songs, the editor closed while Verify runs -------------------------
 
 TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
