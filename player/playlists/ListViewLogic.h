@@ -82,8 +82,9 @@ extern const QString kNowPlayingSuffix;  // " - Now Playing"
 extern const QString kCaptionPrefix;     // "Play List - Now Playing - "
 
 // Brings the view in line with the play list: an empty list when none is loaded; only the
-// marker moves when the play list has the size it had at the last rebuild (and the view still
-// shows that many entries); otherwise every entry is rebuilt, with progress on long lists.
+// marker moves when the play list did not change since the last rebuild (its change count, see
+// CurrentPlayListVersion, and the view still shows that many entries); otherwise every entry is
+// rebuilt, with progress on long lists, and again when the list changed while it filled.
 // dblMarkedIndex is the entry carrying the marker; it is updated. A step that fails is skipped.
 void Reset(IView& view, double& dblMarkedIndex);
 
