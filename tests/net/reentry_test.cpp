@@ -519,7 +519,8 @@ class Session {
   }
 
   void CheckWindows() {
-    if (progress.bar.bVisible || progress.message.bVisible)
+    // "Hide processing messages" chosen meanwhile keeps a shown window until a later Hide.
+    if ((progress.bar.bVisible || progress.message.bVisible) && !IsProcessingSuppressed())
       Fault("a progress window stayed open");
     for (Form* form :
          {static_cast<Form*>(Loaded<frmChoose>()), static_cast<Form*>(Loaded<frmList>()),
