@@ -183,7 +183,11 @@ RecordReader::Field RecordReader::nextField() {
 
 QString RecordReader::readText() {
   const Field field = nextField();
-  return QString::fromUtf8(field.begin, field.length);
+  // A byte order mark at the start of a field is text (U+FEFF), as written; fromUtf8 would drop
+  // it, and a text beginning with one would not read back whole.
+  QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                  QStringConverter::Flag::ConvertInitialBom);
+  return utf8.decode(QByteArrayView(field.begin, field.length));
 }
 
 double RecordReader::readNumber(double low, double high, bool round) {

@@ -104,6 +104,10 @@ TEST(RecordReader, ReadsFieldsByTheNotation) {
       {"\"abc,def", "TT", {"abc,def", "!PastEnd"}},
       {"\"", "TT", {"", "!PastEnd"}},
       {"\xEF\xBB\xBF\"x\"", "TT", {"x", "!PastEnd"}},
+      // Only the data's first mark is skipped: a text may begin with U+FEFF.
+      {"\xEF\xBB\xBF\xEF\xBB\xBFx,\"\xEF\xBB\xBFy\"",
+       "TT",
+       {QChar(0xFEFF) + QString("x"), QChar(0xFEFF) + QString("y")}},
       {"\"\xFF\xFE\xC3\"", "T", {QString(3, QChar(0xFFFD))}},
   };
   for (const Case& c : cases) {
