@@ -4,7 +4,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace qvt {
@@ -28,17 +30,27 @@ enum MediaPlayState : int32_t {
   kPlayPlaying = 2,
 };
 
+// No call of a media player waits for the file: writing the file name starts the load and
+// returns at once, and play, stop, pause and seeks return at once too. What the player learns
+// later reaches the window thread through its event loop.
 class IMediaPlayer {
  public:
+  // How a play() that returned before its file was loaded ended: nothing when the song
+  // started, else the description of the failure (the text play() throws for it).
+  using LoadEndHandler = std::function<void(const std::optional<QString>& failure)>;
+
   virtual ~IMediaPlayer() = default;
 
-  // Writing the file name loads the file and waits, bounded, until it is loaded or has failed;
-  // reading gives back the text last written.
+  // Writing the file name starts loading the file and returns at once; readyState() reads
+  // kReadyLoading until the load has ended, loaded or failed. Reading gives back the text last
+  // written.
   virtual QString fileName() const = 0;
   virtual void setFileName(const QString& path) = 0;
 
-  // Starts or continues the loaded file; throws MediaError when it cannot be played.
-  virtual void play() = 0;
+  // Starts or continues the file. True when it plays now. False when the file is still
+  // loading: it starts once loaded, and the load-end handler learns how that went. Throws
+  // MediaError when the file is known to be unplayable or the backend could not start.
+  virtual bool play() = 0;
   // Halts playback; the file stays loaded and the play state reads stopped.
   virtual void stop() = 0;
   // Halts playback, ready to continue.
@@ -59,6 +71,19 @@ class IMediaPlayer {
   // Hundredths of a decibel: 0 is full volume, negative is quieter.
   virtual int32_t volume() const = 0;
   virtual void setVolume(int32_t hundredthsDb) = 0;
+
+  // Called from the event loop, never inside a call of the player, once for every play() that
+  // answered false, unless a file name is written again before its load ends.
+  void setLoadEndHandler(LoadEndHandler handler) { loadEndHandler_ = std::move(handler); }
+
+ protected:
+  void reportLoadEnd(const std::optional<QString>& failure) const {
+    if (loadEndHandler_)
+      loadEndHandler_(failure);
+  }
+
+ private:
+  LoadEndHandler loadEndHandler_;
 };
 
 class IMediaFactory {

@@ -1,5 +1,6 @@
 #include "platform/fakes/FakeMediaPlayer.h"
 
+#include <QTimer>
 #include <algorithm>
 
 #include "platform/Platform.h"
@@ -28,7 +29,35 @@ void FakeMediaPlayer::setFileName(const QString& path) {
   position = 0.0;
   length = failingFiles.contains(path) ? 0.0 : durations.value(path, defaultDuration);
   state = kPlayStopped;
+  playWhenLoaded_ = false;
+  const uint64_t load = ++loadNumber_;
+  loading = loadDelayMs >= 0;
+  if (loading)
+    QTimer::singleShot(loadDelayMs, &receiver_, [this, load] { endLoad(load); });
   record(QStringLiteral("fileName=") + path);
+}
+
+void FakeMediaPlayer::endLoad(uint64_t load) {
+  if (load != loadNumber_)
+    return;
+  loading = false;
+  if (!playWhenLoaded_)
+    return;
+  playWhenLoaded_ = false;
+  if (playFails()) {
+    state = kPlayStopped;
+    failPlay();
+    reportLoadEnd(errorText);
+    return;
+  }
+  ++plays;
+  record(QStringLiteral("play"));
+  reportLoadEnd(std::nullopt);
+}
+
+void FakeMediaPlayer::failPlay() {
+  ++failedPlays;
+  record(QStringLiteral("play!"));
 }
 
 bool FakeMediaPlayer::playFails() {
@@ -39,15 +68,20 @@ bool FakeMediaPlayer::playFails() {
   return failAllPlays || failingFiles.contains(file);
 }
 
-void FakeMediaPlayer::play() {
+bool FakeMediaPlayer::play() {
+  if (loading) {
+    playWhenLoaded_ = true;
+    state = kPlayPlaying;
+    return false;
+  }
   if (playFails()) {
-    ++failedPlays;
-    record(QStringLiteral("play!"));
+    failPlay();
     throw MediaError(errorText.toStdString());
   }
   ++plays;
   state = kPlayPlaying;
   record(QStringLiteral("play"));
+  return true;
 }
 
 void FakeMediaPlayer::stop() {
@@ -70,7 +104,7 @@ void FakeMediaPlayer::setCurrentPosition(double seconds) {
 
 int32_t FakeMediaPlayer::readyState() const {
   if (readyStates.empty())
-    return idleReadyState;
+    return loading ? kReadyLoading : idleReadyState;
   const int32_t value = readyStates.front();
   readyStates.pop_front();
   return value;

@@ -7,8 +7,13 @@
 //   qvt::FakeMediaPlayer& player = *media.last();
 //   EXPECT_EQ(player.fileNamesWritten, QStringList{"/songs/a.mp3"});
 //   player.playToEnd();  // the song has played out
+//
+// Loads end at once unless loadDelayMs is 0 or more: a load then ends from the event loop that
+// many milliseconds later, play() answers false meanwhile, and the load-end handler hears how
+// the song started, as from the libmpv player.
 
 #include <QMap>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -43,6 +48,8 @@ class FakeMediaPlayer : public IMediaPlayer {
   // a file of failingFiles gets 0.
   QMap<QString, double> durations;
   double defaultDuration = 180.0;
+  // Below 0: a load ends inside setFileName. Otherwise it ends that many ms later.
+  int loadDelayMs = -1;
 
   // ---- live values (tests may set them at any time) ----
   QString file;
@@ -52,10 +59,12 @@ class FakeMediaPlayer : public IMediaPlayer {
   std::optional<double> rangeEnd;  // selectionEnd; unset: the duration
   int32_t state = kPlayStopped;    // play state
   int32_t level = 0;               // volume, hundredths of a decibel
+  bool loading = false;            // a delayed load is under way
 
   // ---- record ----
   // Every call that changes something, in order: "fileName=<path>", "play", "stop", "pause",
-  // "position=<seconds>", "volume=<hundredths>". A failing play is recorded as "play!".
+  // "position=<seconds>", "volume=<hundredths>". A failing play is recorded as "play!". A play
+  // that waits for a delayed load is recorded when the load ends.
   QStringList calls;
   QStringList fileNamesWritten;
   int plays = 0;  // successful plays
@@ -72,7 +81,7 @@ class FakeMediaPlayer : public IMediaPlayer {
 
   QString fileName() const override { return file; }
   void setFileName(const QString& path) override;
-  void play() override;
+  bool play() override;
   void stop() override;
   void pause() override;
   double currentPosition() const override { return position; }
@@ -89,8 +98,13 @@ class FakeMediaPlayer : public IMediaPlayer {
   friend class FakeMediaFactory;
   void record(const QString& call);
   bool playFails();
+  void failPlay();
+  void endLoad(uint64_t load);
 
   FakeMediaFactory* factory_ = nullptr;
+  uint64_t loadNumber_ = 0;
+  bool playWhenLoaded_ = false;
+  QObject receiver_;  // owns the timers of delayed loads: none fires after the player is gone
 };
 
 class FakeMediaFactory : public IMediaFactory {

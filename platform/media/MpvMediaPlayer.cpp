@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 #include <mpv/client.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -33,6 +32,7 @@ struct MpvLibrary {
   decltype(&::mpv_get_property_string) get_property_string = nullptr;
   decltype(&::mpv_get_property) get_property = nullptr;
   decltype(&::mpv_initialize) initialize = nullptr;
+  decltype(&::mpv_observe_property) observe_property = nullptr;
   decltype(&::mpv_set_option_string) set_option_string = nullptr;
   decltype(&::mpv_set_property) set_property = nullptr;
   decltype(&::mpv_set_wakeup_callback) set_wakeup_callback = nullptr;
@@ -62,6 +62,7 @@ MpvLibrary OpenMpvLibrary() {
   bind(lib.get_property_string, "mpv_get_property_string");
   bind(lib.get_property, "mpv_get_property");
   bind(lib.initialize, "mpv_initialize");
+  bind(lib.observe_property, "mpv_observe_property");
   bind(lib.set_option_string, "mpv_set_option_string");
   bind(lib.set_property, "mpv_set_property");
   bind(lib.set_wakeup_callback, "mpv_set_wakeup_callback");
@@ -112,6 +113,18 @@ constexpr Option kOptionalOptions[] = {
     {"load-osd-console", "no"},
 };
 
+// The properties whose changes mpv reports as events; the player keeps their last values.
+struct ObservedProperty {
+  const char* name;
+  mpv_format format;
+};
+constexpr ObservedProperty kObservedProperties[] = {
+    {"time-pos", MPV_FORMAT_DOUBLE},
+    {"duration", MPV_FORMAT_DOUBLE},
+    {"eof-reached", MPV_FORMAT_FLAG},
+    {"pause", MPV_FORMAT_FLAG},
+};
+
 QByteArray FormatSeconds(double seconds) {
   return QByteArray::number(seconds, 'g', 17);
 }
@@ -157,6 +170,8 @@ void MpvMediaPlayer::ensureStarted() {
     handle_ = nullptr;
     return;
   }
+  for (const ObservedProperty& property : kObservedProperties)
+    Mpv().observe_property(handle_, 0, property.name, property.format);
   Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
   if (volumeSet_)
     setVolume(volume_);
@@ -221,26 +236,15 @@ void MpvMediaPlayer::drainPending() const {
   }
 }
 
-bool MpvMediaPlayer::waitUntil(const std::function<bool()>& done, int timeoutMs) const {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    const qint64 left = timeoutMs - timer.elapsed();
-    if (left <= 0)
-      return false;
-    const mpv_event* event = Mpv().wait_event(handle_, static_cast<double>(left) / 1000.0);
-    if (event->event_id != MPV_EVENT_NONE)
-      handleEvent(*event);
-  }
-  return true;
-}
-
 void MpvMediaPlayer::handleEvent(const mpv_event& event) const {
   switch (event.event_id) {
     case MPV_EVENT_START_FILE: {
       const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-      if (start->playlist_entry_id == track_.entryId)
+      if (start->playlist_entry_id == track_.entryId) {
+        // What was observed of the previous file no longer holds.
         track_.started = true;
+        observed_ = Observed{std::nullopt, 0.0, false, observed_.paused};
+      }
       break;
     }
     case MPV_EVENT_FILE_LOADED:
@@ -250,6 +254,9 @@ void MpvMediaPlayer::handleEvent(const mpv_event& event) const {
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
       handleRestart();
+      break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+      handleProperty(event);
       break;
     case MPV_EVENT_END_FILE:
       handleEndFile(event);
@@ -261,10 +268,30 @@ void MpvMediaPlayer::handleEvent(const mpv_event& event) const {
     observer_(event.event_id);
 }
 
+void MpvMediaPlayer::handleProperty(const mpv_event& event) const {
+  const auto* property = static_cast<const mpv_event_property*>(event.data);
+  const QByteArray name(property->name);
+  const bool isDouble = property->format == MPV_FORMAT_DOUBLE;
+  const bool isFlag = property->format == MPV_FORMAT_FLAG;
+  if (name == "time-pos") {
+    observed_.timePos =
+        isDouble ? std::optional(*static_cast<double*>(property->data)) : std::nullopt;
+  } else if (name == "duration") {
+    observed_.duration = isDouble ? *static_cast<double*>(property->data) : 0.0;
+  } else if (name == "eof-reached") {
+    observed_.eofReached = isFlag && *static_cast<int*>(property->data) != 0;
+  } else if (name == "pause") {
+    observed_.paused = !isFlag || *static_cast<int*>(property->data) != 0;
+  }
+}
+
 // A restart after the file is loaded means the audio chain is set up: the load is complete,
 // unless no audio output could be opened (the file then ends with an error right after).
 void MpvMediaPlayer::handleRestart() const {
-  ++track_.restarts;
+  if (track_.load == Load::Loaded && observed_.seeking) {
+    observed_.seeking = false;
+    observed_.eofReached = flagProperty("eof-reached");
+  }
   if (track_.load != Load::Loading || !track_.fileLoaded)
     return;
   char* output = Mpv().get_property_string(handle_, "current-ao");
@@ -275,10 +302,24 @@ void MpvMediaPlayer::handleRestart() const {
     Mpv().command_string(handle_, "stop");
     return;
   }
+  loaded();
+}
+
+void MpvMediaPlayer::loaded() const {
   track_.load = Load::Loaded;
+  // The first values of a new file may follow the restart; read them once now.
+  if (!observed_.timePos)
+    observed_.timePos = doubleProperty("time-pos");
+  if (observed_.duration <= 0.0)
+    observed_.duration = doubleProperty("duration").value_or(0.0);
   if (track_.seekWhenLoaded) {
-    seekTo(*track_.seekWhenLoaded);
+    observed_.seeking = seekTo(*track_.seekWhenLoaded);
+    observed_.timePos = *track_.seekWhenLoaded;
     track_.seekWhenLoaded.reset();
+  }
+  if (track_.playWhenLoaded) {
+    track_.playWhenLoaded = false;
+    postLoadEnd(std::nullopt);
   }
 }
 
@@ -307,10 +348,32 @@ void MpvMediaPlayer::handleEndFile(const mpv_event& event) const {
   }
 }
 
+// A play that waits for this load keeps reading as playing until its failure is reported, so
+// that nobody takes the failure for the end of a song first.
 void MpvMediaPlayer::fail(const QString& reason) const {
   track_.load = Load::Failed;
   track_.failure = reason;
-  playState_ = kPlayStopped;
+  if (!track_.playWhenLoaded) {
+    playState_ = kPlayStopped;
+    return;
+  }
+  track_.playWhenLoaded = false;
+  postLoadEnd(QStringLiteral("Cannot play \"%1\": %2").arg(fileName_, reason));
+}
+
+// Events are handled inside the player's own calls too: the report goes through the event
+// loop, and is dropped when another file name was written meanwhile.
+void MpvMediaPlayer::postLoadEnd(const std::optional<QString>& failure) const {
+  QMetaObject::invokeMethod(
+      const_cast<QObject*>(&receiver_),
+      [this, failure, load = loadNumber_] {
+        if (load != loadNumber_)
+          return;
+        if (failure)
+          playState_ = kPlayStopped;
+        reportLoadEnd(failure);
+      },
+      Qt::QueuedConnection);
 }
 
 // ---- loading -----------------------------------------------------------------------------
@@ -318,6 +381,7 @@ void MpvMediaPlayer::fail(const QString& reason) const {
 void MpvMediaPlayer::setFileName(const QString& path) {
   ensureStarted();
   fileName_ = path;
+  ++loadNumber_;
   playState_ = kPlayStopped;
   std::optional<double> start;
   if (pendingStart_ && pendingStart_->path == path)
@@ -345,7 +409,6 @@ void MpvMediaPlayer::setFileName(const QString& path) {
   }
   track_.load = Load::Loading;
   track_.entryId = entry;
-  waitUntil([this] { return track_.load != Load::Loading; }, kLoadWaitMs);
 }
 
 // Starts loading the file in place of the current one; answers mpv's playlist entry id.
@@ -386,14 +449,11 @@ int64_t MpvMediaPlayer::startLoad(const QString& absolutePath, std::optional<dou
 
 // ---- transport ---------------------------------------------------------------------------
 
-void MpvMediaPlayer::play() {
+bool MpvMediaPlayer::play() {
   ensureStarted();
   if (handle_ == nullptr)
     throw MediaError("The audio system could not be started.");
   drainPending();
-  if (track_.load == Load::Loading) {
-    waitUntil([this] { return track_.load != Load::Loading; }, kLoadWaitMs);
-  }
   switch (track_.load) {
     case Load::Idle:
       throw MediaError("No file is loaded.");
@@ -401,15 +461,20 @@ void MpvMediaPlayer::play() {
       throw MediaError(
           QStringLiteral("Cannot play \"%1\": %2").arg(fileName_, track_.failure).toStdString());
     case Load::Loading:
-      break;  // still loading: it starts once loaded
+      // Unpaused, mpv starts the song once it is loaded.
+      track_.playWhenLoaded = true;
+      break;
     case Load::Loaded:
       // A song that has played out starts again from its beginning.
-      if (playedOut())
-        seekTo(0.0);
+      if (playedOut() && seekTo(0.0)) {
+        observed_.timePos = 0.0;
+        observed_.seeking = true;
+      }
       break;
   }
   setPaused(false);
   playState_ = kPlayPlaying;
+  return track_.load == Load::Loaded;
 }
 
 void MpvMediaPlayer::stop() {
@@ -428,20 +493,27 @@ void MpvMediaPlayer::pause() {
 void MpvMediaPlayer::setPaused(bool paused) {
   int flag = paused ? 1 : 0;
   Mpv().set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+  observed_.paused = paused;
 }
 
 // ---- positions ---------------------------------------------------------------------------
 
 double MpvMediaPlayer::currentPosition() const {
-  if (handle_ == nullptr || track_.load != Load::Loaded)
+  if (handle_ == nullptr)
     return 0.0;
-  if (flag("eof-reached")) {
+  drainPending();
+  if (track_.load != Load::Loaded)
+    return 0.0;
+  if (observed_.eofReached && !observed_.seeking) {
     // At the end the position is the duration itself, so that the two compare equal; while
     // the output still sounds the last part of the song, it stays just below the end.
     const double end = duration();
     return playedOut() ? end : std::nextafter(end, 0.0);
   }
-  return std::max(0.0, doubleProperty("time-pos").value_or(0.0));
+  // Paused, mpv's clock stops and so do its reports of the position: read where it halted.
+  if (observed_.paused && !observed_.seeking)
+    observed_.timePos = doubleProperty("time-pos");
+  return std::max(0.0, observed_.timePos.value_or(0.0));
 }
 
 void MpvMediaPlayer::setCurrentPosition(double seconds) {
@@ -452,16 +524,14 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
     return;
   drainPending();
   switch (track_.load) {
-    case Load::Loaded: {
+    case Load::Loaded:
       playedOut();  // notes a played-out song as stopped before the seek leaves the end
-      const int before = track_.restarts;
+      // The position reads the target at once; mpv's events follow the seek from there.
       if (seekTo(seconds)) {
-        waitUntil(
-            [this, before] { return track_.restarts > before || track_.load != Load::Loaded; },
-            kSeekWaitMs);
+        observed_.timePos = seconds;
+        observed_.seeking = true;
       }
       break;
-    }
     case Load::Loading:
       track_.seekWhenLoaded = seconds;
       break;
@@ -474,9 +544,12 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
 }
 
 double MpvMediaPlayer::duration() const {
-  if (handle_ == nullptr || track_.load != Load::Loaded)
+  if (handle_ == nullptr)
     return 0.0;
-  return std::max(0.0, doubleProperty("duration").value_or(0.0));
+  drainPending();
+  if (track_.load != Load::Loaded)
+    return 0.0;
+  return std::max(0.0, observed_.duration);
 }
 
 bool MpvMediaPlayer::seekTo(double seconds) const {
@@ -490,17 +563,15 @@ bool MpvMediaPlayer::seekTo(double seconds) const {
 // which still plays what it holds (a few tenths of a second); keep-open pauses the player once
 // the output has played it all.
 bool MpvMediaPlayer::playedOut() const {
-  if (!flag("eof-reached") || !flag("pause"))
+  if (!observed_.eofReached || !observed_.paused || observed_.seeking)
     return false;
   playState_ = kPlayStopped;
   return true;
 }
 
-bool MpvMediaPlayer::flag(const char* name) const {
+bool MpvMediaPlayer::flagProperty(const char* name) const {
   int value = 0;
-  if (Mpv().get_property(handle_, name, MPV_FORMAT_FLAG, &value) < 0)
-    return false;
-  return value != 0;
+  return Mpv().get_property(handle_, name, MPV_FORMAT_FLAG, &value) >= 0 && value != 0;
 }
 
 std::optional<double> MpvMediaPlayer::doubleProperty(const char* name) const {

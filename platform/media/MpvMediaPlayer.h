@@ -2,12 +2,13 @@
 // The media player control over libmpv, audio only.
 //
 // One instance owns one mpv handle. Every call happens on the thread that created the player
-// (the UI thread). mpv's wakeup callback only posts a queued call to that thread, which drains
-// mpv's events there; the bounded waits of setFileName, play and setCurrentPosition drain them
-// directly. The player starts no threads of its own beyond libmpv's.
+// (the UI thread) and returns without waiting for mpv. mpv's wakeup callback only posts a
+// queued call to that thread, which drains mpv's events there; reading a state drains them
+// too (without waiting). Positions, the duration, the end flag and the pause flag are
+// observed properties, kept from those events. The player starts no threads of its own.
 //
-// Loads start paused: after setFileName the file is loaded and the play state reads stopped.
-// The file stays loaded when a song has played out (keep-open); the position then reads the
+// Loads start paused: once a load has ended the play state reads stopped until play(). The
+// file stays loaded when a song has played out (keep-open); the position then reads the
 // duration exactly.
 
 #include <QObject>
@@ -40,10 +41,6 @@ struct MpvAudioConfig {
 
 class MpvMediaPlayer final : public IMediaPlayer {
  public:
-  // How long setFileName and play wait for a load, and setCurrentPosition for a seek.
-  static constexpr int kLoadWaitMs = 5000;
-  static constexpr int kSeekWaitMs = 2000;
-
   explicit MpvMediaPlayer(const MpvAudioConfig& config = MpvAudioConfig::FromEnvironment());
   ~MpvMediaPlayer() override;
   MpvMediaPlayer(const MpvMediaPlayer&) = delete;
@@ -51,7 +48,7 @@ class MpvMediaPlayer final : public IMediaPlayer {
 
   QString fileName() const override { return fileName_; }
   void setFileName(const QString& path) override;
-  void play() override;
+  bool play() override;
   void stop() override;
   void pause() override;
   double currentPosition() const override;
@@ -76,9 +73,20 @@ class MpvMediaPlayer final : public IMediaPlayer {
     int64_t entryId = -1;  // mpv's playlist entry of the current load
     bool started = false;  // mpv began this load
     bool fileLoaded = false;
-    int restarts = 0;  // playback restarts since the load (one after loading, one per seek)
     QString failure;
     std::optional<double> seekWhenLoaded;
+    bool playWhenLoaded = false;  // play() answered false: report how the load ends
+  };
+
+  // mpv's observed properties as the last drained events left them.
+  struct Observed {
+    std::optional<double> timePos;
+    double duration = 0.0;
+    bool eofReached = false;
+    bool paused = true;
+    // A seek is under way: the end flag still describes the place left, until mpv restarts
+    // playback at the new one.
+    bool seeking = false;
   };
 
   // A position written while no file was loaded; it starts the next load of that file.
@@ -92,16 +100,18 @@ class MpvMediaPlayer final : public IMediaPlayer {
   void ensureStarted();
   void postDrain();
   void drainPending() const;
-  bool waitUntil(const std::function<bool()>& done, int timeoutMs) const;
   void handleEvent(const mpv_event& event) const;
+  void handleProperty(const mpv_event& event) const;
   void handleEndFile(const mpv_event& event) const;
   void handleRestart() const;
+  void loaded() const;
   void fail(const QString& reason) const;
+  void postLoadEnd(const std::optional<QString>& failure) const;
   int64_t startLoad(const QString& absolutePath, std::optional<double> start);
   bool seekTo(double seconds) const;
   bool playedOut() const;
-  bool flag(const char* name) const;
   std::optional<double> doubleProperty(const char* name) const;
+  bool flagProperty(const char* name) const;
   void setPaused(bool paused);
 
   mpv_handle* handle_ = nullptr;
@@ -112,6 +122,8 @@ class MpvMediaPlayer final : public IMediaPlayer {
   bool started_ = false;  // the backend was asked to start
   mutable int32_t playState_ = kPlayStopped;
   mutable Track track_;
+  mutable Observed observed_;
+  uint64_t loadNumber_ = 0;  // counts the file names written; a report of an older load is dropped
   std::optional<PendingStart> pendingStart_;
   std::function<void(int)> observer_;
   std::atomic<bool> drainPosted_{false};

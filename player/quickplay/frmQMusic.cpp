@@ -47,18 +47,25 @@ frmQMusic::frmQMusic() : wmpPlayer_(CreateMediaPlayer()) {
   setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
   buildControls();
   connectControls();
+  wmpPlayer_->setLoadEndHandler(
+      [this](const std::optional<QString>& failure) { LoadEnded(failure.has_value()); });
   timUpdater->start();
   mpris_ = std::make_unique<frmQMusicMpris>(*this);
 }
 
 frmQMusic::~frmQMusic() = default;
 
+// The design makes three controls a pixel wider than the client area: they end at its edge.
+QRect frmQMusic::ClientArea() const {
+  return QRect(0, 0, kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+}
+
 // Controls are created back to front: the display rectangle first, so that everything else is
 // drawn over it.
 void frmQMusic::buildControls() {
   Shape1 = new QFrame(this);
   Shape1->setObjectName(QStringLiteral("Shape1"));
-  Shape1->setGeometry(Twips(0, 0, 4815, 1290));
+  Shape1->setGeometry(Twips(0, 0, 4815, 1290).intersected(ClientArea()));
   Shape1->setAutoFillBackground(true);
   QPalette display = Shape1->palette();
   display.setColor(QPalette::Window, kDisplayBack);
@@ -85,7 +92,7 @@ void frmQMusic::buildControls() {
   lblCurrentSong = new QLabel(QStringLiteral("Loading"), this);
   lblCurrentSong->setObjectName(QStringLiteral("lblCurrentSong"));
   lblCurrentSong->setTextFormat(Qt::PlainText);
-  lblCurrentSong->setGeometry(Twips(0, 960, 4815, 255));
+  lblCurrentSong->setGeometry(Twips(0, 960, 4815, 255).intersected(ClientArea()));
   lblCurrentSong->setIndent(4);
   QFont songFont(QStringLiteral("Courier New"));
   songFont.setStyleHint(QFont::Monospace);
@@ -95,7 +102,7 @@ void frmQMusic::buildControls() {
 
   sldPosition = new QSlider(Qt::Horizontal, this);
   sldPosition->setObjectName(QStringLiteral("sldPosition"));
-  sldPosition->setGeometry(Twips(0, 1200, 4815, 375));
+  sldPosition->setGeometry(Twips(0, 1200, 4815, 375).intersected(ClientArea()));
   sldPosition->setToolTip(QStringLiteral("Song Position Control"));
   sldPosition->setRange(0, 10);
   sldPosition->installEventFilter(this);

@@ -6,6 +6,7 @@
 // program unless the main player was opened; with the close option on and no control touched,
 // it closes by itself when the song stops.
 
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -84,12 +85,15 @@ class frmQMusic : public Form {
   void SetVolume(int16_t iLevel);
   void CentreWindow();
   void MoveToTwips(double dTop, double dLeft);
+  QRect ClientArea() const;
   // Play; when the player refuses, tells the user (once for each bReported) and clears
   // bPlaying.
   bool PlayOrReport(bool& bReported);
   // The player's ready state, or -1 when it cannot be read.
   int32_t ReadyState() const;
   void ReportPlaybackError();
+  void LoadEnded(bool bFailed);
+  void ShowSongLength();
   void ShowTime(const QString& text);
 
   std::unique_ptr<IMediaPlayer> wmpPlayer_;

@@ -60,6 +60,15 @@ void frmQMusic::ReportPlaybackError() {
     timUpdater->start();
 }
 
+// A song that was still loading when played has started, or failed as play() fails.
+void frmQMusic::LoadEnded(bool bFailed) {
+  if (bFailed) {
+    ReportPlaybackError();
+  } else {
+    ShowSongLength();
+  }
+}
+
 bool frmQMusic::PlayOrReport(bool& bReported) {
   if (Step([&] { wmpPlayer_->play(); }))
     return true;
@@ -103,6 +112,10 @@ void frmQMusic::StartPlayQ() {
   } else if (!timTextSlider->isActive()) {
     timTextSlider->start();
   }
+  ShowSongLength();
+}
+
+void frmQMusic::ShowSongLength() {
   Step([&] {
     const double duration = wmpPlayer_->duration();
     sldPosition->setMinimum(0);

@@ -36,7 +36,14 @@ void Try(bool& bFailed, Fn&& statement) {
 }  // namespace
 
 PlaybackController::PlaybackController(IPlayerView& view, IMediaPlayer& player)
-    : view_(view), player_(player) {}
+    : view_(view), player_(player) {
+  player_.setLoadEndHandler(
+      [this](const std::optional<QString>& failure) { LoadEnded(failure.has_value()); });
+}
+
+PlaybackController::~PlaybackController() {
+  player_.setLoadEndHandler(nullptr);
+}
 
 QString PlaybackController::SongPath(double dblIndex) const {
   return mv().sSongPaths.at(static_cast<std::size_t>(std::llround(dblIndex)));
@@ -76,6 +83,10 @@ void PlaybackController::StartNewPlay() {
 }
 
 void PlaybackController::StartPlay(double intPositionX) {
+  // A start still loading is superseded; the load under way is this controller's own, which
+  // the new start replaces rather than waits for.
+  bReplaceLoad_ = bAwaitingLoad_;
+  bAwaitingLoad_ = false;
   view_.SetWhenStopTimerEnabled(false);
   if (mv().dblLastIndex == -1) {
     if (mv().bPlaying)
@@ -91,17 +102,56 @@ void PlaybackController::StartPlay(double intPositionX) {
   });
   if (mv().bListWindowOpen)
     view_.ResetListView();
+  attemptsLeft_ = kStartAttempts;
+  ++startNumber_;
+  RunAttempts();
+}
 
+// Start attempts until one succeeds or none is left. An attempt whose song is still loading
+// is decided when the load ends (LoadEnded); the end-of-song timer stays off until then, as a
+// song that is not loaded yet reads position and end alike.
+void PlaybackController::RunAttempts() {
+  const uint64_t start = startNumber_;
   bool bAttemptFailed = true;
-  for (int attempt = 0; attempt < kStartAttempts && bAttemptFailed; ++attempt) {
+  while (attemptsLeft_ > 0 && bAttemptFailed) {
+    --attemptsLeft_;
     bAttemptFailed = StartAttempt();
+    if (bAwaitingLoad_) {
+      bAwaitedAttemptFailed_ = bAttemptFailed;
+      return;
+    }
     if (bAttemptFailed)
       GlobalMethods::YieldIfLowPriority();
+    if (start != startNumber_)
+      return;  // a start begun meanwhile (the event loop ran) replaces this one
   }
+  FinishStart(bAttemptFailed);
+}
+
+// The outcome of the attempt whose song was loading: a failure counts as an error raised by
+// Play in that attempt, and the attempts go on from there.
+void PlaybackController::LoadEnded(bool bFailed) {
+  if (!bAwaitingLoad_)
+    return;
+  bAwaitingLoad_ = false;
+  if (!bFailed)
+    view_.SetCurrentSongCaption(awaitedCaption_);
+  if (!bFailed && !bAwaitedAttemptFailed_) {
+    FinishStart(false);
+    return;
+  }
+  const uint64_t start = startNumber_;
+  GlobalMethods::YieldIfLowPriority();
+  if (start == startNumber_)
+    RunAttempts();
+}
+
+void PlaybackController::FinishStart(bool bAttemptFailed) {
   if (bAttemptFailed) {
     HandleBadSong();
     return;
   }
+  bool bFailed = false;
   if (mv().bPlaying)
     ForgetFailures();
   Try(bFailed,
@@ -117,12 +167,12 @@ bool PlaybackController::StartAttempt() {
     return bFailed;
   }
   Try(bFailed, [&] {
-    if (player_.readyState() == kReadyComplete && player_.readyState() != kReadyLoading) {
+    if (ReadyState() == kReadyComplete && ReadyState() != kReadyLoading) {
       LoadAndPlay();
     }
   });
   Try(bFailed, [&] {
-    if (player_.readyState() == kReadyUninitialized)
+    if (ReadyState() == kReadyUninitialized)
       LoadAndPlay();
   });
   if (mv().bResumeFromPosition) {
@@ -132,10 +182,23 @@ bool PlaybackController::StartAttempt() {
   return bFailed;
 }
 
+// The caption shows the song once it plays: at once, or when its load has ended well.
+// The player's ready state, where a load this controller started and then gave up counts as
+// complete: the Parts wait for loads of their own only while the load blocks the caller.
+int32_t PlaybackController::ReadyState() const {
+  const int32_t state = player_.readyState();
+  return bReplaceLoad_ && state == kReadyLoading ? kReadyComplete : state;
+}
+
 void PlaybackController::LoadAndPlay() {
+  bReplaceLoad_ = false;
   player_.setFileName(SongPath(dblPosition_));
-  player_.play();
-  view_.SetCurrentSongCaption(SongName(dblPosition_));
+  if (player_.play()) {
+    view_.SetCurrentSongCaption(SongName(dblPosition_));
+    return;
+  }
+  bAwaitingLoad_ = true;
+  awaitedCaption_ = SongName(dblPosition_);
 }
 
 void PlaybackController::HandleBadSong() {

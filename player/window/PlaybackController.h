@@ -6,6 +6,8 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
+#include <optional>
 
 #include "platform/Media.h"
 
@@ -33,6 +35,7 @@ class PlaybackController : public QObject {
 
  public:
   PlaybackController(IPlayerView& view, IMediaPlayer& player);
+  ~PlaybackController() override;
 
   // Public operations of the player window.
   void StartNewPlay();
@@ -57,8 +60,12 @@ class PlaybackController : public QObject {
   static const QString kPlaybackErrorTitle;
 
  private:
+  void RunAttempts();
   bool StartAttempt();
   void LoadAndPlay();
+  void LoadEnded(bool bFailed);
+  int32_t ReadyState() const;
+  void FinishStart(bool bAttemptFailed);
   void HandleBadSong();
   void ShowPlaybackError();
   void NextInOrder();
@@ -78,6 +85,13 @@ class PlaybackController : public QObject {
   // starts stops: counting attempts, not paths, also ends a chain that keeps coming back to the
   // same song (loop, a path listed twice).
   double failedStarts_ = 0;
+  int attemptsLeft_ = 0;
+  // The last start attempt played a song that was still loading; its outcome decides it.
+  bool bAwaitingLoad_ = false;
+  bool bAwaitedAttemptFailed_ = false;  // another statement of that attempt failed
+  bool bReplaceLoad_ = false;           // the player is loading a superseded start of ours
+  QString awaitedCaption_;
+  uint64_t startNumber_ = 0;  // counts StartPlay calls
 };
 
 }  // namespace qvt

@@ -65,6 +65,10 @@ TEST_F(QuickPlayMpv, AFileThatIsNotAudioIsReportedOnce) {
   bad.write("this is not audio");
   bad.close();
   frmQMusic& f = start(fake.path("bad.mp3"));
+  f.timUpdater_Timer();  // the failure is not known yet: no box, the song still counts as started
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  // It arrives from the event loop, as the load ends.
+  ASSERT_TRUE(test::PumpUntil([&] { return !fake.dialogs.shown.empty(); }));
   f.timUpdater_Timer();
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_EQ(fake.dialogs.shown[0].title, "Playback Error");

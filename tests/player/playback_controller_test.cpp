@@ -9,6 +9,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/PlaybackController.h"
+#include "tests/support/EventPump.h"
 
 using namespace qvt;
 
@@ -348,6 +349,53 @@ TEST_F(PlaybackTest, StopAfterAFailedSongPreventsTheAutomaticStart) {
   EXPECT_FALSE(MusicVariables().bPlaying);
   EXPECT_EQ(c.Position(), 1) << "the next song is chosen but not started";
   EXPECT_EQ(player.plays, 0);
+}
+
+// A song that fails while it loads (its failure comes later, from the event loop) has the
+// same effects, in the same order, as one whose Play fails at once.
+TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
+  struct Row {
+    const char* what;
+    int skipMode;
+    int songs;
+    std::vector<int> failing;
+    bool missing;  // the failing songs' files do not exist
+  };
+  const Row rows[] = {{"plays", 3, 2, {}, false},
+                      {"don't skip", 1, 2, {0, 1}, false},
+                      {"skip to the next", 3, 3, {0}, false},
+                      {"skip and remove", 2, 3, {0}, true},
+                      {"every song fails", 3, 3, {0, 1, 2}, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    QStringList traces[2];
+    for (int delay : {-1, 0}) {
+      ResetMusicVariables();
+      fake.dialogs.shown.clear();
+      GlobalMethods::SetSkipMode(row.skipMode);
+      MakeList(row.songs);
+      FakeMediaPlayer media;
+      media.loadDelayMs = delay;
+      FakeView v;
+      PlaybackController pc{v, media};
+      for (int i : row.failing) {
+        media.failingFiles << Path(i);
+        if (row.missing)
+          QFile::remove(Path(i));
+      }
+      pc.cmdPlay_Click();
+      test::PumpUntil([&] { return v.whenStopEnabled && media.readyState() == kReadyComplete; });
+      RunEvents();
+      traces[delay < 0 ? 0 : 1] << media.calls << fake.dialogs.texts() << v.caption
+                                << QString::number(MusicVariables().dblLastIndex)
+                                << QString::number(pc.Position())
+                                << QString::number(MusicVariables().bPlaying)
+                                << QString::number(v.pauseShown)
+                                << QString::number(v.whenStopEnabled)
+                                << QString::number(v.textSliderEnabled);
+    }
+    EXPECT_EQ(traces[1], traces[0]);
+  }
 }
 
 TEST_F(PlaybackTest, ListViewIsResetOnEveryStartWhileOpen) {

@@ -1,0 +1,131 @@
+// What every media player promises the windows, checked against the libmpv player and the fake
+// alike: no call waits for the file, and how a play that waited for its load ended arrives
+// once, later, from the event loop.
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/media/MpvMediaPlayer.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/EventPump.h"
+
+namespace qvt {
+namespace {
+
+// A player under test and two files for it: one that plays (one second long) and one that
+// exists but cannot be played.
+struct Subject {
+  std::unique_ptr<IMediaPlayer> player;
+  QString good;
+  QString bad;
+};
+
+using Maker = std::function<Subject(const QString& folder)>;
+
+Subject MakeMpv(const QString& folder) {
+  Subject s{std::make_unique<MpvMediaPlayer>(MpvAudioConfig{QStringLiteral("null"), false}),
+            test::MakeWav(folder, QStringLiteral("tone.wav"), 1.0),
+            folder + QStringLiteral("/text.mp3")};
+  QFile text(s.bad);
+  if (text.open(QIODevice::WriteOnly))
+    text.write("This is not a song.\r\n");
+  return s;
+}
+
+Subject MakeFake(const QString& folder) {
+  auto fake = std::make_unique<FakeMediaPlayer>();
+  fake->loadDelayMs = 20;
+  Subject s{nullptr, folder + QStringLiteral("/tone.wav"), folder + QStringLiteral("/text.mp3")};
+  fake->durations[s.good] = 1.0;
+  fake->failingFiles << s.bad;
+  s.player = std::move(fake);
+  return s;
+}
+
+class MediaContract : public ::testing::TestWithParam<Maker> {
+ protected:
+  void SetUp() override {
+    s = GetParam()(dir.path());
+    s.player->setLoadEndHandler([this](const std::optional<QString>& failure) {
+      ++reports;
+      lastFailure = failure;
+    });
+  }
+  bool AwaitReport() {
+    return test::PumpUntil([this] { return reports > 0; }, 3000);
+  }
+
+  QTemporaryDir dir;
+  Subject s;
+  int reports = 0;
+  std::optional<QString> lastFailure;
+};
+
+TEST_P(MediaContract, PlayWhileLoadingStartsTheSongOnceLoadedAndSaysSoLater) {
+  IMediaPlayer& p = *s.player;
+  p.setFileName(s.good);
+  EXPECT_EQ(p.readyState(), kReadyLoading);
+  EXPECT_FALSE(p.play()) << "the file cannot be loaded yet";
+  EXPECT_EQ(p.playState(), kPlayPlaying);
+  EXPECT_EQ(reports, 0) << "never reported inside a call";
+  ASSERT_TRUE(AwaitReport());
+  EXPECT_FALSE(lastFailure.has_value());
+  EXPECT_EQ(p.readyState(), kReadyComplete);
+  EXPECT_NEAR(p.duration(), 1.0, 0.01);
+  EXPECT_EQ(p.playState(), kPlayPlaying);
+  // Now loaded: play answers at once, with no report to follow.
+  p.pause();
+  EXPECT_TRUE(p.play());
+  test::PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(reports, 1);
+  p.stop();
+}
+
+TEST_P(MediaContract, AFileThatCannotPlayIsReportedOnceThenThrows) {
+  IMediaPlayer& p = *s.player;
+  p.setFileName(s.bad);
+  EXPECT_FALSE(p.play());
+  ASSERT_TRUE(AwaitReport());
+  ASSERT_TRUE(lastFailure.has_value());
+  EXPECT_FALSE(lastFailure->isEmpty());
+  EXPECT_EQ(p.playState(), kPlayStopped);
+  EXPECT_EQ(p.readyState(), kReadyComplete);
+  EXPECT_THROW(p.play(), MediaError) << "a known failure is raised at once";
+  test::PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(reports, 1);
+}
+
+TEST_P(MediaContract, ANewFileNameDropsTheReportOfTheLoadBeforeIt) {
+  IMediaPlayer& p = *s.player;
+  p.setFileName(s.bad);
+  EXPECT_FALSE(p.play());
+  p.setFileName(s.good);
+  EXPECT_FALSE(p.play());
+  ASSERT_TRUE(AwaitReport());
+  test::PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(reports, 1);
+  EXPECT_FALSE(lastFailure.has_value());
+  p.stop();
+}
+
+TEST_P(MediaContract, APositionWrittenWhileLoadingHoldsOnceLoaded) {
+  IMediaPlayer& p = *s.player;
+  p.setFileName(s.good);
+  p.setCurrentPosition(0.5);
+  ASSERT_TRUE(test::PumpUntil([&] { return p.readyState() == kReadyComplete; }));
+  EXPECT_NEAR(p.currentPosition(), 0.5, 0.01);
+  EXPECT_EQ(p.playState(), kPlayStopped);
+  EXPECT_EQ(reports, 0) << "nobody asked to play";
+}
+
+INSTANTIATE_TEST_SUITE_P(Players, MediaContract, ::testing::Values(MakeMpv, MakeFake),
+                         [](const ::testing::TestParamInfo<Maker>& row) {
+                           return row.index == 0 ? "libmpv" : "fake";
+                         });
+
+}  // namespace
+}  // namespace qvt
