@@ -12,7 +12,7 @@ packages=(
   libssl-dev openssl
   libsqlite3-dev
   libcpp-httplib-dev
-  xvfb xauth fonts-liberation2
+  xvfb xauth fonts-liberation2 openbox x11-utils
   ffmpeg
   desktop-file-utils xdg-utils
   dbus libglib2.0-bin appstream

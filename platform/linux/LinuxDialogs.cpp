@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QTimer>
 #include <vector>
 
@@ -78,21 +82,64 @@ void AutoAnswer(QMessageBox& box, const MessageBoxSpec& spec) {
   });
 }
 
+// The client width a box needs so that a window manager's title bar shows its whole title
+// beside the bar's buttons: the title in a bold face a little larger than the window text
+// (title bars commonly use one), plus room for an icon and three buttons.
+int WidthForTitle(const QString& title) {
+  QFont font = QApplication::font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * 1.25);
+  constexpr int kTitleBarButtons = 120;
+  return QFontMetrics(font).horizontalAdvance(title) + kTitleBarButtons;
+}
+
 }  // namespace
 
-MsgResult LinuxDialogs::messageBox(const MessageBoxSpec& spec) {
-  QMessageBox box(iconFor(spec.icon), spec.title, spec.text);
-  box.setTextFormat(Qt::PlainText);  // messages carry song names, paths and file contents
+std::unique_ptr<QMessageBox> BuildMessageBox(const MessageBoxSpec& spec) {
+  auto box = std::make_unique<QMessageBox>(iconFor(spec.icon), spec.title, spec.text);
+  box->setTextFormat(Qt::PlainText);  // messages carry song names, paths and file contents
   const std::vector<ButtonDef> defs = buttonsFor(spec.buttons);
   for (const ButtonDef& def : defs)
-    box.addButton(def.standard);
+    box->addButton(def.standard);
   const size_t defaultIndex = static_cast<size_t>(spec.defaultButton - 1);
   if (defaultIndex < defs.size())
-    box.setDefaultButton(defs[defaultIndex].standard);
+    box->setDefaultButton(defs[defaultIndex].standard);
   if (spec.systemModal) {
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint);
   }
+  // QMessageBox sizes itself to its text: a spacer across its grid keeps it wide enough for
+  // the title too.
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+    grid->addItem(new QSpacerItem(WidthForTitle(spec.title), 0, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  return box;
+}
+
+std::unique_ptr<QInputDialog> BuildInputBox(const QString& prompt, const QString& title,
+                                            const QString& defaultText) {
+  auto box = std::make_unique<QInputDialog>();
+  box->setInputMode(QInputDialog::TextInput);
+  box->setWindowTitle(title);
+  box->setLabelText(prompt);
+  box->setTextValue(defaultText);
+  // The prompt is text, never markup.
+  for (QLabel* label : box->findChildren<QLabel*>())
+    label->setTextFormat(Qt::PlainText);
+  box->setMinimumWidth(WidthForTitle(title));
+  // Of fixed size, as a message box: a window manager then draws no resize handle under the
+  // buttons. (The dialog builds its layout when its size is first asked for.)
+  box->sizeHint();
+  if (QLayout* layout = box->layout())
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+  return box;
+}
+
+MsgResult LinuxDialogs::messageBox(const MessageBoxSpec& spec) {
+  const std::unique_ptr<QMessageBox> owned = BuildMessageBox(spec);
+  QMessageBox& box = *owned;
+  const std::vector<ButtonDef> defs = buttonsFor(spec.buttons);
   AutoAnswer(box, spec);
   box.exec();
   const auto clicked = box.standardButton(box.clickedButton());
@@ -119,16 +166,10 @@ std::optional<QString> LinuxDialogs::inputBox(const QString& prompt, const QStri
       file.write((title + QStringLiteral("\tinput: ") + prompt + QLatin1Char('\n')).toUtf8());
     return std::nullopt;
   }
-  QInputDialog dialog;
-  dialog.setWindowTitle(title);
-  dialog.setLabelText(prompt);
-  dialog.setTextValue(defaultText);
-  // The prompt is text, never markup.
-  for (QLabel* label : dialog.findChildren<QLabel*>())
-    label->setTextFormat(Qt::PlainText);
-  if (dialog.exec() != QDialog::Accepted)
+  const std::unique_ptr<QInputDialog> box = BuildInputBox(prompt, title, defaultText);
+  if (box->exec() != QDialog::Accepted)
     return std::nullopt;
-  return dialog.textValue();
+  return box->textValue();
 }
 
 }  // namespace qvt

@@ -1,7 +1,19 @@
 #pragma once
+#include <memory>
+
 #include "platform/Dialogs.h"
 
+class QInputDialog;
+class QMessageBox;
+
 namespace qvt {
+
+// The boxes as they are shown, built but not yet shown (the screenshot test shows them
+// without waiting for an answer). Each is wide enough for its whole title to show in the
+// window manager's title bar.
+std::unique_ptr<QMessageBox> BuildMessageBox(const MessageBoxSpec& spec);
+std::unique_ptr<QInputDialog> BuildInputBox(const QString& prompt, const QString& title,
+                                            const QString& defaultText);
 
 // QMessageBox and QInputDialog.
 class LinuxDialogs : public IDialogs {

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QWindow>
+#include <QtMath>
 #include <algorithm>
 #include <climits>
 
@@ -21,6 +23,15 @@ namespace qvt {
 namespace {
 
 constexpr int kStatusBarHeightTwips = 315;
+
+// The layout's outer sizes and places were drawn around a frame of this size (pixels). The
+// window works from its client area plus this frame, whatever frame the window manager draws,
+// so that its controls and the docked search window stand where the design has them.
+constexpr QMargins kDesignFrame(4, 26, 4, 4);
+// The docking rule sets the search window this far below the view's top: the design frame's
+// title bar and top edge, and a little more. Under any frame the search window's own frame
+// starts at the view's top less this, so that the two windows' tops are level.
+constexpr double kSearchDropTwips = 500;
 
 int Pixels(double twips) {
   return qRound(twips / frmList::kTwipsPerPixel);
@@ -99,32 +110,51 @@ void frmList::ConnectHandlers() {
 // ---- geometry in twips ----
 
 double frmList::Top() const {
-  return static_cast<double>(frameGeometry().top()) * kTwipsPerPixel;
+  return static_cast<double>(geometry().top() - kDesignFrame.top()) * kTwipsPerPixel;
 }
 double frmList::Left() const {
-  return static_cast<double>(frameGeometry().left()) * kTwipsPerPixel;
+  return static_cast<double>(geometry().left() - kDesignFrame.left()) * kTwipsPerPixel;
 }
 double frmList::Width() const {
-  return static_cast<double>(frameGeometry().width()) * kTwipsPerPixel;
+  return static_cast<double>(QWidget::width() + kDesignFrame.left() + kDesignFrame.right()) *
+         kTwipsPerPixel;
 }
 double frmList::Height() const {
-  return static_cast<double>(frameGeometry().height()) * kTwipsPerPixel;
+  return static_cast<double>(QWidget::height() + kDesignFrame.top() + kDesignFrame.bottom()) *
+         kTwipsPerPixel;
 }
 
 void frmList::SetWidth(double dblWidth) {
-  const int width = Pixels(dblWidth) - (frameGeometry().width() - QWidget::width());
+  const int width = Pixels(dblWidth) - kDesignFrame.left() - kDesignFrame.right();
   if (width > 0)
     resize(width, QWidget::height());
 }
 
 void frmList::SetHeight(double dblHeight) {
-  const int height = Pixels(dblHeight) - (frameGeometry().height() - QWidget::height());
+  const int height = Pixels(dblHeight) - kDesignFrame.top() - kDesignFrame.bottom();
   if (height > 0)
     resize(QWidget::width(), height);
 }
 
+// Moves the window so that its client area starts where the design frame's client would.
 void frmList::SetLeft(double dblLeft) {
-  move(Pixels(dblLeft), frameGeometry().top());
+  const int frameLeft = geometry().left() - frameGeometry().left();
+  move(Pixels(dblLeft) + kDesignFrame.left() - frameLeft, frameGeometry().top());
+}
+
+// The search window's frame, placed from the docking rule's place for it.
+// A window just shown may have no frame yet: a move places its client area, and its frame is
+// placed as well (else the frame would come a title bar higher once it appears).
+void frmList::PlaceSearchWindow(frmSearch& search, double dblLeft, double dblTop) {
+  const QRect frame = frameGeometry();
+  // Rounded half up, so that a half pixel off the view's edge stays at the edge.
+  const auto pixels = [](double twips) { return qFloor(twips / kTwipsPerPixel + 0.5); };
+  const QPoint at(frame.right() + 1 + pixels(dblLeft - (Left() + Width())),
+                  frame.top() + pixels(dblTop - Top() - kSearchDropTwips));
+  search.move(at);
+  QWindow* handle = search.windowHandle();
+  if (handle != nullptr && search.frameGeometry() == search.geometry())
+    handle->setFramePosition(at);
 }
 
 void frmList::CentreOnScreen() {
@@ -132,25 +162,12 @@ void frmList::CentreOnScreen() {
        Pixels((qvt::screen().heightTwips() - Height()) / 2));
 }
 
-// Until the window is shown the frame is unknown (and under some platforms there is none): the
-// size is applied as it is, and once more when a frame has appeared.
-void frmList::ApplyPendingSize() {
-  if (!pendingOuter_)
-    return;
-  const QSize wanted = *pendingOuter_;
-  const QSize frame = frameGeometry().size() - size();
-  if (!frame.isNull())
-    pendingOuter_.reset();
-  if (size() != wanted - frame)
-    resize(wanted - frame);
-}
-
 // ---- load, activation, resize, unload ----
 
 void frmList::Form_Load() {
   if (const std::optional<ListView::SavedSize> saved = ListView::ReadSavedSize()) {
-    pendingOuter_ = QSize(Pixels(saved->width), Pixels(saved->height));
-    ApplyPendingSize();
+    SetHeight(saved->height);
+    SetWidth(saved->width);
   }
   CentreOnScreen();
   reset();
@@ -172,18 +189,12 @@ void frmList::showEvent(QShowEvent* e) {
 
 void frmList::Form_Activate() {
   if (Forms::IsLoaded<frmSearch>())
-    Forms::Get<frmSearch>().MoveTo(Left() + Width(), Top() + 500);
+    PlaceSearchWindow(Forms::Get<frmSearch>(), Left() + Width(), Top() + kSearchDropTwips);
   MusicVariables().bListWindowOpen = true;
-}
-
-void frmList::moveEvent(QMoveEvent* e) {
-  Form::moveEvent(e);
-  ApplyPendingSize();
 }
 
 void frmList::resizeEvent(QResizeEvent* e) {
   Form::resizeEvent(e);
-  ApplyPendingSize();
   Form_Resize();
 }
 
@@ -207,7 +218,7 @@ void frmList::Form_Resize() {
   frmSearch& search = Forms::Get<frmSearch>();
   const ListView::Dock dock =
       ListView::DockOnResize(Left(), Top(), W, search.Width(), qvt::screen().widthTwips());
-  search.MoveTo(dock.searchLeft, dock.searchTop);
+  PlaceSearchWindow(search, dock.searchLeft, dock.searchTop);
   if (dock.listWidth != W)
     SetWidth(dock.listWidth);
 }
@@ -340,7 +351,7 @@ void frmList::ShowSearchWindow() {
     SetWidth(dock.listWidth);
   if (dock.listLeft != Left())
     SetLeft(dock.listLeft);
-  search.MoveTo(dock.searchLeft, dock.searchTop);
+  PlaceSearchWindow(search, dock.searchLeft, dock.searchTop);
 }
 
 }  // namespace qvt

@@ -18,6 +18,7 @@ class QStatusBar;
 namespace qvt {
 
 class SongListBox;
+class frmSearch;
 
 class frmList : public Form, private ListView::IView {
   Q_OBJECT
@@ -60,7 +61,6 @@ class frmList : public Form, private ListView::IView {
   void Form_Unload(bool& bCancel) override;
   bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -79,7 +79,7 @@ class frmList : public Form, private ListView::IView {
   void CreateControls();
   void ConnectHandlers();
   void CentreOnScreen();
-  void ApplyPendingSize();
+  void PlaceSearchWindow(frmSearch& search, double dblLeft, double dblTop);
   void Form_Activate();
   void Form_Resize();
   void cmdPlay_Click();
@@ -96,7 +96,6 @@ class frmList : public Form, private ListView::IView {
   QLabel* lblStatus_;
   // A restored outer size waits here until the window system has put its frame around the
   // window, so that the frame is not counted twice.
-  std::optional<QSize> pendingOuter_;
   bool bResetting_ = false;
   bool bResetAgain_ = false;
 };

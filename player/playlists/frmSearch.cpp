@@ -70,10 +70,6 @@ double frmSearch::Width() const {
   return static_cast<double>(frameGeometry().width()) * kTwipsPerPixel;
 }
 
-void frmSearch::MoveTo(double dblLeft, double dblTop) {
-  move(qRound(dblLeft / kTwipsPerPixel), qRound(dblTop / kTwipsPerPixel));
-}
-
 void frmSearch::SearchNext() {
   FormBusy busy(*this);  // the message box below lets the event loop run
   const QString sTerm = txtWord->text();

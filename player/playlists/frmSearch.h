@@ -29,9 +29,8 @@ class frmSearch : public Form {
   // Index of the last match; -1 before the first and after the term changed.
   double LastFound() const { return dblLastFound; }
 
-  // Outer width in twips, and moving the outer top left corner to a point in twips.
+  // Outer width in twips.
   double Width() const;
-  void MoveTo(double dblLeft, double dblTop);
 
   // Controls, named as the window's design names them.
   QLabel* Label1;

@@ -112,7 +112,8 @@ void frmMusic::PlaceControls() {
   chkLoop->setGeometry(Twips(4920, 360, 1695, 255));
   Label1->setGeometry(Twips(1800, 0, 1215, 255));
   lblCurrentSong->setGeometry(Twips(0, 240, 4815, 255));
-  sldVol->setGeometry(Twips(6600, 0, 495, 1335));
+  // The slider's design height is a little more than the client area's: it ends at the edge.
+  sldVol->setGeometry(Twips(6600, 0, 495, 1335).intersected(rect()));
   for (QWidget* control :
        std::initializer_list<QWidget*>{chkRandom, chkLoop, Label1, cmdView, cmdDir, cmdOptions}) {
     FitCaption(control);

@@ -17,7 +17,9 @@
 //
 //   void frmChoose::cmdVerify_Click() { FormBusy busy(*this); ... }
 
+#include <QPoint>
 #include <QWidget>
+#include <optional>
 #include <typeindex>
 
 class QCloseEvent;
@@ -42,6 +44,10 @@ class Form : public QWidget {
   virtual void Form_Unload(bool& bCancel) { (void)bCancel; }
   // A close by the user or by close() unloads the window.
   void closeEvent(QCloseEvent* event) override;
+  // A window hidden and shown again comes back where it was: a window manager may otherwise
+  // place it anew, as for a window that never had a position.
+  void hideEvent(QHideEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   friend class Forms;
@@ -49,6 +55,7 @@ class Form : public QWidget {
   bool bUnloading_ = false;  // an unload is under way or done: no second handler run
   int iBusy_ = 0;            // operations running on the window
   bool bUnloadPending_ = false;
+  std::optional<QPoint> hiddenAt_;  // where the window stood when the program hid it
 };
 
 // Marks a window busy for the lifetime of the object (see above). Nests.

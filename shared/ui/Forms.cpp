@@ -1,4 +1,6 @@
 #include <QCloseEvent>
+#include <QHideEvent>
+#include <QShowEvent>
 #include <exception>
 #include <map>
 
@@ -29,6 +31,20 @@ void Form::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+void Form::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (!event->spontaneous() && isWindow())
+    hiddenAt_ = pos();
+}
+
+void Form::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (event->spontaneous() || !hiddenAt_)
+    return;
+  move(*hiddenAt_);
+  hiddenAt_.reset();
 }
 
 Form* Forms::find(const std::type_index& type) {
