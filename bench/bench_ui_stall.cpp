@@ -1,0 +1,115 @@
+// Responsiveness: the longest gap between two passes of the event loop while the player starts
+// a song that takes 2 s to load (a fake player; and libmpv loading a real file), and while a
+// download waits 3 s for a server that has accepted the connection and stays silent. Every
+// pass runs the watchdog's zero-interval timer, so a gap is a time the windows were frozen.
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "bench/Bench.h"
+#include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/fakes/FakePlatform.h"
+#include "platform/http/CurlHttp.h"
+#include "platform/media/MpvMediaPlayer.h"
+#include "player/startup/MusicVariables.h"
+#include "player/update/downloader.h"
+#include "player/window/PlaybackController.h"
+#include "shared/Processor.h"
+#include "tests/net/TestServer.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/EventPump.h"
+
+namespace {
+
+// Notes the time of every pass of the event loop; the longest gap between two is the stall.
+class Watchdog {
+ public:
+  Watchdog() {
+    timer_.setInterval(0);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      const qint64 now = clock_.nsecsElapsed();
+      longest_ = std::max(longest_, now - last_);
+      last_ = now;
+    });
+    clock_.start();
+    timer_.start();
+  }
+  double longestMs() const { return std::max(longest_, clock_.nsecsElapsed() - last_) / 1e6; }
+
+ private:
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 last_ = 0;
+  qint64 longest_ = 0;
+};
+
+class NullView : public qvt::IPlayerView {
+ public:
+  bool timerOn = true;
+  void ShowPlayButtonAsPause(bool) override {}
+  void SetCurrentSongCaption(const QString&) override {}
+  bool IsLoopChecked() const override { return false; }
+  bool IsRandomChecked() const override { return false; }
+  void UncheckLoop() override {}
+  void UncheckRandom() override {}
+  void SetWhenStopTimerEnabled(bool b) override { timerOn = b; }
+  void SetTextSliderEnabled(bool) override {}
+  void ResetListView() override {}
+};
+
+// Presses Play on a one-song list from the event loop and runs the loop until the song plays.
+double StallWhileStarting(qvt::IMediaPlayer& player, const QString& path) {
+  qvt::ResetMusicVariables();
+  qvt::MusicVariables().sSongPaths = std::vector<QString>{path};
+  qvt::MusicVariables().sSongNames = std::vector<QString>{QStringLiteral("song")};
+  qvt::MusicVariables().dblLastIndex = 0;
+  NullView view;
+  qvt::PlaybackController controller(view, player);
+  Watchdog watchdog;
+  QTimer::singleShot(20, [&] { controller.cmdPlay_Click(); });
+  qvt::test::PumpUntil([&] { return player.playState() == qvt::kPlayPlaying && view.timerOn; },
+                       10000);
+  qvt::test::PumpUntil([] { return false; }, 20);
+  const double stall = watchdog.longestMs();
+  player.stop();
+  return stall;
+}
+
+}  // namespace
+
+QVT_BENCH(ui_stall) {
+  qvt::FakePlatform fake;
+  {
+    qvt::FakeMediaPlayer slow;
+    slow.loadDelayMs = 2000;
+    qvt::bench::Figure("ui_stall_media_load_ms", StallWhileStarting(slow, fake.path("slow.mp3")),
+                       "ms");
+  }
+  {
+    qvt::MpvMediaPlayer mpv(qvt::MpvAudioConfig{QStringLiteral("null"), false});
+    const QString song =
+        qvt::test::MakeWav(fake.programFolder.path, QStringLiteral("long.wav"), 60);
+    // The first song starts the backend (libmpv is opened and initialised then): a one-time
+    // cost of its own, measured apart from a load.
+    qvt::bench::Figure("ui_stall_media_backend_start_ms", StallWhileStarting(mpv, song), "ms");
+    qvt::bench::Figure("ui_stall_media_load_mpv_ms", StallWhileStarting(mpv, song), "ms");
+  }
+  {
+    qvt::CurlHttp curl;
+    qvt::IHttp* previous = qvt::SetHttp(&curl);
+    qvt::test::TestServer server;
+    server.http.Get("/silent", [](const httplib::Request&, httplib::Response& res) {
+      std::this_thread::sleep_for(std::chrono::seconds(3));
+      res.set_content("late", "text/plain");
+    });
+    server.start();
+    Watchdog watchdog;
+    qvt::downloader::DownloadFile(server.url("/silent"), fake.path("late.txt"));
+    qvt::bench::Figure("ui_stall_http_connect_ms", watchdog.longestMs(), "ms");
+    server.stop();
+    qvt::SetHttp(previous);
+  }
+}
