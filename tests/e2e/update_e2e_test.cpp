@@ -594,12 +594,14 @@ TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
   EXPECT_EQ(folder.boxes().first(),
             UpdaterProgram::kProgramName + QLatin1Char('\t') + UpdaterProgram::kRefused + "||" +
                 QStringLiteral("ProgramUpdate.tmp is not the file the publisher signed."));
-  const QStringList left = QDir(folder.folder()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden);
-  EXPECT_EQ(left, QStringList{"Status.tmp"}) << "the update's files are gone";
   ASSERT_TRUE(WaitFor([&] { return test::ProcessesOf(player).size() == 1; }, kLimitMs))
       << "the old player runs again";
   ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
+  // A running player writes its files through hidden temporaries: the folder is read once it
+  // has closed.
   EXPECT_TRUE(test::EndProcessesOf(player, 10000));
+  const QStringList left = QDir(folder.folder()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden);
+  EXPECT_EQ(left, QStringList{"Status.tmp"}) << "the update's files are gone";
 
   // The same update, untouched, installs.
   Tracker::SetStatusRunning();
@@ -608,10 +610,11 @@ TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
   Tracker::SetStatusClosed();
   ASSERT_TRUE(test::WaitUntilGone(updater, kLimitMs));
   EXPECT_TRUE(Holds(player, nextPlayer));
+  ASSERT_TRUE(WaitFor([&] { return test::ProcessesOf(player).size() == 1; }, kLimitMs));
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
+  EXPECT_TRUE(test::EndProcessesOf(player, 10000));
   EXPECT_EQ(QDir(folder.folder()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden),
             QStringList{"Status.tmp"});
-  ASSERT_TRUE(WaitFor([&] { return test::ProcessesOf(player).size() == 1; }, kLimitMs));
-  EXPECT_TRUE(test::EndProcessesOf(player, 10000));
 }
 
 }  // namespace
