@@ -92,8 +92,8 @@ QVT_BENCH(ui_stall) {
     qvt::MpvMediaPlayer mpv(qvt::MpvAudioConfig{QStringLiteral("null"), false});
     const QString song =
         qvt::test::MakeWav(fake.programFolder.path, QStringLiteral("long.wav"), 60);
-    // The first song starts the backend (libmpv is opened and initialised then): a one-time
-    // cost of its own, measured apart from a load.
+    // The first song starts the backend: libmpv is opened and initialised on a thread of its
+    // own, while the load waits for it. Measured apart from a load of a running backend.
     qvt::bench::Figure("ui_stall_media_backend_start_ms", StallWhileStarting(mpv, song), "ms");
     qvt::bench::Figure("ui_stall_media_load_mpv_ms", StallWhileStarting(mpv, song), "ms");
   }

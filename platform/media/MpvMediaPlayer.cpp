@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace qvt {
@@ -129,6 +130,40 @@ QByteArray FormatSeconds(double seconds) {
   return QByteArray::number(seconds, 'g', 17);
 }
 
+bool Configure(mpv_handle* handle, const MpvAudioConfig& config) {
+  for (const Option& option : kRequiredOptions) {
+    if (Mpv().set_option_string(handle, option.name, option.value) < 0)
+      return false;
+  }
+  for (const Option& option : kOptionalOptions) {
+    Mpv().set_option_string(handle, option.name, option.value);
+  }
+  if (!config.audioOutput.isEmpty() &&
+      Mpv().set_option_string(handle, "ao", config.audioOutput.toUtf8().constData()) < 0) {
+    return false;
+  }
+  // Must be set before mpv_initialize: the null output reads it when it is created.
+  return !config.untimed || Mpv().set_option_string(handle, "ao-null-untimed", "yes") >= 0;
+}
+
+// Opens libmpv and makes a configured, initialised handle that observes the player's
+// properties; null when libmpv is missing or refuses the configuration. Runs on the starter
+// thread: nothing here touches the player.
+mpv_handle* StartBackend(const MpvAudioConfig& config) {
+  if (!Mpv().loaded)
+    return nullptr;
+  mpv_handle* handle = Mpv().create();
+  if (handle == nullptr)
+    return nullptr;
+  if (!Configure(handle, config) || Mpv().initialize(handle) < 0) {
+    Mpv().terminate_destroy(handle);
+    return nullptr;
+  }
+  for (const ObservedProperty& property : kObservedProperties)
+    Mpv().observe_property(handle, 0, property.name, property.format);
+  return handle;
+}
+
 }  // namespace
 
 double MpvVolumeFromHundredthsDb(int32_t hundredthsDb) {
@@ -155,51 +190,53 @@ MpvAudioConfig MpvAudioConfig::FromEnvironment() {
 MpvMediaPlayer::MpvMediaPlayer(const MpvAudioConfig& config) : config_(config) {}
 
 // Starts the backend on first use (loading a file or playing). Until then the player is idle
-// and ready; a backend that cannot start leaves the ready state at 0.
+// and ready. Opening libmpv and initialising it take a few tenths of a second, so they run on
+// a thread of their own; the handle is taken over on the player's thread once it is ready.
+// Meanwhile a written file name waits as a load, and play, seek and pause are kept for it.
 void MpvMediaPlayer::ensureStarted() {
-  if (started_)
+  if (backend_ != Backend::Unstarted)
     return;
-  started_ = true;
-  if (!Mpv().loaded)
+  backend_ = Backend::Starting;
+  try {
+    starter_ = std::thread([this, config = config_] {
+      startedHandle_ = StartBackend(config);
+      QMetaObject::invokeMethod(
+          &receiver_, [this] { adoptBackend(); }, Qt::QueuedConnection);
+    });
+  } catch (const std::system_error&) {
+    backend_ = Backend::Failed;
+  }
+}
+
+void MpvMediaPlayer::adoptBackend() {
+  if (backend_ != Backend::Starting)
     return;
-  handle_ = Mpv().create();
-  if (handle_ == nullptr)
-    return;
-  if (!configure(config_) || Mpv().initialize(handle_) < 0) {
-    Mpv().terminate_destroy(handle_);
-    handle_ = nullptr;
+  starter_.join();
+  handle_ = std::exchange(startedHandle_, nullptr);
+  if (handle_ == nullptr) {
+    backend_ = Backend::Failed;
+    if (std::exchange(deferredLoad_, std::nullopt))
+      fail(QStringLiteral("The audio system could not be started."));
     return;
   }
-  for (const ObservedProperty& property : kObservedProperties)
-    Mpv().observe_property(handle_, 0, property.name, property.format);
+  backend_ = Backend::Running;
   Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
   if (volumeSet_)
     setVolume(volume_);
+  if (deferredLoad_) {
+    const DeferredLoad load = *std::exchange(deferredLoad_, std::nullopt);
+    beginLoad(load.path, load.start, !observed_.paused);
+  }
 }
 
 MpvMediaPlayer::~MpvMediaPlayer() {
   // No wakeup callback runs once this returns; receiver_ then drops any drain still queued.
+  if (starter_.joinable())
+    starter_.join();
+  if (startedHandle_ != nullptr)
+    Mpv().terminate_destroy(startedHandle_);
   if (handle_ != nullptr)
     Mpv().terminate_destroy(handle_);
-}
-
-bool MpvMediaPlayer::configure(const MpvAudioConfig& config) {
-  for (const Option& option : kRequiredOptions) {
-    if (Mpv().set_option_string(handle_, option.name, option.value) < 0)
-      return false;
-  }
-  for (const Option& option : kOptionalOptions) {
-    Mpv().set_option_string(handle_, option.name, option.value);
-  }
-  if (!config.audioOutput.isEmpty() &&
-      Mpv().set_option_string(handle_, "ao", config.audioOutput.toUtf8().constData()) < 0) {
-    return false;
-  }
-  // Must be set before mpv_initialize: the null output reads it when it is created.
-  if (config.untimed && Mpv().set_option_string(handle_, "ao-null-untimed", "yes") < 0) {
-    return false;
-  }
-  return true;
 }
 
 void MpvMediaPlayer::setEventObserver(std::function<void(int)> observer) {
@@ -274,6 +311,10 @@ void MpvMediaPlayer::handleProperty(const mpv_event& event) const {
   const bool isDouble = property->format == MPV_FORMAT_DOUBLE;
   const bool isFlag = property->format == MPV_FORMAT_FLAG;
   if (name == "time-pos") {
+    // Until mpv restarts playback at a seek's target, the position reads that target: a report
+    // still on its way from before the seek would otherwise move it back.
+    if (observed_.seeking)
+      return;
     observed_.timePos =
         isDouble ? std::optional(*static_cast<double*>(property->data)) : std::nullopt;
   } else if (name == "duration") {
@@ -387,14 +428,32 @@ void MpvMediaPlayer::setFileName(const QString& path) {
   if (pendingStart_ && pendingStart_->path == path)
     start = pendingStart_->seconds;
   pendingStart_.reset();
-  if (handle_ == nullptr)
-    return;
-  drainPending();
-  track_ = Track{};
+  switch (backend_) {
+    case Backend::Unstarted:
+    case Backend::Failed:
+      return;
+    case Backend::Starting:
+      track_ = Track{};
+      observed_.paused = true;
+      track_.load = path.isEmpty() ? Load::Idle : Load::Loading;
+      deferredLoad_ = DeferredLoad{path, start};
+      return;
+    case Backend::Running:
+      drainPending();
+      track_ = Track{};
+      beginLoad(path, start, false);
+      return;
+  }
+}
+
+// Hands the file to mpv. The track may already hold a play or a seek asked for while the
+// backend was starting; resume unpauses the player once the load has begun.
+void MpvMediaPlayer::beginLoad(const QString& path, std::optional<double> start, bool resume) {
   const QFileInfo info(path);
   if (path.isEmpty() || !info.isFile()) {
     // Directories would be opened as play lists, and devices or pipes could block for ever.
     Mpv().command_string(handle_, "stop");
+    track_.load = Load::Idle;
     if (!path.isEmpty()) {
       fail(info.exists() ? QStringLiteral("The path is not a file.")
                          : QStringLiteral("The file does not exist."));
@@ -409,6 +468,8 @@ void MpvMediaPlayer::setFileName(const QString& path) {
   }
   track_.load = Load::Loading;
   track_.entryId = entry;
+  if (resume)
+    setPaused(false);
 }
 
 // Starts loading the file in place of the current one; answers mpv's playlist entry id.
@@ -451,7 +512,7 @@ int64_t MpvMediaPlayer::startLoad(const QString& absolutePath, std::optional<dou
 
 bool MpvMediaPlayer::play() {
   ensureStarted();
-  if (handle_ == nullptr)
+  if (backend_ == Backend::Failed)
     throw MediaError("The audio system could not be started.");
   drainPending();
   switch (track_.load) {
@@ -478,21 +539,22 @@ bool MpvMediaPlayer::play() {
 }
 
 void MpvMediaPlayer::stop() {
-  if (handle_ != nullptr)
-    setPaused(true);
+  setPaused(true);
   playState_ = kPlayStopped;
 }
 
 void MpvMediaPlayer::pause() {
-  if (handle_ != nullptr)
-    setPaused(true);
+  setPaused(true);
   const bool haveFile = track_.load == Load::Loaded || track_.load == Load::Loading;
   playState_ = haveFile ? kPlayPaused : kPlayStopped;
 }
 
+// Without a handle yet, the flag is kept for the load that waits for the backend.
 void MpvMediaPlayer::setPaused(bool paused) {
-  int flag = paused ? 1 : 0;
-  Mpv().set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+  if (handle_ != nullptr) {
+    int flag = paused ? 1 : 0;
+    Mpv().set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+  }
   observed_.paused = paused;
 }
 
@@ -520,7 +582,7 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
   if (!std::isfinite(seconds))
     throw MediaError("The position is not a number.");
   seconds = std::max(0.0, seconds);
-  if (handle_ == nullptr)
+  if (backend_ == Backend::Unstarted || backend_ == Backend::Failed)
     return;
   drainPending();
   switch (track_.load) {
@@ -584,16 +646,16 @@ std::optional<double> MpvMediaPlayer::doubleProperty(const char* name) const {
 // ---- states and volume -------------------------------------------------------------------
 
 int32_t MpvMediaPlayer::readyState() const {
-  if (!started_)
+  if (backend_ == Backend::Unstarted)
     return kReadyComplete;
-  if (handle_ == nullptr)
+  if (backend_ == Backend::Failed)
     return kReadyUninitialized;
   drainPending();
   return track_.load == Load::Loading ? kReadyLoading : kReadyComplete;
 }
 
 int32_t MpvMediaPlayer::playState() const {
-  if (handle_ == nullptr)
+  if (backend_ == Backend::Unstarted || backend_ == Backend::Failed)
     return kPlayStopped;
   drainPending();
   if (track_.load == Load::Loaded)

@@ -5,7 +5,8 @@
 // (the UI thread) and returns without waiting for mpv. mpv's wakeup callback only posts a
 // queued call to that thread, which drains mpv's events there; reading a state drains them
 // too (without waiting). Positions, the duration, the end flag and the pause flag are
-// observed properties, kept from those events. The player starts no threads of its own.
+// observed properties, kept from those events. The only thread the player starts opens and
+// initialises libmpv on first use, and hands the handle back through the event loop.
 //
 // Loads start paused: once a load has ended the play state reads stopped until play(). The
 // file stays loaded when a song has played out (keep-open); the position then reads the
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <thread>
 
 #include "platform/Media.h"
 
@@ -95,9 +97,18 @@ class MpvMediaPlayer final : public IMediaPlayer {
     double seconds = 0.0;
   };
 
+  // A file name written while the backend was starting; loaded once it runs.
+  struct DeferredLoad {
+    QString path;
+    std::optional<double> start;
+  };
+
+  enum class Backend { Unstarted, Starting, Running, Failed };
+
   static void OnWakeup(void* self);
-  bool configure(const MpvAudioConfig& config);
   void ensureStarted();
+  void adoptBackend();
+  void beginLoad(const QString& path, std::optional<double> start, bool resume);
   void postDrain();
   void drainPending() const;
   void handleEvent(const mpv_event& event) const;
@@ -119,7 +130,10 @@ class MpvMediaPlayer final : public IMediaPlayer {
   int32_t volume_ = 0;
   bool volumeSet_ = false;  // a volume was written (applied when the backend starts)
   MpvAudioConfig config_;
-  bool started_ = false;  // the backend was asked to start
+  Backend backend_ = Backend::Unstarted;
+  std::thread starter_;                  // opens libmpv; joined before its handle is used
+  mpv_handle* startedHandle_ = nullptr;  // written by starter_, taken over by adoptBackend
+  std::optional<DeferredLoad> deferredLoad_;
   mutable int32_t playState_ = kPlayStopped;
   mutable Track track_;
   mutable Observed observed_;
