@@ -1,10 +1,10 @@
 #include "shared/FileManager.h"
 
-#include <charconv>
 #include <exception>
 #include <string>
 
 #include "platform/Platform.h"
+#include "shared/RecordNotation.h"
 
 namespace qvt {
 
@@ -15,86 +15,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString describe(const std::exception& failure) {
   return QString::fromUtf8(failure.what());
-}
-
-// ---- value lines ---------------------------------------------------------------------------
-
-QString valueLineText(const Variant& value) {
-  if (value.isString())
-    return QLatin1Char('"') + value.toString() + QLatin1Char('"');
-  if (value.isBool())
-    return value.toBool() ? QStringLiteral("#TRUE#") : QStringLiteral("#FALSE#");
-  return value.plainText();
-}
-
-bool isBlank(QChar c) {
-  return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-bool isDigit(QChar c) {
-  return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-// Skips a run of ASCII digits from i; how many there were.
-qsizetype skipDigits(QStringView text, qsizetype& i) {
-  const qsizetype start = i;
-  while (i < text.size() && isDigit(text[i]))
-    ++i;
-  return i - start;
-}
-
-// Blanks, an optional sign, digits with an optional decimal point, an optional exponent,
-// blanks. Values beyond the range of a double are not numbers here.
-std::optional<double> parseNumber(QStringView item) {
-  qsizetype begin = 0;
-  qsizetype end = item.size();
-  while (begin < end && isBlank(item[begin]))
-    ++begin;
-  while (end > begin && isBlank(item[end - 1]))
-    --end;
-  const QStringView text = item.mid(begin, end - begin);
-  qsizetype i = 0;
-  const bool negative = i < text.size() && text[i] == QLatin1Char('-');
-  if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-    ++i;
-  const qsizetype numberStart = i;
-  qsizetype digits = skipDigits(text, i);
-  if (i < text.size() && text[i] == QLatin1Char('.')) {
-    ++i;
-    digits += skipDigits(text, i);
-  }
-  if (digits == 0)
-    return std::nullopt;
-  if (i < text.size() && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-    ++i;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-      ++i;
-    if (skipDigits(text, i) == 0)
-      return std::nullopt;
-  }
-  if (i != text.size())
-    return std::nullopt;
-  const std::string ascii = text.mid(numberStart).toLatin1().toStdString();
-  double value = 0;
-  const auto [ptr, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  if (ec != std::errc() || ptr != ascii.data() + ascii.size())
-    return std::nullopt;
-  return negative ? -value : value;
-}
-
-Variant convertItem(QStringView item) {
-  if (const std::optional<double> number = parseNumber(item))
-    return *number;
-  if (item.startsWith(QLatin1Char('"')) && item.endsWith(QLatin1Char('"'))) {
-    // A lone quote is both the first and the last character: there is no text between.
-    if (item.size() < 2)
-      throw FileManagerError("Invalid procedure call or argument");
-    return item.mid(1, item.size() - 2).toString();
-  }
-  return item.toString();
-}
-
-QByteArray lineBytes(const QString& text) {
-  return (text + kCrLf).toUtf8();
 }
 
 // ---- INI files -------------------------------------------------------------------------------
@@ -212,21 +132,6 @@ QString clsFileManager::ReadLine(bool bVerbose) {
   }
 }
 
-const std::vector<qsizetype>& clsFileManager::itemStarts() {
-  if (!itemStartsValid_) {
-    itemStarts_.clear();
-    itemStarts_.reserve(static_cast<size_t>(vCurrentLine_.count(QLatin1Char(','))) + 1);
-    itemStarts_.push_back(0);
-    const QStringView line(vCurrentLine_);
-    for (qsizetype i = 0; i < line.size(); ++i) {
-      if (line[i] == QLatin1Char(','))
-        itemStarts_.push_back(i + 1);
-    }
-    itemStartsValid_ = true;
-  }
-  return itemStarts_;
-}
-
 Variant clsFileManager::GetVarFromFile(int16_t iVarIndex_Base0, bool bVerbose) {
   if (!IsOpenForRead()) {
     ReportError(QStringLiteral("File not opened in read mode"), bVerbose);
@@ -237,13 +142,7 @@ Variant clsFileManager::GetVarFromFile(int16_t iVarIndex_Base0, bool bVerbose) {
     return {};
   }
   try {
-    const std::vector<qsizetype>& starts = itemStarts();
-    const auto index = static_cast<size_t>(iVarIndex_Base0);
-    if (iVarIndex_Base0 < 0 || index >= starts.size()) {
-      throw FileManagerError("Subscript out of range");
-    }
-    const qsizetype end = index + 1 < starts.size() ? starts[index + 1] - 1 : vCurrentLine_.size();
-    return convertItem(QStringView(vCurrentLine_).mid(starts[index], end - starts[index]));
+    return currentLine_.item(iVarIndex_Base0);
   } catch (const std::exception& failure) {
     ReportError(describe(failure), bVerbose);
     return {};
@@ -257,8 +156,7 @@ bool clsFileManager::ReadNextLine() {
   if (!line)
     return false;
   dLineNumber_ += 1;
-  vCurrentLine_ = QString::fromUtf8(*line);
-  itemStartsValid_ = false;
+  currentLine_ = ValueLine(QString::fromUtf8(*line));
   return true;
 }
 
@@ -297,7 +195,7 @@ void clsFileManager::resetPending() {
 }
 
 void clsFileManager::writeRawLine(const QString& text) {
-  file_->write(lineBytes(text));
+  file_->write((text + kCrLf).toUtf8());
 }
 
 bool clsFileManager::WriteLineToFile(bool bVerbose) {
@@ -305,48 +203,46 @@ bool clsFileManager::WriteLineToFile(bool bVerbose) {
     ReportError(QStringLiteral("File not opened in write mode"), bVerbose);
     return false;
   }
-  QString line;
+  QByteArray line;
+  QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
   for (size_t i = 0; i < vPendingValues_.size(); ++i) {
     if (i > 0)
-      line += QLatin1Char(',');
-    line += valueLineText(vPendingValues_[i]);
+      line += ',';
+    AppendRecordValue(line, vPendingValues_[i], utf8);
   }
-  writeRawLine(line);
+  file_->write(line + "\r\n");
   resetPending();
   return true;
 }
 
-bool clsFileManager::SaveVariable(const Variant& vVariable, bool bVerbose) {
+template <typename Step>
+bool clsFileManager::writeStep(bool bVerbose, Step step) {
   if (!IsOpenForWrite()) {
     ReportError(QStringLiteral("File not opened in write mode"), bVerbose);
     return false;
   }
   try {
+    step();
+    return true;
+  } catch (const std::exception& failure) {
+    ReportError(describe(failure), bVerbose);
+    return false;
+  }
+}
+
+bool clsFileManager::SaveVariable(const Variant& vVariable, bool bVerbose) {
+  return writeStep(bVerbose, [&] {
     if (bPendingEmpty_ && !vPendingValues_.empty()) {
       vPendingValues_.front() = vVariable;
       bPendingEmpty_ = false;
     } else {
       vPendingValues_.push_back(vVariable);
     }
-    return true;
-  } catch (const std::exception& failure) {
-    ReportError(describe(failure), bVerbose);
-    return false;
-  }
+  });
 }
 
 bool clsFileManager::PrintToFile(const Variant& vVariable, bool bVerbose) {
-  if (!IsOpenForWrite()) {
-    ReportError(QStringLiteral("File not opened in write mode"), bVerbose);
-    return false;
-  }
-  try {
-    writeRawLine(vVariable.plainText());
-    return true;
-  } catch (const std::exception& failure) {
-    ReportError(describe(failure), bVerbose);
-    return false;
-  }
+  return writeStep(bVerbose, [&] { writeRawLine(vVariable.plainText()); });
 }
 
 // ---- opening and closing ---------------------------------------------------------------------

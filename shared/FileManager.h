@@ -3,11 +3,9 @@
 // files. An instance holds at most one open file, read or written line by line.
 //
 // Value lines: values gathered with SaveVariable are written together by WriteLineToFile as one
-// line, separated by commas: strings in double quotes (nothing escaped), Booleans as "#TRUE#" or
-// "#FALSE#", numbers in their shortest decimal form with ".", Empty as nothing; lines end in
-// CR LF. ReadNextLine reads a line (ended by CR, CR LF or LF) and GetVarFromFile picks an item
-// by 0-based position: numeric text gives a Double, a quoted item the text between the quotes,
-// anything else the text unchanged.
+// line in record notation (RecordNotation.h), ended by CR LF. ReadNextLine reads a line (ended by
+// CR, CR LF or LF) and GetVarFromFile picks an item of it by 0-based position, by the rules of
+// ValueLine.
 //
 // Failures are reported through results and, when bVerbose is false, a box titled "File Error";
 // the operations that let a failure reach the caller throw FileManagerError. Text is UTF-8.
@@ -18,6 +16,7 @@
 #include <vector>
 
 #include "shared/FileNumbers.h"
+#include "shared/RecordNotation.h"
 #include "shared/Variant.h"
 
 namespace qvt {
@@ -79,7 +78,7 @@ class clsFileManager {
   int16_t iOpenMode() const { return iOpenMode_; }
   int16_t iFileNumber() const { return iFileNumber_; }
   double dLineNumber() const { return dLineNumber_; }
-  const QString& currentLine() const { return vCurrentLine_; }
+  const QString& currentLine() const { return currentLine_.text(); }
 
  private:
   bool IsOpenForWrite() const { return iOpenMode_ == 2 || iOpenMode_ == 3; }
@@ -91,20 +90,19 @@ class clsFileManager {
   // Closes the file and resets the open state; the failure's description, or empty.
   QString closeHandle();
   void resetPending();
-  const std::vector<qsizetype>& itemStarts();
   void writeRawLine(const QString& text);
+  // The write-mode check and failure report shared by the operations that add to the file.
+  template <typename Step>
+  bool writeStep(bool bVerbose, Step step);
 
   std::unique_ptr<detail::LineFile> file_;
   bool bFileOpen_ = false;
   int16_t iFileNumber_ = -1;
   int16_t iOpenMode_ = 0;
   double dLineNumber_ = 0;
-  QString vCurrentLine_;
+  ValueLine currentLine_;
   std::vector<Variant> vPendingValues_;
   bool bPendingEmpty_ = false;
-  // Where each comma-separated item of the current line starts; built on first use.
-  std::vector<qsizetype> itemStarts_;
-  bool itemStartsValid_ = false;
 };
 
 }  // namespace qvt

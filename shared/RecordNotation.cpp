@@ -39,8 +39,6 @@ RecordError::RecordError(Kind kind, const QString& description)
 
 namespace {
 
-enum class Conversion { Ok, Bad, TooBig };
-
 // Checks the decimal form [+-] digits [. digits] [e [+-] digits] (at least one mantissa digit)
 // and estimates the power of ten of the first significant digit, so that a value beyond the
 // range of a double can be told from one too small to matter.
@@ -79,24 +77,6 @@ bool CheckDecimal(const char* s, qsizetype n, long* magnitude) {
   return i == n;
 }
 
-Conversion ParseDecimal(const char* s, qsizetype n, double* value) {
-  long magnitude = 0;
-  if (!CheckDecimal(s, n, &magnitude))
-    return Conversion::Bad;
-  const bool negative = s[0] == '-';
-  const char* start = (s[0] == '+') ? s + 1 : s;  // from_chars takes no "+"
-  const auto result = std::from_chars(start, s + n, *value);
-  if (result.ec == std::errc::result_out_of_range) {
-    if (magnitude > 0)
-      return Conversion::TooBig;
-    *value = negative ? -0.0 : 0.0;  // below the smallest double: as good as zero
-    return Conversion::Ok;
-  }
-  if (result.ec != std::errc() || result.ptr != s + n)
-    return Conversion::Bad;
-  return Conversion::Ok;
-}
-
 [[noreturn]] void ThrowBadValue() {
   throw RecordError(RecordError::BadValue, QStringLiteral("Type mismatch"));
 }
@@ -106,6 +86,32 @@ Conversion ParseDecimal(const char* s, qsizetype n, double* value) {
 }
 
 }  // namespace
+
+RecordNumber ParseRecordNumber(QByteArrayView text, double& value) {
+  const char* s = text.data();
+  qsizetype n = text.size();
+  while (n > 0 && IsBlank(s[0])) {
+    ++s;
+    --n;
+  }
+  while (n > 0 && IsBlank(s[n - 1]))
+    --n;
+  long magnitude = 0;
+  if (!CheckDecimal(s, n, &magnitude))
+    return RecordNumber::Bad;
+  const bool negative = s[0] == '-';
+  const char* start = (s[0] == '+') ? s + 1 : s;  // from_chars takes no "+"
+  const auto result = std::from_chars(start, s + n, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    if (magnitude > 0)
+      return RecordNumber::TooBig;
+    value = negative ? -0.0 : 0.0;
+    return RecordNumber::TooSmall;
+  }
+  if (result.ec != std::errc() || result.ptr != s + n)
+    return RecordNumber::Bad;
+  return RecordNumber::Ok;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Reader
@@ -181,6 +187,32 @@ RecordReader::Field RecordReader::nextField() {
   return {d + begin, end - begin};
 }
 
+RecordReader::Field RecordReader::nextLine() {
+  const char* d = data_.constData();
+  const qsizetype n = data_.size();
+  if (pos_ >= n)
+    throw RecordError(RecordError::PastEnd, QStringLiteral("Input past end of file"));
+  const qsizetype begin = pos_;
+  qsizetype stop = begin;
+  while (stop < n && !IsLineEnd(d[stop]))
+    ++stop;
+  if (stop >= n)
+    pos_ = n;
+  else
+    skipLineEnd(stop);
+  return {d + begin, stop - begin};
+}
+
+QString RecordReader::readLine() {
+  const Field line = nextLine();
+  return QString::fromUtf8(line.begin, line.length);
+}
+
+void RecordReader::skipLines(int count) {
+  for (int n = 0; n < count && !atEnd(); ++n)
+    nextLine();
+}
+
 QString RecordReader::readText() {
   const Field field = nextField();
   // A byte order mark at the start of a field is text (U+FEFF), as written; fromUtf8 would drop
@@ -191,20 +223,15 @@ QString RecordReader::readText() {
 }
 
 double RecordReader::readNumber(double low, double high, bool round) {
-  Field field = nextField();
-  while (field.length > 0 && IsBlank(field.begin[0])) {
-    ++field.begin;
-    --field.length;
-  }
-  while (field.length > 0 && IsBlank(field.begin[field.length - 1]))
-    --field.length;
+  const Field field = nextField();
   double value = 0;
-  switch (ParseDecimal(field.begin, field.length, &value)) {
-    case Conversion::Bad:
+  switch (ParseRecordNumber(QByteArrayView(field.begin, field.length), value)) {
+    case RecordNumber::Bad:
       ThrowBadValue();
-    case Conversion::TooBig:
+    case RecordNumber::TooBig:
       ThrowOverflow();
-    case Conversion::Ok:
+    case RecordNumber::TooSmall:  // below the smallest double: as good as zero
+    case RecordNumber::Ok:
       break;
   }
   if (round)
@@ -241,7 +268,78 @@ bool RecordReader::readBool() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Value lines
+
+ValueLine::ValueLine(QString text) : text_(std::move(text)) {}
+
+const std::vector<qsizetype>& ValueLine::itemStarts() const {
+  if (itemStarts_.empty()) {
+    itemStarts_.reserve(static_cast<size_t>(text_.count(QLatin1Char(','))) + 1);
+    itemStarts_.push_back(0);
+    for (qsizetype i = 0; i < text_.size(); ++i) {
+      if (text_[i] == QLatin1Char(','))
+        itemStarts_.push_back(i + 1);
+    }
+  }
+  return itemStarts_;
+}
+
+qsizetype ValueLine::itemCount() const {
+  return static_cast<qsizetype>(itemStarts().size());
+}
+
+Variant ValueLine::item(qsizetype index) const {
+  const std::vector<qsizetype>& starts = itemStarts();
+  if (index < 0 || index >= itemCount())
+    throw RecordError(RecordError::PastEnd, QStringLiteral("Subscript out of range"));
+  const auto i = static_cast<size_t>(index);
+  const qsizetype end = i + 1 < starts.size() ? starts[i + 1] - 1 : text_.size();
+  const QStringView text = QStringView(text_).mid(starts[i], end - starts[i]);
+  // Only ASCII text can be a number; anything else is not even looked at as one.
+  const bool ascii =
+      std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+  double number = 0;
+  if (ascii && ParseRecordNumber(text.toLatin1(), number) == RecordNumber::Ok)
+    return number;
+  if (text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'))) {
+    // A lone quote is both the first and the last character: there is no text between.
+    if (text.size() < 2)
+      throw RecordError(RecordError::BadValue,
+                        QStringLiteral("Invalid procedure call or argument"));
+    return text.mid(1, text.size() - 2).toString();
+  }
+  return text.toString();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Writer
+
+namespace {
+
+void AppendQuoted(QByteArray& out, const QString& text, QStringEncoder& utf8) {
+  const qsizetype start = out.size();
+  out.resize(start + utf8.requiredSpace(text.size()) + 2);
+  char* end = out.data() + start;
+  *end++ = '"';
+  end = utf8.appendToBuffer(end, text);
+  *end++ = '"';
+  out.resize(end - out.constData());
+}
+
+}  // namespace
+
+void AppendRecordValue(QByteArray& out, const RecordValue& value, QStringEncoder& utf8) {
+  if (value.isString()) {
+    AppendQuoted(out, value.toString(), utf8);
+  } else if (value.isBool()) {
+    out.append(value.toBool() ? "#TRUE#" : "#FALSE#");
+  } else if (value.isNumber()) {
+    out.append(FormatNumber(value.numberValue()).toLatin1());
+  } else if (value.isBytes()) {
+    out.append('"').append(value.toBytes()).append('"');
+  }
+  // Empty: an empty field.
+}
 
 RecordWriter::RecordWriter(const QString& path) : target_(path) {
   const QFileInfo info(path);
@@ -291,43 +389,22 @@ void RecordWriter::write(std::initializer_list<RecordValue> values) {
 
 void RecordWriter::writeText(const QString& text) {
   requireOpen();
-  appendQuoted(text);
+  AppendQuoted(buffer_, text, utf8_);
   endRecord();
 }
 
 void RecordWriter::writePathName(const QString& path, const QString& name) {
   requireOpen();
-  appendQuoted(path);
+  AppendQuoted(buffer_, path, utf8_);
   buffer_.append(',');
-  appendQuoted(name);
+  AppendQuoted(buffer_, name, utf8_);
   endRecord();
 }
 
 void RecordWriter::appendValue(const RecordValue& value) {
-  if (value.isString()) {
-    appendQuoted(value.toString());
-  } else if (value.isBool()) {
-    buffer_.append(value.toBool() ? "#TRUE#" : "#FALSE#");
-  } else if (value.isNumber()) {
-    const double number = value.numberValue();
-    if (!std::isfinite(number)) {
-      fail(QStringLiteral("Cannot write"), QStringLiteral("the number is not finite"));
-    }
-    buffer_.append(FormatNumber(number).toLatin1());
-  } else if (value.isBytes()) {
-    buffer_.append('"').append(value.toBytes()).append('"');
-  }
-  // Empty: an empty field.
-}
-
-void RecordWriter::appendQuoted(const QString& text) {
-  const qsizetype start = buffer_.size();
-  buffer_.resize(start + utf8_.requiredSpace(text.size()) + 2);
-  char* out = buffer_.data() + start;
-  *out++ = '"';
-  out = utf8_.appendToBuffer(out, text);
-  *out++ = '"';
-  buffer_.resize(out - buffer_.constData());
+  if (value.isNumber() && !std::isfinite(value.numberValue()))
+    fail(QStringLiteral("Cannot write"), QStringLiteral("the number is not finite"));
+  AppendRecordValue(buffer_, value, utf8_);
 }
 
 void RecordWriter::endRecord() {

@@ -20,14 +20,19 @@
 // - Booleans: #TRUE# / #FALSE# in any letter case, or a number (non-zero is true);
 // - a UTF-8 byte order mark at the start of the data is skipped; bytes that are not UTF-8 read
 //   as U+FFFD.
+//
+// Value lines (the file manager's files) are written in the same notation, one record a line,
+// but read back by rules of their own: see ValueLine.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <QStringEncoder>
 #include <cstdint>
 #include <initializer_list>
 #include <stdexcept>
+#include <vector>
 
 #include "shared/Variant.h"
 
@@ -59,6 +64,38 @@ class RecordError : public std::runtime_error {
 // Boolean; Empty writes an empty field; a byte array is written between quotes as it is.
 using RecordValue = Variant;
 
+// Appends one value in the write notation above (text quoted, Booleans as #TRUE# / #FALSE#,
+// numbers in shortest form, Empty as nothing, a byte array quoted as it is).
+void AppendRecordValue(QByteArray& out, const RecordValue& value, QStringEncoder& utf8);
+
+enum class RecordNumber { Ok, Bad, TooBig, TooSmall };
+// Reads a number in the form above, blanks around it allowed. TooBig: beyond the range of a
+// double; TooSmall: below its smallest value, `value` is then 0 with the number's sign.
+RecordNumber ParseRecordNumber(QByteArrayView text, double& value);
+
+// A value line: one line of text whose items are split at every comma (a comma inside quotes
+// splits too), picked by 0-based position. An item that is a number reads as a Double; one whose
+// first and last characters are double quotes as the text between them; anything else (#TRUE#
+// and #FALSE# included) as its text unchanged; a number beyond the range of a double either way
+// is text too. Nothing is trimmed.
+class ValueLine {
+ public:
+  ValueLine() = default;
+  explicit ValueLine(QString text);
+  const QString& text() const { return text_; }
+  qsizetype itemCount() const;
+  // Throws RecordError: PastEnd for a position past the last item, BadValue for an item that is
+  // a lone double quote.
+  Variant item(qsizetype index) const;
+
+ private:
+  const std::vector<qsizetype>& itemStarts() const;
+
+  QString text_;
+  // Where each item starts; built on first use.
+  mutable std::vector<qsizetype> itemStarts_;
+};
+
 // Writes a file of records. The constructor creates a hidden temporary file beside the target;
 // commit() flushes it, syncs it to disk and renames it over the target, so a crash or a failed
 // write never leaves a half-written target. A writer destroyed without commit() removes its
@@ -89,7 +126,6 @@ class RecordWriter {
 
  private:
   void appendValue(const RecordValue& value);
-  void appendQuoted(const QString& text);
   void endRecord();
   void flushBuffer();
   void requireOpen() const;
@@ -116,10 +152,16 @@ class RecordReader {
   int32_t readInt32();
   double readDouble();
   bool readBool();
+  // The next line as it stands (up to CR LF, a lone LF or a lone CR), quotes not looked at.
+  // Throws RecordError(PastEnd) when no character is left.
+  QString readLine();
+  // Passes over the next `count` lines (to the end of the data when it has fewer).
+  void skipLines(int count);
   // True when no character is left to read.
   bool atEnd() const { return pos_ >= data_.size(); }
-  // Bytes in the file (callers bound counts read from the file by it).
+  // Bytes in the file (callers bound counts read from the file by it), and bytes not yet read.
   qint64 size() const { return data_.size(); }
+  qint64 bytesLeft() const { return data_.size() - pos_; }
 
  private:
   struct Field {
@@ -129,6 +171,7 @@ class RecordReader {
   RecordReader() = default;
   void skipByteOrderMark();
   Field nextField();
+  Field nextLine();
   void skipLineEnd(qsizetype at);
   double readNumber(double low, double high, bool round);
 

@@ -31,7 +31,7 @@ QStringList entries(const QString& folder) {
 }
 
 // Reads one field as the type named by a letter and gives the value as text, or the failure:
-// T text, I 16-bit, L 32-bit, D double, B Boolean.
+// T text, I 16-bit, L 32-bit, D double, B Boolean; R reads a raw line, S skips one ("-").
 QString readAs(RecordReader& r, char type) {
   static const char* kinds[] = {"!FileNotFound", "!PastEnd",     "!Overflow",
                                 "!BadValue",     "!WriteFailed", "!ReadFailed"};
@@ -45,6 +45,11 @@ QString readAs(RecordReader& r, char type) {
         return FormatNumber(r.readInt32());
       case 'D':
         return FormatNumber(r.readDouble());
+      case 'R':
+        return r.readLine();
+      case 'S':
+        r.skipLines(1);
+        return "-";
       default:
         return r.readBool() ? "true" : "false";
     }
@@ -109,6 +114,9 @@ TEST(RecordReader, ReadsFieldsByTheNotation) {
        "TT",
        {QChar(0xFEFF) + QString("x"), QChar(0xFEFF) + QString("y")}},
       {"\"\xFF\xFE\xC3\"", "T", {QString(3, QChar(0xFFFD))}},
+      // Raw lines do not look at quotes; a skip goes past the rest of the current line.
+      {"\"a,b\r\nc\"\rd\n", "RRRR", {"\"a,b", "c\"", "d", "!PastEnd"}},
+      {"1,2\r\n3\n\n", "ISISSR", {"1", "-", "3", "-", "-", "!PastEnd"}},
   };
   for (const Case& c : cases) {
     RecordReader r = RecordReader::fromBytes(c.data);
