@@ -1,6 +1,5 @@
 #include "player/window/Configuration.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -9,7 +8,6 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/version/ProgramVersion.h"
-#include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 
@@ -30,42 +28,60 @@ QString WelcomeText() {
          QStringLiteral("Halcyra:") + kCrLf + QStringLiteral("Bringing the past, into the future.");
 }
 
+// Item `index` of a value line as a number; 0 when it is missing or not a number.
+double NumberItem(const ValueLine& line, int index) {
+  try {
+    const Variant v = line.item(index);
+    return v.isNumber() ? v.numberValue() : 0.0;
+  } catch (const RecordError&) {
+    return 0;
+  }
+}
+
+bool PlainFile(const QString& path) {
+  try {
+    return PlainFileExists(path);
+  } catch (...) {
+    return false;
+  }
+}
+
+// Quick play's settings: its position (line 1) and volume (line 3) are kept, centred when the
+// file is new; the close-after-song option (line 2) is brought up to date. A read-only file is
+// left as it is; failures are silent.
 void WriteQuickPlaySettings() {
   const QString path = QuickPlayConfigPath();
   double dTop = 0;
   double dLeft = 0;
   double dLevel = 0;
-  clsFileManager fm;
-  if (!fm.FileExists(path)) {
+  const bool exists = PlainFile(path);
+  if (!exists) {
     dTop = (screen().heightTwips() - kQuickPlayHeightTwips) / 2;
     dLeft = (screen().widthTwips() - kQuickPlayWidthTwips) / 2;
-  } else if (fm.OpenFile(path, 1, true) == 0) {
-    const auto number = [&](int16_t index) {
-      const Variant v = fm.GetVarFromFile(index, true);
-      return v.isNumber() ? v.numberValue() : 0.0;
-    };
-    if (fm.ReadNextLine()) {
-      dTop = number(0);
-      dLeft = number(1);
-    }
-    if (fm.ReadNextLine() && fm.ReadNextLine())
-      dLevel = number(0);
-    fm.CloseFile(true);
   }
-  if (fm.OpenFile(path, 2, true) != 0)
+  try {
+    if (exists) {
+      RecordReader reader(path);
+      const ValueLine position(reader.readLine());
+      dTop = NumberItem(position, 0);
+      dLeft = NumberItem(position, 1);
+      reader.skipLines(1);
+      dLevel = NumberItem(ValueLine(reader.readLine()), 0);
+    }
+  } catch (const RecordError&) {
+    // What could not be read stays 0.
+  }
+  if (exists && files().attributes(path).value_or(0) == kAttrReadOnly)
     return;
   try {
-    fm.SaveVariable(Variant(dTop), true);
-    fm.SaveVariable(Variant(dLeft), true);
-    fm.WriteLineToFile(true);
-    fm.SaveVariable(Variant(GlobalMethods::GetQuickPlayClose()), true);
-    fm.WriteLineToFile(true);
-    fm.SaveVariable(Variant(dLevel), true);
-    fm.WriteLineToFile(true);
-  } catch (const std::exception&) {
+    RecordWriter writer(path);
+    writer.write({Variant(dTop), Variant(dLeft)});
+    writer.write({Variant(GlobalMethods::GetQuickPlayClose())});
+    writer.write({Variant(dLevel)});
+    writer.commit();
+  } catch (const RecordError&) {
     // Quick play settings fail silently.
   }
-  fm.CloseFile(true);
 }
 
 // Songs whose path or name holds a double quote cannot be read back; they are left out so
@@ -202,36 +218,19 @@ Header ReadHeader(RecordReader& reader, IConfigurationHost& host) {
   return h;
 }
 
-// The bytes after the first `lines` line ends (CR LF, a lone LF or a lone CR).
-QByteArray AfterLines(const QByteArray& data, int lines) {
-  qsizetype at = 0;
-  for (int n = 0; n < lines; ++n) {
-    while (at < data.size() && data[at] != '\r' && data[at] != '\n')
-      ++at;
-    if (at >= data.size())
-      return QByteArray();
-    if (data[at] == '\r' && at + 1 < data.size() && data[at + 1] == '\n')
-      ++at;
-    ++at;
-  }
-  return data.mid(at);
-}
-
 // Records 8 onward have the .qvl layout in every version: a file of another version keeps its
 // play list, and its position (record 2) when that names a song of the list. Its options are
 // not read (they stay at their defaults). A list that does not read whole is dropped.
-void KeepListOfAnotherVersion(IConfigurationHost& host) {
+void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file) {
   MusicVariablesState& mv = MusicVariables();
   host.SetPosition(0);
   try {
-    QFile file(ConfigurationPath());
-    if (!file.open(QIODevice::ReadOnly))
-      return;
-    const QByteArray data = file.readAll();
-    RecordReader list = RecordReader::fromBytes(AfterLines(data, 7));
+    RecordReader list = file;
+    list.skipLines(7);
+    const qint64 listBytes = list.bytesLeft();
     const double dblLast = list.readDouble();
     if (dblLast < -1 || dblLast != std::floor(dblLast) ||
-        (dblLast + 1) * kMinSongRecordBytes > static_cast<double>(list.size())) {
+        (dblLast + 1) * kMinSongRecordBytes > static_cast<double>(listBytes)) {
       return;
     }
     ReadSongs(list, dblLast);
@@ -239,7 +238,9 @@ void KeepListOfAnotherVersion(IConfigurationHost& host) {
     mv.dblLastIndex = dblLast;
     double dblPosition = 0;
     try {
-      dblPosition = RecordReader::fromBytes(AfterLines(data, 1)).readDouble();
+      RecordReader position = file;
+      position.skipLines(1);
+      dblPosition = position.readDouble();
     } catch (const RecordError&) {
     }
     if (dblPosition >= 0 && dblPosition <= dblLast && dblPosition == std::floor(dblPosition))
@@ -264,13 +265,14 @@ LoadResult LoadConfiguration(IConfigurationHost& host, bool& bHasPlayList) {
   bool bProgressShown = false;
   try {
     RecordReader reader(ConfigurationPath());
+    const RecordReader file = reader;  // the whole file, for a list of another version
     const int16_t major = reader.readInt16();
     const int16_t minor = reader.readInt16();
     const int16_t revision = reader.readInt16();
     const ProgramVersionNumbers running = ProgramVersion();
     if (major != running.major || minor != running.minor || revision != running.revision) {
       MsgBox(QStringLiteral("Preparing to upgrade"));
-      KeepListOfAnotherVersion(host);
+      KeepListOfAnotherVersion(host, file);
       return LoadResult::Upgrade;
     }
     const Header h = ReadHeader(reader, host);

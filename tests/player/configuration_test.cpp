@@ -205,6 +205,20 @@ TEST_F(ConfigurationTest, QuickPlaySettingsAreCreatedCentredOrKeptWithTheNewOpti
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "100,200\r\n#FALSE#\r\n7\r\n");
 }
 
+// Items that are missing or not numbers keep 0; a read-only file is left as it is.
+TEST_F(ConfigurationTest, QuickPlaySettingsTakeOnlyNumbersAndSpareAReadOnlyFile) {
+  MusicVariables().dblLastIndex = -1;
+  GlobalMethods::SetQuickPlayClose(false);
+  WriteAll(fake.path("QPConfig.qvc"), "x,\"5\"\r\n#TRUE#");
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "0,0\r\n#FALSE#\r\n0\r\n");
+
+  WriteAll(fake.path("QPConfig.qvc"), "1,2\r\n#TRUE#\r\n3\r\n");
+  fake.files.attributeOverrides[fake.path("QPConfig.qvc")] = kAttrReadOnly;
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "1,2\r\n#TRUE#\r\n3\r\n");
+}
+
 TEST_F(ConfigurationTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
   QDir(fake.folder()).mkdir("ConfigurationAndLastPlayList.qvs");
   MusicVariables().dblLastIndex = -1;
