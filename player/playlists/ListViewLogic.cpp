@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 
@@ -23,15 +24,6 @@ const QString& SongName(double dblIndex) {
   return MusicVariables().sSongNames.atIndex(dblIndex);
 }
 
-// Runs one step of the reset; a step that fails leaves the view as it was and the next runs.
-template <class Step>
-void Try(Step step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-  }
-}
-
 // The play list as the view showed it after its last rebuild.
 PlayListVersion g_shownVersion;
 
@@ -45,11 +37,11 @@ double LastFilledIndex() {
 }
 
 void MoveMarker(IView& view, double& dblMarkedIndex) {
-  Try([&] { view.SetEntry(dblMarkedIndex, SongName(dblMarkedIndex)); });
+  TryStep([&] { view.SetEntry(dblMarkedIndex, SongName(dblMarkedIndex)); });
   const double p = view.PlayerPosition();
-  Try([&] { view.SetEntry(p, SongName(p) + kNowPlayingSuffix); });
+  TryStep([&] { view.SetEntry(p, SongName(p) + kNowPlayingSuffix); });
   view.SelectEntry(p);
-  Try([&] { view.SetCaption(kCaptionPrefix + SongName(p)); });
+  TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(p)); });
   dblMarkedIndex = p;
 }
 
@@ -111,7 +103,7 @@ void WriteSavedSize(double dblHeight, double dblWidth) {
     writer.write({dblHeight, dblWidth});
     writer.commit();
   } catch (const RecordError&) {
-    // The size is only a convenience: the window closes anyway.
+    LogDropped();  // the size is only a convenience: the window closes anyway
   }
 }
 
@@ -173,7 +165,7 @@ void Reset(IView& view, double& dblMarkedIndex) {
       Rebuild(view, dblMarkedIndex, bMinimised);
     }
   }
-  Try([&] {
+  TryStep([&] {
     view.SetStatusText(QStringLiteral("Now Playing - ") + SongName(view.PlayerPosition()));
   });
   if (!bMinimised)

@@ -11,6 +11,7 @@
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
+#include "shared/Check.h"
 
 namespace qvt {
 
@@ -21,12 +22,9 @@ constexpr int kQuietestLevel = VolControl::kCellCount - 1;
 
 // Seconds from the player, 0 when it cannot say.
 double Seconds(IMediaPlayer& player, double (IMediaPlayer::*read)() const) {
-  try {
-    const double d = (player.*read)();
-    return std::isfinite(d) && d > 0 ? d : 0;
-  } catch (const std::exception&) {
-    return 0;
-  }
+  double d = 0;
+  TryStep([&] { d = (player.*read)(); });
+  return std::isfinite(d) && d > 0 ? d : 0;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
+#include "shared/Check.h"
 
 namespace qvt {
 
@@ -20,25 +21,9 @@ const QString kPlaybackErrorText = QStringLiteral(
     "Error playing file, file type may not be supported or your audio hardware may be locked.");
 const QString kPlaybackErrorTitle = QStringLiteral("Playback Error");
 
-// One step of work on the player: a failure skips the step and the next one runs.
-template <typename F>
-bool Step(F&& body) {
-  try {
-    body();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-// The body of an event handler: a failure shows its description and ends the handler.
-template <typename F>
-void Handle(F&& body) {
-  try {
-    body();
-  } catch (const std::exception& failure) {
-    MsgBox(QString::fromUtf8(failure.what()));
-  }
+// The failure of an event handler's body: its description is shown and the handler ends.
+void ShowFailure(const std::exception& failure) {
+  MsgBox(QString::fromUtf8(failure.what()));
 }
 
 }  // namespace
@@ -70,7 +55,7 @@ void frmQMusic::LoadEnded(bool bFailed) {
 }
 
 bool frmQMusic::PlayOrReport(bool& bReported) {
-  if (Step([&] { wmpPlayer_->play(); }))
+  if (TryStep([&] { wmpPlayer_->play(); }))
     return true;
   if (!bReported) {
     bReported = true;
@@ -81,7 +66,7 @@ bool frmQMusic::PlayOrReport(bool& bReported) {
 
 int32_t frmQMusic::ReadyState() const {
   int32_t state = -1;
-  Step([&] { state = wmpPlayer_->readyState(); });
+  TryStep([&] { state = wmpPlayer_->readyState(); });
   return state;
 }
 
@@ -89,20 +74,20 @@ void frmQMusic::StartPlayQ() {
   auto& state = MusicVariables();
   bool bReported = false;
   if (!state.bPlaying) {
-    Step([&] { wmpPlayer_->stop(); });
+    TryStep([&] { wmpPlayer_->stop(); });
   } else {
     if (ReadyState() == kReadyComplete) {
-      Step([&] { wmpPlayer_->setFileName(sFileToPlay_); });
+      TryStep([&] { wmpPlayer_->setFileName(sFileToPlay_); });
       if (state.bResumeFromPosition) {
         state.bResumeFromPosition = false;
-        Step([&] { wmpPlayer_->setCurrentPosition(state.dResumePosition); });
+        TryStep([&] { wmpPlayer_->setCurrentPosition(state.dResumePosition); });
       }
       PlayOrReport(bReported);
       lblCurrentSong->setText(sSongName_);
       mmControl->SetStates(false, true, true);
     }
     if (ReadyState() == kReadyUninitialized) {
-      Step([&] { wmpPlayer_->setFileName(sFileToPlay_); });
+      TryStep([&] { wmpPlayer_->setFileName(sFileToPlay_); });
       PlayOrReport(bReported);
       lblCurrentSong->setText(sSongName_);
     }
@@ -116,7 +101,7 @@ void frmQMusic::StartPlayQ() {
 }
 
 void frmQMusic::ShowSongLength() {
-  Step([&] {
+  TryStep([&] {
     const double duration = wmpPlayer_->duration();
     sldPosition->setMinimum(0);
     sldPosition->setMaximum(RoundedSeconds(duration));
@@ -125,22 +110,24 @@ void frmQMusic::ShowSongLength() {
 }
 
 void frmQMusic::timUpdater_Timer() {
-  Handle([&] {
-    auto& state = MusicVariables();
-    const double p = wmpPlayer_->currentPosition();
-    ShowTime(ElapsedTimeText(p));
-    sldPosition->setValue(RoundedSeconds(p));
-    if (!state.bResumeFromPosition && wmpPlayer_->playState() == kPlayStopped) {
-      Step([&] { wmpPlayer_->stop(); });
-      Step([&] { wmpPlayer_->stop(); });
-      state.bPlaying = false;
-      state.bResumeFromPosition = false;
-      mmControl->SetStates(true, false, false);
-      Step([&] { wmpPlayer_->setCurrentPosition(0); });
-    }
-    if (wmpPlayer_->playState() == kPlayStopped && bCloseAfterSong_)
-      Forms::Unload(*this);
-  });
+  TryStep(
+      [&] {
+        auto& state = MusicVariables();
+        const double p = wmpPlayer_->currentPosition();
+        ShowTime(ElapsedTimeText(p));
+        sldPosition->setValue(RoundedSeconds(p));
+        if (!state.bResumeFromPosition && wmpPlayer_->playState() == kPlayStopped) {
+          TryStep([&] { wmpPlayer_->stop(); });
+          TryStep([&] { wmpPlayer_->stop(); });
+          state.bPlaying = false;
+          state.bResumeFromPosition = false;
+          mmControl->SetStates(true, false, false);
+          TryStep([&] { wmpPlayer_->setCurrentPosition(0); });
+        }
+        if (wmpPlayer_->playState() == kPlayStopped && bCloseAfterSong_)
+          Forms::Unload(*this);
+      },
+      ShowFailure);
 }
 
 void frmQMusic::timTextSlider_Timer() {
@@ -152,17 +139,19 @@ void frmQMusic::timTextSlider_Timer() {
 }
 
 void frmQMusic::mmControl_PlayClick() {
-  Handle([&] {
-    MusicVariables().bPlaying = true;
-    StartPlayQ();
-  });
+  TryStep(
+      [&] {
+        MusicVariables().bPlaying = true;
+        StartPlayQ();
+      },
+      ShowFailure);
   bCloseAfterSong_ = false;
 }
 
 void frmQMusic::mmControl_PauseClick() {
   auto& state = MusicVariables();
-  Step([&] { state.dResumePosition = wmpPlayer_->currentPosition(); });
-  Step([&] { wmpPlayer_->stop(); });
+  TryStep([&] { state.dResumePosition = wmpPlayer_->currentPosition(); });
+  TryStep([&] { wmpPlayer_->stop(); });
   state.bResumeFromPosition = true;
   state.bPlaying = false;
   mmControl->SetStates(true, false, true);
@@ -172,23 +161,23 @@ void frmQMusic::mmControl_PauseClick() {
 void frmQMusic::mmControl_StopClick() {
   auto& state = MusicVariables();
   state.bPlaying = false;
-  Step([&] { wmpPlayer_->stop(); });
+  TryStep([&] { wmpPlayer_->stop(); });
   state.bResumeFromPosition = false;
   mmControl->SetStates(true, false, false);
-  Step([&] { wmpPlayer_->setCurrentPosition(0); });
+  TryStep([&] { wmpPlayer_->setCurrentPosition(0); });
   sldPosition->setValue(0);
   bCloseAfterSong_ = false;
 }
 
 void frmQMusic::sldPosition_MouseDown() {
   timUpdater->stop();
-  Step([&] { wmpPlayer_->pause(); });
+  TryStep([&] { wmpPlayer_->pause(); });
 }
 
 void frmQMusic::sldPosition_MouseUp() {
   auto& state = MusicVariables();
   const int value = sldPosition->value();
-  Step([&] { wmpPlayer_->setCurrentPosition(value); });
+  TryStep([&] { wmpPlayer_->setCurrentPosition(value); });
   bool bReported = false;
   PlayOrReport(bReported);
   state.dResumePosition = value;
@@ -198,16 +187,16 @@ void frmQMusic::sldPosition_MouseUp() {
 }
 
 void frmQMusic::vlcVolume_ValueChanged(int16_t iNewLevel) {
-  Handle([&] { SetVolume(iNewLevel); });
+  TryStep([&] { SetVolume(iNewLevel); }, ShowFailure);
 }
 
 // 999 stands for "no level": the control then takes its level from the player.
 void frmQMusic::SetVolume(int16_t iLevel) {
   if (iLevel != 999) {
     vlcVolume->SetCurrentValue(iLevel);
-    Step([&] { wmpPlayer_->setVolume(-static_cast<int32_t>(LevelToVolume(iLevel))); });
+    TryStep([&] { wmpPlayer_->setVolume(-static_cast<int32_t>(LevelToVolume(iLevel))); });
   } else {
-    Step([&] {
+    TryStep([&] {
       const double v = wmpPlayer_->volume();
       vlcVolume->SetCurrentValue(VolumeToLevel(-v));
     });

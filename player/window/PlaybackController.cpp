@@ -10,6 +10,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/TitleScroller.h"
+#include "shared/Check.h"
 
 namespace qvt {
 
@@ -21,16 +22,6 @@ namespace {
 
 MusicVariablesState& mv() {
   return MusicVariables();
-}
-
-// Runs one statement; a failure is noted and the statement skipped.
-template <typename Fn>
-void Try(bool& bFailed, Fn&& statement) {
-  try {
-    statement();
-  } catch (const std::exception&) {
-    bFailed = true;
-  }
 }
 
 }  // namespace
@@ -54,10 +45,7 @@ QString PlaybackController::SongName(double dblIndex) const {
 }
 
 void PlaybackController::setDisplay(double intNewPosition) {
-  try {
-    view_.SetCurrentSongCaption(SongName(intNewPosition));
-  } catch (const std::exception&) {
-  }
+  TryStep([&] { view_.SetCurrentSongCaption(SongName(intNewPosition)); });
 }
 
 void PlaybackController::StartNewPlay() {
@@ -75,8 +63,7 @@ void PlaybackController::StartNewPlay() {
   }
   if (dblPosition_ > mv().dblLastIndex)
     dblPosition_ = 0;
-  bool bFailed = false;
-  Try(bFailed, [&] {
+  TryStep([&] {
     if (SongPath(dblPosition_) != player_.fileName())
       StartPlay(dblPosition_);
   });
@@ -94,9 +81,8 @@ void PlaybackController::StartPlay(double intPositionX) {
     view_.SetWhenStopTimerEnabled(true);
     return;
   }
-  bool bFailed = false;
   dblPosition_ = intPositionX;
-  Try(bFailed, [&] {
+  TryStep([&] {
     if (SongPath(dblPosition_) != player_.fileName())
       mv().bResumeFromPosition = false;
   });
@@ -151,10 +137,9 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
     HandleBadSong();
     return;
   }
-  bool bFailed = false;
   if (mv().bPlaying)
     ForgetFailures();
-  Try(bFailed,
+  TryStep(
       [&] { view_.SetTextSliderEnabled(TitleScroller::NeedsScrolling(SongName(dblPosition_))); });
   view_.SetWhenStopTimerEnabled(true);
 }
@@ -163,21 +148,20 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
 bool PlaybackController::StartAttempt() {
   bool bFailed = false;
   if (!mv().bPlaying) {
-    Try(bFailed, [&] { player_.stop(); });
-    return bFailed;
+    return !TryStep([&] { player_.stop(); });
   }
-  Try(bFailed, [&] {
+  bFailed |= !TryStep([&] {
     if (ReadyState() == kReadyComplete && ReadyState() != kReadyLoading) {
       LoadAndPlay();
     }
   });
-  Try(bFailed, [&] {
+  bFailed |= !TryStep([&] {
     if (ReadyState() == kReadyUninitialized)
       LoadAndPlay();
   });
   if (mv().bResumeFromPosition) {
     mv().bResumeFromPosition = false;
-    Try(bFailed, [&] { player_.setCurrentPosition(mv().dResumePosition); });
+    bFailed |= !TryStep([&] { player_.setCurrentPosition(mv().dResumePosition); });
   }
   return bFailed;
 }
