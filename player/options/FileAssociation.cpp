@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "player/options/DesktopAssociation.h"
+#include "shared/Check.h"
 
 namespace qvt {
 
@@ -117,7 +118,7 @@ void cRegistry::CreateAdditionalEXEAssociations(const QString& sClassName,
       try {
         SetClassValue(texts[k]);
       } catch (const RegistryError&) {
-        // passed over: the next value is still written
+        LogDropped();  // passed over: the next value is still written
       }
     }
   }

@@ -11,6 +11,7 @@
 #include "player/playlists/PlayListEditor.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "shared/Check.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt {
@@ -119,8 +120,9 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
       ReadQvlSongs(view, sPath, result);
     }
   } catch (const RecordError&) {
-    // Unreadable, or fewer records than announced: reported below.
+    LogDropped();  // unreadable, or fewer records than announced: reported below
   } catch (const BadSongCount&) {
+    LogDropped();
   }
   if (!result.bComplete) {
     RefillEditorListShowing(view, QStringLiteral("Generating Visual List... \r\n"));

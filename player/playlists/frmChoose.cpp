@@ -18,6 +18,7 @@
 #include "player/playlists/SongListBox.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
+#include "shared/Check.h"
 #include "shared/RecordNotation.h"
 #include "shared/Variant.h"
 #include "shared/ui/DesignFont.h"
@@ -320,6 +321,7 @@ void frmChoose::Form_Load() {
   try {
     editor_.FillOnLoad();
   } catch (const std::exception&) {
+    LogDropped();
   }
   ReadSavedPath();
   RepaintWindow();
@@ -351,6 +353,7 @@ void frmChoose::WriteSavedPath() {
     writer.write({filDisplay->Path(), dirDisplay->Path(), drvDisplay->Drive()});
     writer.commit();
   } catch (const RecordError&) {
+    LogDropped();
   }
 }
 

@@ -9,6 +9,7 @@
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmList.h"
 #include "player/startup/GlobalMethods.h"
+#include "shared/Check.h"
 #include "shared/Variant.h"
 #include "shared/ui/Twips.h"
 
@@ -78,7 +79,7 @@ void frmSearch::SearchNext() {
   try {
     Forms::Get<frmList>().lstList->SetListIndex(static_cast<int>(dblLastFound));
   } catch (const std::exception&) {
-    // The view shows fewer entries than the play list has: nothing to select.
+    LogDropped();  // the view shows fewer entries than the play list has: nothing to select
   }
   if (dblLastFound == -1) {
     MsgBox(QStringLiteral("No results found"), MsgButtons::OkOnly, MsgIcon::None,

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "player/update/Paths.h"
 #include "player/update/downloader.h"
+#include "shared/Check.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
@@ -76,7 +77,7 @@ void DownloadMediaControl() {
     try {
       WriteMarker(false);
     } catch (const RecordError&) {
-      // Nothing more can be done; the question comes again at the next start.
+      LogDropped();  // nothing more can be done; the question comes again at the next start
     }
   }
   HideProcessing();

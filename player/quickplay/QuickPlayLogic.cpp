@@ -8,6 +8,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "shared/Check.h"
 #include "shared/FileManager.h"
 #include "shared/FileNumbers.h"
 
@@ -136,7 +137,7 @@ QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath) {
     if (!fm.isEOF() && fm.ReadNextLine())
       config.iVolume = VolumeItem(fm.GetVarFromFile(0, false));
   } catch (const FileManagerError&) {
-    // A file that cannot be read further keeps what was read so far.
+    LogDropped();  // a file that cannot be read further keeps what was read so far
   }
   fm.CloseFile(true);
   return config;

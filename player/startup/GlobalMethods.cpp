@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "platform/Platform.h"
+#include "shared/Check.h"
 #include "shared/FileNumbers.h"
 #include "shared/Processor.h"
 #include "shared/Variant.h"
@@ -75,7 +76,7 @@ void SelectListItem(IListBox& lst, double dblIndex) {
   try {
     lst.SetListIndex(static_cast<int>(index));
   } catch (...) {
-    // An entry that does not exist is simply not selected.
+    LogDropped();  // an entry that does not exist is simply not selected
   }
 }
 

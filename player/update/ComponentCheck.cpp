@@ -5,6 +5,7 @@
 #include "player/quickplay/MediaControLCheck.h"
 #include "player/update/Paths.h"
 #include "player/update/downloader.h"
+#include "shared/Check.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
@@ -33,12 +34,12 @@ void CheckMediaControl() {
     if (clsFileManager().FileExists(MediaControLCheck::MarkerPath()))
       RecordReader(MediaControLCheck::MarkerPath()).readBool();
   } catch (const RecordError&) {
-    // The value is not used; a damaged marker is rewritten by the check.
+    LogDropped();  // the value is not used; a damaged marker is rewritten by the check
   }
   try {
     MediaControLCheck::VerifyMediaControl();
   } catch (const RecordError&) {
-    // A marker that cannot be written only means the question may come again.
+    LogDropped();  // a marker that cannot be written only means the question may come again
   }
 }
 

@@ -1,6 +1,7 @@
 #include "player/update/Tracker.h"
 
 #include "platform/Platform.h"
+#include "shared/Check.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt::Tracker {
@@ -13,7 +14,7 @@ void WriteStatus(bool bRunning) {
     writer.write({Variant(bRunning)});
     writer.commit();
   } catch (const RecordError&) {
-    // A status that cannot be written is left as it is.
+    LogDropped();  // a status that cannot be written is left as it is
   }
 }
 

@@ -11,6 +11,7 @@
 #include "player/update/Updator.h"
 #include "player/update/downloader.h"
 #include "player/version/ProgramVersion.h"
+#include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 
@@ -134,7 +135,7 @@ void ShowStoredCheckResult(IUpdateView& view) {
   try {
     ShowOutcome(view, ReadVersionFile(CurrentVersionPath()), false);
   } catch (const RecordError&) {
-    // No kept check, or an unreadable one: the labels stay as they are.
+    LogDropped();  // no kept check, or an unreadable one: the labels stay as they are
   }
 }
 

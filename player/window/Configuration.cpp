@@ -8,6 +8,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/version/ProgramVersion.h"
+#include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 
@@ -42,6 +43,7 @@ bool PlainFile(const QString& path) {
   try {
     return PlainFileExists(path);
   } catch (...) {
+    LogDropped();
     return false;
   }
 }
@@ -69,7 +71,7 @@ void WriteQuickPlaySettings() {
       dLevel = NumberItem(ValueLine(reader.readLine()), 0);
     }
   } catch (const RecordError&) {
-    // What could not be read stays 0.
+    LogDropped();  // what could not be read stays 0
   }
   if (exists && files().attributes(path).value_or(0) == kAttrReadOnly)
     return;
@@ -80,7 +82,7 @@ void WriteQuickPlaySettings() {
     writer.write({Variant(dLevel)});
     writer.commit();
   } catch (const RecordError&) {
-    // Quick play settings fail silently.
+    LogDropped();  // quick play settings fail without a message
   }
 }
 
@@ -242,10 +244,12 @@ void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file
       position.skipLines(1);
       dblPosition = position.readDouble();
     } catch (const RecordError&) {
+      LogDropped();
     }
     if (dblPosition >= 0 && dblPosition <= dblLast && dblPosition == std::floor(dblPosition))
       host.SetPosition(dblPosition);
   } catch (const std::exception&) {
+    LogDropped();
     HideProcessing();
     mv.dblLastIndex = -1;
   }

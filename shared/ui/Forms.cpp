@@ -4,6 +4,7 @@
 #include <exception>
 #include <map>
 
+#include "shared/Check.h"
 #include "shared/ui/Form.h"
 
 namespace qvt {
@@ -99,6 +100,7 @@ FormBusy::~FormBusy() noexcept(false) {
   try {
     Forms::Unload(form_);
   } catch (...) {
+    LogDropped();  // an exception is already on its way out
   }
 }
 
