@@ -93,8 +93,7 @@ QVT_BENCH(playlists) {
   MakeFiles(songs);
   QDir().mkpath(lists);
   MakeListFile(lists + QStringLiteral("/big.qvl"));
-  QString error;
-  qvt::ExportM3u8(lists + QStringLiteral("/big.qvl"), lists + QStringLiteral("/big.m3u8"), &error);
+  (void)qvt::ExportM3u8(lists + QStringLiteral("/big.qvl"), lists + QStringLiteral("/big.m3u8"));
   qvt::MusicVariables().dblLastIndex = -1;
 
   qvt::frmChoose& w = qvt::Forms::Get<qvt::frmChoose>();

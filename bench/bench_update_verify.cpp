@@ -50,8 +50,7 @@ QVT_BENCH(update_verify) {
   qvt::UpdateManifest::SetPublisherKey(pub.readAll().trimmed());
   bool ok = true;
   const double seconds = qvt::bench::BestSeconds(3, [&] {
-    QString problem;
-    const auto opened = qvt::UpdateManifest::Open(manifest, signature, &problem);
+    const auto opened = qvt::UpdateManifest::Open(manifest, signature);
     ok = ok && opened &&
          qvt::UpdateManifest::CheckFile(*opened, QStringLiteral("ProgramUpdate.tmp"), player)
              .isEmpty();

@@ -33,10 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       return 0;
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
   }
-  QString problem;
-  const std::optional<qvt::Updator::FileList> list = qvt::Updator::ReadFileList(path, &problem);
+  const qvt::Result<qvt::Updator::FileList> list = qvt::Updator::ReadFileList(path);
   if (!list) {
-    check(!problem.isEmpty());
+    check(!list.error().isEmpty());
     return 0;
   }
   const QString folder = QDir::cleanPath(fake.folder());

@@ -100,23 +100,20 @@ void SetPublisherKey(const QByteArray& base64) {
   KeyOverride() = base64;
 }
 
-std::optional<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePath,
-                             QString* problem) {
+Result<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePath) {
   const std::optional<QByteArray> text = ReadSmall(sManifestPath);
   const std::optional<QByteArray> signature = ReadSmall(sSignaturePath);
   if (!text || !signature) {
-    *problem = QStringLiteral("The update's signed manifest could not be read.");
-    return std::nullopt;
+    return Unexpected{QStringLiteral("The update's signed manifest could not be read.")};
   }
   const QByteArray raw = QByteArray::fromBase64(signature->trimmed());
   if (!crypto::VerifyEd25519(QByteArray::fromBase64(PublisherKey()), *text, raw)) {
-    *problem = QStringLiteral("The update is not signed by the publisher of QVT.");
-    return std::nullopt;
+    return Unexpected{QStringLiteral("The update is not signed by the publisher of QVT.")};
   }
   std::optional<Manifest> manifest = Parse(*text);
   if (!manifest)
-    *problem = QStringLiteral("The update's signed manifest is damaged.");
-  return manifest;
+    return Unexpected{QStringLiteral("The update's signed manifest is damaged.")};
+  return std::move(*manifest);
 }
 
 QString CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath) {

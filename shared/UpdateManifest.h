@@ -20,6 +20,8 @@
 #include <optional>
 #include <vector>
 
+#include "shared/Result.h"
+
 namespace qvt::UpdateManifest {
 
 extern const QString kManifestName;   // "QVTManifest.txt"
@@ -47,10 +49,9 @@ bool HasPublisherKey();
 // Replaces the compiled key for the rest of the process (tests).
 void SetPublisherKey(const QByteArray& base64);
 
-// Reads a manifest and checks its signature under the publisher's key. Nothing, with *problem
-// set, when either file is missing, the signature is not the key's, or the text is damaged.
-std::optional<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePath,
-                             QString* problem);
+// Reads a manifest and checks its signature under the publisher's key. Fails with the problem
+// when either file is missing, the signature is not the key's, or the text is damaged.
+Result<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePath);
 // Empty when the file at sPath is the one the manifest lists under sName, else the reason.
 QString CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath);
 

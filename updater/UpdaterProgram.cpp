@@ -159,12 +159,10 @@ QString UpdaterProgram::CheckNewPlayer() {
 }
 
 QString UpdaterProgram::VerifyNewPlayer() {
-  QString reason;
-  const std::optional<UpdateManifest::Manifest> manifest =
-      UpdateManifest::Open(ProgramFile(UpdateManifest::kKeptManifest),
-                           ProgramFile(UpdateManifest::kKeptSignature), &reason);
+  const Result<UpdateManifest::Manifest> manifest = UpdateManifest::Open(
+      ProgramFile(UpdateManifest::kKeptManifest), ProgramFile(UpdateManifest::kKeptSignature));
   if (!manifest)
-    return reason;
+    return manifest.error();
   return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(kNewPlayerName));
 }
 

@@ -12,6 +12,7 @@ namespace {
 IDesktop* g_desktop = nullptr;
 
 const char kOwnTypePrefix[] = "application/x-quavertone-";
+const char kUnwritablePath[] = "The program's path cannot be written into a desktop entry";
 
 // Characters that make an Exec argument need quotes.
 bool NeedsQuotes(const QString& arg) {
@@ -36,32 +37,24 @@ bool HasControlCharacter(const QString& text) {
 }
 
 // Replaces the file through a temporary file in the same folder.
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-  if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-    *error = "Cannot create the folder of " + path;
-    return false;
-  }
+Result<void> WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+  if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    return Unexpected{"Cannot create the folder of " + path};
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    *error = "Cannot write " + path + ": " + file.errorString();
-    return false;
-  }
-  return true;
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    return Unexpected{"Cannot write " + path + ": " + file.errorString()};
+  return {};
 }
 
-// The file's content; false when it exists but cannot be read (it must not be overwritten
-// with a guess then).
-bool ReadExisting(const QString& path, QByteArray* bytes, QString* error) {
-  bytes->clear();
+// The file's content, empty when there is no file; fails when it exists but cannot be read (it
+// must not be overwritten with a guess then).
+Result<QByteArray> ReadExisting(const QString& path) {
   QFile file(path);
   if (!file.exists())
-    return true;
-  if (!file.open(QIODevice::ReadOnly)) {
-    *error = "Cannot read " + path + ": " + file.errorString();
-    return false;
-  }
-  *bytes = file.readAll();
-  return true;
+    return QByteArray();
+  if (!file.open(QIODevice::ReadOnly))
+    return Unexpected{"Cannot read " + path + ": " + file.errorString()};
+  return file.readAll();
 }
 
 // The MIME types listed in an existing desktop entry.
@@ -87,16 +80,16 @@ QByteArray OwnMimePackage(const QString& mimeType, const QString& ext, const QSt
 }
 
 // The type's MIME type, writing a type of our own when the database knows none.
-QString MimeTypeFor(IDesktop& desktop, const QString& ext, const QString& description,
-                    QString* error) {
+Result<QString> MimeTypeFor(IDesktop& desktop, const QString& ext, const QString& description) {
   const QString known = desktop.mimeTypeForExtension(ext);
   if (!known.isEmpty())
     return known;
   const QString own = kOwnTypePrefix + ext;
   const QString mimeDir = desktop.dataHome() + "/mime";
   const QString package = mimeDir + "/packages/quavertone-" + ext + ".xml";
-  if (!WriteFileAtomically(package, OwnMimePackage(own, ext, description), error))
-    return QString();
+  const Result<void> written = WriteFileAtomically(package, OwnMimePackage(own, ext, description));
+  if (!written)
+    return Unexpected{written.error()};
   desktop.runTool(QStringLiteral("update-mime-database"), {mimeDir});
   return own;
 }
@@ -108,31 +101,31 @@ QString EntryIcon(IDesktop& desktop, const QString& iconPath) {
 }
 
 // Writes the desktop entry listing the MIME types it listed before and mimeTypes.
-bool WriteDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
-                       const QStringList& mimeTypes, QString* error) {
+Result<void> WriteDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
+                               const QStringList& mimeTypes) {
   const QString appDir = desktop.dataHome() + "/applications";
   const QString path = appDir + "/" + kDesktopEntryName;
-  QByteArray old;
-  if (!ReadExisting(path, &old, error))
-    return false;
-  QStringList types = ListedMimeTypes(old);
+  const Result<QByteArray> old = ReadExisting(path);
+  if (!old)
+    return Unexpected{old.error()};
+  QStringList types = ListedMimeTypes(*old);
   for (const QString& type : mimeTypes) {
     if (!types.contains(type))
       types.append(type);
   }
   const QByteArray text = DesktopEntryText(exePath, EntryIcon(desktop, iconPath), types);
-  if (!WriteFileAtomically(path, text, error))
-    return false;
-  desktop.runTool(QStringLiteral("update-desktop-database"), {appDir});
-  return true;
+  const Result<void> written = WriteFileAtomically(path, text);
+  if (written)
+    desktop.runTool(QStringLiteral("update-desktop-database"), {appDir});
+  return written;
 }
 
-bool WriteDefaultApplication(IDesktop& desktop, const QString& mimeType, QString* error) {
+Result<void> WriteDefaultApplication(IDesktop& desktop, const QString& mimeType) {
   const QString path = desktop.configHome() + "/mimeapps.list";
-  QByteArray old;
-  if (!ReadExisting(path, &old, error))
-    return false;
-  return WriteFileAtomically(path, UpdateMimeAppsList(old, mimeType, kDesktopEntryName), error);
+  const Result<QByteArray> old = ReadExisting(path);
+  if (!old)
+    return Unexpected{old.error()};
+  return WriteFileAtomically(path, UpdateMimeAppsList(*old, mimeType, kDesktopEntryName));
 }
 
 struct SectionLines {
@@ -258,39 +251,36 @@ QByteArray UpdateMimeAppsList(const QByteArray& old, const QString& mimeType,
   return lines.join('\n') + '\n';
 }
 
-QString RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association,
-                            QString* error) {
+Result<QString> RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association) {
   const QString ext = DesktopExtension(association.extension);
-  if (ext.isEmpty()) {
-    *error = "\"" + association.extension + "\" is not a file extension the desktop can use";
-    return QString();
-  }
-  if (HasControlCharacter(association.exePath) || HasControlCharacter(association.iconPath)) {
-    *error = "The program's path cannot be written into a desktop entry";
-    return QString();
-  }
-  const QString mimeType = MimeTypeFor(desktop, ext, association.description, error);
-  if (mimeType.isEmpty() ||
-      !WriteDesktopEntry(desktop, association.exePath, association.iconPath, {mimeType}, error) ||
-      !WriteDefaultApplication(desktop, mimeType, error)) {
-    return QString();
-  }
+  if (ext.isEmpty())
+    return Unexpected{"\"" + association.extension +
+                      "\" is not a file extension the desktop can use"};
+  if (HasControlCharacter(association.exePath) || HasControlCharacter(association.iconPath))
+    return Unexpected{kUnwritablePath};
+  const Result<QString> mimeType = MimeTypeFor(desktop, ext, association.description);
+  if (!mimeType)
+    return mimeType;
+  Result<void> written =
+      WriteDesktopEntry(desktop, association.exePath, association.iconPath, {*mimeType});
+  if (written)
+    written = WriteDefaultApplication(desktop, *mimeType);
+  if (!written)
+    return Unexpected{written.error()};
   return mimeType;
 }
 
-bool InstallDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
-                         const QStringList& extensions, QString* error) {
-  if (HasControlCharacter(exePath) || HasControlCharacter(iconPath)) {
-    *error = "The program's path cannot be written into a desktop entry";
-    return false;
-  }
+Result<void> InstallDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
+                                 const QStringList& extensions) {
+  if (HasControlCharacter(exePath) || HasControlCharacter(iconPath))
+    return Unexpected{kUnwritablePath};
   QStringList types;
   for (const QString& extension : extensions) {
     const QString type = desktop.mimeTypeForExtension(DesktopExtension(extension));
     if (type.startsWith(QLatin1String("audio/")) && !types.contains(type))
       types.append(type);
   }
-  return WriteDesktopEntry(desktop, exePath, iconPath, types, error);
+  return WriteDesktopEntry(desktop, exePath, iconPath, types);
 }
 
 IDesktop* InstalledDesktop() {

@@ -16,6 +16,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "shared/Result.h"
+
 namespace qvt {
 
 class IDesktop {
@@ -41,17 +43,16 @@ struct DesktopAssociation {
 
 inline constexpr char kDesktopEntryName[] = "quavertone.desktop";
 
-// Registers the association. Answers the MIME type it used, or throws nothing and fills
-// *error (answering an empty text) when something could not be written.
-QString RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association,
-                            QString* error);
+// Registers the association. Answers the MIME type it used; throws nothing, and fails with the
+// reason when something could not be written.
+Result<QString> RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association);
 
 // Writes the desktop entry that an install puts in place: the same file as the association
 // writes, offering the audio MIME types of the extensions (as the shared MIME database knows
 // them) to the file manager's "Open With" without making the player their default. Types the
-// entry listed already stay. False with the reason in *error when it cannot be written.
-bool InstallDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
-                         const QStringList& extensions, QString* error);
+// entry listed already stay. Fails with the reason when it cannot be written.
+Result<void> InstallDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
+                                 const QStringList& extensions);
 
 // The extension as the desktop's globs use it, or "" when it cannot be one (empty, or holding
 // anything but ASCII letters, digits and "._+-").

@@ -31,10 +31,11 @@ void RegisterWithInstalledDesktop(const QString& sAssociation, const QString& sC
     return;
   const DesktopAssociation association{sAssociation, sClassDescription, sExePath,
                                        ProgramFile(QStringLiteral("QVTFile.png"))};
-  QString error;
-  if (RegisterWithDesktop(*desktop, association, &error).isEmpty()) {
-    throw RegistryError(kRegErrAssociation, platform().programName + ".cRegistry",
-                        "Failed to associate the file type with the desktop: " + error);
+  const Result<QString> registered = RegisterWithDesktop(*desktop, association);
+  if (!registered) {
+    throw RegistryError(
+        kRegErrAssociation, platform().programName + ".cRegistry",
+        "Failed to associate the file type with the desktop: " + registered.error());
   }
 }
 

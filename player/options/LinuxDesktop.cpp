@@ -64,10 +64,11 @@ int InstallDesktopEntryCommand() {
     RecordReader reader(folder + "/AcceptedFileTypes.qvc");
     const QStringList extensions = reader.readText().split(u' ', Qt::SkipEmptyParts);
     LinuxDesktop desktop;
-    if (InstallDesktopEntry(desktop, QCoreApplication::applicationFilePath(),
-                            folder + "/QVTFile.png", extensions, &error)) {
+    const Result<void> installed = InstallDesktopEntry(
+        desktop, QCoreApplication::applicationFilePath(), folder + "/QVTFile.png", extensions);
+    if (installed)
       return 0;
-    }
+    error = installed.error();
   } catch (const RecordError& failure) {
     error = "AcceptedFileTypes.qvc: " + failure.description();
   }

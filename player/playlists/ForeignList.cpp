@@ -221,14 +221,13 @@ ForeignList ReadForeignList(const QString& sPath) {
   return list;
 }
 
-bool ExportM3u8(const QString& qvlPath, const QString& outPath, QString* error) {
+Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath) {
   QByteArray out("#EXTM3U\n");
   try {
     RecordReader reader(qvlPath);
     const double dblLast = reader.readDouble();
     if (!(dblLast >= -1) || dblLast != std::floor(dblLast)) {
-      *error = qvlPath + ": line 1 is not the index of the last song";
-      return false;
+      return Unexpected{qvlPath + ": line 1 is not the index of the last song"};
     }
     for (double i = 0; i <= dblLast; ++i) {
       const QString sPath = reader.readText();
@@ -236,15 +235,13 @@ bool ExportM3u8(const QString& qvlPath, const QString& outPath, QString* error) 
       out += "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + M3uLocation(sPath) + '\n';
     }
   } catch (const RecordError& failure) {
-    *error = qvlPath + ": " + failure.description();
-    return false;
+    return Unexpected{qvlPath + ": " + failure.description()};
   }
   QSaveFile file(outPath);
   if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
-    *error = outPath + ": " + file.errorString();
-    return false;
+    return Unexpected{outPath + ": " + file.errorString()};
   }
-  return true;
+  return {};
 }
 
 int ExportM3u8Command(const QStringList& arguments) {
@@ -252,9 +249,10 @@ int ExportM3u8Command(const QStringList& arguments) {
     std::fputs("usage: Quavertone --export-m3u8 LIST.qvl OUT.m3u8\n", stderr);
     return 2;
   }
-  QString error;
-  if (!ExportM3u8(arguments[1], arguments[2], &error)) {
-    std::fprintf(stderr, "Quavertone: %s\n", error.simplified().toLocal8Bit().constData());
+  const Result<void> exported = ExportM3u8(arguments[1], arguments[2]);
+  if (!exported) {
+    std::fprintf(stderr, "Quavertone: %s\n",
+                 exported.error().simplified().toLocal8Bit().constData());
     return 1;
   }
   return 0;

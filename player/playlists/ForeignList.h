@@ -16,6 +16,8 @@
 #include <QString>
 #include <vector>
 
+#include "shared/Result.h"
+
 namespace qvt {
 
 struct ListEntry {
@@ -37,9 +39,9 @@ bool IsForeignListName(const QString& sName);
 ForeignList ReadForeignList(const QString& sPath);
 
 // Writes the songs of the .qvl at qvlPath as an extended M3U8 at outPath (through a temporary
-// file). False with a one-line reason in *error when the .qvl cannot be read whole or the
-// output cannot be written; an old file at outPath then stays as it was.
-bool ExportM3u8(const QString& qvlPath, const QString& outPath, QString* error);
+// file). Fails with a one-line reason when the .qvl cannot be read whole or the output cannot
+// be written; an old file at outPath then stays as it was.
+Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath);
 
 // The command line "--export-m3u8 LIST.qvl OUT.m3u8" (arguments after the program's name):
 // the exit code, having printed a one-line error on failure.

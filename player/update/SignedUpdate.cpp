@@ -37,30 +37,27 @@ QString CheckVersion(const UpdateManifest::Manifest& manifest) {
 
 }  // namespace
 
-std::optional<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStringList& names,
-                                              QString* reason) {
+Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStringList& names) {
   const QString folder = sFileListURL.left(sFileListURL.lastIndexOf(QLatin1Char('/')) + 1);
   const QString manifestPath = ProgramFile(UpdateManifest::kKeptManifest);
   const QString signaturePath = ProgramFile(UpdateManifest::kKeptSignature);
   Discard();  // files left by an earlier attempt must not be used
   if (!Download(folder + UpdateManifest::kManifestName, manifestPath)) {
-    *reason = QStringLiteral("The update's signed manifest could not be downloaded.");
-    return std::nullopt;
+    return Unexpected{QStringLiteral("The update's signed manifest could not be downloaded.")};
   }
   if (!Download(folder + UpdateManifest::kSignatureName, signaturePath)) {
-    *reason = QStringLiteral("The update's signature could not be downloaded.");
-    return std::nullopt;
+    return Unexpected{QStringLiteral("The update's signature could not be downloaded.")};
   }
-  std::optional<UpdateManifest::Manifest> manifest =
-      UpdateManifest::Open(manifestPath, signaturePath, reason);
-  if (manifest)
-    *reason = CheckVersion(*manifest);
-  for (qsizetype i = 0; manifest && reason->isEmpty() && i < names.size(); ++i) {
-    if (manifest->find(names[i]) == nullptr)
-      *reason = names[i] + QStringLiteral(" is not part of the signed update.");
+  Result<UpdateManifest::Manifest> manifest = UpdateManifest::Open(manifestPath, signaturePath);
+  if (!manifest)
+    return manifest;
+  const QString wrongVersion = CheckVersion(*manifest);
+  if (!wrongVersion.isEmpty())
+    return Unexpected{wrongVersion};
+  for (const QString& name : names) {
+    if (manifest->find(name) == nullptr)
+      return Unexpected{name + QStringLiteral(" is not part of the signed update.")};
   }
-  if (!reason->isEmpty())
-    return std::nullopt;
   return manifest;
 }
 

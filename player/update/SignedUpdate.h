@@ -8,15 +8,13 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
-
+#include "shared/Result.h"
 #include "shared/UpdateManifest.h"
 
 namespace qvt::SignedUpdate {
 
-// The manifest, checked as above; nothing with *reason set when the update must stop.
-std::optional<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStringList& names,
-                                              QString* reason);
+// The manifest, checked as above; fails with the reason when the update must stop.
+Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStringList& names);
 // Removes the kept manifest and signature.
 void Discard();
 

@@ -117,20 +117,15 @@ QString PutInPlace(std::vector<Staged>& staged) {
 
 // Fetches every file of the list, the updater last. Any file that does not arrive stops it when
 // bAllRequired, else only the new player or the updater does.
-bool FetchAll(const FileList& list, bool bAllRequired, std::vector<Staged>& staged,
-              QString* reason) {
+Result<void> FetchAll(const FileList& list, bool bAllRequired, std::vector<Staged>& staged) {
   for (const FileRecord& record : list.files) {
     const bool bEssential = record.sName.compare(kNewPlayerName, Qt::CaseInsensitive) == 0;
-    if (!Fetch(record, bEssential, staged) && (bEssential || bAllRequired)) {
-      *reason = record.sName + QStringLiteral(" could not be downloaded.");
-      return false;
-    }
+    if (!Fetch(record, bEssential, staged) && (bEssential || bAllRequired))
+      return Unexpected{record.sName + QStringLiteral(" could not be downloaded.")};
   }
-  if (!Fetch(list.updater, true, staged)) {
-    *reason = list.updater.sName + QStringLiteral(" could not be downloaded.");
-    return false;
-  }
-  return true;
+  if (!Fetch(list.updater, true, staged))
+    return Unexpected{list.updater.sName + QStringLiteral(" could not be downloaded.")};
+  return {};
 }
 
 QStringList Names(const FileList& list) {
@@ -146,12 +141,15 @@ QString Install(const FileList& list, const QString& sFileListURL, std::vector<S
   QString reason;
   std::optional<UpdateManifest::Manifest> manifest;
   if (UpdateManifest::HasPublisherKey()) {
-    manifest = SignedUpdate::Fetch(sFileListURL, Names(list), &reason);
-    if (!manifest)
-      return reason;
+    Result<UpdateManifest::Manifest> signedManifest =
+        SignedUpdate::Fetch(sFileListURL, Names(list));
+    if (!signedManifest)
+      return signedManifest.error();
+    manifest = std::move(signedManifest).value();
   }
-  if (!FetchAll(list, manifest.has_value(), staged, &reason))
-    return reason;
+  const Result<void> fetched = FetchAll(list, manifest.has_value(), staged);
+  if (!fetched)
+    return fetched.error();
   for (const Staged& file : staged) {
     if (manifest)
       reason = UpdateManifest::CheckFile(*manifest, file.sName, file.staging);
@@ -181,12 +179,10 @@ QString TargetPath(const QString& sName) {
   return ProgramFile(sName);
 }
 
-std::optional<FileList> ReadFileList(const QString& sPath, QString* problem) {
+Result<FileList> ReadFileList(const QString& sPath) {
   QFile file(sPath);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *problem = QStringLiteral("The list of files could not be read.");
-    return std::nullopt;
-  }
+  if (!file.open(QIODevice::ReadOnly))
+    return Unexpected{QStringLiteral("The list of files could not be read.")};
   RecordReader reader = RecordReader::fromBytes(WithoutTrailingBlanks(file.readAll()));
   FileList list;
   try {
@@ -194,14 +190,13 @@ std::optional<FileList> ReadFileList(const QString& sPath, QString* problem) {
     while (!reader.atEnd())
       list.files.push_back(ReadRecord(reader));
   } catch (const RecordError&) {
-    *problem = QStringLiteral("The list of files is damaged: a record lacks its address.");
-    return std::nullopt;
+    return Unexpected{QStringLiteral("The list of files is damaged: a record lacks its address.")};
   }
-  *problem = CheckName(list.updater.sName);
-  for (size_t i = 0; problem->isEmpty() && i < list.files.size(); ++i)
-    *problem = CheckName(list.files[i].sName);
-  if (!problem->isEmpty())
-    return std::nullopt;
+  QString problem = CheckName(list.updater.sName);
+  for (size_t i = 0; problem.isEmpty() && i < list.files.size(); ++i)
+    problem = CheckName(list.files[i].sName);
+  if (!problem.isEmpty())
+    return Unexpected{problem};
   return list;
 }
 
@@ -211,14 +206,13 @@ bool BeginUpdate(QString sFileListURL) {
   files().removeFile(listPath);  // a list left by an earlier attempt must not be used
   if (!downloader::DownloadFile(sFileListURL, listPath))
     return Stop(QStringLiteral("The list of files could not be downloaded."));
-  QString reason;
-  const std::optional<FileList> list = ReadFileList(listPath, &reason);
+  const Result<FileList> list = ReadFileList(listPath);
   if (!list) {
     files().removeFile(listPath);
-    return Stop(reason);
+    return Stop(list.error());
   }
   std::vector<Staged> staged;
-  reason = Install(*list, sFileListURL, staged);
+  const QString reason = Install(*list, sFileListURL, staged);
   Discard(staged);  // what was not put in place
   files().removeFile(listPath);
   if (!reason.isEmpty()) {

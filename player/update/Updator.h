@@ -23,8 +23,9 @@
 // the list is required.
 
 #include <QString>
-#include <optional>
 #include <vector>
+
+#include "shared/Result.h"
 
 namespace qvt::Updator {
 
@@ -42,10 +43,10 @@ extern const QString kListName;       // "TempUpdateList.tmp"
 extern const QString kNewPlayerName;  // "ProgramUpdate.tmp"
 extern const QString kUpdateStopped;  // the first line of every message of a stopped update
 
-// Reads a file list. Nothing, with *problem set to the reason, when it cannot be read, has no
-// record, has a record without its address, or names a file it must not (see CheckName).
-// Blank lines at its end are allowed.
-std::optional<FileList> ReadFileList(const QString& sPath, QString* problem);
+// Reads a file list. Fails with the reason when it cannot be read, has no record, has a record
+// without its address, or names a file it must not (see CheckName). Blank lines at its end are
+// allowed.
+Result<FileList> ReadFileList(const QString& sPath);
 // Empty for a name that may be written below the program folder, else the reason it may not:
 // an empty name, an absolute one, or one that contains "..".
 QString CheckName(const QString& sName);

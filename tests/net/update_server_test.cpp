@@ -69,9 +69,8 @@ class UpdateServer : public ::testing::Test {
 TEST_F(UpdateServer, FileListReadsBackUpdaterFirst) {
   const QString list = fake.path("TempUpdateList.tmp");
   ASSERT_TRUE(downloader::DownloadFile(server.url("/files/QVT/FileList.txt"), list));
-  QString problem;
-  const auto files = Updator::ReadFileList(list, &problem);
-  ASSERT_TRUE(files) << problem.toStdString();
+  const auto files = Updator::ReadFileList(list);
+  ASSERT_TRUE(files) << files.error().toStdString();
   EXPECT_EQ(files->updater.sName, "Updater");
   EXPECT_EQ(files->updater.sURL, server.url("/files/QVT/Updater"));
   ASSERT_EQ(files->files.size(), 1u);

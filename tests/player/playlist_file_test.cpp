@@ -282,16 +282,17 @@ TEST_F(PlayListFile, ExportedM3u8LoadsBackTheSameSongs) {
   const std::vector<QString> names{"Blue, Live", "#1", "two lines", "trail"};
   SetList(paths, names);
   ASSERT_TRUE(WriteListFile(In("l.qvl")));
-  QString error;
-  ASSERT_TRUE(ExportM3u8(In("l.qvl"), In("out.m3u8"), &error)) << error.toStdString();
+  const Result<void> exported = ExportM3u8(In("l.qvl"), In("out.m3u8"));
+  ASSERT_TRUE(exported) << exported.error().toStdString();
   SetList({}, {});
   Load("out.m3u8");
   EXPECT_EQ(MusicVariables().sSongPaths.items(), paths);
   EXPECT_EQ(MusicVariables().sSongNames.items(), names);
 
   ASSERT_TRUE(WriteAll(In("bad.qvl"), "3\r\n\"/m/a.mp3\",\"a\"\r\n"));
-  EXPECT_FALSE(ExportM3u8(In("bad.qvl"), In("out.m3u8"), &error));
-  EXPECT_FALSE(error.isEmpty());
+  const Result<void> refused = ExportM3u8(In("bad.qvl"), In("out.m3u8"));
+  EXPECT_FALSE(refused);
+  EXPECT_FALSE(refused.error().isEmpty());
   EXPECT_TRUE(ReadAll(In("out.m3u8")).contains("Blue, Live"));
 }
 

@@ -113,11 +113,11 @@ TEST(DesktopAssociation, KnownTypesAccumulateAndUnknownOnesGetATypeOfTheirOwn) {
   desktop.home = dir.path();
   desktop.known["wav"] = "audio/x-wav";
   const DesktopAssociation wav{"WAV", "WAV File", "/p/Quavertone", "/p/QVTFile.png"};
-  QString error;
-  EXPECT_EQ(RegisterWithDesktop(desktop, wav, &error), "audio/x-wav") << error.toStdString();
+  const Result<QString> wavType = RegisterWithDesktop(desktop, wav);
+  EXPECT_EQ(wavType.value_or(""), "audio/x-wav") << wavType.error().toStdString();
   const DesktopAssociation own{"qvx", "QVX <File>", "/p/Quavertone", "/p/QVTFile.png"};
-  EXPECT_EQ(RegisterWithDesktop(desktop, own, &error), "application/x-quavertone-qvx");
-  EXPECT_EQ(RegisterWithDesktop(desktop, wav, &error), "audio/x-wav") << "again: no duplicate";
+  EXPECT_EQ(RegisterWithDesktop(desktop, own).value_or(""), "application/x-quavertone-qvx");
+  EXPECT_EQ(RegisterWithDesktop(desktop, wav).value_or(""), "audio/x-wav") << "again: no duplicate";
 
   const QByteArray entry = test::ReadAll(dir.filePath("data/applications/quavertone.desktop"));
   EXPECT_TRUE(entry.contains("\nMimeType=audio/x-wav;application/x-quavertone-qvx;\n"))
@@ -131,8 +131,9 @@ TEST(DesktopAssociation, KnownTypesAccumulateAndUnknownOnesGetATypeOfTheirOwn) {
   EXPECT_TRUE(list.contains("audio/x-wav=quavertone.desktop;\n"));
   EXPECT_TRUE(list.contains("application/x-quavertone-qvx=quavertone.desktop;\n"));
 
-  EXPECT_EQ(RegisterWithDesktop(desktop, {"a b", "", "/p/Q", "/p/i.png"}, &error), "");
-  EXPECT_FALSE(error.isEmpty());
+  const Result<QString> refused = RegisterWithDesktop(desktop, {"a b", "", "/p/Q", "/p/i.png"});
+  EXPECT_EQ(refused.value_or(""), "");
+  EXPECT_FALSE(refused.error().isEmpty());
 }
 
 // The install's entry and the association's are one file: the association keeps the audio
@@ -145,14 +146,13 @@ TEST(DesktopAssociation, InstalledEntryAndAssociationShareOneFile) {
   ASSERT_TRUE(QDir().mkpath(dir.filePath("data/icons/hicolor/scalable/apps")));
   ASSERT_TRUE(
       test::WriteAll(dir.filePath("data/icons/hicolor/scalable/apps/quavertone.svg"), "<svg/>"));
-  QString error;
   ASSERT_TRUE(InstallDesktopEntry(desktop, "/p/Quavertone", "/p/QVTFile.png",
-                                  {"MP3", "OGG", "MKV", "MP3", "XYZ"}, &error));
+                                  {"MP3", "OGG", "MKV", "MP3", "XYZ"}));
   const QString path = dir.filePath("data/applications/quavertone.desktop");
   EXPECT_EQ(test::ReadAll(path),
             DesktopEntryText("/p/Quavertone", "quavertone", {"audio/mpeg", "audio/ogg"}));
   desktop.known["wav"] = "audio/x-wav";
-  RegisterWithDesktop(desktop, {"wav", "WAV File", "/p/Quavertone", "/p/QVTFile.png"}, &error);
+  (void)RegisterWithDesktop(desktop, {"wav", "WAV File", "/p/Quavertone", "/p/QVTFile.png"});
   EXPECT_EQ(test::ReadAll(path), DesktopEntryText("/p/Quavertone", "quavertone",
                                                   {"audio/mpeg", "audio/ogg", "audio/x-wav"}));
 }
@@ -170,14 +170,14 @@ TEST(LinuxDesktop, XdgMimeAnswersTheEntryAndTheEntryIsValid) {
   const ScopedEnv configHome("XDG_CONFIG_HOME", config.toUtf8());
 
   LinuxDesktop desktop;
-  QString error;
-  const QString wavType = RegisterWithDesktop(
-      desktop, {"wav", "WAV File", dir.filePath("my music/Quavertone"), "/p/QVTFile.png"}, &error);
-  ASSERT_FALSE(wavType.isEmpty()) << error.toStdString();
-  const QString ownType = RegisterWithDesktop(
-      desktop, {"qvtzz", "QVTZZ File", dir.filePath("my music/Quavertone"), "/p/QVTFile.png"},
-      &error);
-  EXPECT_EQ(ownType, "application/x-quavertone-qvtzz") << error.toStdString();
+  const Result<QString> wav = RegisterWithDesktop(
+      desktop, {"wav", "WAV File", dir.filePath("my music/Quavertone"), "/p/QVTFile.png"});
+  const QString wavType = wav.value_or("");
+  ASSERT_FALSE(wavType.isEmpty()) << wav.error().toStdString();
+  const Result<QString> own = RegisterWithDesktop(
+      desktop, {"qvtzz", "QVTZZ File", dir.filePath("my music/Quavertone"), "/p/QVTFile.png"});
+  const QString ownType = own.value_or("");
+  EXPECT_EQ(ownType, "application/x-quavertone-qvtzz") << own.error().toStdString();
 
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("XDG_DATA_HOME", data);
