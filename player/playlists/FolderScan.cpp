@@ -100,12 +100,15 @@ void SortNamesNoCase(std::vector<QString>& names) {
     names[i] = std::move(keyed[i].second);
 }
 
-bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<QString>& out) {
+namespace {
+
+// The names of the folder's entries that accept(name, entry) takes, sorted; false and no names
+// when the folder cannot be read.
+template <typename Accept>
+bool ListSorted(const QString& folder, Accept accept, std::vector<QString>& out) {
   out.clear();
-  const FilePattern pattern(patterns);
   const bool ok = ScanFolder(folder, [&](const QString& name, const fs::directory_entry& entry) {
-    std::error_code error;
-    if (pattern.matches(name) && entry.is_regular_file(error))
+    if (accept(name, entry))
       out.push_back(name);
   });
   if (!ok) {
@@ -116,19 +119,27 @@ bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<
   return true;
 }
 
+}  // namespace
+
+bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<QString>& out) {
+  const FilePattern pattern(patterns);
+  return ListSorted(
+      folder,
+      [&](const QString& name, const fs::directory_entry& entry) {
+        std::error_code error;
+        return pattern.matches(name) && entry.is_regular_file(error);
+      },
+      out);
+}
+
 bool ListSubfolders(const QString& folder, std::vector<QString>& out) {
-  out.clear();
-  const bool ok = ScanFolder(folder, [&](const QString& name, const fs::directory_entry& entry) {
-    std::error_code error;
-    if (entry.is_directory(error))
-      out.push_back(name);
-  });
-  if (!ok) {
-    out.clear();
-    return false;
-  }
-  SortNamesNoCase(out);
-  return true;
+  return ListSorted(
+      folder,
+      [](const QString&, const fs::directory_entry& entry) {
+        std::error_code error;
+        return entry.is_directory(error);
+      },
+      out);
 }
 
 QString JoinFolder(const QString& folder, const QString& name) {

@@ -13,19 +13,30 @@
 
 namespace qvt::GlobalMethods {
 
-void SetSongLoadingPriority(int16_t iMode) {
+namespace {
+
+// Options modes 0 and 1 set bOption to bModeOne, mode 2 to its opposite; any other mode
+// leaves it and shows sError.
+void SetFromMode(int16_t iMode, bool& bOption, bool bModeOne, const QString& sError) {
   switch (iMode) {
     case 0:
     case 1:
-      MusicVariables().bLowPriorityLoading = true;
+      bOption = bModeOne;
       break;
     case 2:
-      MusicVariables().bLowPriorityLoading = false;
+      bOption = !bModeOne;
       break;
     default:
-      MsgBox(QStringLiteral("Unable to set song loading priority, please set manually"));
+      MsgBox(sError);
       break;
   }
+}
+
+}  // namespace
+
+void SetSongLoadingPriority(int16_t iMode) {
+  SetFromMode(iMode, MusicVariables().bLowPriorityLoading, true,
+              QStringLiteral("Unable to set song loading priority, please set manually"));
 }
 
 bool GetLowPriorityLoading() {
@@ -33,18 +44,8 @@ bool GetLowPriorityLoading() {
 }
 
 void SetProcessingVisibility(int16_t iMode) {
-  switch (iMode) {
-    case 0:
-    case 1:
-      MusicVariables().bHideProcessing = false;
-      break;
-    case 2:
-      MusicVariables().bHideProcessing = true;
-      break;
-    default:
-      MsgBox(QStringLiteral("Unable to set processor visibility, please set manually"));
-      break;
-  }
+  SetFromMode(iMode, MusicVariables().bHideProcessing, false,
+              QStringLiteral("Unable to set processor visibility, please set manually"));
   SetProcessingSuppressed(MusicVariables().bHideProcessing);
 }
 

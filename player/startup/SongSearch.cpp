@@ -90,16 +90,28 @@ const PathSearchIndex& PathIndex() {
   return searchState().pathIndex;
 }
 
-double FindSongPath(const QString& sTerm) {
-  SearchState& state = searchState();
+namespace {
+
+// A search term that is a command: "init<number>" sets dblIndex to the number, "stop" to -1.
+// False for a term to search for.
+bool TakeCommand(const QString& sTerm, double& dblIndex) {
   if (sTerm.startsWith(QLatin1String("init"))) {
-    state.dblPathSearchBound = LeadingNumber(QStringView(sTerm).mid(4));
-    return -1;
+    dblIndex = LeadingNumber(QStringView(sTerm).mid(4));
+    return true;
   }
   if (sTerm.startsWith(QLatin1String("stop"))) {
-    state.dblPathSearchBound = -1;
-    return -1;
+    dblIndex = -1;
+    return true;
   }
+  return false;
+}
+
+}  // namespace
+
+double FindSongPath(const QString& sTerm) {
+  SearchState& state = searchState();
+  if (TakeCommand(sTerm, state.dblPathSearchBound))
+    return -1;
   if (sTerm.size() < 4)
     return -1;
   return state.pathIndex.find(MusicVariables().sSongPaths, state.dblPathSearchBound, sTerm);
@@ -124,14 +136,8 @@ PathSearchScope::~PathSearchScope() {
 
 double FindSongName(const QString& sTerm, bool bPartial) {
   SearchState& state = searchState();
-  if (sTerm.startsWith(QLatin1String("init"))) {
-    state.dblNameSearchStart = LeadingNumber(QStringView(sTerm).mid(4));
+  if (TakeCommand(sTerm, state.dblNameSearchStart))
     return -1;
-  }
-  if (sTerm.startsWith(QLatin1String("stop"))) {
-    state.dblNameSearchStart = -1;
-    return -1;
-  }
   const MusicVariablesState& mv = MusicVariables();
   const double last = std::min(mv.dblLastIndex, static_cast<double>(mv.sSongNames.size()) - 1);
   const double first = std::max(0.0, std::ceil(state.dblNameSearchStart));
