@@ -12,6 +12,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/PlayListIndex.h"
+#include "tests/support/SongLists.h"
 
 using namespace qvt;
 using namespace qvt::GlobalMethods;
@@ -30,13 +31,7 @@ class BadSongs : public ::testing::Test {
   void TearDown() override { ResetMusicVariables(); }
 
   static void setList(const QStringList& paths) {
-    MusicVariablesState& mv = MusicVariables();
-    mv.sSongPaths = std::vector<QString>(paths.begin(), paths.end());
-    std::vector<QString> names;
-    for (const QString& p : paths)
-      names.push_back(p.section('/', -1) + QStringLiteral(" name"));
-    mv.sSongNames = names;
-    mv.dblLastIndex = static_cast<double>(paths.size()) - 1;
+    test::SetSongList(paths, test::NamesAfterFiles(paths));
   }
   static std::vector<QString> paths() { return MusicVariables().sSongPaths.items(); }
   static std::vector<QString> names() { return MusicVariables().sSongNames.items(); }

@@ -21,6 +21,7 @@
 #include "player/window/frmMusic.h"
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmProcessing.h"
+#include "tests/support/BoxAssertions.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
 
@@ -370,13 +371,8 @@ TEST_F(OptionsTest, AssociateAsksThenRegistersTheTypeAsTyped) {
   fake.dialogs.answers = {MsgResult::Yes};
   QTest::mouseClick(w.cmdExt, Qt::LeftButton);
   ASSERT_EQ(fake.dialogs.shown.size(), 2u);
-  const MessageBoxSpec& box = fake.dialogs.shown[0];
-  EXPECT_EQ(box.text, question);
-  EXPECT_EQ(box.title, "Associate File?");
-  EXPECT_EQ(box.buttons, MsgButtons::YesNo);
-  EXPECT_EQ(box.icon, MsgIcon::Exclamation);
-  EXPECT_EQ(box.defaultButton, 2);
-  EXPECT_TRUE(box.systemModal);
+  test::ExpectBox(fake.dialogs.shown[0],
+                  {question, "Associate File?", MsgButtons::YesNo, MsgIcon::Exclamation, 2, true});
   EXPECT_EQ(fake.dialogs.shown[1].text, "mp3 has been associated successfully");
   EXPECT_EQ(fake.dialogs.shown[1].buttons, MsgButtons::OkOnly);
   EXPECT_EQ(ClassValue(".MP3"), "mp3");

@@ -13,6 +13,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "tests/support/ProgressRecorder.h"
+#include "tests/support/SongLists.h"
 
 using namespace qvt;
 using namespace qvt::GlobalMethods;
@@ -41,13 +42,7 @@ class GlobalMethodsTest : public ::testing::Test {
   }
   // Songs named after their files: "<file> name".
   static void setList(const QStringList& paths) {
-    MusicVariablesState& mv = MusicVariables();
-    mv.sSongPaths = std::vector<QString>(paths.begin(), paths.end());
-    std::vector<QString> names;
-    for (const QString& p : paths)
-      names.push_back(p.section('/', -1) + QStringLiteral(" name"));
-    mv.sSongNames = names;
-    mv.dblLastIndex = static_cast<double>(paths.size()) - 1;
+    test::SetSongList(paths, test::NamesAfterFiles(paths));
   }
   static std::vector<QString> paths() { return MusicVariables().sSongPaths.items(); }
   static QString missingTypesMessage(const QString& path) {

@@ -24,6 +24,7 @@
 #include "player/quickplay/frmQMusicMpris.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
+#include "tests/support/BoxAssertions.h"
 
 using namespace qvt;
 
@@ -374,12 +375,8 @@ TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
   MusicVariables().bPlaying = true;
   f.StartPlayQ();
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
-  const MessageBoxSpec& box = fake.dialogs.shown[0];
-  EXPECT_EQ(box.text, kFailText);
-  EXPECT_EQ(box.title, "Playback Error");
-  EXPECT_EQ(box.icon, MsgIcon::Critical);
-  EXPECT_EQ(box.buttons, MsgButtons::OkOnly);
-  EXPECT_TRUE(box.systemModal);
+  test::ExpectBox(fake.dialogs.shown[0],
+                  {kFailText, "Playback Error", MsgButtons::OkOnly, MsgIcon::Critical, 1, true});
   EXPECT_FALSE(tickingDuringBox);
   EXPECT_TRUE(f.timUpdater->isActive());
   EXPECT_FALSE(MusicVariables().bPlaying);

@@ -11,6 +11,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/SongSearch.h"
+#include "tests/support/SongLists.h"
 
 using namespace qvt;
 using namespace qvt::GlobalMethods;
@@ -23,12 +24,7 @@ class SongSearch : public ::testing::Test {
   void TearDown() override { ResetMusicVariables(); }
 
   static void setList(const QStringList& paths, const QStringList& names = {}) {
-    MusicVariablesState& mv = MusicVariables();
-    mv.sSongPaths = std::vector<QString>(paths.begin(), paths.end());
-    mv.sSongNames = std::vector<QString>(names.begin(), names.end());
-    if (names.isEmpty())
-      mv.sSongNames.resize(paths.size());
-    mv.dblLastIndex = static_cast<double>(paths.size()) - 1;
+    test::SetSongList(paths, names);
   }
 
   FakePlatform fake;

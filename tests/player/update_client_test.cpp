@@ -17,6 +17,7 @@
 #include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
 #include "shared/Processor.h"
+#include "tests/support/BoxAssertions.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -417,12 +418,8 @@ TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
   EXPECT_TRUE(MusicVariables().bPlaying) << "No changes nothing";
   EXPECT_TRUE(net.requested.isEmpty());
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
-  const MessageBoxSpec& box = fake.dialogs.shown[0];
-  EXPECT_EQ(box.text, kConfirmText);
-  EXPECT_EQ(box.title, "Update Now?");
-  EXPECT_EQ(box.buttons, MsgButtons::YesNo);
-  EXPECT_EQ(box.icon, MsgIcon::Information);
-  EXPECT_EQ(box.defaultButton, 2);
+  test::ExpectBox(fake.dialogs.shown[0],
+                  {kConfirmText, "Update Now?", MsgButtons::YesNo, MsgIcon::Information, 2, false});
 
   fake.dialogs.answers = {MsgResult::Yes};
   InstallUpdates();

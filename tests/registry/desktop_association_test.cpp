@@ -28,26 +28,6 @@ class FakeDesktop : public IDesktop {
   }
 };
 
-// Sets an environment variable for the lifetime of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QByteArray& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-    qputenv(name, value);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      qputenv(name_, old_);
-    else
-      qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
-};
-
 // Runs a program and answers its standard output (trimmed); fails the test when it fails.
 QString RunTool(const QString& program, const QStringList& arguments,
                 const QProcessEnvironment& env) {
@@ -166,8 +146,8 @@ TEST(LinuxDesktop, XdgMimeAnswersTheEntryAndTheEntryIsValid) {
   QTemporaryDir dir;
   const QString data = dir.filePath("data");
   const QString config = dir.filePath("config");
-  const ScopedEnv dataHome("XDG_DATA_HOME", data.toUtf8());
-  const ScopedEnv configHome("XDG_CONFIG_HOME", config.toUtf8());
+  const test::ScopedEnv dataHome("XDG_DATA_HOME", data.toUtf8());
+  const test::ScopedEnv configHome("XDG_CONFIG_HOME", config.toUtf8());
 
   LinuxDesktop desktop;
   const Result<QString> wav = RegisterWithDesktop(

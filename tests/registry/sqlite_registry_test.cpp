@@ -48,30 +48,6 @@ RegistryValue Text(const QByteArray& utf8) {
   return RegistryValue{kRegSz, utf8 + '\0'};
 }
 
-// Sets or clears an environment variable for the lifetime of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QByteArray& value) : name_(name) {
-    had_ = qEnvironmentVariableIsSet(name);
-    old_ = qgetenv(name);
-    if (value.isNull())
-      qunsetenv(name);
-    else
-      qputenv(name, value);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      qputenv(name_, old_);
-    else
-      qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  QByteArray old_;
-};
-
 }  // namespace
 
 TEST_P(RegistryStoreTest, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
@@ -149,8 +125,8 @@ TEST(SqliteRegistryPath, FromTheEnvironment) {
       {QByteArray(), "relative", home + "/.config/quavertone/registry.sqlite3"},
   };
   for (const Case& c : cases) {
-    ScopedEnv registry("QUAVERTONE_REGISTRY", c.registry);
-    ScopedEnv config("XDG_CONFIG_HOME", c.configHome);
+    test::ScopedEnv registry("QUAVERTONE_REGISTRY", c.registry);
+    test::ScopedEnv config("XDG_CONFIG_HOME", c.configHome);
     EXPECT_EQ(SqliteRegistry::DefaultPath().toUtf8(), c.expected);
   }
 }

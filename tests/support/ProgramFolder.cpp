@@ -1,11 +1,10 @@
 #include "tests/support/ProgramFolder.h"
 
-#include <QCoreApplication>
+#include "tests/support/EventPump.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
-#include <QThread>
 
 namespace qvt::test {
 
@@ -60,15 +59,7 @@ QStringList ProgramFolder::boxes() const {
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(10);
-  }
-  return true;
+  return PumpUntil(done, timeoutMs);
 }
 
 }  // namespace qvt::test

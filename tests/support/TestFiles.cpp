@@ -16,4 +16,19 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
   return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
+    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+  if (value.isNull())
+    qunsetenv(name);
+  else
+    qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    qputenv(name_, old_);
+  else
+    qunsetenv(name_);
+}
+
 }  // namespace qvt::test

@@ -14,6 +14,20 @@ QByteArray ReadAll(const QString& path);
 // Replaces the file's content; false when it cannot be written.
 bool WriteAll(const QString& path, const QByteArray& bytes);
 
+// Sets an environment variable (a null value unsets it) for the lifetime of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const QByteArray& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
 // The player window's position and check boxes; the boxes exclude each other as the window's
 // click handlers make them.
 class FakeConfigurationHost : public IConfigurationHost {
