@@ -4,19 +4,15 @@
 #include <QFile>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
-#include "platform/fakes/FakePlatform.h"
+#include "fuzz/FuzzSupport.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
-void check(bool condition) {
-  if (!condition)
-    std::abort();
-}
+using qvt::fuzz::check;
 
 using Host = qvt::test::FakeConfigurationHost;
 
@@ -47,7 +43,7 @@ Loaded Load(qvt::FakePlatform& fake, Host& host) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static qvt::FakePlatform fake;
+  qvt::FakePlatform& fake = qvt::fuzz::platform();
   const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   for (const QByteArray& bytes : {input, QByteArray("1,0,0\r\n") + input}) {
     {

@@ -4,17 +4,13 @@
 #include <QFile>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
-#include "platform/fakes/FakePlatform.h"
+#include "fuzz/FuzzSupport.h"
 #include "player/update/Updator.h"
 
 namespace {
 
-void check(bool condition) {
-  if (!condition)
-    std::abort();
-}
+using qvt::fuzz::check;
 
 void checkBelow(const QString& folder, const qvt::Updator::FileRecord& record) {
   check(qvt::Updator::CheckName(record.sName).isEmpty());
@@ -25,7 +21,7 @@ void checkBelow(const QString& folder, const qvt::Updator::FileRecord& record) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static qvt::FakePlatform fake;
+  qvt::FakePlatform& fake = qvt::fuzz::platform();
   const QString path = fake.path(QStringLiteral("list.tmp"));
   {
     QFile file(path);

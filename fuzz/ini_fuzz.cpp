@@ -4,22 +4,13 @@
 #include <QFile>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
-#include "platform/fakes/FakePlatform.h"
+#include "fuzz/FuzzSupport.h"
 #include "shared/FileManager.h"
 
 namespace {
 
-qvt::FakePlatform& fakePlatform() {
-  static qvt::FakePlatform platform;
-  return platform;
-}
-
-void check(bool condition) {
-  if (!condition)
-    std::abort();
-}
+using qvt::fuzz::check;
 
 QByteArray readBytes(const QString& path) {
   QFile file(path);
@@ -44,7 +35,7 @@ bool plainKey(const QString& key) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  qvt::FakePlatform& fake = fakePlatform();
+  qvt::FakePlatform& fake = qvt::fuzz::platform();
   QByteArray rest(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   const QString section = takeLine(rest);
   const QString key = takeLine(rest);

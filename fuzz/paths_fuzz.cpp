@@ -3,23 +3,19 @@
 #include <QFile>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
+#include "fuzz/FuzzSupport.h"
 #include "platform/Platform.h"
-#include "platform/fakes/FakePlatform.h"
 #include "player/update/Paths.h"
 
 namespace {
 
-void check(bool condition) {
-  if (!condition)
-    std::abort();
-}
+using qvt::fuzz::check;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static qvt::FakePlatform fake;
+  qvt::FakePlatform& fake = qvt::fuzz::platform();
   {
     QFile file(fake.path(QStringLiteral("paths.qvc")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -5,9 +5,8 @@
 #include <QFile>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
-#include "platform/fakes/FakePlatform.h"
+#include "fuzz/FuzzSupport.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ListFile.h"
 #include "player/startup/GlobalMethods.h"
@@ -15,10 +14,7 @@
 
 namespace {
 
-void check(bool condition) {
-  if (!condition)
-    std::abort();
-}
+using qvt::fuzz::check;
 
 class View : public qvt::IEditorView, public qvt::IListBox {
  public:
@@ -52,7 +48,7 @@ std::vector<QString> Listed(const std::vector<QString>& all) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static qvt::FakePlatform fake;
+  qvt::FakePlatform& fake = qvt::fuzz::platform();
   static View view;
   view.folder = fake.folder();
   {

@@ -38,9 +38,19 @@ run_target() {
   echo "$executions $crashes" >"$dir/logs/$name.result"
 }
 
+# The targets of the sources as they are now (a target since removed may linger in $dir).
 fuzzers=()
-for f in "$dir"/fuzz/*_fuzz; do
+for src in fuzz/*_fuzz.cpp; do
+  f=$dir/fuzz/$(basename "$src" .cpp)
   [ -x "$f" ] && fuzzers+=("$f")
+done
+# The notation target took over the value-line and record targets: it goes on from their corpora.
+for old in valueline_fuzz record_fuzz; do
+  if [ -d "$dir/corpus/$old" ]; then
+    mkdir -p "$dir/corpus/notation_fuzz"
+    cp -n "$dir/corpus/$old"/. "$dir/corpus/notation_fuzz/" -r
+    rm -r "${dir:?}/corpus/$old"
+  fi
 done
 echo "== ${#fuzzers[@]} fuzz targets, $minutes min each, $jobs at a time"
 running=0
