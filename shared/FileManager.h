@@ -28,10 +28,8 @@ class LineFile;
 class clsFileManager {
  public:
   clsFileManager();
-  // Closes a file left open, without a message.
+  // Closes a file left open, without a message. (Not copyable: it owns its open file.)
   ~clsFileManager();
-  clsFileManager(const clsFileManager&) = delete;
-  clsFileManager& operator=(const clsFileManager&) = delete;
 
   // The next raw line of a file open for reading (not counted; the current line is kept).
   // "False" when the file is not open for reading or the read fails.
