@@ -53,7 +53,7 @@ QVT_BENCH(update_verify) {
     const auto opened = qvt::UpdateManifest::Open(manifest, signature);
     ok = ok && opened &&
          qvt::UpdateManifest::CheckFile(*opened, QStringLiteral("ProgramUpdate.tmp"), player)
-             .isEmpty();
+             .has_value();
   });
   qvt::UpdateManifest::SetPublisherKey(QByteArray());
   if (!ok)

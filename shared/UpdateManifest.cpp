@@ -116,14 +116,14 @@ Result<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePat
   return std::move(*manifest);
 }
 
-QString CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath) {
+Result<void> CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath) {
   const Entry* entry = manifest.find(sName);
   if (entry == nullptr)
-    return sName + QStringLiteral(" is not part of the signed update.");
+    return Unexpected{sName + QStringLiteral(" is not part of the signed update.")};
   const std::optional<crypto::FileDigest> digest = crypto::DigestFile(sPath);
   if (!digest || digest->size != entry->size || digest->sha256 != entry->sha256)
-    return sName + QStringLiteral(" is not the file the publisher signed.");
-  return QString();
+    return Unexpected{sName + QStringLiteral(" is not the file the publisher signed.")};
+  return {};
 }
 
 }  // namespace qvt::UpdateManifest

@@ -52,7 +52,7 @@ void SetPublisherKey(const QByteArray& base64);
 // Reads a manifest and checks its signature under the publisher's key. Fails with the problem
 // when either file is missing, the signature is not the key's, or the text is damaged.
 Result<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePath);
-// Empty when the file at sPath is the one the manifest lists under sName, else the reason.
-QString CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath);
+// Whether the file at sPath is the one the manifest lists under sName; fails with the reason.
+Result<void> CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath);
 
 }  // namespace qvt::UpdateManifest

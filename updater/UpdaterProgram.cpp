@@ -35,11 +35,16 @@ QString describe(const std::exception& failure) {
   return text.isEmpty() ? QStringLiteral("Unknown error") : text;
 }
 
+// The platform's description of a failed file operation, or `otherwise` when it gave none.
+Unexpected FileFailure(const QString& error, const QString& otherwise) {
+  return Unexpected{error.isEmpty() ? otherwise : error};
+}
+
 // A step that cannot fail except by throwing.
-std::function<QString()> always(const std::function<void()>& action) {
+std::function<Result<void>()> always(const std::function<void()>& action) {
   return [action] {
     action();
-    return QString();
+    return Result<void>();
   };
 }
 
@@ -60,16 +65,17 @@ void UpdaterProgram::Main() {
   appControl().endProgram(kExitStarted);
 }
 
-void UpdaterProgram::Guarded(const std::function<QString()>& step) {
+void UpdaterProgram::Guarded(const std::function<Result<void>()>& step) {
   for (;;) {
     QString error;
     try {
-      error = step();
+      const Result<void> done = step();
+      if (done)
+        return;
+      error = done.error();
     } catch (const std::exception& failure) {
       error = describe(failure);
     }
-    if (error.isEmpty())
-      return;
     const MsgResult answer = MsgBox(kFailurePrompt + kCrLf + error, MsgButtons::OkCancel,
                                     MsgIcon::Exclamation, kProgramName);
     if (answer != MsgResult::Ok)
@@ -92,16 +98,16 @@ bool UpdaterProgram::PlayerRunning(bool bStatusFile) {
   return bStatusFile && bStillRunning_;
 }
 
-QString UpdaterProgram::Poll(bool bStatusFile) {
+Result<void> UpdaterProgram::Poll(bool bStatusFile) {
   DoEvents();
   UpdateProcessing(QString());
   process().sleepMs(kPollMs);
   if (!bStatusFile)
-    return QString();
+    return {};
   clsFileManager file;
   if (file.OpenFile(DataFile(kStatusName), 1, true) != 0)
-    return QString();  // being rewritten or gone for a moment: read it at the next poll
-  QString error;
+    return {};  // being rewritten or gone for a moment: read it at the next poll
+  Result<void> read;
   if (!file.isEOF() && file.ReadNextLine()) {
     const Variant value = file.GetVarFromFile(0, true);
     const QString text = value.isString() ? value.toString() : QString();
@@ -110,10 +116,10 @@ QString UpdaterProgram::Poll(bool bStatusFile) {
     else if (text == QLatin1String("#FALSE#"))
       bStillRunning_ = false;
     else
-      error = QStringLiteral("Type mismatch");
+      read = Unexpected{QStringLiteral("Type mismatch")};
   }
   file.CloseFile(true);
-  return error;
+  return read;
 }
 
 void UpdaterProgram::CountDown() {
@@ -134,9 +140,9 @@ void UpdaterProgram::ReplacePlayer() {
   Guarded([this] { return CheckPlayerClosed(); });
   Guarded([this] { return CheckNewPlayer(); });
   if (UpdateManifest::HasPublisherKey()) {
-    const QString reason = VerifyNewPlayer();
-    if (!reason.isEmpty())
-      Refuse(reason);
+    const Result<void> verified = VerifyNewPlayer();
+    if (!verified)
+      Refuse(verified.error());
   }
   Guarded(always([] { UpdateProcessing(QStringLiteral("Replacing files")); }));
   Guarded([this] { return StageNewPlayer(); });
@@ -145,24 +151,26 @@ void UpdaterProgram::ReplacePlayer() {
   Guarded([this] { return RemoveNewPlayerFile(); });
 }
 
-QString UpdaterProgram::CheckPlayerClosed() {
-  return files().isLocked(DataFile(kLockName)) ? kStillRunning : QString();
+Result<void> UpdaterProgram::CheckPlayerClosed() {
+  if (files().isLocked(DataFile(kLockName)))
+    return Unexpected{kStillRunning};
+  return {};
 }
 
-QString UpdaterProgram::CheckNewPlayer() {
+Result<void> UpdaterProgram::CheckNewPlayer() {
   const QString path = ProgramFile(kNewPlayerName);
   if (!clsFileManager().FileExists(path))
-    return QStringLiteral("File not found: ") + path;
+    return Unexpected{QStringLiteral("File not found: ") + path};
   if (QFileInfo(path).size() <= 0)
-    return QStringLiteral("The new program is empty: ") + path;
-  return QString();
+    return Unexpected{QStringLiteral("The new program is empty: ") + path};
+  return {};
 }
 
-QString UpdaterProgram::VerifyNewPlayer() {
+Result<void> UpdaterProgram::VerifyNewPlayer() {
   const Result<UpdateManifest::Manifest> manifest = UpdateManifest::Open(
       ProgramFile(UpdateManifest::kKeptManifest), ProgramFile(UpdateManifest::kKeptSignature));
   if (!manifest)
-    return manifest.error();
+    return Unexpected{manifest.error()};
   return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(kNewPlayerName));
 }
 
@@ -181,54 +189,56 @@ void UpdaterProgram::RemoveUpdateFiles() {
   files().removeFile(ProgramFile(UpdateManifest::kKeptSignature));
 }
 
-QString UpdaterProgram::StageNewPlayer() {
+Result<void> UpdaterProgram::StageNewPlayer() {
   const QString staging = ProgramFile(kStagingName);
   if (QFileInfo::exists(staging))
     files().removeFile(staging);  // left over from an interrupted update
   QString error;
   if (!files().copyFile(ProgramFile(kNewPlayerName), staging, &error)) {
     files().removeFile(staging);
-    return error.isEmpty() ? QStringLiteral("The new program could not be copied") : error;
+    return FileFailure(error, QStringLiteral("The new program could not be copied"));
   }
   if (!files().setExecutable(staging)) {
     files().removeFile(staging);
-    return QStringLiteral("Permission denied: ") + staging;
+    return Unexpected{QStringLiteral("Permission denied: ") + staging};
   }
   // The copy and its name reach the disk before the rename makes it the player.
   if (!files().syncToDisk(staging) || !files().syncToDisk(programFolder().folder())) {
     files().removeFile(staging);
-    return QStringLiteral("The new program could not be written to the disk: ") + staging;
+    return Unexpected{QStringLiteral("The new program could not be written to the disk: ") +
+                      staging};
   }
-  return QString();
+  return {};
 }
 
-QString UpdaterProgram::RenameOverPlayer() {
+Result<void> UpdaterProgram::RenameOverPlayer() {
   QString error;
   if (!files().renameFile(ProgramFile(kStagingName), ProgramFile(kPlayerName), &error))
-    return error.isEmpty() ? QStringLiteral("The player could not be replaced") : error;
-  return QString();
+    return FileFailure(error, QStringLiteral("The player could not be replaced"));
+  return {};
 }
 
-QString UpdaterProgram::SyncPlayer() {
+Result<void> UpdaterProgram::SyncPlayer() {
   const QString player = ProgramFile(kPlayerName);
   if (!files().syncToDisk(player) || !files().syncToDisk(programFolder().folder()))
-    return QStringLiteral("The new program could not be written to the disk: ") + player;
-  return QString();
+    return Unexpected{QStringLiteral("The new program could not be written to the disk: ") +
+                      player};
+  return {};
 }
 
-QString UpdaterProgram::RemoveNewPlayerFile() {
+Result<void> UpdaterProgram::RemoveNewPlayerFile() {
   QString error;
   if (!files().removeFile(ProgramFile(kNewPlayerName), &error))
-    return error.isEmpty() ? QStringLiteral("ProgramUpdate.tmp could not be deleted") : error;
+    return FileFailure(error, QStringLiteral("ProgramUpdate.tmp could not be deleted"));
   RemoveUpdateFiles();  // the signed manifest has served
-  return QString();
+  return {};
 }
 
-QString UpdaterProgram::StartPlayer() {
+Result<void> UpdaterProgram::StartPlayer() {
   const QString player = ProgramFile(kPlayerName);
   if (!process().startDetached(player, {}))
-    return QStringLiteral("The program could not be started: ") + player;
-  return QString();
+    return Unexpected{QStringLiteral("The program could not be started: ") + player};
+  return {};
 }
 
 }  // namespace qvt

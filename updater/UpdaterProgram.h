@@ -23,6 +23,8 @@
 #include <QString>
 #include <functional>
 
+#include "shared/Result.h"
+
 namespace qvt {
 
 class UpdaterProgram {
@@ -54,31 +56,31 @@ class UpdaterProgram {
   bool bStillRunning() const { return bStillRunning_; }
 
  private:
-  // Runs a step; while it fails (a non-empty description, or an exception), asks whether to try
-  // again. Cancel ends the program.
-  void Guarded(const std::function<QString()>& step);
+  // Runs a step; while it fails (a failed result, or an exception), asks whether to try again.
+  // Cancel ends the program.
+  void Guarded(const std::function<Result<void>()>& step);
 
   void WaitForPlayer(bool bStatusFile);
   // Whether the player runs: the lock when the player keeps a lock file, else the status.
   bool PlayerRunning(bool bStatusFile);
-  // One poll: of the status file when there is one. Empty on success; the description of a
-  // value that is not a Boolean. A file that cannot be opened is not a failure: the next poll
+  // One poll: of the status file when there is one. Fails with the description of a value that
+  // is not a Boolean. A file that cannot be opened is not a failure: the next poll
   // reads it again.
-  QString Poll(bool bStatusFile);
+  Result<void> Poll(bool bStatusFile);
   void CountDown();
   void ReplacePlayer();
-  QString CheckPlayerClosed();
-  QString CheckNewPlayer();
-  // Empty when the new player is the one the kept signed manifest lists, else the reason.
-  QString VerifyNewPlayer();
+  Result<void> CheckPlayerClosed();
+  Result<void> CheckNewPlayer();
+  // Whether the new player is the one the kept signed manifest lists; fails with the reason.
+  Result<void> VerifyNewPlayer();
   [[noreturn]] void Refuse(const QString& reason);
   // Removes the new player and the kept manifest, whatever of them is there.
   void RemoveUpdateFiles();
-  QString StageNewPlayer();
-  QString RenameOverPlayer();
-  QString SyncPlayer();
-  QString RemoveNewPlayerFile();
-  QString StartPlayer();
+  Result<void> StageNewPlayer();
+  Result<void> RenameOverPlayer();
+  Result<void> SyncPlayer();
+  Result<void> RemoveNewPlayerFile();
+  Result<void> StartPlayer();
 
   bool bStillRunning_ = true;
 };

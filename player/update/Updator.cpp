@@ -89,12 +89,13 @@ void Restore(const std::vector<std::pair<const Staged*, bool>>& placed) {
 
 // Puts the staged files in place, the essential ones first, all or nothing: a file an update
 // replaces is moved aside first, and when any file cannot be put in place, every file put in
-// place before it is taken back. Empty on success, else the reason.
-QString PutInPlace(std::vector<Staged>& staged) {
+// place before it is taken back. Fails with the reason.
+Result<void> PutInPlace(std::vector<Staged>& staged) {
   std::stable_partition(staged.begin(), staged.end(), [](const Staged& s) { return s.bEssential; });
   for (const Staged& file : staged) {
     if (file.bExecutable && !files().setExecutable(file.staging))
-      return QFileInfo(file.target).fileName() + QStringLiteral(" could not be made executable.");
+      return Unexpected{QFileInfo(file.target).fileName() +
+                        QStringLiteral(" could not be made executable.")};
   }
   std::vector<std::pair<const Staged*, bool>> placed;  // with whether an old file was moved aside
   for (const Staged& file : staged) {
@@ -104,7 +105,8 @@ QString PutInPlace(std::vector<Staged>& staged) {
       if (bHadOld && !QFileInfo::exists(file.target))
         files().renameFile(AsidePath(file.target), file.target);
       Restore(placed);
-      return QFileInfo(file.target).fileName() + QStringLiteral(" could not be put in place.");
+      return Unexpected{QFileInfo(file.target).fileName() +
+                        QStringLiteral(" could not be put in place.")};
     }
     placed.emplace_back(&file, bHadOld);
   }
@@ -112,7 +114,7 @@ QString PutInPlace(std::vector<Staged>& staged) {
     if (bHadOld)
       files().removeFile(AsidePath(file->target));
   }
-  return QString();
+  return {};
 }
 
 // Fetches every file of the list, the updater last. Any file that does not arrive stops it when
@@ -136,25 +138,25 @@ QStringList Names(const FileList& list) {
 }
 
 // Fetches the files of the list, checks them against the signed manifest when this build has
-// the publisher's key, and puts them in place. Empty on success, else the reason.
-QString Install(const FileList& list, const QString& sFileListURL, std::vector<Staged>& staged) {
-  QString reason;
+// the publisher's key, and puts them in place. Fails with the reason.
+Result<void> Install(const FileList& list, const QString& sFileListURL,
+                     std::vector<Staged>& staged) {
   std::optional<UpdateManifest::Manifest> manifest;
   if (UpdateManifest::HasPublisherKey()) {
     Result<UpdateManifest::Manifest> signedManifest =
         SignedUpdate::Fetch(sFileListURL, Names(list));
     if (!signedManifest)
-      return signedManifest.error();
+      return Unexpected{signedManifest.error()};
     manifest = std::move(signedManifest).value();
   }
   const Result<void> fetched = FetchAll(list, manifest.has_value(), staged);
   if (!fetched)
-    return fetched.error();
+    return fetched;
   for (const Staged& file : staged) {
-    if (manifest)
-      reason = UpdateManifest::CheckFile(*manifest, file.sName, file.staging);
-    if (!reason.isEmpty())
-      return reason;
+    const Result<void> checked =
+        manifest ? UpdateManifest::CheckFile(*manifest, file.sName, file.staging) : Result<void>();
+    if (!checked)
+      return checked;
   }
   return PutInPlace(staged);
 }
@@ -212,12 +214,12 @@ bool BeginUpdate(QString sFileListURL) {
     return Stop(list.error());
   }
   std::vector<Staged> staged;
-  const QString reason = Install(*list, sFileListURL, staged);
+  const Result<void> installed = Install(*list, sFileListURL, staged);
   Discard(staged);  // what was not put in place
   files().removeFile(listPath);
-  if (!reason.isEmpty()) {
+  if (!installed) {
     SignedUpdate::Discard();
-    return Stop(reason);
+    return Stop(installed.error());
   }
   HideProcessing();
   const QString updater = TargetPath(list->updater.sName);
