@@ -45,8 +45,10 @@ TEST(UpdaterProgram, WaitsForThePlayerThenInstallsAndStartsTheNewOne) {
   EXPECT_TRUE(QFileInfo(folder.path("Quavertone")).isExecutable());
   EXPECT_FALSE(QFile::exists(folder.path("ProgramUpdate.tmp")));
   EXPECT_EQ(folder.read("Status.tmp"), "#FALSE#\r\n") << "the status file is only read";
-  EXPECT_TRUE(WaitFor([&] { return QFile::exists(folder.path("started.marker")); }, 5000));
-  EXPECT_EQ(folder.read("started.marker"), "started with 0 arguments\n");
+  // The script creates the marker before it writes the line: wait for the whole line.
+  const QByteArray started = "started with 0 arguments\n";
+  EXPECT_TRUE(WaitFor([&] { return folder.read("started.marker") == started; }, 5000))
+      << folder.read("started.marker").toStdString();
   EXPECT_FALSE(QFile::exists(folder.path("old.marker")));
   EXPECT_TRUE(folder.boxes().isEmpty()) << folder.boxes().join("\n").toStdString();
 }
