@@ -28,6 +28,11 @@ struct ProgramEnded {
   int exitCode = 0;
 };
 
+// Window sizes and places are measured in twips (1/1440 inch); the screen has this many twips
+// per logical pixel (96 dpi).
+inline constexpr int kTwipsPerPixel = 15;
+
+// The primary screen's size in twips.
 class IScreen {
  public:
   virtual ~IScreen() = default;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Platform.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt {
 
@@ -36,10 +37,8 @@ double CharacterCount(const QString& text) {
 }
 
 void CentreOnScreen(ProgressWindow window) {
-  const QSizeF size = g_windows->sizeTwips(window);
-  const double left = (screen().widthTwips() - size.width()) / 2;
-  const double top = (screen().heightTwips() - size.height()) / 2;
-  g_windows->moveTwips(window, left, top);
+  const QPointF at = centerOnScreen(g_windows->sizeTwips(window));
+  g_windows->moveTwips(window, at.x(), at.y());
 }
 
 // Sizes the message window to sMessage and centres it. The window stays shown meanwhile:

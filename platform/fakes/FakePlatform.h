@@ -61,8 +61,8 @@ class FakeAppControl : public IAppControl {
 
 class FakeScreen : public IScreen {
  public:
-  double width = 1024 * 15.0;
-  double height = 768 * 15.0;
+  double width = 1024.0 * kTwipsPerPixel;
+  double height = 768.0 * kTwipsPerPixel;
   double widthTwips() override { return width; }
   double heightTwips() override { return height; }
 };

@@ -33,8 +33,6 @@ void LinuxAppControl::endProgram(int exitCode) {
 }
 
 namespace {
-constexpr double kTwipsPerPixel = 15.0;
-
 QSize screenPixels() {
   const QScreen* primary = QGuiApplication::primaryScreen();
   if (primary == nullptr)
@@ -44,10 +42,10 @@ QSize screenPixels() {
 }  // namespace
 
 double LinuxScreen::widthTwips() {
-  return screenPixels().width() * kTwipsPerPixel;
+  return static_cast<double>(screenPixels().width()) * kTwipsPerPixel;
 }
 double LinuxScreen::heightTwips() {
-  return screenPixels().height() * kTwipsPerPixel;
+  return static_cast<double>(screenPixels().height()) * kTwipsPerPixel;
 }
 
 int32_t LinuxOsInfo::majorVersion() {

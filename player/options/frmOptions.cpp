@@ -179,10 +179,11 @@ void frmOptions::CreateAssociationFrame() {
 
 // A fixed client area of the designed size, centred on the screen.
 void frmOptions::PlaceWindow() {
-  setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
-  const double left = (qvt::screen().widthTwips() - kClientWidthTwips) / 2 / kTwipsPerPixel;
-  const double top = (qvt::screen().heightTwips() - kClientHeightTwips) / 2 / kTwipsPerPixel;
-  move(static_cast<int>(std::max(0.0, left)), static_cast<int>(std::max(0.0, top)));
+  setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
+  // Placed from the design's client size, truncated to whole pixels, never off the top left.
+  const QPointF at = centerOnScreen(QSizeF(kClientWidthTwips, kClientHeightTwips));
+  move(static_cast<int>(std::max(0.0, at.x() / kTwipsPerPixel)),
+       static_cast<int>(std::max(0.0, at.y() / kTwipsPerPixel)));
 }
 
 // The designed tab order, for the controls that take the focus.

@@ -54,7 +54,6 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   // Design size of the client area in twips.
   static constexpr int kClientWidthTwips = 6480;
   static constexpr int kClientHeightTwips = 5880;
-  static constexpr int kTwipsPerPixel = 15;
 
   // IUpdateView: what a version check changes here.
   void SetLatestVersionCaption(const QString& sCaption) override;

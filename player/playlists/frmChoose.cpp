@@ -52,7 +52,7 @@ QFont NamedFont(const QString& family, QFont::StyleHint hint, double points) {
 frmChoose::frmChoose() : pacer_(new FramePacer(this)), applyLater_(new QTimer(this)) {
   setObjectName(QStringLiteral("frmChoose"));
   setWindowTitle(QStringLiteral("Choose the files"));
-  setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+  setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
   CreateControls();
   CreateStatusBar();
   ConnectHandlers();
@@ -309,10 +309,8 @@ void frmChoose::SetProgressLabelsVisible(bool bVisible) {
 // Loading and unloading. Every step's failure is ignored and the next step runs.
 
 void frmChoose::CentreWindow() {
-  const double widthTwips = static_cast<double>(frameGeometry().width()) * kTwipsPerPixel;
-  const double heightTwips = static_cast<double>(frameGeometry().height()) * kTwipsPerPixel;
-  move(qRound((qvt::screen().widthTwips() - widthTwips) / 2 / kTwipsPerPixel),
-       qRound((qvt::screen().heightTwips() - heightTwips) / 2 / kTwipsPerPixel));
+  const QPointF at = centerOnScreen(TwipsOf(frameGeometry().size()));
+  move(Pixels(at.x()), Pixels(at.y()));
 }
 
 void frmChoose::Form_Load() {

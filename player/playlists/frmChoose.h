@@ -31,7 +31,6 @@ class frmChoose : public Form, public IEditorView {
   Q_OBJECT
 
  public:
-  static constexpr int kTwipsPerPixel = 15;
   static constexpr int kClientWidthTwips = 9555;
   static constexpr int kClientHeightTwips = 7575;
 

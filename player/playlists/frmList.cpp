@@ -17,6 +17,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/Variant.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt {
 
@@ -32,10 +33,6 @@ constexpr QMargins kDesignFrame(4, 26, 4, 4);
 // title bar and top edge, and a little more. Under any frame the search window's own frame
 // starts at the view's top less this, so that the two windows' tops are level.
 constexpr double kSearchDropTwips = 500;
-
-int Pixels(double twips) {
-  return qRound(twips / frmList::kTwipsPerPixel);
-}
 
 QRect PixelRect(const ListView::Rect& r) {
   return QRect(Pixels(r.left), Pixels(r.top), Pixels(r.width), Pixels(r.height));
@@ -110,18 +107,16 @@ void frmList::ConnectHandlers() {
 // ---- geometry in twips ----
 
 double frmList::Top() const {
-  return static_cast<double>(geometry().top() - kDesignFrame.top()) * kTwipsPerPixel;
+  return TwipsOf(geometry().top() - kDesignFrame.top());
 }
 double frmList::Left() const {
-  return static_cast<double>(geometry().left() - kDesignFrame.left()) * kTwipsPerPixel;
+  return TwipsOf(geometry().left() - kDesignFrame.left());
 }
 double frmList::Width() const {
-  return static_cast<double>(QWidget::width() + kDesignFrame.left() + kDesignFrame.right()) *
-         kTwipsPerPixel;
+  return TwipsOf(QWidget::width() + kDesignFrame.left() + kDesignFrame.right());
 }
 double frmList::Height() const {
-  return static_cast<double>(QWidget::height() + kDesignFrame.top() + kDesignFrame.bottom()) *
-         kTwipsPerPixel;
+  return TwipsOf(QWidget::height() + kDesignFrame.top() + kDesignFrame.bottom());
 }
 
 void frmList::SetWidth(double dblWidth) {
@@ -158,8 +153,8 @@ void frmList::PlaceSearchWindow(frmSearch& search, double dblLeft, double dblTop
 }
 
 void frmList::CentreOnScreen() {
-  move(Pixels((qvt::screen().widthTwips() - Width()) / 2),
-       Pixels((qvt::screen().heightTwips() - Height()) / 2));
+  const QPointF at = centerOnScreen(QSizeF(Width(), Height()));
+  move(Pixels(at.x()), Pixels(at.y()));
 }
 
 // ---- load, activation, resize, unload ----
@@ -201,8 +196,7 @@ void frmList::resizeEvent(QResizeEvent* e) {
 void frmList::Form_Resize() {
   const double W = Width();
   const ListView::Layout layout =
-      ListView::LayoutFor(W, Height(), cmdPlay->height() * double{kTwipsPerPixel},
-                          stbList->height() * double{kTwipsPerPixel});
+      ListView::LayoutFor(W, Height(), TwipsOf(cmdPlay->height()), TwipsOf(stbList->height()));
   const std::pair<QWidget*, ListView::Rect> places[] = {{lstList, layout.lstList},
                                                         {cmdPlay, layout.cmdPlay},
                                                         {cmdSearch, layout.cmdSearch},

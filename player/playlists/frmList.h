@@ -24,7 +24,6 @@ class frmList : public Form, private ListView::IView {
   Q_OBJECT
 
  public:
-  static constexpr int kTwipsPerPixel = 15;
   // Design size of the client area in twips.
   static constexpr int kClientWidthTwips = 5340;
   static constexpr int kClientHeightTwips = 5385;

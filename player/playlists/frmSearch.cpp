@@ -27,7 +27,7 @@ const QString kHelpText = QStringLiteral(
 frmSearch::frmSearch() {
   setObjectName(QStringLiteral("frmSearch"));
   setWindowTitle(QStringLiteral("Song Search"));
-  setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+  setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
 
   // The text box is created first: it is first in the tab order and takes the focus.
   txtWord = new QLineEdit(this);
@@ -68,7 +68,7 @@ void frmSearch::Form_Load() {
 }
 
 double frmSearch::Width() const {
-  return static_cast<double>(frameGeometry().width()) * kTwipsPerPixel;
+  return TwipsOf(frameGeometry().width());
 }
 
 void frmSearch::SearchNext() {

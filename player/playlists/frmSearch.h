@@ -16,7 +16,6 @@ class frmSearch : public Form {
   Q_OBJECT
 
  public:
-  static constexpr int kTwipsPerPixel = 15;
   // Design size of the client area in twips.
   static constexpr int kClientWidthTwips = 3825;
   static constexpr int kClientHeightTwips = 3030;

@@ -32,7 +32,6 @@ const QColor kDisplayBack(0x10, 0x18, 0x20);
 const QColor kTimeColour(0x9F, 0xE6, 0xFF);
 const QColor kSongColour(0xE8, 0xE8, 0xE8);
 
-// A rectangle given in twips, in pixels.
 void SetTextColour(QWidget* w, const QColor& colour) {
   QPalette pal = w->palette();
   pal.setColor(QPalette::WindowText, colour);
@@ -44,7 +43,7 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 frmQMusic::frmQMusic() : wmpPlayer_(CreateMediaPlayer()) {
   setObjectName(QStringLiteral("frmQMusic"));
   setWindowTitle(QStringLiteral("Music Quick Play"));
-  setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+  setFixedSize(ClientArea().size());
   buildControls();
   connectControls();
   wmpPlayer_->setLoadEndHandler(
@@ -57,7 +56,7 @@ frmQMusic::~frmQMusic() = default;
 
 // The design makes three controls a pixel wider than the client area: they end at its edge.
 QRect frmQMusic::ClientArea() const {
-  return QRect(0, 0, kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+  return Twips(0, 0, kClientWidthTwips, kClientHeightTwips);
 }
 
 // Controls are created back to front: the display rectangle first, so that everything else is
@@ -165,21 +164,19 @@ void frmQMusic::ShowTime(const QString& text) {
 }
 
 double frmQMusic::Top() const {
-  return static_cast<double>(pos().y()) * kTwipsPerPixel;
+  return TwipsOf(pos().y());
 }
 double frmQMusic::Left() const {
-  return static_cast<double>(pos().x()) * kTwipsPerPixel;
+  return TwipsOf(pos().x());
 }
 
 void frmQMusic::MoveToTwips(double dTop, double dLeft) {
-  move(qRound(dLeft / kTwipsPerPixel), qRound(dTop / kTwipsPerPixel));
+  move(Pixels(dLeft), Pixels(dTop));
 }
 
 void frmQMusic::CentreWindow() {
-  const double heightTwips = static_cast<double>(frameGeometry().height()) * kTwipsPerPixel;
-  const double widthTwips = static_cast<double>(frameGeometry().width()) * kTwipsPerPixel;
-  MoveToTwips((qvt::screen().heightTwips() - heightTwips) / 2,
-              (qvt::screen().widthTwips() - widthTwips) / 2);
+  const QPointF at = centerOnScreen(TwipsOf(frameGeometry().size()));
+  MoveToTwips(at.y(), at.x());
 }
 
 void frmQMusic::Form_Load() {

@@ -33,8 +33,6 @@ class frmQMusic : public Form {
   Q_OBJECT
 
  public:
-  static constexpr int kTwipsPerPixel = 15;
-
   frmQMusic();
   ~frmQMusic() override;
 

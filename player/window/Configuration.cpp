@@ -11,6 +11,7 @@
 #include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt::Configuration {
 
@@ -58,8 +59,9 @@ void WriteQuickPlaySettings() {
   double dLevel = 0;
   const bool exists = PlainFile(path);
   if (!exists) {
-    dTop = (screen().heightTwips() - kQuickPlayHeightTwips) / 2;
-    dLeft = (screen().widthTwips() - kQuickPlayWidthTwips) / 2;
+    const QPointF at = centerOnScreen(QSizeF(kQuickPlayWidthTwips, kQuickPlayHeightTwips));
+    dTop = at.y();
+    dLeft = at.x();
   }
   try {
     if (exists) {

@@ -22,8 +22,6 @@ namespace qvt {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QString& tip = QString()) {
   auto* button = new QPushButton(caption, parent);
@@ -99,7 +97,7 @@ void frmMusic::CreateControls() {
 }
 
 void frmMusic::PlaceControls() {
-  setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+  setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
   cmdPlay->setGeometry(Twips(0, 720, 735, 495));
   cmdStop->setGeometry(Twips(840, 720, 735, 495));
   cmdPrevious->setGeometry(Twips(1800, 720, 375, 495));

@@ -1,9 +1,9 @@
 #include "shared/ui/ProgressForm.h"
 
 #include <QEvent>
-#include <cmath>
 
 #include "shared/ui/FramePacer.h"
+#include "shared/ui/Twips.h"
 
 namespace qvt {
 
@@ -27,13 +27,11 @@ int ProgressForm::paints() const {
 }
 
 QSizeF ProgressForm::sizeTwips() const {
-  const QSize pixels = frameGeometry().size();
-  return QSizeF(pixels.width() * kTwipsPerPixel, pixels.height() * kTwipsPerPixel);
+  return TwipsOf(frameGeometry().size());
 }
 
 void ProgressForm::moveTwips(double left, double top) {
-  const QPoint target(static_cast<int>(std::lround(left / kTwipsPerPixel)),
-                      static_cast<int>(std::lround(top / kTwipsPerPixel)));
+  const QPoint target(Pixels(left), Pixels(top));
   if (pos() != target)
     move(target);
 }

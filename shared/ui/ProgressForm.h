@@ -15,8 +15,6 @@ class ProgressForm : public Form {
   Q_OBJECT
 
  public:
-  static constexpr double kTwipsPerPixel = 15.0;
-
   explicit ProgressForm(Qt::WindowFlags extraFlags);
 
   // The text of the window's message label.

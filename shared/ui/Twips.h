@@ -1,15 +1,40 @@
 #pragma once
-// Window layouts are designed in twips (1/1440 inch); the screen has 15 twips per logical pixel
-// (96 dpi).
+// Window layouts are designed in twips (1/1440 inch), kTwipsPerPixel to a logical pixel. These
+// conversions and the centring rule are the only ones the windows use. Header only and free of
+// widgets, so that the logic that places windows through the platform seams uses it too.
 
+#include <QPointF>
 #include <QRect>
+#include <QSizeF>
+
+#include "platform/Platform.h"
+#include "platform/System.h"
 
 namespace qvt {
 
-// A rectangle given in twips (left, top, width, height), in logical pixels.
+// A rectangle given in twips (left, top, width, height), in logical pixels (truncated).
 inline QRect Twips(int left, int top, int width, int height) {
-  constexpr int kPerPixel = 15;
-  return {left / kPerPixel, top / kPerPixel, width / kPerPixel, height / kPerPixel};
+  return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+          height / kTwipsPerPixel};
+}
+
+// A length in twips as the nearest whole number of pixels (halves away from zero).
+inline int Pixels(double twips) {
+  return qRound(twips / kTwipsPerPixel);
+}
+
+// A length or size in pixels, in twips.
+inline double TwipsOf(int pixels) {
+  return static_cast<double>(pixels) * kTwipsPerPixel;
+}
+inline QSizeF TwipsOf(QSize pixels) {
+  return {TwipsOf(pixels.width()), TwipsOf(pixels.height())};
+}
+
+// The top left corner, in twips, that centres a window of this outer size on the screen.
+inline QPointF centerOnScreen(QSizeF outerTwips) {
+  return {(screen().widthTwips() - outerTwips.width()) / 2,
+          (screen().heightTwips() - outerTwips.height()) / 2};
 }
 
 }  // namespace qvt

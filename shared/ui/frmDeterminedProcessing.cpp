@@ -7,16 +7,11 @@
 #include <cmath>
 #include <limits>
 
+#include "shared/ui/Twips.h"
+
 namespace qvt {
 
 namespace {
-
-constexpr double kTwips = ProgressForm::kTwipsPerPixel;
-
-QRect TwipsRect(int left, int top, int width, int height) {
-  return QRect(static_cast<int>(left / kTwips), static_cast<int>(top / kTwips),
-               static_cast<int>(width / kTwips), static_cast<int>(height / kTwips));
-}
 
 int BarNumber(float value) {
   constexpr double kLimit = std::numeric_limits<int>::max() / 2;
@@ -34,17 +29,17 @@ frmDeterminedProcessing::frmDeterminedProcessing()
       applyLater_(new QTimer(this)) {
   setObjectName(QStringLiteral("frmDeterminedProcessing"));
   setWindowTitle(QStringLiteral("Processing..."));
-  setFixedSize(TwipsRect(0, 0, 5640, 1260).size());
+  setFixedSize(Twips(0, 0, 5640, 1260).size());
 
   lblmsg->setObjectName(QStringLiteral("lblmsg"));
   lblmsg->setTextFormat(Qt::PlainText);  // messages carry file names: never markup
   lblmsg->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  lblmsg->setGeometry(TwipsRect(120, 0, 5415, 615));
+  lblmsg->setGeometry(Twips(120, 0, 5415, 615));
   // A fixed size also keeps text changes from asking the window for a new layout.
   lblmsg->setFixedSize(lblmsg->size());
 
   pgbProcess->setObjectName(QStringLiteral("pgbProcess"));
-  pgbProcess->setGeometry(TwipsRect(120, 720, 5415, 495));
+  pgbProcess->setGeometry(Twips(120, 720, 5415, 495));
   pgbProcess->setTextVisible(false);
 
   applyLater_->setSingleShot(true);
