@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "bench/Bench.h"
+#include "bench/BenchPlatform.h"
 #include "platform/fakes/FakeMediaPlayer.h"
 #include "platform/fakes/FakePlatform.h"
 #include "platform/linux/LinuxSystem.h"
@@ -19,19 +20,6 @@ namespace {
 
 constexpr int kSongs = 100000;
 
-void FillList() {
-  auto& mv = qvt::MusicVariables();
-  std::vector<QString> paths(kSongs), names(kSongs);
-  for (int i = 0; i < kSongs; ++i) {
-    names[static_cast<std::size_t>(i)] = QStringLiteral("Track %1 - Some Song Title.mp3").arg(i);
-    paths[static_cast<std::size_t>(i)] =
-        QStringLiteral("/home/user/Music/") + names[static_cast<std::size_t>(i)];
-  }
-  mv.sSongPaths = paths;
-  mv.sSongNames = names;
-  mv.dblLastIndex = kSongs - 1;
-}
-
 // The view as the user last left it: gone, so that the next opening loads and fills it.
 void DiscardView() {
   if (qvt::Forms::IsLoaded<qvt::frmList>())
@@ -42,14 +30,11 @@ void DiscardView() {
 }  // namespace
 
 QVT_BENCH(listview) {
-  qvt::FakePlatform fake;
-  qvt::FakeMediaFactory media;    // the player window's embedded player
-  qvt::LinuxEventLoop eventLoop;  // the production event loop passes
-  qvt::platform().eventLoop = &eventLoop;
-  qvt::SetProgressWindows(nullptr);
+  qvt::bench::EventLoopPlatform services;
+  qvt::FakeMediaFactory media;  // the player window's embedded player
   qvt::frmMusic& player = qvt::Forms::Get<qvt::frmMusic>();
   qvt::GlobalMethods::SetProcessingVisibility(2);  // progress window suppressed
-  FillList();
+  qvt::bench::FillPlayList(kSongs, [](int) { return QStringLiteral("/home/user/Music/"); });
   player.SetPosition(kSongs / 2);
 
   const double open = qvt::bench::BestSeconds(3, [&] {

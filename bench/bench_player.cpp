@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "bench/Bench.h"
+#include "bench/BenchPlatform.h"
 #include "platform/fakes/FakePlatform.h"
 #include "platform/linux/LinuxSystem.h"
 #include "player/startup/GlobalMethods.h"
@@ -23,20 +24,6 @@ namespace {
 constexpr int kSongs = 100000;
 
 using Host = qvt::test::FakeConfigurationHost;
-
-void FillList() {
-  auto& mv = qvt::MusicVariables();
-  std::vector<QString> paths(kSongs), names(kSongs);
-  for (int i = 0; i < kSongs; ++i) {
-    names[static_cast<std::size_t>(i)] = QStringLiteral("Track %1 - Some Song Title.mp3").arg(i);
-    paths[static_cast<std::size_t>(i)] =
-        QStringLiteral("/home/user/Music/Artist %1/Album/").arg(i / 10) +
-        names[static_cast<std::size_t>(i)];
-  }
-  mv.sSongPaths = paths;
-  mv.sSongNames = names;
-  mv.dblLastIndex = kSongs - 1;
-}
 
 double LoadMs(Host& host, bool hidden) {
   return 1000 * qvt::bench::BestSeconds(5, [&] {
@@ -73,12 +60,9 @@ double CpuSeconds(qint64 pid) {
 }  // namespace
 
 QVT_BENCH(configuration) {
-  qvt::FakePlatform fake;
-  qvt::LinuxEventLoop eventLoop;  // the production event loop passes
-  qvt::platform().eventLoop = &eventLoop;
-  qvt::SetProgressWindows(nullptr);
+  qvt::bench::EventLoopPlatform services;
   Host host;
-  FillList();
+  qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
   bool has = false;
   const double save =
       1000 * qvt::bench::BestSeconds(5, [&] { qvt::Configuration::SaveConfiguration(host, has); });
@@ -96,7 +80,7 @@ QVT_BENCH(player_process) {
     qvt::FakePlatform fake;
     fake.programFolder.path = folder.folder();
     Host host;
-    FillList();
+    qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
     bool has = false;
     qvt::Configuration::SaveConfiguration(host, has);
     qvt::ResetMusicVariables();

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "bench/Bench.h"
+#include "bench/BenchPlatform.h"
 #include "platform/fakes/FakePlatform.h"
 #include "platform/linux/LinuxSystem.h"
 #include "player/playlists/FileListBox.h"
@@ -40,15 +41,7 @@ void MakeFiles(const QString& folder) {
 }
 
 void MakeListFile(const QString& path) {
-  auto& mv = qvt::MusicVariables();
-  std::vector<QString> paths(kSongs), names(kSongs);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    names[i] = QStringLiteral("Track %1 - Some Song Title.mp3").arg(i);
-    paths[i] = QStringLiteral("/home/user/Music/Artist %1/Album/").arg(i / 10) + names[i];
-  }
-  mv.sSongPaths = paths;
-  mv.sSongNames = names;
-  mv.dblLastIndex = kSongs - 1;
+  qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
   qvt::WriteListFile(path);
 }
 
@@ -81,10 +74,8 @@ void Measure(qvt::frmChoose& w, QPushButton* button, const char* first, const ch
 }  // namespace
 
 QVT_BENCH(playlists) {
-  qvt::FakePlatform fake;
-  qvt::LinuxEventLoop eventLoop;  // the production event loop passes
-  qvt::platform().eventLoop = &eventLoop;
-  qvt::SetProgressWindows(nullptr);
+  qvt::bench::EventLoopPlatform services;
+  qvt::FakePlatform& fake = services.fake;
   qvt::SetProcessingSuppressed(true);
   qvt::ResetMusicVariables();
   qvt::MusicVariables().bLowPriorityLoading = false;

@@ -1,0 +1,27 @@
+#pragma once
+// What the benchmarks of the player's long operations set up alike: fake platform services
+// driven by the production event loop, and a large play list in the shared state.
+
+#include <QString>
+#include <functional>
+
+#include "platform/fakes/FakePlatform.h"
+#include "platform/linux/LinuxSystem.h"
+
+namespace qvt::bench {
+
+// The fakes with a fresh program folder, the production event loop (its passes are part of
+// what is measured) and no progress windows.
+struct EventLoopPlatform {
+  EventLoopPlatform();
+  FakePlatform fake;
+  LinuxEventLoop eventLoop;
+};
+
+// Makes the shared play list `songs` songs long, song N named "Track N - Some Song Title.mp3"
+// in the folder folderOf(N) (which ends with "/").
+void FillPlayList(int songs, const std::function<QString(int)>& folderOf);
+// Ten songs to an album folder: "/home/user/Music/Artist N/Album/".
+QString AlbumFolder(int song);
+
+}  // namespace qvt::bench
