@@ -19,15 +19,11 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "tests/support/ProgressRecorder.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
 
 using namespace qvt;
-
-// Readable texts in failure messages.
-void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -22,16 +22,12 @@
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmProcessing.h"
 #include "tests/support/BoxAssertions.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
 
 using namespace qvt;
 namespace gm = qvt::GlobalMethods;
-
-// Failure messages show texts as text.
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

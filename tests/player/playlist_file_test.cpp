@@ -17,14 +17,11 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Variant.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 
 using namespace qvt;
 
-// Readable texts in failure messages.
-void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 using qvt::test::ReadAll;
 using qvt::test::WriteAll;
 
