@@ -4,6 +4,7 @@
 #include <QList>
 
 #include "platform/crypto/Signature.h"
+#include "shared/key/PublisherKey.h"
 
 namespace qvt::UpdateManifest {
 
@@ -11,9 +12,6 @@ const QString kManifestName = QStringLiteral("QVTManifest.txt");
 const QString kSignatureName = QStringLiteral("QVTManifest.sig");
 const QString kKeptManifest = QStringLiteral("UpdateManifest.tmp");
 const QString kKeptSignature = QStringLiteral("UpdateManifest.sig.tmp");
-
-// Defined in shared/key/PublisherKey.cpp, which each program compiles with its own key.
-QByteArray CompiledPublisherKey();
 
 namespace {
 
