@@ -1,10 +1,12 @@
 #include "player/playlists/frmList.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWindow>
 #include <QtMath>
 #include <algorithm>
@@ -58,6 +60,8 @@ frmList::frmList() {
   setObjectName(QStringLiteral("frmList"));
   setWindowTitle(QStringLiteral("Play List - Now Playing"));
   CreateControls();
+  tmrDock_ = new QTimer(this);
+  tmrDock_->setInterval(20);
   ConnectHandlers();
   resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
 }
@@ -99,6 +103,7 @@ void frmList::CreateControls() {
 
 void frmList::ConnectHandlers() {
   connect(cmdPlay, &QPushButton::clicked, this, [this] { cmdPlay_Click(); });
+  connect(tmrDock_, &QTimer::timeout, this, [this] { tmrDock_Timer(); });
   connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
   connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
   connect(lstList, &SongListBox::DblClick, this, [this] { lstList_DblClick(); });
@@ -148,8 +153,31 @@ void frmList::PlaceSearchWindow(frmSearch& search, double dblLeft, double dblTop
                   frame.top() + pixels(dblTop - Top() - kSearchDropTwips));
   search.move(at);
   QWindow* handle = search.windowHandle();
-  if (handle != nullptr && search.frameGeometry() == search.geometry())
+  const bool unframed = search.frameGeometry() == search.geometry();
+  if (handle != nullptr && unframed)
     handle->setFramePosition(at);
+  // The window manager may frame the window after these moves and keep its client area where
+  // it was, the frame then standing a title bar too high: look again once the frame is there.
+  tmrDock_->stop();
+  if (unframed && QGuiApplication::platformName() == QLatin1String("xcb")) {
+    dockFrameAt_ = at;
+    dockLooks_ = 0;
+    tmrDock_->start();
+  }
+}
+
+void frmList::tmrDock_Timer() {
+  constexpr int kMostLooks = 50;
+  if (++dockLooks_ > kMostLooks || !Forms::IsLoaded<frmSearch>()) {
+    tmrDock_->stop();
+    return;
+  }
+  frmSearch& search = Forms::Get<frmSearch>();
+  if (search.isVisible() && search.frameGeometry() == search.geometry())
+    return;  // not framed yet
+  tmrDock_->stop();
+  if (search.isVisible() && search.frameGeometry().topLeft() != dockFrameAt_)
+    search.move(dockFrameAt_);
 }
 
 void frmList::CentreOnScreen() {

@@ -5,6 +5,7 @@
 // Done (or the close box) hides the window: it stays loaded so that the next opening is fast.
 // Its outer size persists in "listViewConfig.qvs".
 
+#include <QPoint>
 #include <QString>
 #include <optional>
 
@@ -14,6 +15,7 @@
 class QLabel;
 class QPushButton;
 class QStatusBar;
+class QTimer;
 
 namespace qvt {
 
@@ -79,6 +81,7 @@ class frmList : public Form, private ListView::IView {
   void ConnectHandlers();
   void CentreOnScreen();
   void PlaceSearchWindow(frmSearch& search, double dblLeft, double dblTop);
+  void tmrDock_Timer();
   void Form_Activate();
   void Form_Resize();
   void cmdPlay_Click();
@@ -97,6 +100,11 @@ class frmList : public Form, private ListView::IView {
   // window, so that the frame is not counted twice.
   bool bResetting_ = false;
   bool bResetAgain_ = false;
+  // A search window placed before the window manager framed it: where its frame belongs, and a
+  // timer that moves the frame there once it exists.
+  QPoint dockFrameAt_;
+  int dockLooks_ = 0;
+  QTimer* tmrDock_;
 };
 
 }  // namespace qvt

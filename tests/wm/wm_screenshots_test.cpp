@@ -367,8 +367,11 @@ TEST_F(WmScreenshots, EveryWindowIsTidyUnderAWindowManager) {
     EXPECT_EQ(Check(shot, *window).join(QStringLiteral("; ")).toStdString(), "");
     if (shot.name == "song-search") {
       // Docked: the search window's frame meets the list view's right edge, tops level.
+      // A frame that came after the placement is moved there on a later pass: allow for it.
       const QRect list = ScreenRect(Forms::Get<frmList>());
-      EXPECT_EQ(ScreenRect(*window).topLeft(), QPoint(list.right() + 1, list.top()));
+      const QPoint docked(list.right() + 1, list.top());
+      test::PumpUntil([&] { return ScreenRect(*window).topLeft() == docked; }, 1000);
+      EXPECT_EQ(ScreenRect(*window).topLeft(), docked);
     }
     if (shot.name == "progress" || shot.name == "progress-bar" || shot.name == "updater-waiting")
       HideProcessing();
