@@ -9,7 +9,7 @@ namespace qvt::bench {
 
 EventLoopPlatform::EventLoopPlatform() {
   platform().eventLoop = &eventLoop;
-  SetProgressWindows(nullptr);
+  platform().progressWindows = nullptr;
 }
 
 void FillPlayList(int songs, const std::function<QString(int)>& folderOf) {

@@ -35,10 +35,10 @@ double CurlProgramSeconds(const QString& url, const QString& target) {
 
 QVT_BENCH(download) {
   qvt::FakePlatform fake;
-  qvt::InstallProgressWindows();
+  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
   qvt::SetProcessingSuppressed(false);
   qvt::CurlHttp curl;
-  qvt::IHttp* previous = qvt::SetHttp(&curl);
+  qvt::platform().http = &curl;
   // Served from memory in 64 KB writes, so that the server costs little next to the client.
   const QByteArray body = ServedBody();
   qvt::test::TestServer server;
@@ -68,5 +68,4 @@ QVT_BENCH(download) {
     qvt::bench::Figure("download_50mb_vs_curl_ratio", seconds / curlSeconds, "x");
   }
   server.stop();
-  qvt::SetHttp(previous);
 }

@@ -23,7 +23,7 @@ QString message(int i) {
 
 QVT_BENCH(processing) {
   qvt::FakePlatform fake;
-  qvt::InstallProgressWindows();
+  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
   qvt::SetProcessingSuppressed(false);
 
   int paints = 0;

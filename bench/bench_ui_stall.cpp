@@ -99,7 +99,7 @@ QVT_BENCH(ui_stall) {
   }
   {
     qvt::CurlHttp curl;
-    qvt::IHttp* previous = qvt::SetHttp(&curl);
+    qvt::ScopedPlatform scope(&qvt::Platform::http, &curl);
     qvt::test::TestServer server;
     server.http.Get("/silent", [](const httplib::Request&, httplib::Response& res) {
       std::this_thread::sleep_for(std::chrono::seconds(3));
@@ -110,6 +110,5 @@ QVT_BENCH(ui_stall) {
     qvt::downloader::DownloadFile(server.url("/silent"), fake.path("late.txt"));
     qvt::bench::Figure("ui_stall_http_connect_ms", watchdog.longestMs(), "ms");
     server.stop();
-    qvt::SetHttp(previous);
   }
 }

@@ -39,9 +39,8 @@ class IHttp {
   virtual void close(HttpHandle handle) = 0;
 };
 
-// The installed binding (not owned). Aborts when none is installed.
+// The installed binding (the service table's slot, platform/Platform.h). Aborts when none is
+// installed.
 IHttp& http();
-// Installs a binding; nullptr removes it. Answers the one installed before.
-IHttp* SetHttp(IHttp* binding);
 
 }  // namespace qvt

@@ -1,6 +1,8 @@
 #include "platform/Platform.h"
 
+#include "platform/Http.h"
 #include "platform/Media.h"
+#include "platform/Registry.h"
 
 #include <QDir>
 #include <cstdio>
@@ -26,35 +28,30 @@ T& require(T* service, const char* name) {
 Platform& platform() {
   return g_platform;
 }
-IDialogs& dialogs() {
-  return require(g_platform.dialogs, "dialogs");
-}
-IEventLoop& eventLoop() {
-  return require(g_platform.eventLoop, "eventLoop");
-}
-IAppControl& appControl() {
-  return require(g_platform.app, "app");
-}
-IScreen& screen() {
-  return require(g_platform.screen, "screen");
-}
-IOsInfo& osInfo() {
-  return require(g_platform.os, "os");
-}
-IProcess& process() {
-  return require(g_platform.process, "process");
-}
-IClock& systemClock() {
-  return require(g_platform.clock, "clock");
-}
-IFileSystem& files() {
-  return require(g_platform.files, "files");
-}
-IProgramFolder& programFolder() {
-  return require(g_platform.programFolder, "programFolder");
-}
-IVolumes& volumes() {
-  return require(g_platform.volumes, "volumes");
+
+// An accessor of the table's slot `member`, answering the installed service.
+#define QVT_SERVICE_ACCESSOR(Type, accessor, member) \
+  Type& accessor() {                                 \
+    return require(g_platform.member, #member);      \
+  }
+
+QVT_SERVICE_ACCESSOR(IDialogs, dialogs, dialogs)
+QVT_SERVICE_ACCESSOR(IEventLoop, eventLoop, eventLoop)
+QVT_SERVICE_ACCESSOR(IAppControl, appControl, app)
+QVT_SERVICE_ACCESSOR(IScreen, screen, screen)
+QVT_SERVICE_ACCESSOR(IOsInfo, osInfo, os)
+QVT_SERVICE_ACCESSOR(IProcess, process, process)
+QVT_SERVICE_ACCESSOR(IClock, systemClock, clock)
+QVT_SERVICE_ACCESSOR(IFileSystem, files, files)
+QVT_SERVICE_ACCESSOR(IProgramFolder, programFolder, programFolder)
+QVT_SERVICE_ACCESSOR(IVolumes, volumes, volumes)
+QVT_SERVICE_ACCESSOR(IHttp, http, http)
+QVT_SERVICE_ACCESSOR(IRegistryStore, registryStore, registry)
+
+#undef QVT_SERVICE_ACCESSOR
+
+bool HasComponentFiles() {
+  return g_platform.hasComponentFiles;
 }
 
 std::unique_ptr<IMediaPlayer> CreateMediaPlayer() {

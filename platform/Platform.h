@@ -1,6 +1,9 @@
 #pragma once
-// The process-wide table of platform services. Production code installs the Linux
-// implementations at start-up; tests install fakes (see platform/fakes/FakePlatform.h).
+// The process-wide table of services: every seam between the program's logic and the machine
+// it runs on, in one place. It is filled once at start-up by InstallProductionPlatform
+// (platform/production/ProductionPlatform.h) and, in tests, by FakePlatform
+// (platform/fakes/FakePlatform.h); a test that swaps one service uses ScopedPlatform
+// (platform/fakes/ScopedPlatform.h), which puts the previous table back on scope exit.
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -9,7 +12,11 @@
 
 namespace qvt {
 
+class IDesktop;
+class IHttp;
 class IMediaFactory;
+class IProgressWindows;
+class IRegistryStore;
 
 struct Platform {
   IDialogs* dialogs = nullptr;
@@ -23,10 +30,25 @@ struct Platform {
   IProgramFolder* programFolder = nullptr;
   IMediaFactory* media = nullptr;
   IVolumes* volumes = nullptr;
+  IHttp* http = nullptr;
+  IRegistryStore* registry = nullptr;
+  // The desktop that file-type associations reach (player/options/DesktopAssociation.h); none:
+  // associations stay in the registry store.
+  IDesktop* desktop = nullptr;
+  // The windows the progress operations drive (shared/Processor.h); none: the operations only
+  // let the event loop run.
+  IProgressWindows* progressWindows = nullptr;
+  // The component switch. True where the platform's controls come as separate component files
+  // that the player checks for at start-up and downloads into the system folder (a Windows
+  // arrangement). Always false on Linux, where the controls are part of the program: every
+  // component path returns at its entry, so that code is inert here. Tests set it to run the
+  // paths' logic.
+  bool hasComponentFiles = false;
   QString programName = QStringLiteral("Quavertone");
 };
 
-// The installed services. Asserts that a service is installed before it is used.
+// The installed services. Aborts when a service is used that is not installed (http() and
+// registryStore() are declared in platform/Http.h and platform/Registry.h).
 Platform& platform();
 IDialogs& dialogs();
 IEventLoop& eventLoop();
@@ -38,6 +60,26 @@ IClock& systemClock();
 IFileSystem& files();
 IProgramFolder& programFolder();
 IVolumes& volumes();
+
+// The component switch (Platform::hasComponentFiles): false on Linux.
+bool HasComponentFiles();
+
+// Points the table's machine services at the members of `set`, which names them as the table
+// does (dialogs, eventLoop, app, ...). Production and FakePlatform fill the table with it.
+template <typename ServiceSet>
+void InstallMachineServices(ServiceSet& set) {
+  Platform& p = platform();
+  p.dialogs = &set.dialogs;
+  p.eventLoop = &set.eventLoop;
+  p.app = &set.app;
+  p.screen = &set.screen;
+  p.os = &set.os;
+  p.process = &set.process;
+  p.clock = &set.clock;
+  p.files = &set.files;
+  p.programFolder = &set.programFolder;
+  p.volumes = &set.volumes;
+}
 
 // One pass of the event loop.
 void DoEvents();

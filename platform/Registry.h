@@ -81,12 +81,9 @@ class IRegistryStore {
   virtual RegistryResult subkeyNames(int32_t root, const QString& path, QStringList* names) = 0;
 };
 
-// The installed store. Aborts when none is installed.
+// The installed store (the service table's slot, platform/Platform.h). Aborts when none is
+// installed.
 IRegistryStore& registryStore();
-// Installs a store (not owned); nullptr uninstalls.
-void SetRegistryStore(IRegistryStore* store);
-// The installed store, or nullptr.
-IRegistryStore* InstalledRegistryStore();
 
 // True for the predefined root handles.
 bool IsRegistryRoot(int32_t root);

@@ -3,17 +3,13 @@
 #include <clocale>
 #include <cstring>
 
-#include "platform/http/CurlHttp.h"
-#include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxSignals.h"
-#include "platform/media/MpvMediaFactory.h"
-#include "platform/registry/SqliteRegistry.h"
+#include "platform/production/ProductionPlatform.h"
 #include "player/options/LinuxDesktop.h"
 #include "player/playlists/ForeignList.h"
 #include "player/startup/MainModule.h"
 #include "player/window/Mpris.h"
 #include "shared/ui/DesignFont.h"
-#include "shared/ui/ProgressWindows.h"
 
 int main(int argc, char** argv) {
   // Converting a play list and installing the desktop entry need no window.
@@ -32,13 +28,8 @@ int main(int argc, char** argv) {
   // The windows end the program themselves when they close.
   QApplication::setQuitOnLastWindowClosed(false);
   std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
-  qvt::InstallLinuxPlatform(QStringLiteral("Quavertone"));
-  qvt::InstallMpvMediaFactory();
-  qvt::InstallCurlHttp();
-  qvt::InstallSqliteRegistry();
-  qvt::InstallLinuxDesktop();
+  qvt::InstallProductionPlatform(QStringLiteral("Quavertone"));
   qvt::ApplyDesignFont();
-  qvt::InstallProgressWindows();
   qvt::Mpris::Install();
   qvt::OnTerminationSignal([] { qvt::MainModule::CloseNormally(); });
   qvt::MainModule::Main(qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));

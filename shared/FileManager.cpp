@@ -334,6 +334,8 @@ QString clsFileManager::GetWinDir() {
 }
 
 QString clsFileManager::GetSystemDir() {
+  if (!HasComponentFiles())
+    return QString();  // Linux has no system folder of component files
   const QString folder = WinVer() > 4 ? QStringLiteral("/system32") : QStringLiteral("/system");
   return GetWinDir() + folder.toUpper();
 }

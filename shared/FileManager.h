@@ -60,6 +60,8 @@ class clsFileManager {
   int16_t OpenFile(const QString& sFilePath, int16_t i1Input_2Output_3Append, bool bVerbose);
   int32_t WinVer();
   QString GetWinDir();
+  // Windows only: the system folder the component checks copy their files into,
+  // "$windir/SYSTEM32" ("/SYSTEM" before version 5). Empty without component files (Linux).
   QString GetSystemDir();
   // Creates one folder whose parent exists; false on any failure.
   bool MakeDIR(const QString& sPath);

@@ -24,7 +24,11 @@ struct ProcessorState {
 };
 
 ProcessorState g_state;
-IProgressWindows* g_windows = nullptr;
+
+// The installed progress windows, or nullptr.
+IProgressWindows* Windows() {
+  return platform().progressWindows;
+}
 
 // Characters as the user sees them: a surrogate pair counts once.
 double CharacterCount(const QString& text) {
@@ -37,8 +41,8 @@ double CharacterCount(const QString& text) {
 }
 
 void CentreOnScreen(ProgressWindow window) {
-  const QPointF at = centerOnScreen(g_windows->sizeTwips(window));
-  g_windows->moveTwips(window, at.x(), at.y());
+  const QPointF at = centerOnScreen(Windows()->sizeTwips(window));
+  Windows()->moveTwips(window, at.x(), at.y());
 }
 
 // Sizes the message window to sMessage and centres it. The window stays shown meanwhile:
@@ -46,13 +50,13 @@ void CentreOnScreen(ProgressWindow window) {
 void ResizeMessageWindow(const QString& sMessage, double dblLength) {
   g_state.dblSizedLength = dblLength;
   g_state.dblUpdatesSinceResize = 1;
-  g_windows->setText(ProgressWindow::Message, sMessage);
-  g_windows->fitMessageToText();
+  Windows()->setText(ProgressWindow::Message, sMessage);
+  Windows()->fitMessageToText();
   CentreOnScreen(ProgressWindow::Message);
 }
 
 void UpdateMessageWindow(const QString& sMessage) {
-  if (!g_windows->isVisible(ProgressWindow::Message))
+  if (!Windows()->isVisible(ProgressWindow::Message))
     return;
   if (g_state.bAutoSize) {
     const double dblLength = CharacterCount(sMessage);
@@ -61,35 +65,32 @@ void UpdateMessageWindow(const QString& sMessage) {
       ResizeMessageWindow(sMessage, dblLength);
     } else {
       g_state.dblUpdatesSinceResize += 1;
-      g_windows->setText(ProgressWindow::Message, sMessage);
+      Windows()->setText(ProgressWindow::Message, sMessage);
     }
   } else {
-    g_windows->setText(ProgressWindow::Message, sMessage);
+    Windows()->setText(ProgressWindow::Message, sMessage);
   }
-  g_windows->repaint(ProgressWindow::Message);
+  Windows()->repaint(ProgressWindow::Message);
 }
 
 void UpdateBarWindow(const QString& sMessage) {
-  if (!g_windows->isVisible(ProgressWindow::Bar))
+  if (!Windows()->isVisible(ProgressWindow::Bar))
     return;
   if (!sMessage.isEmpty()) {
-    g_windows->setText(ProgressWindow::Bar, sMessage);
-    g_windows->repaint(ProgressWindow::Bar);
+    Windows()->setText(ProgressWindow::Bar, sMessage);
+    Windows()->repaint(ProgressWindow::Bar);
   }
   g_state.dblProgress += 1;
   if (g_state.fltBarMax < g_state.dblProgress) {
     g_state.dblProgress = g_state.bWrapProgress ? g_state.fltBarMin : g_state.fltBarMax;
   }
-  g_windows->setBarValue(static_cast<float>(g_state.dblProgress));
+  Windows()->setBarValue(static_cast<float>(g_state.dblProgress));
 }
 
 }  // namespace
 
-void SetProgressWindows(IProgressWindows* windows) {
-  g_windows = windows;
-}
 IProgressWindows* GetProgressWindows() {
-  return g_windows;
+  return Windows();
 }
 
 void SetProcessingSuppressed(bool bValue) {
@@ -113,13 +114,13 @@ void ShowProcessing(const QString& sMessage, bool bAutoSizeValue, double dblEver
   // Showing sizes the window like a resize does, so the count of updates starts again.
   g_state.dblSizedLength = CharacterCount(sMessage);
   g_state.dblUpdatesSinceResize = 1;
-  if (g_windows == nullptr)
+  if (Windows() == nullptr)
     return;
-  g_windows->setText(ProgressWindow::Message, sMessage);
-  g_windows->fitMessageToText();
+  Windows()->setText(ProgressWindow::Message, sMessage);
+  Windows()->fitMessageToText();
   CentreOnScreen(ProgressWindow::Message);
-  g_windows->show(ProgressWindow::Message);
-  g_windows->repaint(ProgressWindow::Message);
+  Windows()->show(ProgressWindow::Message);
+  Windows()->repaint(ProgressWindow::Message);
 }
 
 void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QString& sCaption) {
@@ -131,18 +132,18 @@ void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QS
   g_state.fltBarMax = std::max(static_cast<float>(dblMax), g_state.fltBarMin);
   g_state.dblProgress = dblMin;
   g_state.bWrapProgress = bWrap;
-  if (g_windows == nullptr)
+  if (Windows() == nullptr)
     return;
-  g_windows->setBarRange(g_state.fltBarMin, g_state.fltBarMax);
-  g_windows->setBarValue(g_state.fltBarMin);
+  Windows()->setBarRange(g_state.fltBarMin, g_state.fltBarMax);
+  Windows()->setBarValue(g_state.fltBarMin);
   CentreOnScreen(ProgressWindow::Bar);
-  g_windows->show(ProgressWindow::Bar);
-  g_windows->setText(ProgressWindow::Bar, sCaption);
-  g_windows->repaint(ProgressWindow::Bar);
+  Windows()->show(ProgressWindow::Bar);
+  Windows()->setText(ProgressWindow::Bar, sCaption);
+  Windows()->repaint(ProgressWindow::Bar);
 }
 
 void UpdateProcessing(const QString& sMessage) {
-  if (!g_state.bSuppressed && g_windows != nullptr) {
+  if (!g_state.bSuppressed && Windows() != nullptr) {
     if (g_state.bDetermined) {
       UpdateBarWindow(sMessage);
     } else {
@@ -156,13 +157,13 @@ void UpdateProcessing(const QString& sMessage) {
 // window; once its own window is gone, the other one is in use again, so that the outer
 // operation's updates and its Hide reach it instead of leaving it open for good.
 void HideProcessing() {
-  if (g_state.bSuppressed || g_windows == nullptr)
+  if (g_state.bSuppressed || Windows() == nullptr)
     return;
   const ProgressWindow window = GetProcessingForm();
-  g_windows->close(window);
+  Windows()->close(window);
   const ProgressWindow other =
       window == ProgressWindow::Bar ? ProgressWindow::Message : ProgressWindow::Bar;
-  if (g_windows->isVisible(other))
+  if (Windows()->isVisible(other))
     g_state.bDetermined = other == ProgressWindow::Bar;
 }
 

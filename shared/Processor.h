@@ -6,8 +6,8 @@
 // since their own handlers may run there).
 //
 // All rules live here, in Qt Core only; the windows are reached through IProgressWindows, which
-// the program binds at start-up (shared/ui/ProgressWindows.h) and tests replace with a recorder
-// (tests/support/ProgressRecorder.h).
+// the service table holds: the windows on screen in both programs (shared/ui/ProgressWindows.h),
+// a recorder in tests (tests/support/ProgressRecorder.h).
 
 #include <QSizeF>
 #include <QString>
@@ -47,9 +47,8 @@ class IProgressWindows {
   virtual void setBarValue(float value) = 0;
 };
 
-// Installs the windows the operations drive (not owned). nullptr: no windows; the operations
-// still let the event loop run.
-void SetProgressWindows(IProgressWindows* windows);
+// The windows the operations drive: the service table's progressWindows (platform/Platform.h).
+// nullptr: no windows; the operations still let the event loop run.
 IProgressWindows* GetProgressWindows();
 
 // While suppressed, no window is shown, changed or closed; UpdateProcessing still lets the event

@@ -3,10 +3,9 @@
 #include <QApplication>
 #include <clocale>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/production/ProductionPlatform.h"
 #include "shared/Processor.h"
 #include "shared/ui/DesignFont.h"
-#include "shared/ui/ProgressWindows.h"
 #include "updater/UpdaterProgram.h"
 
 int main(int argc, char** argv) {
@@ -14,9 +13,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Updater"));
   QApplication::setQuitOnLastWindowClosed(false);
   std::setlocale(LC_NUMERIC, "C");
-  qvt::InstallLinuxPlatform(QStringLiteral("Updater"));
+  qvt::InstallProductionPlatform(QStringLiteral("Updater"));
   qvt::ApplyDesignFont();
-  qvt::InstallProgressWindows();
   qvt::SetProcessingSuppressed(false);  // the Updater always shows its progress windows
   qvt::UpdaterProgram().Main();         // ends the program itself
   return 0;

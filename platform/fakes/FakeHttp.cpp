@@ -5,12 +5,6 @@
 
 namespace qvt {
 
-FakeHttp::FakeHttp() : previous_(SetHttp(this)) {}
-
-FakeHttp::~FakeHttp() {
-  SetHttp(previous_);
-}
-
 HttpHandle FakeHttp::openSession(const QString& agent) {
   agents << agent;
   if (sessionFails)

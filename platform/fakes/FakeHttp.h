@@ -1,6 +1,6 @@
 #pragma once
 // A scripted HTTP binding for tests. It installs itself for its lifetime and puts back the
-// binding installed before.
+// table as it was before.
 //
 //   qvt::FakeHttp net;
 //   net.responses["http://u/list"] = {200, "\"Updater\",\"http://u/up\"\r\n"};
@@ -18,6 +18,7 @@
 #include <set>
 
 #include "platform/Http.h"
+#include "platform/fakes/ScopedPlatform.h"
 
 namespace qvt {
 
@@ -29,11 +30,6 @@ class FakeHttp : public IHttp {
     // The transfer breaks once this many bytes of the body were delivered (-1: never).
     qint64 breakAfter = -1;
   };
-
-  FakeHttp();
-  ~FakeHttp() override;
-  FakeHttp(const FakeHttp&) = delete;
-  FakeHttp& operator=(const FakeHttp&) = delete;
 
   QMap<QString, Response> responses;
   bool sessionFails = false;
@@ -58,7 +54,7 @@ class FakeHttp : public IHttp {
   std::set<HttpHandle> sessions_;
   QMap<HttpHandle, Transfer> requests_;
   HttpHandle next_ = 1;
-  IHttp* previous_;
+  ScopedPlatform scope_{&Platform::http, this};
 };
 
 }  // namespace qvt

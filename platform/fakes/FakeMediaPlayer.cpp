@@ -116,15 +116,9 @@ void FakeMediaPlayer::setVolume(int32_t hundredthsDb) {
   record(QStringLiteral("volume=") + QString::number(hundredthsDb));
 }
 
-FakeMediaFactory::FakeMediaFactory() : previous_(platform().media) {
-  platform().media = this;
-}
-
 FakeMediaFactory::~FakeMediaFactory() {
   for (FakeMediaPlayer* player : players)
     player->factory_ = nullptr;
-  if (platform().media == this)
-    platform().media = previous_;
 }
 
 std::unique_ptr<IMediaPlayer> FakeMediaFactory::create() {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/Media.h"
+#include "platform/fakes/ScopedPlatform.h"
 
 namespace qvt {
 
@@ -109,8 +110,8 @@ class FakeMediaPlayer : public IMediaPlayer {
 
 class FakeMediaFactory : public IMediaFactory {
  public:
-  // Installs itself as platform().media; the destructor puts the previous factory back.
-  FakeMediaFactory();
+  // Installs itself as platform().media; the destructor puts the previous table back.
+  FakeMediaFactory() = default;
   ~FakeMediaFactory() override;
   FakeMediaFactory(const FakeMediaFactory&) = delete;
   FakeMediaFactory& operator=(const FakeMediaFactory&) = delete;
@@ -130,7 +131,7 @@ class FakeMediaFactory : public IMediaFactory {
   friend class FakeMediaPlayer;
   void forget(FakeMediaPlayer* player);
 
-  IMediaFactory* previous_ = nullptr;
+  ScopedPlatform scope_{&Platform::media, this};
 };
 
 }  // namespace qvt

@@ -149,27 +149,14 @@ LinuxFileSystem& realFiles() {
 }
 }  // namespace
 
-FakePlatform::FakePlatform() : previous_(platform()) {
+FakePlatform::FakePlatform() {
   files.real = &realFiles();
   programFolder.path = dir_.path();
   volumes.list = {{QStringLiteral("/"), QStringLiteral("root"), true},
                   {programFolder.path, QStringLiteral("home"), true}};
-  Platform& p = platform();
-  p.dialogs = &dialogs;
-  p.eventLoop = &eventLoop;
-  p.app = &app;
-  p.screen = &screen;
-  p.os = &os;
-  p.process = &process;
-  p.clock = &clock;
-  p.files = &files;
-  p.programFolder = &programFolder;
-  p.volumes = &volumes;
-  p.programName = QStringLiteral("Quavertone");
-}
-
-FakePlatform::~FakePlatform() {
-  platform() = previous_;
+  InstallMachineServices(*this);
+  platform().hasComponentFiles = false;
+  platform().programName = QStringLiteral("Quavertone");
 }
 
 }  // namespace qvt

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/fakes/ScopedPlatform.h"
 
 namespace qvt {
 
@@ -140,11 +141,10 @@ class FakeVolumes : public IVolumes {
 
 class FakePlatform {
  public:
-  // Installs the fakes with a fresh temporary program folder.
+  // Installs the fakes with a fresh temporary program folder, no component files and the
+  // name "Quavertone"; the other slots (media, http, registry, desktop, progress windows) stay
+  // as they are. The destructor puts the previous table back.
   FakePlatform();
-  ~FakePlatform();
-  FakePlatform(const FakePlatform&) = delete;
-  FakePlatform& operator=(const FakePlatform&) = delete;
 
   FakeDialogs dialogs;
   FakeEventLoop eventLoop;
@@ -163,8 +163,8 @@ class FakePlatform {
   QString path(const QString& name) const { return programFolder.path + "/" + name; }
 
  private:
+  ScopedPlatform scope_;
   QTemporaryDir dir_;
-  Platform previous_;
 };
 
 }  // namespace qvt

@@ -10,14 +10,6 @@ RegistryResult NotFound() {
 
 }  // namespace
 
-FakeRegistry::FakeRegistry() : previous_(InstalledRegistryStore()) {
-  SetRegistryStore(this);
-}
-
-FakeRegistry::~FakeRegistry() {
-  SetRegistryStore(previous_);
-}
-
 RegistryResult FakeRegistry::check(int32_t root, bool forWriting) const {
   if (!IsRegistryRoot(root))
     return {RegistryStatus::InvalidKey, QStringLiteral("Invalid registry root")};

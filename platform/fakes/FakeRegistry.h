@@ -2,7 +2,7 @@
 // An in-memory registry store for tests, with the rules of the real one (names compared
 // without regard to case, first spelling kept, values in the order first set, subkeys sorted).
 //
-//   qvt::FakeRegistry registry;             // installs itself, restores the previous store
+//   qvt::FakeRegistry registry;             // installs itself, restores the previous table
 //   registry.refusedRoots.append(qvt::kHkeyLocalMachine);
 //   ... code under test ...
 //   EXPECT_EQ(registry.writes.at(0).path, ".MP3");
@@ -13,16 +13,12 @@
 #include <vector>
 
 #include "platform/Registry.h"
+#include "platform/fakes/ScopedPlatform.h"
 
 namespace qvt {
 
 class FakeRegistry : public IRegistryStore {
  public:
-  FakeRegistry();
-  ~FakeRegistry() override;
-  FakeRegistry(const FakeRegistry&) = delete;
-  FakeRegistry& operator=(const FakeRegistry&) = delete;
-
   struct Write {
     int32_t root = 0;
     QString path;
@@ -60,7 +56,7 @@ class FakeRegistry : public IRegistryStore {
   Key* find(int32_t root, const QString& path);
 
   QMap<KeyId, Key> keys_;
-  IRegistryStore* previous_ = nullptr;
+  ScopedPlatform scope_{&Platform::registry, this};
 };
 
 }  // namespace qvt

@@ -254,9 +254,4 @@ void CurlHttp::closeRequest(HttpHandle handle) {
   requests_.erase(found);
 }
 
-void InstallCurlHttp() {
-  static CurlHttp binding;
-  SetHttp(&binding);
-}
-
 }  // namespace qvt

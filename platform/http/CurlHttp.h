@@ -53,7 +53,4 @@ class CurlHttp : public IHttp {
   QByteArray certificateFile_;
 };
 
-// Installs one process-wide CurlHttp as the HTTP binding.
-void InstallCurlHttp();
-
 }  // namespace qvt

@@ -11,7 +11,4 @@ class MpvMediaFactory : public IMediaFactory {
   std::unique_ptr<IMediaPlayer> create() override;
 };
 
-// Installs a process-wide MpvMediaFactory as platform().media.
-void InstallMpvMediaFactory();
-
 }  // namespace qvt

@@ -388,9 +388,4 @@ RegistryResult SqliteRegistry::listNames(int32_t root, const QString& path, cons
   return rc == SQLITE_DONE ? RegistryResult::success() : db_->error(rc);
 }
 
-void InstallSqliteRegistry() {
-  static SqliteRegistry store(SqliteRegistry::DefaultPath());
-  SetRegistryStore(&store);
-}
-
 }  // namespace qvt

@@ -51,7 +51,4 @@ class SqliteRegistry : public IRegistryStore {
   std::unique_ptr<Db> db_;
 };
 
-// Installs a store on DefaultPath() for the rest of the program's run.
-void InstallSqliteRegistry();
-
 }  // namespace qvt

@@ -5,11 +5,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "platform/Platform.h"
+
 namespace qvt {
 
 namespace {
-
-IDesktop* g_desktop = nullptr;
 
 const char kOwnTypePrefix[] = "application/x-quavertone-";
 const char kUnwritablePath[] = "The program's path cannot be written into a desktop entry";
@@ -284,11 +284,7 @@ Result<void> InstallDesktopEntry(IDesktop& desktop, const QString& exePath, cons
 }
 
 IDesktop* InstalledDesktop() {
-  return g_desktop;
-}
-
-void SetDesktop(IDesktop* desktop) {
-  g_desktop = desktop;
+  return platform().desktop;
 }
 
 }  // namespace qvt

@@ -66,8 +66,8 @@ QByteArray UpdateMimeAppsList(const QByteArray& old, const QString& mimeType, co
 QByteArray DesktopEntryText(const QString& exePath, const QString& iconPath,
                             const QStringList& mimeTypes);
 
-// The desktop that associations are registered with; none unless the program installs one.
+// The desktop that associations are registered with: the service table's desktop
+// (platform/Platform.h), or nullptr when none is installed.
 IDesktop* InstalledDesktop();
-void SetDesktop(IDesktop* desktop);
 
 }  // namespace qvt

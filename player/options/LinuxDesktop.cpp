@@ -76,9 +76,4 @@ int InstallDesktopEntryCommand() {
   return 1;
 }
 
-void InstallLinuxDesktop() {
-  static LinuxDesktop desktop;
-  SetDesktop(&desktop);
-}
-
 }  // namespace qvt

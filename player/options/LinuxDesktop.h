@@ -15,10 +15,6 @@ class LinuxDesktop : public IDesktop {
   bool runTool(const QString& program, const QStringList& arguments) override;
 };
 
-// Installs the Linux desktop for the rest of the program's run, so that associations made in
-// the options window also reach the desktop.
-void InstallLinuxDesktop();
-
 // The command line "--install-desktop-entry" that an install runs with the installed program:
 // writes the desktop entry for this executable (InstallDesktopEntry) with the extensions of
 // the program folder's "AcceptedFileTypes.qvc". Needs a QCoreApplication. Answers the exit

@@ -1,9 +1,10 @@
 #pragma once
 // Makes sure the multimedia button bar's component file is in the system folder where the
-// platform has such files (platform/Components.h; on Linux the bar is part of the program and
-// the check does not run). When it is missing the user is offered to download it from the
-// update server; the outcome is kept in the marker file "MediaControlCheck.qvc" ("#TRUE#": in
-// place or installed, "#FALSE#": declined or failed).
+// platform has such files, a Windows arrangement. Reached only through
+// ComponentCheck::CheckMediaControl, which returns at once without the component switch
+// (HasComponentFiles(), platform/Platform.h): on Linux this code is inert. When it is missing the
+// user is offered to download it from the update server; the outcome is kept in the marker file
+// "MediaControlCheck.qvc" ("#TRUE#": in place or installed, "#FALSE#": declined or failed).
 
 #include <QString>
 

@@ -1,6 +1,5 @@
 #include "player/update/ComponentCheck.h"
 
-#include "platform/Components.h"
 #include "platform/Platform.h"
 #include "player/quickplay/MediaControLCheck.h"
 #include "player/update/Paths.h"

@@ -1,7 +1,8 @@
 #pragma once
-// The player window's start-up checks of the platform's component files. They run only where
-// the platform has such files (platform/Components.h); on Linux the controls are part of the
-// program and both return at once.
+// The player window's start-up checks of the platform's component files, a Windows arrangement.
+// Both return at their entry unless the component switch is on (HasComponentFiles(),
+// platform/Platform.h). On Linux it is always off: the controls are part of the program, and
+// this code, with MediaControLCheck behind it, is inert.
 
 namespace qvt::ComponentCheck {
 

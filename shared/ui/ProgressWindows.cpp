@@ -53,9 +53,9 @@ class QtProgressWindows final : public IProgressWindows {
 
 }  // namespace
 
-void InstallProgressWindows() {
+IProgressWindows& ScreenProgressWindows() {
   static QtProgressWindows windows;
-  SetProgressWindows(&windows);
+  return windows;
 }
 
 }  // namespace qvt

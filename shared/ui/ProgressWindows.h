@@ -1,9 +1,12 @@
 #pragma once
-// Binds the progress operations (shared/Processor.h) to the windows frmProcessing and
-// frmDeterminedProcessing. Programs call it once, after the QApplication exists.
+// The windows frmProcessing and frmDeterminedProcessing as the progress operations
+// (shared/Processor.h) drive them: the service table's progressWindows in both programs.
+
+#include "shared/Processor.h"
 
 namespace qvt {
 
-void InstallProgressWindows();
+// One for the process; use after the QApplication exists.
+IProgressWindows& ScreenProgressWindows();
 
 }  // namespace qvt

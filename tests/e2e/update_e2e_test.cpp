@@ -122,7 +122,7 @@ class UpdateEndToEnd : public ::testing::Test {
     SetProcessingSuppressed(false);
     fake.programFolder.path = folder.folder();
     platform().process = &starting;
-    previousHttp_ = SetHttp(&curl);
+    platform().http = &curl;
     // What the programs this test starts inherit: headless, boxes answered and logged, and
     // settings kept out of the user's home.
     env_.set("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
@@ -176,7 +176,6 @@ class UpdateEndToEnd : public ::testing::Test {
     Forms::UnloadAllWithoutHandlers();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     server.stop();
-    SetHttp(previousHttp_);
     ResetMusicVariables();
   }
 
@@ -294,7 +293,6 @@ class UpdateEndToEnd : public ::testing::Test {
  private:
   QTemporaryDir web_, home_;
   ScopedEnvironment env_;
-  IHttp* previousHttp_ = nullptr;
   QMutex requestsLock_;
   QStringList requests_;
 };

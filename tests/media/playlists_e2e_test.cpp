@@ -36,11 +36,11 @@ class PlayListsEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetMusicVariables();
-    SetProgressWindows(nullptr);
+    platform().progressWindows = nullptr;
     // Real-time null output, so that a song is still playing when the test looks.
     saved_ = qgetenv("QUAVERTONE_AUDIO");
     qputenv("QUAVERTONE_AUDIO", "null");
-    InstallMpvMediaFactory();
+    platform().media = &mpv_;
   }
   void TearDown() override {
     Forms::UnloadAllWithoutHandlers();
@@ -91,6 +91,7 @@ class PlayListsEndToEnd : public ::testing::Test {
       QStringLiteral("Dvořák Songbird.wav"),
   };
   FakePlatform fake;
+  MpvMediaFactory mpv_;
   QByteArray saved_;
 };
 

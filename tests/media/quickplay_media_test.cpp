@@ -25,7 +25,7 @@ class QuickPlayMpv : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetMusicVariables();
-    InstallMpvMediaFactory();
+    platform().media = &mpv;
   }
   void TearDown() override {
     Forms::UnloadAllWithoutHandlers();
@@ -41,6 +41,7 @@ class QuickPlayMpv : public ::testing::Test {
     return f;
   }
   FakePlatform fake;
+  MpvMediaFactory mpv;
 };
 
 }  // namespace

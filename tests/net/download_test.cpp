@@ -34,7 +34,7 @@ class Download : public ::testing::Test {
   void SetUp() override {
     SetProcessingSuppressed(false);
     curl.setStallSeconds(1);
-    previous_ = SetHttp(&curl);
+    platform().http = &curl;
     server.http.Get(R"(/body/(\d+))", [this](const httplib::Request& req, httplib::Response& res) {
       agent = req.get_header_value("User-Agent");
       const QByteArray body = Body(std::stoi(req.matches[1]));
@@ -82,10 +82,7 @@ class Download : public ::testing::Test {
     });
     server.start();
   }
-  void TearDown() override {
-    server.stop();
-    SetHttp(previous_);
-  }
+  void TearDown() override { server.stop(); }
 
   QString target() const { return fake.path("Song.bin"); }
 
@@ -97,7 +94,6 @@ class Download : public ::testing::Test {
   test::TestServer server;
 
  private:
-  IHttp* previous_ = nullptr;
 };
 
 TEST_F(Download, BodyArrivesInBlocksWithOneTextPerBlock) {

@@ -208,7 +208,7 @@ class Session {
   Session() {
     ResetMusicVariables();
     SetProcessingSuppressed(false);
-    previousHttp_ = SetHttp(&curl_);
+    platform().http = &curl_;
     fake.eventLoop.onPass = [this] { Pass(); };
     fake.dialogs.onShow = [this](const MessageBoxSpec&) { Pass(); };
     QFile::copy(QVT_SOURCE_DIR "/data/AcceptedFileTypes.qvc", fake.path("AcceptedFileTypes.qvc"));
@@ -222,7 +222,6 @@ class Session {
     fake.dialogs.onShow = nullptr;
     Forms::UnloadAllWithoutHandlers();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    SetHttp(previousHttp_);
     UpdatorMethods::SetPlayerHooks({});
     ResetMusicVariables();
   }
@@ -573,7 +572,6 @@ class Session {
   }
 
   CurlHttp curl_;
-  IHttp* previousHttp_ = nullptr;
   std::vector<Step> plan_;
   Op op_ = Op::AddAll;
   QPointer<Form> opWindow_;

@@ -39,7 +39,7 @@ class UpdateServer : public ::testing::Test {
  protected:
   void SetUp() override {
     SetProcessingSuppressed(false);
-    previous_ = SetHttp(&curl);
+    platform().http = &curl;
     ASSERT_TRUE(test::WriteAll(build_.filePath("Quavertone"), kPlayer));
     ASSERT_TRUE(test::WriteAll(build_.filePath("Updater"), kUpdater));
     ASSERT_TRUE(server.http.set_mount_point("/", web_.path().toStdString()));
@@ -51,10 +51,7 @@ class UpdateServer : public ::testing::Test {
     ASSERT_TRUE(tool.waitForFinished(30000));
     ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
   }
-  void TearDown() override {
-    server.stop();
-    SetHttp(previous_);
-  }
+  void TearDown() override { server.stop(); }
 
   FakePlatform fake;
   ProgressRecorder progress;
@@ -63,7 +60,6 @@ class UpdateServer : public ::testing::Test {
 
  private:
   QTemporaryDir build_, web_;
-  IHttp* previous_ = nullptr;
 };
 
 TEST_F(UpdateServer, FileListReadsBackUpdaterFirst) {

@@ -26,7 +26,7 @@ class ConfigurationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetMusicVariables();
-    SetProgressWindows(nullptr);
+    platform().progressWindows = nullptr;
   }
   void TearDown() override { ResetMusicVariables(); }
 

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "platform/Components.h"
 #include "platform/fakes/FakeHttp.h"
 #include "platform/fakes/FakeRegistry.h"
 #include "player/options/cRegistry.h"
@@ -35,9 +34,7 @@ class OptionsTest : public test::WindowTest {
  protected:
   void TearDown() override {
     UpdatorMethods::SetPlayerHooks({});
-    SetHasComponentFiles(false);
     WindowTest::TearDown();
-    SetProgressWindows(nullptr);
   }
   void StoreVersion(const QByteArray& bytes) {
     ASSERT_TRUE(test::WriteAll(fake.path("CurrentVersion.qvs"), bytes));
@@ -497,7 +494,7 @@ TEST_F(OptionsWithPlayer, InstallStartsTheUpdaterAndClosesThePlayerNormally) {
 }
 
 TEST_F(OptionsWithPlayer, PlayerLoadChecksTheComponentsWhereThePlatformHasThem) {
-  SetHasComponentFiles(true);
+  platform().hasComponentFiles = true;
   fake.os.env["windir"] = fake.path("win");
   ASSERT_TRUE(QDir().mkpath(fake.path("win/SYSTEM32")));
   QByteArray statusAtDownload;
@@ -527,7 +524,7 @@ TEST_F(OptionsTest, SavesTheWindowAndTheDownloadProgressAsPng) {
   w.txtExt->setText("mp3");
   EXPECT_TRUE(w.grab().save(folder + "/frmOptions.png"));
 
-  InstallProgressWindows();
+  platform().progressWindows = &ScreenProgressWindows();
   const QString url = Paths::DefaultVersionFileURL();
   net.responses[url] = {200, "1,34,0\r\n" + QByteArray(20 * 1024, 'x') + "\r\n"};
   QStringList seen;

@@ -66,7 +66,7 @@ TEST_F(PlainText, EveryWindowShowsHostileNamesAsText) {
   quick.SetFileToPlay(fake.path(quickName));
   MusicVariables().bPlaying = true;
   quick.StartPlayQ();
-  InstallProgressWindows();
+  platform().progressWindows = &ScreenProgressWindows();
   SetProcessingSuppressed(false);
   ShowProcessing(kHostile);
   std::set<QString> showing = Walk();

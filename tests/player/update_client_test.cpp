@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "platform/Components.h"
 #include "platform/fakes/FakeHttp.h"
 #include "platform/fakes/FakePlatform.h"
 #include "player/quickplay/MediaControLCheck.h"
@@ -36,10 +35,7 @@ class UpdateClient : public ::testing::Test {
     ResetMusicVariables();
     SetPlayerHooks({[this] { ++stops; }, [this] { ++closes; }});
   }
-  void TearDown() override {
-    SetPlayerHooks({});
-    SetHasComponentFiles(false);
-  }
+  void TearDown() override { SetPlayerHooks({}); }
   void Write(const QString& name, const QByteArray& bytes) {
     ASSERT_TRUE(test::WriteAll(fake.path(name), bytes));
   }
@@ -439,7 +435,7 @@ class Components : public UpdateClient {
  protected:
   void SetUp() override {
     UpdateClient::SetUp();
-    SetHasComponentFiles(true);
+    platform().hasComponentFiles = true;
     fake.os.env["windir"] = fake.path("win");
     fake.os.major = 6;
     ASSERT_TRUE(QDir().mkpath(fake.path("win/SYSTEM32")));
@@ -449,7 +445,7 @@ class Components : public UpdateClient {
 };
 
 TEST_F(Components, NothingRunsWithoutComponentFiles) {
-  SetHasComponentFiles(false);
+  platform().hasComponentFiles = false;
   ComponentCheck::CheckCommonControls();
   ComponentCheck::CheckMediaControl();
   EXPECT_TRUE(fake.dialogs.shown.empty());

@@ -17,12 +17,11 @@ const QString kSource = QStringLiteral("Quavertone.cRegistry");
 class CRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetRegistryStore(&store_);
+    platform().registry = &store_;
     reg_.SetClassKey(kHkeyCurrentUser);
     reg_.SetSectionKey(kSection);
     reg_.SetValueKey("Setting");
   }
-  void TearDown() override { SetRegistryStore(nullptr); }
 
   // What the store holds for the value; type -1 when there is none.
   RegistryValue stored(const QString& name = "Setting") {
@@ -305,7 +304,7 @@ class BrokenListingStore : public SqliteRegistry {
 
 TEST_F(CRegistryTest, AnUnexpectedFailureWhileListingSubkeys) {
   BrokenListingStore broken(dir_.filePath("other.sqlite3"));
-  SetRegistryStore(&broken);
+  platform().registry = &broken;
   QStringList names;
   int32_t count = 0;
   try {

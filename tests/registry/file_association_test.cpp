@@ -60,12 +60,8 @@ QStringList BothRoots(const std::vector<std::pair<QString, QString>>& values) {
 class FileAssociationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetRegistryStore(&store_);
-    SetDesktop(nullptr);
-  }
-  void TearDown() override {
-    SetRegistryStore(nullptr);
-    SetDesktop(nullptr);
+    platform().registry = &store_;
+    platform().desktop = nullptr;
   }
   QString exe() const { return fake_.folder() + "/Quavertone"; }
 
@@ -235,7 +231,7 @@ class RecordingDesktop : public IDesktop {
 TEST_F(FileAssociationTest, ASuccessfulAssociationReachesTheInstalledDesktop) {
   RecordingDesktop desktop;
   desktop.home = dir_.path();
-  SetDesktop(&desktop);
+  platform().desktop = &desktop;
   AssociateExtension("Ogg");
   EXPECT_EQ(desktop.mimeQueries, QStringList{"ogg"});
   const QByteArray entry = test::ReadAll(dir_.filePath("data/applications/quavertone.desktop"));

@@ -162,7 +162,7 @@ TEST_F(SqliteRegistryTest, StoresThatCannotBeWrittenRaiseAndStayUntouched) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SqliteRegistry store(c.path);
-    SetRegistryStore(&store);
+    ScopedPlatform scope(&Platform::registry, &store);
     cRegistry reg;
     reg.SetClassKey(kHkeyCurrentUser);
     reg.SetSectionKey("Software\\Quavertone");
@@ -176,7 +176,6 @@ TEST_F(SqliteRegistryTest, StoresThatCannotBeWrittenRaiseAndStayUntouched) {
     int32_t count = -1;
     EXPECT_TRUE(reg.EnumerateSections(names, count));
     EXPECT_EQ(count, 0);
-    SetRegistryStore(nullptr);
     EXPECT_EQ(test::ReadAll(c.path), c.bytes);
   }
   RegistryValue kept;
@@ -191,13 +190,12 @@ TEST(RegistryChild, WriteValues) {
     GTEST_SKIP() << "runs only as the second process of FourProcessesWriteAtOnce";
   FakePlatform fake;
   SqliteRegistry store(SqliteRegistry::DefaultPath());
-  SetRegistryStore(&store);
+  platform().registry = &store;
   cRegistry reg;
   for (int32_t i = 0; i < kValuesPerWriter; ++i) {
     reg.SetValueEx(kHkeyCurrentUser, "Software\\Writers\\" + writer, "v" + QString::number(i),
                    kRegDword, Variant(), i);
   }
-  SetRegistryStore(nullptr);
 }
 
 // Four processes open a store that does not exist yet, so they also create its tables at once;

@@ -472,6 +472,7 @@ TEST(Questions, FileExistsExtensionsAndAttributes) {
 
 TEST(Questions, SystemFoldersAndMakeDir) {
   FakePlatform fake;
+  platform().hasComponentFiles = true;
   clsFileManager fm;
   fake.os.env["windir"] = "/win";
   fake.os.major = 5;

@@ -258,8 +258,7 @@ TEST_F(ProcessorTest, EventPassComesAfterTheWindowChanged) {
 
 TEST(ProcessorWithoutWindows, OperationsStillRunTheEventLoop) {
   FakePlatform fake;
-  IProgressWindows* previous = GetProgressWindows();
-  SetProgressWindows(nullptr);
+  platform().progressWindows = nullptr;
   SetProcessingSuppressed(false);
   ShowProcessing("a");
   UpdateProcessing("b");
@@ -267,5 +266,4 @@ TEST(ProcessorWithoutWindows, OperationsStillRunTheEventLoop) {
   UpdateProcessing("d");
   HideProcessing();
   EXPECT_EQ(fake.eventLoop.passes, 2);
-  SetProgressWindows(previous);
 }

@@ -20,7 +20,7 @@ namespace {
 class ProgressWindowsTest : public testing::Test {
  protected:
   ProgressWindowsTest() {
-    InstallProgressWindows();
+    platform().progressWindows = &ScreenProgressWindows();
     SetProcessingSuppressed(false);
   }
   ~ProgressWindowsTest() override {

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "platform/fakes/ScopedPlatform.h"
 #include "shared/Processor.h"
 
 namespace qvt {
@@ -42,11 +43,6 @@ class ProgressRecorder : public IProgressWindows {
     float max = 0;
     float value = 0;
   };
-
-  ProgressRecorder() : previous_(GetProgressWindows()) { SetProgressWindows(this); }
-  ~ProgressRecorder() override { SetProgressWindows(previous_); }
-  ProgressRecorder(const ProgressRecorder&) = delete;
-  ProgressRecorder& operator=(const ProgressRecorder&) = delete;
 
   std::vector<Call> calls;  // every call, in order
   Window message;           // frmProcessing
@@ -80,7 +76,7 @@ class ProgressRecorder : public IProgressWindows {
   Window& load(ProgressWindow window);
   void record(Op op, ProgressWindow window, const QString& text = QString(), double a = 0,
               double b = 0);
-  IProgressWindows* previous_;
+  ScopedPlatform scope_{&Platform::progressWindows, this};
 };
 
 }  // namespace qvt

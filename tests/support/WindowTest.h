@@ -18,7 +18,7 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetMusicVariables();
-    SetProgressWindows(nullptr);
+    platform().progressWindows = nullptr;
   }
   void TearDown() override {
     Forms::UnloadAllWithoutHandlers();

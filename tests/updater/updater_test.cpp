@@ -352,7 +352,7 @@ TEST_F(UpdaterTest, PlayerThatCannotBeStartedAsksOkRetriesCancelEnds) {
 // The real windows while the Updater waits and counts down, saved for a look.
 TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
   qvt::FakePlatform fake;
-  qvt::InstallProgressWindows();
+  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
   QFile status(fake.path("Status.tmp"));
   ASSERT_TRUE(status.open(QIODevice::WriteOnly));
   status.write("#TRUE#\r\n");
@@ -389,7 +389,6 @@ TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
   EXPECT_THROW(qvt::UpdaterProgram().Main(), qvt::ProgramEnded);
   EXPECT_EQ(saved, QStringList({"Updater_waiting.png", "Updater_countdown.png"}));
   EXPECT_TRUE(fake.dialogs.shown.empty());
-  qvt::SetProgressWindows(nullptr);
 }
 
 }  // namespace

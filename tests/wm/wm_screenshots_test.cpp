@@ -242,7 +242,7 @@ class WmScreenshots : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetMusicVariables();
-    InstallProgressWindows();
+    platform().progressWindows = &ScreenProgressWindows();
     fake.screen.width = kScreenWidth * 15.0;
     fake.screen.height = kScreenHeight * 15.0;
   }
