@@ -111,10 +111,7 @@ class FakeMediaPlayer : public IMediaPlayer {
 class FakeMediaFactory : public IMediaFactory {
  public:
   // Installs itself as platform().media; the destructor puts the previous table back.
-  FakeMediaFactory() = default;
   ~FakeMediaFactory() override;
-  FakeMediaFactory(const FakeMediaFactory&) = delete;
-  FakeMediaFactory& operator=(const FakeMediaFactory&) = delete;
 
   // Runs on every new player before it is handed out (to script it).
   std::function<void(FakeMediaPlayer&)> onCreate;

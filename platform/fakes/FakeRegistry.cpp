@@ -107,9 +107,13 @@ RegistryResult FakeRegistry::deleteValue(int32_t root, const QString& path, cons
   return r;
 }
 
-RegistryResult FakeRegistry::valueNames(int32_t root, const QString& path, QStringList* names) {
+RegistryResult FakeRegistry::startListing(int32_t root, const QString& path, QStringList* names) {
   names->clear();
-  RegistryResult r = openKey(root, path, false);
+  return openKey(root, path, false);
+}
+
+RegistryResult FakeRegistry::valueNames(int32_t root, const QString& path, QStringList* names) {
+  RegistryResult r = startListing(root, path, names);
   if (!r.ok())
     return r;
   if (const Key* key = find(root, path)) {
@@ -120,8 +124,7 @@ RegistryResult FakeRegistry::valueNames(int32_t root, const QString& path, QStri
 }
 
 RegistryResult FakeRegistry::subkeyNames(int32_t root, const QString& path, QStringList* names) {
-  names->clear();
-  RegistryResult r = openKey(root, path, false);
+  RegistryResult r = startListing(root, path, names);
   if (!r.ok())
     return r;
   const QString folded = RegistryFoldedPath(path);

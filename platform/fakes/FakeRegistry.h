@@ -54,6 +54,8 @@ class FakeRegistry : public IRegistryStore {
 
   RegistryResult check(int32_t root, bool forWriting) const;
   Key* find(int32_t root, const QString& path);
+  // A listing's first step: names emptied, Ok when the key exists.
+  RegistryResult startListing(int32_t root, const QString& path, QStringList* names);
 
   QMap<KeyId, Key> keys_;
   ScopedPlatform scope_{&Platform::registry, this};
