@@ -7,15 +7,12 @@ function(qvt_warnings target)
   endif()
 endfunction()
 
-# qvt_library(name GLOB pattern... | SOURCES file... LINK target...)
-# A static library from a folder's sources; an empty folder gives an interface library.
+# qvt_library(name SOURCES file... LINK target...)
+# A static library of the listed sources (paths from the top folder); none gives an interface
+# library.
 function(qvt_library name)
-  cmake_parse_arguments(Q "" "" "GLOB;SOURCES;LINK" ${ARGN})
+  cmake_parse_arguments(Q "" "" "SOURCES;LINK" ${ARGN})
   set(_srcs ${Q_SOURCES})
-  foreach(_g ${Q_GLOB})
-    file(GLOB _found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${_g})
-    list(APPEND _srcs ${_found})
-  endforeach()
   if(_srcs)
     add_library(${name} STATIC ${_srcs})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
