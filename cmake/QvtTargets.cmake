@@ -1,7 +1,8 @@
 # Helpers that keep every target's flags in one place.
 
 function(qvt_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wold-style-cast -Woverloaded-virtual)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wold-style-cast -Woverloaded-virtual
+    -Wmissing-declarations)
   if(QVT_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
