@@ -7,26 +7,12 @@
 #include <stdexcept>
 
 #include "player/playlists/FolderScan.h"
+#include "player/playlists/TextListModel.h"
 
 namespace qvt {
 
-int FileNameModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(names_.size());
-}
-
-QVariant FileNameModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole)
-    return QVariant();
-  return names_[static_cast<std::size_t>(index.row())];
-}
-
-void FileNameModel::setNames(std::vector<QString> names) {
-  beginResetModel();
-  names_ = std::move(names);
-  endResetModel();
-}
-
-FileListBox::FileListBox(QWidget* parent) : QListView(parent), model_(new FileNameModel(this)) {
+FileListBox::FileListBox(QWidget* parent)
+    : QListView(parent), model_(new TextListModel(this, false)) {
   setObjectName(QStringLiteral("filDisplay"));
   setModel(model_);
   setUniformItemSizes(true);
@@ -40,7 +26,7 @@ bool FileListBox::relist(const QString& path) {
   std::vector<QString> names;
   if (path.isEmpty() || !ListPlainFiles(path, pattern_, names))
     return false;
-  model_->setNames(std::move(names));
+  model_->setItems(std::move(names));
   return true;
 }
 
@@ -62,13 +48,13 @@ void FileListBox::SetPattern(const QString& sPattern) {
 }
 
 int FileListBox::ListCount() const {
-  return static_cast<int>(model_->names().size());
+  return static_cast<int>(model_->items().size());
 }
 
 QString FileListBox::List(int i) const {
   if (i < 0 || i >= ListCount())
     throw std::out_of_range("FileListBox::List: no such entry");
-  return model_->names()[static_cast<std::size_t>(i)];
+  return model_->items()[static_cast<std::size_t>(i)];
 }
 
 bool FileListBox::Selected(int i) const {
@@ -108,7 +94,7 @@ void FileListBox::Refresh() {
   QStringList selected;
   const QModelIndexList rows = selectionModel()->selectedRows();
   for (const QModelIndex& index : rows)
-    selected << model_->names()[static_cast<std::size_t>(index.row())];
+    selected << model_->items()[static_cast<std::size_t>(index.row())];
   const QString current = FileName();
   if (relist(path_))
     restore(selected, current);
@@ -116,7 +102,7 @@ void FileListBox::Refresh() {
 
 int FileListBox::rowOf(const QString& name) const {
   // The names are sorted by their case-folded text, then by the exact text.
-  const std::vector<QString>& names = model_->names();
+  const std::vector<QString>& names = model_->items();
   const QString key = name.toCaseFolded();
   const auto it = std::lower_bound(names.begin(), names.end(), name,
                                    [&key](const QString& a, const QString& b) {

@@ -7,28 +7,13 @@
 //   fil.SetPattern("*.mp3;*.wav");
 //   for (int i = 0; i < fil.ListCount(); ++i) if (fil.Selected(i)) add(fil.List(i));
 
-#include <QAbstractListModel>
 #include <QListView>
 #include <QString>
 #include <vector>
 
 namespace qvt {
 
-class FileNameModel : public QAbstractListModel {
-  Q_OBJECT
-
- public:
-  using QAbstractListModel::QAbstractListModel;
-
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-
-  const std::vector<QString>& names() const { return names_; }
-  void setNames(std::vector<QString> names);
-
- private:
-  std::vector<QString> names_;
-};
+class TextListModel;
 
 class FileListBox : public QListView {
   Q_OBJECT
@@ -77,7 +62,7 @@ class FileListBox : public QListView {
   void restore(const QStringList& selected, const QString& current);
   int rowOf(const QString& name) const;
 
-  FileNameModel* model_;
+  TextListModel* model_;
   QString path_;
   QString pattern_ = QStringLiteral("*.*");
 };

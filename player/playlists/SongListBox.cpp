@@ -4,46 +4,12 @@
 #include <QMouseEvent>
 #include <stdexcept>
 
+#include "player/playlists/TextListModel.h"
+
 namespace qvt {
 
-int SongListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : count();
-}
-
-QVariant SongListModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= count())
-    return {};
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-    return items_[static_cast<std::size_t>(index.row())];
-  return {};
-}
-
-void SongListModel::setItems(std::vector<QString> items) {
-  beginResetModel();
-  items_ = std::move(items);
-  endResetModel();
-}
-
-void SongListModel::append(const QString& text) {
-  const int row = count();
-  beginInsertRows(QModelIndex(), row, row);
-  items_.push_back(text);
-  endInsertRows();
-}
-
-void SongListModel::setText(int row, const QString& text) {
-  if (row < 0 || row >= count())
-    return;
-  items_[static_cast<std::size_t>(row)] = text;
-  const QModelIndex changed = index(row);
-  Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
-}
-
-void SongListModel::clear() {
-  setItems({});
-}
-
-SongListBox::SongListBox(QWidget* parent) : QListView(parent), model_(new SongListModel(this)) {
+SongListBox::SongListBox(QWidget* parent)
+    : QListView(parent), model_(new TextListModel(this, true)) {
   setModel(model_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -10,7 +10,6 @@
 //
 // Entry i is song i; the list keeps its own copy of the texts, so it changes only when told.
 
-#include <QAbstractListModel>
 #include <QListView>
 #include <QString>
 #include <vector>
@@ -19,25 +18,7 @@
 
 namespace qvt {
 
-class SongListModel : public QAbstractListModel {
-  Q_OBJECT
-
- public:
-  using QAbstractListModel::QAbstractListModel;
-
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-
-  const QString& text(int row) const { return items_.at(static_cast<std::size_t>(row)); }
-  int count() const { return static_cast<int>(items_.size()); }
-  void setItems(std::vector<QString> items);
-  void append(const QString& text);
-  void setText(int row, const QString& text);
-  void clear();
-
- private:
-  std::vector<QString> items_;
-};
+class TextListModel;
 
 class SongListBox : public QListView, public IListBox {
   Q_OBJECT
@@ -71,7 +52,7 @@ class SongListBox : public QListView, public IListBox {
                    const QList<int>& roles = QList<int>()) override;
 
  private:
-  SongListModel* model_;
+  TextListModel* model_;
 };
 
 }  // namespace qvt
