@@ -560,11 +560,16 @@ void MpvMediaPlayer::setPaused(bool paused) {
 
 // ---- positions ---------------------------------------------------------------------------
 
-double MpvMediaPlayer::currentPosition() const {
+// Handles the events that have come in; true when a file is loaded.
+bool MpvMediaPlayer::loadedNow() const {
   if (handle_ == nullptr)
-    return 0.0;
+    return false;
   drainPending();
-  if (track_.load != Load::Loaded)
+  return track_.load == Load::Loaded;
+}
+
+double MpvMediaPlayer::currentPosition() const {
+  if (!loadedNow())
     return 0.0;
   if (observed_.eofReached && !observed_.seeking) {
     // At the end the position is the duration itself, so that the two compare equal; while
@@ -606,10 +611,7 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
 }
 
 double MpvMediaPlayer::duration() const {
-  if (handle_ == nullptr)
-    return 0.0;
-  drainPending();
-  if (track_.load != Load::Loaded)
+  if (!loadedNow())
     return 0.0;
   return std::max(0.0, observed_.duration);
 }

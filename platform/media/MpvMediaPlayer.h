@@ -121,6 +121,7 @@ class MpvMediaPlayer final : public IMediaPlayer {
   int64_t startLoad(const QString& absolutePath, std::optional<double> start);
   bool seekTo(double seconds) const;
   bool playedOut() const;
+  bool loadedNow() const;
   std::optional<double> doubleProperty(const char* name) const;
   bool flagProperty(const char* name) const;
   void setPaused(bool paused);

@@ -5,15 +5,14 @@
 
 #include "platform/fakes/FakePlatform.h"
 #include "shared/FileManager.h"
+#include "tests/support/TestFiles.h"
 
 using namespace qvt;
 
 namespace {
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(bytes);
+  ASSERT_TRUE(test::WriteAll(path, bytes));
 }
 
 // A literal's bytes, NULs included.
