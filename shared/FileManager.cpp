@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "shared/Check.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt {
@@ -170,6 +171,7 @@ bool clsFileManager::FileExists(const QString& sFilePath) {
   try {
     return PlainFileExists(sFilePath);
   } catch (...) {
+    LogDropped();
     return false;
   }
 }
@@ -344,6 +346,7 @@ bool clsFileManager::MakeDIR(const QString& sPath) {
   try {
     return !sPath.isEmpty() && files().makeDirectory(sPath);
   } catch (...) {
+    LogDropped();
     return false;
   }
 }

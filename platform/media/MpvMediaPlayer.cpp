@@ -203,7 +203,8 @@ void MpvMediaPlayer::ensureStarted() {
       QMetaObject::invokeMethod(
           &receiver_, [this] { adoptBackend(); }, Qt::QueuedConnection);
     });
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& failure) {
+    qWarning("The audio system's starter thread could not be made: %s", failure.what());
     backend_ = Backend::Failed;
   }
 }
