@@ -11,10 +11,6 @@ using namespace qvt;
 
 namespace {
 
-void writeBytes(const QString& path, const QByteArray& bytes) {
-  ASSERT_TRUE(test::WriteAll(path, bytes));
-}
-
 // A literal's bytes, NULs included.
 template <size_t N>
 QByteArray raw(const char (&text)[N]) {
@@ -26,15 +22,24 @@ QByteArray readBytes(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// A file manager and the INI file its reads and writes go to, in a fake program folder.
+class IniFile : public ::testing::Test {
+ protected:
+  void writeBytes(const QByteArray& bytes) { ASSERT_TRUE(test::WriteAll(path, bytes)); }
+
+  FakePlatform fake;
+  const QString path = fake.path("a.ini");
+  clsFileManager fm;
+};
+using ReadINI = IniFile;
+using WriteINI = IniFile;
+
 }  // namespace
 
-TEST(ReadINI, FindsTheValueAfterTheSectionHeader) {
-  FakePlatform fake;
+TEST_F(ReadINI, FindsTheValueAfterTheSectionHeader) {
   const struct {
     QByteArray file;
-    QString section;
-    QString key;
-    QString value;
+    QString section, key, value;
   } rows[] = {
       {"[S]\r\nname = a=b\r\n", "S", "name", "a"},
       {"[S]\r\nk=v", "S", "k", "v"},
@@ -51,18 +56,16 @@ TEST(ReadINI, FindsTheValueAfterTheSectionHeader) {
       {"[S]\r\nk=\r\n", "S", "k", ""},
       {"\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\n", "S", "k", QString::fromUtf8("é")},
   };
-  clsFileManager fm;
   for (const auto& row : rows) {
-    writeBytes(fake.path("a.ini"), row.file);
-    const Variant got = fm.ReadINI(fake.path("a.ini"), row.section, row.key);
+    writeBytes(row.file);
+    const Variant got = fm.ReadINI(path, row.section, row.key);
     EXPECT_EQ(got, Variant(row.value)) << row.file.constData();
   }
   EXPECT_TRUE(fm.ReadINI(fake.path("missing.ini"), "S", "k").isEmpty());
   EXPECT_EQ(FileNumbersInUse(), 0);
 }
 
-TEST(WriteINI, ReplacesOrAddsOneLineAndLeavesTheRest) {
-  FakePlatform fake;
+TEST_F(WriteINI, ReplacesOrAddsOneLineAndLeavesTheRest) {
   const struct {
     QByteArray before;
     QString key;
@@ -83,12 +86,11 @@ TEST(WriteINI, ReplacesOrAddsOneLineAndLeavesTheRest) {
       {raw("\xFF\xFE\r\n[S]\r\nbin=\x01\0\x02\r\nk=1\r\n"), "k", "2",
        raw("\xFF\xFE\r\n[S]\r\nbin=\x01\0\x02\r\nk=2\r\n")},
   };
-  clsFileManager fm;
   for (const auto& row : rows) {
-    writeBytes(fake.path("a.ini"), row.before);
-    fm.WriteINI(fake.path("a.ini"), "S", row.key, row.value);
-    EXPECT_EQ(readBytes(fake.path("a.ini")), row.after) << row.before.constData();
-    EXPECT_FALSE(QFile::exists(fake.path("a.ini.tmp")));
+    writeBytes(row.before);
+    fm.WriteINI(path, "S", row.key, row.value);
+    EXPECT_EQ(readBytes(path), row.after) << row.before.constData();
+    EXPECT_FALSE(QFile::exists(path + ".tmp"));
   }
   fm.WriteINI(fake.path("missing.ini"), "S", "k", "v");
   EXPECT_FALSE(QFile::exists(fake.path("missing.ini")));
@@ -96,12 +98,9 @@ TEST(WriteINI, ReplacesOrAddsOneLineAndLeavesTheRest) {
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
-TEST(WriteINI, AFailedCopyReachesTheCallerAndChangesNothing) {
-  FakePlatform fake;
-  const QString path = fake.path("a.ini");
-  writeBytes(path, "[S]\r\nk=1\r\n");
+TEST_F(WriteINI, AFailedCopyReachesTheCallerAndChangesNothing) {
+  writeBytes("[S]\r\nk=1\r\n");
   fake.files.failingPaths << path + ".tmp";
-  clsFileManager fm;
   EXPECT_THROW(fm.WriteINI(path, "S", "k", "2"), FileManagerError);
   EXPECT_EQ(readBytes(path), "[S]\r\nk=1\r\n");
   EXPECT_EQ(FileNumbersInUse(), 0);
