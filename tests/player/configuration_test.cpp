@@ -120,13 +120,13 @@ TEST_F(ConfigurationTest, FirstRunWelcomes) {
 // Another version's file asks for the upgrade and keeps its play list (records 8 onward), and
 // its position when that names a song of the list; its options are not applied.
 TEST_F(ConfigurationTest, AnotherVersionKeepsItsListForTheUpgrade) {
-  const QByteArray songs = "1\r\n\"/a.mp3\",\"a.mp3\"\r\n\"/b.mp3\",\"b.mp3\"\r\n";
   struct Case {
     const char* what;
     QByteArray bytes;
-    double lastIndex;
-    double position;
-  } cases[] = {
+    double lastIndex, position;
+  };
+  const QByteArray songs = "1\r\n\"/a.mp3\",\"a.mp3\"\r\n\"/b.mp3\",\"b.mp3\"\r\n";
+  const Case cases[] = {
       {"position names a song",
        "1,33,0\r\n1\r\n#TRUE#,#TRUE#,#TRUE#\r\n3\r\n#TRUE#\r\n#TRUE#\r\n"
        "#TRUE#\r\n" +
