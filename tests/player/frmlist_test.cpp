@@ -44,6 +44,17 @@ class FrmListTest : public test::WindowTest {
     MusicVariables().dblLastIndex = count - 1;
   }
   static QString Entry(const frmList& view, int i) { return view.lstList->List(i); }
+  // Song `marked` is the one marked now playing, selected and named in the title and status
+  // bar; song `plain` is shown without the mark.
+  static void ExpectMarked(const frmList& view, int plain, int marked) {
+    EXPECT_EQ(Entry(view, plain), QStringLiteral("Song %1.mp3").arg(plain));
+    EXPECT_EQ(Entry(view, marked), QStringLiteral("Song %1.mp3 - Now Playing").arg(marked));
+    EXPECT_EQ(view.lstList->ListIndex(), marked);
+    EXPECT_EQ(view.MarkedIndex(), marked);
+    EXPECT_EQ(view.windowTitle(),
+              QStringLiteral("Play List - Now Playing - Song %1.mp3").arg(marked));
+    EXPECT_EQ(view.StatusText(), QStringLiteral("Now Playing - Song %1.mp3").arg(marked));
+  }
   QString ConfigPath() const { return fake.path("listViewConfig.qvs"); }
   static QString Shots() {
     QDir().mkpath(QStringLiteral(QVT_BINARY_DIR "/screenshots"));
@@ -56,12 +67,7 @@ TEST_F(FrmListTest, OpensWithEverySongAndTheCurrentOneMarked) {
   frmList& view = Forms::Get<frmList>();
   EXPECT_TRUE(MusicVariables().bListWindowOpen);
   ASSERT_EQ(view.lstList->ListCount(), 20);
-  EXPECT_EQ(Entry(view, 2), "Song 2.mp3");
-  EXPECT_EQ(Entry(view, 3), "Song 3.mp3 - Now Playing");
-  EXPECT_EQ(view.lstList->ListIndex(), 3);
-  EXPECT_EQ(view.MarkedIndex(), 3);
-  EXPECT_EQ(view.windowTitle(), "Play List - Now Playing - Song 3.mp3");
-  EXPECT_EQ(view.StatusText(), "Now Playing - Song 3.mp3");
+  ExpectMarked(view, 2, 3);
   EXPECT_EQ(MusicVariables().dblListShownLastIndex, 19);
   EXPECT_EQ(view.cmdPlay->text(), "Select");
   EXPECT_EQ(view.cmdSearch->text(), "Search");
@@ -123,12 +129,7 @@ TEST_F(FrmListTest, TheMarkerFollowsTheSongThatStarts) {
   frmMusic& player = Player(10, 2);
   frmList& view = Forms::Get<frmList>();
   player.StartPlay(5);
-  EXPECT_EQ(Entry(view, 2), "Song 2.mp3");
-  EXPECT_EQ(Entry(view, 5), "Song 5.mp3 - Now Playing");
-  EXPECT_EQ(view.lstList->ListIndex(), 5);
-  EXPECT_EQ(view.MarkedIndex(), 5);
-  EXPECT_EQ(view.windowTitle(), "Play List - Now Playing - Song 5.mp3");
-  EXPECT_EQ(view.StatusText(), "Now Playing - Song 5.mp3");
+  ExpectMarked(view, 2, 5);
 }
 
 // The view learns of a change from the list's change count, not its size.
