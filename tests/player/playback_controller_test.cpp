@@ -57,6 +57,14 @@ class PlaybackTest : public ::testing::Test {
     mv.dblLastIndex = n - 1;
   }
   QString Path(int i) const { return MusicVariables().sSongPaths[static_cast<std::size_t>(i)]; }
+  // Presses Play on a list of `songs` where every song fails, and runs what it posted.
+  void PlayEveryFailing(int songs, int16_t skipMode, bool createFiles = true) {
+    MakeList(songs, createFiles);
+    GlobalMethods::SetSkipMode(skipMode);
+    player.failAllPlays = true;
+    c.cmdPlay_Click();
+    RunEvents();
+  }
   // Runs the posted automatic starts.
   void RunEvents() {
     for (int i = 0; i < 50; ++i)
@@ -209,11 +217,7 @@ TEST_F(PlaybackTest, TitleScrollsOnlyForNamesLongerThan44) {
 }
 
 TEST_F(PlaybackTest, DontSkipShowsThePlaybackErrorAndStaysIdle) {
-  MakeList(2);
-  GlobalMethods::SetSkipMode(1);
-  player.failAllPlays = true;
-  c.cmdPlay_Click();
-  RunEvents();
+  PlayEveryFailing(2, 1);
   EXPECT_EQ(player.failedPlays, PlaybackController::kStartAttempts);
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   const MessageBoxSpec& box = fake.dialogs.shown[0];
@@ -253,11 +257,7 @@ TEST_F(PlaybackTest, SkipAndRemoveDropsAMissingSong) {
 }
 
 TEST_F(PlaybackTest, RemovingTheOnlySongWarnsOnceAndStops) {
-  MakeList(1, false);
-  GlobalMethods::SetSkipMode(2);
-  player.failAllPlays = true;
-  c.cmdPlay_Click();
-  RunEvents();
+  PlayEveryFailing(1, 2, false);
   EXPECT_EQ(MusicVariables().dblLastIndex, -1);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{"Warning, there are no more playable songs in the current play list"});
@@ -265,23 +265,15 @@ TEST_F(PlaybackTest, RemovingTheOnlySongWarnsOnceAndStops) {
 }
 
 TEST_F(PlaybackTest, AListWhereEverySongFailsEndsIdleWithOneMessage) {
-  MakeList(4);
-  GlobalMethods::SetSkipMode(3);
-  player.failAllPlays = true;
-  c.cmdPlay_Click();
-  RunEvents();
+  PlayEveryFailing(4, 3);
   EXPECT_FALSE(MusicVariables().bPlaying);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{PlaybackController::kPlaybackErrorText});
   EXPECT_EQ(player.failedPlays, 4 * PlaybackController::kStartAttempts);
 }
 
 TEST_F(PlaybackTest, OneBadSongAloneEndsAfterOneRound) {
-  MakeList(1);
-  GlobalMethods::SetSkipMode(3);
   view.loop = true;
-  player.failAllPlays = true;
-  c.cmdPlay_Click();
-  RunEvents();
+  PlayEveryFailing(1, 3);
   EXPECT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_FALSE(MusicVariables().bPlaying);
 }
