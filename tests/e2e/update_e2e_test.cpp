@@ -265,6 +265,15 @@ class UpdateEndToEnd : public ::testing::Test {
     EXPECT_EQ(stops, 1) << "playback is halted before the update";
   }
 
+  // "Install &Updates" where a download fails after these requests: the update stops with the
+  // download's failure and the reason.
+  void InstallStopsAfterDownloads(frmOptions& options, const QString& reason,
+                                  const QStringList& requests) {
+    Install(options);
+    ExpectUpdateStopped({downloader::kDownloadFailed, Updator::kUpdateStopped + kCrLf2 + reason});
+    EXPECT_EQ(RequestsAfterCheck(requests.size()), requests);
+  }
+
   // The update stopped with these messages after the confirmation; the player stays open and
   // its folder is as it was.
   void ExpectUpdateStopped(const QStringList& messages) {
@@ -358,32 +367,22 @@ TEST_F(UpdateEndToEnd, ServerDownFailsTheCheckAndStopsTheUpdate) {
 TEST_F(UpdateEndToEnd, FileListNotFoundStopsTheUpdate) {
   frmOptions& options = CheckFindsTheNewVersion();
   ASSERT_TRUE(QFile::remove(Published(QStringLiteral("FileList.txt"))));
-  Install(options);
-  ExpectUpdateStopped({downloader::kDownloadFailed,
-                       Updator::kUpdateStopped + kCrLf2 +
-                           QStringLiteral("The list of files could not be downloaded.")});
-  EXPECT_EQ(RequestsAfterCheck(1), QStringList{"/files/QVT/FileList.txt"});
+  InstallStopsAfterDownloads(options, QStringLiteral("The list of files could not be downloaded."),
+                             {"/files/QVT/FileList.txt"});
 }
 
 TEST_F(UpdateEndToEnd, NewPlayerNotFoundStopsTheUpdate) {
   frmOptions& options = CheckFindsTheNewVersion();
   ASSERT_TRUE(QFile::remove(Published(QStringLiteral("Quavertone"))));
-  Install(options);
-  ExpectUpdateStopped({downloader::kDownloadFailed,
-                       Updator::kUpdateStopped + kCrLf2 +
-                           QStringLiteral("ProgramUpdate.tmp could not be downloaded.")});
-  EXPECT_EQ(RequestsAfterCheck(2),
-            (QStringList{"/files/QVT/FileList.txt", "/files/QVT/Quavertone"}));
+  InstallStopsAfterDownloads(options, QStringLiteral("ProgramUpdate.tmp could not be downloaded."),
+                             {"/files/QVT/FileList.txt", "/files/QVT/Quavertone"});
 }
 
 TEST_F(UpdateEndToEnd, NewPlayerCutShortStopsTheUpdate) {
   frmOptions& options = CheckFindsTheNewVersion();
   PublishFileList(server.url(QStringLiteral("/cut/Quavertone")));
-  Install(options);
-  ExpectUpdateStopped({downloader::kDownloadFailed,
-                       Updator::kUpdateStopped + kCrLf2 +
-                           QStringLiteral("ProgramUpdate.tmp could not be downloaded.")});
-  EXPECT_EQ(RequestsAfterCheck(2), (QStringList{"/files/QVT/FileList.txt", "/cut/Quavertone"}));
+  InstallStopsAfterDownloads(options, QStringLiteral("ProgramUpdate.tmp could not be downloaded."),
+                             {"/files/QVT/FileList.txt", "/cut/Quavertone"});
 }
 
 TEST_F(UpdateEndToEnd, FileListNameOutsideTheProgramFolderIsRefused) {
