@@ -68,21 +68,16 @@ class PlayListsEndToEnd : public ::testing::Test {
     return -1;
   }
 
-  static QStringList Names() {
-    QStringList names;
+  // One column of the play list, its songs' names or their paths.
+  static QStringList Listed(SongArray MusicVariablesState::*column) {
+    QStringList values;
     const MusicVariablesState& mv = MusicVariables();
     for (int i = 0; i <= mv.dblLastIndex; ++i)
-      names << mv.sSongNames[static_cast<std::size_t>(i)];
-    return names;
+      values << (mv.*column)[static_cast<std::size_t>(i)];
+    return values;
   }
-
-  static QStringList Paths() {
-    QStringList paths;
-    const MusicVariablesState& mv = MusicVariables();
-    for (int i = 0; i <= mv.dblLastIndex; ++i)
-      paths << mv.sSongPaths[static_cast<std::size_t>(i)];
-    return paths;
-  }
+  static QStringList Names() { return Listed(&MusicVariablesState::sSongNames); }
+  static QStringList Paths() { return Listed(&MusicVariablesState::sSongPaths); }
 
   const QStringList kSongs = {
       QStringLiteral("A song, with comma.wav"),
