@@ -44,43 +44,24 @@ namespace {
 
 constexpr int kSongs = 2000;
 
-enum class Op {
-  AddAll,
-  Load,
-  DblClickLoad,
-  DblClickAdd,
-  Verify,
-  EditorOpen,
-  ListViewOpen,
-  Search,
-  UpdateCheck,
-  UpdateDownload,
-  QuickPlay
-};
-const char* const kOpNames[] = {"AddAll",      "Load",           "DblClickLoad", "DblClickAdd",
-                                "Verify",      "EditorOpen",     "ListViewOpen", "Search",
-                                "UpdateCheck", "UpdateDownload", "QuickPlay"};
-
-enum class Act {
-  CloseEditor,
-  CloseListView,
-  CloseSearch,
-  CloseOptions,
-  CloseQuickPlay,
-  ClosePlayer,
-  PressDone,
-  PressAdd,
-  EndOfSong,
-  Skip,
-  RemoveCurrent,
-  Clear,
-  LoadList,
-  AnyButton
-};
-const char* const kActNames[] = {"CloseEditor",    "CloseListView", "CloseSearch",   "CloseOptions",
-                                 "CloseQuickPlay", "ClosePlayer",   "PressDone",     "PressAdd",
-                                 "EndOfSong",      "Skip",          "RemoveCurrent", "Clear",
-                                 "LoadList",       "AnyButton"};
+// The operations and the actions, each listed once: the enums and their names come from it.
+#define QVT_OPS(X)                                                                                \
+  X(AddAll), X(Load), X(DblClickLoad), X(DblClickAdd), X(Verify), X(EditorOpen), X(ListViewOpen), \
+      X(Search), X(UpdateCheck), X(UpdateDownload), X(QuickPlay)
+#define QVT_ACTS(X)                                                                       \
+  X(CloseEditor), X(CloseListView), X(CloseSearch), X(CloseOptions), X(CloseQuickPlay),   \
+      X(ClosePlayer), X(PressDone), X(PressAdd), X(EndOfSong), X(Skip), X(RemoveCurrent), \
+      X(Clear), X(LoadList), X(AnyButton)
+#define QVT_ENUMERATOR(name) name
+#define QVT_NAME(name) #name
+enum class Op { QVT_OPS(QVT_ENUMERATOR) };
+const char* const kOpNames[] = {QVT_OPS(QVT_NAME)};
+enum class Act { QVT_ACTS(QVT_ENUMERATOR) };
+const char* const kActNames[] = {QVT_ACTS(QVT_NAME)};
+#undef QVT_NAME
+#undef QVT_ENUMERATOR
+#undef QVT_ACTS
+#undef QVT_OPS
 constexpr int kActCount = static_cast<int>(Act::AnyButton) + 1;
 
 struct Step {
@@ -172,6 +153,123 @@ void SetSongs(const std::vector<Song>& songs) {
   mv.sSongNames = std::move(names);
   mv.dblLastIndex = static_cast<double>(songs.size()) - 1;
 }
+
+template <class T>
+Form* Window() {
+  return Loaded<T>();
+}
+
+// A click on a button of window T, which is loaded first where it is not.
+template <class T, QPushButton* T::*button>
+void Press() {
+  (Forms::Get<T>().*button)->click();
+}
+
+// A click on a button of window T where that window is loaded.
+template <class T, QPushButton* T::*button>
+void PressIfLoaded() {
+  if (T* form = Loaded<T>())
+    (form->*button)->click();
+}
+
+template <class T>
+void Unload() {
+  if (T* form = Loaded<T>())
+    Forms::Unload(*form);
+}
+
+void DblClickFiles() {
+  Q_EMIT Forms::Get<frmChoose>().filDisplay->DblClick();
+}
+
+// Each operation: the click that starts it and the window it runs on.
+struct Operation {
+  void (*click)();
+  Form* (*window)();
+};
+const std::map<Op, Operation> kOperations = {
+    {Op::AddAll, {Press<frmChoose, &frmChoose::cmdAddAll>, Window<frmChoose>}},
+    {Op::Load, {Press<frmChoose, &frmChoose::cmdLoad>, Window<frmChoose>}},
+    {Op::DblClickLoad, {DblClickFiles, Window<frmChoose>}},
+    {Op::DblClickAdd, {DblClickFiles, Window<frmChoose>}},
+    {Op::Verify, {Press<frmChoose, &frmChoose::cmdVerify>, Window<frmChoose>}},
+    {Op::EditorOpen, {Press<frmMusic, &frmMusic::cmdDir>, Window<frmChoose>}},
+    {Op::ListViewOpen, {Press<frmMusic, &frmMusic::cmdView>, Window<frmList>}},
+    {Op::Search, {Press<frmSearch, &frmSearch::cmdNext>, Window<frmSearch>}},
+    {Op::UpdateCheck, {Press<frmOptions, &frmOptions::cmdCheckUpdates>, Window<frmOptions>}},
+    {Op::UpdateDownload, {Press<frmOptions, &frmOptions::cmdInstall>, Window<frmOptions>}},
+    {Op::QuickPlay, {Press<frmQMusic, &frmQMusic::cmdLoadMain>, Window<frmQMusic>}},
+};
+
+void PressDone() {
+  PressIfLoaded<frmChoose, &frmChoose::cmdDone>();
+  PressIfLoaded<frmOptions, &frmOptions::cmdDone>();
+  PressIfLoaded<frmSearch, &frmSearch::cmdDone>();
+  PressIfLoaded<frmList, &frmList::cmdCancel>();
+}
+
+// Any enabled button of any window the user can see.
+void AnyButton(unsigned pick) {
+  std::vector<QPointer<QAbstractButton>> buttons;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    auto* form = qobject_cast<Form*>(top);
+    if (form == nullptr || !form->isVisible())
+      continue;
+    for (QAbstractButton* b : form->findChildren<QAbstractButton*>()) {
+      if (b->isEnabled() && b->isVisible())
+        buttons.push_back(b);
+    }
+  }
+  if (!buttons.empty() && buttons[pick % buttons.size()])
+    buttons[pick % buttons.size()]->click();
+}
+
+// What the player's timers and the editor's other buttons do to the list.
+void EndOfSong() {
+  if (frmMusic* player = Loaded<frmMusic>()) {
+    MusicVariables().bPlaying = true;
+    auto& song = static_cast<FakeMediaPlayer&>(player->Player());
+    song.position = song.selectionEnd();
+    player->Controller().timWhenStop_Timer();
+  }
+}
+
+void Skip() {
+  if (frmMusic* player = Loaded<frmMusic>())
+    player->Controller().cmdNext_Click();
+}
+
+void RemoveCurrent() {
+  frmMusic* player = Loaded<frmMusic>();
+  GlobalMethods::RemoveSongAt(player ? player->Position() : 0);
+}
+
+// Another list of the same size.
+void LoadOtherList() {
+  std::vector<Song> other;
+  const int count = std::max(1, static_cast<int>(MusicVariables().dblLastIndex + 1));
+  for (int i = 0; i < count; ++i)
+    other.push_back(
+        {QStringLiteral("/other-qvt/o%1.mp3").arg(i), QStringLiteral("o%1.mp3").arg(i)});
+  SetSongs(other);
+}
+
+// Each action but AnyButton; one whose window is gone does nothing.
+const std::map<Act, void (*)()> kActions = {
+    {Act::CloseEditor, Unload<frmChoose>},
+    {Act::CloseListView, Unload<frmList>},
+    {Act::CloseSearch, Unload<frmSearch>},
+    {Act::CloseOptions, Unload<frmOptions>},
+    {Act::CloseQuickPlay, Unload<frmQMusic>},
+    {Act::ClosePlayer, Unload<frmMusic>},
+    {Act::PressDone, PressDone},
+    {Act::PressAdd, PressIfLoaded<frmChoose, &frmChoose::cmdAdd>},
+    {Act::EndOfSong, EndOfSong},
+    {Act::Skip, Skip},
+    {Act::RemoveCurrent, RemoveCurrent},
+    {Act::Clear, [] { SetSongs({}); }},
+    {Act::LoadList, LoadOtherList},
+};
 
 // Runs a function as the handler of an event, as a click or a close box runs: Qt counts it as
 // one more level of event handling, and that level decides at which later pass a window
@@ -288,7 +386,7 @@ class Session {
     QEventLoop loop;
     QTimer::singleShot(0, &loop, [&] {
       try {
-        Click(op);
+        kOperations.at(op).click();
       } catch (const ProgramEnded&) {
         bEnded = true;
       } catch (const std::exception& e) {
@@ -331,57 +429,7 @@ class Session {
       faults << what;
   }
 
-  Form* OpWindow() {
-    switch (op_) {
-      case Op::ListViewOpen:
-        return Loaded<frmList>();
-      case Op::Search:
-        return Loaded<frmSearch>();
-      case Op::UpdateCheck:
-      case Op::UpdateDownload:
-        return Loaded<frmOptions>();
-      case Op::QuickPlay:
-        return Loaded<frmQMusic>();
-      default:
-        return Loaded<frmChoose>();
-    }
-  }
-
-  void Click(Op op) {
-    switch (op) {
-      case Op::AddAll:
-        Forms::Get<frmChoose>().cmdAddAll->click();
-        break;
-      case Op::Load:
-        Forms::Get<frmChoose>().cmdLoad->click();
-        break;
-      case Op::DblClickLoad:
-      case Op::DblClickAdd:
-        Q_EMIT Forms::Get<frmChoose>().filDisplay->DblClick();
-        break;
-      case Op::Verify:
-        Forms::Get<frmChoose>().cmdVerify->click();
-        break;
-      case Op::EditorOpen:
-        Forms::Get<frmMusic>().cmdDir->click();
-        break;
-      case Op::ListViewOpen:
-        Forms::Get<frmMusic>().cmdView->click();
-        break;
-      case Op::Search:
-        Forms::Get<frmSearch>().cmdNext->click();
-        break;
-      case Op::UpdateCheck:
-        Forms::Get<frmOptions>().cmdCheckUpdates->click();
-        break;
-      case Op::UpdateDownload:
-        Forms::Get<frmOptions>().cmdInstall->click();
-        break;
-      case Op::QuickPlay:
-        Forms::Get<frmQMusic>().cmdLoadMain->click();
-        break;
-    }
-  }
+  Form* OpWindow() { return kOperations.at(op_).window(); }
 
   // One pass: the window the operation runs on must still exist, then the actions due now.
   void Pass() {
@@ -399,109 +447,10 @@ class Session {
   }
 
   void Do(const Step& step) {
-    switch (step.act) {
-      case Act::CloseEditor:
-        Unload<frmChoose>();
-        break;
-      case Act::CloseListView:
-        Unload<frmList>();
-        break;
-      case Act::CloseSearch:
-        Unload<frmSearch>();
-        break;
-      case Act::CloseOptions:
-        Unload<frmOptions>();
-        break;
-      case Act::CloseQuickPlay:
-        Unload<frmQMusic>();
-        break;
-      case Act::ClosePlayer:
-        Unload<frmMusic>();
-        break;
-      case Act::PressDone:
-        PressDone();
-        break;
-      case Act::PressAdd:
-        if (frmChoose* editor = Loaded<frmChoose>())
-          editor->cmdAdd->click();
-        break;
-      case Act::AnyButton:
-        AnyButton(step.pick);
-        break;
-      default:
-        ChangeList(step.act);
-        break;
-    }
-  }
-
-  template <class T>
-  void Unload() {
-    if (T* form = Loaded<T>())
-      Forms::Unload(*form);
-  }
-
-  void PressDone() {
-    if (frmChoose* w = Loaded<frmChoose>())
-      w->cmdDone->click();
-    if (frmOptions* w = Loaded<frmOptions>())
-      w->cmdDone->click();
-    if (frmSearch* w = Loaded<frmSearch>())
-      w->cmdDone->click();
-    if (frmList* w = Loaded<frmList>())
-      w->cmdCancel->click();
-  }
-
-  // Any enabled button of any window the user can see.
-  void AnyButton(unsigned pick) {
-    std::vector<QPointer<QAbstractButton>> buttons;
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-      auto* form = qobject_cast<Form*>(top);
-      if (form == nullptr || !form->isVisible())
-        continue;
-      for (QAbstractButton* b : form->findChildren<QAbstractButton*>()) {
-        if (b->isEnabled() && b->isVisible())
-          buttons.push_back(b);
-      }
-    }
-    if (!buttons.empty() && buttons[pick % buttons.size()])
-      buttons[pick % buttons.size()]->click();
-  }
-
-  // What the player's timers and the editor's other buttons do to the list.
-  void ChangeList(Act act) {
-    frmMusic* player = Loaded<frmMusic>();
-    switch (act) {
-      case Act::EndOfSong:
-        if (player) {
-          MusicVariables().bPlaying = true;
-          auto& song = static_cast<FakeMediaPlayer&>(player->Player());
-          song.position = song.selectionEnd();
-          player->Controller().timWhenStop_Timer();
-        }
-        break;
-      case Act::Skip:
-        if (player)
-          player->Controller().cmdNext_Click();
-        break;
-      case Act::RemoveCurrent:
-        GlobalMethods::RemoveSongAt(player ? player->Position() : 0);
-        break;
-      case Act::Clear:
-        SetSongs({});
-        break;
-      case Act::LoadList: {
-        // Another list of the same size.
-        std::vector<Song> other;
-        const int count = std::max(1, static_cast<int>(MusicVariables().dblLastIndex + 1));
-        for (int i = 0; i < count; ++i)
-          other.push_back(
-              {QStringLiteral("/other-qvt/o%1.mp3").arg(i), QStringLiteral("o%1.mp3").arg(i)});
-        SetSongs(other);
-        break;
-      }
-      default:
-        break;
-    }
+    if (step.act == Act::AnyButton)
+      AnyButton(step.pick);
+    else
+      kActions.at(step.act)();
   }
 
   void CheckList() {
@@ -522,8 +471,7 @@ class Session {
     if ((progress.bar.bVisible || progress.message.bVisible) && !IsProcessingSuppressed())
       Fault("a progress window stayed open");
     for (Form* form :
-         {static_cast<Form*>(Loaded<frmChoose>()), static_cast<Form*>(Loaded<frmList>()),
-          static_cast<Form*>(Loaded<frmOptions>()), static_cast<Form*>(Loaded<frmSearch>())}) {
+         {Window<frmChoose>(), Window<frmList>(), Window<frmOptions>(), Window<frmSearch>()}) {
       if (form && FormBusy::UnloadPending(*form))
         Fault("an unload still waits after the operation returned");
     }
