@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "shared/Result.h"
+
 namespace qvt {
 
 enum FileAttribute : int32_t {
@@ -24,10 +26,10 @@ class IFileSystem {
   virtual ~IFileSystem() = default;
   // Attribute bits of an existing entry, or nothing when there is none (or it cannot be read).
   virtual std::optional<int32_t> attributes(const QString& path) = 0;
-  // Each of these answers false on failure and fills *error with a description when given.
-  virtual bool copyFile(const QString& from, const QString& to, QString* error = nullptr) = 0;
-  virtual bool removeFile(const QString& path, QString* error = nullptr) = 0;
-  virtual bool renameFile(const QString& from, const QString& to, QString* error = nullptr) = 0;
+  // Each of these fails with a description of what went wrong.
+  virtual Result<void> copyFile(const QString& from, const QString& to) = 0;
+  virtual Result<void> removeFile(const QString& path) = 0;
+  virtual Result<void> renameFile(const QString& from, const QString& to) = 0;
   virtual bool makeDirectory(const QString& path) = 0;
   // Names of the entries of a folder (no "." or ".."), sorted; empty when it cannot be read.
   virtual QStringList listDirectory(const QString& path) = 0;

@@ -378,20 +378,20 @@ void clsFileManager::WriteINI(const QString& sPath, const QString& sSection, con
   if (scan.keyLines == 0 || scan.lastKey.isEmpty())
     return;
   const QString copy = sPath + QStringLiteral(".tmp");
-  QString error;
-  if (!files().copyFile(sPath, copy, &error))
-    throw FileManagerError(error.toStdString());
+  if (const Result<void> copied = files().copyFile(sPath, copy); !copied)
+    throw FileManagerError(copied.error().toStdString());
   const QByteArray value = vValue.plainText().toUtf8();
   try {
     rewriteIni(copy, sPath, scan.headerLines + scan.keyLines, scan.matched,
                (SParm + QLatin1Char('=')).toUtf8() + value, value);
   } catch (...) {
     // The copy holds the file as it was: put it back rather than leave a half-written file.
-    files().renameFile(copy, sPath);
+    const Result<void> restored = files().renameFile(copy, sPath);
+    QVT_CHECK(restored, restored.error());  // the failure thrown on is what the caller hears
     throw;
   }
-  if (!files().removeFile(copy, &error))
-    throw FileManagerError(error.toStdString());
+  if (const Result<void> removed = files().removeFile(copy); !removed)
+    throw FileManagerError(removed.error().toStdString());
 }
 
 }  // namespace qvt

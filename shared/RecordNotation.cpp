@@ -430,9 +430,8 @@ void RecordWriter::commit() {
   file_.close();
   if (file_.error() != QFileDevice::NoError)
     fail(QStringLiteral("Cannot write"), file_.errorString());
-  QString reason;
-  if (!files().renameFile(tempPath_, target_, &reason))
-    fail(QStringLiteral("Cannot replace"), reason);
+  if (const Result<void> renamed = files().renameFile(tempPath_, target_); !renamed)
+    fail(QStringLiteral("Cannot replace"), renamed.error());
   tempPath_.clear();
   // Make the rename itself durable; the file is in place whatever this answers.
   const int folder = ::open(QFile::encodeName(QFileInfo(target_).absolutePath()).constData(),

@@ -35,9 +35,12 @@ QString describe(const std::exception& failure) {
   return text.isEmpty() ? QStringLiteral("Unknown error") : text;
 }
 
-// The platform's description of a failed file operation, or `otherwise` when it gave none.
-Unexpected FileFailure(const QString& error, const QString& otherwise) {
-  return Unexpected{error.isEmpty() ? otherwise : error};
+// A file operation's result; its failure described by `otherwise` when the platform gave no
+// description.
+Result<void> Described(Result<void> done, const QString& otherwise) {
+  if (done || !done.error().isEmpty())
+    return done;
+  return Unexpected{otherwise};
 }
 
 // A step that cannot fail except by throwing.
@@ -184,38 +187,38 @@ void UpdaterProgram::Refuse(const QString& reason) {
 }
 
 void UpdaterProgram::RemoveUpdateFiles() {
-  files().removeFile(ProgramFile(kNewPlayerName));
-  files().removeFile(ProgramFile(UpdateManifest::kKeptManifest));
-  files().removeFile(ProgramFile(UpdateManifest::kKeptSignature));
+  // Whatever of them is missing already is what this wants.
+  for (const QString& name :
+       {kNewPlayerName, UpdateManifest::kKeptManifest, UpdateManifest::kKeptSignature})
+    (void)files().removeFile(ProgramFile(name));
 }
 
 Result<void> UpdaterProgram::StageNewPlayer() {
   const QString staging = ProgramFile(kStagingName);
   if (QFileInfo::exists(staging))
-    files().removeFile(staging);  // left over from an interrupted update
-  QString error;
-  if (!files().copyFile(ProgramFile(kNewPlayerName), staging, &error)) {
-    files().removeFile(staging);
-    return FileFailure(error, QStringLiteral("The new program could not be copied"));
-  }
-  if (!files().setExecutable(staging)) {
-    files().removeFile(staging);
-    return Unexpected{QStringLiteral("Permission denied: ") + staging};
-  }
-  // The copy and its name reach the disk before the rename makes it the player.
-  if (!files().syncToDisk(staging) || !files().syncToDisk(programFolder().folder())) {
-    files().removeFile(staging);
-    return Unexpected{QStringLiteral("The new program could not be written to the disk: ") +
-                      staging};
-  }
-  return {};
+    (void)files().removeFile(
+        staging);  // left over from an interrupted update; the copy replaces it
+  const Result<void> staged = [&]() -> Result<void> {
+    const Result<void> copied = Described(files().copyFile(ProgramFile(kNewPlayerName), staging),
+                                          QStringLiteral("The new program could not be copied"));
+    if (!copied)
+      return copied;
+    if (!files().setExecutable(staging))
+      return Unexpected{QStringLiteral("Permission denied: ") + staging};
+    // The copy and its name reach the disk before the rename makes it the player.
+    if (!files().syncToDisk(staging) || !files().syncToDisk(programFolder().folder()))
+      return Unexpected{QStringLiteral("The new program could not be written to the disk: ") +
+                        staging};
+    return {};
+  }();
+  if (!staged)
+    (void)files().removeFile(staging);  // a copy that failed is never used; the retry copies anew
+  return staged;
 }
 
 Result<void> UpdaterProgram::RenameOverPlayer() {
-  QString error;
-  if (!files().renameFile(ProgramFile(kStagingName), ProgramFile(kPlayerName), &error))
-    return FileFailure(error, QStringLiteral("The player could not be replaced"));
-  return {};
+  return Described(files().renameFile(ProgramFile(kStagingName), ProgramFile(kPlayerName)),
+                   QStringLiteral("The player could not be replaced"));
 }
 
 Result<void> UpdaterProgram::SyncPlayer() {
@@ -227,11 +230,11 @@ Result<void> UpdaterProgram::SyncPlayer() {
 }
 
 Result<void> UpdaterProgram::RemoveNewPlayerFile() {
-  QString error;
-  if (!files().removeFile(ProgramFile(kNewPlayerName), &error))
-    return FileFailure(error, QStringLiteral("ProgramUpdate.tmp could not be deleted"));
-  RemoveUpdateFiles();  // the signed manifest has served
-  return {};
+  const Result<void> removed = Described(files().removeFile(ProgramFile(kNewPlayerName)),
+                                         QStringLiteral("ProgramUpdate.tmp could not be deleted"));
+  if (removed)
+    RemoveUpdateFiles();  // the signed manifest has served
+  return removed;
 }
 
 Result<void> UpdaterProgram::StartPlayer() {

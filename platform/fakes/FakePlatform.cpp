@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSystem.h"
 
 namespace qvt {
@@ -90,67 +89,53 @@ void FakeProcess::sleepMs(int milliseconds) {
 std::optional<int32_t> FakeFileSystem::attributes(const QString& path) {
   if (attributeOverrides.contains(path))
     return attributeOverrides.value(path);
-  return real->attributes(path);
+  return LinuxFileSystem::attributes(path);
 }
 
-bool FakeFileSystem::fails(const QString& path, QString* error) const {
-  if (!failingPaths.contains(path))
-    return false;
-  if (error != nullptr)
-    *error = QStringLiteral("Permission denied");
-  return true;
+Result<void> FakeFileSystem::fails(const QString& path, const QString& other) const {
+  if (failingPaths.contains(path) || (!other.isEmpty() && failingPaths.contains(other)))
+    return Unexpected{QStringLiteral("Permission denied")};
+  return {};
 }
 
-bool FakeFileSystem::copyFile(const QString& from, const QString& to, QString* error) {
-  if (fails(from, error) || fails(to, error))
-    return false;
-  return real->copyFile(from, to, error);
+Result<void> FakeFileSystem::copyFile(const QString& from, const QString& to) {
+  if (Result<void> failure = fails(from, to); !failure)
+    return failure;
+  return LinuxFileSystem::copyFile(from, to);
 }
 
-bool FakeFileSystem::removeFile(const QString& path, QString* error) {
-  if (fails(path, error))
-    return false;
-  return real->removeFile(path, error);
+Result<void> FakeFileSystem::removeFile(const QString& path) {
+  if (Result<void> failure = fails(path); !failure)
+    return failure;
+  return LinuxFileSystem::removeFile(path);
 }
 
-bool FakeFileSystem::renameFile(const QString& from, const QString& to, QString* error) {
-  if (fails(from, error) || fails(to, error))
-    return false;
-  return real->renameFile(from, to, error);
+Result<void> FakeFileSystem::renameFile(const QString& from, const QString& to) {
+  if (Result<void> failure = fails(from, to); !failure)
+    return failure;
+  return LinuxFileSystem::renameFile(from, to);
 }
 
 bool FakeFileSystem::makeDirectory(const QString& path) {
   if (failingPaths.contains(path))
     return false;
-  return real->makeDirectory(path);
-}
-
-QStringList FakeFileSystem::listDirectory(const QString& path) {
-  return real->listDirectory(path);
+  return LinuxFileSystem::makeDirectory(path);
 }
 
 bool FakeFileSystem::setExecutable(const QString& path) {
   if (failingPaths.contains(path))
     return false;
-  return real->setExecutable(path);
+  return LinuxFileSystem::setExecutable(path);
 }
 
 bool FakeFileSystem::syncToDisk(const QString& path) {
   synced << path;
   if (failingPaths.contains(path))
     return false;
-  return real->syncToDisk(path);
+  return LinuxFileSystem::syncToDisk(path);
 }
-
-namespace {
-LinuxFileSystem& realFiles() {
-  static LinuxFileSystem files;
-  return files;
-}
-}  // namespace
 
 FakePlatform::FakePlatform() {
-  files.real = &realFiles();
   programFolder.path = dir_.path();
   volumes.list = {{QStringLiteral("/"), QStringLiteral("root"), true},
                   {programFolder.path, QStringLiteral("home"), true}};

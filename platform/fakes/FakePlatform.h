@@ -20,6 +20,7 @@
 
 #include "platform/Platform.h"
 #include "platform/fakes/ScopedPlatform.h"
+#include "platform/linux/LinuxFileSystem.h"
 
 namespace qvt {
 
@@ -97,27 +98,24 @@ class FakeClock : public IClock {
   double secondsSinceMidnight() override { return seconds; }
 };
 
-class FakeFileSystem : public IFileSystem {
+// The real Linux file system (locks included), with attributes and failures a test sets.
+class FakeFileSystem : public LinuxFileSystem {
  public:
-  IFileSystem* real = nullptr;
   QMap<QString, int32_t> attributeOverrides;  // path -> attributes
   QStringList failingPaths;                   // copy/remove/rename touching these fail
   std::optional<int32_t> attributes(const QString& path) override;
-  bool copyFile(const QString& from, const QString& to, QString* error) override;
-  bool removeFile(const QString& path, QString* error) override;
-  bool renameFile(const QString& from, const QString& to, QString* error) override;
+  Result<void> copyFile(const QString& from, const QString& to) override;
+  Result<void> removeFile(const QString& path) override;
+  Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;
-  QStringList listDirectory(const QString& path) override;
   bool setExecutable(const QString& path) override;
   // Synced paths are noted in `synced`, in order; the rest goes to the real file system.
   QStringList synced;
   bool syncToDisk(const QString& path) override;
-  bool holdLock(const QString& path) override { return real->holdLock(path); }
-  void releaseLock(const QString& path) override { real->releaseLock(path); }
-  bool isLocked(const QString& path) override { return real->isLocked(path); }
 
  private:
-  bool fails(const QString& path, QString* error) const;
+  // A failure when either path is one of failingPaths.
+  Result<void> fails(const QString& path, const QString& other = QString()) const;
 };
 
 class FakeProgramFolder : public IProgramFolder {

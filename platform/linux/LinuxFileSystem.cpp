@@ -14,13 +14,8 @@ namespace qvt {
 
 namespace {
 
-QString errnoText() {
-  return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-void setError(QString* error, const QString& text) {
-  if (error != nullptr)
-    *error = text;
+Unexpected errnoFailure() {
+  return Unexpected{QString::fromLocal8Bit(std::strerror(errno))};
 }
 
 }  // namespace
@@ -51,49 +46,37 @@ std::optional<int32_t> LinuxFileSystem::attributes(const QString& path) {
   return attrs;
 }
 
-bool LinuxFileSystem::copyFile(const QString& from, const QString& to, QString* error) {
+Result<void> LinuxFileSystem::copyFile(const QString& from, const QString& to) {
   QFile source(from);
-  if (!source.open(QIODevice::ReadOnly)) {
-    setError(error, QStringLiteral("File not found: ") + from);
-    return false;
-  }
+  if (!source.open(QIODevice::ReadOnly))
+    return Unexpected{QStringLiteral("File not found: ") + from};
   QFile target(to);
-  if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    setError(error, QStringLiteral("Permission denied: ") + to);
-    return false;
-  }
+  if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    return Unexpected{QStringLiteral("Permission denied: ") + to};
   char buffer[65536];
   for (;;) {
     const qint64 n = source.read(buffer, sizeof buffer);
-    if (n < 0 || (n > 0 && target.write(buffer, n) != n)) {
-      setError(error, QStringLiteral("Path/File access error: ") + to);
-      return false;
-    }
+    if (n < 0 || (n > 0 && target.write(buffer, n) != n))
+      return Unexpected{QStringLiteral("Path/File access error: ") + to};
     if (n == 0)
       break;
   }
-  if (!target.flush()) {
-    setError(error, QStringLiteral("Path/File access error: ") + to);
-    return false;
-  }
+  if (!target.flush())
+    return Unexpected{QStringLiteral("Path/File access error: ") + to};
   target.setPermissions(source.permissions());
-  return true;
+  return {};
 }
 
-bool LinuxFileSystem::removeFile(const QString& path, QString* error) {
-  if (::unlink(QFile::encodeName(path).constData()) != 0) {
-    setError(error, errnoText());
-    return false;
-  }
-  return true;
+Result<void> LinuxFileSystem::removeFile(const QString& path) {
+  if (::unlink(QFile::encodeName(path).constData()) != 0)
+    return errnoFailure();
+  return {};
 }
 
-bool LinuxFileSystem::renameFile(const QString& from, const QString& to, QString* error) {
-  if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
-    setError(error, errnoText());
-    return false;
-  }
-  return true;
+Result<void> LinuxFileSystem::renameFile(const QString& from, const QString& to) {
+  if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+    return errnoFailure();
+  return {};
 }
 
 bool LinuxFileSystem::makeDirectory(const QString& path) {

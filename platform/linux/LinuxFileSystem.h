@@ -8,9 +8,9 @@ namespace qvt {
 class LinuxFileSystem : public IFileSystem {
  public:
   std::optional<int32_t> attributes(const QString& path) override;
-  bool copyFile(const QString& from, const QString& to, QString* error) override;
-  bool removeFile(const QString& path, QString* error) override;
-  bool renameFile(const QString& from, const QString& to, QString* error) override;
+  Result<void> copyFile(const QString& from, const QString& to) override;
+  Result<void> removeFile(const QString& path) override;
+  Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;
   QStringList listDirectory(const QString& path) override;
   bool setExecutable(const QString& path) override;

@@ -166,9 +166,9 @@ bool WriteQuickPlayConfig(clsFileManager& fm, const QString& sPath, double dTop,
   }
   ok = fm.CloseFile(true) && ok;
   if (ok)
-    ok = files().renameFile(temp, sPath);
+    ok = files().renameFile(temp, sPath).has_value();
   if (!ok)
-    files().removeFile(temp);
+    (void)files().removeFile(temp);  // the old file stays whole; the next save overwrites this
   return ok;
 }
 

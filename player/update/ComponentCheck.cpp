@@ -22,8 +22,9 @@ void CheckCommonControls() {
   const QString local = programFolder().folder() + QLatin1Char('/') + name;
   const bool downloaded = downloader::DownloadFile(Paths::GetCommonControlsURL(), local);
   HideProcessing();
+  // A copy that fails leaves the file missing: the check tries again at the next start.
   if (downloaded)
-    files().copyFile(local, ResolveNoCase(system, name));
+    (void)files().copyFile(local, ResolveNoCase(system, name));
 }
 
 void CheckMediaControl() {

@@ -62,8 +62,9 @@ Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStrin
 }
 
 void Discard() {
-  files().removeFile(ProgramFile(UpdateManifest::kKeptManifest));
-  files().removeFile(ProgramFile(UpdateManifest::kKeptSignature));
+  // Whatever of them is missing already is what this wants.
+  (void)files().removeFile(ProgramFile(UpdateManifest::kKeptManifest));
+  (void)files().removeFile(ProgramFile(UpdateManifest::kKeptSignature));
 }
 
 }  // namespace qvt::SignedUpdate

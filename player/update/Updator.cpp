@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "player/update/SignedUpdate.h"
 #include "player/update/downloader.h"
+#include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 
@@ -55,8 +56,10 @@ bool Stop(const QString& reason) {
 }
 
 void Discard(const std::vector<Staged>& staged) {
+  // The staging files put in place are gone already; one left behind is overwritten by the next
+  // update's download.
   for (const Staged& file : staged)
-    files().removeFile(file.staging);
+    (void)files().removeFile(file.staging);
 }
 
 // Fetches one record to its staging file. False when it did not arrive.
@@ -80,10 +83,10 @@ QString AsidePath(const QString& target) {
 void Restore(const std::vector<std::pair<const Staged*, bool>>& placed) {
   for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
     const auto& [file, bHadOld] = *it;
-    if (bHadOld)
-      files().renameFile(AsidePath(file->target), file->target);
-    else
-      files().removeFile(file->target);
+    const Result<void> restored = bHadOld
+                                      ? files().renameFile(AsidePath(file->target), file->target)
+                                      : files().removeFile(file->target);
+    QVT_CHECK(restored, restored.error());  // the update stops with its own reason either way
   }
 }
 
@@ -102,8 +105,10 @@ Result<void> PutInPlace(std::vector<Staged>& staged) {
     const bool bHadOld = QFileInfo::exists(file.target);
     if ((bHadOld && !files().renameFile(file.target, AsidePath(file.target))) ||
         !files().renameFile(file.staging, file.target)) {
-      if (bHadOld && !QFileInfo::exists(file.target))
-        files().renameFile(AsidePath(file.target), file.target);
+      if (bHadOld && !QFileInfo::exists(file.target)) {
+        const Result<void> restored = files().renameFile(AsidePath(file.target), file.target);
+        QVT_CHECK(restored, restored.error());  // the update stops with its own reason either way
+      }
       Restore(placed);
       return Unexpected{QFileInfo(file.target).fileName() +
                         QStringLiteral(" could not be put in place.")};
@@ -111,8 +116,9 @@ Result<void> PutInPlace(std::vector<Staged>& staged) {
     placed.emplace_back(&file, bHadOld);
   }
   for (const auto& [file, bHadOld] : placed) {
+    // An old file left aside is hidden, and the next update moves its own old file over it.
     if (bHadOld)
-      files().removeFile(AsidePath(file->target));
+      (void)files().removeFile(AsidePath(file->target));
   }
   return {};
 }
@@ -205,18 +211,19 @@ Result<FileList> ReadFileList(const QString& sPath) {
 bool BeginUpdate(QString sFileListURL) {
   ShowDeterminedProcessing(0, 20, true, QStringLiteral("Beginning Download of file list"));
   const QString listPath = ProgramFile(kListName);
-  files().removeFile(listPath);  // a list left by an earlier attempt must not be used
+  // A list left by an earlier attempt is never read: the download replaces it or the update stops.
+  (void)files().removeFile(listPath);
   if (!downloader::DownloadFile(sFileListURL, listPath))
     return Stop(QStringLiteral("The list of files could not be downloaded."));
   const Result<FileList> list = ReadFileList(listPath);
   if (!list) {
-    files().removeFile(listPath);
+    (void)files().removeFile(listPath);  // the next attempt removes it first
     return Stop(list.error());
   }
   std::vector<Staged> staged;
   const Result<void> installed = Install(*list, sFileListURL, staged);
-  Discard(staged);  // what was not put in place
-  files().removeFile(listPath);
+  Discard(staged);                     // what was not put in place
+  (void)files().removeFile(listPath);  // the next attempt removes it first
   if (!installed) {
     SignedUpdate::Discard();
     return Stop(installed.error());

@@ -118,7 +118,7 @@ VersionNumbers ReadVersionFile(const QString& sPath) {
 void CheckForUpdates(IUpdateView& view) {
   ShowProcessing(QStringLiteral("Establishing Connection...."), true, 20);
   const QString path = CurrentVersionPath();
-  files().removeFile(path);
+  (void)files().removeFile(path);  // may be missing; the download below writes it anew
   try {
     if (!downloader::DownloadFile(Paths::GetVersionFileURL(), path))
       throw RecordError(RecordError::FileNotFound,
