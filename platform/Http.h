@@ -6,9 +6,9 @@
 //   openUrl(session, url)   sends a GET and answers once the answer has begun: a request
 //                           handle with the HTTP status code, or 0 with a description. An error
 //                           status (404, 500) is an answer like any other, not a failure here.
-//   readBlock(request, ...) the next block of the body: exactly kBlockSize bytes, except the
+//   readBlock(request, buf) the next block of the body: exactly kBlockSize bytes, except the
 //                           last block, which may be shorter; 0 bytes at the end of the body;
-//                           false on a transfer error (a broken or stalled transfer)
+//                           a failure on a transfer error (a broken or stalled transfer)
 //   close(handle)           releases a request or a session handle (requests first)
 //
 // Production binds it to libcurl (platform/http/CurlHttp.h); tests use FakeHttp or the real
@@ -16,6 +16,8 @@
 
 #include <QString>
 #include <QtGlobal>
+
+#include "shared/Result.h"
 
 namespace qvt {
 
@@ -34,8 +36,8 @@ class IHttp {
   virtual ~IHttp() = default;
   virtual HttpHandle openSession(const QString& agent) = 0;
   virtual HttpOpenResult openUrl(HttpHandle session, const QString& url) = 0;
-  // Fills buffer (kBlockSize bytes) and *bytesRead; false with *error on a transfer error.
-  virtual bool readBlock(HttpHandle request, char* buffer, qint64* bytesRead, QString* error) = 0;
+  // Fills buffer (kBlockSize bytes); the number of bytes filled, or the transfer error.
+  virtual Result<qint64> readBlock(HttpHandle request, char* buffer) = 0;
   virtual void close(HttpHandle handle) = 0;
 };
 

@@ -27,29 +27,22 @@ HttpOpenResult FakeHttp::openUrl(HttpHandle session, const QString& url) {
   return {handle, responses.value(url).status, QString()};
 }
 
-bool FakeHttp::readBlock(HttpHandle request, char* buffer, qint64* bytesRead, QString* error) {
-  *bytesRead = 0;
-  if (!requests_.contains(request)) {
-    if (error != nullptr)
-      *error = QStringLiteral("No request");
-    return false;
-  }
+Result<qint64> FakeHttp::readBlock(HttpHandle request, char* buffer) {
+  if (!requests_.contains(request))
+    return Unexpected{QStringLiteral("No request")};
   Transfer& transfer = requests_[request];
   const QByteArray& body = transfer.response.body;
   qint64 end = body.size();
   if (transfer.response.breakAfter >= 0)
     end = std::min<qint64>(end, transfer.response.breakAfter);
   const qint64 n = std::min<qint64>(kBlockSize, end - transfer.position);
-  if (n <= 0 && end < body.size()) {
-    if (error != nullptr)
-      *error = QStringLiteral("Connection reset");
-    return false;
-  }
-  if (n > 0)
-    std::memcpy(buffer, body.constData() + transfer.position, static_cast<size_t>(n));
-  transfer.position += std::max<qint64>(n, 0);
-  *bytesRead = std::max<qint64>(n, 0);
-  return true;
+  if (n <= 0 && end < body.size())
+    return Unexpected{QStringLiteral("Connection reset")};
+  if (n <= 0)
+    return qint64{0};
+  std::memcpy(buffer, body.constData() + transfer.position, static_cast<size_t>(n));
+  transfer.position += n;
+  return n;
 }
 
 void FakeHttp::close(HttpHandle handle) {

@@ -43,7 +43,7 @@ class FakeHttp : public IHttp {
 
   HttpHandle openSession(const QString& agent) override;
   HttpOpenResult openUrl(HttpHandle session, const QString& url) override;
-  bool readBlock(HttpHandle request, char* buffer, qint64* bytesRead, QString* error) override;
+  Result<qint64> readBlock(HttpHandle request, char* buffer) override;
   void close(HttpHandle handle) override;
 
  private:

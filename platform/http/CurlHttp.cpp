@@ -203,26 +203,18 @@ HttpOpenResult CurlHttp::openUrl(HttpHandle session, const QString& url) {
   return {handle, status, QString()};
 }
 
-bool CurlHttp::readBlock(HttpHandle handle, char* buffer, qint64* bytesRead, QString* error) {
-  *bytesRead = 0;
+Result<qint64> CurlHttp::readBlock(HttpHandle handle, char* buffer) {
   const auto found = requests_.find(handle);
-  if (found == requests_.end()) {
-    if (error != nullptr)
-      *error = QStringLiteral("No request");
-    return false;
-  }
+  if (found == requests_.end())
+    return Unexpected{QStringLiteral("No request")};
   Request& r = *found->second;
   pumpUntil(r, [&r] { return r.body.size() >= kBlockSize; });
-  if (r.body.size() < kBlockSize && r.result != CURLE_OK) {
-    if (error != nullptr)
-      *error = describe(r);
-    return false;
-  }
+  if (r.body.size() < kBlockSize && r.result != CURLE_OK)
+    return Unexpected{describe(r)};
   const qsizetype n = std::min<qsizetype>(r.body.size(), kBlockSize);
   std::memcpy(buffer, r.body.constData(), static_cast<size_t>(n));
   r.body.remove(0, n);
-  *bytesRead = n;
-  return true;
+  return qint64{n};
 }
 
 void CurlHttp::close(HttpHandle handle) {

@@ -65,14 +65,15 @@ bool Transfer::Stream() {
   char buffer[IHttp::kBlockSize];
   qint64 total = 0;
   for (;;) {
-    qint64 bytesRead = 0;
-    if (!http().readBlock(request_, buffer, &bytesRead, nullptr))
+    // A transfer error ends the download as failed; its description is not shown.
+    const Result<qint64> bytesRead = http().readBlock(request_, buffer);
+    if (!bytesRead)
       return false;
-    if (bytesRead == 0)
+    if (*bytesRead == 0)
       return true;
-    if (file_->write(buffer, bytesRead) != bytesRead)
+    if (file_->write(buffer, *bytesRead) != *bytesRead)
       return false;
-    total += bytesRead;
+    total += *bytesRead;
     UpdateProcessing(QString::number(total) + QStringLiteral(" Bytes Downloaded..."));
   }
 }
