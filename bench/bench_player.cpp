@@ -92,7 +92,7 @@ QVT_BENCH(player_process) {
   QFile status(QStringLiteral("/proc/%1/status").arg(p->processId()));
   status.open(QIODevice::ReadOnly);
   const long hwmKb = Field(status.readAll(), "VmHWM:");
-  qvt::bench::Figure("player_rss_100k_mb", hwmKb / 1024.0, "MB");
+  qvt::bench::Figure("player_rss_100k_mb", static_cast<double>(hwmKb) / 1024.0, "MB");
   p->terminate();
   p->waitForFinished(20000);
 

@@ -37,7 +37,9 @@ class Watchdog {
     clock_.start();
     timer_.start();
   }
-  double longestMs() const { return std::max(longest_, clock_.nsecsElapsed() - last_) / 1e6; }
+  double longestMs() const {
+    return static_cast<double>(std::max(longest_, clock_.nsecsElapsed() - last_)) / 1e6;
+  }
 
  private:
   QTimer timer_;

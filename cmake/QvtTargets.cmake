@@ -2,7 +2,7 @@
 
 function(qvt_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wold-style-cast -Woverloaded-virtual
-    -Wmissing-declarations)
+    -Wmissing-declarations -Wconversion $<$<CXX_COMPILER_ID:Clang>:-Wno-sign-conversion>)
   if(QVT_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -79,7 +79,8 @@ void frmQMusicMpris::Stop() {
 // What dragging the position slider does: press, move, release.
 void frmQMusicMpris::SeekTo(qint64 iPositionUs) {
   window_.sldPosition_MouseDown();
-  window_.sldPosition->setValue(static_cast<int>(std::llround(iPositionUs / 1e6)));
+  window_.sldPosition->setValue(
+      static_cast<int>(std::llround(static_cast<double>(iPositionUs) / 1e6)));
   window_.sldPosition_MouseUp();
 }
 

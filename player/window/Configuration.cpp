@@ -110,8 +110,9 @@ double KeptPosition(double dblPosition, const std::vector<std::size_t>& songs) {
   const MusicVariablesState& mv = MusicVariables();
   if (songs.empty() || static_cast<double>(songs.size()) == mv.dblLastIndex + 1)
     return dblPosition;
-  const auto before = std::lower_bound(songs.begin(), songs.end(), dblPosition,
-                                       [](std::size_t i, double d) { return i < d; });
+  const auto before =
+      std::lower_bound(songs.begin(), songs.end(), dblPosition,
+                       [](std::size_t i, double d) { return static_cast<double>(i) < d; });
   return before == songs.end() ? 0 : static_cast<double>(before - songs.begin());
 }
 

@@ -455,7 +455,9 @@ class Session {
 
   void CheckList() {
     const MusicVariablesState& mv = MusicVariables();
-    if (mv.sSongPaths.size() < mv.dblLastIndex + 1 || mv.sSongNames.size() < mv.dblLastIndex + 1)
+    const double songs = mv.dblLastIndex + 1;
+    if (static_cast<double>(mv.sSongPaths.size()) < songs ||
+        static_cast<double>(mv.sSongNames.size()) < songs)
       Fault("dblLastIndex names songs past the end of the arrays");
     std::set<QString> seen;
     for (const Song& s : Songs()) {

@@ -27,7 +27,7 @@ class FrmSearchTest : public test::WindowTest {
     std::vector<QString> list(names.begin(), names.end());
     MusicVariables().sSongNames = list;
     MusicVariables().sSongPaths = list;
-    MusicVariables().dblLastIndex = names.size() - 1;
+    MusicVariables().dblLastIndex = static_cast<double>(names.size() - 1);
     frmList& view = Forms::Get<frmList>();
     view.show();
     QTest::mouseClick(view.cmdSearch, Qt::LeftButton);

@@ -348,7 +348,7 @@ TEST_F(PlaybackTest, StopAfterAFailedSongPreventsTheAutomaticStart) {
 TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
   struct Row {
     const char* what;
-    int skipMode;
+    int16_t skipMode;
     int songs;
     std::vector<int> failing;
     bool missing;  // the failing songs' files do not exist

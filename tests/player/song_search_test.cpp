@@ -190,7 +190,7 @@ class RandomEdits {
     while (pool_.size() < 48) {
       QString path;
       for (int n = pick(3, 7); n > 0; --n)
-        path += alphabet.at(pick(0, alphabet.size() - 1));
+        path += alphabet.at(pick(0, static_cast<int>(alphabet.size()) - 1));
       pool_ << path;
     }
   }
@@ -311,7 +311,8 @@ TEST_F(SongSearch, IndexAnswersLikeAScanOnLargeListsEditedAnywhere) {
     for (int s = 0; s < 20; ++s) {
       const QString term = randomPath();
       const auto first = std::find(upper.begin(), upper.end(), term.toUpper()) - upper.begin();
-      const double expected = first <= bound && first < std::ssize(upper) ? first : -1;
+      const double expected =
+          first <= bound && first < std::ssize(upper) ? static_cast<double>(first) : -1;
       ASSERT_EQ(FindSongPath(term), expected) << "round " << round << " bound " << bound;
     }
     const auto at = static_cast<std::size_t>(pick(0, static_cast<int>(songs.size()) - 1));
