@@ -13,7 +13,7 @@ namespace {
 using qvt::fuzz::check;
 
 void checkBelow(const QString& folder, const qvt::Updator::FileRecord& record) {
-  check(qvt::Updator::CheckName(record.sName).isEmpty());
+  check(qvt::Updator::CheckName(record.sName).has_value());
   const QString target = QDir::cleanPath(qvt::Updator::TargetPath(record.sName));
   check(target.startsWith(folder + QLatin1Char('/')) && target.size() > folder.size() + 1);
 }

@@ -17,8 +17,8 @@ bool Download(const QString& sURL, const QString& sPath) {
   return ok;
 }
 
-// Empty when the manifest is of the version the last check announced and newer than this one.
-QString CheckVersion(const UpdateManifest::Manifest& manifest) {
+// Succeeds when the manifest is of the version the last check announced and newer than this one.
+Result<void> CheckVersion(const UpdateManifest::Manifest& manifest) {
   using namespace UpdatorMethods;
   try {
     const VersionNumbers announced = ReadVersionFile(CurrentVersionPath());
@@ -27,12 +27,13 @@ QString CheckVersion(const UpdateManifest::Manifest& manifest) {
                                  .arg(announced.minor)
                                  .arg(announced.revision);
     if (manifest.sVersion != expected || CompareVersion(announced) != VersionOutcome::NewerVersion)
-      return QStringLiteral("The signed update is for version ") + manifest.sVersion +
-             QStringLiteral(", not the version announced, ") + expected + QLatin1Char('.');
+      return Unexpected{QStringLiteral("The signed update is for version ") + manifest.sVersion +
+                        QStringLiteral(", not the version announced, ") + expected +
+                        QLatin1Char('.')};
   } catch (const RecordError&) {
-    return QStringLiteral("The version of the update is not known.");
+    return Unexpected{QStringLiteral("The version of the update is not known.")};
   }
-  return QString();
+  return {};
 }
 
 }  // namespace
@@ -51,9 +52,8 @@ Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStrin
   Result<UpdateManifest::Manifest> manifest = UpdateManifest::Open(manifestPath, signaturePath);
   if (!manifest)
     return manifest;
-  const QString wrongVersion = CheckVersion(*manifest);
-  if (!wrongVersion.isEmpty())
-    return Unexpected{wrongVersion};
+  if (const Result<void> version = CheckVersion(*manifest); !version)
+    return Unexpected{version.error()};
   for (const QString& name : names) {
     if (manifest->find(name) == nullptr)
       return Unexpected{name + QStringLiteral(" is not part of the signed update.")};

@@ -169,16 +169,17 @@ Result<void> Install(const FileList& list, const QString& sFileListURL,
 
 }  // namespace
 
-QString CheckName(const QString& sName) {
+Result<void> CheckName(const QString& sName) {
   const QString name = QString(sName).replace(QLatin1Char('\\'), QLatin1Char('/'));
   if (name.trimmed().isEmpty())
-    return QStringLiteral("The list of files holds an empty file name.");
+    return Unexpected{QStringLiteral("The list of files holds an empty file name.")};
   // "." (or "./") names the program folder itself, not a file in it.
   if (name.startsWith(QLatin1Char('/')) || name.contains(QLatin1String("..")) ||
       QDir::cleanPath(name) == QLatin1String("."))
-    return QStringLiteral("The list of files names a file outside the program folder: \"") + sName +
-           QStringLiteral("\"");
-  return QString();
+    return Unexpected{
+        QStringLiteral("The list of files names a file outside the program folder: \"") + sName +
+        QStringLiteral("\"")};
+  return {};
 }
 
 QString TargetPath(const QString& sName) {
@@ -200,11 +201,11 @@ Result<FileList> ReadFileList(const QString& sPath) {
   } catch (const RecordError&) {
     return Unexpected{QStringLiteral("The list of files is damaged: a record lacks its address.")};
   }
-  QString problem = CheckName(list.updater.sName);
-  for (size_t i = 0; problem.isEmpty() && i < list.files.size(); ++i)
-    problem = CheckName(list.files[i].sName);
-  if (!problem.isEmpty())
-    return Unexpected{problem};
+  Result<void> named = CheckName(list.updater.sName);
+  for (size_t i = 0; named && i < list.files.size(); ++i)
+    named = CheckName(list.files[i].sName);
+  if (!named)
+    return Unexpected{named.error()};
   return list;
 }
 

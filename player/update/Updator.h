@@ -47,9 +47,9 @@ extern const QString kUpdateStopped;  // the first line of every message of a st
 // without its address, or names a file it must not (see CheckName). Blank lines at its end are
 // allowed.
 Result<FileList> ReadFileList(const QString& sPath);
-// Empty for a name that may be written below the program folder, else the reason it may not:
-// an empty name, an absolute one, or one that contains "..".
-QString CheckName(const QString& sName);
+// Succeeds for a name that may be written below the program folder, else fails with the reason
+// it may not: an empty name, an absolute one, or one that contains "..".
+Result<void> CheckName(const QString& sName);
 // Where a listed name is stored: the program folder joined with the name (a name without
 // folders matches an existing file of any letter case).
 QString TargetPath(const QString& sName);
