@@ -68,7 +68,7 @@ IniScan scanIni(const QString& path, const QString& header, const QString& key) 
       break;
     }
   }
-  file.close();
+  (void)file.close();  // read only: there is nothing to write that could fail
   return scan;
 }
 
@@ -97,10 +97,9 @@ void rewriteIni(const QString& from, const QString& to, qint64 target, bool repl
     if (number == target)
       out.write(newEntry + "\r\n");
   }
-  source.close();
-  const QString error = out.close();
-  if (!error.isEmpty())
-    throw FileManagerError(error.toStdString());
+  (void)source.close();  // read only: there is nothing to write that could fail
+  if (const Result<void> closed = out.close(); !closed)
+    throw FileManagerError(closed.error().toStdString());
 }
 
 }  // namespace
@@ -249,12 +248,12 @@ bool clsFileManager::PrintToFile(const Variant& vVariable, bool bVerbose) {
 
 // ---- opening and closing ---------------------------------------------------------------------
 
-QString clsFileManager::closeHandle() {
-  const QString error = file_->close();
+Result<void> clsFileManager::closeHandle() {
+  Result<void> closed = file_->close();
   iFileNumber_ = -1;
   bFileOpen_ = false;
   iOpenMode_ = 0;
-  return error;
+  return closed;
 }
 
 bool clsFileManager::CloseFile(bool bVerbose) {
@@ -263,11 +262,11 @@ bool clsFileManager::CloseFile(bool bVerbose) {
                 bVerbose);
     return false;
   }
-  const QString error = closeHandle();
-  if (error.isEmpty())
+  const Result<void> closed = closeHandle();
+  if (closed)
     return true;
   // The file is closed all the same; what could not be written is reported.
-  ReportError(error, bVerbose);
+  ReportError(closed.error(), bVerbose);
   return false;
 }
 
@@ -282,9 +281,8 @@ int16_t clsFileManager::OpenFile(const QString& sFilePath, int16_t i1Input_2Outp
         bVerbose);
     result = 3;
     // The earlier file would otherwise stay open with no way to reach it.
-    const QString error = closeHandle();
-    if (!error.isEmpty())
-      ReportError(error, bVerbose);
+    if (const Result<void> closed = closeHandle(); !closed)
+      ReportError(closed.error(), bVerbose);
   }
   try {
     return openSteps(sFilePath, i1Input_2Output_3Append, bVerbose, result);

@@ -17,6 +17,7 @@
 
 #include "shared/FileNumbers.h"
 #include "shared/RecordNotation.h"
+#include "shared/Result.h"
 #include "shared/Variant.h"
 
 namespace qvt {
@@ -87,8 +88,8 @@ class clsFileManager {
   void ReportError(const QString& message, bool bVerbose);
 
   int16_t openSteps(const QString& sFilePath, int16_t mode, bool bVerbose, int16_t result);
-  // Closes the file and resets the open state; the failure's description, or empty.
-  QString closeHandle();
+  // Closes the file and resets the open state; fails when buffered data could not be written.
+  Result<void> closeHandle();
   void resetPending();
   void writeRawLine(const QString& text);
   // The write-mode check and failure report shared by the operations that add to the file.

@@ -64,7 +64,7 @@ constexpr qsizetype kBlockSize = 64 * 1024;
 }
 
 LineFile::~LineFile() {
-  close();
+  (void)close();  // a destructor has no one to tell
 }
 
 void LineFile::open(const QString& path, QIODevice::OpenMode mode) {
@@ -163,19 +163,19 @@ void LineFile::write(const QByteArray& bytes) {
   }
 }
 
-QString LineFile::close() {
+Result<void> LineFile::close() {
   if (!file_.isOpen())
-    return QString();
-  QString error;
+    return {};
+  Result<void> closed;
   if (writing_ && !file_.flush())
-    error = file_.errorString();
+    closed = Unexpected{file_.errorString()};
   file_.close();
   ReleaseFileNumber(number_);
   number_ = 0;
   writing_ = false;
   buffer_.clear();
   pos_ = 0;
-  return error;
+  return closed;
 }
 
 }  // namespace detail

@@ -10,6 +10,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "shared/Result.h"
+
 namespace qvt {
 
 // A failure of a file operation that reaches the caller; what() is its description.
@@ -57,9 +59,8 @@ class LineFile {
   std::optional<QByteArray> readLine();
   // Writes the bytes; throws FileManagerError when they cannot be written.
   void write(const QByteArray& bytes);
-  // Closes the file and frees its number. The failure's description (buffered data that could
-  // not be written), or empty.
-  QString close();
+  // Closes the file and frees its number. Fails when buffered data could not be written.
+  Result<void> close();
 
  private:
   void open(const QString& path, QIODevice::OpenMode mode);
