@@ -16,6 +16,7 @@
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/window/Configuration.h"
 #include "player/window/VolControl.h"
 #include "shared/FileManager.h"
 #include "shared/ui/Twips.h"
@@ -25,8 +26,6 @@ namespace qvt {
 namespace {
 
 const QString kConfigFileName = QStringLiteral("QPConfig.qvc");
-constexpr int kClientWidthTwips = 4800;
-constexpr int kClientHeightTwips = 1965;
 // Colours of the display area (background, time, song name).
 const QColor kDisplayBack(0x10, 0x18, 0x20);
 const QColor kTimeColour(0x9F, 0xE6, 0xFF);
@@ -56,7 +55,7 @@ frmQMusic::~frmQMusic() = default;
 
 // The design makes three controls a pixel wider than the client area: they end at its edge.
 QRect frmQMusic::ClientArea() const {
-  return Twips(0, 0, kClientWidthTwips, kClientHeightTwips);
+  return Twips(0, 0, Configuration::kQuickPlayWidthTwips, Configuration::kQuickPlayHeightTwips);
 }
 
 // Controls are created back to front: the display rectangle first, so that everything else is

@@ -22,9 +22,10 @@ class IConfigurationHost {
 
 namespace Configuration {
 
-// Quick play window size in twips, for centring it when its settings file is created.
-constexpr double kQuickPlayWidthTwips = 4800;
-constexpr double kQuickPlayHeightTwips = 1965;
+// The quick play window's client area in twips: its design size, and the size centred on the
+// screen when its settings file is created.
+constexpr int kQuickPlayWidthTwips = 4800;
+constexpr int kQuickPlayHeightTwips = 1965;
 
 // Above this many songs a load shows the progress bar window.
 constexpr double kLargeListLastIndex = 500;
