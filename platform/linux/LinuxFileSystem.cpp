@@ -106,6 +106,11 @@ bool LinuxFileSystem::syncToDisk(const QString& path) {
   return ok;
 }
 
+LinuxFileSystem::~LinuxFileSystem() {
+  for (const int fd : std::as_const(locks_))
+    ::close(fd);
+}
+
 bool LinuxFileSystem::holdLock(const QString& path) {
   if (locks_.contains(path))
     return true;

@@ -7,6 +7,12 @@ namespace qvt {
 
 class LinuxFileSystem : public IFileSystem {
  public:
+  LinuxFileSystem() = default;
+  // Drops every lock still held: each is an open descriptor of this object's.
+  ~LinuxFileSystem() override;
+  LinuxFileSystem(const LinuxFileSystem&) = delete;
+  LinuxFileSystem& operator=(const LinuxFileSystem&) = delete;
+
   std::optional<int32_t> attributes(const QString& path) override;
   Result<void> copyFile(const QString& from, const QString& to) override;
   Result<void> removeFile(const QString& path) override;

@@ -47,6 +47,22 @@ TEST(LinuxFileSystem, AttributeRules) {
   EXPECT_EQ(fs.attributes(readOnly), kAttrReadOnly) << "also for root: no write bit is set";
 }
 
+// A lock is held while its owner holds it, however it ends: released, or the owner destroyed.
+TEST(LinuxFileSystem, LocksEndWithReleaseOrWithTheirOwner) {
+  QTemporaryDir dir;
+  const QString lock = dir.filePath("Quavertone.lock");
+  LinuxFileSystem observer;
+  {
+    LinuxFileSystem owner;
+    ASSERT_TRUE(owner.holdLock(lock));
+    EXPECT_TRUE(observer.isLocked(lock));
+    owner.releaseLock(lock);
+    EXPECT_FALSE(observer.isLocked(lock));
+    ASSERT_TRUE(owner.holdLock(lock));
+  }
+  EXPECT_FALSE(observer.isLocked(lock));
+}
+
 TEST(Platform, PlainFileExistsAndNoCaseLookup) {
   FakePlatform fake;
   writeFile(fake.path("Status.tmp"));
