@@ -132,10 +132,13 @@ void CheckForUpdates(IUpdateView& view) {
 }
 
 void ShowStoredCheckResult(IUpdateView& view) {
+  const QString path = CurrentVersionPath();
+  if (!PlainFileExists(path))
+    return;  // no check has been kept yet: the labels stay as they are
   try {
-    ShowOutcome(view, ReadVersionFile(CurrentVersionPath()), false);
+    ShowOutcome(view, ReadVersionFile(path), false);
   } catch (const RecordError&) {
-    LogDropped();  // no kept check, or an unreadable one: the labels stay as they are
+    LogDropped();  // an unreadable kept check: the labels stay as they are
   }
 }
 
