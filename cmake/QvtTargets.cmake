@@ -21,6 +21,9 @@ function(qvt_library name)
     target_compile_definitions(${name} PUBLIC
       QVT_UPDATE_BASE_URL="${QVT_UPDATE_BASE_URL}"
       QT_NO_KEYWORDS)
+    # Every conversion of bytes to text names its encoding. Private, so that the tests that
+    # link the library keep Qt's implicit conversions.
+    target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII)
     qvt_warnings(${name})
   else()
     add_library(${name} INTERFACE)

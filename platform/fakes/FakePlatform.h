@@ -158,7 +158,7 @@ class FakePlatform {
 
   // The temporary program folder, and a path inside it.
   QString folder() const { return programFolder.path; }
-  QString path(const QString& name) const { return programFolder.path + "/" + name; }
+  QString path(const QString& name) const { return programFolder.path + u'/' + name; }
 
  private:
   ScopedPlatform scope_;

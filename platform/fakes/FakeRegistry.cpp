@@ -56,7 +56,7 @@ RegistryResult FakeRegistry::deleteKey(int32_t root, const QString& path) {
   if (!keys_.contains({root, folded}))
     return NotFound();
   for (auto it = keys_.begin(); it != keys_.end(); ++it) {
-    if (it.key().first == root && it.key().second.startsWith(folded + "\\"))
+    if (it.key().first == root && it.key().second.startsWith(folded + u'\\'))
       return {RegistryStatus::HasSubkeys, QStringLiteral("The key has subkeys")};
   }
   keys_.remove({root, folded});
@@ -128,7 +128,7 @@ RegistryResult FakeRegistry::subkeyNames(int32_t root, const QString& path, QStr
   if (!r.ok())
     return r;
   const QString folded = RegistryFoldedPath(path);
-  const QString prefix = folded.isEmpty() ? QString() : folded + "\\";
+  const QString prefix = folded.isEmpty() ? QString() : folded + u'\\';
   for (auto it = keys_.begin(); it != keys_.end(); ++it) {  // sorted by folded path
     const QString& other = it.key().second;
     if (it.key().first == root && !other.isEmpty() && other.startsWith(prefix) &&

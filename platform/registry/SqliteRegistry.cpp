@@ -95,7 +95,7 @@ class SqliteRegistry::Db {
   RegistryResult open(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
-      return Failure(RegistryStatus::Failed, "Cannot create the folder " + folder);
+      return Failure(RegistryStatus::Failed, QStringLiteral("Cannot create the folder ") + folder);
     const QByteArray native = QFile::encodeName(path);
     readOnly_ = !FileWritable(native);
     const int flags = readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
@@ -168,7 +168,8 @@ class SqliteRegistry::Db {
   template <typename Body>
   RegistryResult transaction(Body body) {
     if (readPending())
-      return Failure(RegistryStatus::Failed, "A read is still open when a write begins");
+      return Failure(RegistryStatus::Failed,
+                     QStringLiteral("A read is still open when a write begins"));
     RegistryResult r = exec("BEGIN IMMEDIATE");
     if (!r.ok())
       return r;
@@ -211,24 +212,25 @@ QString SqliteRegistry::DefaultPath() {
     return explicitPath;
   QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (config.isEmpty() || QDir::isRelativePath(config))
-    config = QDir::homePath() + "/.config";
-  return config + "/quavertone/registry.sqlite3";
+    config = QDir::homePath() + QStringLiteral("/.config");
+  return config + QStringLiteral("/quavertone/registry.sqlite3");
 }
 
 RegistryResult SqliteRegistry::ready(int32_t root, bool forWriting) {
   if (!IsRegistryRoot(root))
-    return Failure(RegistryStatus::InvalidKey, "Invalid registry root");
+    return Failure(RegistryStatus::InvalidKey, QStringLiteral("Invalid registry root"));
   if (db_ == nullptr) {
     auto db = std::make_unique<Db>();
     RegistryResult r = db->open(path_);
     if (!r.ok())
-      return Failure(r.status, r.message + " (" + path_ + ")");
+      return Failure(r.status, r.message + QStringLiteral(" (") + path_ + u')');
     db_ = std::move(db);
   } else if (!db_->hasSchema()) {
     db_->checkSchema();
   }
   if (forWriting && db_->readOnly())
-    return Failure(RegistryStatus::AccessDenied, "The registry store is read-only (" + path_ + ")");
+    return Failure(RegistryStatus::AccessDenied,
+                   QStringLiteral("The registry store is read-only (") + path_ + u')');
   return RegistryResult::success();
 }
 
@@ -236,14 +238,15 @@ RegistryResult SqliteRegistry::keyExists(int32_t root, const QString& folded) {
   if (folded.isEmpty())
     return RegistryResult::success();
   if (!db_->hasSchema())
-    return Failure(RegistryStatus::NotFound, "The key does not exist");
+    return Failure(RegistryStatus::NotFound, QStringLiteral("The key does not exist"));
   Stmt q(db_->handle(), "SELECT 1 FROM reg_keys WHERE root=?1 AND fold=?2");
   q.bind(1, root).bind(2, folded);
   const int rc = q.step();
   if (rc == SQLITE_ROW)
     return RegistryResult::success();
-  return rc == SQLITE_DONE ? Failure(RegistryStatus::NotFound, "The key does not exist")
-                           : db_->error(rc);
+  return rc == SQLITE_DONE
+             ? Failure(RegistryStatus::NotFound, QStringLiteral("The key does not exist"))
+             : db_->error(rc);
 }
 
 RegistryResult SqliteRegistry::openKey(int32_t root, const QString& path, bool forWriting) {
@@ -258,7 +261,7 @@ RegistryResult SqliteRegistry::createKey(int32_t root, const QString& path) {
   const QStringList parts = RegistryPathParts(path);
   for (const QString& part : parts) {
     if (part.size() > kMaxRegistryKeyName)
-      return Failure(RegistryStatus::InvalidKey, "Key name too long: " + part);
+      return Failure(RegistryStatus::InvalidKey, QStringLiteral("Key name too long: ") + part);
   }
   if (keyExists(root, RegistryFoldedPath(path)).ok())
     return RegistryResult::success();
@@ -284,7 +287,7 @@ RegistryResult SqliteRegistry::deleteKey(int32_t root, const QString& path) {
     return r;
   const QString folded = RegistryFoldedPath(path);
   if (folded.isEmpty())
-    return Failure(RegistryStatus::InvalidKey, "A root key cannot be deleted");
+    return Failure(RegistryStatus::InvalidKey, QStringLiteral("A root key cannot be deleted"));
   return db_->transaction([&] {
     RegistryResult exists = keyExists(root, folded);
     if (!exists.ok())
@@ -293,7 +296,7 @@ RegistryResult SqliteRegistry::deleteKey(int32_t root, const QString& path) {
     children.bind(1, root).bind(2, folded);
     const int rc = children.step();
     if (rc == SQLITE_ROW)
-      return Failure(RegistryStatus::HasSubkeys, "The key has subkeys");
+      return Failure(RegistryStatus::HasSubkeys, QStringLiteral("The key has subkeys"));
     if (rc != SQLITE_DONE)
       return db_->error(rc);
     Stmt values(db_->handle(), "DELETE FROM reg_values WHERE root=?1 AND key_fold=?2");
@@ -331,13 +334,13 @@ RegistryResult SqliteRegistry::getValue(int32_t root, const QString& path, const
   if (!r.ok())
     return r;
   if (!db_->hasSchema())
-    return Failure(RegistryStatus::NotFound, "The value does not exist");
+    return Failure(RegistryStatus::NotFound, QStringLiteral("The value does not exist"));
   Stmt q(db_->handle(),
          "SELECT type, data FROM reg_values WHERE root=?1 AND key_fold=?2 AND fold=?3");
   q.bind(1, root).bind(2, RegistryFoldedPath(path)).bind(3, name.toCaseFolded());
   const int rc = q.step();
   if (rc == SQLITE_DONE)
-    return Failure(RegistryStatus::NotFound, "The value does not exist");
+    return Failure(RegistryStatus::NotFound, QStringLiteral("The value does not exist"));
   if (rc != SQLITE_ROW)
     return db_->error(rc);
   value->type = static_cast<int32_t>(q.integer(0));
@@ -354,7 +357,7 @@ RegistryResult SqliteRegistry::deleteValue(int32_t root, const QString& path, co
     del.bind(1, root).bind(2, RegistryFoldedPath(path)).bind(3, name.toCaseFolded());
     RegistryResult done = db_->run(del);
     if (done.ok() && sqlite3_changes(db_->handle()) == 0)
-      return Failure(RegistryStatus::NotFound, "The value does not exist");
+      return Failure(RegistryStatus::NotFound, QStringLiteral("The value does not exist"));
     return done;
   });
 }

@@ -11,8 +11,9 @@ namespace qvt {
 
 namespace {
 
-const char kOwnTypePrefix[] = "application/x-quavertone-";
-const char kUnwritablePath[] = "The program's path cannot be written into a desktop entry";
+constexpr QLatin1String kOwnTypePrefix("application/x-quavertone-");
+constexpr QLatin1String kUnwritablePath(
+    "The program's path cannot be written into a desktop entry");
 
 // Characters that make an Exec argument need quotes.
 bool NeedsQuotes(const QString& arg) {
@@ -39,10 +40,11 @@ bool HasControlCharacter(const QString& text) {
 // Replaces the file through a temporary file in the same folder.
 Result<void> WriteFileAtomically(const QString& path, const QByteArray& bytes) {
   if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-    return Unexpected{"Cannot create the folder of " + path};
+    return Unexpected{QStringLiteral("Cannot create the folder of ") + path};
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    return Unexpected{"Cannot write " + path + ": " + file.errorString()};
+    return Unexpected{QStringLiteral("Cannot write ") + path + QStringLiteral(": ") +
+                      file.errorString()};
   return {};
 }
 
@@ -53,7 +55,8 @@ Result<QByteArray> ReadExisting(const QString& path) {
   if (!file.exists())
     return QByteArray();
   if (!file.open(QIODevice::ReadOnly))
-    return Unexpected{"Cannot read " + path + ": " + file.errorString()};
+    return Unexpected{QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +
+                      file.errorString()};
   return file.readAll();
 }
 
@@ -85,8 +88,9 @@ Result<QString> MimeTypeFor(IDesktop& desktop, const QString& ext, const QString
   if (!known.isEmpty())
     return known;
   const QString own = kOwnTypePrefix + ext;
-  const QString mimeDir = desktop.dataHome() + "/mime";
-  const QString package = mimeDir + "/packages/quavertone-" + ext + ".xml";
+  const QString mimeDir = desktop.dataHome() + QStringLiteral("/mime");
+  const QString package =
+      mimeDir + QStringLiteral("/packages/quavertone-") + ext + QStringLiteral(".xml");
   const Result<void> written = WriteFileAtomically(package, OwnMimePackage(own, ext, description));
   if (!written)
     return Unexpected{written.error()};
@@ -96,15 +100,16 @@ Result<QString> MimeTypeFor(IDesktop& desktop, const QString& ext, const QString
 
 // The installed theme icon when the install put it in place, else the icon file itself.
 QString EntryIcon(IDesktop& desktop, const QString& iconPath) {
-  const QString themeIcon = desktop.dataHome() + "/icons/hicolor/scalable/apps/quavertone.svg";
+  const QString themeIcon =
+      desktop.dataHome() + QStringLiteral("/icons/hicolor/scalable/apps/quavertone.svg");
   return QFileInfo::exists(themeIcon) ? QStringLiteral("quavertone") : iconPath;
 }
 
 // Writes the desktop entry listing the MIME types it listed before and mimeTypes.
 Result<void> WriteDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
                                const QStringList& mimeTypes) {
-  const QString appDir = desktop.dataHome() + "/applications";
-  const QString path = appDir + "/" + kDesktopEntryName;
+  const QString appDir = desktop.dataHome() + QStringLiteral("/applications");
+  const QString path = appDir + u'/' + QLatin1String(kDesktopEntryName);
   const Result<QByteArray> old = ReadExisting(path);
   if (!old)
     return Unexpected{old.error()};
@@ -121,11 +126,12 @@ Result<void> WriteDesktopEntry(IDesktop& desktop, const QString& exePath, const 
 }
 
 Result<void> WriteDefaultApplication(IDesktop& desktop, const QString& mimeType) {
-  const QString path = desktop.configHome() + "/mimeapps.list";
+  const QString path = desktop.configHome() + QStringLiteral("/mimeapps.list");
   const Result<QByteArray> old = ReadExisting(path);
   if (!old)
     return Unexpected{old.error()};
-  return WriteFileAtomically(path, UpdateMimeAppsList(*old, mimeType, kDesktopEntryName));
+  return WriteFileAtomically(path,
+                             UpdateMimeAppsList(*old, mimeType, QLatin1String(kDesktopEntryName)));
 }
 
 struct SectionLines {
@@ -254,8 +260,8 @@ QByteArray UpdateMimeAppsList(const QByteArray& old, const QString& mimeType,
 Result<QString> RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association) {
   const QString ext = DesktopExtension(association.extension);
   if (ext.isEmpty())
-    return Unexpected{"\"" + association.extension +
-                      "\" is not a file extension the desktop can use"};
+    return Unexpected{u'"' + association.extension +
+                      QStringLiteral("\" is not a file extension the desktop can use")};
   if (HasControlCharacter(association.exePath) || HasControlCharacter(association.iconPath))
     return Unexpected{kUnwritablePath};
   const Result<QString> mimeType = MimeTypeFor(desktop, ext, association.description);

@@ -8,10 +8,10 @@ namespace qvt {
 
 namespace {
 
-const char kClassesPrefix[] = "SOFTWARE\\Classes\\";
+constexpr QLatin1String kClassesPrefix("SOFTWARE\\Classes\\");
 
 QString VerbCommand(const QString& sExePath, const QString& sSwitch) {
-  return sExePath + " " + sSwitch + " \"%1\"";
+  return sExePath + u' ' + sSwitch + QStringLiteral(" \"%1\"");
 }
 
 // The icon's path: the program folder + the path given relative to it (which begins with a
@@ -33,9 +33,9 @@ void RegisterWithInstalledDesktop(const QString& sAssociation, const QString& sC
                                        ProgramFile(QStringLiteral("QVTFile.png"))};
   const Result<QString> registered = RegisterWithDesktop(*desktop, association);
   if (!registered) {
-    throw RegistryError(
-        kRegErrAssociation, platform().programName + ".cRegistry",
-        "Failed to associate the file type with the desktop: " + registered.error());
+    throw RegistryError(kRegErrAssociation, platform().programName + QStringLiteral(".cRegistry"),
+                        QStringLiteral("Failed to associate the file type with the desktop: ") +
+                            registered.error());
   }
 }
 
@@ -53,10 +53,10 @@ void cRegistry::SetClassValue(const QString& sValue) {
 
 void cRegistry::SetVerb(const QString& sClassName, const QString& sVerb, const QString& sMenuText,
                         const QString& sCommand) {
-  sSectionKey_ = sClassName + "\\shell\\" + sVerb;
+  sSectionKey_ = sClassName + QStringLiteral("\\shell\\") + sVerb;
   sValueKey_.clear();
   SetClassValue(sMenuText);
-  sSectionKey_ = sClassName + "\\shell\\" + sVerb + "\\command";
+  sSectionKey_ = sClassName + QStringLiteral("\\shell\\") + sVerb + QStringLiteral("\\command");
   SetClassValue(sCommand);
 }
 
@@ -68,29 +68,32 @@ void cRegistry::CreateEXEAssociation(const QString& sExePath, const QString& sCl
                                      const QString& sInstallMenuText,
                                      const QString& lDefaultIconIndex) {
   try {
-    sSectionKey_ = "." + sAssociation;
+    sSectionKey_ = u'.' + sAssociation;
     eValueType_ = kRegSz;
     sValueKey_.clear();
     SetClassValue(sClassName);
     sSectionKey_ = sClassName;
     SetClassValue(sClassDescription);
-    SetVerb(sClassName, "open", sOpenMenuText.isEmpty() ? "&Open" : sOpenMenuText,
-            sExePath + " %1");
+    SetVerb(sClassName, QStringLiteral("open"),
+            sOpenMenuText.isEmpty() ? QStringLiteral("&Open") : sOpenMenuText,
+            sExePath + QStringLiteral(" %1"));
     if (bSupportPrint) {
-      SetVerb(sClassName, "print", sPrintMenuText.isEmpty() ? "&Print" : sPrintMenuText,
-              VerbCommand(sExePath, "/p"));
+      SetVerb(sClassName, QStringLiteral("print"),
+              sPrintMenuText.isEmpty() ? QStringLiteral("&Print") : sPrintMenuText,
+              VerbCommand(sExePath, QStringLiteral("/p")));
     }
     if (bSupportInstall) {
-      const QString text =
-          sInstallMenuText.isEmpty() ? "&Install " + sAssociation : sInstallMenuText;
-      SetVerb(sClassName, "add", text, VerbCommand(sExePath, "/a"));
+      const QString text = sInstallMenuText.isEmpty() ? QStringLiteral("&Install ") + sAssociation
+                                                      : sInstallMenuText;
+      SetVerb(sClassName, QStringLiteral("add"), text, VerbCommand(sExePath, QStringLiteral("/a")));
     }
     if (bSupportNew) {
-      SetVerb(sClassName, "new", sNewMenuText.isEmpty() ? "&New" : sNewMenuText,
-              VerbCommand(sExePath, "/n"));
+      SetVerb(sClassName, QStringLiteral("new"),
+              sNewMenuText.isEmpty() ? QStringLiteral("&New") : sNewMenuText,
+              VerbCommand(sExePath, QStringLiteral("/n")));
     }
     if (lDefaultIconIndex != QLatin1String("-1")) {
-      sSectionKey_ = sClassName + "\\DefaultIcon";
+      sSectionKey_ = sClassName + QStringLiteral("\\DefaultIcon");
       SetClassValue(IconPath(lDefaultIconIndex));
     }
   } catch (const RegistryError& e) {
@@ -110,9 +113,9 @@ void cRegistry::CreateAdditionalEXEAssociations(const QString& sClassName,
     return;
   for (size_t i = 0; i < vItems.size(); i += 3) {
     eValueType_ = kRegSz;
-    const QString verbKey = sClassName + "\\shell\\" + vItems[i].plainText();
+    const QString verbKey = sClassName + QStringLiteral("\\shell\\") + vItems[i].plainText();
     const QString texts[2] = {vItems[i + 1].plainText(), vItems[i + 2].plainText()};
-    const QString keys[2] = {verbKey, verbKey + "\\command"};
+    const QString keys[2] = {verbKey, verbKey + QStringLiteral("\\command")};
     for (int k = 0; k < 2; ++k) {
       sSectionKey_ = keys[k];
       sValueKey_.clear();
@@ -128,9 +131,11 @@ void cRegistry::CreateAdditionalEXEAssociations(const QString& sClassName,
 void AssociateExtension(const QString& extension) {
   const QString upper = extension.toUpper();
   cRegistry registry;
-  registry.CreateEXEAssociation(programFolder().folder() + "/" + platform().programName, extension,
-                                upper + " File", upper, "&QVT " + upper + " Play", false, "&Print",
-                                false, "&New", false, QString(), "\\QVTFile.ico");
+  registry.CreateEXEAssociation(programFolder().folder() + u'/' + platform().programName, extension,
+                                upper + QStringLiteral(" File"), upper,
+                                QStringLiteral("&QVT ") + upper + QStringLiteral(" Play"), false,
+                                QStringLiteral("&Print"), false, QStringLiteral("&New"), false,
+                                QString(), QStringLiteral("\\QVTFile.ico"));
 }
 
 }  // namespace qvt

@@ -22,7 +22,7 @@ QString BaseFolder(const char* variable, const QString& fallbackBelowHome) {
   const QString value = qEnvironmentVariable(variable);
   if (!value.isEmpty() && QDir::isAbsolutePath(value))
     return value;
-  return QDir::homePath() + "/" + fallbackBelowHome;
+  return QDir::homePath() + u'/' + fallbackBelowHome;
 }
 
 }  // namespace
@@ -36,8 +36,8 @@ QString LinuxDesktop::configHome() {
 }
 
 QString LinuxDesktop::mimeTypeForExtension(const QString& extension) {
-  const QMimeType type =
-      QMimeDatabase().mimeTypeForFile("x." + extension, QMimeDatabase::MatchExtension);
+  const QMimeType type = QMimeDatabase().mimeTypeForFile(QStringLiteral("x.") + extension,
+                                                         QMimeDatabase::MatchExtension);
   return type.isValid() && !type.isDefault() ? type.name() : QString();
 }
 
@@ -61,16 +61,17 @@ int InstallDesktopEntryCommand() {
   const QString folder = QCoreApplication::applicationDirPath();
   QString error;
   try {
-    RecordReader reader(folder + "/AcceptedFileTypes.qvc");
+    RecordReader reader(folder + QStringLiteral("/AcceptedFileTypes.qvc"));
     const QStringList extensions = reader.readText().split(u' ', Qt::SkipEmptyParts);
     LinuxDesktop desktop;
-    const Result<void> installed = InstallDesktopEntry(
-        desktop, QCoreApplication::applicationFilePath(), folder + "/QVTFile.png", extensions);
+    const Result<void> installed =
+        InstallDesktopEntry(desktop, QCoreApplication::applicationFilePath(),
+                            folder + QStringLiteral("/QVTFile.png"), extensions);
     if (installed)
       return 0;
     error = installed.error();
   } catch (const RecordError& failure) {
-    error = "AcceptedFileTypes.qvc: " + failure.description();
+    error = QStringLiteral("AcceptedFileTypes.qvc: ") + failure.description();
   }
   std::fprintf(stderr, "Quavertone: %s\n", error.simplified().toLocal8Bit().constData());
   return 1;

@@ -9,9 +9,9 @@ namespace qvt {
 
 namespace {
 
-const char kRemoteNotSupported[] = "Remote registry access is not supported";
+constexpr QLatin1String kRemoteNotSupported("Remote registry access is not supported");
 // The description an error raised with a bare number carries.
-const char kNoOwnDescription[] = "Application-defined or object-defined error";
+constexpr QLatin1String kNoOwnDescription("Application-defined or object-defined error");
 // The buffer a subkey name is fetched into, terminator included.
 constexpr int kSubkeyNameBuffer = 255;
 
@@ -61,8 +61,9 @@ QString cRegistry::ClassKeyText() const {
 }
 
 QString cRegistry::SetValueFailure(const Variant& vValue) const {
-  return "Failed to set registry value Key: '" + ClassKeyText() + "',Section: '" + sSectionKey_ +
-         "',Key: '" + sValueKey_ + "' to value: '" + vValue.plainText() + "'";
+  return QStringLiteral("Failed to set registry value Key: '") + ClassKeyText() +
+         QStringLiteral("',Section: '") + sSectionKey_ + QStringLiteral("',Key: '") + sValueKey_ +
+         QStringLiteral("' to value: '") + vValue.plainText() + u'\'';
 }
 
 bool cRegistry::KeyExists() const {
@@ -75,7 +76,7 @@ bool cRegistry::CreateKey() {
   if (Remote())
     Raise(kRegErrGeneral, kRemoteNotSupported);
   if (!registryStore().createKey(eKey_, sSectionKey_).ok())
-    Raise(kRegErrGeneral, "Failed to create registry Key: '" + sSectionKey_);
+    Raise(kRegErrGeneral, QStringLiteral("Failed to create registry Key: '") + sSectionKey_);
   return true;
 }
 
@@ -83,8 +84,8 @@ bool cRegistry::DeleteKey() {
   if (Remote())
     Raise(kRegErrGeneral, kRemoteNotSupported);
   if (!registryStore().deleteKey(eKey_, sSectionKey_).ok()) {
-    Raise(kRegErrGeneral,
-          "Failed to delete registry Key: '" + ClassKeyText() + "',Section: '" + sSectionKey_);
+    Raise(kRegErrGeneral, QStringLiteral("Failed to delete registry Key: '") + ClassKeyText() +
+                              QStringLiteral("',Section: '") + sSectionKey_);
   }
   return true;
 }
@@ -94,12 +95,14 @@ bool cRegistry::DeleteValue() {
     Raise(kRegErrGeneral, kRemoteNotSupported);
   IRegistryStore& store = registryStore();
   if (!store.openKey(eKey_, sSectionKey_, true).ok()) {
-    Raise(kRegErrGeneral, "Failed to open key '" + ClassKeyText() + "',Section: '" + sSectionKey_ +
-                              "' for delete access");
+    Raise(kRegErrGeneral, QStringLiteral("Failed to open key '") + ClassKeyText() +
+                              QStringLiteral("',Section: '") + sSectionKey_ +
+                              QStringLiteral("' for delete access"));
   }
   if (!store.deleteValue(eKey_, sSectionKey_, sValueKey_).ok()) {
-    Raise(kRegErrGeneral, "Failed to delete registry Key: '" + ClassKeyText() + "',Section: '" +
-                              sSectionKey_ + "',Key: '" + sValueKey_);
+    Raise(kRegErrGeneral, QStringLiteral("Failed to delete registry Key: '") + ClassKeyText() +
+                              QStringLiteral("',Section: '") + sSectionKey_ +
+                              QStringLiteral("',Key: '") + sValueKey_);
   }
   return true;
 }

@@ -227,7 +227,7 @@ Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath) {
     RecordReader reader(qvlPath);
     const double dblLast = reader.readDouble();
     if (!(dblLast >= -1) || dblLast != std::floor(dblLast)) {
-      return Unexpected{qvlPath + ": line 1 is not the index of the last song"};
+      return Unexpected{qvlPath + QStringLiteral(": line 1 is not the index of the last song")};
     }
     for (double i = 0; i <= dblLast; ++i) {
       const QString sPath = reader.readText();
@@ -235,11 +235,11 @@ Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath) {
       out += "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + M3uLocation(sPath) + '\n';
     }
   } catch (const RecordError& failure) {
-    return Unexpected{qvlPath + ": " + failure.description()};
+    return Unexpected{qvlPath + QStringLiteral(": ") + failure.description()};
   }
   QSaveFile file(outPath);
   if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
-    return Unexpected{outPath + ": " + file.errorString()};
+    return Unexpected{outPath + QStringLiteral(": ") + file.errorString()};
   }
   return {};
 }

@@ -32,7 +32,7 @@ T RoundedWithin(double value) {
 
 // Minutes with at least two digits, seconds with exactly two.
 QString TwoDigits(long long value) {
-  return QStringLiteral("%1").arg(value, 2, 10, QChar('0'));
+  return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace

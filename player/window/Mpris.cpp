@@ -241,7 +241,8 @@ MprisService::MprisService(QDBusConnection bus) : QObject(QCoreApplication::inst
                       QDBusConnection::ExportAdaptors);
   const QString name = QString::fromLatin1(Mpris::kBusName);
   if (!bus_.registerService(name))
-    bus_.registerService(name + ".instance" + QString::number(QCoreApplication::applicationPid()));
+    bus_.registerService(name + QStringLiteral(".instance") +
+                         QString::number(QCoreApplication::applicationPid()));
   connect(&poll_, &QTimer::timeout, this, &MprisService::Refresh);
   poll_.start(kPollMs);
   sinceLast_.start();
@@ -258,8 +259,10 @@ void MprisService::Refresh() {
   const MprisState now = target ? target->State() : MprisState();
   const qint64 iPosition = target ? target->PositionUs() : 0;
   const qint64 iElapsedUs = sinceLast_.restart() * 1000;
-  if (now.iTrack == last_.iTrack && now.sStatus == last_.sStatus && now.sStatus != "Stopped") {
-    const qint64 iExpected = iLastPositionUs_ + (now.sStatus == "Playing" ? iElapsedUs : 0);
+  if (now.iTrack == last_.iTrack && now.sStatus == last_.sStatus &&
+      now.sStatus != QLatin1String("Stopped")) {
+    const qint64 iExpected =
+        iLastPositionUs_ + (now.sStatus == QLatin1String("Playing") ? iElapsedUs : 0);
     if (std::abs(iPosition - iExpected) > kSeekJumpUs)
       Q_EMIT player_->Seeked(iPosition);
   }
@@ -287,7 +290,7 @@ bool SessionBusExpected() {
   if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
     return true;
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+  return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
 }
 
 }  // namespace
