@@ -195,9 +195,9 @@ void UpdaterProgram::RemoveUpdateFiles() {
 
 Result<void> UpdaterProgram::StageNewPlayer() {
   const QString staging = ProgramFile(kStagingName);
+  // A staging copy left over from an interrupted update goes; the copy below replaces it.
   if (QFileInfo::exists(staging))
-    (void)files().removeFile(
-        staging);  // left over from an interrupted update; the copy replaces it
+    (void)files().removeFile(staging);
   const Result<void> staged = [&]() -> Result<void> {
     const Result<void> copied = Described(files().copyFile(ProgramFile(kNewPlayerName), staging),
                                           QStringLiteral("The new program could not be copied"));
