@@ -4,8 +4,8 @@
 //
 //   openSession(agent)      a session handle, or 0 when none can be had
 //   openUrl(session, url)   sends a GET and answers once the answer has begun: a request
-//                           handle with the HTTP status code, or 0 with a description. An error
-//                           status (404, 500) is an answer like any other, not a failure here.
+//                           handle with the HTTP status code, or the failure. An error status
+//                           (404, 500) is an answer like any other, not a failure here.
 //   readBlock(request, buf) the next block of the body: exactly kBlockSize bytes, except the
 //                           last block, which may be shorter; 0 bytes at the end of the body;
 //                           a failure on a transfer error (a broken or stalled transfer)
@@ -23,10 +23,10 @@ namespace qvt {
 
 using HttpHandle = quintptr;  // 0: no handle
 
-struct HttpOpenResult {
+// A request whose answer has begun.
+struct HttpOpened {
   HttpHandle request = 0;
   long status = 0;  // the HTTP status code of the final answer
-  QString error;    // why there is no request handle
 };
 
 class IHttp {
@@ -35,7 +35,7 @@ class IHttp {
 
   virtual ~IHttp() = default;
   virtual HttpHandle openSession(const QString& agent) = 0;
-  virtual HttpOpenResult openUrl(HttpHandle session, const QString& url) = 0;
+  virtual Result<HttpOpened> openUrl(HttpHandle session, const QString& url) = 0;
   // Fills buffer (kBlockSize bytes); the number of bytes filled, or the transfer error.
   virtual Result<qint64> readBlock(HttpHandle request, char* buffer) = 0;
   virtual void close(HttpHandle handle) = 0;

@@ -14,17 +14,17 @@ HttpHandle FakeHttp::openSession(const QString& agent) {
   return handle;
 }
 
-HttpOpenResult FakeHttp::openUrl(HttpHandle session, const QString& url) {
+Result<HttpOpened> FakeHttp::openUrl(HttpHandle session, const QString& url) {
   requested << url;
   if (onOpen)
     onOpen(url);
   if (sessions_.count(session) == 0)
-    return {0, 0, QStringLiteral("No internet session")};
+    return Unexpected{QStringLiteral("No internet session")};
   if (!responses.contains(url))
-    return {0, 0, QStringLiteral("Could not connect to server")};
+    return Unexpected{QStringLiteral("Could not connect to server")};
   const HttpHandle handle = next_++;
   requests_.insert(handle, Transfer{responses.value(url), 0});
-  return {handle, responses.value(url).status, QString()};
+  return HttpOpened{handle, responses.value(url).status};
 }
 
 Result<qint64> FakeHttp::readBlock(HttpHandle request, char* buffer) {

@@ -173,21 +173,21 @@ HttpHandle CurlHttp::openSession(const QString& agent) {
   return handle;
 }
 
-HttpOpenResult CurlHttp::openUrl(HttpHandle session, const QString& url) {
+Result<HttpOpened> CurlHttp::openUrl(HttpHandle session, const QString& url) {
   const auto found = sessions_.find(session);
   if (found == sessions_.end())
-    return {0, 0, QStringLiteral("No internet session")};
+    return Unexpected{QStringLiteral("No internet session")};
   auto request = std::make_unique<Request>();
   request->session = session;
   request->multi = found->second->multi;
   request->url = url.toUtf8();
   request->easy = curl_easy_init();
   if (request->easy == nullptr)
-    return {0, 0, QStringLiteral("No request handle")};
+    return Unexpected{QStringLiteral("No request handle")};
   configure(*request, found->second->agent, stallSeconds_, certificateFile_);
   if (curl_multi_add_handle(request->multi, request->easy) != CURLM_OK) {
     curl_easy_cleanup(request->easy);
-    return {0, 0, QStringLiteral("The request could not be started")};
+    return Unexpected{QStringLiteral("The request could not be started")};
   }
   Request& r = *request;
   const HttpHandle handle = next_++;
@@ -196,11 +196,11 @@ HttpOpenResult CurlHttp::openUrl(HttpHandle session, const QString& url) {
   if (r.done && r.result != CURLE_OK) {
     const QString error = describe(r);
     closeRequest(handle);
-    return {0, 0, error};
+    return Unexpected{error};
   }
   long status = 0;
   curl_easy_getinfo(r.easy, CURLINFO_RESPONSE_CODE, &status);
-  return {handle, status, QString()};
+  return HttpOpened{handle, status};
 }
 
 Result<qint64> CurlHttp::readBlock(HttpHandle handle, char* buffer) {

@@ -36,7 +36,7 @@ class CurlHttp : public IHttp {
   int openHandles() const { return static_cast<int>(sessions_.size() + requests_.size()); }
 
   HttpHandle openSession(const QString& agent) override;
-  HttpOpenResult openUrl(HttpHandle session, const QString& url) override;
+  Result<HttpOpened> openUrl(HttpHandle session, const QString& url) override;
   Result<qint64> readBlock(HttpHandle request, char* buffer) override;
   void close(HttpHandle handle) override;
 

@@ -56,9 +56,12 @@ bool Transfer::Open(const QString& sURL) {
   session_ = http().openSession(platform().programName);
   if (session_ == 0)
     return false;
-  const HttpOpenResult opened = http().openUrl(session_, sURL);
-  request_ = opened.request;
-  return request_ != 0 && opened.status >= 200 && opened.status <= 299;
+  // A request that cannot be made fails the download; its description is not shown.
+  const Result<HttpOpened> opened = http().openUrl(session_, sURL);
+  if (!opened)
+    return false;
+  request_ = opened->request;
+  return opened->status >= 200 && opened->status <= 299;
 }
 
 bool Transfer::Stream() {
