@@ -122,7 +122,8 @@ void DirListBox::display(const QString& path, const std::vector<QString>& subfol
   const std::vector<QString> chain = Ancestry(path);
   int level = 0;
   for (const QString& folder : chain) {
-    const QString text = folder == QLatin1String("/") ? folder : folder.section(QLatin1Char('/'), -1);
+    const QString text =
+        folder == QLatin1String("/") ? folder : folder.section(QLatin1Char('/'), -1);
     auto* entry = new QListWidgetItem(open, text, this);
     entry->setData(kPathRole, folder);
     entry->setData(kIndentRole, level++);
