@@ -32,9 +32,14 @@ QVT_BENCH(update_verify) {
   const QString signature = dir.filePath(QStringLiteral("UpdateManifest.sig.tmp"));
   QProcess sign;
   sign.setStandardOutputFile(signature + QStringLiteral(".raw"));
-  if (!digest || !WriteBytes(manifest, "QVTManifest 1\r\nversion 1.34.0\r\nfile " +
-                                           QByteArray::number(digest->size) + ' ' + digest->sha256 +
-                                           " ProgramUpdate.tmp\r\n")) {
+  if (!digest || !WriteBytes(manifest,
+                             "QVTManifest 2\r\nversion 1.34.0\r\nchannel FINAL\r\n"
+                             "updater 1 " +
+                                 QByteArray(64, 'a') +
+                                 " Updater\r\n"
+                                 "player " +
+                                 QByteArray::number(digest->size) + ' ' + digest->sha256 +
+                                 " ProgramUpdate.tmp\r\n")) {
     std::fprintf(stderr, "update_verify: the update could not be written\n");
     return;
   }

@@ -28,6 +28,10 @@ class IFileSystem {
   virtual std::optional<int32_t> attributes(const QString& path) = 0;
   // Each of these fails with a description of what went wrong.
   virtual Result<void> copyFile(const QString& from, const QString& to) = 0;
+  // Copies to a file that this call creates: it fails when anything has the name `to` already,
+  // a symbolic link included (which is never followed), so the copy is the caller's own. The
+  // new file has the owner's read and write permissions only.
+  virtual Result<void> copyToNewFile(const QString& from, const QString& to) = 0;
   virtual Result<void> removeFile(const QString& path) = 0;
   virtual Result<void> renameFile(const QString& from, const QString& to) = 0;
   virtual bool makeDirectory(const QString& path) = 0;

@@ -10,6 +10,10 @@
 //                           last block, which may be shorter; 0 bytes at the end of the body;
 //                           a failure on a transfer error (a broken or stalled transfer)
 //   close(handle)           releases a request or a session handle (requests first)
+//   cancel(session)         the user stops the session's transfers: its requests, open or
+//                           opened later, fail at once ("Cancelled"), even while a call of
+//                           openUrl or readBlock waits for the network and lets window events
+//                           run (which is where the user cancels)
 //
 // Production binds it to libcurl (platform/http/CurlHttp.h); tests use FakeHttp or the real
 // binding against a server on 127.0.0.1.
@@ -39,6 +43,7 @@ class IHttp {
   // Fills buffer (kBlockSize bytes); the number of bytes filled, or the transfer error.
   virtual Result<qint64> readBlock(HttpHandle request, char* buffer) = 0;
   virtual void close(HttpHandle handle) = 0;
+  virtual void cancel(HttpHandle session) = 0;
 };
 
 // The installed binding (the service table's slot, platform/Platform.h). Aborts when none is

@@ -9,10 +9,14 @@
 #include "player/playlists/ForeignList.h"
 #include "player/startup/MainModule.h"
 #include "player/window/Mpris.h"
+#include "shared/key/PublisherKeyCommand.h"
 #include "shared/ui/DesignFont.h"
 
 int main(int argc, char** argv) {
-  // Converting a play list and installing the desktop entry need no window.
+  // Converting a play list, telling the update key and installing the desktop entry need no
+  // window.
+  if (argc == 2 && std::strcmp(argv[1], "--publisher-key") == 0)
+    return qvt::PrintPublisherKey();
   if (argc > 1 && std::strcmp(argv[1], "--export-m3u8") == 0) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)

@@ -1,6 +1,7 @@
 #include "shared/Processor.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "shared/ui/Twips.h"
@@ -21,6 +22,8 @@ struct ProcessorState {
   // The bar's range as the bar holds it (single precision).
   float fltBarMin = 0;
   float fltBarMax = 0;
+  // Stops the running operation at the user's word; empty while it cannot stop.
+  std::function<void()> onCancel;
 };
 
 ProcessorState g_state;
@@ -165,6 +168,23 @@ void HideProcessing() {
       window == ProgressWindow::Bar ? ProgressWindow::Message : ProgressWindow::Bar;
   if (Windows()->isVisible(other))
     g_state.bDetermined = other == ProgressWindow::Bar;
+}
+
+ScopedProcessingCancel::ScopedProcessingCancel(std::function<void()> onCancel)
+    : previous_(std::exchange(g_state.onCancel, std::move(onCancel))) {}
+
+ScopedProcessingCancel::~ScopedProcessingCancel() {
+  g_state.onCancel = std::move(previous_);
+}
+
+bool IsProcessingCancellable() {
+  return static_cast<bool>(g_state.onCancel);
+}
+
+void CancelProcessing() {
+  // A copy: the handler may end the scope that set it.
+  if (const std::function<void()> onCancel = g_state.onCancel)
+    onCancel();
 }
 
 }  // namespace qvt

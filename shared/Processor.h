@@ -11,6 +11,7 @@
 
 #include <QSizeF>
 #include <QString>
+#include <functional>
 
 namespace qvt {
 
@@ -78,5 +79,24 @@ void UpdateProcessing(const QString& sMessage);
 // Hides and destroys the window in use; the other window, when it is shown, is in use from
 // then on.
 void HideProcessing();
+
+// The user's way out of an operation that can stop (a download): while one of these lives,
+// closing a progress window or pressing Escape in it calls CancelProcessing, which runs its
+// handler. Without one those keep their old meaning (the window is only hidden). Scopes nest;
+// each puts back the handler it replaced.
+class ScopedProcessingCancel {
+ public:
+  explicit ScopedProcessingCancel(std::function<void()> onCancel);
+  ~ScopedProcessingCancel();
+  ScopedProcessingCancel(const ScopedProcessingCancel&) = delete;
+  ScopedProcessingCancel& operator=(const ScopedProcessingCancel&) = delete;
+
+ private:
+  std::function<void()> previous_;
+};
+// Whether the running operation can stop.
+bool IsProcessingCancellable();
+// Asks the running operation to stop; nothing when it cannot.
+void CancelProcessing();
 
 }  // namespace qvt

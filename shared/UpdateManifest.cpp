@@ -1,5 +1,6 @@
 #include "shared/UpdateManifest.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QList>
 
@@ -12,21 +13,25 @@ const QString kManifestName = QStringLiteral("QVTManifest.txt");
 const QString kSignatureName = QStringLiteral("QVTManifest.sig");
 const QString kKeptManifest = QStringLiteral("UpdateManifest.tmp");
 const QString kKeptSignature = QStringLiteral("UpdateManifest.sig.tmp");
+const QString kNewPlayerName = QStringLiteral("ProgramUpdate.tmp");
 
 namespace {
 
-constexpr qint64 kMostBytes = 1 << 20;  // a manifest or signature is far smaller
+struct Overrides {
+  std::optional<QByteArray> key;
+  std::optional<bool> bAllowUnsigned;
+};
 
-std::optional<QByteArray>& KeyOverride() {
-  static std::optional<QByteArray> key;
-  return key;
+Overrides& TestOverrides() {
+  static Overrides overrides;
+  return overrides;
 }
 
-std::optional<QByteArray> ReadSmall(const QString& sPath) {
+std::optional<QByteArray> ReadSmall(const QString& sPath, qint64 most) {
   QFile file(sPath);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMostBytes)
+  if (!file.open(QIODevice::ReadOnly) || file.size() > most)
     return std::nullopt;
-  return file.readAll();
+  return file.read(most);
 }
 
 QString Normalised(const QString& sName) {
@@ -43,10 +48,20 @@ bool IsHexDigest(const QByteArray& text) {
   return true;
 }
 
-// Parses the signed text. Nothing when any line is not of the format.
-std::optional<Manifest> Parse(const QByteArray& text) {
+std::optional<Role> RoleOf(const QByteArray& word) {
+  if (word == "updater")
+    return Role::Updater;
+  if (word == "player")
+    return Role::Player;
+  if (word == "file")
+    return Role::File;
+  return std::nullopt;
+}
+
+// The lines of the text without their CR LF; nothing when a line lacks it.
+std::optional<QList<QByteArray>> Lines(const QByteArray& text) {
   QList<QByteArray> lines = text.split('\n');
-  if (lines.size() < 3 || !lines.last().isEmpty())
+  if (!lines.last().isEmpty())
     return std::nullopt;
   lines.removeLast();
   for (QByteArray& line : lines) {
@@ -54,53 +69,115 @@ std::optional<Manifest> Parse(const QByteArray& text) {
       return std::nullopt;
     line.chop(1);
   }
-  if (lines[0] != "QVTManifest 1" || !lines[1].startsWith("version "))
+  return lines;
+}
+
+// One file line: the role, the size, the digest, then the name, which may hold spaces.
+std::optional<Entry> ParseEntry(const QByteArray& line) {
+  const QList<QByteArray> fields = line.split(' ');
+  if (fields.size() < 4 || !IsHexDigest(fields[2]))
     return std::nullopt;
-  Manifest manifest;
-  manifest.sVersion = QString::fromUtf8(lines[1].mid(8));
-  for (qsizetype i = 2; i < lines.size(); ++i) {
-    // "file", the size, the digest, then the name, which may hold spaces.
-    const QList<QByteArray> fields = lines[i].split(' ');
-    if (fields.size() < 4 || fields[0] != "file" || !IsHexDigest(fields[2]))
-      return std::nullopt;
-    bool ok = false;
-    Entry entry;
-    entry.size = fields[1].toLongLong(&ok);
-    entry.sha256 = fields[2];
-    entry.sName = Normalised(QString::fromUtf8(lines[i].mid(fields[1].size() + 71)));
-    if (!ok || entry.size < 0 || entry.sName.isEmpty() || manifest.find(entry.sName) != nullptr)
-      return std::nullopt;
-    manifest.entries.push_back(entry);
+  const std::optional<Role> role = RoleOf(fields[0]);
+  bool ok = false;
+  Entry entry;
+  entry.size = fields[1].toLongLong(&ok);
+  if (!role || !ok || entry.size < 0)
+    return std::nullopt;
+  entry.role = *role;
+  entry.sha256 = fields[2];
+  const qsizetype nameAt = fields[0].size() + fields[1].size() + fields[2].size() + 3;
+  entry.sName = Normalised(QString::fromUtf8(line.mid(nameAt)));
+  if (entry.sName.isEmpty())
+    return std::nullopt;
+  return entry;
+}
+
+bool RolesComplete(const Manifest& manifest) {
+  int updaters = 0;
+  int players = 0;
+  for (const Entry& entry : manifest.entries) {
+    updaters += entry.role == Role::Updater ? 1 : 0;
+    players += entry.role == Role::Player ? 1 : 0;
   }
-  return manifest;
+  const Entry* player = manifest.withRole(Role::Player);
+  return updaters == 1 && players == 1 && SameName(player->sName, kNewPlayerName);
 }
 
 }  // namespace
 
+bool SameName(const QString& a, const QString& b) {
+  return Normalised(a).compare(Normalised(b), Qt::CaseInsensitive) == 0;
+}
+
 const Entry* Manifest::find(const QString& sName) const {
-  const QString name = Normalised(sName);
   for (const Entry& entry : entries) {
-    if (entry.sName.compare(name, Qt::CaseInsensitive) == 0)
+    if (SameName(entry.sName, sName))
+      return &entry;
+  }
+  return nullptr;
+}
+
+const Entry* Manifest::withRole(Role role) const {
+  for (const Entry& entry : entries) {
+    if (entry.role == role)
       return &entry;
   }
   return nullptr;
 }
 
 QByteArray PublisherKey() {
-  return KeyOverride() ? *KeyOverride() : CompiledPublisherKey();
+  return TestOverrides().key ? *TestOverrides().key : CompiledPublisherKey();
 }
 
 bool HasPublisherKey() {
   return !PublisherKey().isEmpty();
 }
 
+QString PublisherKeyFingerprint() {
+  if (!HasPublisherKey())
+    return QString();
+  const QByteArray digest =
+      QCryptographicHash::hash(QByteArray::fromBase64(PublisherKey()), QCryptographicHash::Sha256);
+  return QStringLiteral("SHA256:") + QString::fromLatin1(digest.toHex());
+}
+
 void SetPublisherKey(const QByteArray& base64) {
-  KeyOverride() = base64;
+  TestOverrides().key = base64;
+}
+
+bool AllowsUnsignedUpdates() {
+  const std::optional<bool> overridden = TestOverrides().bAllowUnsigned;
+  return overridden ? *overridden : CompiledAllowsUnsignedUpdates();
+}
+
+void SetAllowUnsignedUpdates(bool bAllow) {
+  TestOverrides().bAllowUnsigned = bAllow;
+}
+
+std::optional<Manifest> Parse(const QByteArray& text) {
+  const std::optional<QList<QByteArray>> lines = Lines(text);
+  if (!lines || lines->size() < 5 || lines->at(0) != "QVTManifest 2" ||
+      !lines->at(1).startsWith("version ") || !lines->at(2).startsWith("channel "))
+    return std::nullopt;
+  Manifest manifest;
+  manifest.sVersion = QString::fromUtf8(lines->at(1).mid(8));
+  manifest.sChannel = QString::fromUtf8(lines->at(2).mid(8));
+  if (manifest.sChannel != QLatin1String("FINAL") && manifest.sChannel != QLatin1String("BETA"))
+    return std::nullopt;
+  for (qsizetype i = 3; i < lines->size(); ++i) {
+    std::optional<Entry> entry = ParseEntry(lines->at(i));
+    if (!entry || manifest.find(entry->sName) != nullptr)
+      return std::nullopt;
+    manifest.entries.push_back(std::move(*entry));
+  }
+  if (!RolesComplete(manifest))
+    return std::nullopt;
+  return manifest;
 }
 
 Result<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePath) {
-  const std::optional<QByteArray> text = ReadSmall(sManifestPath);
-  const std::optional<QByteArray> signature = ReadSmall(sSignaturePath);
+  const std::optional<QByteArray> text = ReadSmall(sManifestPath, kMostManifestBytes);
+  const std::optional<QByteArray> signature = ReadSmall(sSignaturePath, kMostSignatureBytes);
   if (!text || !signature) {
     return Unexpected{QStringLiteral("The update's signed manifest could not be read.")};
   }

@@ -2,11 +2,16 @@
 # Lays out an update of Quavertone as files for a static web server.
 #
 # Usage:
-#   tools/layout-update.sh [--key PRIVATE_KEY] QUAVERTONE UPDATER VERSION DESCRIPTION OUTDIR \
-#       [BASE_URL]
+#   tools/layout-update.sh [--key PRIVATE_KEY] [--channel FINAL|BETA] QUAVERTONE UPDATER \
+#       VERSION DESCRIPTION OUTDIR [BASE_URL]
 #
 #   PRIVATE_KEY  the publisher's key (tools/make-update-key.sh): the update is signed, and
-#                players built with the matching public key install only what it signed
+#                players built with the matching public key install only what it signed.
+#                Both programs must carry that public key (QUAVERTONE --publisher-key prints
+#                its fingerprint): a program without it would install later updates unchecked
+#                or refuse them, so it is not published
+#   FINAL|BETA   the channel the signed update is for (default FINAL): a player takes only
+#                updates of the run mode in its paths.qvc (FINAL without one)
 #
 #   QUAVERTONE   the new player executable
 #   UPDATER      the new Updater executable
@@ -22,8 +27,10 @@
 #   OUTDIR/files/QVT/QVTVersion.txt  the version file: "major,minor,revision", then DESCRIPTION
 #   OUTDIR/files/QVT/Quavertone, OUTDIR/files/QVT/Updater   the programs
 #   with --key, also:
-#   OUTDIR/files/QVT/QVTManifest.txt "QVTManifest 1", "version 1.34.0", then one line
-#                                    "file SIZE SHA256 NAME" per file of the file list
+#   OUTDIR/files/QVT/QVTManifest.txt "QVTManifest 2", "version 1.34.0", "channel FINAL",
+#                                    then "updater SIZE SHA256 Updater" and
+#                                    "player SIZE SHA256 ProgramUpdate.tmp", the roles and
+#                                    files of the file list
 #   OUTDIR/files/QVT/QVTManifest.sig the base64 of the manifest's Ed25519 signature
 # Lines end in CR LF. Example:
 #   tools/layout-update.sh build/bin/Quavertone build/bin/Updater 1.34.0 "Faster loading" \
@@ -31,16 +38,18 @@
 set -euo pipefail
 
 usage() {
-  sed -n '4,17p' "$0" >&2
+  sed -n '4,23p' "$0" >&2
   exit 2
 }
 
 key=
-if [[ ${1:-} == --key ]]; then
+channel=FINAL
+while [[ ${1:-} == --key || ${1:-} == --channel ]]; do
   [[ $# -ge 2 ]] || usage
-  key=$2
+  if [[ $1 == --key ]]; then key=$2; else channel=$2; fi
   shift 2
-fi
+done
+[[ $channel == FINAL || $channel == BETA ]] || usage
 [[ $# -eq 5 || $# -eq 6 ]] || usage
 player=$1
 updater=$2
@@ -65,6 +74,16 @@ for n in "${numbers[@]}"; do
 done
 [[ $description != *$'\n'* && $description != *$'\r'* ]] || fail "the description must be one line"
 [[ $base != *'"'* && $base != *','* ]] || fail "the base address must not hold quotes or commas"
+if [[ -n $key ]]; then
+  # The fingerprint as the programs print it: the SHA-256 of the raw 32 bytes of the public key.
+  signing="SHA256:$(openssl pkey -in "$key" -pubout -outform DER | tail -c 32 | sha256sum |
+    cut -d' ' -f1)"
+  for program in "$player" "$updater"; do
+    carried=$("$program" --publisher-key 2>/dev/null) || carried=
+    [[ $carried == "$signing" ]] || fail "$program does not carry the public key of $key" \
+      "(it says: ${carried:-nothing}); build it with -DQVT_UPDATE_PUBLIC_KEY=<the .pub file>"
+  done
+fi
 
 dir=$out/files/QVT
 mkdir -p "$dir"
@@ -75,14 +94,14 @@ printf '"Updater","%s/files/QVT/Updater"\r\n"ProgramUpdate.tmp","%s/files/QVT/Qu
 printf '%d,%d,%d\r\n%s\r\n' "$((10#${numbers[0]}))" "$((10#${numbers[1]}))" \
   "$((10#${numbers[2]}))" "$description" >"$dir/QVTVersion.txt"
 if [[ -n $key ]]; then
-  entry() { # NAME FILE: one manifest line
-    printf 'file %d %s %s\r\n' "$(stat -c %s "$2")" "$(sha256sum "$2" | cut -d' ' -f1)" "$1"
+  entry() { # ROLE NAME FILE: one manifest line
+    printf '%s %d %s %s\r\n' "$1" "$(stat -c %s "$3")" "$(sha256sum "$3" | cut -d' ' -f1)" "$2"
   }
   {
-    printf 'QVTManifest 1\r\nversion %d.%d.%d\r\n' "$((10#${numbers[0]}))" \
-      "$((10#${numbers[1]}))" "$((10#${numbers[2]}))"
-    entry Updater "$dir/Updater"
-    entry ProgramUpdate.tmp "$dir/Quavertone"
+    printf 'QVTManifest 2\r\nversion %d.%d.%d\r\nchannel %s\r\n' "$((10#${numbers[0]}))" \
+      "$((10#${numbers[1]}))" "$((10#${numbers[2]}))" "$channel"
+    entry updater Updater "$dir/Updater"
+    entry player ProgramUpdate.tmp "$dir/Quavertone"
   } >"$dir/QVTManifest.txt"
   openssl pkeyutl -sign -rawin -inkey "$key" -in "$dir/QVTManifest.txt" | base64 -w0 \
     >"$dir/QVTManifest.sig"

@@ -51,6 +51,13 @@ std::function<Result<void>()> always(const std::function<void()>& action) {
   };
 }
 
+// Writes a file and the program folder's entries through to the disk.
+Result<void> SyncWithFolder(const QString& path) {
+  if (!files().syncToDisk(path) || !files().syncToDisk(programFolder().folder()))
+    return Unexpected{QStringLiteral("The new program could not be written to the disk: ") + path};
+  return {};
+}
+
 }  // namespace
 
 void UpdaterProgram::Main() {
@@ -142,13 +149,17 @@ void UpdaterProgram::ReplacePlayer() {
   // The old player stays until a complete, executable copy of the new one is renamed over it.
   Guarded([this] { return CheckPlayerClosed(); });
   Guarded([this] { return CheckNewPlayer(); });
-  if (UpdateManifest::HasPublisherKey()) {
-    const Result<void> verified = VerifyNewPlayer();
-    if (!verified)
-      Refuse(verified.error());
-  }
   Guarded(always([] { UpdateProcessing(QStringLiteral("Replacing files")); }));
   Guarded([this] { return StageNewPlayer(); });
+  // What is checked is the copy that becomes the player, not the file it was copied from.
+  if (UpdateManifest::HasPublisherKey()) {
+    const Result<void> verified = VerifyNewPlayer();
+    if (!verified) {
+      (void)files().removeFile(ProgramFile(kStagingName));  // never used; it may be missing
+      Refuse(verified.error());
+    }
+  }
+  Guarded([this] { return SyncStagedPlayer(); });
   Guarded([this] { return RenameOverPlayer(); });
   Guarded([this] { return SyncPlayer(); });
   Guarded([this] { return RemoveNewPlayerFile(); });
@@ -174,7 +185,7 @@ Result<void> UpdaterProgram::VerifyNewPlayer() {
       ProgramFile(UpdateManifest::kKeptManifest), ProgramFile(UpdateManifest::kKeptSignature));
   if (!manifest)
     return Unexpected{manifest.error()};
-  return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(kNewPlayerName));
+  return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(kStagingName));
 }
 
 void UpdaterProgram::Refuse(const QString& reason) {
@@ -195,25 +206,27 @@ void UpdaterProgram::RemoveUpdateFiles() {
 
 Result<void> UpdaterProgram::StageNewPlayer() {
   const QString staging = ProgramFile(kStagingName);
-  // A staging copy left over from an interrupted update goes; the copy below replaces it.
-  if (QFileInfo::exists(staging))
-    (void)files().removeFile(staging);
+  // Whatever has the staging name, left by an interrupted update or put there by anyone, goes:
+  // a link is removed, never followed, and the copy below is a file of this program's own.
+  (void)files().removeFile(staging);
   const Result<void> staged = [&]() -> Result<void> {
-    const Result<void> copied = Described(files().copyFile(ProgramFile(kNewPlayerName), staging),
-                                          QStringLiteral("The new program could not be copied"));
+    const Result<void> copied =
+        Described(files().copyToNewFile(ProgramFile(kNewPlayerName), staging),
+                  QStringLiteral("The new program could not be copied"));
     if (!copied)
       return copied;
     if (!files().setExecutable(staging))
       return Unexpected{QStringLiteral("Permission denied: ") + staging};
-    // The copy and its name reach the disk before the rename makes it the player.
-    if (!files().syncToDisk(staging) || !files().syncToDisk(programFolder().folder()))
-      return Unexpected{QStringLiteral("The new program could not be written to the disk: ") +
-                        staging};
     return {};
   }();
   if (!staged)
     (void)files().removeFile(staging);  // a copy that failed is never used; the retry copies anew
   return staged;
+}
+
+Result<void> UpdaterProgram::SyncStagedPlayer() {
+  // The copy and its name reach the disk before the rename makes it the player.
+  return SyncWithFolder(ProgramFile(kStagingName));
 }
 
 Result<void> UpdaterProgram::RenameOverPlayer() {
@@ -222,11 +235,7 @@ Result<void> UpdaterProgram::RenameOverPlayer() {
 }
 
 Result<void> UpdaterProgram::SyncPlayer() {
-  const QString player = ProgramFile(kPlayerName);
-  if (!files().syncToDisk(player) || !files().syncToDisk(programFolder().folder()))
-    return Unexpected{QStringLiteral("The new program could not be written to the disk: ") +
-                      player};
-  return {};
+  return SyncWithFolder(ProgramFile(kPlayerName));
 }
 
 Result<void> UpdaterProgram::RemoveNewPlayerFile() {

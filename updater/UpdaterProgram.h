@@ -12,10 +12,12 @@
 // to the disk and renamed over it, so the folder never lacks a working player, even after a
 // power loss.
 //
-// A program built with the publisher's key checks the new player against the signed manifest
-// that the player kept ("UpdateManifest.tmp") just before the replacement, since the file sat
-// on disk in between. A new player that fails the check is refused: the Updater says so,
-// removes the update's files, starts the old player again and ends.
+// The new player is copied to a file the Updater creates itself (never through a link), and it
+// is that copy which is checked, written through to the disk and renamed over the old player.
+// A program built with the publisher's key checks the copy against the signed manifest that the
+// player kept ("UpdateManifest.tmp"), since the file sat on disk in between. A new player that
+// fails the check is refused: the Updater says so, removes the update's files, starts the old
+// player again and ends.
 //
 // Every step that can fail asks the user: OK carries the failed step out again, Cancel ends the
 // program at once with nothing further deleted, copied or started.
@@ -71,12 +73,14 @@ class UpdaterProgram {
   void ReplacePlayer();
   Result<void> CheckPlayerClosed();
   Result<void> CheckNewPlayer();
-  // Whether the new player is the one the kept signed manifest lists; fails with the reason.
+  // Whether the staged copy of the new player is the one the kept signed manifest lists; fails
+  // with the reason.
   Result<void> VerifyNewPlayer();
   [[noreturn]] void Refuse(const QString& reason);
   // Removes the new player and the kept manifest, whatever of them is there.
   void RemoveUpdateFiles();
   Result<void> StageNewPlayer();
+  Result<void> SyncStagedPlayer();
   Result<void> RenameOverPlayer();
   Result<void> SyncPlayer();
   Result<void> RemoveNewPlayerFile();

@@ -1,14 +1,20 @@
 // Updater: started by the player at the end of an update. It takes no arguments, waits for the
-// player to close, installs the new player, starts it and ends.
+// player to close, installs the new player, starts it and ends. The one option,
+// --publisher-key, prints the fingerprint of the update key it checks with, for the layout
+// tool.
 #include <QApplication>
 #include <clocale>
+#include <cstring>
 
 #include "platform/production/ProductionPlatform.h"
 #include "shared/Processor.h"
+#include "shared/key/PublisherKeyCommand.h"
 #include "shared/ui/DesignFont.h"
 #include "updater/UpdaterProgram.h"
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--publisher-key") == 0)
+    return qvt::PrintPublisherKey();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Updater"));
   QApplication::setQuitOnLastWindowClosed(false);

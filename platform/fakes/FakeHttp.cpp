@@ -20,10 +20,12 @@ Result<HttpOpened> FakeHttp::openUrl(HttpHandle session, const QString& url) {
     onOpen(url);
   if (sessions_.count(session) == 0)
     return Unexpected{QStringLiteral("No internet session")};
+  if (cancelled_.count(session) != 0)
+    return Unexpected{QStringLiteral("Cancelled")};
   if (!responses.contains(url))
     return Unexpected{QStringLiteral("Could not connect to server")};
   const HttpHandle handle = next_++;
-  requests_.insert(handle, Transfer{responses.value(url), 0});
+  requests_.insert(handle, Transfer{responses.value(url), 0, session});
   return HttpOpened{handle, responses.value(url).status};
 }
 
@@ -31,6 +33,8 @@ Result<qint64> FakeHttp::readBlock(HttpHandle request, char* buffer) {
   if (!requests_.contains(request))
     return Unexpected{QStringLiteral("No request")};
   Transfer& transfer = requests_[request];
+  if (cancelled_.count(transfer.session) != 0)
+    return Unexpected{QStringLiteral("Cancelled")};
   const QByteArray& body = transfer.response.body;
   qint64 end = body.size();
   if (transfer.response.breakAfter >= 0)
@@ -48,6 +52,12 @@ Result<qint64> FakeHttp::readBlock(HttpHandle request, char* buffer) {
 void FakeHttp::close(HttpHandle handle) {
   requests_.remove(handle);
   sessions_.erase(handle);
+  cancelled_.erase(handle);
+}
+
+void FakeHttp::cancel(HttpHandle session) {
+  if (sessions_.count(session) != 0)
+    cancelled_.insert(session);
 }
 
 }  // namespace qvt

@@ -45,13 +45,16 @@ class FakeHttp : public IHttp {
   Result<HttpOpened> openUrl(HttpHandle session, const QString& url) override;
   Result<qint64> readBlock(HttpHandle request, char* buffer) override;
   void close(HttpHandle handle) override;
+  void cancel(HttpHandle session) override;
 
  private:
   struct Transfer {
     Response response;
     qint64 position = 0;
+    HttpHandle session = 0;
   };
   std::set<HttpHandle> sessions_;
+  std::set<HttpHandle> cancelled_;
   QMap<HttpHandle, Transfer> requests_;
   HttpHandle next_ = 1;
   ScopedPlatform scope_{&Platform::http, this};

@@ -104,6 +104,12 @@ Result<void> FakeFileSystem::copyFile(const QString& from, const QString& to) {
   return LinuxFileSystem::copyFile(from, to);
 }
 
+Result<void> FakeFileSystem::copyToNewFile(const QString& from, const QString& to) {
+  if (Result<void> failure = fails(from, to); !failure)
+    return failure;
+  return LinuxFileSystem::copyToNewFile(from, to);
+}
+
 Result<void> FakeFileSystem::removeFile(const QString& path) {
   if (Result<void> failure = fails(path); !failure)
     return failure;

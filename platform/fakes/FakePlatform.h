@@ -105,6 +105,7 @@ class FakeFileSystem : public LinuxFileSystem {
   QStringList failingPaths;                   // copy/remove/rename touching these fail
   std::optional<int32_t> attributes(const QString& path) override;
   Result<void> copyFile(const QString& from, const QString& to) override;
+  Result<void> copyToNewFile(const QString& from, const QString& to) override;
   Result<void> removeFile(const QString& path) override;
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;

@@ -15,14 +15,17 @@ namespace qvt {
 struct CurlHttp::Session {
   CURLM* multi = nullptr;
   QByteArray agent;
+  bool cancelled = false;  // the user stopped its transfers
 };
 
 struct CurlHttp::Request {
   HttpHandle session = 0;
+  const Session* owner = nullptr;
   CURLM* multi = nullptr;
   CURL* easy = nullptr;
   QByteArray url;
-  QByteArray body;  // received, not yet handed out
+  QByteArray body;  // received; the bytes from readAt on are not yet handed out
+  qsizetype readAt = 0;
   bool headersFinal = false;
   bool hasLocation = false;  // in the header block being read
   bool done = false;
@@ -89,11 +92,25 @@ void letEventsRun() {
     DoEvents();
 }
 
+qsizetype buffered(const Request& request) {
+  return request.body.size() - request.readAt;
+}
+
+void endAs(Request& request, CURLcode result, const char* text) {
+  request.done = true;
+  request.result = result;
+  std::snprintf(request.errorText, sizeof request.errorText, "%s", text);
+}
+
 // Drives the transfer until `ready` holds or the transfer has ended. The window events run
-// between waits, so anything may happen there; the request stays valid, since only its owner
-// closes it.
+// between waits, so anything may happen there, a cancel by the user included; the request
+// stays valid, since only its owner closes it.
 void pumpUntil(Request& request, const std::function<bool()>& ready) {
   while (!request.done && !ready()) {
+    if (request.owner->cancelled) {
+      endAs(request, CURLE_ABORTED_BY_CALLBACK, "Cancelled");
+      return;
+    }
     int running = 0;
     const CURLMcode code = curl_multi_perform(request.multi, &running);
     drainMessages(request.multi);
@@ -136,8 +153,11 @@ void configure(Request& request, const QByteArray& agent, int stallSeconds,
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  // Stalls are timed here rather than with curl's low-speed limit, which averages the speed
-  // over several seconds and so notices a stall after a burst of data late.
+  // A transfer that goes silent is noticed here at once, since curl's low-speed limit averages
+  // the speed over its whole time and so notices a stall after a burst of data late; the limit
+  // ends a transfer that trickles, under the floor for the stall time.
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, CurlHttp::kLowSpeedFloor);
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(stallSeconds));
   request.stall = std::chrono::seconds(stallSeconds);
   request.lastData = std::chrono::steady_clock::now();
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &onBody);
@@ -177,8 +197,11 @@ Result<HttpOpened> CurlHttp::openUrl(HttpHandle session, const QString& url) {
   const auto found = sessions_.find(session);
   if (found == sessions_.end())
     return Unexpected{QStringLiteral("No internet session")};
+  if (found->second->cancelled)
+    return Unexpected{QStringLiteral("Cancelled")};
   auto request = std::make_unique<Request>();
   request->session = session;
+  request->owner = found->second.get();
   request->multi = found->second->multi;
   request->url = url.toUtf8();
   request->easy = curl_easy_init();
@@ -208,12 +231,18 @@ Result<qint64> CurlHttp::readBlock(HttpHandle handle, char* buffer) {
   if (found == requests_.end())
     return Unexpected{QStringLiteral("No request")};
   Request& r = *found->second;
-  pumpUntil(r, [&r] { return r.body.size() >= kBlockSize; });
-  if (r.body.size() < kBlockSize && r.result != CURLE_OK)
+  pumpUntil(r, [&r] { return buffered(r) >= kBlockSize; });
+  if (r.owner->cancelled || (buffered(r) < kBlockSize && r.result != CURLE_OK))
     return Unexpected{describe(r)};
-  const qsizetype n = std::min<qsizetype>(r.body.size(), kBlockSize);
-  std::memcpy(buffer, r.body.constData(), static_cast<size_t>(n));
-  r.body.remove(0, n);
+  const qsizetype n = std::min<qsizetype>(buffered(r), kBlockSize);
+  std::memcpy(buffer, r.body.constData() + r.readAt, static_cast<size_t>(n));
+  r.readAt += n;
+  // What was handed out goes once it is most of the buffer, so that a fast transfer does not
+  // move its whole buffer for every block.
+  if (r.readAt * 2 >= r.body.size()) {
+    r.body.remove(0, r.readAt);
+    r.readAt = 0;
+  }
   return qint64{n};
 }
 
@@ -235,6 +264,12 @@ void CurlHttp::close(HttpHandle handle) {
   }
   curl_multi_cleanup(found->second->multi);
   sessions_.erase(found);
+}
+
+void CurlHttp::cancel(HttpHandle session) {
+  const auto found = sessions_.find(session);
+  if (found != sessions_.end())
+    found->second->cancelled = true;
 }
 
 void CurlHttp::closeRequest(HttpHandle handle) {

@@ -6,9 +6,10 @@
 // Only http and https addresses are fetched (redirections included; an https address is never
 // redirected to http). The proxy settings of the environment apply. A transfer that receives
 // nothing for the stall time (60 s unless set), from the request on, is a transfer error; so is
-// an address that gives no answer in that time. While it waits for the network, from the
-// connection on, the window events run every few milliseconds (when an event loop is
-// installed).
+// an address that gives no answer in that time, and a transfer whose rate stays below
+// kLowSpeedFloor bytes a second for the stall time (a server that trickles). While it waits for the
+// network, from the connection on, the window events run every few milliseconds (when an event loop
+// is installed).
 
 #include <QByteArray>
 #include <memory>
@@ -21,6 +22,7 @@ namespace qvt {
 class CurlHttp : public IHttp {
  public:
   static constexpr int kDefaultStallSeconds = 60;
+  static constexpr long kLowSpeedFloor = 1024;
 
   CurlHttp();
   ~CurlHttp() override;
@@ -39,6 +41,7 @@ class CurlHttp : public IHttp {
   Result<HttpOpened> openUrl(HttpHandle session, const QString& url) override;
   Result<qint64> readBlock(HttpHandle request, char* buffer) override;
   void close(HttpHandle handle) override;
+  void cancel(HttpHandle session) override;
 
   struct Session;
   struct Request;

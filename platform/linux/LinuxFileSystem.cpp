@@ -18,6 +18,21 @@ Unexpected errnoFailure() {
   return Unexpected{QString::fromLocal8Bit(std::strerror(errno))};
 }
 
+// Copies what is left of `source` into `target` and flushes it; fails naming `to`.
+Result<void> CopyContents(QFile& source, QFile& target, const QString& to) {
+  char buffer[65536];
+  for (;;) {
+    const qint64 n = source.read(buffer, sizeof buffer);
+    if (n < 0 || (n > 0 && target.write(buffer, n) != n))
+      return Unexpected{QStringLiteral("Path/File access error: ") + to};
+    if (n == 0)
+      break;
+  }
+  if (!target.flush())
+    return Unexpected{QStringLiteral("Path/File access error: ") + to};
+  return {};
+}
+
 }  // namespace
 
 std::optional<int32_t> LinuxFileSystem::attributes(const QString& path) {
@@ -53,17 +68,27 @@ Result<void> LinuxFileSystem::copyFile(const QString& from, const QString& to) {
   QFile target(to);
   if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
     return Unexpected{QStringLiteral("Permission denied: ") + to};
-  char buffer[65536];
-  for (;;) {
-    const qint64 n = source.read(buffer, sizeof buffer);
-    if (n < 0 || (n > 0 && target.write(buffer, n) != n))
-      return Unexpected{QStringLiteral("Path/File access error: ") + to};
-    if (n == 0)
-      break;
-  }
-  if (!target.flush())
-    return Unexpected{QStringLiteral("Path/File access error: ") + to};
+  if (Result<void> copied = CopyContents(source, target, to); !copied)
+    return copied;
   target.setPermissions(source.permissions());
+  return {};
+}
+
+Result<void> LinuxFileSystem::copyToNewFile(const QString& from, const QString& to) {
+  QFile source(from);
+  if (!source.open(QIODevice::ReadOnly))
+    return Unexpected{QStringLiteral("File not found: ") + from};
+  const int fd = ::open(QFile::encodeName(to).constData(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0)
+    return errnoFailure();
+  QFile target;
+  if (!target.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return Unexpected{QStringLiteral("Path/File access error: ") + to};
+  }
+  if (Result<void> copied = CopyContents(source, target, to); !copied)
+    return copied;
   return {};
 }
 
@@ -146,12 +171,15 @@ bool LinuxFileSystem::isLocked(const QString& path) {
 
 QString LinuxProgramFolder::folder() {
   if (folder_.isEmpty()) {
+#ifdef QVT_TEST_BUILD
+    // Test builds only: a program folder elsewhere than the executable's. A release build
+    // never lets its environment move the folder it installs updates into.
     const QByteArray overridden = qgetenv("QUAVERTONE_PROGRAM_DIR");
-    if (!overridden.isEmpty()) {
+    if (!overridden.isEmpty())
       folder_ = QDir::cleanPath(QString::fromLocal8Bit(overridden));
-    } else {
+#endif
+    if (folder_.isEmpty())
       folder_ = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    }
   }
   return folder_;
 }

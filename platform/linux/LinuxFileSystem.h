@@ -15,6 +15,7 @@ class LinuxFileSystem : public IFileSystem {
 
   std::optional<int32_t> attributes(const QString& path) override;
   Result<void> copyFile(const QString& from, const QString& to) override;
+  Result<void> copyToNewFile(const QString& from, const QString& to) override;
   Result<void> removeFile(const QString& path) override;
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;
@@ -29,7 +30,8 @@ class LinuxFileSystem : public IFileSystem {
   QMap<QString, int> locks_;  // path -> the descriptor holding its lock
 };
 
-// The folder of /proc/self/exe, or the folder given by QUAVERTONE_PROGRAM_DIR when set (tests).
+// The folder of /proc/self/exe; in a test build, the folder given by QUAVERTONE_PROGRAM_DIR when
+// set.
 class LinuxProgramFolder : public IProgramFolder {
  public:
   QString folder() override;

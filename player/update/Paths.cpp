@@ -72,6 +72,13 @@ QString GetVersionFileURL() {
   return ByRunMode(2, 4, DefaultVersionFileURL());
 }
 
+QString GetRunMode() {
+  const std::optional<QStringList> fields = ReadFields(5);
+  if (fields && fields->at(0).toUpper() == QLatin1String("BETA"))
+    return QStringLiteral("BETA");
+  return QStringLiteral("FINAL");
+}
+
 QString GetMediaControlURL() {
   const std::optional<QStringList> fields = ReadFields(6);
   return fields ? fields->at(5) : DefaultMediaControlURL();

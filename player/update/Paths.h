@@ -27,5 +27,8 @@ QString GetFileListURL();
 QString GetVersionFileURL();
 // Field 6 as read (even when empty), whatever the run mode.
 QString GetMediaControlURL();
+// The channel whose updates this player takes: "BETA" when field 1 is that run mode (any
+// letter case), else "FINAL", whose addresses every other run mode uses. Says nothing.
+QString GetRunMode();
 
 }  // namespace qvt::Paths

@@ -1,6 +1,7 @@
 #include "player/update/SignedUpdate.h"
 
 #include "platform/Platform.h"
+#include "player/update/Paths.h"
 #include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
 #include "shared/Processor.h"
@@ -8,56 +9,111 @@
 
 namespace qvt::SignedUpdate {
 
+const QString kCancelledReason = QStringLiteral("The download was cancelled.");
+
 namespace {
 
-bool Download(const QString& sURL, const QString& sPath) {
+using UpdateManifest::Role;
+
+// Fetches one file of the update; fails with `failure`, or kCancelledReason.
+Result<void> Download(const QString& sURL, const QString& sPath, qint64 maxBytes,
+                      const QString& failure) {
   UpdateProcessing(QStringLiteral("Establishing Connection..."));
-  const bool ok = downloader::DownloadFile(sURL, sPath);
+  const downloader::Outcome outcome = downloader::Download(sURL, sPath, maxBytes);
   UpdateProcessing(QStringLiteral("Completed"));
-  return ok;
+  if (outcome == downloader::Outcome::Cancelled)
+    return Unexpected{kCancelledReason};
+  if (outcome == downloader::Outcome::Failed)
+    return Unexpected{failure};
+  return {};
 }
 
-// Succeeds when the manifest is of the version the last check announced and newer than this one.
-Result<void> CheckVersion(const UpdateManifest::Manifest& manifest) {
-  using namespace UpdatorMethods;
+Result<void> CheckChannel(const UpdateManifest::Manifest& manifest) {
+  const QString channel = Paths::GetRunMode();
+  if (manifest.sChannel != channel)
+    return Unexpected{QStringLiteral("The signed update is for the ") + manifest.sChannel +
+                      QStringLiteral(" channel, not this QVT's ") + channel +
+                      QStringLiteral(" channel.")};
+  return {};
+}
+
+// The announced version of the last check, as text; fails when it is not known.
+Result<QString> AnnouncedVersion() {
   try {
-    const VersionNumbers announced = ReadVersionFile(CurrentVersionPath());
-    const QString expected = QStringLiteral("%1.%2.%3")
-                                 .arg(announced.major)
-                                 .arg(announced.minor)
-                                 .arg(announced.revision);
-    if (manifest.sVersion != expected || CompareVersion(announced) != VersionOutcome::NewerVersion)
-      return Unexpected{QStringLiteral("The signed update is for version ") + manifest.sVersion +
-                        QStringLiteral(", not the version announced, ") + expected +
-                        QLatin1Char('.')};
+    const UpdatorMethods::VersionNumbers announced =
+        UpdatorMethods::ReadVersionFile(UpdatorMethods::CurrentVersionPath());
+    return QStringLiteral("%1.%2.%3")
+        .arg(announced.major)
+        .arg(announced.minor)
+        .arg(announced.revision);
   } catch (const RecordError&) {
     return Unexpected{QStringLiteral("The version of the update is not known.")};
   }
-  return {};
 }
 
 }  // namespace
 
-Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStringList& names) {
+Result<void> CheckVersion(const UpdateManifest::Manifest& manifest) {
+  using namespace UpdatorMethods;
+  const std::optional<VersionNumbers> signedVersion = ParseVersion(manifest.sVersion);
+  const VersionNumbers running = RunningVersion();
+  if (!signedVersion || !IsNewer(*signedVersion, running))
+    return Unexpected{QStringLiteral("The signed update is for version ") + manifest.sVersion +
+                      QStringLiteral(", which is not newer than this QVT, ") +
+                      VersionText(running) + QLatin1Char('.')};
+  const Result<QString> announced = AnnouncedVersion();
+  if (!announced)
+    return Unexpected{announced.error()};
+  if (manifest.sVersion != *announced)
+    return Unexpected{QStringLiteral("The signed update is for version ") + manifest.sVersion +
+                      QStringLiteral(", not the version announced, ") + *announced +
+                      QLatin1Char('.')};
+  return {};
+}
+
+Result<void> CheckRoles(const UpdateManifest::Manifest& manifest, const QString& sUpdaterName,
+                        const QStringList& otherNames) {
+  const QStringList names = QStringList{sUpdaterName} + otherNames;
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    const UpdateManifest::Entry* entry = manifest.find(names[i]);
+    if (entry == nullptr)
+      return Unexpected{names[i] + QStringLiteral(" is not part of the signed update.")};
+    if ((entry->role == Role::Updater) != (i == 0))
+      return Unexpected{
+          QStringLiteral("The list of files does not name first the Updater the "
+                         "publisher signed, and only it.")};
+  }
+  // The names are distinct (the list refuses a name twice), so equal counts mean equal sets.
+  if (static_cast<size_t>(names.size()) != manifest.entries.size())
+    return Unexpected{QStringLiteral("The list of files lacks files of the signed update.")};
+  return {};
+}
+
+Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QString& sUpdaterName,
+                                       const QStringList& otherNames) {
   const QString folder = sFileListURL.left(sFileListURL.lastIndexOf(QLatin1Char('/')) + 1);
   const QString manifestPath = ProgramFile(UpdateManifest::kKeptManifest);
   const QString signaturePath = ProgramFile(UpdateManifest::kKeptSignature);
   Discard();  // files left by an earlier attempt must not be used
-  if (!Download(folder + UpdateManifest::kManifestName, manifestPath)) {
-    return Unexpected{QStringLiteral("The update's signed manifest could not be downloaded.")};
-  }
-  if (!Download(folder + UpdateManifest::kSignatureName, signaturePath)) {
-    return Unexpected{QStringLiteral("The update's signature could not be downloaded.")};
-  }
+  Result<void> fetched = Download(
+      folder + UpdateManifest::kManifestName, manifestPath, UpdateManifest::kMostManifestBytes,
+      QStringLiteral("The update's signed manifest could not be downloaded."));
+  if (fetched)
+    fetched = Download(folder + UpdateManifest::kSignatureName, signaturePath,
+                       UpdateManifest::kMostSignatureBytes,
+                       QStringLiteral("The update's signature could not be downloaded."));
+  if (!fetched)
+    return Unexpected{fetched.error()};
   Result<UpdateManifest::Manifest> manifest = UpdateManifest::Open(manifestPath, signaturePath);
   if (!manifest)
     return manifest;
-  if (const Result<void> version = CheckVersion(*manifest); !version)
-    return Unexpected{version.error()};
-  for (const QString& name : names) {
-    if (manifest->find(name) == nullptr)
-      return Unexpected{name + QStringLiteral(" is not part of the signed update.")};
-  }
+  Result<void> checked = CheckVersion(*manifest);
+  if (checked)
+    checked = CheckChannel(*manifest);
+  if (checked)
+    checked = CheckRoles(*manifest, sUpdaterName, otherNames);
+  if (!checked)
+    return Unexpected{checked.error()};
   return manifest;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // The player's side of a signed update (a build with the publisher's key): the manifest and its
 // signature are fetched from beside the file list and kept in the program folder for Updater.
-// The update goes on only when the signature is the publisher's, the manifest is for the
-// version the last check announced (newer than the running one), and it lists every file of
-// the file list; each downloaded file is then checked against it before anything is put in
-// place.
+// The update goes on only when the signature is the publisher's, the signed version is newer
+// than the running player (whatever the version file said) and is the version the last check
+// announced, the manifest is for this player's channel, and the file list is exactly the
+// manifest's: the same names, the signed Updater first, nothing more and nothing less. Each
+// downloaded file is then checked against it before anything is put in place.
 
 #include <QString>
 #include <QStringList>
@@ -13,9 +14,20 @@
 
 namespace qvt::SignedUpdate {
 
-// The manifest, checked as above; fails with the reason when the update must stop.
-Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStringList& names);
+// The manifest, checked as above against the file list (the updater's name, then the other
+// names in list order); fails with the reason when the update must stop, or with
+// kCancelledReason when the user stopped a download.
+Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QString& sUpdaterName,
+                                       const QStringList& otherNames);
+// Whether the file list matches the manifest exactly; fails with the reason.
+Result<void> CheckRoles(const UpdateManifest::Manifest& manifest, const QString& sUpdaterName,
+                        const QStringList& otherNames);
+// Whether the signed version may be installed over the running one; fails with the reason.
+Result<void> CheckVersion(const UpdateManifest::Manifest& manifest);
 // Removes the kept manifest and signature.
 void Discard();
+
+// The reason of an update the user stopped: no message is shown for it.
+extern const QString kCancelledReason;
 
 }  // namespace qvt::SignedUpdate

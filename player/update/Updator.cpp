@@ -7,10 +7,12 @@
 
 #include "platform/Platform.h"
 #include "player/update/SignedUpdate.h"
+#include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
 #include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/UpdateManifest.h"
 
 namespace qvt::Updator {
 
@@ -49,9 +51,11 @@ QString StagingPath(const QString& target) {
   return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".qvtupdate");
 }
 
+// Ends a stopped update with its message; one the user stopped ends without a word.
 bool Stop(const QString& reason) {
   HideProcessing();
-  MsgBox(kUpdateStopped + kCrLf + kCrLf + reason);
+  if (reason != SignedUpdate::kCancelledReason)
+    MsgBox(kUpdateStopped + kCrLf + kCrLf + reason);
   return false;
 }
 
@@ -62,15 +66,22 @@ void Discard(const std::vector<Staged>& staged) {
     (void)files().removeFile(file.staging);
 }
 
-// Fetches one record to its staging file. False when it did not arrive.
-bool Fetch(const FileRecord& record, bool bEssential, std::vector<Staged>& staged) {
+// Fetches one record to its staging file, at most maxBytes of it; fails with the reason.
+Result<void> Fetch(const FileRecord& record, bool bEssential, qint64 maxBytes,
+                   std::vector<Staged>& staged) {
   UpdateProcessing(QStringLiteral("Establishing Connection..."));
   const QString target = TargetPath(record.sName);
-  const bool ok = downloader::DownloadFile(record.sURL, StagingPath(target));
+  const QString staging = StagingPath(target);
+  // Whatever has the staging name (a link included, which is removed, never followed) goes.
+  (void)files().removeFile(staging);
+  const downloader::Outcome outcome = downloader::Download(record.sURL, staging, maxBytes);
   UpdateProcessing(QStringLiteral("Completed"));
-  if (ok)
-    staged.push_back({record.sName, StagingPath(target), target, bEssential, bEssential});
-  return ok;
+  if (outcome == downloader::Outcome::Cancelled)
+    return Unexpected{SignedUpdate::kCancelledReason};
+  if (outcome == downloader::Outcome::Failed)
+    return Unexpected{record.sName + QStringLiteral(" could not be downloaded.")};
+  staged.push_back({record.sName, staging, target, bEssential, bEssential});
+  return {};
 }
 
 // Where a file that an update replaces waits until the whole update is in place.
@@ -123,21 +134,27 @@ Result<void> PutInPlace(std::vector<Staged>& staged) {
   return {};
 }
 
-// Fetches every file of the list, the updater last. Any file that does not arrive stops it when
-// bAllRequired, else only the new player or the updater does.
-Result<void> FetchAll(const FileList& list, bool bAllRequired, std::vector<Staged>& staged) {
+// Fetches every file of the list, the updater last. With a manifest every file is required
+// and none may be longer than it was signed; without one, a file that does not arrive stops
+// the update only when it is the new player or the updater.
+Result<void> FetchAll(const FileList& list, const UpdateManifest::Manifest* manifest,
+                      std::vector<Staged>& staged) {
+  const auto most = [manifest](const FileRecord& record) {
+    const UpdateManifest::Entry* entry = manifest ? manifest->find(record.sName) : nullptr;
+    return entry ? entry->size : downloader::kMostFileBytes;
+  };
   for (const FileRecord& record : list.files) {
-    const bool bEssential = record.sName.compare(kNewPlayerName, Qt::CaseInsensitive) == 0;
-    if (!Fetch(record, bEssential, staged) && (bEssential || bAllRequired))
-      return Unexpected{record.sName + QStringLiteral(" could not be downloaded.")};
+    const bool bEssential = UpdateManifest::SameName(record.sName, kNewPlayerName);
+    const Result<void> fetched = Fetch(record, bEssential, most(record), staged);
+    const bool bCancelled = !fetched && fetched.error() == SignedUpdate::kCancelledReason;
+    if (!fetched && (bEssential || manifest != nullptr || bCancelled))
+      return fetched;
   }
-  if (!Fetch(list.updater, true, staged))
-    return Unexpected{list.updater.sName + QStringLiteral(" could not be downloaded.")};
-  return {};
+  return Fetch(list.updater, true, most(list.updater), staged);
 }
 
-QStringList Names(const FileList& list) {
-  QStringList names{list.updater.sName};
+QStringList OtherNames(const FileList& list) {
+  QStringList names;
   for (const FileRecord& record : list.files)
     names << record.sName;
   return names;
@@ -150,12 +167,12 @@ Result<void> Install(const FileList& list, const QString& sFileListURL,
   std::optional<UpdateManifest::Manifest> manifest;
   if (UpdateManifest::HasPublisherKey()) {
     Result<UpdateManifest::Manifest> signedManifest =
-        SignedUpdate::Fetch(sFileListURL, Names(list));
+        SignedUpdate::Fetch(sFileListURL, list.updater.sName, OtherNames(list));
     if (!signedManifest)
       return Unexpected{signedManifest.error()};
     manifest = std::move(signedManifest).value();
   }
-  const Result<void> fetched = FetchAll(list, manifest.has_value(), staged);
+  const Result<void> fetched = FetchAll(list, manifest ? &*manifest : nullptr, staged);
   if (!fetched)
     return fetched;
   for (const Staged& file : staged) {
@@ -165,6 +182,21 @@ Result<void> Install(const FileList& list, const QString& sFileListURL,
       return checked;
   }
   return PutInPlace(staged);
+}
+
+// Whether the list names a file twice ("" and "/" alike, letters of any case); fails with
+// the name.
+Result<void> CheckDistinct(const FileList& list) {
+  QStringList seen{list.updater.sName};
+  for (const FileRecord& record : list.files) {
+    for (const QString& name : seen) {
+      if (UpdateManifest::SameName(name, record.sName))
+        return Unexpected{QStringLiteral("The list of files names \"") + record.sName +
+                          QStringLiteral("\" twice.")};
+    }
+    seen << record.sName;
+  }
+  return {};
 }
 
 }  // namespace
@@ -204,18 +236,27 @@ Result<FileList> ReadFileList(const QString& sPath) {
   Result<void> named = CheckName(list.updater.sName);
   for (size_t i = 0; named && i < list.files.size(); ++i)
     named = CheckName(list.files[i].sName);
+  if (named)
+    named = CheckDistinct(list);
   if (!named)
     return Unexpected{named.error()};
   return list;
 }
 
 bool BeginUpdate(QString sFileListURL) {
+  // Nothing unsigned is fetched, let alone run, by a build that cannot verify it.
+  if (!UpdateManifest::HasPublisherKey() && !UpdateManifest::AllowsUnsignedUpdates())
+    return Stop(UpdatorMethods::kCannotVerifyUpdates);
   ShowDeterminedProcessing(0, 20, true, QStringLiteral("Beginning Download of file list"));
   const QString listPath = ProgramFile(kListName);
   // A list left by an earlier attempt is never read: the download replaces it or the update stops.
   (void)files().removeFile(listPath);
-  if (!downloader::DownloadFile(sFileListURL, listPath))
-    return Stop(QStringLiteral("The list of files could not be downloaded."));
+  const downloader::Outcome listed =
+      downloader::Download(sFileListURL, listPath, kMostFileListBytes);
+  if (listed != downloader::Outcome::Done)
+    return Stop(listed == downloader::Outcome::Cancelled
+                    ? SignedUpdate::kCancelledReason
+                    : QStringLiteral("The list of files could not be downloaded."));
   const Result<FileList> list = ReadFileList(listPath);
   if (!list) {
     (void)files().removeFile(listPath);  // the next attempt removes it first

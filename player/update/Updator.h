@@ -9,8 +9,9 @@
 // after all the others, which are fetched in file order. The new player is the record named
 // "ProgramUpdate.tmp".
 //
-// Nothing is half done: the whole list is checked before anything is fetched (a missing or
-// damaged list, or a name that is empty, absolute or contains "..", stops the update), every
+// Nothing is half done: the whole list is checked before anything is fetched (a missing,
+// damaged or oversized list, a name that is empty, absolute or contains "..", or a name listed
+// twice stops the update), every
 // file is fetched beside its target under a staging name, and the files are put in place only
 // when the updater and "ProgramUpdate.tmp" have both arrived. Any other file that fails to
 // download is reported by the downloader and left out. Putting in place is all or nothing: a
@@ -18,9 +19,13 @@
 // it. A stopped update says so in a message box, removes what it fetched and starts nothing;
 // the player stays open.
 //
-// A build with the publisher's key fetches the signed manifest first and checks every file
-// against it before anything is put in place (player/update/SignedUpdate.h); then every file of
-// the list is required.
+// A build with the publisher's key fetches the signed manifest first, which must match the
+// list exactly and gives each file's role and size; every file of the list is then required,
+// none may be longer than signed, and each is checked against the manifest before anything is
+// put in place (player/update/SignedUpdate.h). A build without a key installs nothing unless it
+// was built for private test servers (UpdateManifest::AllowsUnsignedUpdates); then any file
+// may have up to downloader::kMostFileBytes. The user may stop any download: the update then
+// ends without a message, with nothing changed.
 
 #include <QString>
 #include <vector>
@@ -42,10 +47,12 @@ struct FileList {
 extern const QString kListName;       // "TempUpdateList.tmp"
 extern const QString kNewPlayerName;  // "ProgramUpdate.tmp"
 extern const QString kUpdateStopped;  // the first line of every message of a stopped update
+// The most bytes a file list may have; the download ends at the first byte over.
+constexpr qint64 kMostFileListBytes = 64 * 1024;
 
 // Reads a file list. Fails with the reason when it cannot be read, has no record, has a record
-// without its address, or names a file it must not (see CheckName). Blank lines at its end are
-// allowed.
+// without its address, names a file it must not (see CheckName) or names one file twice. Blank
+// lines at its end are allowed.
 Result<FileList> ReadFileList(const QString& sPath);
 // Succeeds for a name that may be written below the program folder, else fails with the reason
 // it may not: an empty name, an absolute one, or one that contains "..".

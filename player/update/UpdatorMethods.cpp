@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <tuple>
 
 #include "platform/Platform.h"
 #include "player/startup/MusicVariables.h"
@@ -14,6 +15,7 @@
 #include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/UpdateManifest.h"
 
 namespace qvt::UpdatorMethods {
 
@@ -27,6 +29,9 @@ const QString kConfirmText =
 const QString kCannotInstallHere = QStringLiteral(
     "QVT is installed for all users in a folder you cannot change, so it cannot update itself. "
     "Please install updates with your system's package manager.");
+const QString kCannotVerifyUpdates = QStringLiteral(
+    "This build of QVT was made without its publisher's key, so it cannot verify updates and "
+    "does not install them. New versions of QVT are published at " QVT_UPDATE_BASE_URL "/");
 
 namespace {
 
@@ -87,12 +92,33 @@ VersionNumbers RunningVersion() {
   return {version.major, version.minor, version.revision};
 }
 
+bool IsNewer(const VersionNumbers& a, const VersionNumbers& b) {
+  return std::tie(a.major, a.minor, a.revision) > std::tie(b.major, b.minor, b.revision);
+}
+
 VersionOutcome CompareVersion(const VersionNumbers& announced, const VersionNumbers& running) {
   if (announced.major > running.major)
     return VersionOutcome::MajorRelease;
-  if (announced.minor > running.minor || announced.revision > running.revision)
+  if (IsNewer(announced, running))
     return VersionOutcome::NewerVersion;
   return VersionOutcome::UpToDate;
+}
+
+std::optional<VersionNumbers> ParseVersion(const QString& sText) {
+  const QStringList parts = sText.split(QLatin1Char('.'));
+  if (parts.size() != 3)
+    return std::nullopt;
+  int16_t numbers[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    bool ok = false;
+    const int value = parts[i].toInt(&ok);
+    // Digits only: no sign, no blanks, nothing a 16-bit number cannot hold.
+    if (!ok || value < 0 || value > 32767 || parts[i].isEmpty() ||
+        parts[i].size() != QString::number(value).size())
+      return std::nullopt;
+    numbers[i] = static_cast<int16_t>(value);
+  }
+  return VersionNumbers{numbers[0], numbers[1], numbers[2]};
 }
 
 QString VersionText(const VersionNumbers& version) {
@@ -120,7 +146,7 @@ void CheckForUpdates(IUpdateView& view) {
   const QString path = CurrentVersionPath();
   (void)files().removeFile(path);  // may be missing; the download below writes it anew
   try {
-    if (!downloader::DownloadFile(Paths::GetVersionFileURL(), path))
+    if (!downloader::DownloadFile(Paths::GetVersionFileURL(), path, kMostVersionFileBytes))
       throw RecordError(RecordError::FileNotFound,
                         QStringLiteral("The version file could not be downloaded"));
     UpdateProcessing(QStringLiteral("Comparing versions..."));
@@ -152,6 +178,10 @@ QString GetNewVersionInfo(QString& sVersion) {
   return lines.at(1);
 }
 
+bool CanVerifyUpdates() {
+  return UpdateManifest::HasPublisherKey() || UpdateManifest::AllowsUnsignedUpdates();
+}
+
 bool CanInstallUpdates() {
   return QDir::cleanPath(programFolder().dataFolder()) == QDir::cleanPath(programFolder().folder());
 }
@@ -163,11 +193,26 @@ void HaltPlayback() {
   MusicVariables().bResumeFromPosition = false;
 }
 
-void StartUpdate() {
+namespace {
+
+// Says why no update can be installed here, when none can; true then.
+bool RefusedHere() {
   if (!CanInstallUpdates()) {
     MsgBox(kCannotInstallHere);
-    return;
+    return true;
   }
+  if (!CanVerifyUpdates()) {
+    MsgBox(kCannotVerifyUpdates);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void StartUpdate() {
+  if (RefusedHere())
+    return;
   if (!Updator::BeginUpdate(Paths::GetFileListURL()))
     return;
   if (g_hooks.ClosePlayer) {
@@ -180,10 +225,8 @@ void StartUpdate() {
 }
 
 void InstallUpdates() {
-  if (!CanInstallUpdates()) {
-    MsgBox(kCannotInstallHere);
+  if (RefusedHere())
     return;
-  }
   const MsgResult answer = MsgBox(kConfirmText, MsgButtons::YesNo, MsgIcon::Information,
                                   QStringLiteral("Update Now?"), 2);
   if (answer != MsgResult::Yes)

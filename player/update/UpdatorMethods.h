@@ -6,10 +6,11 @@
 // first line the announced major, minor and revision numbers separated by commas (1,34,0) and
 // on its second line a description of what is new.
 //
-// Comparison with the running version: a greater major number is a major release (a new
-// installer is needed); otherwise a greater minor number, or a greater revision number, each on
-// its own, is a newer version; anything else is up to date. So 1,32,5 and 0,40,0 are newer
-// than 1.33.1.
+// Comparison with the running version, number by number in the order major, minor, revision:
+// a greater major number is a major release (a new installer is needed); the same major number
+// with a greater minor number, or the same minor number with a greater revision, is a newer
+// version; anything else is up to date. So 1,34,0 and 1,33,2 are newer than 1.33.1, while
+// 1,32,5 and 0,40,0 are older and up to date.
 //
 // The windows are reached through IUpdateView (the options window's labels and buttons) and
 // the player hooks (stopping playback, closing the player), so that this code has no widgets.
@@ -17,6 +18,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace qvt::UpdatorMethods {
 
@@ -55,10 +57,18 @@ extern const QString kCheckFailed;    // "Failed to check for updates"
 extern const QString kNoDescription;  // "No description found"
 extern const QString kConfirmText;    // the "Update Now?" question
 extern const QString kCannotInstallHere;
+// Said by "Install Updates" in a build without the publisher's key: it cannot verify updates.
+extern const QString kCannotVerifyUpdates;
+// The most bytes a version file may have; the download ends at the first byte over.
+constexpr qint64 kMostVersionFileBytes = 64 * 1024;
 
 VersionNumbers RunningVersion();
 VersionOutcome CompareVersion(const VersionNumbers& announced,
                               const VersionNumbers& running = RunningVersion());
+// "1.34.0" as numbers; nothing for any other text.
+std::optional<VersionNumbers> ParseVersion(const QString& sText);
+// Whether a is a later version than b, number by number.
+bool IsNewer(const VersionNumbers& a, const VersionNumbers& b);
 // "Version " followed by the three numbers separated by ".".
 QString VersionText(const VersionNumbers& version);
 // The kept version file, in the settings folder.
@@ -77,6 +87,8 @@ void ShowStoredCheckResult(IUpdateView& view);
 // "," turned into "." (1.34.0). "No description found" when the file has fewer than two lines.
 QString GetNewVersionInfo(QString& sVersion);
 
+// False in a build that can verify no update (no publisher's key) and installs none unsigned.
+bool CanVerifyUpdates();
 // False when the program folder is not writable by its user (a system-wide install, whose
 // settings live elsewhere): the package manager owns the programs then.
 bool CanInstallUpdates();
@@ -85,7 +97,8 @@ void HaltPlayback();
 // Downloads the update and starts the updater (Updator::BeginUpdate), then closes the player.
 // When the update stops, or cannot be installed here, the player stays open.
 void StartUpdate();
-// "Install &Updates": says so when updates cannot be installed here; else asks "Update Now?"
+// "Install &Updates": says so when updates cannot be installed here or this build cannot
+// verify them; else asks "Update Now?"
 // and on Yes halts playback and runs StartUpdate.
 void InstallUpdates();
 

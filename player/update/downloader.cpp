@@ -19,18 +19,23 @@ namespace {
 // (discarded unless committed), then the request, then the session.
 class Transfer {
  public:
-  Transfer() = default;
+  explicit Transfer(qint64 maxBytes) : maxBytes_(maxBytes) {}
   ~Transfer() { Release(); }
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
 
   bool Run(const QString& sURL, const QString& sSaveAs);
+  bool cancelled() const { return cancelled_; }
 
  private:
   bool Open(const QString& sURL);
   bool Stream();
   void Release();
+  // The user's cancel, from a pass of the event loop: the session's transfer fails at once.
+  void Cancel();
 
+  const qint64 maxBytes_;
+  bool cancelled_ = false;
   HttpHandle session_ = 0;
   HttpHandle request_ = 0;
   std::unique_ptr<QSaveFile> file_;
@@ -39,17 +44,24 @@ class Transfer {
 bool Transfer::Run(const QString& sURL, const QString& sSaveAs) {
   if (sURL.isEmpty() || sSaveAs.isEmpty())
     return false;
-  if (!Open(sURL))
+  const ScopedProcessingCancel cancel([this] { Cancel(); });
+  if (!Open(sURL) || cancelled_)
     return false;
   file_ = std::make_unique<QSaveFile>(sSaveAs);
   if (!file_->open(QIODevice::WriteOnly))
     return false;
   UpdateProcessing(QStringLiteral("Downloading..."));
-  if (!Stream())
+  if (cancelled_ || !Stream())
     return false;
   const bool committed = file_->commit();
   file_.reset();
   return committed;
+}
+
+void Transfer::Cancel() {
+  cancelled_ = true;
+  if (session_ != 0)
+    http().cancel(session_);
 }
 
 bool Transfer::Open(const QString& sURL) {
@@ -74,10 +86,13 @@ bool Transfer::Stream() {
       return false;
     if (*bytesRead == 0)
       return true;
-    if (file_->write(buffer, *bytesRead) != *bytesRead)
+    // A body longer than the caller allows ends here, before its first byte over is written.
+    if (*bytesRead > maxBytes_ - total || file_->write(buffer, *bytesRead) != *bytesRead)
       return false;
     total += *bytesRead;
     UpdateProcessing(QString::number(total) + QStringLiteral(" Bytes Downloaded..."));
+    if (cancelled_)
+      return false;
   }
 }
 
@@ -96,15 +111,20 @@ void Transfer::Release() {
 
 }  // namespace
 
-bool DownloadFile(QString sURL, QString sSaveAs) {
-  bool ok = false;
+Outcome Download(const QString& sURL, const QString& sSaveAs, qint64 maxBytes) {
+  Outcome outcome = Outcome::Done;
   {
-    Transfer transfer;
-    ok = transfer.Run(sURL, sSaveAs);
+    Transfer transfer(maxBytes);
+    if (!transfer.Run(sURL, sSaveAs))
+      outcome = transfer.cancelled() ? Outcome::Cancelled : Outcome::Failed;
   }
-  if (!ok)
+  if (outcome == Outcome::Failed)
     MsgBox(kDownloadFailed);
-  return ok;
+  return outcome;
+}
+
+bool DownloadFile(QString sURL, QString sSaveAs, qint64 maxBytes) {
+  return Download(sURL, sSaveAs, maxBytes) == Outcome::Done;
 }
 
 }  // namespace qvt::downloader

@@ -8,8 +8,13 @@
 // The body is written to a temporary file in the same folder and renamed over sSaveAs only
 // after a complete transfer of a successful answer (2xx). Everything else is a failed download:
 // an empty address or path, no session, an address that cannot be reached, an error status,
-// a transfer that breaks or stalls, a file that cannot be written. A failure shows
+// a transfer that breaks or stalls, a body longer than the most bytes the caller allows (it
+// ends at the first byte over), a file that cannot be written. A failure shows
 // kDownloadFailed and leaves an older file of that name exactly as it was.
+//
+// The user can stop a download by closing its progress window or pressing Escape in it
+// (shared/Processor.h): the transfer ends at once, without a message, and the older file stays
+// as it was.
 //
 // Every handle obtained is released and the file closed before it returns, on every path.
 
@@ -19,8 +24,16 @@ namespace qvt::downloader {
 
 extern const QString kDownloadFailed;
 
+// The most bytes of any one download: what an update that is not signed may bring.
+constexpr qint64 kMostFileBytes = qint64{512} * 1024 * 1024;
+
+enum class Outcome { Done, Failed, Cancelled };
+
+// Fetches sURL into sSaveAs, at most maxBytes of body; says so when it failed.
+Outcome Download(const QString& sURL, const QString& sSaveAs, qint64 maxBytes);
+
 // True when the file is in place. Callers may also just look at the file, but an older file of
 // the same name survives a failure, so the result is the reliable answer.
-bool DownloadFile(QString sURL, QString sSaveAs);
+bool DownloadFile(QString sURL, QString sSaveAs, qint64 maxBytes = kMostFileBytes);
 
 }  // namespace qvt::downloader

@@ -37,6 +37,10 @@ class Form : public QWidget {
   ~Form() override;
 
  protected:
+  // Whether the program unloads this window (an unload under way or done), as against the user
+  // closing it.
+  bool unloading() const { return bUnloading_; }
+
   // Runs once, right after construction, when Forms::Get creates the window.
   virtual void Form_Load() {}
   // Runs when the window is unloaded (closed by the user or through Forms::Unload). Setting

@@ -1,6 +1,9 @@
 #include "shared/ui/ProgressForm.h"
 
 #include <QEvent>
+#include <QKeyEvent>
+
+#include "shared/Processor.h"
 
 #include "shared/ui/FramePacer.h"
 #include "shared/ui/Twips.h"
@@ -38,6 +41,16 @@ void ProgressForm::moveTwips(double left, double top) {
 
 bool ProgressForm::event(QEvent* event) {
   const QEvent::Type type = event->type();
+  // The user closing the window, or pressing Escape in it, stops an operation that can stop.
+  // The window closes as before when the user closes it.
+  const bool userClose = type == QEvent::Close && !unloading();
+  const bool escape =
+      type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+  if ((userClose || escape) && IsProcessingCancellable()) {
+    CancelProcessing();
+    if (escape)
+      return true;
+  }
   // Only the focus changes are looked at after the base class: other events (a deferred
   // delete above all) may end this object there.
   if (type != QEvent::WindowDeactivate && type != QEvent::WindowActivate) {

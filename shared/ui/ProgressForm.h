@@ -1,7 +1,8 @@
 #pragma once
 // What the two progress windows have in common: they stay above the other windows (a window
 // that loses the focus while visible brings itself back to the front), they are placed and
-// measured in twips, and they repaint at most once per screen frame.
+// measured in twips, and they repaint at most once per screen frame. While the operation they
+// show can stop (shared/Processor.h), closing them or pressing Escape in them stops it.
 
 #include <QSizeF>
 

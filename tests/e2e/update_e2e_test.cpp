@@ -120,6 +120,8 @@ class UpdateEndToEnd : public ::testing::Test {
   void SetUp() override {
     ResetMusicVariables();
     SetProcessingSuppressed(false);
+    // The old player here is a build for a private test server: it installs unsigned updates.
+    UpdateManifest::SetAllowUnsignedUpdates(true);
     fake.programFolder.path = folder.folder();
     platform().process = &starting;
     platform().http = &curl;
@@ -160,6 +162,22 @@ class UpdateEndToEnd : public ::testing::Test {
                             return false;
                           });
                     });
+    // "/endless": a body that never ends (bounded here, so that the server stops by itself).
+    server.http.Get("/endless", [](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider(
+          "application/octet-stream", [](size_t offset, httplib::DataSink& sink) {
+            static const std::string block(64 * 1024, 'x');
+            return offset < (size_t{1} << 30) && sink.write(block.data(), block.size());
+          });
+    });
+    // "/trickle": one byte every 200 ms, for at most a minute.
+    server.http.Get("/trickle", [](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider("application/octet-stream",
+                                            [](size_t offset, httplib::DataSink& sink) {
+                                              QThread::msleep(200);
+                                              return offset < 300 && sink.write("x", 1);
+                                            });
+    });
     server.start();
     LayOutUpdate();
     PointPathsAtServer();
@@ -173,6 +191,7 @@ class UpdateEndToEnd : public ::testing::Test {
     test::EndProcessesOf(folder.path(QStringLiteral("Updater")), 5000);
     test::EndProcessesOf(folder.path(QStringLiteral("Quavertone")), 10000);
     UpdatorMethods::SetPlayerHooks({});
+    UpdateManifest::SetAllowUnsignedUpdates(false);
     Forms::UnloadAllWithoutHandlers();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     server.stop();
@@ -181,8 +200,9 @@ class UpdateEndToEnd : public ::testing::Test {
 
   // Publishes the update; signed with `key` (and with the Updater that trusts the tests' key)
   // when one is given.
-  void LayOutUpdate(const QString& key = QString(), const QString& version = kNextVersion) {
-    QStringList arguments;
+  void LayOutUpdate(const QString& key = QString(), const QString& version = kNextVersion,
+                    const QString& channel = QStringLiteral("FINAL")) {
+    QStringList arguments{QStringLiteral("--channel"), channel};
     if (!key.isEmpty())
       arguments << QStringLiteral("--key") << key;
     arguments << QStringLiteral(QVT_NEXT_PLAYER)
@@ -205,11 +225,20 @@ class UpdateEndToEnd : public ::testing::Test {
     return files;
   }
 
-  void PointPathsAtServer() {
-    const QString base = server.url(QStringLiteral("/files/QVT/"));
-    folder.write(QStringLiteral("paths.qvc"), ("\"FINAL\"\r\n\"" + base + "FileList.txt\",\"" +
-                                               base + "QVTVersion.txt\"\r\n\"\",\"\"\r\n")
+  // paths.qvc names the published update, or the lists at other addresses.
+  void PointPathsAtServer(
+      const QString& fileList = QStringLiteral("/files/QVT/FileList.txt"),
+      const QString& versionFile = QStringLiteral("/files/QVT/QVTVersion.txt")) {
+    folder.write(QStringLiteral("paths.qvc"), ("\"FINAL\"\r\n\"" + server.url(fileList) + "\",\"" +
+                                               server.url(versionFile) + "\"\r\n\"\",\"\"\r\n")
                                                   .toUtf8());
+  }
+  // The bytes of every file of the program folder together.
+  qint64 FolderBytes() const {
+    qint64 total = 0;
+    for (const QFileInfo& entry : QDir(folder.folder()).entryInfoList(QDir::Files | QDir::Hidden))
+      total += entry.size();
+    return total;
   }
 
   // A file of the published update.
@@ -493,6 +522,44 @@ TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
   EXPECT_TRUE(test::ProcessesOf(player).empty());
 }
 
+// A build without the publisher's key checks for updates but fetches and runs nothing.
+TEST_F(UpdateEndToEnd, KeylessBuildChecksButInstallsNothing) {
+  UpdateManifest::SetAllowUnsignedUpdates(false);
+  frmOptions& options = CheckFindsTheNewVersion();
+  const QMap<QString, QByteArray> before = Snapshot();
+  QTest::mouseClick(options.cmdInstall, Qt::LeftButton);
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{UpdatorMethods::kCannotVerifyUpdates});
+  EXPECT_EQ(RequestsAfterCheck(0), QStringList());
+  EXPECT_TRUE(Snapshot() == before) << "the program folder is byte for byte as it was";
+  EXPECT_EQ(stops + closes, 0);
+  EXPECT_TRUE(starting.started.isEmpty());
+}
+
+// A version file or a file list that never ends is cut at its limit: the download fails and the
+// folder grows by less than 1 MiB.
+TEST_F(UpdateEndToEnd, EndlessVersionFileAndFileListEndAtTheirLimits) {
+  const qint64 before = FolderBytes();
+  PointPathsAtServer(QStringLiteral("/endless"), QStringLiteral("/endless"));
+  frmOptions& options = Forms::Get<frmOptions>();
+  options.show();
+  QTest::mouseClick(options.cmdCheckUpdates, Qt::LeftButton);
+  const QStringList texts = fake.dialogs.texts();
+  ASSERT_EQ(texts.size(), 2) << texts.join("\n").toStdString();
+  EXPECT_EQ(texts[0], downloader::kDownloadFailed);
+  EXPECT_TRUE(texts[1].startsWith(UpdatorMethods::kCheckFailed));
+  EXPECT_LT(FolderBytes() - before, 1 << 20);
+
+  fake.dialogs.shown.clear();
+  PointPathsAtServer();
+  CheckFindsTheNewVersion();
+  PointPathsAtServer(QStringLiteral("/endless"));
+  Install(options);
+  ExpectUpdateStopped({downloader::kDownloadFailed,
+                       Updator::kUpdateStopped + kCrLf2 +
+                           QStringLiteral("The list of files could not be downloaded.")});
+  EXPECT_LT(FolderBytes() - before, 1 << 20);
+}
+
 // ---- signed updates: a player built with the publisher's key ------------------------------------
 
 class SignedUpdateEndToEnd : public UpdateEndToEnd {
@@ -509,8 +576,9 @@ class SignedUpdateEndToEnd : public UpdateEndToEnd {
   const QString kKey = QStringLiteral(QVT_SOURCE_DIR "/tests/keys/test-publisher.pem");
 };
 
-// Each tampered update is refused before anything is put in place: the folder stays byte for
-// byte as it was and the player stays open.
+// Each tampered update, and each server that answers without end, is refused before anything
+// is put in place, and so is a download the user cancels: the folder stays byte for byte as it
+// was and the player stays open.
 TEST_F(SignedUpdateEndToEnd, TamperedUpdatesAreRefusedWithTheFolderUnchanged) {
   QTemporaryDir keys;
   const QString otherKey = keys.filePath(QStringLiteral("other"));
@@ -518,11 +586,21 @@ TEST_F(SignedUpdateEndToEnd, TamperedUpdatesAreRefusedWithTheFolderUnchanged) {
   const QString player = Published(QStringLiteral("Quavertone"));
   const QString notSigned =
       QStringLiteral("ProgramUpdate.tmp is not the file the publisher signed.");
+  const auto publishList = [&](const QByteArray& records) {
+    QFile file(Published(QStringLiteral("FileList.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(records);
+  };
+  const QByteArray updaterRecord =
+      "\"Updater\",\"" + server.url(QStringLiteral("/files/QVT/Updater")).toUtf8() + "\"\r\n";
+  const QByteArray playerRecord = "\"ProgramUpdate.tmp\",\"" +
+                                  server.url(QStringLiteral("/files/QVT/Quavertone")).toUtf8() +
+                                  "\"\r\n";
   struct Row {
     const char* name;
     std::function<void()> tamper;
     QStringList messages;  // before the reason
-    QString reason;
+    QString reason;        // none: the update ends without a message
   };
   const std::vector<Row> rows = {
       {"one byte changed",
@@ -537,7 +615,17 @@ TEST_F(SignedUpdateEndToEnd, TamperedUpdatesAreRefusedWithTheFolderUnchanged) {
        notSigned},
       {"truncated", [&] { QFile::resize(player, QFileInfo(player).size() - 1); }, {}, notSigned},
       {"signed with another key",
-       [&] { LayOutUpdate(otherKey + QStringLiteral(".pem")); },
+       [&] {
+         QProcess sign;
+         sign.setStandardOutputFile(Published(QStringLiteral("raw.sig")));
+         sign.start(QStringLiteral("openssl"),
+                    {"pkeyutl", "-sign", "-rawin", "-inkey", otherKey + QStringLiteral(".pem"),
+                     "-in", Published(QStringLiteral("QVTManifest.txt"))});
+         ASSERT_TRUE(sign.waitForFinished(30000));
+         QFile signature(Published(QStringLiteral("QVTManifest.sig")));
+         ASSERT_TRUE(signature.open(QIODevice::WriteOnly | QIODevice::Truncate));
+         signature.write(ReadFile(Published(QStringLiteral("raw.sig"))).toBase64() + "\n");
+       },
        {},
        QStringLiteral("The update is not signed by the publisher of QVT.")},
       {"no signature",
@@ -549,15 +637,48 @@ TEST_F(SignedUpdateEndToEnd, TamperedUpdatesAreRefusedWithTheFolderUnchanged) {
        {},
        QStringLiteral("The signed update is for version 1.35.0, not the version announced, ") +
            kNextVersion + QLatin1Char('.')},
+      {"an older release",
+       [&] { LayOutUpdate(kKey, QStringLiteral("1.32.5")); },
+       {},
+       QStringLiteral("The signed update is for version 1.32.5, which is not newer than this QVT, "
+                      "Version 1.33.1.")},
+      {"another channel",
+       [&] { LayOutUpdate(kKey, kNextVersion, QStringLiteral("BETA")); },
+       {},
+       QStringLiteral("The signed update is for the BETA channel, not this QVT's FINAL channel.")},
       {"a file the manifest does not list",
        [&] {
-         PublishFileList(
-             server.url(QStringLiteral("/files/QVT/Quavertone")),
-             ("\"Extra.dat\",\"" + server.url(QStringLiteral("/files/QVT/Updater")) + "\"\r\n")
-                 .toUtf8());
+         publishList(updaterRecord + playerRecord + "\"Extra.dat\",\"" +
+                     server.url(QStringLiteral("/files/QVT/Updater")).toUtf8() + "\"\r\n");
        },
        {},
        QStringLiteral("Extra.dat is not part of the signed update.")},
+      {"the roles swapped",
+       [&] { publishList(playerRecord + updaterRecord); },
+       {},
+       QStringLiteral("The list of files does not name first the Updater the publisher signed, "
+                      "and only it.")},
+      {"the Updater listed twice",
+       [&] { publishList(updaterRecord + playerRecord + updaterRecord); },
+       {},
+       QStringLiteral("The list of files names \"Updater\" twice.")},
+      {"a server that trickles",
+       [&] {
+         curl.setStallSeconds(2);
+         publishList(updaterRecord + "\"ProgramUpdate.tmp\",\"" +
+                     server.url(QStringLiteral("/trickle")).toUtf8() + "\"\r\n");
+       },
+       {downloader::kDownloadFailed},
+       QStringLiteral("ProgramUpdate.tmp could not be downloaded.")},
+      {"cancelled by the user",
+       [&] {
+         progress.onText = [](const QString& text) {
+           if (text == QLatin1String("4096 Bytes Downloaded..."))
+             CancelProcessing();
+         };
+       },
+       {},
+       QString()},
   };
   frmOptions& options = CheckFindsTheNewVersion();
   for (const Row& row : rows) {
@@ -567,9 +688,27 @@ TEST_F(SignedUpdateEndToEnd, TamperedUpdatesAreRefusedWithTheFolderUnchanged) {
     const QMap<QString, QByteArray> before = Snapshot();
     stops = 0;
     Install(options);
-    ExpectUpdateStopped(row.messages + QStringList{Updator::kUpdateStopped + kCrLf2 + row.reason});
+    progress.onText = nullptr;
+    curl.setStallSeconds(CurlHttp::kDefaultStallSeconds);
+    ExpectUpdateStopped(row.reason.isEmpty() ? row.messages
+                                             : row.messages + QStringList{Updator::kUpdateStopped +
+                                                                          kCrLf2 + row.reason});
     EXPECT_TRUE(Snapshot() == before) << "the program folder is byte for byte as it was";
   }
+}
+
+// The layout tool publishes no program that does not carry the signing key: a player without it
+// would install no later update.
+TEST_F(SignedUpdateEndToEnd, LayoutRefusesAProgramWithoutTheKey) {
+  QProcess tool;
+  tool.start(QStringLiteral(QVT_SOURCE_DIR "/tools/layout-update.sh"),
+             {QStringLiteral("--key"), kKey, QStringLiteral(QVT_PROGRAM_DIR "/Quavertone"),
+              QStringLiteral(QVT_SIGNED_UPDATER), kNextVersion, kDescription,
+              QDir::temp().filePath(QStringLiteral("qvt-refused-layout"))});
+  ASSERT_TRUE(tool.waitForFinished(30000));
+  EXPECT_EQ(tool.exitCode(), 1);
+  EXPECT_TRUE(tool.readAllStandardError().contains("does not carry the public key"));
+  EXPECT_FALSE(QFileInfo::exists(QDir::temp().filePath(QStringLiteral("qvt-refused-layout"))));
 }
 
 // A good signed update installs. A new player changed on disk after the player checked it is
@@ -600,18 +739,31 @@ TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
   const QStringList left = QDir(folder.folder()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden);
   EXPECT_EQ(left, QStringList{"Status.tmp"}) << "the update's files are gone";
 
-  // The same update, untouched, installs.
+  // The same update, untouched, installs, and keeps the user's play list. A link that someone
+  // left at the Updater's staging name is not followed.
+  const QByteArray song = "\"/home/user/Music/Night.flac\",\"Night\"\r\n";
+  folder.write(
+      QStringLiteral("ConfigurationAndLastPlayList.qvs"),
+      "1,33,1\r\n12345\r\n#TRUE#,#TRUE#,#FALSE#\r\n3\r\n#FALSE#\r\n#FALSE#\r\n#TRUE#\r\n0\r\n" +
+          song);
+  QTemporaryDir elsewhere;
+  const QString linkTarget = elsewhere.filePath(QStringLiteral("planted"));
+  ASSERT_TRUE(QFile::link(linkTarget, folder.path(UpdaterProgram::kStagingName)));
   Tracker::SetStatusRunning();
   stops = 0;
   Install(options);
   Tracker::SetStatusClosed();
   ASSERT_TRUE(test::WaitUntilGone(updater, kLimitMs));
   EXPECT_TRUE(Holds(player, nextPlayer));
+  EXPECT_FALSE(QFileInfo::exists(linkTarget)) << "the link was removed, not written through";
   ASSERT_TRUE(WaitFor([&] { return test::ProcessesOf(player).size() == 1; }, kLimitMs));
   ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
   EXPECT_TRUE(test::EndProcessesOf(player, 10000));
   EXPECT_EQ(QDir(folder.folder()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden),
             QStringList{"Status.tmp"});
+  const QByteArray settings = folder.read(QStringLiteral("ConfigurationAndLastPlayList.qvs"));
+  EXPECT_TRUE(settings.startsWith(kNextConfigStart));
+  EXPECT_TRUE(settings.endsWith(song)) << settings.toStdString();
 }
 
 }  // namespace

@@ -11,11 +11,13 @@
 #include "player/startup/MusicVariables.h"
 #include "player/update/ComponentCheck.h"
 #include "player/update/Paths.h"
+#include "player/update/SignedUpdate.h"
 #include "player/update/Tracker.h"
 #include "player/update/Updator.h"
 #include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
 #include "shared/Processor.h"
+#include "shared/UpdateManifest.h"
 #include "tests/support/BoxAssertions.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -93,8 +95,8 @@ TEST_F(UpdateClient, VersionComparisonAgainstTheRunningVersion) {
   EXPECT_EQ(VersionText(RunningVersion()), "Version 1.33.1");
   const std::vector<std::pair<VersionNumbers, VersionOutcome>> rows = {
       {{2, 0, 0}, VersionOutcome::MajorRelease},  {{1, 34, 0}, VersionOutcome::NewerVersion},
-      {{1, 33, 2}, VersionOutcome::NewerVersion}, {{1, 32, 5}, VersionOutcome::NewerVersion},
-      {{0, 40, 0}, VersionOutcome::NewerVersion}, {{1, 33, 1}, VersionOutcome::UpToDate},
+      {{1, 33, 2}, VersionOutcome::NewerVersion}, {{1, 32, 5}, VersionOutcome::UpToDate},
+      {{0, 40, 0}, VersionOutcome::UpToDate},     {{1, 33, 1}, VersionOutcome::UpToDate},
       {{1, 33, 0}, VersionOutcome::UpToDate},     {{0, 0, 0}, VersionOutcome::UpToDate},
   };
   for (const auto& [version, outcome] : rows)
@@ -208,10 +210,84 @@ TEST_F(UpdateClient, StatusIsReplacedWholeAndTheLockIsHeldWhileOpen) {
   EXPECT_EQ(Entries(), QStringList({"Quavertone.lock", "Status.tmp"}));
 }
 
+// ---- the signed manifest ----------------------------------------------------------------------
+
+TEST_F(UpdateClient, ManifestGivesEachRoleOnceAndTheListMustMatchIt) {
+  const QByteArray head = "QVTManifest 2\r\nversion 1.34.0\r\nchannel FINAL\r\n";
+  const QByteArray updater =
+      "updater 5 aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa Updater\r\n";
+  const QByteArray player =
+      "player 9 aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa "
+      "ProgramUpdate.tmp\r\n";
+  const QByteArray data =
+      "file 3 aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa data/x\r\n";
+  const std::vector<std::pair<QByteArray, bool>> texts = {
+      {head + updater + player + data, true},
+      {"QVTManifest 1\r\nversion 1.34.0\r\nchannel FINAL\r\n" + updater + player, false},
+      {"QVTManifest 2\r\nversion 1.34.0\r\nchannel NIGHTLY\r\n" + updater + player, false},
+      {head + updater + data, false},
+      {head + updater + updater + player, false},
+      {head + player + QByteArray(player).replace("player", "updater"), false},
+      {head + updater + QByteArray(player).replace("ProgramUpdate.tmp", "Quavertone"), false},
+      {head + updater + player + data + data, false},
+      {head + updater + player.chopped(2) + "\n", false},
+  };
+  for (const auto& [text, ok] : texts)
+    EXPECT_EQ(UpdateManifest::Parse(text).has_value(), ok) << text.toStdString();
+
+  const UpdateManifest::Manifest manifest = *UpdateManifest::Parse(head + updater + player + data);
+  const QString roles =
+      "The list of files does not name first the Updater the publisher signed, and only it.";
+  const std::vector<std::tuple<QString, QStringList, QString>> lists = {
+      {"Updater", {"ProgramUpdate.tmp", "DATA\\x"}, ""},
+      {"ProgramUpdate.tmp", {"Updater", "data/x"}, roles},
+      {"Updater", {"Updater", "ProgramUpdate.tmp", "data/x"}, roles},
+      {"Updater", {"ProgramUpdate.tmp"}, "The list of files lacks files of the signed update."},
+      {"Updater",
+       {"ProgramUpdate.tmp", "data/x", "Extra"},
+       "Extra is not part of the signed update."},
+  };
+  for (const auto& [first, others, reason] : lists) {
+    const Result<void> matched = SignedUpdate::CheckRoles(manifest, first, others);
+    EXPECT_EQ(matched ? QString() : matched.error(), reason) << others.join(' ').toStdString();
+  }
+}
+
+// Only a version newer than the running one installs, whatever the version file announced, and
+// only the one it announced.
+TEST_F(UpdateClient, SignedVersionMustBeNewerAndTheOneAnnounced) {
+  const QString older = ", which is not newer than this QVT, Version 1.33.1.";
+  const std::vector<std::tuple<QString, QByteArray, QString>> rows = {
+      {"1.34.0", "1,34,0\r\n", ""},
+      {"1.32.5", "1,32,5\r\n", "The signed update is for version 1.32.5" + older},
+      {"0.40.0", "1,34,0\r\n", "The signed update is for version 0.40.0" + older},
+      {"1.33.1", "1,34,0\r\n", "The signed update is for version 1.33.1" + older},
+      {"1.34", "1,34,0\r\n", "The signed update is for version 1.34" + older},
+      {"1.34.0", "1,35,0\r\n",
+       "The signed update is for version 1.34.0, not the version announced, 1.35.0."},
+  };
+  for (const auto& [version, announced, reason] : rows) {
+    Write("CurrentVersion.qvs", announced);
+    UpdateManifest::Manifest manifest;
+    manifest.sVersion = version;
+    const Result<void> checked = SignedUpdate::CheckVersion(manifest);
+    EXPECT_EQ(checked ? QString() : checked.error(), reason) << version.toStdString();
+  }
+}
+
 // ---- update preparation and hand-off -----------------------------------------------------------
 
 class Update : public UpdateClient {
  protected:
+  // These updates are unsigned, as a build for a private test server installs them.
+  void SetUp() override {
+    UpdateClient::SetUp();
+    UpdateManifest::SetAllowUnsignedUpdates(true);
+  }
+  void TearDown() override {
+    UpdateManifest::SetAllowUnsignedUpdates(false);
+    UpdateClient::TearDown();
+  }
   const QString listURL = Paths::DefaultFileListURL();
   void List(const QByteArray& records) { net.responses[listURL] = {200, records}; }
   void Serve(const QString& url, const QByteArray& body, long status = 200) {
@@ -284,6 +360,12 @@ TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
       {"\"Updater\"", damaged},
       {"\"Updater\",\"http://u/a\"\r\n\"ProgramUpdate.tmp\"\r\n", damaged},
       {"", damaged},
+      {"\"Updater\",\"http://u/a\"\r\n\"updater\",\"http://u/b\"",
+       "The list of files names \"updater\" twice."},
+      {"\"Updater\",\"http://u/a\"\r\n\"d/x\",\"http://u/b\"\r\n\"D\\x\",\"http://u/c\"",
+       "The list of files names \"D/x\" twice."},
+      {QByteArray(Updator::kMostFileListBytes + 1, ' '),
+       "The list of files could not be downloaded."},
   };
   // The folder above the program folder is shared with other programs: compare with what was
   // there before.
@@ -391,21 +473,68 @@ TEST_F(Update, UpdaterThatCannotStartKeepsThePlayerOpen) {
                 "The updater could not be started: " + fake.path("Updater"));
 }
 
-TEST_F(Update, SystemWideInstallChecksButDoesNotInstall) {
+// A system-wide install, and a build without the publisher's key that cannot verify updates,
+// check for updates but neither fetch nor run anything.
+TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
   QTemporaryDir data;
-  fake.programFolder.data = data.path();
-  EXPECT_FALSE(CanInstallUpdates());
-  StartUpdate();
-  InstallUpdates();
-  EXPECT_TRUE(net.requested.isEmpty());
-  EXPECT_EQ(fake.dialogs.texts(), QStringList({kCannotInstallHere, kCannotInstallHere}));
-  EXPECT_EQ(stops + closes, 0);
+  const QString programData = fake.programFolder.data;
+  struct Row {
+    const char* what;
+    bool bSystemWide;
+    QString message;
+  };
+  for (const Row& row :
+       {Row{"system-wide", true, kCannotInstallHere}, Row{"no key", false, kCannotVerifyUpdates}}) {
+    SCOPED_TRACE(row.what);
+    fake.programFolder.data = row.bSystemWide ? data.path() : programData;
+    UpdateManifest::SetAllowUnsignedUpdates(row.bSystemWide);
+    fake.dialogs.shown.clear();
+    net.requested.clear();
+    StartUpdate();
+    InstallUpdates();
+    EXPECT_TRUE(net.requested.isEmpty());
+    EXPECT_EQ(fake.dialogs.texts(), QStringList({row.message, row.message}));
+    EXPECT_EQ(stops + closes, 0);
 
-  net.responses[Paths::DefaultVersionFileURL()] = {200, "1,34,0\r\nNew\r\n"};
-  FakeView view;
-  CheckForUpdates(view);
-  EXPECT_EQ(view.status, "There is a newer version available");
+    net.responses[Paths::DefaultVersionFileURL()] = {200, "1,34,0\r\nNew\r\n"};
+    FakeView view;
+    CheckForUpdates(view);
+    EXPECT_EQ(view.status, "There is a newer version available");
+  }
   EXPECT_TRUE(QFileInfo::exists(data.path() + "/CurrentVersion.qvs"));
+  // Nor does the update itself fetch anything unsigned in a build without the key.
+  List("\"Updater\",\"http://u/up\"");
+  net.requested.clear();
+  fake.dialogs.shown.clear();
+  EXPECT_FALSE(Updator::BeginUpdate(listURL));
+  EXPECT_TRUE(net.requested.isEmpty());
+  ExpectStopped(kCannotVerifyUpdates);
+}
+
+// The user stops a download: the update ends without a message and nothing has changed.
+TEST_F(Update, CancelledDownloadStopsWithNothingChanged) {
+  List("\"Updater\",\"http://u/up\"\r\n\"ProgramUpdate.tmp\",\"http://u/player\"\r\n");
+  Serve("http://u/up", "#!updater");
+  Serve("http://u/player", QByteArray(3 * IHttp::kBlockSize, 'p'));
+  Write("Updater", "old updater");
+  int blocks = 0;
+  progress.onText = [&](const QString& text) {
+    if (text.endsWith(" Bytes Downloaded...") && ++blocks == 2) {
+      EXPECT_TRUE(IsProcessingCancellable());
+      CancelProcessing();
+    }
+  };
+  StartUpdate();
+  progress.onText = nullptr;
+  EXPECT_EQ(net.requested, QStringList({listURL, "http://u/player"}));
+  EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("\n").toStdString();
+  EXPECT_TRUE(fake.process.started.empty());
+  EXPECT_EQ(closes, 0);
+  EXPECT_EQ(Entries(), QStringList{"Updater"});
+  EXPECT_EQ(Read("Updater"), "old updater");
+  EXPECT_FALSE(IsProcessingCancellable()) << "nothing is left to cancel";
+  EXPECT_EQ(progress.log().back(), "close bar");
+  EXPECT_EQ(net.openHandles(), 0);
 }
 
 TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {

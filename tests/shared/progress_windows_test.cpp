@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QTest>
+#include <QWindow>
+#include <optional>
 
 #include "platform/fakes/FakePlatform.h"
 #include "shared/Processor.h"
@@ -124,6 +126,40 @@ TEST_F(ProgressWindowsTest, ClickOnTheMessageHidesItForTheRestOfTheOperation) {
   EXPECT_TRUE(old.isNull());
   ShowProcessing("again");
   EXPECT_TRUE(Forms::Get<frmProcessing>().isVisible()) << "the next Show opens a new window";
+}
+
+// While the operation can stop, the user stops it by pressing Escape in its window or by closing
+// the window; otherwise neither gesture stops anything.
+TEST_F(ProgressWindowsTest, EscapeOrClosingStopsAnOperationThatCanStop) {
+  for (const bool bBar : {false, true}) {
+    for (const bool bEscape : {false, true}) {
+      for (const bool bCancellable : {false, true}) {
+        SCOPED_TRACE(testing::Message()
+                     << "bar " << bBar << ", escape " << bEscape << ", can stop " << bCancellable);
+        if (bBar)
+          ShowDeterminedProcessing(0, 20, true, "Downloading...");
+        else
+          ShowProcessing("Downloading...");
+        ProgressForm& form = bBar
+                                 ? static_cast<ProgressForm&>(Forms::Get<frmDeterminedProcessing>())
+                                 : Forms::Get<frmProcessing>();
+        int cancels = 0;
+        std::optional<ScopedProcessingCancel> scope;
+        if (bCancellable)
+          scope.emplace([&] { ++cancels; });
+        if (bEscape) {
+          QTest::keyClick(&form, Qt::Key_Escape);
+        } else {
+          form.windowHandle()->close();  // as the window manager's close button does
+        }
+        EXPECT_EQ(cancels, bCancellable ? 1 : 0);
+        EXPECT_EQ(form.isVisible(), bEscape) << "Escape alone does not close the window";
+        scope.reset();
+        HideProcessing();
+      }
+    }
+  }
+  EXPECT_FALSE(IsProcessingCancellable());
 }
 
 TEST_F(ProgressWindowsTest, BarWindowWrapsAndClosesOnHide) {

@@ -120,6 +120,8 @@ void ProgressRecorder::repaint(ProgressWindow window) {
 void ProgressRecorder::setText(ProgressWindow window, const QString& text) {
   load(window).sText = text;
   record(Op::Text, window, text);
+  if (onText)
+    onText(text);
 }
 
 QSizeF ProgressRecorder::sizeTwips(ProgressWindow window) {

@@ -14,6 +14,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "platform/fakes/ScopedPlatform.h"
@@ -45,8 +46,10 @@ class ProgressRecorder : public IProgressWindows {
   };
 
   std::vector<Call> calls;  // every call, in order
-  Window message;           // frmProcessing
-  Window bar;               // frmDeterminedProcessing
+  // Called after each text is set, as a user who acts on what a window says.
+  std::function<void(const QString&)> onText;
+  Window message;  // frmProcessing
+  Window bar;      // frmDeterminedProcessing
 
   Window& state(ProgressWindow window) { return window == ProgressWindow::Bar ? bar : message; }
   // The texts set on a window, in order.

@@ -1,0 +1,15 @@
+#include "shared/key/PublisherKeyCommand.h"
+
+#include <cstdio>
+
+#include "shared/UpdateManifest.h"
+
+namespace qvt {
+
+int PrintPublisherKey() {
+  const QString fingerprint = UpdateManifest::PublisherKeyFingerprint();
+  std::printf("%s\n", fingerprint.isEmpty() ? "none" : fingerprint.toLatin1().constData());
+  return 0;
+}
+
+}  // namespace qvt
