@@ -17,6 +17,7 @@
 #include "tests/net/TestServer.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UnsignedUpdates.h"
 
 using namespace qvt;
 
@@ -75,6 +76,7 @@ TEST_F(UpdateServer, FileListReadsBackUpdaterFirst) {
 }
 
 TEST_F(UpdateServer, CheckThenInstall) {
+  const test::ScopedUnsignedUpdates unsigned_;
   const QString base = server.url("/files/QVT/");
   ASSERT_TRUE(test::WriteAll(
       fake.path("paths.qvc"),

@@ -23,6 +23,7 @@
 #include "tests/support/BoxAssertions.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UnsignedUpdates.h"
 #include "tests/support/WindowTest.h"
 
 using namespace qvt;
@@ -417,6 +418,9 @@ TEST_F(OptionsTest, AssociateStopsOnEmptyTextRefusalOrFailure) {
 
 class OptionsWithPlayer : public OptionsTest {
  protected:
+  // The updates here are unsigned, as a build for a private test server installs them.
+  const test::ScopedUnsignedUpdates unsigned_;
+
   // The player window as the program opens it, with a song playing.
   frmMusic& StartPlayer() {
     MainModule::Main(QString());

@@ -21,6 +21,7 @@
 #include "tests/support/BoxAssertions.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UnsignedUpdates.h"
 
 using namespace qvt;
 using namespace qvt::UpdatorMethods;
@@ -280,14 +281,7 @@ TEST_F(UpdateClient, SignedVersionMustBeNewerAndTheOneAnnounced) {
 class Update : public UpdateClient {
  protected:
   // These updates are unsigned, as a build for a private test server installs them.
-  void SetUp() override {
-    UpdateClient::SetUp();
-    UpdateManifest::SetAllowUnsignedUpdates(true);
-  }
-  void TearDown() override {
-    UpdateManifest::SetAllowUnsignedUpdates(false);
-    UpdateClient::TearDown();
-  }
+  test::ScopedUnsignedUpdates unsigned_;
   const QString listURL = Paths::DefaultFileListURL();
   void List(const QByteArray& records) { net.responses[listURL] = {200, records}; }
   void Serve(const QString& url, const QByteArray& body, long status = 200) {
