@@ -15,7 +15,7 @@ packages=(
   xvfb xauth fonts-liberation2 openbox x11-utils
   ffmpeg
   desktop-file-utils xdg-utils
-  dbus libglib2.0-bin appstream
+  dbus libglib2.0-bin appstream playerctl
 )
 
 missing=()

@@ -62,7 +62,9 @@ QVariantMap PlayerProperties(const MprisState& s) {
           {QStringLiteral("CanGoPrevious"), s.bCanGoPrevious},
           {QStringLiteral("CanPlay"), s.bCanPlay},
           {QStringLiteral("CanPause"), s.bCanPause},
-          {QStringLiteral("CanSeek"), s.bCanSeek}};
+          {QStringLiteral("CanSeek"), s.bCanSeek},
+          {QStringLiteral("Shuffle"), s.bShuffle},
+          {QStringLiteral("LoopStatus"), s.sLoopStatus}};
 }
 
 class MprisPlayerAdaptor;
@@ -151,6 +153,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(bool CanPause READ CanPause)
   Q_PROPERTY(bool CanSeek READ CanSeek)
   Q_PROPERTY(bool CanControl READ CanControl)
+  Q_PROPERTY(bool Shuffle READ Shuffle WRITE SetShuffle)
+  Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE SetLoopStatus)
 
  public:
   MprisPlayerAdaptor(QObject* parent, MprisService& service)
@@ -173,6 +177,14 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
   bool CanPause() const { return State().bCanPause; }
   bool CanSeek() const { return State().bCanSeek; }
   bool CanControl() const { return true; }
+  bool Shuffle() const { return State().bShuffle; }
+  void SetShuffle(bool bShuffle) {
+    RunOnServed([bShuffle](IMprisTarget& t) { t.SetShuffle(bShuffle); });
+  }
+  QString LoopStatus() const { return State().sLoopStatus; }
+  void SetLoopStatus(const QString& sLoopStatus) {
+    RunOnServed([sLoopStatus](IMprisTarget& t) { t.SetLoopStatus(sLoopStatus); });
+  }
 
  public Q_SLOTS:
   void Play() {

@@ -29,6 +29,8 @@ struct MprisState {
   bool bCanPlay = false;
   bool bCanPause = false;
   bool bCanSeek = false;
+  bool bShuffle = false;                         // songs in random order
+  QString sLoopStatus = QStringLiteral("None");  // "None", "Track" or "Playlist"
   bool operator==(const MprisState&) const = default;
 };
 
@@ -48,6 +50,10 @@ class IMprisTarget {
   // To a position within the song (only while the state says bCanSeek).
   virtual void SeekTo(qint64 iPositionUs) = 0;
   virtual void SetVolume(double dVolume) = 0;
+  // Random order and looping, pressed as their boxes would be; a window without them ignores
+  // them.
+  virtual void SetShuffle(bool bShuffle) { (void)bShuffle; }
+  virtual void SetLoopStatus(const QString& sLoopStatus) { (void)sLoopStatus; }
   virtual void Raise() = 0;
   virtual void Quit() = 0;
   // False while a modal box keeps the user from the window's controls: actions are then

@@ -1,6 +1,7 @@
 #include "player/window/frmMusicMpris.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
@@ -41,7 +42,10 @@ frmMusicMpris::frmMusicMpris(frmMusic& window)
     : WindowMprisTarget(
           window, Mpris::kRankPlayerWindow,
           {window.cmdPlay, window.cmdStop, window.cmdNext, window.cmdPrevious, window.cmdRd}),
-      window_(window) {}
+      window_(window) {
+  for (QCheckBox* box : {window.chkRandom, window.chkLoop})
+    QObject::connect(box, &QCheckBox::toggled, &window, [] { Mpris::Refresh(); });
+}
 
 MprisState frmMusicMpris::State() const {
   const MusicVariablesState& mv = MusicVariables();
@@ -61,7 +65,12 @@ MprisState frmMusicMpris::State() const {
         window_.Player().fileName() == s.sPath ? window_.Player().duration() : 0;
     if (std::isfinite(dDuration) && dDuration > 0)
       s.iLengthUs = std::llround(dDuration * 1e6);
+    // A song that plays, or waits paused where it halted, can be moved within.
+    s.bCanSeek = s.iLengthUs > 0 && (mv.bPlaying || mv.bResumeFromPosition);
   }
+  s.bShuffle = window_.chkRandom->isChecked();
+  s.sLoopStatus =
+      window_.chkLoop->isChecked() ? QStringLiteral("Track") : QStringLiteral("Playlist");
   const int iMax = std::max(1, window_.sldVol->maximum());
   s.dVolume = 1.0 - static_cast<double>(window_.sldVol->value()) / iMax;
   return s;
@@ -101,6 +110,28 @@ void frmMusicMpris::Next() {
 
 void frmMusicMpris::Previous() {
   window_.cmdPrevious->click();
+}
+
+void frmMusicMpris::SeekTo(qint64 iPositionUs) {
+  const double dSeconds = static_cast<double>(iPositionUs) / 1e6;
+  MusicVariablesState& mv = MusicVariables();
+  if (mv.bPlaying)
+    window_.Player().setCurrentPosition(dSeconds);
+  else if (mv.bResumeFromPosition)
+    mv.dResumePosition = dSeconds;  // Play resumes there
+}
+
+void frmMusicMpris::SetShuffle(bool bShuffle) {
+  if (window_.chkRandom->isChecked() != bShuffle)
+    window_.chkRandom->click();
+}
+
+void frmMusicMpris::SetLoopStatus(const QString& sLoopStatus) {
+  const bool bTrack = sLoopStatus == QLatin1String("Track");
+  if (!bTrack && sLoopStatus != QLatin1String("Playlist") && sLoopStatus != QLatin1String("None"))
+    return;  // not a loop status
+  if (window_.chkLoop->isChecked() != bTrack)
+    window_.chkLoop->click();
 }
 
 void frmMusicMpris::SetVolume(double dVolume) {

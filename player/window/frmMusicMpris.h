@@ -1,7 +1,14 @@
 #pragma once
 // The player window as the desktop's media controls see it (Mpris.h): its play, stop, next
-// and previous buttons and its volume slider, clicked and moved as a user would. The window
-// has no position control, so the controls cannot seek.
+// and previous buttons, its random order and loop boxes and its volume slider, clicked and
+// moved as a user would. The window has no position control, but the desktop may still seek
+// the song that plays or is paused, through the media player.
+//
+// Looping maps as the window plays: "Track" while "Loop current song" is checked (the song
+// starts again at its end); otherwise "Playlist", since in order or at random the list goes on
+// from its start after its last song and never stops by itself. Setting "Track" checks the
+// loop box, "Playlist" or "None" unchecks it (and then reads "Playlist"). Shuffle is the
+// random order box. Each is pressed as a click would, so checking one unchecks the other.
 
 #include <QPushButton>
 #include <QWidget>
@@ -40,8 +47,10 @@ class frmMusicMpris : public WindowMprisTarget {
   void Stop() override;
   void Next() override;
   void Previous() override;
-  void SeekTo(qint64 iPositionUs) override { (void)iPositionUs; }
+  void SeekTo(qint64 iPositionUs) override;
   void SetVolume(double dVolume) override;
+  void SetShuffle(bool bShuffle) override;
+  void SetLoopStatus(const QString& sLoopStatus) override;
 
  private:
   frmMusic& window_;

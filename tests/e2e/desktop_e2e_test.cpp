@@ -38,14 +38,18 @@ class Bus {
  public:
   explicit Bus(QString address) : address_(std::move(address)) {}
 
-  QString Run(QStringList arguments) const {
+  QString Run(QStringList arguments, const QString& program = "gdbus") const {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DBUS_SESSION_BUS_ADDRESS", address_);
     p.setProcessEnvironment(env);
-    p.start("gdbus", arguments);
+    p.start(program, arguments);
     p.waitForFinished(10000);
     return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+  }
+  // playerctl, as a desktop's player applet uses the bus.
+  QString Ctl(const QStringList& arguments) const {
+    return Run(QStringList{"-p", "quavertone"} + arguments, "playerctl").trimmed();
   }
   QString Call(const QString& method, const QStringList& arguments = {}) const {
     return Run(QStringList{"call", "--session", "-d", kBusName, "-o", "/org/mpris/MediaPlayer2",
@@ -80,8 +84,9 @@ class Bus {
 
 TEST(DesktopProgram, MediaControlsOnTheSessionBusDriveThePlayerWindow) {
   if (QStandardPaths::findExecutable("dbus-run-session").isEmpty() ||
-      QStandardPaths::findExecutable("gdbus").isEmpty()) {
-    GTEST_SKIP() << "dbus-run-session and gdbus are needed (tools/install-deps.sh)";
+      QStandardPaths::findExecutable("gdbus").isEmpty() ||
+      QStandardPaths::findExecutable("playerctl").isEmpty()) {
+    GTEST_SKIP() << "dbus-run-session, gdbus and playerctl are needed (tools/install-deps.sh)";
   }
   ProgramFolder folder;
   const QStringList songs = {qvt::test::MakeWav(folder.folder(), "a song.wav", 60, 8000),
@@ -126,18 +131,38 @@ TEST(DesktopProgram, MediaControlsOnTheSessionBusDriveThePlayerWindow) {
   bus.Call("org.freedesktop.DBus.Properties.Set", {Bus::kPlayer, "Volume", "<0.25>"});
   EXPECT_TRUE(bus.Shows("Volume", "<0.25>"));
 
-  // Each change reached the desktop unasked.
-  // Each change reached the desktop unasked (the last one, the volume, once it has come).
+  // The position of the song that plays, random order and looping, as an applet sets them.
+  bus.Call("org.mpris.MediaPlayer2.Player.Play");
+  EXPECT_TRUE(bus.Shows("CanSeek", "true"));
+  bus.Ctl({"position", "5"});
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        const double at = bus.Ctl({"position"}).toDouble();
+        return at >= 5 && at < 15;
+      },
+      10000))
+      << bus.Ctl({"position"}).toStdString();
+  bus.Ctl({"shuffle", "On"});
+  EXPECT_TRUE(WaitFor([&] { return bus.Ctl({"shuffle"}) == "On"; }, 10000));
+  bus.Ctl({"loop", "Track"});
+  EXPECT_TRUE(WaitFor([&] { return bus.Ctl({"loop"}) == "Track"; }, 10000));
+  EXPECT_EQ(bus.Ctl({"shuffle"}), "Off") << "checking the loop box unchecks random order";
+  bus.Ctl({"loop", "None"});
+  EXPECT_TRUE(WaitFor([&] { return bus.Ctl({"loop"}) == "Playlist"; }, 10000))
+      << "in order the list goes on from its start";
+
+  // Each change reached the desktop unasked (the last one, the loop status, once it has come).
   QString signals;
   WaitFor(
       [&] {
         signals += QString::fromUtf8(monitor->readAll());
-        return signals.contains("'Volume': <0.25>");
+        return signals.contains("'LoopStatus': <'Playlist'>");
       },
       10000);
   for (const QString change :
        {"'PlaybackStatus': <'Paused'>", "'PlaybackStatus': <'Playing'>",
-        "'PlaybackStatus': <'Stopped'>", "'xesam:title': <'b.wav'>", "'Volume': <0.25>"}) {
+        "'PlaybackStatus': <'Stopped'>", "'xesam:title': <'b.wav'>", "'Volume': <0.25>",
+        "'Shuffle': <true>", "'LoopStatus': <'Track'>", ".Seeked (int64 5000000"}) {
     EXPECT_TRUE(signals.contains(change)) << change.toStdString() << "\n" << signals.toStdString();
   }
 

@@ -10,6 +10,7 @@
 #include "platform/fakes/FakePlatform.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
+#include "player/window/frmMusicMpris.h"
 #include "shared/Processor.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
@@ -119,6 +120,47 @@ TEST_F(FrmMusicTest, TheSavedSongIsSelectedAgainWithoutPlaying) {
   QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
   EXPECT_EQ(media.last()->file, "/m/3.mp3");
   EXPECT_EQ(w.cmdPlay->text(), "&Pause");
+}
+
+// The desktop's media controls read the random order and loop boxes and press them as a click
+// does, and move within the song that plays or is paused.
+TEST_F(FrmMusicTest, MediaControlsFollowAndPressTheBoxesAndSeekTheSong) {
+  WriteAll(fake.path("ConfigurationAndLastPlayList.qvs"),
+           "1,33,1\r\n0\r\n#FALSE#,#TRUE#,#TRUE#\r\n3\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n0\r\n"
+           "\"/m/a.mp3\",\"a\"\r\n");
+  frmMusic& w = Forms::Get<frmMusic>();
+  frmMusicMpris controls(w);
+  const auto reads = [&] {
+    const MprisState s = controls.State();
+    return std::make_pair(s.bShuffle, s.sLoopStatus);
+  };
+  EXPECT_EQ(reads(), std::make_pair(false, QString("Track")));
+  QTest::mouseClick(w.chkRandom, Qt::LeftButton);
+  EXPECT_EQ(reads(), std::make_pair(true, QString("Playlist")));
+  const std::vector<std::tuple<bool, QString, bool, bool>> rows = {
+      // shuffle to set (or the loop status), then random and loop checked
+      {false, "Track", false, true}, {false, "Sometimes", false, true},
+      {true, "", true, false},       {false, "None", true, false},
+      {false, "Track", false, true}, {false, "Playlist", false, false},
+  };
+  for (const auto& [bShuffle, sLoop, bRandom, bLoop] : rows) {
+    if (sLoop.isEmpty())
+      controls.SetShuffle(bShuffle);
+    else
+      controls.SetLoopStatus(sLoop);
+    EXPECT_EQ(w.chkRandom->isChecked(), bRandom) << sLoop.toStdString();
+    EXPECT_EQ(w.chkLoop->isChecked(), bLoop) << sLoop.toStdString();
+  }
+  EXPECT_FALSE(controls.State().bCanSeek) << "nothing plays";
+  QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
+  media.last()->length = 60;
+  EXPECT_TRUE(controls.State().bCanSeek);
+  controls.SeekTo(5000000);
+  EXPECT_EQ(media.last()->position, 5);
+  QTest::mouseClick(w.cmdPlay, Qt::LeftButton);  // pauses
+  controls.SeekTo(7000000);
+  QTest::mouseClick(w.cmdPlay, Qt::LeftButton);  // resumes where the desktop moved it
+  EXPECT_EQ(media.last()->position, 7);
 }
 
 TEST_F(FrmMusicTest, TheVolumeSliderSetsMinusItsValue) {
