@@ -12,10 +12,11 @@ packages=(
   libssl-dev openssl
   libsqlite3-dev
   libcpp-httplib-dev
-  xvfb xauth fonts-liberation2 openbox x11-utils
+  xvfb xauth fonts-liberation2 openbox x11-utils xdotool
   ffmpeg
   desktop-file-utils xdg-utils
   dbus libglib2.0-bin appstream playerctl
+  dpkg-dev file
 )
 
 missing=()

@@ -104,10 +104,11 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const MessageBoxSpec& spec) {
   const size_t defaultIndex = static_cast<size_t>(spec.defaultButton - 1);
   if (defaultIndex < defs.size())
     box->setDefaultButton(defs[defaultIndex].standard);
-  if (spec.systemModal) {
+  // Every box comes up above every window of the program, the progress windows (which stay on
+  // top) included, and takes the focus.
+  box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint);
+  if (spec.systemModal)
     box->setWindowModality(Qt::ApplicationModal);
-    box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint);
-  }
   // QMessageBox sizes itself to its text: a spacer across its grid keeps it wide enough for
   // the title too.
   if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
@@ -141,6 +142,10 @@ MsgResult LinuxDialogs::messageBox(const MessageBoxSpec& spec) {
   QMessageBox& box = *owned;
   const std::vector<ButtonDef> defs = buttonsFor(spec.buttons);
   AutoAnswer(box, spec);
+  QTimer::singleShot(0, &box, [&box] {
+    box.raise();
+    box.activateWindow();
+  });
   box.exec();
   const auto clicked = box.standardButton(box.clickedButton());
   for (const ButtonDef& def : defs) {

@@ -1,5 +1,6 @@
 #include "shared/ui/ProgressForm.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 
@@ -58,7 +59,9 @@ bool ProgressForm::event(QEvent* event) {
   }
   const bool handled = Form::event(event);
   if (isVisible()) {
-    if (type == QEvent::WindowDeactivate)
+    // A message box (modal) that took the focus stays above: the window comes back to the
+    // front only when the focus went to another window.
+    if (type == QEvent::WindowDeactivate && QApplication::activeModalWidget() == nullptr)
       raise();
     Refresh();
   }
