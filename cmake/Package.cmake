@@ -1,5 +1,6 @@
-# The system-wide install of the Debian package (-DQVT_SYSTEM_INSTALL=ON, tools/package.sh), and
-# the package itself: `cpack -G DEB` in that build folder. Under CMAKE_INSTALL_PREFIX (/usr):
+# The Debian package: `cpack -G DEB` in the build folder (tools/package.sh does it from a clean
+# tree). Its files are the install component "deb", which a plain `cmake --install` leaves out
+# (that one installs for one user); CPack installs it under /usr:
 #   lib/quavertone/                 the program folder: both programs and their data files,
 #                                   read-only for users (settings go to ~/.local/share/quavertone)
 #   bin/quavertone                  a link to lib/quavertone/Quavertone
@@ -9,11 +10,12 @@
 # libmpv, which the player opens when it plays its first song.
 # Expects _data_files, QVT_METAINFO and QVT_MANPAGE_GZ.
 set(_program_dir lib/quavertone)
-install(TARGETS Quavertone Updater RUNTIME DESTINATION ${_program_dir})
-install(FILES ${_data_files} DESTINATION ${_program_dir})
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/desktop/hicolor DESTINATION share/icons)
-install(FILES ${QVT_METAINFO} DESTINATION share/metainfo)
-install(FILES ${QVT_MANPAGE_GZ} DESTINATION share/man/man1)
+set(_deb COMPONENT deb EXCLUDE_FROM_ALL)
+install(TARGETS Quavertone Updater RUNTIME DESTINATION ${_program_dir} ${_deb})
+install(FILES ${_data_files} DESTINATION ${_program_dir} ${_deb})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/desktop/hicolor DESTINATION share/icons ${_deb})
+install(FILES ${QVT_METAINFO} DESTINATION share/metainfo ${_deb})
+install(FILES ${QVT_MANPAGE_GZ} DESTINATION share/man/man1 ${_deb})
 
 set(QVT_MAINTAINER "Quavertone developers <quavertone@users.noreply.github.com>")
 execute_process(COMMAND date -R -u -d ${QVT_RELEASE_DATE} OUTPUT_VARIABLE QVT_CHANGELOG_DATE
@@ -25,7 +27,7 @@ add_custom_command(OUTPUT ${_changelog}.gz
   DEPENDS ${_changelog})
 add_custom_target(qvt_changelog ALL DEPENDS ${_changelog}.gz)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${_changelog}.gz
-  DESTINATION share/doc/quavertone)
+  DESTINATION share/doc/quavertone ${_deb})
 
 # The command's link and the desktop entry: the entry is the one the installed program writes
 # (as for an install for one user), pointed at the command.
@@ -45,14 +47,18 @@ install(CODE "
   file(WRITE \"\${_entry}\" \"\${_text}\")
   # The desktop's caches are the package manager's (its triggers), not the package's.
   file(REMOVE \"\${_root}/share/applications/mimeinfo.cache\")
-")
+" ${_deb})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quavertone)
 set(CPACK_PACKAGE_VENDOR "The Quavertone developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${QVT_MAINTAINER}")
-set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_COMPONENTS_ALL deb)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_DEBIAN_DEB_PACKAGE_NAME quavertone)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QVT_MAINTAINER}")

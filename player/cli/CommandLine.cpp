@@ -98,13 +98,16 @@ int Run(const Option& option, const QStringList& arguments) {
 }  // namespace
 
 QString HelpText() {
-  QString text = QStringLiteral(
-                     "Usage: %1 [FILE]\n"
-                     "       %1 OPTION...\n"
-                     "Quavertone, %2.\n"
-                     "Without an argument it opens the player window; with a FILE it plays that "
-                     "file in the quick play window.\n\nOptions:\n")
-                     .arg(QLatin1String(kCommandName), QLatin1String(kSummary));
+  const QString name = QLatin1String(kCommandName);
+  const auto paragraph = [](const QString& words) {
+    return Fill(words, kHelpWidth).join(QLatin1Char('\n')) + QLatin1Char('\n');
+  };
+  QString text = QStringLiteral("Usage: %1 [FILE]\n       %1 OPTION...\n").arg(name) +
+                 paragraph(QStringLiteral("Quavertone, %1. Without an argument it opens the "
+                                          "player window; with a FILE it plays that file in the "
+                                          "quick play window.")
+                               .arg(QLatin1String(kSummary))) +
+                 QStringLiteral("\nOptions:\n");
   for (const Option& option : kOptions) {
     QString head = QStringLiteral("  ");
     if (option.shortName != nullptr)
@@ -112,21 +115,19 @@ QString HelpText() {
     head += QLatin1String(option.name);
     if (std::strlen(option.arguments) > 0)
       head += QLatin1Char(' ') + QLatin1String(option.arguments);
-    const QStringList lines = Fill(QLatin1String(option.help), kHelpWidth - kHelpIndent);
     if (head.size() + 2 > kHelpIndent) {
       text += head + QLatin1Char('\n');
       head.clear();
     }
-    for (const QString& line : lines) {
+    for (const QString& line : Fill(QLatin1String(option.help), kHelpWidth - kHelpIndent)) {
       text += head.leftJustified(kHelpIndent, QLatin1Char(' ')) + line + QLatin1Char('\n');
       head.clear();
     }
   }
-  text += QStringLiteral(
-              "\nThe manual page (man %1) lists the files the player keeps and the "
-              "environment variables it reads.\n")
-              .arg(QLatin1String(kCommandName));
-  return text;
+  return text + QLatin1Char('\n') +
+         paragraph(QStringLiteral("The manual page (man %1) lists the files the player keeps and "
+                                  "the environment variables it reads.")
+                       .arg(name));
 }
 
 std::optional<int> RunOption(const QStringList& arguments) {

@@ -66,12 +66,15 @@ frmChoose::~frmChoose() = default;
 void frmChoose::CreateControls() {
   drvDisplay = new DriveListBox(this);
   drvDisplay->setObjectName(QStringLiteral("drvDisplay"));
+  drvDisplay->setAccessibleName(QStringLiteral("Drive"));
   drvDisplay->setGeometry(Twips(0, 0, 9495, 315));
   dirDisplay = new DirListBox(this);
   dirDisplay->setObjectName(QStringLiteral("dirDisplay"));
+  dirDisplay->setAccessibleName(QStringLiteral("Folders"));
   dirDisplay->setGeometry(Twips(0, 360, 2535, 6165));
   filDisplay = new FileListBox(this);
   filDisplay->setObjectName(QStringLiteral("filDisplay"));
+  filDisplay->setAccessibleName(QStringLiteral("Files"));
   filDisplay->setGeometry(Twips(2640, 360, 2775, 5745));
 
   Label1 = new QLabel(QStringLiteral("Only show files with this extension:"), this);
@@ -81,6 +84,7 @@ void frmChoose::CreateControls() {
   Label1->setWordWrap(true);
   txtExtension = new QLineEdit(QStringLiteral("*"), this);
   txtExtension->setObjectName(QStringLiteral("txtExtension"));
+  Label1->setBuddy(txtExtension);  // a screen reader names the box by the label
   txtExtension->setGeometry(Twips(4320, 6240, 855, 285));
   txtExtension->setToolTip(
       QStringLiteral("Enter an extension to be used as the filter.  Wildcard character may be "
@@ -113,6 +117,7 @@ void frmChoose::CreateControls() {
 
   lstPlayList = new SongListBox(this);
   lstPlayList->setObjectName(QStringLiteral("lstPlayList"));
+  lstPlayList->setAccessibleName(QStringLiteral("Play list"));
   lstPlayList->setGeometry(Twips(6600, 360, 2895, 6105));
 
   cmdDone = new QPushButton(QStringLiteral("&Done"), this);

@@ -71,6 +71,7 @@ frmList::~frmList() = default;
 void frmList::CreateControls() {
   lstList = new SongListBox(this);
   lstList->setObjectName(QStringLiteral("lstList"));
+  lstList->setAccessibleName(QStringLiteral("Play list"));
   lstList->setGeometry(PixelRect({0, 0, 5295, 4545}));
   cmdPlay = Button(this, "cmdPlay", QStringLiteral("Select"));
   cmdPlay->setGeometry(PixelRect({360, 4560, 1215, 375}));

@@ -32,6 +32,7 @@ frmSearch::frmSearch() {
   // The text box is created first: it is first in the tab order and takes the focus.
   txtWord = new QLineEdit(this);
   txtWord->setObjectName(QStringLiteral("txtWord"));
+  txtWord->setAccessibleName(QStringLiteral("Search for"));
   txtWord->setGeometry(Twips(120, 2040, 3615, 285));
   cmdNext = new QPushButton(QStringLiteral("&Search/Next Song"), this);
   cmdNext->setObjectName(QStringLiteral("cmdNext"));

@@ -100,6 +100,7 @@ void frmQMusic::buildControls() {
 
   sldPosition = new QSlider(Qt::Horizontal, this);
   sldPosition->setObjectName(QStringLiteral("sldPosition"));
+  sldPosition->setAccessibleName(QStringLiteral("Position"));
   sldPosition->setGeometry(Twips(0, 1200, 4815, 375).intersected(ClientArea()));
   sldPosition->setToolTip(QStringLiteral("Song Position Control"));
   sldPosition->setRange(0, 10);

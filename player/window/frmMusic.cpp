@@ -49,6 +49,7 @@ frmMusic::~frmMusic() = default;
 void frmMusic::CreateControls() {
   sldVol = new QSlider(Qt::Vertical, this);
   sldVol->setObjectName(QStringLiteral("sldVol"));
+  sldVol->setAccessibleName(QStringLiteral("Volume"));
   sldVol->setRange(0, 3680);
   sldVol->setSingleStep(50);
   sldVol->setPageStep(500);
@@ -63,6 +64,10 @@ void frmMusic::CreateControls() {
   cmdPrevious = Button(this, "cmdPrevious", QStringLiteral("&<"), QStringLiteral("Back a song"));
   cmdRd = Button(this, "cmdRd", QStringLiteral("&Rd"), QStringLiteral("Random song"));
   cmdNext = Button(this, "cmdNext", QStringLiteral("&>"), QStringLiteral("Forward a song"));
+  // A screen reader speaks what the symbols mean.
+  cmdPrevious->setAccessibleName(QStringLiteral("Previous song"));
+  cmdRd->setAccessibleName(QStringLiteral("Random song"));
+  cmdNext->setAccessibleName(QStringLiteral("Next song"));
   cmdView = Button(this, "cmdView", QStringLiteral("&View Play List"),
                    QStringLiteral("View the currently loaded playlist"));
   cmdDir = Button(this, "cmdDir", QStringLiteral("&Create Play List"),

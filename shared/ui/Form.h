@@ -48,18 +48,23 @@ class Form : public QWidget {
   virtual void Form_Unload(bool& bCancel) { (void)bCancel; }
   // A close by the user or by close() unloads the window.
   void closeEvent(QCloseEvent* event) override;
-  // A window hidden and shown again comes back where it was: a window manager may otherwise
-  // place it anew, as for a window that never had a position.
+  // A window hidden and shown again comes back exactly where it was: a window manager
+  // may otherwise place it anew, as for a window that never had a position.
   void hideEvent(QHideEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Asks the window manager to put the window's client area at `at`.
+  void placeClient(QPoint at);
+  // Puts the client area of the window shown again back at `at` whenever the window manager
+  // placed it elsewhere, until it has stood there a moment (or no frame came for a while).
+  void restoreWhenFramed(QPoint at, int waitedMs, int stillMs);
   friend class Forms;
   friend class FormBusy;
   bool bUnloading_ = false;  // an unload is under way or done: no second handler run
   int iBusy_ = 0;            // operations running on the window
   bool bUnloadPending_ = false;
-  std::optional<QPoint> hiddenAt_;  // where the window stood when the program hid it
+  std::optional<QPoint> hiddenAt_;  // where the client area stood when the program hid it
 };
 
 // Marks a window busy for the lifetime of the object (see above). Nests.

@@ -1,6 +1,8 @@
 #include <QCloseEvent>
 #include <QHideEvent>
 #include <QShowEvent>
+#include <QTimer>
+#include <QWindow>
 #include <exception>
 #include <map>
 
@@ -37,15 +39,52 @@ void Form::closeEvent(QCloseEvent* event) {
 void Form::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   if (!event->spontaneous() && isWindow())
-    hiddenAt_ = pos();
+    hiddenAt_ = geometry().topLeft();
 }
 
 void Form::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (event->spontaneous() || !hiddenAt_)
     return;
-  move(*hiddenAt_);
+  const QPoint at = *hiddenAt_;
   hiddenAt_.reset();
+  // The window is not mapped yet. Qt asks for no place for a window that did not move, and a
+  // window manager then places it anew, as a window that never had a place (openbox puts it
+  // where it overlaps least): the place is asked for afresh...
+  placeClient(at);
+  // ...and, as a window manager may still place it elsewhere (Qt may have taken the frame's
+  // place for the client's while the window had no frame), put back once it is framed.
+  restoreWhenFramed(at, 0, 0);
+}
+
+// The client area's place is what is asked for: the frame's size is the window manager's
+// business, and Qt does not know it before the window is framed. Qt sends nothing for a place
+// it believes the window has, so the request goes by way of a neighbouring place.
+void Form::placeClient(QPoint at) {
+  setGeometry(QRect(at + QPoint(1, 0), size()));
+  setGeometry(QRect(at, size()));
+}
+
+void Form::restoreWhenFramed(QPoint at, int waitedMs, int stillMs) {
+  constexpr int kPollMs = 20;
+  constexpr int kStillMs = 200;         // in place for this long after framing: done
+  constexpr int kLongestWaitMs = 2000;  // the window manager never framed it: done
+  QTimer::singleShot(kPollMs, this, [this, at, waitedMs, stillMs] {
+    if (!isVisible() || hiddenAt_)
+      return;  // hidden again: the next show puts it back
+    const QWindow* handle = windowHandle();
+    const bool framed =
+        handle != nullptr && handle->isExposed() &&
+        (windowFlags().testFlag(Qt::FramelessWindowHint) || !handle->frameMargins().isNull());
+    int still = 0;
+    if (framed && geometry().topLeft() != at) {
+      placeClient(at);
+    } else if (framed) {
+      still = stillMs + kPollMs;
+    }
+    if (still < kStillMs && waitedMs < kLongestWaitMs)
+      restoreWhenFramed(at, waitedMs + kPollMs, still);
+  });
 }
 
 Form* Forms::find(const std::type_index& type) {

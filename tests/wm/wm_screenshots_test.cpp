@@ -1,5 +1,6 @@
 // Every window of both programs under a real window manager (openbox on a private Xvfb): each
-// one is opened as a user meets it, saved as a PNG in build/screenshots/wm/, and checked from
+// one is opened as a user meets it, saved as a PNG in build/screenshots/wm/ (wm-200/ when run
+// with QT_SCALE_FACTOR=2, as CTest also does), and checked from
 // its real geometry in one table: controls inside the client area and clear of each other,
 // captions and titles not cut, nothing below the last control but the window's edge, docked
 // windows aligned, and a window hidden and shown again where it was.
@@ -11,6 +12,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPalette>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,6 +22,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QWindow>
+#include <QtMath>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -56,8 +59,40 @@ Window& Show(Window& window) {
   return window;
 }
 
+// The scale of every window (QT_SCALE_FACTOR, 1 when unset): the screen grows with it, so
+// that the windows have as much room as at 100%.
+double Scale() {
+  const double scale = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
+  return scale > 0 ? scale : 1.0;
+}
+
+// A dark desktop's palette, as a desktop's theme hands it to Qt (QVT_TEST_PALETTE=dark).
+void UseDarkPalette() {
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+  dark.setColor(QPalette::WindowText, QColor(0xE0, 0xE0, 0xE0));
+  dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+  dark.setColor(QPalette::AlternateBase, QColor(0x38, 0x38, 0x38));
+  dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+  dark.setColor(QPalette::Button, QColor(0x40, 0x40, 0x40));
+  dark.setColor(QPalette::ButtonText, QColor(0xE0, 0xE0, 0xE0));
+  dark.setColor(QPalette::Highlight, QColor(0x3D, 0x7A, 0xC8));
+  dark.setColor(QPalette::HighlightedText, Qt::white);
+  dark.setColor(QPalette::ToolTipBase, QColor(0x40, 0x40, 0x40));
+  dark.setColor(QPalette::ToolTipText, QColor(0xE0, 0xE0, 0xE0));
+  dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+  dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+  dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+  QApplication::setPalette(dark);
+}
+
+// build/screenshots/wm/ at 100%, build/screenshots/wm-200/ at 200%, wm-dark/ with a dark
+// palette.
 QString ShotFolder() {
-  const QString folder = QStringLiteral(QVT_BINARY_DIR "/screenshots/wm/");
+  QString suffix = Scale() == 1.0 ? QString() : QStringLiteral("-%1").arg(qRound(Scale() * 100));
+  if (qEnvironmentVariable("QVT_TEST_PALETTE") == QStringLiteral("dark"))
+    suffix += QStringLiteral("-dark");
+  const QString folder = QStringLiteral(QVT_BINARY_DIR "/screenshots/wm%1/").arg(suffix);
   QDir().mkpath(folder);
   return folder;
 }
@@ -74,8 +109,9 @@ QMargins FrameExtents(QWidget& window) {
       QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(answer);
   if (!m.hasMatch())
     return {};
-  return QMargins(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(2).toInt(),
-                  m.captured(4).toInt());
+  // The window manager counts the screen's pixels, Qt's geometry scaled ones.
+  const auto scaled = [&](int i) { return qCeil(m.captured(i).toInt() / Scale()); };
+  return QMargins(scaled(1), scaled(3), scaled(2), scaled(4));
 }
 
 bool Frameless(const QWidget& window) {
@@ -412,7 +448,8 @@ int main(int argc, char** argv) {
   if (listing) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   } else {
-    session = qvt::test::XSession::Start(qvt::kScreenWidth, qvt::kScreenHeight);
+    session = qvt::test::XSession::Start(qRound(qvt::kScreenWidth * qvt::Scale()),
+                                         qRound(qvt::kScreenHeight * qvt::Scale()));
     if (!session)
       return 1;
     setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -420,6 +457,8 @@ int main(int argc, char** argv) {
   qvt::test::SetHeadlessEnvironment();
   QApplication app(argc, argv);
   qvt::test::PrepareApplication();
+  if (qEnvironmentVariable("QVT_TEST_PALETTE") == QStringLiteral("dark"))
+    qvt::UseDarkPalette();
   if (session) {
     // The window manager is up once it frames a new window (one mapped before it started
     // may stay without a frame).

@@ -45,7 +45,7 @@ bool Until(const std::function<bool()>& done, int timeoutMs = 10000) {
 QStringList Windows(const QString& title) {
   const QString pattern = QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$');
   return Tool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                         QStringLiteral("--name"), pattern})
+                                          QStringLiteral("--name"), pattern})
       .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
@@ -64,8 +64,8 @@ QRect ClientArea(const QString& id) {
 
 // The window with the frame the window manager drew around it (_NET_FRAME_EXTENTS).
 QRect OnScreen(const QString& id) {
-  const QString extents = Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), id,
-                                                        QStringLiteral("_NET_FRAME_EXTENTS")});
+  const QString extents = Tool(QStringLiteral("xprop"),
+                               {QStringLiteral("-id"), id, QStringLiteral("_NET_FRAME_EXTENTS")});
   const QRegularExpressionMatch m =
       QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(extents);
   const QRect client = ClientArea(id);
@@ -77,8 +77,8 @@ QRect OnScreen(const QString& id) {
 
 // The managed windows from the bottom to the top, as the window manager stacks them.
 QStringList Stacking() {
-  const QString list = Tool(QStringLiteral("xprop"), {QStringLiteral("-root"),
-                                                     QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+  const QString list = Tool(QStringLiteral("xprop"),
+                            {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
   QStringList ids;
   for (const QString& hex : list.section(QLatin1Char('#'), 1).split(QLatin1Char(','))) {
     bool ok = false;
@@ -96,8 +96,8 @@ QString ActiveWindow() {
 // A click at a point of a window's client area, as the user's mouse does it.
 void Click(const QString& id, QPoint at) {
   Tool(QStringLiteral("xdotool"),
-      {QStringLiteral("mousemove"), QStringLiteral("--window"), id, QString::number(at.x()),
-       QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
+       {QStringLiteral("mousemove"), QStringLiteral("--window"), id, QString::number(at.x()),
+        QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
 }
 
 // Keys typed into the window that has the focus ("alt+t", "Return").
@@ -168,8 +168,9 @@ QRect AcrossTheEditor(const QString& player, const std::function<void(const QStr
   })) << "the editor did not replace the player window";
   Settle();
   close(editor);
-  EXPECT_TRUE(Until([&] { return !ClientArea(player).isNull() && Windows(QStringLiteral("Choose the files")).isEmpty(); }))
-      << "the player window did not come back";
+  EXPECT_TRUE(Until([&] {
+    return !ClientArea(player).isNull() && Windows(QStringLiteral("Choose the files")).isEmpty();
+  })) << "the player window did not come back";
   Settle();
   return ClientArea(player);
 }
@@ -212,13 +213,12 @@ TEST_F(WmUser, AMessageBoxComesUpAboveTheProgressWindowAndTakesTheFocus) {
   });
   server.http.Get("/cut/Updater", [](const httplib::Request&, httplib::Response& response) {
     constexpr size_t kAnnounced = 200000;
-    response.set_content_provider(kAnnounced, "application/octet-stream",
-                                  [](size_t offset, size_t, httplib::DataSink& sink) {
-                                    if (offset == 0)
-                                      sink.write(std::string(kAnnounced / 2, 'x').data(),
-                                                 kAnnounced / 2);
-                                    return false;
-                                  });
+    response.set_content_provider(
+        kAnnounced, "application/octet-stream", [](size_t offset, size_t, httplib::DataSink& sink) {
+          if (offset == 0)
+            sink.write(std::string(kAnnounced / 2, 'x').data(), kAnnounced / 2);
+          return false;
+        });
   });
   server.start();
   const QString base = server.url(QStringLiteral("/files/QVT/"));
@@ -288,8 +288,8 @@ int main(int argc, char** argv) {
       return 1;
     // openbox is up once it owns the screen's window manager selection.
     qvt::Until([] {
-      return qvt::Tool(QStringLiteral("xprop"), {QStringLiteral("-root"),
-                                                QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+      return qvt::Tool(QStringLiteral("xprop"),
+                       {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
           .contains(QStringLiteral("window id"));
     });
   }
