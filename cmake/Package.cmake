@@ -7,7 +7,7 @@
 #   share/applications/quavertone.desktop, share/icons/hicolor/..., share/metainfo/...
 #   share/man/man1/quavertone.1.gz, share/doc/quavertone/{copyright,changelog.gz}
 # The package's dependencies come from the libraries the programs link (dpkg-shlibdeps), and
-# libmpv, which the player opens when it plays its first song.
+# libmpv, which the player opens when it plays its first song, and the Liberation fonts.
 # Expects _data_files, QVT_METAINFO and QVT_MANPAGE_GZ.
 set(_program_dir lib/quavertone)
 set(_deb COMPONENT deb EXCLUDE_FROM_ALL)
@@ -66,7 +66,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/quavertone/quavertone)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2")
+# libmpv is opened at run time (not seen by dpkg-shlibdeps); the windows are laid out for the
+# Liberation fonts (Arial's and Courier New's metrics), which a minimal system lacks.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "music player built around play lists")

@@ -242,6 +242,9 @@ void frmOptions::Form_Load() {
   (GlobalMethods::GetQuickPlayClose() ? optClose : optStayOpen)->setChecked(true);
   lblCurVer->setText(UpdatorMethods::VersionText(UpdatorMethods::RunningVersion()));
   UpdatorMethods::ShowStoredCheckResult(*this);
+  // A system-wide install (the Debian package): its program folder is the package manager's.
+  if (!UpdatorMethods::CanInstallUpdates())
+    lblStatus->setText(QStringLiteral("Updated by the package manager"));
 }
 
 // Selecting runs the button's setter, so a stored 0 ("don't skip") is stored as 1 from here on.

@@ -42,7 +42,7 @@ wanted=$(printf '%s\n' "${expected[@]}" | sort)
 [[ $actual == "$wanted" ]] || fail "the package holds:"$'\n'"$actual"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libmpv2 libqt6widgets6 libqt6dbus6 libcurl4 libsqlite3-0 libc6; do
+for library in libmpv2 fonts-liberation2 libqt6widgets6 libqt6dbus6 libcurl4 libsqlite3-0 libc6; do
   [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 

@@ -313,6 +313,13 @@ TEST_F(OptionsTest, OpeningShowsTheStoredCheckResult) {
   }
 }
 
+// A system-wide install: settings go elsewhere, and the program folder is the package manager's.
+TEST_F(OptionsTest, AReadOnlyProgramFolderSaysThePackageManagerUpdates) {
+  fake.programFolder.data = fake.path("data");
+  frmOptions& w = Open();
+  EXPECT_EQ(w.lblStatus->text(), "Updated by the package manager");
+}
+
 TEST_F(OptionsTest, CheckForUpdatesFillsTheLabelsOrReportsTheFailure) {
   const QString url = Paths::DefaultVersionFileURL();
   frmOptions& w = Open();

@@ -78,6 +78,14 @@ std::unique_ptr<XSession> XSession::Start(int width, int height) {
   return session;
 }
 
+bool XSession::Listing(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]).starts_with("--gtest_list_tests"))
+      return true;
+  }
+  return false;
+}
+
 XSession::~XSession() {
   End(windowManager_);
   End(server_);

@@ -14,6 +14,8 @@ class XSession {
   // Starts both on a free display of the given size and points DISPLAY at it; nothing when
   // either program cannot be started (the error is printed).
   static std::unique_ptr<XSession> Start(int width, int height);
+  // Whether the test program only lists its tests (CTest's discovery), which needs no display.
+  static bool Listing(int argc, char** argv);
   ~XSession();
   XSession(const XSession&) = delete;
   XSession& operator=(const XSession&) = delete;

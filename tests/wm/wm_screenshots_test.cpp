@@ -358,6 +358,14 @@ TEST_F(WmScreenshots, EveryWindowIsTidyUnderAWindowManager) {
        [] { return &Show(Forms::Get<frmOptions>()); },
        {"optNoSkip|optSkipDelete", "optSkipDelete|optSkip", "optYesProcess|optNoProcess",
         "Label1|lblCurVer", "Label2|lblLatestVer", "fraAs|cmdExt"}},
+      {"options-package",  // a system-wide install, updated by the package manager
+       [this] {
+         Forms::Unload<frmOptions>();
+         fake.programFolder.data = fake.path(QStringLiteral("data"));
+         return &Show(Forms::Get<frmOptions>());
+       },
+       {"optNoSkip|optSkipDelete", "optSkipDelete|optSkip", "optYesProcess|optNoProcess",
+        "Label1|lblCurVer", "Label2|lblLatestVer", "fraAs|cmdExt"}},
       {"quick-play",
        [] { return &Show(Forms::Get<frmQMusic>()); },
        {"Shape1|lblTime", "Shape1|vlcVolume", "Shape1|lblCurrentSong", "Shape1|sldPosition"}},
@@ -441,9 +449,7 @@ TEST_F(WmScreenshots, ThePlayerKeepsItsPlaceAcrossTheEditor) {
 // The windows need the X server before the application starts. Listing the tests (CTest's
 // discovery) needs neither.
 int main(int argc, char** argv) {
-  bool listing = false;
-  for (int i = 1; i < argc; ++i)
-    listing = listing || QByteArray(argv[i]).startsWith("--gtest_list_tests");
+  const bool listing = qvt::test::XSession::Listing(argc, argv);
   std::unique_ptr<qvt::test::XSession> session;
   if (listing) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -278,9 +278,7 @@ TEST_F(WmUser, AMessageBoxComesUpAboveTheProgressWindowAndTakesTheFocus) {
 }  // namespace qvt
 
 int main(int argc, char** argv) {
-  bool listing = false;
-  for (int i = 1; i < argc; ++i)
-    listing = listing || QByteArray(argv[i]).startsWith("--gtest_list_tests");
+  const bool listing = qvt::test::XSession::Listing(argc, argv);
   std::unique_ptr<qvt::test::XSession> session;
   if (!listing) {
     session = qvt::test::XSession::Start(qvt::kScreenWidth, qvt::kScreenHeight);
