@@ -20,10 +20,8 @@ void FillPlayList(int songs, const std::function<QString(int)>& folderOf) {
     names[i] = QStringLiteral("Track %1 - Some Song Title.mp3").arg(n);
     paths[i] = folderOf(n) + names[i];
   }
-  auto& mv = MusicVariables();
-  mv.sSongPaths = paths;
-  mv.sSongNames = names;
-  mv.dblLastIndex = songs - 1;
+  auto& mv = SharedMusicVariables();
+  mv.replaceAll(std::move(paths), std::move(names));
 }
 
 QString AlbumFolder(int song) {

@@ -21,14 +21,12 @@ QString songPath(const QString& folder, int i) {
 }
 
 void setList(const std::vector<QString>& paths) {
-  qvt::MusicVariablesState& mv = qvt::MusicVariables();
-  mv.sSongPaths = paths;
+  qvt::MusicVariables& mv = qvt::SharedMusicVariables();
   std::vector<QString> names;
   names.reserve(paths.size());
   for (const QString& p : paths)
     names.push_back(p.section('/', -1));
-  mv.sSongNames = names;
-  mv.dblLastIndex = static_cast<double>(paths.size()) - 1;
+  mv.replaceAll(paths, std::move(names));
 }
 
 }  // namespace

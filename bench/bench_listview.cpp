@@ -24,7 +24,7 @@ constexpr int kSongs = 100000;
 void DiscardView() {
   if (qvt::Forms::IsLoaded<qvt::frmList>())
     delete &qvt::Forms::Get<qvt::frmList>();
-  qvt::MusicVariables().bListWindowOpen = false;
+  qvt::SharedMusicVariables().bListWindowOpen = false;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/Bench.h"
+#include "player/startup/MusicVariables.h"
 #include "tests/support/TestApp.h"
 
 namespace qvt::bench {
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
       continue;
     std::printf("bench %s\n", name.c_str());
     std::fflush(stdout);
+    qvt::MusicVariables mv;  // each benchmark starts with a play list object of its own
+    const qvt::ScopedMusicVariables installed(mv);
     body();
   }
   for (const auto& f : qvt::bench::figures()) {

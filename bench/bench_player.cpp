@@ -29,7 +29,7 @@ double LoadMs(Host& host, bool hidden) {
   return 1000 * qvt::bench::BestSeconds(5, [&] {
            qvt::ResetMusicVariables();
            qvt::GlobalMethods::SetProcessingVisibility(hidden ? 2 : 1);
-           qvt::MusicVariables().dblLastIndex = -1;
+           qvt::SharedMusicVariables().setLastIndex(-1);
            bool has = false;
            qvt::Configuration::LoadConfiguration(host, has);
          });

@@ -27,7 +27,7 @@ constexpr int kRuns = 3;
 
 void EmptyList(qvt::frmChoose& w) {
   qvt::ResetMusicVariables();
-  qvt::MusicVariables().dblLastIndex = -1;
+  qvt::SharedMusicVariables().setLastIndex(-1);
   w.RefillEditorList();
 }
 
@@ -66,7 +66,7 @@ void Measure(qvt::frmChoose& w, QPushButton* button, const char* first, const ch
   // What the clicks did: every song in the list once, and the dialogs the last click showed.
   qvt::bench::Figure(
       QString::fromLatin1(first).replace(QStringLiteral("_s"), QStringLiteral("_songs")),
-      qvt::MusicVariables().dblLastIndex + 1, QStringLiteral("songs"));
+      qvt::SharedMusicVariables().dblLastIndex() + 1, QStringLiteral("songs"));
   qvt::bench::Figure(QString::fromLatin1(first), best, QStringLiteral("s"));
   qvt::bench::Figure(QString::fromLatin1(again), bestAgain, QStringLiteral("s"));
 }
@@ -78,14 +78,14 @@ QVT_BENCH(playlists) {
   qvt::FakePlatform& fake = services.fake;
   qvt::SetProcessingSuppressed(true);
   qvt::ResetMusicVariables();
-  qvt::MusicVariables().bLowPriorityLoading = false;
+  qvt::SharedMusicVariables().bLowPriorityLoading = false;
   const QString songs = fake.path(QStringLiteral("songs"));
   const QString lists = fake.path(QStringLiteral("lists"));
   MakeFiles(songs);
   QDir().mkpath(lists);
   MakeListFile(lists + QStringLiteral("/big.qvl"));
   (void)qvt::ExportM3u8(lists + QStringLiteral("/big.qvl"), lists + QStringLiteral("/big.m3u8"));
-  qvt::MusicVariables().dblLastIndex = -1;
+  qvt::SharedMusicVariables().setLastIndex(-1);
 
   qvt::frmChoose& w = qvt::Forms::Get<qvt::frmChoose>();
   w.show();

@@ -65,9 +65,7 @@ class NullView : public qvt::IPlayerView {
 // Presses Play on a one-song list from the event loop and runs the loop until the song plays.
 double StallWhileStarting(qvt::IMediaPlayer& player, const QString& path) {
   qvt::ResetMusicVariables();
-  qvt::MusicVariables().sSongPaths = std::vector<QString>{path};
-  qvt::MusicVariables().sSongNames = std::vector<QString>{QStringLiteral("song")};
-  qvt::MusicVariables().dblLastIndex = 0;
+  qvt::SharedMusicVariables().replaceAll({path}, {QStringLiteral("song")});
   NullView view;
   qvt::PlaybackController controller(view, player);
   Watchdog watchdog;

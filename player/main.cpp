@@ -7,6 +7,7 @@
 #include "platform/production/ProductionPlatform.h"
 #include "player/cli/CommandLine.h"
 #include "player/startup/MainModule.h"
+#include "player/startup/MusicVariables.h"
 #include "player/window/Mpris.h"
 #include "shared/ui/DesignFont.h"
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
   qvt::InstallProductionPlatform(QStringLiteral("Quavertone"));
   qvt::ApplyDesignFont();
+  qvt::MusicVariables musicVariables;  // the play list and the state every window shares
+  const qvt::ScopedMusicVariables installed(musicVariables);
   qvt::Mpris::Install();
   qvt::OnTerminationSignal([] { qvt::MainModule::CloseNormally(); });
   qvt::MainModule::Main(qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));

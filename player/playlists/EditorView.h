@@ -29,12 +29,12 @@ class IEditorView {
   // Status panel 1, then the song count in panel 2.
   virtual void SetStatusText(const QString& sText) = 0;
 
-  // The play list box: entry i shows song i.
+  // The play list box: entry i shows song i of the play list.
   virtual IListBox& PlayList() = 0;
   // The selected entry, or -1 when none is selected.
   virtual int PlayListIndex() const = 0;
-  // Replaces every entry at once.
-  virtual void SetPlayListItems(std::vector<QString> names) = 0;
+  // The play list box shows the play list as it is now, nothing selected.
+  virtual void ShowPlayList() = 0;
 
   // Busy state: false hides the play list, disables the buttons and the window.
   virtual void SetEditing(bool bOn) = 0;

@@ -142,21 +142,22 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
 }
 
 bool WriteListFile(const QString& sPath) {
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   // A song whose path or name holds a double quote would not read back: nothing is written.
-  const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex + 1));
-  for (std::size_t i = 0; i < count && i < mv.sSongPaths.size() && i < mv.sSongNames.size(); ++i) {
-    if (!RecordWriter::canStoreText(mv.sSongPaths[i]) ||
-        !RecordWriter::canStoreText(mv.sSongNames[i])) {
+  const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex() + 1));
+  for (std::size_t i = 0; i < count && i < mv.sSongPaths().size() && i < mv.sSongNames().size();
+       ++i) {
+    if (!RecordWriter::canStoreText(mv.sSongPaths()[i]) ||
+        !RecordWriter::canStoreText(mv.sSongNames()[i])) {
       return false;
     }
   }
   try {
     RecordWriter writer(sPath);
-    writer.write({mv.dblLastIndex});
-    for (double i = 0; i <= mv.dblLastIndex; ++i) {
+    writer.write({mv.dblLastIndex()});
+    for (double i = 0; i <= mv.dblLastIndex(); ++i) {
       const auto at = static_cast<std::size_t>(i);
-      writer.writePathName(mv.sSongPaths.at(at), mv.sSongNames.at(at));
+      writer.writePathName(mv.sSongPaths().at(at), mv.sSongNames().at(at));
     }
     writer.commit();
   } catch (const RecordError&) {

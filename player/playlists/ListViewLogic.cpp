@@ -21,65 +21,48 @@ const QString kConfigFileName = QStringLiteral("listViewConfig.qvs");
 
 // The song name at a play list index; throws std::out_of_range when there is none.
 const QString& SongName(double dblIndex) {
-  return MusicVariables().sSongNames.atIndex(dblIndex);
+  return SharedMusicVariables().sSongNames().atIndex(dblIndex);
 }
-
-// The play list as the view showed it after its last rebuild.
-PlayListVersion g_shownVersion;
 
 double UpperBound() {
-  return static_cast<double>(MusicVariables().sSongNames.size()) - 1;
-}
-
-// The last entry a rebuild fills: the play list's last index, within the names there are.
-double LastFilledIndex() {
-  return std::min(MusicVariables().dblLastIndex, UpperBound());
+  return static_cast<double>(SharedMusicVariables().sSongNames().size()) - 1;
 }
 
 void MoveMarker(IView& view, double& dblMarkedIndex) {
-  TryStep([&] { view.SetEntry(dblMarkedIndex, SongName(dblMarkedIndex)); });
   const double p = view.PlayerPosition();
-  TryStep([&] { view.SetEntry(p, SongName(p) + kNowPlayingSuffix); });
+  view.MarkEntry(p);
   view.SelectEntry(p);
   TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(p)); });
   dblMarkedIndex = p;
 }
 
-// The event loop runs for every entry, and a pass may change the list: each entry is read by
-// value with its bound re-read, so that a shorter list ends the fill instead of reading past
-// it. The list as it was when the fill began is what the view records as shown.
+// Goes through the list once, reporting every song; the list box shows the list itself, so
+// nothing is copied. The event loop runs for every song, and a pass may change the list: the
+// bound is read again each time, and the view follows a change by itself. The current song is
+// read once, so that the marker and dblMarkedIndex never part.
 void Rebuild(IView& view, double& dblMarkedIndex, bool bMinimised) {
-  MusicVariablesState& mv = MusicVariables();
-  if (!bMinimised && mv.dblLastIndex > 500) {
-    ShowDeterminedProcessing(0, mv.dblLastIndex - 1, false,
+  MusicVariables& mv = SharedMusicVariables();
+  if (!bMinimised && mv.dblLastIndex() > 500) {
+    ShowDeterminedProcessing(0, mv.dblLastIndex() - 1, false,
                              QStringLiteral("Starting to fill visual list"));
   }
   if (bMinimised) {
     mv.bListRefreshPending = true;
     GlobalMethods::YieldIfLowPriority();
   }
-  view.ClearEntries();
-  // The current song is read once: a song change while the list fills (the event loop runs
-  // for every entry) must not leave the marker on one entry and dblMarkedIndex on another.
   const double p = view.PlayerPosition();
-  const PlayListVersion version = CurrentPlayListVersion();
-  std::vector<QString> entries;
-  entries.reserve(static_cast<std::size_t>(std::max(0.0, LastFilledIndex() + 1)));
-  for (double i = 0; i <= LastFilledIndex(); ++i) {
-    QString name = mv.sSongNames[static_cast<std::size_t>(i)];
-    if (!bMinimised)
-      UpdateProcessing(QStringLiteral("Finalizing List...\r\n") + name);
-    if (i == p) {
-      view.SetCaption(kCaptionPrefix + name);
-      name += kNowPlayingSuffix;
+  view.MarkEntry(p);
+  TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(p)); });
+  if (!bMinimised) {
+    const QString prefix = QStringLiteral("Finalizing List...\r\n");
+    for (std::size_t i = 0; static_cast<double>(i) <= std::min(mv.dblLastIndex(), UpperBound());
+         ++i) {
+      UpdateProcessing(prefix + mv.sSongNames()[i]);
     }
-    entries.push_back(std::move(name));
   }
-  view.SetEntries(std::move(entries));
   view.SelectEntry(p);
   dblMarkedIndex = p;
   mv.dblListShownLastIndex = UpperBound();
-  g_shownVersion = version;
 }
 
 }  // namespace
@@ -141,29 +124,22 @@ Dock DockOnResize(double listLeft, double listTop, double listWidth, double sear
   return dock;
 }
 
-void Reset(IView& view, double& dblMarkedIndex) {
-  MusicVariablesState& mv = MusicVariables();
-  if (mv.dblLastIndex == -1) {
-    view.ClearEntries();
+void Reset(IView& view, double& dblMarkedIndex, PlayListVersion& shown) {
+  MusicVariables& mv = SharedMusicVariables();
+  if (mv.dblLastIndex() == -1) {
+    view.MarkEntry(-1);
     view.SetStatusText(QStringLiteral("No List Loaded"));
+    shown = PlayListVersion{};
     return;
   }
   const bool bMinimised = view.PlayerMinimised();
-  // Only a list that did not change since the last rebuild keeps its entries: the same size
-  // says nothing (a Clear and a load of another list, one song removed and one added). The
-  // entry count is checked too: a view that was emptied (no play list) or never filled must be
-  // filled. A list that changes while the view fills is filled again.
-  if (CurrentPlayListVersion() == g_shownVersion && view.EntryCount() == LastFilledIndex() + 1) {
+  // The same size says nothing (a Clear and a load of another list, one song removed and one
+  // added): the list's change count tells whether it changed.
+  if (mv.version() == shown) {
     MoveMarker(view, dblMarkedIndex);
   } else {
-    // A few more fills catch changes made while one ran; the next reset catches the rest.
-    constexpr int kMoreFills = 2;
     Rebuild(view, dblMarkedIndex, bMinimised);
-    for (int fill = 0; fill < kMoreFills && CurrentPlayListVersion() != g_shownVersion; ++fill) {
-      if (!bMinimised)
-        HideProcessing();
-      Rebuild(view, dblMarkedIndex, bMinimised);
-    }
+    shown = mv.version();
   }
   TryStep([&] {
     view.SetStatusText(QStringLiteral("Now Playing - ") + SongName(view.PlayerPosition()));

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "player/startup/MusicVariables.h"
+
 namespace qvt::ListView {
 
 // The view's outer size as saved between runs.
@@ -62,17 +64,15 @@ Dock DockOnOpen(double listLeft, double listTop, double listWidth, double search
 Dock DockOnResize(double listLeft, double listTop, double listWidth, double searchWidth,
                   double screenWidth);
 
-// The view as the reset drives it. Indexes name entries of the list box (entry i is song i);
-// one that names no entry is ignored by SetEntry and SelectEntry.
+// The view as the reset drives it. Its list box is a view of the play list (entry i is song
+// i): it follows every change of the list by itself. Indexes that name no entry are ignored.
 class IView {
  public:
   virtual ~IView() = default;
   virtual bool PlayerMinimised() = 0;
   virtual double PlayerPosition() = 0;
-  virtual int EntryCount() = 0;
-  virtual void ClearEntries() = 0;
-  virtual void SetEntries(std::vector<QString> entries) = 0;
-  virtual void SetEntry(double dblIndex, const QString& sText) = 0;
+  // Puts " - Now Playing" after entry dblIndex's name and takes it off the entry that had it.
+  virtual void MarkEntry(double dblIndex) = 0;
   virtual void SelectEntry(double dblIndex) = 0;
   virtual void SetCaption(const QString& sCaption) = 0;
   virtual void SetStatusText(const QString& sText) = 0;
@@ -81,11 +81,10 @@ class IView {
 extern const QString kNowPlayingSuffix;  // " - Now Playing"
 extern const QString kCaptionPrefix;     // "Play List - Now Playing - "
 
-// Brings the view in line with the play list: an empty list when none is loaded; only the
-// marker moves when the play list did not change since the last rebuild (its change count, see
-// CurrentPlayListVersion, and the view still shows that many entries); otherwise every entry is
-// rebuilt, with progress on long lists, and again when the list changed while it filled.
-// dblMarkedIndex is the entry carrying the marker; it is updated. A step that fails is skipped.
-void Reset(IView& view, double& dblMarkedIndex);
+// Brings the view in line with the play list and the current song: only the marker moves when
+// the play list did not change since the view last went through it (shown); otherwise the
+// list is gone through once more, with progress on long lists. dblMarkedIndex is the entry
+// carrying the marker; it and shown are updated. A step that fails is skipped.
+void Reset(IView& view, double& dblMarkedIndex, PlayListVersion& shown);
 
 }  // namespace qvt::ListView

@@ -20,61 +20,41 @@ using GlobalMethods::FindSongPath;
 
 constexpr double kProgressWindowAbove = 500;
 
-// The names of songs 0 to dblLastIndex (fewer when the array ends before).
+// The number of songs 0 to dblLastIndex (fewer when the names end before).
 std::size_t ListedCount() {
-  const MusicVariablesState& mv = MusicVariables();
-  if (!(mv.dblLastIndex >= 0))
+  const MusicVariables& mv = SharedMusicVariables();
+  if (!(mv.dblLastIndex() >= 0))
     return 0;
-  return std::min(static_cast<std::size_t>(mv.dblLastIndex) + 1, mv.sSongNames.size());
+  return std::min(static_cast<std::size_t>(mv.dblLastIndex()) + 1, mv.sSongNames().size());
 }
 
-// The play list as the editor's list box showed it after its last fill (one editor at a time).
-PlayListVersion g_shownVersion;
-
-// The names of the list, one by one with fReport called between them; the event loop may run
-// there, so the bound is read again and each name copied before it.
+// Calls fReport with every song's name; the event loop may run there, so the bound is read
+// again and each name copied before it.
 template <class Report>
-std::vector<QString> CollectNames(Report fReport) {
-  std::vector<QString> names;
-  names.reserve(ListedCount());
-  for (std::size_t i = 0; i < ListedCount(); ++i) {
-    names.push_back(MusicVariables().sSongNames.at(i));
-    fReport(names.back());
-  }
-  return names;
-}
-
-// Fills the list box; a list changed while the names were collected is read once more, at
-// once (no pass of the event loop in between).
-void FillEditorList(IEditorView& view, std::vector<QString> names, PlayListVersion version) {
-  if (CurrentPlayListVersion() != version) {
-    version = CurrentPlayListVersion();
-    names = CollectNames([](const QString&) {});
-  }
-  view.SetPlayListItems(std::move(names));
-  g_shownVersion = version;
+void ReportNames(Report fReport) {
+  for (std::size_t i = 0; i < ListedCount(); ++i)
+    fReport(QString(SharedMusicVariables().sSongNames().at(i)));
 }
 
 }  // namespace
 
 void RefillEditorList(IEditorView& view) {
-  FillEditorList(view, {}, PlayListVersion{});
+  view.ShowPlayList();
 }
 
 void RefillEditorListShowing(IEditorView& view, const QString& sCaptionPrefix) {
-  view.SetPlayListItems({});
-  const PlayListVersion version = CurrentPlayListVersion();
-  std::vector<QString> names = CollectNames([&](const QString& sName) {
+  ReportNames([&](const QString& sName) {
     view.SetAddingCaption(sCaptionPrefix + sName);
     GlobalMethods::YieldIfLowPriority();
   });
-  FillEditorList(view, std::move(names), version);
+  view.ShowPlayList();
 }
 
 void PlayListEditor::RunBusy(const QString& sStatus, void (PlayListEditor::*op)()) {
   view_.SetStatusText(sStatus);
   view_.SetEditing(false);
   view_.RepaintWindow();
+  const PlayListVersion before = CurrentPlayListVersion();
   try {
     const GlobalMethods::PathSearchScope search;
     (this->*op)();
@@ -83,7 +63,7 @@ void PlayListEditor::RunBusy(const QString& sStatus, void (PlayListEditor::*op)(
     view_.SetEditing(true);
     throw;
   }
-  RefillIfChanged();
+  RefillIfChanged(before);
   view_.SetEditing(true);
   view_.RepaintWindow();
   view_.SetStatusText(QStringLiteral("Ready"));
@@ -112,11 +92,12 @@ void PlayListEditor::SaveClick() {
 void PlayListEditor::FileDblClick() {
   view_.SetPlayListVisible(false);
   view_.RepaintWindow();
+  const PlayListVersion before = CurrentPlayListVersion();
   {
     const GlobalMethods::PathSearchScope search;
     AddSelectedFiles();
   }
-  RefillIfChanged();
+  RefillIfChanged(before);
   view_.SetPlayListVisible(true);
   view_.RepaintWindow();
 }
@@ -125,8 +106,7 @@ void PlayListEditor::ClearClick() {
   view_.SetProgressLabelsVisible(false);
   view_.SetPlayListVisible(false);
   view_.RepaintWindow();
-  MusicVariables().dblLastIndex = -1;
-  GlobalMethods::ResizeSongArrays(0);
+  SharedMusicVariables().clear();
   RefillEditorList();
   view_.SetPlayListVisible(true);
   view_.SetProgressLabelsVisible(true);
@@ -148,37 +128,33 @@ void PlayListEditor::VerifyClick() {
 void PlayListEditor::RemoveClick() {
   view_.SetEditing(false);
   view_.RepaintWindow();
+  const PlayListVersion before = CurrentPlayListVersion();
   RemoveSelected();
-  RefillIfChanged();
+  RefillIfChanged(before);
   view_.SetEditing(true);
   view_.RepaintWindow();
   view_.SetStatusText(QStringLiteral("Ready"));
 }
 
 void PlayListEditor::RemoveSelected() {
-  MusicVariablesState& mv = MusicVariables();
-  if (mv.dblLastIndex <= -1) {
+  MusicVariables& mv = SharedMusicVariables();
+  if (mv.dblLastIndex() <= -1) {
     MsgBox(QStringLiteral("Nothing to remove"));
     return;
   }
   const int iSelected = view_.PlayListIndex();
-  if (iSelected < 0 || iSelected > mv.dblLastIndex) {
+  if (iSelected < 0 || iSelected > mv.dblLastIndex()) {
     MsgBox(QStringLiteral("Nothing selected"));
     return;
   }
   const auto k = static_cast<std::size_t>(iSelected);
-  const QString sName = mv.sSongNames.at(k);
+  const QString sName = mv.sSongNames().at(k);
   view_.SetAddingCaption(QStringLiteral("Removing... \r\n") + sName);
   view_.SetStatusText(QStringLiteral("Removing... ") + sName);
-  mv.dblLastIndex -= 1;
-  if (mv.dblLastIndex >= 0) {
-    mv.sSongPaths.eraseAt(k);
-    mv.sSongNames.eraseAt(k);
-    GlobalMethods::ResizeSongArrays(mv.dblLastIndex);
-  }
+  mv.removeAt(k);
   RefillEditorList();
-  if (mv.dblLastIndex >= 0) {
-    const double dblSelect = iSelected > mv.dblLastIndex ? iSelected - 1 : iSelected;
+  if (mv.dblLastIndex() >= 0) {
+    const double dblSelect = iSelected > mv.dblLastIndex() ? iSelected - 1 : iSelected;
     GlobalMethods::SelectListItem(view_.PlayList(), dblSelect);
   }
 }
@@ -258,24 +234,23 @@ void PlayListEditor::RefillEditorList() {
   qvt::RefillEditorList(view_);
 }
 
-void PlayListEditor::RefillIfChanged() {
-  if (CurrentPlayListVersion() == g_shownVersion)
+void PlayListEditor::RefillIfChanged(const PlayListVersion& before) {
+  if (CurrentPlayListVersion() == before)
     return;
   const int iSelected = view_.PlayListIndex();
   RefillEditorList();
-  if (iSelected >= 0 && iSelected <= MusicVariables().dblLastIndex)
+  if (iSelected >= 0 && iSelected <= SharedMusicVariables().dblLastIndex())
     GlobalMethods::SelectListItem(view_.PlayList(), iSelected);
 }
 
 void PlayListEditor::FillOnLoad() {
-  const double dblLast = MusicVariables().dblLastIndex;
+  const double dblLast = SharedMusicVariables().dblLastIndex();
   if (dblLast > kProgressWindowAbove)
     ShowDeterminedProcessing(0, dblLast, false, QString());
-  const PlayListVersion version = CurrentPlayListVersion();
-  std::vector<QString> names = CollectNames([](const QString& sName) {
+  ReportNames([](const QString& sName) {
     UpdateProcessing(QStringLiteral("Generating visual list...\r\n") + sName);
   });
-  FillEditorList(view_, std::move(names), version);
+  view_.ShowPlayList();
   HideProcessing();
 }
 

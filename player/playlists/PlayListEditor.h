@@ -2,18 +2,20 @@
 // The operations of the play list editor window (frmChoose), without its widgets: adding files
 // from the file box, loading and saving .qvl files, removing and clearing songs, the integrity
 // check, and the busy protocol around each of them. They change the shared play list
-// (sSongPaths, sSongNames, dblLastIndex) and keep the window's list box a copy of the names.
+// (sSongPaths, sSongNames, dblLastIndex), which the window's list box shows.
 //
 //   PlayListEditor editor(view);   // view: the window, as IEditorView
 //   editor.AddClick();             // what the Add button does
 
 #include <QString>
 
+#include "player/startup/MusicVariables.h"
+
 namespace qvt {
 
 class IEditorView;
 
-// Refills the play list box with the names of songs 0 to dblLastIndex, in one go.
+// Shows the play list box anew (songs 0 to dblLastIndex), nothing selected.
 void RefillEditorList(IEditorView& view);
 // The same, setting lblAdding's caption to sCaptionPrefix + the name for every song first.
 void RefillEditorListShowing(IEditorView& view, const QString& sCaptionPrefix);
@@ -54,9 +56,10 @@ class PlayListEditor {
   // list box refilled when the list changed, editing again, "Ready".
   void RunBusy(const QString& sStatus, void (PlayListEditor::*op)());
   void EndBatch();
-  // Refills the list box when the play list changed since it was filled (the event loop ran
-  // during the operation: the player's timers may have changed the list meanwhile).
-  void RefillIfChanged();
+  // Shows the list box anew, its selection kept, when the play list changed since `before`
+  // (the event loop ran during the operation: the player's timers may have changed the list
+  // meanwhile).
+  void RefillIfChanged(const PlayListVersion& before);
   void LoadMarkedFile();
   void RemoveSelected();
 

@@ -18,12 +18,16 @@ SongListBox::SongListBox(QWidget* parent)
   setTextElideMode(Qt::ElideRight);
 }
 
+void SongListBox::ShowModel(QAbstractItemModel* rows) {
+  setModel(rows);
+}
+
 int SongListBox::ListCount() const {
-  return model_->count();
+  return model()->rowCount();
 }
 
 bool SongListBox::Selected(int i) const {
-  if (i < 0 || i >= model_->count())
+  if (i < 0 || i >= ListCount())
     return false;
   return selectionModel()->isRowSelected(i, QModelIndex());
 }
@@ -34,9 +38,9 @@ void SongListBox::SetListIndex(int i) {
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     return;
   }
-  if (i < 0 || i >= model_->count())
+  if (i < 0 || i >= ListCount())
     throw std::out_of_range("list index out of range");
-  const QModelIndex item = model_->index(i);
+  const QModelIndex item = model()->index(i, 0);
   selectionModel()->setCurrentIndex(item, QItemSelectionModel::ClearAndSelect);
   scrollTo(item);
 }
@@ -47,9 +51,9 @@ int SongListBox::ListIndex() const {
 }
 
 QString SongListBox::List(int i) const {
-  if (i < 0 || i >= model_->count())
+  if (i < 0 || i >= ListCount())
     throw std::out_of_range("list index out of range");
-  return model_->text(i);
+  return model()->index(i, 0).data().toString();
 }
 
 void SongListBox::SetList(int i, const QString& text) {

@@ -8,7 +8,9 @@
 //   lst.SetList(3, "x - Now Playing");
 //   lst.SetListIndex(3);          // selects entry 3 and scrolls to it; -1 selects nothing
 //
-// Entry i is song i; the list keeps its own copy of the texts, so it changes only when told.
+// Entry i is song i. The list keeps its own copy of the texts, so it changes only when told,
+// unless it shows another model (ShowModel): then it is a view of that model, and the
+// methods that set texts do nothing.
 
 #include <QListView>
 #include <QString>
@@ -25,6 +27,9 @@ class SongListBox : public QListView, public IListBox {
 
  public:
   explicit SongListBox(QWidget* parent = nullptr);
+
+  // Shows `rows` (owned elsewhere) instead of the list's own texts.
+  void ShowModel(QAbstractItemModel* rows);
 
   // IListBox
   int ListCount() const override;

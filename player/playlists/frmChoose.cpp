@@ -116,6 +116,7 @@ void frmChoose::CreateControls() {
   sAddingCaption_ = lblAdding->text();
 
   lstPlayList = new SongListBox(this);
+  lstPlayList->ShowModel(&SharedMusicVariables());
   lstPlayList->setObjectName(QStringLiteral("lstPlayList"));
   lstPlayList->setAccessibleName(QStringLiteral("Play list"));
   lstPlayList->setGeometry(Twips(6600, 360, 2895, 6105));
@@ -237,7 +238,7 @@ void frmChoose::ApplyTexts() {
     stbPanel1->setText(sStatusText_);
   if (bCountChanged_) {
     bCountChanged_ = false;
-    stbPanel2->setText(FormatNumber(MusicVariables().dblLastIndex + 1) +
+    stbPanel2->setText(FormatNumber(SharedMusicVariables().dblLastIndex() + 1) +
                        QStringLiteral(" songs loaded"));
   }
 }
@@ -286,8 +287,9 @@ int frmChoose::PlayListIndex() const {
   return lstPlayList->ListIndex();
 }
 
-void frmChoose::SetPlayListItems(std::vector<QString> names) {
-  lstPlayList->SetItems(std::move(names));
+// The list box is a view of the play list: it is always current.
+void frmChoose::ShowPlayList() {
+  lstPlayList->SetListIndex(-1);
 }
 
 void frmChoose::SetEditing(bool bOn) {

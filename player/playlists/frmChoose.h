@@ -58,7 +58,7 @@ class frmChoose : public Form, public IEditorView {
   void SetStatusText(const QString& sText) override;
   IListBox& PlayList() override;
   int PlayListIndex() const override;
-  void SetPlayListItems(std::vector<QString> names) override;
+  void ShowPlayList() override;
   void SetEditing(bool bOn) override;
   void SetPlayListVisible(bool bVisible) override;
   void SetProgressLabelsVisible(bool bVisible) override;

@@ -13,6 +13,7 @@
 #include <climits>
 
 #include "platform/Platform.h"
+#include "player/playlists/NowPlayingModel.h"
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmSearch.h"
 #include "player/startup/GlobalMethods.h"
@@ -72,6 +73,8 @@ void frmList::CreateControls() {
   lstList = new SongListBox(this);
   lstList->setObjectName(QStringLiteral("lstList"));
   lstList->setAccessibleName(QStringLiteral("Play list"));
+  rows_ = new NowPlayingModel(&SharedMusicVariables(), ListView::kNowPlayingSuffix, this);
+  lstList->ShowModel(rows_);
   lstList->setGeometry(PixelRect({0, 0, 5295, 4545}));
   cmdPlay = Button(this, "cmdPlay", QStringLiteral("Select"));
   cmdPlay->setGeometry(PixelRect({360, 4560, 1215, 375}));
@@ -195,7 +198,7 @@ void frmList::Form_Load() {
   }
   CentreOnScreen();
   reset();
-  MusicVariables().bListWindowOpen = true;
+  SharedMusicVariables().bListWindowOpen = true;
 }
 
 bool frmList::event(QEvent* e) {
@@ -214,7 +217,7 @@ void frmList::showEvent(QShowEvent* e) {
 void frmList::Form_Activate() {
   if (Forms::IsLoaded<frmSearch>())
     PlaceSearchWindow(Forms::Get<frmSearch>(), Left() + Width(), Top() + kSearchDropTwips);
-  MusicVariables().bListWindowOpen = true;
+  SharedMusicVariables().bListWindowOpen = true;
 }
 
 void frmList::resizeEvent(QResizeEvent* e) {
@@ -250,7 +253,7 @@ void frmList::Form_Unload(bool& bCancel) {
   ListView::WriteSavedSize(Height(), Width());
   hide();
   Forms::Unload<frmSearch>();
-  MusicVariables().bListWindowOpen = false;
+  SharedMusicVariables().bListWindowOpen = false;
   bCancel = true;
 }
 
@@ -268,7 +271,7 @@ void frmList::reset() {
   const auto done = qScopeGuard([this] { bResetting_ = false; });
   do {
     bResetAgain_ = false;
-    ListView::Reset(*this, dblMarkedIndex);
+    ListView::Reset(*this, dblMarkedIndex, shown_);
   } while (bResetAgain_);
 }
 
@@ -280,21 +283,9 @@ double frmList::PlayerPosition() {
   return Forms::Get<frmMusic>().Position();
 }
 
-int frmList::EntryCount() {
-  return lstList->ListCount();
-}
-
-void frmList::ClearEntries() {
-  lstList->Clear();
-}
-
-void frmList::SetEntries(std::vector<QString> entries) {
-  lstList->SetItems(std::move(entries));
-}
-
-void frmList::SetEntry(double dblIndex, const QString& sText) {
-  if (const std::optional<int> entry = EntryNumber(dblIndex))
-    lstList->SetList(*entry, sText);
+void frmList::MarkEntry(double dblIndex) {
+  const std::optional<int> entry = EntryNumber(dblIndex);
+  rows_->setMarkedRow(entry.value_or(-1));
 }
 
 void frmList::SelectEntry(double dblIndex) {
@@ -332,7 +323,7 @@ bool frmList::eventFilter(QObject* watched, QEvent* e) {
 
 void frmList::PlaySelected(const QString& sEmptyMessage) {
   FormBusy busy(*this);
-  if (MusicVariables().dblLastIndex == -1) {
+  if (SharedMusicVariables().dblLastIndex() == -1) {
     MsgBox(sEmptyMessage);
     return;
   }
@@ -350,7 +341,7 @@ void frmList::lstList_DblClick() {
 }
 
 void frmList::cmdSearch_Click() {
-  if (MusicVariables().dblLastIndex == -1) {
+  if (SharedMusicVariables().dblLastIndex() == -1) {
     MsgBox(QStringLiteral("No play list loaded"));
     return;
   }

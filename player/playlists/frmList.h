@@ -19,6 +19,7 @@ class QTimer;
 
 namespace qvt {
 
+class NowPlayingModel;
 class SongListBox;
 class frmSearch;
 
@@ -69,10 +70,7 @@ class frmList : public Form, private ListView::IView {
   // ListView::IView
   bool PlayerMinimised() override;
   double PlayerPosition() override;
-  int EntryCount() override;
-  void ClearEntries() override;
-  void SetEntries(std::vector<QString> entries) override;
-  void SetEntry(double dblIndex, const QString& sText) override;
+  void MarkEntry(double dblIndex) override;
   void SelectEntry(double dblIndex) override;
   void SetCaption(const QString& sCaption) override;
   void SetStatusText(const QString& sText) override;
@@ -95,6 +93,9 @@ class frmList : public Form, private ListView::IView {
   void ShowSearchWindow();
 
   double dblMarkedIndex = 0;
+  // What lstList shows: the play list, the song now playing marked.
+  NowPlayingModel* rows_;
+  PlayListVersion shown_;  // the play list as the last reset went through it
   QLabel* lblStatus_;
   // A restored outer size waits here until the window system has put its frame around the
   // window, so that the frame is not counted twice.

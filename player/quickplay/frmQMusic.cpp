@@ -216,7 +216,7 @@ void frmQMusic::Form_Unload(bool& /*bCancel*/) {
 // program without a window.
 void frmQMusic::cmdLoadMain_Click() {
   bCloseAfterSong_ = false;
-  MusicVariables().bPlaying = false;
+  SharedMusicVariables().bPlaying = false;
   // Loading the player lets the event loop run: a close of this window meanwhile waits, and
   // once the player is there it no longer ends the program.
   FormBusy busy(*this);

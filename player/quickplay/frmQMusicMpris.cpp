@@ -36,7 +36,7 @@ frmQMusicMpris::frmQMusicMpris(frmQMusic& window)
       window_(window) {}
 
 MprisState frmQMusicMpris::State() const {
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   MprisState s;
   s.sStatus = Mpris::PlaybackStatus(mv.bPlaying, mv.bResumeFromPosition);
   s.bCanPlay = window_.mmControl->PlayEnabled();

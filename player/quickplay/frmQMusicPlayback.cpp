@@ -39,7 +39,7 @@ void frmQMusic::ReportPlaybackError() {
   const bool ticking = timUpdater->isActive();
   timUpdater->stop();
   MsgBox(kPlaybackErrorText, MsgButtons::OkOnly, MsgIcon::Critical, kPlaybackErrorTitle, 1, true);
-  MusicVariables().bPlaying = false;
+  SharedMusicVariables().bPlaying = false;
   DoEvents();
   if (ticking)
     timUpdater->start();
@@ -71,7 +71,7 @@ int32_t frmQMusic::ReadyState() const {
 }
 
 void frmQMusic::StartPlayQ() {
-  auto& state = MusicVariables();
+  auto& state = SharedMusicVariables();
   bool bReported = false;
   if (!state.bPlaying) {
     TryStep([&] { wmpPlayer_->stop(); });
@@ -112,7 +112,7 @@ void frmQMusic::ShowSongLength() {
 void frmQMusic::timUpdater_Timer() {
   TryStep(
       [&] {
-        auto& state = MusicVariables();
+        auto& state = SharedMusicVariables();
         const double p = wmpPlayer_->currentPosition();
         ShowTime(ElapsedTimeText(p));
         sldPosition->setValue(RoundedSeconds(p));
@@ -141,7 +141,7 @@ void frmQMusic::timTextSlider_Timer() {
 void frmQMusic::mmControl_PlayClick() {
   TryStep(
       [&] {
-        MusicVariables().bPlaying = true;
+        SharedMusicVariables().bPlaying = true;
         StartPlayQ();
       },
       ShowFailure);
@@ -149,7 +149,7 @@ void frmQMusic::mmControl_PlayClick() {
 }
 
 void frmQMusic::mmControl_PauseClick() {
-  auto& state = MusicVariables();
+  auto& state = SharedMusicVariables();
   TryStep([&] { state.dResumePosition = wmpPlayer_->currentPosition(); });
   TryStep([&] { wmpPlayer_->stop(); });
   state.bResumeFromPosition = true;
@@ -159,7 +159,7 @@ void frmQMusic::mmControl_PauseClick() {
 }
 
 void frmQMusic::mmControl_StopClick() {
-  auto& state = MusicVariables();
+  auto& state = SharedMusicVariables();
   state.bPlaying = false;
   TryStep([&] { wmpPlayer_->stop(); });
   state.bResumeFromPosition = false;
@@ -175,7 +175,7 @@ void frmQMusic::sldPosition_MouseDown() {
 }
 
 void frmQMusic::sldPosition_MouseUp() {
-  auto& state = MusicVariables();
+  auto& state = SharedMusicVariables();
   const int value = sldPosition->value();
   TryStep([&] { wmpPlayer_->setCurrentPosition(value); });
   bool bReported = false;

@@ -35,33 +35,33 @@ void SetFromMode(int16_t iMode, bool& bOption, bool bModeOne, const QString& sEr
 }  // namespace
 
 void SetSongLoadingPriority(int16_t iMode) {
-  SetFromMode(iMode, MusicVariables().bLowPriorityLoading, true,
+  SetFromMode(iMode, SharedMusicVariables().bLowPriorityLoading, true,
               QStringLiteral("Unable to set song loading priority, please set manually"));
 }
 
 bool GetLowPriorityLoading() {
-  return MusicVariables().bLowPriorityLoading;
+  return SharedMusicVariables().bLowPriorityLoading;
 }
 
 void SetProcessingVisibility(int16_t iMode) {
-  SetFromMode(iMode, MusicVariables().bHideProcessing, false,
+  SetFromMode(iMode, SharedMusicVariables().bHideProcessing, false,
               QStringLiteral("Unable to set processor visibility, please set manually"));
-  SetProcessingSuppressed(MusicVariables().bHideProcessing);
+  SetProcessingSuppressed(SharedMusicVariables().bHideProcessing);
 }
 
 bool GetHideProcessing() {
-  return MusicVariables().bHideProcessing;
+  return SharedMusicVariables().bHideProcessing;
 }
 void SetQuickPlayClose(bool bValue) {
-  MusicVariables().bQuickPlayClose = bValue;
+  SharedMusicVariables().bQuickPlayClose = bValue;
 }
 bool GetQuickPlayClose() {
-  return MusicVariables().bQuickPlayClose;
+  return SharedMusicVariables().bQuickPlayClose;
 }
 
 double GetSelectedIndex(const IListBox& lst) {
   const double last =
-      std::min(MusicVariables().dblLastIndex, static_cast<double>(lst.ListCount()) - 1);
+      std::min(SharedMusicVariables().dblLastIndex(), static_cast<double>(lst.ListCount()) - 1);
   for (int i = 0; i <= last; ++i) {
     if (lst.Selected(i))
       return i;

@@ -50,7 +50,7 @@ void Main(const QString& sCommandLine) {
   frmQMusic& quick = Forms::Get<frmQMusic>();
   quick.SetFileToPlay(Unquote(sCommandLine));
   quick.show();
-  MusicVariables().bPlaying = true;
+  SharedMusicVariables().bPlaying = true;
   quick.StartPlayQ();
 }
 

@@ -1,28 +1,22 @@
 #include "player/startup/MusicVariables.h"
 
+#include <algorithm>
+#include <climits>
 #include <stdexcept>
 
-#include "player/startup/SongSearch.h"
+#include "shared/Check.h"
 #include "shared/Variant.h"
 
 namespace qvt {
 
-SongArray& SongArray::operator=(const SongArray& other) {
-  if (this != &other) {
-    items_ = other.items_;
-    touch(0);
-  }
-  return *this;
-}
+// ---- SongArray ----
 
-SongArray& SongArray::operator=(SongArray&& other) noexcept {
-  if (this != &other) {
-    items_ = std::move(other.items_);
-    other.items_.clear();
-    other.touch(0);
-    touch(0);
+const QString& SongArray::atIndex(double dblIndex) const {
+  const double i = RoundHalfEven(dblIndex);
+  if (!(i >= 0 && i < static_cast<double>(items_.size()))) {
+    throw std::out_of_range("SongArray::atIndex");
   }
-  return *this;
+  return items_[static_cast<std::size_t>(i)];
 }
 
 SongArray& SongArray::operator=(std::vector<QString> values) {
@@ -31,12 +25,9 @@ SongArray& SongArray::operator=(std::vector<QString> values) {
   return *this;
 }
 
-const QString& SongArray::atIndex(double dblIndex) const {
-  const double i = RoundHalfEven(dblIndex);
-  if (!(i >= 0 && i < static_cast<double>(items_.size()))) {
-    throw std::out_of_range("SongArray::atIndex");
-  }
-  return items_[static_cast<std::size_t>(i)];
+void SongArray::push_back(QString value) {
+  touch(items_.size());
+  items_.push_back(std::move(value));
 }
 
 void SongArray::set(std::size_t i, QString value) {
@@ -47,11 +38,6 @@ void SongArray::set(std::size_t i, QString value) {
 void SongArray::resize(std::size_t count) {
   touch(std::min(count, items_.size()));
   items_.resize(count);
-}
-
-void SongArray::push_back(QString value) {
-  touch(items_.size());
-  items_.push_back(std::move(value));
 }
 
 void SongArray::eraseAt(std::size_t i) {
@@ -79,34 +65,255 @@ void SongArray::eraseSorted(const std::vector<std::size_t>& ascending) {
   items_.resize(write);
 }
 
-namespace {
-std::uint64_t g_lastChangeStamp = 0;
-}  // namespace
-
-void SongArray::touch(std::size_t i) {
-  lowestChange_ = std::min(lowestChange_, i);
-  changeStamp_ = ++g_lastChangeStamp;
-}
-
-std::size_t SongArray::takeLowestChange() {
+std::size_t SongArray::takeLowestChange() const {
   const std::size_t lowest = lowestChange_;
   lowestChange_ = kNoChange;
   return lowest;
 }
 
-MusicVariablesState& MusicVariables() {
-  static MusicVariablesState state;
-  return state;
+// ---- MusicVariables ----
+
+namespace {
+
+// The number of elements the arrays hold for the last index dblLast (at least one).
+std::size_t ArrayCount(double dblLast) {
+  return dblLast >= 0 ? static_cast<std::size_t>(RoundHalfEven(dblLast)) + 1 : 1;
+}
+
+// Erases the elements at the subscripts that the array holds.
+void EraseExisting(SongArray& songs, std::vector<std::size_t> ascending) {
+  while (!ascending.empty() && ascending.back() >= songs.size())
+    ascending.pop_back();
+  songs.eraseSorted(ascending);
+}
+
+}  // namespace
+
+MusicVariables::MusicVariables(QObject* parent) : QAbstractListModel(parent) {}
+
+MusicVariables::~MusicVariables() = default;
+
+int MusicVariables::rows() const {
+  if (!(dblLastIndex_ >= 0))
+    return 0;
+  const double count = std::min(dblLastIndex_ + 1, static_cast<double>(sSongNames_.size()));
+  return static_cast<int>(std::min(count, static_cast<double>(INT_MAX)));
+}
+
+int MusicVariables::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows();
+}
+
+QVariant MusicVariables::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rows())
+    return {};
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    return sSongNames_[static_cast<std::size_t>(index.row())];
+  return {};
+}
+
+template <class Change>
+void MusicVariables::changeAll(Change change) {
+  beginResetModel();
+  change();
+  changed();
+  endResetModel();
+}
+
+void MusicVariables::append(const QString& sPath, const QString& sName) {
+  const int before = rows();
+  const bool whole = dblLastIndex_ >= -1 && static_cast<double>(before) == dblLastIndex_ + 1;
+  const auto edit = [&] {
+    dblLastIndex_ += 1;
+    const std::size_t count = ArrayCount(dblLastIndex_);
+    sSongPaths_.resize(count);
+    sSongNames_.resize(count);
+    const std::size_t at = count - 1;
+    sSongPaths_.set(at, sPath);
+    sSongNames_.set(at, sName);
+    changed();
+  };
+  if (!whole) {
+    changeAll(edit);
+    return;
+  }
+  beginInsertRows(QModelIndex(), before, before);
+  edit();
+  endInsertRows();
+}
+
+bool MusicVariables::removeAt(std::size_t k) {
+  const int before = rows();
+  const bool one =
+      static_cast<double>(before) == dblLastIndex_ + 1 && k < static_cast<std::size_t>(before);
+  bool bEmpty = false;
+  const auto edit = [&] {
+    dblLastIndex_ -= 1;
+    if (dblLastIndex_ <= -1) {
+      sSongPaths_.resize(1);
+      sSongNames_.resize(1);
+      bEmpty = true;
+    } else {
+      if (k < sSongNames_.size())
+        sSongNames_.eraseAt(k);
+      if (k < sSongPaths_.size())
+        sSongPaths_.eraseAt(k);
+      sSongPaths_.resize(ArrayCount(dblLastIndex_));
+      sSongNames_.resize(ArrayCount(dblLastIndex_));
+    }
+    changed();
+  };
+  if (!one) {
+    changeAll(edit);
+    return bEmpty;
+  }
+  const int row = static_cast<int>(k);
+  beginRemoveRows(QModelIndex(), row, row);
+  edit();
+  endRemoveRows();
+  return bEmpty;
+}
+
+void MusicVariables::removeSorted(std::vector<std::size_t> ascending) {
+  // Songs above the last index are no longer in the list; removing from the top, the first
+  // one still in the list keeps every lower one in it.
+  while (!ascending.empty() && static_cast<double>(ascending.back()) > dblLastIndex_)
+    ascending.pop_back();
+  if (ascending.empty())
+    return;
+  changeAll([&] {
+    dblLastIndex_ -= static_cast<double>(ascending.size());
+    if (dblLastIndex_ <= -1) {
+      sSongPaths_.resize(1);
+      sSongNames_.resize(1);
+      return;
+    }
+    EraseExisting(sSongNames_, ascending);
+    EraseExisting(sSongPaths_, ascending);
+    sSongPaths_.resize(ArrayCount(dblLastIndex_));
+    sSongNames_.resize(ArrayCount(dblLastIndex_));
+  });
+}
+
+void MusicVariables::clear() {
+  changeAll([&] {
+    dblLastIndex_ = -1;
+    sSongPaths_.resize(1);
+    sSongNames_.resize(1);
+  });
+}
+
+void MusicVariables::replaceAll(std::vector<QString> paths, std::vector<QString> names) {
+  changeAll([&] {
+    const std::size_t count = paths.size();
+    names.resize(count);
+    sSongPaths_ = std::move(paths);
+    sSongNames_ = std::move(names);
+    dblLastIndex_ = static_cast<double>(count) - 1;
+  });
+}
+
+void MusicVariables::setLastIndex(double dblLast) {
+  if (dblLast == dblLastIndex_)
+    return;
+  changeAll([&] { dblLastIndex_ = dblLast; });
+}
+
+void MusicVariables::resizeArrays(std::size_t count) {
+  if (count == sSongPaths_.size() && count == sSongNames_.size())
+    return;
+  // The rows below both counts keep their names; rows come or go at the end.
+  const int before = rows();
+  const double listed = dblLastIndex_ >= 0 ? dblLastIndex_ + 1 : 0;
+  const int after =
+      static_cast<int>(std::min({listed, static_cast<double>(count), double{INT_MAX}}));
+  const auto edit = [&] {
+    sSongPaths_.resize(count);
+    sSongNames_.resize(count);
+    changed();
+  };
+  if (after > before) {
+    beginInsertRows(QModelIndex(), before, after - 1);
+    edit();
+    endInsertRows();
+  } else if (after < before) {
+    beginRemoveRows(QModelIndex(), after, before - 1);
+    edit();
+    endRemoveRows();
+  } else {
+    edit();
+  }
+}
+
+void MusicVariables::setSongPath(std::size_t i, const QString& sPath) {
+  sSongPaths_.set(i, sPath);
+  changed();
+}
+
+void MusicVariables::setSongName(std::size_t i, const QString& sName) {
+  sSongNames_.set(i, sName);
+  changed();
+  if (i < static_cast<std::size_t>(rows())) {
+    const QModelIndex row = index(static_cast<int>(i));
+    Q_EMIT dataChanged(row, row, {Qt::DisplayRole, Qt::ToolTipRole});
+  }
+}
+
+void MusicVariables::setCurrentSong(double dblIndex) {
+  if (dblIndex == dblCurrentSong_)
+    return;
+  dblCurrentSong_ = dblIndex;
+  Q_EMIT currentSongChanged(dblIndex);
+}
+
+void MusicVariables::resetAll() {
+  changeAll([&] {
+    sSongPaths_.clear();
+    sSongNames_.clear();
+    dblLastIndex_ = 0;
+  });
+  dblCurrentSong_ = 0;
+  bPlaying = false;
+  bResumeFromPosition = false;
+  dResumePosition = 0;
+  bListWindowOpen = false;
+  bListRefreshPending = false;
+  dblListShownLastIndex = 0;
+  iSkipMode = 0;
+  bSkipBadSongs = false;
+  bRemoveBadSongs = false;
+  bLowPriorityLoading = false;
+  bHideProcessing = false;
+  bQuickPlayClose = false;
+  search_ = SearchState{};
+}
+
+// ---- the installed object ----
+
+namespace {
+MusicVariables* g_installed = nullptr;
+}  // namespace
+
+MusicVariables& SharedMusicVariables() {
+  if (g_installed == nullptr)
+    qFatal("No play list object installed");
+  return *g_installed;
+}
+
+ScopedMusicVariables::ScopedMusicVariables(MusicVariables& mv) : previous_(g_installed) {
+  g_installed = &mv;
+}
+
+ScopedMusicVariables::~ScopedMusicVariables() {
+  g_installed = previous_;
 }
 
 PlayListVersion CurrentPlayListVersion() {
-  const MusicVariablesState& mv = MusicVariables();
-  return {std::max(mv.sSongPaths.changeStamp(), mv.sSongNames.changeStamp()), mv.dblLastIndex};
+  return SharedMusicVariables().version();
 }
 
 void ResetMusicVariables() {
-  MusicVariables() = MusicVariablesState{};
-  GlobalMethods::ResetSearchState();
+  SharedMusicVariables().resetAll();
 }
 
 }  // namespace qvt

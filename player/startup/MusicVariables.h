@@ -1,86 +1,84 @@
 #pragma once
-// The process-wide shared state: the play list, the playback flags, the list view bookkeeping
-// and the option flags that every window reads and writes. It lives for the whole run and is
-// only touched on the user-interface thread, so nothing is locked.
+// The player's shared state: the play list, the playback flags, the list view bookkeeping and
+// the option flags that every window reads. One object of it lives for the whole run: the
+// program's composition root makes it (a test, its fixture) and hands it to whatever uses it.
+// It is only touched on the user-interface thread, so nothing is locked.
+//
+// It is also the play list's item model: row i is song i (its name), for songs 0 to
+// dblLastIndex, so that list views show the list itself rather than a copy of it. The play
+// list changes only through its methods, and each change is announced (rows inserted,
+// removed, the model reset; the current song changed).
+//
+//   MusicVariables mv;
+//   mv.append(QStringLiteral("/music/a.mp3"), QStringLiteral("a.mp3"));  // rowsInserted
+//   mv.sSongNames()[0];                                                  // "a.mp3"
+//   mv.removeAt(0);                                                      // rowsRemoved
 
+#include <QAbstractListModel>
 #include <QString>
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
-#include <limits>
-#include <utility>
 #include <vector>
+
+#include "player/startup/PathSearchIndex.h"
+#include "player/startup/SongArray.h"
 
 namespace qvt {
 
-namespace GlobalMethods {
-class PathSearchIndex;
-}
-
-// One of the two parallel play list arrays (first index 0). Reading works like a const
-// std::vector<QString>; every change goes through the methods below, so that the path search
-// index learns which part of the list it can still trust. Element access is checked: an index
-// past the end throws std::out_of_range instead of reading past the array.
-class SongArray {
- public:
-  SongArray() = default;
-  SongArray(std::initializer_list<QString> values) : items_(values) {}
-  explicit SongArray(std::vector<QString> values) : items_(std::move(values)) {}
-  SongArray(const SongArray& other) : items_(other.items_) {}
-  SongArray(SongArray&& other) noexcept : items_(std::move(other.items_)) {}
-  SongArray& operator=(const SongArray& other);
-  SongArray& operator=(SongArray&& other) noexcept;
-  SongArray& operator=(std::vector<QString> values);
-
-  std::size_t size() const { return items_.size(); }
-  bool empty() const { return items_.empty(); }
-  const QString& operator[](std::size_t i) const { return items_.at(i); }
-  const QString& at(std::size_t i) const { return items_.at(i); }
-  // Element at a play list index held in a double (rounded, a half to the even neighbour);
-  // throws std::out_of_range for a negative, non-finite or too large index.
-  const QString& atIndex(double dblIndex) const;
-  std::vector<QString>::const_iterator begin() const { return items_.begin(); }
-  std::vector<QString>::const_iterator end() const { return items_.end(); }
-  const std::vector<QString>& items() const { return items_; }
-  bool operator==(const SongArray& other) const { return items_ == other.items_; }
-  // Changes of every array of the process are numbered in one sequence; this is the number of
-  // this array's latest change (0: none yet). A view that kept it knows the array is unchanged
-  // while it reads the same, whatever the size.
-  std::uint64_t changeStamp() const { return changeStamp_; }
-
-  // Replaces element i; throws std::out_of_range when i is past the end.
-  void set(std::size_t i, QString value);
-  // Grows with empty strings or shrinks from the end, keeping the other elements.
-  void resize(std::size_t count);
-  void clear() { resize(0); }
-  void push_back(QString value);
-  // Removes element i (the later ones move down by one); throws when i is past the end.
-  void eraseAt(std::size_t i);
-  // Removes the elements at the given indexes (ascending, distinct, each within the array)
-  // in one pass; the remaining ones keep their order.
-  void eraseSorted(const std::vector<std::size_t>& ascending);
-
- private:
-  friend class GlobalMethods::PathSearchIndex;
-  static constexpr std::size_t kNoChange = std::numeric_limits<std::size_t>::max();
-
-  void touch(std::size_t i);
-  // The lowest index whose element may differ since the last call (kNoChange when none);
-  // starts again from no change.
-  std::size_t takeLowestChange();
-
-  std::vector<QString> items_;
-  std::size_t lowestChange_ = 0;  // a new array is unknown from its first element on
-  std::uint64_t changeStamp_ = 0;
+// What a view of the play list compares to learn whether the list changed since it was
+// filled: the number of the list's latest change, and the last index.
+struct PlayListVersion {
+  std::uint64_t stamp = 0;
+  double dblLastIndex = -2;  // no list was ever shown
+  bool operator==(const PlayListVersion&) const = default;
 };
 
-struct MusicVariablesState {
+class MusicVariables : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  explicit MusicVariables(QObject* parent = nullptr);
+  ~MusicVariables() override;
+
   // The play list: full paths and display names, parallel, with the index of the last song
   // (-1 when no play list is loaded; the arrays may then keep a stale first element).
-  SongArray sSongPaths;
-  SongArray sSongNames;
-  double dblLastIndex = 0;
+  const SongArray& sSongPaths() const { return sSongPaths_; }
+  const SongArray& sSongNames() const { return sSongNames_; }
+  double dblLastIndex() const { return dblLastIndex_; }
+  // The number of the latest change of the play list (paths, names or last index).
+  PlayListVersion version() const { return {changeStamp_, dblLastIndex_}; }
+
+  // Adds a song after dblLastIndex and counts it at once, so that the list is whole at every
+  // pass of the event loop however long the operation that adds it.
+  void append(const QString& sPath, const QString& sName);
+  // Removes song k (a subscript within the list); true when the list became empty.
+  bool removeAt(std::size_t k);
+  // Removes the songs at the given subscripts (ascending, distinct) in one pass; those above
+  // the last index are no longer in the list and are ignored.
+  void removeSorted(std::vector<std::size_t> ascending);
+  // No play list: the last index -1, the arrays shrunk to one stale element.
+  void clear();
+  // Makes these songs the play list (names padded with empty ones to the paths' count).
+  void replaceAll(std::vector<QString> paths, std::vector<QString> names);
+  // Sets the last index alone; the arrays are left as they are.
+  void setLastIndex(double dblLast);
+  // Replaces the path or the name of element i of its array; throws std::out_of_range when
+  // i is past the end.
+  void setSongPath(std::size_t i, const QString& sPath);
+  void setSongName(std::size_t i, const QString& sName);
+  // Resizes both arrays to `count` elements, keeping the others; the last index is left alone.
+  void resizeArrays(std::size_t count);
+
+  // The song now playing (the player's position); announced by currentSongChanged.
+  double currentSong() const { return dblCurrentSong_; }
+  void setCurrentSong(double dblIndex);
+
+  // Everything back to the zeroed start: no songs, last index 0, flags off, searches reset.
+  void resetAll();
+
+  // The item model: rows 0 to dblLastIndex (as far as the names go), the name as text.
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
 
   // Playback.
   bool bPlaying = false;
@@ -99,19 +97,54 @@ struct MusicVariablesState {
   bool bLowPriorityLoading = false;
   bool bHideProcessing = false;
   bool bQuickPlayClose = false;
+
+  // The state of the two searches over the play list (GlobalMethods).
+  struct SearchState {
+    double dblPathSearchBound = 0;  // last index FindSongPath examines; -1 after "stop"
+    double dblNameSearchStart = 0;  // first index FindSongName examines; -1 after "stop"
+    int iOpenPathScopes = 0;        // PathSearchScope objects alive
+    GlobalMethods::PathSearchIndex pathIndex;
+  };
+  SearchState& searchState() { return search_; }
+
+ Q_SIGNALS:
+  void currentSongChanged(double dblIndex);
+
+ private:
+  // Tests that set up lists no operation makes (arrays of different lengths) write directly.
+  friend struct MusicVariablesTestAccess;
+  // The rows a view shows: songs 0 to dblLastIndex, as far as the names go.
+  int rows() const;
+  // Runs a change of the list that leaves every row as it was or is announced as a reset.
+  template <class Change>
+  void changeAll(Change change);
+  void changed() { ++changeStamp_; }
+
+  SongArray sSongPaths_;
+  SongArray sSongNames_;
+  double dblLastIndex_ = 0;
+  std::uint64_t changeStamp_ = 0;
+  double dblCurrentSong_ = 0;
+  SearchState search_;
 };
 
-// The one record of the process.
-MusicVariablesState& MusicVariables();
-// What a view of the play list compares to learn whether the list changed since it was
-// filled: the latest change of either song array, and the last index.
-struct PlayListVersion {
-  std::uint64_t stamp = 0;
-  double dblLastIndex = -2;  // no list was ever shown
-  bool operator==(const PlayListVersion&) const = default;
+// The object the program's composition root made and installed (tests: their fixture).
+MusicVariables& SharedMusicVariables();
+// Installs the object SharedMusicVariables answers for as long as it lives; the previous one
+// comes back when it goes.
+class ScopedMusicVariables {
+ public:
+  explicit ScopedMusicVariables(MusicVariables& mv);
+  ~ScopedMusicVariables();
+  ScopedMusicVariables(const ScopedMusicVariables&) = delete;
+  ScopedMusicVariables& operator=(const ScopedMusicVariables&) = delete;
+
+ private:
+  MusicVariables* previous_;
 };
+
 PlayListVersion CurrentPlayListVersion();
-// Puts the record and the search state of GlobalMethods back to their zeroed start (tests).
+// Puts the installed object back to its zeroed start (tests).
 void ResetMusicVariables();
 
 }  // namespace qvt

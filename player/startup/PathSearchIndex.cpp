@@ -53,7 +53,7 @@ class UpperForm {
 
 }  // namespace
 
-double PathSearchIndex::find(SongArray& paths, double dblBound, const QString& sTerm) {
+double PathSearchIndex::find(const SongArray& paths, double dblBound, const QString& sTerm) {
   if (!(dblBound >= 0))
     return -1;
   const std::size_t size = paths.size();
@@ -81,7 +81,7 @@ void PathSearchIndex::clear() {
   used_ = 0;
 }
 
-void PathSearchIndex::sync(SongArray& paths, std::size_t needed) {
+void PathSearchIndex::sync(const SongArray& paths, std::size_t needed) {
   const std::size_t lowest = paths.takeLowestChange();
   if (lowest == 0) {
     clear();

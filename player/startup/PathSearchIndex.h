@@ -9,7 +9,7 @@
 #include <limits>
 #include <vector>
 
-#include "player/startup/MusicVariables.h"
+#include "player/startup/SongArray.h"
 
 namespace qvt::GlobalMethods {
 
@@ -22,7 +22,7 @@ namespace qvt::GlobalMethods {
 // and the lowest index that has it; candidates are confirmed against the array itself.
 class PathSearchIndex {
  public:
-  double find(SongArray& paths, double dblBound, const QString& sTerm);
+  double find(const SongArray& paths, double dblBound, const QString& sTerm);
   void clear();
   // Number of leading elements currently indexed.
   std::size_t indexedCount() const { return hashes_.size(); }
@@ -34,7 +34,7 @@ class PathSearchIndex {
     std::size_t first = kEmpty;  // lowest index with this path; kEmpty: a free slot
   };
 
-  void sync(SongArray& paths, std::size_t needed);
+  void sync(const SongArray& paths, std::size_t needed);
   void add(const SongArray& paths, std::size_t i);
   void dropFrom(std::size_t lowest);
   void reserveFor(std::size_t keys);

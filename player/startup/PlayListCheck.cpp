@@ -104,10 +104,10 @@ struct BadSongs {
 BadSongs findBadSongs() {
   BadSongs bad;
   bad.version = CurrentPlayListVersion();
-  for (std::size_t i = 0; static_cast<double>(i) <= MusicVariables().dblLastIndex; ++i) {
-    const SongArray& names = MusicVariables().sSongNames;
+  for (std::size_t i = 0; static_cast<double>(i) <= SharedMusicVariables().dblLastIndex(); ++i) {
+    const SongArray& names = SharedMusicVariables().sSongNames();
     UpdateProcessing(QStringLiteral("Testing:\r\n") + (i < names.size() ? names[i] : QString()));
-    if (static_cast<double>(i) > MusicVariables().dblLastIndex)
+    if (static_cast<double>(i) > SharedMusicVariables().dblLastIndex())
       break;
     const QString path = SongPathAt(static_cast<double>(i));
     if (isBadSong(i)) {
@@ -128,10 +128,10 @@ void removeBadSongs(BadSongs bad) {
     return;
   }
   std::vector<std::size_t> at;
-  const MusicVariablesState& mv = MusicVariables();
-  for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex && i < mv.sSongPaths.size();
+  const MusicVariables& mv = SharedMusicVariables();
+  for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex() && i < mv.sSongPaths().size();
        ++i) {
-    if (bad.paths.contains(mv.sSongPaths[i]))
+    if (bad.paths.contains(mv.sSongPaths()[i]))
       at.push_back(i);
   }
   RemoveSongsAt(std::move(at));
@@ -149,7 +149,7 @@ bool IsAcceptedFileType(double dblIndex) {
 }
 
 void VerifyPlayList() {
-  const double last = MusicVariables().dblLastIndex;
+  const double last = SharedMusicVariables().dblLastIndex();
   if (last <= -1) {
     MsgBox(QStringLiteral("No play list loaded, list integrity check failed"));
     return;

@@ -14,15 +14,10 @@ namespace qvt::GlobalMethods {
 
 namespace {
 
-struct SearchState {
-  double dblPathSearchBound = 0;  // last index FindSongPath examines; -1 after "stop"
-  double dblNameSearchStart = 0;  // first index FindSongName examines; -1 after "stop"
-  PathSearchIndex pathIndex;
-};
+using SearchState = MusicVariables::SearchState;
 
 SearchState& searchState() {
-  static SearchState state;
-  return state;
+  return SharedMusicVariables().searchState();
 }
 
 bool isDigit(QChar c) {
@@ -114,38 +109,35 @@ double FindSongPath(const QString& sTerm) {
     return -1;
   if (sTerm.size() < 4)
     return -1;
-  return state.pathIndex.find(MusicVariables().sSongPaths, state.dblPathSearchBound, sTerm);
+  return state.pathIndex.find(SharedMusicVariables().sSongPaths(), state.dblPathSearchBound, sTerm);
 }
 
-namespace {
-int g_openScopes = 0;
-}  // namespace
-
 PathSearchScope::PathSearchScope() : dblOuterBound_(searchState().dblPathSearchBound) {
-  ++g_openScopes;
-  FindSongPath(QStringLiteral("init") + FormatNumber(MusicVariables().dblLastIndex));
+  ++searchState().iOpenPathScopes;
+  FindSongPath(QStringLiteral("init") + FormatNumber(SharedMusicVariables().dblLastIndex()));
 }
 
 PathSearchScope::~PathSearchScope() {
-  if (--g_openScopes == 0) {
+  if (--searchState().iOpenPathScopes == 0) {
     FindSongPath(QStringLiteral("stop"));
     return;
   }
-  searchState().dblPathSearchBound = std::max(dblOuterBound_, MusicVariables().dblLastIndex);
+  searchState().dblPathSearchBound =
+      std::max(dblOuterBound_, SharedMusicVariables().dblLastIndex());
 }
 
 double FindSongName(const QString& sTerm, bool bPartial) {
   SearchState& state = searchState();
   if (TakeCommand(sTerm, state.dblNameSearchStart))
     return -1;
-  const MusicVariablesState& mv = MusicVariables();
-  const double last = std::min(mv.dblLastIndex, static_cast<double>(mv.sSongNames.size()) - 1);
+  const MusicVariables& mv = SharedMusicVariables();
+  const double last = std::min(mv.dblLastIndex(), static_cast<double>(mv.sSongNames().size()) - 1);
   const double first = std::max(0.0, std::ceil(state.dblNameSearchStart));
   if (!(first <= last))
     return -1;
   const QString term = sTerm.toUpper();
   for (auto i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
-    const QString name = mv.sSongNames[i].toUpper();
+    const QString name = mv.sSongNames()[i].toUpper();
     if (bPartial ? name.contains(term) : name == term)
       return static_cast<double>(i);
   }

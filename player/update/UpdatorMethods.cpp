@@ -187,10 +187,10 @@ bool CanInstallUpdates() {
 }
 
 void HaltPlayback() {
-  MusicVariables().bPlaying = false;
+  SharedMusicVariables().bPlaying = false;
   if (g_hooks.StopPlayer)
     g_hooks.StopPlayer();
-  MusicVariables().bResumeFromPosition = false;
+  SharedMusicVariables().bResumeFromPosition = false;
 }
 
 namespace {

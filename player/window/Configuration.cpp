@@ -91,13 +91,14 @@ void WriteQuickPlaySettings() {
 // Songs whose path or name holds a double quote cannot be read back; they are left out so
 // that the rest of the list survives.
 std::vector<std::size_t> StorableSongs() {
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   std::vector<std::size_t> out;
-  const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex + 1));
+  const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex() + 1));
   out.reserve(count);
-  for (std::size_t i = 0; i < count && i < mv.sSongPaths.size() && i < mv.sSongNames.size(); ++i) {
-    if (RecordWriter::canStoreText(mv.sSongPaths[i]) &&
-        RecordWriter::canStoreText(mv.sSongNames[i])) {
+  for (std::size_t i = 0; i < count && i < mv.sSongPaths().size() && i < mv.sSongNames().size();
+       ++i) {
+    if (RecordWriter::canStoreText(mv.sSongPaths()[i]) &&
+        RecordWriter::canStoreText(mv.sSongNames()[i])) {
       out.push_back(i);
     }
   }
@@ -107,8 +108,8 @@ std::vector<std::size_t> StorableSongs() {
 // The saved position among the stored songs: the song it names, or the stored song that
 // followed it when that one was left out (0 when none did). A list stored whole keeps it as it is.
 double KeptPosition(double dblPosition, const std::vector<std::size_t>& songs) {
-  const MusicVariablesState& mv = MusicVariables();
-  if (songs.empty() || static_cast<double>(songs.size()) == mv.dblLastIndex + 1)
+  const MusicVariables& mv = SharedMusicVariables();
+  if (songs.empty() || static_cast<double>(songs.size()) == mv.dblLastIndex() + 1)
     return dblPosition;
   const auto before =
       std::lower_bound(songs.begin(), songs.end(), dblPosition,
@@ -117,7 +118,7 @@ double KeptPosition(double dblPosition, const std::vector<std::size_t>& songs) {
 }
 
 void WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   const std::vector<std::size_t> songs =
       bHasPlayList ? StorableSongs() : std::vector<std::size_t>();
   RecordWriter writer(ConfigurationPath());
@@ -132,7 +133,7 @@ void WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
   writer.write({Variant(GlobalMethods::GetQuickPlayClose())});
   writer.write({Variant(static_cast<double>(songs.size()) - 1)});
   for (const std::size_t i : songs)
-    writer.writePathName(mv.sSongPaths[i], mv.sSongNames[i]);
+    writer.writePathName(mv.sSongPaths()[i], mv.sSongNames()[i]);
   writer.commit();
 }
 
@@ -147,7 +148,7 @@ QString QuickPlayConfigPath() {
 }
 
 void SaveConfiguration(const IConfigurationHost& host, bool& bHasPlayList) {
-  bHasPlayList = MusicVariables().dblLastIndex != -1;
+  bHasPlayList = SharedMusicVariables().dblLastIndex() != -1;
   try {
     WriteConfigurationFile(host, bHasPlayList);
   } catch (const RecordError& e) {
@@ -174,7 +175,7 @@ struct Header {
 // Each song is counted as it is stored: the event loop runs after every song, and what runs
 // there (a skip that removes a song, a window closing) must find a whole list.
 void ReadSongs(RecordReader& reader, double dblLast) {
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   if (dblLast > kLargeListLastIndex) {
     ShowDeterminedProcessing(0, dblLast, false, QStringLiteral("Loading Large Play list"));
   }
@@ -212,7 +213,7 @@ Header ReadHeader(RecordReader& reader, IConfigurationHost& host) {
   h.hideProcessing = reader.readBool();
   h.closeAfterSong = reader.readBool();
   h.lastIndex = reader.readDouble();
-  MusicVariables().dblLastIndex = h.lastIndex;
+  SharedMusicVariables().setLastIndex(h.lastIndex);
   // A count that is not a whole number from -1 up, or that the rest of the file could not
   // hold, is refused before anything is allocated.
   if (h.lastIndex < -1 || h.lastIndex != std::floor(h.lastIndex) ||
@@ -227,7 +228,7 @@ Header ReadHeader(RecordReader& reader, IConfigurationHost& host) {
 // play list, and its position (record 2) when that names a song of the list. Its options are
 // not read (they stay at their defaults). A list that does not read whole is dropped.
 void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file) {
-  MusicVariablesState& mv = MusicVariables();
+  MusicVariables& mv = SharedMusicVariables();
   host.SetPosition(0);
   try {
     RecordReader list = file;
@@ -240,7 +241,7 @@ void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file
     }
     ReadSongs(list, dblLast);
     HideProcessing();
-    mv.dblLastIndex = dblLast;
+    mv.setLastIndex(dblLast);
     double dblPosition = 0;
     try {
       RecordReader position = file;
@@ -254,7 +255,7 @@ void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file
   } catch (const std::exception&) {
     LogDropped();
     HideProcessing();
-    mv.dblLastIndex = -1;
+    mv.setLastIndex(-1);
   }
 }
 
@@ -262,7 +263,7 @@ void ReportLoadFailure(const QString& text, bool& bHasPlayList, bool bProgressSh
   MsgBox(text);
   if (bProgressShown)
     HideProcessing();
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   bHasPlayList = false;
 }
 

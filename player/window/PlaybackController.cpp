@@ -20,8 +20,8 @@ const QString PlaybackController::kPlaybackErrorTitle = QStringLiteral("Playback
 
 namespace {
 
-MusicVariablesState& mv() {
-  return MusicVariables();
+MusicVariables& mv() {
+  return SharedMusicVariables();
 }
 
 }  // namespace
@@ -37,11 +37,16 @@ PlaybackController::~PlaybackController() {
 }
 
 QString PlaybackController::SongPath(double dblIndex) const {
-  return mv().sSongPaths.at(static_cast<std::size_t>(std::llround(dblIndex)));
+  return mv().sSongPaths().at(static_cast<std::size_t>(std::llround(dblIndex)));
 }
 
 QString PlaybackController::SongName(double dblIndex) const {
-  return mv().sSongNames.at(static_cast<std::size_t>(std::llround(dblIndex)));
+  return mv().sSongNames().at(static_cast<std::size_t>(std::llround(dblIndex)));
+}
+
+void PlaybackController::SetPosition(double dblValue) {
+  dblPosition_ = dblValue;
+  mv().setCurrentSong(dblValue);
 }
 
 void PlaybackController::setDisplay(double intNewPosition) {
@@ -50,7 +55,7 @@ void PlaybackController::setDisplay(double intNewPosition) {
 
 void PlaybackController::StartNewPlay() {
   ForgetFailures();
-  if (mv().dblLastIndex == -1) {
+  if (mv().dblLastIndex() == -1) {
     view_.SetCurrentSongCaption(QStringLiteral("Ready"));
     player_.stop();
     view_.ShowPlayButtonAsPause(false);
@@ -58,11 +63,11 @@ void PlaybackController::StartNewPlay() {
     return;
   }
   if (!mv().bPlaying) {
-    dblPosition_ = 0;
+    SetPosition(0);
     setDisplay(0);
   }
-  if (dblPosition_ > mv().dblLastIndex)
-    dblPosition_ = 0;
+  if (dblPosition_ > mv().dblLastIndex())
+    SetPosition(0);
   TryStep([&] {
     if (SongPath(dblPosition_) != player_.fileName())
       StartPlay(dblPosition_);
@@ -75,13 +80,13 @@ void PlaybackController::StartPlay(double intPositionX) {
   bReplaceLoad_ = bAwaitingLoad_;
   bAwaitingLoad_ = false;
   view_.SetWhenStopTimerEnabled(false);
-  if (mv().dblLastIndex == -1) {
+  if (mv().dblLastIndex() == -1) {
     if (mv().bPlaying)
       MsgBox(QStringLiteral("No play list has been made"));
     view_.SetWhenStopTimerEnabled(true);
     return;
   }
-  dblPosition_ = intPositionX;
+  SetPosition(intPositionX);
   TryStep([&] {
     if (SongPath(dblPosition_) != player_.fileName())
       mv().bResumeFromPosition = false;
@@ -200,8 +205,8 @@ void PlaybackController::HandleBadSong() {
     ShowPlaybackError();
   } else {
     NextAfterSong();
-    if (dblPosition_ > mv().dblLastIndex)
-      dblPosition_ = 0;
+    if (dblPosition_ > mv().dblLastIndex())
+      SetPosition(0);
   }
   mv().bPlaying = false;
   view_.SetWhenStopTimerEnabled(true);
@@ -209,7 +214,7 @@ void PlaybackController::HandleBadSong() {
   DoEvents();
   if (bGiveUp || bStopPressed_)
     return;
-  if (mv().dblLastIndex >= 0 && failedStarts_ > mv().dblLastIndex) {
+  if (mv().dblLastIndex() >= 0 && failedStarts_ > mv().dblLastIndex()) {
     // Every song of the list failed in turn: stay idle and say so once.
     ForgetFailures();
     ShowPlaybackError();
@@ -232,8 +237,8 @@ void PlaybackController::ShowPlaybackError() {
 
 void PlaybackController::NextInOrder() {
   dblPosition_ += 1;
-  if (dblPosition_ > mv().dblLastIndex)
-    dblPosition_ = 0;
+  if (dblPosition_ > mv().dblLastIndex())
+    SetPosition(0);
 }
 
 void PlaybackController::NextAfterSong() {
@@ -245,8 +250,8 @@ void PlaybackController::NextAfterSong() {
 }
 
 void PlaybackController::RandomChoice() {
-  if (mv().dblLastIndex + 1 < 2) {
-    dblPosition_ = 0;
+  if (mv().dblLastIndex() + 1 < 2) {
+    SetPosition(0);
     return;
   }
   const double seed = systemClock().secondsSinceMidnight();
@@ -254,13 +259,13 @@ void PlaybackController::RandomChoice() {
   std::uniform_real_distribution<double> rnd(0.0, 1.0);
   const double previous = dblPosition_;
   do {
-    dblPosition_ = std::floor((mv().dblLastIndex + 1) * rnd(generator));
+    SetPosition(std::floor((mv().dblLastIndex() + 1) * rnd(generator)));
   } while (dblPosition_ == previous);
 }
 
 void PlaybackController::cmdPlay_Click() {
   bStopPressed_ = false;
-  if (mv().dblLastIndex == -1)
+  if (mv().dblLastIndex() == -1)
     return;
   if (mv().bPlaying) {
     view_.ShowPlayButtonAsPause(false);
@@ -286,7 +291,7 @@ void PlaybackController::cmdStop_Click() {
 }
 
 void PlaybackController::cmdNext_Click() {
-  if (mv().dblLastIndex == -1)
+  if (mv().dblLastIndex() == -1)
     return;
   ForgetFailures();
   NextInOrder();
@@ -295,19 +300,19 @@ void PlaybackController::cmdNext_Click() {
 }
 
 void PlaybackController::cmdPrevious_Click() {
-  if (mv().dblLastIndex == -1)
+  if (mv().dblLastIndex() == -1)
     return;
   ForgetFailures();
   dblPosition_ -= 1;
   if (dblPosition_ < 0)
-    dblPosition_ = mv().dblLastIndex;
+    SetPosition(mv().dblLastIndex());
   StartPlay(dblPosition_);
   setDisplay(dblPosition_);
 }
 
 void PlaybackController::cmdRd_Click() {
   view_.SetWhenStopTimerEnabled(false);
-  if (mv().dblLastIndex != -1) {
+  if (mv().dblLastIndex() != -1) {
     ForgetFailures();
     RandomChoice();
     StartPlay(dblPosition_);

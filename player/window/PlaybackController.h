@@ -42,7 +42,8 @@ class PlaybackController : public QObject {
   void StartPlay(double intPositionX);
   void setDisplay(double intNewPosition);
   double Position() const { return dblPosition_; }
-  void SetPosition(double dblValue) { dblPosition_ = dblValue; }
+  // Also the play list's current song.
+  void SetPosition(double dblValue);
 
   // Event handlers.
   void cmdPlay_Click();

@@ -156,7 +156,7 @@ void frmMusic::Form_Load() {
   });
   Tracker::SetStatusRunning();
   ComponentCheck::CheckCommonControls();
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   Configuration::LoadResult result;
   {
     // The list loads with the event loop running: a close meanwhile waits for the whole list,
@@ -207,8 +207,8 @@ void frmMusic::changeEvent(QEvent* event) {
   if (event->type() != QEvent::WindowStateChange)
     return;
   if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0 &&
-      MusicVariables().bListRefreshPending) {
-    MusicVariables().bListRefreshPending = false;
+      SharedMusicVariables().bListRefreshPending) {
+    SharedMusicVariables().bListRefreshPending = false;
     ResetListView();
   }
 }
@@ -267,10 +267,10 @@ void frmMusic::AssignLoopChecked(bool bChecked) {
 
 void frmMusic::timTextSlider_Timer() {
   timTextSlider->stop();
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   const double position = Position();
   const auto index = static_cast<std::size_t>(std::max(0.0, position));
-  const QString name = index < mv.sSongNames.size() ? mv.sSongNames[index] : QString();
+  const QString name = index < mv.sSongNames().size() ? mv.sSongNames()[index] : QString();
   const TitleScroller::Tick tick = scroller_.Next(position, name);
   lblCurrentSong->setText(tick.caption);
   timTextSlider->setInterval(tick.intervalMs);

@@ -48,19 +48,19 @@ frmMusicMpris::frmMusicMpris(frmMusic& window)
 }
 
 MprisState frmMusicMpris::State() const {
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   MprisState s;
   s.sStatus = Mpris::PlaybackStatus(mv.bPlaying, mv.bResumeFromPosition);
-  const bool bHasList = mv.dblLastIndex >= 0;
+  const bool bHasList = mv.dblLastIndex() >= 0;
   s.bCanPlay = s.bCanPause = s.bCanGoNext = s.bCanGoPrevious = bHasList;
   const double dblIndex = window_.Position();
-  if (bHasList && dblIndex >= 0 && dblIndex <= mv.dblLastIndex &&
-      dblIndex < static_cast<double>(mv.sSongPaths.size()) &&
-      dblIndex < static_cast<double>(mv.sSongNames.size())) {
+  if (bHasList && dblIndex >= 0 && dblIndex <= mv.dblLastIndex() &&
+      dblIndex < static_cast<double>(mv.sSongPaths().size()) &&
+      dblIndex < static_cast<double>(mv.sSongNames().size())) {
     const auto at = static_cast<std::size_t>(dblIndex);
     s.iTrack = static_cast<qint64>(at);
-    s.sPath = mv.sSongPaths[at];
-    s.sTitle = mv.sSongNames[at];
+    s.sPath = mv.sSongPaths()[at];
+    s.sTitle = mv.sSongNames()[at];
     const double dDuration =
         window_.Player().fileName() == s.sPath ? window_.Player().duration() : 0;
     if (std::isfinite(dDuration) && dDuration > 0)
@@ -77,7 +77,7 @@ MprisState frmMusicMpris::State() const {
 }
 
 qint64 frmMusicMpris::PositionUs() const {
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   double dSeconds = 0;
   if (mv.bPlaying)
     dSeconds = window_.Player().currentPosition();
@@ -87,12 +87,12 @@ qint64 frmMusicMpris::PositionUs() const {
 }
 
 void frmMusicMpris::Play() {
-  if (!MusicVariables().bPlaying)
+  if (!SharedMusicVariables().bPlaying)
     window_.cmdPlay->click();
 }
 
 void frmMusicMpris::Pause() {
-  if (MusicVariables().bPlaying)
+  if (SharedMusicVariables().bPlaying)
     window_.cmdPlay->click();
 }
 

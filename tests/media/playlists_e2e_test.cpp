@@ -69,15 +69,15 @@ class PlayListsEndToEnd : public ::testing::Test {
   }
 
   // One column of the play list, its songs' names or their paths.
-  static QStringList Listed(SongArray MusicVariablesState::*column) {
+  static QStringList Listed(const SongArray& (MusicVariables::*column)() const) {
     QStringList values;
-    const MusicVariablesState& mv = MusicVariables();
-    for (int i = 0; i <= mv.dblLastIndex; ++i)
-      values << (mv.*column)[static_cast<std::size_t>(i)];
+    const MusicVariables& mv = SharedMusicVariables();
+    for (int i = 0; i <= mv.dblLastIndex(); ++i)
+      values << (mv.*column)()[static_cast<std::size_t>(i)];
     return values;
   }
-  static QStringList Names() { return Listed(&MusicVariablesState::sSongNames); }
-  static QStringList Paths() { return Listed(&MusicVariablesState::sSongPaths); }
+  static QStringList Names() { return Listed(&MusicVariables::sSongNames); }
+  static QStringList Paths() { return Listed(&MusicVariables::sSongPaths); }
 
   const QStringList kSongs = {
       QStringLiteral("A song, with comma.wav"),
@@ -124,7 +124,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
   QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{QStringLiteral("The song 'Blue  twice blank.wav' is already in the list")});
-  EXPECT_EQ(MusicVariables().dblLastIndex, 3);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 3);
   EXPECT_EQ(editor.lstPlayList->ListIndex(), 1);  // the existing entry is selected
 
   // Remove the first song.
@@ -149,7 +149,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
 
   // Clear, then load the list back from the file box.
   QTest::mouseClick(editor.cmdClear, Qt::LeftButton);
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   EXPECT_EQ(editor.lstPlayList->ListCount(), 0);
   editor.txtExtension->selectAll();
   QTest::keyClicks(editor.txtExtension, QStringLiteral("qvl"));

@@ -36,7 +36,7 @@ class QuickPlayMpv : public ::testing::Test {
     frmQMusic& f = Forms::Get<frmQMusic>();
     f.timUpdater->stop();
     f.SetFileToPlay(path);
-    MusicVariables().bPlaying = true;
+    SharedMusicVariables().bPlaying = true;
     f.StartPlayQ();
     return f;
   }
@@ -56,7 +56,7 @@ TEST_F(QuickPlayMpv, ASongPlaysOutAndTheWindowSeesItsEnd) {
   f.timUpdater_Timer();
   EXPECT_TRUE(f.lblTime->text() == "00:02") << f.lblTime->text().toStdString();
   EXPECT_TRUE(f.mmControl->PlayEnabled());
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
@@ -73,6 +73,6 @@ TEST_F(QuickPlayMpv, AFileThatIsNotAudioIsReportedOnce) {
   f.timUpdater_Timer();
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_EQ(fake.dialogs.shown[0].title, "Playback Error");
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_TRUE(f.mmControl->PlayEnabled());
 }

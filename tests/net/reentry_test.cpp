@@ -132,26 +132,24 @@ struct Song {
 };
 
 std::vector<Song> Songs() {
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   std::vector<Song> out;
-  for (double i = 0; i <= mv.dblLastIndex; ++i) {
+  for (double i = 0; i <= mv.dblLastIndex(); ++i) {
     const auto k = static_cast<std::size_t>(i);
-    out.push_back({k < mv.sSongPaths.size() ? mv.sSongPaths[k] : QString(),
-                   k < mv.sSongNames.size() ? mv.sSongNames[k] : QString()});
+    out.push_back({k < mv.sSongPaths().size() ? mv.sSongPaths()[k] : QString(),
+                   k < mv.sSongNames().size() ? mv.sSongNames()[k] : QString()});
   }
   return out;
 }
 
 void SetSongs(const std::vector<Song>& songs) {
-  MusicVariablesState& mv = MusicVariables();
+  MusicVariables& mv = SharedMusicVariables();
   std::vector<QString> paths, names;
   for (const Song& s : songs) {
     paths.push_back(s.path);
     names.push_back(s.name);
   }
-  mv.sSongPaths = std::move(paths);
-  mv.sSongNames = std::move(names);
-  mv.dblLastIndex = static_cast<double>(songs.size()) - 1;
+  mv.replaceAll(std::move(paths), std::move(names));
 }
 
 template <class T>
@@ -227,7 +225,7 @@ void AnyButton(unsigned pick) {
 // What the player's timers and the editor's other buttons do to the list.
 void EndOfSong() {
   if (frmMusic* player = Loaded<frmMusic>()) {
-    MusicVariables().bPlaying = true;
+    SharedMusicVariables().bPlaying = true;
     auto& song = static_cast<FakeMediaPlayer&>(player->Player());
     song.position = song.selectionEnd();
     player->Controller().timWhenStop_Timer();
@@ -247,7 +245,7 @@ void RemoveCurrent() {
 // Another list of the same size.
 void LoadOtherList() {
   std::vector<Song> other;
-  const int count = std::max(1, static_cast<int>(MusicVariables().dblLastIndex + 1));
+  const int count = std::max(1, static_cast<int>(SharedMusicVariables().dblLastIndex() + 1));
   for (int i = 0; i < count; ++i)
     other.push_back(
         {QStringLiteral("/other-qvt/o%1.mp3").arg(i), QStringLiteral("o%1.mp3").arg(i)});
@@ -454,10 +452,10 @@ class Session {
   }
 
   void CheckList() {
-    const MusicVariablesState& mv = MusicVariables();
-    const double songs = mv.dblLastIndex + 1;
-    if (static_cast<double>(mv.sSongPaths.size()) < songs ||
-        static_cast<double>(mv.sSongNames.size()) < songs)
+    const MusicVariables& mv = SharedMusicVariables();
+    const double songs = mv.dblLastIndex() + 1;
+    if (static_cast<double>(mv.sSongPaths().size()) < songs ||
+        static_cast<double>(mv.sSongNames().size()) < songs)
       Fault("dblLastIndex names songs past the end of the arrays");
     std::set<QString> seen;
     for (const Song& s : Songs()) {

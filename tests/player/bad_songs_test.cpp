@@ -33,8 +33,8 @@ class BadSongs : public ::testing::Test {
   static void setList(const QStringList& paths) {
     test::SetSongList(paths, test::NamesAfterFiles(paths));
   }
-  static std::vector<QString> paths() { return MusicVariables().sSongPaths.items(); }
-  static std::vector<QString> names() { return MusicVariables().sSongNames.items(); }
+  static std::vector<QString> paths() { return SharedMusicVariables().sSongPaths().items(); }
+  static std::vector<QString> names() { return SharedMusicVariables().sSongNames().items(); }
 
   QString touch(const QString& name) {
     QFile f(fake.path(name));
@@ -93,7 +93,7 @@ TEST_F(BadSongs, SongFileExistsTable) {
   EXPECT_FALSE(SongFileExists(7)) << "past the list";
   EXPECT_FALSE(SongFileExists(-1));
   EXPECT_TRUE(SongFileExists(0.4)) << "rounded to a whole index";
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   EXPECT_FALSE(SongFileExists(0)) << "no play list: the stale element is no song";
 }
 
@@ -102,7 +102,7 @@ TEST_F(BadSongs, ResizeKeepsElementsAndLastIndex) {
   ResizeSongArrays(4);
   EXPECT_EQ(paths(), (std::vector<QString>{"/a", "/b", "/c", "", ""}));
   EXPECT_EQ(names().size(), 5u);
-  EXPECT_EQ(MusicVariables().dblLastIndex, 2);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2);
   ResizeSongArrays(0);
   EXPECT_EQ(paths(), std::vector<QString>{"/a"});
   ResizeSongArrays(-1);
@@ -135,7 +135,7 @@ TEST_F(BadSongs, RemoveBadSongTable) {
     EXPECT_EQ(RemoveBadSong(row.index), row.giveUp) << row.list.join(' ').toStdString();
     EXPECT_EQ(paths(), row.after) << row.index;
     EXPECT_EQ(names().size(), row.after.size());
-    EXPECT_EQ(MusicVariables().dblLastIndex, row.lastAfter);
+    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), row.lastAfter);
     EXPECT_EQ(fake.dialogs.texts(), row.warning ? QStringList{kNoPlayable} : QStringList{});
   }
 }
@@ -149,9 +149,9 @@ TEST_F(BadSongs, RemoveSongAtIsSilentAndKeepsNamesParallel) {
   EXPECT_EQ(paths().size(), 2u);
   RemoveSongAt(0);
   RemoveSongAt(0);
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   RemoveSongAt(0);
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1) << "an empty list stays empty";
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1) << "an empty list stays empty";
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
@@ -173,13 +173,13 @@ TEST_F(BadSongs, RemovingSeveralAtOnceEqualsOneByOneFromTheTop) {
     }
     const std::vector<QString> expectedPaths = paths();
     const std::vector<QString> expectedNames = names();
-    const double expectedLast = MusicVariables().dblLastIndex;
+    const double expectedLast = SharedMusicVariables().dblLastIndex();
 
     setList(list);
     RemoveSongsAt(chosen);
     ASSERT_EQ(paths(), expectedPaths) << "round " << round;
     ASSERT_EQ(names(), expectedNames) << "round " << round;
-    ASSERT_EQ(MusicVariables().dblLastIndex, expectedLast) << "round " << round;
+    ASSERT_EQ(SharedMusicVariables().dblLastIndex(), expectedLast) << "round " << round;
   }
 }
 

@@ -31,13 +31,11 @@ class ConfigurationTest : public ::testing::Test {
   void TearDown() override { ResetMusicVariables(); }
 
   void SetList(const std::vector<QString>& paths, const std::vector<QString>& names) {
-    MusicVariables().sSongPaths = paths;
-    MusicVariables().sSongNames = names;
-    MusicVariables().dblLastIndex = static_cast<double>(paths.size()) - 1;
+    SharedMusicVariables().replaceAll(paths, names);
   }
   Configuration::LoadResult Load() {
     ResetMusicVariables();
-    MusicVariables().dblLastIndex = -1;
+    SharedMusicVariables().setLastIndex(-1);
     loaded = FakeHost();
     return Configuration::LoadConfiguration(loaded, bHasPlayList);
   }
@@ -76,9 +74,9 @@ TEST_F(ConfigurationTest, PlayListAndSettingsSurviveARestart) {
   EXPECT_EQ(Load(), Configuration::LoadResult::Loaded);
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
   EXPECT_TRUE(bHasPlayList);
-  EXPECT_EQ(MusicVariables().dblLastIndex, 2);
-  EXPECT_EQ(MusicVariables().sSongPaths[1], "/m/Ünïcode ß/é.flac");
-  EXPECT_EQ(MusicVariables().sSongNames[0], "a, b.mp3");
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2);
+  EXPECT_EQ(SharedMusicVariables().sSongPaths()[1], "/m/Ünïcode ß/é.flac");
+  EXPECT_EQ(SharedMusicVariables().sSongNames()[0], "a, b.mp3");
   EXPECT_EQ(loaded.position, 2);
   EXPECT_TRUE(loaded.random);
   EXPECT_EQ(GlobalMethods::GetSkipMode(), 2);
@@ -88,12 +86,12 @@ TEST_F(ConfigurationTest, PlayListAndSettingsSurviveARestart) {
 }
 
 TEST_F(ConfigurationTest, AnEmptyListIsMinusOneAndNothingAfter) {
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   Configuration::SaveConfiguration(host, bHasPlayList);
   EXPECT_FALSE(bHasPlayList);
   EXPECT_TRUE(ReadAll(ConfigPath()).endsWith("#FALSE#\r\n-1\r\n"));
   Load();
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   EXPECT_FALSE(bHasPlayList);
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
@@ -114,7 +112,7 @@ TEST_F(ConfigurationTest, FirstRunWelcomes) {
             "Welcome and thank you for using Quavertone.\r\nHalcyra:\r\nBringing the past, into "
             "the future.");
   EXPECT_EQ(fake.dialogs.shown[0].title, "Quavertone");
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
 }
 
 // Another version's file asks for the upgrade and keeps its play list (records 8 onward), and
@@ -144,12 +142,12 @@ TEST_F(ConfigurationTest, AnotherVersionKeepsItsListForTheUpgrade) {
     WriteAll(ConfigPath(), c.bytes);
     EXPECT_EQ(Load(), Configuration::LoadResult::Upgrade);
     EXPECT_EQ(fake.dialogs.texts(), QStringList{"Preparing to upgrade"});
-    EXPECT_EQ(MusicVariables().dblLastIndex, c.lastIndex);
+    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), c.lastIndex);
     EXPECT_EQ(loaded.position, c.position);
     EXPECT_FALSE(loaded.random || loaded.loop);
     EXPECT_EQ(GlobalMethods::GetSkipMode(), 0);
     if (c.lastIndex == 1) {
-      EXPECT_EQ(MusicVariables().sSongNames[1], "b.mp3");
+      EXPECT_EQ(SharedMusicVariables().sSongNames()[1], "b.mp3");
     }
   }
 }
@@ -186,7 +184,7 @@ TEST_F(ConfigurationTest, DamagedFilesGiveTheirMessageAndAnEmptyList) {
     WriteAll(ConfigPath(), c.bytes);
     Load();
     EXPECT_EQ(fake.dialogs.texts(), QStringList{c.message});
-    EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
     EXPECT_FALSE(bHasPlayList);
   }
 }
@@ -194,7 +192,7 @@ TEST_F(ConfigurationTest, DamagedFilesGiveTheirMessageAndAnEmptyList) {
 TEST_F(ConfigurationTest, QuickPlaySettingsAreCreatedCentredOrKeptWithTheNewOption) {
   fake.screen.width = 1920 * 15;
   fake.screen.height = 1080 * 15;
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   GlobalMethods::SetQuickPlayClose(true);
   Configuration::SaveConfiguration(host, bHasPlayList);
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "7117.5,12000\r\n#TRUE#\r\n0\r\n");
@@ -207,7 +205,7 @@ TEST_F(ConfigurationTest, QuickPlaySettingsAreCreatedCentredOrKeptWithTheNewOpti
 
 // Items that are missing or not numbers keep 0; a read-only file is left as it is.
 TEST_F(ConfigurationTest, QuickPlaySettingsTakeOnlyNumbersAndSpareAReadOnlyFile) {
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   GlobalMethods::SetQuickPlayClose(false);
   WriteAll(fake.path("QPConfig.qvc"), "x,\"5\"\r\n#TRUE#");
   Configuration::SaveConfiguration(host, bHasPlayList);
@@ -221,7 +219,7 @@ TEST_F(ConfigurationTest, QuickPlaySettingsTakeOnlyNumbersAndSpareAReadOnlyFile)
 
 TEST_F(ConfigurationTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
   QDir(fake.folder()).mkdir("ConfigurationAndLastPlayList.qvs");
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   Configuration::SaveConfiguration(host, bHasPlayList);
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_TRUE(
@@ -241,8 +239,8 @@ TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
     Configuration::SaveConfiguration(host, bHasPlayList);
     Load();
     EXPECT_TRUE(fake.dialogs.shown.empty());
-    ASSERT_EQ(MusicVariables().dblLastIndex, 1);
-    EXPECT_EQ(MusicVariables().sSongNames[static_cast<std::size_t>(loaded.position)], song)
+    ASSERT_EQ(SharedMusicVariables().dblLastIndex(), 1);
+    EXPECT_EQ(SharedMusicVariables().sSongNames()[static_cast<std::size_t>(loaded.position)], song)
         << position;
     SetList({"/m/a.mp3", "/m/" + quoted, "/m/c.mp3", "/m/d.mp3"}, {"a.mp3", quoted, "c", quoted});
   }

@@ -33,7 +33,7 @@ class FrmChooseTest : public test::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    MusicVariables().dblLastIndex = -1;
+    SharedMusicVariables().setLastIndex(-1);
     music = fake.path("music");
     QDir().mkpath(music);
   }
@@ -73,8 +73,8 @@ class FrmChooseTest : public test::WindowTest {
     return names;
   }
   std::vector<QString> Songs() const {
-    const auto& n = MusicVariables().sSongNames.items();
-    return {n.begin(), n.begin() + static_cast<long>(MusicVariables().dblLastIndex + 1)};
+    const auto& n = SharedMusicVariables().sSongNames().items();
+    return {n.begin(), n.begin() + static_cast<long>(SharedMusicVariables().dblLastIndex() + 1)};
   }
   void AddSongs(int count) {
     std::vector<QString> paths, names;
@@ -82,9 +82,7 @@ class FrmChooseTest : public test::WindowTest {
       names.push_back(QStringLiteral("song%1.mp3").arg(i));
       paths.push_back(music + "/" + names.back());
     }
-    MusicVariables().sSongPaths = paths;
-    MusicVariables().sSongNames = names;
-    MusicVariables().dblLastIndex = count - 1;
+    SharedMusicVariables().replaceAll(paths, names);
   }
 
   QString music;
@@ -159,7 +157,7 @@ TEST_F(FrmChooseTest, DuplicatesAreReportedThreeTimesThenSummed) {
     w.lstPlayList->SetListIndex(-1);
     // The songs are in the list as song0.mp3...: put the files' paths in place of them.
     for (int i = 0; i < 5; ++i)
-      MusicVariables().sSongPaths.set(static_cast<std::size_t>(i), music + "/" + files[i]);
+      SharedMusicVariables().setSongPath(static_cast<std::size_t>(i), music + "/" + files[i]);
     Click(w.cmdAdd);
     QStringList expected;
     for (int i = 0; i < 3; ++i)
@@ -168,7 +166,7 @@ TEST_F(FrmChooseTest, DuplicatesAreReportedThreeTimesThenSummed) {
       expected << "2 more songs couldn't be added because they were already in the list";
     EXPECT_EQ(fake.dialogs.texts(), expected);
     EXPECT_EQ(w.lstPlayList->ListIndex(), 2);
-    EXPECT_EQ(MusicVariables().dblLastIndex, 4);
+    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 4);
     EXPECT_EQ(w.dblDuplicateCount(), 0);
     EXPECT_EQ(w.PanelText(1), "Ready");
     Forms::UnloadAllWithoutHandlers();
@@ -199,7 +197,7 @@ TEST_F(FrmChooseTest, AddAllTakesWhatTheTypedExtensionShowsInOrder) {
   Click(w.cmdAddAll);
   // The pattern matches without regard to case; the file box sorts the same way.
   EXPECT_EQ(Songs(), (std::vector<QString>{"a.MP3", "b.mp3", "C.mp3"}));
-  EXPECT_EQ(MusicVariables().sSongPaths[2], music + "/C.mp3");
+  EXPECT_EQ(SharedMusicVariables().sSongPaths()[2], music + "/C.mp3");
   EXPECT_EQ(Shown(w), Songs());
   EXPECT_EQ(w.lblAdding->text(), "Adding... \r\nC.mp3");
   EXPECT_EQ(w.PanelText(2), "3 songs loaded");
@@ -231,7 +229,7 @@ TEST_F(FrmChooseTest, RemoveSelectsTheNewLastAndEmptiesTheOnlySong) {
   w.RefillEditorList();
   w.lstPlayList->SetListIndex(0);
   Click(w.cmdRemove);
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   EXPECT_EQ(w.lstPlayList->ListCount(), 0);
   EXPECT_EQ(w.lstPlayList->ListIndex(), -1);
   EXPECT_TRUE(fake.dialogs.texts().isEmpty());
@@ -240,7 +238,7 @@ TEST_F(FrmChooseTest, RemoveSelectsTheNewLastAndEmptiesTheOnlySong) {
   w.RefillEditorList();
   Click(w.cmdRemove);
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Nothing to remove", "Nothing selected"}));
-  EXPECT_EQ(MusicVariables().dblLastIndex, 0);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 0);
 }
 
 TEST_F(FrmChooseTest, DoubleClickAddsWithoutBusyStateAndEnterMeansDone) {
@@ -268,7 +266,7 @@ TEST_F(FrmChooseTest, ClearThenDoneHandsAnEmptyListToThePlayer) {
   EXPECT_FALSE(Forms::IsLoaded<frmChoose>());
   ASSERT_TRUE(Forms::IsLoaded<frmMusic>());
   EXPECT_TRUE(Forms::Get<frmMusic>().isVisible());
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   EXPECT_EQ(Forms::Get<frmMusic>().lblCurrentSong->text(), "Ready");
 }
 

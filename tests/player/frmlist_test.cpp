@@ -39,9 +39,7 @@ class FrmListTest : public test::WindowTest {
       names.push_back(QStringLiteral("Song %1.mp3").arg(i));
       paths.push_back(QStringLiteral("/music/Song %1.mp3").arg(i));
     }
-    MusicVariables().sSongNames = names;
-    MusicVariables().sSongPaths = paths;
-    MusicVariables().dblLastIndex = count - 1;
+    SharedMusicVariables().replaceAll(paths, names);
   }
   static QString Entry(const frmList& view, int i) { return view.lstList->List(i); }
   // Song `marked` is the one marked now playing, selected and named in the title and status
@@ -65,10 +63,10 @@ class FrmListTest : public test::WindowTest {
 TEST_F(FrmListTest, OpensWithEverySongAndTheCurrentOneMarked) {
   Player(20, 3);
   frmList& view = Forms::Get<frmList>();
-  EXPECT_TRUE(MusicVariables().bListWindowOpen);
+  EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
   ASSERT_EQ(view.lstList->ListCount(), 20);
   ExpectMarked(view, 2, 3);
-  EXPECT_EQ(MusicVariables().dblListShownLastIndex, 19);
+  EXPECT_EQ(SharedMusicVariables().dblListShownLastIndex, 19);
   EXPECT_EQ(view.cmdPlay->text(), "Select");
   EXPECT_EQ(view.cmdSearch->text(), "Search");
   EXPECT_EQ(view.cmdCancel->text(), "Done");
@@ -93,7 +91,7 @@ TEST_F(FrmListTest, ProgressWindowOnlyForLongListsWhileThePlayerIsNotMinimised) 
     ProgressRecorder progress;
     frmList& view = Forms::Get<frmList>();
     EXPECT_EQ(progress.count(ProgressRecorder::Op::Show, ProgressWindow::Bar), r.shown ? 1 : 0);
-    EXPECT_EQ(MusicVariables().bListRefreshPending, r.minimised);
+    EXPECT_EQ(SharedMusicVariables().bListRefreshPending, r.minimised);
     EXPECT_EQ(view.lstList->ListCount(), r.songs);
     EXPECT_EQ(Entry(view, 7), "Song 7.mp3 - Now Playing");
     if (r.shown) {
@@ -116,10 +114,10 @@ TEST_F(FrmListTest, RestoringTheMinimisedPlayerMarksTheSongThatStartedMeanwhile)
   player.show();
   player.showMinimized();
   frmList& view = Forms::Get<frmList>();
-  ASSERT_TRUE(MusicVariables().bListRefreshPending);
+  ASSERT_TRUE(SharedMusicVariables().bListRefreshPending);
   player.SetPosition(6);  // changed without a reset
   player.showNormal();
-  EXPECT_FALSE(MusicVariables().bListRefreshPending);
+  EXPECT_FALSE(SharedMusicVariables().bListRefreshPending);
   EXPECT_EQ(Entry(view, 1), "Song 1.mp3");
   EXPECT_EQ(Entry(view, 6), "Song 6.mp3 - Now Playing");
   EXPECT_EQ(view.StatusText(), "Now Playing - Song 6.mp3");
@@ -136,21 +134,21 @@ TEST_F(FrmListTest, TheMarkerFollowsTheSongThatStarts) {
 TEST_F(FrmListTest, AnEditRebuildsWhateverTheSize) {
   frmMusic& player = Player(4, 0);
   frmList& view = Forms::Get<frmList>();
-  MusicVariables().sSongNames = std::vector<QString>{"A", "B", "C", "D"};
+  const QStringList renamed = {"A", "B", "C", "D"};
+  for (std::size_t i = 0; i < 4; ++i)
+    SharedMusicVariables().setSongName(i, renamed[static_cast<int>(i)]);
   player.SetPosition(1);
   view.reset();
   EXPECT_EQ(Entry(view, 0), "A");
   EXPECT_EQ(Entry(view, 1), "B - Now Playing");
   EXPECT_EQ(Entry(view, 2), "C") << "same size, other names: rebuilt";
 
-  MusicVariables().sSongNames.push_back("E");
-  MusicVariables().sSongPaths.push_back("/music/E");
-  MusicVariables().dblLastIndex = 4;
+  SharedMusicVariables().append("/music/E", "E");
   view.reset();
   ASSERT_EQ(view.lstList->ListCount(), 5);
   EXPECT_EQ(Entry(view, 2), "C");
   EXPECT_EQ(Entry(view, 4), "E");
-  EXPECT_EQ(MusicVariables().dblListShownLastIndex, 4);
+  EXPECT_EQ(SharedMusicVariables().dblListShownLastIndex, 4);
 }
 
 // A list that was emptied (no play list) or never filled is filled even when the new play
@@ -159,11 +157,11 @@ TEST_F(FrmListTest, AnEmptiedViewIsFilledAgainForAListOfTheOldSize) {
   Player(1, 0);
   frmList& view = Forms::Get<frmList>();
   EXPECT_EQ(view.lstList->ListCount(), 1) << "one song: last index 0 as at the start";
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   view.reset();
   EXPECT_EQ(view.lstList->ListCount(), 0);
   EXPECT_EQ(view.StatusText(), "No List Loaded");
-  MusicVariables().dblLastIndex = 0;
+  SharedMusicVariables().setLastIndex(0);
   view.reset();
   ASSERT_EQ(view.lstList->ListCount(), 1);
   EXPECT_EQ(Entry(view, 0), "Song 0.mp3 - Now Playing");
@@ -220,7 +218,7 @@ TEST_F(FrmListTest, ViewPlayListShowsTheViewWithTheCurrentSongSelected) {
   ASSERT_TRUE(Forms::IsLoaded<frmList>());
   frmList& view = Forms::Get<frmList>();
   EXPECT_TRUE(view.isVisible());
-  EXPECT_TRUE(MusicVariables().bListWindowOpen);
+  EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
   EXPECT_EQ(view.lstList->ListIndex(), 5);
   EXPECT_EQ(Entry(view, 5), "Song 5.mp3 - Now Playing");
 }
@@ -234,14 +232,14 @@ TEST_F(FrmListTest, ClosingHidesKeepsTheWindowLoadedAndItsSizeSurvivesARestart) 
   view.close();  // the close box
   EXPECT_FALSE(view.isVisible());
   EXPECT_TRUE(Forms::IsLoaded<frmList>());
-  EXPECT_FALSE(MusicVariables().bListWindowOpen);
+  EXPECT_FALSE(SharedMusicVariables().bListWindowOpen);
   EXPECT_EQ(test::ReadAll(ConfigPath()), "6000,7500\r\n");
 
   QTest::mouseClick(player.cmdView, Qt::LeftButton);
   EXPECT_EQ(&Forms::Get<frmList>(), &view) << "the same window again";
   EXPECT_EQ(view.Height(), 6000);
   EXPECT_EQ(view.Width(), 7500);
-  EXPECT_TRUE(MusicVariables().bListWindowOpen);
+  EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
 
   // A restart: every window gone without its handlers, the view loaded afresh.
   Forms::UnloadAllWithoutHandlers();

@@ -114,7 +114,7 @@ TEST_F(FrmMusicTest, TheSavedSongIsSelectedAgainWithoutPlaying) {
   EXPECT_EQ(w.Position(), 3);
   EXPECT_EQ(w.lblCurrentSong->text(), "Song 3");
   EXPECT_TRUE(w.chkLoop->isChecked());
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_EQ(media.last()->plays, 0);
   // Play starts the selected song.
   QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
@@ -192,7 +192,7 @@ TEST_F(FrmMusicTest, AnOlderConfigurationIsUpgradedOnce) {
   EXPECT_TRUE(old.isNull()) << "the old window is gone";
   EXPECT_FALSE(w.IsLoading());
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(MusicVariables().dblLastIndex, 1) << "the play list and its position are kept";
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 1) << "the play list and its position are kept";
   EXPECT_EQ(w.Position(), 1);
   EXPECT_EQ(ReadAll(fake.path("ConfigurationAndLastPlayList.qvs")),
             "1,33,1\r\n1\r\n#FALSE#,#TRUE#,#FALSE#\r\n0\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n"

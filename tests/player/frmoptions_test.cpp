@@ -436,8 +436,8 @@ class OptionsWithPlayer : public OptionsTest {
     player.cmdPlay->setToolTip("Pause");
     media.last()->state = kPlayPlaying;
     media.last()->position = 42;
-    MusicVariables().bPlaying = true;
-    MusicVariables().bResumeFromPosition = true;
+    SharedMusicVariables().bPlaying = true;
+    SharedMusicVariables().bResumeFromPosition = true;
     StoreVersion("1,34,0\r\nNew\r\n");
     fake.dialogs.shown.clear();  // the first run's welcome
     return player;
@@ -465,8 +465,8 @@ TEST_F(OptionsWithPlayer, InstallDeclinedChangesNothing) {
   EXPECT_EQ(fake.dialogs.shown[0].title, "Update Now?");
   EXPECT_EQ(fake.dialogs.shown[0].text, UpdatorMethods::kConfirmText);
   EXPECT_EQ(fake.dialogs.shown[0].defaultButton, 2);
-  EXPECT_TRUE(MusicVariables().bPlaying);
-  EXPECT_TRUE(MusicVariables().bResumeFromPosition);
+  EXPECT_TRUE(SharedMusicVariables().bPlaying);
+  EXPECT_TRUE(SharedMusicVariables().bResumeFromPosition);
   EXPECT_EQ(media.last()->stops, 0);
   EXPECT_EQ(media.last()->state, kPlayPlaying);
   EXPECT_EQ(player.cmdPlay->text(), "&Pause");
@@ -480,8 +480,8 @@ TEST_F(OptionsWithPlayer, InstallHaltsPlaybackWhereItIsAndKeepsThePlayerWhenTheU
   media.last()->calls.clear();
   fake.dialogs.answers = {MsgResult::Yes};
   QTest::mouseClick(w.cmdInstall, Qt::LeftButton);  // no file list can be fetched
-  EXPECT_FALSE(MusicVariables().bPlaying);
-  EXPECT_FALSE(MusicVariables().bResumeFromPosition);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
   EXPECT_EQ(media.last()->calls, QStringList{"stop"}) << "stopped without rewinding";
   EXPECT_EQ(media.last()->position, 42);
   EXPECT_EQ(player.cmdPlay->text(), "&Play");

@@ -25,9 +25,7 @@ class FrmSearchTest : public test::WindowTest {
     Forms::Get<frmMusic>();
     fake.dialogs.shown.clear();  // the first run's welcome
     std::vector<QString> list(names.begin(), names.end());
-    MusicVariables().sSongNames = list;
-    MusicVariables().sSongPaths = list;
-    MusicVariables().dblLastIndex = static_cast<double>(names.size() - 1);
+    SharedMusicVariables().replaceAll(list, list);
     frmList& view = Forms::Get<frmList>();
     view.show();
     QTest::mouseClick(view.cmdSearch, Qt::LeftButton);

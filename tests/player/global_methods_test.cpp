@@ -44,7 +44,7 @@ class GlobalMethodsTest : public ::testing::Test {
   static void setList(const QStringList& paths) {
     test::SetSongList(paths, test::NamesAfterFiles(paths));
   }
-  static std::vector<QString> paths() { return MusicVariables().sSongPaths.items(); }
+  static std::vector<QString> paths() { return SharedMusicVariables().sSongPaths().items(); }
   static QString missingTypesMessage(const QString& path) {
     return QStringLiteral(
                "File does not exist at \r\n%1\r\nPlease verify that the path is correct and "
@@ -85,8 +85,8 @@ TEST_F(GlobalMethodsTest, OptionCodeTable) {
       {SetProcessingVisibility, GetHideProcessing, 3, false, false, &kVisibility},
   };
   for (const Row& row : rows) {
-    MusicVariables().bLowPriorityLoading = row.before;
-    MusicVariables().bHideProcessing = row.before;
+    SharedMusicVariables().bLowPriorityLoading = row.before;
+    SharedMusicVariables().bHideProcessing = row.before;
     fake.dialogs.shown.clear();
     row.set(row.code);
     EXPECT_EQ(row.get(), row.after) << row.code;
@@ -141,7 +141,7 @@ TEST_F(GlobalMethodsTest, GetSelectedIndexTable) {
       {{true}, -1, 0},                // no play list
   };
   for (const Row& row : rows) {
-    MusicVariables().dblLastIndex = row.last;
+    SharedMusicVariables().setLastIndex(row.last);
     const FakeListBox lst(row.selected);
     EXPECT_EQ(GetSelectedIndex(lst), row.expected) << row.last;
   }
@@ -222,7 +222,7 @@ TEST_F(GlobalMethodsTest, MissingOrEmptyTypesFileReportsEveryTest) {
 // ---- the integrity check -------------------------------------------------------------------
 
 TEST_F(GlobalMethodsTest, VerifyWithoutPlayList) {
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   VerifyPlayList();
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No play list loaded, list integrity check failed"});
   EXPECT_TRUE(progress.calls.empty());
@@ -260,9 +260,9 @@ TEST_F(GlobalMethodsTest, VerifyAsksAndRemovesBadSongsHighestFirst) {
   EXPECT_EQ(fake.dialogs.shown[1].text, "3 Songs were removed");
 
   EXPECT_EQ(paths(), (std::vector<QString>{a, c, e}));
-  EXPECT_EQ(MusicVariables().sSongNames.items(),
+  EXPECT_EQ(SharedMusicVariables().sSongNames().items(),
             (std::vector<QString>{"a.mp3 name", "c.mp3 name", "e.mp3 name"}));
-  EXPECT_EQ(MusicVariables().dblLastIndex, 2);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2);
   EXPECT_EQ(progress.texts(ProgressWindow::Message), QStringList{"Removing songs..."});
   EXPECT_EQ(progress.log().last(), "close message");
 }
@@ -275,7 +275,7 @@ TEST_F(GlobalMethodsTest, VerifyAnsweredNoChangesNothing) {
   VerifyPlayList();
   EXPECT_EQ(fake.dialogs.texts().last(), "No changes have been made");
   EXPECT_EQ(paths(), before);
-  EXPECT_EQ(MusicVariables().dblLastIndex, 1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 1);
   EXPECT_EQ(progress.count(ProgressRecorder::Op::Show, ProgressWindow::Message), 0);
 }
 
@@ -289,7 +289,7 @@ TEST_F(GlobalMethodsTest, VerifyWithoutTypesFileFindsEverySongBad) {
   EXPECT_EQ(texts.mid(0, 3), (QStringList{missing, missing, missing}));
   EXPECT_TRUE(texts[3].startsWith("3 songs in the play list were either not found"));
   EXPECT_EQ(texts[4], "3 Songs were removed");
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   EXPECT_EQ(paths().size(), 1u) << "an emptied list keeps a stale first element";
 }
 

@@ -45,7 +45,7 @@ TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
   media.onCreate = [&](FakeMediaPlayer& p) {
     p.onCall = [&](const QString& call) {
       if (call == "play")
-        playingAtFirstPlay = MusicVariables().bPlaying;
+        playingAtFirstPlay = SharedMusicVariables().bPlaying;
     };
   };
   MainModule::Main("  /music/song.mp3");

@@ -50,9 +50,8 @@ class PlainText : public test::WindowTest {
 
 TEST_F(PlainText, EveryWindowShowsHostileNamesAsText) {
   frmMusic& player = Forms::Get<frmMusic>();  // loads an empty list on its first run
-  MusicVariables().sSongNames = std::vector<QString>{kHostile, "b" + kHostile};
-  MusicVariables().sSongPaths = std::vector<QString>{"/m/" + kHostile, "/m/b"};
-  MusicVariables().dblLastIndex = 1;
+  SharedMusicVariables().replaceAll(std::vector<QString>{"/m/" + kHostile, "/m/b"},
+                                    std::vector<QString>{kHostile, "b" + kHostile});
   player.setDisplay(0);
   frmList& view = Forms::Get<frmList>();
   frmChoose& editor = Forms::Get<frmChoose>();
@@ -64,7 +63,7 @@ TEST_F(PlainText, EveryWindowShowsHostileNamesAsText) {
   const QString quickName = QStringLiteral("q<b>BIG<i>.mp3");  // a file name holds no "/"
   QFile(fake.path(quickName)).open(QIODevice::WriteOnly);
   quick.SetFileToPlay(fake.path(quickName));
-  MusicVariables().bPlaying = true;
+  SharedMusicVariables().bPlaying = true;
   quick.StartPlayQ();
   platform().progressWindows = &ScreenProgressWindows();
   SetProcessingSuppressed(false);

@@ -42,7 +42,7 @@ class PlaybackTest : public ::testing::Test {
 
   // A list of n songs whose files exist in the fake program folder.
   void MakeList(int n, bool createFiles = true) {
-    auto& mv = MusicVariables();
+    auto& mv = SharedMusicVariables();
     std::vector<QString> paths, names;
     for (int i = 0; i < n; ++i) {
       names.push_back(QString("song%1.mp3").arg(i));
@@ -52,11 +52,11 @@ class PlaybackTest : public ::testing::Test {
         f.open(QIODevice::WriteOnly);
       }
     }
-    mv.sSongPaths = paths;
-    mv.sSongNames = names;
-    mv.dblLastIndex = n - 1;
+    mv.replaceAll(paths, names);
   }
-  QString Path(int i) const { return MusicVariables().sSongPaths[static_cast<std::size_t>(i)]; }
+  QString Path(int i) const {
+    return SharedMusicVariables().sSongPaths()[static_cast<std::size_t>(i)];
+  }
   // Presses Play on a list of `songs` where every song fails, and runs what it posted.
   void PlayEveryFailing(int songs, int16_t skipMode, bool createFiles = true) {
     MakeList(songs, createFiles);
@@ -80,18 +80,18 @@ class PlaybackTest : public ::testing::Test {
 TEST_F(PlaybackTest, PlayStartsTheCurrentSongAndPauseResumesWhereItWas) {
   MakeList(3);
   c.cmdPlay_Click();
-  EXPECT_TRUE(MusicVariables().bPlaying);
+  EXPECT_TRUE(SharedMusicVariables().bPlaying);
   EXPECT_TRUE(view.pauseShown);
   EXPECT_EQ(player.file, Path(0));
   EXPECT_EQ(view.caption, "song0.mp3");
   player.position = 42.5;
   c.cmdPlay_Click();  // pause
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_FALSE(view.pauseShown);
-  EXPECT_EQ(MusicVariables().dResumePosition, 42.5);
+  EXPECT_EQ(SharedMusicVariables().dResumePosition, 42.5);
   c.cmdPlay_Click();  // resume
   EXPECT_EQ(player.position, 42.5);
-  EXPECT_FALSE(MusicVariables().bResumeFromPosition);
+  EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
 }
 
 TEST_F(PlaybackTest, StopRewindsSoPlayStartsFromTheBeginning) {
@@ -100,7 +100,7 @@ TEST_F(PlaybackTest, StopRewindsSoPlayStartsFromTheBeginning) {
   player.position = 30;
   c.cmdStop_Click();
   EXPECT_EQ(player.position, 0);
-  EXPECT_FALSE(MusicVariables().bResumeFromPosition);
+  EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
   c.cmdPlay_Click();
   EXPECT_EQ(player.position, 0);
   EXPECT_EQ(player.seeks.back(), 0);
@@ -179,16 +179,16 @@ TEST_F(PlaybackTest, StartNewPlayKeepsALoadedSongAndResetsOnAnEmptyList) {
   const int plays = player.plays;
   c.StartNewPlay();
   EXPECT_EQ(player.plays, plays) << "the same song goes on undisturbed";
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   c.StartNewPlay();
   EXPECT_EQ(view.caption, "Ready");
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_EQ(player.state, kPlayStopped);
 }
 
 TEST_F(PlaybackTest, StartWhileLoadingStartsNothingAndReportsNothing) {
   MakeList(2);
-  MusicVariables().bPlaying = true;
+  SharedMusicVariables().bPlaying = true;
   player.readyStates = {kReadyLoading, kReadyLoading, kReadyLoading};
   c.StartPlay(1);
   EXPECT_EQ(player.plays, 0);
@@ -197,19 +197,19 @@ TEST_F(PlaybackTest, StartWhileLoadingStartsNothingAndReportsNothing) {
 }
 
 TEST_F(PlaybackTest, NoPlayListMessageOnlyWhilePlaying) {
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   c.StartPlay(0);
   EXPECT_TRUE(fake.dialogs.shown.empty());
-  MusicVariables().bPlaying = true;
+  SharedMusicVariables().bPlaying = true;
   c.StartPlay(0);
   ASSERT_EQ(fake.dialogs.texts(), QStringList{"No play list has been made"});
 }
 
 TEST_F(PlaybackTest, TitleScrollsOnlyForNamesLongerThan44) {
   MakeList(2);
-  MusicVariables().sSongNames.set(0, QString(44, 'a'));
-  MusicVariables().sSongNames.set(1, QString(45, 'b'));
-  MusicVariables().bPlaying = true;
+  SharedMusicVariables().setSongName(0, QString(44, 'a'));
+  SharedMusicVariables().setSongName(1, QString(45, 'b'));
+  SharedMusicVariables().bPlaying = true;
   c.StartPlay(0);
   EXPECT_FALSE(view.textSliderEnabled);
   c.StartPlay(1);
@@ -225,7 +225,7 @@ TEST_F(PlaybackTest, DontSkipShowsThePlaybackErrorAndStaysIdle) {
   EXPECT_EQ(box.title, "Playback Error");
   EXPECT_EQ(box.icon, MsgIcon::Critical);
   EXPECT_TRUE(box.systemModal);
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_FALSE(view.pauseShown);
   EXPECT_EQ(c.Position(), 0);
 }
@@ -236,10 +236,10 @@ TEST_F(PlaybackTest, JustSkipGoesOnWithTheNextSong) {
   player.failingFiles << Path(0);
   c.cmdPlay_Click();
   RunEvents();
-  EXPECT_TRUE(MusicVariables().bPlaying);
+  EXPECT_TRUE(SharedMusicVariables().bPlaying);
   EXPECT_EQ(player.file, Path(1));
   EXPECT_TRUE(fake.dialogs.shown.empty());
-  EXPECT_EQ(MusicVariables().dblLastIndex, 2) << "an existing file is never removed";
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2) << "an existing file is never removed";
 }
 
 TEST_F(PlaybackTest, SkipAndRemoveDropsAMissingSong) {
@@ -250,23 +250,23 @@ TEST_F(PlaybackTest, SkipAndRemoveDropsAMissingSong) {
   const QString third = Path(2);
   c.cmdPlay_Click();
   RunEvents();
-  EXPECT_EQ(MusicVariables().dblLastIndex, 1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 1);
   // The song that moved into the failed one's place is passed over.
   EXPECT_EQ(player.file, third);
-  EXPECT_TRUE(MusicVariables().bPlaying);
+  EXPECT_TRUE(SharedMusicVariables().bPlaying);
 }
 
 TEST_F(PlaybackTest, RemovingTheOnlySongWarnsOnceAndStops) {
   PlayEveryFailing(1, 2, false);
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{"Warning, there are no more playable songs in the current play list"});
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
 }
 
 TEST_F(PlaybackTest, AListWhereEverySongFailsEndsIdleWithOneMessage) {
   PlayEveryFailing(4, 3);
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{PlaybackController::kPlaybackErrorText});
   EXPECT_EQ(player.failedPlays, 4 * PlaybackController::kStartAttempts);
 }
@@ -275,7 +275,7 @@ TEST_F(PlaybackTest, OneBadSongAloneEndsAfterOneRound) {
   view.loop = true;
   PlayEveryFailing(1, 3);
   EXPECT_EQ(fake.dialogs.shown.size(), 1u);
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
 }
 
 // A chain that keeps coming back to a bad song (loop, or one path listed twice) ends after as
@@ -296,7 +296,7 @@ TEST_F(PlaybackTest, ARetryChainEndsAfterAsManyFailuresAsTheListHasSongs) {
     player.failedPlays = 0;
     MakeList(2);
     if (row.sameTwice)
-      MusicVariables().sSongPaths.set(1, Path(0));
+      SharedMusicVariables().setSongPath(1, Path(0));
     player.failingFiles = {Path(0)};
     GlobalMethods::SetSkipMode(row.skipMode);
     view.loop = row.loop;
@@ -305,8 +305,8 @@ TEST_F(PlaybackTest, ARetryChainEndsAfterAsManyFailuresAsTheListHasSongs) {
     RunEvents();
     EXPECT_EQ(player.failedPlays, 2 * PlaybackController::kStartAttempts);
     EXPECT_EQ(fake.dialogs.texts(), QStringList{PlaybackController::kPlaybackErrorText});
-    EXPECT_FALSE(MusicVariables().bPlaying);
-    EXPECT_EQ(MusicVariables().dblLastIndex, 1) << "an existing file is never removed";
+    EXPECT_FALSE(SharedMusicVariables().bPlaying);
+    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 1) << "an existing file is never removed";
   }
 }
 
@@ -322,7 +322,7 @@ TEST_F(PlaybackTest, StopDuringRetriesPreventsTheAutomaticNextSong) {
   c.cmdPlay_Click();
   fake.eventLoop.onPass = nullptr;
   RunEvents();
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_EQ(player.plays, 0);
   EXPECT_NE(player.file, Path(1));
 }
@@ -338,7 +338,7 @@ TEST_F(PlaybackTest, StopAfterAFailedSongPreventsTheAutomaticStart) {
   c.cmdPlay_Click();
   fake.eventLoop.onPass = nullptr;
   RunEvents();
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_EQ(c.Position(), 1) << "the next song is chosen but not started";
   EXPECT_EQ(player.plays, 0);
 }
@@ -379,9 +379,9 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
       test::PumpUntil([&] { return v.whenStopEnabled && media.readyState() == kReadyComplete; });
       RunEvents();
       traces[delay < 0 ? 0 : 1] << media.calls << fake.dialogs.texts() << v.caption
-                                << QString::number(MusicVariables().dblLastIndex)
+                                << QString::number(SharedMusicVariables().dblLastIndex())
                                 << QString::number(pc.Position())
-                                << QString::number(MusicVariables().bPlaying)
+                                << QString::number(SharedMusicVariables().bPlaying)
                                 << QString::number(v.pauseShown)
                                 << QString::number(v.whenStopEnabled)
                                 << QString::number(v.textSliderEnabled);
@@ -392,7 +392,7 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
 
 TEST_F(PlaybackTest, ListViewIsResetOnEveryStartWhileOpen) {
   MakeList(2);
-  MusicVariables().bListWindowOpen = true;
+  SharedMusicVariables().bListWindowOpen = true;
   c.cmdPlay_Click();
   c.cmdNext_Click();
   EXPECT_EQ(view.listResets, 2);

@@ -50,8 +50,12 @@ class FakeView : public IEditorView, public IListBox {
   void SetStatusText(const QString& s) override { statuses << s; }
   IListBox& PlayList() override { return *this; }
   int PlayListIndex() const override { return listIndex; }
-  void SetPlayListItems(std::vector<QString> names) override {
-    items = std::move(names);
+  void ShowPlayList() override {
+    const MusicVariables& mv = SharedMusicVariables();
+    items.clear();
+    for (std::size_t i = 0;
+         static_cast<double>(i) <= mv.dblLastIndex() && i < mv.sSongNames().size(); ++i)
+      items.push_back(mv.sSongNames()[i]);
     listIndex = -1;
   }
   void SetEditing(bool b) override { events << QStringLiteral("edit %1").arg(b); }
@@ -71,21 +75,19 @@ class PlayListFile : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetMusicVariables();
-    MusicVariables().dblLastIndex = -1;
+    SharedMusicVariables().setLastIndex(-1);
     view.folder = fake.path("music");
     QDir().mkpath(view.folder);
   }
   void TearDown() override { ResetMusicVariables(); }
 
   static void SetList(const std::vector<QString>& paths, const std::vector<QString>& names) {
-    MusicVariables().sSongPaths = paths;
-    MusicVariables().sSongNames = names;
-    MusicVariables().dblLastIndex = static_cast<double>(paths.size()) - 1;
+    SharedMusicVariables().replaceAll(paths, names);
   }
   // Loads a file of the folder the way the Load button does (search bound at the list).
   void Load(const QString& name) {
     view.current = name;
-    GlobalMethods::FindSongPath("init" + FormatNumber(MusicVariables().dblLastIndex));
+    GlobalMethods::FindSongPath("init" + FormatNumber(SharedMusicVariables().dblLastIndex()));
     LoadListFile(view, kListFileMarker);
     GlobalMethods::FindSongPath("stop");
   }
@@ -95,8 +97,9 @@ class PlayListFile : public ::testing::Test {
   }
   QString In(const QString& name) const { return view.folder + "/" + name; }
   std::vector<QString> Listed() const {
-    const auto& names = MusicVariables().sSongNames.items();
-    return {names.begin(), names.begin() + static_cast<long>(MusicVariables().dblLastIndex + 1)};
+    const auto& names = SharedMusicVariables().sSongNames().items();
+    return {names.begin(),
+            names.begin() + static_cast<long>(SharedMusicVariables().dblLastIndex() + 1)};
   }
 
   FakePlatform fake;
@@ -120,10 +123,10 @@ TEST_F(PlayListFile, SaveWritesRecordsAndLoadReproducesThemByteForByte) {
     expected += "\"" + paths[i].toUtf8() + "\",\"" + names[i].toUtf8() + "\"\r\n";
   EXPECT_EQ(ReadAll(In("mine.qvl")), expected);
 
-  MusicVariables().dblLastIndex = -1;
+  SharedMusicVariables().setLastIndex(-1);
   Load("mine.qvl");
   EXPECT_EQ(fake.dialogs.texts().last(), "3 Songs loaded successfully");
-  EXPECT_EQ(MusicVariables().dblLastIndex, 2);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2);
   EXPECT_EQ(Listed(), names);
   EXPECT_EQ(view.items, names);
   EXPECT_EQ(view.caption, "Generating Visual List... \r\na  b.wav");
@@ -135,7 +138,7 @@ TEST_F(PlayListFile, EmptyListIsTheLineMinusOneAndLoadsNothing) {
   EXPECT_EQ(ReadAll(In("empty.qvl")), "-1\r\n");
   Load("empty.qvl");
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Saved", "0 Songs loaded successfully"}));
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
 }
 
 TEST_F(PlayListFile, DuplicatesOfTheListAreCountedNotAddedEvenInOtherCase) {
@@ -147,7 +150,7 @@ TEST_F(PlayListFile, DuplicatesOfTheListAreCountedNotAddedEvenInOtherCase) {
             (QStringList{"1 songs failed to be added because they were already in the list",
                          "1 Songs loaded successfully"}));
   EXPECT_EQ(Listed(), (std::vector<QString>{"ONE.mp3", "two"}));
-  EXPECT_EQ(MusicVariables().sSongPaths[1], "/m/two.mp3");
+  EXPECT_EQ(SharedMusicVariables().sSongPaths()[1], "/m/two.mp3");
 }
 
 TEST_F(PlayListFile, NamesWithoutExactLowerCaseExtensionAreRefused) {
@@ -158,7 +161,7 @@ TEST_F(PlayListFile, NamesWithoutExactLowerCaseExtensionAreRefused) {
     EXPECT_EQ(fake.dialogs.texts(),
               QStringList{"The file selected is not a valid Quavertone List file"})
         << name.toStdString();
-    EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   }
 }
 
@@ -184,8 +187,9 @@ TEST_F(PlayListFile, MalformedFilesEndInOrder) {
     ASSERT_TRUE(WriteAll(In("bad.qvl"), c.bytes));
     Load("bad.qvl");
     EXPECT_EQ(fake.dialogs.texts(), QStringList{"Error loading file"}) << c.what;
-    EXPECT_EQ(MusicVariables().dblLastIndex, c.stored) << c.what;
-    EXPECT_EQ(MusicVariables().sSongNames.size(), static_cast<std::size_t>(c.stored) + 1) << c.what;
+    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), c.stored) << c.what;
+    EXPECT_EQ(SharedMusicVariables().sSongNames().size(), static_cast<std::size_t>(c.stored) + 1)
+        << c.what;
     EXPECT_EQ(view.items, Listed()) << c.what;
   }
   fake.dialogs.shown.clear();
@@ -251,9 +255,9 @@ TEST_F(PlayListFile, OtherPlayersListsLoadWhatTheyCan) {
     Load(c.file);
     EXPECT_EQ(fake.dialogs.texts(), c.messages) << c.file;
     QStringList paths, names;
-    for (double i = 1; i <= MusicVariables().dblLastIndex; ++i) {
-      paths << MusicVariables().sSongPaths[static_cast<std::size_t>(i)];
-      names << MusicVariables().sSongNames[static_cast<std::size_t>(i)];
+    for (double i = 1; i <= SharedMusicVariables().dblLastIndex(); ++i) {
+      paths << SharedMusicVariables().sSongPaths()[static_cast<std::size_t>(i)];
+      names << SharedMusicVariables().sSongNames()[static_cast<std::size_t>(i)];
     }
     QStringList expected = c.paths;
     expected.replaceInStrings(QRegularExpression("^F/"), view.folder + "/");
@@ -283,8 +287,8 @@ TEST_F(PlayListFile, ExportedM3u8LoadsBackTheSameSongs) {
   ASSERT_TRUE(exported) << exported.error().toStdString();
   SetList({}, {});
   Load("out.m3u8");
-  EXPECT_EQ(MusicVariables().sSongPaths.items(), paths);
-  EXPECT_EQ(MusicVariables().sSongNames.items(), names);
+  EXPECT_EQ(SharedMusicVariables().sSongPaths().items(), paths);
+  EXPECT_EQ(SharedMusicVariables().sSongNames().items(), names);
 
   ASSERT_TRUE(WriteAll(In("bad.qvl"), "3\r\n\"/m/a.mp3\",\"a\"\r\n"));
   const Result<void> refused = ExportM3u8(In("bad.qvl"), In("out.m3u8"));
@@ -325,9 +329,8 @@ TEST_F(PlayListFile, ExtensionIsAlwaysAppendedAndOldFileIsReplaced) {
 
 TEST_F(PlayListFile, FailedSaveLeavesTheOldFileWhole) {
   ASSERT_TRUE(WriteAll(In("keep.qvl"), "old list"));
-  MusicVariables().dblLastIndex = 5;  // more songs announced than the arrays hold
-  MusicVariables().sSongPaths = std::vector<QString>{"/m/a.mp3"};
-  MusicVariables().sSongNames = std::vector<QString>{"a.mp3"};
+  SharedMusicVariables().replaceAll({"/m/a.mp3"}, {"a.mp3"});
+  SharedMusicVariables().setLastIndex(5);  // more songs announced than the arrays hold
   Save("keep");
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
   EXPECT_EQ(ReadAll(In("keep.qvl")), "old list");
@@ -344,7 +347,7 @@ TEST_F(PlayListFile, FailedSaveLeavesTheOldFileWhole) {
 
   view.folder = In("keep.qvl") + "/below";  // a folder that cannot exist
   fake.dialogs.shown.clear();
-  MusicVariables().dblLastIndex = 0;
+  SharedMusicVariables().setLastIndex(0);
   Save("x");
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
   EXPECT_EQ(view.statuses.last(), "Save Failed");
@@ -362,7 +365,7 @@ TEST_F(PlayListFile, AddRunsBusyAndReportsMissingCurrentFile) {
   view.current = "b.mp3";
   PlayListEditor(view).AddClick();
   EXPECT_EQ(Listed(), (std::vector<QString>{"a.mp3", "b.mp3"}));
-  EXPECT_EQ(MusicVariables().sSongPaths[0], view.folder + "/a.mp3");
+  EXPECT_EQ(SharedMusicVariables().sSongPaths()[0], view.folder + "/a.mp3");
   EXPECT_EQ(view.caption, "Adding... \r\nb.mp3");
   EXPECT_TRUE(view.statuses.contains("Adding...  b.mp3"));
 }
@@ -374,7 +377,7 @@ TEST_F(PlayListFile, VerifyThatEmptiesTheListClearsTheListBox) {
   view.items = {"a.mp3"};
   fake.dialogs.answers = {MsgResult::Yes};
   PlayListEditor(view).VerifyClick();
-  EXPECT_EQ(MusicVariables().dblLastIndex, -1);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   EXPECT_TRUE(view.items.empty());
   EXPECT_EQ(view.statuses.last(), "Ready");
 }

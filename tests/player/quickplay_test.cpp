@@ -64,7 +64,7 @@ class QuickPlay : public ::testing::Test {
     frmQMusic& f = load();
     f.SetFileToPlay(fake.path(songName));
     f.show();
-    MusicVariables().bPlaying = true;
+    SharedMusicVariables().bPlaying = true;
     f.StartPlayQ();
     return f;
   }
@@ -118,7 +118,7 @@ TEST_F(QuickPlay, ReadsTheSettingsFile) {
     EXPECT_NEAR(f.pos().x(), pos.x(), 1);
     EXPECT_NEAR(f.pos().y(), pos.y(), 1);
     EXPECT_EQ(f.bCloseAfterSong(), row.closeOption);
-    EXPECT_EQ(MusicVariables().bQuickPlayClose, row.closeOption);
+    EXPECT_EQ(SharedMusicVariables().bQuickPlayClose, row.closeOption);
     EXPECT_EQ(f.vlcVolume->CurrentValue(), row.level);
     Forms::UnloadAllWithoutHandlers();
   }
@@ -187,7 +187,7 @@ TEST_F(QuickPlay, TimerShowsTimeAndEndsTheSong) {
   player().playToEnd();
   f.timUpdater_Timer();
   EXPECT_EQ(buttons(f), kStopped);
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_EQ(player().position, 0);
   EXPECT_TRUE(Forms::IsLoaded<frmQMusic>()) << "the close option is off";
 }
@@ -282,8 +282,8 @@ TEST_F(QuickPlay, SliderSeeksAndKeepsTheSongEndTestOff) {
   f.timUpdater->stop();
   EXPECT_EQ(player().position, 30);
   EXPECT_EQ(player().state, kPlayPlaying);
-  EXPECT_TRUE(MusicVariables().bResumeFromPosition);
-  EXPECT_EQ(MusicVariables().dResumePosition, 30);
+  EXPECT_TRUE(SharedMusicVariables().bResumeFromPosition);
+  EXPECT_EQ(SharedMusicVariables().dResumePosition, 30);
   player().state = kPlayStopped;
   f.timUpdater_Timer();
   EXPECT_EQ(buttons(f), kPlaying) << "no song end while resuming from the slider";
@@ -339,7 +339,7 @@ TEST_F(QuickPlay, ClosesAfterTheSongOnlyWhenUntouched) {
     (g.*touch)();
     g.timUpdater->stop();
     player().playToEnd();
-    MusicVariables().bResumeFromPosition = false;
+    SharedMusicVariables().bResumeFromPosition = false;
     EXPECT_NO_THROW(g.timUpdater_Timer());
     EXPECT_TRUE(Forms::IsLoaded<frmQMusic>());
   }
@@ -358,7 +358,7 @@ TEST_F(QuickPlay, LoadQvtOpensTheMainWindowWithoutEndingTheProgram) {
   EXPECT_EQ(opened, 1);
   EXPECT_FALSE(Forms::IsLoaded<frmQMusic>());
   EXPECT_FALSE(fake.app.endedWith.has_value());
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_TRUE(config().endsWith("#FALSE#\r\n0\r\n"));
 }
 
@@ -372,14 +372,14 @@ TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
   bool tickingDuringBox = true;
   fake.dialogs.onShow = [&](const MessageBoxSpec&) { tickingDuringBox = f.timUpdater->isActive(); };
   f.SetFileToPlay(fake.path("song.mp3"));
-  MusicVariables().bPlaying = true;
+  SharedMusicVariables().bPlaying = true;
   f.StartPlayQ();
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   test::ExpectBox(fake.dialogs.shown[0],
                   {kFailText, "Playback Error", MsgButtons::OkOnly, MsgIcon::Critical, 1, true});
   EXPECT_FALSE(tickingDuringBox);
   EXPECT_TRUE(f.timUpdater->isActive());
-  EXPECT_FALSE(MusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_GE(fake.eventLoop.passes, 1);
   EXPECT_EQ(player().failedPlays, 2);
   f.timUpdater_Timer();

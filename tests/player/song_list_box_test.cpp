@@ -34,7 +34,7 @@ TEST(SongListBox, EntriesAreSongsInOrderAndChangeOnlyWhenTold) {
 
 TEST(SongListBox, SelectionFollowsTheSharedListHelpers) {
   ResetMusicVariables();
-  MusicVariables().dblLastIndex = 4;
+  SharedMusicVariables().setLastIndex(4);
   SongListBox lst;
   lst.SetItems(Names(5));
   EXPECT_EQ(lst.ListIndex(), -1);

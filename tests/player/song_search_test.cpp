@@ -80,7 +80,7 @@ TEST_F(SongSearch, PathProtocolTable) {
 TEST_F(SongSearch, PathBoundIsIndependentOfTheLastIndex) {
   setList({"/a/x.mp3", "/a/y.mp3"});
   FindSongPath("init0");
-  MusicVariables().dblLastIndex = -1;  // list cleared, stale element kept
+  SharedMusicVariables().setLastIndex(-1);  // list cleared, stale element kept
   EXPECT_EQ(FindSongPath("/a/x.mp3"), 0);
   FindSongPath("init-1");
   EXPECT_EQ(FindSongPath("/a/x.mp3"), -1);
@@ -89,21 +89,21 @@ TEST_F(SongSearch, PathBoundIsIndependentOfTheLastIndex) {
 TEST_F(SongSearch, AddingPattern) {
   // The editor: "init" + last index, then add each song not already present, then "stop".
   setList({"/m/1.mp3", "/m/2.mp3"});
-  MusicVariablesState& mv = MusicVariables();
+  MusicVariables& mv = SharedMusicVariables();
   FindSongPath("init1");
   const QStringList adding = {"/m/3.mp3", "/M/1.MP3", "/m/3.mp3", "/m/4.mp3"};
   for (const QString& path : adding) {
     if (FindSongPath(path) != -1)
       continue;
-    mv.dblLastIndex += 1;
-    ResizeSongArrays(mv.dblLastIndex);
-    mv.sSongPaths.set(static_cast<std::size_t>(mv.dblLastIndex), path);
+    mv.setLastIndex(mv.dblLastIndex() + 1);
+    ResizeSongArrays(mv.dblLastIndex());
+    mv.setSongPath(static_cast<std::size_t>(mv.dblLastIndex()), path);
   }
   FindSongPath("stop");
   // Songs added by the same operation are not compared with each other.
   const std::vector<QString> expected = {"/m/1.mp3", "/m/2.mp3", "/m/3.mp3", "/m/3.mp3",
                                          "/m/4.mp3"};
-  EXPECT_EQ(mv.sSongPaths.items(), expected);
+  EXPECT_EQ(mv.sSongPaths().items(), expected);
 }
 
 TEST_F(SongSearch, IndexGrowsWithoutRebuildingWhileSongsAreAppended) {
@@ -111,7 +111,7 @@ TEST_F(SongSearch, IndexGrowsWithoutRebuildingWhileSongsAreAppended) {
   for (int i = 0; i < 1000; ++i)
     paths << QStringLiteral("/m/%1.mp3").arg(i);
   setList(paths);
-  SongArray& songs = MusicVariables().sSongPaths;
+  SongArray& songs = MusicVariablesTestAccess::Paths(SharedMusicVariables());
   FindSongPath("init999");
   EXPECT_EQ(FindSongPath("/M/500.MP3"), 500);
   EXPECT_EQ(PathIndex().indexedCount(), 1000u);
@@ -157,12 +157,12 @@ TEST_F(SongSearch, NameSearchTable) {
 
 TEST_F(SongSearch, NameSearchEndsAtTheLastIndex) {
   setList({"/m/1", "/m/2"}, {"a song", "b song"});
-  MusicVariables().dblLastIndex = 0;
+  SharedMusicVariables().setLastIndex(0);
   FindSongName("init0", false);
   EXPECT_EQ(FindSongName("b song", false), -1);
-  MusicVariables().dblLastIndex = -1;  // no play list, stale first element
+  SharedMusicVariables().setLastIndex(-1);  // no play list, stale first element
   EXPECT_EQ(FindSongName("a song", false), -1);
-  MusicVariables().dblLastIndex = 5;  // arrays shorter than the index: no read past them
+  SharedMusicVariables().setLastIndex(5);  // arrays shorter than the index: no read past them
   EXPECT_EQ(FindSongName("b song", false), 1);
   EXPECT_EQ(FindSongName("c song", false), -1);
 }
@@ -213,7 +213,7 @@ class RandomEdits {
   }
 
   int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-  SongArray& paths() { return MusicVariables().sSongPaths; }
+  SongArray& paths() { return MusicVariablesTestAccess::Paths(SharedMusicVariables()); }
   int size() { return static_cast<int>(paths().size()); }
   std::size_t anyIndex() { return static_cast<std::size_t>(pick(0, size() - 1)); }
 
@@ -247,7 +247,7 @@ class RandomEdits {
   }
 
   void edit(int kind) {
-    MusicVariablesState& mv = MusicVariables();
+    MusicVariables& mv = SharedMusicVariables();
     const int n = size();
     if (kind < 20) {
       paths().push_back(randomPath());
@@ -255,8 +255,8 @@ class RandomEdits {
       if (n > 0)
         paths().set(anyIndex(), randomPath());
     } else if (kind == 23) {
-      mv.dblLastIndex = n - 1;
-      mv.sSongNames.resize(paths().size());
+      mv.setLastIndex(n - 1);
+      MusicVariablesTestAccess::Names(mv).resize(paths().size());
       RemoveSongAt(pick(0, n));
     } else if (kind == 24) {
       if (n > 0)
@@ -264,7 +264,7 @@ class RandomEdits {
     } else if (kind == 25) {
       ResizeSongArrays(pick(n / 2, n + 3));
     } else if (kind == 26) {
-      mv.dblLastIndex = pick(-1, n + 2);
+      mv.setLastIndex(pick(-1, n + 2));
     } else if (kind == 27 && pick(0, 20) == 0) {
       std::vector<QString> fresh(static_cast<std::size_t>(pick(0, 12)));
       for (QString& p : fresh)
@@ -299,7 +299,7 @@ TEST_F(SongSearch, IndexAnswersLikeAScanOnLargeListsEditedAnywhere) {
     const QString base = QStringLiteral("/m/%1/Ä%2.mp3").arg(pick(0, 40)).arg(pick(0, 60));
     return pick(0, 1) == 0 ? base : base.toLower();
   };
-  SongArray& songs = MusicVariables().sSongPaths;
+  SongArray& songs = MusicVariablesTestAccess::Paths(SharedMusicVariables());
   for (int i = 0; i < 3000; ++i)
     songs.push_back(randomPath());
   for (int round = 0; round < 150; ++round) {

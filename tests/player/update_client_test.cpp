@@ -534,11 +534,11 @@ TEST_F(Update, CancelledDownloadStopsWithNothingChanged) {
 TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
   List("\"Updater\",\"http://u/up\"");
   Serve("http://u/up", "#!updater");
-  MusicVariables().bPlaying = true;
-  MusicVariables().bResumeFromPosition = true;
+  SharedMusicVariables().bPlaying = true;
+  SharedMusicVariables().bResumeFromPosition = true;
   fake.dialogs.answers = {MsgResult::No};
   InstallUpdates();
-  EXPECT_TRUE(MusicVariables().bPlaying) << "No changes nothing";
+  EXPECT_TRUE(SharedMusicVariables().bPlaying) << "No changes nothing";
   EXPECT_TRUE(net.requested.isEmpty());
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   test::ExpectBox(fake.dialogs.shown[0],
@@ -546,8 +546,8 @@ TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
 
   fake.dialogs.answers = {MsgResult::Yes};
   InstallUpdates();
-  EXPECT_FALSE(MusicVariables().bPlaying);
-  EXPECT_FALSE(MusicVariables().bResumeFromPosition);
+  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
   EXPECT_EQ(stops, 1);
   EXPECT_EQ(closes, 1);
 }

@@ -5,11 +5,9 @@
 namespace qvt::test {
 
 void SetSongList(const QStringList& paths, const QStringList& names) {
-  MusicVariablesState& mv = MusicVariables();
-  mv.sSongPaths = std::vector<QString>(paths.begin(), paths.end());
-  mv.sSongNames = std::vector<QString>(names.begin(), names.end());
-  mv.sSongNames.resize(paths.size());
-  mv.dblLastIndex = static_cast<double>(paths.size()) - 1;
+  MusicVariables& mv = SharedMusicVariables();
+  mv.replaceAll(std::vector<QString>(paths.begin(), paths.end()),
+                std::vector<QString>(names.begin(), names.end()));
 }
 
 QStringList NamesAfterFiles(const QStringList& paths) {

@@ -289,9 +289,7 @@ class WmScreenshots : public ::testing::Test {
       names.push_back(QStringLiteral("Song number %1.mp3").arg(i));
       paths.push_back(fake.path(names.back()));
     }
-    MusicVariables().sSongNames = names;
-    MusicVariables().sSongPaths = paths;
-    MusicVariables().dblLastIndex = 39;
+    SharedMusicVariables().replaceAll(paths, names);
   }
   void TearDown() override {
     HideProcessing();

@@ -1,0 +1,103 @@
+// The play list object as an item model: every change of the list reaches its views through
+// the model's signals alone. A sorting proxy keeps its own map of the rows and learns of
+// changes only from those signals, so after each edit it must show exactly the object's rows;
+// Qt's model tester checks every signal against the rows before and after it.
+#include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QSortFilterProxyModel>
+#include <functional>
+
+#include "player/startup/MusicVariables.h"
+#include "tests/support/SongLists.h"
+
+using namespace qvt;
+
+namespace {
+
+QStringList Rows(const QAbstractItemModel& model) {
+  QStringList rows;
+  for (int i = 0; i < model.rowCount(); ++i)
+    rows << model.index(i, 0).data().toString();
+  return rows;
+}
+
+// The names of songs 0 to dblLastIndex, read from the arrays.
+QStringList Listed(const MusicVariables& mv) {
+  QStringList names;
+  for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex() && i < mv.sSongNames().size();
+       ++i) {
+    names << mv.sSongNames()[i];
+  }
+  return names;
+}
+
+TEST(MusicVariablesModel, EveryEditIsAnnouncedToItsViews) {
+  MusicVariables mv;
+  QAbstractItemModelTester tester(&mv, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  QSortFilterProxyModel view;
+  view.setSourceModel(&mv);
+  view.sort(-1);  // keeps the list's order, but maps every row itself
+
+  const auto songs = [](std::initializer_list<const char*> names) {
+    std::vector<QString> list;
+    for (const char* name : names)
+      list.push_back(QString::fromLatin1(name));
+    return list;
+  };
+  const struct {
+    const char* edit;
+    std::function<void()> run;
+  } edits[] = {
+      {"append to the zeroed start", [&] { mv.append("/m/a", "a"); }},
+      {"clear", [&] { mv.clear(); }},
+      {"append to an empty list", [&] { mv.append("/m/b", "b"); }},
+      {"append", [&] { mv.append("/m/c", "c"); }},
+      {"replace all",
+       [&] {
+         mv.replaceAll(songs({"/1", "/2", "/3", "/4", "/5"}), songs({"1", "2", "3", "4", "5"}));
+       }},
+      {"remove in the middle", [&] { mv.removeAt(1); }},
+      {"remove several",
+       [&] {
+         mv.removeSorted({0, 2, 7});
+       }},
+      {"rename", [&] { mv.setSongName(0, "renamed"); }},
+      {"last index down", [&] { mv.setLastIndex(0); }},
+      {"rename past the last index", [&] { mv.setSongName(1, "hidden"); }},
+      {"last index up again", [&] { mv.setLastIndex(1); }},
+      {"arrays shorter than the list", [&] { mv.resizeArrays(1); }},
+      {"arrays longer again", [&] { mv.resizeArrays(4); }},
+      {"last index past the arrays", [&] { mv.setLastIndex(9); }},
+      {"append after it", [&] { mv.append("/m/d", "d"); }},
+      {"remove the last but one", [&] { mv.removeAt(0); }},
+      {"remove every song",
+       [&] {
+         mv.removeSorted({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+       }},
+      {"append once more", [&] { mv.append("/m/e", "e"); }},
+      {"remove the only song", [&] { mv.removeAt(0); }},
+      {"back to the start", [&] { mv.resetAll(); }},
+  };
+  for (const auto& e : edits) {
+    SCOPED_TRACE(e.edit);
+    const PlayListVersion before = mv.version();
+    e.run();
+    EXPECT_NE(mv.version(), before) << "views learn of the change from the change count";
+    EXPECT_EQ(Rows(mv), Listed(mv));
+    EXPECT_EQ(Rows(view), Rows(mv));
+  }
+}
+
+TEST(MusicVariablesModel, TheCurrentSongIsAnnouncedOnceAChange) {
+  MusicVariables mv;
+  QSignalSpy changed(&mv, &MusicVariables::currentSongChanged);
+  mv.setCurrentSong(3);
+  mv.setCurrentSong(3);
+  mv.setCurrentSong(0);
+  ASSERT_EQ(changed.size(), 2);
+  EXPECT_EQ(changed.at(0).at(0).toDouble(), 3);
+  EXPECT_EQ(changed.at(1).at(0).toDouble(), 0);
+}
+
+}  // namespace
