@@ -67,7 +67,7 @@ double StallWhileStarting(qvt::IMediaPlayer& player, const QString& path) {
   qvt::ResetMusicVariables();
   qvt::SharedMusicVariables().replaceAll({path}, {QStringLiteral("song")});
   NullView view;
-  qvt::PlaybackController controller(view, player);
+  qvt::PlaybackController controller(qvt::SharedMusicVariables(), view, player);
   Watchdog watchdog;
   QTimer::singleShot(20, [&] { controller.cmdPlay_Click(); });
   qvt::test::PumpUntil([&] { return player.playState() == qvt::kPlayPlaying && view.timerOn; },

@@ -20,19 +20,19 @@ namespace {
 const QString kConfigFileName = QStringLiteral("listViewConfig.qvs");
 
 // The song name at a play list index; throws std::out_of_range when there is none.
-const QString& SongName(double dblIndex) {
-  return SharedMusicVariables().sSongNames().atIndex(dblIndex);
+const QString& SongName(const MusicVariables& mv, double dblIndex) {
+  return mv.sSongNames().atIndex(dblIndex);
 }
 
-double UpperBound() {
-  return static_cast<double>(SharedMusicVariables().sSongNames().size()) - 1;
+double UpperBound(const MusicVariables& mv) {
+  return static_cast<double>(mv.sSongNames().size()) - 1;
 }
 
-void MoveMarker(IView& view, double& dblMarkedIndex) {
+void MoveMarker(const MusicVariables& mv, IView& view, double& dblMarkedIndex) {
   const double p = view.PlayerPosition();
   view.MarkEntry(p);
   view.SelectEntry(p);
-  TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(p)); });
+  TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(mv, p)); });
   dblMarkedIndex = p;
 }
 
@@ -40,8 +40,7 @@ void MoveMarker(IView& view, double& dblMarkedIndex) {
 // nothing is copied. The event loop runs for every song, and a pass may change the list: the
 // bound is read again each time, and the view follows a change by itself. The current song is
 // read once, so that the marker and dblMarkedIndex never part.
-void Rebuild(IView& view, double& dblMarkedIndex, bool bMinimised) {
-  MusicVariables& mv = SharedMusicVariables();
+void Rebuild(MusicVariables& mv, IView& view, double& dblMarkedIndex, bool bMinimised) {
   if (!bMinimised && mv.dblLastIndex() > 500) {
     ShowDeterminedProcessing(0, mv.dblLastIndex() - 1, false,
                              QStringLiteral("Starting to fill visual list"));
@@ -52,17 +51,17 @@ void Rebuild(IView& view, double& dblMarkedIndex, bool bMinimised) {
   }
   const double p = view.PlayerPosition();
   view.MarkEntry(p);
-  TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(p)); });
+  TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(mv, p)); });
   if (!bMinimised) {
     const QString prefix = QStringLiteral("Finalizing List...\r\n");
-    for (std::size_t i = 0; static_cast<double>(i) <= std::min(mv.dblLastIndex(), UpperBound());
+    for (std::size_t i = 0; static_cast<double>(i) <= std::min(mv.dblLastIndex(), UpperBound(mv));
          ++i) {
       UpdateProcessing(prefix + mv.sSongNames()[i]);
     }
   }
   view.SelectEntry(p);
   dblMarkedIndex = p;
-  mv.dblListShownLastIndex = UpperBound();
+  mv.dblListShownLastIndex = UpperBound(mv);
 }
 
 }  // namespace
@@ -124,8 +123,7 @@ Dock DockOnResize(double listLeft, double listTop, double listWidth, double sear
   return dock;
 }
 
-void Reset(IView& view, double& dblMarkedIndex, PlayListVersion& shown) {
-  MusicVariables& mv = SharedMusicVariables();
+void Reset(MusicVariables& mv, IView& view, double& dblMarkedIndex, PlayListVersion& shown) {
   if (mv.dblLastIndex() == -1) {
     view.MarkEntry(-1);
     view.SetStatusText(QStringLiteral("No List Loaded"));
@@ -136,13 +134,13 @@ void Reset(IView& view, double& dblMarkedIndex, PlayListVersion& shown) {
   // The same size says nothing (a Clear and a load of another list, one song removed and one
   // added): the list's change count tells whether it changed.
   if (mv.version() == shown) {
-    MoveMarker(view, dblMarkedIndex);
+    MoveMarker(mv, view, dblMarkedIndex);
   } else {
-    Rebuild(view, dblMarkedIndex, bMinimised);
+    Rebuild(mv, view, dblMarkedIndex, bMinimised);
     shown = mv.version();
   }
   TryStep([&] {
-    view.SetStatusText(QStringLiteral("Now Playing - ") + SongName(view.PlayerPosition()));
+    view.SetStatusText(QStringLiteral("Now Playing - ") + SongName(mv, view.PlayerPosition()));
   });
   if (!bMinimised)
     HideProcessing();

@@ -81,10 +81,10 @@ class IView {
 extern const QString kNowPlayingSuffix;  // " - Now Playing"
 extern const QString kCaptionPrefix;     // "Play List - Now Playing - "
 
-// Brings the view in line with the play list and the current song: only the marker moves when
+// Brings the view in line with the play list mv and the current song: only the marker moves when
 // the play list did not change since the view last went through it (shown); otherwise the
 // list is gone through once more, with progress on long lists. dblMarkedIndex is the entry
 // carrying the marker; it and shown are updated. A step that fails is skipped.
-void Reset(IView& view, double& dblMarkedIndex, PlayListVersion& shown);
+void Reset(MusicVariables& mv, IView& view, double& dblMarkedIndex, PlayListVersion& shown);
 
 }  // namespace qvt::ListView

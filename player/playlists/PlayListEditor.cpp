@@ -54,7 +54,7 @@ void PlayListEditor::RunBusy(const QString& sStatus, void (PlayListEditor::*op)(
   view_.SetStatusText(sStatus);
   view_.SetEditing(false);
   view_.RepaintWindow();
-  const PlayListVersion before = CurrentPlayListVersion();
+  const PlayListVersion before = mv_.version();
   try {
     const GlobalMethods::PathSearchScope search;
     (this->*op)();
@@ -92,7 +92,7 @@ void PlayListEditor::SaveClick() {
 void PlayListEditor::FileDblClick() {
   view_.SetPlayListVisible(false);
   view_.RepaintWindow();
-  const PlayListVersion before = CurrentPlayListVersion();
+  const PlayListVersion before = mv_.version();
   {
     const GlobalMethods::PathSearchScope search;
     AddSelectedFiles();
@@ -106,7 +106,7 @@ void PlayListEditor::ClearClick() {
   view_.SetProgressLabelsVisible(false);
   view_.SetPlayListVisible(false);
   view_.RepaintWindow();
-  SharedMusicVariables().clear();
+  mv_.clear();
   RefillEditorList();
   view_.SetPlayListVisible(true);
   view_.SetProgressLabelsVisible(true);
@@ -128,7 +128,7 @@ void PlayListEditor::VerifyClick() {
 void PlayListEditor::RemoveClick() {
   view_.SetEditing(false);
   view_.RepaintWindow();
-  const PlayListVersion before = CurrentPlayListVersion();
+  const PlayListVersion before = mv_.version();
   RemoveSelected();
   RefillIfChanged(before);
   view_.SetEditing(true);
@@ -137,24 +137,23 @@ void PlayListEditor::RemoveClick() {
 }
 
 void PlayListEditor::RemoveSelected() {
-  MusicVariables& mv = SharedMusicVariables();
-  if (mv.dblLastIndex() <= -1) {
+  if (mv_.dblLastIndex() <= -1) {
     MsgBox(QStringLiteral("Nothing to remove"));
     return;
   }
   const int iSelected = view_.PlayListIndex();
-  if (iSelected < 0 || iSelected > mv.dblLastIndex()) {
+  if (iSelected < 0 || iSelected > mv_.dblLastIndex()) {
     MsgBox(QStringLiteral("Nothing selected"));
     return;
   }
   const auto k = static_cast<std::size_t>(iSelected);
-  const QString sName = mv.sSongNames().at(k);
+  const QString sName = mv_.sSongNames().at(k);
   view_.SetAddingCaption(QStringLiteral("Removing... \r\n") + sName);
   view_.SetStatusText(QStringLiteral("Removing... ") + sName);
-  mv.removeAt(k);
+  mv_.removeAt(k);
   RefillEditorList();
-  if (mv.dblLastIndex() >= 0) {
-    const double dblSelect = iSelected > mv.dblLastIndex() ? iSelected - 1 : iSelected;
+  if (mv_.dblLastIndex() >= 0) {
+    const double dblSelect = iSelected > mv_.dblLastIndex() ? iSelected - 1 : iSelected;
     GlobalMethods::SelectListItem(view_.PlayList(), dblSelect);
   }
 }
@@ -235,16 +234,16 @@ void PlayListEditor::RefillEditorList() {
 }
 
 void PlayListEditor::RefillIfChanged(const PlayListVersion& before) {
-  if (CurrentPlayListVersion() == before)
+  if (mv_.version() == before)
     return;
   const int iSelected = view_.PlayListIndex();
   RefillEditorList();
-  if (iSelected >= 0 && iSelected <= SharedMusicVariables().dblLastIndex())
+  if (iSelected >= 0 && iSelected <= mv_.dblLastIndex())
     GlobalMethods::SelectListItem(view_.PlayList(), iSelected);
 }
 
 void PlayListEditor::FillOnLoad() {
-  const double dblLast = SharedMusicVariables().dblLastIndex();
+  const double dblLast = mv_.dblLastIndex();
   if (dblLast > kProgressWindowAbove)
     ShowDeterminedProcessing(0, dblLast, false, QString());
   ReportNames([](const QString& sName) {

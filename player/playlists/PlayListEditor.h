@@ -4,7 +4,7 @@
 // check, and the busy protocol around each of them. They change the shared play list
 // (sSongPaths, sSongNames, dblLastIndex), which the window's list box shows.
 //
-//   PlayListEditor editor(view);   // view: the window, as IEditorView
+//   PlayListEditor editor(mv, view);   // view: the window, as IEditorView
 //   editor.AddClick();             // what the Add button does
 
 #include <QString>
@@ -22,7 +22,8 @@ void RefillEditorListShowing(IEditorView& view, const QString& sCaptionPrefix);
 
 class PlayListEditor {
  public:
-  explicit PlayListEditor(IEditorView& view) : view_(view) {}
+  // mv: the play list it edits; it and the view outlive the editor.
+  PlayListEditor(MusicVariables& mv, IEditorView& view) : mv_(mv), view_(view) {}
 
   // The buttons and the file box's double click.
   void AddClick();
@@ -63,6 +64,7 @@ class PlayListEditor {
   void LoadMarkedFile();
   void RemoveSelected();
 
+  MusicVariables& mv_;
   IEditorView& view_;
   double dblDuplicateCount_ = 0;
 };

@@ -116,7 +116,7 @@ void frmChoose::CreateControls() {
   sAddingCaption_ = lblAdding->text();
 
   lstPlayList = new SongListBox(this);
-  lstPlayList->ShowModel(&SharedMusicVariables());
+  lstPlayList->ShowModel(&mv_);
   lstPlayList->setObjectName(QStringLiteral("lstPlayList"));
   lstPlayList->setAccessibleName(QStringLiteral("Play list"));
   lstPlayList->setGeometry(Twips(6600, 360, 2895, 6105));
@@ -238,8 +238,7 @@ void frmChoose::ApplyTexts() {
     stbPanel1->setText(sStatusText_);
   if (bCountChanged_) {
     bCountChanged_ = false;
-    stbPanel2->setText(FormatNumber(SharedMusicVariables().dblLastIndex() + 1) +
-                       QStringLiteral(" songs loaded"));
+    stbPanel2->setText(FormatNumber(mv_.dblLastIndex() + 1) + QStringLiteral(" songs loaded"));
   }
 }
 

@@ -105,7 +105,8 @@ class frmChoose : public Form, public IEditorView {
   void TextsChanged();
   void ApplyTexts();
 
-  PlayListEditor editor_{*this};
+  MusicVariables& mv_ = SharedMusicVariables();  // the play list edited
+  PlayListEditor editor_{mv_, *this};
   FramePacer* pacer_;
   QTimer* applyLater_;
   QElapsedTimer sinceApplied_;

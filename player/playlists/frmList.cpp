@@ -57,7 +57,7 @@ std::optional<int> EntryNumber(double dblIndex) {
 
 }  // namespace
 
-frmList::frmList() {
+frmList::frmList() : mv_(SharedMusicVariables()) {
   setObjectName(QStringLiteral("frmList"));
   setWindowTitle(QStringLiteral("Play List - Now Playing"));
   CreateControls();
@@ -73,7 +73,7 @@ void frmList::CreateControls() {
   lstList = new SongListBox(this);
   lstList->setObjectName(QStringLiteral("lstList"));
   lstList->setAccessibleName(QStringLiteral("Play list"));
-  rows_ = new NowPlayingModel(&SharedMusicVariables(), ListView::kNowPlayingSuffix, this);
+  rows_ = new NowPlayingModel(&mv_, ListView::kNowPlayingSuffix, this);
   lstList->ShowModel(rows_);
   lstList->setGeometry(PixelRect({0, 0, 5295, 4545}));
   cmdPlay = Button(this, "cmdPlay", QStringLiteral("Select"));
@@ -198,7 +198,7 @@ void frmList::Form_Load() {
   }
   CentreOnScreen();
   reset();
-  SharedMusicVariables().bListWindowOpen = true;
+  mv_.bListWindowOpen = true;
 }
 
 bool frmList::event(QEvent* e) {
@@ -217,7 +217,7 @@ void frmList::showEvent(QShowEvent* e) {
 void frmList::Form_Activate() {
   if (Forms::IsLoaded<frmSearch>())
     PlaceSearchWindow(Forms::Get<frmSearch>(), Left() + Width(), Top() + kSearchDropTwips);
-  SharedMusicVariables().bListWindowOpen = true;
+  mv_.bListWindowOpen = true;
 }
 
 void frmList::resizeEvent(QResizeEvent* e) {
@@ -253,7 +253,7 @@ void frmList::Form_Unload(bool& bCancel) {
   ListView::WriteSavedSize(Height(), Width());
   hide();
   Forms::Unload<frmSearch>();
-  SharedMusicVariables().bListWindowOpen = false;
+  mv_.bListWindowOpen = false;
   bCancel = true;
 }
 
@@ -271,7 +271,7 @@ void frmList::reset() {
   const auto done = qScopeGuard([this] { bResetting_ = false; });
   do {
     bResetAgain_ = false;
-    ListView::Reset(*this, dblMarkedIndex, shown_);
+    ListView::Reset(mv_, *this, dblMarkedIndex, shown_);
   } while (bResetAgain_);
 }
 
@@ -323,7 +323,7 @@ bool frmList::eventFilter(QObject* watched, QEvent* e) {
 
 void frmList::PlaySelected(const QString& sEmptyMessage) {
   FormBusy busy(*this);
-  if (SharedMusicVariables().dblLastIndex() == -1) {
+  if (mv_.dblLastIndex() == -1) {
     MsgBox(sEmptyMessage);
     return;
   }
@@ -341,7 +341,7 @@ void frmList::lstList_DblClick() {
 }
 
 void frmList::cmdSearch_Click() {
-  if (SharedMusicVariables().dblLastIndex() == -1) {
+  if (mv_.dblLastIndex() == -1) {
     MsgBox(QStringLiteral("No play list loaded"));
     return;
   }

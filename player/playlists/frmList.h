@@ -92,6 +92,7 @@ class frmList : public Form, private ListView::IView {
   void PlaySelected(const QString& sEmptyMessage);
   void ShowSearchWindow();
 
+  MusicVariables& mv_;  // the play list shown
   double dblMarkedIndex = 0;
   // What lstList shows: the play list, the song now playing marked.
   NowPlayingModel* rows_;

@@ -18,16 +18,8 @@ const QString PlaybackController::kPlaybackErrorText = QStringLiteral(
     "Error playing file, file type may not be supported or your audio hardware may be locked.");
 const QString PlaybackController::kPlaybackErrorTitle = QStringLiteral("Playback Error");
 
-namespace {
-
-MusicVariables& mv() {
-  return SharedMusicVariables();
-}
-
-}  // namespace
-
-PlaybackController::PlaybackController(IPlayerView& view, IMediaPlayer& player)
-    : view_(view), player_(player) {
+PlaybackController::PlaybackController(MusicVariables& mv, IPlayerView& view, IMediaPlayer& player)
+    : mv_(mv), view_(view), player_(player) {
   player_.setLoadEndHandler(
       [this](const std::optional<QString>& failure) { LoadEnded(failure.has_value()); });
 }
@@ -37,16 +29,16 @@ PlaybackController::~PlaybackController() {
 }
 
 QString PlaybackController::SongPath(double dblIndex) const {
-  return mv().sSongPaths().at(static_cast<std::size_t>(std::llround(dblIndex)));
+  return mv_.sSongPaths().at(static_cast<std::size_t>(std::llround(dblIndex)));
 }
 
 QString PlaybackController::SongName(double dblIndex) const {
-  return mv().sSongNames().at(static_cast<std::size_t>(std::llround(dblIndex)));
+  return mv_.sSongNames().at(static_cast<std::size_t>(std::llround(dblIndex)));
 }
 
 void PlaybackController::SetPosition(double dblValue) {
   dblPosition_ = dblValue;
-  mv().setCurrentSong(dblValue);
+  mv_.setCurrentSong(dblValue);
 }
 
 void PlaybackController::setDisplay(double intNewPosition) {
@@ -55,18 +47,18 @@ void PlaybackController::setDisplay(double intNewPosition) {
 
 void PlaybackController::StartNewPlay() {
   ForgetFailures();
-  if (mv().dblLastIndex() == -1) {
+  if (mv_.dblLastIndex() == -1) {
     view_.SetCurrentSongCaption(QStringLiteral("Ready"));
     player_.stop();
     view_.ShowPlayButtonAsPause(false);
-    mv().bPlaying = false;
+    mv_.bPlaying = false;
     return;
   }
-  if (!mv().bPlaying) {
+  if (!mv_.bPlaying) {
     SetPosition(0);
     setDisplay(0);
   }
-  if (dblPosition_ > mv().dblLastIndex())
+  if (dblPosition_ > mv_.dblLastIndex())
     SetPosition(0);
   TryStep([&] {
     if (SongPath(dblPosition_) != player_.fileName())
@@ -80,8 +72,8 @@ void PlaybackController::StartPlay(double intPositionX) {
   bReplaceLoad_ = bAwaitingLoad_;
   bAwaitingLoad_ = false;
   view_.SetWhenStopTimerEnabled(false);
-  if (mv().dblLastIndex() == -1) {
-    if (mv().bPlaying)
+  if (mv_.dblLastIndex() == -1) {
+    if (mv_.bPlaying)
       MsgBox(QStringLiteral("No play list has been made"));
     view_.SetWhenStopTimerEnabled(true);
     return;
@@ -89,9 +81,9 @@ void PlaybackController::StartPlay(double intPositionX) {
   SetPosition(intPositionX);
   TryStep([&] {
     if (SongPath(dblPosition_) != player_.fileName())
-      mv().bResumeFromPosition = false;
+      mv_.bResumeFromPosition = false;
   });
-  if (mv().bListWindowOpen)
+  if (mv_.bListWindowOpen)
     view_.ResetListView();
   attemptsLeft_ = kStartAttempts;
   ++startNumber_;
@@ -142,7 +134,7 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
     HandleBadSong();
     return;
   }
-  if (mv().bPlaying)
+  if (mv_.bPlaying)
     ForgetFailures();
   TryStep(
       [&] { view_.SetTextSliderEnabled(TitleScroller::NeedsScrolling(SongName(dblPosition_))); });
@@ -152,7 +144,7 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
 // One start attempt; true when a statement of it failed.
 bool PlaybackController::StartAttempt() {
   bool bFailed = false;
-  if (!mv().bPlaying) {
+  if (!mv_.bPlaying) {
     return !TryStep([&] { player_.stop(); });
   }
   bFailed |= !TryStep([&] {
@@ -164,9 +156,9 @@ bool PlaybackController::StartAttempt() {
     if (ReadyState() == kReadyUninitialized)
       LoadAndPlay();
   });
-  if (mv().bResumeFromPosition) {
-    mv().bResumeFromPosition = false;
-    bFailed |= !TryStep([&] { player_.setCurrentPosition(mv().dResumePosition); });
+  if (mv_.bResumeFromPosition) {
+    mv_.bResumeFromPosition = false;
+    bFailed |= !TryStep([&] { player_.setCurrentPosition(mv_.dResumePosition); });
   }
   return bFailed;
 }
@@ -205,16 +197,16 @@ void PlaybackController::HandleBadSong() {
     ShowPlaybackError();
   } else {
     NextAfterSong();
-    if (dblPosition_ > mv().dblLastIndex())
+    if (dblPosition_ > mv_.dblLastIndex())
       SetPosition(0);
   }
-  mv().bPlaying = false;
+  mv_.bPlaying = false;
   view_.SetWhenStopTimerEnabled(true);
   view_.ShowPlayButtonAsPause(false);
   DoEvents();
   if (bGiveUp || bStopPressed_)
     return;
-  if (mv().dblLastIndex() >= 0 && failedStarts_ > mv().dblLastIndex()) {
+  if (mv_.dblLastIndex() >= 0 && failedStarts_ > mv_.dblLastIndex()) {
     // Every song of the list failed in turn: stay idle and say so once.
     ForgetFailures();
     ShowPlaybackError();
@@ -226,7 +218,7 @@ void PlaybackController::HandleBadSong() {
 
 void PlaybackController::AutomaticPlay() {
   // Stop pressed meanwhile, or the user started something: the chain ends here.
-  if (bStopPressed_ || mv().bPlaying)
+  if (bStopPressed_ || mv_.bPlaying)
     return;
   cmdPlay_Click();
 }
@@ -237,7 +229,7 @@ void PlaybackController::ShowPlaybackError() {
 
 void PlaybackController::NextInOrder() {
   dblPosition_ += 1;
-  if (dblPosition_ > mv().dblLastIndex())
+  if (dblPosition_ > mv_.dblLastIndex())
     SetPosition(0);
 }
 
@@ -250,7 +242,7 @@ void PlaybackController::NextAfterSong() {
 }
 
 void PlaybackController::RandomChoice() {
-  if (mv().dblLastIndex() + 1 < 2) {
+  if (mv_.dblLastIndex() + 1 < 2) {
     SetPosition(0);
     return;
   }
@@ -259,39 +251,39 @@ void PlaybackController::RandomChoice() {
   std::uniform_real_distribution<double> rnd(0.0, 1.0);
   const double previous = dblPosition_;
   do {
-    SetPosition(std::floor((mv().dblLastIndex() + 1) * rnd(generator)));
+    SetPosition(std::floor((mv_.dblLastIndex() + 1) * rnd(generator)));
   } while (dblPosition_ == previous);
 }
 
 void PlaybackController::cmdPlay_Click() {
   bStopPressed_ = false;
-  if (mv().dblLastIndex() == -1)
+  if (mv_.dblLastIndex() == -1)
     return;
-  if (mv().bPlaying) {
+  if (mv_.bPlaying) {
     view_.ShowPlayButtonAsPause(false);
-    mv().dResumePosition = player_.currentPosition();
+    mv_.dResumePosition = player_.currentPosition();
     player_.stop();
-    mv().bResumeFromPosition = true;
-    mv().bPlaying = false;
+    mv_.bResumeFromPosition = true;
+    mv_.bPlaying = false;
     return;
   }
-  mv().bPlaying = true;
+  mv_.bPlaying = true;
   view_.ShowPlayButtonAsPause(true);
   StartPlay(dblPosition_);
 }
 
 void PlaybackController::cmdStop_Click() {
   ForgetFailures();
-  mv().bPlaying = false;
+  mv_.bPlaying = false;
   player_.stop();
   player_.setCurrentPosition(player_.selectionStart());
   view_.ShowPlayButtonAsPause(false);
   bStopPressed_ = true;
-  mv().bResumeFromPosition = false;
+  mv_.bResumeFromPosition = false;
 }
 
 void PlaybackController::cmdNext_Click() {
-  if (mv().dblLastIndex() == -1)
+  if (mv_.dblLastIndex() == -1)
     return;
   ForgetFailures();
   NextInOrder();
@@ -300,23 +292,23 @@ void PlaybackController::cmdNext_Click() {
 }
 
 void PlaybackController::cmdPrevious_Click() {
-  if (mv().dblLastIndex() == -1)
+  if (mv_.dblLastIndex() == -1)
     return;
   ForgetFailures();
   dblPosition_ -= 1;
   if (dblPosition_ < 0)
-    SetPosition(mv().dblLastIndex());
+    SetPosition(mv_.dblLastIndex());
   StartPlay(dblPosition_);
   setDisplay(dblPosition_);
 }
 
 void PlaybackController::cmdRd_Click() {
   view_.SetWhenStopTimerEnabled(false);
-  if (mv().dblLastIndex() != -1) {
+  if (mv_.dblLastIndex() != -1) {
     ForgetFailures();
     RandomChoice();
     StartPlay(dblPosition_);
-    if (!mv().bPlaying)
+    if (!mv_.bPlaying)
       setDisplay(dblPosition_);
   }
   view_.SetWhenStopTimerEnabled(true);
@@ -334,7 +326,7 @@ void PlaybackController::chkRandom_Click() {
 
 void PlaybackController::timWhenStop_Timer() {
   view_.SetWhenStopTimerEnabled(false);
-  if (player_.currentPosition() == player_.selectionEnd() && mv().bPlaying) {
+  if (player_.currentPosition() == player_.selectionEnd() && mv_.bPlaying) {
     NextAfterSong();
     StartPlay(dblPosition_);
   }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/Media.h"
+#include "player/startup/MusicVariables.h"
 
 namespace qvt {
 
@@ -34,7 +35,8 @@ class PlaybackController : public QObject {
   Q_OBJECT
 
  public:
-  PlaybackController(IPlayerView& view, IMediaPlayer& player);
+  // mv: the play list it plays; it outlives the controller.
+  PlaybackController(MusicVariables& mv, IPlayerView& view, IMediaPlayer& player);
   ~PlaybackController() override;
 
   // Public operations of the player window.
@@ -77,6 +79,7 @@ class PlaybackController : public QObject {
   QString SongPath(double dblIndex) const;
   QString SongName(double dblIndex) const;
 
+  MusicVariables& mv_;
   IPlayerView& view_;
   IMediaPlayer& player_;
   double dblPosition_ = 0;

@@ -39,7 +39,7 @@ frmMusic::frmMusic() {
   setWindowIcon(QIcon(ProgramFile(QStringLiteral("QVTFile.png"))));
   CreateControls();
   PlaceControls();
-  controller_ = std::make_unique<PlaybackController>(*this, *wmpPlayer);
+  controller_ = std::make_unique<PlaybackController>(SharedMusicVariables(), *this, *wmpPlayer);
   ConnectHandlers();
   mpris_ = std::make_unique<frmMusicMpris>(*this);
 }

@@ -74,7 +74,7 @@ class PlaybackTest : public ::testing::Test {
   FakePlatform fake;
   FakeMediaPlayer player;
   FakeView view;
-  PlaybackController c{view, player};
+  PlaybackController c{SharedMusicVariables(), view, player};
 };
 
 TEST_F(PlaybackTest, PlayStartsTheCurrentSongAndPauseResumesWhereItWas) {
@@ -369,7 +369,7 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
       FakeMediaPlayer media;
       media.loadDelayMs = delay;
       FakeView v;
-      PlaybackController pc{v, media};
+      PlaybackController pc{SharedMusicVariables(), v, media};
       for (int i : row.failing) {
         media.failingFiles << Path(i);
         if (row.missing)

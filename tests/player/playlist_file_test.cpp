@@ -271,7 +271,7 @@ TEST_F(PlayListFile, OtherPlayersListsLoadWhatTheyCan) {
   view.files = {"a.m3u", "c.pls"};
   view.selectedFiles = {0, 1};
   view.current = "a.m3u";
-  PlayListEditor(view).AddClick();
+  PlayListEditor(SharedMusicVariables(), view).AddClick();
   EXPECT_EQ(Listed(), (std::vector<QString>{"Blue Song", "red.ogg", "First", "b.mp3"}));
 }
 
@@ -357,13 +357,13 @@ TEST_F(PlayListFile, AddRunsBusyAndReportsMissingCurrentFile) {
   view.files = {"a.mp3", "b.mp3"};
   view.selectedFiles = {0, 1};
   view.current = "";
-  PlayListEditor(view).AddClick();
+  PlayListEditor(SharedMusicVariables(), view).AddClick();
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"No file selected", "No file selected"}));
   EXPECT_EQ(view.events, (QStringList{"edit 0", "repaint", "edit 1", "repaint"}));
   EXPECT_EQ(view.statuses, (QStringList{"Adding songs...", "Ready"}));
 
   view.current = "b.mp3";
-  PlayListEditor(view).AddClick();
+  PlayListEditor(SharedMusicVariables(), view).AddClick();
   EXPECT_EQ(Listed(), (std::vector<QString>{"a.mp3", "b.mp3"}));
   EXPECT_EQ(SharedMusicVariables().sSongPaths()[0], view.folder + "/a.mp3");
   EXPECT_EQ(view.caption, "Adding... \r\nb.mp3");
@@ -376,7 +376,7 @@ TEST_F(PlayListFile, VerifyThatEmptiesTheListClearsTheListBox) {
   SetList({"/nowhere/a.mp3"}, {"a.mp3"});
   view.items = {"a.mp3"};
   fake.dialogs.answers = {MsgResult::Yes};
-  PlayListEditor(view).VerifyClick();
+  PlayListEditor(SharedMusicVariables(), view).VerifyClick();
   EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
   EXPECT_TRUE(view.items.empty());
   EXPECT_EQ(view.statuses.last(), "Ready");
