@@ -114,7 +114,7 @@ void frmMusicMpris::Previous() {
 
 void frmMusicMpris::SeekTo(qint64 iPositionUs) {
   const double dSeconds = static_cast<double>(iPositionUs) / 1e6;
-  MusicVariablesState& mv = MusicVariables();
+  MusicVariables& mv = SharedMusicVariables();
   if (mv.bPlaying)
     window_.Player().setCurrentPosition(dSeconds);
   else if (mv.bResumeFromPosition)
