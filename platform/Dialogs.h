@@ -27,6 +27,8 @@ class IDialogs {
   // Returns the text typed, or nothing when the user cancelled.
   virtual std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                           const QString& defaultText) = 0;
+  // The folder the user chooses, the chooser opened at startFolder; nothing when cancelled.
+  virtual std::optional<QString> chooseFolder(const QString& title, const QString& startFolder) = 0;
 };
 
 // Plain information box with one OK button and the program's title.
@@ -36,5 +38,6 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
                  int defaultButton = 1, bool systemModal = false);
 std::optional<QString> InputBox(const QString& prompt, const QString& title = QString(),
                                 const QString& defaultText = QString());
+std::optional<QString> ChooseFolder(const QString& title, const QString& startFolder);
 
 }  // namespace qvt

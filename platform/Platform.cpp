@@ -78,6 +78,10 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
   return dialogs().messageBox(spec);
 }
 
+std::optional<QString> ChooseFolder(const QString& title, const QString& startFolder) {
+  return dialogs().chooseFolder(title, startFolder);
+}
+
 std::optional<QString> InputBox(const QString& prompt, const QString& title,
                                 const QString& defaultText) {
   return dialogs().inputBox(prompt, title.isEmpty() ? g_platform.programName : title, defaultText);

@@ -6,6 +6,21 @@
 
 namespace qvt {
 
+namespace {
+
+// The next scripted answer; a null QString, or none left, cancels.
+std::optional<QString> NextAnswer(std::deque<QString>& answers) {
+  if (answers.empty())
+    return std::nullopt;
+  const QString answer = answers.front();
+  answers.pop_front();
+  if (answer.isNull())
+    return std::nullopt;
+  return answer;
+}
+
+}  // namespace
+
 MsgResult FakeDialogs::messageBox(const MessageBoxSpec& spec) {
   shown.push_back(spec);
   if (onShow)
@@ -33,13 +48,14 @@ MsgResult FakeDialogs::messageBox(const MessageBoxSpec& spec) {
 std::optional<QString> FakeDialogs::inputBox(const QString& prompt, const QString& title,
                                              const QString& defaultText) {
   inputs.push_back({prompt, title, defaultText});
-  if (inputAnswers.empty())
-    return std::nullopt;
-  const QString answer = inputAnswers.front();
-  inputAnswers.pop_front();
-  if (answer.isNull())
-    return std::nullopt;
-  return answer;
+  return NextAnswer(inputAnswers);
+}
+
+std::optional<QString> FakeDialogs::chooseFolder(const QString& title, const QString& startFolder) {
+  folderChoices.push_back({QString(), title, startFolder});
+  if (onChooseFolder)
+    onChooseFolder();
+  return NextAnswer(folderAnswers);
 }
 
 QStringList FakeDialogs::texts() const {

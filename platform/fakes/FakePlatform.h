@@ -37,12 +37,18 @@ class FakeDialogs : public IDialogs {
   std::deque<MsgResult> answers;
   // Scripted input box answers; a null QString (or none left) cancels the box.
   std::deque<QString> inputAnswers;
+  // Folder choosers shown (title, start folder) and their scripted answers, as input boxes.
+  std::vector<InputRecord> folderChoices;
+  std::deque<QString> folderAnswers;
+  // Called for every folder chooser after it is recorded (it runs the event loop, as a box).
+  std::function<void()> onChooseFolder;
   // Called for every box after it is recorded (e.g. to act like a user meanwhile).
   std::function<void(const MessageBoxSpec&)> onShow;
 
   MsgResult messageBox(const MessageBoxSpec& spec) override;
   std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                   const QString& defaultText) override;
+  std::optional<QString> chooseFolder(const QString& title, const QString& startFolder) override;
   // Texts of the boxes shown, in order.
   QStringList texts() const;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -160,21 +161,41 @@ MsgResult LinuxDialogs::messageBox(const MessageBoxSpec& spec) {
   return defs.size() == 1 ? defs.front().result : MsgResult::No;
 }
 
+namespace {
+
+// Under QUAVERTONE_AUTO_ANSWER an input box or a folder chooser logs itself (title, a tab, what
+// it asks) and is cancelled, like a message box that takes its default button: nothing waits
+// for a user who is not there. True when it was.
+bool AutoCancelled(const QString& title, const QString& asked) {
+  const QByteArray log = qgetenv("QUAVERTONE_AUTO_ANSWER");
+  if (log.isEmpty())
+    return false;
+  QFile file(QString::fromLocal8Bit(log));
+  if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+    file.write((title + QLatin1Char('\t') + asked + QLatin1Char('\n')).toUtf8());
+  return true;
+}
+
+}  // namespace
+
 std::optional<QString> LinuxDialogs::inputBox(const QString& prompt, const QString& title,
                                               const QString& defaultText) {
-  // Under QUAVERTONE_AUTO_ANSWER an input box logs itself and is cancelled, like a message box
-  // that takes its default button: nothing waits for a user who is not there.
-  const QByteArray log = qgetenv("QUAVERTONE_AUTO_ANSWER");
-  if (!log.isEmpty()) {
-    QFile file(QString::fromLocal8Bit(log));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
-      file.write((title + QStringLiteral("\tinput: ") + prompt + QLatin1Char('\n')).toUtf8());
+  if (AutoCancelled(title, QStringLiteral("input: ") + prompt))
     return std::nullopt;
-  }
   const std::unique_ptr<QInputDialog> box = BuildInputBox(prompt, title, defaultText);
   if (box->exec() != QDialog::Accepted)
     return std::nullopt;
   return box->textValue();
+}
+
+std::optional<QString> LinuxDialogs::chooseFolder(const QString& title,
+                                                  const QString& startFolder) {
+  if (AutoCancelled(title, QStringLiteral("folder: ") + startFolder))
+    return std::nullopt;
+  const QString folder = QFileDialog::getExistingDirectory(nullptr, title, startFolder);
+  if (folder.isEmpty())
+    return std::nullopt;
+  return folder;
 }
 
 }  // namespace qvt

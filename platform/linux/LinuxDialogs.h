@@ -15,12 +15,13 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const MessageBoxSpec& spec);
 std::unique_ptr<QInputDialog> BuildInputBox(const QString& prompt, const QString& title,
                                             const QString& defaultText);
 
-// QMessageBox and QInputDialog.
+// QMessageBox, QInputDialog and QFileDialog's folder chooser.
 class LinuxDialogs : public IDialogs {
  public:
   MsgResult messageBox(const MessageBoxSpec& spec) override;
   std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                   const QString& defaultText) override;
+  std::optional<QString> chooseFolder(const QString& title, const QString& startFolder) override;
 };
 
 }  // namespace qvt

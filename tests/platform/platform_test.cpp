@@ -102,7 +102,7 @@ TEST(Platform, MessageBoxesCarryTheProgramNameWhenUntitled) {
 }
 
 // With QUAVERTONE_AUTO_ANSWER set, the real boxes answer themselves and log what they showed,
-// so the real programs can run without a user.
+// so the real programs can run without a user; input boxes and folder choosers cancel.
 TEST(LinuxDialogsAutoAnswer, BoxesTakeTheirDefaultAndInputBoxesCancel) {
   QTemporaryDir dir;
   const QString log = dir.filePath(QStringLiteral("boxes.log"));
@@ -117,9 +117,12 @@ TEST(LinuxDialogsAutoAnswer, BoxesTakeTheirDefaultAndInputBoxesCancel) {
   EXPECT_EQ(
       dialogs.inputBox(QStringLiteral("Enter file name"), QStringLiteral("Quavertone"), QString()),
       std::nullopt);
+  EXPECT_EQ(dialogs.chooseFolder(QStringLiteral("Find Moved Songs"), QStringLiteral("/music")),
+            std::nullopt);
   qunsetenv("QUAVERTONE_AUTO_ANSWER");
   QFile file(log);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(QString::fromUtf8(file.readAll()),
-            QStringLiteral("Ask\tContinue?|Really\nQuavertone\tinput: Enter file name\n"));
+            QStringLiteral("Ask\tContinue?|Really\nQuavertone\tinput: Enter file name\n"
+                           "Find Moved Songs\tfolder: /music\n"));
 }
