@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <map>
 
+#include "player/playlists/PortableLists.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt {
@@ -86,8 +87,10 @@ class EntrySink {
       if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty())
         return QString();
       sPath = url.toLocalFile();
+    } else if (bUri) {
+      sPath = QUrl::fromPercentEncoding(sLocation.toUtf8());
     } else {
-      sPath = bUri ? QUrl::fromPercentEncoding(sLocation.toUtf8()) : sLocation;
+      sPath = EntryPath(sLocation).value_or(QString());
     }
     if (sPath.isEmpty())
       return QString();
@@ -182,11 +185,11 @@ bool ReadXspf(const QByteArray& bytes, EntrySink& sink) {
 }
 
 // An M3U line that reads back as the same path: a file URL when the path has line breaks,
-// blanks at its ends or would read as a comment.
-QByteArray M3uLocation(const QString& sPath) {
+// blanks at its ends or would read as a comment; relative to sListFolder when that is given.
+QByteArray M3uLocation(const QString& sPath, const QString& sListFolder) {
   if (HasControlCharacter(sPath) || sPath != sPath.trimmed() || sPath.startsWith(u'#'))
     return QUrl::fromLocalFile(sPath).toEncoded();
-  return sPath.toUtf8();
+  return (sListFolder.isEmpty() ? sPath : PathFromListFolder(sPath, sListFolder)).toUtf8();
 }
 
 }  // namespace
@@ -210,7 +213,7 @@ ForeignList ReadForeignList(const QString& sPath) {
   if (bytes.contains('\0'))
     return list;  // binary: no text list
   if (format == Format::M3u) {
-    ReadM3u(WithoutByteOrderMark(QString::fromLocal8Bit(bytes)), sink);
+    ReadM3u(WithoutByteOrderMark(DecodeListText(bytes)), sink);
     list.bComplete = true;
   } else if (format == Format::M3u8) {
     ReadM3u(WithoutByteOrderMark(QString::fromUtf8(bytes)), sink);
@@ -221,22 +224,13 @@ ForeignList ReadForeignList(const QString& sPath) {
   return list;
 }
 
-Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath) {
+Result<void> WriteM3u8(const std::vector<ListEntry>& songs, const QString& outPath,
+                       bool bRelative) {
+  const QString sListFolder = bRelative ? QFileInfo(outPath).absolutePath() : QString();
   QByteArray out("#EXTM3U\n");
-  try {
-    RecordReader reader(qvlPath);
-    const double dblLast = reader.readDouble();
-    if (!(dblLast >= -1) || dblLast != std::floor(dblLast)) {
-      return Unexpected{qvlPath + QStringLiteral(": line 1 is not the index of the last song")};
-    }
-    for (double i = 0; i <= dblLast; ++i) {
-      const QString sPath = reader.readText();
-      const QString sName = reader.readText();
-      out += "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + M3uLocation(sPath) + '\n';
-    }
-  } catch (const RecordError& failure) {
-    return Unexpected{qvlPath + QStringLiteral(": ") + failure.description()};
-  }
+  for (const auto& [sPath, sName] : songs)
+    out +=
+        "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + M3uLocation(sPath, sListFolder) + '\n';
   QSaveFile file(outPath);
   if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
     return Unexpected{outPath + QStringLiteral(": ") + file.errorString()};
@@ -244,12 +238,32 @@ Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath) {
   return {};
 }
 
+Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath, bool bRelative) {
+  std::vector<ListEntry> songs;
+  try {
+    RecordReader reader(qvlPath);
+    const double dblLast = reader.readDouble();
+    if (!(dblLast >= -1) || dblLast != std::floor(dblLast)) {
+      return Unexpected{qvlPath + QStringLiteral(": line 1 is not the index of the last song")};
+    }
+    for (double i = 0; i <= dblLast; ++i) {
+      QString sPath = reader.readText();
+      songs.push_back({std::move(sPath), reader.readText()});
+    }
+  } catch (const RecordError& failure) {
+    return Unexpected{qvlPath + QStringLiteral(": ") + failure.description()};
+  }
+  return WriteM3u8(songs, outPath, bRelative);
+}
+
 int ExportM3u8Command(const QStringList& arguments) {
-  if (arguments.size() != 3) {
-    std::fputs("usage: Quavertone --export-m3u8 LIST.qvl OUT.m3u8\n", stderr);
+  const bool bRelative = arguments.size() == 4 && arguments[1] == QLatin1String("--relative");
+  if (arguments.size() != (bRelative ? 4 : 3)) {
+    std::fputs("usage: Quavertone --export-m3u8 [--relative] LIST.qvl OUT.m3u8\n", stderr);
     return 2;
   }
-  const Result<void> exported = ExportM3u8(arguments[1], arguments[2]);
+  const Result<void> exported =
+      ExportM3u8(arguments[arguments.size() - 2], arguments.back(), bRelative);
   if (!exported) {
     std::fprintf(stderr, "Quavertone: %s\n",
                  exported.error().simplified().toLocal8Bit().constData());

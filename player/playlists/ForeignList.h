@@ -3,15 +3,15 @@
 // out as an extended M3U in UTF-8 for them.
 //
 //   .m3u  / .m3u8  one entry a line; "#EXTINF:<seconds>,<title>" names the next entry; other
-//                  lines starting with "#" are comments. .m3u is read in the system's
-//                  encoding, .m3u8 as UTF-8.
+//                  lines starting with "#" are comments. .m3u is read as UTF-8 when it is
+//                  valid UTF-8, else as Windows-1252; .m3u8 as UTF-8.
 //   .pls           "[playlist]", then FileN= and TitleN= (read as UTF-8, in the order of N).
 //   .xspf          XML: each <track>'s first <location> (a URI) and its <title>.
 //
-// An entry's path may be relative (to the list's folder, "../" allowed) or a file:// URL;
-// any other URL is skipped and counted. A song's name is the entry's title when it has one,
-// else the file's name. Titles lose the characters a .qvl record cannot hold (double quotes,
-// control characters).
+// An entry's path may be relative (to the list's folder, "../" allowed) or a file:// URL, with
+// "/" or "\" between folders; any other URL, and a Windows drive or share, is skipped and
+// counted. A song's name is the entry's title when it has one, else the file's name. Titles lose
+// the characters a .qvl record cannot hold (double quotes, control characters).
 
 #include <QString>
 #include <vector>
@@ -38,13 +38,17 @@ bool IsForeignListName(const QString& sName);
 // kept in entries.
 ForeignList ReadForeignList(const QString& sPath);
 
-// Writes the songs of the .qvl at qvlPath as an extended M3U8 at outPath (through a temporary
-// file). Fails with a one-line reason when the .qvl cannot be read whole or the output cannot
-// be written; an old file at outPath then stays as it was.
-Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath);
+// Writes the songs as an extended M3U8 at outPath (through a temporary file), with each path
+// relative to outPath's folder when bRelative. Fails with a one-line reason when the file
+// cannot be written; an old file at outPath then stays as it was.
+Result<void> WriteM3u8(const std::vector<ListEntry>& songs, const QString& outPath, bool bRelative);
 
-// The command line "--export-m3u8 LIST.qvl OUT.m3u8" (arguments after the program's name):
-// the exit code, having printed a one-line error on failure.
+// Writes the songs of the .qvl at qvlPath as WriteM3u8 does. Fails with a one-line reason
+// when the .qvl cannot be read whole or the output cannot be written.
+Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath, bool bRelative = false);
+
+// The command line "--export-m3u8 [--relative] LIST.qvl OUT.m3u8" (arguments after the
+// program's name): the exit code, having printed a one-line error on failure.
 int ExportM3u8Command(const QStringList& arguments);
 
 }  // namespace qvt

@@ -90,6 +90,18 @@ void ReadForeignSongs(IEditorView& view, const QString& sPath, LoadResult& resul
   result.bComplete = list.bComplete;
 }
 
+// The play list as an M3U8 whose paths are relative to its own folder.
+bool WritePortableM3u8(const QString& sPath) {
+  const MusicVariablesState& mv = MusicVariables();
+  std::vector<ListEntry> songs;
+  for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex && i < mv.sSongPaths.size() &&
+                          i < mv.sSongNames.size();
+       ++i) {
+    songs.push_back({mv.sSongPaths[i], mv.sSongNames[i]});
+  }
+  return WriteM3u8(songs, sPath, true).has_value();
+}
+
 }  // namespace
 
 bool HasListExtension(const QString& sName) {
@@ -182,10 +194,14 @@ void SaveListFile(IEditorView& view) {
   QString sPath = sFolder;
   if (!sPath.endsWith(QLatin1Char('/')))
     sPath += QLatin1Char('/');
-  sPath = FixDoubleBackslash(sPath + sAnswer + kListExtension);
+  // A name ending in .m3u8 asks for a list other players read, its paths relative to its
+  // folder; any other name gets the .qvl extension.
+  const bool bM3u8 = sAnswer.endsWith(QLatin1String(".m3u8"), Qt::CaseInsensitive);
+  const QString sFileName = bM3u8 ? sAnswer : sAnswer + kListExtension;
+  sPath = FixDoubleBackslash(sPath + sFileName);
   // A name that is no plain file name would leave the folder shown or cannot be created.
-  if (sFolder.isEmpty() || !IsUsableFileName(sAnswer) ||
-      !IsUsableFileName(sAnswer + kListExtension) || !WriteListFile(sPath)) {
+  if (sFolder.isEmpty() || !IsUsableFileName(sAnswer) || !IsUsableFileName(sFileName) ||
+      !(bM3u8 ? WritePortableM3u8(sPath) : WriteListFile(sPath))) {
     MsgBox(QStringLiteral("Save Failed"));
     view.SetStatusText(QStringLiteral("Save Failed"));
     return;

@@ -7,6 +7,7 @@
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ForeignList.h"
 #include "player/playlists/ListFile.h"
+#include "player/playlists/MovedSongsCommands.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
@@ -123,6 +124,22 @@ void PlayListEditor::VerifyClick() {
   RefillEditorList();
   view_.SetEditing(true);
   view_.SetStatusText(QStringLiteral("Ready"));
+}
+
+void PlayListEditor::FindMovedClick() {
+  RunBusy(QStringLiteral("Looking for moved songs..."), &PlayListEditor::FindMoved);
+}
+
+void PlayListEditor::FindMoved() {
+  FindMovedSongsCommand(view_);
+}
+
+void PlayListEditor::RelinkClick() {
+  RunBusy(QStringLiteral("Relinking..."), &PlayListEditor::Relink);
+}
+
+void PlayListEditor::Relink() {
+  RelinkFolderCommand(view_);
 }
 
 void PlayListEditor::RemoveClick() {

@@ -33,6 +33,8 @@ class PlayListEditor {
   void LoadClick();
   void SaveClick();
   void VerifyClick();
+  void FindMovedClick();
+  void RelinkClick();
   void FileDblClick();
 
   // Adds the file sName of the file box's folder (or loads it when it is a .qvl file);
@@ -62,6 +64,8 @@ class PlayListEditor {
   // meanwhile).
   void RefillIfChanged(const PlayListVersion& before);
   void LoadMarkedFile();
+  void FindMoved();
+  void Relink();
   void RemoveSelected();
 
   MusicVariables& mv_;

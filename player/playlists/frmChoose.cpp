@@ -97,6 +97,15 @@ void frmChoose::CreateControls() {
   cmdSave = Button(this, "cmdSave", QStringLiteral("&Save"), 2280);
   cmdLoad = Button(this, "cmdLoad", QStringLiteral("&Load"), 2760);
   cmdVerify = Button(this, "cmdVerify", QStringLiteral("Verify List"), 3360);
+  // Below Verify List, which finds the songs these two bring back.
+  cmdFindMoved = Button(this, "cmdFindMoved", QStringLiteral("Find &Moved\nSongs"), 3960);
+  cmdFindMoved->setAccessibleName(QStringLiteral("Find Moved Songs"));
+  cmdFindMoved->setToolTip(QStringLiteral("Look for the missing songs below a folder"));
+  cmdRelink = Button(this, "cmdRelink", QStringLiteral("Relin&k\nFolder"), 4440);
+  cmdRelink->setAccessibleName(QStringLiteral("Relink Folder"));
+  cmdRelink->setToolTip(QStringLiteral("Move every song of one folder to another folder"));
+  setTabOrder(cmdVerify, cmdFindMoved);
+  setTabOrder(cmdFindMoved, cmdRelink);
 
   lblProcessing = new QLabel(QStringLiteral("Processing list, please wait..."), this);
   lblProcessing->setObjectName(QStringLiteral("lblProcessing"));
@@ -175,6 +184,8 @@ void frmChoose::ConnectHandlers() {
   connect(cmdSave, &QPushButton::clicked, this, run(&PlayListEditor::SaveClick));
   connect(cmdLoad, &QPushButton::clicked, this, run(&PlayListEditor::LoadClick));
   connect(cmdVerify, &QPushButton::clicked, this, run(&PlayListEditor::VerifyClick));
+  connect(cmdFindMoved, &QPushButton::clicked, this, run(&PlayListEditor::FindMovedClick));
+  connect(cmdRelink, &QPushButton::clicked, this, run(&PlayListEditor::RelinkClick));
   connect(cmdDone, &QPushButton::clicked, this, [this] { Forms::Unload(*this); });
 }
 
@@ -293,8 +304,8 @@ void frmChoose::ShowPlayList() {
 
 void frmChoose::SetEditing(bool bOn) {
   lstPlayList->setVisible(bOn);
-  for (QPushButton* button :
-       {cmdAdd, cmdAddAll, cmdClear, cmdDone, cmdLoad, cmdRemove, cmdSave, cmdVerify}) {
+  for (QPushButton* button : {cmdAdd, cmdAddAll, cmdClear, cmdDone, cmdLoad, cmdRemove, cmdSave,
+                              cmdVerify, cmdFindMoved, cmdRelink}) {
     button->setEnabled(bOn);
   }
   setEnabled(bOn);

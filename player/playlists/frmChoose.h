@@ -80,6 +80,8 @@ class frmChoose : public Form, public IEditorView {
   QPushButton* cmdSave;
   QPushButton* cmdLoad;
   QPushButton* cmdVerify;
+  QPushButton* cmdFindMoved;
+  QPushButton* cmdRelink;
   QLabel* lblProcessing;
   QLabel* lblAdding;
   SongListBox* lstPlayList;

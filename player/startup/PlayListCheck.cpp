@@ -84,19 +84,24 @@ bool isAcceptedExtension(const QString& ext) {
   return !ext.isEmpty() && types.contains(ext);
 }
 
+enum class SongCheck { Good, Missing, NotAccepted };
+
 // Whether song i is bad: its file is missing, or its type is not accepted. The extension of a
 // file just found to exist is taken as the file manager takes it, without a second lookup.
-bool isBadSong(std::size_t i) {
+SongCheck checkSong(std::size_t i) {
   const QString path = SongPathAt(static_cast<double>(i));
   if (!PlainFileExists(path))
-    return true;
-  return !isAcceptedExtension(path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper());
+    return SongCheck::Missing;
+  return isAcceptedExtension(path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper())
+             ? SongCheck::Good
+             : SongCheck::NotAccepted;
 }
 
 struct BadSongs {
   std::vector<std::size_t> at;  // subscripts, ascending, in the list as it was tested
   QSet<QString> paths;
   PlayListVersion version;  // the list they were found in
+  std::size_t missing = 0;  // of them, the songs whose file was not found
 };
 
 // Tests every song. The event loop runs before each test and may change the list: the bound
@@ -110,9 +115,11 @@ BadSongs findBadSongs() {
     if (static_cast<double>(i) > SharedMusicVariables().dblLastIndex())
       break;
     const QString path = SongPathAt(static_cast<double>(i));
-    if (isBadSong(i)) {
+    const SongCheck check = checkSong(i);
+    if (check != SongCheck::Good) {
       bad.at.push_back(i);
       bad.paths.insert(path);
+      bad.missing += check == SongCheck::Missing ? 1 : 0;
     }
   }
   if (CurrentPlayListVersion() != bad.version)
@@ -141,6 +148,16 @@ const char* const kBadSongsQuestion =
     " songs in the play list were either not found, or were not recognized as a file type that "
     "QVT can play.  Would you like to remove them from the list?";
 
+// Songs that were not found may only have moved: the editor can look for them.
+QString movedSongsHint(std::size_t missing) {
+  if (missing == 0)
+    return QString();
+  return QStringLiteral("\r\n\r\n") + QString::number(missing) +
+         QStringLiteral(
+             " of them were not found.  If they were moved, answer No and press "
+             "Find Moved Songs to look for them in another folder.");
+}
+
 }  // namespace
 
 bool IsAcceptedFileType(double dblIndex) {
@@ -162,8 +179,9 @@ void VerifyPlayList() {
     return;
   }
   const QString count = QString::number(bad.at.size());
-  const MsgResult answer = MsgBox(count + QString::fromLatin1(kBadSongsQuestion), MsgButtons::YesNo,
-                                  MsgIcon::Exclamation, QStringLiteral("Remove missing songs?"), 2);
+  const MsgResult answer =
+      MsgBox(count + QString::fromLatin1(kBadSongsQuestion) + movedSongsHint(bad.missing),
+             MsgButtons::YesNo, MsgIcon::Exclamation, QStringLiteral("Remove missing songs?"), 2);
   if (answer != MsgResult::Yes) {
     MsgBox(QStringLiteral("No changes have been made"));
     return;

@@ -202,6 +202,16 @@ TEST(DesktopProgram, ExportM3u8WritesTheListOrFailsInOneLine) {
   const auto good = run("good.qvl");
   EXPECT_EQ(good->exitCode(), 0);
   EXPECT_EQ(folder.read("good.qvl.m3u8"), "#EXTM3U\n#EXTINF:-1,A B\n/m/a b.mp3\n");
+  {
+    folder.write("here.qvl", "0\r\n\"" + folder.path("sub/a b.mp3").toUtf8() + "\",\"A B\"\r\n");
+    QProcess p;
+    p.start(folder.path("Quavertone"),
+            {"--export-m3u8", "--relative", folder.path("here.qvl"), folder.path("here.m3u8")});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(folder.read("here.m3u8"), "#EXTM3U\n#EXTINF:-1,A B\nsub/a b.mp3\n");
+  }
+
   for (const QString list : {"bad.qvl", "missing.qvl"}) {
     const auto bad = run(list);
     EXPECT_NE(bad->exitCode(), 0) << list.toStdString();

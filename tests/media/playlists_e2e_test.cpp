@@ -26,6 +26,7 @@
 #include "shared/Processor.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 
 using namespace qvt;
@@ -214,6 +215,118 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_EQ(fake.dialogs.shown[0].text, QStringLiteral("No results found"));
   EXPECT_EQ(fake.dialogs.shown[0].title, QStringLiteral("No Results"));
+}
+
+// A folder of 20 songs renamed: Verify List finds them missing and points to Find Moved Songs,
+// which finds all of them below the parent folder; the list saved then differs from the one
+// saved before only where the folder's name stands. Relink Folder does the same in one step.
+// A list saved as .m3u8 plays from a copy of the whole folder, and a list written on Windows
+// (backslashes, Windows-1252) is read there too.
+TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACopy) {
+  const QString lib = fake.folder() + QStringLiteral("/Lib");
+  const QString a = lib + QStringLiteral("/A");
+  const QString b = lib + QStringLiteral("/B");
+  QDir().mkpath(a + QStringLiteral("/cd0"));
+  QDir().mkpath(a + QStringLiteral("/cd1"));
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_FALSE(test::MakeWav(a + QStringLiteral("/cd%1").arg(i % 2),
+                               QStringLiteral("Song %1.wav").arg(i), 1.0, 8000)
+                     .isEmpty());
+  }
+  ASSERT_TRUE(QFile::copy(QStringLiteral(QVT_PROGRAM_DIR "/AcceptedFileTypes.qvc"),
+                          fake.folder() + QStringLiteral("/AcceptedFileTypes.qvc")));
+  frmMusic& player = Forms::Get<frmMusic>();
+  player.show();
+  QTest::mouseClick(player.cmdDir, Qt::LeftButton);
+  frmChoose& editor = Forms::Get<frmChoose>();
+  for (const QString& cd : {QStringLiteral("/cd0"), QStringLiteral("/cd1")}) {
+    ASSERT_TRUE(editor.dirDisplay->SetPath(a + cd));
+    editor.filDisplay->SetListIndex(0);
+    QTest::mouseClick(editor.cmdAddAll, Qt::LeftButton);
+  }
+  ASSERT_EQ(MusicVariables().dblLastIndex, 19);
+  // Saves under the answer in the folder; the file written.
+  const auto save = [&](const QString& folder, const QString& answer) {
+    EXPECT_TRUE(editor.dirDisplay->SetPath(folder));
+    fake.dialogs.shown.clear();
+    fake.dialogs.inputAnswers.push_back(answer);
+    QTest::mouseClick(editor.cmdSave, Qt::LeftButton);
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{QStringLiteral("Saved")});
+    const bool bM3u8 = answer.endsWith(QStringLiteral(".m3u8"));
+    return test::ReadAll(folder + QStringLiteral("/") + answer +
+                         (bM3u8 ? QString() : QStringLiteral(".qvl")));
+  };
+  const QByteArray before = save(a, QStringLiteral("before"));
+
+  ASSERT_TRUE(QDir().rename(a, b));
+  ASSERT_TRUE(editor.dirDisplay->SetPath(lib));
+  fake.dialogs.shown.clear();
+  fake.dialogs.answers = {MsgResult::No};
+  QTest::mouseClick(editor.cmdVerify, Qt::LeftButton);
+  ASSERT_EQ(fake.dialogs.shown.size(), 2u);
+  EXPECT_TRUE(fake.dialogs.shown[0].text.startsWith(QStringLiteral("20 songs in the play list")));
+  EXPECT_TRUE(fake.dialogs.shown[0].text.contains(
+      QStringLiteral("20 of them were not found.  If they were moved, answer No and press Find "
+                     "Moved Songs")));
+  EXPECT_EQ(MusicVariables().dblLastIndex, 19);
+
+  fake.dialogs.shown.clear();
+  fake.dialogs.folderAnswers = {lib};
+  QTest::mouseClick(editor.cmdFindMoved, Qt::LeftButton);
+  EXPECT_EQ(fake.dialogs.texts(),
+            QStringList{QStringLiteral("20 of 20 missing songs were found; 0 are still missing.")});
+  QByteArray expected = before;
+  expected.replace(a.toUtf8() + "/", b.toUtf8() + "/");
+  EXPECT_EQ(save(b, QStringLiteral("after")), expected);
+  const QStringList found = Paths();
+
+  QTest::mouseClick(editor.cmdClear, Qt::LeftButton);
+  editor.txtExtension->setText(QStringLiteral("qvl"));
+  editor.filDisplay->SetListIndex(RowOf(*editor.filDisplay, QStringLiteral("before.qvl")));
+  QTest::mouseClick(editor.cmdLoad, Qt::LeftButton);
+  fake.dialogs.shown.clear();
+  fake.dialogs.inputAnswers = {a};
+  fake.dialogs.folderAnswers = {b};
+  QTest::mouseClick(editor.cmdRelink, Qt::LeftButton);
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{QStringLiteral("20 songs were relinked to ") + b});
+  EXPECT_EQ(Paths(), found);
+
+  // A list beside its songs, moved with them as a copy of the whole folder.
+  save(b, QStringLiteral("portable.m3u8"));
+  const QString copy = fake.folder() + QStringLiteral("/Elsewhere/B");
+  for (const QString& file : Paths() + QStringList{b + QStringLiteral("/portable.m3u8")}) {
+    const QString to = copy + file.mid(b.size());
+    QDir().mkpath(QFileInfo(to).path());
+    ASSERT_TRUE(QFile::copy(file, to));
+  }
+  QDir().mkpath(copy + QStringLiteral("/win"));
+  ASSERT_FALSE(test::MakeWav(copy + QStringLiteral("/win"), QStringLiteral("Über.wav"), 1.0, 8000)
+                   .isEmpty());
+  ASSERT_TRUE(test::WriteAll(copy + QStringLiteral("/win.m3u"),
+                             "#EXTM3U\r\n#EXTINF:1,\xDC"
+                             "ber\r\nwin\\\xDC"
+                             "ber.wav\r\n"));
+  QTest::mouseClick(editor.cmdClear, Qt::LeftButton);
+  ASSERT_TRUE(editor.dirDisplay->SetPath(copy));
+  editor.txtExtension->setText(QStringLiteral("m3u*"));
+  fake.dialogs.shown.clear();
+  for (const QString& list : {QStringLiteral("portable.m3u8"), QStringLiteral("win.m3u")}) {
+    editor.filDisplay->SetListIndex(RowOf(*editor.filDisplay, list));
+    QTest::mouseClick(editor.cmdLoad, Qt::LeftButton);
+  }
+  EXPECT_EQ(fake.dialogs.texts(), (QStringList{QStringLiteral("20 Songs loaded successfully"),
+                                               QStringLiteral("1 Songs loaded successfully")}));
+  QStringList copied = found;
+  copied.replaceInStrings(b, copy);
+  EXPECT_EQ(Paths(), copied + QStringList{copy + QStringLiteral("/win/Über.wav")});
+  EXPECT_EQ(Names().last(), QStringLiteral("Über"));
+
+  QTest::mouseClick(editor.cmdDone, Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  player.SetPosition(20);
+  QTest::mouseClick(player.cmdPlay, Qt::LeftButton);
+  EXPECT_EQ(player.Player().fileName(), copy + QStringLiteral("/win/Über.wav"));
+  EXPECT_TRUE(test::PumpUntil([&] { return player.Player().playState() == kPlayPlaying; }));
 }
 
 }  // namespace

@@ -45,9 +45,9 @@ namespace {
 constexpr int kSongs = 2000;
 
 // The operations and the actions, each listed once: the enums and their names come from it.
-#define QVT_OPS(X)                                                                                \
-  X(AddAll), X(Load), X(DblClickLoad), X(DblClickAdd), X(Verify), X(EditorOpen), X(ListViewOpen), \
-      X(Search), X(UpdateCheck), X(UpdateDownload), X(QuickPlay)
+#define QVT_OPS(X)                                                                             \
+  X(AddAll), X(Load), X(DblClickLoad), X(DblClickAdd), X(Verify), X(FindMoved), X(EditorOpen), \
+      X(ListViewOpen), X(Search), X(UpdateCheck), X(UpdateDownload), X(QuickPlay)
 #define QVT_ACTS(X)                                                                       \
   X(CloseEditor), X(CloseListView), X(CloseSearch), X(CloseOptions), X(CloseQuickPlay),   \
       X(ClosePlayer), X(PressDone), X(PressAdd), X(EndOfSong), X(Skip), X(RemoveCurrent), \
@@ -75,6 +75,7 @@ struct Shared {
   QTemporaryDir dir;
   QString music = dir.filePath("music");
   QString lists = dir.filePath("lists");
+  QString moved = dir.filePath("moved");  // where the missing songs of the list went
   test::TestServer server;
   QByteArray version;
 
@@ -88,6 +89,9 @@ struct Shared {
       qvl += ("\"" + music + "/" + name + "\",\"" + name + "\"\r\n").toUtf8();
     }
     test::WriteAll(lists + "/list.qvl", qvl);
+    QDir().mkpath(moved);
+    for (int i = kSongs / 2; i < kSongs; ++i)
+      test::WriteAll(moved + QStringLiteral("/x%1.mp3").arg(i, 4, 10, QLatin1Char('0')), "x");
     const UpdatorMethods::VersionNumbers v = UpdatorMethods::RunningVersion();
     // A newer version with a long description: the check reads it over several blocks.
     version = QByteArray::number(v.major) + "," + QByteArray::number(v.minor + 1) + ",0\r\n" +
@@ -191,6 +195,7 @@ const std::map<Op, Operation> kOperations = {
     {Op::DblClickLoad, {DblClickFiles, Window<frmChoose>}},
     {Op::DblClickAdd, {DblClickFiles, Window<frmChoose>}},
     {Op::Verify, {Press<frmChoose, &frmChoose::cmdVerify>, Window<frmChoose>}},
+    {Op::FindMoved, {Press<frmChoose, &frmChoose::cmdFindMoved>, Window<frmChoose>}},
     {Op::EditorOpen, {Press<frmMusic, &frmMusic::cmdDir>, Window<frmChoose>}},
     {Op::ListViewOpen, {Press<frmMusic, &frmMusic::cmdView>, Window<frmList>}},
     {Op::Search, {Press<frmSearch, &frmSearch::cmdNext>, Window<frmSearch>}},
@@ -307,6 +312,7 @@ class Session {
     platform().http = &curl_;
     fake.eventLoop.onPass = [this] { Pass(); };
     fake.dialogs.onShow = [this](const MessageBoxSpec&) { Pass(); };
+    fake.dialogs.onChooseFolder = [this] { Pass(); };
     QFile::copy(QVT_SOURCE_DIR "/data/AcceptedFileTypes.qvc", fake.path("AcceptedFileTypes.qvc"));
     const QString ver = shared().server.url("/version"), list = shared().server.url("/list");
     test::WriteAll(
@@ -316,6 +322,7 @@ class Session {
   ~Session() {
     fake.eventLoop.onPass = nullptr;
     fake.dialogs.onShow = nullptr;
+    fake.dialogs.onChooseFolder = nullptr;
     Forms::UnloadAllWithoutHandlers();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     UpdatorMethods::SetPlayerHooks({});
@@ -348,7 +355,9 @@ class Session {
       case Op::Load:
       case Op::DblClickLoad:
       case Op::DblClickAdd:
-      case Op::Verify: {
+      case Op::Verify:
+      case Op::FindMoved: {
+        fake.dialogs.folderAnswers = {shared().moved};
         player.cmdDir->click();
         FileListBox& files = *Forms::Get<frmChoose>().filDisplay;
         for (int i = 0; i < files.ListCount(); ++i) {
@@ -514,6 +523,7 @@ class Session {
       Configuration::SaveConfiguration(host, bHasPlayList);
     fake.eventLoop.onPass = nullptr;
     fake.dialogs.onShow = nullptr;
+    fake.dialogs.onChooseFolder = nullptr;
     Configuration::LoadConfiguration(host, bHasPlayList);
     if (Songs() != before)
       Fault("the saved settings do not load back the list");

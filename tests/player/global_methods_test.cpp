@@ -252,7 +252,9 @@ TEST_F(GlobalMethodsTest, VerifyAsksAndRemovesBadSongsHighestFirst) {
   const MessageBoxSpec& question = fake.dialogs.shown[0];
   EXPECT_EQ(question.text,
             "3 songs in the play list were either not found, or were not recognized as a file "
-            "type that QVT can play.  Would you like to remove them from the list?");
+            "type that QVT can play.  Would you like to remove them from the list?\r\n\r\n2 of "
+            "them were not found.  If they were moved, answer No and press Find Moved Songs to "
+            "look for them in another folder.");
   EXPECT_EQ(question.title, "Remove missing songs?");
   EXPECT_EQ(question.buttons, MsgButtons::YesNo);
   EXPECT_EQ(question.icon, MsgIcon::Exclamation);

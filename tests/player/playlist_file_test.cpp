@@ -246,6 +246,14 @@ TEST_F(PlayListFile, OtherPlayersListsLoadWhatTheyCan) {
        {"ok.mp3"},
        {"Error loading file"}},
       {"g.m3u", QByteArray("/m/a.mp3\n\x00\xff\x01", 12), {}, {}, {"Error loading file"}},
+      // Written on Windows: backslashes, Windows-1252, drives and shares that are not here.
+      {"h.m3u",
+       "#EXTM3U\r\nsub\\\xDC"
+       "ber.flac\r\nC:\\Music\\x.mp3\r\n\\\\nas\\s\\y.mp3\r\n"
+       "..\\up\\red.ogg\r\n",
+       {"F/sub/Über.flac", "P/up/red.ogg"},
+       {"Über.flac", "red.ogg"},
+       {"2" + skipped, "2" + loaded}},
   };
   const QString parent = QFileInfo(view.folder).absolutePath();
   for (const auto& c : cases) {
@@ -295,6 +303,92 @@ TEST_F(PlayListFile, ExportedM3u8LoadsBackTheSameSongs) {
   EXPECT_FALSE(refused);
   EXPECT_FALSE(refused.error().isEmpty());
   EXPECT_TRUE(ReadAll(In("out.m3u8")).contains("Blue, Live"));
+}
+
+// A list saved under a name ending in .m3u8 names its songs from its own folder: moved with
+// its songs, it still finds them.
+TEST_F(PlayListFile, AnM3u8SavedBesideItsSongsLoadsAfterTheFolderMoved) {
+  SetList({In("a b.mp3"), In("sub/#1.ogg"), fake.path("elsewhere.wav")}, {"A B", "One", "E"});
+  Save("Mix.M3U8");
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"Saved"});
+  EXPECT_EQ(ReadAll(In("Mix.M3U8")),
+            "#EXTM3U\n#EXTINF:-1,A B\na b.mp3\n#EXTINF:-1,One\nsub/#1.ogg\n#EXTINF:-1,E\n"
+            "../elsewhere.wav\n");
+  const QString moved = fake.path("moved");
+  ASSERT_TRUE(QDir().rename(view.folder, moved));
+  view.folder = moved;
+  SetList({}, {});
+  Load("Mix.M3U8");
+  EXPECT_EQ(MusicVariables().sSongPaths.items(),
+            (std::vector<QString>{moved + "/a b.mp3", moved + "/sub/#1.ogg",
+                                  fake.path("elsewhere.wav")}));
+}
+
+// Find Moved Songs relinks the missing songs it finds below the chosen folder and keeps the
+// rest; names, order and the songs that exist stay as they were.
+TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
+  const QString moved = fake.path("moved");
+  for (const QString& file :
+       {In("here.mp3"), moved + "/Rock/a.mp3", moved + "/Pop/a.mp3", moved + "/deep/er/b.mp3"}) {
+    ASSERT_TRUE(test::WriteAllIn(file, "x"));
+  }
+  // The last song's file is the one found for another: the list never holds a path twice.
+  const std::vector<QString> names{"here", "a", "b", "c", "b elsewhere"};
+  SetList({In("here.mp3"), "/gone/Pop/a.mp3", "/gone/b.mp3", "/gone/c.mp3", "/gone/x/b.mp3"},
+          names);
+  fake.dialogs.folderAnswers = {moved};
+  PlayListEditor(view).FindMovedClick();
+  ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
+  EXPECT_EQ(fake.dialogs.folderChoices[0].title, "Find Moved Songs");
+  EXPECT_EQ(fake.dialogs.folderChoices[0].defaultText, view.folder);
+  EXPECT_EQ(fake.dialogs.texts(),
+            QStringList{"2 of 4 missing songs were found; 2 are still missing."});
+  EXPECT_EQ(MusicVariables().sSongPaths.items(),
+            (std::vector<QString>{In("here.mp3"), moved + "/Pop/a.mp3", moved + "/deep/er/b.mp3",
+                                  "/gone/c.mp3", "/gone/x/b.mp3"}));
+  EXPECT_EQ(MusicVariables().sSongNames.items(), names);
+  EXPECT_EQ(view.statuses, (QStringList{"Looking for moved songs...", "Ready"}));
+
+  // A cancelled choice changes nothing and says nothing.
+  fake.dialogs.shown.clear();
+  PlayListEditor(view).FindMovedClick();
+  EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_EQ(MusicVariables().sSongPaths[3], "/gone/c.mp3");
+
+  // Nothing missing, or no list: nothing to ask.
+  for (const auto& [paths, message] :
+       {std::pair{std::vector<QString>{In("here.mp3")}, "No song of the list is missing"},
+        std::pair{std::vector<QString>{}, "No play list loaded, there are no songs to relink"}}) {
+    SetList(paths, paths);
+    fake.dialogs.shown.clear();
+    PlayListEditor(view).FindMovedClick();
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{message});
+  }
+  EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
+}
+
+TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
+  SetList({"/home/u/Music/A/x.mp3", "/home/u/Music/AB/y.mp3", "/home/u/Music/A/s/z.mp3"},
+          {"x", "y", "z"});
+  fake.dialogs.inputAnswers = {"/home/u/Music/A"};
+  fake.dialogs.folderAnswers = {"/media/u/B"};
+  PlayListEditor(view).RelinkClick();
+  ASSERT_EQ(fake.dialogs.inputs.size(), 1u);
+  EXPECT_EQ(fake.dialogs.inputs[0].defaultText, "/home/u/Music/A");  // the first missing song's
+  ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
+  EXPECT_EQ(fake.dialogs.folderChoices[0].title, "Relink the songs of /home/u/Music/A to");
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"2 songs were relinked to /media/u/B"});
+  EXPECT_EQ(
+      MusicVariables().sSongPaths.items(),
+      (std::vector<QString>{"/media/u/B/x.mp3", "/home/u/Music/AB/y.mp3", "/media/u/B/s/z.mp3"}));
+
+  // A folder that holds no song of the list: said, and nothing more asked.
+  fake.dialogs.shown.clear();
+  fake.dialogs.inputAnswers = {"/home/u/Music/A"};
+  PlayListEditor(view).RelinkClick();
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"No song of the list is in /home/u/Music/A"});
+  EXPECT_EQ(fake.dialogs.folderChoices.size(), 1u);
 }
 
 TEST_F(PlayListFile, AnswersThatNameNoFileAbortOrFail) {

@@ -1,6 +1,8 @@
 #include "tests/support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace qvt::test {
 
@@ -14,6 +16,10 @@ QByteArray ReadAll(const QString& path) {
 bool WriteAll(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+bool WriteAllIn(const QString& path, const QByteArray& bytes) {
+  return QDir().mkpath(QFileInfo(path).path()) && WriteAll(path, bytes);
 }
 
 ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)

@@ -13,6 +13,8 @@ namespace qvt::test {
 QByteArray ReadAll(const QString& path);
 // Replaces the file's content; false when it cannot be written.
 bool WriteAll(const QString& path, const QByteArray& bytes);
+// WriteAll, making the file's folders first.
+bool WriteAllIn(const QString& path, const QByteArray& bytes);
 
 // Sets an environment variable (a null value unsets it) for the lifetime of the object.
 class ScopedEnv {

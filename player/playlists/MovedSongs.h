@@ -1,0 +1,32 @@
+#pragma once
+// Songs whose files moved: finding them again below a folder, and moving the start of paths
+// from one folder to another. Plain functions over lists of paths, so that they work on any
+// copy of a play list.
+//
+//   const std::vector<QString> found = FindMovedSongs(missing, FilesBelow("/media/u/Music"));
+//   // found[i]: the new path of missing[i], or "" when nothing below the folder matched
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace qvt {
+
+// Every file below `folder`, in its subfolders too, read in one pass: regular files and links
+// to them, hidden names and links to folders left out. Sorted, so that ties are decided the
+// same way every time. Folders that cannot be read are passed over.
+std::vector<QString> FilesBelow(const QString& folder);
+
+// For each path of `missing`, the path of `candidates` with the same file name whose folders
+// share the most trailing names with the missing path's ("/a/Rock/Album/x.mp3" shares two
+// with "/b/Rock/Album/x.mp3", one with "/b/Pop/Album/x.mp3"); among equals the earliest
+// candidate. "" when no candidate has that file name. One hash of the candidates' names, one
+// look-up per missing path.
+std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
+                                    const std::vector<QString>& candidates);
+
+// `path` with the folder `from` at its start replaced by `to`, when the path lies below
+// `from` (a trailing "/" of either folder does not count); nothing otherwise.
+std::optional<QString> RelinkedPath(const QString& path, const QString& from, const QString& to);
+
+}  // namespace qvt

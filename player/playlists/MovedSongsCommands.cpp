@@ -1,0 +1,147 @@
+#include "player/playlists/MovedSongsCommands.h"
+
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "player/playlists/EditorView.h"
+#include "player/playlists/MovedSongs.h"
+#include "player/startup/MusicVariables.h"
+#include "shared/Processor.h"
+#include "shared/Variant.h"
+
+namespace qvt {
+
+namespace {
+
+const QString kFindTitle = QStringLiteral("Find Moved Songs");
+const QString kRelinkTitle = QStringLiteral("Relink Folder");
+
+// The songs 0 to dblLastIndex (fewer when the array ends before).
+std::size_t ListedCount() {
+  const MusicVariablesState& mv = MusicVariables();
+  if (!(mv.dblLastIndex >= 0))
+    return 0;
+  return std::min(static_cast<std::size_t>(mv.dblLastIndex) + 1, mv.sSongPaths.size());
+}
+
+// Their paths, copied: dialogs run the event loop, and whatever runs there may change the list.
+std::vector<QString> ListedPaths() {
+  const std::vector<QString>& all = MusicVariables().sSongPaths.items();
+  return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(ListedCount())};
+}
+
+// Gives every song of the list as it is now the path fNewPath answers for its path, when it
+// answers one that no song of the list has yet (a list never holds a path twice, in any letter
+// case); the number of songs changed.
+std::size_t ChangePaths(const std::function<std::optional<QString>(const QString&)>& fNewPath) {
+  std::vector<QString> paths = MusicVariables().sSongPaths.items();
+  const std::size_t count = ListedCount();
+  QSet<QString> taken;
+  taken.reserve(static_cast<qsizetype>(count));
+  for (std::size_t i = 0; i < count; ++i)
+    taken.insert(paths[i].toUpper());
+  std::size_t changed = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::optional<QString> sNew = fNewPath(paths[i]);
+    if (!sNew || taken.contains(sNew->toUpper()))
+      continue;
+    taken.insert(sNew->toUpper());
+    paths[i] = std::move(*sNew);
+    ++changed;
+  }
+  if (changed > 0)
+    MusicVariables().sSongPaths = std::move(paths);
+  return changed;
+}
+
+QString FolderOfPath(const QString& sPath) {
+  return sPath.left(std::max<qsizetype>(sPath.lastIndexOf(u'/'), 1));
+}
+
+bool ListIsEmpty() {
+  if (MusicVariables().dblLastIndex > -1)
+    return false;
+  MsgBox(QStringLiteral("No play list loaded, there are no songs to relink"));
+  return true;
+}
+
+}  // namespace
+
+void FindMovedSongsCommand(IEditorView& view) {
+  if (ListIsEmpty())
+    return;
+  ShowProcessing(QStringLiteral("Looking for missing songs..."));
+  std::vector<QString> missing;
+  for (const QString& sPath : ListedPaths()) {
+    if (!PlainFileExists(sPath))
+      missing.push_back(sPath);
+  }
+  HideProcessing();
+  if (missing.empty()) {
+    MsgBox(QStringLiteral("No song of the list is missing"));
+    return;
+  }
+  const std::optional<QString> folder = ChooseFolder(kFindTitle, view.FileFolder());
+  if (!folder)
+    return;
+  ShowProcessing(QStringLiteral("Looking for the missing songs in ") + *folder);
+  const std::vector<QString> found = FindMovedSongs(missing, FilesBelow(*folder));
+  HideProcessing();
+  QHash<QString, QString> moves;
+  for (std::size_t i = 0; i < missing.size(); ++i) {
+    if (!found[i].isEmpty())
+      moves.insert(missing[i], found[i]);
+  }
+  const auto dblMissing = static_cast<double>(missing.size());
+  const auto dblFound =
+      std::min(dblMissing, static_cast<double>(ChangePaths([&moves](const QString& sPath) {
+                 const auto to = moves.constFind(sPath);
+                 return to == moves.cend() ? std::nullopt : std::optional<QString>(*to);
+               })));
+  MsgBox(FormatNumber(dblFound) + QStringLiteral(" of ") + FormatNumber(dblMissing) +
+             QStringLiteral(" missing songs were found; ") + FormatNumber(dblMissing - dblFound) +
+             QStringLiteral(" are still missing."),
+         MsgButtons::OkOnly, MsgIcon::Information, kFindTitle);
+}
+
+void RelinkFolderCommand(IEditorView& view) {
+  if (ListIsEmpty())
+    return;
+  // The folder of the first missing song is the likeliest to relink, else the selected song's.
+  const std::vector<QString> paths = ListedPaths();
+  const auto firstMissing = std::find_if(paths.begin(), paths.end(),
+                                         [](const QString& p) { return !PlainFileExists(p); });
+  const int iSelected = view.PlayListIndex();
+  QString sSuggested;
+  if (firstMissing != paths.end())
+    sSuggested = FolderOfPath(*firstMissing);
+  else if (iSelected >= 0 && static_cast<std::size_t>(iSelected) < paths.size())
+    sSuggested = FolderOfPath(paths[static_cast<std::size_t>(iSelected)]);
+  const QString sFrom =
+      InputBox(QStringLiteral("Relink the songs of this folder:"), kRelinkTitle, sSuggested)
+          .value_or(QString())
+          .trimmed();
+  if (sFrom.isEmpty())
+    return;
+  if (std::none_of(paths.begin(), paths.end(),
+                   [&](const QString& p) { return RelinkedPath(p, sFrom, sFrom).has_value(); })) {
+    MsgBox(QStringLiteral("No song of the list is in ") + sFrom, MsgButtons::OkOnly,
+           MsgIcon::Information, kRelinkTitle);
+    return;
+  }
+  const std::optional<QString> sTo = ChooseFolder(
+      QStringLiteral("Relink the songs of ") + sFrom + QStringLiteral(" to"), view.FileFolder());
+  if (!sTo)
+    return;
+  const auto dblChanged = static_cast<double>(
+      ChangePaths([&](const QString& sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
+  MsgBox(FormatNumber(dblChanged) + QStringLiteral(" songs were relinked to ") + *sTo,
+         MsgButtons::OkOnly, MsgIcon::Information, kRelinkTitle);
+}
+
+}  // namespace qvt
