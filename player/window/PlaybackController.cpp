@@ -41,6 +41,31 @@ void PlaybackController::SetPosition(double dblValue) {
   mv_.setCurrentSong(dblValue);
 }
 
+QString PlaybackController::LoadedFile() const {
+  const QString sFile = player_.fileName();
+  return sFile.isEmpty() ? sRestoredFile_ : sFile;
+}
+
+void PlaybackController::RestoreResumePoint(const ResumePoint& point) {
+  if (!(dblPosition_ >= 0 && dblPosition_ <= mv_.dblLastIndex()))
+    return;
+  TryStep([&] {
+    if (SongPath(dblPosition_) != point.sPath || !player_.fileName().isEmpty())
+      return;
+    sRestoredFile_ = point.sPath;
+    mv_.bResumeFromPosition = true;
+    mv_.dResumePosition = point.dSeconds;
+  });
+}
+
+std::optional<ResumePoint> PlaybackController::CurrentResumePoint() const {
+  if (mv_.bPlaying && !player_.fileName().isEmpty())
+    return ResumePoint{player_.fileName(), player_.currentPosition()};
+  if (!mv_.bPlaying && mv_.bResumeFromPosition && !LoadedFile().isEmpty())
+    return ResumePoint{LoadedFile(), mv_.dResumePosition};
+  return std::nullopt;
+}
+
 void PlaybackController::setDisplay(double intNewPosition) {
   TryStep([&] { view_.SetCurrentSongCaption(SongName(intNewPosition)); });
 }
@@ -80,7 +105,7 @@ void PlaybackController::StartPlay(double intPositionX) {
   }
   SetPosition(intPositionX);
   TryStep([&] {
-    if (SongPath(dblPosition_) != player_.fileName())
+    if (SongPath(dblPosition_) != LoadedFile())
       mv_.bResumeFromPosition = false;
   });
   if (mv_.bListWindowOpen)

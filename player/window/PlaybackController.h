@@ -11,6 +11,7 @@
 
 #include "platform/Media.h"
 #include "player/startup/MusicVariables.h"
+#include "player/window/ResumePoint.h"
 
 namespace qvt {
 
@@ -47,6 +48,13 @@ class PlaybackController : public QObject {
   // Also the play list's current song.
   void SetPosition(double dblValue);
 
+  // Where the last run left the current song: while nothing has been loaded since, Play on
+  // that song goes on from there as after a pause. A point for another song is ignored.
+  void RestoreResumePoint(const ResumePoint& point);
+  // Where the current song stands, to go on from after a restart: playing, or paused (also
+  // a point restored and not yet played); nothing when stopped.
+  std::optional<ResumePoint> CurrentResumePoint() const;
+
   // Event handlers.
   void cmdPlay_Click();
   void cmdStop_Click();
@@ -78,6 +86,8 @@ class PlaybackController : public QObject {
   void ForgetFailures() { failedStarts_ = 0; }
   QString SongPath(double dblIndex) const;
   QString SongName(double dblIndex) const;
+  // The player's file; before anything is loaded, the file of a restored resume point.
+  QString LoadedFile() const;
 
   MusicVariables& mv_;
   IPlayerView& view_;
@@ -96,6 +106,7 @@ class PlaybackController : public QObject {
   bool bReplaceLoad_ = false;           // the player is loading a superseded start of ours
   QString awaitedCaption_;
   uint64_t startNumber_ = 0;  // counts StartPlay calls
+  QString sRestoredFile_;     // the song of a restored resume point
 };
 
 }  // namespace qvt

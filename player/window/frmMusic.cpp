@@ -15,6 +15,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/update/ComponentCheck.h"
 #include "player/update/Tracker.h"
+#include "player/window/ResumePoint.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/Twips.h"
 
@@ -173,6 +174,8 @@ void frmMusic::Form_Load() {
     StartPlay(Position());
     setDisplay(Position());
   }
+  if (const std::optional<ResumePoint> point = LoadResumePoint())
+    controller_->RestoreResumePoint(*point);
   ComponentCheck::CheckMediaControl();
 }
 
@@ -197,6 +200,7 @@ void frmMusic::Form_Unload(bool& bCancel) {
     return;
   }
   hide();
+  SaveResumePoint(controller_->CurrentResumePoint());
   Configuration::SaveConfiguration(*this, bHasPlayList_);
   Tracker::SetStatusClosed();
   appControl().endProgram(0);

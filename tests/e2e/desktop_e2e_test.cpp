@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
+#include <csignal>
+#include <functional>
 #include <memory>
 
 #include "tests/support/AudioFixtures.h"
@@ -80,24 +82,32 @@ class Bus {
   QProcess monitor_;
 };
 
+bool HaveBusTools() {
+  return !QStandardPaths::findExecutable("dbus-run-session").isEmpty() &&
+         !QStandardPaths::findExecutable("gdbus").isEmpty();
+}
+
+// "under-bus" runs the program under its own session bus and leaves the bus's address in
+// "under-bus.address" and the player's process id in "under-bus.pid" for the test.
+void WriteUnderBus(ProgramFolder& folder) {
+  folder.write("under-bus",
+               "#!/bin/sh\nexec dbus-run-session -- sh -c 'echo $$ > \"$0.pid\"; printf %s "
+               "\"$DBUS_SESSION_BUS_ADDRESS\" > \"$0.address\"; exec \"$1\"' \"$0\" "
+               "\"$(dirname \"$0\")/Quavertone\"\n");
+  QFile(folder.path("under-bus"))
+      .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 }  // namespace
 
 TEST(DesktopProgram, MediaControlsOnTheSessionBusDriveThePlayerWindow) {
-  if (QStandardPaths::findExecutable("dbus-run-session").isEmpty() ||
-      QStandardPaths::findExecutable("gdbus").isEmpty() ||
-      QStandardPaths::findExecutable("playerctl").isEmpty()) {
+  if (!HaveBusTools() || QStandardPaths::findExecutable("playerctl").isEmpty())
     GTEST_SKIP() << "dbus-run-session, gdbus and playerctl are needed (tools/install-deps.sh)";
-  }
   ProgramFolder folder;
   const QStringList songs = {qvt::test::MakeWav(folder.folder(), "a song.wav", 60, 8000),
                              qvt::test::MakeWav(folder.folder(), "b.wav", 60, 8000)};
   folder.write("ConfigurationAndLastPlayList.qvs", ConfigurationOf(songs));
-  // The program runs under its own session bus, whose address it leaves for the test.
-  folder.write("under-bus",
-               "#!/bin/sh\nexec dbus-run-session -- sh -c 'printf %s \"$DBUS_SESSION_BUS_ADDRESS\" "
-               "> \"$0.address\"; exec \"$1\"' \"$0\" \"$(dirname \"$0\")/Quavertone\"\n");
-  QFile(folder.path("under-bus"))
-      .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  WriteUnderBus(folder);
   QProcess* p = folder.start("under-bus", {}, {"QUAVERTONE_AUDIO=null"});
   ASSERT_TRUE(WaitFor([&] { return !folder.read("under-bus.address").isEmpty(); }, 10000));
   Bus bus(QString::fromUtf8(folder.read("under-bus.address")));
@@ -175,6 +185,47 @@ TEST(DesktopProgram, MediaControlsOnTheSessionBusDriveThePlayerWindow) {
   monitor->waitForFinished();
 }
 
+// Ended by SIGTERM in the middle of a song, the player keeps its place: after a restart, Play
+// continues the same song from there. (The first run starts at 0:40 from a kept place, so that
+// it reaches 0:42 in two seconds of real time.)
+TEST(DesktopProgram, PlayAfterARestartContinuesWhereTheLastRunEnded) {
+  if (!HaveBusTools())
+    GTEST_SKIP() << "dbus-run-session and gdbus are needed (tools/install-deps.sh)";
+  ProgramFolder folder;
+  const QStringList songs = {qvt::test::MakeWav(folder.folder(), "a.wav", 120, 8000),
+                             qvt::test::MakeWav(folder.folder(), "b.wav", 120, 8000)};
+  folder.write("ConfigurationAndLastPlayList.qvs", ConfigurationOf(songs));
+  folder.write("ResumePosition.qvs", "\"" + songs[0].toUtf8() + "\",40\r\n");
+  WriteUnderBus(folder);
+  // The player's position in seconds, -1 while the bus does not answer it.
+  const auto seconds = [](const Bus& bus) {
+    const QString answer = bus.Get("Position");
+    const qsizetype at = answer.indexOf("int64 ");
+    return at < 0 ? -1.0 : answer.mid(at + 6).section('>', 0, 0).toDouble() / 1e6;
+  };
+  // Plays from the kept place until `until` seconds, then ends the player with SIGTERM.
+  const auto run = [&](double until) {
+    QFile::remove(folder.path("under-bus.address"));
+    QProcess* p = folder.start("under-bus", {}, {"QUAVERTONE_AUDIO=null"});
+    EXPECT_TRUE(WaitFor([&] { return !folder.read("under-bus.address").isEmpty(); }, 10000));
+    const Bus bus(QString::fromUtf8(folder.read("under-bus.address")));
+    EXPECT_TRUE(bus.Shows("PlaybackStatus", "'Paused'"));  // at the kept place
+    const double kept = seconds(bus);
+    bus.Call("org.mpris.MediaPlayer2.Player.Play");
+    EXPECT_TRUE(bus.Shows("Metadata", "'xesam:title': <'a.wav'>"));
+    EXPECT_TRUE(WaitFor([&] { return seconds(bus) >= until; }, 10000));
+    EXPECT_GE(kept, 40);
+    EXPECT_LT(seconds(bus), kept + 5) << "continued, not started again";
+    ::kill(folder.read("under-bus.pid").trimmed().toInt(), SIGTERM);
+    EXPECT_TRUE(Finished(p, 10000));  // the bus ends with the player
+  };
+  run(42);
+  EXPECT_TRUE(folder.read("ResumePosition.qvs").startsWith("\"" + songs[0].toUtf8() + "\",42"))
+      << folder.read("ResumePosition.qvs").toStdString();
+  run(43);
+  EXPECT_TRUE(folder.boxes().isEmpty()) << folder.boxes().join("\n").toStdString();
+}
+
 TEST(DesktopProgram, WithoutASessionBusThePlayerRunsAsBefore) {
   ProgramFolder folder;
   folder.write("ConfigurationAndLastPlayList.qvs",
@@ -211,7 +262,6 @@ TEST(DesktopProgram, ExportM3u8WritesTheListOrFailsInOneLine) {
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_EQ(folder.read("here.m3u8"), "#EXTM3U\n#EXTINF:-1,A B\nsub/a b.mp3\n");
   }
-
   for (const QString list : {"bad.qvl", "missing.qvl"}) {
     const auto bad = run(list);
     EXPECT_NE(bad->exitCode(), 0) << list.toStdString();

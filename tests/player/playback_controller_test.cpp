@@ -94,6 +94,38 @@ TEST_F(PlaybackTest, PlayStartsTheCurrentSongAndPauseResumesWhereItWas) {
   EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
 }
 
+// After a restart, Play on the song the last run left goes on where it was, as after a pause;
+// another song starts from its beginning. What a close keeps follows the song as it plays.
+TEST_F(PlaybackTest, ARestoredResumePointResumesOnlyItsOwnSong) {
+  MakeList(3);
+  const auto point = [&](const std::optional<ResumePoint>& p) {
+    return p ? p->sPath + " " + QString::number(p->dSeconds) : QString("none");
+  };
+  c.SetPosition(1);
+  c.RestoreResumePoint({Path(0), 42});
+  EXPECT_EQ(point(c.CurrentResumePoint()), "none") << "a point of another song";
+  c.RestoreResumePoint({Path(1), 42});
+  EXPECT_EQ(point(c.CurrentResumePoint()), Path(1) + " 42");
+  c.cmdPlay_Click();
+  EXPECT_EQ(player.file, Path(1));
+  EXPECT_EQ(player.seeks, std::vector<double>{42});
+  player.position = 50;
+  EXPECT_EQ(point(c.CurrentResumePoint()), Path(1) + " 50");
+  c.cmdPlay_Click();  // pause
+  EXPECT_EQ(point(c.CurrentResumePoint()), Path(1) + " 50");
+  c.cmdStop_Click();
+  EXPECT_EQ(point(c.CurrentResumePoint()), "none");
+
+  FakeMediaPlayer restarted;
+  PlaybackController again{view, restarted};
+  again.SetPosition(1);
+  again.RestoreResumePoint({Path(1), 42});
+  again.cmdNext_Click();
+  again.cmdPlay_Click();
+  EXPECT_EQ(restarted.file, Path(2));
+  EXPECT_TRUE(restarted.seeks.empty());
+}
+
 TEST_F(PlaybackTest, StopRewindsSoPlayStartsFromTheBeginning) {
   MakeList(2);
   c.cmdPlay_Click();

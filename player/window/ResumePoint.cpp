@@ -1,0 +1,44 @@
+#include "player/window/ResumePoint.h"
+
+#include <cmath>
+
+#include "platform/Platform.h"
+#include "shared/Check.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt {
+
+QString ResumePointPath() {
+  return DataFile(QStringLiteral("ResumePosition.qvs"));
+}
+
+void SaveResumePoint(const std::optional<ResumePoint>& point) {
+  const QString path = ResumePointPath();
+  if (!point || !RecordWriter::canStoreText(point->sPath)) {
+    // No file is no point: a missing one is as good as a removed one.
+    (void)files().removeFile(path);
+    return;
+  }
+  TryStep([&] {
+    RecordWriter writer(path);
+    writer.write({point->sPath, point->dSeconds});
+    writer.commit();
+  });
+}
+
+std::optional<ResumePoint> LoadResumePoint() {
+  const QString path = ResumePointPath();
+  if (!PlainFileExists(path))
+    return std::nullopt;
+  std::optional<ResumePoint> point;
+  TryStep([&] {
+    RecordReader reader(path);
+    QString sPath = reader.readText();
+    const double dSeconds = reader.readDouble();
+    if (std::isfinite(dSeconds) && dSeconds > 0)
+      point = ResumePoint{std::move(sPath), dSeconds};
+  });
+  return point;
+}
+
+}  // namespace qvt
