@@ -60,7 +60,6 @@ std::vector<QString> FilesBelow(const QString& folder) {
       files.push_back(QFile::decodeName(QByteArray::fromStdString(path.native())));
     }
   }
-  std::sort(files.begin(), files.end());
   return files;
 }
 
@@ -92,7 +91,7 @@ std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
     int bestShared = -1;
     for (std::size_t i = *at; i != kNone; i = next[i]) {
       const int shared = SharedTrailingFolders(missing[m], candidates[i]);
-      if (shared > bestShared) {
+      if (shared > bestShared || (shared == bestShared && candidates[i] < candidates[best])) {
         best = i;
         bestShared = shared;
       }

@@ -13,15 +13,15 @@
 namespace qvt {
 
 // Every file below `folder`, in its subfolders too, read in one pass: regular files and links
-// to them, hidden names and links to folders left out. Sorted, so that ties are decided the
-// same way every time. Folders that cannot be read are passed over.
+// to them, hidden names and links to folders left out, in the order the folders give them.
+// Folders that cannot be read are passed over.
 std::vector<QString> FilesBelow(const QString& folder);
 
 // For each path of `missing`, the path of `candidates` with the same file name whose folders
 // share the most trailing names with the missing path's ("/a/Rock/Album/x.mp3" shares two
-// with "/b/Rock/Album/x.mp3", one with "/b/Pop/Album/x.mp3"); among equals the earliest
-// candidate. "" when no candidate has that file name. One hash of the candidates' names, one
-// look-up per missing path.
+// with "/b/Rock/Album/x.mp3", one with "/b/Pop/Album/x.mp3"); among equals the first in sorted
+// order, whatever the candidates' order. "" when no candidate has that file name. One hash of the
+// candidates' names, one look-up per missing path.
 std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
                                     const std::vector<QString>& candidates);
 

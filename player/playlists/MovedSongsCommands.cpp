@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/MovedSongs.h"
+#include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/Variant.h"
@@ -35,22 +36,21 @@ std::vector<QString> ListedPaths() {
   return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(ListedCount())};
 }
 
-// Gives every song of the list as it is now the path fNewPath answers for its path, when it
-// answers one that no song of the list has yet (a list never holds a path twice, in any letter
-// case); the number of songs changed.
-std::size_t ChangePaths(const std::function<std::optional<QString>(const QString&)>& fNewPath) {
+// Gives every song i of the list as it is now the path fNewPath(i, path) answers, when it
+// answers one that no song of the list has yet: a list never holds a path twice (the editor's
+// duplicate search, bound at the list when the operation began, compares in any letter case).
+// The number of songs changed.
+std::size_t ChangePaths(
+    const std::function<std::optional<QString>(std::size_t, const QString&)>& fNewPath) {
   std::vector<QString> paths = MusicVariables().sSongPaths.items();
   const std::size_t count = ListedCount();
-  QSet<QString> taken;
-  taken.reserve(static_cast<qsizetype>(count));
-  for (std::size_t i = 0; i < count; ++i)
-    taken.insert(paths[i].toUpper());
+  QSet<QString> given;  // the new paths, each given once
   std::size_t changed = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    std::optional<QString> sNew = fNewPath(paths[i]);
-    if (!sNew || taken.contains(sNew->toUpper()))
+    std::optional<QString> sNew = fNewPath(i, paths[i]);
+    if (!sNew || given.contains(*sNew) || GlobalMethods::FindSongPath(*sNew) != -1)
       continue;
-    taken.insert(sNew->toUpper());
+    given.insert(*sNew);
     paths[i] = std::move(*sNew);
     ++changed;
   }
@@ -76,10 +76,15 @@ void FindMovedSongsCommand(IEditorView& view) {
   if (ListIsEmpty())
     return;
   ShowProcessing(QStringLiteral("Looking for missing songs..."));
+  const PlayListVersion version = CurrentPlayListVersion();
   std::vector<QString> missing;
-  for (const QString& sPath : ListedPaths()) {
-    if (!PlainFileExists(sPath))
-      missing.push_back(sPath);
+  std::vector<std::size_t> missingAt;  // where each stands in the list as it is now
+  const std::vector<QString> paths = ListedPaths();
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (!PlainFileExists(paths[i])) {
+      missing.push_back(paths[i]);
+      missingAt.push_back(i);
+    }
   }
   HideProcessing();
   if (missing.empty()) {
@@ -92,17 +97,23 @@ void FindMovedSongsCommand(IEditorView& view) {
   ShowProcessing(QStringLiteral("Looking for the missing songs in ") + *folder);
   const std::vector<QString> found = FindMovedSongs(missing, FilesBelow(*folder));
   HideProcessing();
-  QHash<QString, QString> moves;
-  for (std::size_t i = 0; i < missing.size(); ++i) {
-    if (!found[i].isEmpty())
-      moves.insert(missing[i], found[i]);
+  // By place while the list is as it was; once it changed (the event loop ran in the dialog),
+  // by path.
+  std::vector<QString> foundAt(paths.size());
+  QHash<QString, QString> foundFor;
+  const bool bSameList = CurrentPlayListVersion() == version;
+  for (std::size_t m = 0; m < missing.size(); ++m) {
+    if (bSameList)
+      foundAt[missingAt[m]] = found[m];
+    else if (!found[m].isEmpty())
+      foundFor.insert(missing[m], found[m]);
   }
   const auto dblMissing = static_cast<double>(missing.size());
-  const auto dblFound =
-      std::min(dblMissing, static_cast<double>(ChangePaths([&moves](const QString& sPath) {
-                 const auto to = moves.constFind(sPath);
-                 return to == moves.cend() ? std::nullopt : std::optional<QString>(*to);
-               })));
+  const auto dblFound = std::min(
+      dblMissing, static_cast<double>(ChangePaths([&](std::size_t i, const QString& sPath) {
+        const QString sFound = bSameList ? foundAt.at(i) : foundFor.value(sPath);
+        return sFound.isEmpty() ? std::nullopt : std::optional<QString>(sFound);
+      })));
   MsgBox(FormatNumber(dblFound) + QStringLiteral(" of ") + FormatNumber(dblMissing) +
              QStringLiteral(" missing songs were found; ") + FormatNumber(dblMissing - dblFound) +
              QStringLiteral(" are still missing."),
@@ -138,8 +149,8 @@ void RelinkFolderCommand(IEditorView& view) {
       QStringLiteral("Relink the songs of ") + sFrom + QStringLiteral(" to"), view.FileFolder());
   if (!sTo)
     return;
-  const auto dblChanged = static_cast<double>(
-      ChangePaths([&](const QString& sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
+  const auto dblChanged = static_cast<double>(ChangePaths(
+      [&](std::size_t, const QString& sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
   MsgBox(FormatNumber(dblChanged) + QStringLiteral(" songs were relinked to ") + *sTo,
          MsgButtons::OkOnly, MsgIcon::Information, kRelinkTitle);
 }
