@@ -179,7 +179,10 @@ int CaptionWidth(QWidget& w) {
     return lines.height() <= w.height() ? 0 : w.width() + 1;
   }
   if (auto* check = qobject_cast<QAbstractButton*>(&w)) {
-    const int text = metrics.horizontalAdvance(Plain(check->text()));
+    // A caption of two lines ("Find Moved" over "Songs") needs the width of its longer line.
+    int text = 0;
+    for (const QString& line : Plain(check->text()).split(QLatin1Char('\n')))
+      text = std::max(text, metrics.horizontalAdvance(line));
     if (qobject_cast<QPushButton*>(check))
       return text + 2 * w.style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &w) / 2;
     return text + w.style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &w) +
