@@ -59,8 +59,8 @@ QVT_BENCH(moved_songs) {
 
   const double find = Measure(fake, w.cmdFindMoved, QString(), moved);
   // What the clicks did: every song relinked into the folder the files moved to.
-  const auto relinked = std::count_if(qvt::MusicVariables().sSongPaths.begin(),
-                                      qvt::MusicVariables().sSongPaths.end(),
+  const auto relinked = std::count_if(qvt::SharedMusicVariables().sSongPaths().begin(),
+                                      qvt::SharedMusicVariables().sSongPaths().end(),
                                       [&](const QString& p) { return p.startsWith(moved); });
   qvt::bench::Figure(QStringLiteral("find_moved_100k_found"), static_cast<double>(relinked),
                      QStringLiteral("songs"));

@@ -92,12 +92,12 @@ void ReadForeignSongs(IEditorView& view, const QString& sPath, LoadResult& resul
 
 // The play list as an M3U8 whose paths are relative to its own folder.
 bool WritePortableM3u8(const QString& sPath) {
-  const MusicVariablesState& mv = MusicVariables();
+  const MusicVariables& mv = SharedMusicVariables();
   std::vector<ListEntry> songs;
-  for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex && i < mv.sSongPaths.size() &&
-                          i < mv.sSongNames.size();
+  for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex() &&
+                          i < mv.sSongPaths().size() && i < mv.sSongNames().size();
        ++i) {
-    songs.push_back({mv.sSongPaths[i], mv.sSongNames[i]});
+    songs.push_back({mv.sSongPaths()[i], mv.sSongNames()[i]});
   }
   return WriteM3u8(songs, sPath, true).has_value();
 }

@@ -24,15 +24,15 @@ const QString kRelinkTitle = QStringLiteral("Relink Folder");
 
 // The songs 0 to dblLastIndex (fewer when the array ends before).
 std::size_t ListedCount() {
-  const MusicVariablesState& mv = MusicVariables();
-  if (!(mv.dblLastIndex >= 0))
+  const MusicVariables& mv = SharedMusicVariables();
+  if (!(mv.dblLastIndex() >= 0))
     return 0;
-  return std::min(static_cast<std::size_t>(mv.dblLastIndex) + 1, mv.sSongPaths.size());
+  return std::min(static_cast<std::size_t>(mv.dblLastIndex()) + 1, mv.sSongPaths().size());
 }
 
 // Their paths, copied: dialogs run the event loop, and whatever runs there may change the list.
 std::vector<QString> ListedPaths() {
-  const std::vector<QString>& all = MusicVariables().sSongPaths.items();
+  const std::vector<QString>& all = SharedMusicVariables().sSongPaths().items();
   return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(ListedCount())};
 }
 
@@ -42,21 +42,21 @@ std::vector<QString> ListedPaths() {
 // The number of songs changed.
 std::size_t ChangePaths(
     const std::function<std::optional<QString>(std::size_t, const QString&)>& fNewPath) {
-  std::vector<QString> paths = MusicVariables().sSongPaths.items();
-  const std::size_t count = ListedCount();
+  const std::vector<QString> paths = ListedPaths();
   QSet<QString> given;  // the new paths, each given once
-  std::size_t changed = 0;
-  for (std::size_t i = 0; i < count; ++i) {
+  std::vector<std::pair<std::size_t, QString>> changes;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
     std::optional<QString> sNew = fNewPath(i, paths[i]);
     if (!sNew || given.contains(*sNew) || GlobalMethods::FindSongPath(*sNew) != -1)
       continue;
     given.insert(*sNew);
-    paths[i] = std::move(*sNew);
-    ++changed;
+    changes.emplace_back(i, std::move(*sNew));
   }
-  if (changed > 0)
-    MusicVariables().sSongPaths = std::move(paths);
-  return changed;
+  // Written together once every new path is known, each change announced to the views.
+  MusicVariables& mv = SharedMusicVariables();
+  for (const auto& [i, sPath] : changes)
+    mv.setSongPath(i, sPath);
+  return changes.size();
 }
 
 QString FolderOfPath(const QString& sPath) {
@@ -64,7 +64,7 @@ QString FolderOfPath(const QString& sPath) {
 }
 
 bool ListIsEmpty() {
-  if (MusicVariables().dblLastIndex > -1)
+  if (SharedMusicVariables().dblLastIndex() > -1)
     return false;
   MsgBox(QStringLiteral("No play list loaded, there are no songs to relink"));
   return true;

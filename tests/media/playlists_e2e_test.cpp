@@ -244,7 +244,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
     editor.filDisplay->SetListIndex(0);
     QTest::mouseClick(editor.cmdAddAll, Qt::LeftButton);
   }
-  ASSERT_EQ(MusicVariables().dblLastIndex, 19);
+  ASSERT_EQ(SharedMusicVariables().dblLastIndex(), 19);
   // Saves under the answer in the folder; the file written.
   const auto save = [&](const QString& folder, const QString& answer) {
     EXPECT_TRUE(editor.dirDisplay->SetPath(folder));
@@ -268,7 +268,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   EXPECT_TRUE(fake.dialogs.shown[0].text.contains(
       QStringLiteral("20 of them were not found.  If they were moved, answer No and press Find "
                      "Moved Songs")));
-  EXPECT_EQ(MusicVariables().dblLastIndex, 19);
+  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 19);
 
   fake.dialogs.shown.clear();
   fake.dialogs.folderAnswers = {lib};

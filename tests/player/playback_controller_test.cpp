@@ -117,7 +117,7 @@ TEST_F(PlaybackTest, ARestoredResumePointResumesOnlyItsOwnSong) {
   EXPECT_EQ(point(c.CurrentResumePoint()), "none");
 
   FakeMediaPlayer restarted;
-  PlaybackController again{view, restarted};
+  PlaybackController again{SharedMusicVariables(), view, restarted};
   again.SetPosition(1);
   again.RestoreResumePoint({Path(1), 42});
   again.cmdNext_Click();

@@ -319,7 +319,7 @@ TEST_F(PlayListFile, AnM3u8SavedBesideItsSongsLoadsAfterTheFolderMoved) {
   view.folder = moved;
   SetList({}, {});
   Load("Mix.M3U8");
-  EXPECT_EQ(MusicVariables().sSongPaths.items(),
+  EXPECT_EQ(SharedMusicVariables().sSongPaths().items(),
             (std::vector<QString>{moved + "/a b.mp3", moved + "/sub/#1.ogg",
                                   fake.path("elsewhere.wav")}));
 }
@@ -337,24 +337,24 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
   SetList({In("here.mp3"), "/gone/Pop/a.mp3", "/gone/b.mp3", "/gone/c.mp3", "/gone/x/b.mp3"},
           names);
   fake.dialogs.folderAnswers = {moved};
-  PlayListEditor(view).FindMovedClick();
+  PlayListEditor(SharedMusicVariables(), view).FindMovedClick();
   ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
   EXPECT_EQ(fake.dialogs.folderChoices[0].title, "Find Moved Songs");
   EXPECT_EQ(fake.dialogs.folderChoices[0].defaultText, view.folder);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{"2 of 4 missing songs were found; 2 are still missing."});
-  EXPECT_EQ(MusicVariables().sSongPaths.items(),
+  EXPECT_EQ(SharedMusicVariables().sSongPaths().items(),
             (std::vector<QString>{In("here.mp3"), moved + "/Pop/a.mp3", moved + "/deep/er/b.mp3",
                                   "/gone/c.mp3", "/gone/x/b.mp3"}));
-  EXPECT_EQ(MusicVariables().sSongNames.items(), names);
+  EXPECT_EQ(SharedMusicVariables().sSongNames().items(), names);
   EXPECT_EQ(view.statuses, (QStringList{"Looking for moved songs...", "Ready"}));
 
   // A cancelled choice changes nothing and says nothing.
   fake.dialogs.shown.clear();
-  PlayListEditor(view).FindMovedClick();
+  PlayListEditor(SharedMusicVariables(), view).FindMovedClick();
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
   EXPECT_TRUE(fake.dialogs.shown.empty());
-  EXPECT_EQ(MusicVariables().sSongPaths[3], "/gone/c.mp3");
+  EXPECT_EQ(SharedMusicVariables().sSongPaths()[3], "/gone/c.mp3");
 
   // Nothing missing, or no list: nothing to ask.
   for (const auto& [paths, message] :
@@ -362,7 +362,7 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
         std::pair{std::vector<QString>{}, "No play list loaded, there are no songs to relink"}}) {
     SetList(paths, paths);
     fake.dialogs.shown.clear();
-    PlayListEditor(view).FindMovedClick();
+    PlayListEditor(SharedMusicVariables(), view).FindMovedClick();
     EXPECT_EQ(fake.dialogs.texts(), QStringList{message});
   }
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
@@ -373,20 +373,20 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
           {"x", "y", "z"});
   fake.dialogs.inputAnswers = {"/home/u/Music/A"};
   fake.dialogs.folderAnswers = {"/media/u/B"};
-  PlayListEditor(view).RelinkClick();
+  PlayListEditor(SharedMusicVariables(), view).RelinkClick();
   ASSERT_EQ(fake.dialogs.inputs.size(), 1u);
   EXPECT_EQ(fake.dialogs.inputs[0].defaultText, "/home/u/Music/A");  // the first missing song's
   ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
   EXPECT_EQ(fake.dialogs.folderChoices[0].title, "Relink the songs of /home/u/Music/A to");
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"2 songs were relinked to /media/u/B"});
   EXPECT_EQ(
-      MusicVariables().sSongPaths.items(),
+      SharedMusicVariables().sSongPaths().items(),
       (std::vector<QString>{"/media/u/B/x.mp3", "/home/u/Music/AB/y.mp3", "/media/u/B/s/z.mp3"}));
 
   // A folder that holds no song of the list: said, and nothing more asked.
   fake.dialogs.shown.clear();
   fake.dialogs.inputAnswers = {"/home/u/Music/A"};
-  PlayListEditor(view).RelinkClick();
+  PlayListEditor(SharedMusicVariables(), view).RelinkClick();
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No song of the list is in /home/u/Music/A"});
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 1u);
 }
