@@ -201,25 +201,30 @@ TEST_F(WmUser, ThePlayerComesBackWhereItWasHoweverTheEditorCloses) {
 // Fault: the "Processing..." window stayed above the "Download failed" box and hid its text and
 // its OK button.
 TEST_F(WmUser, AMessageBoxComesUpAboveTheProgressWindowAndTakesTheFocus) {
-  // An update whose first file breaks off half way.
+  // A player that verifies updates (it carries the tests' publisher key), and an update whose
+  // signed manifest breaks off half way.
+  QFile::remove(folder_.path(QStringLiteral("Quavertone")));
+  ASSERT_TRUE(
+      QFile::copy(QStringLiteral(QVT_NEXT_PLAYER), folder_.path(QStringLiteral("Quavertone"))));
   test::TestServer server;
   const QByteArray fileList =
-      "\"Updater\",\"" + server.url(QStringLiteral("/cut/Updater")).toUtf8() + "\"\r\n";
+      "\"Updater\",\"" + server.url(QStringLiteral("/files/QVT/Updater")).toUtf8() + "\"\r\n";
   server.http.Get("/files/QVT/QVTVersion.txt", [](const httplib::Request&, httplib::Response& r) {
-    r.set_content("1,34,0\r\nA newer player\r\n", "text/plain");
+    r.set_content("1,35,0\r\nA newer player\r\n", "text/plain");
   });
   server.http.Get("/files/QVT/FileList.txt", [&](const httplib::Request&, httplib::Response& r) {
     r.set_content(fileList.toStdString(), "text/plain");
   });
-  server.http.Get("/cut/Updater", [](const httplib::Request&, httplib::Response& response) {
-    constexpr size_t kAnnounced = 200000;
-    response.set_content_provider(
-        kAnnounced, "application/octet-stream", [](size_t offset, size_t, httplib::DataSink& sink) {
-          if (offset == 0)
-            sink.write(std::string(kAnnounced / 2, 'x').data(), kAnnounced / 2);
-          return false;
-        });
-  });
+  server.http.Get(
+      "/files/QVT/QVTManifest.txt", [](const httplib::Request&, httplib::Response& response) {
+        constexpr size_t kAnnounced = 20000;
+        response.set_content_provider(
+            kAnnounced, "text/plain", [](size_t offset, size_t, httplib::DataSink& sink) {
+              if (offset == 0)
+                sink.write(std::string(kAnnounced / 2, 'x').data(), kAnnounced / 2);
+              return false;
+            });
+      });
   server.start();
   const QString base = server.url(QStringLiteral("/files/QVT/"));
   folder_.write(QStringLiteral("paths.qvc"), ("\"FINAL\"\r\n\"" + base + "FileList.txt\",\"" +
