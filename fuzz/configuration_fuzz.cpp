@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz/FuzzPlayList.h"
 #include "fuzz/FuzzSupport.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
@@ -23,18 +24,19 @@ struct Loaded {
 };
 
 Loaded Load(qvt::FakePlatform& fake, Host& host) {
-  qvt::ResetMusicVariables();
-  qvt::MusicVariables().dblLastIndex = -1;
+  qvt::MusicVariables& installed = qvt::fuzz::playList();
+  installed.resetAll();
+  installed.setLastIndex(-1);
   fake.dialogs.shown.clear();
   bool bHasPlayList = false;
   const auto result = qvt::Configuration::LoadConfiguration(host, bHasPlayList);
-  const qvt::MusicVariablesState& mv = qvt::MusicVariables();
-  check(mv.dblLastIndex >= -1);
-  const auto count = static_cast<std::size_t>(mv.dblLastIndex + 1);
-  check(mv.sSongPaths.size() >= count && mv.sSongNames.size() >= count);
+  const qvt::MusicVariables& mv = installed;
+  check(mv.dblLastIndex() >= -1);
+  const auto count = static_cast<std::size_t>(mv.dblLastIndex() + 1);
+  check(mv.sSongPaths().size() >= count && mv.sSongNames().size() >= count);
   check(fake.dialogs.shown.size() <= 1);
-  const auto& paths = mv.sSongPaths.items();
-  const auto& names = mv.sSongNames.items();
+  const auto& paths = mv.sSongPaths().items();
+  const auto& names = mv.sSongNames().items();
   return {result,
           {paths.begin(), paths.begin() + static_cast<long>(count)},
           {names.begin(), names.begin() + static_cast<long>(count)}};

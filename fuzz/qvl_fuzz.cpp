@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz/FuzzPlayList.h"
 #include "fuzz/FuzzSupport.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ListFile.h"
@@ -29,7 +30,13 @@ class View : public qvt::IEditorView, public qvt::IListBox {
   void SetStatusText(const QString&) override {}
   qvt::IListBox& PlayList() override { return *this; }
   int PlayListIndex() const override { return -1; }
-  void SetPlayListItems(std::vector<QString> names) override { items = names.size(); }
+  // The songs the list shows: 0 to the last index, as far as the names go.
+  void ShowPlayList() override {
+    const qvt::MusicVariables& mv = qvt::fuzz::playList();
+    items = 0;
+    while (static_cast<double>(items) <= mv.dblLastIndex() && items < mv.sSongNames().size())
+      ++items;
+  }
   void SetEditing(bool) override {}
   void SetPlayListVisible(bool) override {}
   void SetProgressLabelsVisible(bool) override {}
@@ -41,7 +48,7 @@ class View : public qvt::IEditorView, public qvt::IListBox {
 };
 
 std::vector<QString> Listed(const std::vector<QString>& all) {
-  const double last = qvt::MusicVariables().dblLastIndex;
+  const double last = qvt::fuzz::playList().dblLastIndex();
   return {all.begin(), all.begin() + static_cast<long>(last + 1)};
 }
 
@@ -57,31 +64,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       return 0;
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
   }
-  qvt::ResetMusicVariables();
-  qvt::MusicVariablesState& mv = qvt::MusicVariables();
-  mv.sSongPaths = std::vector<QString>{QStringLiteral("/m/a.mp3")};
-  mv.sSongNames = std::vector<QString>{QStringLiteral("a.mp3")};
-  mv.dblLastIndex = 0;
+  qvt::MusicVariables& mv = qvt::fuzz::playList();
+  mv.resetAll();
+  mv.replaceAll({QStringLiteral("/m/a.mp3")}, {QStringLiteral("a.mp3")});
   fake.dialogs.shown.clear();
   qvt::GlobalMethods::FindSongPath(QStringLiteral("init0"));
   qvt::LoadListFile(view, qvt::kListFileMarker);
   qvt::GlobalMethods::FindSongPath(QStringLiteral("stop"));
 
-  check(mv.dblLastIndex >= 0 && mv.dblLastIndex == static_cast<double>(view.items) - 1);
-  check(mv.sSongPaths.size() >= view.items && mv.sSongNames.size() >= view.items);
+  check(mv.dblLastIndex() >= 0 && mv.dblLastIndex() == static_cast<double>(view.items) - 1);
+  check(mv.sSongPaths().size() >= view.items && mv.sSongNames().size() >= view.items);
   const QStringList texts = fake.dialogs.texts();
   check(!texts.isEmpty());
   const QString last = texts.last();
   check(last == QLatin1String("Error loading file") ||
         last.endsWith(QLatin1String(" Songs loaded successfully")));
 
-  const std::vector<QString> paths = Listed(mv.sSongPaths.items());
-  const std::vector<QString> names = Listed(mv.sSongNames.items());
+  const std::vector<QString> paths = Listed(mv.sSongPaths().items());
+  const std::vector<QString> names = Listed(mv.sSongNames().items());
   const QString saved = fake.path(QStringLiteral("saved.qvl"));
   QFile::remove(saved);
   if (!qvt::WriteListFile(saved))
     return 0;
-  mv.dblLastIndex = -1;
+  mv.setLastIndex(-1);
   qvt::GlobalMethods::FindSongPath(QStringLiteral("init-1"));
   view.folder = fake.folder();
   fake.dialogs.shown.clear();
@@ -90,6 +95,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qvt::LoadListFile(view, qvt::kListFileMarker);
   qvt::GlobalMethods::FindSongPath(QStringLiteral("stop"));
   // Paths listed twice are both kept by a load into an empty list, so the round trip is exact.
-  check(Listed(mv.sSongPaths.items()) == paths && Listed(mv.sSongNames.items()) == names);
+  check(Listed(mv.sSongPaths().items()) == paths && Listed(mv.sSongNames().items()) == names);
   return 0;
 }
