@@ -3,6 +3,8 @@
 #include <clocale>
 #include <optional>
 
+#include "platform/Platform.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSignals.h"
 #include "platform/production/ProductionPlatform.h"
 #include "player/cli/CommandLine.h"
@@ -12,7 +14,10 @@
 #include "shared/ui/DesignFont.h"
 
 int main(int argc, char** argv) {
-  // An option (--help, --version, --export-m3u8...) runs without a window and ends the program.
+  // An option (--help, --version, --export-m3u8...) runs without a window and ends the
+  // program; the conversions write through the file system service.
+  qvt::LinuxFileSystem files;
+  qvt::platform().files = &files;
   if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv))
     return *status;
   QApplication app(argc, argv);

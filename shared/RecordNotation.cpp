@@ -1,9 +1,6 @@
 #include "shared/RecordNotation.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -341,35 +338,12 @@ void AppendRecordValue(QByteArray& out, const RecordValue& value, QStringEncoder
   // Empty: an empty field.
 }
 
-RecordWriter::RecordWriter(const QString& path) : target_(path) {
-  const QFileInfo info(path);
-  if (info.isSymLink())
-    target_ = info.symLinkTarget();
-  const QFileInfo targetInfo(target_);
-  const QString stem = targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName();
-  for (int attempt = 0; attempt < 100 && !file_.isOpen(); ++attempt) {
-    tempPath_ = stem + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                     QLatin1Char('0'));
-    file_.setFileName(tempPath_);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered) &&
-        !QFileInfo::exists(tempPath_)) {
-      const QString reason = file_.errorString();
-      tempPath_.clear();
-      fail(QStringLiteral("Cannot create"), reason);
-    }
-  }
-  if (!file_.isOpen()) {
-    tempPath_.clear();
-    fail(QStringLiteral("Cannot create"), QStringLiteral("no free temporary name"));
-  }
-  if (targetInfo.exists())
-    file_.setPermissions(targetInfo.permissions());
+RecordWriter::RecordWriter(const QString& path) : file_(path) {
+  check(file_.open());
   buffer_.reserve(kWriteChunk + 4096);
 }
 
-RecordWriter::~RecordWriter() {
-  discard();
-}
+RecordWriter::~RecordWriter() = default;
 
 bool RecordWriter::canStoreText(const QString& text) {
   return !text.contains(QLatin1Char('"'));
@@ -402,8 +376,11 @@ void RecordWriter::writePathName(const QString& path, const QString& name) {
 }
 
 void RecordWriter::appendValue(const RecordValue& value) {
-  if (value.isNumber() && !std::isfinite(value.numberValue()))
-    fail(QStringLiteral("Cannot write"), QStringLiteral("the number is not finite"));
+  if (value.isNumber() && !std::isfinite(value.numberValue())) {
+    file_.discard();
+    throw RecordError(RecordError::WriteFailed,
+                      QStringLiteral("Cannot write %1: the number is not finite").arg(target()));
+  }
   AppendRecordValue(buffer_, value, utf8_);
 }
 
@@ -414,54 +391,28 @@ void RecordWriter::endRecord() {
 }
 
 void RecordWriter::flushBuffer() {
-  if (buffer_.isEmpty())
-    return;
-  if (file_.write(buffer_) != buffer_.size())
-    fail(QStringLiteral("Cannot write"), file_.errorString());
+  check(file_.write(buffer_));
   buffer_.resize(0);
 }
 
 void RecordWriter::commit() {
   requireOpen();
   flushBuffer();
-  if (!file_.flush() || ::fsync(file_.handle()) != 0) {
-    fail(QStringLiteral("Cannot write"), file_.errorString());
-  }
-  file_.close();
-  if (file_.error() != QFileDevice::NoError)
-    fail(QStringLiteral("Cannot write"), file_.errorString());
-  if (const Result<void> renamed = files().renameFile(tempPath_, target_); !renamed)
-    fail(QStringLiteral("Cannot replace"), renamed.error());
-  tempPath_.clear();
-  // Make the rename itself durable; the file is in place whatever this answers.
-  const int folder = ::open(QFile::encodeName(QFileInfo(target_).absolutePath()).constData(),
-                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
+  check(file_.commit());
 }
 
 void RecordWriter::requireOpen() const {
-  if (tempPath_.isEmpty()) {
+  if (!file_.isOpen()) {
     throw RecordError(RecordError::WriteFailed,
-                      QStringLiteral("Cannot write %1: the file is already closed").arg(target_));
+                      QStringLiteral("Cannot write %1: the file is already closed").arg(target()));
   }
 }
 
-void RecordWriter::fail(const QString& what, const QString& reason) {
-  discard();
-  throw RecordError(RecordError::WriteFailed,
-                    QStringLiteral("%1 %2: %3").arg(what, target_, reason));
-}
-
-void RecordWriter::discard() {
-  if (file_.isOpen())
-    file_.close();
-  if (!tempPath_.isEmpty())
-    QFile::remove(tempPath_);
-  tempPath_.clear();
+void RecordWriter::check(const Result<void>& step) {
+  if (step)
+    return;
   buffer_.resize(0);
+  throw RecordError(RecordError::WriteFailed, step.error());
 }
 
 }  // namespace qvt

@@ -26,7 +26,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
 #include <QStringEncoder>
 #include <cstdint>
@@ -34,6 +33,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "shared/AtomicFile.h"
 #include "shared/Variant.h"
 
 namespace qvt {
@@ -96,10 +96,8 @@ class ValueLine {
   mutable std::vector<qsizetype> itemStarts_;
 };
 
-// Writes a file of records. The constructor creates a hidden temporary file beside the target;
-// commit() flushes it, syncs it to disk and renames it over the target, so a crash or a failed
-// write never leaves a half-written target. A writer destroyed without commit() removes its
-// temporary file and leaves the target as it was. Every failure throws
+// Writes a file of records through an AtomicFile: the target is replaced only by commit(), and
+// a writer destroyed without commit() leaves it as it was. Every failure throws
 // RecordError(WriteFailed).
 class RecordWriter {
  public:
@@ -120,21 +118,19 @@ class RecordWriter {
   // False for a text that cannot be read back whole (it contains a double quote).
   static bool canStoreText(const QString& text);
   // The path written to (a symbolic link's target when the path names a link).
-  QString target() const { return target_; }
+  QString target() const { return file_.target(); }
   // The temporary file, empty once committed or removed.
-  QString temporaryPath() const { return tempPath_; }
+  QString temporaryPath() const { return file_.temporaryPath(); }
 
  private:
   void appendValue(const RecordValue& value);
   void endRecord();
   void flushBuffer();
   void requireOpen() const;
-  [[noreturn]] void fail(const QString& what, const QString& reason);
-  void discard();
+  // Throws the failure of a step of the file, which is then discarded.
+  void check(const Result<void>& step);
 
-  QString target_;
-  QString tempPath_;
-  QFile file_;
+  AtomicFile file_;
   QByteArray buffer_;
   QStringEncoder utf8_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
 };

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "platform/Platform.h"
+#include "shared/AtomicFile.h"
 
 namespace qvt {
 
@@ -37,15 +37,11 @@ bool HasControlCharacter(const QString& text) {
   return false;
 }
 
-// Replaces the file through a temporary file in the same folder.
-Result<void> WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+// Replaces the file through a temporary file in the same folder, which is made when missing.
+Result<void> WriteInFolder(const QString& path, const QByteArray& bytes) {
   if (!QDir().mkpath(QFileInfo(path).absolutePath()))
     return Unexpected{QStringLiteral("Cannot create the folder of ") + path};
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    return Unexpected{QStringLiteral("Cannot write ") + path + QStringLiteral(": ") +
-                      file.errorString()};
-  return {};
+  return WriteFileAtomically(path, bytes);
 }
 
 // The file's content, empty when there is no file; fails when it exists but cannot be read (it
@@ -91,7 +87,7 @@ Result<QString> MimeTypeFor(IDesktop& desktop, const QString& ext, const QString
   const QString mimeDir = desktop.dataHome() + QStringLiteral("/mime");
   const QString package =
       mimeDir + QStringLiteral("/packages/quavertone-") + ext + QStringLiteral(".xml");
-  const Result<void> written = WriteFileAtomically(package, OwnMimePackage(own, ext, description));
+  const Result<void> written = WriteInFolder(package, OwnMimePackage(own, ext, description));
   if (!written)
     return Unexpected{written.error()};
   desktop.runTool(QStringLiteral("update-mime-database"), {mimeDir});
@@ -119,7 +115,7 @@ Result<void> WriteDesktopEntry(IDesktop& desktop, const QString& exePath, const 
       types.append(type);
   }
   const QByteArray text = DesktopEntryText(exePath, EntryIcon(desktop, iconPath), types);
-  const Result<void> written = WriteFileAtomically(path, text);
+  const Result<void> written = WriteInFolder(path, text);
   if (written)
     desktop.runTool(QStringLiteral("update-desktop-database"), {appDir});
   return written;
@@ -130,8 +126,7 @@ Result<void> WriteDefaultApplication(IDesktop& desktop, const QString& mimeType)
   const Result<QByteArray> old = ReadExisting(path);
   if (!old)
     return Unexpected{old.error()};
-  return WriteFileAtomically(path,
-                             UpdateMimeAppsList(*old, mimeType, QLatin1String(kDesktopEntryName)));
+  return WriteInFolder(path, UpdateMimeAppsList(*old, mimeType, QLatin1String(kDesktopEntryName)));
 }
 
 struct SectionLines {

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QUrl>
 #include <QXmlStreamReader>
 #include <cmath>
@@ -12,6 +11,7 @@
 #include <map>
 
 #include "player/playlists/PortableLists.h"
+#include "shared/AtomicFile.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt {
@@ -231,11 +231,7 @@ Result<void> WriteM3u8(const std::vector<ListEntry>& songs, const QString& outPa
   for (const auto& [sPath, sName] : songs)
     out +=
         "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + M3uLocation(sPath, sListFolder) + '\n';
-  QSaveFile file(outPath);
-  if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
-    return Unexpected{outPath + QStringLiteral(": ") + file.errorString()};
-  }
-  return {};
+  return WriteFileAtomically(outPath, out);
 }
 
 Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath, bool bRelative) {

@@ -1,10 +1,10 @@
 #include "player/update/downloader.h"
 
-#include <QSaveFile>
 #include <memory>
 
 #include "platform/Http.h"
 #include "platform/Platform.h"
+#include "shared/AtomicFile.h"
 #include "shared/Processor.h"
 
 namespace qvt::downloader {
@@ -38,7 +38,7 @@ class Transfer {
   bool cancelled_ = false;
   HttpHandle session_ = 0;
   HttpHandle request_ = 0;
-  std::unique_ptr<QSaveFile> file_;
+  std::unique_ptr<AtomicFile> file_;
 };
 
 bool Transfer::Run(const QString& sURL, const QString& sSaveAs) {
@@ -47,13 +47,13 @@ bool Transfer::Run(const QString& sURL, const QString& sSaveAs) {
   const ScopedProcessingCancel cancel([this] { Cancel(); });
   if (!Open(sURL) || cancelled_)
     return false;
-  file_ = std::make_unique<QSaveFile>(sSaveAs);
-  if (!file_->open(QIODevice::WriteOnly))
+  file_ = std::make_unique<AtomicFile>(sSaveAs);
+  if (!file_->open())
     return false;
   UpdateProcessing(QStringLiteral("Downloading..."));
   if (cancelled_ || !Stream())
     return false;
-  const bool committed = file_->commit();
+  const bool committed = file_->commit().has_value();
   file_.reset();
   return committed;
 }
@@ -87,7 +87,7 @@ bool Transfer::Stream() {
     if (*bytesRead == 0)
       return true;
     // A body longer than the caller allows ends here, before its first byte over is written.
-    if (*bytesRead > maxBytes_ - total || file_->write(buffer, *bytesRead) != *bytesRead)
+    if (*bytesRead > maxBytes_ - total || !file_->write(QByteArrayView(buffer, *bytesRead)))
       return false;
     total += *bytesRead;
     UpdateProcessing(QString::number(total) + QStringLiteral(" Bytes Downloaded..."));
@@ -97,10 +97,7 @@ bool Transfer::Stream() {
 }
 
 void Transfer::Release() {
-  if (file_) {
-    file_->cancelWriting();
-    file_.reset();
-  }
+  file_.reset();  // what was not committed is discarded
   if (request_ != 0)
     http().close(request_);
   request_ = 0;

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "platform/fakes/FakePlatform.h"
 #include "player/options/DesktopAssociation.h"
 #include "player/options/LinuxDesktop.h"
 #include "tests/support/TestFiles.h"
@@ -88,6 +89,7 @@ TEST(DesktopAssociation, ExecArgumentAndExtension) {
 }
 
 TEST(DesktopAssociation, KnownTypesAccumulateAndUnknownOnesGetATypeOfTheirOwn) {
+  FakePlatform fake;  // the files are written through the platform
   QTemporaryDir dir;
   FakeDesktop desktop;
   desktop.home = dir.path();
@@ -119,6 +121,7 @@ TEST(DesktopAssociation, KnownTypesAccumulateAndUnknownOnesGetATypeOfTheirOwn) {
 // The install's entry and the association's are one file: the association keeps the audio
 // types the install offered, and both name the theme icon once it is installed.
 TEST(DesktopAssociation, InstalledEntryAndAssociationShareOneFile) {
+  FakePlatform fake;  // the files are written through the platform
   QTemporaryDir dir;
   FakeDesktop desktop;
   desktop.home = dir.path();
@@ -143,6 +146,7 @@ TEST(LinuxDesktop, XdgMimeAnswersTheEntryAndTheEntryIsValid) {
     if (QStandardPaths::findExecutable(tool).isEmpty())
       GTEST_SKIP() << tool << " is not installed";
   }
+  FakePlatform fake;  // the files are written through the platform
   QTemporaryDir dir;
   const QString data = dir.filePath("data");
   const QString config = dir.filePath("config");

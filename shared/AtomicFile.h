@@ -1,0 +1,52 @@
+#pragma once
+// A file written whole or not at all: the one way the programs replace their settings, lists
+// and downloads.
+//
+// open() creates a hidden temporary file beside the target; write() appends to it; commit()
+// flushes it, syncs it to the disk, renames it over the target through the platform's file
+// system and syncs the folder, so that a crash or a failed write never leaves a half-written
+// target. A file destroyed, discarded or failed before commit() removes its temporary file and
+// leaves the target as it was. A symbolic link is written through (its target is replaced, the
+// link stays), and an existing target keeps its permissions. Every failure answers its
+// description, which names the target; the file is then discarded.
+
+#include <QByteArrayView>
+#include <QFile>
+#include <QString>
+
+#include "shared/Result.h"
+
+namespace qvt {
+
+class AtomicFile {
+ public:
+  explicit AtomicFile(const QString& path);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  Result<void> open();
+  Result<void> write(QByteArrayView bytes);
+  // Puts the file in place. The file is closed afterwards, whatever the answer.
+  Result<void> commit();
+  // Removes the temporary file; the target stays as it was.
+  void discard();
+
+  bool isOpen() const { return !tempPath_.isEmpty(); }
+  // The path written to (a symbolic link's target when the path names a link).
+  const QString& target() const { return target_; }
+  // The temporary file, empty when none is open.
+  const QString& temporaryPath() const { return tempPath_; }
+
+ private:
+  Unexpected fail(const QString& what, const QString& reason);
+
+  QString target_;
+  QString tempPath_;
+  QFile file_;
+};
+
+// Writes `data` as the whole new content of `path`, the same way.
+Result<void> WriteFileAtomically(const QString& path, QByteArrayView data);
+
+}  // namespace qvt
