@@ -11,6 +11,7 @@
 #include "shared/Check.h"
 #include "shared/FileManager.h"
 #include "shared/FileNumbers.h"
+#include "shared/RecordNotation.h"
 
 namespace qvt {
 
@@ -122,20 +123,28 @@ int16_t VolumeItem(const Variant& v) {
 
 }  // namespace
 
-QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath) {
+QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath, bool bQuiet) {
   QuickPlayConfig config;
-  if (!fm.FileExists(sPath) || fm.OpenFile(sPath, 1, true) != 0)
+  config.bFound = fm.FileExists(sPath);
+  if (!config.bFound || fm.OpenFile(sPath, 1, true) != 0)
     return config;
-  config.bFound = true;
+  const auto number = [](const Variant& v) { return v.isNumber() ? v.numberValue() : 0.0; };
   try {
     if (fm.ReadNextLine()) {
-      config.iTop = PositionItem(fm.GetVarFromFile(0, true));
-      config.iLeft = PositionItem(fm.GetVarFromFile(1, true));
+      const Variant vTop = fm.GetVarFromFile(0, true);
+      const Variant vLeft = fm.GetVarFromFile(1, true);
+      config.iTop = PositionItem(vTop);
+      config.iLeft = PositionItem(vLeft);
+      config.dTop = number(vTop);
+      config.dLeft = number(vLeft);
     }
     if (!fm.isEOF() && fm.ReadNextLine())
       config.bCloseOption = ToBoolean(fm.GetVarFromFile(0, true));
-    if (!fm.isEOF() && fm.ReadNextLine())
-      config.iVolume = VolumeItem(fm.GetVarFromFile(0, false));
+    if (!fm.isEOF() && fm.ReadNextLine()) {
+      const Variant vLevel = fm.GetVarFromFile(0, bQuiet);
+      config.iVolume = VolumeItem(vLevel);
+      config.dLevel = number(vLevel);
+    }
   } catch (const FileManagerError&) {
     LogDropped();  // a file that cannot be read further keeps what was read so far
   }
@@ -143,33 +152,20 @@ QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath) {
   return config;
 }
 
-// The lines go to a temporary file beside the settings file, which then replaces it, so that a
-// failure half-way never leaves a truncated settings file. A read-only file is left alone.
-bool WriteQuickPlayConfig(clsFileManager& fm, const QString& sPath, double dTop, double dLeft,
-                          bool bCloseOption, int16_t iVolume) {
-  if (fm.FileExists(sPath) && (fm.GetAttributes(sPath) & kAttrReadOnly) != 0)
-    return false;
-  const QString temp = sPath + QStringLiteral(".tmp");
-  if (fm.OpenFile(temp, 2, true) != 0)
-    return false;
-  bool ok = true;
+Result<void> WriteQuickPlayConfig(const QString& sPath, double dTop, double dLeft,
+                                  bool bCloseOption, double dLevel) {
+  if ((files().attributes(sPath).value_or(0) & kAttrReadOnly) != 0)
+    return {};  // the user keeps these settings as they are
   try {
-    ok = fm.SaveVariable(Variant(static_cast<double>(static_cast<float>(dTop))), true) && ok;
-    ok = fm.SaveVariable(Variant(static_cast<double>(static_cast<float>(dLeft))), true) && ok;
-    ok = fm.WriteLineToFile(true) && ok;
-    ok = fm.SaveVariable(Variant(bCloseOption), true) && ok;
-    ok = fm.WriteLineToFile(true) && ok;
-    ok = fm.SaveVariable(Variant(iVolume), true) && ok;
-    ok = fm.WriteLineToFile(true) && ok;
-  } catch (const FileManagerError&) {
-    ok = false;
+    RecordWriter writer(sPath);
+    writer.write({Variant(dTop), Variant(dLeft)});
+    writer.write({Variant(bCloseOption)});
+    writer.write({Variant(dLevel)});
+    writer.commit();
+  } catch (const RecordError& failure) {
+    return Unexpected{failure.description()};
   }
-  ok = fm.CloseFile(true) && ok;
-  if (ok)
-    ok = files().renameFile(temp, sPath).has_value();
-  if (!ok)
-    (void)files().removeFile(temp);  // the old file stays whole; the next save overwrites this
-  return ok;
+  return {};
 }
 
 }  // namespace qvt

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "shared/Result.h"
 #include "shared/Variant.h"
 
 namespace qvt {
@@ -32,9 +33,11 @@ QString PathToPlay(const QString& sCommandLine);
 // The file name part of a path when a plain listing finds it (an ordinary file), else empty.
 QString SongNameOf(const QString& sPath);
 
-// The contents of "QPConfig.qvc" as the window uses them.
+// The contents of "QPConfig.qvc", the one reader and writer of that file: the quick play
+// window keeps its position, close option and volume level in it, and the player window's save
+// brings the close option up to date.
 struct QuickPlayConfig {
-  bool bFound = false;  // the file exists and could be opened
+  bool bFound = false;  // the file exists
   // Top and Left in twips; nothing when the file is missing or a value cannot be read as a
   // 16-bit number (the window is then centred).
   std::optional<int16_t> iTop;
@@ -42,15 +45,19 @@ struct QuickPlayConfig {
   bool bCloseOption = false;
   // The saved volume level (0..19) when the third line is present.
   std::optional<int16_t> iVolume;
+  // The numbers as stored, 0 where an item is missing or no number: what a rewrite keeps.
+  double dTop = 0;
+  double dLeft = 0;
+  double dLevel = 0;
 };
 
 // Reads the settings file. Every read is quiet except the volume read, whose failure shows the
-// file manager's "File Error" box and gives level 0.
-QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath);
-// Writes the three lines (Top, Left; the close option; the volume level), quietly. False when
-// the file could not be written completely.
-bool WriteQuickPlayConfig(clsFileManager& fm, const QString& sPath, double dTop, double dLeft,
-                          bool bCloseOption, int16_t iVolume);
+// file manager's "File Error" box and gives level 0, unless bQuiet.
+QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath, bool bQuiet = false);
+// Writes the three lines (Top, Left; the close option; the volume level) as a whole new file.
+// A read-only file is left as it is: its owner keeps those settings.
+Result<void> WriteQuickPlayConfig(const QString& sPath, double dTop, double dLeft,
+                                  bool bCloseOption, double dLevel);
 
 // Conversions of values read from a value line.
 std::optional<int16_t> ToInteger16(const Variant& v);  // nothing when not a 16-bit number

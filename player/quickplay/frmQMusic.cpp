@@ -18,6 +18,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
 #include "player/window/VolControl.h"
+#include "shared/Check.h"
 #include "shared/FileManager.h"
 #include "shared/ui/Twips.h"
 
@@ -203,11 +204,12 @@ void frmQMusic::Form_Load() {
 void frmQMusic::Form_Unload(bool& /*bCancel*/) {
   timUpdater->stop();
   timTextSlider->stop();
-  if (!fmConfig_)
-    fmConfig_ = std::make_unique<clsFileManager>();
   // Quiet: a settings file that cannot be written must not keep the window from closing.
-  WriteQuickPlayConfig(*fmConfig_, DataFile(kConfigFileName), Top(), Left(),
-                       GlobalMethods::GetQuickPlayClose(), vlcVolume->CurrentValue());
+  // The position is stored in single precision.
+  const Result<void> saved = WriteQuickPlayConfig(
+      DataFile(kConfigFileName), static_cast<float>(Top()), static_cast<float>(Left()),
+      GlobalMethods::GetQuickPlayClose(), vlcVolume->CurrentValue());
+  QVT_CHECK(saved, saved.error());
   if (!bLoadingMain_)
     appControl().endProgram(0);
 }

@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "player/quickplay/QuickPlayLogic.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/version/ProgramVersion.h"
 #include "shared/Check.h"
+#include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 #include "shared/ui/Twips.h"
@@ -30,62 +32,20 @@ QString WelcomeText() {
          QStringLiteral("Halcyra:") + kCrLf + QStringLiteral("Bringing the past, into the future.");
 }
 
-// Item `index` of a value line as a number; 0 when it is missing or not a number.
-double NumberItem(const ValueLine& line, int index) {
-  try {
-    const Variant v = line.item(index);
-    return v.isNumber() ? v.numberValue() : 0.0;
-  } catch (const RecordError&) {
-    return 0;
-  }
-}
-
-bool PlainFile(const QString& path) {
-  try {
-    return PlainFileExists(path);
-  } catch (...) {
-    LogDropped();
-    return false;
-  }
-}
-
 // Quick play's settings: its position (line 1) and volume (line 3) are kept, centred when the
-// file is new; the close-after-song option (line 2) is brought up to date. A read-only file is
-// left as it is; failures are silent.
+// file is new; the close-after-song option (line 2) is brought up to date. Failures are silent.
 void WriteQuickPlaySettings() {
   const QString path = QuickPlayConfigPath();
-  double dTop = 0;
-  double dLeft = 0;
-  double dLevel = 0;
-  const bool exists = PlainFile(path);
-  if (!exists) {
+  clsFileManager fm;
+  QuickPlayConfig config = ReadQuickPlayConfig(fm, path, true);
+  if (!config.bFound) {
     const QPointF at = centerOnScreen(QSizeF(kQuickPlayWidthTwips, kQuickPlayHeightTwips));
-    dTop = at.y();
-    dLeft = at.x();
+    config.dTop = at.y();
+    config.dLeft = at.x();
   }
-  try {
-    if (exists) {
-      RecordReader reader(path);
-      const ValueLine position(reader.readLine());
-      dTop = NumberItem(position, 0);
-      dLeft = NumberItem(position, 1);
-      reader.skipLines(1);
-      dLevel = NumberItem(ValueLine(reader.readLine()), 0);
-    }
-  } catch (const RecordError&) {
-    LogDropped();  // what could not be read stays 0
-  }
-  if (exists && files().attributes(path).value_or(0) == kAttrReadOnly)
-    return;
-  try {
-    RecordWriter writer(path);
-    writer.write({Variant(dTop), Variant(dLeft)});
-    writer.write({Variant(GlobalMethods::GetQuickPlayClose())});
-    writer.write({Variant(dLevel)});
-    writer.commit();
-  } catch (const RecordError&) {
-    LogDropped();  // quick play settings fail without a message
-  }
+  const Result<void> written = WriteQuickPlayConfig(
+      path, config.dTop, config.dLeft, GlobalMethods::GetQuickPlayClose(), config.dLevel);
+  QVT_CHECK(written, written.error());
 }
 
 // Songs whose path or name holds a double quote cannot be read back; they are left out so

@@ -212,9 +212,11 @@ TEST_F(ConfigurationTest, QuickPlaySettingsTakeOnlyNumbersAndSpareAReadOnlyFile)
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "0,0\r\n#FALSE#\r\n0\r\n");
 
   WriteAll(fake.path("QPConfig.qvc"), "1,2\r\n#TRUE#\r\n3\r\n");
-  fake.files.attributeOverrides[fake.path("QPConfig.qvc")] = kAttrReadOnly;
-  Configuration::SaveConfiguration(host, bHasPlayList);
-  EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "1,2\r\n#TRUE#\r\n3\r\n");
+  for (const int32_t attributes : {int32_t{kAttrReadOnly}, kAttrReadOnly | kAttrSystem}) {
+    fake.files.attributeOverrides[fake.path("QPConfig.qvc")] = attributes;
+    Configuration::SaveConfiguration(host, bHasPlayList);
+    EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "1,2\r\n#TRUE#\r\n3\r\n") << attributes;
+  }
 }
 
 TEST_F(ConfigurationTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
