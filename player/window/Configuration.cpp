@@ -49,20 +49,43 @@ void WriteQuickPlaySettings() {
 }
 
 // Songs whose path or name holds a double quote cannot be read back; they are left out so
-// that the rest of the list survives.
-std::vector<std::size_t> StorableSongs() {
+// that the rest of the list survives, and the user is told which they are.
+struct StoredSongs {
+  std::vector<std::size_t> kept;
+  QStringList leftOut;  // the paths of the songs left out
+};
+
+StoredSongs StorableSongs() {
   const MusicVariables& mv = SharedMusicVariables();
-  std::vector<std::size_t> out;
+  StoredSongs out;
   const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex() + 1));
-  out.reserve(count);
+  out.kept.reserve(count);
   for (std::size_t i = 0; i < count && i < mv.sSongPaths().size() && i < mv.sSongNames().size();
        ++i) {
     if (RecordWriter::canStoreText(mv.sSongPaths()[i]) &&
         RecordWriter::canStoreText(mv.sSongNames()[i])) {
-      out.push_back(i);
+      out.kept.push_back(i);
+    } else {
+      out.leftOut << mv.sSongPaths()[i];
     }
   }
   return out;
+}
+
+// Names at most this many songs; the rest are counted.
+constexpr qsizetype kMaxSongsNamed = 10;
+
+void ReportSongsLeftOut(const QStringList& paths) {
+  if (paths.isEmpty())
+    return;
+  QString text = QStringLiteral(
+      "These songs could not be kept in the saved play list, because "
+      "a double quote in a path or name cannot be stored:");
+  for (const QString& path : paths.first(std::min(paths.size(), kMaxSongsNamed)))
+    text += kCrLf + path;
+  if (paths.size() > kMaxSongsNamed)
+    text += kCrLf + QStringLiteral("and %1 more").arg(paths.size() - kMaxSongsNamed);
+  MsgBox(text);
 }
 
 // The saved position among the stored songs: the song it names, or the stored song that
@@ -77,10 +100,11 @@ double KeptPosition(double dblPosition, const std::vector<std::size_t>& songs) {
   return before == songs.end() ? 0 : static_cast<double>(before - songs.begin());
 }
 
-void WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
+// Answers the paths of the songs left out.
+QStringList WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
   const MusicVariables& mv = SharedMusicVariables();
-  const std::vector<std::size_t> songs =
-      bHasPlayList ? StorableSongs() : std::vector<std::size_t>();
+  const StoredSongs stored = bHasPlayList ? StorableSongs() : StoredSongs();
+  const std::vector<std::size_t>& songs = stored.kept;
   RecordWriter writer(ConfigurationPath());
   const ProgramVersionNumbers version = ProgramVersion();
   writer.write({Variant(version.major), Variant(version.minor), Variant(version.revision)});
@@ -95,6 +119,7 @@ void WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
   for (const std::size_t i : songs)
     writer.writePathName(mv.sSongPaths()[i], mv.sSongNames()[i]);
   writer.commit();
+  return stored.leftOut;
 }
 
 }  // namespace
@@ -109,12 +134,14 @@ QString QuickPlayConfigPath() {
 
 void SaveConfiguration(const IConfigurationHost& host, bool& bHasPlayList) {
   bHasPlayList = SharedMusicVariables().dblLastIndex() != -1;
+  QStringList leftOut;
   try {
-    WriteConfigurationFile(host, bHasPlayList);
+    leftOut = WriteConfigurationFile(host, bHasPlayList);
   } catch (const RecordError& e) {
     MsgBox(QStringLiteral("An error has occured while saving settings") + kCrLf + e.description());
     return;
   }
+  ReportSongsLeftOut(leftOut);
   WriteQuickPlaySettings();
 }
 

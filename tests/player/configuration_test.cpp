@@ -230,8 +230,9 @@ TEST_F(ConfigurationTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
   EXPECT_FALSE(QFile::exists(fake.path("QPConfig.qvc"))) << "quick play settings not written";
 }
 
-// Songs that cannot be read back are left out, not the list, and the saved position still
-// names the song it named (or the one that followed a song left out).
+// Songs that cannot be read back are left out, not the list, the user is told once which they
+// are, and the saved position still names the song it named (or the one that followed a song
+// left out).
 TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
   const QString quoted = "say \"hi\".mp3";
   SetList({"/m/a.mp3", "/m/" + quoted, "/m/c.mp3", "/m/d.mp3"}, {"a.mp3", quoted, "c", quoted});
@@ -239,6 +240,10 @@ TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
   for (const auto& [position, song] : positions) {
     host.position = position;
     Configuration::SaveConfiguration(host, bHasPlayList);
+    ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+    EXPECT_EQ(fake.dialogs.shown[0].text.split("\r\n").mid(1),
+              QStringList({"/m/" + quoted, "/m/d.mp3"}));
+    fake.dialogs.shown.clear();
     Load();
     EXPECT_TRUE(fake.dialogs.shown.empty());
     ASSERT_EQ(SharedMusicVariables().dblLastIndex(), 1);
@@ -246,6 +251,15 @@ TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
         << position;
     SetList({"/m/a.mp3", "/m/" + quoted, "/m/c.mp3", "/m/d.mp3"}, {"a.mp3", quoted, "c", quoted});
   }
+  // A long run of such songs is named in part and counted.
+  std::vector<QString> many(25, "/m/" + quoted);
+  SetList(many, many);
+  Configuration::SaveConfiguration(host, bHasPlayList);
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  const QStringList lines = fake.dialogs.shown[0].text.split("\r\n");
+  EXPECT_LT(lines.size(), 25);
+  EXPECT_TRUE(lines.back().contains(QString::number(25 - (lines.size() - 2))))
+      << qPrintable(lines.back());
 }
 
 }  // namespace
