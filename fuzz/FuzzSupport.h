@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/fakes/FakePlatform.h"
+#include "shared/Log.h"
 
 namespace qvt::fuzz {
 
@@ -12,8 +13,11 @@ inline void check(bool condition) {
     std::abort();
 }
 
+// Logging stays quiet unless QVT_LOG asks for it: a damaged input is what every run is made of.
 inline FakePlatform& platform() {
   static FakePlatform fake;
+  static const bool quiet = (QuietLoggingUnlessAsked(), true);
+  (void)quiet;
   return fake;
 }
 

@@ -1,14 +1,18 @@
 #pragma once
 // Soft checks and skipped steps. A condition that should hold but need not stop the program,
-// and a failure that the code catches and goes on from, each leave a warning that says where
-// it happened and what was dropped: nothing fails without a log line.
+// and a failure that the code catches and goes on from, each leave a warning in a logging area
+// (shared/Log.h) that says where it happened and what was dropped: nothing fails without a log
+// line. A failure that is part of normal use leaves an info line instead.
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QString>
 #include <exception>
 #if __has_include(<source_location>)
 #include <source_location>
 #endif
 #include <utility>
+
+#include "shared/Log.h"
 
 namespace qvt {
 
@@ -33,58 +37,97 @@ inline CodePlace PlaceOf(const std::source_location& where) {
   }
 #endif
 
-// Writes "file:line: text" as a warning.
-inline void LogAt(const CodePlace& where, const QString& text) {
-  qWarning().noquote().nospace() << where.file << ':' << where.line << ": " << text;
+// Writes "file:line: text" into a logging area at a level (warning or info).
+inline void LogAt(const QLoggingCategory& area, QtMsgType level, const CodePlace& where,
+                  const QString& text) {
+  if (!area.isEnabled(level))
+    return;
+  QMessageLogger logger(where.file, static_cast<int>(where.line), nullptr, area.categoryName());
+  (level == QtWarningMsg ? logger.warning() : logger.info()).noquote().nospace()
+      << where.file << ':' << where.line << ": " << text;
 }
 
-// Called inside a catch block: logs what the block caught and goes on from, with the place
-// of the block; a std::exception is named by its what().
-inline void LogDropped(CodePlace where = QVT_CALLER_PLACE) {
+namespace detail {
+
+// Called inside a catch block: logs what the block caught, a std::exception by its what().
+inline void LogCaught(const QLoggingCategory& area, QtMsgType level, const CodePlace& where,
+                      const QString& prefix) {
   try {
     throw;
   } catch (const std::exception& failure) {
-    LogAt(where, QStringLiteral("dropped: ") + QString::fromUtf8(failure.what()));
+    LogAt(area, level, where, prefix + QString::fromUtf8(failure.what()));
   } catch (...) {
-    LogAt(where, QStringLiteral("dropped: an exception that is not a std::exception"));
+    LogAt(area, level, where, prefix + QStringLiteral("an exception that is not a std::exception"));
   }
 }
 
-// Runs one step. A std::exception it throws is logged, handed to onFailure, and the step counts
-// as skipped: the answer is false and the caller goes on with its next statement. Anything that
-// is not a std::exception passes through.
+}  // namespace detail
+
+// Called inside a catch block: logs as a warning what the block caught and goes on from, with
+// the place of the block.
+inline void LogDropped(const QLoggingCategory& area, CodePlace where = QVT_CALLER_PLACE) {
+  detail::LogCaught(area, QtWarningMsg, where, QStringLiteral("dropped: "));
+}
+
+// Called inside a catch block whose failure is part of normal use (a song that does not play, a
+// file that a fresh install does not have yet): an info line, not a warning.
+inline void LogExpected(const QLoggingCategory& area, CodePlace where = QVT_CALLER_PLACE) {
+  detail::LogCaught(area, QtInfoMsg, where, QStringLiteral("failed as it may: "));
+}
+
+// Runs one step. A std::exception it throws is logged as dropped, handed to onFailure, and the
+// step counts as skipped: the answer is false and the caller goes on with its next statement.
+// Anything that is not a std::exception passes through.
 template <typename Step, typename OnFailure>
-bool TryStep(Step&& step, OnFailure&& onFailure, CodePlace where = QVT_CALLER_PLACE) {
+bool TryStep(const QLoggingCategory& area, Step&& step, OnFailure&& onFailure,
+             CodePlace where = QVT_CALLER_PLACE) {
   try {
     std::forward<Step>(step)();
     return true;
   } catch (const std::exception& failure) {
-    LogDropped(where);
+    LogDropped(area, where);
     onFailure(failure);
     return false;
   }
 }
 
 template <typename Step>
-bool TryStep(Step&& step, CodePlace where = QVT_CALLER_PLACE) {
+bool TryStep(const QLoggingCategory& area, Step&& step, CodePlace where = QVT_CALLER_PLACE) {
   return TryStep(
-      std::forward<Step>(step), [](const std::exception&) {}, where);
+      area, std::forward<Step>(step), [](const std::exception&) {}, where);
+}
+
+// The same for a step whose failure is part of normal use and is handled by the caller's answer
+// (starting a song that does not play): the failure is an info line.
+template <typename Step>
+bool TryExpectedStep(const QLoggingCategory& area, Step&& step,
+                     CodePlace where = QVT_CALLER_PLACE) {
+  try {
+    std::forward<Step>(step)();
+    return true;
+  } catch (const std::exception&) {
+    LogExpected(area, where);
+    return false;
+  }
 }
 
 namespace detail {
 
-inline bool Check(bool bHolds, const char* condition, const CodePlace& where) {
+inline bool Check(const QLoggingCategory& area, bool bHolds, const char* condition,
+                  const CodePlace& where) {
   if (!bHolds)
-    LogAt(where, QStringLiteral("check failed: ") + QString::fromUtf8(condition));
+    LogAt(area, QtWarningMsg, where,
+          QStringLiteral("check failed: ") + QString::fromUtf8(condition));
   return bHolds;
 }
 
 template <typename Value>
-bool Check(bool bHolds, const char* condition, const CodePlace& where, const Value& value) {
-  if (!bHolds) {
+bool Check(const QLoggingCategory& area, bool bHolds, const char* condition, const CodePlace& where,
+           const Value& value) {
+  if (!bHolds && area.isWarningEnabled()) {
     QString text;
     QDebug(&text).nospace() << value;
-    LogAt(where,
+    LogAt(area, QtWarningMsg, where,
           QStringLiteral("check failed: %1 (value: %2)").arg(QString::fromUtf8(condition), text));
   }
   return bHolds;
@@ -94,10 +137,10 @@ bool Check(bool bHolds, const char* condition, const CodePlace& where, const Val
 
 }  // namespace qvt
 
-// QVT_CHECK(cond) or QVT_CHECK(cond, value): when cond is false, logs file:line, the condition
-// as written and the value, if one is given, then goes on. Answers cond, so a caller can write
-// `if (!QVT_CHECK(index < size, index)) return;`.
-#define QVT_CHECK(cond, ...)                                                                      \
-  ::qvt::detail::Check(static_cast<bool>(cond), #cond,                                            \
+// QVT_CHECK(area, cond) or QVT_CHECK(area, cond, value): when cond is false, logs into the area
+// file:line, the condition as written and the value, if one is given, then goes on. Answers
+// cond, so a caller can write `if (!QVT_CHECK(lcPlaylist(), index < size, index)) return;`.
+#define QVT_CHECK(area, cond, ...)                                                                \
+  ::qvt::detail::Check(area, static_cast<bool>(cond), #cond,                                      \
                        ::qvt::CodePlace{__FILE__, static_cast<unsigned>(__LINE__)} __VA_OPT__(, ) \
                            __VA_ARGS__)

@@ -170,7 +170,7 @@ bool clsFileManager::FileExists(const QString& sFilePath) {
   try {
     return PlainFileExists(sFilePath);
   } catch (...) {
-    LogDropped();
+    LogDropped(lcFiles());
     return false;
   }
 }
@@ -344,7 +344,7 @@ bool clsFileManager::MakeDIR(const QString& sPath) {
   try {
     return !sPath.isEmpty() && files().makeDirectory(sPath);
   } catch (...) {
-    LogDropped();
+    LogDropped(lcFiles());
     return false;
   }
 }
@@ -385,7 +385,8 @@ void clsFileManager::WriteINI(const QString& sPath, const QString& sSection, con
   } catch (...) {
     // The copy holds the file as it was: put it back rather than leave a half-written file.
     const Result<void> restored = files().renameFile(copy, sPath);
-    QVT_CHECK(restored, restored.error());  // the failure thrown on is what the caller hears
+    QVT_CHECK(lcFiles(), restored,
+              restored.error());  // the failure thrown on is what the caller hears
     throw;
   }
   if (const Result<void> removed = files().removeFile(copy); !removed)

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "shared/Log.h"
+
 namespace qvt {
 
 namespace {
@@ -204,7 +206,7 @@ void MpvMediaPlayer::ensureStarted() {
           &receiver_, [this] { adoptBackend(); }, Qt::QueuedConnection);
     });
   } catch (const std::system_error& failure) {
-    qWarning("The audio system's starter thread could not be made: %s", failure.what());
+    qCWarning(lcMedia, "The audio system's starter thread could not be made: %s", failure.what());
     backend_ = Backend::Failed;
   }
 }

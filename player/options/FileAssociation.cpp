@@ -122,7 +122,7 @@ void cRegistry::CreateAdditionalEXEAssociations(const QString& sClassName,
       try {
         SetClassValue(texts[k]);
       } catch (const RegistryError&) {
-        LogDropped();  // passed over: the next value is still written
+        LogDropped(lcRegistry());  // passed over: the next value is still written
       }
     }
   }

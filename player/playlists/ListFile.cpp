@@ -132,9 +132,9 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
       ReadQvlSongs(view, sPath, result);
     }
   } catch (const RecordError&) {
-    LogDropped();  // unreadable, or fewer records than announced: reported below
+    LogDropped(lcPlaylist());  // unreadable, or fewer records than announced: reported below
   } catch (const BadSongCount&) {
-    LogDropped();
+    LogDropped(lcPlaylist());
   }
   if (!result.bComplete) {
     RefillEditorListShowing(view, QStringLiteral("Generating Visual List... \r\n"));

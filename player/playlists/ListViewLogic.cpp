@@ -32,7 +32,7 @@ void MoveMarker(const MusicVariables& mv, IView& view, double& dblMarkedIndex) {
   const double p = view.PlayerPosition();
   view.MarkEntry(p);
   view.SelectEntry(p);
-  TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(mv, p)); });
+  TryStep(lcPlaylist(), [&] { view.SetCaption(kCaptionPrefix + SongName(mv, p)); });
   dblMarkedIndex = p;
 }
 
@@ -51,7 +51,7 @@ void Rebuild(MusicVariables& mv, IView& view, double& dblMarkedIndex, bool bMini
   }
   const double p = view.PlayerPosition();
   view.MarkEntry(p);
-  TryStep([&] { view.SetCaption(kCaptionPrefix + SongName(mv, p)); });
+  TryStep(lcPlaylist(), [&] { view.SetCaption(kCaptionPrefix + SongName(mv, p)); });
   if (!bMinimised) {
     const QString prefix = QStringLiteral("Finalizing List...\r\n");
     for (std::size_t i = 0; static_cast<double>(i) <= std::min(mv.dblLastIndex(), UpperBound(mv));
@@ -85,7 +85,7 @@ void WriteSavedSize(double dblHeight, double dblWidth) {
     writer.write({dblHeight, dblWidth});
     writer.commit();
   } catch (const RecordError&) {
-    LogDropped();  // the size is only a convenience: the window closes anyway
+    LogDropped(lcFiles());  // the size is only a convenience: the window closes anyway
   }
 }
 
@@ -139,7 +139,7 @@ void Reset(MusicVariables& mv, IView& view, double& dblMarkedIndex, PlayListVers
     Rebuild(mv, view, dblMarkedIndex, bMinimised);
     shown = mv.version();
   }
-  TryStep([&] {
+  TryStep(lcPlaylist(), [&] {
     view.SetStatusText(QStringLiteral("Now Playing - ") + SongName(mv, view.PlayerPosition()));
   });
   if (!bMinimised)

@@ -336,7 +336,7 @@ void frmChoose::Form_Load() {
   try {
     editor_.FillOnLoad();
   } catch (const std::exception&) {
-    LogDropped();
+    LogDropped(lcPlaylist());
   }
   ReadSavedPath();
   RepaintWindow();
@@ -368,7 +368,7 @@ void frmChoose::WriteSavedPath() {
     writer.write({filDisplay->Path(), dirDisplay->Path(), drvDisplay->Drive()});
     writer.commit();
   } catch (const RecordError&) {
-    LogDropped();
+    LogDropped(lcFiles());
   }
 }
 

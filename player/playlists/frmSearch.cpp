@@ -80,7 +80,8 @@ void frmSearch::SearchNext() {
   try {
     Forms::Get<frmList>().lstList->SetListIndex(static_cast<int>(dblLastFound));
   } catch (const std::exception&) {
-    LogDropped();  // the view shows fewer entries than the play list has: nothing to select
+    LogExpected(
+        lcPlaylist());  // the view shows fewer entries than the play list has: nothing to select
   }
   if (dblLastFound == -1) {
     MsgBox(QStringLiteral("No results found"), MsgButtons::OkOnly, MsgIcon::None,

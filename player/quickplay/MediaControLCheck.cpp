@@ -77,7 +77,8 @@ void DownloadMediaControl() {
     try {
       WriteMarker(false);
     } catch (const RecordError&) {
-      LogDropped();  // nothing more can be done; the question comes again at the next start
+      LogDropped(
+          lcUpdate());  // nothing more can be done; the question comes again at the next start
     }
   }
   HideProcessing();

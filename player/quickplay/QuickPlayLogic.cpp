@@ -146,7 +146,7 @@ QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath, bo
       config.dLevel = number(vLevel);
     }
   } catch (const FileManagerError&) {
-    LogDropped();  // a file that cannot be read further keeps what was read so far
+    LogDropped(lcFiles());  // a file that cannot be read further keeps what was read so far
   }
   fm.CloseFile(true);
   return config;

@@ -209,7 +209,7 @@ void frmQMusic::Form_Unload(bool& /*bCancel*/) {
   const Result<void> saved = WriteQuickPlayConfig(
       DataFile(kConfigFileName), static_cast<float>(Top()), static_cast<float>(Left()),
       GlobalMethods::GetQuickPlayClose(), vlcVolume->CurrentValue());
-  QVT_CHECK(saved, saved.error());
+  QVT_CHECK(lcFiles(), saved, saved.error());
   if (!bLoadingMain_)
     appControl().endProgram(0);
 }

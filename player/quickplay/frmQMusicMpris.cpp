@@ -23,7 +23,7 @@ constexpr int kQuietestLevel = VolControl::kCellCount - 1;
 // Seconds from the player, 0 when it cannot say.
 double Seconds(IMediaPlayer& player, double (IMediaPlayer::*read)() const) {
   double d = 0;
-  TryStep([&] { d = (player.*read)(); });
+  TryStep(lcPlayback(), [&] { d = (player.*read)(); });
   return std::isfinite(d) && d > 0 ? d : 0;
 }
 

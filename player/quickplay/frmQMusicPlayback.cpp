@@ -55,7 +55,7 @@ void frmQMusic::LoadEnded(bool bFailed) {
 }
 
 bool frmQMusic::PlayOrReport(bool& bReported) {
-  if (TryStep([&] { wmpPlayer_->play(); }))
+  if (TryExpectedStep(lcPlayback(), [&] { wmpPlayer_->play(); }))
     return true;
   if (!bReported) {
     bReported = true;
@@ -66,7 +66,7 @@ bool frmQMusic::PlayOrReport(bool& bReported) {
 
 int32_t frmQMusic::ReadyState() const {
   int32_t state = -1;
-  TryStep([&] { state = wmpPlayer_->readyState(); });
+  TryStep(lcPlayback(), [&] { state = wmpPlayer_->readyState(); });
   return state;
 }
 
@@ -74,20 +74,20 @@ void frmQMusic::StartPlayQ() {
   auto& state = SharedMusicVariables();
   bool bReported = false;
   if (!state.bPlaying) {
-    TryStep([&] { wmpPlayer_->stop(); });
+    TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
   } else {
     if (ReadyState() == kReadyComplete) {
-      TryStep([&] { wmpPlayer_->setFileName(sFileToPlay_); });
+      TryStep(lcPlayback(), [&] { wmpPlayer_->setFileName(sFileToPlay_); });
       if (state.bResumeFromPosition) {
         state.bResumeFromPosition = false;
-        TryStep([&] { wmpPlayer_->setCurrentPosition(state.dResumePosition); });
+        TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(state.dResumePosition); });
       }
       PlayOrReport(bReported);
       lblCurrentSong->setText(sSongName_);
       mmControl->SetStates(false, true, true);
     }
     if (ReadyState() == kReadyUninitialized) {
-      TryStep([&] { wmpPlayer_->setFileName(sFileToPlay_); });
+      TryStep(lcPlayback(), [&] { wmpPlayer_->setFileName(sFileToPlay_); });
       PlayOrReport(bReported);
       lblCurrentSong->setText(sSongName_);
     }
@@ -101,7 +101,7 @@ void frmQMusic::StartPlayQ() {
 }
 
 void frmQMusic::ShowSongLength() {
-  TryStep([&] {
+  TryStep(lcPlayback(), [&] {
     const double duration = wmpPlayer_->duration();
     sldPosition->setMinimum(0);
     sldPosition->setMaximum(RoundedSeconds(duration));
@@ -111,18 +111,19 @@ void frmQMusic::ShowSongLength() {
 
 void frmQMusic::timUpdater_Timer() {
   TryStep(
+      lcPlayback(),
       [&] {
         auto& state = SharedMusicVariables();
         const double p = wmpPlayer_->currentPosition();
         ShowTime(ElapsedTimeText(p));
         sldPosition->setValue(RoundedSeconds(p));
         if (!state.bResumeFromPosition && wmpPlayer_->playState() == kPlayStopped) {
-          TryStep([&] { wmpPlayer_->stop(); });
-          TryStep([&] { wmpPlayer_->stop(); });
+          TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
+          TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
           state.bPlaying = false;
           state.bResumeFromPosition = false;
           mmControl->SetStates(true, false, false);
-          TryStep([&] { wmpPlayer_->setCurrentPosition(0); });
+          TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(0); });
         }
         if (wmpPlayer_->playState() == kPlayStopped && bCloseAfterSong_)
           Forms::Unload(*this);
@@ -140,6 +141,7 @@ void frmQMusic::timTextSlider_Timer() {
 
 void frmQMusic::mmControl_PlayClick() {
   TryStep(
+      lcPlayback(),
       [&] {
         SharedMusicVariables().bPlaying = true;
         StartPlayQ();
@@ -150,8 +152,8 @@ void frmQMusic::mmControl_PlayClick() {
 
 void frmQMusic::mmControl_PauseClick() {
   auto& state = SharedMusicVariables();
-  TryStep([&] { state.dResumePosition = wmpPlayer_->currentPosition(); });
-  TryStep([&] { wmpPlayer_->stop(); });
+  TryStep(lcPlayback(), [&] { state.dResumePosition = wmpPlayer_->currentPosition(); });
+  TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
   state.bResumeFromPosition = true;
   state.bPlaying = false;
   mmControl->SetStates(true, false, true);
@@ -161,23 +163,23 @@ void frmQMusic::mmControl_PauseClick() {
 void frmQMusic::mmControl_StopClick() {
   auto& state = SharedMusicVariables();
   state.bPlaying = false;
-  TryStep([&] { wmpPlayer_->stop(); });
+  TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
   state.bResumeFromPosition = false;
   mmControl->SetStates(true, false, false);
-  TryStep([&] { wmpPlayer_->setCurrentPosition(0); });
+  TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(0); });
   sldPosition->setValue(0);
   bCloseAfterSong_ = false;
 }
 
 void frmQMusic::sldPosition_MouseDown() {
   timUpdater->stop();
-  TryStep([&] { wmpPlayer_->pause(); });
+  TryStep(lcPlayback(), [&] { wmpPlayer_->pause(); });
 }
 
 void frmQMusic::sldPosition_MouseUp() {
   auto& state = SharedMusicVariables();
   const int value = sldPosition->value();
-  TryStep([&] { wmpPlayer_->setCurrentPosition(value); });
+  TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(value); });
   bool bReported = false;
   PlayOrReport(bReported);
   state.dResumePosition = value;
@@ -187,16 +189,18 @@ void frmQMusic::sldPosition_MouseUp() {
 }
 
 void frmQMusic::vlcVolume_ValueChanged(int16_t iNewLevel) {
-  TryStep([&] { SetVolume(iNewLevel); }, ShowFailure);
+  TryStep(
+      lcPlayback(), [&] { SetVolume(iNewLevel); }, ShowFailure);
 }
 
 // 999 stands for "no level": the control then takes its level from the player.
 void frmQMusic::SetVolume(int16_t iLevel) {
   if (iLevel != 999) {
     vlcVolume->SetCurrentValue(iLevel);
-    TryStep([&] { wmpPlayer_->setVolume(-static_cast<int32_t>(LevelToVolume(iLevel))); });
+    TryStep(lcPlayback(),
+            [&] { wmpPlayer_->setVolume(-static_cast<int32_t>(LevelToVolume(iLevel))); });
   } else {
-    TryStep([&] {
+    TryStep(lcPlayback(), [&] {
       const double v = wmpPlayer_->volume();
       vlcVolume->SetCurrentValue(VolumeToLevel(-v));
     });

@@ -77,7 +77,7 @@ void SelectListItem(IListBox& lst, double dblIndex) {
   try {
     lst.SetListIndex(static_cast<int>(index));
   } catch (...) {
-    LogDropped();  // an entry that does not exist is simply not selected
+    LogExpected(lcPlaylist());  // an entry that does not exist is simply not selected
   }
 }
 

@@ -34,12 +34,13 @@ void CheckMediaControl() {
     if (clsFileManager().FileExists(MediaControLCheck::MarkerPath()))
       RecordReader(MediaControLCheck::MarkerPath()).readBool();
   } catch (const RecordError&) {
-    LogDropped();  // the value is not used; a damaged marker is rewritten by the check
+    LogDropped(lcUpdate());  // the value is not used; a damaged marker is rewritten by the check
   }
   try {
     MediaControLCheck::VerifyMediaControl();
   } catch (const RecordError&) {
-    LogDropped();  // a marker that cannot be written only means the question may come again
+    LogDropped(
+        lcUpdate());  // a marker that cannot be written only means the question may come again
   }
 }
 

@@ -14,7 +14,7 @@ void WriteStatus(bool bRunning) {
     writer.write({Variant(bRunning)});
     writer.commit();
   } catch (const RecordError&) {
-    LogDropped();  // a status that cannot be written is left as it is
+    LogDropped(lcFiles());  // a status that cannot be written is left as it is
   }
 }
 

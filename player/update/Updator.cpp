@@ -97,7 +97,8 @@ void Restore(const std::vector<std::pair<const Staged*, bool>>& placed) {
     const Result<void> restored = bHadOld
                                       ? files().renameFile(AsidePath(file->target), file->target)
                                       : files().removeFile(file->target);
-    QVT_CHECK(restored, restored.error());  // the update stops with its own reason either way
+    QVT_CHECK(lcUpdate(), restored,
+              restored.error());  // the update stops with its own reason either way
   }
 }
 
@@ -118,7 +119,8 @@ Result<void> PutInPlace(std::vector<Staged>& staged) {
         !files().renameFile(file.staging, file.target)) {
       if (bHadOld && !QFileInfo::exists(file.target)) {
         const Result<void> restored = files().renameFile(AsidePath(file.target), file.target);
-        QVT_CHECK(restored, restored.error());  // the update stops with its own reason either way
+        QVT_CHECK(lcUpdate(), restored,
+                  restored.error());  // the update stops with its own reason either way
       }
       Restore(placed);
       return Unexpected{QFileInfo(file.target).fileName() +

@@ -164,7 +164,7 @@ void ShowStoredCheckResult(IUpdateView& view) {
   try {
     ShowOutcome(view, ReadVersionFile(path), false);
   } catch (const RecordError&) {
-    LogDropped();  // an unreadable kept check: the labels stay as they are
+    LogDropped(lcUpdate());  // an unreadable kept check: the labels stay as they are
   }
 }
 

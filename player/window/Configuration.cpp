@@ -45,7 +45,7 @@ void WriteQuickPlaySettings() {
   }
   const Result<void> written = WriteQuickPlayConfig(
       path, config.dTop, config.dLeft, GlobalMethods::GetQuickPlayClose(), config.dLevel);
-  QVT_CHECK(written, written.error());
+  QVT_CHECK(lcFiles(), written, written.error());
 }
 
 // Songs whose path or name holds a double quote cannot be read back; they are left out so
@@ -235,12 +235,12 @@ void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file
       position.skipLines(1);
       dblPosition = position.readDouble();
     } catch (const RecordError&) {
-      LogDropped();
+      LogDropped(lcFiles());
     }
     if (dblPosition >= 0 && dblPosition <= dblLast && dblPosition == std::floor(dblPosition))
       host.SetPosition(dblPosition);
   } catch (const std::exception&) {
-    LogDropped();
+    LogDropped(lcFiles());
     HideProcessing();
     mv.setLastIndex(-1);
   }

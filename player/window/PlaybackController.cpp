@@ -49,7 +49,7 @@ QString PlaybackController::LoadedFile() const {
 void PlaybackController::RestoreResumePoint(const ResumePoint& point) {
   if (!(dblPosition_ >= 0 && dblPosition_ <= mv_.dblLastIndex()))
     return;
-  TryStep([&] {
+  TryStep(lcPlayback(), [&] {
     if (SongPath(dblPosition_) != point.sPath || !player_.fileName().isEmpty())
       return;
     sRestoredFile_ = point.sPath;
@@ -67,7 +67,7 @@ std::optional<ResumePoint> PlaybackController::CurrentResumePoint() const {
 }
 
 void PlaybackController::setDisplay(double intNewPosition) {
-  TryStep([&] { view_.SetCurrentSongCaption(SongName(intNewPosition)); });
+  TryStep(lcPlayback(), [&] { view_.SetCurrentSongCaption(SongName(intNewPosition)); });
 }
 
 void PlaybackController::StartNewPlay() {
@@ -85,7 +85,7 @@ void PlaybackController::StartNewPlay() {
   }
   if (dblPosition_ > mv_.dblLastIndex())
     SetPosition(0);
-  TryStep([&] {
+  TryStep(lcPlayback(), [&] {
     if (SongPath(dblPosition_) != player_.fileName())
       StartPlay(dblPosition_);
   });
@@ -104,7 +104,7 @@ void PlaybackController::StartPlay(double intPositionX) {
     return;
   }
   SetPosition(intPositionX);
-  TryStep([&] {
+  TryStep(lcPlayback(), [&] {
     if (SongPath(dblPosition_) != LoadedFile())
       mv_.bResumeFromPosition = false;
   });
@@ -161,8 +161,9 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
   }
   if (mv_.bPlaying)
     ForgetFailures();
-  TryStep(
-      [&] { view_.SetTextSliderEnabled(TitleScroller::NeedsScrolling(SongName(dblPosition_))); });
+  TryStep(lcPlayback(), [&] {
+    view_.SetTextSliderEnabled(TitleScroller::NeedsScrolling(SongName(dblPosition_)));
+  });
   view_.SetWhenStopTimerEnabled(true);
 }
 
@@ -170,20 +171,21 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
 bool PlaybackController::StartAttempt() {
   bool bFailed = false;
   if (!mv_.bPlaying) {
-    return !TryStep([&] { player_.stop(); });
+    return !TryStep(lcPlayback(), [&] { player_.stop(); });
   }
-  bFailed |= !TryStep([&] {
+  // A song that does not play is part of normal use: the bad-song handling answers it.
+  bFailed |= !TryExpectedStep(lcPlayback(), [&] {
     if (ReadyState() == kReadyComplete && ReadyState() != kReadyLoading) {
       LoadAndPlay();
     }
   });
-  bFailed |= !TryStep([&] {
+  bFailed |= !TryExpectedStep(lcPlayback(), [&] {
     if (ReadyState() == kReadyUninitialized)
       LoadAndPlay();
   });
   if (mv_.bResumeFromPosition) {
     mv_.bResumeFromPosition = false;
-    bFailed |= !TryStep([&] { player_.setCurrentPosition(mv_.dResumePosition); });
+    bFailed |= !TryStep(lcPlayback(), [&] { player_.setCurrentPosition(mv_.dResumePosition); });
   }
   return bFailed;
 }

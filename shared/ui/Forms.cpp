@@ -139,7 +139,7 @@ FormBusy::~FormBusy() noexcept(false) {
   try {
     Forms::Unload(form_);
   } catch (...) {
-    LogDropped();  // an exception is already on its way out
+    LogDropped(lcUi());  // an exception is already on its way out
   }
 }
 

@@ -1,7 +1,8 @@
-// The soft check and the skipped step: each goes on, and leaves one warning saying where and
-// what was dropped.
+// The soft check and the skipped step: each goes on, and leaves one warning in its logging area
+// saying where and what was dropped.
 #include <gtest/gtest.h>
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -13,19 +14,29 @@ using namespace qvt;
 namespace {
 
 QStringList g_logged;
+QStringList g_infos;
 
-void Record(QtMsgType type, const QMessageLogContext&, const QString& text) {
+void Record(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (QByteArrayView(context.category) != "qvt.playlist")
+    return;
   if (type == QtWarningMsg)
     g_logged << text;
+  if (type == QtInfoMsg)
+    g_infos << text;
 }
 
 class Check : public testing::Test {
  protected:
   void SetUp() override {
     g_logged.clear();
+    g_infos.clear();
+    QLoggingCategory::setFilterRules("qvt.playlist.info=true\nqvt.playlist.warning=true");
     previous_ = qInstallMessageHandler(Record);
   }
-  void TearDown() override { qInstallMessageHandler(previous_); }
+  void TearDown() override {
+    qInstallMessageHandler(previous_);
+    QuietLoggingUnlessAsked();
+  }
 
  private:
   QtMessageHandler previous_ = nullptr;
@@ -35,10 +46,10 @@ class Check : public testing::Test {
 
 TEST_F(Check, FalseConditionLogsPlaceConditionAndValueThenGoesOn) {
   const int index = 7;
-  EXPECT_TRUE(QVT_CHECK(index > 0));
+  EXPECT_TRUE(QVT_CHECK(lcPlaylist(), index > 0));
   EXPECT_TRUE(g_logged.isEmpty());
   const int line = __LINE__ + 1;
-  EXPECT_FALSE(QVT_CHECK(index < 5, index));
+  EXPECT_FALSE(QVT_CHECK(lcPlaylist(), index < 5, index));
   ASSERT_EQ(g_logged.size(), 1);
   EXPECT_TRUE(g_logged[0].contains(QStringLiteral("check_test.cpp:%1").arg(line)))
       << qPrintable(g_logged[0]);
@@ -49,10 +60,11 @@ TEST_F(Check, FalseConditionLogsPlaceConditionAndValueThenGoesOn) {
 TEST_F(Check, FailedStepIsSkippedLoggedAndHandedOn) {
   int ran = 0;
   QString handed;
-  const bool first = TryStep([&] { throw std::out_of_range("no entry 9"); });
-  const bool second = TryStep([&] { throw std::runtime_error("locked"); },
-                              [&](const std::exception& e) { handed = e.what(); });
-  const bool third = TryStep([&] { ++ran; });
+  const bool first = TryStep(lcPlaylist(), [&] { throw std::out_of_range("no entry 9"); });
+  const bool second = TryStep(
+      lcPlaylist(), [&] { throw std::runtime_error("locked"); },
+      [&](const std::exception& e) { handed = e.what(); });
+  const bool third = TryStep(lcPlaylist(), [&] { ++ran; });
   EXPECT_FALSE(first);
   EXPECT_FALSE(second);
   EXPECT_TRUE(third);
@@ -62,15 +74,28 @@ TEST_F(Check, FailedStepIsSkippedLoggedAndHandedOn) {
   EXPECT_TRUE(g_logged[0].contains("no entry 9"));
   EXPECT_TRUE(g_logged[1].contains("check_test.cpp:"));
   // Only std::exception is a failed step: anything else is not the step's to drop.
-  EXPECT_THROW(TryStep([] { throw 3; }), int);
+  EXPECT_THROW(TryStep(lcPlaylist(), [] { throw 3; }), int);
 }
 
 TEST_F(Check, DroppedExceptionOfAnyKindIsLogged) {
   try {
     throw 3;
   } catch (...) {
-    LogDropped();
+    LogDropped(lcPlaylist());
   }
   ASSERT_EQ(g_logged.size(), 1);
   EXPECT_TRUE(g_logged[0].contains("not a std::exception"));
+}
+
+// A failure that is part of normal use is an info line, never a dropped warning; a quiet area
+// writes nothing at all.
+TEST_F(Check, ExpectedFailuresAreInfoAndQuietAreasSayNothing) {
+  EXPECT_FALSE(TryExpectedStep(lcPlaylist(), [] { throw std::runtime_error("not playable"); }));
+  EXPECT_TRUE(g_logged.isEmpty());
+  ASSERT_EQ(g_infos.size(), 1);
+  EXPECT_TRUE(g_infos[0].contains("not playable"));
+  QLoggingCategory::setFilterRules("qvt.*=false");
+  EXPECT_FALSE(QVT_CHECK(lcPlaylist(), false));
+  EXPECT_FALSE(TryStep(lcPlaylist(), [] { throw std::runtime_error("locked"); }));
+  EXPECT_TRUE(g_logged.isEmpty());
 }

@@ -1,13 +1,16 @@
-// Test main: the headless application of TestApp.h, then GoogleTest.
+// Test main: the headless application of TestApp.h, logging quiet unless QVT_LOG asks for it
+// (shared/Log.h), then GoogleTest.
 #include <gtest/gtest.h>
 #include <QApplication>
 
+#include "shared/Log.h"
 #include "tests/support/TestApp.h"
 
 int main(int argc, char** argv) {
   qvt::test::SetHeadlessEnvironment();
   QApplication app(argc, argv);
   qvt::test::PrepareApplication();
+  qvt::QuietLoggingUnlessAsked();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
