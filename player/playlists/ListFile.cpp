@@ -173,9 +173,11 @@ bool WriteListFile(const QString& sPath) {
     }
     writer.commit();
   } catch (const RecordError&) {
+    LogDropped(lcPlaylist());  // the user is told "Save Failed"; the reason is logged
     return false;
   } catch (const std::out_of_range&) {
-    return false;  // the arrays end before dblLastIndex: nothing is put in place
+    LogDropped(lcPlaylist());  // the arrays end before dblLastIndex: nothing is put in place
+    return false;
   }
   return true;
 }

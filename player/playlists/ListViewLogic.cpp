@@ -74,7 +74,10 @@ std::optional<SavedSize> ReadSavedSize() {
     if (height <= 0 || width <= 0)
       return std::nullopt;
     return SavedSize{height, width};
-  } catch (const RecordError&) {
+  } catch (const RecordError& failure) {
+    // A damaged or unreadable file is logged; the next close writes it anew either way.
+    if (failure.kind() != RecordError::FileNotFound)
+      LogDropped(lcFiles());
     return std::nullopt;
   }
 }

@@ -354,7 +354,10 @@ void frmChoose::ReadSavedPath() {
     sFile = reader.readText();
     sDir = reader.readText();
     sDrive = reader.readText();
-  } catch (const RecordError&) {
+  } catch (const RecordError& failure) {
+    // A damaged or unreadable file is logged; the next close writes it anew either way.
+    if (failure.kind() != RecordError::FileNotFound)
+      LogDropped(lcFiles());
     return;
   }
   drvDisplay->SetDrive(sDrive);

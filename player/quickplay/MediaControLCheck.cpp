@@ -70,6 +70,7 @@ void DownloadMediaControl() {
   try {
     ok = TryDownload();
   } catch (const RecordError&) {
+    LogDropped(lcUpdate());  // the marker could not be written: the critical error below
     ok = false;
   }
   if (!ok) {

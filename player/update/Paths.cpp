@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/Platform.h"
+#include "shared/Check.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt::Paths {
@@ -23,7 +24,14 @@ std::optional<QStringList> ReadFields(int count) {
     for (int i = 0; i < count; ++i)
       fields << reader.readText();
     return fields;
-  } catch (const RecordError&) {
+  } catch (const RecordError& failure) {
+    // No file, or fewer fields than asked for, is how the defaults are chosen; a file that is
+    // there but cannot be read is worth a warning, though the defaults serve then too.
+    if (failure.kind() == RecordError::ReadFailed) {
+      LogDropped(lcUpdate());
+    } else if (failure.kind() != RecordError::FileNotFound) {
+      LogExpected(lcUpdate());
+    }
     return std::nullopt;
   }
 }
