@@ -13,11 +13,14 @@ inline void check(bool condition) {
     std::abort();
 }
 
-// Logging stays quiet unless QVT_LOG asks for it: a damaged input is what every run is made of.
+// Called once at the start of every input. Logging stays quiet unless QVT_LOG asks for it: a
+// damaged input is what every run is made of. What the fake recorded for the inputs before is
+// forgotten, so that an input frees what it allocates (libFuzzer looks for leaks otherwise).
 inline FakePlatform& platform() {
   static FakePlatform fake;
   static const bool quiet = (QuietLoggingUnlessAsked(), true);
   (void)quiet;
+  fake.files.synced.clear();
   return fake;
 }
 
