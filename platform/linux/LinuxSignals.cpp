@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <QSocketNotifier>
 #include <csignal>
+#include <utility>
 
 namespace qvt {
 
@@ -23,12 +24,13 @@ void OnTerminationSignal(std::function<void()> handler) {
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalSockets) != 0)
     return;
   auto* notifier = new QSocketNotifier(g_signalSockets[1], QSocketNotifier::Read);
-  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, handler] {
-    char byte = 0;
-    [[maybe_unused]] const ssize_t got = ::read(g_signalSockets[1], &byte, 1);
-    notifier->setEnabled(false);  // once is enough: the handler ends the program
-    handler();
-  });
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                   [notifier, handler = std::move(handler)] {
+                     char byte = 0;
+                     [[maybe_unused]] const ssize_t got = ::read(g_signalSockets[1], &byte, 1);
+                     notifier->setEnabled(false);  // once is enough: the handler ends the program
+                     handler();
+                   });
   struct sigaction action {};
   action.sa_handler = WriteSignal;
   sigemptyset(&action.sa_mask);
