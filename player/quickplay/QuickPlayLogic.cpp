@@ -96,7 +96,7 @@ bool ToBoolean(const Variant& v) {
   if (v.isNumber())
     return v.numberValue() != 0;
   if (v.isString()) {
-    const QString s = v.toString();
+    const QString& s = v.toString();
     return s.compare(QLatin1String("#TRUE#"), Qt::CaseInsensitive) == 0 ||
            s.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
   }
