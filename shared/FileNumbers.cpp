@@ -60,7 +60,7 @@ int FileNumbersInUse() {
 namespace detail {
 
 namespace {
-constexpr qsizetype kBlockSize = 64 * 1024;
+constexpr qsizetype kBlockSize = qsizetype{64} * 1024;
 }
 
 LineFile::~LineFile() {

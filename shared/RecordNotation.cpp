@@ -14,7 +14,7 @@ namespace qvt {
 namespace {
 
 // The writer hands its buffer to the file in blocks of about this size.
-constexpr qsizetype kWriteChunk = 256 * 1024;
+constexpr qsizetype kWriteChunk = qsizetype{256} * 1024;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';

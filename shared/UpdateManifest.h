@@ -37,7 +37,7 @@ extern const QString kKeptSignature;  // "UpdateManifest.sig.tmp"
 extern const QString kNewPlayerName;  // "ProgramUpdate.tmp", the name of the "player" line
 
 // The most bytes a manifest and a signature may have; a download ends at the first byte over.
-constexpr qint64 kMostManifestBytes = 64 * 1024;
+constexpr qint64 kMostManifestBytes = qint64{64} * 1024;
 constexpr qint64 kMostSignatureBytes = 1024;
 
 enum class Role { Updater, Player, File };

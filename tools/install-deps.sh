@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config clang clang-format libclang-rt-14-dev
+  g++ cmake make pkg-config clang clang-format clang-tidy libclang-rt-14-dev
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools
   libmpv-dev

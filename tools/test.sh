@@ -8,9 +8,15 @@ cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 export QUAVERTONE_AUDIO=null-fast
 
+echo "== formatting"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+
 echo "== build and test"
 ./tools/build.sh build
 ctest --test-dir build --output-on-failure -j2 --timeout 600
+
+echo "== clang-tidy (production sources)"
+./tools/tidy.sh build
 
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 ./tools/build.sh build-asan -DQVT_SANITIZE=ON

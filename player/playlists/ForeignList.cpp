@@ -19,7 +19,7 @@ namespace qvt {
 namespace {
 
 // A list larger than this is no play list; it is not read into memory.
-constexpr qint64 kMaxListBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxListBytes = qint64{64} * 1024 * 1024;
 // The longest path Linux accepts, in bytes.
 constexpr qsizetype kMaxPathBytes = 4096;
 

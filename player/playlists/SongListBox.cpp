@@ -80,7 +80,9 @@ void SongListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void SongListBox::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                               const QList<int>& roles) {
-  QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+  // Past QListView's own handler on purpose: that one lays the whole list out again.
+  QAbstractItemView::dataChanged(  // NOLINT(bugprone-parent-virtual-call)
+      topLeft, bottomRight, roles);
 }
 
 }  // namespace qvt

@@ -48,7 +48,7 @@ extern const QString kListName;       // "TempUpdateList.tmp"
 extern const QString kNewPlayerName;  // "ProgramUpdate.tmp"
 extern const QString kUpdateStopped;  // the first line of every message of a stopped update
 // The most bytes a file list may have; the download ends at the first byte over.
-constexpr qint64 kMostFileListBytes = 64 * 1024;
+constexpr qint64 kMostFileListBytes = qint64{64} * 1024;
 
 // Reads a file list. Fails with the reason when it cannot be read, has no record, has a record
 // without its address, names a file it must not (see CheckName) or names one file twice. Blank

@@ -60,7 +60,7 @@ extern const QString kCannotInstallHere;
 // Said by "Install Updates" in a build without the publisher's key: it cannot verify updates.
 extern const QString kCannotVerifyUpdates;
 // The most bytes a version file may have; the download ends at the first byte over.
-constexpr qint64 kMostVersionFileBytes = 64 * 1024;
+constexpr qint64 kMostVersionFileBytes = qint64{64} * 1024;
 
 VersionNumbers RunningVersion();
 VersionOutcome CompareVersion(const VersionNumbers& announced,

@@ -14,7 +14,7 @@ namespace qvt {
 namespace {
 
 int BarNumber(float value) {
-  constexpr double kLimit = std::numeric_limits<int>::max() / 2;
+  constexpr double kLimit = static_cast<double>(std::numeric_limits<int>::max() / 2);
   if (std::isnan(value))
     return 0;
   return static_cast<int>(std::lround(std::clamp(static_cast<double>(value), -kLimit, kLimit)));
