@@ -1,7 +1,7 @@
 #pragma once
 // The process-wide table of services: every seam between the program's logic and the machine
-// it runs on, in one place. It is filled once at start-up by InstallProductionPlatform
-// (platform/production/ProductionPlatform.h) and, in tests, by FakePlatform
+// it runs on, in one place. Each program's main fills it once at start-up through the services
+// it owns (platform/production/ProductionPlatform.h, MachinePlatform.h) and, in tests, FakePlatform
 // (platform/fakes/FakePlatform.h); a test that swaps one service uses ScopedPlatform
 // (platform/fakes/ScopedPlatform.h), which puts the previous table back on scope exit.
 
@@ -32,7 +32,7 @@ struct Platform {
   IVolumes* volumes = nullptr;
   IHttp* http = nullptr;
   IRegistryStore* registry = nullptr;
-  // The desktop that file-type associations reach (player/options/DesktopAssociation.h); none:
+  // The desktop that file-type associations reach (platform/Desktop.h); none:
   // associations stay in the registry store.
   IDesktop* desktop = nullptr;
   // The windows the progress operations drive (shared/Processor.h); none: the operations only

@@ -12,6 +12,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/Mpris.h"
 #include "shared/ui/DesignFont.h"
+#include "shared/ui/ProgressWindows.h"
 
 int main(int argc, char** argv) {
   // An option (--help, --version, --export-m3u8...) runs without a window and ends the
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
   // The windows end the program themselves when they close.
   QApplication::setQuitOnLastWindowClosed(false);
   std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
-  qvt::InstallProductionPlatform(QStringLiteral("Quavertone"));
+  const qvt::ProductionPlatform services(QStringLiteral("Quavertone"));
+  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
   qvt::ApplyDesignFont();
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares
   const qvt::ScopedMusicVariables installed(musicVariables);

@@ -6,10 +6,12 @@
 #include <clocale>
 #include <cstring>
 
-#include "platform/production/ProductionPlatform.h"
+#include "platform/Platform.h"
+#include "platform/production/MachinePlatform.h"
 #include "shared/Processor.h"
 #include "shared/key/PublisherKeyCommand.h"
 #include "shared/ui/DesignFont.h"
+#include "shared/ui/ProgressWindows.h"
 #include "updater/UpdaterProgram.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +21,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Updater"));
   QApplication::setQuitOnLastWindowClosed(false);
   std::setlocale(LC_NUMERIC, "C");
-  qvt::InstallProductionPlatform(QStringLiteral("Updater"));
+  const qvt::MachinePlatform services(QStringLiteral("Updater"));
+  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
   qvt::ApplyDesignFont();
   qvt::SetProcessingSuppressed(false);  // the Updater always shows its progress windows
   qvt::UpdaterProgram().Main();         // ends the program itself

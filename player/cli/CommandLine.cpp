@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "player/cli/CommandLineOptions.h"
-#include "player/options/LinuxDesktop.h"
+#include "player/cli/DesktopEntryCommand.h"
 #include "player/playlists/ForeignList.h"
 #include "player/version/ProgramVersion.h"
 #include "shared/UpdateManifest.h"

@@ -10,29 +10,16 @@
 //   - the player as the type's default application in <config home>/mimeapps.list (only the
 //     lines for that type change; the file is replaced through a temporary file).
 // The desktop's side (folders, the MIME database, running its tools) is the IDesktop
-// interface, so the logic runs against temporary folders in tests.
+// interface (platform/Desktop.h), so the logic runs against temporary folders in tests.
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include "platform/Desktop.h"
 #include "shared/Result.h"
 
 namespace qvt {
-
-class IDesktop {
- public:
-  virtual ~IDesktop() = default;
-  // $XDG_DATA_HOME, or ~/.local/share.
-  virtual QString dataHome() = 0;
-  // $XDG_CONFIG_HOME, or ~/.config.
-  virtual QString configHome() = 0;
-  // The shared MIME database's type for a file with the extension; empty when it has none.
-  virtual QString mimeTypeForExtension(const QString& extension) = 0;
-  // Runs a desktop tool when it is installed and waits for it; false when it is missing or
-  // failed.
-  virtual bool runTool(const QString& program, const QStringList& arguments) = 0;
-};
 
 struct DesktopAssociation {
   QString extension;    // as typed: leading dots are dropped, letters taken in lower case

@@ -19,7 +19,7 @@ void SaveResumePoint(const std::optional<ResumePoint>& point) {
     (void)files().removeFile(path);
     return;
   }
-  TryStep([&] {
+  TryStep(lcPlayback(), [&] {
     RecordWriter writer(path);
     writer.write({point->sPath, point->dSeconds});
     writer.commit();
@@ -31,7 +31,7 @@ std::optional<ResumePoint> LoadResumePoint() {
   if (!PlainFileExists(path))
     return std::nullopt;
   std::optional<ResumePoint> point;
-  TryStep([&] {
+  TryStep(lcPlayback(), [&] {
     RecordReader reader(path);
     QString sPath = reader.readText();
     const double dSeconds = reader.readDouble();

@@ -8,7 +8,7 @@
 
 #include "platform/fakes/FakePlatform.h"
 #include "player/options/DesktopAssociation.h"
-#include "player/options/LinuxDesktop.h"
+#include "platform/linux/LinuxDesktop.h"
 #include "tests/support/TestFiles.h"
 
 using namespace qvt;

@@ -1,13 +1,9 @@
-#include "player/options/LinuxDesktop.h"
+#include "platform/linux/LinuxDesktop.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
-#include <cstdio>
-
-#include "shared/RecordNotation.h"
 
 namespace qvt {
 
@@ -55,26 +51,6 @@ bool LinuxDesktop::runTool(const QString& program, const QStringList& arguments)
     return false;
   }
   return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-int InstallDesktopEntryCommand() {
-  const QString folder = QCoreApplication::applicationDirPath();
-  QString error;
-  try {
-    RecordReader reader(folder + QStringLiteral("/AcceptedFileTypes.qvc"));
-    const QStringList extensions = reader.readText().split(u' ', Qt::SkipEmptyParts);
-    LinuxDesktop desktop;
-    const Result<void> installed =
-        InstallDesktopEntry(desktop, QCoreApplication::applicationFilePath(),
-                            folder + QStringLiteral("/QVTFile.png"), extensions);
-    if (installed)
-      return 0;
-    error = installed.error();
-  } catch (const RecordError& failure) {
-    error = QStringLiteral("AcceptedFileTypes.qvc: ") + failure.description();
-  }
-  std::fprintf(stderr, "Quavertone: %s\n", error.simplified().toLocal8Bit().constData());
-  return 1;
 }
 
 }  // namespace qvt

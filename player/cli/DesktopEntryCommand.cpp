@@ -1,0 +1,32 @@
+#include "player/cli/DesktopEntryCommand.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "platform/linux/LinuxDesktop.h"
+#include "player/options/DesktopAssociation.h"
+#include "shared/RecordNotation.h"
+
+namespace qvt {
+
+int InstallDesktopEntryCommand() {
+  const QString folder = QCoreApplication::applicationDirPath();
+  QString error;
+  try {
+    RecordReader reader(folder + QStringLiteral("/AcceptedFileTypes.qvc"));
+    const QStringList extensions = reader.readText().split(u' ', Qt::SkipEmptyParts);
+    LinuxDesktop desktop;
+    const Result<void> installed =
+        InstallDesktopEntry(desktop, QCoreApplication::applicationFilePath(),
+                            folder + QStringLiteral("/QVTFile.png"), extensions);
+    if (installed)
+      return 0;
+    error = installed.error();
+  } catch (const RecordError& failure) {
+    error = QStringLiteral("AcceptedFileTypes.qvc: ") + failure.description();
+  }
+  std::fprintf(stderr, "Quavertone: %s\n", error.simplified().toLocal8Bit().constData());
+  return 1;
+}
+
+}  // namespace qvt

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace qvt {
+
+// The command line "--install-desktop-entry" that an install runs with the installed program:
+// writes the desktop entry for this executable (InstallDesktopEntry) with the extensions of
+// the program folder's "AcceptedFileTypes.qvc". Needs a QCoreApplication. Answers the exit
+// code, having printed a one-line error on failure.
+int InstallDesktopEntryCommand();
+
+}  // namespace qvt
