@@ -8,15 +8,34 @@ function(qvt_warnings target)
   endif()
 endfunction()
 
+# The folders in layers, each above the ones before it: platform/ (the base, the interfaces and
+# their implementations), shared/, then the programs, player/ and updater/. A library sees only
+# its own layer's folder and those of the libraries it links, through a folder of its layer that
+# holds a link to the top folder's folder of that name (include/player/player -> ../../player),
+# so that an include of a layer above does not compile.
+function(qvt_layer_include_dir layer out)
+  set(_dir ${CMAKE_BINARY_DIR}/include/${layer})
+  if(NOT EXISTS ${_dir}/${layer})
+    file(MAKE_DIRECTORY ${_dir})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${layer} ${_dir}/${layer} SYMBOLIC)
+  endif()
+  set(${out} ${_dir} PARENT_SCOPE)
+endfunction()
+
 # qvt_library(name SOURCES file... LINK target...)
-# A static library of the listed sources (paths from the top folder); none gives an interface
-# library.
+# A static library of the listed sources (paths from the top folder, all in one layer's
+# folder); none gives an interface library.
 function(qvt_library name)
   cmake_parse_arguments(Q "" "" "SOURCES;LINK" ${ARGN})
   set(_srcs ${Q_SOURCES})
   if(_srcs)
     add_library(${name} STATIC ${_srcs})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    list(GET _srcs 0 _first)
+    cmake_path(ABSOLUTE_PATH _first BASE_DIRECTORY ${CMAKE_SOURCE_DIR})
+    file(RELATIVE_PATH _first ${CMAKE_SOURCE_DIR} ${_first})
+    string(REGEX MATCH "^[^/]+" _layer ${_first})
+    qvt_layer_include_dir(${_layer} _include)
+    target_include_directories(${name} PUBLIC ${_include})
     target_link_libraries(${name} PUBLIC ${Q_LINK})
     target_compile_definitions(${name} PUBLIC
       QVT_UPDATE_BASE_URL="${QVT_UPDATE_BASE_URL}"

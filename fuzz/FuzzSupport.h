@@ -3,8 +3,8 @@
 // records, and one fake platform serves all the inputs of a run.
 #include <cstdlib>
 
+#include "platform/base/Log.h"
 #include "platform/fakes/FakePlatform.h"
-#include "shared/Log.h"
 
 namespace qvt::fuzz {
 

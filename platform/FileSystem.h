@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 
 namespace qvt {
 

@@ -21,7 +21,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 
 namespace qvt {
 

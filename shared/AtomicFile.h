@@ -14,7 +14,7 @@
 #include <QFile>
 #include <QString>
 
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 
 namespace qvt {
 

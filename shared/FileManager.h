@@ -15,9 +15,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/base/Result.h"
 #include "shared/FileNumbers.h"
 #include "shared/RecordNotation.h"
-#include "shared/Result.h"
 #include "shared/Variant.h"
 
 namespace qvt {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 
 namespace qvt {
 

@@ -26,7 +26,7 @@
 #include <optional>
 #include <vector>
 
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 
 namespace qvt::UpdateManifest {
 

@@ -25,7 +25,7 @@
 #include <QString>
 #include <functional>
 
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 
 namespace qvt {
 

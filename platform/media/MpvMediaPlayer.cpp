@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "shared/Log.h"
+#include "platform/base/Log.h"
 
 namespace qvt {
 

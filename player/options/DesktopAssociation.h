@@ -17,7 +17,7 @@
 #include <QStringList>
 
 #include "platform/Desktop.h"
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 
 namespace qvt {
 

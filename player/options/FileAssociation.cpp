@@ -1,8 +1,8 @@
 #include "player/options/FileAssociation.h"
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/options/DesktopAssociation.h"
-#include "shared/Check.h"
 
 namespace qvt {
 

@@ -16,7 +16,7 @@
 #include <QString>
 #include <vector>
 
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 
 namespace qvt {
 

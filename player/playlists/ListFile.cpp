@@ -6,12 +6,12 @@
 #include <stdexcept>
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ForeignList.h"
 #include "player/playlists/PlayListEditor.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
-#include "shared/Check.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt {

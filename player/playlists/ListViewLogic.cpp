@@ -4,9 +4,9 @@
 #include <exception>
 
 #include "platform/FileSystem.h"
+#include "platform/base/Check.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
-#include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 

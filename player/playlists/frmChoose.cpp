@@ -12,13 +12,13 @@
 #include <exception>
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/playlists/DirListBox.h"
 #include "player/playlists/DriveListBox.h"
 #include "player/playlists/FileListBox.h"
 #include "player/playlists/SongListBox.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
-#include "shared/Check.h"
 #include "shared/RecordNotation.h"
 #include "shared/Variant.h"
 #include "shared/ui/DesignFont.h"

@@ -6,10 +6,10 @@
 #include <exception>
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmList.h"
 #include "player/startup/GlobalMethods.h"
-#include "shared/Check.h"
 #include "shared/Variant.h"
 #include "shared/ui/Twips.h"
 

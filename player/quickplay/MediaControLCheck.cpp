@@ -1,9 +1,9 @@
 #include "player/quickplay/MediaControLCheck.h"
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/update/Paths.h"
 #include "player/update/downloader.h"
-#include "shared/Check.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"

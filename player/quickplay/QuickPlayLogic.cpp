@@ -8,7 +8,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
-#include "shared/Check.h"
+#include "platform/base/Check.h"
 #include "shared/FileManager.h"
 #include "shared/FileNumbers.h"
 #include "shared/RecordNotation.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 #include "shared/Variant.h"
 
 namespace qvt {

@@ -12,13 +12,13 @@
 
 #include "platform/Media.h"
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/quickplay/MainWindowHook.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
 #include "player/window/VolControl.h"
-#include "shared/Check.h"
 #include "shared/FileManager.h"
 #include "shared/ui/Twips.h"
 

@@ -7,11 +7,11 @@
 #include <exception>
 
 #include "platform/Media.h"
+#include "platform/base/Check.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
-#include "shared/Check.h"
 
 namespace qvt {
 

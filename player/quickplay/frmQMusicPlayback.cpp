@@ -6,12 +6,12 @@
 
 #include "platform/Media.h"
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
-#include "shared/Check.h"
 
 namespace qvt {
 

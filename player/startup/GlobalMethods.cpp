@@ -6,7 +6,7 @@
 #include <climits>
 
 #include "platform/Platform.h"
-#include "shared/Check.h"
+#include "platform/base/Check.h"
 #include "shared/FileNumbers.h"
 #include "shared/Processor.h"
 #include "shared/Variant.h"

@@ -4,7 +4,7 @@
 #include <climits>
 #include <stdexcept>
 
-#include "shared/Check.h"
+#include "platform/base/Check.h"
 #include "shared/Variant.h"
 
 namespace qvt {

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "platform/Platform.h"
-#include "shared/Check.h"
+#include "platform/base/Check.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt::Paths {

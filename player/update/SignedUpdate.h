@@ -9,7 +9,7 @@
 
 #include <QString>
 #include <QStringList>
-#include "shared/Result.h"
+#include "platform/base/Result.h"
 #include "shared/UpdateManifest.h"
 
 namespace qvt::SignedUpdate {

@@ -1,7 +1,7 @@
 #include "player/update/Tracker.h"
 
 #include "platform/Platform.h"
-#include "shared/Check.h"
+#include "platform/base/Check.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt::Tracker {

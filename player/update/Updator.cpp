@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/update/SignedUpdate.h"
 #include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
-#include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 #include "shared/UpdateManifest.h"

@@ -6,13 +6,13 @@
 #include <tuple>
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/startup/MusicVariables.h"
 #include "player/update/Paths.h"
 #include "player/update/Tracker.h"
 #include "player/update/Updator.h"
 #include "player/update/downloader.h"
 #include "player/version/ProgramVersion.h"
-#include "shared/Check.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 #include "shared/UpdateManifest.h"

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/quickplay/QuickPlayLogic.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/version/ProgramVersion.h"
-#include "shared/Check.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"

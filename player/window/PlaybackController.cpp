@@ -7,10 +7,10 @@
 #include <random>
 
 #include "platform/Platform.h"
+#include "platform/base/Check.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/TitleScroller.h"
-#include "shared/Check.h"
 
 namespace qvt {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "platform/Platform.h"
-#include "shared/Check.h"
+#include "platform/base/Check.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt {

@@ -6,7 +6,7 @@
 #include <exception>
 #include <map>
 
-#include "shared/Check.h"
+#include "platform/base/Check.h"
 #include "shared/ui/Form.h"
 
 namespace qvt {

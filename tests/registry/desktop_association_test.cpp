@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 
 #include "platform/fakes/FakePlatform.h"
-#include "player/options/DesktopAssociation.h"
 #include "platform/linux/LinuxDesktop.h"
+#include "player/options/DesktopAssociation.h"
 #include "tests/support/TestFiles.h"
 
 using namespace qvt;

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <stdexcept>
 
-#include "shared/Check.h"
+#include "platform/base/Check.h"
 
 using namespace qvt;
 

@@ -1,9 +1,9 @@
 // Test main: the headless application of TestApp.h, logging quiet unless QVT_LOG asks for it
-// (shared/Log.h), then GoogleTest.
+// (platform/base/Log.h), then GoogleTest.
 #include <gtest/gtest.h>
 #include <QApplication>
 
-#include "shared/Log.h"
+#include "platform/base/Log.h"
 #include "tests/support/TestApp.h"
 
 int main(int argc, char** argv) {

@@ -1,8 +1,8 @@
 #pragma once
 // Soft checks and skipped steps. A condition that should hold but need not stop the program,
 // and a failure that the code catches and goes on from, each leave a warning in a logging area
-// (shared/Log.h) that says where it happened and what was dropped: nothing fails without a log
-// line. A failure that is part of normal use leaves an info line instead.
+// (platform/base/Log.h) that says where it happened and what was dropped: nothing fails without a
+// log line. A failure that is part of normal use leaves an info line instead.
 #include <QDebug>
 #include <QLoggingCategory>
 #include <QString>
@@ -12,7 +12,7 @@
 #endif
 #include <utility>
 
-#include "shared/Log.h"
+#include "platform/base/Log.h"
 
 namespace qvt {
 
