@@ -28,16 +28,12 @@ struct ProgramEnded {
   int exitCode = 0;
 };
 
-// Window sizes and places are measured in twips (1/1440 inch); the screen has this many twips
-// per logical pixel (96 dpi).
-inline constexpr int kTwipsPerPixel = 15;
-
-// The primary screen's size in twips.
+// The primary screen's size in logical pixels.
 class IScreen {
  public:
   virtual ~IScreen() = default;
-  virtual double widthTwips() = 0;
-  virtual double heightTwips() = 0;
+  virtual int widthPixels() = 0;
+  virtual int heightPixels() = 0;
 };
 
 class IOsInfo {

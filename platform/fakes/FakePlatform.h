@@ -69,10 +69,10 @@ class FakeAppControl : public IAppControl {
 
 class FakeScreen : public IScreen {
  public:
-  double width = 1024.0 * kTwipsPerPixel;
-  double height = 768.0 * kTwipsPerPixel;
-  double widthTwips() override { return width; }
-  double heightTwips() override { return height; }
+  int width = 1024;  // logical pixels
+  int height = 768;
+  int widthPixels() override { return width; }
+  int heightPixels() override { return height; }
 };
 
 class FakeOsInfo : public IOsInfo {

@@ -41,11 +41,11 @@ QSize screenPixels() {
 }
 }  // namespace
 
-double LinuxScreen::widthTwips() {
-  return static_cast<double>(screenPixels().width()) * kTwipsPerPixel;
+int LinuxScreen::widthPixels() {
+  return screenPixels().width();
 }
-double LinuxScreen::heightTwips() {
-  return static_cast<double>(screenPixels().height()) * kTwipsPerPixel;
+int LinuxScreen::heightPixels() {
+  return screenPixels().height();
 }
 
 int32_t LinuxOsInfo::majorVersion() {

@@ -24,8 +24,8 @@ class LinuxAppControl : public IAppControl {
 
 class LinuxScreen : public IScreen {
  public:
-  double widthTwips() override;
-  double heightTwips() override;
+  int widthPixels() override;
+  int heightPixels() override;
 };
 
 class LinuxOsInfo : public IOsInfo {

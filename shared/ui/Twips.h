@@ -12,6 +12,9 @@
 
 namespace qvt {
 
+// Twips in a logical pixel (96 dpi).
+inline constexpr int kTwipsPerPixel = 15;
+
 // A rectangle given in twips (left, top, width, height), in logical pixels (truncated).
 inline QRect Twips(int left, int top, int width, int height) {
   return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
@@ -31,10 +34,18 @@ inline QSizeF TwipsOf(QSize pixels) {
   return {TwipsOf(pixels.width()), TwipsOf(pixels.height())};
 }
 
+// The primary screen's size in twips.
+inline double ScreenWidthTwips() {
+  return TwipsOf(screen().widthPixels());
+}
+inline double ScreenHeightTwips() {
+  return TwipsOf(screen().heightPixels());
+}
+
 // The top left corner, in twips, that centres a window of this outer size on the screen.
 inline QPointF centerOnScreen(QSizeF outerTwips) {
-  return {(screen().widthTwips() - outerTwips.width()) / 2,
-          (screen().heightTwips() - outerTwips.height()) / 2};
+  return {(ScreenWidthTwips() - outerTwips.width()) / 2,
+          (ScreenHeightTwips() - outerTwips.height()) / 2};
 }
 
 }  // namespace qvt

@@ -190,8 +190,8 @@ TEST_F(ConfigurationTest, DamagedFilesGiveTheirMessageAndAnEmptyList) {
 }
 
 TEST_F(ConfigurationTest, QuickPlaySettingsAreCreatedCentredOrKeptWithTheNewOption) {
-  fake.screen.width = 1920 * 15;
-  fake.screen.height = 1080 * 15;
+  fake.screen.width = 1920;
+  fake.screen.height = 1080;
   SharedMusicVariables().setLastIndex(-1);
   GlobalMethods::SetQuickPlayClose(true);
   Configuration::SaveConfiguration(host, bHasPlayList);

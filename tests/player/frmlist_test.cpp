@@ -14,6 +14,7 @@
 #include "player/playlists/frmList.h"
 #include "player/playlists/frmSearch.h"
 #include "player/window/frmMusic.h"
+#include "shared/ui/Twips.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
@@ -293,9 +294,9 @@ TEST_F(FrmListTest, TheControlsFollowTheWindowSizeAndKeepTheirPlaceWhenTooSmall)
 
 TEST_F(FrmListTest, TheSearchWindowDocksAtTheRightEdgeAndClosesWithTheView) {
   struct Row {
-    double screenWidth;
+    int screenWidth;  // pixels
     bool narrowed;
-  } rows[] = {{1024 * 15.0, false}, {500 * 15.0, true}};
+  } rows[] = {{1024, false}, {500, true}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.screenWidth);
     fake.screen.width = r.screenWidth;
@@ -308,7 +309,7 @@ TEST_F(FrmListTest, TheSearchWindowDocksAtTheRightEdgeAndClosesWithTheView) {
     frmSearch& search = Forms::Get<frmSearch>();
     EXPECT_TRUE(search.isVisible());
     if (r.narrowed) {
-      EXPECT_EQ(view.Width(), r.screenWidth - search.Width());
+      EXPECT_EQ(view.Width(), TwipsOf(r.screenWidth) - search.Width());
       EXPECT_EQ(view.Left(), 0);
     } else {
       EXPECT_EQ(view.width(), 356);

@@ -6,6 +6,7 @@
 
 #include "platform/fakes/FakePlatform.h"
 #include "shared/Processor.h"
+#include "shared/ui/Twips.h"
 #include "tests/support/ProgressRecorder.h"
 
 using namespace qvt;
@@ -114,8 +115,8 @@ TEST_F(ProcessorTest, ShowDeterminedOpensCentredWithItsCaption) {
   ShowDeterminedProcessing(0, 600, false, "Loading Large Play list");
   EXPECT_THAT(rec.log(), ElementsAre("range bar: 0..600", "value bar: 0", "show bar",
                                      "text bar: Loading Large Play list"));
-  EXPECT_EQ(rec.bar.left, (fake.screen.width - 5640) / 2);
-  EXPECT_EQ(rec.bar.top, (fake.screen.height - 1260) / 2);
+  EXPECT_EQ(rec.bar.left, (TwipsOf(fake.screen.width) - 5640) / 2);
+  EXPECT_EQ(rec.bar.top, (TwipsOf(fake.screen.height) - 1260) / 2);
   EXPECT_EQ(GetProcessingForm(), kBar);
   EXPECT_EQ(rec.calls.back().op, Op::Repaint);
 }
@@ -138,8 +139,8 @@ TEST_F(ProcessorTest, MessageWindowOpensSizedToItsTextAndCentred) {
                                      "show message"));
   const QSizeF size = rec.message.size;
   EXPECT_EQ(size.width(), 120.0 * 27 + 300);
-  EXPECT_EQ(rec.message.left, (fake.screen.width - size.width()) / 2);
-  EXPECT_EQ(rec.message.top, (fake.screen.height - size.height()) / 2);
+  EXPECT_EQ(rec.message.left, (TwipsOf(fake.screen.width) - size.width()) / 2);
+  EXPECT_EQ(rec.message.top, (TwipsOf(fake.screen.height) - size.height()) / 2);
   EXPECT_EQ(GetProcessingForm(), kMessage);
 }
 
@@ -151,7 +152,7 @@ TEST_F(ProcessorTest, LongerMessageResizesAtOnceShorterOnlyEveryNthUpdate) {
               ElementsAre(1, 0, 0, 1, 0, 0, 1));
   EXPECT_EQ(rec.message.sText, "short");
   EXPECT_EQ(rec.message.size.width(), 120.0 * 5 + 300);
-  EXPECT_EQ(rec.message.left, (fake.screen.width - rec.message.size.width()) / 2);
+  EXPECT_EQ(rec.message.left, (TwipsOf(fake.screen.width) - rec.message.size.width()) / 2);
 }
 
 TEST_F(ProcessorTest, EachShowStartsTheCountOfUpdatesAgain) {

@@ -32,8 +32,8 @@ class ProgressWindowsTest : public testing::Test {
 
   // The top left corner, in pixels, that centres a window of this size on the fake screen.
   QPoint centred(const QSize& size) const {
-    return QPoint(qRound((fake.screen.width / 15 - size.width()) / 2),
-                  qRound((fake.screen.height / 15 - size.height()) / 2));
+    return QPoint(qRound((fake.screen.width - size.width()) / 2.0),
+                  qRound((fake.screen.height - size.height()) / 2.0));
   }
 
   FakePlatform fake;

@@ -282,8 +282,8 @@ class WmScreenshots : public ::testing::Test {
   void SetUp() override {
     ResetMusicVariables();
     platform().progressWindows = &ScreenProgressWindows();
-    fake.screen.width = kScreenWidth * 15.0;
-    fake.screen.height = kScreenHeight * 15.0;
+    fake.screen.width = kScreenWidth;
+    fake.screen.height = kScreenHeight;
   }
   // A play list of 40 songs (the player window's load empties the list).
   void SetSongs() {
