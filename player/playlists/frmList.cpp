@@ -243,7 +243,7 @@ void frmList::Form_Resize() {
     return;
   frmSearch& search = Forms::Get<frmSearch>();
   const ListView::Dock dock =
-      ListView::DockOnResize(Left(), Top(), W, search.Width(), qvt::screen().widthTwips());
+      ListView::DockOnResize(Left(), Top(), W, search.Width(), qvt::ScreenWidthTwips());
   PlaceSearchWindow(search, dock.searchLeft, dock.searchTop);
   if (dock.listWidth != W)
     SetWidth(dock.listWidth);
@@ -360,7 +360,7 @@ void frmList::ShowSearchWindow() {
   frmSearch& search = Forms::Get<frmSearch>();
   search.show();
   const ListView::Dock dock =
-      ListView::DockOnOpen(Left(), Top(), Width(), search.Width(), qvt::screen().widthTwips());
+      ListView::DockOnOpen(Left(), Top(), Width(), search.Width(), qvt::ScreenWidthTwips());
   if (dock.listWidth != Width())
     SetWidth(dock.listWidth);
   if (dock.listLeft != Left())

@@ -1,18 +1,12 @@
 #pragma once
 // The quick play window's work that needs no widgets: the elapsed-time text, the mapping
-// between volume levels and player volume, the song name of a path, the bouncing title window
-// and the settings file "QPConfig.qvc".
+// between volume levels and player volume, the song name of a path and the bouncing title
+// window. Its settings file is read and written by player/window/QuickPlaySettings.h.
 
 #include <QString>
 #include <cstdint>
-#include <optional>
-
-#include "platform/base/Result.h"
-#include "shared/Variant.h"
 
 namespace qvt {
-
-class clsFileManager;
 
 // A level of the volume control is 3680 / 19 hundredths of a decibel of player volume.
 // round(level * 3680 / 19), a half going to the even neighbour.
@@ -32,35 +26,5 @@ int RoundedSeconds(double seconds);
 QString PathToPlay(const QString& sCommandLine);
 // The file name part of a path when a plain listing finds it (an ordinary file), else empty.
 QString SongNameOf(const QString& sPath);
-
-// The contents of "QPConfig.qvc", the one reader and writer of that file: the quick play
-// window keeps its position, close option and volume level in it, and the player window's save
-// brings the close option up to date.
-struct QuickPlayConfig {
-  bool bFound = false;  // the file exists
-  // Top and Left in twips; nothing when the file is missing or a value cannot be read as a
-  // 16-bit number (the window is then centred).
-  std::optional<int16_t> iTop;
-  std::optional<int16_t> iLeft;
-  bool bCloseOption = false;
-  // The saved volume level (0..19) when the third line is present.
-  std::optional<int16_t> iVolume;
-  // The numbers as stored, 0 where an item is missing or no number: what a rewrite keeps.
-  double dTop = 0;
-  double dLeft = 0;
-  double dLevel = 0;
-};
-
-// Reads the settings file. Every read is quiet except the volume read, whose failure shows the
-// file manager's "File Error" box and gives level 0, unless bQuiet.
-QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath, bool bQuiet = false);
-// Writes the three lines (Top, Left; the close option; the volume level) as a whole new file.
-// A read-only file is left as it is: its owner keeps those settings.
-Result<void> WriteQuickPlayConfig(const QString& sPath, double dTop, double dLeft,
-                                  bool bCloseOption, double dLevel);
-
-// Conversions of values read from a value line.
-std::optional<int16_t> ToInteger16(const Variant& v);  // nothing when not a 16-bit number
-bool ToBoolean(const Variant& v);                      // "#TRUE#" or a non-zero number
 
 }  // namespace qvt

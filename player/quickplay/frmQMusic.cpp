@@ -18,6 +18,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
+#include "player/window/QuickPlaySettings.h"
 #include "player/window/VolControl.h"
 #include "shared/FileManager.h"
 #include "shared/ui/Twips.h"
@@ -195,7 +196,7 @@ void frmQMusic::Form_Load() {
   } else {
     CentreWindow();
   }
-  if (Top() > qvt::screen().heightTwips() || Left() > qvt::screen().widthTwips())
+  if (Top() > qvt::ScreenHeightTwips() || Left() > qvt::ScreenWidthTwips())
     CentreWindow();
   GlobalMethods::SetQuickPlayClose(config.bCloseOption);
   bCloseAfterSong_ = GlobalMethods::GetQuickPlayClose();

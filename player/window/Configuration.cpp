@@ -6,10 +6,10 @@
 
 #include "platform/Platform.h"
 #include "platform/base/Check.h"
-#include "player/quickplay/QuickPlayLogic.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/version/ProgramVersion.h"
+#include "player/window/QuickPlaySettings.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
