@@ -1,11 +1,13 @@
 #include "player/playlists/MovedSongs.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QHash>
 #include <QStringView>
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace qvt {
 
@@ -42,24 +44,56 @@ QString PrefixOf(const QString& folder) {
   return prefix;
 }
 
+// The kind of a folder's entry (DT_DIR, DT_REG, DT_LNK, ...) as the folder lists it; only where
+// the file system does not say is the entry looked at, a link as a link.
+unsigned char KindOf(int folderFd, const dirent& entry) {
+  if (entry.d_type != DT_UNKNOWN)
+    return entry.d_type;
+  struct stat st {};
+  if (::fstatat(folderFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    return DT_UNKNOWN;
+  return static_cast<unsigned char>(IFTODT(st.st_mode));
+}
+
+// A regular file, or a link that leads to one.
+bool IsFile(int folderFd, const char* name, unsigned char kind) {
+  struct stat st {};
+  return kind == DT_REG ||
+         (kind == DT_LNK && ::fstatat(folderFd, name, &st, 0) == 0 && S_ISREG(st.st_mode));
+}
+
+// Adds the files of the open folder `fd` (which it closes) and of its subfolders to `files`,
+// depth first, each as `prefix` and its name. A subfolder is opened by its name in the parent's
+// descriptor, never through a link: no whole path is looked up again, and a link to a folder
+// cannot lead round in a loop.
+void AddFilesBelow(int fd, const QString& prefix, std::vector<QString>& files) {
+  DIR* dir = ::fdopendir(fd);
+  if (dir == nullptr) {
+    ::close(fd);
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] == '.')  // hidden, and "." and ".."
+      continue;
+    const unsigned char kind = KindOf(fd, *entry);
+    if (kind == DT_DIR) {
+      const int sub = ::openat(fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (sub >= 0)  // a folder that cannot be read is passed over
+        AddFilesBelow(sub, prefix + QFile::decodeName(entry->d_name) + u'/', files);
+    } else if (IsFile(fd, entry->d_name, kind)) {
+      files.push_back(prefix + QFile::decodeName(entry->d_name));
+    }
+  }
+  ::closedir(dir);
+}
+
 }  // namespace
 
 std::vector<QString> FilesBelow(const QString& folder) {
-  namespace fs = std::filesystem;
   std::vector<QString> files;
-  std::error_code error;
-  fs::recursive_directory_iterator it(QFile::encodeName(folder).toStdString(),
-                                      fs::directory_options::skip_permission_denied, error);
-  for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
-    const fs::path& path = it->path();
-    std::error_code entryError;  // an entry that cannot be read is passed over
-    if (path.filename().native().starts_with('.')) {
-      if (it->is_directory(entryError))
-        it.disable_recursion_pending();
-    } else if (it->is_regular_file(entryError)) {
-      files.push_back(QFile::decodeName(QByteArray::fromStdString(path.native())));
-    }
-  }
+  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0)
+    AddFilesBelow(fd, folder.endsWith(u'/') ? folder : folder + u'/', files);
   return files;
 }
 

@@ -1,6 +1,7 @@
 // Finding moved songs and relinking folders, and the helpers of lists that travel between
 // machines, as plain functions over paths.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -73,6 +74,18 @@ TEST(MovedSongs, FilesBelowListsEveryVisibleFileOnce) {
   EXPECT_EQ(files, (std::vector<QString>{root + "/a/deep/er/y.flac", root + "/a/link.mp3",
                                          root + "/a/z.ogg", root + "/b.mp3"}));
   EXPECT_TRUE(FilesBelow(root + "/missing").empty());
+}
+
+TEST(MovedSongs, FilesBelowLeavesOutWhatIsNoFileAndNeverLoops) {
+  QTemporaryDir dir;
+  const QString root = dir.path();
+  ASSERT_TRUE(test::WriteAllIn(root + "/a/x.mp3", "x"));
+  QFile::link(root, root + "/a/up");  // back to the top
+  QFile::link(root + "/gone.mp3", root + "/a/dangling.mp3");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(root + "/a/pipe.mp3").constData(), 0600), 0);
+  const std::vector<QString> files = {root + "/a/x.mp3"};
+  EXPECT_EQ(FilesBelow(root), files);
+  EXPECT_EQ(FilesBelow(root + "/"), files);
 }
 
 TEST(PortableLists, WindowsListsReadHere) {
