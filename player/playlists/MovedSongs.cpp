@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
-#include <QHash>
+#include <QHashFunctions>
 #include <QStringView>
 #include <algorithm>
 
@@ -23,18 +23,30 @@ QStringView FolderOf(QStringView path) {
   return slash < 0 ? QStringView() : path.left(slash);
 }
 
-// How many folder names, counted from the file upwards, the two paths have in common.
+// How many folder names, counted from the file upwards, the two paths have in common: the
+// names ending at a "/" in the folders' common end, and the farthest one of it when that name
+// is whole on both sides (begins their folder or follows a "/").
 int SharedTrailingFolders(QStringView a, QStringView b) {
   a = FolderOf(a);
   b = FolderOf(b);
+  qsizetype i = a.size();
+  qsizetype j = b.size();
   int shared = 0;
-  while (!a.isEmpty() && !b.isEmpty() && FileNameOf(a) == FileNameOf(b)) {
-    ++shared;
-    a = FolderOf(a);
-    b = FolderOf(b);
+  while (i > 0 && j > 0 && a[i - 1] == b[j - 1]) {
+    --i;
+    --j;
+    shared += a[i] == u'/' ? 1 : 0;
   }
-  return shared;
+  const bool whole = (i == 0 || a[i - 1] == u'/') && (j == 0 || b[j - 1] == u'/');
+  return i < a.size() && a[i] != u'/' && whole ? shared + 1 : shared;
 }
+
+// The hash of a candidate's file name, and which candidate it is.
+struct NameKey {
+  std::size_t hash;
+  std::size_t candidate;
+  bool operator<(const NameKey& other) const { return hash < other.hash; }
+};
 
 // A folder as the start of paths below it: "" for the root, else without a trailing "/".
 QString PrefixOf(const QString& folder) {
@@ -99,38 +111,32 @@ std::vector<QString> FilesBelow(const QString& folder) {
 
 std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
                                     const std::vector<QString>& candidates) {
-  // The candidates of one name, chained: first[name] is the earliest, next[i] the one after i.
-  QHash<QStringView, std::size_t> first;
-  first.reserve(static_cast<qsizetype>(candidates.size()));
-  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  std::vector<std::size_t> next(candidates.size(), kNone);
-  std::vector<std::size_t> last(candidates.size(), kNone);  // a chain's end, by its first
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
-    const QStringView name = FileNameOf(candidates[i]);
-    const auto at = first.constFind(name);
-    if (at == first.cend()) {
-      first.insert(name, i);
-      continue;
-    }
-    std::size_t& end = last[*at];
-    next[end == kNone ? *at : end] = i;
-    end = i;
-  }
+  // The candidates in the order of their names' hashes, so that those of one name stand
+  // together and one binary search finds them.
+  const std::size_t seed = QHashSeed::globalSeed();
+  std::vector<NameKey> keys(candidates.size());
+  for (std::size_t i = 0; i < candidates.size(); ++i)
+    keys[i] = {qHash(FileNameOf(candidates[i]), seed), i};
+  std::sort(keys.begin(), keys.end());
   std::vector<QString> found(missing.size());
   for (std::size_t m = 0; m < missing.size(); ++m) {
-    const auto at = first.constFind(FileNameOf(missing[m]));
-    if (at == first.cend())
-      continue;
-    std::size_t best = *at;
+    const QStringView name = FileNameOf(missing[m]);
+    const auto [from, to] =
+        std::equal_range(keys.begin(), keys.end(), NameKey{qHash(name, seed), 0});
+    const QString* best = nullptr;
     int bestShared = -1;
-    for (std::size_t i = *at; i != kNone; i = next[i]) {
-      const int shared = SharedTrailingFolders(missing[m], candidates[i]);
-      if (shared > bestShared || (shared == bestShared && candidates[i] < candidates[best])) {
-        best = i;
+    for (auto key = from; key != to; ++key) {
+      const QString& candidate = candidates[key->candidate];
+      if (FileNameOf(candidate) != name)
+        continue;  // another name of the same hash
+      const int shared = SharedTrailingFolders(missing[m], candidate);
+      if (shared > bestShared || (shared == bestShared && candidate < *best)) {
+        best = &candidate;
         bestShared = shared;
       }
     }
-    found[m] = candidates[best];
+    if (best != nullptr)
+      found[m] = *best;
   }
   return found;
 }

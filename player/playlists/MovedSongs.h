@@ -20,8 +20,8 @@ std::vector<QString> FilesBelow(const QString& folder);
 // For each path of `missing`, the path of `candidates` with the same file name whose folders
 // share the most trailing names with the missing path's ("/a/Rock/Album/x.mp3" shares two
 // with "/b/Rock/Album/x.mp3", one with "/b/Pop/Album/x.mp3"); among equals the first in sorted
-// order, whatever the candidates' order. "" when no candidate has that file name. One hash of the
-// candidates' names, one look-up per missing path.
+// order, whatever the candidates' order. "" when no candidate has that file name. The candidates'
+// names hashed and sorted once, one binary search per missing path.
 std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
                                     const std::vector<QString>& candidates);
 
