@@ -36,6 +36,13 @@ std::vector<QString> ListedPaths() {
   return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(ListedCount())};
 }
 
+// Adds `sValue` to the set; false when the set had it already.
+bool InsertNew(QSet<QString>& set, const QString& sValue) {
+  const qsizetype iBefore = set.size();
+  set.insert(sValue);
+  return set.size() > iBefore;
+}
+
 // Gives every song i of the list as it is now the path fNewPath(i, path) answers, when it
 // answers one that no song of the list has yet: a list never holds a path twice (the editor's
 // duplicate search, bound at the list when the operation began, compares in any letter case).
@@ -44,12 +51,12 @@ std::size_t ChangePaths(
     const std::function<std::optional<QString>(std::size_t, const QString&)>& fNewPath) {
   const std::vector<QString> paths = ListedPaths();
   QSet<QString> given;  // the new paths, each given once
+  given.reserve(static_cast<qsizetype>(paths.size()));
   std::vector<std::pair<std::size_t, QString>> changes;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     std::optional<QString> sNew = fNewPath(i, paths[i]);
-    if (!sNew || given.contains(*sNew) || GlobalMethods::FindSongPath(*sNew) != -1)
+    if (!sNew || !InsertNew(given, *sNew) || GlobalMethods::FindSongPath(*sNew) != -1)
       continue;
-    given.insert(*sNew);
     changes.emplace_back(i, std::move(*sNew));
   }
   // Written together once every new path is known, each change announced to the views.
