@@ -2,6 +2,7 @@
 // The media player control that the player and quick play windows embed: load a file, play,
 // pause, stop, positions, ready and play state, volume in hundredths of a decibel.
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -32,8 +33,12 @@ enum MediaPlayState : int32_t {
 
 // No call of a media player waits for the file: writing the file name starts the load and
 // returns at once, and play, stop, pause and seeks return at once too. What the player learns
-// later reaches the window thread through its event loop.
-class IMediaPlayer {
+// later reaches the window thread through its event loop, as the signals below, never inside a
+// call of the player; a signal about a file arrives only while that file is the one last
+// written. The getters read what the signals have told, and never wait for the backend.
+class IMediaPlayer : public QObject {
+  Q_OBJECT
+
  public:
   // How a play() that returned before its file was loaded ended: nothing when the song
   // started, else the description of the failure (the text play() throws for it).
@@ -75,6 +80,19 @@ class IMediaPlayer {
   // Called from the event loop, never inside a call of the player, once for every play() that
   // answered false, unless a file name is written again before its load ends.
   void setLoadEndHandler(LoadEndHandler handler) { loadEndHandler_ = std::move(handler); }
+
+ Q_SIGNALS:
+  // The load of the file ended well: it can play, and its duration is known.
+  void loaded();
+  // The load of the file ended in failure; the description of it.
+  void failed(const QString& reason);
+  // The song played to its end and its sound is out: the play state reads stopped and the
+  // position reads the end of the range.
+  void ended();
+  // The position moved other than by playing: a seek, a rewind or a start position took
+  // effect. Playing itself moves the position without a signal; read it when needed.
+  void positionChanged(double seconds);
+  void durationChanged(double seconds);
 
  protected:
   void reportLoadEnd(const std::optional<QString>& failure) const {

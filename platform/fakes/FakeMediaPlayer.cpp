@@ -21,6 +21,25 @@ void FakeMediaPlayer::record(const QString& call) {
 void FakeMediaPlayer::playToEnd() {
   position = selectionEnd();
   state = kPlayStopped;
+  post([this] { Q_EMIT ended(); });
+}
+
+void FakeMediaPlayer::post(std::function<void()> notify, int delayMs) {
+  QTimer::singleShot(delayMs, &receiver_, [this, notify = std::move(notify), load = loadNumber_] {
+    if (load == loadNumber_)
+      notify();
+  });
+}
+
+void FakeMediaPlayer::announceLoad() {
+  if (failingFiles.contains(file)) {
+    post([this] { Q_EMIT failed(errorText); });
+    return;
+  }
+  post([this, seconds = length] {
+    Q_EMIT durationChanged(seconds);
+    Q_EMIT loaded();
+  });
 }
 
 void FakeMediaPlayer::setFileName(const QString& path) {
@@ -32,8 +51,11 @@ void FakeMediaPlayer::setFileName(const QString& path) {
   playWhenLoaded_ = false;
   const uint64_t load = ++loadNumber_;
   loading = loadDelayMs >= 0;
-  if (loading)
+  if (loading) {
     QTimer::singleShot(loadDelayMs, &receiver_, [this, load] { endLoad(load); });
+  } else {
+    announceLoad();
+  }
   record(QStringLiteral("fileName=") + path);
 }
 
@@ -41,6 +63,7 @@ void FakeMediaPlayer::endLoad(uint64_t load) {
   if (load != loadNumber_)
     return;
   loading = false;
+  announceLoad();
   if (!playWhenLoaded_)
     return;
   playWhenLoaded_ = false;
@@ -53,6 +76,7 @@ void FakeMediaPlayer::endLoad(uint64_t load) {
   ++plays;
   record(QStringLiteral("play"));
   reportLoadEnd(std::nullopt);
+  playOut();
 }
 
 void FakeMediaPlayer::failPlay() {
@@ -81,7 +105,19 @@ bool FakeMediaPlayer::play() {
   ++plays;
   state = kPlayPlaying;
   record(QStringLiteral("play"));
+  playOut();
   return true;
+}
+
+void FakeMediaPlayer::playOut() {
+  if (playOutMs < 0)
+    return;
+  post(
+      [this, play = plays] {
+        if (state == kPlayPlaying && plays == play)
+          playToEnd();
+      },
+      playOutMs);
 }
 
 void FakeMediaPlayer::stop() {
@@ -99,6 +135,7 @@ void FakeMediaPlayer::pause() {
 void FakeMediaPlayer::setCurrentPosition(double seconds) {
   seeks.push_back(seconds);
   position = seconds;
+  post([this, seconds] { Q_EMIT positionChanged(seconds); });
   record(QStringLiteral("position=") + QString::number(seconds, 'g', 17));
 }
 

@@ -10,7 +10,9 @@
 //
 // Loads end at once unless loadDelayMs is 0 or more: a load then ends from the event loop that
 // many milliseconds later, play() answers false meanwhile, and the load-end handler hears how
-// the song started, as from the libmpv player.
+// the song started, as from the libmpv player. The signals come from the event loop too: loaded
+// (or failed, for a file of failingFiles) after each load, ended after playToEnd() or, with
+// playOutMs 0 or more, that many milliseconds after a play.
 
 #include <QMap>
 #include <QObject>
@@ -51,6 +53,8 @@ class FakeMediaPlayer : public IMediaPlayer {
   double defaultDuration = 180.0;
   // Below 0: a load ends inside setFileName. Otherwise it ends that many ms later.
   int loadDelayMs = -1;
+  // Below 0: a song plays until playToEnd(). Otherwise it plays out that many ms after play().
+  int playOutMs = -1;
 
   // ---- live values (tests may set them at any time) ----
   QString file;
@@ -77,7 +81,8 @@ class FakeMediaPlayer : public IMediaPlayer {
   // Called after each recorded call, e.g. to let a song end while the code under test waits.
   std::function<void(const QString& call)> onCall;
 
-  // The loaded song has played to its end: position = selection end, play state stopped.
+  // The loaded song has played to its end: position = selection end, play state stopped; the
+  // ended signal follows from the event loop.
   void playToEnd();
 
   QString fileName() const override { return file; }
@@ -101,6 +106,10 @@ class FakeMediaPlayer : public IMediaPlayer {
   bool playFails();
   void failPlay();
   void endLoad(uint64_t load);
+  // Emits from the event loop, unless another file name is written meanwhile.
+  void post(std::function<void()> notify, int delayMs = 0);
+  void announceLoad();
+  void playOut();
 
   FakeMediaFactory* factory_ = nullptr;
   uint64_t loadNumber_ = 0;

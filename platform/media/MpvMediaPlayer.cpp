@@ -265,7 +265,7 @@ void MpvMediaPlayer::postDrain() {
       Qt::QueuedConnection);
 }
 
-void MpvMediaPlayer::drainPending() const {
+void MpvMediaPlayer::drainPending() {
   if (handle_ == nullptr)
     return;
   for (;;) {
@@ -276,7 +276,7 @@ void MpvMediaPlayer::drainPending() const {
   }
 }
 
-void MpvMediaPlayer::handleEvent(const mpv_event& event) const {
+void MpvMediaPlayer::handleEvent(const mpv_event& event) {
   switch (event.event_id) {
     case MPV_EVENT_START_FILE: {
       const auto* start = static_cast<const mpv_event_start_file*>(event.data);
@@ -308,33 +308,55 @@ void MpvMediaPlayer::handleEvent(const mpv_event& event) const {
     observer_(event.event_id);
 }
 
-void MpvMediaPlayer::handleProperty(const mpv_event& event) const {
+// Until mpv has begun the current load, the observed values still describe the file before.
+bool MpvMediaPlayer::currentFileEvent() const {
+  return track_.started || track_.load == Load::Idle;
+}
+
+void MpvMediaPlayer::handleProperty(const mpv_event& event) {
   const auto* property = static_cast<const mpv_event_property*>(event.data);
   const QByteArray name(property->name);
   const bool isDouble = property->format == MPV_FORMAT_DOUBLE;
   const bool isFlag = property->format == MPV_FORMAT_FLAG;
-  if (name == "time-pos") {
+  if (name == "pause") {
+    observed_.paused = !isFlag || *static_cast<int*>(property->data) != 0;
+  } else if (!currentFileEvent()) {
+    return;
+  } else if (name == "time-pos") {
     // Until mpv restarts playback at a seek's target, the position reads that target: a report
     // still on its way from before the seek would otherwise move it back.
-    if (observed_.seeking)
+    if (observed_.seeking || observed_.halted)
       return;
     observed_.timePos =
         isDouble ? std::optional(*static_cast<double*>(property->data)) : std::nullopt;
   } else if (name == "duration") {
-    observed_.duration = isDouble ? *static_cast<double*>(property->data) : 0.0;
+    const double duration = isDouble ? *static_cast<double*>(property->data) : 0.0;
+    if (duration != observed_.duration && track_.load == Load::Loaded)
+      post([this, duration] { Q_EMIT durationChanged(duration); });
+    observed_.duration = duration;
   } else if (name == "eof-reached") {
     observed_.eofReached = isFlag && *static_cast<int*>(property->data) != 0;
-  } else if (name == "pause") {
-    observed_.paused = !isFlag || *static_cast<int*>(property->data) != 0;
   }
+  noteEnd();
+}
+
+// A song that was playing has played out: it reads stopped at its end from now on.
+void MpvMediaPlayer::noteEnd() {
+  if (playState_ != kPlayPlaying || track_.load != Load::Loaded || !playedOut())
+    return;
+  playState_ = kPlayStopped;
+  post([this] { Q_EMIT ended(); });
 }
 
 // A restart after the file is loaded means the audio chain is set up: the load is complete,
 // unless no audio output could be opened (the file then ends with an error right after).
-void MpvMediaPlayer::handleRestart() const {
+void MpvMediaPlayer::handleRestart() {
   if (track_.load == Load::Loaded && observed_.seeking) {
     observed_.seeking = false;
     observed_.eofReached = flagProperty("eof-reached");
+    const double at = observed_.timePos.value_or(0.0);
+    post([this, at] { Q_EMIT positionChanged(at); });
+    noteEnd();
   }
   if (track_.load != Load::Loading || !track_.fileLoaded)
     return;
@@ -346,10 +368,10 @@ void MpvMediaPlayer::handleRestart() const {
     Mpv().command_string(handle_, "stop");
     return;
   }
-  loaded();
+  completeLoad();
 }
 
-void MpvMediaPlayer::loaded() const {
+void MpvMediaPlayer::completeLoad() {
   track_.load = Load::Loaded;
   // The first values of a new file may follow the restart; read them once now.
   if (!observed_.timePos)
@@ -361,13 +383,18 @@ void MpvMediaPlayer::loaded() const {
     observed_.timePos = *track_.seekWhenLoaded;
     track_.seekWhenLoaded.reset();
   }
+  const double duration = observed_.duration;
+  post([this, duration] {
+    Q_EMIT durationChanged(duration);
+    Q_EMIT loaded();
+  });
   if (track_.playWhenLoaded) {
     track_.playWhenLoaded = false;
     postLoadEnd(std::nullopt);
   }
 }
 
-void MpvMediaPlayer::handleEndFile(const mpv_event& event) const {
+void MpvMediaPlayer::handleEndFile(const mpv_event& event) {
   const auto* end = static_cast<const mpv_event_end_file*>(event.data);
   if (end->playlist_entry_id != track_.entryId)
     return;
@@ -394,9 +421,10 @@ void MpvMediaPlayer::handleEndFile(const mpv_event& event) const {
 
 // A play that waits for this load keeps reading as playing until its failure is reported, so
 // that nobody takes the failure for the end of a song first.
-void MpvMediaPlayer::fail(const QString& reason) const {
+void MpvMediaPlayer::fail(const QString& reason) {
   track_.load = Load::Failed;
   track_.failure = reason;
+  post([this, reason] { Q_EMIT failed(reason); });
   if (!track_.playWhenLoaded) {
     playState_ = kPlayStopped;
     return;
@@ -405,19 +433,23 @@ void MpvMediaPlayer::fail(const QString& reason) const {
   postLoadEnd(QStringLiteral("Cannot play \"%1\": %2").arg(fileName_, reason));
 }
 
-// Events are handled inside the player's own calls too: the report goes through the event
-// loop, and is dropped when another file name was written meanwhile.
-void MpvMediaPlayer::postLoadEnd(const std::optional<QString>& failure) const {
+void MpvMediaPlayer::post(std::function<void()> notify) {
   QMetaObject::invokeMethod(
-      const_cast<QObject*>(&receiver_),
-      [this, failure, load = loadNumber_] {
-        if (load != loadNumber_)
-          return;
-        if (failure)
-          playState_ = kPlayStopped;
-        reportLoadEnd(failure);
+      &receiver_,
+      [this, notify = std::move(notify), load = loadNumber_] {
+        if (load == loadNumber_)
+          notify();
       },
       Qt::QueuedConnection);
+}
+
+// The report is dropped when another file name was written meanwhile.
+void MpvMediaPlayer::postLoadEnd(const std::optional<QString>& failure) {
+  post([this, failure] {
+    if (failure)
+      playState_ = kPlayStopped;
+    reportLoadEnd(failure);
+  });
 }
 
 // ---- loading -----------------------------------------------------------------------------
@@ -442,8 +474,8 @@ void MpvMediaPlayer::setFileName(const QString& path) {
       deferredLoad_ = DeferredLoad{path, start};
       return;
     case Backend::Running:
-      drainPending();
       track_ = Track{};
+      observed_ = Observed{std::nullopt, 0.0, false, observed_.paused};
       beginLoad(path, start, false);
       return;
   }
@@ -517,7 +549,6 @@ bool MpvMediaPlayer::play() {
   ensureStarted();
   if (backend_ == Backend::Failed)
     throw MediaError("The audio system could not be started.");
-  drainPending();
   switch (track_.load) {
     case Load::Idle:
       throw MediaError("No file is loaded.");
@@ -552,37 +583,31 @@ void MpvMediaPlayer::pause() {
   playState_ = haveFile ? kPlayPaused : kPlayStopped;
 }
 
-// Without a handle yet, the flag is kept for the load that waits for the backend.
+// Without a handle yet, the flag is kept for the load that waits for the backend. Paused,
+// mpv's clock stops and so do its reports of the position: keep where it halted.
 void MpvMediaPlayer::setPaused(bool paused) {
-  if (handle_ != nullptr) {
-    int flag = paused ? 1 : 0;
-    Mpv().set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
-  }
   observed_.paused = paused;
+  if (handle_ == nullptr)
+    return;
+  int flag = paused ? 1 : 0;
+  Mpv().set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+  observed_.halted = false;
+  if (paused && track_.load == Load::Loaded && !observed_.seeking) {
+    observed_.timePos = doubleProperty("time-pos");
+    // mpv tells the halted position again a while later, refined by well under a millisecond:
+    // the position stays where it was read, as a halted song's should.
+    observed_.halted = observed_.timePos.has_value();
+  }
 }
 
 // ---- positions ---------------------------------------------------------------------------
 
-// Handles the events that have come in; true when a file is loaded.
-bool MpvMediaPlayer::loadedNow() const {
-  if (handle_ == nullptr)
-    return false;
-  drainPending();
-  return track_.load == Load::Loaded;
-}
-
+// At the end the position is the duration itself, so that the two compare equal.
 double MpvMediaPlayer::currentPosition() const {
-  if (!loadedNow())
+  if (!isLoaded())
     return 0.0;
-  if (observed_.eofReached && !observed_.seeking) {
-    // At the end the position is the duration itself, so that the two compare equal; while
-    // the output still sounds the last part of the song, it stays just below the end.
-    const double end = duration();
-    return playedOut() ? end : std::nextafter(end, 0.0);
-  }
-  // Paused, mpv's clock stops and so do its reports of the position: read where it halted.
-  if (observed_.paused && !observed_.seeking)
-    observed_.timePos = doubleProperty("time-pos");
+  if (observed_.eofReached && !observed_.seeking)
+    return duration();
   return std::max(0.0, observed_.timePos.value_or(0.0));
 }
 
@@ -592,10 +617,10 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
   seconds = std::max(0.0, seconds);
   if (backend_ == Backend::Unstarted || backend_ == Backend::Failed)
     return;
-  drainPending();
   switch (track_.load) {
     case Load::Loaded:
-      playedOut();  // notes a played-out song as stopped before the seek leaves the end
+      if (playedOut())
+        playState_ = kPlayStopped;
       // The position reads the target at once; mpv's events follow the seek from there.
       if (seekTo(seconds)) {
         observed_.timePos = seconds;
@@ -614,26 +639,20 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
 }
 
 double MpvMediaPlayer::duration() const {
-  if (!loadedNow())
-    return 0.0;
-  return std::max(0.0, observed_.duration);
+  return isLoaded() ? std::max(0.0, observed_.duration) : 0.0;
 }
 
-bool MpvMediaPlayer::seekTo(double seconds) const {
+bool MpvMediaPlayer::seekTo(double seconds) {
   const QByteArray target = FormatSeconds(seconds);
   const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
   return Mpv().command(handle_, args) >= 0;
 }
 
-// True when a song has played to its end and its sound has finished; the play state then
-// reads stopped. mpv reports the end of the file when the last audio is handed to the output,
-// which still plays what it holds (a few tenths of a second); keep-open pauses the player once
-// the output has played it all.
+// True when a song has played to its end and its sound has finished. mpv reports the end of
+// the file when the last audio is handed to the output, which still plays what it holds (a
+// few tenths of a second); keep-open pauses the player once the output has played it all.
 bool MpvMediaPlayer::playedOut() const {
-  if (!observed_.eofReached || !observed_.paused || observed_.seeking)
-    return false;
-  playState_ = kPlayStopped;
-  return true;
+  return observed_.eofReached && observed_.paused && !observed_.seeking;
 }
 
 bool MpvMediaPlayer::flagProperty(const char* name) const {
@@ -655,24 +674,17 @@ int32_t MpvMediaPlayer::readyState() const {
     return kReadyComplete;
   if (backend_ == Backend::Failed)
     return kReadyUninitialized;
-  drainPending();
   return track_.load == Load::Loading ? kReadyLoading : kReadyComplete;
 }
 
 int32_t MpvMediaPlayer::playState() const {
   if (backend_ == Backend::Unstarted || backend_ == Backend::Failed)
     return kPlayStopped;
-  drainPending();
-  if (track_.load == Load::Loaded)
-    playedOut();
   return playState_;
 }
 
 int32_t MpvMediaPlayer::volume() const {
-  if (handle_ == nullptr)
-    return volume_;
-  const std::optional<double> value = doubleProperty("volume");
-  return value ? HundredthsDbFromMpvVolume(*value) : volume_;
+  return volume_;
 }
 
 void MpvMediaPlayer::setVolume(int32_t hundredthsDb) {

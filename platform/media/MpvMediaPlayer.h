@@ -3,9 +3,10 @@
 //
 // One instance owns one mpv handle. Every call happens on the thread that created the player
 // (the UI thread) and returns without waiting for mpv. mpv's wakeup callback only posts a
-// queued call to that thread, which drains mpv's events there; reading a state drains them
-// too (without waiting). Positions, the duration, the end flag and the pause flag are
-// observed properties, kept from those events. The only thread the player starts opens and
+// queued call to that thread, which drains mpv's events there and keeps what they tell:
+// positions, the duration, the end flag and the pause flag are observed properties. The
+// getters read what the drains kept; the signals are posted from the drains, so none is
+// emitted inside a call of the player. The only thread the player starts opens and
 // initialises libmpv on first use, and hands the handle back through the event loop.
 //
 // Loads start paused: once a load has ended the play state reads stopped until play(). The
@@ -89,6 +90,7 @@ class MpvMediaPlayer final : public IMediaPlayer {
     // A seek is under way: the end flag still describes the place left, until mpv restarts
     // playback at the new one.
     bool seeking = false;
+    bool halted = false;  // paused by the player while it played: the position is known
   };
 
   // A position written while no file was loaded; it starts the next load of that file.
@@ -110,18 +112,22 @@ class MpvMediaPlayer final : public IMediaPlayer {
   void adoptBackend();
   void beginLoad(const QString& path, std::optional<double> start, bool resume);
   void postDrain();
-  void drainPending() const;
-  void handleEvent(const mpv_event& event) const;
-  void handleProperty(const mpv_event& event) const;
-  void handleEndFile(const mpv_event& event) const;
-  void handleRestart() const;
-  void loaded() const;
-  void fail(const QString& reason) const;
-  void postLoadEnd(const std::optional<QString>& failure) const;
+  void drainPending();
+  void handleEvent(const mpv_event& event);
+  void handleProperty(const mpv_event& event);
+  void handleEndFile(const mpv_event& event);
+  void handleRestart();
+  void completeLoad();
+  void fail(const QString& reason);
+  void noteEnd();
+  void postLoadEnd(const std::optional<QString>& failure);
+  // Runs `notify` from the event loop, unless another file name was written meanwhile.
+  void post(std::function<void()> notify);
   int64_t startLoad(const QString& absolutePath, std::optional<double> start);
-  bool seekTo(double seconds) const;
+  bool seekTo(double seconds);
   bool playedOut() const;
-  bool loadedNow() const;
+  bool isLoaded() const { return handle_ != nullptr && track_.load == Load::Loaded; }
+  bool currentFileEvent() const;
   std::optional<double> doubleProperty(const char* name) const;
   bool flagProperty(const char* name) const;
   void setPaused(bool paused);
@@ -135,9 +141,9 @@ class MpvMediaPlayer final : public IMediaPlayer {
   std::thread starter_;                  // opens libmpv; joined before its handle is used
   mpv_handle* startedHandle_ = nullptr;  // written by starter_, taken over by adoptBackend
   std::optional<DeferredLoad> deferredLoad_;
-  mutable int32_t playState_ = kPlayStopped;
-  mutable Track track_;
-  mutable Observed observed_;
+  int32_t playState_ = kPlayStopped;
+  Track track_;
+  Observed observed_;
   uint64_t loadNumber_ = 0;  // counts the file names written; a report of an older load is dropped
   std::optional<PendingStart> pendingStart_;
   std::function<void(int)> observer_;

@@ -76,6 +76,7 @@ void PlaybackController::StartNewPlay() {
     view_.SetCurrentSongCaption(QStringLiteral("Ready"));
     player_.stop();
     view_.ShowPlayButtonAsPause(false);
+    view_.SetTextSliderEnabled(false);
     mv_.bPlaying = false;
     return;
   }
@@ -161,8 +162,10 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
   }
   if (mv_.bPlaying)
     ForgetFailures();
+  // The title scrolls while its song plays; an idle window keeps still.
   TryStep(lcPlayback(), [&] {
-    view_.SetTextSliderEnabled(TitleScroller::NeedsScrolling(SongName(dblPosition_)));
+    view_.SetTextSliderEnabled(mv_.bPlaying &&
+                               TitleScroller::NeedsScrolling(SongName(dblPosition_)));
   });
   view_.SetWhenStopTimerEnabled(true);
 }
@@ -230,6 +233,7 @@ void PlaybackController::HandleBadSong() {
   mv_.bPlaying = false;
   view_.SetWhenStopTimerEnabled(true);
   view_.ShowPlayButtonAsPause(false);
+  view_.SetTextSliderEnabled(false);
   DoEvents();
   if (bGiveUp || bStopPressed_)
     return;
@@ -292,6 +296,7 @@ void PlaybackController::cmdPlay_Click() {
     player_.stop();
     mv_.bResumeFromPosition = true;
     mv_.bPlaying = false;
+    view_.SetTextSliderEnabled(false);
     return;
   }
   mv_.bPlaying = true;
@@ -305,6 +310,7 @@ void PlaybackController::cmdStop_Click() {
   player_.stop();
   player_.setCurrentPosition(player_.selectionStart());
   view_.ShowPlayButtonAsPause(false);
+  view_.SetTextSliderEnabled(false);
   bStopPressed_ = true;
   mv_.bResumeFromPosition = false;
 }

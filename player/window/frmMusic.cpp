@@ -95,9 +95,6 @@ void frmMusic::CreateControls() {
   timTextSlider = new QTimer(this);
   timTextSlider->setObjectName(QStringLiteral("timTextSlider"));
   timTextSlider->setInterval(400);
-  timWhenStop = new QTimer(this);
-  timWhenStop->setObjectName(QStringLiteral("timWhenStop"));
-  timWhenStop->setInterval(500);
 
   wmpPlayer = CreateMediaPlayer();
 }
@@ -138,7 +135,10 @@ void frmMusic::ConnectHandlers() {
   connect(cmdRd, &QPushButton::clicked, this, [c] { c->cmdRd_Click(); });
   connect(chkLoop, &QCheckBox::clicked, this, [c] { c->chkLoop_Click(); });
   connect(chkRandom, &QCheckBox::clicked, this, [c] { c->chkRandom_Click(); });
-  connect(timWhenStop, &QTimer::timeout, this, [c] { c->timWhenStop_Timer(); });
+  connect(wmpPlayer.get(), &IMediaPlayer::ended, this, [this, c] {
+    if (bTimWhenStopEnabled_)
+      c->timWhenStop_Timer();
+  });
   connect(timTextSlider, &QTimer::timeout, this, [this] { timTextSlider_Timer(); });
   connect(sldVol, &QSlider::valueChanged, this, [this] { sldVol_Change(); });
   connect(sldVol, &QSlider::sliderMoved, this, [this] { sldVol_Change(); });
@@ -169,7 +169,7 @@ void frmMusic::Form_Load() {
     Upgrade();
     return;
   }
-  timWhenStop->start();
+  bTimWhenStopEnabled_ = true;
   if (bHasPlayList_) {
     StartPlay(Position());
     setDisplay(Position());
@@ -235,11 +235,7 @@ void frmMusic::UncheckRandom() {
 }
 
 void frmMusic::SetWhenStopTimerEnabled(bool bEnabled) {
-  if (bEnabled) {
-    timWhenStop->start();
-  } else {
-    timWhenStop->stop();
-  }
+  bTimWhenStopEnabled_ = bEnabled;
 }
 
 void frmMusic::SetTextSliderEnabled(bool bEnabled) {

@@ -51,7 +51,6 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   QPushButton* cmdRd;
   QPushButton* cmdDir;
   QPushButton* cmdView;
-  QTimer* timWhenStop;
   QPushButton* cmdPrevious;
   QPushButton* cmdStop;
   QPushButton* cmdPlay;
@@ -95,6 +94,9 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   void Upgrade();
 
   std::unique_ptr<PlaybackController> controller_;
+  // The end-of-song watch: while enabled, the media player's ended event runs the controller's
+  // timWhenStop handler. It is an event, not a timer, so an idle window wakes for nothing.
+  bool bTimWhenStopEnabled_ = false;
   TitleScroller scroller_;
   double dblVolume_ = 0;
   bool bHasPlayList_ = false;

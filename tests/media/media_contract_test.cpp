@@ -1,6 +1,7 @@
 // What every media player promises the windows, checked against the libmpv player and the fake
-// alike: no call waits for the file, and how a play that waited for its load ended arrives
-// once, later, from the event loop.
+// alike: no call waits for the file; how a play that waited for its load ended arrives once,
+// later, from the event loop; and so do the signals of a load, a seek and the end of a song,
+// only for the file last written, never inside a call.
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
@@ -39,6 +40,7 @@ Subject MakeMpv(const QString& folder) {
 Subject MakeFake(const QString& folder) {
   auto fake = std::make_unique<FakeMediaPlayer>();
   fake->loadDelayMs = 20;
+  fake->playOutMs = 1000;
   Subject s{nullptr, folder + QStringLiteral("/tone.wav"), folder + QStringLiteral("/text.mp3")};
   fake->durations[s.good] = 1.0;
   fake->failingFiles << s.bad;
@@ -54,6 +56,21 @@ class MediaContract : public ::testing::TestWithParam<Maker> {
       ++reports;
       lastFailure = failure;
     });
+    IMediaPlayer* p = s.player.get();
+    const auto note = [this](const QString& what) { told << what; };
+    QObject::connect(p, &IMediaPlayer::loaded, [note] { note("loaded"); });
+    QObject::connect(p, &IMediaPlayer::failed, [note](const QString& why) {
+      note(why.isEmpty() ? "failed without a reason" : "failed");
+    });
+    QObject::connect(p, &IMediaPlayer::ended, [note] { note("ended"); });
+    QObject::connect(p, &IMediaPlayer::positionChanged,
+                     [note](double at) { note("position " + QString::number(at, 'f', 2)); });
+    QObject::connect(p, &IMediaPlayer::durationChanged, [note](double length) {
+      note("duration " + QString::number(length, 'f', 1));
+    });
+  }
+  bool AwaitTold(const QString& what, int timeoutMs = 3000) {
+    return test::PumpUntil([&] { return told.contains(what); }, timeoutMs);
   }
   bool AwaitReport() {
     return test::PumpUntil([this] { return reports > 0; }, 3000);
@@ -63,6 +80,7 @@ class MediaContract : public ::testing::TestWithParam<Maker> {
   Subject s;
   int reports = 0;
   std::optional<QString> lastFailure;
+  QStringList told;  // the signals, in order
 };
 
 TEST_P(MediaContract, PlayWhileLoadingStartsTheSongOnceLoadedAndSaysSoLater) {
@@ -109,7 +127,56 @@ TEST_P(MediaContract, ANewFileNameDropsTheReportOfTheLoadBeforeIt) {
   test::PumpUntil([] { return false; }, 100);
   EXPECT_EQ(reports, 1);
   EXPECT_FALSE(lastFailure.has_value());
+  EXPECT_FALSE(told.contains("failed")) << told.join(", ").toStdString();
   p.stop();
+}
+
+// Each load ends in one signal from the event loop: loaded (after its duration), or failed.
+TEST_P(MediaContract, EveryLoadEndsInOneSignalFromTheEventLoop) {
+  IMediaPlayer& p = *s.player;
+  struct Row {
+    QString file;
+    QStringList told;
+  };
+  for (const Row& row : {Row{s.good, {"duration 1.0", "loaded"}}, Row{s.bad, {"failed"}}}) {
+    SCOPED_TRACE(row.file.toStdString());
+    told.clear();
+    p.setFileName(row.file);
+    EXPECT_TRUE(told.isEmpty()) << "never inside a call";
+    ASSERT_TRUE(AwaitTold(row.told.last()));
+    test::PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(told, row.told);
+  }
+}
+
+// A song that plays out says so once, and then reads stopped at its end; a stopped one never
+// ends by itself.
+TEST_P(MediaContract, ASongThatPlaysOutEndsOnceAtItsEnd) {
+  IMediaPlayer& p = *s.player;
+  p.setFileName(s.good);
+  ASSERT_TRUE(AwaitTold("loaded"));
+  p.play();
+  p.stop();
+  test::PumpUntil([] { return false; }, 1300);
+  EXPECT_FALSE(told.contains("ended")) << "stopped before its end";
+  p.play();
+  ASSERT_TRUE(AwaitTold("ended"));
+  EXPECT_EQ(p.playState(), kPlayStopped);
+  EXPECT_EQ(p.currentPosition(), p.selectionEnd());
+  EXPECT_NEAR(p.selectionEnd(), 1.0, 0.01);
+  test::PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(told.count("ended"), 1);
+}
+
+// A seek is told once it took effect, and not inside the call that made it.
+TEST_P(MediaContract, ASeekIsToldWhereItLanded) {
+  IMediaPlayer& p = *s.player;
+  p.setFileName(s.good);
+  ASSERT_TRUE(AwaitTold("loaded"));
+  p.setCurrentPosition(0.5);
+  EXPECT_FALSE(told.contains("position 0.50"));
+  EXPECT_TRUE(AwaitTold("position 0.50"));
+  EXPECT_NEAR(p.currentPosition(), 0.5, 0.001);
 }
 
 TEST_P(MediaContract, APositionWrittenWhileLoadingHoldsOnceLoaded) {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/fakes/FakeMediaPlayer.h"
 #include "platform/fakes/FakePlatform.h"
@@ -12,6 +13,7 @@
 #include "player/window/frmMusic.h"
 #include "player/window/frmMusicMpris.h"
 #include "shared/Processor.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
 
@@ -33,6 +35,14 @@ class FrmMusicTest : public test::WindowTest {
     EXPECT_EQ(fake.app.endedWith, 0);
   }
   QByteArray Status() const { return ReadAll(fake.path("Status.tmp")); }
+  static QStringList ActiveTimers(const QObject& window) {
+    QStringList names;
+    for (const QTimer* timer : window.findChildren<QTimer*>()) {
+      if (timer->isActive())
+        names << timer->objectName();
+    }
+    return names;
+  }
 };
 
 TEST_F(FrmMusicTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
@@ -78,9 +88,7 @@ TEST_F(FrmMusicTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
   EXPECT_EQ(w.sldVol->singleStep(), 50);
   EXPECT_EQ(w.sldVol->pageStep(), 500);
   EXPECT_EQ(w.sldVol->toolTip(), "Volume Control");
-  EXPECT_EQ(w.timWhenStop->interval(), 500);
-  EXPECT_TRUE(w.timWhenStop->isActive());
-  EXPECT_FALSE(w.timTextSlider->isActive());
+  EXPECT_EQ(ActiveTimers(w), QStringList{}) << "the end of a song is an event, not a poll";
   // Tab order as designed.
   QWidget* expected[] = {w.cmdPlay, w.cmdStop, w.cmdPrevious, w.cmdRd,     w.cmdNext,
                          w.cmdView, w.cmdDir,  w.cmdOptions,  w.chkRandom, w.chkLoop};
@@ -161,6 +169,37 @@ TEST_F(FrmMusicTest, MediaControlsFollowAndPressTheBoxesAndSeekTheSong) {
   controls.SeekTo(7000000);
   QTest::mouseClick(w.cmdPlay, Qt::LeftButton);  // resumes where the desktop moved it
   EXPECT_EQ(media.last()->position, 7);
+}
+
+// The media player's ended event starts the next song; once the user has stopped or paused, a
+// late one does nothing. Stopped or paused, the window runs no timer; playing, only the title's.
+TEST_F(FrmMusicTest, TheEndedEventChainsSongsAndAnIdleWindowRunsNoTimer) {
+  QByteArray file =
+      "1,33,1\r\n0\r\n#FALSE#,#TRUE#,#FALSE#\r\n3\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n2\r\n";
+  const QString longName(45, QLatin1Char('x'));
+  for (const QString& name : {QString("a"), longName, QString("c")})
+    file += QString("\"/m/%1.mp3\",\"%1\"\r\n").arg(name).toUtf8();
+  WriteAll(fake.path("ConfigurationAndLastPlayList.qvs"), file);
+  frmMusic& w = Forms::Get<frmMusic>();
+  FakeMediaPlayer& player = *media.last();
+  EXPECT_EQ(ActiveTimers(w), QStringList{});
+  QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
+  EXPECT_EQ(ActiveTimers(w), QStringList{}) << "a title that fits does not scroll";
+  player.playToEnd();
+  ASSERT_TRUE(test::PumpUntil([&] { return player.file == "/m/" + longName + ".mp3"; }));
+  EXPECT_EQ(w.Position(), 1);
+  EXPECT_EQ(ActiveTimers(w), QStringList{"timTextSlider"});
+
+  QTest::mouseClick(w.cmdPlay, Qt::LeftButton);  // pauses
+  EXPECT_EQ(ActiveTimers(w), QStringList{});
+  player.playToEnd();
+  QTest::mouseClick(w.cmdPlay, Qt::LeftButton);  // resumes
+  QTest::mouseClick(w.cmdStop, Qt::LeftButton);
+  player.playToEnd();
+  test::PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(w.Position(), 1) << "ended after a pause or a stop";
+  EXPECT_EQ(player.fileNamesWritten.size(), 3u) << "only the resume wrote it again";
+  EXPECT_EQ(ActiveTimers(w), QStringList{});
 }
 
 TEST_F(FrmMusicTest, TheVolumeSliderSetsMinusItsValue) {
