@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -30,10 +31,15 @@ double Seconds(IMediaPlayer& player, double (IMediaPlayer::*read)() const) {
 }  // namespace
 
 frmQMusicMpris::frmQMusicMpris(frmQMusic& window)
-    : WindowMprisTarget(window, Mpris::kRankQuickPlay,
+    : WindowMprisTarget(window, Mpris::kRankQuickPlay, window.wmpPlayer(),
                         {window.mmControl->playButton(), window.mmControl->pauseButton(),
                          window.mmControl->stopButton()}),
-      window_(window) {}
+      window_(window) {
+  // The window follows its song with its update timer while it plays (the time, the end of
+  // the song): what that finds reaches the desktop as it finds it.
+  QObject::connect(window.timUpdater, &QTimer::timeout, &window, [] { Mpris::Changed(); });
+  QObject::connect(window.vlcVolume, &VolControl::ValueChanged, &window, [] { Mpris::Changed(); });
+}
 
 MprisState frmQMusicMpris::State() const {
   const MusicVariables& mv = SharedMusicVariables();

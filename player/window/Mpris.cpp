@@ -5,12 +5,12 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,9 +18,9 @@ namespace qvt {
 
 namespace {
 
-constexpr int kPollMs = 250;
-// A position further than this from where playing would have taken it was moved by a seek.
-constexpr qint64 kSeekJumpUs = 2000000;
+// A move of the position this close to the one last announced is that same seek, told again
+// by the media player once it has taken effect.
+constexpr qint64 kSameSeekUs = 100000;
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 std::vector<std::pair<IMprisTarget*, int>>& Targets() {
@@ -85,16 +85,19 @@ class MprisService : public QObject {
     });
   }
   void Refresh();
+  // Reads the state once the event loop has run what is already queued (the handlers that
+  // follow a change), however many changes are told meanwhile.
+  void RefreshSoon();
   void Seeked(qint64 iPositionUs);
+  void PositionMoved(const IMprisTarget* target);
   MprisState State() const { return last_; }
 
  private:
   QDBusConnection bus_;
   MprisPlayerAdaptor* player_ = nullptr;
-  QTimer poll_;
   MprisState last_;
-  qint64 iLastPositionUs_ = 0;
-  QElapsedTimer sinceLast_;
+  std::optional<qint64> iLastSeekedUs_;
+  bool bRefreshPosted_ = false;
 };
 
 QPointer<MprisService>& Service() {
@@ -255,30 +258,42 @@ MprisService::MprisService(QDBusConnection bus) : QObject(QCoreApplication::inst
   if (!bus_.registerService(name))
     bus_.registerService(name + QStringLiteral(".instance") +
                          QString::number(QCoreApplication::applicationPid()));
-  connect(&poll_, &QTimer::timeout, this, &MprisService::Refresh);
-  poll_.start(kPollMs);
-  sinceLast_.start();
 }
 
 void MprisService::Seeked(qint64 iPositionUs) {
-  iLastPositionUs_ = iPositionUs;
-  sinceLast_.restart();
+  iLastSeekedUs_ = iPositionUs;
   Q_EMIT player_->Seeked(iPositionUs);
+}
+
+// The served window's song moved other than by playing. A stopped song has no position to
+// tell; a seek the desktop asked for was told when it was made.
+void MprisService::PositionMoved(const IMprisTarget* target) {
+  if (target == nullptr || target != Served())
+    return;
+  const MprisState now = target->State();
+  if (now.sStatus == QLatin1String("Stopped"))
+    return;
+  const qint64 iPosition = target->PositionUs();
+  if (iLastSeekedUs_ && std::abs(iPosition - *iLastSeekedUs_) < kSameSeekUs) {
+    iLastSeekedUs_.reset();
+    return;
+  }
+  Seeked(iPosition);
+}
+
+void MprisService::RefreshSoon() {
+  if (bRefreshPosted_)
+    return;
+  bRefreshPosted_ = true;
+  QTimer::singleShot(0, this, [this] {
+    bRefreshPosted_ = false;
+    Refresh();
+  });
 }
 
 void MprisService::Refresh() {
   const IMprisTarget* target = Served();
   const MprisState now = target ? target->State() : MprisState();
-  const qint64 iPosition = target ? target->PositionUs() : 0;
-  const qint64 iElapsedUs = sinceLast_.restart() * 1000;
-  if (now.iTrack == last_.iTrack && now.sStatus == last_.sStatus &&
-      now.sStatus != QLatin1String("Stopped")) {
-    const qint64 iExpected =
-        iLastPositionUs_ + (now.sStatus == QLatin1String("Playing") ? iElapsedUs : 0);
-    if (std::abs(iPosition - iExpected) > kSeekJumpUs)
-      Q_EMIT player_->Seeked(iPosition);
-  }
-  iLastPositionUs_ = iPosition;
   if (now == last_)
     return;
   const QVariantMap before = PlayerProperties(last_);
@@ -323,19 +338,27 @@ bool Install() {
 
 void Attach(IMprisTarget* target, int iRank) {
   Targets().emplace_back(target, iRank);
-  if (Service())
-    QTimer::singleShot(0, Service(), [] { Refresh(); });
+  Changed();
 }
 
 void Detach(IMprisTarget* target) {
   std::erase_if(Targets(), [target](const auto& entry) { return entry.first == target; });
-  if (Service())
-    QTimer::singleShot(0, Service(), [] { Refresh(); });
+  Changed();
 }
 
 void Refresh() {
   if (Service())
     Service()->Refresh();
+}
+
+void Changed() {
+  if (Service())
+    Service()->RefreshSoon();
+}
+
+void PositionMoved(const IMprisTarget* target) {
+  if (Service())
+    Service()->PositionMoved(target);
 }
 
 QString PlaybackStatus(bool bPlaying, bool bResumeFromPosition) {

@@ -7,8 +7,9 @@
 // Each window that can play registers itself as a target; the player window is served while
 // it is open, quick play while it is the only one. Every method runs, from the event loop, the
 // target's own control (the same click a user makes), so messages and effects are the
-// window's. The state is read again after every action and four times a second; what changed
-// is signalled with PropertiesChanged, and a jump of the position with Seeked.
+// window's. The state is read again after every action and whenever the window tells of a
+// change (nothing is polled); what changed is signalled with PropertiesChanged, and a move of
+// the position other than by playing with Seeked. The position itself is read on demand.
 //
 // Without a session bus nothing is served and nothing is said.
 
@@ -77,6 +78,12 @@ void Attach(IMprisTarget* target, int iRank);
 void Detach(IMprisTarget* target);
 // Reads the served target's state now and signals what changed.
 void Refresh();
+// Something the state shows may have changed: it is read once the event loop has run what is
+// queued now (one read for any number of calls).
+void Changed();
+// The target's song moved other than by playing (a seek, a resume): signalled as Seeked while
+// that target is served and its song is not stopped.
+void PositionMoved(const IMprisTarget* target);
 // The status a window's transport buttons show: playing; paused when the next Play resumes
 // where it halted; else stopped.
 QString PlaybackStatus(bool bPlaying, bool bResumeFromPosition);

@@ -220,10 +220,12 @@ void frmMusic::changeEvent(QEvent* event) {
 void frmMusic::ShowPlayButtonAsPause(bool bPause) {
   cmdPlay->setText(bPause ? QStringLiteral("&Pause") : QStringLiteral("&Play"));
   cmdPlay->setToolTip(bPause ? QStringLiteral("Pause") : QStringLiteral("Play"));
+  Mpris::Changed();
 }
 
 void frmMusic::SetCurrentSongCaption(const QString& sCaption) {
   lblCurrentSong->setText(sCaption);
+  Mpris::Changed();
 }
 
 void frmMusic::UncheckLoop() {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSlider>
 #include <algorithm>
 #include <cmath>
 
@@ -12,12 +13,18 @@
 
 namespace qvt {
 
-WindowMprisTarget::WindowMprisTarget(QWidget& window, int iRank,
+WindowMprisTarget::WindowMprisTarget(QWidget& window, int iRank, IMediaPlayer& player,
                                      std::initializer_list<QPushButton*> transport)
     : widget_(window) {
   Mpris::Attach(this, iRank);
   for (QPushButton* button : transport)
     QObject::connect(button, &QPushButton::clicked, &window, [] { Mpris::Refresh(); });
+  for (auto signal : {&IMediaPlayer::loaded, &IMediaPlayer::ended})
+    QObject::connect(&player, signal, &window, [] { Mpris::Changed(); });
+  QObject::connect(&player, &IMediaPlayer::failed, &window, [] { Mpris::Changed(); });
+  QObject::connect(&player, &IMediaPlayer::durationChanged, &window, [] { Mpris::Changed(); });
+  QObject::connect(&player, &IMediaPlayer::positionChanged, &window,
+                   [this] { Mpris::PositionMoved(this); });
 }
 
 WindowMprisTarget::~WindowMprisTarget() {
@@ -40,11 +47,22 @@ bool WindowMprisTarget::AcceptsInput() const {
 
 frmMusicMpris::frmMusicMpris(frmMusic& window)
     : WindowMprisTarget(
-          window, Mpris::kRankPlayerWindow,
+          window, Mpris::kRankPlayerWindow, window.Player(),
           {window.cmdPlay, window.cmdStop, window.cmdNext, window.cmdPrevious, window.cmdRd}),
       window_(window) {
   for (QCheckBox* box : {window.chkRandom, window.chkLoop})
     QObject::connect(box, &QCheckBox::toggled, &window, [] { Mpris::Refresh(); });
+  // The list and the volume change without a click on those buttons too: from the other
+  // windows, the editor, the desktop. (The window tells of its play button and song itself.)
+  QObject::connect(window.sldVol, &QSlider::valueChanged, &window, [] { Mpris::Changed(); });
+  MusicVariables& mv = SharedMusicVariables();
+  const auto changed = [] { Mpris::Changed(); };
+  QObject::connect(&mv, &MusicVariables::currentSongChanged, &window, changed);
+  QObject::connect(&mv, &QAbstractItemModel::modelReset, &window, changed);
+  QObject::connect(&mv, &QAbstractItemModel::rowsInserted, &window, changed);
+  QObject::connect(&mv, &QAbstractItemModel::rowsRemoved, &window, changed);
+  QObject::connect(&mv, &QAbstractItemModel::dataChanged, &window, changed);
+  QObject::connect(&mv, &QAbstractItemModel::layoutChanged, &window, changed);
 }
 
 MprisState frmMusicMpris::State() const {

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <initializer_list>
 
+#include "platform/Media.h"
 #include "player/window/Mpris.h"
 
 namespace qvt {
@@ -21,11 +22,13 @@ namespace qvt {
 class frmMusic;
 
 // What the media controls do alike with either window: it is served while it lives, a click
-// on its transport buttons shows on the desktop at once, Raise brings it to the front, Quit
-// closes the program as the user would, and nothing is done while a modal box is up.
+// on its transport buttons and what its media player tells (a load, a failure, the end of a
+// song, a seek) show on the desktop at once, Raise brings it to the front, Quit closes the
+// program as the user would, and nothing is done while a modal box is up.
 class WindowMprisTarget : public IMprisTarget {
  public:
-  WindowMprisTarget(QWidget& window, int iRank, std::initializer_list<QPushButton*> transport);
+  WindowMprisTarget(QWidget& window, int iRank, IMediaPlayer& player,
+                    std::initializer_list<QPushButton*> transport);
   ~WindowMprisTarget() override;
   void Raise() override;
   void Quit() override;
