@@ -7,6 +7,7 @@
 
 #include "platform/fakes/FakePlatform.h"
 #include "platform/linux/LinuxSystem.h"
+#include "player/window/PlaybackController.h"
 
 namespace qvt::bench {
 
@@ -23,5 +24,20 @@ struct EventLoopPlatform {
 void FillPlayList(int songs, const std::function<QString(int)>& folderOf);
 // Ten songs to an album folder: "/home/user/Music/Artist N/Album/".
 QString AlbumFolder(int song);
+
+// A player window for the playback controller that shows nothing; in order, no loop.
+class NullView : public IPlayerView {
+ public:
+  bool timerOn = true;  // the end-of-song watch is enabled
+  void ShowPlayButtonAsPause(bool) override {}
+  void SetCurrentSongCaption(const QString&) override {}
+  bool IsLoopChecked() const override { return false; }
+  bool IsRandomChecked() const override { return false; }
+  void UncheckLoop() override {}
+  void UncheckRandom() override {}
+  void SetWhenStopTimerEnabled(bool b) override { timerOn = b; }
+  void SetTextSliderEnabled(bool) override {}
+  void ResetListView() override {}
+};
 
 }  // namespace qvt::bench

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/Bench.h"
+#include "bench/BenchPlatform.h"
 #include "platform/fakes/FakeMediaPlayer.h"
 #include "platform/fakes/FakePlatform.h"
 #include "platform/http/CurlHttp.h"
@@ -48,25 +49,11 @@ class Watchdog {
   qint64 longest_ = 0;
 };
 
-class NullView : public qvt::IPlayerView {
- public:
-  bool timerOn = true;
-  void ShowPlayButtonAsPause(bool) override {}
-  void SetCurrentSongCaption(const QString&) override {}
-  bool IsLoopChecked() const override { return false; }
-  bool IsRandomChecked() const override { return false; }
-  void UncheckLoop() override {}
-  void UncheckRandom() override {}
-  void SetWhenStopTimerEnabled(bool b) override { timerOn = b; }
-  void SetTextSliderEnabled(bool) override {}
-  void ResetListView() override {}
-};
-
 // Presses Play on a one-song list from the event loop and runs the loop until the song plays.
 double StallWhileStarting(qvt::IMediaPlayer& player, const QString& path) {
   qvt::ResetMusicVariables();
   qvt::SharedMusicVariables().replaceAll({path}, {QStringLiteral("song")});
-  NullView view;
+  qvt::bench::NullView view;
   qvt::PlaybackController controller(qvt::SharedMusicVariables(), view, player);
   Watchdog watchdog;
   QTimer::singleShot(20, [&] { controller.cmdPlay_Click(); });

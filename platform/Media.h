@@ -52,6 +52,15 @@ class IMediaPlayer : public QObject {
   virtual QString fileName() const = 0;
   virtual void setFileName(const QString& path) = 0;
 
+  // The song to go on with when the loaded one plays out, handed to the backend ahead of time
+  // so that the two join without a gap; empty for none. Writing it again replaces it. When the
+  // loaded song plays out while it plays, the next one sounds at once, but the player still
+  // reads as the old song ended (ended signal, stopped at its end) until the next one's file
+  // name is written: that write then goes on with the song already sounding instead of
+  // loading it again (and a failure of it is known to play() as of any load). Any other file
+  // name written drops it.
+  virtual void setNextFileName(const QString& path) = 0;
+
   // Starts or continues the file. True when it plays now. False when the file is still
   // loading: it starts once loaded, and the load-end handler learns how that went. Throws
   // MediaError when the file is known to be unplayable or the backend could not start.

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "platform/Platform.h"
 
@@ -18,7 +19,13 @@ void FakeMediaPlayer::record(const QString& call) {
     onCall(call);
 }
 
+void FakeMediaPlayer::setNextFileName(const QString& path) {
+  nextFile = path;
+  nextFilesWritten << path;
+}
+
 void FakeMediaPlayer::playToEnd() {
+  soundingNext_ = std::exchange(nextFile, QString());
   position = selectionEnd();
   state = kPlayStopped;
   post([this] { Q_EMIT ended(); });
@@ -50,7 +57,9 @@ void FakeMediaPlayer::setFileName(const QString& path) {
   state = kPlayStopped;
   playWhenLoaded_ = false;
   const uint64_t load = ++loadNumber_;
-  loading = loadDelayMs >= 0;
+  const bool goesOn = !path.isEmpty() && std::exchange(soundingNext_, QString()) == path;
+  nextFile.clear();
+  loading = loadDelayMs >= 0 && !goesOn;
   if (loading) {
     QTimer::singleShot(loadDelayMs, &receiver_, [this, load] { endLoad(load); });
   } else {

@@ -67,6 +67,9 @@ class FakeMediaPlayer : public IMediaPlayer {
   bool loading = false;            // a delayed load is under way
 
   // ---- record ----
+  // The file last handed over as the next song (empty: none), and every one handed over.
+  QString nextFile;
+  QStringList nextFilesWritten;
   // Every call that changes something, in order: "fileName=<path>", "play", "stop", "pause",
   // "position=<seconds>", "volume=<hundredths>". A failing play is recorded as "play!". A play
   // that waits for a delayed load is recorded when the load ends.
@@ -82,11 +85,13 @@ class FakeMediaPlayer : public IMediaPlayer {
   std::function<void(const QString& call)> onCall;
 
   // The loaded song has played to its end: position = selection end, play state stopped; the
-  // ended signal follows from the event loop.
+  // ended signal follows from the event loop. With a next file, that one sounds meanwhile, and
+  // writing its name goes on with it: the load ends at once and play() answers true.
   void playToEnd();
 
   QString fileName() const override { return file; }
   void setFileName(const QString& path) override;
+  void setNextFileName(const QString& path) override;
   bool play() override;
   void stop() override;
   void pause() override;
@@ -114,7 +119,8 @@ class FakeMediaPlayer : public IMediaPlayer {
   FakeMediaFactory* factory_ = nullptr;
   uint64_t loadNumber_ = 0;
   bool playWhenLoaded_ = false;
-  QObject receiver_;  // owns the timers of delayed loads: none fires after the player is gone
+  QString soundingNext_;  // the next file, sounding since the loaded song played out
+  QObject receiver_;      // owns the timers of delayed loads: none fires after the player is gone
 };
 
 class FakeMediaFactory : public IMediaFactory {

@@ -95,6 +95,8 @@ constexpr Option kRequiredOptions[] = {
     {"audio-display", "no"},
     {"idle", "yes"},
     {"keep-open", "yes"},
+    {"gapless-audio", "yes"},
+    {"prefetch-playlist", "yes"},
     {"pause", "yes"},
     {"input-default-bindings", "no"},
     {"input-vo-keyboard", "no"},
@@ -144,6 +146,11 @@ bool Configure(mpv_handle* handle, const MpvAudioConfig& config) {
       Mpv().set_option_string(handle, "ao", config.audioOutput.toUtf8().constData()) < 0) {
     return false;
   }
+  if (!config.pcmFile.isEmpty() &&
+      (Mpv().set_option_string(handle, "ao-pcm-file", QFile::encodeName(config.pcmFile)) < 0 ||
+       Mpv().set_option_string(handle, "ao-pcm-waveheader", "no") < 0)) {
+    return false;
+  }
   // Must be set before mpv_initialize: the null output reads it when it is created.
   return !config.untimed || Mpv().set_option_string(handle, "ao-null-untimed", "yes") >= 0;
 }
@@ -186,6 +193,10 @@ MpvAudioConfig MpvAudioConfig::FromEnvironment() {
   if (mode == "null" || mode == "null-fast")
     config.audioOutput = QStringLiteral("null");
   config.untimed = mode == "null-fast";
+  if (mode.startsWith("pcm:") && mode.size() > 4) {
+    config.audioOutput = QStringLiteral("pcm");
+    config.pcmFile = QFile::decodeName(mode.mid(4));
+  }
   return config;
 }
 
@@ -400,6 +411,11 @@ void MpvMediaPlayer::handleEndFile(const mpv_event& event) {
     return;
   if (track_.load != Load::Loading && track_.load != Load::Loaded)
     return;
+  if (end->reason != MPV_END_FILE_REASON_EOF && nextEntryId_ >= 0) {
+    // mpv would go on with the next song by itself; what follows a failure is not its choice.
+    Mpv().command_string(handle_, "stop");
+    nextEntryId_ = -1;
+  }
   switch (end->reason) {
     case MPV_END_FILE_REASON_ERROR:
       fail(QString::fromUtf8(Mpv().error_string(end->error)));
@@ -409,6 +425,12 @@ void MpvMediaPlayer::handleEndFile(const mpv_event& event) {
       fail(QStringLiteral("The file is a play list, not a song."));
       Mpv().command_string(handle_, "stop");
       break;
+    case MPV_END_FILE_REASON_EOF:
+      if (track_.load == Load::Loaded && nextEntryId_ >= 0) {
+        handOver();
+        break;
+      }
+      [[fallthrough]];
     default:
       if (track_.load == Load::Loading) {
         fail(QStringLiteral("The file could not be loaded."));
@@ -417,6 +439,39 @@ void MpvMediaPlayer::handleEndFile(const mpv_event& event) {
       }
       break;
   }
+}
+
+// The song played out and mpv goes on with the next one: the end is told now, and the player
+// follows the next load from here while it reads as the old song at its end.
+void MpvMediaPlayer::handOver() {
+  const bool wasPlaying = playState_ == kPlayPlaying;
+  playState_ = kPlayStopped;
+  if (wasPlaying)
+    post([this] { Q_EMIT ended(); });
+  handover_ = Handover{nextPath_, observed_.duration};
+  track_ = Track{};
+  track_.load = Load::Loading;
+  track_.entryId = std::exchange(nextEntryId_, -1);
+  nextPath_.clear();
+}
+
+// The file name of the song mpv went on with: the player takes it as its load, without
+// loading it again, and tells what is known of it so far.
+bool MpvMediaPlayer::goOnWithNext(const QString& path) {
+  const std::optional<Handover> handover = std::exchange(handover_, std::nullopt);
+  if (!handover || path.isEmpty() || handover->path != path)
+    return false;
+  playState_ = observed_.paused ? kPlayStopped : kPlayPlaying;
+  if (track_.load == Load::Loaded) {
+    const double duration = observed_.duration;
+    post([this, duration] {
+      Q_EMIT durationChanged(duration);
+      Q_EMIT loaded();
+    });
+  } else if (track_.load == Load::Failed) {
+    post([this, reason = track_.failure] { Q_EMIT failed(reason); });
+  }
+  return true;
 }
 
 // A play that waits for this load keeps reading as playing until its failure is reported, so
@@ -434,6 +489,8 @@ void MpvMediaPlayer::fail(const QString& reason) {
 }
 
 void MpvMediaPlayer::post(std::function<void()> notify) {
+  if (handover_)
+    return;  // told once its file name is written (goOnWithNext)
   QMetaObject::invokeMethod(
       &receiver_,
       [this, notify = std::move(notify), load = loadNumber_] {
@@ -458,11 +515,15 @@ void MpvMediaPlayer::setFileName(const QString& path) {
   ensureStarted();
   fileName_ = path;
   ++loadNumber_;
-  playState_ = kPlayStopped;
   std::optional<double> start;
   if (pendingStart_ && pendingStart_->path == path)
     start = pendingStart_->seconds;
   pendingStart_.reset();
+  nextPath_.clear();
+  if (goOnWithNext(path))
+    return;
+  nextEntryId_ = -1;  // a new load replaces mpv's whole play list
+  playState_ = kPlayStopped;
   switch (backend_) {
     case Backend::Unstarted:
     case Backend::Failed:
@@ -505,14 +566,40 @@ void MpvMediaPlayer::beginLoad(const QString& path, std::optional<double> start,
   track_.entryId = entry;
   if (resume)
     setPaused(false);
+  queueNext();
 }
 
-// Starts loading the file in place of the current one; answers mpv's playlist entry id.
-int64_t MpvMediaPlayer::startLoad(const QString& absolutePath, std::optional<double> start) {
+void MpvMediaPlayer::setNextFileName(const QString& path) {
+  if (path == nextPath_ && (path.isEmpty() || nextEntryId_ >= 0))
+    return;
+  nextPath_ = path;
+  queueNext();
+}
+
+// Puts the next song behind the loaded one in mpv's play list, in place of any other. A next
+// song that is no file is not handed over: the loaded one then ends as if there were none.
+void MpvMediaPlayer::queueNext() {
+  if (backend_ != Backend::Running || handover_ ||
+      (track_.load != Load::Loading && track_.load != Load::Loaded)) {
+    return;
+  }
+  if (nextEntryId_ >= 0) {
+    Mpv().command_string(handle_, "playlist-clear");
+    nextEntryId_ = -1;
+  }
+  const QFileInfo info(nextPath_);
+  if (!nextPath_.isEmpty() && info.isFile())
+    nextEntryId_ = startLoad(info.absoluteFilePath(), std::nullopt, "append");
+}
+
+// Starts loading the file in place of the current one ("replace"), or puts it at the end of
+// mpv's play list ("append"); answers mpv's playlist entry id.
+int64_t MpvMediaPlayer::startLoad(const QString& absolutePath, std::optional<double> start,
+                                  const char* flags) {
   const QByteArray url = QFile::encodeName(absolutePath);
   const QByteArray options = start ? "start=" + FormatSeconds(*start) : QByteArray();
   std::vector<const char*> keys = {"name", "url", "flags"};
-  std::vector<const char*> values = {"loadfile", url.constData(), "replace"};
+  std::vector<const char*> values = {"loadfile", url.constData(), flags};
   if (start) {
     keys.push_back("options");
     values.push_back(options.constData());
@@ -549,6 +636,8 @@ bool MpvMediaPlayer::play() {
   ensureStarted();
   if (backend_ == Backend::Failed)
     throw MediaError("The audio system could not be started.");
+  if (handover_)
+    setFileName(fileName_);  // the song that played out, again, in place of the next one
   switch (track_.load) {
     case Load::Idle:
       throw MediaError("No file is loaded.");
@@ -604,6 +693,8 @@ void MpvMediaPlayer::setPaused(bool paused) {
 
 // At the end the position is the duration itself, so that the two compare equal.
 double MpvMediaPlayer::currentPosition() const {
+  if (handover_)
+    return handover_->duration;
   if (!isLoaded())
     return 0.0;
   if (observed_.eofReached && !observed_.seeking)
@@ -617,6 +708,10 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
   seconds = std::max(0.0, seconds);
   if (backend_ == Backend::Unstarted || backend_ == Backend::Failed)
     return;
+  if (handover_) {
+    pendingStart_ = PendingStart{fileName_, seconds};
+    return;
+  }
   switch (track_.load) {
     case Load::Loaded:
       if (playedOut())
@@ -639,6 +734,8 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
 }
 
 double MpvMediaPlayer::duration() const {
+  if (handover_)
+    return handover_->duration;
   return isLoaded() ? std::max(0.0, observed_.duration) : 0.0;
 }
 
@@ -674,7 +771,7 @@ int32_t MpvMediaPlayer::readyState() const {
     return kReadyComplete;
   if (backend_ == Backend::Failed)
     return kReadyUninitialized;
-  return track_.load == Load::Loading ? kReadyLoading : kReadyComplete;
+  return track_.load == Load::Loading && !handover_ ? kReadyLoading : kReadyComplete;
 }
 
 int32_t MpvMediaPlayer::playState() const {

@@ -11,7 +11,8 @@
 //
 // Loads start paused: once a load has ended the play state reads stopped until play(). The
 // file stays loaded when a song has played out (keep-open); the position then reads the
-// duration exactly.
+// duration exactly. The next song is appended to mpv's play list behind the loaded one, which
+// mpv opens ahead of time and joins to it without a gap (gapless audio, play list prefetch).
 
 #include <QObject>
 #include <QString>
@@ -36,9 +37,11 @@ int32_t HundredthsDbFromMpvVolume(double volume);
 struct MpvAudioConfig {
   QString audioOutput;   // mpv's "ao"; empty: the system's normal output
   bool untimed = false;  // with the null output: play as fast as possible
+  QString pcmFile{};     // with the "pcm" output: the file the raw samples are written to
 
   // From QUAVERTONE_AUDIO: "null" is the null output in real time, "null-fast" the null output
-  // untimed; unset or anything else, the normal output.
+  // untimed, "pcm:FILE" raw 16-bit samples written to FILE as fast as they come; unset or
+  // anything else, the normal output.
   static MpvAudioConfig FromEnvironment();
 };
 
@@ -51,6 +54,7 @@ class MpvMediaPlayer final : public IMediaPlayer {
 
   QString fileName() const override { return fileName_; }
   void setFileName(const QString& path) override;
+  void setNextFileName(const QString& path) override;
   bool play() override;
   void stop() override;
   void pause() override;
@@ -99,6 +103,13 @@ class MpvMediaPlayer final : public IMediaPlayer {
     double seconds = 0.0;
   };
 
+  // The loaded song played out and mpv went on with the next one, whose file name has not
+  // been written yet: the player still reads as the old song at its end.
+  struct Handover {
+    QString path;
+    double duration = 0.0;  // of the song that played out
+  };
+
   // A file name written while the backend was starting; loaded once it runs.
   struct DeferredLoad {
     QString path;
@@ -123,7 +134,11 @@ class MpvMediaPlayer final : public IMediaPlayer {
   void postLoadEnd(const std::optional<QString>& failure);
   // Runs `notify` from the event loop, unless another file name was written meanwhile.
   void post(std::function<void()> notify);
-  int64_t startLoad(const QString& absolutePath, std::optional<double> start);
+  int64_t startLoad(const QString& absolutePath, std::optional<double> start,
+                    const char* flags = "replace");
+  void queueNext();
+  void handOver();
+  bool goOnWithNext(const QString& path);
   bool seekTo(double seconds);
   bool playedOut() const;
   bool isLoaded() const { return handle_ != nullptr && track_.load == Load::Loaded; }
@@ -146,6 +161,9 @@ class MpvMediaPlayer final : public IMediaPlayer {
   Observed observed_;
   uint64_t loadNumber_ = 0;  // counts the file names written; a report of an older load is dropped
   std::optional<PendingStart> pendingStart_;
+  QString nextPath_;          // the next song as last written
+  int64_t nextEntryId_ = -1;  // its entry in mpv's play list, once appended
+  std::optional<Handover> handover_;
   std::function<void(int)> observer_;
   std::atomic<bool> drainPosted_{false};
   // Lives in the creating thread and receives the queued drains. Declared last so that it is

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <exception>
 #include <random>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "platform/base/Check.h"
@@ -22,6 +23,13 @@ PlaybackController::PlaybackController(MusicVariables& mv, IPlayerView& view, IM
     : mv_(mv), view_(view), player_(player) {
   player_.setLoadEndHandler(
       [this](const std::optional<QString>& failure) { LoadEnded(failure.has_value()); });
+  // A change of the list may change what follows the current song.
+  const auto listChanged = [this] { PrepareNextSoon(); };
+  connect(&mv_, &QAbstractItemModel::modelReset, this, listChanged);
+  connect(&mv_, &QAbstractItemModel::rowsInserted, this, listChanged);
+  connect(&mv_, &QAbstractItemModel::rowsRemoved, this, listChanged);
+  connect(&mv_, &QAbstractItemModel::dataChanged, this, listChanged);
+  connect(&mv_, &QAbstractItemModel::layoutChanged, this, listChanged);
 }
 
 PlaybackController::~PlaybackController() {
@@ -168,6 +176,42 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
                                TitleScroller::NeedsScrolling(SongName(dblPosition_)));
   });
   view_.SetWhenStopTimerEnabled(true);
+  PrepareNext();
+}
+
+bool PlaybackController::NextStillHolds() const {
+  return next_ && next_->dblFrom == dblPosition_ && next_->bLoop == view_.IsLoopChecked() &&
+         next_->bRandom == view_.IsRandomChecked() && next_->list == mv_.version();
+}
+
+// The choice is the one the end of the song would make (next after a song).
+void PlaybackController::PrepareNext() {
+  if (!mv_.bPlaying || mv_.dblLastIndex() < 0) {
+    next_.reset();
+    TryStep(lcPlayback(), [&] { player_.setNextFileName(QString()); });
+    return;
+  }
+  if (!NextStillHolds()) {
+    NextSong next{dblPosition_, view_.IsLoopChecked(), view_.IsRandomChecked(), mv_.version(),
+                  dblPosition_};
+    if (next.bRandom) {
+      next.dblIndex = RandomIndexAfter(dblPosition_);
+    } else if (!next.bLoop) {
+      next.dblIndex = dblPosition_ + 1 > mv_.dblLastIndex() ? 0 : dblPosition_ + 1;
+    }
+    next_ = next;
+  }
+  TryStep(lcPlayback(), [&] { player_.setNextFileName(SongPath(next_->dblIndex)); });
+}
+
+// Once the event loop has run what is queued: a list change comes as many small ones.
+void PlaybackController::PrepareNextSoon() {
+  if (std::exchange(bPrepareNextPosted_, true))
+    return;
+  QTimer::singleShot(0, this, [this] {
+    bPrepareNextPosted_ = false;
+    PrepareNext();
+  });
 }
 
 // One start attempt; true when a statement of it failed.
@@ -204,7 +248,10 @@ int32_t PlaybackController::ReadyState() const {
 void PlaybackController::LoadAndPlay() {
   bReplaceLoad_ = false;
   player_.setFileName(SongPath(dblPosition_));
-  if (player_.play()) {
+  const bool bPlays = player_.play();
+  // The next song is handed over as the song starts, so that it is ready long before the end.
+  PrepareNext();
+  if (bPlays) {
     view_.SetCurrentSongCaption(SongName(dblPosition_));
     return;
   }
@@ -273,17 +320,20 @@ void PlaybackController::NextAfterSong() {
 }
 
 void PlaybackController::RandomChoice() {
-  if (mv_.dblLastIndex() + 1 < 2) {
-    SetPosition(0);
-    return;
-  }
+  SetPosition(RandomIndexAfter(dblPosition_));
+}
+
+double PlaybackController::RandomIndexAfter(double dblPrevious) const {
+  if (mv_.dblLastIndex() + 1 < 2)
+    return 0;
   const double seed = systemClock().secondsSinceMidnight();
   std::mt19937_64 generator(std::bit_cast<uint64_t>(seed));
   std::uniform_real_distribution<double> rnd(0.0, 1.0);
-  const double previous = dblPosition_;
+  double dblIndex = dblPrevious;
   do {
-    SetPosition(std::floor((mv_.dblLastIndex() + 1) * rnd(generator)));
-  } while (dblPosition_ == previous);
+    dblIndex = std::floor((mv_.dblLastIndex() + 1) * rnd(generator));
+  } while (dblIndex == dblPrevious);
+  return dblIndex;
 }
 
 void PlaybackController::cmdPlay_Click() {
@@ -350,17 +400,24 @@ void PlaybackController::cmdRd_Click() {
 void PlaybackController::chkLoop_Click() {
   if (view_.IsLoopChecked())
     view_.UncheckRandom();
+  PrepareNext();
 }
 
 void PlaybackController::chkRandom_Click() {
   if (view_.IsRandomChecked())
     view_.UncheckLoop();
+  PrepareNext();
 }
 
 void PlaybackController::timWhenStop_Timer() {
   view_.SetWhenStopTimerEnabled(false);
   if (player_.currentPosition() == player_.selectionEnd() && mv_.bPlaying) {
-    NextAfterSong();
+    // The song handed to the media player ahead of time, unless what it rested on changed.
+    if (NextStillHolds()) {
+      SetPosition(next_->dblIndex);
+    } else {
+      NextAfterSong();
+    }
     StartPlay(dblPosition_);
   }
   view_.SetWhenStopTimerEnabled(true);

@@ -82,6 +82,12 @@ class PlaybackController : public QObject {
   void NextInOrder();
   void NextAfterSong();
   void RandomChoice();
+  double RandomIndexAfter(double dblPrevious) const;
+  // Hands the song that follows the current one to the media player ahead of time, so that
+  // the two join without a gap (only while playing; otherwise none).
+  void PrepareNext();
+  void PrepareNextSoon();
+  bool NextStillHolds() const;
   void AutomaticPlay();
   void ForgetFailures() { failedStarts_ = 0; }
   QString SongPath(double dblIndex) const;
@@ -107,6 +113,18 @@ class PlaybackController : public QObject {
   QString awaitedCaption_;
   uint64_t startNumber_ = 0;  // counts StartPlay calls
   QString sRestoredFile_;     // the song of a restored resume point
+  // The song chosen to follow the current one when it plays out, and what the choice rested
+  // on: in random order it is drawn when the current song starts, and drawn again only when
+  // the song, the options or the list change.
+  struct NextSong {
+    double dblFrom = 0;
+    bool bLoop = false;
+    bool bRandom = false;
+    PlayListVersion list;
+    double dblIndex = 0;
+  };
+  std::optional<NextSong> next_;
+  bool bPrepareNextPosted_ = false;
 };
 
 }  // namespace qvt

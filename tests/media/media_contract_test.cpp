@@ -23,6 +23,7 @@ struct Subject {
   std::unique_ptr<IMediaPlayer> player;
   QString good;
   QString bad;
+  QString other;  // plays too (one second)
 };
 
 using Maker = std::function<Subject(const QString& folder)>;
@@ -30,7 +31,8 @@ using Maker = std::function<Subject(const QString& folder)>;
 Subject MakeMpv(const QString& folder) {
   Subject s{std::make_unique<MpvMediaPlayer>(MpvAudioConfig{QStringLiteral("null"), false}),
             test::MakeWav(folder, QStringLiteral("tone.wav"), 1.0),
-            folder + QStringLiteral("/text.mp3")};
+            folder + QStringLiteral("/text.mp3"),
+            test::MakeWav(folder, QStringLiteral("other.wav"), 1.0)};
   QFile text(s.bad);
   if (text.open(QIODevice::WriteOnly))
     text.write("This is not a song.\r\n");
@@ -41,8 +43,10 @@ Subject MakeFake(const QString& folder) {
   auto fake = std::make_unique<FakeMediaPlayer>();
   fake->loadDelayMs = 20;
   fake->playOutMs = 1000;
-  Subject s{nullptr, folder + QStringLiteral("/tone.wav"), folder + QStringLiteral("/text.mp3")};
+  Subject s{nullptr, folder + QStringLiteral("/tone.wav"), folder + QStringLiteral("/text.mp3"),
+            folder + QStringLiteral("/other.wav")};
   fake->durations[s.good] = 1.0;
+  fake->durations[s.other] = 1.0;
   fake->failingFiles << s.bad;
   s.player = std::move(fake);
   return s;
@@ -187,6 +191,34 @@ TEST_P(MediaContract, APositionWrittenWhileLoadingHoldsOnceLoaded) {
   EXPECT_NEAR(p.currentPosition(), 0.5, 0.01);
   EXPECT_EQ(p.playState(), kPlayStopped);
   EXPECT_EQ(reports, 0) << "nobody asked to play";
+}
+
+// A next song handed over before the end sounds on once the song has played out; the player
+// reads as the ended song until the next one's name is written, which then goes on with it:
+// a song that plays on (and ends in its turn), or one that cannot play, as from any load.
+TEST_P(MediaContract, TheNextSongGoesOnAtTheEndOnceItsNameIsWritten) {
+  IMediaPlayer& p = *s.player;
+  for (const QString& next : {s.other, s.bad}) {
+    SCOPED_TRACE(next.toStdString());
+    told.clear();
+    p.setFileName(s.good);
+    ASSERT_TRUE(AwaitTold("loaded"));
+    p.setNextFileName(next);
+    p.play();
+    ASSERT_TRUE(AwaitTold("ended"));
+    EXPECT_EQ(p.fileName(), s.good);
+    EXPECT_EQ(p.currentPosition(), p.selectionEnd());
+    EXPECT_EQ(p.readyState(), kReadyComplete);
+    p.setFileName(next);
+    if (next == s.bad) {
+      ASSERT_TRUE(AwaitTold("failed"));
+      EXPECT_THROW(p.play(), MediaError);
+      continue;
+    }
+    EXPECT_NO_THROW(p.play());
+    ASSERT_TRUE(test::PumpUntil([&] { return told.count("ended") == 2; }, 3000));
+    EXPECT_FALSE(told.contains("failed"));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Players, MediaContract, ::testing::Values(MakeMpv, MakeFake),

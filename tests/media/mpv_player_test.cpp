@@ -96,6 +96,9 @@ TEST(MpvAudioConfigTest, EnvironmentSelectsTheOutput) {
     EXPECT_EQ(config.audioOutput, QString::fromLatin1(row.output));
     EXPECT_EQ(config.untimed, row.untimed);
   }
+  qputenv("QUAVERTONE_AUDIO", "pcm:/tmp/a song.pcm");  // raw samples into a file
+  const MpvAudioConfig pcm = MpvAudioConfig::FromEnvironment();
+  EXPECT_EQ(pcm.audioOutput + " " + pcm.pcmFile, "pcm /tmp/a song.pcm");
   qputenv("QUAVERTONE_AUDIO", saved);
 }
 

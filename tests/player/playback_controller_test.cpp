@@ -195,6 +195,35 @@ TEST_F(PlaybackTest, EndTestNeedsExactEqualityAndPlayState) {
   EXPECT_EQ(c.Position(), 0) << "idle: no automatic continuation";
 }
 
+// The song that follows is handed to the player as a song starts, and again whenever the
+// user changes what follows; in random order it is drawn then, and the end of the song keeps
+// to that draw. Nothing is handed over while idle.
+TEST_F(PlaybackTest, TheNextSongIsHandedOverAheadAndFollowsTheUsersChoices) {
+  MakeList(4);
+  c.cmdNext_Click();
+  EXPECT_EQ(player.nextFile, "") << "idle";
+  c.cmdPlay_Click();
+  EXPECT_EQ(player.nextFile, Path(2));
+  view.loop = true;
+  c.chkLoop_Click();
+  EXPECT_EQ(player.nextFile, Path(1));
+  view.loop = false;
+  view.random = true;
+  c.chkRandom_Click();
+  const QString drawn = player.nextFile;
+  EXPECT_NE(drawn, Path(1));
+  player.playToEnd();
+  c.timWhenStop_Timer();
+  EXPECT_EQ(player.file, drawn) << "the song drawn when the last one started";
+  view.random = false;
+  c.chkRandom_Click();
+  const int at = static_cast<int>(c.Position());
+  EXPECT_EQ(player.nextFile, Path((at + 1) % 4));
+  GlobalMethods::RemoveSongAt((at + 1) % 4);
+  RunEvents();
+  EXPECT_EQ(player.nextFile, Path((at + 1) % 3)) << "the list changed";
+}
+
 TEST_F(PlaybackTest, LoopAndRandomExcludeEachOther) {
   view.loop = true;
   view.random = true;

@@ -64,13 +64,27 @@ const QMap<QString, QStringList>& EncoderArguments() {
 
 }  // namespace
 
-QString MakeWav(const QString& dir, const QString& name, double seconds, int sampleRate) {
+qint16 ToneSample(qint64 frame, int sampleRate) {
+  const double phase = 2.0 * std::numbers::pi * 440.0 * static_cast<double>(frame) / sampleRate;
+  return static_cast<qint16>(std::lround(0.3 * 32767.0 * std::sin(phase)));
+}
+
+// From 200 Hz up by 200 Hz a second: no stretch of it repeats another.
+qint16 SweepSample(qint64 frame, int sampleRate) {
+  const double t = static_cast<double>(frame) / sampleRate;
+  const double phase = 2.0 * std::numbers::pi * (200.0 * t + 100.0 * t * t);
+  return static_cast<qint16>(std::lround(0.3 * 32767.0 * std::sin(phase)));
+}
+
+namespace {
+
+QString WriteWav(const QString& dir, const QString& name, double seconds, int sampleRate,
+                 qint64 firstFrame, qint16 (*sampleAt)(qint64, int)) {
   const auto frames = static_cast<quint32>(std::llround(seconds * sampleRate));
   QByteArray data;
   data.reserve(static_cast<qsizetype>(frames) * kChannels * kBytesPerSample);
   for (quint32 i = 0; i < frames; ++i) {
-    const double phase = 2.0 * std::numbers::pi * 440.0 * i / sampleRate;
-    const auto sample = static_cast<qint16>(std::lround(0.3 * 32767.0 * std::sin(phase)));
+    const qint16 sample = sampleAt(firstFrame + i, sampleRate);
     for (int c = 0; c < kChannels; ++c)
       AppendLe16(data, static_cast<quint16>(sample));
   }
@@ -82,6 +96,17 @@ QString MakeWav(const QString& dir, const QString& name, double seconds, int sam
   if (file.write(header) != header.size() || file.write(data) != data.size())
     return QString();
   return path;
+}
+
+}  // namespace
+
+QString MakeWav(const QString& dir, const QString& name, double seconds, int sampleRate) {
+  return WriteWav(dir, name, seconds, sampleRate, 0, ToneSample);
+}
+
+QString MakeSweepWav(const QString& dir, const QString& name, double seconds, int sampleRate,
+                     qint64 firstFrame) {
+  return WriteWav(dir, name, seconds, sampleRate, firstFrame, SweepSample);
 }
 
 QString MakeEncoded(const QString& dir, const QString& name, double seconds,
