@@ -84,7 +84,6 @@ void PlaybackController::StartNewPlay() {
     view_.SetCurrentSongCaption(QStringLiteral("Ready"));
     player_.stop();
     view_.ShowPlayButtonAsPause(false);
-    view_.SetTextSliderEnabled(false);
     mv_.bPlaying = false;
     return;
   }
@@ -170,10 +169,8 @@ void PlaybackController::FinishStart(bool bAttemptFailed) {
   }
   if (mv_.bPlaying)
     ForgetFailures();
-  // The title scrolls while its song plays; an idle window keeps still.
   TryStep(lcPlayback(), [&] {
-    view_.SetTextSliderEnabled(mv_.bPlaying &&
-                               TitleScroller::NeedsScrolling(SongName(dblPosition_)));
+    view_.SetTextSliderEnabled(TitleScroller::NeedsScrolling(SongName(dblPosition_)));
   });
   view_.SetWhenStopTimerEnabled(true);
   PrepareNext();
@@ -280,7 +277,6 @@ void PlaybackController::HandleBadSong() {
   mv_.bPlaying = false;
   view_.SetWhenStopTimerEnabled(true);
   view_.ShowPlayButtonAsPause(false);
-  view_.SetTextSliderEnabled(false);
   DoEvents();
   if (bGiveUp || bStopPressed_)
     return;
@@ -346,7 +342,6 @@ void PlaybackController::cmdPlay_Click() {
     player_.stop();
     mv_.bResumeFromPosition = true;
     mv_.bPlaying = false;
-    view_.SetTextSliderEnabled(false);
     return;
   }
   mv_.bPlaying = true;
@@ -360,7 +355,6 @@ void PlaybackController::cmdStop_Click() {
   player_.stop();
   player_.setCurrentPosition(player_.selectionStart());
   view_.ShowPlayButtonAsPause(false);
-  view_.SetTextSliderEnabled(false);
   bStopPressed_ = true;
   mv_.bResumeFromPosition = false;
 }
