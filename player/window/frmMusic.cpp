@@ -135,8 +135,10 @@ void frmMusic::ConnectHandlers() {
   connect(cmdRd, &QPushButton::clicked, this, [c] { c->cmdRd_Click(); });
   connect(chkLoop, &QCheckBox::clicked, this, [c] { c->chkLoop_Click(); });
   connect(chkRandom, &QCheckBox::clicked, this, [c] { c->chkRandom_Click(); });
+  // A window that is closing chains no further song: its close may show a message box, and a
+  // song may end while it is up.
   connect(wmpPlayer.get(), &IMediaPlayer::ended, this, [this, c] {
-    if (bTimWhenStopEnabled_)
+    if (bTimWhenStopEnabled_ && !unloading())
       c->timWhenStop_Timer();
   });
   connect(timTextSlider, &QTimer::timeout, this, [this] { timTextSlider_Timer(); });

@@ -201,6 +201,19 @@ TEST_F(FrmMusicTest, TheEndedEventChainsSongsAndAnIdleWindowRunsNoTimer) {
   EXPECT_EQ(w.Position(), 1) << "ended after a pause or a stop";
   EXPECT_EQ(player.fileNamesWritten.size(), 3u) << "only the resume wrote it again";
   EXPECT_EQ(ActiveTimers(w), QStringList{"timTextSlider"});
+
+  // Closing while a song plays: the box about a song the settings cannot keep runs the event
+  // loop, and a song that ends meanwhile starts nothing.
+  SharedMusicVariables().append("/m/say \"hi\".mp3", "say \"hi\"");
+  QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
+  const std::size_t written = player.fileNamesWritten.size();
+  fake.dialogs.onShow = [&](const MessageBoxSpec&) {
+    player.playToEnd();
+    test::PumpUntil([] { return false; }, 50);
+  };
+  CloseWindow();
+  EXPECT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_EQ(player.fileNamesWritten.size(), written) << "no song started after the close";
 }
 
 TEST_F(FrmMusicTest, TheVolumeSliderSetsMinusItsValue) {
