@@ -1,7 +1,10 @@
 #include "bench/BenchPlatform.h"
 
+#include <QFile>
 #include <vector>
 
+#include "player/playlists/FileListBox.h"
+#include "player/playlists/frmChoose.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 
@@ -26,6 +29,25 @@ void FillPlayList(int songs, const std::function<QString(int)>& folderOf) {
 
 QString AlbumFolder(int song) {
   return QStringLiteral("/home/user/Music/Artist %1/Album/").arg(song / 10);
+}
+
+bool AcceptSongTypes(const FakePlatform& fake) {
+  QFile types(fake.path(QStringLiteral("AcceptedFileTypes.qvc")));
+  return types.open(QIODevice::WriteOnly) && types.write("\"MP3 WAV OGG\"\r\n") > 0;
+}
+
+void EmptyEditorList(frmChoose& w) {
+  ResetMusicVariables();
+  SharedMusicVariables().setLastIndex(-1);
+  w.RefillEditorList();
+}
+
+void ShowEditorFolder(frmChoose& w, const QString& folder, const QString& current) {
+  w.filDisplay->SetPath(folder);
+  for (int i = 0; i < w.filDisplay->ListCount(); ++i) {
+    if (w.filDisplay->List(i) == current)
+      w.filDisplay->SetListIndex(i);
+  }
 }
 
 }  // namespace qvt::bench

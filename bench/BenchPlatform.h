@@ -9,6 +9,10 @@
 #include "platform/linux/LinuxSystem.h"
 #include "player/window/PlaybackController.h"
 
+namespace qvt {
+class frmChoose;
+}
+
 namespace qvt::bench {
 
 // The fakes with a fresh program folder, the production event loop (its passes are part of
@@ -24,6 +28,14 @@ struct EventLoopPlatform {
 void FillPlayList(int songs, const std::function<QString(int)>& folderOf);
 // Ten songs to an album folder: "/home/user/Music/Artist N/Album/".
 QString AlbumFolder(int song);
+
+// Writes the program folder's accepted file types (MP3, WAV, OGG), which Verify List reads.
+bool AcceptSongTypes(const FakePlatform& fake);
+
+// The editor's list emptied, as for a new list.
+void EmptyEditorList(frmChoose& w);
+// Opens the editor's file box on `folder` with `current` as its current file.
+void ShowEditorFolder(frmChoose& w, const QString& folder, const QString& current);
 
 // A player window for the playback controller that shows nothing; in order, no loop.
 class NullView : public IPlayerView {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bench/Bench.h"
+#include "bench/BenchPlatform.h"
 #include "platform/fakes/FakePlatform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
@@ -59,11 +60,8 @@ QVT_BENCH(findsongpath) {
 QVT_BENCH(verify_playlist) {
   qvt::FakePlatform fake;
   qvt::ResetMusicVariables();
-  QFile types(fake.path(QStringLiteral("AcceptedFileTypes.qvc")));
-  if (!types.open(QIODevice::WriteOnly))
+  if (!qvt::bench::AcceptSongTypes(fake))
     return;
-  types.write("\"MP3 WAV OGG\"\r\n");
-  types.close();
   const QString folder = fake.path(QStringLiteral("songs"));
   QDir().mkpath(folder);
   std::vector<QString> paths;

@@ -11,7 +11,6 @@
 #include "bench/BenchPlatform.h"
 #include "platform/fakes/FakePlatform.h"
 #include "platform/linux/LinuxSystem.h"
-#include "player/playlists/FileListBox.h"
 #include "player/playlists/ForeignList.h"
 #include "player/playlists/ListFile.h"
 #include "player/playlists/frmChoose.h"
@@ -24,12 +23,6 @@ namespace {
 constexpr int kFiles = 20000;
 constexpr int kSongs = 100000;
 constexpr int kRuns = 3;
-
-void EmptyList(qvt::frmChoose& w) {
-  qvt::ResetMusicVariables();
-  qvt::SharedMusicVariables().setLastIndex(-1);
-  w.RefillEditorList();
-}
 
 void MakeFiles(const QString& folder) {
   QDir().mkpath(folder);
@@ -45,21 +38,12 @@ void MakeListFile(const QString& path) {
   qvt::WriteListFile(path);
 }
 
-// Opens the file box on the folder with `current` as its current file.
-void ShowFolder(qvt::frmChoose& w, const QString& folder, const QString& current) {
-  w.filDisplay->SetPath(folder);
-  for (int i = 0; i < w.filDisplay->ListCount(); ++i) {
-    if (w.filDisplay->List(i) == current)
-      w.filDisplay->SetListIndex(i);
-  }
-}
-
 // Best of kRuns: an empty list, one click; then the second click on the full list.
 void Measure(qvt::frmChoose& w, QPushButton* button, const char* first, const char* again) {
   double best = 1e300;
   double bestAgain = 1e300;
   for (int run = 0; run < kRuns; ++run) {
-    EmptyList(w);
+    qvt::bench::EmptyEditorList(w);
     best = std::min(best, qvt::bench::Seconds([&] { button->click(); }));
     bestAgain = std::min(bestAgain, qvt::bench::Seconds([&] { button->click(); }));
   }
@@ -89,11 +73,11 @@ QVT_BENCH(playlists) {
 
   qvt::frmChoose& w = qvt::Forms::Get<qvt::frmChoose>();
   w.show();
-  ShowFolder(w, songs, QStringLiteral("Track 00000 - Some Song Title.mp3"));
+  qvt::bench::ShowEditorFolder(w, songs, QStringLiteral("Track 00000 - Some Song Title.mp3"));
   Measure(w, w.cmdAddAll, "addall_20k_s", "addall_20k_dups_s");
-  ShowFolder(w, lists, QStringLiteral("big.qvl"));
+  qvt::bench::ShowEditorFolder(w, lists, QStringLiteral("big.qvl"));
   Measure(w, w.cmdLoad, "qvl_load_100k_s", "qvl_load_100k_dups_s");
-  ShowFolder(w, lists, QStringLiteral("big.m3u8"));
+  qvt::bench::ShowEditorFolder(w, lists, QStringLiteral("big.m3u8"));
   Measure(w, w.cmdLoad, "m3u8_load_100k_s", "m3u8_load_100k_dups_s");
 
   qvt::Forms::UnloadAllWithoutHandlers();

@@ -2,15 +2,14 @@
 // a song that takes 2 s to load (a fake player; and libmpv loading a real file), and while a
 // download waits 3 s for a server that has accepted the connection and stays silent. Every
 // pass runs the watchdog's zero-interval timer, so a gap is a time the windows were frozen.
-#include <QElapsedTimer>
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
 
 #include "bench/Bench.h"
 #include "bench/BenchPlatform.h"
+#include "bench/Watchdog.h"
 #include "platform/fakes/FakeMediaPlayer.h"
 #include "platform/fakes/FakePlatform.h"
 #include "platform/http/CurlHttp.h"
@@ -25,37 +24,13 @@
 
 namespace {
 
-// Notes the time of every pass of the event loop; the longest gap between two is the stall.
-class Watchdog {
- public:
-  Watchdog() {
-    timer_.setInterval(0);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      const qint64 now = clock_.nsecsElapsed();
-      longest_ = std::max(longest_, now - last_);
-      last_ = now;
-    });
-    clock_.start();
-    timer_.start();
-  }
-  double longestMs() const {
-    return static_cast<double>(std::max(longest_, clock_.nsecsElapsed() - last_)) / 1e6;
-  }
-
- private:
-  QTimer timer_;
-  QElapsedTimer clock_;
-  qint64 last_ = 0;
-  qint64 longest_ = 0;
-};
-
 // Presses Play on a one-song list from the event loop and runs the loop until the song plays.
 double StallWhileStarting(qvt::IMediaPlayer& player, const QString& path) {
   qvt::ResetMusicVariables();
   qvt::SharedMusicVariables().replaceAll({path}, {QStringLiteral("song")});
   qvt::bench::NullView view;
   qvt::PlaybackController controller(qvt::SharedMusicVariables(), view, player);
-  Watchdog watchdog;
+  qvt::bench::Watchdog watchdog;
   QTimer::singleShot(20, [&] { controller.cmdPlay_Click(); });
   qvt::test::PumpUntil([&] { return player.playState() == qvt::kPlayPlaying && view.timerOn; },
                        10000);
@@ -93,7 +68,7 @@ QVT_BENCH(ui_stall) {
       res.set_content("late", "text/plain");
     });
     server.start();
-    Watchdog watchdog;
+    qvt::bench::Watchdog watchdog;
     qvt::downloader::DownloadFile(server.url("/silent"), fake.path("late.txt"));
     qvt::bench::Figure("ui_stall_http_connect_ms", watchdog.longestMs(), "ms");
     server.stop();
