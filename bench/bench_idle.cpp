@@ -8,12 +8,8 @@
 #include <QThread>
 
 #include "bench/Bench.h"
-#include "bench/BenchPlatform.h"
-#include "platform/fakes/FakePlatform.h"
-#include "player/startup/MusicVariables.h"
-#include "player/window/Configuration.h"
+#include "bench/BenchProcess.h"
 #include "tests/support/ProgramFolder.h"
-#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -38,16 +34,6 @@ long ContextSwitches(qint64 pid) {
   return sum;
 }
 
-void SaveList(const QString& programFolder) {
-  qvt::FakePlatform fake;
-  fake.programFolder.path = programFolder;
-  qvt::test::FakeConfigurationHost host;
-  qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
-  bool has = false;
-  qvt::Configuration::SaveConfiguration(host, has);
-  qvt::ResetMusicVariables();
-}
-
 // "idle-run" leaves the player's process id in "idle-run.pid" and becomes the player, under
 // a session bus of its own when it can have one.
 void WriteIdleRun(const qvt::test::ProgramFolder& folder) {
@@ -63,7 +49,7 @@ void WriteIdleRun(const qvt::test::ProgramFolder& folder) {
 
 QVT_BENCH(idle_player) {
   qvt::test::ProgramFolder folder;
-  SaveList(folder.folder());
+  qvt::bench::SaveConfigurationIn(folder.folder(), kSongs);
   WriteIdleRun(folder);
   QProcess* process = folder.start(QStringLiteral("idle-run"));
   qvt::test::WaitFor([&] { return folder.read(QStringLiteral("Status.tmp")) == "#TRUE#\r\n"; },

@@ -1,6 +1,5 @@
 // The player with a 100,000-song configuration: loading and saving it (progress window
-// suppressed, then shown offscreen), the memory of the real program holding the list, and its
-// CPU while it plays.
+// suppressed, then shown offscreen); and the CPU of the real program while it plays.
 #include <unistd.h>
 #include <QFile>
 #include <QProcess>
@@ -35,17 +34,6 @@ double LoadMs(Host& host, bool hidden) {
          });
 }
 
-long Field(const QByteArray& status, const char* name) {
-  const qsizetype at = status.indexOf(name);
-  if (at < 0)
-    return 0;
-  return status.mid(at + static_cast<qsizetype>(strlen(name)))
-      .trimmed()
-      .split(' ')
-      .first()
-      .toLong();
-}
-
 double CpuSeconds(qint64 pid) {
   QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
   if (!stat.open(QIODevice::ReadOnly))
@@ -76,26 +64,6 @@ QVT_BENCH(configuration) {
 
 QVT_BENCH(player_process) {
   qvt::test::ProgramFolder folder;
-  {
-    qvt::FakePlatform fake;
-    fake.programFolder.path = folder.folder();
-    Host host;
-    qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
-    bool has = false;
-    qvt::Configuration::SaveConfiguration(host, has);
-    qvt::ResetMusicVariables();
-  }
-  QProcess* p = folder.start(QStringLiteral("Quavertone"));
-  qvt::test::WaitFor([&] { return folder.read(QStringLiteral("Status.tmp")) == "#TRUE#\r\n"; },
-                     20000);
-  QThread::msleep(2000);  // the list is loaded and the player idle
-  QFile status(QStringLiteral("/proc/%1/status").arg(p->processId()));
-  status.open(QIODevice::ReadOnly);
-  const long hwmKb = Field(status.readAll(), "VmHWM:");
-  qvt::bench::Figure("player_rss_100k_mb", static_cast<double>(hwmKb) / 1024.0, "MB");
-  p->terminate();
-  p->waitForFinished(20000);
-
   const QString song = qvt::test::MakeWav(folder.folder(), QStringLiteral("long.wav"), 40.0, 22050);
   QProcess* q =
       folder.start(QStringLiteral("Quavertone"), {song}, {QStringLiteral("QUAVERTONE_AUDIO=null")});
