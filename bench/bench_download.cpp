@@ -12,6 +12,7 @@
 #include "shared/Processor.h"
 #include "shared/ui/ProgressWindows.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ double CurlProgramSeconds(const QString& url, const QString& target) {
 
 QVT_BENCH(download) {
   qvt::FakePlatform fake;
-  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
+  qvt::platform().progressWindows = &qvt::test::ProgressWindows();
   qvt::SetProcessingSuppressed(false);
   qvt::CurlHttp curl;
   qvt::platform().http = &curl;

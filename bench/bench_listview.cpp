@@ -20,6 +20,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/Processor.h"
+#include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ constexpr int kManySongs = 1000000;
 
 // The view as the user last left it: gone, so that the next opening loads and fills it.
 void DiscardView() {
-  if (qvt::Forms::IsLoaded<qvt::frmList>())
-    delete &qvt::Forms::Get<qvt::frmList>();
+  if (qvt::test::Slot<qvt::frmList>().IsLoaded())
+    delete &qvt::test::Slot<qvt::frmList>().Get();
   qvt::SharedMusicVariables().bListWindowOpen = false;
 }
 
@@ -58,7 +59,7 @@ double SearchSeconds(int song) {
 QVT_BENCH(listview) {
   qvt::bench::EventLoopPlatform services;
   qvt::FakeMediaFactory media;  // the player window's embedded player
-  qvt::frmMusic& player = qvt::Forms::Get<qvt::frmMusic>();
+  qvt::frmMusic& player = qvt::test::Slot<qvt::frmMusic>().Get();
   qvt::GlobalMethods::SetProcessingVisibility(2);  // progress window suppressed
   qvt::bench::FillPlayList(kSongs, [](int) { return QStringLiteral("/home/user/Music/"); });
   player.SetPosition(kSongs / 2);
@@ -70,7 +71,7 @@ QVT_BENCH(listview) {
   };
   qvt::bench::Figure("listview_open_100k_s", qvt::bench::BestSeconds(3, openView), "s");
 
-  qvt::frmList& view = qvt::Forms::Get<qvt::frmList>();
+  qvt::frmList& view = qvt::test::Slot<qvt::frmList>().Get();
   int position = 0;
   const double mark = qvt::bench::BestSeconds(20, [&] {
     position = (position + 7919) % kSongs;  // far apart: the view scrolls every time
@@ -85,7 +86,7 @@ QVT_BENCH(listview) {
   qvt::bench::Figure("listview_open_1m_s", qvt::bench::BestSeconds(2, openView), "s");
   qvt::bench::Figure("search_1m_ms", 1000 * SearchSeconds(kManySongs - 1), "ms");
 
-  qvt::Forms::UnloadAllWithoutHandlers();
+  qvt::test::UnloadAllWindows();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   qvt::SetProcessingSuppressed(false);
   qvt::ResetMusicVariables();

@@ -13,6 +13,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/ui/Form.h"
+#include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ QVT_BENCH(moved_songs) {
   qvt::ResetMusicVariables();
   const QString moved = fake.path(QStringLiteral("moved"));
   MakeLibrary(moved);
-  qvt::frmChoose& w = qvt::Forms::Get<qvt::frmChoose>();
+  qvt::frmChoose& w = qvt::test::Slot<qvt::frmChoose>().Get();
   w.show();
 
   const double find = Measure(fake, w.cmdFindMoved, QString(), moved);
@@ -69,7 +70,7 @@ QVT_BENCH(moved_songs) {
                                 moved + QStringLiteral("/user/Music"));
   qvt::bench::Figure(QStringLiteral("relink_100k_ms"), relink * 1000, QStringLiteral("ms"));
 
-  qvt::Forms::UnloadAllWithoutHandlers();
+  qvt::test::UnloadAllWindows();
   qvt::SetProcessingSuppressed(false);
   qvt::ResetMusicVariables();
 }

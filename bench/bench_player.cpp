@@ -15,6 +15,7 @@
 #include "shared/Processor.h"
 #include "shared/ui/ProgressWindows.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestFiles.h"
 
@@ -56,7 +57,7 @@ QVT_BENCH(configuration) {
       1000 * qvt::bench::BestSeconds(5, [&] { qvt::Configuration::SaveConfiguration(host, has); });
   qvt::bench::Figure("config_save_100k_ms", save, "ms");
   qvt::bench::Figure("config_load_100k_ms", LoadMs(host, true), "ms");
-  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
+  qvt::platform().progressWindows = &qvt::test::ProgressWindows();
   qvt::bench::Figure("config_load_100k_shown_ms", LoadMs(host, false), "ms");
   qvt::SetProcessingSuppressed(false);
   qvt::ResetMusicVariables();

@@ -17,6 +17,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/ui/Form.h"
+#include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ QVT_BENCH(playlists) {
   (void)qvt::ExportM3u8(lists + QStringLiteral("/big.qvl"), lists + QStringLiteral("/big.m3u8"));
   qvt::SharedMusicVariables().setLastIndex(-1);
 
-  qvt::frmChoose& w = qvt::Forms::Get<qvt::frmChoose>();
+  qvt::frmChoose& w = qvt::test::Slot<qvt::frmChoose>().Get();
   w.show();
   qvt::bench::ShowEditorFolder(w, songs, QStringLiteral("Track 00000 - Some Song Title.mp3"));
   Measure(w, w.cmdAddAll, "addall_20k_s", "addall_20k_dups_s");
@@ -80,7 +81,7 @@ QVT_BENCH(playlists) {
   qvt::bench::ShowEditorFolder(w, lists, QStringLiteral("big.m3u8"));
   Measure(w, w.cmdLoad, "m3u8_load_100k_s", "m3u8_load_100k_dups_s");
 
-  qvt::Forms::UnloadAllWithoutHandlers();
+  qvt::test::UnloadAllWindows();
   qvt::SetProcessingSuppressed(false);
   qvt::ResetMusicVariables();
 }

@@ -9,6 +9,7 @@
 #include "shared/Processor.h"
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmDeterminedProcessing.h"
+#include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
 
@@ -23,14 +24,14 @@ QString message(int i) {
 
 QVT_BENCH(processing) {
   qvt::FakePlatform fake;
-  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
+  qvt::platform().progressWindows = &qvt::test::ProgressWindows();
   qvt::SetProcessingSuppressed(false);
 
   int paints = 0;
   const std::clock_t cpuStart = std::clock();
   const double bar = qvt::bench::BestSeconds(kRuns, [&] {
     qvt::ShowDeterminedProcessing(0, kUpdates, false, "Loading Large Play list");
-    auto& form = qvt::Forms::Get<qvt::frmDeterminedProcessing>();
+    auto& form = qvt::test::Slot<qvt::frmDeterminedProcessing>().Get();
     const int before = form.paints();
     for (int i = 0; i < kUpdates; ++i)
       qvt::UpdateProcessing(message(i));

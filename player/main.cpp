@@ -10,6 +10,7 @@
 #include "player/cli/CommandLine.h"
 #include "player/startup/MainModule.h"
 #include "player/startup/MusicVariables.h"
+#include "player/startup/PlayerWindows.h"
 #include "player/window/Mpris.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
@@ -27,12 +28,14 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
   const qvt::ProductionPlatform services(QStringLiteral("Quavertone"));
-  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
+  qvt::QtProgressWindows progressWindows;
+  qvt::platform().progressWindows = &progressWindows;
   qvt::ApplyDesignFont();
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares
   const qvt::ScopedMusicVariables installed(musicVariables);
   qvt::Mpris::Install();
-  qvt::OnTerminationSignal([] { qvt::MainModule::CloseNormally(); });
-  qvt::MainModule::Main(qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
+  qvt::PlayerWindows windows;
+  qvt::OnTerminationSignal([&windows] { qvt::MainModule::CloseNormally(windows); });
+  qvt::MainModule::Main(windows, qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
   return QApplication::exec();
 }

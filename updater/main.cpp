@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   std::setlocale(LC_NUMERIC, "C");
   const qvt::MachinePlatform services(QStringLiteral("Updater"));
-  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
+  qvt::QtProgressWindows progressWindows;
+  qvt::platform().progressWindows = &progressWindows;
   qvt::ApplyDesignFont();
   qvt::SetProcessingSuppressed(false);  // the Updater always shows its progress windows
   qvt::UpdaterProgram().Main();         // ends the program itself

@@ -16,9 +16,9 @@
 #include "player/playlists/DirListBox.h"
 #include "player/playlists/DriveListBox.h"
 #include "player/playlists/FileListBox.h"
+#include "player/playlists/PlayerWindowLink.h"
 #include "player/playlists/SongListBox.h"
 #include "player/startup/MusicVariables.h"
-#include "player/window/frmMusic.h"
 #include "shared/RecordNotation.h"
 #include "shared/Variant.h"
 #include "shared/ui/DesignFont.h"
@@ -49,7 +49,8 @@ QFont NamedFont(const QString& family, QFont::StyleHint hint, double points) {
 
 }  // namespace
 
-frmChoose::frmChoose() : pacer_(new FramePacer(this)), applyLater_(new QTimer(this)) {
+frmChoose::frmChoose(IPlayerWindow& player)
+    : player_(player), pacer_(new FramePacer(this)), applyLater_(new QTimer(this)) {
   setObjectName(QStringLiteral("frmChoose"));
   setWindowTitle(QStringLiteral("Choose the files"));
   setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
@@ -376,9 +377,8 @@ void frmChoose::WriteSavedPath() {
 }
 
 void frmChoose::Form_Unload(bool& /*bCancel*/) {
-  frmMusic& player = Forms::Get<frmMusic>();
-  player.show();
-  player.StartNewPlay();
+  player_.show();
+  player_.StartNewPlay();
   WriteSavedPath();
 }
 

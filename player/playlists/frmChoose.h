@@ -25,6 +25,7 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class FramePacer;
+class IPlayerWindow;
 class SongListBox;
 
 class frmChoose : public Form, public IEditorView {
@@ -34,7 +35,8 @@ class frmChoose : public Form, public IEditorView {
   static constexpr int kClientWidthTwips = 9555;
   static constexpr int kClientHeightTwips = 7575;
 
-  frmChoose();
+  // The player window the list is handed back to when the editor closes.
+  explicit frmChoose(IPlayerWindow& player);
   ~frmChoose() override;
 
   // Window operations.
@@ -107,6 +109,7 @@ class frmChoose : public Form, public IEditorView {
   void TextsChanged();
   void ApplyTexts();
 
+  IPlayerWindow& player_;
   MusicVariables& mv_ = SharedMusicVariables();  // the play list edited
   PlayListEditor editor_{mv_, *this};
   FramePacer* pacer_;

@@ -14,11 +14,11 @@
 
 #include "platform/Platform.h"
 #include "player/playlists/NowPlayingModel.h"
+#include "player/playlists/PlayerWindowLink.h"
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmSearch.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
-#include "player/window/frmMusic.h"
 #include "shared/Variant.h"
 #include "shared/ui/Twips.h"
 
@@ -57,7 +57,8 @@ std::optional<int> EntryNumber(double dblIndex) {
 
 }  // namespace
 
-frmList::frmList() : mv_(SharedMusicVariables()) {
+frmList::frmList(FormSlot<frmSearch>& search, IPlayerWindow& player)
+    : search_(search), player_(player), mv_(SharedMusicVariables()) {
   setObjectName(QStringLiteral("frmList"));
   setWindowTitle(QStringLiteral("Play List - Now Playing"));
   CreateControls();
@@ -172,11 +173,11 @@ void frmList::PlaceSearchWindow(frmSearch& search, double dblLeft, double dblTop
 
 void frmList::tmrDock_Timer() {
   constexpr int kMostLooks = 50;
-  if (++dockLooks_ > kMostLooks || !Forms::IsLoaded<frmSearch>()) {
+  if (++dockLooks_ > kMostLooks || !search_.IsLoaded()) {
     tmrDock_->stop();
     return;
   }
-  frmSearch& search = Forms::Get<frmSearch>();
+  frmSearch& search = *search_.Loaded();
   if (search.isVisible() && search.frameGeometry() == search.geometry())
     return;  // not framed yet
   tmrDock_->stop();
@@ -215,8 +216,8 @@ void frmList::showEvent(QShowEvent* e) {
 }
 
 void frmList::Form_Activate() {
-  if (Forms::IsLoaded<frmSearch>())
-    PlaceSearchWindow(Forms::Get<frmSearch>(), Left() + Width(), Top() + kSearchDropTwips);
+  if (frmSearch* search = search_.Loaded())
+    PlaceSearchWindow(*search, Left() + Width(), Top() + kSearchDropTwips);
   mv_.bListWindowOpen = true;
 }
 
@@ -239,9 +240,9 @@ void frmList::Form_Resize() {
   }
   stbList->setGeometry(0, QWidget::height() - stbList->height(), QWidget::width(),
                        stbList->height());
-  if (!Forms::IsLoaded<frmSearch>() || !Forms::Get<frmSearch>().isVisible())
+  if (!search_.IsLoaded() || !search_.Loaded()->isVisible())
     return;
-  frmSearch& search = Forms::Get<frmSearch>();
+  frmSearch& search = *search_.Loaded();
   const ListView::Dock dock =
       ListView::DockOnResize(Left(), Top(), W, search.Width(), qvt::ScreenWidthTwips());
   PlaceSearchWindow(search, dock.searchLeft, dock.searchTop);
@@ -252,7 +253,7 @@ void frmList::Form_Resize() {
 void frmList::Form_Unload(bool& bCancel) {
   ListView::WriteSavedSize(Height(), Width());
   hide();
-  Forms::Unload<frmSearch>();
+  search_.Unload();
   mv_.bListWindowOpen = false;
   bCancel = true;
 }
@@ -276,11 +277,11 @@ void frmList::reset() {
 }
 
 bool frmList::PlayerMinimised() {
-  return Forms::Get<frmMusic>().isMinimized();
+  return player_.isMinimized();
 }
 
 double frmList::PlayerPosition() {
-  return Forms::Get<frmMusic>().Position();
+  return player_.Position();
 }
 
 void frmList::MarkEntry(double dblIndex) {
@@ -327,9 +328,8 @@ void frmList::PlaySelected(const QString& sEmptyMessage) {
     MsgBox(sEmptyMessage);
     return;
   }
-  frmMusic& player = Forms::Get<frmMusic>();
-  player.StartPlay(GlobalMethods::GetSelectedIndex(*lstList));
-  player.setDisplay(GlobalMethods::GetSelectedIndex(*lstList));
+  player_.StartPlay(GlobalMethods::GetSelectedIndex(*lstList));
+  player_.setDisplay(GlobalMethods::GetSelectedIndex(*lstList));
 }
 
 void frmList::cmdPlay_Click() {
@@ -357,7 +357,7 @@ void frmList::stbList_DblClick() {
 }
 
 void frmList::ShowSearchWindow() {
-  frmSearch& search = Forms::Get<frmSearch>();
+  frmSearch& search = search_.Get();
   search.show();
   const ListView::Dock dock =
       ListView::DockOnOpen(Left(), Top(), Width(), search.Width(), qvt::ScreenWidthTwips());

@@ -19,6 +19,7 @@ class QTimer;
 
 namespace qvt {
 
+class IPlayerWindow;
 class NowPlayingModel;
 class SongListBox;
 class frmSearch;
@@ -31,7 +32,8 @@ class frmList : public Form, private ListView::IView {
   static constexpr int kClientWidthTwips = 5340;
   static constexpr int kClientHeightTwips = 5385;
 
-  frmList();
+  // The search window it docks, and the player window it plays in.
+  frmList(FormSlot<frmSearch>& search, IPlayerWindow& player);
   ~frmList() override;
 
   // Rebuilds the list or moves the " - Now Playing" marker to the player's current song.
@@ -92,6 +94,8 @@ class frmList : public Form, private ListView::IView {
   void PlaySelected(const QString& sEmptyMessage);
   void ShowSearchWindow();
 
+  FormSlot<frmSearch>& search_;
+  IPlayerWindow& player_;
   MusicVariables& mv_;  // the play list shown
   double dblMarkedIndex = 0;
   // What lstList shows: the play list, the song now playing marked.

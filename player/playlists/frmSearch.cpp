@@ -24,7 +24,7 @@ const QString kHelpText = QStringLiteral(
 
 }  // namespace
 
-frmSearch::frmSearch() {
+frmSearch::frmSearch(FormSlot<frmList>& list) : list_(list) {
   setObjectName(QStringLiteral("frmSearch"));
   setWindowTitle(QStringLiteral("Song Search"));
   setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
@@ -78,7 +78,7 @@ void frmSearch::SearchNext() {
   GlobalMethods::FindSongName(QStringLiteral("init") + FormatNumber(dblLastFound + 1), false);
   dblLastFound = GlobalMethods::FindSongName(sTerm, true);
   try {
-    Forms::Get<frmList>().lstList->SetListIndex(static_cast<int>(dblLastFound));
+    list_.Get().lstList->SetListIndex(static_cast<int>(dblLastFound));
   } catch (const std::exception&) {
     LogExpected(
         lcPlaylist());  // the view shows fewer entries than the play list has: nothing to select

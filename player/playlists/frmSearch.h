@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace qvt {
 
+class frmList;
+
 class frmSearch : public Form {
   Q_OBJECT
 
@@ -20,7 +22,8 @@ class frmSearch : public Form {
   static constexpr int kClientWidthTwips = 3825;
   static constexpr int kClientHeightTwips = 3030;
 
-  frmSearch();
+  // The list view whose list it searches and selects in.
+  explicit frmSearch(FormSlot<frmList>& list);
   ~frmSearch() override;
 
   // The action of cmdNext: selects the next match, or reports that there is none.
@@ -44,6 +47,7 @@ class frmSearch : public Form {
   void txtWord_Change();
   void cmdDone_Click();
 
+  FormSlot<frmList>& list_;
   double dblLastFound = -1;
 };
 

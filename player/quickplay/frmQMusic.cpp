@@ -9,11 +9,11 @@
 #include <QSlider>
 #include <QTimer>
 #include <exception>
+#include <utility>
 
 #include "platform/Media.h"
 #include "platform/Platform.h"
 #include "platform/base/Check.h"
-#include "player/quickplay/MainWindowHook.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
@@ -41,7 +41,10 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 
 }  // namespace
 
-frmQMusic::frmQMusic() : wmpPlayer_(CreateMediaPlayer()) {
+frmQMusic::frmQMusic(std::function<void()> openMainWindow, std::function<void()> closeProgram)
+    : openMainWindow_(std::move(openMainWindow)),
+      closeProgram_(std::move(closeProgram)),
+      wmpPlayer_(CreateMediaPlayer()) {
   setObjectName(QStringLiteral("frmQMusic"));
   setWindowTitle(QStringLiteral("Music Quick Play"));
   setFixedSize(ClientArea().size());
@@ -225,7 +228,8 @@ void frmQMusic::cmdLoadMain_Click() {
   FormBusy busy(*this);
   bLoadingMain_ = true;
   try {
-    OpenMainPlayerWindow();
+    if (openMainWindow_)
+      openMainWindow_();
   } catch (const std::exception& failure) {
     bLoadingMain_ = false;
     MsgBox(QString::fromUtf8(failure.what()));

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "player/quickplay/QuickPlayLogic.h"
@@ -33,7 +34,10 @@ class frmQMusic : public Form {
   Q_OBJECT
 
  public:
-  frmQMusic();
+  // How "&Load QVT" loads and shows the main player window, and the program's normal close
+  // (the desktop's Quit).
+  frmQMusic(std::function<void()> openMainWindow, std::function<void()> closeProgram);
+  const std::function<void()>& CloseProgram() const { return closeProgram_; }
   ~frmQMusic() override;
 
   // The file to play, as handed over on the command line; its name is looked up at once.
@@ -94,6 +98,8 @@ class frmQMusic : public Form {
   void ShowSongLength();
   void ShowTime(const QString& text);
 
+  std::function<void()> openMainWindow_;
+  std::function<void()> closeProgram_;
   std::unique_ptr<IMediaPlayer> wmpPlayer_;
   std::unique_ptr<clsFileManager> fmConfig_;
   QString sFileToPlay_;

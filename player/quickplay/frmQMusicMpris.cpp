@@ -33,7 +33,8 @@ double Seconds(IMediaPlayer& player, double (IMediaPlayer::*read)() const) {
 frmQMusicMpris::frmQMusicMpris(frmQMusic& window)
     : WindowMprisTarget(window, Mpris::kRankQuickPlay, window.wmpPlayer(),
                         {window.mmControl->playButton(), window.mmControl->pauseButton(),
-                         window.mmControl->stopButton()}),
+                         window.mmControl->stopButton()},
+                        window.CloseProgram()),
       window_(window) {
   // The window follows its song with its update timer while it plays (the time, the end of
   // the song): what that finds reaches the desktop as it finds it.

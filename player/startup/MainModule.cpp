@@ -3,9 +3,9 @@
 #include <QTimer>
 
 #include "platform/Platform.h"
-#include "player/quickplay/MainWindowHook.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/startup/MusicVariables.h"
+#include "player/startup/PlayerWindows.h"
 #include "player/update/UpdatorMethods.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/Form.h"
@@ -28,43 +28,42 @@ QString Unquote(const QString& sCommandLine) {
 namespace {
 
 // What an update needs of the player window: playback halted where it is, and the normal close.
-void InstallUpdateHooks() {
+void InstallUpdateHooks(PlayerWindows& windows) {
   UpdatorMethods::PlayerHooks hooks;
-  hooks.StopPlayer = [] {
-    if (Forms::IsLoaded<frmMusic>())
-      Forms::Get<frmMusic>().HaltPlayer();
+  hooks.StopPlayer = [&windows] {
+    if (frmMusic* player = windows.music.Loaded())
+      player->HaltPlayer();
   };
-  hooks.ClosePlayer = [] { CloseNormally(); };
+  hooks.ClosePlayer = [&windows] { CloseNormally(windows); };
   UpdatorMethods::SetPlayerHooks(std::move(hooks));
 }
 
 }  // namespace
 
-void Main(const QString& sCommandLine) {
-  InstallUpdateHooks();
-  SetMainPlayerWindowOpener([] { Forms::Get<frmMusic>().show(); });
+void Main(PlayerWindows& windows, const QString& sCommandLine) {
+  InstallUpdateHooks(windows);
   if (sCommandLine.trimmed().isEmpty()) {
-    Forms::Get<frmMusic>().show();
+    windows.music.Get().show();
     return;
   }
-  frmQMusic& quick = Forms::Get<frmQMusic>();
+  frmQMusic& quick = windows.quick.Get();
   quick.SetFileToPlay(Unquote(sCommandLine));
   quick.show();
   SharedMusicVariables().bPlaying = true;
   quick.StartPlayQ();
 }
 
-void CloseNormally() {
+void CloseNormally(PlayerWindows& windows) {
   // A close asked for while the player window is still loading its play list waits until the
   // list is complete, so that the save never writes half a list.
-  if (Forms::IsLoaded<frmMusic>() && Forms::Get<frmMusic>().IsLoading()) {
-    QTimer::singleShot(50, [] { CloseNormally(); });
+  if (windows.music.IsLoaded() && windows.music.Loaded()->IsLoading()) {
+    QTimer::singleShot(50, [&windows] { CloseNormally(windows); });
     return;
   }
-  if (Forms::IsLoaded<frmMusic>()) {
-    Forms::Unload<frmMusic>();
-  } else if (Forms::IsLoaded<frmQMusic>()) {
-    Forms::Unload<frmQMusic>();
+  if (windows.music.IsLoaded()) {
+    windows.music.Unload();
+  } else if (windows.quick.IsLoaded()) {
+    windows.quick.Unload();
   }
   appControl().endProgram(0);
 }

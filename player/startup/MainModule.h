@@ -5,16 +5,21 @@
 #include <QString>
 #include <QStringList>
 
-namespace qvt::MainModule {
+namespace qvt {
+
+class PlayerWindows;
+
+namespace MainModule {
 
 // The command line: the program's arguments joined by single blanks.
 QString CommandLine(const QStringList& arguments);
 // A command line wrapped in double quotes names the path between them.
 QString Unquote(const QString& sCommandLine);
-// Opens the first window. The program then runs as long as a window is open.
-void Main(const QString& sCommandLine);
+// Opens the first window of `windows`. The program then runs as long as a window is open.
+void Main(PlayerWindows& windows, const QString& sCommandLine);
 // Closes the program as the user would: the open main window (or quick play window) is
 // unloaded normally, which saves its settings and ends the program.
-void CloseNormally();
+void CloseNormally(PlayerWindows& windows);
 
-}  // namespace qvt::MainModule
+}  // namespace MainModule
+}  // namespace qvt

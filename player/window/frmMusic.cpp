@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <cmath>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "player/options/frmOptions.h"
@@ -34,7 +35,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
 
 }  // namespace
 
-frmMusic::frmMusic() {
+frmMusic::frmMusic(Links links) : links_(std::move(links)) {
   setObjectName(QStringLiteral("frmMusic"));
   setWindowTitle(QStringLiteral("Quavertone"));
   setWindowIcon(QIcon(ProgramFile(QStringLiteral("QVTFile.png"))));
@@ -186,10 +187,11 @@ void frmMusic::Form_Load() {
 // this window may be destroyed by any pass of the event loop (the message box runs one), so
 // nothing of it is touched after the unload.
 void frmMusic::Upgrade() {
+  FormSlot<frmMusic>& self = links_.self;
   bUpgrading_ = true;
   Forms::Unload(*this);
   bUpgrading_ = false;
-  Forms::Get<frmMusic>().show();
+  self.Get().show();
   MsgBox(QStringLiteral("Upgrade complete"));
 }
 
@@ -197,8 +199,8 @@ void frmMusic::Form_Unload(bool& bCancel) {
   (void)bCancel;
   if (bUpgrading_) {
     Configuration::SaveConfiguration(*this, bHasPlayList_);
-    Forms::Unload<frmList>();
-    Forms::Unload<frmChoose>();
+    links_.list.Unload();
+    links_.editor.Unload();
     return;
   }
   hide();
@@ -252,7 +254,7 @@ void frmMusic::SetTextSliderEnabled(bool bEnabled) {
 }
 
 void frmMusic::ResetListView() {
-  Forms::Get<frmList>().reset();
+  links_.list.Get().reset();
 }
 
 void frmMusic::AssignRandomChecked(bool bChecked) {
@@ -287,18 +289,18 @@ void frmMusic::sldVol_Change() {
 }
 
 void frmMusic::cmdDir_Click() {
-  frmChoose& editor = Forms::Get<frmChoose>();
-  if (!Forms::IsLoaded<frmChoose>())
+  frmChoose& editor = links_.editor.Get();
+  if (!links_.editor.IsLoaded())
     return;  // closed while it filled its list: it has handed the list back already
   editor.show();
   editor.raise();
   editor.activateWindow();
-  Forms::Unload<frmList>();
+  links_.list.Unload();
   hide();
 }
 
 void frmMusic::cmdView_Click() {
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = links_.list.Get();
   view.show();
   view.raise();
   view.activateWindow();
@@ -307,7 +309,7 @@ void frmMusic::cmdView_Click() {
 }
 
 void frmMusic::cmdOptions_Click() {
-  frmOptions& options = Forms::Get<frmOptions>();
+  frmOptions& options = links_.options.Get();
   options.show();
   options.raise();
   options.activateWindow();

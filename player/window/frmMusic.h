@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "platform/Media.h"
@@ -19,11 +20,24 @@
 
 namespace qvt {
 
+class frmChoose;
+class frmList;
+class frmOptions;
+
 class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   Q_OBJECT
 
  public:
-  frmMusic();
+  // The windows the player window opens, its own slot (an upgrade loads it afresh), and the
+  // program's normal close.
+  struct Links {
+    FormSlot<frmMusic>& self;
+    FormSlot<frmList>& list;
+    FormSlot<frmChoose>& editor;
+    FormSlot<frmOptions>& options;
+    std::function<void()> closeProgram;
+  };
+  explicit frmMusic(Links links);
   ~frmMusic() override;
 
   // Public operations used by the other windows.
@@ -34,6 +48,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   void SetPosition(double dblValue) override { controller_->SetPosition(dblValue); }
 
   IMediaPlayer& Player() { return *wmpPlayer; }
+  const std::function<void()>& CloseProgram() const { return links_.closeProgram; }
   PlaybackController& Controller() { return *controller_; }
   double Volume() const { return dblVolume_; }
   // True while the load handler runs (its long loops let the event loop run).
@@ -100,6 +115,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   TitleScroller scroller_;
   double dblVolume_ = 0;
   bool bHasPlayList_ = false;
+  Links links_;
   bool bUpgrading_ = false;
   bool bLoading_ = false;
   // Last, so that the desktop's media controls let go of the window first.

@@ -6,16 +6,17 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
-#include "player/startup/MainModule.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 
 namespace qvt {
 
 WindowMprisTarget::WindowMprisTarget(QWidget& window, int iRank, IMediaPlayer& player,
-                                     std::initializer_list<QPushButton*> transport)
-    : widget_(window) {
+                                     std::initializer_list<QPushButton*> transport,
+                                     std::function<void()> quit)
+    : widget_(window), quit_(std::move(quit)) {
   Mpris::Attach(this, iRank);
   for (QPushButton* button : transport)
     QObject::connect(button, &QPushButton::clicked, &window, [] { Mpris::Refresh(); });
@@ -38,7 +39,8 @@ void WindowMprisTarget::Raise() {
 }
 
 void WindowMprisTarget::Quit() {
-  MainModule::CloseNormally();
+  if (quit_)
+    quit_();
 }
 
 bool WindowMprisTarget::AcceptsInput() const {
@@ -48,7 +50,8 @@ bool WindowMprisTarget::AcceptsInput() const {
 frmMusicMpris::frmMusicMpris(frmMusic& window)
     : WindowMprisTarget(
           window, Mpris::kRankPlayerWindow, window.Player(),
-          {window.cmdPlay, window.cmdStop, window.cmdNext, window.cmdPrevious, window.cmdRd}),
+          {window.cmdPlay, window.cmdStop, window.cmdNext, window.cmdPrevious, window.cmdRd},
+          window.CloseProgram()),
       window_(window) {
   for (QCheckBox* box : {window.chkRandom, window.chkLoop})
     QObject::connect(box, &QCheckBox::toggled, &window, [] { Mpris::Refresh(); });

@@ -12,6 +12,7 @@
 
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
 #include <initializer_list>
 
 #include "platform/Media.h"
@@ -28,7 +29,7 @@ class frmMusic;
 class WindowMprisTarget : public IMprisTarget {
  public:
   WindowMprisTarget(QWidget& window, int iRank, IMediaPlayer& player,
-                    std::initializer_list<QPushButton*> transport);
+                    std::initializer_list<QPushButton*> transport, std::function<void()> quit);
   ~WindowMprisTarget() override;
   void Raise() override;
   void Quit() override;
@@ -36,6 +37,7 @@ class WindowMprisTarget : public IMprisTarget {
 
  private:
   QWidget& widget_;
+  std::function<void()> quit_;  // the program's normal close
 };
 
 class frmMusicMpris : public WindowMprisTarget {

@@ -1,10 +1,12 @@
 #pragma once
-// Windows with one instance per class, created on first reference and destroyed on unload.
+// Windows with one instance per slot, created on first reference and destroyed on unload. A
+// program's start-up owns a FormSet and one FormSlot per window class, and hands each window
+// the slots of the windows it opens.
 //
-//   frmOptions& options = Forms::Get<frmOptions>();  // created and loaded now, not shown
-//   options.show();
-//   Forms::Unload<frmOptions>();                     // its unload handler may cancel
-//   Forms::Get<frmOptions>();                        // a fresh instance, loaded again
+//   FormSlot<frmOptions>& options = ...;  // given to the window that opens the options
+//   options.Get().show();                 // created and loaded on first reference
+//   options.Unload();                     // its unload handler may cancel
+//   options.Get();                        // a fresh instance, loaded again
 //
 // Unloading forgets the instance at once and deletes the object later (deleteLater), so a
 // handler may unload its own window while it runs: the next Get creates a new instance while
@@ -19,14 +21,17 @@
 
 #include <QPoint>
 #include <QWidget>
+#include <functional>
 #include <optional>
-#include <typeindex>
+#include <utility>
+#include <vector>
 
 class QCloseEvent;
 
 namespace qvt {
 
 class Forms;
+class FormSlotBase;
 
 // The base of every window class.
 class Form : public QWidget {
@@ -41,7 +46,7 @@ class Form : public QWidget {
   // closing it.
   bool unloading() const { return bUnloading_; }
 
-  // Runs once, right after construction, when Forms::Get creates the window.
+  // Runs once, right after construction, when its slot creates the window.
   virtual void Form_Load() {}
   // Runs when the window is unloaded (closed by the user or through Forms::Unload). Setting
   // bCancel keeps the window loaded.
@@ -60,9 +65,11 @@ class Form : public QWidget {
   // placed it elsewhere, until it has stood there a moment (or no frame came for a while).
   void restoreWhenFramed(QPoint at, int waitedMs, int stillMs);
   friend class Forms;
+  friend class FormSlotBase;
   friend class FormBusy;
-  bool bUnloading_ = false;  // an unload is under way or done: no second handler run
-  int iBusy_ = 0;            // operations running on the window
+  FormSlotBase* slot_ = nullptr;  // the slot that holds the window while it is loaded
+  bool bUnloading_ = false;       // an unload is under way or done: no second handler run
+  int iBusy_ = 0;                 // operations running on the window
   bool bUnloadPending_ = false;
   std::optional<QPoint> hiddenAt_;  // where the client area stood when the program hid it
 };
@@ -82,52 +89,85 @@ class FormBusy {
   Form& form_;
 };
 
+// Unloading, which needs no registry: any loaded window can be unloaded through itself.
 class Forms {
  public:
-  // The one instance of T, created and loaded when there is none.
-  template <class T>
-  static T& Get() {
-    if (Form* form = find(typeid(T)))
-      return static_cast<T&>(*form);
-    T* form = new T();
-    load(typeid(T), form);
-    // A load handler may replace its own window (unload it and create a fresh one): the
-    // caller gets the instance that is loaded now.
-    if (Form* current = find(typeid(T)))
-      return static_cast<T&>(*current);
-    return *form;
-  }
-
-  // Whether an instance of T exists, without creating one.
-  template <class T>
-  static bool IsLoaded() {
-    return find(typeid(T)) != nullptr;
-  }
-
-  // Unloads the instance of T (nothing when there is none). False when its handler cancelled.
-  template <class T>
-  static bool Unload() {
-    Form* form = find(typeid(T));
-    return form == nullptr || Unload(*form);
-  }
-
   // Runs the window's unload handler; unless it cancels, hides the window, forgets it and
   // deletes it later. True when the window is (or already was) unloaded, or will be once
   // the operations running on it return.
   static bool Unload(Form& form);
 
-  // Forgets and destroys every window without running any handler (the end of the program).
-  static void UnloadAllWithoutHandlers();
+ private:
+  friend class FormSet;
+  static void discard(Form* form);
+};
 
+// The windows of one program. Its slots register with it; it ends them all at the end.
+class FormSet {
+ public:
+  FormSet() = default;
+  FormSet(const FormSet&) = delete;
+  FormSet& operator=(const FormSet&) = delete;
+
+  // Forgets and destroys every window without running any handler (the end of the program).
+  void UnloadAllWithoutHandlers();
   // The number of windows loaded now.
-  static int LoadedCount();
+  int LoadedCount() const;
+
+ private:
+  friend class FormSlotBase;
+  std::vector<FormSlotBase*> slots_;
+};
+
+// The place of one window: at most one instance at a time.
+class FormSlotBase {
+ public:
+  FormSlotBase(const FormSlotBase&) = delete;
+  FormSlotBase& operator=(const FormSlotBase&) = delete;
+
+  // Whether an instance exists, without creating one.
+  bool IsLoaded() const { return form_ != nullptr; }
+  // Unloads the instance (nothing when there is none). False when its handler cancelled.
+  bool Unload() { return form_ == nullptr || Forms::Unload(*form_); }
+
+ protected:
+  explicit FormSlotBase(FormSet& set);
+  ~FormSlotBase();
+  // Registers the new window, then runs its load handler (which may refer to its own slot).
+  void load(Form* form);
+  Form* form_ = nullptr;
 
  private:
   friend class Form;
-  static Form* find(const std::type_index& type);
-  static void load(const std::type_index& type, Form* form);
-  static void forget(Form* form);
-  static void discard(Form* form);
+  friend class Forms;
+  friend class FormSet;
+  void forget(const Form* form);
+  FormSet& set_;
+};
+
+template <class T>
+class FormSlot final : public FormSlotBase {
+ public:
+  using Factory = std::function<T*()>;
+  FormSlot(FormSet& set, Factory make) : FormSlotBase(set), make_(std::move(make)) {}
+
+  // The one instance, created and loaded when there is none.
+  T& Get() {
+    if (form_ != nullptr)
+      return static_cast<T&>(*form_);
+    T* form = make_();
+    load(form);
+    // A load handler may replace its own window (unload it and create a fresh one): the
+    // caller gets the instance that is loaded now.
+    if (form_ != nullptr)
+      return static_cast<T&>(*form_);
+    return *form;
+  }
+  // The instance, or none; never creates one.
+  T* Loaded() const { return static_cast<T*>(form_); }
+
+ private:
+  Factory make_;
 };
 
 }  // namespace qvt

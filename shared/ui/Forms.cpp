@@ -3,29 +3,20 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <exception>
-#include <map>
 
 #include "platform/base/Check.h"
 #include "shared/ui/Form.h"
 
 namespace qvt {
 
-namespace {
-
-// The loaded windows by class. Everything runs on the user-interface thread.
-std::map<std::type_index, Form*>& Registry() {
-  static std::map<std::type_index, Form*> registry;
-  return registry;
-}
-
-}  // namespace
-
 Form::Form(QWidget* parent) : QWidget(parent) {}
 
 // A window destroyed by other means than an unload must not stay registered.
 Form::~Form() {
-  Forms::forget(this);
+  if (slot_ != nullptr)
+    slot_->forget(this);
 }
 
 void Form::closeEvent(QCloseEvent* event) {
@@ -87,14 +78,21 @@ void Form::restoreWhenFramed(QPoint at, int waitedMs, int stillMs) {
   });
 }
 
-Form* Forms::find(const std::type_index& type) {
-  const auto it = Registry().find(type);
-  return it == Registry().end() ? nullptr : it->second;
+FormSlotBase::FormSlotBase(FormSet& set) : set_(set) {
+  set_.slots_.push_back(this);
 }
 
-void Forms::load(const std::type_index& type, Form* form) {
+// A window that outlives its slot (the end of the program) no longer refers to it.
+FormSlotBase::~FormSlotBase() {
+  if (form_ != nullptr)
+    form_->slot_ = nullptr;
+  std::erase(set_.slots_, this);
+}
+
+void FormSlotBase::load(Form* form) {
   // Registered before its load handler runs, so that the handler can refer to its own window.
-  Registry()[type] = form;
+  form_ = form;
+  form->slot_ = this;
   try {
     form->Form_Load();
   } catch (...) {
@@ -104,19 +102,17 @@ void Forms::load(const std::type_index& type, Form* form) {
   }
 }
 
-void Forms::forget(Form* form) {
-  auto& registry = Registry();
-  for (auto it = registry.begin(); it != registry.end(); ++it) {
-    if (it->second == form) {
-      registry.erase(it);
-      return;
-    }
-  }
+void FormSlotBase::forget(const Form* form) {
+  if (form_ != form)
+    return;
+  form_->slot_ = nullptr;
+  form_ = nullptr;
 }
 
 void Forms::discard(Form* form) {
   form->bUnloading_ = true;
-  forget(form);
+  if (form->slot_ != nullptr)
+    form->slot_->forget(form);
   form->hide();
   form->deleteLater();
 }
@@ -166,13 +162,16 @@ bool Forms::Unload(Form& form) {
   return true;
 }
 
-void Forms::UnloadAllWithoutHandlers() {
-  while (!Registry().empty())
-    discard(Registry().begin()->second);
+void FormSet::UnloadAllWithoutHandlers() {
+  for (FormSlotBase* slot : slots_) {
+    if (slot->form_ != nullptr)
+      Forms::discard(slot->form_);
+  }
 }
 
-int Forms::LoadedCount() {
-  return static_cast<int>(Registry().size());
+int FormSet::LoadedCount() const {
+  return static_cast<int>(std::count_if(slots_.begin(), slots_.end(),
+                                        [](const FormSlotBase* slot) { return slot->IsLoaded(); }));
 }
 
 }  // namespace qvt

@@ -30,6 +30,7 @@
 #include "shared/UpdateManifest.h"
 #include "shared/ui/Form.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/Processes.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/ProgressRecorder.h"
@@ -192,7 +193,7 @@ class UpdateEndToEnd : public ::testing::Test {
     test::EndProcessesOf(folder.path(QStringLiteral("Quavertone")), 10000);
     UpdatorMethods::SetPlayerHooks({});
     UpdateManifest::SetAllowUnsignedUpdates(false);
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     server.stop();
     ResetMusicVariables();
@@ -272,7 +273,7 @@ class UpdateEndToEnd : public ::testing::Test {
 
   // The user opens the options window and checks for updates, which finds the new version.
   frmOptions& CheckFindsTheNewVersion() {
-    frmOptions& options = Forms::Get<frmOptions>();
+    frmOptions& options = test::Slot<frmOptions>().Get();
     options.show();
     QTest::mouseClick(options.cmdCheckUpdates, Qt::LeftButton);
     EXPECT_EQ(options.lblLatestVer->text(), QStringLiteral("Version ") + kNextVersion);
@@ -540,7 +541,7 @@ TEST_F(UpdateEndToEnd, KeylessBuildChecksButInstallsNothing) {
 TEST_F(UpdateEndToEnd, EndlessVersionFileAndFileListEndAtTheirLimits) {
   const qint64 before = FolderBytes();
   PointPathsAtServer(QStringLiteral("/endless"), QStringLiteral("/endless"));
-  frmOptions& options = Forms::Get<frmOptions>();
+  frmOptions& options = test::Slot<frmOptions>().Get();
   options.show();
   QTest::mouseClick(options.cmdCheckUpdates, Qt::LeftButton);
   const QStringList texts = fake.dialogs.texts();

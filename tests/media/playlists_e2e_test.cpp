@@ -26,6 +26,7 @@
 #include "shared/Processor.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 
@@ -44,7 +45,7 @@ class PlayListsEndToEnd : public ::testing::Test {
     platform().media = &mpv_;
   }
   void TearDown() override {
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ResetMusicVariables();
     qputenv("QUAVERTONE_AUDIO", saved_);
@@ -95,14 +96,14 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
   const QString music = MakeMusicFolder();
   ASSERT_TRUE(QFile::copy(QStringLiteral(QVT_PROGRAM_DIR "/AcceptedFileTypes.qvc"),
                           fake.folder() + QStringLiteral("/AcceptedFileTypes.qvc")));
-  frmMusic& player = Forms::Get<frmMusic>();
+  frmMusic& player = test::Slot<frmMusic>().Get();
   player.show();
   fake.dialogs.shown.clear();  // the welcome of a first run
 
   // The player opens the editor and hides itself.
   QTest::mouseClick(player.cmdDir, Qt::LeftButton);
-  ASSERT_TRUE(Forms::IsLoaded<frmChoose>());
-  frmChoose& editor = Forms::Get<frmChoose>();
+  ASSERT_TRUE(test::Slot<frmChoose>().IsLoaded());
+  frmChoose& editor = test::Slot<frmChoose>().Get();
   EXPECT_TRUE(editor.isVisible());
   EXPECT_FALSE(player.isVisible());
 
@@ -179,7 +180,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
   // Done: the editor closes and the player takes the list.
   QTest::mouseClick(editor.cmdDone, Qt::LeftButton);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_FALSE(Forms::IsLoaded<frmChoose>());
+  EXPECT_FALSE(test::Slot<frmChoose>().IsLoaded());
   EXPECT_TRUE(player.isVisible());
   EXPECT_TRUE(test::ReadAll(fake.folder() + QStringLiteral("/SavedPath.qvs")).contains("fiesta"));
 
@@ -189,7 +190,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
 
   // The list view: Select the second song; it plays and carries the marker.
   QTest::mouseClick(player.cmdView, Qt::LeftButton);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   EXPECT_TRUE(view.isVisible());
   ASSERT_EQ(view.lstList->ListCount(), 2);
   view.lstList->SetListIndex(1);
@@ -203,8 +204,8 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
 
   // The search window finds "song" in the second name (letter case ignored), then no more.
   QTest::mouseClick(view.cmdSearch, Qt::LeftButton);
-  ASSERT_TRUE(Forms::IsLoaded<frmSearch>());
-  frmSearch& search = Forms::Get<frmSearch>();
+  ASSERT_TRUE(test::Slot<frmSearch>().IsLoaded());
+  frmSearch& search = test::Slot<frmSearch>().Get();
   EXPECT_TRUE(search.isVisible());
   QTest::keyClicks(search.txtWord, QStringLiteral("song"));
   fake.dialogs.shown.clear();
@@ -235,10 +236,10 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   }
   ASSERT_TRUE(QFile::copy(QStringLiteral(QVT_PROGRAM_DIR "/AcceptedFileTypes.qvc"),
                           fake.folder() + QStringLiteral("/AcceptedFileTypes.qvc")));
-  frmMusic& player = Forms::Get<frmMusic>();
+  frmMusic& player = test::Slot<frmMusic>().Get();
   player.show();
   QTest::mouseClick(player.cmdDir, Qt::LeftButton);
-  frmChoose& editor = Forms::Get<frmChoose>();
+  frmChoose& editor = test::Slot<frmChoose>().Get();
   for (const QString& cd : {QStringLiteral("/cd0"), QStringLiteral("/cd1")}) {
     ASSERT_TRUE(editor.dirDisplay->SetPath(a + cd));
     editor.filDisplay->SetListIndex(0);

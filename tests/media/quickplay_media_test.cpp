@@ -16,6 +16,7 @@
 #include "player/startup/MusicVariables.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayerWindowsFixture.h"
 
 using namespace qvt;
 
@@ -28,12 +29,12 @@ class QuickPlayMpv : public ::testing::Test {
     platform().media = &mpv;
   }
   void TearDown() override {
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ResetMusicVariables();
   }
   frmQMusic& start(const QString& path) {
-    frmQMusic& f = Forms::Get<frmQMusic>();
+    frmQMusic& f = test::Slot<frmQMusic>().Get();
     f.timUpdater->stop();
     f.SetFileToPlay(path);
     SharedMusicVariables().bPlaying = true;

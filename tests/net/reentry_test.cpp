@@ -35,6 +35,7 @@
 #include "player/window/Configuration.h"
 #include "player/window/frmMusic.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -127,7 +128,7 @@ QString SavedPath(const QString& folder) {
 
 template <class T>
 T* Loaded() {
-  return Forms::IsLoaded<T>() ? &Forms::Get<T>() : nullptr;
+  return test::Slot<T>().IsLoaded() ? &test::Slot<T>().Get() : nullptr;
 }
 
 struct Song {
@@ -164,7 +165,7 @@ Form* Window() {
 // A click on a button of window T, which is loaded first where it is not.
 template <class T, QPushButton* T::*button>
 void Press() {
-  (Forms::Get<T>().*button)->click();
+  (test::Slot<T>().Get().*button)->click();
 }
 
 // A click on a button of window T where that window is loaded.
@@ -181,7 +182,7 @@ void Unload() {
 }
 
 void DblClickFiles() {
-  Q_EMIT Forms::Get<frmChoose>().filDisplay->DblClick();
+  Q_EMIT test::Slot<frmChoose>().Get().filDisplay->DblClick();
 }
 
 // Each operation: the click that starts it and the window it runs on.
@@ -323,7 +324,7 @@ class Session {
     fake.eventLoop.onPass = nullptr;
     fake.dialogs.onShow = nullptr;
     fake.dialogs.onChooseFolder = nullptr;
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     UpdatorMethods::SetPlayerHooks({});
     ResetMusicVariables();
@@ -344,12 +345,12 @@ class Session {
     test::WriteAll(fake.path("SavedPath.qvs"),
                    SavedPath(bListFolder ? shared().lists : shared().music).toUtf8());
     if (op == Op::QuickPlay) {
-      MainModule::Main("\"" + shared().music + "/a0000.mp3\"");
+      MainModule::Main(test::Windows(), "\"" + shared().music + "/a0000.mp3\"");
       passes = 0;
       return;
     }
-    MainModule::Main(QString());
-    frmMusic& player = Forms::Get<frmMusic>();
+    MainModule::Main(test::Windows(), QString());
+    frmMusic& player = test::Slot<frmMusic>().Get();
     switch (op) {
       case Op::AddAll:
       case Op::Load:
@@ -359,7 +360,7 @@ class Session {
       case Op::FindMoved: {
         fake.dialogs.folderAnswers = {shared().moved};
         player.cmdDir->click();
-        FileListBox& files = *Forms::Get<frmChoose>().filDisplay;
+        FileListBox& files = *test::Slot<frmChoose>().Get().filDisplay;
         for (int i = 0; i < files.ListCount(); ++i) {
           if (bListFolder && files.List(i) == "list.qvl")
             files.SetListIndex(i);
@@ -370,12 +371,12 @@ class Session {
       }
       case Op::Search:
         player.cmdView->click();
-        Forms::Get<frmList>().cmdSearch->click();
-        Forms::Get<frmSearch>().txtWord->setText("no such song");
+        test::Slot<frmList>().Get().cmdSearch->click();
+        test::Slot<frmSearch>().Get().txtWord->setText("no such song");
         break;
       case Op::UpdateDownload:
         player.cmdOptions->click();
-        Forms::Get<frmOptions>().cmdCheckUpdates->click();
+        test::Slot<frmOptions>().Get().cmdCheckUpdates->click();
         break;
       case Op::UpdateCheck:
         player.cmdOptions->click();
@@ -494,10 +495,10 @@ class Session {
         Fault("the editor does not show the list");
     }
     frmList* view = Loaded<frmList>();
-    if (view && view->isVisible() && Forms::IsLoaded<frmMusic>()) {
-      Forms::Get<frmMusic>().cmdView->click();  // what the user does to look at the list
+    if (view && view->isVisible() && test::Slot<frmMusic>().IsLoaded()) {
+      test::Slot<frmMusic>().Get().cmdView->click();  // what the user does to look at the list
       std::vector<QString> shown = Shown(*view->lstList);
-      const double p = Forms::Get<frmMusic>().Position();
+      const double p = test::Slot<frmMusic>().Get().Position();
       if (p >= 0 && p < static_cast<double>(shown.size()) &&
           shown[static_cast<std::size_t>(p)] ==
               names[static_cast<std::size_t>(p)] + ListView::kNowPlayingSuffix)
@@ -672,17 +673,17 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   bool bHasPlayList = false;
   Configuration::SaveConfiguration(host, bHasPlayList);
   ResetMusicVariables();
-  MainModule::Main(QString());
-  Forms::Get<frmMusic>().cmdDir->click();
+  MainModule::Main(test::Windows(), QString());
+  test::Slot<frmMusic>().Get().cmdDir->click();
   run.passes = 0;
   run.fake.dialogs.answers = {MsgResult::No};  // keep the missing songs
   run.Start(Op::Verify, {{50000, Act::CloseEditor}});
   EXPECT_TRUE(run.faults.isEmpty()) << run.faults.join("\n").toStdString();
-  EXPECT_FALSE(Forms::IsLoaded<frmChoose>());
-  ASSERT_TRUE(Forms::IsLoaded<frmMusic>());
-  EXPECT_TRUE(Forms::Get<frmMusic>().isVisible()) << "the editor handed back to the player";
+  EXPECT_FALSE(test::Slot<frmChoose>().IsLoaded());
+  ASSERT_TRUE(test::Slot<frmMusic>().IsLoaded());
+  EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible()) << "the editor handed back to the player";
   // The user closes the player: the whole list is saved.
-  EXPECT_THROW(Forms::Unload(Forms::Get<frmMusic>()), ProgramEnded);
+  EXPECT_THROW(Forms::Unload(test::Slot<frmMusic>().Get()), ProgramEnded);
   ResetMusicVariables();
   Configuration::LoadConfiguration(host, bHasPlayList);
   EXPECT_TRUE(Songs() == songs);

@@ -19,6 +19,7 @@
 #include "player/window/frmMusic.h"
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmDeterminedProcessing.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/WindowTest.h"
 
 namespace qvt {
@@ -60,7 +61,7 @@ class Accessibility : public test::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    platform().progressWindows = &ScreenProgressWindows();
+    platform().progressWindows = &test::ProgressWindows();
   }
   void TearDown() override {
     HideProcessing();
@@ -75,20 +76,20 @@ TEST_F(Accessibility, EveryControlHasANameAndTabReachesItInReadingOrder) {
     return &w;
   };
   const std::vector<Window> windows = {
-      {"player", [&] { return show(Forms::Get<frmMusic>()); }},
-      {"editor", [&] { return show(Forms::Get<frmChoose>()); }},
-      {"list view", [&] { return show(Forms::Get<frmList>()); }},
+      {"player", [&] { return show(test::Slot<frmMusic>().Get()); }},
+      {"editor", [&] { return show(test::Slot<frmChoose>().Get()); }},
+      {"list view", [&] { return show(test::Slot<frmList>().Get()); }},
       {"song search",
        [&] {
-         show(Forms::Get<frmList>());
-         return show(Forms::Get<frmSearch>());
+         show(test::Slot<frmList>().Get());
+         return show(test::Slot<frmSearch>().Get());
        }},
-      {"options", [&] { return show(Forms::Get<frmOptions>()); }},
-      {"quick play", [&] { return show(Forms::Get<frmQMusic>()); }},
+      {"options", [&] { return show(test::Slot<frmOptions>().Get()); }},
+      {"quick play", [&] { return show(test::Slot<frmQMusic>().Get()); }},
       {"progress bar",
        [&] {
          ShowDeterminedProcessing(0, 100, true, QStringLiteral("Loading"));
-         return static_cast<QWidget*>(&Forms::Get<frmDeterminedProcessing>());
+         return static_cast<QWidget*>(&test::Slot<frmDeterminedProcessing>().Get());
        }},
       {"message box",
        [&] {

@@ -18,6 +18,7 @@
 #include "player/playlists/frmChoose.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
@@ -45,7 +46,7 @@ class FrmChooseTest : public test::WindowTest {
   frmChoose& Open() {
     test::WriteAll(fake.path("SavedPath.qvs"),
                    ("\"" + music + "\",\"" + music + "\",\"/ [root]\"\r\n").toUtf8());
-    frmChoose& w = Forms::Get<frmChoose>();
+    frmChoose& w = test::Slot<frmChoose>().Get();
     w.show();
     return w;
   }
@@ -169,7 +170,7 @@ TEST_F(FrmChooseTest, DuplicatesAreReportedThreeTimesThenSummed) {
     EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 4);
     EXPECT_EQ(w.dblDuplicateCount(), 0);
     EXPECT_EQ(w.PanelText(1), "Ready");
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
   }
 }
 
@@ -253,7 +254,7 @@ TEST_F(FrmChooseTest, DoubleClickAddsWithoutBusyStateAndEnterMeansDone) {
   EXPECT_TRUE(w.cmdAdd->isEnabled());
   EXPECT_EQ(w.PanelText(1), "Adding...  two.mp3");  // no status of its own
   QTest::keyClick(w.txtExtension, Qt::Key_Return);
-  EXPECT_FALSE(Forms::IsLoaded<frmChoose>());
+  EXPECT_FALSE(test::Slot<frmChoose>().IsLoaded());
 }
 
 TEST_F(FrmChooseTest, ClearThenDoneHandsAnEmptyListToThePlayer) {
@@ -263,11 +264,11 @@ TEST_F(FrmChooseTest, ClearThenDoneHandsAnEmptyListToThePlayer) {
   EXPECT_EQ(w.lstPlayList->ListCount(), 0);
   EXPECT_TRUE(w.lblAdding->isVisibleTo(&w));
   Click(w.cmdDone);
-  EXPECT_FALSE(Forms::IsLoaded<frmChoose>());
-  ASSERT_TRUE(Forms::IsLoaded<frmMusic>());
-  EXPECT_TRUE(Forms::Get<frmMusic>().isVisible());
+  EXPECT_FALSE(test::Slot<frmChoose>().IsLoaded());
+  ASSERT_TRUE(test::Slot<frmMusic>().IsLoaded());
+  EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible());
   EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
-  EXPECT_EQ(Forms::Get<frmMusic>().lblCurrentSong->text(), "Ready");
+  EXPECT_EQ(test::Slot<frmMusic>().Get().lblCurrentSong->text(), "Ready");
 }
 
 TEST_F(FrmChooseTest, ProgressWindowOnlyAbove501Songs) {
@@ -283,7 +284,7 @@ TEST_F(FrmChooseTest, ProgressWindowOnlyAbove501Songs) {
                 "Generating visual list...\r\nsong501.mp3");
       EXPECT_FALSE(progress.bar.bVisible);
     }
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
   }
 }
 
@@ -295,7 +296,7 @@ TEST_F(FrmChooseTest, FoldersAreRememberedAcrossOpenings) {
   Click(w.cmdDone);
   EXPECT_EQ(ReadAll(fake.path("SavedPath.qvs")),
             ("\"" + music + "/sub\",\"" + music + "/sub\",\"/ [root]\"\r\n").toUtf8());
-  frmChoose& again = Forms::Get<frmChoose>();
+  frmChoose& again = test::Slot<frmChoose>().Get();
   EXPECT_EQ(again.filDisplay->Path(), music + "/sub");
   EXPECT_EQ(again.dirDisplay->Path(), music + "/sub");
 }

@@ -15,6 +15,7 @@
 #include "player/playlists/frmSearch.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/Twips.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
@@ -27,7 +28,7 @@ class FrmListTest : public test::WindowTest {
  protected:
   // The player window with a play list of `count` songs named "Song <i>.mp3", at `position`.
   frmMusic& Player(int count, double position = 0) {
-    frmMusic& player = Forms::Get<frmMusic>();
+    frmMusic& player = test::Slot<frmMusic>().Get();
     fake.dialogs.shown.clear();  // the first run's welcome
     SetSongs(count);
     player.SetPosition(position);
@@ -63,7 +64,7 @@ class FrmListTest : public test::WindowTest {
 
 TEST_F(FrmListTest, OpensWithEverySongAndTheCurrentOneMarked) {
   Player(20, 3);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
   ASSERT_EQ(view.lstList->ListCount(), 20);
   ExpectMarked(view, 2, 3);
@@ -90,7 +91,7 @@ TEST_F(FrmListTest, ProgressWindowOnlyForLongListsWhileThePlayerIsNotMinimised) 
     if (r.minimised)
       player.showMinimized();
     ProgressRecorder progress;
-    frmList& view = Forms::Get<frmList>();
+    frmList& view = test::Slot<frmList>().Get();
     EXPECT_EQ(progress.count(ProgressRecorder::Op::Show, ProgressWindow::Bar), r.shown ? 1 : 0);
     EXPECT_EQ(SharedMusicVariables().bListRefreshPending, r.minimised);
     EXPECT_EQ(view.lstList->ListCount(), r.songs);
@@ -104,7 +105,7 @@ TEST_F(FrmListTest, ProgressWindowOnlyForLongListsWhileThePlayerIsNotMinimised) 
           << progress.log().join("|").left(200).toStdString();
       EXPECT_FALSE(progress.bar.bVisible) << "hidden at the end";
     }
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ResetMusicVariables();
   }
@@ -114,7 +115,7 @@ TEST_F(FrmListTest, RestoringTheMinimisedPlayerMarksTheSongThatStartedMeanwhile)
   frmMusic& player = Player(10, 1);
   player.show();
   player.showMinimized();
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   ASSERT_TRUE(SharedMusicVariables().bListRefreshPending);
   player.SetPosition(6);  // changed without a reset
   player.showNormal();
@@ -126,7 +127,7 @@ TEST_F(FrmListTest, RestoringTheMinimisedPlayerMarksTheSongThatStartedMeanwhile)
 
 TEST_F(FrmListTest, TheMarkerFollowsTheSongThatStarts) {
   frmMusic& player = Player(10, 2);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   player.StartPlay(5);
   ExpectMarked(view, 2, 5);
 }
@@ -134,7 +135,7 @@ TEST_F(FrmListTest, TheMarkerFollowsTheSongThatStarts) {
 // The view learns of a change from the list's change count, not its size.
 TEST_F(FrmListTest, AnEditRebuildsWhateverTheSize) {
   frmMusic& player = Player(4, 0);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   const QStringList renamed = {"A", "B", "C", "D"};
   for (std::size_t i = 0; i < 4; ++i)
     SharedMusicVariables().setSongName(i, renamed[static_cast<int>(i)]);
@@ -156,7 +157,7 @@ TEST_F(FrmListTest, AnEditRebuildsWhateverTheSize) {
 // list has the size of the last rebuild.
 TEST_F(FrmListTest, AnEmptiedViewIsFilledAgainForAListOfTheOldSize) {
   Player(1, 0);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   EXPECT_EQ(view.lstList->ListCount(), 1) << "one song: last index 0 as at the start";
   SharedMusicVariables().setLastIndex(-1);
   view.reset();
@@ -170,7 +171,7 @@ TEST_F(FrmListTest, AnEmptiedViewIsFilledAgainForAListOfTheOldSize) {
 
 TEST_F(FrmListTest, WithoutAPlayListEveryActionSaysSo) {
   Player(0);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   view.show();
   EXPECT_EQ(view.StatusText(), "No List Loaded");
   QTest::mouseClick(view.cmdPlay, Qt::LeftButton);
@@ -178,12 +179,12 @@ TEST_F(FrmListTest, WithoutAPlayListEveryActionSaysSo) {
   QTest::mouseDClick(view.lstList->viewport(), Qt::LeftButton);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList({"No play list loaded", "No play list loaded", "No playlist loaded"}));
-  EXPECT_FALSE(Forms::IsLoaded<frmSearch>());
+  EXPECT_FALSE(test::Slot<frmSearch>().IsLoaded());
 }
 
 TEST_F(FrmListTest, SelectAndDoubleClickStartTheChosenSong) {
   frmMusic& player = Player(10, 4);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   view.show();
   view.lstList->SetListIndex(-1);
   QTest::mouseClick(view.cmdPlay, Qt::LeftButton);
@@ -204,7 +205,7 @@ TEST_F(FrmListTest, SelectAndDoubleClickStartTheChosenSong) {
 
 TEST_F(FrmListTest, DoubleClickOnTheStatusBarMarksTheCurrentSong) {
   frmMusic& player = Player(5, 0);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   view.show();
   player.SetPosition(2);
   QTest::mouseDClick(view.stbList->findChild<QLabel*>(), Qt::LeftButton);
@@ -216,8 +217,8 @@ TEST_F(FrmListTest, ViewPlayListShowsTheViewWithTheCurrentSongSelected) {
   frmMusic& player = Player(8, 5);
   player.show();
   QTest::mouseClick(player.cmdView, Qt::LeftButton);
-  ASSERT_TRUE(Forms::IsLoaded<frmList>());
-  frmList& view = Forms::Get<frmList>();
+  ASSERT_TRUE(test::Slot<frmList>().IsLoaded());
+  frmList& view = test::Slot<frmList>().Get();
   EXPECT_TRUE(view.isVisible());
   EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
   EXPECT_EQ(view.lstList->ListIndex(), 5);
@@ -226,27 +227,27 @@ TEST_F(FrmListTest, ViewPlayListShowsTheViewWithTheCurrentSongSelected) {
 
 TEST_F(FrmListTest, ClosingHidesKeepsTheWindowLoadedAndItsSizeSurvivesARestart) {
   frmMusic& player = Player(3, 0);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   view.show();
   view.SetHeight(6000);
   view.SetWidth(7500);
   view.close();  // the close box
   EXPECT_FALSE(view.isVisible());
-  EXPECT_TRUE(Forms::IsLoaded<frmList>());
+  EXPECT_TRUE(test::Slot<frmList>().IsLoaded());
   EXPECT_FALSE(SharedMusicVariables().bListWindowOpen);
   EXPECT_EQ(test::ReadAll(ConfigPath()), "6000,7500\r\n");
 
   QTest::mouseClick(player.cmdView, Qt::LeftButton);
-  EXPECT_EQ(&Forms::Get<frmList>(), &view) << "the same window again";
+  EXPECT_EQ(&test::Slot<frmList>().Get(), &view) << "the same window again";
   EXPECT_EQ(view.Height(), 6000);
   EXPECT_EQ(view.Width(), 7500);
   EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
 
   // A restart: every window gone without its handlers, the view loaded afresh.
-  Forms::UnloadAllWithoutHandlers();
+  test::UnloadAllWindows();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   Player(3, 0);
-  frmList& again = Forms::Get<frmList>();
+  frmList& again = test::Slot<frmList>().Get();
   EXPECT_EQ(again.Height(), 6000);
   EXPECT_EQ(again.Width(), 7500);
 }
@@ -257,17 +258,17 @@ TEST_F(FrmListTest, ASavedSizeThatCannotBeReadKeepsTheDesignSize) {
     SCOPED_TRACE(file);
     ASSERT_TRUE(test::WriteAll(ConfigPath(), file));
     Player(3, 0);
-    frmList& view = Forms::Get<frmList>();
+    frmList& view = test::Slot<frmList>().Get();
     EXPECT_EQ(view.size(), QSize(356, 359));
     EXPECT_EQ(view.lstList->ListCount(), 3) << "filled normally";
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 }
 
 TEST_F(FrmListTest, TheControlsFollowTheWindowSizeAndKeepTheirPlaceWhenTooSmall) {
   Player(3, 0);
-  frmList& view = Forms::Get<frmList>();
+  frmList& view = test::Slot<frmList>().Get();
   view.show();
   view.resize(480, 600);
   // The layout works on the outer size, frame included.
@@ -301,12 +302,12 @@ TEST_F(FrmListTest, TheSearchWindowDocksAtTheRightEdgeAndClosesWithTheView) {
     SCOPED_TRACE(r.screenWidth);
     fake.screen.width = r.screenWidth;
     Player(20, 4);
-    frmList& view = Forms::Get<frmList>();
+    frmList& view = test::Slot<frmList>().Get();
     view.show();
     view.move(30, 40);
     QTest::mouseClick(view.cmdSearch, Qt::LeftButton);
-    ASSERT_TRUE(Forms::IsLoaded<frmSearch>());
-    frmSearch& search = Forms::Get<frmSearch>();
+    ASSERT_TRUE(test::Slot<frmSearch>().IsLoaded());
+    frmSearch& search = test::Slot<frmSearch>().Get();
     EXPECT_TRUE(search.isVisible());
     if (r.narrowed) {
       EXPECT_EQ(view.Width(), TwipsOf(r.screenWidth) - search.Width());
@@ -329,8 +330,8 @@ TEST_F(FrmListTest, TheSearchWindowDocksAtTheRightEdgeAndClosesWithTheView) {
     QTest::mouseClick(view.cmdCancel, Qt::LeftButton);
     EXPECT_FALSE(view.isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(Forms::IsLoaded<frmSearch>());
-    Forms::UnloadAllWithoutHandlers();
+    EXPECT_FALSE(test::Slot<frmSearch>().IsLoaded());
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 }

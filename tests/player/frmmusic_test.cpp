@@ -14,6 +14,7 @@
 #include "player/window/frmMusicMpris.h"
 #include "shared/Processor.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
 
@@ -31,7 +32,7 @@ class FrmMusicTest : public test::WindowTest {
  protected:
   // Closes the window as the user would; the program ends.
   void CloseWindow() {
-    EXPECT_THROW(Forms::Unload<frmMusic>(), ProgramEnded);
+    EXPECT_THROW(test::Slot<frmMusic>().Unload(), ProgramEnded);
     EXPECT_EQ(fake.app.endedWith, 0);
   }
   QByteArray Status() const { return ReadAll(fake.path("Status.tmp")); }
@@ -46,7 +47,7 @@ class FrmMusicTest : public test::WindowTest {
 };
 
 TEST_F(FrmMusicTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
-  frmMusic& w = Forms::Get<frmMusic>();
+  frmMusic& w = test::Slot<frmMusic>().Get();
   EXPECT_EQ(w.windowTitle(), "Quavertone");
   EXPECT_EQ(w.size(), QSize(476, 87));
   struct Row {
@@ -101,7 +102,7 @@ TEST_F(FrmMusicTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
 }
 
 TEST_F(FrmMusicTest, FirstRunWelcomesMarksRunningAndCloseSavesAndEnds) {
-  Forms::Get<frmMusic>().show();
+  test::Slot<frmMusic>().Get().show();
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_TRUE(fake.dialogs.shown[0].text.startsWith("Welcome and thank you for using Quavertone."));
   EXPECT_EQ(Status(), "#TRUE#\r\n");
@@ -117,7 +118,7 @@ TEST_F(FrmMusicTest, TheSavedSongIsSelectedAgainWithoutPlaying) {
   for (int i = 0; i < 5; ++i)
     file += QString("\"/m/%1.mp3\",\"Song %1\"\r\n").arg(i).toUtf8();
   WriteAll(fake.path("ConfigurationAndLastPlayList.qvs"), file);
-  frmMusic& w = Forms::Get<frmMusic>();
+  frmMusic& w = test::Slot<frmMusic>().Get();
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_EQ(w.Position(), 3);
   EXPECT_EQ(w.lblCurrentSong->text(), "Song 3");
@@ -136,7 +137,7 @@ TEST_F(FrmMusicTest, MediaControlsFollowAndPressTheBoxesAndSeekTheSong) {
   WriteAll(fake.path("ConfigurationAndLastPlayList.qvs"),
            "1,33,1\r\n0\r\n#FALSE#,#TRUE#,#TRUE#\r\n3\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n0\r\n"
            "\"/m/a.mp3\",\"a\"\r\n");
-  frmMusic& w = Forms::Get<frmMusic>();
+  frmMusic& w = test::Slot<frmMusic>().Get();
   frmMusicMpris controls(w);
   const auto reads = [&] {
     const MprisState s = controls.State();
@@ -181,7 +182,7 @@ TEST_F(FrmMusicTest, TheEndedEventChainsSongsAndAnIdleWindowRunsNoTimer) {
   for (const QString& name : {QString("a"), longName, QString("c")})
     file += QString("\"/m/%1.mp3\",\"%1\"\r\n").arg(name).toUtf8();
   WriteAll(fake.path("ConfigurationAndLastPlayList.qvs"), file);
-  frmMusic& w = Forms::Get<frmMusic>();
+  frmMusic& w = test::Slot<frmMusic>().Get();
   FakeMediaPlayer& player = *media.last();
   EXPECT_EQ(ActiveTimers(w), QStringList{});
   QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
@@ -217,7 +218,7 @@ TEST_F(FrmMusicTest, TheEndedEventChainsSongsAndAnIdleWindowRunsNoTimer) {
 }
 
 TEST_F(FrmMusicTest, TheVolumeSliderSetsMinusItsValue) {
-  frmMusic& w = Forms::Get<frmMusic>();
+  frmMusic& w = test::Slot<frmMusic>().Get();
   EXPECT_TRUE(media.last()->volumesWritten.empty()) << "left alone until the slider moves";
   w.sldVol->setValue(1806);
   EXPECT_EQ(media.last()->level, -1806);
@@ -232,14 +233,14 @@ TEST_F(FrmMusicTest, AnOlderConfigurationIsUpgradedOnce) {
   QPointer<frmMusic> old;
   fake.dialogs.onShow = [&](const MessageBoxSpec& spec) {
     if (spec.text == "Preparing to upgrade") {
-      first = &Forms::Get<frmMusic>();
+      first = &test::Slot<frmMusic>().Get();
       old = first;
     }
     // A real box runs the event loop, which destroys the unloaded window meanwhile.
     if (spec.text == "Upgrade complete")
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   };
-  frmMusic& w = Forms::Get<frmMusic>();
+  frmMusic& w = test::Slot<frmMusic>().Get();
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Preparing to upgrade", "Upgrade complete"}));
   EXPECT_NE(&w, first) << "a new window took the old one's place";
   EXPECT_TRUE(old.isNull()) << "the old window is gone";

@@ -21,6 +21,7 @@
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmProcessing.h"
 #include "tests/support/BoxAssertions.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UnsignedUpdates.h"
@@ -41,7 +42,7 @@ class OptionsTest : public test::WindowTest {
     ASSERT_TRUE(test::WriteAll(fake.path("CurrentVersion.qvs"), bytes));
   }
   frmOptions& Open() {
-    frmOptions& w = Forms::Get<frmOptions>();
+    frmOptions& w = test::Slot<frmOptions>().Get();
     w.show();
     return w;
   }
@@ -229,7 +230,7 @@ TEST_F(OptionsTest, OpeningSelectsTheStoredPreferences) {
     gm::SetSkipBadSongs(row.before.skipMode < 2);
     gm::SetRemoveBadSongs(row.before.skipMode != 2);
     fake.dialogs.shown.clear();
-    frmOptions& w = Forms::Get<frmOptions>();
+    frmOptions& w = test::Slot<frmOptions>().Get();
     EXPECT_EQ(Stored(), row.after);
     EXPECT_EQ(fake.dialogs.texts(), row.messages);
     QStringList checked, expected;
@@ -246,7 +247,7 @@ TEST_F(OptionsTest, OpeningSelectsTheStoredPreferences) {
       EXPECT_EQ(gm::GetSkipBadSongs(), row.after.skipMode >= 2);
       EXPECT_EQ(gm::GetRemoveBadSongs(), row.after.skipMode == 2);
     }
-    Forms::Unload<frmOptions>();
+    test::Slot<frmOptions>().Unload();
   }
 }
 
@@ -309,7 +310,7 @@ TEST_F(OptionsTest, OpeningShowsTheStoredCheckResult) {
     EXPECT_EQ(ButtonsHidden(w), !row.buttons);
     EXPECT_TRUE(fake.dialogs.shown.empty());
     QTest::mouseClick(w.cmdDone, Qt::LeftButton);
-    EXPECT_FALSE(Forms::IsLoaded<frmOptions>()) << "Done unloads the window";
+    EXPECT_FALSE(test::Slot<frmOptions>().IsLoaded()) << "Done unloads the window";
   }
 }
 
@@ -352,7 +353,7 @@ TEST_F(OptionsTest, CheckForUpdatesFillsTheLabelsOrReportsTheFailure) {
   QTest::mouseClick(w.cmdCheckUpdates, Qt::LeftButton);
   EXPECT_EQ(w.lblStatus->text(), "You are up-to-date");
   EXPECT_TRUE(ButtonsShown(w));
-  Forms::Unload<frmOptions>();
+  test::Slot<frmOptions>().Unload();
   EXPECT_TRUE(ButtonsHidden(Open()));
 }
 
@@ -417,7 +418,7 @@ TEST_F(OptionsTest, AssociateStopsOnEmptyTextRefusalOrFailure) {
       EXPECT_GT(texts.back().size(), row.messages.back().size()) << "the store's reason follows";
     }
     EXPECT_TRUE(registry.writes.empty());
-    EXPECT_TRUE(Forms::IsLoaded<frmOptions>());
+    EXPECT_TRUE(test::Slot<frmOptions>().IsLoaded());
   }
 }
 
@@ -430,8 +431,8 @@ class OptionsWithPlayer : public OptionsTest {
 
   // The player window as the program opens it, with a song playing.
   frmMusic& StartPlayer() {
-    MainModule::Main(QString());
-    frmMusic& player = Forms::Get<frmMusic>();
+    MainModule::Main(test::Windows(), QString());
+    frmMusic& player = test::Slot<frmMusic>().Get();
     player.cmdPlay->setText("&Pause");
     player.cmdPlay->setToolTip("Pause");
     media.last()->state = kPlayPlaying;
@@ -447,12 +448,12 @@ class OptionsWithPlayer : public OptionsTest {
 TEST_F(OptionsWithPlayer, OptionsButtonOpensOneModelessWindow) {
   frmMusic& player = StartPlayer();
   player.cmdOptions->click();
-  ASSERT_TRUE(Forms::IsLoaded<frmOptions>());
-  frmOptions* first = &Forms::Get<frmOptions>();
+  ASSERT_TRUE(test::Slot<frmOptions>().IsLoaded());
+  frmOptions* first = &test::Slot<frmOptions>().Get();
   EXPECT_TRUE(first->isVisible());
   EXPECT_FALSE(first->isModal());
   player.cmdOptions->click();
-  EXPECT_EQ(&Forms::Get<frmOptions>(), first);
+  EXPECT_EQ(&test::Slot<frmOptions>().Get(), first);
   EXPECT_TRUE(player.isVisible());
 }
 
@@ -488,7 +489,7 @@ TEST_F(OptionsWithPlayer, InstallHaltsPlaybackWhereItIsAndKeepsThePlayerWhenTheU
   EXPECT_EQ(player.cmdPlay->toolTip(), "Play");
   EXPECT_TRUE(fake.dialogs.texts().back().startsWith(Updator::kUpdateStopped));
   EXPECT_FALSE(fake.app.endedWith.has_value());
-  EXPECT_TRUE(Forms::IsLoaded<frmMusic>());
+  EXPECT_TRUE(test::Slot<frmMusic>().IsLoaded());
 }
 
 TEST_F(OptionsWithPlayer, InstallStartsTheUpdaterAndClosesThePlayerNormally) {
@@ -511,7 +512,7 @@ TEST_F(OptionsWithPlayer, PlayerLoadChecksTheComponentsWhereThePlatformHasThem) 
   QByteArray statusAtDownload;
   net.onOpen = [&](const QString&) { statusAtDownload = test::ReadAll(fake.path("Status.tmp")); };
   fake.dialogs.answers = {MsgResult::Ok, MsgResult::Ok, MsgResult::No};
-  Forms::Get<frmMusic>();
+  test::Slot<frmMusic>().Get();
   ASSERT_FALSE(net.requested.isEmpty());
   EXPECT_TRUE(net.requested.front().endsWith("MSCOMCTL.OCX"));
   EXPECT_TRUE(statusAtDownload.startsWith("#TRUE#")) << "marked running before the check";
@@ -535,14 +536,14 @@ TEST_F(OptionsTest, SavesTheWindowAndTheDownloadProgressAsPng) {
   w.txtExt->setText("mp3");
   EXPECT_TRUE(w.grab().save(folder + "/frmOptions.png"));
 
-  platform().progressWindows = &ScreenProgressWindows();
+  platform().progressWindows = &test::ProgressWindows();
   const QString url = Paths::DefaultVersionFileURL();
   net.responses[url] = {200, "1,34,0\r\n" + QByteArray(20 * 1024, 'x') + "\r\n"};
   QStringList seen;
   fake.eventLoop.onPass = [&] {
-    if (!Forms::IsLoaded<frmProcessing>())
+    if (!test::Slot<frmProcessing>().IsLoaded())
       return;
-    frmProcessing& progress = Forms::Get<frmProcessing>();
+    frmProcessing& progress = test::Slot<frmProcessing>().Get();
     seen << progress.lblMessage->text();
     if (progress.lblMessage->text() == "12288 Bytes Downloaded..." && progress.isVisible()) {
       EXPECT_TRUE(progress.grab().save(folder + "/download_progress.png"));

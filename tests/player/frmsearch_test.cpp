@@ -10,6 +10,7 @@
 #include "player/playlists/frmList.h"
 #include "player/playlists/frmSearch.h"
 #include "player/window/frmMusic.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/WindowTest.h"
 
 using namespace qvt;
@@ -22,14 +23,14 @@ class FrmSearchTest : public test::WindowTest {
  protected:
   // The player with the play list `names`, its list view, and the search window opened there.
   frmSearch& Open(const QStringList& names = kExample) {
-    Forms::Get<frmMusic>();
+    test::Slot<frmMusic>().Get();
     fake.dialogs.shown.clear();  // the first run's welcome
     std::vector<QString> list(names.begin(), names.end());
     SharedMusicVariables().replaceAll(list, list);
-    frmList& view = Forms::Get<frmList>();
+    frmList& view = test::Slot<frmList>().Get();
     view.show();
     QTest::mouseClick(view.cmdSearch, Qt::LeftButton);
-    return Forms::Get<frmSearch>();
+    return test::Slot<frmSearch>().Get();
   }
   // Presses "&Search/Next Song" once for each entry of the result; -1 means the "No results
   // found" box. Returns the selections seen.
@@ -38,7 +39,7 @@ class FrmSearchTest : public test::WindowTest {
     for (int i = 0; i < count; ++i) {
       const std::size_t boxes = fake.dialogs.shown.size();
       QTest::mouseClick(search.cmdNext, Qt::LeftButton);
-      const int selected = Forms::Get<frmList>().lstList->ListIndex();
+      const int selected = test::Slot<frmList>().Get().lstList->ListIndex();
       if (fake.dialogs.shown.size() > boxes) {
         const MessageBoxSpec& box = fake.dialogs.shown.back();
         EXPECT_EQ(box.text, "No results found");
@@ -76,7 +77,7 @@ TEST_F(FrmSearchTest, EachPressFindsTheNextMatchThenNoneThenStartsAgain) {
   EXPECT_EQ(Presses(search, 4), std::vector<int>({0, 2, -1, 0}));
   // Enter in the text box presses the default button.
   QTest::keyClick(search.txtWord, Qt::Key_Return);
-  EXPECT_EQ(Forms::Get<frmList>().lstList->ListIndex(), 2);
+  EXPECT_EQ(test::Slot<frmList>().Get().lstList->ListIndex(), 2);
 }
 
 TEST_F(FrmSearchTest, TermsFindTheSameNamesInAnyLetterCase) {
@@ -85,7 +86,7 @@ TEST_F(FrmSearchTest, TermsFindTheSameNamesInAnyLetterCase) {
     frmSearch& search = Open();
     search.txtWord->setText(term);
     EXPECT_EQ(Presses(search, 3), std::vector<int>({0, 2, -1}));
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 }
@@ -120,8 +121,8 @@ TEST_F(FrmSearchTest, TermsThatReadAsSearchCommandsFindNothing) {
 TEST_F(FrmSearchTest, DoneUnloadsTheSearchWindowOnly) {
   frmSearch& search = Open();
   QTest::mouseClick(search.cmdDone, Qt::LeftButton);
-  EXPECT_FALSE(Forms::IsLoaded<frmSearch>());
-  EXPECT_TRUE(Forms::Get<frmList>().isVisible());
+  EXPECT_FALSE(test::Slot<frmSearch>().IsLoaded());
+  EXPECT_TRUE(test::Slot<frmList>().Get().isVisible());
 }
 
 }  // namespace

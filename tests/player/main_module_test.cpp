@@ -10,6 +10,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/Processor.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/WindowTest.h"
 
 using namespace qvt;
@@ -34,10 +35,10 @@ TEST(MainModuleText, CommandLineAndQuotes) {
 }
 
 TEST_F(MainModuleTest, BlankCommandLineOpensThePlayerWindow) {
-  MainModule::Main("   ");
-  EXPECT_TRUE(Forms::IsLoaded<frmMusic>());
-  EXPECT_FALSE(Forms::IsLoaded<frmQMusic>());
-  EXPECT_TRUE(Forms::Get<frmMusic>().isVisible());
+  MainModule::Main(test::Windows(), "   ");
+  EXPECT_TRUE(test::Slot<frmMusic>().IsLoaded());
+  EXPECT_FALSE(test::Slot<frmQMusic>().IsLoaded());
+  EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible());
 }
 
 TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
@@ -48,21 +49,21 @@ TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
         playingAtFirstPlay = SharedMusicVariables().bPlaying;
     };
   };
-  MainModule::Main("  /music/song.mp3");
-  ASSERT_TRUE(Forms::IsLoaded<frmQMusic>());
-  EXPECT_FALSE(Forms::IsLoaded<frmMusic>());
-  frmQMusic& quick = Forms::Get<frmQMusic>();
+  MainModule::Main(test::Windows(), "  /music/song.mp3");
+  ASSERT_TRUE(test::Slot<frmQMusic>().IsLoaded());
+  EXPECT_FALSE(test::Slot<frmMusic>().IsLoaded());
+  frmQMusic& quick = test::Slot<frmQMusic>().Get();
   EXPECT_EQ(quick.sFileToPlay(), "  /music/song.mp3");
   EXPECT_TRUE(quick.isVisible());
   EXPECT_TRUE(playingAtFirstPlay) << "bPlaying is set before StartPlayQ runs";
 }
 
 TEST_F(MainModuleTest, LoadQvtOpensThePlayerWithoutEndingTheProgram) {
-  MainModule::Main("/music/song.mp3");
-  Forms::Get<frmQMusic>().cmdLoadMain_Click();
+  MainModule::Main(test::Windows(), "/music/song.mp3");
+  test::Slot<frmQMusic>().Get().cmdLoadMain_Click();
   QCoreApplication::processEvents();
-  EXPECT_TRUE(Forms::IsLoaded<frmMusic>());
-  EXPECT_FALSE(Forms::IsLoaded<frmQMusic>());
+  EXPECT_TRUE(test::Slot<frmMusic>().IsLoaded());
+  EXPECT_FALSE(test::Slot<frmQMusic>().IsLoaded());
   EXPECT_FALSE(fake.app.endedWith.has_value());
 }
 

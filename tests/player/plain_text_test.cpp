@@ -19,6 +19,7 @@
 #include "player/quickplay/frmQMusic.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/ProgressWindows.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/WindowTest.h"
 
 using namespace qvt;
@@ -49,23 +50,23 @@ class PlainText : public test::WindowTest {
 };
 
 TEST_F(PlainText, EveryWindowShowsHostileNamesAsText) {
-  frmMusic& player = Forms::Get<frmMusic>();  // loads an empty list on its first run
+  frmMusic& player = test::Slot<frmMusic>().Get();  // loads an empty list on its first run
   SharedMusicVariables().replaceAll(std::vector<QString>{"/m/" + kHostile, "/m/b"},
                                     std::vector<QString>{kHostile, "b" + kHostile});
   player.setDisplay(0);
-  frmList& view = Forms::Get<frmList>();
-  frmChoose& editor = Forms::Get<frmChoose>();
+  frmList& view = test::Slot<frmList>().Get();
+  frmChoose& editor = test::Slot<frmChoose>().Get();
   editor.SetAddingCaption(kHostile);
   editor.SetStatusText(kHostile);
-  Forms::Get<frmSearch>();
-  Forms::Get<frmOptions>();
-  frmQMusic& quick = Forms::Get<frmQMusic>();
+  test::Slot<frmSearch>().Get();
+  test::Slot<frmOptions>().Get();
+  frmQMusic& quick = test::Slot<frmQMusic>().Get();
   const QString quickName = QStringLiteral("q<b>BIG<i>.mp3");  // a file name holds no "/"
   QFile(fake.path(quickName)).open(QIODevice::WriteOnly);
   quick.SetFileToPlay(fake.path(quickName));
   SharedMusicVariables().bPlaying = true;
   quick.StartPlayQ();
-  platform().progressWindows = &ScreenProgressWindows();
+  platform().progressWindows = &test::ProgressWindows();
   SetProcessingSuppressed(false);
   ShowProcessing(kHostile);
   std::set<QString> showing = Walk();

@@ -12,12 +12,12 @@
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <tuple>
 
 #include "platform/fakes/FakeMediaPlayer.h"
 #include "platform/fakes/FakePlatform.h"
-#include "player/quickplay/MainWindowHook.h"
 #include "player/quickplay/QuickPlayLogic.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
@@ -37,9 +37,8 @@ class QuickPlay : public ::testing::Test {
  protected:
   void SetUp() override { ResetMusicVariables(); }
   void TearDown() override {
-    Forms::UnloadAllWithoutHandlers();
+    forms.UnloadAllWithoutHandlers();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    SetMainPlayerWindowOpener(nullptr);
     ResetMusicVariables();
   }
 
@@ -53,8 +52,19 @@ class QuickPlay : public ::testing::Test {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
   }
   // Loads the window with its update timer stopped (tests tick it by hand).
+  std::function<void()> openMain;  // what "&Load QVT" does
+  FormSet forms;
+  FormSlot<frmQMusic> quick{forms, [this] {
+                              return new frmQMusic(
+                                  [this] {
+                                    if (openMain)
+                                      openMain();
+                                  },
+                                  nullptr);
+                            }};
+
   frmQMusic& load() {
-    frmQMusic& f = Forms::Get<frmQMusic>();
+    frmQMusic& f = quick.Get();
     f.timUpdater->stop();
     return f;
   }
@@ -120,7 +130,7 @@ TEST_F(QuickPlay, ReadsTheSettingsFile) {
     EXPECT_EQ(f.bCloseAfterSong(), row.closeOption);
     EXPECT_EQ(SharedMusicVariables().bQuickPlayClose, row.closeOption);
     EXPECT_EQ(f.vlcVolume->CurrentValue(), row.level);
-    Forms::UnloadAllWithoutHandlers();
+    forms.UnloadAllWithoutHandlers();
   }
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
 }
@@ -147,7 +157,7 @@ TEST_F(QuickPlay, UnloadSavesTheSettingsAndEndsTheProgram) {
   EXPECT_FALSE(QFile::exists(fake.path("QPConfig.qvc.tmp")));
 
   // A read-only settings file is left as it is; the program still ends.
-  Forms::UnloadAllWithoutHandlers();
+  forms.UnloadAllWithoutHandlers();
   fake.files.attributeOverrides[fake.path("QPConfig.qvc")] = kAttrReadOnly;
   frmQMusic& again = load();
   again.move(0, 0);
@@ -189,7 +199,7 @@ TEST_F(QuickPlay, TimerShowsTimeAndEndsTheSong) {
   EXPECT_EQ(buttons(f), kStopped);
   EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_EQ(player().position, 0);
-  EXPECT_TRUE(Forms::IsLoaded<frmQMusic>()) << "the close option is off";
+  EXPECT_TRUE(quick.IsLoaded()) << "the close option is off";
 }
 
 TEST_F(QuickPlay, NameOfTheFileToPlay) {
@@ -220,7 +230,7 @@ TEST_F(QuickPlay, LongNamesScrollAndBounce) {
     EXPECT_EQ(f.lblCurrentSong->text(), name.mid(s - 1, 44)) << s;
     EXPECT_EQ(f.timTextSlider->interval(), s == 1 || s == 7 ? 1000 : 400) << s;
   }
-  Forms::UnloadAllWithoutHandlers();
+  forms.UnloadAllWithoutHandlers();
   const QString shortName = QString(40, 's') + ".mp3";  // 44 chars
   frmQMusic& g = start(shortName);
   EXPECT_FALSE(g.timTextSlider->isActive());
@@ -334,29 +344,29 @@ TEST_F(QuickPlay, ClosesAfterTheSongOnlyWhenUntouched) {
   using Touch = void (frmQMusic::*)();
   for (Touch touch : {&frmQMusic::mmControl_PlayClick, &frmQMusic::mmControl_PauseClick,
                       &frmQMusic::mmControl_StopClick, &frmQMusic::sldPosition_MouseUp}) {
-    Forms::UnloadAllWithoutHandlers();
+    forms.UnloadAllWithoutHandlers();
     frmQMusic& g = start();
     (g.*touch)();
     g.timUpdater->stop();
     player().playToEnd();
     SharedMusicVariables().bResumeFromPosition = false;
     EXPECT_NO_THROW(g.timUpdater_Timer());
-    EXPECT_TRUE(Forms::IsLoaded<frmQMusic>());
+    EXPECT_TRUE(quick.IsLoaded());
   }
 }
 
 TEST_F(QuickPlay, LoadQvtOpensTheMainWindowWithoutEndingTheProgram) {
   int opened = 0;
-  SetMainPlayerWindowOpener([&] { throw std::runtime_error("no main window"); });
+  openMain = [&] { throw std::runtime_error("no main window"); };
   frmQMusic& f = start();
   f.cmdLoadMain->click();
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"no main window"});
-  EXPECT_TRUE(Forms::IsLoaded<frmQMusic>()) << "quick play stays when the main window fails";
+  EXPECT_TRUE(quick.IsLoaded()) << "quick play stays when the main window fails";
 
-  SetMainPlayerWindowOpener([&] { ++opened; });
+  openMain = [&] { ++opened; };
   f.cmdLoadMain->click();
   EXPECT_EQ(opened, 1);
-  EXPECT_FALSE(Forms::IsLoaded<frmQMusic>());
+  EXPECT_FALSE(quick.IsLoaded());
   EXPECT_FALSE(fake.app.endedWith.has_value());
   EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_TRUE(config().endsWith("#FALSE#\r\n0\r\n"));
@@ -368,7 +378,7 @@ TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
     p.readyStates = {kReadyComplete, kReadyUninitialized};  // two plays in one start
   };
   writeFile("song.mp3", "x");
-  frmQMusic& f = Forms::Get<frmQMusic>();  // update timer running
+  frmQMusic& f = quick.Get();  // update timer running
   bool tickingDuringBox = true;
   fake.dialogs.onShow = [&](const MessageBoxSpec&) { tickingDuringBox = f.timUpdater->isActive(); };
   f.SetFileToPlay(fake.path("song.mp3"));

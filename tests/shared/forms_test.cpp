@@ -1,4 +1,4 @@
-// The window accessor: one instance per class, created and loaded on first reference, fresh
+// The window slots: one instance per slot, created and loaded on first reference, fresh
 // after an unload, safe to unload from inside the window's own handlers.
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -22,6 +22,12 @@ struct Counters {
 };
 Counters g_counters;
 
+class frmSample;
+class frmOther;
+FormSet& Set();
+FormSlot<frmSample>& Sample();
+FormSlot<frmOther>& Other();
+
 class frmSample : public Form {
  public:
   frmSample() : cmdClose(new QPushButton(QStringLiteral("&Close"), this)) {
@@ -39,20 +45,20 @@ class frmSample : public Form {
       throw std::runtime_error("load failed");
     iMember = 1;
     // The load handler may refer to its own window: the same instance, not a new one.
-    Forms::Get<frmSample>().iMember += 1;
+    Sample().Get().iMember += 1;
   }
   void Form_Unload(bool& bCancel) override {
     ++g_counters.unloads;
     bCancel = g_counters.bCancelUnload;
     // Unloading itself again from its own unload handler does not run the handler twice.
-    Forms::Unload<frmSample>();
+    Sample().Unload();
   }
 
  private:
   // A button that unloads its own window, then goes on using its members.
   void cmdClose_Click() {
-    Forms::Unload<frmSample>();
-    bLoadedWhenClicked = Forms::IsLoaded<frmSample>();
+    Sample().Unload();
+    bLoadedWhenClicked = Sample().IsLoaded();
     iMemberAfterUnload = iMember;
   }
 };
@@ -62,6 +68,21 @@ class frmOther : public Form {
   void Form_Unload(bool&) override { ++g_counters.unloads; }
 };
 
+FormSet& Set() {
+  static FormSet set;
+  return set;
+}
+
+FormSlot<frmSample>& Sample() {
+  static FormSlot<frmSample> slot(Set(), [] { return new frmSample(); });
+  return slot;
+}
+
+FormSlot<frmOther>& Other() {
+  static FormSlot<frmOther> slot(Set(), [] { return new frmOther(); });
+  return slot;
+}
+
 void DeleteUnloaded() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -70,7 +91,7 @@ class FormsTest : public testing::Test {
  protected:
   FormsTest() { g_counters = Counters(); }
   ~FormsTest() override {
-    Forms::UnloadAllWithoutHandlers();
+    Set().UnloadAllWithoutHandlers();
     DeleteUnloaded();
   }
 };
@@ -78,51 +99,51 @@ class FormsTest : public testing::Test {
 }  // namespace
 
 TEST_F(FormsTest, FirstReferenceCreatesAndLoadsWithoutShowing) {
-  EXPECT_FALSE(Forms::IsLoaded<frmSample>());
-  frmSample& first = Forms::Get<frmSample>();
-  EXPECT_TRUE(Forms::IsLoaded<frmSample>());
+  EXPECT_FALSE(Sample().IsLoaded());
+  frmSample& first = Sample().Get();
+  EXPECT_TRUE(Sample().IsLoaded());
   EXPECT_FALSE(first.isVisible());
   EXPECT_EQ(first.iMember, 2);
-  EXPECT_EQ(&Forms::Get<frmSample>(), &first);
+  EXPECT_EQ(&Sample().Get(), &first);
   EXPECT_EQ(g_counters.loads, 1);
-  EXPECT_FALSE(Forms::IsLoaded<frmOther>()) << "each class has its own instance";
-  EXPECT_EQ(Forms::LoadedCount(), 1);
+  EXPECT_FALSE(Other().IsLoaded()) << "each class has its own instance";
+  EXPECT_EQ(Set().LoadedCount(), 1);
 }
 
 TEST_F(FormsTest, UnloadRunsTheHandlerAndTheNextReferenceIsFresh) {
-  frmSample& first = Forms::Get<frmSample>();
+  frmSample& first = Sample().Get();
   first.iMember = 42;
   first.show();
   QPointer<frmSample> old(&first);
-  EXPECT_TRUE(Forms::Unload<frmSample>());
+  EXPECT_TRUE(Sample().Unload());
   EXPECT_EQ(g_counters.unloads, 1);
-  EXPECT_FALSE(Forms::IsLoaded<frmSample>());
+  EXPECT_FALSE(Sample().IsLoaded());
   EXPECT_FALSE(old->isVisible());
-  frmSample& second = Forms::Get<frmSample>();
+  frmSample& second = Sample().Get();
   EXPECT_EQ(second.iMember, 2);
   EXPECT_EQ(g_counters.loads, 2);
   DeleteUnloaded();
   EXPECT_TRUE(old.isNull());
-  EXPECT_TRUE(Forms::IsLoaded<frmSample>()) << "deleting the old one leaves the new one loaded";
+  EXPECT_TRUE(Sample().IsLoaded()) << "deleting the old one leaves the new one loaded";
 }
 
 TEST_F(FormsTest, CancelledUnloadKeepsTheWindow) {
-  frmSample& form = Forms::Get<frmSample>();
+  frmSample& form = Sample().Get();
   form.show();
   g_counters.bCancelUnload = true;
-  EXPECT_FALSE(Forms::Unload<frmSample>());
+  EXPECT_FALSE(Sample().Unload());
   EXPECT_FALSE(form.close()) << "a user close runs the same handler";
   EXPECT_EQ(g_counters.unloads, 2);
   EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(&Forms::Get<frmSample>(), &form);
+  EXPECT_EQ(&Sample().Get(), &form);
   g_counters.bCancelUnload = false;
   EXPECT_TRUE(form.close());
-  EXPECT_FALSE(Forms::IsLoaded<frmSample>());
+  EXPECT_FALSE(Sample().IsLoaded());
   EXPECT_EQ(g_counters.unloads, 3);
 }
 
 TEST_F(FormsTest, ButtonThatUnloadsItsOwnWindow) {
-  frmSample& form = Forms::Get<frmSample>();
+  frmSample& form = Sample().Get();
   form.show();
   QPointer<frmSample> old(&form);
   form.iMember = 7;
@@ -130,17 +151,17 @@ TEST_F(FormsTest, ButtonThatUnloadsItsOwnWindow) {
   EXPECT_FALSE(form.bLoadedWhenClicked) << "forgotten at once";
   EXPECT_EQ(form.iMemberAfterUnload, 7) << "the object lives on until its handler is done";
   EXPECT_EQ(g_counters.unloads, 1);
-  EXPECT_NE(&Forms::Get<frmSample>(), old.data());
+  EXPECT_NE(&Sample().Get(), old.data());
   DeleteUnloaded();
   EXPECT_TRUE(old.isNull());
 }
 
 TEST_F(FormsTest, UnloadAllRunsNoHandler) {
-  QPointer<Form> a(&Forms::Get<frmSample>());
-  QPointer<Form> b(&Forms::Get<frmOther>());
+  QPointer<Form> a(&Sample().Get());
+  QPointer<Form> b(&Other().Get());
   a->show();
-  Forms::UnloadAllWithoutHandlers();
-  EXPECT_EQ(Forms::LoadedCount(), 0);
+  Set().UnloadAllWithoutHandlers();
+  EXPECT_EQ(Set().LoadedCount(), 0);
   EXPECT_EQ(g_counters.unloads, 0);
   EXPECT_FALSE(a->isVisible());
   DeleteUnloaded();
@@ -150,21 +171,21 @@ TEST_F(FormsTest, UnloadAllRunsNoHandler) {
 }
 
 TEST_F(FormsTest, UnloadWhatIsNotLoadedDoesNothing) {
-  EXPECT_TRUE(Forms::Unload<frmSample>());
+  EXPECT_TRUE(Sample().Unload());
   EXPECT_EQ(g_counters.loads, 0);
   EXPECT_EQ(g_counters.unloads, 0);
 }
 
 TEST_F(FormsTest, DeletedWindowIsForgotten) {
-  delete &Forms::Get<frmOther>();
-  EXPECT_FALSE(Forms::IsLoaded<frmOther>());
+  delete &Other().Get();
+  EXPECT_FALSE(Other().IsLoaded());
   EXPECT_EQ(g_counters.unloads, 0);
 }
 
 TEST_F(FormsTest, FailedLoadLeavesNothingLoaded) {
   g_counters.bThrowOnLoad = true;
-  EXPECT_THROW(Forms::Get<frmSample>(), std::runtime_error);
-  EXPECT_FALSE(Forms::IsLoaded<frmSample>());
+  EXPECT_THROW(Sample().Get(), std::runtime_error);
+  EXPECT_FALSE(Sample().IsLoaded());
   g_counters.bThrowOnLoad = false;
-  EXPECT_EQ(Forms::Get<frmSample>().iMember, 2);
+  EXPECT_EQ(Sample().Get().iMember, 2);
 }

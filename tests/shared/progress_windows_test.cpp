@@ -19,14 +19,19 @@ using namespace qvt;
 
 namespace {
 
+QtProgressWindows& Progress() {
+  static QtProgressWindows windows;
+  return windows;
+}
+
 class ProgressWindowsTest : public testing::Test {
  protected:
   ProgressWindowsTest() {
-    platform().progressWindows = &ScreenProgressWindows();
+    platform().progressWindows = &Progress();
     SetProcessingSuppressed(false);
   }
   ~ProgressWindowsTest() override {
-    Forms::UnloadAllWithoutHandlers();
+    Progress().forms().UnloadAllWithoutHandlers();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
@@ -62,7 +67,7 @@ class PaintSpy : public QObject {
 }  // namespace
 
 TEST_F(ProgressWindowsTest, DeterminedWindowLayoutInTwips) {
-  frmDeterminedProcessing& form = Forms::Get<frmDeterminedProcessing>();
+  frmDeterminedProcessing& form = Progress().bar().Get();
   EXPECT_EQ(form.windowTitle(), "Processing...");
   EXPECT_EQ(form.size(), QSize(376, 84));  // 5640 x 1260 twips
   const struct {
@@ -82,7 +87,7 @@ TEST_F(ProgressWindowsTest, DeterminedWindowLayoutInTwips) {
 
 TEST_F(ProgressWindowsTest, MessageWindowIsExactlyItsLabelCentred) {
   ShowProcessing("Establishing Connection....", true, 20);
-  frmProcessing& form = Forms::Get<frmProcessing>();
+  frmProcessing& form = Progress().message().Get();
   ASSERT_TRUE(form.isVisible());
   EXPECT_EQ(form.lblMessage->objectName(), "lblMessage");
   EXPECT_EQ(form.lblMessage->text(), "Establishing Connection....");
@@ -103,17 +108,17 @@ TEST_F(ProgressWindowsTest, MessageWindowIsExactlyItsLabelCentred) {
 
 TEST_F(ProgressWindowsTest, FileNamesAreShownAsTextNotMarkup) {
   ShowProcessing("<b>x</b>");
-  frmProcessing& form = Forms::Get<frmProcessing>();
+  frmProcessing& form = Progress().message().Get();
   const int markupWidth = form.width();
   ShowProcessing("x");
   EXPECT_GT(markupWidth, form.width() * 3 / 2);
   ShowDeterminedProcessing(0, 2, false, "<i>song</i>");
-  EXPECT_EQ(Forms::Get<frmDeterminedProcessing>().lblmsg->textFormat(), Qt::PlainText);
+  EXPECT_EQ(Progress().bar().Get().lblmsg->textFormat(), Qt::PlainText);
 }
 
 TEST_F(ProgressWindowsTest, ClickOnTheMessageHidesItForTheRestOfTheOperation) {
   ShowProcessing("Removing songs...");
-  frmProcessing& form = Forms::Get<frmProcessing>();
+  frmProcessing& form = Progress().message().Get();
   QTest::mouseClick(form.lblMessage, Qt::LeftButton);
   EXPECT_FALSE(form.isVisible());
   UpdateProcessing("Removing songs... and more");
@@ -121,11 +126,11 @@ TEST_F(ProgressWindowsTest, ClickOnTheMessageHidesItForTheRestOfTheOperation) {
   EXPECT_EQ(form.lblMessage->text(), "Removing songs...");
   QPointer<frmProcessing> old(&form);
   HideProcessing();
-  EXPECT_FALSE(Forms::IsLoaded<frmProcessing>());
+  EXPECT_FALSE(Progress().message().IsLoaded());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(old.isNull());
   ShowProcessing("again");
-  EXPECT_TRUE(Forms::Get<frmProcessing>().isVisible()) << "the next Show opens a new window";
+  EXPECT_TRUE(Progress().message().Get().isVisible()) << "the next Show opens a new window";
 }
 
 // While the operation can stop, the user stops it by pressing Escape in its window or by closing
@@ -140,9 +145,8 @@ TEST_F(ProgressWindowsTest, EscapeOrClosingStopsAnOperationThatCanStop) {
           ShowDeterminedProcessing(0, 20, true, "Downloading...");
         else
           ShowProcessing("Downloading...");
-        ProgressForm& form = bBar
-                                 ? static_cast<ProgressForm&>(Forms::Get<frmDeterminedProcessing>())
-                                 : Forms::Get<frmProcessing>();
+        ProgressForm& form =
+            bBar ? static_cast<ProgressForm&>(Progress().bar().Get()) : Progress().message().Get();
         int cancels = 0;
         std::optional<ScopedProcessingCancel> scope;
         if (bCancellable)
@@ -164,7 +168,7 @@ TEST_F(ProgressWindowsTest, EscapeOrClosingStopsAnOperationThatCanStop) {
 
 TEST_F(ProgressWindowsTest, BarWindowWrapsAndClosesOnHide) {
   ShowDeterminedProcessing(0, 20, true, "Beginning Download of file list");
-  frmDeterminedProcessing& form = Forms::Get<frmDeterminedProcessing>();
+  frmDeterminedProcessing& form = Progress().bar().Get();
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(form.pos(), centred(form.size()));
   EXPECT_EQ(form.message(), "Beginning Download of file list");
@@ -178,13 +182,13 @@ TEST_F(ProgressWindowsTest, BarWindowWrapsAndClosesOnHide) {
   EXPECT_EQ(form.pgbProcess->value(), 0) << "the controls show it within a frame";
   EXPECT_EQ(form.lblmsg->text(), "Completed");
   HideProcessing();
-  EXPECT_FALSE(Forms::IsLoaded<frmDeterminedProcessing>());
+  EXPECT_FALSE(Progress().bar().IsLoaded());
   EXPECT_FALSE(form.isVisible());
 }
 
 TEST_F(ProgressWindowsTest, TextIsAlwaysCurrentWhilePaintsArePacedToFrames) {
   ShowDeterminedProcessing(0, 2000, false, "Loading Large Play list");
-  frmDeterminedProcessing& form = Forms::Get<frmDeterminedProcessing>();
+  frmDeterminedProcessing& form = Progress().bar().Get();
   PaintSpy spy(form.lblmsg);
   const int paintsBefore = form.paints();
   for (int i = 0; i < 2000; ++i) {
@@ -204,7 +208,7 @@ TEST_F(ProgressWindowsTest, TextIsAlwaysCurrentWhilePaintsArePacedToFrames) {
 TEST_F(ProgressWindowsTest, LosingTheFocusRepaintsAVisibleWindow) {
   ShowProcessing("message");
   ShowDeterminedProcessing(0, 1, false, "bar");
-  ProgressForm* forms[] = {&Forms::Get<frmProcessing>(), &Forms::Get<frmDeterminedProcessing>()};
+  ProgressForm* forms[] = {&Progress().message().Get(), &Progress().bar().Get()};
   for (ProgressForm* form : forms) {
     SCOPED_TRACE(form->objectName().toStdString());
     QTest::qWait(3 * 16);  // past any frame begun earlier
@@ -234,8 +238,8 @@ TEST_F(ProgressWindowsTest, SavesEachWindowAsPng) {
   const struct {
     QWidget* window;
     const char* file;
-  } shots[] = {{&Forms::Get<frmProcessing>(), "frmProcessing.png"},
-               {&Forms::Get<frmDeterminedProcessing>(), "frmDeterminedProcessing.png"}};
+  } shots[] = {{&Progress().message().Get(), "frmProcessing.png"},
+               {&Progress().bar().Get(), "frmDeterminedProcessing.png"}};
   for (const auto& shot : shots) {
     SCOPED_TRACE(shot.file);
     const QPixmap pixmap = shot.window->grab();
@@ -246,7 +250,7 @@ TEST_F(ProgressWindowsTest, SavesEachWindowAsPng) {
 
 TEST_F(ProgressWindowsTest, AMessageWithFewerButWiderCharactersIsNotCutOff) {
   ShowProcessing("Establishing Connection....", true, 20);
-  frmProcessing& form = Forms::Get<frmProcessing>();
+  frmProcessing& form = Progress().message().Get();
   UpdateProcessing("12288 Bytes Downloaded...");
   const QFontMetrics metrics = form.lblMessage->fontMetrics();
   EXPECT_GE(form.lblMessage->contentsRect().width(),

@@ -11,6 +11,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/ui/Form.h"
+#include "tests/support/PlayerWindowsFixture.h"
 
 namespace qvt::test {
 
@@ -21,7 +22,7 @@ class WindowTest : public ::testing::Test {
     platform().progressWindows = nullptr;
   }
   void TearDown() override {
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ResetMusicVariables();
   }

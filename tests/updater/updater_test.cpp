@@ -352,7 +352,8 @@ TEST_F(UpdaterTest, PlayerThatCannotBeStartedAsksOkRetriesCancelEnds) {
 // The real windows while the Updater waits and counts down, saved for a look.
 TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
   qvt::FakePlatform fake;
-  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
+  qvt::QtProgressWindows progressWindows;
+  qvt::platform().progressWindows = &progressWindows;
   QFile status(fake.path("Status.tmp"));
   ASSERT_TRUE(status.open(QIODevice::WriteOnly));
   status.write("#TRUE#\r\n");
@@ -370,13 +371,13 @@ TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
     QWidget* shot = nullptr;
     QString name;
     if (ms == 250 && ++polls == 30) {
-      shot = &qvt::Forms::Get<qvt::frmDeterminedProcessing>();
+      shot = &progressWindows.bar().Get();
       name = "Updater_waiting.png";
       ASSERT_TRUE(status.open(QIODevice::WriteOnly | QIODevice::Truncate));
       status.write("#FALSE#\r\n");
       status.close();
     } else if (ms == 1000 && saved.size() == 1) {
-      shot = &qvt::Forms::Get<qvt::frmProcessing>();
+      shot = &progressWindows.message().Get();
       name = "Updater_countdown.png";
     }
     if (shot == nullptr)

@@ -41,6 +41,7 @@
 #include "shared/ui/Form.h"
 #include "shared/ui/ProgressWindows.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/TestApp.h"
 #include "tests/wm/XSession.h"
 #include "updater/UpdaterProgram.h"
@@ -281,7 +282,7 @@ class WmScreenshots : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetMusicVariables();
-    platform().progressWindows = &ScreenProgressWindows();
+    platform().progressWindows = &test::ProgressWindows();
     fake.screen.width = kScreenWidth;
     fake.screen.height = kScreenHeight;
   }
@@ -296,7 +297,7 @@ class WmScreenshots : public ::testing::Test {
   }
   void TearDown() override {
     HideProcessing();
-    Forms::UnloadAllWithoutHandlers();
+    test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ResetMusicVariables();
   }
@@ -330,11 +331,11 @@ TEST_F(WmScreenshots, EveryWindowIsTidyUnderAWindowManager) {
   const QString player = QStringLiteral("Quavertone");
   const QString updater = UpdaterProgram::kProgramName;
   const std::vector<Shot> shots = {
-      {"player", [] { return &Show(Forms::Get<frmMusic>()); }},
-      {"editor-idle", [] { return &Show(Forms::Get<frmChoose>()); }, kEditorOverlaps},
+      {"player", [] { return &Show(test::Slot<frmMusic>().Get()); }},
+      {"editor-idle", [] { return &Show(test::Slot<frmChoose>().Get()); }, kEditorOverlaps},
       {"editor-busy",
        [] {
-         frmChoose& editor = Show(Forms::Get<frmChoose>());
+         frmChoose& editor = Show(test::Slot<frmChoose>().Get());
          editor.SetEditing(false);
          editor.SetPlayListVisible(false);
          editor.SetProgressLabelsVisible(true);
@@ -345,30 +346,30 @@ TEST_F(WmScreenshots, EveryWindowIsTidyUnderAWindowManager) {
       {"list-view",
        [this] {
          SetSongs();
-         return &Show(Forms::Get<frmList>());
+         return &Show(test::Slot<frmList>().Get());
        },
        {},
        true,
        true},
       {"song-search",
        [] {
-         Forms::Get<frmList>().cmdSearch->click();
-         return &Forms::Get<frmSearch>();
+         test::Slot<frmList>().Get().cmdSearch->click();
+         return &test::Slot<frmSearch>().Get();
        }},
       {"options",
-       [] { return &Show(Forms::Get<frmOptions>()); },
+       [] { return &Show(test::Slot<frmOptions>().Get()); },
        {"optNoSkip|optSkipDelete", "optSkipDelete|optSkip", "optYesProcess|optNoProcess",
         "Label1|lblCurVer", "Label2|lblLatestVer", "fraAs|cmdExt"}},
       {"options-package",  // a system-wide install, updated by the package manager
        [this] {
-         Forms::Unload<frmOptions>();
+         test::Slot<frmOptions>().Unload();
          fake.programFolder.data = fake.path(QStringLiteral("data"));
-         return &Show(Forms::Get<frmOptions>());
+         return &Show(test::Slot<frmOptions>().Get());
        },
        {"optNoSkip|optSkipDelete", "optSkipDelete|optSkip", "optYesProcess|optNoProcess",
         "Label1|lblCurVer", "Label2|lblLatestVer", "fraAs|cmdExt"}},
       {"quick-play",
-       [] { return &Show(Forms::Get<frmQMusic>()); },
+       [] { return &Show(test::Slot<frmQMusic>().Get()); },
        {"Shape1|lblTime", "Shape1|vlcVolume", "Shape1|lblCurrentSong", "Shape1|sldPosition"}},
       {"progress",
        [] {
@@ -413,7 +414,7 @@ TEST_F(WmScreenshots, EveryWindowIsTidyUnderAWindowManager) {
     if (shot.name == "song-search") {
       // Docked: the search window's frame meets the list view's right edge, tops level.
       // A frame that came after the placement is moved there on a later pass: allow for it.
-      const QRect list = ScreenRect(Forms::Get<frmList>());
+      const QRect list = ScreenRect(test::Slot<frmList>().Get());
       const QPoint docked(list.right() + 1, list.top());
       test::PumpUntil([&] { return ScreenRect(*window).topLeft() == docked; }, 1000);
       EXPECT_EQ(ScreenRect(*window).topLeft(), docked);
@@ -424,19 +425,19 @@ TEST_F(WmScreenshots, EveryWindowIsTidyUnderAWindowManager) {
     if (shot.name != "list-view")
       window->hide();
     if (shot.name == "song-search")
-      Forms::Get<frmList>().hide();
+      test::Slot<frmList>().Get().hide();
   }
 }
 
 // The player window hides while the editor is open and comes back where it stood.
 TEST_F(WmScreenshots, ThePlayerKeepsItsPlaceAcrossTheEditor) {
-  frmMusic& player = Show(Forms::Get<frmMusic>());
+  frmMusic& player = Show(test::Slot<frmMusic>().Get());
   ASSERT_TRUE(Managed(player));
   player.move(300, 200);
   ASSERT_TRUE(
       test::PumpUntil([&] { return player.frameGeometry().topLeft() == QPoint(300, 200); }));
   player.cmdDir->click();
-  frmChoose& editor = Forms::Get<frmChoose>();
+  frmChoose& editor = test::Slot<frmChoose>().Get();
   ASSERT_TRUE(Managed(editor));
   editor.close();
   ASSERT_TRUE(Managed(player));

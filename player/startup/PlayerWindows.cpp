@@ -1,0 +1,51 @@
+#include "player/startup/PlayerWindows.h"
+
+#include "player/options/frmOptions.h"
+#include "player/playlists/PlayerWindowLink.h"
+#include "player/playlists/frmChoose.h"
+#include "player/playlists/frmList.h"
+#include "player/playlists/frmSearch.h"
+#include "player/quickplay/frmQMusic.h"
+#include "player/startup/MainModule.h"
+#include "player/window/frmMusic.h"
+
+namespace qvt {
+
+namespace {
+
+class PlayerWindowLink final : public IPlayerWindow {
+ public:
+  explicit PlayerWindowLink(FormSlot<frmMusic>& music) : music_(music) {}
+  bool isMinimized() override { return music_.Get().isMinimized(); }
+  double Position() override { return music_.Get().Position(); }
+  void StartPlay(double dblIndex) override { music_.Get().StartPlay(dblIndex); }
+  void setDisplay(double dblIndex) override { music_.Get().setDisplay(dblIndex); }
+  void show() override { music_.Get().show(); }
+  void StartNewPlay() override { music_.Get().StartNewPlay(); }
+
+ private:
+  FormSlot<frmMusic>& music_;
+};
+
+}  // namespace
+
+PlayerWindows::PlayerWindows()
+    : music(forms,
+            [this] {
+              return new frmMusic(
+                  {music, list, editor, options, [this] { MainModule::CloseNormally(*this); }});
+            }),
+      list(forms, [this] { return new frmList(search, *playerLink_); }),
+      editor(forms, [this] { return new frmChoose(*playerLink_); }),
+      options(forms, [] { return new frmOptions(); }),
+      search(forms, [this] { return new frmSearch(list); }),
+      quick(forms,
+            [this] {
+              return new frmQMusic([this] { music.Get().show(); },
+                                   [this] { MainModule::CloseNormally(*this); });
+            }),
+      playerLink_(std::make_unique<PlayerWindowLink>(music)) {}
+
+PlayerWindows::~PlayerWindows() = default;
+
+}  // namespace qvt

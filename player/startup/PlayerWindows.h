@@ -1,0 +1,40 @@
+#pragma once
+// The player's windows, each in its slot, wired to one another: made by the program's start-up
+// (and by the tests' fixtures), which keeps them for the whole run. A window receives the slots
+// of the windows it opens when it is made; none finds another by itself.
+
+#include <memory>
+
+#include "shared/ui/Form.h"
+
+namespace qvt {
+
+class IPlayerWindow;
+class frmChoose;
+class frmList;
+class frmMusic;
+class frmOptions;
+class frmQMusic;
+class frmSearch;
+
+class PlayerWindows {
+ public:
+  PlayerWindows();
+  ~PlayerWindows();
+  PlayerWindows(const PlayerWindows&) = delete;
+  PlayerWindows& operator=(const PlayerWindows&) = delete;
+
+  FormSet forms;
+  FormSlot<frmMusic> music;
+  FormSlot<frmList> list;
+  FormSlot<frmChoose> editor;
+  FormSlot<frmOptions> options;
+  FormSlot<frmSearch> search;
+  FormSlot<frmQMusic> quick;
+
+ private:
+  // The player window as the list view and the editor reach it: loaded when it is not.
+  std::unique_ptr<IPlayerWindow> playerLink_;
+};
+
+}  // namespace qvt
