@@ -92,7 +92,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, c
 
 }  // namespace
 
-frmOptions::frmOptions() {
+frmOptions::frmOptions(const UpdatorMethods::PlayerHooks& updateHooks) : updateHooks_(updateHooks) {
   setObjectName(QStringLiteral("frmOptions"));
   setWindowTitle(QStringLiteral("Options"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -230,7 +230,8 @@ void frmOptions::ConnectHandlers() {
   connect(cmdCheckUpdates, &QPushButton::clicked, this,
           run([this] { UpdatorMethods::CheckForUpdates(*this); }));
   connect(cmdNewVerInfo, &QPushButton::clicked, this, run([this] { cmdNewVerInfo_Click(); }));
-  connect(cmdInstall, &QPushButton::clicked, this, run([] { UpdatorMethods::InstallUpdates(); }));
+  connect(cmdInstall, &QPushButton::clicked, this,
+          run([this] { UpdatorMethods::InstallUpdates(updateHooks_); }));
   connect(cmdExt, &QPushButton::clicked, this, run([this] { cmdExt_Click(); }));
   connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
 }

@@ -19,7 +19,8 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   Q_OBJECT
 
  public:
-  frmOptions();
+  // What an update started here does to the player window.
+  explicit frmOptions(const UpdatorMethods::PlayerHooks& updateHooks);
   ~frmOptions() override;
 
   // Controls, named as the window's design names them.
@@ -64,6 +65,7 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   void Form_Load() override;
 
  private:
+  const UpdatorMethods::PlayerHooks& updateHooks_;
   void CreatePreferenceFrames();
   void CreateUpdateFrame();
   void CreateAssociationFrame();

@@ -6,7 +6,6 @@
 #include "player/quickplay/frmQMusic.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/PlayerWindows.h"
-#include "player/update/UpdatorMethods.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/Form.h"
 
@@ -25,23 +24,7 @@ QString Unquote(const QString& sCommandLine) {
   return sCommandLine;
 }
 
-namespace {
-
-// What an update needs of the player window: playback halted where it is, and the normal close.
-void InstallUpdateHooks(PlayerWindows& windows) {
-  UpdatorMethods::PlayerHooks hooks;
-  hooks.StopPlayer = [&windows] {
-    if (frmMusic* player = windows.music.Loaded())
-      player->HaltPlayer();
-  };
-  hooks.ClosePlayer = [&windows] { CloseNormally(windows); };
-  UpdatorMethods::SetPlayerHooks(std::move(hooks));
-}
-
-}  // namespace
-
 void Main(PlayerWindows& windows, const QString& sCommandLine) {
-  InstallUpdateHooks(windows);
   if (sCommandLine.trimmed().isEmpty()) {
     windows.music.Get().show();
     return;

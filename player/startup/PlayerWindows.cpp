@@ -37,13 +37,18 @@ PlayerWindows::PlayerWindows()
             }),
       list(forms, [this] { return new frmList(search, *playerLink_); }),
       editor(forms, [this] { return new frmChoose(*playerLink_); }),
-      options(forms, [] { return new frmOptions(); }),
+      options(forms, [this] { return new frmOptions(updateHooks); }),
       search(forms, [this] { return new frmSearch(list); }),
       quick(forms,
             [this] {
               return new frmQMusic([this] { music.Get().show(); },
                                    [this] { MainModule::CloseNormally(*this); });
             }),
+      updateHooks{[this] {
+                    if (frmMusic* player = music.Loaded())
+                      player->HaltPlayer();
+                  },
+                  [this] { MainModule::CloseNormally(*this); }},
       playerLink_(std::make_unique<PlayerWindowLink>(music)) {}
 
 PlayerWindows::~PlayerWindows() = default;

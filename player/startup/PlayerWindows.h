@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "player/update/UpdatorMethods.h"
 #include "shared/ui/Form.h"
 
 namespace qvt {
@@ -31,6 +32,9 @@ class PlayerWindows {
   FormSlot<frmOptions> options;
   FormSlot<frmSearch> search;
   FormSlot<frmQMusic> quick;
+  // What an update does to the player window: halt it where it is, then close the program as
+  // the user would.
+  UpdatorMethods::PlayerHooks updateHooks;
 
  private:
   // The player window as the list view and the editor reach it: loaded when it is not.

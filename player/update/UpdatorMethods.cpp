@@ -36,7 +36,6 @@ const QString kCannotVerifyUpdates = QStringLiteral(
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-PlayerHooks g_hooks;
 
 // The first `count` lines of a file (ended by CR LF, LF or CR), fewer when it has fewer.
 QStringList ReadLines(const QString& sPath, int count) {
@@ -82,10 +81,6 @@ void ShowOutcome(IUpdateView& view, const VersionNumbers& announced, bool bAnnou
 }
 
 }  // namespace
-
-void SetPlayerHooks(PlayerHooks hooks) {
-  g_hooks = std::move(hooks);
-}
 
 VersionNumbers RunningVersion() {
   const ProgramVersionNumbers version = ProgramVersion();
@@ -186,10 +181,10 @@ bool CanInstallUpdates() {
   return QDir::cleanPath(programFolder().dataFolder()) == QDir::cleanPath(programFolder().folder());
 }
 
-void HaltPlayback() {
+void HaltPlayback(const PlayerHooks& hooks) {
   SharedMusicVariables().bPlaying = false;
-  if (g_hooks.StopPlayer)
-    g_hooks.StopPlayer();
+  if (hooks.StopPlayer)
+    hooks.StopPlayer();
   SharedMusicVariables().bResumeFromPosition = false;
 }
 
@@ -210,13 +205,13 @@ bool RefusedHere() {
 
 }  // namespace
 
-void StartUpdate() {
+void StartUpdate(const PlayerHooks& hooks) {
   if (RefusedHere())
     return;
   if (!Updator::BeginUpdate(Paths::GetFileListURL()))
     return;
-  if (g_hooks.ClosePlayer) {
-    g_hooks.ClosePlayer();
+  if (hooks.ClosePlayer) {
+    hooks.ClosePlayer();
     return;
   }
   // Without the window's close path, at least let the updater go on.
@@ -224,15 +219,15 @@ void StartUpdate() {
   appControl().endProgram(0);
 }
 
-void InstallUpdates() {
+void InstallUpdates(const PlayerHooks& hooks) {
   if (RefusedHere())
     return;
   const MsgResult answer = MsgBox(kConfirmText, MsgButtons::YesNo, MsgIcon::Information,
                                   QStringLiteral("Update Now?"), 2);
   if (answer != MsgResult::Yes)
     return;
-  HaltPlayback();
-  StartUpdate();
+  HaltPlayback(hooks);
+  StartUpdate(hooks);
 }
 
 }  // namespace qvt::UpdatorMethods

@@ -40,7 +40,7 @@ class IUpdateView {
   virtual void ShowUpdateButtons() = 0;
 };
 
-// What an update needs of the player window; the program's start-up installs them.
+// What an update needs of the player window; the program's start-up provides them.
 struct PlayerHooks {
   // Stops the player's media player without rewinding and shows its play button as "&Play"
   // with the tool tip "Play".
@@ -49,7 +49,6 @@ struct PlayerHooks {
   // program ended.
   std::function<void()> ClosePlayer;
 };
-void SetPlayerHooks(PlayerHooks hooks);
 
 extern const QString kMajorReleaseMessage;  // before a CR LF and kMakerSite
 extern const QString kMakerSite;
@@ -93,13 +92,13 @@ bool CanVerifyUpdates();
 // settings live elsewhere): the package manager owns the programs then.
 bool CanInstallUpdates();
 // Marks playback as stopped, without resuming from the position, and stops the player.
-void HaltPlayback();
+void HaltPlayback(const PlayerHooks& hooks);
 // Downloads the update and starts the updater (Updator::BeginUpdate), then closes the player.
 // When the update stops, or cannot be installed here, the player stays open.
-void StartUpdate();
+void StartUpdate(const PlayerHooks& hooks);
 // "Install &Updates": says so when updates cannot be installed here or this build cannot
 // verify them; else asks "Update Now?"
 // and on Yes halts playback and runs StartUpdate.
-void InstallUpdates();
+void InstallUpdates(const PlayerHooks& hooks);
 
 }  // namespace qvt::UpdatorMethods

@@ -184,14 +184,15 @@ class UpdateEndToEnd : public ::testing::Test {
     PointPathsAtServer();
     // The player's main window has loaded.
     Tracker::SetStatusRunning();
-    UpdatorMethods::SetPlayerHooks({[this] { ++stops; }, [this] { ++closes; }});
+    test::Windows().updateHooks =
+        UpdatorMethods::PlayerHooks({[this] { ++stops; }, [this] { ++closes; }});
   }
 
   void TearDown() override {
     // Nothing this test started outlives it.
     test::EndProcessesOf(folder.path(QStringLiteral("Updater")), 5000);
     test::EndProcessesOf(folder.path(QStringLiteral("Quavertone")), 10000);
-    UpdatorMethods::SetPlayerHooks({});
+    test::Windows().updateHooks = {};
     UpdateManifest::SetAllowUnsignedUpdates(false);
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -326,7 +326,6 @@ class Session {
     fake.dialogs.onChooseFolder = nullptr;
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    UpdatorMethods::SetPlayerHooks({});
     ResetMusicVariables();
   }
 

@@ -90,9 +90,7 @@ TEST_F(UpdateServer, CheckThenInstall) {
   EXPECT_EQ(UpdatorMethods::GetNewVersionInfo(version), "Faster loading, fewer crashes");
 
   int closes = 0;
-  UpdatorMethods::SetPlayerHooks({{}, [&] { ++closes; }});
-  UpdatorMethods::StartUpdate();
-  UpdatorMethods::SetPlayerHooks({});
+  UpdatorMethods::StartUpdate({{}, [&] { ++closes; }});
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
   EXPECT_EQ(test::ReadAll(fake.path("ProgramUpdate.tmp")), kPlayer);
   EXPECT_EQ(test::ReadAll(fake.path("Updater")), kUpdater);

@@ -35,7 +35,6 @@ namespace {
 class OptionsTest : public test::WindowTest {
  protected:
   void TearDown() override {
-    UpdatorMethods::SetPlayerHooks({});
     WindowTest::TearDown();
   }
   void StoreVersion(const QByteArray& bytes) {

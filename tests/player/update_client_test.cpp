@@ -36,9 +36,7 @@ class UpdateClient : public ::testing::Test {
   void SetUp() override {
     SetProcessingSuppressed(false);
     ResetMusicVariables();
-    SetPlayerHooks({[this] { ++stops; }, [this] { ++closes; }});
   }
-  void TearDown() override { SetPlayerHooks({}); }
   void Write(const QString& name, const QByteArray& bytes) {
     ASSERT_TRUE(test::WriteAll(fake.path(name), bytes));
   }
@@ -53,6 +51,7 @@ class UpdateClient : public ::testing::Test {
   ProgressRecorder progress;
   int stops = 0;
   int closes = 0;
+  const PlayerHooks hooks{[this] { ++stops; }, [this] { ++closes; }};
 };
 
 // ---- server paths ----------------------------------------------------------------------------
@@ -309,7 +308,7 @@ TEST_F(Update, FetchesEveryFileThenTheUpdaterAndHandsOff) {
   Serve("http://u/player", "new player");
   Serve("http://u/x", "data");
   Write("Updater", "old updater");
-  StartUpdate();
+  StartUpdate(hooks);
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/player", "http://u/x", "http://u/up"}));
   EXPECT_EQ(Read("Updater"), "#!updater");
   EXPECT_EQ(Read("ProgramUpdate.tmp"), "new player");
@@ -333,7 +332,7 @@ TEST_F(Update, FetchesEveryFileThenTheUpdaterAndHandsOff) {
 TEST_F(Update, ListWithOnlyTheUpdaterStartsIt) {
   List("\"Updater\",\"http://u/up\"");
   Serve("http://u/up", "#!updater");
-  StartUpdate();
+  StartUpdate(hooks);
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/up"}));
   ASSERT_EQ(fake.process.started.size(), 1u);
   EXPECT_EQ(closes, 1);
@@ -370,7 +369,7 @@ TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
     List(records);
     net.requested.clear();
     fake.dialogs.shown.clear();
-    StartUpdate();
+    StartUpdate(hooks);
     EXPECT_EQ(net.requested, QStringList{listURL});
     ExpectStopped(reason);
   }
@@ -380,7 +379,7 @@ TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
 TEST_F(Update, MissingListStopsAndAnOldListIsNotUsed) {
   Write(Updator::kListName, "\"Updater\",\"http://u/up\"\r\n");
   Serve("http://u/up", "#!updater");
-  StartUpdate();  // the list address cannot be reached
+  StartUpdate(hooks);  // the list address cannot be reached
   EXPECT_EQ(net.requested, QStringList{listURL});
   EXPECT_EQ(fake.dialogs.texts().front(), downloader::kDownloadFailed);
   ExpectStopped("The list of files could not be downloaded.");
@@ -426,7 +425,7 @@ TEST_F(Update, NewPlayerOrUpdaterMissingStopsWithNothingChanged) {
     Write("Settings.dat", "old data");
     net.requested.clear();
     fake.dialogs.shown.clear();
-    StartUpdate();
+    StartUpdate(hooks);
     EXPECT_EQ(net.requested, QStringList{listURL} + row.requested);
     EXPECT_EQ(fake.dialogs.texts().mid(0, 1),
               bDownloadFails ? QStringList{downloader::kDownloadFailed}
@@ -447,7 +446,7 @@ TEST_F(Update, OtherFileFailureGoesOn) {
   Serve("http://u/data", "gone", 500);
   Serve("http://u/x", "x");
   Write("Settings.dat", "old data");
-  StartUpdate();
+  StartUpdate(hooks);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList({downloader::kDownloadFailed, downloader::kDownloadFailed}));
   EXPECT_EQ(Read("Settings.dat"), "old data");
@@ -460,7 +459,7 @@ TEST_F(Update, UpdaterThatCannotStartKeepsThePlayerOpen) {
   List("\"Updater\",\"http://u/up\"");
   Serve("http://u/up", "#!updater");
   fake.process.startSucceeds = false;
-  StartUpdate();
+  StartUpdate(hooks);
   EXPECT_EQ(closes, 0);
   EXPECT_EQ(fake.dialogs.texts().back(),
             Updator::kUpdateStopped + "\r\n\r\n" +
@@ -484,8 +483,8 @@ TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
     UpdateManifest::SetAllowUnsignedUpdates(row.bSystemWide);
     fake.dialogs.shown.clear();
     net.requested.clear();
-    StartUpdate();
-    InstallUpdates();
+    StartUpdate(hooks);
+    InstallUpdates(hooks);
     EXPECT_TRUE(net.requested.isEmpty());
     EXPECT_EQ(fake.dialogs.texts(), QStringList({row.message, row.message}));
     EXPECT_EQ(stops + closes, 0);
@@ -518,7 +517,7 @@ TEST_F(Update, CancelledDownloadStopsWithNothingChanged) {
       CancelProcessing();
     }
   };
-  StartUpdate();
+  StartUpdate(hooks);
   progress.onText = nullptr;
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/player"}));
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("\n").toStdString();
@@ -537,7 +536,7 @@ TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
   SharedMusicVariables().bPlaying = true;
   SharedMusicVariables().bResumeFromPosition = true;
   fake.dialogs.answers = {MsgResult::No};
-  InstallUpdates();
+  InstallUpdates(hooks);
   EXPECT_TRUE(SharedMusicVariables().bPlaying) << "No changes nothing";
   EXPECT_TRUE(net.requested.isEmpty());
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
@@ -545,7 +544,7 @@ TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
                   {kConfirmText, "Update Now?", MsgButtons::YesNo, MsgIcon::Information, 2, false});
 
   fake.dialogs.answers = {MsgResult::Yes};
-  InstallUpdates();
+  InstallUpdates(hooks);
   EXPECT_FALSE(SharedMusicVariables().bPlaying);
   EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
   EXPECT_EQ(stops, 1);
