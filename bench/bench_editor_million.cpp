@@ -20,6 +20,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/ui/Form.h"
 #include "shared/ui/ProgressWindows.h"
+#include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
 
@@ -58,10 +59,10 @@ void ExpectSongs(int songs) {
 QVT_BENCH(editor_million) {
   qvt::bench::EventLoopPlatform services;
   qvt::FakePlatform& fake = services.fake;
-  qvt::platform().progressWindows = &qvt::ScreenProgressWindows();
+  qvt::platform().progressWindows = &qvt::test::ProgressWindows();
   qvt::bench::AcceptSongTypes(fake);
   qvt::ResetMusicVariables();
-  qvt::frmChoose& w = qvt::Forms::Get<qvt::frmChoose>();
+  qvt::frmChoose& w = qvt::test::Slot<qvt::frmChoose>().Get();
   w.show();
   const auto emptyList = [&] { qvt::bench::EmptyEditorList(w); };
 
@@ -100,6 +101,6 @@ QVT_BENCH(editor_million) {
   qvt::bench::Figure("ui_stall_max_ms", std::max({addAll.stallMs, verify.stallMs, load.stallMs}),
                      "ms");
 
-  qvt::Forms::UnloadAllWithoutHandlers();
+  qvt::test::UnloadAllWindows();
   qvt::ResetMusicVariables();
 }

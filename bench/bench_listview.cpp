@@ -38,8 +38,8 @@ void DiscardView() {
 // only the name of song `song`: the best of three searches from the start of the list, the
 // selection and its paint included.
 double SearchSeconds(int song) {
-  qvt::Forms::Get<qvt::frmList>().cmdSearch->click();
-  qvt::frmSearch& search = qvt::Forms::Get<qvt::frmSearch>();
+  qvt::test::Slot<qvt::frmList>().Get().cmdSearch->click();
+  qvt::frmSearch& search = qvt::test::Slot<qvt::frmSearch>().Get();
   double best = 1e300;
   for (int run = 0; run < 3; ++run) {
     search.txtWord->clear();  // a new term: the search starts again at the first song
