@@ -41,9 +41,11 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 
 }  // namespace
 
-frmQMusic::frmQMusic(std::function<void()> openMainWindow, std::function<void()> closeProgram)
+frmQMusic::frmQMusic(std::function<void()> openMainWindow, std::function<void()> closeProgram,
+                     MprisHub* mpris)
     : openMainWindow_(std::move(openMainWindow)),
       closeProgram_(std::move(closeProgram)),
+      mpris_hub_(mpris),
       wmpPlayer_(CreateMediaPlayer()) {
   setObjectName(QStringLiteral("frmQMusic"));
   setWindowTitle(QStringLiteral("Music Quick Play"));

@@ -34,10 +34,12 @@ class frmQMusic : public Form {
   Q_OBJECT
 
  public:
-  // How "&Load QVT" loads and shows the main player window, and the program's normal close
-  // (the desktop's Quit).
-  frmQMusic(std::function<void()> openMainWindow, std::function<void()> closeProgram);
+  // How "&Load QVT" loads and shows the main player window, the program's normal close
+  // (the desktop's Quit), and the desktop's media controls (none in tests).
+  frmQMusic(std::function<void()> openMainWindow, std::function<void()> closeProgram,
+            MprisHub* mpris = nullptr);
   const std::function<void()>& CloseProgram() const { return closeProgram_; }
+  MprisHub* MediaControls() const { return mpris_hub_; }
   ~frmQMusic() override;
 
   // The file to play, as handed over on the command line; its name is looked up at once.
@@ -100,6 +102,7 @@ class frmQMusic : public Form {
 
   std::function<void()> openMainWindow_;
   std::function<void()> closeProgram_;
+  MprisHub* mpris_hub_;
   std::unique_ptr<IMediaPlayer> wmpPlayer_;
   std::unique_ptr<clsFileManager> fmConfig_;
   QString sFileToPlay_;

@@ -34,12 +34,12 @@ frmQMusicMpris::frmQMusicMpris(frmQMusic& window)
     : WindowMprisTarget(window, Mpris::kRankQuickPlay, window.wmpPlayer(),
                         {window.mmControl->playButton(), window.mmControl->pauseButton(),
                          window.mmControl->stopButton()},
-                        window.CloseProgram()),
+                        window.CloseProgram(), window.MediaControls()),
       window_(window) {
   // The window follows its song with its update timer while it plays (the time, the end of
   // the song): what that finds reaches the desktop as it finds it.
-  QObject::connect(window.timUpdater, &QTimer::timeout, &window, [] { Mpris::Changed(); });
-  QObject::connect(window.vlcVolume, &VolControl::ValueChanged, &window, [] { Mpris::Changed(); });
+  QObject::connect(window.timUpdater, &QTimer::timeout, &window, [this] { Changed(); });
+  QObject::connect(window.vlcVolume, &VolControl::ValueChanged, &window, [this] { Changed(); });
 }
 
 MprisState frmQMusicMpris::State() const {

@@ -6,7 +6,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFileInfo>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
@@ -22,23 +21,6 @@ namespace {
 // by the media player once it has taken effect.
 constexpr qint64 kSameSeekUs = 100000;
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-
-std::vector<std::pair<IMprisTarget*, int>>& Targets() {
-  static std::vector<std::pair<IMprisTarget*, int>> targets;
-  return targets;
-}
-
-IMprisTarget* Served() {
-  IMprisTarget* served = nullptr;
-  int iBest = 0;
-  for (const auto& [target, iRank] : Targets()) {
-    if (iRank >= iBest) {
-      served = target;
-      iBest = iRank;
-    }
-  }
-  return served;
-}
 
 QVariantMap Metadata(const MprisState& s) {
   QVariantMap m;
@@ -69,16 +51,18 @@ QVariantMap PlayerProperties(const MprisState& s) {
 
 class MprisPlayerAdaptor;
 
+}  // namespace
+
 // Owns the bus objects and keeps the desktop informed of the served target's state.
 class MprisService : public QObject {
  public:
-  explicit MprisService(QDBusConnection bus);
+  MprisService(QDBusConnection bus, const MprisHub& hub);
 
   // Runs the action on the served target from the event loop, as a click would run (never
   // under a modal box), then signals what it changed. The D-Bus call has its answer at once.
   void Run(std::function<void(IMprisTarget&)> action) {
     QTimer::singleShot(0, this, [this, action = std::move(action)] {
-      IMprisTarget* target = Served();
+      IMprisTarget* target = hub_.Served();
       if (target != nullptr && target->AcceptsInput())
         action(*target);
       Refresh();
@@ -91,8 +75,10 @@ class MprisService : public QObject {
   void Seeked(qint64 iPositionUs);
   void PositionMoved(const IMprisTarget* target);
   MprisState State() const { return last_; }
+  IMprisTarget* Served() const { return hub_.Served(); }
 
  private:
+  const MprisHub& hub_;
   QDBusConnection bus_;
   MprisPlayerAdaptor* player_ = nullptr;
   MprisState last_;
@@ -100,15 +86,7 @@ class MprisService : public QObject {
   bool bRefreshPosted_ = false;
 };
 
-QPointer<MprisService>& Service() {
-  static QPointer<MprisService> service;
-  return service;
-}
-
-void RunOnServed(std::function<void(IMprisTarget&)> action) {
-  if (Service())
-    Service()->Run(std::move(action));
-}
+namespace {
 
 class MprisRootAdaptor : public QDBusAbstractAdaptor {
   Q_OBJECT
@@ -122,7 +100,8 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(QStringList SupportedMimeTypes READ Supported)
 
  public:
-  explicit MprisRootAdaptor(QObject* parent) : QDBusAbstractAdaptor(parent) {}
+  MprisRootAdaptor(QObject* parent, MprisService& service)
+      : QDBusAbstractAdaptor(parent), service_(service) {}
   bool CanQuit() const { return true; }
   bool CanRaise() const { return true; }
   bool HasTrackList() const { return false; }
@@ -138,6 +117,10 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
   void Quit() {
     RunOnServed([](IMprisTarget& t) { t.Quit(); });
   }
+
+ private:
+  void RunOnServed(std::function<void(IMprisTarget&)> action) { service_.Run(std::move(action)); }
+  MprisService& service_;
 };
 
 class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
@@ -171,7 +154,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     RunOnServed([dVolume](IMprisTarget& t) { t.SetVolume(dVolume); });
   }
   qlonglong Position() const {
-    const IMprisTarget* target = Served();
+    const IMprisTarget* target = service_.Served();
     return target ? target->PositionUs() : 0;
   }
   bool CanGoNext() const { return State().bCanGoNext; }
@@ -241,16 +224,19 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
   void Seeked(qlonglong Position);
 
  private:
+  void RunOnServed(std::function<void(IMprisTarget&)> action) { service_.Run(std::move(action)); }
   MprisState State() const {
-    const IMprisTarget* target = Served();
+    const IMprisTarget* target = service_.Served();
     return target ? target->State() : MprisState();
   }
   MprisService& service_;
 };
 
-MprisService::MprisService(QDBusConnection bus) : QObject(QCoreApplication::instance()), bus_(bus) {
+}  // namespace
+
+MprisService::MprisService(QDBusConnection bus, const MprisHub& hub) : hub_(hub), bus_(bus) {
   auto* object = new QObject(this);
-  new MprisRootAdaptor(object);
+  new MprisRootAdaptor(object, *this);
   player_ = new MprisPlayerAdaptor(object, *this);
   bus_.registerObject(QString::fromLatin1(Mpris::kObjectPath), object,
                       QDBusConnection::ExportAdaptors);
@@ -268,7 +254,7 @@ void MprisService::Seeked(qint64 iPositionUs) {
 // The served window's song moved other than by playing. A stopped song has no position to
 // tell; a seek the desktop asked for was told when it was made.
 void MprisService::PositionMoved(const IMprisTarget* target) {
-  if (target == nullptr || target != Served())
+  if (target == nullptr || target != hub_.Served())
     return;
   const MprisState now = target->State();
   if (now.sStatus == QLatin1String("Stopped"))
@@ -292,7 +278,7 @@ void MprisService::RefreshSoon() {
 }
 
 void MprisService::Refresh() {
-  const IMprisTarget* target = Served();
+  const IMprisTarget* target = hub_.Served();
   const MprisState now = target ? target->State() : MprisState();
   if (now == last_)
     return;
@@ -311,6 +297,8 @@ void MprisService::Refresh() {
   bus_.send(signal);
 }
 
+namespace {
+
 // A session bus is there when its address is known or the user's runtime folder holds its
 // socket; otherwise none is looked for (the bus library would start one of its own).
 bool SessionBusExpected() {
@@ -322,44 +310,60 @@ bool SessionBusExpected() {
 
 }  // namespace
 
-namespace Mpris {
+MprisHub::MprisHub() = default;
 
-bool Install() {
-  if (Service())
+MprisHub::~MprisHub() = default;
+
+bool MprisHub::Install() {
+  if (service_)
     return true;
   if (!SessionBusExpected())
     return false;
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected())
     return false;
-  Service() = new MprisService(bus);
+  service_ = std::make_unique<MprisService>(bus, *this);
   return true;
 }
 
-void Attach(IMprisTarget* target, int iRank) {
-  Targets().emplace_back(target, iRank);
+void MprisHub::Attach(IMprisTarget* target, int iRank) {
+  targets_.emplace_back(target, iRank);
   Changed();
 }
 
-void Detach(IMprisTarget* target) {
-  std::erase_if(Targets(), [target](const auto& entry) { return entry.first == target; });
+void MprisHub::Detach(IMprisTarget* target) {
+  std::erase_if(targets_, [target](const auto& entry) { return entry.first == target; });
   Changed();
 }
 
-void Refresh() {
-  if (Service())
-    Service()->Refresh();
+IMprisTarget* MprisHub::Served() const {
+  IMprisTarget* served = nullptr;
+  int iBest = 0;
+  for (const auto& [target, iRank] : targets_) {
+    if (iRank >= iBest) {
+      served = target;
+      iBest = iRank;
+    }
+  }
+  return served;
 }
 
-void Changed() {
-  if (Service())
-    Service()->RefreshSoon();
+void MprisHub::Refresh() {
+  if (service_)
+    service_->Refresh();
 }
 
-void PositionMoved(const IMprisTarget* target) {
-  if (Service())
-    Service()->PositionMoved(target);
+void MprisHub::Changed() {
+  if (service_)
+    service_->RefreshSoon();
 }
+
+void MprisHub::PositionMoved(const IMprisTarget* target) {
+  if (service_)
+    service_->PositionMoved(target);
+}
+
+namespace Mpris {
 
 QString PlaybackStatus(bool bPlaying, bool bResumeFromPosition) {
   if (bPlaying)

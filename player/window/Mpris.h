@@ -15,6 +15,9 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace qvt {
 
@@ -71,19 +74,6 @@ inline constexpr char kObjectPath[] = "/org/mpris/MediaPlayer2";
 inline constexpr int kRankQuickPlay = 1;
 inline constexpr int kRankPlayerWindow = 2;
 
-// Connects to the session bus and serves from now on; false when there is no bus (the program
-// then runs without media controls).
-bool Install();
-void Attach(IMprisTarget* target, int iRank);
-void Detach(IMprisTarget* target);
-// Reads the served target's state now and signals what changed.
-void Refresh();
-// Something the state shows may have changed: it is read once the event loop has run what is
-// queued now (one read for any number of calls).
-void Changed();
-// The target's song moved other than by playing (a seek, a resume): signalled as Seeked while
-// that target is served and its song is not stopped.
-void PositionMoved(const IMprisTarget* target);
 // The status a window's transport buttons show: playing; paused when the next Play resumes
 // where it halted; else stopped.
 QString PlaybackStatus(bool bPlaying, bool bResumeFromPosition);
@@ -91,5 +81,37 @@ QString PlaybackStatus(bool bPlaying, bool bResumeFromPosition);
 QString TrackId(qint64 iTrack);
 
 }  // namespace Mpris
+
+class MprisService;
+
+// The media controls of one run of the program, which its start-up owns: the windows that can
+// play attach to it while they live.
+class MprisHub {
+ public:
+  MprisHub();
+  ~MprisHub();
+  MprisHub(const MprisHub&) = delete;
+  MprisHub& operator=(const MprisHub&) = delete;
+
+  // Connects to the session bus and serves from now on; false when there is no bus (the program
+  // then runs without media controls).
+  bool Install();
+  void Attach(IMprisTarget* target, int iRank);
+  void Detach(IMprisTarget* target);
+  // Reads the served target's state now and signals what changed.
+  void Refresh();
+  // Something the state shows may have changed: it is read once the event loop has run what is
+  // queued now (one read for any number of calls).
+  void Changed();
+  // The target's song moved other than by playing (a seek, a resume): signalled as Seeked while
+  // that target is served and its song is not stopped.
+  void PositionMoved(const IMprisTarget* target);
+  // The target served: of the highest rank, of equal rank the latest attached.
+  IMprisTarget* Served() const;
+
+ private:
+  std::vector<std::pair<IMprisTarget*, int>> targets_;
+  std::unique_ptr<MprisService> service_;
+};
 
 }  // namespace qvt

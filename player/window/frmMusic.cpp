@@ -224,12 +224,14 @@ void frmMusic::changeEvent(QEvent* event) {
 void frmMusic::ShowPlayButtonAsPause(bool bPause) {
   cmdPlay->setText(bPause ? QStringLiteral("&Pause") : QStringLiteral("&Play"));
   cmdPlay->setToolTip(bPause ? QStringLiteral("Pause") : QStringLiteral("Play"));
-  Mpris::Changed();
+  if (links_.mpris != nullptr)
+    links_.mpris->Changed();
 }
 
 void frmMusic::SetCurrentSongCaption(const QString& sCaption) {
   lblCurrentSong->setText(sCaption);
-  Mpris::Changed();
+  if (links_.mpris != nullptr)
+    links_.mpris->Changed();
 }
 
 void frmMusic::UncheckLoop() {

@@ -36,6 +36,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
     FormSlot<frmChoose>& editor;
     FormSlot<frmOptions>& options;
     std::function<void()> closeProgram;
+    MprisHub* mpris = nullptr;  // the desktop's media controls; none in tests
   };
   explicit frmMusic(Links links);
   ~frmMusic() override;
@@ -49,6 +50,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
 
   IMediaPlayer& Player() { return *wmpPlayer; }
   const std::function<void()>& CloseProgram() const { return links_.closeProgram; }
+  MprisHub* MediaControls() const { return links_.mpris; }
   PlaybackController& Controller() { return *controller_; }
   double Volume() const { return dblVolume_; }
   // True while the load handler runs (its long loops let the event loop run).

@@ -15,21 +15,35 @@ namespace qvt {
 
 WindowMprisTarget::WindowMprisTarget(QWidget& window, int iRank, IMediaPlayer& player,
                                      std::initializer_list<QPushButton*> transport,
-                                     std::function<void()> quit)
-    : widget_(window), quit_(std::move(quit)) {
-  Mpris::Attach(this, iRank);
+                                     std::function<void()> quit, MprisHub* hub)
+    : hub_(hub), widget_(window), quit_(std::move(quit)) {
+  if (hub_ != nullptr)
+    hub_->Attach(this, iRank);
   for (QPushButton* button : transport)
-    QObject::connect(button, &QPushButton::clicked, &window, [] { Mpris::Refresh(); });
+    QObject::connect(button, &QPushButton::clicked, &window, [this] { Refresh(); });
   for (auto signal : {&IMediaPlayer::loaded, &IMediaPlayer::ended})
-    QObject::connect(&player, signal, &window, [] { Mpris::Changed(); });
-  QObject::connect(&player, &IMediaPlayer::failed, &window, [] { Mpris::Changed(); });
-  QObject::connect(&player, &IMediaPlayer::durationChanged, &window, [] { Mpris::Changed(); });
-  QObject::connect(&player, &IMediaPlayer::positionChanged, &window,
-                   [this] { Mpris::PositionMoved(this); });
+    QObject::connect(&player, signal, &window, [this] { Changed(); });
+  QObject::connect(&player, &IMediaPlayer::failed, &window, [this] { Changed(); });
+  QObject::connect(&player, &IMediaPlayer::durationChanged, &window, [this] { Changed(); });
+  QObject::connect(&player, &IMediaPlayer::positionChanged, &window, [this] {
+    if (hub_ != nullptr)
+      hub_->PositionMoved(this);
+  });
 }
 
 WindowMprisTarget::~WindowMprisTarget() {
-  Mpris::Detach(this);
+  if (hub_ != nullptr)
+    hub_->Detach(this);
+}
+
+void WindowMprisTarget::Changed() const {
+  if (hub_ != nullptr)
+    hub_->Changed();
+}
+
+void WindowMprisTarget::Refresh() const {
+  if (hub_ != nullptr)
+    hub_->Refresh();
 }
 
 void WindowMprisTarget::Raise() {
@@ -51,15 +65,15 @@ frmMusicMpris::frmMusicMpris(frmMusic& window)
     : WindowMprisTarget(
           window, Mpris::kRankPlayerWindow, window.Player(),
           {window.cmdPlay, window.cmdStop, window.cmdNext, window.cmdPrevious, window.cmdRd},
-          window.CloseProgram()),
+          window.CloseProgram(), window.MediaControls()),
       window_(window) {
   for (QCheckBox* box : {window.chkRandom, window.chkLoop})
-    QObject::connect(box, &QCheckBox::toggled, &window, [] { Mpris::Refresh(); });
+    QObject::connect(box, &QCheckBox::toggled, &window, [this] { Refresh(); });
   // The list and the volume change without a click on those buttons too: from the other
   // windows, the editor, the desktop. (The window tells of its play button and song itself.)
-  QObject::connect(window.sldVol, &QSlider::valueChanged, &window, [] { Mpris::Changed(); });
+  QObject::connect(window.sldVol, &QSlider::valueChanged, &window, [this] { Changed(); });
   MusicVariables& mv = SharedMusicVariables();
-  const auto changed = [] { Mpris::Changed(); };
+  const auto changed = [this] { Changed(); };
   QObject::connect(&mv, &MusicVariables::currentSongChanged, &window, changed);
   QObject::connect(&mv, &QAbstractItemModel::modelReset, &window, changed);
   QObject::connect(&mv, &QAbstractItemModel::rowsInserted, &window, changed);

@@ -29,13 +29,20 @@ class frmMusic;
 class WindowMprisTarget : public IMprisTarget {
  public:
   WindowMprisTarget(QWidget& window, int iRank, IMediaPlayer& player,
-                    std::initializer_list<QPushButton*> transport, std::function<void()> quit);
+                    std::initializer_list<QPushButton*> transport, std::function<void()> quit,
+                    MprisHub* hub);
   ~WindowMprisTarget() override;
   void Raise() override;
   void Quit() override;
   bool AcceptsInput() const override;
 
+ protected:
+  // What the desktop shows may have changed / changed by a click: read again (see MprisHub).
+  void Changed() const;
+  void Refresh() const;
+
  private:
+  MprisHub* hub_;  // none: the window is not served (no media controls)
   QWidget& widget_;
   std::function<void()> quit_;  // the program's normal close
 };
