@@ -1,4 +1,4 @@
-#include "player/startup/PlayerWindows.h"
+#include "player/PlayerWindows.h"
 
 #include "player/options/frmOptions.h"
 #include "player/playlists/PlayerWindowLink.h"
@@ -29,26 +29,26 @@ class PlayerWindowLink final : public IPlayerWindow {
 
 }  // namespace
 
-PlayerWindows::PlayerWindows()
+PlayerWindows::PlayerWindows(MprisHub* mpris)
     : music(forms,
-            [this] {
-              return new frmMusic(
-                  {music, list, editor, options, [this] { MainModule::CloseNormally(*this); }});
+            [this, mpris] {
+              return new frmMusic({music, list, editor, options,
+                                   [this] { MainModule::CloseNormally(music, quick); }, mpris});
             }),
       list(forms, [this] { return new frmList(search, *playerLink_); }),
       editor(forms, [this] { return new frmChoose(*playerLink_); }),
       options(forms, [this] { return new frmOptions(updateHooks); }),
       search(forms, [this] { return new frmSearch(list); }),
       quick(forms,
-            [this] {
+            [this, mpris] {
               return new frmQMusic([this] { music.Get().show(); },
-                                   [this] { MainModule::CloseNormally(*this); });
+                                   [this] { MainModule::CloseNormally(music, quick); }, mpris);
             }),
       updateHooks{[this] {
                     if (frmMusic* player = music.Loaded())
                       player->HaltPlayer();
                   },
-                  [this] { MainModule::CloseNormally(*this); }},
+                  [this] { MainModule::CloseNormally(music, quick); }},
       playerLink_(std::make_unique<PlayerWindowLink>(music)) {}
 
 PlayerWindows::~PlayerWindows() = default;

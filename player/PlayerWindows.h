@@ -11,6 +11,7 @@
 namespace qvt {
 
 class IPlayerWindow;
+class MprisHub;
 class frmChoose;
 class frmList;
 class frmMusic;
@@ -20,7 +21,8 @@ class frmSearch;
 
 class PlayerWindows {
  public:
-  PlayerWindows();
+  // The desktop's media controls the playing windows attach to; none: not served.
+  explicit PlayerWindows(MprisHub* mpris = nullptr);
   ~PlayerWindows();
   PlayerWindows(const PlayerWindows&) = delete;
   PlayerWindows& operator=(const PlayerWindows&) = delete;

@@ -7,10 +7,10 @@
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSignals.h"
 #include "platform/production/ProductionPlatform.h"
+#include "player/PlayerWindows.h"
 #include "player/cli/CommandLine.h"
 #include "player/startup/MainModule.h"
 #include "player/startup/MusicVariables.h"
-#include "player/startup/PlayerWindows.h"
 #include "player/window/Mpris.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
@@ -33,9 +33,12 @@ int main(int argc, char** argv) {
   qvt::ApplyDesignFont();
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares
   const qvt::ScopedMusicVariables installed(musicVariables);
-  qvt::Mpris::Install();
-  qvt::PlayerWindows windows;
-  qvt::OnTerminationSignal([&windows] { qvt::MainModule::CloseNormally(windows); });
-  qvt::MainModule::Main(windows, qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
+  qvt::MprisHub mpris;
+  mpris.Install();
+  qvt::PlayerWindows windows(&mpris);
+  qvt::OnTerminationSignal(
+      [&windows] { qvt::MainModule::CloseNormally(windows.music, windows.quick); });
+  qvt::MainModule::Main(windows.music, windows.quick,
+                        qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
   return QApplication::exec();
 }

@@ -5,7 +5,6 @@
 #include "platform/Platform.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/startup/MusicVariables.h"
-#include "player/startup/PlayerWindows.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/Form.h"
 
@@ -24,29 +23,29 @@ QString Unquote(const QString& sCommandLine) {
   return sCommandLine;
 }
 
-void Main(PlayerWindows& windows, const QString& sCommandLine) {
+void Main(FormSlot<frmMusic>& music, FormSlot<frmQMusic>& quick, const QString& sCommandLine) {
   if (sCommandLine.trimmed().isEmpty()) {
-    windows.music.Get().show();
+    music.Get().show();
     return;
   }
-  frmQMusic& quick = windows.quick.Get();
-  quick.SetFileToPlay(Unquote(sCommandLine));
-  quick.show();
+  frmQMusic& window = quick.Get();
+  window.SetFileToPlay(Unquote(sCommandLine));
+  window.show();
   SharedMusicVariables().bPlaying = true;
-  quick.StartPlayQ();
+  window.StartPlayQ();
 }
 
-void CloseNormally(PlayerWindows& windows) {
+void CloseNormally(FormSlot<frmMusic>& music, FormSlot<frmQMusic>& quick) {
   // A close asked for while the player window is still loading its play list waits until the
   // list is complete, so that the save never writes half a list.
-  if (windows.music.IsLoaded() && windows.music.Loaded()->IsLoading()) {
-    QTimer::singleShot(50, [&windows] { CloseNormally(windows); });
+  if (music.IsLoaded() && music.Loaded()->IsLoading()) {
+    QTimer::singleShot(50, [&music, &quick] { CloseNormally(music, quick); });
     return;
   }
-  if (windows.music.IsLoaded()) {
-    windows.music.Unload();
-  } else if (windows.quick.IsLoaded()) {
-    windows.quick.Unload();
+  if (music.IsLoaded()) {
+    music.Unload();
+  } else if (quick.IsLoaded()) {
+    quick.Unload();
   }
   appControl().endProgram(0);
 }

@@ -34,9 +34,7 @@ namespace {
 
 class OptionsTest : public test::WindowTest {
  protected:
-  void TearDown() override {
-    WindowTest::TearDown();
-  }
+  void TearDown() override { WindowTest::TearDown(); }
   void StoreVersion(const QByteArray& bytes) {
     ASSERT_TRUE(test::WriteAll(fake.path("CurrentVersion.qvs"), bytes));
   }
@@ -430,7 +428,7 @@ class OptionsWithPlayer : public OptionsTest {
 
   // The player window as the program opens it, with a song playing.
   frmMusic& StartPlayer() {
-    MainModule::Main(test::Windows(), QString());
+    MainModule::Main(test::Windows().music, test::Windows().quick, QString());
     frmMusic& player = test::Slot<frmMusic>().Get();
     player.cmdPlay->setText("&Pause");
     player.cmdPlay->setToolTip("Pause");

@@ -35,7 +35,7 @@ TEST(MainModuleText, CommandLineAndQuotes) {
 }
 
 TEST_F(MainModuleTest, BlankCommandLineOpensThePlayerWindow) {
-  MainModule::Main(test::Windows(), "   ");
+  MainModule::Main(test::Windows().music, test::Windows().quick, "   ");
   EXPECT_TRUE(test::Slot<frmMusic>().IsLoaded());
   EXPECT_FALSE(test::Slot<frmQMusic>().IsLoaded());
   EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible());
@@ -49,7 +49,7 @@ TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
         playingAtFirstPlay = SharedMusicVariables().bPlaying;
     };
   };
-  MainModule::Main(test::Windows(), "  /music/song.mp3");
+  MainModule::Main(test::Windows().music, test::Windows().quick, "  /music/song.mp3");
   ASSERT_TRUE(test::Slot<frmQMusic>().IsLoaded());
   EXPECT_FALSE(test::Slot<frmMusic>().IsLoaded());
   frmQMusic& quick = test::Slot<frmQMusic>().Get();
@@ -59,7 +59,7 @@ TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
 }
 
 TEST_F(MainModuleTest, LoadQvtOpensThePlayerWithoutEndingTheProgram) {
-  MainModule::Main(test::Windows(), "/music/song.mp3");
+  MainModule::Main(test::Windows().music, test::Windows().quick, "/music/song.mp3");
   test::Slot<frmQMusic>().Get().cmdLoadMain_Click();
   QCoreApplication::processEvents();
   EXPECT_TRUE(test::Slot<frmMusic>().IsLoaded());

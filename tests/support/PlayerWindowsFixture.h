@@ -5,12 +5,12 @@
 
 #include <type_traits>
 
+#include "player/PlayerWindows.h"
 #include "player/options/frmOptions.h"
 #include "player/playlists/frmChoose.h"
 #include "player/playlists/frmList.h"
 #include "player/playlists/frmSearch.h"
 #include "player/quickplay/frmQMusic.h"
-#include "player/startup/PlayerWindows.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/ProgressWindows.h"
 
