@@ -29,20 +29,21 @@ class PlayerWindowLink final : public IPlayerWindow {
 
 }  // namespace
 
-PlayerWindows::PlayerWindows(MprisHub* mpris)
+PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris)
     : music(forms,
-            [this, mpris] {
-              return new frmMusic({music, list, editor, options,
-                                   [this] { MainModule::CloseNormally(music, quick); }, mpris});
+            [this, &mv, mpris] {
+              return new frmMusic(mv, {music, list, editor, options,
+                                       [this] { MainModule::CloseNormally(music, quick); }, mpris});
             }),
-      list(forms, [this] { return new frmList(search, *playerLink_); }),
-      editor(forms, [this] { return new frmChoose(*playerLink_); }),
+      list(forms, [this, &mv] { return new frmList(mv, search, *playerLink_); }),
+      editor(forms, [this, &mv] { return new frmChoose(mv, *playerLink_); }),
       options(forms, [this] { return new frmOptions(updateHooks); }),
       search(forms, [this] { return new frmSearch(list); }),
       quick(forms,
-            [this, mpris] {
-              return new frmQMusic([this] { music.Get().show(); },
-                                   [this] { MainModule::CloseNormally(music, quick); }, mpris);
+            [this, &mv, mpris] {
+              return new frmQMusic(
+                  mv, [this] { music.Get().show(); },
+                  [this] { MainModule::CloseNormally(music, quick); }, mpris);
             }),
       updateHooks{[this] {
                     if (frmMusic* player = music.Loaded())

@@ -12,6 +12,7 @@ namespace qvt {
 
 class IPlayerWindow;
 class MprisHub;
+class MusicVariables;
 class frmChoose;
 class frmList;
 class frmMusic;
@@ -22,7 +23,8 @@ class frmSearch;
 class PlayerWindows {
  public:
   // The desktop's media controls the playing windows attach to; none: not served.
-  explicit PlayerWindows(MprisHub* mpris = nullptr);
+  // `mv` is the play list and state every window shares.
+  explicit PlayerWindows(MusicVariables& mv, MprisHub* mpris = nullptr);
   ~PlayerWindows();
   PlayerWindows(const PlayerWindows&) = delete;
   PlayerWindows& operator=(const PlayerWindows&) = delete;

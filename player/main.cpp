@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   const qvt::ScopedMusicVariables installed(musicVariables);
   qvt::MprisHub mpris;
   mpris.Install();
-  qvt::PlayerWindows windows(&mpris);
+  qvt::PlayerWindows windows(musicVariables, &mpris);
   qvt::OnTerminationSignal(
       [&windows] { qvt::MainModule::CloseNormally(windows.music, windows.quick); });
   qvt::MainModule::Main(windows.music, windows.quick,

@@ -49,8 +49,8 @@ QFont NamedFont(const QString& family, QFont::StyleHint hint, double points) {
 
 }  // namespace
 
-frmChoose::frmChoose(IPlayerWindow& player)
-    : player_(player), pacer_(new FramePacer(this)), applyLater_(new QTimer(this)) {
+frmChoose::frmChoose(MusicVariables& mv, IPlayerWindow& player)
+    : player_(player), mv_(mv), pacer_(new FramePacer(this)), applyLater_(new QTimer(this)) {
   setObjectName(QStringLiteral("frmChoose"));
   setWindowTitle(QStringLiteral("Choose the files"));
   setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());

@@ -36,7 +36,7 @@ class frmChoose : public Form, public IEditorView {
   static constexpr int kClientHeightTwips = 7575;
 
   // The player window the list is handed back to when the editor closes.
-  explicit frmChoose(IPlayerWindow& player);
+  frmChoose(MusicVariables& mv, IPlayerWindow& player);
   ~frmChoose() override;
 
   // Window operations.
@@ -110,7 +110,7 @@ class frmChoose : public Form, public IEditorView {
   void ApplyTexts();
 
   IPlayerWindow& player_;
-  MusicVariables& mv_ = SharedMusicVariables();  // the play list edited
+  MusicVariables& mv_;  // the play list edited
   PlayListEditor editor_{mv_, *this};
   FramePacer* pacer_;
   QTimer* applyLater_;

@@ -57,8 +57,8 @@ std::optional<int> EntryNumber(double dblIndex) {
 
 }  // namespace
 
-frmList::frmList(FormSlot<frmSearch>& search, IPlayerWindow& player)
-    : search_(search), player_(player), mv_(SharedMusicVariables()) {
+frmList::frmList(MusicVariables& mv, FormSlot<frmSearch>& search, IPlayerWindow& player)
+    : search_(search), player_(player), mv_(mv) {
   setObjectName(QStringLiteral("frmList"));
   setWindowTitle(QStringLiteral("Play List - Now Playing"));
   CreateControls();

@@ -33,7 +33,7 @@ class frmList : public Form, private ListView::IView {
   static constexpr int kClientHeightTwips = 5385;
 
   // The search window it docks, and the player window it plays in.
-  frmList(FormSlot<frmSearch>& search, IPlayerWindow& player);
+  frmList(MusicVariables& mv, FormSlot<frmSearch>& search, IPlayerWindow& player);
   ~frmList() override;
 
   // Rebuilds the list or moves the " - Now Playing" marker to the player's current song.

@@ -41,9 +41,10 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 
 }  // namespace
 
-frmQMusic::frmQMusic(std::function<void()> openMainWindow, std::function<void()> closeProgram,
-                     MprisHub* mpris)
-    : openMainWindow_(std::move(openMainWindow)),
+frmQMusic::frmQMusic(MusicVariables& mv, std::function<void()> openMainWindow,
+                     std::function<void()> closeProgram, MprisHub* mpris)
+    : mv_(mv),
+      openMainWindow_(std::move(openMainWindow)),
       closeProgram_(std::move(closeProgram)),
       mpris_hub_(mpris),
       wmpPlayer_(CreateMediaPlayer()) {
@@ -224,7 +225,7 @@ void frmQMusic::Form_Unload(bool& /*bCancel*/) {
 // program without a window.
 void frmQMusic::cmdLoadMain_Click() {
   bCloseAfterSong_ = false;
-  SharedMusicVariables().bPlaying = false;
+  mv_.bPlaying = false;
   // Loading the player lets the event loop run: a close of this window meanwhile waits, and
   // once the player is there it no longer ends the program.
   FormBusy busy(*this);

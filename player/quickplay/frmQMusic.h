@@ -27,6 +27,7 @@ namespace qvt {
 
 class IMediaPlayer;
 class MMButtonBar;
+class MusicVariables;
 class VolControl;
 class clsFileManager;
 
@@ -36,10 +37,11 @@ class frmQMusic : public Form {
  public:
   // How "&Load QVT" loads and shows the main player window, the program's normal close
   // (the desktop's Quit), and the desktop's media controls (none in tests).
-  frmQMusic(std::function<void()> openMainWindow, std::function<void()> closeProgram,
-            MprisHub* mpris = nullptr);
+  frmQMusic(MusicVariables& mv, std::function<void()> openMainWindow,
+            std::function<void()> closeProgram, MprisHub* mpris = nullptr);
   const std::function<void()>& CloseProgram() const { return closeProgram_; }
   MprisHub* MediaControls() const { return mpris_hub_; }
+  MusicVariables& PlayList() const { return mv_; }
   ~frmQMusic() override;
 
   // The file to play, as handed over on the command line; its name is looked up at once.
@@ -100,6 +102,7 @@ class frmQMusic : public Form {
   void ShowSongLength();
   void ShowTime(const QString& text);
 
+  MusicVariables& mv_;  // the playing state it shares with the player window
   std::function<void()> openMainWindow_;
   std::function<void()> closeProgram_;
   MprisHub* mpris_hub_;

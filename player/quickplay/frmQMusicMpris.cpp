@@ -43,7 +43,7 @@ frmQMusicMpris::frmQMusicMpris(frmQMusic& window)
 }
 
 MprisState frmQMusicMpris::State() const {
-  const MusicVariables& mv = SharedMusicVariables();
+  const MusicVariables& mv = window_.PlayList();
   MprisState s;
   s.sStatus = Mpris::PlaybackStatus(mv.bPlaying, mv.bResumeFromPosition);
   s.bCanPlay = window_.mmControl->PlayEnabled();

@@ -39,7 +39,7 @@ void frmQMusic::ReportPlaybackError() {
   const bool ticking = timUpdater->isActive();
   timUpdater->stop();
   MsgBox(kPlaybackErrorText, MsgButtons::OkOnly, MsgIcon::Critical, kPlaybackErrorTitle, 1, true);
-  SharedMusicVariables().bPlaying = false;
+  mv_.bPlaying = false;
   DoEvents();
   if (ticking)
     timUpdater->start();
@@ -71,7 +71,7 @@ int32_t frmQMusic::ReadyState() const {
 }
 
 void frmQMusic::StartPlayQ() {
-  auto& state = SharedMusicVariables();
+  auto& state = mv_;
   bool bReported = false;
   if (!state.bPlaying) {
     TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
@@ -113,7 +113,7 @@ void frmQMusic::timUpdater_Timer() {
   TryStep(
       lcPlayback(),
       [&] {
-        auto& state = SharedMusicVariables();
+        auto& state = mv_;
         const double p = wmpPlayer_->currentPosition();
         ShowTime(ElapsedTimeText(p));
         sldPosition->setValue(RoundedSeconds(p));
@@ -143,7 +143,7 @@ void frmQMusic::mmControl_PlayClick() {
   TryStep(
       lcPlayback(),
       [&] {
-        SharedMusicVariables().bPlaying = true;
+        mv_.bPlaying = true;
         StartPlayQ();
       },
       ShowFailure);
@@ -151,7 +151,7 @@ void frmQMusic::mmControl_PlayClick() {
 }
 
 void frmQMusic::mmControl_PauseClick() {
-  auto& state = SharedMusicVariables();
+  auto& state = mv_;
   TryStep(lcPlayback(), [&] { state.dResumePosition = wmpPlayer_->currentPosition(); });
   TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
   state.bResumeFromPosition = true;
@@ -161,7 +161,7 @@ void frmQMusic::mmControl_PauseClick() {
 }
 
 void frmQMusic::mmControl_StopClick() {
-  auto& state = SharedMusicVariables();
+  auto& state = mv_;
   state.bPlaying = false;
   TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
   state.bResumeFromPosition = false;
@@ -177,7 +177,7 @@ void frmQMusic::sldPosition_MouseDown() {
 }
 
 void frmQMusic::sldPosition_MouseUp() {
-  auto& state = SharedMusicVariables();
+  auto& state = mv_;
   const int value = sldPosition->value();
   TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(value); });
   bool bReported = false;

@@ -35,13 +35,13 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
 
 }  // namespace
 
-frmMusic::frmMusic(Links links) : links_(std::move(links)) {
+frmMusic::frmMusic(MusicVariables& mv, Links links) : mv_(mv), links_(std::move(links)) {
   setObjectName(QStringLiteral("frmMusic"));
   setWindowTitle(QStringLiteral("Quavertone"));
   setWindowIcon(QIcon(ProgramFile(QStringLiteral("QVTFile.png"))));
   CreateControls();
   PlaceControls();
-  controller_ = std::make_unique<PlaybackController>(SharedMusicVariables(), *this, *wmpPlayer);
+  controller_ = std::make_unique<PlaybackController>(mv_, *this, *wmpPlayer);
   ConnectHandlers();
   mpris_ = std::make_unique<frmMusicMpris>(*this);
 }
@@ -160,7 +160,7 @@ void frmMusic::Form_Load() {
   });
   Tracker::SetStatusRunning();
   ComponentCheck::CheckCommonControls();
-  SharedMusicVariables().setLastIndex(-1);
+  mv_.setLastIndex(-1);
   Configuration::LoadResult result;
   {
     // The list loads with the event loop running: a close meanwhile waits for the whole list,
@@ -215,8 +215,8 @@ void frmMusic::changeEvent(QEvent* event) {
   if (event->type() != QEvent::WindowStateChange)
     return;
   if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0 &&
-      SharedMusicVariables().bListRefreshPending) {
-    SharedMusicVariables().bListRefreshPending = false;
+      mv_.bListRefreshPending) {
+    mv_.bListRefreshPending = false;
     ResetListView();
   }
 }
@@ -275,7 +275,7 @@ void frmMusic::AssignLoopChecked(bool bChecked) {
 
 void frmMusic::timTextSlider_Timer() {
   timTextSlider->stop();
-  const MusicVariables& mv = SharedMusicVariables();
+  const MusicVariables& mv = mv_;
   const double position = Position();
   const auto index = static_cast<std::size_t>(std::max(0.0, position));
   const QString name = index < mv.sSongNames().size() ? mv.sSongNames()[index] : QString();

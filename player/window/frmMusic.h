@@ -20,6 +20,7 @@
 
 namespace qvt {
 
+class MusicVariables;
 class frmChoose;
 class frmList;
 class frmOptions;
@@ -38,7 +39,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
     std::function<void()> closeProgram;
     MprisHub* mpris = nullptr;  // the desktop's media controls; none in tests
   };
-  explicit frmMusic(Links links);
+  frmMusic(MusicVariables& mv, Links links);
   ~frmMusic() override;
 
   // Public operations used by the other windows.
@@ -49,6 +50,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   void SetPosition(double dblValue) override { controller_->SetPosition(dblValue); }
 
   IMediaPlayer& Player() { return *wmpPlayer; }
+  MusicVariables& PlayList() { return mv_; }
   const std::function<void()>& CloseProgram() const { return links_.closeProgram; }
   MprisHub* MediaControls() const { return links_.mpris; }
   PlaybackController& Controller() { return *controller_; }
@@ -117,6 +119,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   TitleScroller scroller_;
   double dblVolume_ = 0;
   bool bHasPlayList_ = false;
+  MusicVariables& mv_;  // the play list played
   Links links_;
   bool bUpgrading_ = false;
   bool bLoading_ = false;

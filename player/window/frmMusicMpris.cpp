@@ -72,7 +72,7 @@ frmMusicMpris::frmMusicMpris(frmMusic& window)
   // The list and the volume change without a click on those buttons too: from the other
   // windows, the editor, the desktop. (The window tells of its play button and song itself.)
   QObject::connect(window.sldVol, &QSlider::valueChanged, &window, [this] { Changed(); });
-  MusicVariables& mv = SharedMusicVariables();
+  MusicVariables& mv = window.PlayList();
   const auto changed = [this] { Changed(); };
   QObject::connect(&mv, &MusicVariables::currentSongChanged, &window, changed);
   QObject::connect(&mv, &QAbstractItemModel::modelReset, &window, changed);
@@ -83,7 +83,7 @@ frmMusicMpris::frmMusicMpris(frmMusic& window)
 }
 
 MprisState frmMusicMpris::State() const {
-  const MusicVariables& mv = SharedMusicVariables();
+  const MusicVariables& mv = window_.PlayList();
   MprisState s;
   s.sStatus = Mpris::PlaybackStatus(mv.bPlaying, mv.bResumeFromPosition);
   const bool bHasList = mv.dblLastIndex() >= 0;
@@ -112,7 +112,7 @@ MprisState frmMusicMpris::State() const {
 }
 
 qint64 frmMusicMpris::PositionUs() const {
-  const MusicVariables& mv = SharedMusicVariables();
+  const MusicVariables& mv = window_.PlayList();
   double dSeconds = 0;
   if (mv.bPlaying)
     dSeconds = window_.Player().currentPosition();
@@ -122,12 +122,12 @@ qint64 frmMusicMpris::PositionUs() const {
 }
 
 void frmMusicMpris::Play() {
-  if (!SharedMusicVariables().bPlaying)
+  if (!window_.PlayList().bPlaying)
     window_.cmdPlay->click();
 }
 
 void frmMusicMpris::Pause() {
-  if (SharedMusicVariables().bPlaying)
+  if (window_.PlayList().bPlaying)
     window_.cmdPlay->click();
 }
 
@@ -149,7 +149,7 @@ void frmMusicMpris::Previous() {
 
 void frmMusicMpris::SeekTo(qint64 iPositionUs) {
   const double dSeconds = static_cast<double>(iPositionUs) / 1e6;
-  MusicVariables& mv = SharedMusicVariables();
+  MusicVariables& mv = window_.PlayList();
   if (mv.bPlaying)
     window_.Player().setCurrentPosition(dSeconds);
   else if (mv.bResumeFromPosition)

@@ -56,6 +56,7 @@ class QuickPlay : public ::testing::Test {
   FormSet forms;
   FormSlot<frmQMusic> quick{forms, [this] {
                               return new frmQMusic(
+                                  SharedMusicVariables(),
                                   [this] {
                                     if (openMain)
                                       openMain();

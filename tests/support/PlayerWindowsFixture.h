@@ -1,8 +1,11 @@
 #pragma once
-// The windows of the tests, wired as the player's start-up wires them: one set of the player's
-// windows and one pair of progress windows for the test process, emptied between tests by
-// UnloadAllWindows. Slot<T>() is the slot of window class T.
+// The windows of the tests, wired as the player's start-up wires them: the player's windows
+// over the running test's play list object (made on first use, ended with the test), and one
+// pair of progress windows for the test process. Slot<T>() is the slot of window class T.
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <memory>
 #include <type_traits>
 
 #include "player/PlayerWindows.h"
@@ -11,14 +14,22 @@
 #include "player/playlists/frmList.h"
 #include "player/playlists/frmSearch.h"
 #include "player/quickplay/frmQMusic.h"
+#include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/ProgressWindows.h"
 
 namespace qvt::test {
 
-inline PlayerWindows& Windows() {
-  static PlayerWindows windows;
+inline std::unique_ptr<PlayerWindows>& WindowsOfTheTest() {
+  static std::unique_ptr<PlayerWindows> windows;
   return windows;
+}
+
+inline PlayerWindows& Windows() {
+  std::unique_ptr<PlayerWindows>& windows = WindowsOfTheTest();
+  if (!windows)
+    windows = std::make_unique<PlayerWindows>(SharedMusicVariables());
+  return *windows;
 }
 
 inline QtProgressWindows& ProgressWindows() {
@@ -50,12 +61,22 @@ FormSlot<T>& Slot() {
 }
 
 inline void UnloadAllWindows() {
-  Windows().forms.UnloadAllWithoutHandlers();
+  if (WindowsOfTheTest())
+    WindowsOfTheTest()->forms.UnloadAllWithoutHandlers();
   ProgressWindows().forms().UnloadAllWithoutHandlers();
 }
 
 inline int LoadedWindowCount() {
   return Windows().forms.LoadedCount() + ProgressWindows().forms().LoadedCount();
+}
+
+// The end of a test: its windows go before its play list object does.
+inline void EndWindowsOfTheTest() {
+  if (!WindowsOfTheTest())
+    return;
+  WindowsOfTheTest()->forms.UnloadAllWithoutHandlers();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  WindowsOfTheTest().reset();
 }
 
 }  // namespace qvt::test
