@@ -5,51 +5,22 @@
 #include <bit>
 #include <cmath>
 
+#include "player/startup/UpperForm.h"
+
 namespace qvt::GlobalMethods {
 
 namespace {
 
-// The upper-cased form of a text as QString::toUpper gives it, read character by character.
-// Plain ASCII text (nearly every path) is mapped on the fly instead of being copied.
-class UpperForm {
- public:
-  explicit UpperForm(const QString& text) {
-    ascii_ = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    if (!ascii_)
-      owned_ = text.toUpper();
-    view_ = ascii_ ? QStringView(text) : QStringView(owned_);
-  }
-  UpperForm(const UpperForm&) = delete;
-  UpperForm& operator=(const UpperForm&) = delete;
-
-  qsizetype size() const { return view_.size(); }
-  char16_t at(qsizetype i) const {
-    const char16_t c = view_[i].unicode();
-    return ascii_ && c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
-  }
-  std::uint64_t hash() const {
-    std::uint64_t h = 14695981039346656037ull;  // FNV-1a over the characters
-    for (qsizetype i = 0; i < size(); ++i)
-      h = (h ^ at(i)) * 1099511628211ull;
-    h ^= h >> 33;  // spread the high bits into the low ones used for the slot
-    h *= 0xff51afd7ed558ccdull;
-    return h ^ (h >> 33);
-  }
-  bool operator==(const UpperForm& other) const {
-    if (size() != other.size())
-      return false;
-    for (qsizetype i = 0; i < size(); ++i) {
-      if (at(i) != other.at(i))
-        return false;
-    }
-    return true;
-  }
-
- private:
-  bool ascii_ = true;
-  QString owned_;
-  QStringView view_;
-};
+// FNV-1a over the upper-cased characters, its high bits spread into the low ones used for the
+// slot.
+std::uint64_t Hash(const UpperForm& text) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (qsizetype i = 0; i < text.size(); ++i)
+    h = (h ^ text.at(i)) * 1099511628211ull;
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  return h ^ (h >> 33);
+}
 
 }  // namespace
 
@@ -64,7 +35,7 @@ double PathSearchIndex::find(const SongArray& paths, double dblBound, const QStr
   if (slots_.empty())
     return -1;
   const UpperForm term(sTerm);
-  const std::uint64_t hash = term.hash();
+  const std::uint64_t hash = Hash(term);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t p = hash & mask; slots_[p].first != kEmpty; p = (p + 1) & mask) {
     const Slot& slot = slots_[p];
@@ -98,7 +69,7 @@ void PathSearchIndex::sync(const SongArray& paths, std::size_t needed) {
 
 void PathSearchIndex::add(const SongArray& paths, std::size_t i) {
   const UpperForm key(paths[i]);
-  const std::uint64_t hash = key.hash();
+  const std::uint64_t hash = Hash(key);
   hashes_.push_back(hash);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t p = hash & mask; slots_[p].first != kEmpty; p = (p + 1) & mask) {

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "player/startup/GlobalMethods.h"
+#include "player/startup/UpperForm.h"
 #include "shared/Variant.h"
 
 namespace qvt::GlobalMethods {
@@ -135,9 +137,10 @@ double FindSongName(const QString& sTerm, bool bPartial) {
   const double first = std::max(0.0, std::ceil(state.dblNameSearchStart));
   if (!(first <= last))
     return -1;
-  const QString term = sTerm.toUpper();
+  const UpperForm term(sTerm);
+  const std::vector<QString>& names = mv.sSongNames().items();
   for (auto i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
-    const QString name = mv.sSongNames()[i].toUpper();
+    const UpperForm name(names[i]);
     if (bPartial ? name.contains(term) : name == term)
       return static_cast<double>(i);
   }

@@ -11,6 +11,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/SongSearch.h"
+#include "player/startup/UpperForm.h"
 #include "tests/support/SongLists.h"
 
 using namespace qvt;
@@ -152,6 +153,57 @@ TEST_F(SongSearch, NameSearchTable) {
     EXPECT_EQ(FindSongName(QString::fromUtf8(row.init), false), -1);
     EXPECT_EQ(FindSongName(QString::fromUtf8(row.term), row.partial), row.expected)
         << row.init << " then " << row.term;
+  }
+}
+
+TEST(UpperForm, MatchesLikeUpperCasingBothTexts) {
+  // The on-the-fly mapping of ASCII text against QString::toUpper of both texts, and names or
+  // terms where upper-casing is more than a-z to A-Z.
+  struct Row {
+    const char16_t* term;
+    const char16_t* name;
+    bool partial;
+    bool expected;
+  };
+  const Row rows[] = {
+      {u"song", u"My Favorite Song.mp3", true, true},
+      {u"sOnG", u"SONGBIRD", true, true},
+      {u"Intro.MP3", u"intro.mp3", false, true},
+      {u"intro", u"intro.mp3", false, false},  // whole name only
+      {u"[", u"{", true, false},               // only letters change case
+      {u"@", u"`", true, false},
+      {u"~", u"^", false, false},
+      {u"ä", u"Ärger.mp3", true, true},
+      {u"Ä", u"a.mp3", true, false},  // a term no ASCII name can hold
+      {u"é", u"cafÉ", true, true},
+      {u"STRASSE", u"Straße.mp3", true, true},  // "ß" upper-cases to two letters
+      {u"straße", u"STRASSE", false, true},
+      {u"ss", u"ß", false, true},
+      {u"ß", u"s", true, false},
+      {u"ı", u"I", false, true},  // dotless i and long s upper-case to ASCII letters
+      {u"i", u"ı", false, true},
+      {u"ſ", u"s", false, true},
+      {u"e", u"cafe\u0301", true, true},  // a combining mark after a plain letter
+      {u"\u0301", u"CAFE\u0301", true, true},
+      {u"é", u"cafe\u0301", true, false},  // precomposed and combined stay different
+      {u"", u"anything", true, true},
+      {u"", u"", false, true},
+      {u"", u"a", false, false},
+      {u"a", u"", true, false},
+      {u"song.mp3 and more", u"song.mp3", true, false},
+      {u"ng.mp3", u"song.mp3", true, true},  // a match at the very end
+      {u"sso", u"ssso", true, true},         // a false start before the match
+  };
+  for (const Row& row : rows) {
+    const QString term = QString::fromUtf16(row.term);
+    const QString name = QString::fromUtf16(row.name);
+    const bool upperCased =
+        row.partial ? name.toUpper().contains(term.toUpper()) : name.toUpper() == term.toUpper();
+    const UpperForm upperName(name);
+    const UpperForm upperTerm(term);
+    const bool mapped = row.partial ? upperName.contains(upperTerm) : upperName == upperTerm;
+    EXPECT_EQ(upperCased, row.expected) << term.toStdString() << " in " << name.toStdString();
+    EXPECT_EQ(mapped, row.expected) << term.toStdString() << " in " << name.toStdString();
   }
 }
 
