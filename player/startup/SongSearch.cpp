@@ -6,10 +6,9 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "player/startup/GlobalMethods.h"
-#include "player/startup/UpperForm.h"
+#include "player/startup/NameScan.h"
 #include "shared/Variant.h"
 
 namespace qvt::GlobalMethods {
@@ -137,14 +136,8 @@ double FindSongName(const QString& sTerm, bool bPartial) {
   const double first = std::max(0.0, std::ceil(state.dblNameSearchStart));
   if (!(first <= last))
     return -1;
-  const UpperForm term(sTerm);
-  const std::vector<QString>& names = mv.sSongNames().items();
-  for (auto i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
-    const UpperForm name(names[i]);
-    if (bPartial ? name.contains(term) : name == term)
-      return static_cast<double>(i);
-  }
-  return -1;
+  return FirstNameMatch(mv.sSongNames().items(), static_cast<std::size_t>(first),
+                        static_cast<std::size_t>(last), sTerm, bPartial);
 }
 
 }  // namespace qvt::GlobalMethods

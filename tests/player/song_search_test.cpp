@@ -10,6 +10,7 @@
 #include "platform/fakes/FakePlatform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/startup/NameScan.h"
 #include "player/startup/SongSearch.h"
 #include "player/startup/UpperForm.h"
 #include "tests/support/SongLists.h"
@@ -204,6 +205,31 @@ TEST(UpperForm, MatchesLikeUpperCasingBothTexts) {
     const bool mapped = row.partial ? upperName.contains(upperTerm) : upperName == upperTerm;
     EXPECT_EQ(upperCased, row.expected) << term.toStdString() << " in " << name.toStdString();
     EXPECT_EQ(mapped, row.expected) << term.toStdString() << " in " << name.toStdString();
+  }
+}
+
+TEST(FirstNameMatch, ChunksOnThePoolFindTheLowestMatchOfTheRange) {
+  // Matches at chunk edges and several in one chunk; every range, in chunks from one name to
+  // more than the list, against a plain scan.
+  std::vector<QString> names(40, QStringLiteral("other.mp3"));
+  for (const int i : {3, 8, 9, 17, 32, 39})
+    names[static_cast<std::size_t>(i)] =
+        i % 2 == 0 ? QStringLiteral("A Hit.mp3") : QString::fromUtf16(u"HIT ß");
+  const QString term = QStringLiteral("hit");
+  for (const std::size_t chunk : {1, 2, 3, 4, 8, 64}) {
+    for (std::size_t first = 0; first < names.size(); ++first) {
+      for (std::size_t last = first; last < names.size(); last += 3) {
+        const auto match =
+            std::find_if(names.begin() + static_cast<std::ptrdiff_t>(first),
+                         names.begin() + static_cast<std::ptrdiff_t>(last) + 1,
+                         [&](const QString& n) { return n.contains(term, Qt::CaseInsensitive); });
+        const double expected = match == names.begin() + static_cast<std::ptrdiff_t>(last) + 1
+                                    ? -1
+                                    : static_cast<double>(match - names.begin());
+        ASSERT_EQ(FirstNameMatch(names, first, last, term, true, chunk), expected)
+            << "chunk " << chunk << " from " << first << " to " << last;
+      }
+    }
   }
 }
 
