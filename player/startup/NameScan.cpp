@@ -14,6 +14,8 @@ namespace qvt::GlobalMethods {
 namespace {
 
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+// How many names ahead of the one examined the scan asks for the characters.
+constexpr std::size_t kPrefetchDistance = 8;
 
 // One scan shared by the threads that work on it. Chunks are handed out in ascending order and
 // `found` only ever falls to a lower match, so a chunk that starts below the final answer is
@@ -37,6 +39,10 @@ class ChunkedScan {
         return;
       const std::size_t end = std::min(last_ - begin, chunk_ - 1) + begin;
       for (std::size_t i = begin; i <= end; ++i) {
+        // Each name's characters lie in a block of their own: ask for the ones a few names
+        // ahead, so that their loads overlap the work on this one.
+        if (i + kPrefetchDistance <= end)
+          __builtin_prefetch(names_[i + kPrefetchDistance].constData());
         if (matches(names_[i])) {
           lower(i);
           break;
