@@ -12,8 +12,12 @@
 //   close(handle)           releases a request or a session handle (requests first)
 //   cancel(session)         the user stops the session's transfers: its requests, open or
 //                           opened later, fail at once ("Cancelled"), even while a call of
-//                           openUrl or readBlock waits for the network and lets window events
-//                           run (which is where the user cancels)
+//                           openUrl or readBlock waits for the network
+//
+// Threads: a session and its requests are driven (the first four) by one thread at a time, the
+// thread of the transfer, which is not the window thread; sessions may run on several threads
+// side by side. cancel comes from another thread (the window thread, where the user cancels), at
+// any time, also for a session that is being closed or is gone (then it does nothing).
 //
 // Production binds it to libcurl (platform/http/CurlHttp.h); tests use FakeHttp or the real
 // binding against a server on 127.0.0.1.

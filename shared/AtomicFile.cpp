@@ -1,5 +1,6 @@
 #include "shared/AtomicFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -46,6 +47,12 @@ Result<void> AtomicFile::write(QByteArrayView bytes) {
   if (file_.write(bytes.data(), bytes.size()) != bytes.size())
     return fail(QStringLiteral("Cannot write"), file_.errorString());
   return {};
+}
+
+void AtomicFile::startWriteback() {
+  // Only a hint: a failure here is met again by commit()'s sync.
+  if (isOpen())
+    (void)::sync_file_range(file_.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 Result<void> AtomicFile::commit() {

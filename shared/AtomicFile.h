@@ -27,6 +27,9 @@ class AtomicFile {
 
   Result<void> open();
   Result<void> write(QByteArrayView bytes);
+  // Starts writing what was written so far out to the disk and returns at once, so that a long
+  // file's commit() waits only for the rest.
+  void startWriteback();
   // Puts the file in place. The file is closed afterwards, whatever the answer.
   Result<void> commit();
   // Removes the temporary file; the target stays as it was.

@@ -5,7 +5,19 @@
 
 namespace qvt {
 
+int FakeHttp::openHandles() const {
+  const std::lock_guard lock(mutex_);
+  return static_cast<int>(sessions_.size() + requests_.size());
+}
+
+void FakeHttp::resume() {
+  const std::lock_guard lock(mutex_);
+  resumed_ = true;
+  changed_.notify_all();
+}
+
 HttpHandle FakeHttp::openSession(const QString& agent) {
+  const std::lock_guard lock(mutex_);
   agents << agent;
   if (sessionFails)
     return 0;
@@ -15,9 +27,13 @@ HttpHandle FakeHttp::openSession(const QString& agent) {
 }
 
 Result<HttpOpened> FakeHttp::openUrl(HttpHandle session, const QString& url) {
-  requested << url;
+  {
+    const std::lock_guard lock(mutex_);
+    requested << url;
+  }
   if (onOpen)
     onOpen(url);
+  const std::lock_guard lock(mutex_);
   if (sessions_.count(session) == 0)
     return Unexpected{QStringLiteral("No internet session")};
   if (cancelled_.count(session) != 0)
@@ -30,10 +46,14 @@ Result<HttpOpened> FakeHttp::openUrl(HttpHandle session, const QString& url) {
 }
 
 Result<qint64> FakeHttp::readBlock(HttpHandle request, char* buffer) {
+  std::unique_lock lock(mutex_);
   if (!requests_.contains(request))
     return Unexpected{QStringLiteral("No request")};
   Transfer& transfer = requests_[request];
-  if (cancelled_.count(transfer.session) != 0)
+  const auto cancelled = [&] { return cancelled_.count(transfer.session) != 0; };
+  if (transfer.position == transfer.response.holdAfter)
+    changed_.wait(lock, [&] { return resumed_ || cancelled(); });
+  if (cancelled())
     return Unexpected{QStringLiteral("Cancelled")};
   const QByteArray& body = transfer.response.body;
   qint64 end = body.size();
@@ -50,14 +70,17 @@ Result<qint64> FakeHttp::readBlock(HttpHandle request, char* buffer) {
 }
 
 void FakeHttp::close(HttpHandle handle) {
+  const std::lock_guard lock(mutex_);
   requests_.remove(handle);
   sessions_.erase(handle);
   cancelled_.erase(handle);
 }
 
 void FakeHttp::cancel(HttpHandle session) {
+  const std::lock_guard lock(mutex_);
   if (sessions_.count(session) != 0)
     cancelled_.insert(session);
+  changed_.notify_all();
 }
 
 }  // namespace qvt

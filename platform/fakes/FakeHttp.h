@@ -9,12 +9,18 @@
 //   EXPECT_EQ(net.openHandles(), 0);
 //
 // An address without a response cannot be reached (openUrl fails).
+//
+// Threads: as the real binding, a session is driven by one thread (the download's worker) while
+// cancel may come from another; every call holds one lock, and onOpen runs on the driving
+// thread. The scripted members are set before a download starts and read after it has returned.
 
 #include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <set>
 
 #include "platform/Http.h"
@@ -29,6 +35,9 @@ class FakeHttp : public IHttp {
     QByteArray body;
     // The transfer breaks once this many bytes of the body were delivered (-1: never).
     qint64 breakAfter = -1;
+    // Once this many bytes were delivered the transfer waits, as for a slow network, until its
+    // session is cancelled or resume() is called (-1: never).
+    qint64 holdAfter = -1;
   };
 
   QMap<QString, Response> responses;
@@ -39,7 +48,9 @@ class FakeHttp : public IHttp {
   std::function<void(const QString&)> onOpen;
 
   // Handles obtained and not yet closed.
-  int openHandles() const { return static_cast<int>(sessions_.size() + requests_.size()); }
+  int openHandles() const;
+  // Lets every held transfer go on, and those held later.
+  void resume();
 
   HttpHandle openSession(const QString& agent) override;
   Result<HttpOpened> openUrl(HttpHandle session, const QString& url) override;
@@ -53,6 +64,9 @@ class FakeHttp : public IHttp {
     qint64 position = 0;
     HttpHandle session = 0;
   };
+  mutable std::mutex mutex_;  // guards everything, the scripted members included
+  std::condition_variable changed_;
+  bool resumed_ = false;
   std::set<HttpHandle> sessions_;
   std::set<HttpHandle> cancelled_;
   QMap<HttpHandle, Transfer> requests_;

@@ -151,7 +151,10 @@ bool FakeFileSystem::setExecutable(const QString& path) {
 }
 
 bool FakeFileSystem::syncToDisk(const QString& path) {
-  synced << path;
+  {
+    const std::lock_guard lock(syncedMutex_);
+    synced << path;
+  }
   if (failingPaths.contains(path))
     return false;
   return LinuxFileSystem::syncToDisk(path);

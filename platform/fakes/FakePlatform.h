@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -116,11 +117,13 @@ class FakeFileSystem : public LinuxFileSystem {
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;
   bool setExecutable(const QString& path) override;
-  // Synced paths are noted in `synced`, in order; the rest goes to the real file system.
+  // Synced paths are noted in `synced`, in order; the rest goes to the real file system. A
+  // download's thread syncs too, so the noting takes a lock.
   QStringList synced;
   bool syncToDisk(const QString& path) override;
 
  private:
+  std::mutex syncedMutex_;
   // A failure when either path is one of failingPaths.
   Result<void> fails(const QString& path, const QString& other = QString()) const;
 };

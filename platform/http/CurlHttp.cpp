@@ -2,20 +2,19 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <mutex>
-
-#include "platform/Platform.h"
+#include <vector>
 
 namespace qvt {
 
 struct CurlHttp::Session {
   CURLM* multi = nullptr;
   QByteArray agent;
-  bool cancelled = false;  // the user stopped its transfers
+  std::atomic<bool> cancelled{false};  // the user stopped its transfers, from any thread
 };
 
 struct CurlHttp::Request {
@@ -82,15 +81,9 @@ void drainMessages(CURLM* multi) {
   }
 }
 
-// How long one wait for the network lasts before the window events get a pass.
-constexpr int kWaitSliceMs = 15;
-
-// Lets the window events run while the transfer waits for the network, as the progress
-// messages of a transfer do, so a server that is slow to answer freezes no window.
-void letEventsRun() {
-  if (platform().eventLoop != nullptr)
-    DoEvents();
-}
+// How long one wait for the network lasts before the stall time is looked at again. A cancel
+// wakes the wait at once.
+constexpr int kWaitSliceMs = 100;
 
 qsizetype buffered(const Request& request) {
   return request.body.size() - request.readAt;
@@ -102,9 +95,8 @@ void endAs(Request& request, CURLcode result, const char* text) {
   std::snprintf(request.errorText, sizeof request.errorText, "%s", text);
 }
 
-// Drives the transfer until `ready` holds or the transfer has ended. The window events run
-// between waits, so anything may happen there, a cancel by the user included; the request
-// stays valid, since only its owner closes it.
+// Drives the transfer until `ready` holds or the transfer has ended. A cancel from another
+// thread may come at any time; the request stays valid, since only this thread closes it.
 void pumpUntil(Request& request, const std::function<bool()>& ready) {
   while (!request.done && !ready()) {
     if (request.owner->cancelled) {
@@ -129,7 +121,6 @@ void pumpUntil(Request& request, const std::function<bool()>& ready) {
       return;
     }
     curl_multi_poll(request.multi, nullptr, 0, kWaitSliceMs, nullptr);
-    letEventsRun();
   }
 }
 
@@ -168,6 +159,11 @@ void configure(Request& request, const QByteArray& agent, int stallSeconds,
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request.errorText);
 }
 
+void destroy(Request& request) {
+  curl_multi_remove_handle(request.multi, request.easy);
+  curl_easy_cleanup(request.easy);
+}
+
 }  // namespace
 
 CurlHttp::CurlHttp() {
@@ -176,10 +172,26 @@ CurlHttp::CurlHttp() {
 }
 
 CurlHttp::~CurlHttp() {
-  while (!requests_.empty())
-    closeRequest(requests_.begin()->first);
+  for (auto& entry : requests_)
+    destroy(*entry.second);
   for (auto& entry : sessions_)
     curl_multi_cleanup(entry.second->multi);
+}
+
+void CurlHttp::setStallSeconds(int seconds) {
+  const std::lock_guard lock(mutex_);
+  stallSeconds_ = seconds;
+}
+
+void CurlHttp::setCertificateFile(const QString& path) {
+  const QByteArray file = path.toLocal8Bit();
+  const std::lock_guard lock(mutex_);
+  certificateFile_ = file;
+}
+
+int CurlHttp::openHandles() const {
+  const std::lock_guard lock(mutex_);
+  return static_cast<int>(sessions_.size() + requests_.size());
 }
 
 HttpHandle CurlHttp::openSession(const QString& agent) {
@@ -188,37 +200,44 @@ HttpHandle CurlHttp::openSession(const QString& agent) {
   if (session->multi == nullptr)
     return 0;
   session->agent = agent.toUtf8();
+  const std::lock_guard lock(mutex_);
   const HttpHandle handle = next_++;
   sessions_[handle] = std::move(session);
   return handle;
 }
 
 Result<HttpOpened> CurlHttp::openUrl(HttpHandle session, const QString& url) {
-  const auto found = sessions_.find(session);
-  if (found == sessions_.end())
+  const Session* owner = findSession(session);
+  if (owner == nullptr)
     return Unexpected{QStringLiteral("No internet session")};
-  if (found->second->cancelled)
+  if (owner->cancelled)
     return Unexpected{QStringLiteral("Cancelled")};
   auto request = std::make_unique<Request>();
   request->session = session;
-  request->owner = found->second.get();
-  request->multi = found->second->multi;
+  request->owner = owner;
+  request->multi = owner->multi;
   request->url = url.toUtf8();
   request->easy = curl_easy_init();
   if (request->easy == nullptr)
     return Unexpected{QStringLiteral("No request handle")};
-  configure(*request, found->second->agent, stallSeconds_, certificateFile_);
+  int stallSeconds = 0;
+  QByteArray certificateFile;
+  {
+    const std::lock_guard lock(mutex_);
+    stallSeconds = stallSeconds_;
+    certificateFile = certificateFile_;
+  }
+  configure(*request, owner->agent, stallSeconds, certificateFile);
   if (curl_multi_add_handle(request->multi, request->easy) != CURLM_OK) {
     curl_easy_cleanup(request->easy);
     return Unexpected{QStringLiteral("The request could not be started")};
   }
   Request& r = *request;
-  const HttpHandle handle = next_++;
-  requests_[handle] = std::move(request);
+  const HttpHandle handle = add(std::move(request));
   pumpUntil(r, [&r] { return r.headersFinal || !r.body.isEmpty(); });
   if (r.done && r.result != CURLE_OK) {
     const QString error = describe(r);
-    closeRequest(handle);
+    close(handle);
     return Unexpected{error};
   }
   long status = 0;
@@ -227,10 +246,10 @@ Result<HttpOpened> CurlHttp::openUrl(HttpHandle session, const QString& url) {
 }
 
 Result<qint64> CurlHttp::readBlock(HttpHandle handle, char* buffer) {
-  const auto found = requests_.find(handle);
-  if (found == requests_.end())
+  Request* found = findRequest(handle);
+  if (found == nullptr)
     return Unexpected{QStringLiteral("No request")};
-  Request& r = *found->second;
+  Request& r = *found;
   pumpUntil(r, [&r] { return buffered(r) >= kBlockSize; });
   if (r.owner->cancelled || (buffered(r) < kBlockSize && r.result != CURLE_OK))
     return Unexpected{describe(r)};
@@ -247,38 +266,60 @@ Result<qint64> CurlHttp::readBlock(HttpHandle handle, char* buffer) {
 }
 
 void CurlHttp::close(HttpHandle handle) {
-  if (requests_.count(handle) != 0) {
-    closeRequest(handle);
-    return;
+  std::unique_ptr<Session> session;
+  std::vector<std::unique_ptr<Request>> requests;
+  {
+    const std::lock_guard lock(mutex_);
+    if (const auto found = requests_.find(handle); found != requests_.end()) {
+      requests.push_back(std::move(found->second));
+      requests_.erase(found);
+    } else if (const auto mine = sessions_.find(handle); mine != sessions_.end()) {
+      session = std::move(mine->second);
+      sessions_.erase(mine);
+      // Requests left open on the session go with it.
+      for (auto it = requests_.begin(); it != requests_.end();) {
+        if (it->second->session == handle) {
+          requests.push_back(std::move(it->second));
+          it = requests_.erase(it);
+        } else {
+          ++it;
+        }
+      }
+    }
   }
-  const auto found = sessions_.find(handle);
-  if (found == sessions_.end())
-    return;
-  // Requests left open on the session go with it.
-  for (auto it = requests_.begin(); it != requests_.end();) {
-    const HttpHandle request = it->first;
-    const bool mine = it->second->session == handle;
-    ++it;
-    if (mine)
-      closeRequest(request);
-  }
-  curl_multi_cleanup(found->second->multi);
-  sessions_.erase(found);
+  for (const std::unique_ptr<Request>& request : requests)
+    destroy(*request);
+  if (session != nullptr)
+    curl_multi_cleanup(session->multi);
 }
 
 void CurlHttp::cancel(HttpHandle session) {
+  const std::lock_guard lock(mutex_);
   const auto found = sessions_.find(session);
-  if (found != sessions_.end())
-    found->second->cancelled = true;
+  if (found == sessions_.end())
+    return;
+  found->second->cancelled = true;
+  // Under the lock, so that the session cannot be closed meanwhile.
+  curl_multi_wakeup(found->second->multi);
 }
 
-void CurlHttp::closeRequest(HttpHandle handle) {
+CurlHttp::Session* CurlHttp::findSession(HttpHandle handle) {
+  const std::lock_guard lock(mutex_);
+  const auto found = sessions_.find(handle);
+  return found == sessions_.end() ? nullptr : found->second.get();
+}
+
+CurlHttp::Request* CurlHttp::findRequest(HttpHandle handle) {
+  const std::lock_guard lock(mutex_);
   const auto found = requests_.find(handle);
-  if (found == requests_.end())
-    return;
-  curl_multi_remove_handle(found->second->multi, found->second->easy);
-  curl_easy_cleanup(found->second->easy);
-  requests_.erase(found);
+  return found == requests_.end() ? nullptr : found->second.get();
+}
+
+HttpHandle CurlHttp::add(std::unique_ptr<Request> request) {
+  const std::lock_guard lock(mutex_);
+  const HttpHandle handle = next_++;
+  requests_[handle] = std::move(request);
+  return handle;
 }
 
 }  // namespace qvt

@@ -7,12 +7,18 @@
 // redirected to http). The proxy settings of the environment apply. A transfer that receives
 // nothing for the stall time (60 s unless set), from the request on, is a transfer error; so is
 // an address that gives no answer in that time, and a transfer whose rate stays below
-// kLowSpeedFloor bytes a second for the stall time (a server that trickles). While it waits for the
-// network, from the connection on, the window events run every few milliseconds (when an event loop
-// is installed).
+// kLowSpeedFloor bytes a second for the stall time (a server that trickles).
+//
+// Threads: a session and its requests are driven (openSession, openUrl, readBlock, close) by one
+// thread at a time, the thread of its transfer; sessions on different threads run side by side.
+// cancel may come from any thread at any time, also for a session being closed or gone, and
+// wakes a transfer that waits for the network. The tables of handles are shared under one lock,
+// held only to look a handle up, add or remove one, never while a transfer waits; the settings
+// and openHandles may be called from any thread.
 
 #include <QByteArray>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 
 #include "platform/Http.h"
@@ -30,12 +36,12 @@ class CurlHttp : public IHttp {
   CurlHttp& operator=(const CurlHttp&) = delete;
 
   // Applies to requests opened afterwards.
-  void setStallSeconds(int seconds) { stallSeconds_ = seconds; }
+  void setStallSeconds(int seconds);
   // Trusts the certificates in this file instead of the system's (tests with their own https
   // server). Applies to requests opened afterwards.
-  void setCertificateFile(const QString& path) { certificateFile_ = path.toLocal8Bit(); }
+  void setCertificateFile(const QString& path);
   // Session and request handles not yet closed.
-  int openHandles() const { return static_cast<int>(sessions_.size() + requests_.size()); }
+  int openHandles() const;
 
   HttpHandle openSession(const QString& agent) override;
   Result<HttpOpened> openUrl(HttpHandle session, const QString& url) override;
@@ -47,8 +53,11 @@ class CurlHttp : public IHttp {
   struct Request;
 
  private:
-  void closeRequest(HttpHandle handle);
+  Session* findSession(HttpHandle handle);
+  Request* findRequest(HttpHandle handle);
+  HttpHandle add(std::unique_ptr<Request> request);
 
+  mutable std::mutex mutex_;  // guards the members below
   std::unordered_map<HttpHandle, std::unique_ptr<Session>> sessions_;
   std::unordered_map<HttpHandle, std::unique_ptr<Request>> requests_;
   HttpHandle next_ = 1;

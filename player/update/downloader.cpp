@@ -1,11 +1,14 @@
 #include "player/update/downloader.h"
 
-#include <memory>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <thread>
 
-#include "platform/Http.h"
 #include "platform/Platform.h"
-#include "shared/AtomicFile.h"
+#include "player/update/DownloadTransfer.h"
 #include "shared/Processor.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt::downloader {
 
@@ -15,105 +18,102 @@ const QString kDownloadFailed = QStringLiteral(
 
 namespace {
 
-// One call's handles and file. Whatever it holds is released when it goes: the file first
-// (discarded unless committed), then the request, then the session.
-class Transfer {
+// What the progress window has been told, so that a frame shows only what is new.
+class ShownProgress {
  public:
-  explicit Transfer(qint64 maxBytes) : maxBytes_(maxBytes) {}
-  ~Transfer() { Release(); }
-  Transfer(const Transfer&) = delete;
-  Transfer& operator=(const Transfer&) = delete;
-
-  bool Run(const QString& sURL, const QString& sSaveAs);
-  bool cancelled() const { return cancelled_; }
+  // One pass of the window events, with the newest text when there is one.
+  void frame(qint64 received) {
+    if (!showNext(received))
+      DoEvents();
+  }
+  // Once the transfer has ended: the texts it has not shown yet, the exact size last.
+  void finish(qint64 received) {
+    while (showNext(received)) {
+    }
+  }
 
  private:
-  bool Open(const QString& sURL);
-  bool Stream();
-  void Release();
-  // The user's cancel, from a pass of the event loop: the session's transfer fails at once.
-  void Cancel();
+  // "Downloading..." once the file is open, then the bytes received so far.
+  bool showNext(qint64 received) {
+    if (received >= 0 && !bOpened_) {
+      bOpened_ = true;
+      UpdateProcessing(QStringLiteral("Downloading..."));
+      return true;
+    }
+    if (received <= shown_)
+      return false;
+    shown_ = received;
+    UpdateProcessing(QString::number(received) + QStringLiteral(" Bytes Downloaded..."));
+    return true;
+  }
 
-  const qint64 maxBytes_;
-  bool cancelled_ = false;
-  HttpHandle session_ = 0;
-  HttpHandle request_ = 0;
-  std::unique_ptr<AtomicFile> file_;
+  bool bOpened_ = false;
+  qint64 shown_ = 0;
 };
 
-bool Transfer::Run(const QString& sURL, const QString& sSaveAs) {
-  if (sURL.isEmpty() || sSaveAs.isEmpty())
-    return false;
-  const ScopedProcessingCancel cancel([this] { Cancel(); });
-  if (!Open(sURL) || cancelled_)
-    return false;
-  file_ = std::make_unique<AtomicFile>(sSaveAs);
-  if (!file_->open())
-    return false;
-  UpdateProcessing(QStringLiteral("Downloading..."));
-  if (cancelled_ || !Stream())
-    return false;
-  const bool committed = file_->commit().has_value();
-  file_.reset();
-  return committed;
-}
-
-void Transfer::Cancel() {
-  cancelled_ = true;
-  if (session_ != 0)
-    http().cancel(session_);
-}
-
-bool Transfer::Open(const QString& sURL) {
-  session_ = http().openSession(platform().programName);
-  if (session_ == 0)
-    return false;
-  // A request that cannot be made fails the download; its description is not shown.
-  const Result<HttpOpened> opened = http().openUrl(session_, sURL);
-  if (!opened)
-    return false;
-  request_ = opened->request;
-  return opened->status >= 200 && opened->status <= 299;
-}
-
-bool Transfer::Stream() {
-  char buffer[IHttp::kBlockSize];
-  qint64 total = 0;
-  for (;;) {
-    // A transfer error ends the download as failed; its description is not shown.
-    const Result<qint64> bytesRead = http().readBlock(request_, buffer);
-    if (!bytesRead)
-      return false;
-    if (*bytesRead == 0)
-      return true;
-    // A body longer than the caller allows ends here, before its first byte over is written.
-    if (*bytesRead > maxBytes_ - total || !file_->write(QByteArrayView(buffer, *bytesRead)))
-      return false;
-    total += *bytesRead;
-    UpdateProcessing(QString::number(total) + QStringLiteral(" Bytes Downloaded..."));
-    if (cancelled_)
-      return false;
+// A transfer on a thread of its own while the window thread waits for it in a local event loop,
+// so that the windows keep answering; once a frame the progress window shows how far it has
+// come. Any handler of the user's may run in the loop and in each pass of the window events: an
+// exception out of one, a program that ends or another download started there leaves no thread
+// behind, since whatever ends the wait stops the transfer and joins its thread.
+class BackgroundTransfer {
+ public:
+  BackgroundTransfer(const QString& sURL, const QString& sSaveAs, qint64 maxBytes)
+      : transfer_(sURL, sSaveAs, maxBytes), worker_([this] { work(); }) {}
+  ~BackgroundTransfer() {
+    transfer_.cancel();
+    if (worker_.joinable())
+      worker_.join();
   }
-}
+  BackgroundTransfer(const BackgroundTransfer&) = delete;
+  BackgroundTransfer& operator=(const BackgroundTransfer&) = delete;
 
-void Transfer::Release() {
-  file_.reset();  // what was not committed is discarded
-  if (request_ != 0)
-    http().close(request_);
-  request_ = 0;
-  if (session_ != 0)
-    http().close(session_);
-  session_ = 0;
+  Outcome wait();
+
+ private:
+  // On the worker thread.
+  void work() {
+    outcome_ = transfer_.run();
+    ended_ = true;
+    QMetaObject::invokeMethod(&loop_, "quit", Qt::QueuedConnection);
+  }
+
+  QEventLoop loop_;
+  Transfer transfer_;
+  Outcome outcome_ = Outcome::Failed;  // written by the worker, read once it is joined
+  std::atomic<bool> ended_{false};
+  std::thread worker_;
+};
+
+Outcome BackgroundTransfer::wait() {
+  // The user's cancel comes on this thread, from the loop or a pass of the window events.
+  const ScopedProcessingCancel cancel([this] { transfer_.cancel(); });
+  QTimer frame;
+  QObject::connect(&frame, &QTimer::timeout, &loop_, &QEventLoop::quit);
+  frame.start(FramePacer::kFrameMs);
+  ShownProgress shown;
+  while (!ended_) {
+    // A loop that cannot run means the program is ending: the transfer stops.
+    if (loop_.exec() < 0) {
+      transfer_.cancel();
+      break;
+    }
+    if (!ended_)
+      shown.frame(transfer_.received());
+  }
+  worker_.join();
+  if (outcome_ != Outcome::Cancelled)
+    shown.finish(transfer_.received());
+  return outcome_;
 }
 
 }  // namespace
 
 Outcome Download(const QString& sURL, const QString& sSaveAs, qint64 maxBytes) {
-  Outcome outcome = Outcome::Done;
-  {
-    Transfer transfer(maxBytes);
-    if (!transfer.Run(sURL, sSaveAs))
-      outcome = transfer.cancelled() ? Outcome::Cancelled : Outcome::Failed;
+  Outcome outcome = Outcome::Failed;
+  if (!sURL.isEmpty() && !sSaveAs.isEmpty()) {
+    BackgroundTransfer transfer(sURL, sSaveAs, maxBytes);
+    outcome = transfer.wait();
   }
   if (outcome == Outcome::Failed)
     MsgBox(kDownloadFailed);

@@ -1,9 +1,11 @@
 #pragma once
 // DownloadFile: the only network operation of the player. It fetches one address over HTTP
-// (platform/Http.h) and stores the body in one local file, block by block, reporting progress
-// through UpdateProcessing on the window the caller has shown: "Downloading...", then after
-// every block of 4096 bytes the total so far, "4096 Bytes Downloaded...", "8192 Bytes
-// Downloaded...", ..., the last block giving the exact size.
+// (platform/Http.h) and stores the body in one local file, block by block, on a thread of its
+// own (player/update/DownloadTransfer.h), while the calling window thread waits in a local event
+// loop, so that the windows keep answering. Progress goes to the window the caller has shown
+// through UpdateProcessing: "Downloading..." once the file is open, then at most once a screen
+// frame the total written so far, "4096 Bytes Downloaded...", ..., the last text giving the
+// exact size. Every frame is one pass of the window events, with a text or without.
 //
 // The body is written to a temporary file in the same folder and renamed over sSaveAs only
 // after a complete transfer of a successful answer (2xx). Everything else is a failed download:
@@ -14,9 +16,11 @@
 //
 // The user can stop a download by closing its progress window or pressing Escape in it
 // (shared/Processor.h): the transfer ends at once, without a message, and the older file stays
-// as it was.
+// as it was. So does a download whose wait ends otherwise (an exception out of a pass of the
+// window events, a program that ends).
 //
-// Every handle obtained is released and the file closed before it returns, on every path.
+// Every handle obtained is released, the file closed and the thread joined before it returns,
+// on every path.
 
 #include <QString>
 

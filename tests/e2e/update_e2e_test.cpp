@@ -150,17 +150,21 @@ class UpdateEndToEnd : public ::testing::Test {
     });
     ASSERT_TRUE(server.http.set_mount_point("/", web_.path().toStdString()));
     // "/cut/<name>": a published file with its whole length announced and half of it sent,
-    // then the connection breaks.
-    server.http.Get("/cut/(.+)",
+    // then the connection breaks. "/held/<name>": the same half, then nothing until the server
+    // stops.
+    server.http.Get("/(cut|held)/(.+)",
                     [this](const httplib::Request& request, httplib::Response& response) {
+                      const bool held = request.matches[1] == "held";
                       auto body = std::make_shared<QByteArray>(
-                          ReadFile(Published(QString::fromStdString(request.matches[1].str()))));
+                          ReadFile(Published(QString::fromStdString(request.matches[2].str()))));
                       response.set_content_provider(
                           static_cast<size_t>(body->size()), "application/octet-stream",
-                          [body](size_t offset, size_t, httplib::DataSink& sink) {
+                          [this, body, held](size_t offset, size_t, httplib::DataSink& sink) {
                             if (offset == 0)
                               sink.write(body->constData(), static_cast<size_t>(body->size() / 2));
-                            return false;
+                            else
+                              server.pause(600000);
+                            return held && offset == 0;
                           });
                     });
     // "/endless": a body that never ends (bounded here, so that the server stops by itself).
@@ -674,8 +678,12 @@ TEST_F(SignedUpdateEndToEnd, TamperedUpdatesAreRefusedWithTheFolderUnchanged) {
        QStringLiteral("ProgramUpdate.tmp could not be downloaded.")},
       {"cancelled by the user",
        [&] {
+         // The player's transfer waits halfway; a cancel that comes after an earlier file
+         // is in place changes nothing.
+         publishList(updaterRecord + "\"ProgramUpdate.tmp\",\"" +
+                     server.url(QStringLiteral("/held/Quavertone")).toUtf8() + "\"\r\n");
          progress.onText = [](const QString& text) {
-           if (text == QLatin1String("4096 Bytes Downloaded..."))
+           if (text.endsWith(QLatin1String(" Bytes Downloaded...")))
              CancelProcessing();
          };
        },

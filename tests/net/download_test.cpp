@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
+#include <functional>
+#include <stdexcept>
 #include <thread>
 
 #include "platform/fakes/FakePlatform.h"
@@ -27,6 +29,21 @@ QByteArray Body(int size) {
     bytes[i] = static_cast<char>(
         (static_cast<unsigned>(i) * 7919u + static_cast<unsigned>(i) / 251u) & 0xffu);
   return bytes;
+}
+
+// The texts a download shows are those of every block, in order, with any of them between the
+// first ("Downloading...") and the last (the exact size) left out: the window shows the newest
+// total once a frame.
+void ExpectShownOutOf(const QStringList& shown, const QStringList& everyBlock) {
+  ASSERT_FALSE(shown.isEmpty());
+  EXPECT_EQ(shown.front(), everyBlock.front());
+  EXPECT_EQ(shown.back(), everyBlock.back());
+  qsizetype next = 0;
+  for (const QString& text : shown) {
+    next = everyBlock.indexOf(text, next);
+    ASSERT_NE(next, -1) << text.toStdString() << " is not a block's text, or not in order";
+    ++next;
+  }
 }
 
 class Download : public ::testing::Test {
@@ -69,6 +86,27 @@ class Download : public ::testing::Test {
                                  return true;
                                });
     });
+    // Sends part of the body, then nothing until the server stops.
+    server.http.Get("/hold", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(20000, "application/octet-stream",
+                               [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset != 0) {
+                                   server.pause(600000);
+                                   return false;
+                                 }
+                                 const std::string part(10000, 'h');
+                                 sink.write(part.data(), part.size());
+                                 return true;
+                               });
+    });
+    // A body that streams as fast as it can until the client goes.
+    server.http.Get("/endless", [](const httplib::Request&, httplib::Response& res) {
+      res.set_chunked_content_provider("application/octet-stream",
+                                       [](size_t, httplib::DataSink& sink) {
+                                         static const std::string block(65536, 'e');
+                                         return sink.write(block.data(), block.size());
+                                       });
+    });
     server.http.Get("/stall-head", [this](const httplib::Request&, httplib::Response& res) {
       server.pause(5000);
       res.set_content("late", "text/plain");
@@ -96,7 +134,7 @@ class Download : public ::testing::Test {
  private:
 };
 
-TEST_F(Download, BodyArrivesInBlocksWithOneTextPerBlock) {
+TEST_F(Download, BodyArrivesWithTheTextsOfItsBlocks) {
   struct Row {
     int size;
     QStringList texts;
@@ -117,8 +155,8 @@ TEST_F(Download, BodyArrivesInBlocksWithOneTextPerBlock) {
     EXPECT_TRUE(
         downloader::DownloadFile(server.url(QStringLiteral("/body/%1").arg(row.size)), target()));
     HideProcessing();
-    EXPECT_EQ(progress.texts(ProgressWindow::Message),
-              QStringList{"Establishing Connection..."} + row.texts);
+    ExpectShownOutOf(progress.texts(ProgressWindow::Message),
+                     QStringList{"Establishing Connection..."} + row.texts);
     EXPECT_EQ(test::ReadAll(target()), Body(row.size));
     EXPECT_EQ(QDir(fake.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Song.bin"});
     EXPECT_EQ(curl.openHandles(), 0);
@@ -132,10 +170,11 @@ TEST_F(Download, LargeBodyAndRedirectArriveWhole) {
   ASSERT_TRUE(downloader::DownloadFile(server.url("/body/1000000"), target()));
   HideProcessing();
   EXPECT_EQ(test::ReadAll(target()), Body(1000000));
-  const QStringList texts = progress.texts(ProgressWindow::Message);
-  ASSERT_EQ(texts.size(), 2 + (1000000 + 4095) / 4096);
-  EXPECT_EQ(texts.at(2), "4096 Bytes Downloaded...");
-  EXPECT_EQ(texts.back(), "1000000 Bytes Downloaded...");
+  QStringList everyBlock = {"Establishing Connection...", "Downloading..."};
+  for (int total = 4096; total < 1000000; total += 4096)
+    everyBlock << QString::number(total) + " Bytes Downloaded...";
+  everyBlock << "1000000 Bytes Downloaded...";
+  ExpectShownOutOf(progress.texts(ProgressWindow::Message), everyBlock);
 
   ASSERT_TRUE(downloader::DownloadFile(server.url("/moved"), target()));
   EXPECT_EQ(test::ReadAll(target()), Body(5000));
@@ -179,6 +218,61 @@ TEST_F(Download, WindowEventsRunWhileTheAnswerIsAwaited) {
   fake.eventLoop.onPass = [this] { eventsRan = true; };
   EXPECT_TRUE(downloader::DownloadFile(server.url("/after-events"), target()));
   EXPECT_EQ(test::ReadAll(target()), "answered");
+}
+
+// While a transfer streams or waits for the network, the user may stop it, start another
+// download or throw out of a pass of the window events: the transfer stops at once (long before
+// the stall time), the older file stays and nothing is left open.
+TEST_F(Download, WaitThatEndsEarlyLeavesNothingBehind) {
+  struct Row {
+    const char* what;
+    const char* path;
+    std::function<void()> act;  // at the first byte count shown
+    bool bThrows;
+  };
+  const QString inner = fake.path("Inner.bin");
+  const std::vector<Row> rows = {
+      {"cancelled while it waits", "/hold", [] { CancelProcessing(); }, false},
+      {"cancelled while it streams", "/endless", [] { CancelProcessing(); }, false},
+      {"another download, then cancelled", "/hold",
+       [&] {
+         EXPECT_TRUE(downloader::DownloadFile(server.url("/body/5000"), inner));
+         EXPECT_EQ(test::ReadAll(inner), Body(5000));
+         CancelProcessing();
+       },
+       false},
+      {"an exception out of a pass", "/endless",
+       [] { throw std::runtime_error("a window closed"); }, true},
+  };
+  curl.setStallSeconds(CurlHttp::kDefaultStallSeconds);
+  const QByteArray old = "an older download\r\n";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ASSERT_TRUE(test::WriteAll(target(), old));
+    bool bActed = false;
+    progress.onText = [&](const QString& text) {
+      if (!bActed && text.endsWith(" Bytes Downloaded...")) {
+        bActed = true;
+        row.act();
+      }
+    };
+    bool bThrew = false;
+    ShowProcessing(QStringLiteral("Establishing Connection..."));
+    try {
+      EXPECT_FALSE(downloader::DownloadFile(server.url(row.path), target()));
+    } catch (const std::runtime_error&) {
+      bThrew = true;
+    }
+    HideProcessing();
+    progress.onText = nullptr;
+    EXPECT_EQ(bThrew, row.bThrows);
+    EXPECT_TRUE(fake.dialogs.shown.empty());
+    EXPECT_EQ(test::ReadAll(target()), old);
+    EXPECT_EQ(curl.openHandles(), 0);
+    QFile::remove(inner);
+    EXPECT_EQ(QDir(fake.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Song.bin"});
+  }
+  EXPECT_FALSE(IsProcessingCancellable());
 }
 
 // An https address may be redirected to another https address, never down to plain http.

@@ -535,7 +535,8 @@ TEST_F(OptionsTest, SavesTheWindowAndTheDownloadProgressAsPng) {
 
   platform().progressWindows = &test::ProgressWindows();
   const QString url = Paths::DefaultVersionFileURL();
-  net.responses[url] = {200, "1,34,0\r\n" + QByteArray(20 * 1024, 'x') + "\r\n"};
+  // The transfer waits at 12288 bytes until the window has been saved.
+  net.responses[url] = {200, "1,34,0\r\n" + QByteArray(20 * 1024, 'x') + "\r\n", -1, 12288};
   QStringList seen;
   fake.eventLoop.onPass = [&] {
     if (!test::Slot<frmProcessing>().IsLoaded())
@@ -544,6 +545,7 @@ TEST_F(OptionsTest, SavesTheWindowAndTheDownloadProgressAsPng) {
     seen << progress.lblMessage->text();
     if (progress.lblMessage->text() == "12288 Bytes Downloaded..." && progress.isVisible()) {
       EXPECT_TRUE(progress.grab().save(folder + "/download_progress.png"));
+      net.resume();
     }
   };
   QTest::mouseClick(w.cmdCheckUpdates, Qt::LeftButton);

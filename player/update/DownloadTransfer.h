@@ -1,0 +1,65 @@
+#pragma once
+// One download's transfer, run on a thread of its own (player/update/downloader.cpp starts it
+// and waits for it): opens the session and the address, streams the body block by block into an
+// AtomicFile and commits the file after a complete transfer of a successful answer (2xx), then
+// releases every handle and the file, on every path.
+//
+// The transfer owns what it works with: copies of the address, the path and the agent, the HTTP
+// binding, its handles and its file, all taken on the window thread before the thread starts.
+// The window thread reads only how many bytes have arrived, and may cancel the transfer at any
+// time; each method below says from which thread it is called.
+
+#include <QString>
+#include <atomic>
+#include <memory>
+
+#include "platform/Http.h"
+#include "player/update/downloader.h"
+
+namespace qvt {
+class AtomicFile;
+}
+
+namespace qvt::downloader {
+
+class Transfer {
+ public:
+  // On the window thread: the installed HTTP binding and the program's name as the agent.
+  Transfer(const QString& sURL, const QString& sSaveAs, qint64 maxBytes);
+  ~Transfer();
+  Transfer(const Transfer&) = delete;
+  Transfer& operator=(const Transfer&) = delete;
+
+  // On the worker thread, once: the whole transfer. Done, Failed, or Cancelled when a cancel
+  // stopped it before the file was in place. Nothing escapes it: a thrown failure is logged and
+  // fails the download.
+  Outcome run();
+
+  // From any thread, at any time: the transfer fails at once, also while it waits for the
+  // network; nothing once it has ended.
+  void cancel();
+  // From any thread: the bytes of the body taken so far; -1 until the file is open.
+  qint64 received() const { return received_.load(); }
+
+ private:
+  bool open();
+  bool stream();
+  void release();
+
+  // The worker's own.
+  const QString url_;
+  const QString saveAs_;
+  const QString agent_;
+  const qint64 maxBytes_;
+  IHttp& http_;
+  HttpHandle request_ = 0;
+  std::unique_ptr<AtomicFile> file_;
+
+  // Shared with the window thread. The session is published before its request is opened, so
+  // that a cancel either sees it or is seen by the worker afterwards.
+  std::atomic<bool> cancelled_{false};
+  std::atomic<HttpHandle> session_{0};
+  std::atomic<qint64> received_{-1};
+};
+
+}  // namespace qvt::downloader
