@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config clang clang-format clang-tidy libclang-rt-14-dev
+  g++ libtsan2 cmake make pkg-config clang clang-format clang-tidy libclang-rt-14-dev
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools
   libmpv-dev
