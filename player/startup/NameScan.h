@@ -8,13 +8,13 @@
 
 namespace qvt::GlobalMethods {
 
-// Names scanned by one task of the thread pool.
+// Names a scanning thread takes at a time.
 inline constexpr std::size_t kNameScanChunk = 16384;
 
 // The lowest index from `first` to `last` (both within `names`) whose name equals sTerm, or
 // contains it when bPartial, both upper-cased; -1 when none does. A range longer than one
-// chunk is scanned in chunks of `chunk` names by the thread pool and the calling thread
-// together; the calling thread waits for the pool without running its event loop, so the
+// chunk is scanned in chunks of `chunk` names by helper threads and the calling thread
+// together; the calling thread joins the helpers without running its event loop, so the
 // names cannot change meanwhile.
 double FirstNameMatch(const std::vector<QString>& names, std::size_t first, std::size_t last,
                       const QString& sTerm, bool bPartial, std::size_t chunk = kNameScanChunk);
