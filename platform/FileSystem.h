@@ -25,6 +25,8 @@ class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
   // Attribute bits of an existing entry, or nothing when there is none (or it cannot be read).
+  // The one call that may run on a worker thread, concurrently with the window thread: the
+  // implementations keep no state of their own for it.
   virtual std::optional<int32_t> attributes(const QString& path) = 0;
   // Each of these fails with a description of what went wrong.
   virtual Result<void> copyFile(const QString& from, const QString& to) = 0;
@@ -53,6 +55,8 @@ class IFileSystem {
 // True when a plain listing of the path finds an entry: ordinary files (read-only included)
 // count, folders, hidden and system entries do not. Any failure gives false.
 bool PlainFileExists(const QString& path);
+// The same through a given file system (a worker thread holds on to the one it was given).
+bool PlainFileExists(IFileSystem& fs, const QString& path);
 
 class IProgramFolder {
  public:

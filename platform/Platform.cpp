@@ -88,9 +88,13 @@ std::optional<QString> InputBox(const QString& prompt, const QString& title,
 }
 
 bool PlainFileExists(const QString& path) {
+  return PlainFileExists(files(), path);
+}
+
+bool PlainFileExists(IFileSystem& fs, const QString& path) {
   if (path.isEmpty())
     return false;
-  const std::optional<int32_t> attrs = files().attributes(path);
+  const std::optional<int32_t> attrs = fs.attributes(path);
   if (!attrs)
     return false;
   return (*attrs & (kAttrDirectory | kAttrHidden | kAttrSystem)) == 0;

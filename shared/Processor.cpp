@@ -76,14 +76,14 @@ void UpdateMessageWindow(const QString& sMessage) {
   Windows()->repaint(ProgressWindow::Message);
 }
 
-void UpdateBarWindow(const QString& sMessage) {
+void UpdateBarWindow(const QString& sMessage, double dblSteps) {
   if (!Windows()->isVisible(ProgressWindow::Bar))
     return;
   if (!sMessage.isEmpty()) {
     Windows()->setText(ProgressWindow::Bar, sMessage);
     Windows()->repaint(ProgressWindow::Bar);
   }
-  g_state.dblProgress += 1;
+  g_state.dblProgress += dblSteps;
   if (g_state.fltBarMax < g_state.dblProgress) {
     g_state.dblProgress = g_state.bWrapProgress ? g_state.fltBarMin : g_state.fltBarMax;
   }
@@ -146,14 +146,18 @@ void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QS
 }
 
 void UpdateProcessing(const QString& sMessage) {
-  if (!g_state.bSuppressed && Windows() != nullptr) {
-    if (g_state.bDetermined) {
-      UpdateBarWindow(sMessage);
-    } else {
-      UpdateMessageWindow(sMessage);
-    }
-  }
+  AdvanceProcessing(sMessage, 1);
   DoEvents();
+}
+
+void AdvanceProcessing(const QString& sMessage, double dblSteps) {
+  if (g_state.bSuppressed || Windows() == nullptr)
+    return;
+  if (g_state.bDetermined) {
+    UpdateBarWindow(sMessage, dblSteps);
+  } else {
+    UpdateMessageWindow(sMessage);
+  }
 }
 
 // An operation may start from a pass of the event loop while another one shows the other

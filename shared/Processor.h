@@ -76,6 +76,11 @@ void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QS
 // Always ends with one pass of the event loop.
 void UpdateProcessing(const QString& sMessage);
 
+// UpdateProcessing for dblSteps updates at once, the message being the last one's, without the
+// pass of the event loop: for an operation whose work runs on another thread while this one
+// waits in its event loop.
+void AdvanceProcessing(const QString& sMessage, double dblSteps);
+
 // Hides and destroys the window in use; the other window, when it is shown, is in use from
 // then on.
 void HideProcessing();

@@ -43,6 +43,9 @@ class IEditorView {
   virtual void SetProgressLabelsVisible(bool bVisible) = 0;
   // An immediate redraw of the window.
   virtual void RepaintWindow() = 0;
+  // Whether the window was closed while busy: its unload waits for the operation to return,
+  // and an operation that can stop early does.
+  virtual bool CloseWaiting() const { return false; }
 };
 
 }  // namespace qvt

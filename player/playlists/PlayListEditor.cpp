@@ -116,11 +116,11 @@ void PlayListEditor::ClearClick() {
 }
 
 // The list box is refilled also when the check removed every song, so that it never shows
-// songs that are no longer in the list.
+// songs that are no longer in the list. Closing the window stops the check.
 void PlayListEditor::VerifyClick() {
   view_.SetStatusText(QStringLiteral("Verifying..."));
   view_.SetEditing(false);
-  GlobalMethods::VerifyPlayList();
+  GlobalMethods::VerifyPlayList([this] { return view_.CloseWaiting(); });
   RefillEditorList();
   view_.SetEditing(true);
   view_.SetStatusText(QStringLiteral("Ready"));

@@ -263,6 +263,10 @@ void frmChoose::RepaintWindow() {
   pacer_->refresh();
 }
 
+bool frmChoose::CloseWaiting() const {
+  return FormBusy::UnloadPending(*this);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The rest of the view.
 

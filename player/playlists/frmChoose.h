@@ -65,6 +65,7 @@ class frmChoose : public Form, public IEditorView {
   void SetPlayListVisible(bool bVisible) override;
   void SetProgressLabelsVisible(bool bVisible) override;
   void RepaintWindow() override;
+  bool CloseWaiting() const override;
 
   // The texts of the two status panels (1 or 2), as shown once pending texts are applied.
   QString PanelText(int iPanel) const;

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "player/startup/ListBox.h"
 #include "player/startup/MusicVariables.h"
@@ -58,8 +59,11 @@ QString FixDoubleBackslash(const QString& sPath);
 // A missing list file shows the file manager's error box and answers false.
 bool IsAcceptedFileType(double dblIndex);
 // Checks every song of the play list and offers to remove those that are missing or of a
-// type that is not accepted.
+// type that is not accepted. The files are tested on a worker thread while the event loop
+// runs; stopRequested is asked meanwhile (at every progress update and every 20 ms), and a
+// true answer ends the check at once: the list stays as it was and no box follows.
 void VerifyPlayList();
+void VerifyPlayList(const std::function<bool()>& stopRequested);
 // The next file number not in use by the process.
 int16_t GetFreeFileNumber();
 

@@ -1,14 +1,19 @@
 // The accepted file type test and the play list integrity check.
 #include <QFile>
 #include <QSet>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <iterator>
 #include <optional>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/PlayListIndex.h"
+#include "player/startup/VerifyScan.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 
@@ -21,6 +26,7 @@ namespace {
 // kept while the file's size and modification time stay as they were. Whenever that is not
 // so (also when the file is missing), it is read again through the file manager, with its
 // error boxes; a value read with an error box is not kept, so the box comes again next time.
+// An object keeps the value for as long as it lives: one test, or one integrity check.
 class AcceptedTypesFile {
  public:
   QString types() {
@@ -43,6 +49,8 @@ class AcceptedTypesFile {
       cached_ = Cached{path, *stamp, value.plainText()};
     return value.plainText();
   }
+  // Whether the last value was read without an error box.
+  bool kept() const { return cached_.has_value(); }
 
  private:
   struct Stamp {
@@ -72,73 +80,106 @@ class AcceptedTypesFile {
   std::optional<Cached> cached_;
 };
 
-AcceptedTypesFile& acceptedTypesFile() {
-  static AcceptedTypesFile file;
-  return file;
-}
-
-// Whether an upper-case extension is accepted; the list file is read in every case, so that
-// its error boxes come for every song tested.
-bool isAcceptedExtension(const QString& ext) {
-  const QString types = acceptedTypesFile().types();
-  return !ext.isEmpty() && types.contains(ext);
-}
-
-enum class SongCheck { Good, Missing, NotAccepted };
-
-// Whether song i is bad: its file is missing, or its type is not accepted. The extension of a
-// file just found to exist is taken as the file manager takes it, without a second lookup.
-SongCheck checkSong(std::size_t i) {
-  const QString path = SongPathAt(static_cast<double>(i));
-  if (!PlainFileExists(path))
-    return SongCheck::Missing;
-  return isAcceptedExtension(path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper())
-             ? SongCheck::Good
-             : SongCheck::NotAccepted;
-}
-
 struct BadSongs {
   std::vector<std::size_t> at;  // subscripts, ascending, in the list as it was tested
-  QSet<QString> paths;
-  PlayListVersion version;  // the list they were found in
-  std::size_t missing = 0;  // of them, the songs whose file was not found
+  std::vector<QString> tested;  // the paths of that list
+  PlayListVersion version;      // the list they were found in
+  std::size_t missing = 0;      // of them, the songs whose file was not found
 };
 
-// Tests every song. The event loop runs before each test and may change the list: the bound
-// is read again after every pass, and the songs found are known by path as well.
-BadSongs findBadSongs() {
+// The songs 0 to dblLastIndex as they are now; a path past the end of the array is empty.
+std::vector<QString> songPathsNow() {
+  const MusicVariables& mv = SharedMusicVariables();
+  std::vector<QString> paths = mv.sSongPaths().items();
+  paths.resize(static_cast<std::size_t>(mv.dblLastIndex() + 1));
+  return paths;
+}
+
+// The accepted types for the worker, read once here. When the file reads with an error box
+// the worker is given nothing, and the songs it finds are tested here afterwards, the file
+// read for each (with its boxes); `unkept` is then the read already made, for the first.
+struct TypesRead {
+  std::optional<QString> types;
+  std::optional<QString> unkept;
+};
+
+TypesRead typesForWorker(AcceptedTypesFile& file) {
+  if (!PlainFileExists(ProgramFile(QStringLiteral("AcceptedFileTypes.qvc"))))
+    return {};
+  QString types = file.types();
+  if (file.kept())
+    return {std::move(types), std::nullopt};
+  return {std::nullopt, std::move(types)};
+}
+
+// The progress bar follows the worker: the text of the last song tested, the bar advanced by
+// the songs tested since the last update.
+class TestedSongs {
+ public:
+  void operator()(std::size_t tested) {
+    const SongArray& names = SharedMusicVariables().sSongNames();
+    const std::size_t i = tested - 1;
+    AdvanceProcessing(QStringLiteral("Testing:\r\n") + (i < names.size() ? names[i] : QString()),
+                      static_cast<double>(tested - shown_));
+    shown_ = tested;
+  }
+
+ private:
+  std::size_t shown_ = 0;
+};
+
+// Tests every song of the list as it is now on a worker thread, while the event loop runs
+// here; nothing when stopRequested said so first. The list may change meanwhile: the songs
+// found are known by path as well.
+std::optional<BadSongs> findBadSongs(const std::function<bool()>& stopRequested) {
   BadSongs bad;
   bad.version = CurrentPlayListVersion();
-  for (std::size_t i = 0; static_cast<double>(i) <= SharedMusicVariables().dblLastIndex(); ++i) {
-    const SongArray& names = SharedMusicVariables().sSongNames();
-    UpdateProcessing(QStringLiteral("Testing:\r\n") + (i < names.size() ? names[i] : QString()));
-    if (static_cast<double>(i) > SharedMusicVariables().dblLastIndex())
-      break;
-    const QString path = SongPathAt(static_cast<double>(i));
-    const SongCheck check = checkSong(i);
-    if (check != SongCheck::Good) {
-      bad.at.push_back(i);
-      bad.paths.insert(path);
-      bad.missing += check == SongCheck::Missing ? 1 : 0;
-    }
+  AcceptedTypesFile typesFile;
+  TypesRead read = typesForWorker(typesFile);
+  VerifyScan::Input input;
+  input.paths = songPathsNow();
+  input.types = read.types;
+  input.fs = &files();
+  input.bLowPriority = GetLowPriorityLoading();
+  VerifyScan scan(std::move(input));
+  std::optional<VerifyScan::Found> found = scan.run(TestedSongs(), stopRequested);
+  if (!found)
+    return std::nullopt;
+  // The songs whose type could not be known: the types file read for each, with its boxes.
+  std::vector<std::size_t> untypedBad;
+  for (const std::size_t k : found->untyped) {
+    if (stopRequested && stopRequested())
+      return std::nullopt;
+    const QString type = VerifyScan::TypeOf(found->paths[k]);
+    const QString types =
+        read.unkept ? *std::exchange(read.unkept, std::nullopt) : typesFile.types();
+    if (!VerifyScan::Accepts(type, types))
+      untypedBad.push_back(k);
   }
+  std::merge(found->bad.begin(), found->bad.end(), untypedBad.begin(), untypedBad.end(),
+             std::back_inserter(bad.at));
+  bad.tested = std::move(found->paths);
+  bad.missing = found->missing;
   if (CurrentPlayListVersion() != bad.version)
     bad.version = PlayListVersion{};  // the subscripts name no list any more
   return bad;
 }
 
-// Removes the bad songs from the list as it is now: by subscript when it did not change since
-// they were found, else every song whose path was found bad.
+// Removes the bad songs from the list as it is now, in one change: by subscript when it did not
+// change since they were found, else every song whose path was found bad.
 void removeBadSongs(BadSongs bad) {
   if (CurrentPlayListVersion() == bad.version) {
     RemoveSongsAt(std::move(bad.at));
     return;
   }
+  QSet<QString> paths;
+  for (const std::size_t k : bad.at)
+    paths.insert(bad.tested[k]);
   std::vector<std::size_t> at;
   const MusicVariables& mv = SharedMusicVariables();
   for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex() && i < mv.sSongPaths().size();
        ++i) {
-    if (bad.paths.contains(mv.sSongPaths()[i]))
+    if (paths.contains(mv.sSongPaths()[i]))
       at.push_back(i);
   }
   RemoveSongsAt(std::move(at));
@@ -162,32 +203,46 @@ QString movedSongsHint(std::size_t missing) {
 
 bool IsAcceptedFileType(double dblIndex) {
   clsFileManager fm;
-  return isAcceptedExtension(fm.GetFileExt(SongPathAt(dblIndex), true));
+  // The file is read for every test, so that its error boxes come for each.
+  AcceptedTypesFile file;
+  return VerifyScan::Accepts(fm.GetFileExt(SongPathAt(dblIndex), true), file.types());
 }
 
 void VerifyPlayList() {
+  VerifyPlayList(nullptr);
+}
+
+void VerifyPlayList(const std::function<bool()>& stopRequested) {
   const double last = SharedMusicVariables().dblLastIndex();
   if (last <= -1) {
     MsgBox(QStringLiteral("No play list loaded, list integrity check failed"));
     return;
   }
   ShowDeterminedProcessing(0, last, false, QStringLiteral("Starting to verify list"));
-  BadSongs bad = findBadSongs();
+  std::optional<BadSongs> bad;
+  try {
+    bad = findBadSongs(stopRequested);
+  } catch (...) {
+    HideProcessing();
+    throw;
+  }
   HideProcessing();
-  if (bad.at.empty()) {
+  if (!bad)
+    return;  // stopped: the list stays as it was
+  if (bad->at.empty()) {
     MsgBox(QStringLiteral("All songs in the list were found and should work"));
     return;
   }
-  const QString count = QString::number(bad.at.size());
+  const QString count = QString::number(bad->at.size());
   const MsgResult answer =
-      MsgBox(count + QString::fromLatin1(kBadSongsQuestion) + movedSongsHint(bad.missing),
+      MsgBox(count + QString::fromLatin1(kBadSongsQuestion) + movedSongsHint(bad->missing),
              MsgButtons::YesNo, MsgIcon::Exclamation, QStringLiteral("Remove missing songs?"), 2);
   if (answer != MsgResult::Yes) {
     MsgBox(QStringLiteral("No changes have been made"));
     return;
   }
   ShowProcessing(QStringLiteral("Removing songs..."), true, 1);
-  removeBadSongs(std::move(bad));
+  removeBadSongs(std::move(*bad));
   HideProcessing();
   MsgBox(count + QStringLiteral(" Songs were removed"));
 }

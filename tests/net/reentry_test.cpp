@@ -1,5 +1,7 @@
 // Re-entrancy: every pass of the event loop inside a long operation (and every message box,
-// which runs one) is a place where the user or the player's timers act. One harness drives
+// which runs one) is a place where the user or the player's timers act. Verify List tests
+// the files on a worker thread while the window thread waits in its event loop: there each
+// progress text that reaches a window stands for a pass. One harness drives
 // each long operation of the player with an action at a chosen pass, or with a seeded random
 // sequence of actions, and checks the list, the windows and the saved settings afterwards.
 //
@@ -35,6 +37,7 @@
 #include "player/window/Configuration.h"
 #include "player/window/frmMusic.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -391,6 +394,8 @@ class Session {
   void Start(Op op, std::vector<Step> plan) {
     plan_ = std::move(plan);
     op_ = op;
+    if (op == Op::Verify)
+      progress.onText = [this](const QString&) { Pass(); };
     QEventLoop loop;
     QTimer::singleShot(0, &loop, [&] {
       try {
@@ -403,6 +408,7 @@ class Session {
       loop.quit();
     });
     loop.exec();
+    progress.onText = nullptr;
     bTracking_ = false;  // the operation has returned: its window may go now
     plan_.clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -661,6 +667,8 @@ TEST(ReentryVerify, RemovesTheMissingSongsAfterTheListChanged) {
 }
 
 // ---- the report: 100,000 songs, the editor closed while Verify runs -------------------------
+// The close stops the check at once: the worker's late result is dropped, no box follows and
+// the list stays whole, in the program and in the settings the player saves at its end.
 
 TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   Session run;
@@ -677,8 +685,16 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   test::Slot<frmMusic>().Get().cmdDir->click();
   run.passes = 0;
   run.fake.dialogs.answers = {MsgResult::No};  // keep the missing songs
-  run.Start(Op::Verify, {{50000, Act::CloseEditor}});
+  // Pass 1 is the window's caption, pass 2 the first song tested.
+  run.Start(Op::Verify, {{2, Act::CloseEditor}});
+  test::PumpUntil([] { return false; }, 100);  // when a late result would come
   EXPECT_TRUE(run.faults.isEmpty()) << run.faults.join("\n").toStdString();
+  EXPECT_EQ(run.passes, 2) << "progress went on after the close";
+  EXPECT_TRUE(run.fake.dialogs.shown.empty()) << run.fake.dialogs.texts().join("\n").toStdString();
+  ASSERT_FALSE(run.progress.barValues().empty());
+  EXPECT_LT(run.progress.barValues().back(), static_cast<float>(songs.size() - 1))
+      << "the check ran to its end";
+  EXPECT_TRUE(Songs() == songs);
   EXPECT_FALSE(test::Slot<frmChoose>().IsLoaded());
   ASSERT_TRUE(test::Slot<frmMusic>().IsLoaded());
   EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible()) << "the editor handed back to the player";
