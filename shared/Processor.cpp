@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "platform/Platform.h"
-#include "shared/ui/Twips.h"
+#include "shared/Twips.h"
 
 namespace qvt {
 

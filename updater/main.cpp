@@ -9,7 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/production/MachinePlatform.h"
 #include "shared/Processor.h"
-#include "shared/key/PublisherKeyCommand.h"
+#include "shared/PublisherKeyCommand.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
 #include "updater/UpdaterProgram.h"

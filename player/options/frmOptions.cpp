@@ -12,8 +12,8 @@
 #include "player/options/FileAssociation.h"
 #include "player/options/RegistryError.h"
 #include "player/startup/GlobalMethods.h"
+#include "shared/Twips.h"
 #include "shared/ui/DesignFont.h"
-#include "shared/ui/Twips.h"
 
 namespace qvt {
 

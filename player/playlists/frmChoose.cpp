@@ -20,10 +20,10 @@
 #include "player/playlists/SongListBox.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/RecordNotation.h"
+#include "shared/Twips.h"
 #include "shared/Variant.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/FramePacer.h"
-#include "shared/ui/Twips.h"
 
 namespace qvt {
 

@@ -19,8 +19,8 @@
 #include "player/playlists/frmSearch.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "shared/Twips.h"
 #include "shared/Variant.h"
-#include "shared/ui/Twips.h"
 
 namespace qvt {
 

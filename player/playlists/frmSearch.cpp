@@ -10,8 +10,8 @@
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmList.h"
 #include "player/startup/GlobalMethods.h"
+#include "shared/Twips.h"
 #include "shared/Variant.h"
-#include "shared/ui/Twips.h"
 
 namespace qvt {
 

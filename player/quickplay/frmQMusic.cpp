@@ -21,7 +21,7 @@
 #include "player/window/QuickPlaySettings.h"
 #include "player/window/VolControl.h"
 #include "shared/FileManager.h"
-#include "shared/ui/Twips.h"
+#include "shared/Twips.h"
 
 namespace qvt {
 

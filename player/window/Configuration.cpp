@@ -13,7 +13,7 @@
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
-#include "shared/ui/Twips.h"
+#include "shared/Twips.h"
 
 namespace qvt::Configuration {
 

@@ -17,8 +17,8 @@
 #include "player/update/ComponentCheck.h"
 #include "player/update/Tracker.h"
 #include "player/window/ResumePoint.h"
+#include "shared/Twips.h"
 #include "shared/ui/DesignFont.h"
-#include "shared/ui/Twips.h"
 
 namespace qvt {
 

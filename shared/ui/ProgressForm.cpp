@@ -6,8 +6,8 @@
 
 #include "shared/Processor.h"
 
+#include "shared/Twips.h"
 #include "shared/ui/FramePacer.h"
-#include "shared/ui/Twips.h"
 
 namespace qvt {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-#include "shared/ui/Twips.h"
+#include "shared/Twips.h"
 
 namespace qvt {
 

@@ -14,7 +14,7 @@
 #include "player/playlists/frmList.h"
 #include "player/playlists/frmSearch.h"
 #include "player/window/frmMusic.h"
-#include "shared/ui/Twips.h"
+#include "shared/Twips.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"

@@ -6,7 +6,7 @@
 
 #include "platform/fakes/FakePlatform.h"
 #include "shared/Processor.h"
-#include "shared/ui/Twips.h"
+#include "shared/Twips.h"
 #include "tests/support/ProgressRecorder.h"
 
 using namespace qvt;

@@ -1,4 +1,4 @@
-#include "shared/key/PublisherKeyCommand.h"
+#include "shared/PublisherKeyCommand.h"
 
 #include <cstdio>
 
