@@ -38,8 +38,9 @@ void MoveMarker(const MusicVariables& mv, IView& view, double& dblMarkedIndex) {
 
 // Goes through the list once, reporting every song; the list box shows the list itself, so
 // nothing is copied. The event loop runs for every song, and a pass may change the list: the
-// bound is read again each time, and the view follows a change by itself. The current song is
-// read once, so that the marker and dblMarkedIndex never part.
+// bound is read again each time, and the view follows a change by itself; a close asked for
+// there ends the pass at once. The current song is read once, so that the marker and
+// dblMarkedIndex never part.
 void Rebuild(MusicVariables& mv, IView& view, double& dblMarkedIndex, bool bMinimised) {
   if (!bMinimised && mv.dblLastIndex() > 500) {
     ShowDeterminedProcessing(0, mv.dblLastIndex() - 1, false,
@@ -56,6 +57,8 @@ void Rebuild(MusicVariables& mv, IView& view, double& dblMarkedIndex, bool bMini
     const QString prefix = QStringLiteral("Finalizing List...\r\n");
     for (std::size_t i = 0; static_cast<double>(i) <= std::min(mv.dblLastIndex(), UpperBound(mv));
          ++i) {
+      if (view.CloseWaiting())
+        break;
       UpdateProcessing(prefix + mv.sSongNames()[i]);
     }
   }

@@ -76,6 +76,9 @@ class IView {
   virtual void SelectEntry(double dblIndex) = 0;
   virtual void SetCaption(const QString& sCaption) = 0;
   virtual void SetStatusText(const QString& sText) = 0;
+  // Whether the window is to close once the operation returns: the list is gone through no
+  // further.
+  virtual bool CloseWaiting() = 0;
 };
 
 extern const QString kNowPlayingSuffix;  // " - Now Playing"

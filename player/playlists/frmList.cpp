@@ -198,8 +198,9 @@ void frmList::Form_Load() {
     SetWidth(saved->width);
   }
   CentreOnScreen();
-  reset();
+  // Open from here on: a close during the first fill marks it closed again.
   mv_.bListWindowOpen = true;
+  reset();
 }
 
 bool frmList::event(QEvent* e) {
@@ -273,7 +274,7 @@ void frmList::reset() {
   do {
     bResetAgain_ = false;
     ListView::Reset(mv_, *this, dblMarkedIndex, shown_);
-  } while (bResetAgain_);
+  } while (bResetAgain_ && !CloseWaiting());
 }
 
 bool frmList::PlayerMinimised() {
@@ -300,6 +301,10 @@ void frmList::SetCaption(const QString& sCaption) {
 
 void frmList::SetStatusText(const QString& sText) {
   lblStatus_->setText(sText);
+}
+
+bool frmList::CloseWaiting() {
+  return FormBusy::UnloadPending(*this);
 }
 
 QString frmList::StatusText() const {

@@ -76,6 +76,7 @@ class frmList : public Form, private ListView::IView {
   void SelectEntry(double dblIndex) override;
   void SetCaption(const QString& sCaption) override;
   void SetStatusText(const QString& sText) override;
+  bool CloseWaiting() override;
 
   void CreateControls();
   void ConnectHandlers();

@@ -51,6 +51,9 @@ class Form : public QWidget {
   // Runs when the window is unloaded (closed by the user or through Forms::Unload). Setting
   // bCancel keeps the window loaded.
   virtual void Form_Unload(bool& bCancel) { (void)bCancel; }
+  // Runs once when an unload is asked for while operations run on the window: the window stops
+  // them, so that the unload that waits for them comes at once.
+  virtual void StopOperations() {}
   // A close by the user or by close() unloads the window.
   void closeEvent(QCloseEvent* event) override;
   // A window hidden and shown again comes back exactly where it was: a window manager

@@ -143,7 +143,10 @@ bool Forms::Unload(Form& form) {
   if (form.bUnloading_)
     return true;
   if (form.iBusy_ > 0) {
-    form.bUnloadPending_ = true;
+    if (!form.bUnloadPending_) {
+      form.bUnloadPending_ = true;
+      form.StopOperations();
+    }
     return true;
   }
   form.bUnloading_ = true;

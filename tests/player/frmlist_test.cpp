@@ -111,6 +111,23 @@ TEST_F(FrmListTest, ProgressWindowOnlyForLongListsWhileThePlayerIsNotMinimised) 
   }
 }
 
+// Closing the list window while it goes through a long list ends the pass at once: the window
+// closes, and the progress window with it.
+TEST_F(FrmListTest, ClosingTheWindowDuringTheFillEndsIt) {
+  Player(5000, 7).show();
+  ProgressRecorder progress;
+  int texts = 0;
+  progress.onText = [&](const QString&) {
+    if (++texts == 10)
+      test::Slot<frmList>().Loaded()->close();
+  };
+  test::Slot<frmList>().Get();
+  progress.onText = nullptr;
+  EXPECT_EQ(texts, 10);
+  EXPECT_FALSE(SharedMusicVariables().bListWindowOpen);
+  EXPECT_FALSE(progress.bar.bVisible);
+}
+
 TEST_F(FrmListTest, RestoringTheMinimisedPlayerMarksTheSongThatStartedMeanwhile) {
   frmMusic& player = Player(10, 1);
   player.show();
