@@ -24,6 +24,7 @@ struct ProcessorState {
   float fltBarMax = 0;
   // Stops the running operation at the user's word; empty while it cannot stop.
   std::function<void()> onCancel;
+  ScopedProcessingStop* stopScope = nullptr;  // the innermost operation that can be stopped
 };
 
 ProcessorState g_state;
@@ -175,7 +176,10 @@ void HideProcessing() {
 }
 
 ScopedProcessingCancel::ScopedProcessingCancel(std::function<void()> onCancel)
-    : previous_(std::exchange(g_state.onCancel, std::move(onCancel))) {}
+    : previous_(std::exchange(g_state.onCancel, std::move(onCancel))) {
+  if (g_state.stopScope != nullptr && g_state.stopScope->bStopped_)
+    CancelProcessing();
+}
 
 ScopedProcessingCancel::~ScopedProcessingCancel() {
   g_state.onCancel = std::move(previous_);
@@ -183,6 +187,17 @@ ScopedProcessingCancel::~ScopedProcessingCancel() {
 
 bool IsProcessingCancellable() {
   return static_cast<bool>(g_state.onCancel);
+}
+
+ScopedProcessingStop::ScopedProcessingStop() : outer_(std::exchange(g_state.stopScope, this)) {}
+
+ScopedProcessingStop::~ScopedProcessingStop() {
+  g_state.stopScope = outer_;
+}
+
+void ScopedProcessingStop::stop() {
+  bStopped_ = true;
+  CancelProcessing();
 }
 
 void CancelProcessing() {

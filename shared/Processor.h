@@ -99,6 +99,23 @@ class ScopedProcessingCancel {
  private:
   std::function<void()> previous_;
 };
+// An operation that may run several cancellable steps (one download after another): a stop
+// asked for while it runs cancels the step under way and every one that starts later in it.
+// Scopes nest; a stop reaches the innermost.
+class ScopedProcessingStop {
+ public:
+  ScopedProcessingStop();
+  ~ScopedProcessingStop();
+  ScopedProcessingStop(const ScopedProcessingStop&) = delete;
+  ScopedProcessingStop& operator=(const ScopedProcessingStop&) = delete;
+
+  void stop();
+
+ private:
+  friend class ScopedProcessingCancel;
+  ScopedProcessingStop* outer_;
+  bool bStopped_ = false;
+};
 // Whether the running operation can stop.
 bool IsProcessingCancellable();
 // Asks the running operation to stop; nothing when it cannot.

@@ -3,15 +3,18 @@
 #include "player/options/frmOptions.h"
 
 #include <QPaintEvent>
+#include <QScopeGuard>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "player/options/FileAssociation.h"
 #include "player/options/RegistryError.h"
 #include "player/startup/GlobalMethods.h"
+#include "shared/Processor.h"
 #include "shared/Twips.h"
 #include "shared/ui/DesignFont.h"
 
@@ -224,6 +227,9 @@ void frmOptions::ConnectHandlers() {
   const auto run = [this](std::function<void()> op) {
     return [this, op = std::move(op)] {
       FormBusy busy(*this);
+      ScopedProcessingStop stop;
+      ScopedProcessingStop* const outer = std::exchange(stop_, &stop);
+      const auto restore = qScopeGuard([this, outer] { stop_ = outer; });
       op();
     };
   };
@@ -234,6 +240,11 @@ void frmOptions::ConnectHandlers() {
           run([this] { UpdatorMethods::InstallUpdates(updateHooks_); }));
   connect(cmdExt, &QPushButton::clicked, this, run([this] { cmdExt_Click(); }));
   connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
+}
+
+void frmOptions::StopOperations() {
+  if (stop_ != nullptr)
+    stop_->stop();
 }
 
 void frmOptions::Form_Load() {

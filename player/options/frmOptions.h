@@ -15,6 +15,8 @@
 
 namespace qvt {
 
+class ScopedProcessingStop;
+
 class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   Q_OBJECT
 
@@ -63,9 +65,12 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
 
  protected:
   void Form_Load() override;
+  // A close during a download cancels it, as the progress window's Cancel does.
+  void StopOperations() override;
 
  private:
   const UpdatorMethods::PlayerHooks& updateHooks_;
+  ScopedProcessingStop* stop_ = nullptr;  // the operation running on the window
   void CreatePreferenceFrames();
   void CreateUpdateFrame();
   void CreateAssociationFrame();

@@ -707,6 +707,31 @@ TEST_F(SignedUpdateEndToEnd, TamperedUpdatesAreRefusedWithTheFolderUnchanged) {
   }
 }
 
+// Closing the options window while the update downloads stops the download as Cancel does: the
+// update ends without a message, and the window goes as soon as it has, without waiting for a
+// server that holds the rest of the file.
+TEST_F(SignedUpdateEndToEnd, ClosingTheOptionsWindowCancelsTheDownload) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  QFile list(Published(QStringLiteral("FileList.txt")));
+  ASSERT_TRUE(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  list.write("\"Updater\",\"" + server.url(QStringLiteral("/files/QVT/Updater")).toUtf8() +
+             "\"\r\n\"ProgramUpdate.tmp\",\"" +
+             server.url(QStringLiteral("/held/Quavertone")).toUtf8() + "\"\r\n");
+  list.close();
+  int textsAfterClose = -1;
+  progress.onText = [&](const QString& text) {
+    if (!text.endsWith(QLatin1String(" Bytes Downloaded...")))
+      return;
+    if (++textsAfterClose == 0)
+      options.close();
+  };
+  Install(options);
+  progress.onText = nullptr;
+  EXPECT_EQ(textsAfterClose, 0) << "the transfer ends at the close";
+  EXPECT_FALSE(test::Slot<frmOptions>().IsLoaded());
+  ExpectUpdateStopped({});
+}
+
 // The layout tool publishes no program that does not carry the signing key: a player without it
 // would install no later update.
 TEST_F(SignedUpdateEndToEnd, LayoutRefusesAProgramWithoutTheKey) {
