@@ -7,6 +7,7 @@
 #include "player/playlists/frmChoose.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 namespace qvt::bench {
 
@@ -23,7 +24,7 @@ void FillPlayList(int songs, const std::function<QString(int)>& folderOf) {
     names[i] = QStringLiteral("Track %1 - Some Song Title.mp3").arg(n);
     paths[i] = folderOf(n) + names[i];
   }
-  auto& mv = SharedMusicVariables();
+  auto& mv = test::PlayList();
   mv.replaceAll(std::move(paths), std::move(names));
 }
 
@@ -37,8 +38,8 @@ bool AcceptSongTypes(const FakePlatform& fake) {
 }
 
 void EmptyEditorList(frmChoose& w) {
-  ResetMusicVariables();
-  SharedMusicVariables().setLastIndex(-1);
+  test::PlayList().resetAll();
+  test::PlayList().setLastIndex(-1);
   w.RefillEditorList();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/fakes/FakePlatform.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/TestFiles.h"
 
 namespace qvt::bench {
@@ -39,8 +40,8 @@ void SaveConfigurationIn(const QString& programFolder, int songs) {
   test::FakeConfigurationHost host;
   FillPlayList(songs, AlbumFolder);
   bool has = false;
-  Configuration::SaveConfiguration(host, has);
-  ResetMusicVariables();
+  Configuration::SaveConfiguration(test::PlayList(), host, has);
+  test::PlayList().resetAll();
 }
 
 long long CpuNs(long long pid) {

@@ -20,6 +20,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/ui/Form.h"
 #include "shared/ui/ProgressWindows.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
@@ -49,7 +50,7 @@ Click Measure(QPushButton* button, const std::function<void()>& prepare) {
 }
 
 void ExpectSongs(int songs) {
-  const double listed = qvt::SharedMusicVariables().dblLastIndex() + 1;
+  const double listed = qvt::test::PlayList().dblLastIndex() + 1;
   if (listed != songs)
     std::printf("  unexpected: %.0f songs in the list, not %d\n", listed, songs);
 }
@@ -61,7 +62,7 @@ QVT_BENCH(editor_million) {
   qvt::FakePlatform& fake = services.fake;
   qvt::platform().progressWindows = &qvt::test::ProgressWindows();
   qvt::bench::AcceptSongTypes(fake);
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
   qvt::frmChoose& w = qvt::test::Slot<qvt::frmChoose>().Get();
   w.show();
   const auto emptyList = [&] { qvt::bench::EmptyEditorList(w); };
@@ -87,7 +88,7 @@ QVT_BENCH(editor_million) {
 
   const QString lists = fake.path(QStringLiteral("lists"));
   QDir().mkpath(lists);
-  qvt::WriteListFile(lists + QStringLiteral("/million.qvl"));
+  qvt::WriteListFile(qvt::test::PlayList(), lists + QStringLiteral("/million.qvl"));
   qvt::bench::ShowEditorFolder(w, lists, QStringLiteral("million.qvl"));
   const Click load = Measure(w.cmdLoad, emptyList);
   ExpectSongs(kMillion);
@@ -102,5 +103,5 @@ QVT_BENCH(editor_million) {
                      "ms");
 
   qvt::test::UnloadAllWindows();
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
 }

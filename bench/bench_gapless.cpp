@@ -28,6 +28,7 @@
 #include "player/window/PlaybackController.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 namespace {
 
@@ -162,11 +163,11 @@ double PlayAndMeasure(const QString& folder) {
   QFile::remove(pcm);
   ::mkfifo(QFile::encodeName(pcm).constData(), 0600);
   PacedReader card(pcm);
-  qvt::SharedMusicVariables().replaceAll({a, b}, {QStringLiteral("a"), QStringLiteral("b")});
+  qvt::test::PlayList().replaceAll({a, b}, {QStringLiteral("a"), QStringLiteral("b")});
   {
     qvt::MpvMediaPlayer player(qvt::MpvAudioConfig{QStringLiteral("pcm"), false, pcm});
     qvt::bench::NullView view;
-    qvt::PlaybackController controller(qvt::SharedMusicVariables(), view, player);
+    qvt::PlaybackController controller(qvt::test::PlayList(), view, player);
     int ends = 0;
     QObject::connect(&player, &qvt::IMediaPlayer::ended, [&] {
       if (++ends < 2) {
@@ -191,5 +192,5 @@ QVT_BENCH(gapless) {
   for (int run = 1; run < 3; ++run)
     frames = std::min(frames, PlayAndMeasure(dir.path()));
   qvt::bench::Figure("gapless_join_gap_ms", 1000.0 * frames / kRate, "ms");
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
 }

@@ -12,6 +12,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ QString songPath(const QString& folder, int i) {
 }
 
 void setList(const std::vector<QString>& paths) {
-  qvt::MusicVariables& mv = qvt::SharedMusicVariables();
+  qvt::MusicVariables& mv = qvt::test::PlayList();
   std::vector<QString> names;
   names.reserve(paths.size());
   for (const QString& p : paths)
@@ -33,7 +34,7 @@ void setList(const std::vector<QString>& paths) {
 }  // namespace
 
 QVT_BENCH(findsongpath) {
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
   std::vector<QString> paths;
   for (int i = 0; i < kSongs; ++i)
     paths.push_back(songPath(QStringLiteral("/home/u/Music"), i));
@@ -46,20 +47,20 @@ QVT_BENCH(findsongpath) {
   }
   int found = 0;
   const double seconds = qvt::bench::Seconds([&] {
-    qvt::GlobalMethods::FindSongPath(QStringLiteral("init99999"));
+    qvt::GlobalMethods::FindSongPath(qvt::test::PlayList(), QStringLiteral("init99999"));
     for (const QString& term : terms)
-      found += qvt::GlobalMethods::FindSongPath(term) >= 0;
-    qvt::GlobalMethods::FindSongPath(QStringLiteral("stop"));
+      found += qvt::GlobalMethods::FindSongPath(qvt::test::PlayList(), term) >= 0;
+    qvt::GlobalMethods::FindSongPath(qvt::test::PlayList(), QStringLiteral("stop"));
   });
   if (found != kSongs / 2)
     std::printf("  unexpected: %d found\n", found);
   qvt::bench::Figure(QStringLiteral("findsongpath_100k_x_100k_s"), seconds, QStringLiteral("s"));
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
 }
 
 QVT_BENCH(verify_playlist) {
   qvt::FakePlatform fake;
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
   if (!qvt::bench::AcceptSongTypes(fake))
     return;
   const QString folder = fake.path(QStringLiteral("songs"));
@@ -72,12 +73,13 @@ QVT_BENCH(verify_playlist) {
       return;
   }
   setList(paths);
-  qvt::GlobalMethods::SetProcessingVisibility(2);
-  const double seconds = qvt::bench::Seconds([] { qvt::GlobalMethods::VerifyPlayList(); });
+  qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), 2);
+  const double seconds =
+      qvt::bench::Seconds([] { qvt::GlobalMethods::VerifyPlayList(qvt::test::PlayList()); });
   if (fake.dialogs.texts() != QStringList{"All songs in the list were found and should work"}) {
     std::printf("  unexpected boxes: %d\n", static_cast<int>(fake.dialogs.shown.size()));
   }
   qvt::bench::Figure(QStringLiteral("verify_100k_s"), seconds, QStringLiteral("s"));
-  qvt::GlobalMethods::SetProcessingVisibility(1);
-  qvt::ResetMusicVariables();
+  qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), 1);
+  qvt::test::PlayList().resetAll();
 }

@@ -20,6 +20,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/Processor.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
@@ -31,7 +32,7 @@ constexpr int kManySongs = 1000000;
 void DiscardView() {
   if (qvt::test::Slot<qvt::frmList>().IsLoaded())
     delete &qvt::test::Slot<qvt::frmList>().Get();
-  qvt::SharedMusicVariables().bListWindowOpen = false;
+  qvt::test::PlayList().bListWindowOpen = false;
 }
 
 // Search/Next Song in the view's search window, the term a fragment (in other letter case) of
@@ -60,7 +61,7 @@ QVT_BENCH(listview) {
   qvt::bench::EventLoopPlatform services;
   qvt::FakeMediaFactory media;  // the player window's embedded player
   qvt::frmMusic& player = qvt::test::Slot<qvt::frmMusic>().Get();
-  qvt::GlobalMethods::SetProcessingVisibility(2);  // progress window suppressed
+  qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), 2);  // no progress window
   qvt::bench::FillPlayList(kSongs, [](int) { return QStringLiteral("/home/user/Music/"); });
   player.SetPosition(kSongs / 2);
 
@@ -89,5 +90,5 @@ QVT_BENCH(listview) {
   qvt::test::UnloadAllWindows();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   qvt::SetProcessingSuppressed(false);
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
 }

@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/Bench.h"
 #include "player/startup/MusicVariables.h"
+#include "tests/support/PlayListOfTheTest.h"
+#include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/TestApp.h"
 
 namespace qvt::bench {
@@ -72,9 +75,11 @@ int main(int argc, char** argv) {
       continue;
     std::printf("bench %s\n", name.c_str());
     std::fflush(stdout);
-    qvt::MusicVariables mv;  // each benchmark starts with a play list object of its own
-    const qvt::ScopedMusicVariables installed(mv);
+    // Each benchmark starts with a play list object of its own; its windows go before it.
+    qvt::test::PlayListOfTheTest() = std::make_unique<qvt::MusicVariables>();
     body();
+    qvt::test::EndWindowsOfTheTest();
+    qvt::test::PlayListOfTheTest().reset();
   }
   for (const auto& f : qvt::bench::figures()) {
     std::printf("FIGURE %s %.3f %s\n", qPrintable(f.name), f.value, qPrintable(f.unit));

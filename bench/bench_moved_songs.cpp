@@ -13,6 +13,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/ui/Form.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
@@ -52,7 +53,7 @@ QVT_BENCH(moved_songs) {
   qvt::bench::EventLoopPlatform services;
   qvt::FakePlatform& fake = services.fake;
   qvt::SetProcessingSuppressed(true);
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
   const QString moved = fake.path(QStringLiteral("moved"));
   MakeLibrary(moved);
   qvt::frmChoose& w = qvt::test::Slot<qvt::frmChoose>().Get();
@@ -60,8 +61,8 @@ QVT_BENCH(moved_songs) {
 
   const double find = Measure(fake, w.cmdFindMoved, QString(), moved);
   // What the clicks did: every song relinked into the folder the files moved to.
-  const auto relinked = std::count_if(qvt::SharedMusicVariables().sSongPaths().begin(),
-                                      qvt::SharedMusicVariables().sSongPaths().end(),
+  const auto relinked = std::count_if(qvt::test::PlayList().sSongPaths().begin(),
+                                      qvt::test::PlayList().sSongPaths().end(),
                                       [&](const QString& p) { return p.startsWith(moved); });
   qvt::bench::Figure(QStringLiteral("find_moved_100k_found"), static_cast<double>(relinked),
                      QStringLiteral("songs"));
@@ -72,5 +73,5 @@ QVT_BENCH(moved_songs) {
 
   qvt::test::UnloadAllWindows();
   qvt::SetProcessingSuppressed(false);
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
 }

@@ -15,6 +15,7 @@
 #include "shared/Processor.h"
 #include "shared/ui/ProgressWindows.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/TestFiles.h"
@@ -27,11 +28,11 @@ using Host = qvt::test::FakeConfigurationHost;
 
 double LoadMs(Host& host, bool hidden) {
   return 1000 * qvt::bench::BestSeconds(5, [&] {
-           qvt::ResetMusicVariables();
-           qvt::GlobalMethods::SetProcessingVisibility(hidden ? 2 : 1);
-           qvt::SharedMusicVariables().setLastIndex(-1);
+           qvt::test::PlayList().resetAll();
+           qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), hidden ? 2 : 1);
+           qvt::test::PlayList().setLastIndex(-1);
            bool has = false;
-           qvt::Configuration::LoadConfiguration(host, has);
+           qvt::Configuration::LoadConfiguration(qvt::test::PlayList(), host, has);
          });
 }
 
@@ -53,14 +54,15 @@ QVT_BENCH(configuration) {
   Host host;
   qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
   bool has = false;
-  const double save =
-      1000 * qvt::bench::BestSeconds(5, [&] { qvt::Configuration::SaveConfiguration(host, has); });
+  const double save = 1000 * qvt::bench::BestSeconds(5, [&] {
+                        qvt::Configuration::SaveConfiguration(qvt::test::PlayList(), host, has);
+                      });
   qvt::bench::Figure("config_save_100k_ms", save, "ms");
   qvt::bench::Figure("config_load_100k_ms", LoadMs(host, true), "ms");
   qvt::platform().progressWindows = &qvt::test::ProgressWindows();
   qvt::bench::Figure("config_load_100k_shown_ms", LoadMs(host, false), "ms");
   qvt::SetProcessingSuppressed(false);
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
 }
 
 QVT_BENCH(player_process) {

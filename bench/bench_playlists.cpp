@@ -17,6 +17,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/ui/Form.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 
 namespace {
@@ -36,7 +37,7 @@ void MakeFiles(const QString& folder) {
 
 void MakeListFile(const QString& path) {
   qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
-  qvt::WriteListFile(path);
+  qvt::WriteListFile(qvt::test::PlayList(), path);
 }
 
 // Best of kRuns: an empty list, one click; then the second click on the full list.
@@ -51,7 +52,7 @@ void Measure(qvt::frmChoose& w, QPushButton* button, const char* first, const ch
   // What the clicks did: every song in the list once, and the dialogs the last click showed.
   qvt::bench::Figure(
       QString::fromLatin1(first).replace(QStringLiteral("_s"), QStringLiteral("_songs")),
-      qvt::SharedMusicVariables().dblLastIndex() + 1, QStringLiteral("songs"));
+      qvt::test::PlayList().dblLastIndex() + 1, QStringLiteral("songs"));
   qvt::bench::Figure(QString::fromLatin1(first), best, QStringLiteral("s"));
   qvt::bench::Figure(QString::fromLatin1(again), bestAgain, QStringLiteral("s"));
 }
@@ -62,15 +63,15 @@ QVT_BENCH(playlists) {
   qvt::bench::EventLoopPlatform services;
   qvt::FakePlatform& fake = services.fake;
   qvt::SetProcessingSuppressed(true);
-  qvt::ResetMusicVariables();
-  qvt::SharedMusicVariables().bLowPriorityLoading = false;
+  qvt::test::PlayList().resetAll();
+  qvt::test::PlayList().bLowPriorityLoading = false;
   const QString songs = fake.path(QStringLiteral("songs"));
   const QString lists = fake.path(QStringLiteral("lists"));
   MakeFiles(songs);
   QDir().mkpath(lists);
   MakeListFile(lists + QStringLiteral("/big.qvl"));
   (void)qvt::ExportM3u8(lists + QStringLiteral("/big.qvl"), lists + QStringLiteral("/big.m3u8"));
-  qvt::SharedMusicVariables().setLastIndex(-1);
+  qvt::test::PlayList().setLastIndex(-1);
 
   qvt::frmChoose& w = qvt::test::Slot<qvt::frmChoose>().Get();
   w.show();
@@ -83,5 +84,5 @@ QVT_BENCH(playlists) {
 
   qvt::test::UnloadAllWindows();
   qvt::SetProcessingSuppressed(false);
-  qvt::ResetMusicVariables();
+  qvt::test::PlayList().resetAll();
 }

@@ -21,15 +21,16 @@
 #include "tests/net/TestServer.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 namespace {
 
 // Presses Play on a one-song list from the event loop and runs the loop until the song plays.
 double StallWhileStarting(qvt::IMediaPlayer& player, const QString& path) {
-  qvt::ResetMusicVariables();
-  qvt::SharedMusicVariables().replaceAll({path}, {QStringLiteral("song")});
+  qvt::test::PlayList().resetAll();
+  qvt::test::PlayList().replaceAll({path}, {QStringLiteral("song")});
   qvt::bench::NullView view;
-  qvt::PlaybackController controller(qvt::SharedMusicVariables(), view, player);
+  qvt::PlaybackController controller(qvt::test::PlayList(), view, player);
   qvt::bench::Watchdog watchdog;
   QTimer::singleShot(20, [&] { controller.cmdPlay_Click(); });
   qvt::test::PumpUntil([&] { return player.playState() == qvt::kPlayPlaying && view.timerOn; },

@@ -29,7 +29,7 @@ Loaded Load(qvt::FakePlatform& fake, Host& host) {
   installed.setLastIndex(-1);
   fake.dialogs.shown.clear();
   bool bHasPlayList = false;
-  const auto result = qvt::Configuration::LoadConfiguration(host, bHasPlayList);
+  const auto result = qvt::Configuration::LoadConfiguration(installed, host, bHasPlayList);
   const qvt::MusicVariables& mv = installed;
   check(mv.dblLastIndex() >= -1);
   const auto count = static_cast<std::size_t>(mv.dblLastIndex() + 1);
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Host host;
     const Loaded first = Load(fake, host);
     bool bHasPlayList = false;
-    qvt::Configuration::SaveConfiguration(host, bHasPlayList);
+    qvt::Configuration::SaveConfiguration(qvt::fuzz::playList(), host, bHasPlayList);
     Host again;
     const Loaded second = Load(fake, again);
     check(second.result == qvt::Configuration::LoadResult::Loaded);

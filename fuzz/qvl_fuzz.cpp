@@ -68,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   mv.resetAll();
   mv.replaceAll({QStringLiteral("/m/a.mp3")}, {QStringLiteral("a.mp3")});
   fake.dialogs.shown.clear();
-  qvt::GlobalMethods::FindSongPath(QStringLiteral("init0"));
-  qvt::LoadListFile(view, qvt::kListFileMarker);
-  qvt::GlobalMethods::FindSongPath(QStringLiteral("stop"));
+  qvt::GlobalMethods::FindSongPath(mv, QStringLiteral("init0"));
+  qvt::LoadListFile(mv, view, qvt::kListFileMarker);
+  qvt::GlobalMethods::FindSongPath(mv, QStringLiteral("stop"));
 
   check(mv.dblLastIndex() >= 0 && mv.dblLastIndex() == static_cast<double>(view.items) - 1);
   check(mv.sSongPaths().size() >= view.items && mv.sSongNames().size() >= view.items);
@@ -84,16 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<QString> names = Listed(mv.sSongNames().items());
   const QString saved = fake.path(QStringLiteral("saved.qvl"));
   QFile::remove(saved);
-  if (!qvt::WriteListFile(saved))
+  if (!qvt::WriteListFile(mv, saved))
     return 0;
   mv.setLastIndex(-1);
-  qvt::GlobalMethods::FindSongPath(QStringLiteral("init-1"));
+  qvt::GlobalMethods::FindSongPath(mv, QStringLiteral("init-1"));
   view.folder = fake.folder();
   fake.dialogs.shown.clear();
   QFile::remove(fake.path(QStringLiteral("f.qvl")));
   QFile::rename(saved, fake.path(QStringLiteral("f.qvl")));
-  qvt::LoadListFile(view, qvt::kListFileMarker);
-  qvt::GlobalMethods::FindSongPath(QStringLiteral("stop"));
+  qvt::LoadListFile(mv, view, qvt::kListFileMarker);
+  qvt::GlobalMethods::FindSongPath(mv, QStringLiteral("stop"));
   // Paths listed twice are both kept by a load into an empty list, so the round trip is exact.
   check(Listed(mv.sSongPaths().items()) == paths && Listed(mv.sSongNames().items()) == names);
   return 0;

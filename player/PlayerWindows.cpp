@@ -37,8 +37,8 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris)
             }),
       list(forms, [this, &mv] { return new frmList(mv, search, *playerLink_); }),
       editor(forms, [this, &mv] { return new frmChoose(mv, *playerLink_); }),
-      options(forms, [this] { return new frmOptions(updateHooks); }),
-      search(forms, [this] { return new frmSearch(list); }),
+      options(forms, [this, &mv] { return new frmOptions(mv, updateHooks); }),
+      search(forms, [this, &mv] { return new frmSearch(mv, list); }),
       quick(forms,
             [this, &mv, mpris] {
               return new frmQMusic(

@@ -32,7 +32,6 @@ int main(int argc, char** argv) {
   qvt::platform().progressWindows = &progressWindows;
   qvt::ApplyDesignFont();
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares
-  const qvt::ScopedMusicVariables installed(musicVariables);
   qvt::MprisHub mpris;
   mpris.Install();
   qvt::PlayerWindows windows(musicVariables, &mpris);

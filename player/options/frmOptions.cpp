@@ -95,7 +95,8 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, c
 
 }  // namespace
 
-frmOptions::frmOptions(const UpdatorMethods::PlayerHooks& updateHooks) : updateHooks_(updateHooks) {
+frmOptions::frmOptions(MusicVariables& mv, const UpdatorMethods::PlayerHooks& updateHooks)
+    : mv_(mv), updateHooks_(updateHooks) {
   setObjectName(QStringLiteral("frmOptions"));
   setWindowTitle(QStringLiteral("Options"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -206,15 +207,15 @@ void frmOptions::ConnectHandlers() {
     QRadioButton* option;
     std::function<void()> click;
   } options[] = {
-      {optNoSkip, [] { SetSkipMode(1); }},
-      {optSkipDelete, [] { SetSkipMode(2); }},
-      {optSkip, [] { SetSkipMode(3); }},
-      {optLow, [] { SetSongLoadingPriority(1); }},
-      {optNorm, [] { SetSongLoadingPriority(2); }},
-      {optYesProcess, [] { SetProcessingVisibility(1); }},
-      {optNoProcess, [] { SetProcessingVisibility(2); }},
-      {optClose, [] { SetQuickPlayClose(true); }},
-      {optStayOpen, [] { SetQuickPlayClose(false); }},
+      {optNoSkip, [this] { SetSkipMode(mv_, 1); }},
+      {optSkipDelete, [this] { SetSkipMode(mv_, 2); }},
+      {optSkip, [this] { SetSkipMode(mv_, 3); }},
+      {optLow, [this] { SetSongLoadingPriority(mv_, 1); }},
+      {optNorm, [this] { SetSongLoadingPriority(mv_, 2); }},
+      {optYesProcess, [this] { SetProcessingVisibility(mv_, 1); }},
+      {optNoProcess, [this] { SetProcessingVisibility(mv_, 2); }},
+      {optClose, [this] { SetQuickPlayClose(mv_, true); }},
+      {optStayOpen, [this] { SetQuickPlayClose(mv_, false); }},
   };
   for (const auto& entry : options) {
     connect(entry.option, &QRadioButton::toggled, this, [click = entry.click](bool bSelected) {
@@ -237,7 +238,7 @@ void frmOptions::ConnectHandlers() {
           run([this] { UpdatorMethods::CheckForUpdates(*this); }));
   connect(cmdNewVerInfo, &QPushButton::clicked, this, run([this] { cmdNewVerInfo_Click(); }));
   connect(cmdInstall, &QPushButton::clicked, this,
-          run([this] { UpdatorMethods::InstallUpdates(updateHooks_); }));
+          run([this] { UpdatorMethods::InstallUpdates(mv_, updateHooks_); }));
   connect(cmdExt, &QPushButton::clicked, this, run([this] { cmdExt_Click(); }));
   connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
 }
@@ -249,9 +250,9 @@ void frmOptions::StopOperations() {
 
 void frmOptions::Form_Load() {
   LoadSkipMode();
-  (GlobalMethods::GetLowPriorityLoading() ? optLow : optNorm)->setChecked(true);
-  (GlobalMethods::GetHideProcessing() ? optNoProcess : optYesProcess)->setChecked(true);
-  (GlobalMethods::GetQuickPlayClose() ? optClose : optStayOpen)->setChecked(true);
+  (GlobalMethods::GetLowPriorityLoading(mv_) ? optLow : optNorm)->setChecked(true);
+  (GlobalMethods::GetHideProcessing(mv_) ? optNoProcess : optYesProcess)->setChecked(true);
+  (GlobalMethods::GetQuickPlayClose(mv_) ? optClose : optStayOpen)->setChecked(true);
   lblCurVer->setText(UpdatorMethods::VersionText(UpdatorMethods::RunningVersion()));
   UpdatorMethods::ShowStoredCheckResult(*this);
   // A system-wide install (the Debian package): its program folder is the package manager's.
@@ -261,7 +262,7 @@ void frmOptions::Form_Load() {
 
 // Selecting runs the button's setter, so a stored 0 ("don't skip") is stored as 1 from here on.
 void frmOptions::LoadSkipMode() {
-  switch (GlobalMethods::GetSkipMode()) {
+  switch (GlobalMethods::GetSkipMode(mv_)) {
     case 0:
     case 1:
       optNoSkip->setChecked(true);

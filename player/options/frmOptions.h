@@ -15,14 +15,16 @@
 
 namespace qvt {
 
+class MusicVariables;
 class ScopedProcessingStop;
 
 class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   Q_OBJECT
 
  public:
-  // What an update started here does to the player window.
-  explicit frmOptions(const UpdatorMethods::PlayerHooks& updateHooks);
+  // mv: the options and playing state it sets; updateHooks: what an update started here does to
+  // the player window.
+  frmOptions(MusicVariables& mv, const UpdatorMethods::PlayerHooks& updateHooks);
   ~frmOptions() override;
 
   // Controls, named as the window's design names them.
@@ -69,6 +71,7 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   void StopOperations() override;
 
  private:
+  MusicVariables& mv_;
   const UpdatorMethods::PlayerHooks& updateHooks_;
   ScopedProcessingStop* stop_ = nullptr;  // the operation running on the window
   void CreatePreferenceFrames();

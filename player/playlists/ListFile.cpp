@@ -48,18 +48,19 @@ struct SongRecords {
 // runs before every record, and whatever runs there (a removal, a Clear, a skip that removes a
 // bad song) must find a whole list. The arrays only ever grow by one record actually read, so
 // a count that the file cannot back costs nothing.
-void ReadSongs(IEditorView& view, const SongRecords& records, LoadResult& result) {
+void ReadSongs(MusicVariables& mv, IEditorView& view, const SongRecords& records,
+               LoadResult& result) {
   const double dblLast = records.LastIndex();
   if (!(dblLast >= -1) || dblLast != std::floor(dblLast))
     throw BadSongCount();
   for (double i = 0; i <= dblLast; ++i) {
     DoEvents();
     const auto [sPath, sName] = records.Next();
-    if (FindSongPath(sPath) != -1) {
+    if (FindSongPath(mv, sPath) != -1) {
       ++result.dblDuplicates;
       continue;
     }
-    GlobalMethods::AppendSong(sPath, sName);
+    GlobalMethods::AppendSong(mv, sPath, sName);
     ++result.dblAdded;
     view.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
     view.SetStatusText(QStringLiteral("Adding... ") + sName);
@@ -67,9 +68,9 @@ void ReadSongs(IEditorView& view, const SongRecords& records, LoadResult& result
   result.bComplete = true;
 }
 
-void ReadQvlSongs(IEditorView& view, const QString& sPath, LoadResult& result) {
+void ReadQvlSongs(MusicVariables& mv, IEditorView& view, const QString& sPath, LoadResult& result) {
   RecordReader reader(sPath);
-  ReadSongs(view,
+  ReadSongs(mv, view,
             {[&reader] { return reader.readDouble(); },
              [&reader] {
                QString sSongPath = reader.readText();
@@ -79,11 +80,12 @@ void ReadQvlSongs(IEditorView& view, const QString& sPath, LoadResult& result) {
 }
 
 // Another player's list, read whole first: its entries are then added like a .qvl's records.
-void ReadForeignSongs(IEditorView& view, const QString& sPath, LoadResult& result) {
+void ReadForeignSongs(MusicVariables& mv, IEditorView& view, const QString& sPath,
+                      LoadResult& result) {
   const ForeignList list = ReadForeignList(sPath);
   result.dblSkipped = list.dblSkipped;
   std::size_t next = 0;
-  ReadSongs(view,
+  ReadSongs(mv, view,
             {[&list] { return static_cast<double>(list.entries.size()) - 1; },
              [&list, &next] { return list.entries.at(next++); }},
             result);
@@ -91,8 +93,7 @@ void ReadForeignSongs(IEditorView& view, const QString& sPath, LoadResult& resul
 }
 
 // The play list as an M3U8 whose paths are relative to its own folder.
-bool WritePortableM3u8(const QString& sPath) {
-  const MusicVariables& mv = SharedMusicVariables();
+bool WritePortableM3u8(const MusicVariables& mv, const QString& sPath) {
   std::vector<ListEntry> songs;
   for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex() &&
                           i < mv.sSongPaths().size() && i < mv.sSongNames().size();
@@ -116,7 +117,7 @@ bool IsUsableFileName(const QString& sName) {
   return sName.toUtf8().size() <= kMaxNameBytes;
 }
 
-void LoadListFile(IEditorView& view, const QString& sFile) {
+void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile) {
   const QString sName = sFile == kListFileMarker ? view.CurrentFileName() : sFile;
   const bool bForeign = IsForeignListName(sName);
   if (!bForeign && !HasListExtension(sName)) {
@@ -127,9 +128,9 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
   LoadResult result;
   try {
     if (bForeign) {
-      ReadForeignSongs(view, sPath, result);
+      ReadForeignSongs(mv, view, sPath, result);
     } else {
-      ReadQvlSongs(view, sPath, result);
+      ReadQvlSongs(mv, view, sPath, result);
     }
   } catch (const RecordError&) {
     LogDropped(lcPlaylist());  // unreadable, or fewer records than announced: reported below
@@ -137,7 +138,7 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
     LogDropped(lcPlaylist());
   }
   if (!result.bComplete) {
-    RefillEditorListShowing(view, QStringLiteral("Generating Visual List... \r\n"));
+    RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
     MsgBox(QStringLiteral("Error loading file"));
     return;
   }
@@ -149,12 +150,11 @@ void LoadListFile(IEditorView& view, const QString& sFile) {
     MsgBox(FormatNumber(result.dblSkipped) +
            QStringLiteral(" entries of the list were skipped because they name no local file"));
   }
-  RefillEditorListShowing(view, QStringLiteral("Generating Visual List... \r\n"));
+  RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
   MsgBox(FormatNumber(result.dblAdded) + QStringLiteral(" Songs loaded successfully"));
 }
 
-bool WriteListFile(const QString& sPath) {
-  const MusicVariables& mv = SharedMusicVariables();
+bool WriteListFile(const MusicVariables& mv, const QString& sPath) {
   // A song whose path or name holds a double quote would not read back: nothing is written.
   const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex() + 1));
   for (std::size_t i = 0; i < count && i < mv.sSongPaths().size() && i < mv.sSongNames().size();
@@ -182,7 +182,7 @@ bool WriteListFile(const QString& sPath) {
   return true;
 }
 
-void SaveListFile(IEditorView& view) {
+void SaveListFile(const MusicVariables& mv, IEditorView& view) {
   view.SetStatusText(QStringLiteral("Saving..."));
   QString sAnswer = kSaveAnswerPreset;
   sAnswer = InputBox(QStringLiteral("Enter file name"), QString(), QString()).value_or(QString());
@@ -203,7 +203,7 @@ void SaveListFile(IEditorView& view) {
   sPath = FixDoubleBackslash(sPath + sFileName);
   // A name that is no plain file name would leave the folder shown or cannot be created.
   if (sFolder.isEmpty() || !IsUsableFileName(sAnswer) || !IsUsableFileName(sFileName) ||
-      !(bM3u8 ? WritePortableM3u8(sPath) : WriteListFile(sPath))) {
+      !(bM3u8 ? WritePortableM3u8(mv, sPath) : WriteListFile(mv, sPath))) {
     MsgBox(QStringLiteral("Save Failed"));
     view.SetStatusText(QStringLiteral("Save Failed"));
     return;

@@ -15,6 +15,7 @@
 namespace qvt {
 
 class IEditorView;
+class MusicVariables;
 
 // Stands for the file box's current file wherever a list file name is expected.
 inline const QString kListFileMarker = QStringLiteral("<<::>>");
@@ -34,14 +35,14 @@ bool IsUsableFileName(const QString& sName);
 // duplicate search bound fixed by the caller. A file that cannot be read or does not hold
 // what its first line announces ends the load with "Error loading file"; the songs read before
 // that stay in the list.
-void LoadListFile(IEditorView& view, const QString& sFile);
+void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile);
 
 // Asks for a file name and writes the play list as "<name>.qvl" in the file box's folder,
 // through a temporary file that replaces the old one only once it is complete.
-void SaveListFile(IEditorView& view);
+void SaveListFile(const MusicVariables& mv, IEditorView& view);
 
 // Writes the play list to a file; false when the file could not be written or put in place
 // (an old file of that name is then left as it was).
-bool WriteListFile(const QString& sPath);
+bool WriteListFile(const MusicVariables& mv, const QString& sPath);
 
 }  // namespace qvt

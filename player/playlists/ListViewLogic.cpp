@@ -48,7 +48,7 @@ void Rebuild(MusicVariables& mv, IView& view, double& dblMarkedIndex, bool bMini
   }
   if (bMinimised) {
     mv.bListRefreshPending = true;
-    GlobalMethods::YieldIfLowPriority();
+    GlobalMethods::YieldIfLowPriority(mv);
   }
   const double p = view.PlayerPosition();
   view.MarkEntry(p);

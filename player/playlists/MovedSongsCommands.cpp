@@ -23,17 +23,16 @@ const QString kFindTitle = QStringLiteral("Find Moved Songs");
 const QString kRelinkTitle = QStringLiteral("Relink Folder");
 
 // The songs 0 to dblLastIndex (fewer when the array ends before).
-std::size_t ListedCount() {
-  const MusicVariables& mv = SharedMusicVariables();
+std::size_t ListedCount(const MusicVariables& mv) {
   if (!(mv.dblLastIndex() >= 0))
     return 0;
   return std::min(static_cast<std::size_t>(mv.dblLastIndex()) + 1, mv.sSongPaths().size());
 }
 
 // Their paths, copied: dialogs run the event loop, and whatever runs there may change the list.
-std::vector<QString> ListedPaths() {
-  const std::vector<QString>& all = SharedMusicVariables().sSongPaths().items();
-  return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(ListedCount())};
+std::vector<QString> ListedPaths(const MusicVariables& mv) {
+  const std::vector<QString>& all = mv.sSongPaths().items();
+  return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(ListedCount(mv))};
 }
 
 // Adds `sValue` to the set; false when the set had it already.
@@ -48,19 +47,19 @@ bool InsertNew(QSet<QString>& set, const QString& sValue) {
 // duplicate search, bound at the list when the operation began, compares in any letter case).
 // The number of songs changed.
 std::size_t ChangePaths(
+    MusicVariables& mv,
     const std::function<std::optional<QString>(std::size_t, const QString&)>& fNewPath) {
-  const std::vector<QString> paths = ListedPaths();
+  const std::vector<QString> paths = ListedPaths(mv);
   QSet<QString> given;  // the new paths, each given once
   given.reserve(static_cast<qsizetype>(paths.size()));
   std::vector<std::pair<std::size_t, QString>> changes;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     std::optional<QString> sNew = fNewPath(i, paths[i]);
-    if (!sNew || !InsertNew(given, *sNew) || GlobalMethods::FindSongPath(*sNew) != -1)
+    if (!sNew || !InsertNew(given, *sNew) || GlobalMethods::FindSongPath(mv, *sNew) != -1)
       continue;
     changes.emplace_back(i, std::move(*sNew));
   }
   // Written together once every new path is known, each change announced to the views.
-  MusicVariables& mv = SharedMusicVariables();
   for (const auto& [i, sPath] : changes)
     mv.setSongPath(i, sPath);
   return changes.size();
@@ -70,8 +69,8 @@ QString FolderOfPath(const QString& sPath) {
   return sPath.left(std::max<qsizetype>(sPath.lastIndexOf(u'/'), 1));
 }
 
-bool ListIsEmpty() {
-  if (SharedMusicVariables().dblLastIndex() > -1)
+bool ListIsEmpty(const MusicVariables& mv) {
+  if (mv.dblLastIndex() > -1)
     return false;
   MsgBox(QStringLiteral("No play list loaded, there are no songs to relink"));
   return true;
@@ -79,14 +78,14 @@ bool ListIsEmpty() {
 
 }  // namespace
 
-void FindMovedSongsCommand(IEditorView& view) {
-  if (ListIsEmpty())
+void FindMovedSongsCommand(MusicVariables& mv, IEditorView& view) {
+  if (ListIsEmpty(mv))
     return;
   ShowProcessing(QStringLiteral("Looking for missing songs..."));
-  const PlayListVersion version = CurrentPlayListVersion();
+  const PlayListVersion version = mv.version();
   std::vector<QString> missing;
   std::vector<std::size_t> missingAt;  // where each stands in the list as it is now
-  const std::vector<QString> paths = ListedPaths();
+  const std::vector<QString> paths = ListedPaths(mv);
   for (std::size_t i = 0; i < paths.size(); ++i) {
     if (!PlainFileExists(paths[i])) {
       missing.push_back(paths[i]);
@@ -108,7 +107,7 @@ void FindMovedSongsCommand(IEditorView& view) {
   // by path.
   std::vector<QString> foundAt(paths.size());
   QHash<QString, QString> foundFor;
-  const bool bSameList = CurrentPlayListVersion() == version;
+  const bool bSameList = mv.version() == version;
   for (std::size_t m = 0; m < missing.size(); ++m) {
     if (bSameList)
       foundAt[missingAt[m]] = found[m];
@@ -117,7 +116,7 @@ void FindMovedSongsCommand(IEditorView& view) {
   }
   const auto dblMissing = static_cast<double>(missing.size());
   const auto dblFound = std::min(
-      dblMissing, static_cast<double>(ChangePaths([&](std::size_t i, const QString& sPath) {
+      dblMissing, static_cast<double>(ChangePaths(mv, [&](std::size_t i, const QString& sPath) {
         const QString sFound = bSameList ? foundAt.at(i) : foundFor.value(sPath);
         return sFound.isEmpty() ? std::nullopt : std::optional<QString>(sFound);
       })));
@@ -127,11 +126,11 @@ void FindMovedSongsCommand(IEditorView& view) {
          MsgButtons::OkOnly, MsgIcon::Information, kFindTitle);
 }
 
-void RelinkFolderCommand(IEditorView& view) {
-  if (ListIsEmpty())
+void RelinkFolderCommand(MusicVariables& mv, IEditorView& view) {
+  if (ListIsEmpty(mv))
     return;
   // The folder of the first missing song is the likeliest to relink, else the selected song's.
-  const std::vector<QString> paths = ListedPaths();
+  const std::vector<QString> paths = ListedPaths(mv);
   const auto firstMissing = std::find_if(paths.begin(), paths.end(),
                                          [](const QString& p) { return !PlainFileExists(p); });
   const int iSelected = view.PlayListIndex();
@@ -157,7 +156,7 @@ void RelinkFolderCommand(IEditorView& view) {
   if (!sTo)
     return;
   const auto dblChanged = static_cast<double>(ChangePaths(
-      [&](std::size_t, const QString& sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
+      mv, [&](std::size_t, const QString& sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
   MsgBox(FormatNumber(dblChanged) + QStringLiteral(" songs were relinked to ") + *sTo,
          MsgButtons::OkOnly, MsgIcon::Information, kRelinkTitle);
 }

@@ -7,8 +7,9 @@
 namespace qvt {
 
 class IEditorView;
+class MusicVariables;
 
-void FindMovedSongsCommand(IEditorView& view);
-void RelinkFolderCommand(IEditorView& view);
+void FindMovedSongsCommand(MusicVariables& mv, IEditorView& view);
+void RelinkFolderCommand(MusicVariables& mv, IEditorView& view);
 
 }  // namespace qvt

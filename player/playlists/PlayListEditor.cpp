@@ -22,8 +22,7 @@ using GlobalMethods::FindSongPath;
 constexpr double kProgressWindowAbove = 500;
 
 // The number of songs 0 to dblLastIndex (fewer when the names end before).
-std::size_t ListedCount() {
-  const MusicVariables& mv = SharedMusicVariables();
+std::size_t ListedCount(const MusicVariables& mv) {
   if (!(mv.dblLastIndex() >= 0))
     return 0;
   return std::min(static_cast<std::size_t>(mv.dblLastIndex()) + 1, mv.sSongNames().size());
@@ -32,9 +31,9 @@ std::size_t ListedCount() {
 // Calls fReport with every song's name; the event loop may run there, so the bound is read
 // again and each name copied before it.
 template <class Report>
-void ReportNames(Report fReport) {
-  for (std::size_t i = 0; i < ListedCount(); ++i)
-    fReport(QString(SharedMusicVariables().sSongNames().at(i)));
+void ReportNames(const MusicVariables& mv, Report fReport) {
+  for (std::size_t i = 0; i < ListedCount(mv); ++i)
+    fReport(QString(mv.sSongNames().at(i)));
 }
 
 }  // namespace
@@ -43,10 +42,11 @@ void RefillEditorList(IEditorView& view) {
   view.ShowPlayList();
 }
 
-void RefillEditorListShowing(IEditorView& view, const QString& sCaptionPrefix) {
-  ReportNames([&](const QString& sName) {
+void RefillEditorListShowing(const MusicVariables& mv, IEditorView& view,
+                             const QString& sCaptionPrefix) {
+  ReportNames(mv, [&](const QString& sName) {
     view.SetAddingCaption(sCaptionPrefix + sName);
-    GlobalMethods::YieldIfLowPriority();
+    GlobalMethods::YieldIfLowPriority(mv);
   });
   view.ShowPlayList();
 }
@@ -57,7 +57,7 @@ void PlayListEditor::RunBusy(const QString& sStatus, void (PlayListEditor::*op)(
   view_.RepaintWindow();
   const PlayListVersion before = mv_.version();
   try {
-    const GlobalMethods::PathSearchScope search;
+    const GlobalMethods::PathSearchScope search(mv_);
     (this->*op)();
   } catch (...) {
     // Never leave the window disabled behind a failure.
@@ -95,7 +95,7 @@ void PlayListEditor::FileDblClick() {
   view_.RepaintWindow();
   const PlayListVersion before = mv_.version();
   {
-    const GlobalMethods::PathSearchScope search;
+    const GlobalMethods::PathSearchScope search(mv_);
     AddSelectedFiles();
   }
   RefillIfChanged(before);
@@ -120,7 +120,7 @@ void PlayListEditor::ClearClick() {
 void PlayListEditor::VerifyClick() {
   view_.SetStatusText(QStringLiteral("Verifying..."));
   view_.SetEditing(false);
-  GlobalMethods::VerifyPlayList([this] { return view_.CloseWaiting(); });
+  GlobalMethods::VerifyPlayList(mv_, [this] { return view_.CloseWaiting(); });
   RefillEditorList();
   view_.SetEditing(true);
   view_.SetStatusText(QStringLiteral("Ready"));
@@ -131,7 +131,7 @@ void PlayListEditor::FindMovedClick() {
 }
 
 void PlayListEditor::FindMoved() {
-  FindMovedSongsCommand(view_);
+  FindMovedSongsCommand(mv_, view_);
 }
 
 void PlayListEditor::RelinkClick() {
@@ -139,7 +139,7 @@ void PlayListEditor::RelinkClick() {
 }
 
 void PlayListEditor::Relink() {
-  RelinkFolderCommand(view_);
+  RelinkFolderCommand(mv_, view_);
 }
 
 void PlayListEditor::RemoveClick() {
@@ -195,7 +195,7 @@ void PlayListEditor::AddOneFile(const QString& sName, bool bRefill) {
   }
   view_.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
   view_.SetStatusText(QStringLiteral("Adding...  ") + sName);
-  const double dblFound = FindSongPath(sPath);
+  const double dblFound = FindSongPath(mv_, sPath);
   if (dblFound != -1) {
     ++dblDuplicateCount_;
     if (dblDuplicateCount_ < 4) {
@@ -205,7 +205,7 @@ void PlayListEditor::AddOneFile(const QString& sName, bool bRefill) {
     DoEvents();
     return;
   }
-  GlobalMethods::AppendSong(sPath, sName);
+  GlobalMethods::AppendSong(mv_, sPath, sName);
   if (bRefill)
     RefillEditorList();
   DoEvents();
@@ -239,11 +239,11 @@ void PlayListEditor::EndBatch() {
 }
 
 void PlayListEditor::LoadListFile(const QString& sFile) {
-  qvt::LoadListFile(view_, sFile);
+  qvt::LoadListFile(mv_, view_, sFile);
 }
 
 void PlayListEditor::SaveListFile() {
-  qvt::SaveListFile(view_);
+  qvt::SaveListFile(mv_, view_);
 }
 
 void PlayListEditor::RefillEditorList() {
@@ -263,7 +263,7 @@ void PlayListEditor::FillOnLoad() {
   const double dblLast = mv_.dblLastIndex();
   if (dblLast > kProgressWindowAbove)
     ShowDeterminedProcessing(0, dblLast, false, QString());
-  ReportNames([](const QString& sName) {
+  ReportNames(mv_, [](const QString& sName) {
     UpdateProcessing(QStringLiteral("Generating visual list...\r\n") + sName);
   });
   view_.ShowPlayList();

@@ -18,7 +18,8 @@ class IEditorView;
 // Shows the play list box anew (songs 0 to dblLastIndex), nothing selected.
 void RefillEditorList(IEditorView& view);
 // The same, setting lblAdding's caption to sCaptionPrefix + the name for every song first.
-void RefillEditorListShowing(IEditorView& view, const QString& sCaptionPrefix);
+void RefillEditorListShowing(const MusicVariables& mv, IEditorView& view,
+                             const QString& sCaptionPrefix);
 
 class PlayListEditor {
  public:

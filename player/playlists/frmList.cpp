@@ -333,8 +333,8 @@ void frmList::PlaySelected(const QString& sEmptyMessage) {
     MsgBox(sEmptyMessage);
     return;
   }
-  player_.StartPlay(GlobalMethods::GetSelectedIndex(*lstList));
-  player_.setDisplay(GlobalMethods::GetSelectedIndex(*lstList));
+  player_.StartPlay(GlobalMethods::GetSelectedIndex(mv_, *lstList));
+  player_.setDisplay(GlobalMethods::GetSelectedIndex(mv_, *lstList));
 }
 
 void frmList::cmdPlay_Click() {

@@ -24,7 +24,7 @@ const QString kHelpText = QStringLiteral(
 
 }  // namespace
 
-frmSearch::frmSearch(FormSlot<frmList>& list) : list_(list) {
+frmSearch::frmSearch(MusicVariables& mv, FormSlot<frmList>& list) : mv_(mv), list_(list) {
   setObjectName(QStringLiteral("frmSearch"));
   setWindowTitle(QStringLiteral("Song Search"));
   setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
@@ -75,8 +75,8 @@ double frmSearch::Width() const {
 void frmSearch::SearchNext() {
   FormBusy busy(*this);  // the message box below lets the event loop run
   const QString sTerm = txtWord->text();
-  GlobalMethods::FindSongName(QStringLiteral("init") + FormatNumber(dblLastFound + 1), false);
-  dblLastFound = GlobalMethods::FindSongName(sTerm, true);
+  GlobalMethods::FindSongName(mv_, QStringLiteral("init") + FormatNumber(dblLastFound + 1), false);
+  dblLastFound = GlobalMethods::FindSongName(mv_, sTerm, true);
   try {
     list_.Get().lstList->SetListIndex(static_cast<int>(dblLastFound));
   } catch (const std::exception&) {
@@ -90,7 +90,7 @@ void frmSearch::SearchNext() {
 }
 
 void frmSearch::txtWord_Change() {
-  GlobalMethods::FindSongName(QStringLiteral("stop"), false);
+  GlobalMethods::FindSongName(mv_, QStringLiteral("stop"), false);
   dblLastFound = -1;
 }
 

@@ -13,6 +13,7 @@ class QPushButton;
 namespace qvt {
 
 class frmList;
+class MusicVariables;
 
 class frmSearch : public Form {
   Q_OBJECT
@@ -22,8 +23,8 @@ class frmSearch : public Form {
   static constexpr int kClientWidthTwips = 3825;
   static constexpr int kClientHeightTwips = 3030;
 
-  // The list view whose list it searches and selects in.
-  explicit frmSearch(FormSlot<frmList>& list);
+  // mv: the play list it searches; list: the list view it selects in.
+  frmSearch(MusicVariables& mv, FormSlot<frmList>& list);
   ~frmSearch() override;
 
   // The action of cmdNext: selects the next match, or reports that there is none.
@@ -47,6 +48,7 @@ class frmSearch : public Form {
   void txtWord_Change();
   void cmdDone_Click();
 
+  MusicVariables& mv_;
   FormSlot<frmList>& list_;
   double dblLastFound = -1;
 };

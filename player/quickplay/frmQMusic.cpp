@@ -204,8 +204,8 @@ void frmQMusic::Form_Load() {
   }
   if (Top() > qvt::ScreenHeightTwips() || Left() > qvt::ScreenWidthTwips())
     CentreWindow();
-  GlobalMethods::SetQuickPlayClose(config.bCloseOption);
-  bCloseAfterSong_ = GlobalMethods::GetQuickPlayClose();
+  GlobalMethods::SetQuickPlayClose(mv_, config.bCloseOption);
+  bCloseAfterSong_ = GlobalMethods::GetQuickPlayClose(mv_);
 }
 
 void frmQMusic::Form_Unload(bool& /*bCancel*/) {
@@ -215,7 +215,7 @@ void frmQMusic::Form_Unload(bool& /*bCancel*/) {
   // The position is stored in single precision.
   const Result<void> saved = WriteQuickPlayConfig(
       DataFile(kConfigFileName), static_cast<float>(Top()), static_cast<float>(Left()),
-      GlobalMethods::GetQuickPlayClose(), vlcVolume->CurrentValue());
+      GlobalMethods::GetQuickPlayClose(mv_), vlcVolume->CurrentValue());
   QVT_CHECK(lcFiles(), saved, saved.error());
   if (!bLoadingMain_)
     appControl().endProgram(0);

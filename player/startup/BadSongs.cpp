@@ -17,23 +17,22 @@ const char* const kNoPlayableSongs =
 
 }  // namespace
 
-std::optional<std::size_t> SongSubscript(double dblIndex) {
+std::optional<std::size_t> SongSubscript(const MusicVariables& mv, double dblIndex) {
   const double i = RoundHalfEven(dblIndex);
-  if (!(i >= 0) || i > SharedMusicVariables().dblLastIndex())
+  if (!(i >= 0) || i > mv.dblLastIndex())
     return std::nullopt;
   return static_cast<std::size_t>(i);
 }
 
-QString SongPathAt(double dblIndex) {
-  const std::optional<std::size_t> i = SongSubscript(dblIndex);
-  const SongArray& paths = SharedMusicVariables().sSongPaths();
+QString SongPathAt(const MusicVariables& mv, double dblIndex) {
+  const std::optional<std::size_t> i = SongSubscript(mv, dblIndex);
+  const SongArray& paths = mv.sSongPaths();
   if (!i || *i >= paths.size())
     return QString();
   return paths[*i];
 }
 
-void SetSkipMode(int16_t iMode) {
-  MusicVariables& mv = SharedMusicVariables();
+void SetSkipMode(MusicVariables& mv, int16_t iMode) {
   mv.iSkipMode = iMode;
   switch (iMode) {
     case 0:
@@ -55,62 +54,62 @@ void SetSkipMode(int16_t iMode) {
   }
 }
 
-int16_t GetSkipMode() {
-  return SharedMusicVariables().iSkipMode;
+int16_t GetSkipMode(const MusicVariables& mv) {
+  return mv.iSkipMode;
 }
-void SetSkipModeValue(int16_t iMode) {
-  SharedMusicVariables().iSkipMode = iMode;
+void SetSkipModeValue(MusicVariables& mv, int16_t iMode) {
+  mv.iSkipMode = iMode;
 }
-bool GetSkipBadSongs() {
-  return SharedMusicVariables().bSkipBadSongs;
+bool GetSkipBadSongs(const MusicVariables& mv) {
+  return mv.bSkipBadSongs;
 }
-void SetSkipBadSongs(bool bValue) {
-  SharedMusicVariables().bSkipBadSongs = bValue;
+void SetSkipBadSongs(MusicVariables& mv, bool bValue) {
+  mv.bSkipBadSongs = bValue;
 }
-bool GetRemoveBadSongs() {
-  return SharedMusicVariables().bRemoveBadSongs;
+bool GetRemoveBadSongs(const MusicVariables& mv) {
+  return mv.bRemoveBadSongs;
 }
-void SetRemoveBadSongs(bool bValue) {
-  SharedMusicVariables().bRemoveBadSongs = bValue;
-}
-
-bool SongFileExists(double dblIndex) {
-  return PlainFileExists(SongPathAt(dblIndex));
+void SetRemoveBadSongs(MusicVariables& mv, bool bValue) {
+  mv.bRemoveBadSongs = bValue;
 }
 
-void ResizeSongArrays(double dblLast) {
+bool SongFileExists(const MusicVariables& mv, double dblIndex) {
+  return PlainFileExists(SongPathAt(mv, dblIndex));
+}
+
+void ResizeSongArrays(MusicVariables& mv, double dblLast) {
   if (!(dblLast >= 0))
     return;
-  SharedMusicVariables().resizeArrays(static_cast<std::size_t>(RoundHalfEven(dblLast)) + 1);
+  mv.resizeArrays(static_cast<std::size_t>(RoundHalfEven(dblLast)) + 1);
 }
 
-bool RemoveBadSong(double dblIndex) {
-  if (!SharedMusicVariables().bRemoveBadSongs)
+bool RemoveBadSong(MusicVariables& mv, double dblIndex) {
+  if (!mv.bRemoveBadSongs)
     return true;
-  const std::optional<std::size_t> k = SongSubscript(dblIndex);
+  const std::optional<std::size_t> k = SongSubscript(mv, dblIndex);
   if (!k)
     return true;  // nothing to remove: the caller cannot go on past it
-  if (SharedMusicVariables().removeAt(*k))
+  if (mv.removeAt(*k))
     MsgBox(QString::fromLatin1(kNoPlayableSongs));
   return false;
 }
 
-void AppendSong(const QString& sPath, const QString& sName) {
-  SharedMusicVariables().append(sPath, sName);
+void AppendSong(MusicVariables& mv, const QString& sPath, const QString& sName) {
+  mv.append(sPath, sName);
 }
 
-void RemoveSongAt(double dblIndex) {
-  const std::optional<std::size_t> k = SongSubscript(dblIndex);
+void RemoveSongAt(MusicVariables& mv, double dblIndex) {
+  const std::optional<std::size_t> k = SongSubscript(mv, dblIndex);
   if (k)
-    SharedMusicVariables().removeAt(*k);
+    mv.removeAt(*k);
 }
 
-void RemoveSongsAt(std::vector<std::size_t> ascending) {
-  SharedMusicVariables().removeSorted(std::move(ascending));
+void RemoveSongsAt(MusicVariables& mv, std::vector<std::size_t> ascending) {
+  mv.removeSorted(std::move(ascending));
 }
 
-void YieldIfLowPriority() {
-  if (SharedMusicVariables().bLowPriorityLoading)
+void YieldIfLowPriority(const MusicVariables& mv) {
+  if (mv.bLowPriorityLoading)
     DoEvents();
 }
 

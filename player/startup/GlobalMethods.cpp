@@ -34,34 +34,33 @@ void SetFromMode(int16_t iMode, bool& bOption, bool bModeOne, const QString& sEr
 
 }  // namespace
 
-void SetSongLoadingPriority(int16_t iMode) {
-  SetFromMode(iMode, SharedMusicVariables().bLowPriorityLoading, true,
+void SetSongLoadingPriority(MusicVariables& mv, int16_t iMode) {
+  SetFromMode(iMode, mv.bLowPriorityLoading, true,
               QStringLiteral("Unable to set song loading priority, please set manually"));
 }
 
-bool GetLowPriorityLoading() {
-  return SharedMusicVariables().bLowPriorityLoading;
+bool GetLowPriorityLoading(const MusicVariables& mv) {
+  return mv.bLowPriorityLoading;
 }
 
-void SetProcessingVisibility(int16_t iMode) {
-  SetFromMode(iMode, SharedMusicVariables().bHideProcessing, false,
+void SetProcessingVisibility(MusicVariables& mv, int16_t iMode) {
+  SetFromMode(iMode, mv.bHideProcessing, false,
               QStringLiteral("Unable to set processor visibility, please set manually"));
-  SetProcessingSuppressed(SharedMusicVariables().bHideProcessing);
+  SetProcessingSuppressed(mv.bHideProcessing);
 }
 
-bool GetHideProcessing() {
-  return SharedMusicVariables().bHideProcessing;
+bool GetHideProcessing(const MusicVariables& mv) {
+  return mv.bHideProcessing;
 }
-void SetQuickPlayClose(bool bValue) {
-  SharedMusicVariables().bQuickPlayClose = bValue;
+void SetQuickPlayClose(MusicVariables& mv, bool bValue) {
+  mv.bQuickPlayClose = bValue;
 }
-bool GetQuickPlayClose() {
-  return SharedMusicVariables().bQuickPlayClose;
+bool GetQuickPlayClose(const MusicVariables& mv) {
+  return mv.bQuickPlayClose;
 }
 
-double GetSelectedIndex(const IListBox& lst) {
-  const double last =
-      std::min(SharedMusicVariables().dblLastIndex(), static_cast<double>(lst.ListCount()) - 1);
+double GetSelectedIndex(const MusicVariables& mv, const IListBox& lst) {
+  const double last = std::min(mv.dblLastIndex(), static_cast<double>(lst.ListCount()) - 1);
   for (int i = 0; i <= last; ++i) {
     if (lst.Selected(i))
       return i;

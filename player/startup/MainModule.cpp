@@ -31,7 +31,7 @@ void Main(FormSlot<frmMusic>& music, FormSlot<frmQMusic>& quick, const QString& 
   frmQMusic& window = quick.Get();
   window.SetFileToPlay(Unquote(sCommandLine));
   window.show();
-  SharedMusicVariables().bPlaying = true;
+  window.PlayList().bPlaying = true;
   window.StartPlayQ();
 }
 

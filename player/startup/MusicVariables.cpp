@@ -288,32 +288,4 @@ void MusicVariables::resetAll() {
   search_ = SearchState{};
 }
 
-// ---- the installed object ----
-
-namespace {
-MusicVariables* g_installed = nullptr;
-}  // namespace
-
-MusicVariables& SharedMusicVariables() {
-  if (g_installed == nullptr)
-    qFatal("No play list object installed");
-  return *g_installed;
-}
-
-ScopedMusicVariables::ScopedMusicVariables(MusicVariables& mv) : previous_(g_installed) {
-  g_installed = &mv;
-}
-
-ScopedMusicVariables::~ScopedMusicVariables() {
-  g_installed = previous_;
-}
-
-PlayListVersion CurrentPlayListVersion() {
-  return SharedMusicVariables().version();
-}
-
-void ResetMusicVariables() {
-  SharedMusicVariables().resetAll();
-}
-
 }  // namespace qvt

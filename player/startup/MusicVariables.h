@@ -128,23 +128,4 @@ class MusicVariables : public QAbstractListModel {
   SearchState search_;
 };
 
-// The object the program's composition root made and installed (tests: their fixture).
-MusicVariables& SharedMusicVariables();
-// Installs the object SharedMusicVariables answers for as long as it lives; the previous one
-// comes back when it goes.
-class ScopedMusicVariables {
- public:
-  explicit ScopedMusicVariables(MusicVariables& mv);
-  ~ScopedMusicVariables();
-  ScopedMusicVariables(const ScopedMusicVariables&) = delete;
-  ScopedMusicVariables& operator=(const ScopedMusicVariables&) = delete;
-
- private:
-  MusicVariables* previous_;
-};
-
-PlayListVersion CurrentPlayListVersion();
-// Puts the installed object back to its zeroed start (tests).
-void ResetMusicVariables();
-
 }  // namespace qvt

@@ -88,8 +88,7 @@ struct BadSongs {
 };
 
 // The songs 0 to dblLastIndex as they are now; a path past the end of the array is empty.
-std::vector<QString> songPathsNow() {
-  const MusicVariables& mv = SharedMusicVariables();
+std::vector<QString> songPathsNow(const MusicVariables& mv) {
   std::vector<QString> paths = mv.sSongPaths().items();
   paths.resize(static_cast<std::size_t>(mv.dblLastIndex() + 1));
   return paths;
@@ -116,8 +115,9 @@ TypesRead typesForWorker(AcceptedTypesFile& file) {
 // the songs tested since the last update.
 class TestedSongs {
  public:
+  explicit TestedSongs(const MusicVariables& mv) : mv_(mv) {}
   void operator()(std::size_t tested) {
-    const SongArray& names = SharedMusicVariables().sSongNames();
+    const SongArray& names = mv_.sSongNames();
     const std::size_t i = tested - 1;
     AdvanceProcessing(QStringLiteral("Testing:\r\n") + (i < names.size() ? names[i] : QString()),
                       static_cast<double>(tested - shown_));
@@ -125,24 +125,26 @@ class TestedSongs {
   }
 
  private:
+  const MusicVariables& mv_;
   std::size_t shown_ = 0;
 };
 
 // Tests every song of the list as it is now on a worker thread, while the event loop runs
 // here; nothing when stopRequested said so first. The list may change meanwhile: the songs
 // found are known by path as well.
-std::optional<BadSongs> findBadSongs(const std::function<bool()>& stopRequested) {
+std::optional<BadSongs> findBadSongs(const MusicVariables& mv,
+                                     const std::function<bool()>& stopRequested) {
   BadSongs bad;
-  bad.version = CurrentPlayListVersion();
+  bad.version = mv.version();
   AcceptedTypesFile typesFile;
   TypesRead read = typesForWorker(typesFile);
   VerifyScan::Input input;
-  input.paths = songPathsNow();
+  input.paths = songPathsNow(mv);
   input.types = read.types;
   input.fs = &files();
-  input.bLowPriority = GetLowPriorityLoading();
+  input.bLowPriority = GetLowPriorityLoading(mv);
   VerifyScan scan(std::move(input));
-  std::optional<VerifyScan::Found> found = scan.run(TestedSongs(), stopRequested);
+  std::optional<VerifyScan::Found> found = scan.run(TestedSongs(mv), stopRequested);
   if (!found)
     return std::nullopt;
   // The songs whose type could not be known: the types file read for each, with its boxes.
@@ -160,29 +162,28 @@ std::optional<BadSongs> findBadSongs(const std::function<bool()>& stopRequested)
              std::back_inserter(bad.at));
   bad.tested = std::move(found->paths);
   bad.missing = found->missing;
-  if (CurrentPlayListVersion() != bad.version)
+  if (mv.version() != bad.version)
     bad.version = PlayListVersion{};  // the subscripts name no list any more
   return bad;
 }
 
 // Removes the bad songs from the list as it is now, in one change: by subscript when it did not
 // change since they were found, else every song whose path was found bad.
-void removeBadSongs(BadSongs bad) {
-  if (CurrentPlayListVersion() == bad.version) {
-    RemoveSongsAt(std::move(bad.at));
+void removeBadSongs(MusicVariables& mv, BadSongs bad) {
+  if (mv.version() == bad.version) {
+    RemoveSongsAt(mv, std::move(bad.at));
     return;
   }
   QSet<QString> paths;
   for (const std::size_t k : bad.at)
     paths.insert(bad.tested[k]);
   std::vector<std::size_t> at;
-  const MusicVariables& mv = SharedMusicVariables();
   for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex() && i < mv.sSongPaths().size();
        ++i) {
     if (paths.contains(mv.sSongPaths()[i]))
       at.push_back(i);
   }
-  RemoveSongsAt(std::move(at));
+  RemoveSongsAt(mv, std::move(at));
 }
 
 const char* const kBadSongsQuestion =
@@ -201,19 +202,19 @@ QString movedSongsHint(std::size_t missing) {
 
 }  // namespace
 
-bool IsAcceptedFileType(double dblIndex) {
+bool IsAcceptedFileType(const MusicVariables& mv, double dblIndex) {
   clsFileManager fm;
   // The file is read for every test, so that its error boxes come for each.
   AcceptedTypesFile file;
-  return VerifyScan::Accepts(fm.GetFileExt(SongPathAt(dblIndex), true), file.types());
+  return VerifyScan::Accepts(fm.GetFileExt(SongPathAt(mv, dblIndex), true), file.types());
 }
 
-void VerifyPlayList() {
-  VerifyPlayList(nullptr);
+void VerifyPlayList(MusicVariables& mv) {
+  VerifyPlayList(mv, nullptr);
 }
 
-void VerifyPlayList(const std::function<bool()>& stopRequested) {
-  const double last = SharedMusicVariables().dblLastIndex();
+void VerifyPlayList(MusicVariables& mv, const std::function<bool()>& stopRequested) {
+  const double last = mv.dblLastIndex();
   if (last <= -1) {
     MsgBox(QStringLiteral("No play list loaded, list integrity check failed"));
     return;
@@ -221,7 +222,7 @@ void VerifyPlayList(const std::function<bool()>& stopRequested) {
   ShowDeterminedProcessing(0, last, false, QStringLiteral("Starting to verify list"));
   std::optional<BadSongs> bad;
   try {
-    bad = findBadSongs(stopRequested);
+    bad = findBadSongs(mv, stopRequested);
   } catch (...) {
     HideProcessing();
     throw;
@@ -242,7 +243,7 @@ void VerifyPlayList(const std::function<bool()>& stopRequested) {
     return;
   }
   ShowProcessing(QStringLiteral("Removing songs..."), true, 1);
-  removeBadSongs(std::move(*bad));
+  removeBadSongs(mv, std::move(*bad));
   HideProcessing();
   MsgBox(count + QStringLiteral(" Songs were removed"));
 }

@@ -17,10 +17,6 @@ namespace {
 
 using SearchState = MusicVariables::SearchState;
 
-SearchState& searchState() {
-  return SharedMusicVariables().searchState();
-}
-
 bool isDigit(QChar c) {
   return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
@@ -78,12 +74,12 @@ double LeadingNumber(QStringView sText) {
   return negative ? -value : value;
 }
 
-void ResetSearchState() {
-  searchState() = SearchState{};
+void ResetSearchState(MusicVariables& mv) {
+  mv.searchState() = SearchState{};
 }
 
-const PathSearchIndex& PathIndex() {
-  return searchState().pathIndex;
+const PathSearchIndex& PathIndex(MusicVariables& mv) {
+  return mv.searchState().pathIndex;
 }
 
 namespace {
@@ -104,34 +100,33 @@ bool TakeCommand(const QString& sTerm, double& dblIndex) {
 
 }  // namespace
 
-double FindSongPath(const QString& sTerm) {
-  SearchState& state = searchState();
+double FindSongPath(MusicVariables& mv, const QString& sTerm) {
+  SearchState& state = mv.searchState();
   if (TakeCommand(sTerm, state.dblPathSearchBound))
     return -1;
   if (sTerm.size() < 4)
     return -1;
-  return state.pathIndex.find(SharedMusicVariables().sSongPaths(), state.dblPathSearchBound, sTerm);
+  return state.pathIndex.find(mv.sSongPaths(), state.dblPathSearchBound, sTerm);
 }
 
-PathSearchScope::PathSearchScope() : dblOuterBound_(searchState().dblPathSearchBound) {
-  ++searchState().iOpenPathScopes;
-  FindSongPath(QStringLiteral("init") + FormatNumber(SharedMusicVariables().dblLastIndex()));
+PathSearchScope::PathSearchScope(MusicVariables& mv)
+    : mv_(mv), dblOuterBound_(mv.searchState().dblPathSearchBound) {
+  ++mv_.searchState().iOpenPathScopes;
+  FindSongPath(mv_, QStringLiteral("init") + FormatNumber(mv_.dblLastIndex()));
 }
 
 PathSearchScope::~PathSearchScope() {
-  if (--searchState().iOpenPathScopes == 0) {
-    FindSongPath(QStringLiteral("stop"));
+  if (--mv_.searchState().iOpenPathScopes == 0) {
+    FindSongPath(mv_, QStringLiteral("stop"));
     return;
   }
-  searchState().dblPathSearchBound =
-      std::max(dblOuterBound_, SharedMusicVariables().dblLastIndex());
+  mv_.searchState().dblPathSearchBound = std::max(dblOuterBound_, mv_.dblLastIndex());
 }
 
-double FindSongName(const QString& sTerm, bool bPartial) {
-  SearchState& state = searchState();
+double FindSongName(MusicVariables& mv, const QString& sTerm, bool bPartial) {
+  SearchState& state = mv.searchState();
   if (TakeCommand(sTerm, state.dblNameSearchStart))
     return -1;
-  const MusicVariables& mv = SharedMusicVariables();
   const double last = std::min(mv.dblLastIndex(), static_cast<double>(mv.sSongNames().size()) - 1);
   const double first = std::max(0.0, std::ceil(state.dblNameSearchStart));
   if (!(first <= last))

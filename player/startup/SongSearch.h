@@ -3,6 +3,7 @@
 
 #include <QStringView>
 
+#include "player/startup/MusicVariables.h"
 #include "player/startup/PathSearchIndex.h"
 
 namespace qvt::GlobalMethods {
@@ -12,8 +13,8 @@ namespace qvt::GlobalMethods {
 double LeadingNumber(QStringView sText);
 
 // Back to the start state: both search positions 0, index empty.
-void ResetSearchState();
+void ResetSearchState(MusicVariables& mv);
 // The index used by FindSongPath (for tests of the incremental behaviour).
-const PathSearchIndex& PathIndex();
+const PathSearchIndex& PathIndex(MusicVariables& mv);
 
 }  // namespace qvt::GlobalMethods

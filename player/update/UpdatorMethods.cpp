@@ -181,11 +181,11 @@ bool CanInstallUpdates() {
   return QDir::cleanPath(programFolder().dataFolder()) == QDir::cleanPath(programFolder().folder());
 }
 
-void HaltPlayback(const PlayerHooks& hooks) {
-  SharedMusicVariables().bPlaying = false;
+void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks) {
+  mv.bPlaying = false;
   if (hooks.StopPlayer)
     hooks.StopPlayer();
-  SharedMusicVariables().bResumeFromPosition = false;
+  mv.bResumeFromPosition = false;
 }
 
 namespace {
@@ -219,14 +219,14 @@ void StartUpdate(const PlayerHooks& hooks) {
   appControl().endProgram(0);
 }
 
-void InstallUpdates(const PlayerHooks& hooks) {
+void InstallUpdates(MusicVariables& mv, const PlayerHooks& hooks) {
   if (RefusedHere())
     return;
   const MsgResult answer = MsgBox(kConfirmText, MsgButtons::YesNo, MsgIcon::Information,
                                   QStringLiteral("Update Now?"), 2);
   if (answer != MsgResult::Yes)
     return;
-  HaltPlayback(hooks);
+  HaltPlayback(mv, hooks);
   StartUpdate(hooks);
 }
 

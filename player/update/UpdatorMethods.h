@@ -20,6 +20,10 @@
 #include <functional>
 #include <optional>
 
+namespace qvt {
+class MusicVariables;
+}
+
 namespace qvt::UpdatorMethods {
 
 struct VersionNumbers {
@@ -92,13 +96,13 @@ bool CanVerifyUpdates();
 // settings live elsewhere): the package manager owns the programs then.
 bool CanInstallUpdates();
 // Marks playback as stopped, without resuming from the position, and stops the player.
-void HaltPlayback(const PlayerHooks& hooks);
+void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks);
 // Downloads the update and starts the updater (Updator::BeginUpdate), then closes the player.
 // When the update stops, or cannot be installed here, the player stays open.
 void StartUpdate(const PlayerHooks& hooks);
 // "Install &Updates": says so when updates cannot be installed here or this build cannot
 // verify them; else asks "Update Now?"
 // and on Yes halts playback and runs StartUpdate.
-void InstallUpdates(const PlayerHooks& hooks);
+void InstallUpdates(MusicVariables& mv, const PlayerHooks& hooks);
 
 }  // namespace qvt::UpdatorMethods

@@ -34,7 +34,7 @@ QString WelcomeText() {
 
 // Quick play's settings: its position (line 1) and volume (line 3) are kept, centred when the
 // file is new; the close-after-song option (line 2) is brought up to date. Failures are silent.
-void WriteQuickPlaySettings() {
+void WriteQuickPlaySettings(const MusicVariables& mv) {
   const QString path = QuickPlayConfigPath();
   clsFileManager fm;
   QuickPlayConfig config = ReadQuickPlayConfig(fm, path, true);
@@ -44,7 +44,7 @@ void WriteQuickPlaySettings() {
     config.dLeft = at.x();
   }
   const Result<void> written = WriteQuickPlayConfig(
-      path, config.dTop, config.dLeft, GlobalMethods::GetQuickPlayClose(), config.dLevel);
+      path, config.dTop, config.dLeft, GlobalMethods::GetQuickPlayClose(mv), config.dLevel);
   QVT_CHECK(lcFiles(), written, written.error());
 }
 
@@ -55,8 +55,7 @@ struct StoredSongs {
   QStringList leftOut;  // the paths of the songs left out
 };
 
-StoredSongs StorableSongs() {
-  const MusicVariables& mv = SharedMusicVariables();
+StoredSongs StorableSongs(const MusicVariables& mv) {
   StoredSongs out;
   const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex() + 1));
   out.kept.reserve(count);
@@ -90,8 +89,8 @@ void ReportSongsLeftOut(const QStringList& paths) {
 
 // The saved position among the stored songs: the song it names, or the stored song that
 // followed it when that one was left out (0 when none did). A list stored whole keeps it as it is.
-double KeptPosition(double dblPosition, const std::vector<std::size_t>& songs) {
-  const MusicVariables& mv = SharedMusicVariables();
+double KeptPosition(const MusicVariables& mv, double dblPosition,
+                    const std::vector<std::size_t>& songs) {
   if (songs.empty() || static_cast<double>(songs.size()) == mv.dblLastIndex() + 1)
     return dblPosition;
   const auto before =
@@ -101,20 +100,20 @@ double KeptPosition(double dblPosition, const std::vector<std::size_t>& songs) {
 }
 
 // Answers the paths of the songs left out.
-QStringList WriteConfigurationFile(const IConfigurationHost& host, bool bHasPlayList) {
-  const MusicVariables& mv = SharedMusicVariables();
-  const StoredSongs stored = bHasPlayList ? StorableSongs() : StoredSongs();
+QStringList WriteConfigurationFile(const MusicVariables& mv, const IConfigurationHost& host,
+                                   bool bHasPlayList) {
+  const StoredSongs stored = bHasPlayList ? StorableSongs(mv) : StoredSongs();
   const std::vector<std::size_t>& songs = stored.kept;
   RecordWriter writer(ConfigurationPath());
   const ProgramVersionNumbers version = ProgramVersion();
   writer.write({Variant(version.major), Variant(version.minor), Variant(version.revision)});
-  writer.write({Variant(KeptPosition(host.Position(), songs))});
+  writer.write({Variant(KeptPosition(mv, host.Position(), songs))});
   writer.write({Variant(host.IsRandomChecked()), Variant(bHasPlayList && !songs.empty()),
                 Variant(host.IsLoopChecked())});
-  writer.write({Variant(GlobalMethods::GetSkipMode())});
-  writer.write({Variant(GlobalMethods::GetLowPriorityLoading())});
-  writer.write({Variant(GlobalMethods::GetHideProcessing())});
-  writer.write({Variant(GlobalMethods::GetQuickPlayClose())});
+  writer.write({Variant(GlobalMethods::GetSkipMode(mv))});
+  writer.write({Variant(GlobalMethods::GetLowPriorityLoading(mv))});
+  writer.write({Variant(GlobalMethods::GetHideProcessing(mv))});
+  writer.write({Variant(GlobalMethods::GetQuickPlayClose(mv))});
   writer.write({Variant(static_cast<double>(songs.size()) - 1)});
   for (const std::size_t i : songs)
     writer.writePathName(mv.sSongPaths()[i], mv.sSongNames()[i]);
@@ -132,17 +131,18 @@ QString QuickPlayConfigPath() {
   return DataFile(QStringLiteral("QPConfig.qvc"));
 }
 
-void SaveConfiguration(const IConfigurationHost& host, bool& bHasPlayList) {
-  bHasPlayList = SharedMusicVariables().dblLastIndex() != -1;
+void SaveConfiguration(const MusicVariables& mv, const IConfigurationHost& host,
+                       bool& bHasPlayList) {
+  bHasPlayList = mv.dblLastIndex() != -1;
   QStringList leftOut;
   try {
-    leftOut = WriteConfigurationFile(host, bHasPlayList);
+    leftOut = WriteConfigurationFile(mv, host, bHasPlayList);
   } catch (const RecordError& e) {
     MsgBox(QStringLiteral("An error has occured while saving settings") + kCrLf + e.description());
     return;
   }
   ReportSongsLeftOut(leftOut);
-  WriteQuickPlaySettings();
+  WriteQuickPlaySettings(mv);
 }
 
 namespace {
@@ -161,8 +161,8 @@ struct Header {
 
 // Each song is counted as it is stored: the event loop runs after every song, and what runs
 // there (a skip that removes a song, a window closing) must find a whole list.
-void ReadSongs(RecordReader& reader, double dblLast) {
-  SharedMusicVariables().setLastIndex(-1);
+void ReadSongs(MusicVariables& mv, RecordReader& reader, double dblLast) {
+  mv.setLastIndex(-1);
   if (dblLast > kLargeListLastIndex) {
     ShowDeterminedProcessing(0, dblLast, false, QStringLiteral("Loading Large Play list"));
   }
@@ -174,21 +174,21 @@ void ReadSongs(RecordReader& reader, double dblLast) {
   for (std::size_t i = 0; i < count; ++i) {
     const QString sPath = reader.readText();
     const QString sName = reader.readText();
-    GlobalMethods::AppendSong(sPath, sName);
+    GlobalMethods::AppendSong(mv, sPath, sName);
     UpdateProcessing(prefix + sName);
   }
 }
 
-void ApplyOptions(IConfigurationHost& host, const Header& h) {
+void ApplyOptions(MusicVariables& mv, IConfigurationHost& host, const Header& h) {
   host.AssignRandomChecked(h.random);
   host.AssignLoopChecked(h.loop);
-  GlobalMethods::SetSkipMode(h.skipMode);
-  GlobalMethods::SetSongLoadingPriority(h.lowPriority ? 1 : 2);
-  GlobalMethods::SetQuickPlayClose(h.closeAfterSong);
+  GlobalMethods::SetSkipMode(mv, h.skipMode);
+  GlobalMethods::SetSongLoadingPriority(mv, h.lowPriority ? 1 : 2);
+  GlobalMethods::SetQuickPlayClose(mv, h.closeAfterSong);
 }
 
 // Reads records 2 to 8, applying the position and the hide-processing option at once.
-Header ReadHeader(RecordReader& reader, IConfigurationHost& host) {
+Header ReadHeader(MusicVariables& mv, RecordReader& reader, IConfigurationHost& host) {
   Header h;
   h.position = reader.readDouble();
   host.SetPosition(h.position);
@@ -200,22 +200,22 @@ Header ReadHeader(RecordReader& reader, IConfigurationHost& host) {
   h.hideProcessing = reader.readBool();
   h.closeAfterSong = reader.readBool();
   h.lastIndex = reader.readDouble();
-  SharedMusicVariables().setLastIndex(h.lastIndex);
+  mv.setLastIndex(h.lastIndex);
   // A count that is not a whole number from -1 up, or that the rest of the file could not
   // hold, is refused before anything is allocated.
   if (h.lastIndex < -1 || h.lastIndex != std::floor(h.lastIndex) ||
       (h.lastIndex + 1) * kMinSongRecordBytes > static_cast<double>(reader.size())) {
     throw LoadFailure{};
   }
-  GlobalMethods::SetProcessingVisibility(h.hideProcessing ? 2 : 1);
+  GlobalMethods::SetProcessingVisibility(mv, h.hideProcessing ? 2 : 1);
   return h;
 }
 
 // Records 8 onward have the .qvl layout in every version: a file of another version keeps its
 // play list, and its position (record 2) when that names a song of the list. Its options are
 // not read (they stay at their defaults). A list that does not read whole is dropped.
-void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file) {
-  MusicVariables& mv = SharedMusicVariables();
+void KeepListOfAnotherVersion(MusicVariables& mv, IConfigurationHost& host,
+                              const RecordReader& file) {
   host.SetPosition(0);
   try {
     RecordReader list = file;
@@ -226,7 +226,7 @@ void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file
         (dblLast + 1) * kMinSongRecordBytes > static_cast<double>(listBytes)) {
       return;
     }
-    ReadSongs(list, dblLast);
+    ReadSongs(mv, list, dblLast);
     HideProcessing();
     mv.setLastIndex(dblLast);
     double dblPosition = 0;
@@ -246,17 +246,18 @@ void KeepListOfAnotherVersion(IConfigurationHost& host, const RecordReader& file
   }
 }
 
-void ReportLoadFailure(const QString& text, bool& bHasPlayList, bool bProgressShown) {
+void ReportLoadFailure(MusicVariables& mv, const QString& text, bool& bHasPlayList,
+                       bool bProgressShown) {
   MsgBox(text);
   if (bProgressShown)
     HideProcessing();
-  SharedMusicVariables().setLastIndex(-1);
+  mv.setLastIndex(-1);
   bHasPlayList = false;
 }
 
 }  // namespace
 
-LoadResult LoadConfiguration(IConfigurationHost& host, bool& bHasPlayList) {
+LoadResult LoadConfiguration(MusicVariables& mv, IConfigurationHost& host, bool& bHasPlayList) {
   bool bProgressShown = false;
   try {
     RecordReader reader(ConfigurationPath());
@@ -267,33 +268,34 @@ LoadResult LoadConfiguration(IConfigurationHost& host, bool& bHasPlayList) {
     const ProgramVersionNumbers running = ProgramVersion();
     if (major != running.major || minor != running.minor || revision != running.revision) {
       MsgBox(QStringLiteral("Preparing to upgrade"));
-      KeepListOfAnotherVersion(host, file);
+      KeepListOfAnotherVersion(mv, host, file);
       return LoadResult::Upgrade;
     }
-    const Header h = ReadHeader(reader, host);
+    const Header h = ReadHeader(mv, reader, host);
     bHasPlayList = h.hasPlayList;
     bProgressShown = h.lastIndex > kLargeListLastIndex;
-    ReadSongs(reader, h.lastIndex);
+    ReadSongs(mv, reader, h.lastIndex);
     HideProcessing();
     bProgressShown = false;
-    ApplyOptions(host, h);
+    ApplyOptions(mv, host, h);
   } catch (const RecordError& e) {
     if (e.kind() == RecordError::FileNotFound) {
-      ReportLoadFailure(WelcomeText(), bHasPlayList, bProgressShown);
+      ReportLoadFailure(mv, WelcomeText(), bHasPlayList, bProgressShown);
     } else if (e.kind() == RecordError::Overflow) {
-      ReportLoadFailure(QStringLiteral("Incorrect data loaded from configuration file.  If you "
+      ReportLoadFailure(mv,
+                        QStringLiteral("Incorrect data loaded from configuration file.  If you "
                                        "just upgraded, this is normal"),
                         bHasPlayList, bProgressShown);
     } else {
-      ReportLoadFailure(QStringLiteral("An error has occured while loading settings"), bHasPlayList,
-                        bProgressShown);
+      ReportLoadFailure(mv, QStringLiteral("An error has occured while loading settings"),
+                        bHasPlayList, bProgressShown);
     }
   } catch (const std::exception&) {
-    ReportLoadFailure(QStringLiteral("An error has occured while loading settings"), bHasPlayList,
-                      bProgressShown);
+    ReportLoadFailure(mv, QStringLiteral("An error has occured while loading settings"),
+                      bHasPlayList, bProgressShown);
   } catch (const LoadFailure&) {
-    ReportLoadFailure(QStringLiteral("An error has occured while loading settings"), bHasPlayList,
-                      bProgressShown);
+    ReportLoadFailure(mv, QStringLiteral("An error has occured while loading settings"),
+                      bHasPlayList, bProgressShown);
   }
   return LoadResult::Loaded;
 }

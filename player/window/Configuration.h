@@ -7,6 +7,8 @@
 
 namespace qvt {
 
+class MusicVariables;
+
 // What the persistence needs of the player window.
 class IConfigurationHost {
  public:
@@ -36,15 +38,16 @@ QString QuickPlayConfigPath();
 // Writes the configuration and the play list (a temporary file renamed into place), then
 // brings "QPConfig.qvc" up to date. bHasPlayList is set from the play list. Failures show
 // "An error has occured while saving settings" with their description; the old file stays.
-void SaveConfiguration(const IConfigurationHost& host, bool& bHasPlayList);
+void SaveConfiguration(const MusicVariables& mv, const IConfigurationHost& host,
+                       bool& bHasPlayList);
 
 enum class LoadResult {
   Loaded,   // applied (or a failure was reported and the list left empty)
   Upgrade,  // written by another version: "Preparing to upgrade" shown, nothing applied
 };
 
-// Reads the configuration and the play list into the shared state and the window.
-LoadResult LoadConfiguration(IConfigurationHost& host, bool& bHasPlayList);
+// Reads the configuration and the play list into mv and the window.
+LoadResult LoadConfiguration(MusicVariables& mv, IConfigurationHost& host, bool& bHasPlayList);
 
 }  // namespace Configuration
 }  // namespace qvt

@@ -137,7 +137,7 @@ void PlaybackController::RunAttempts() {
       return;
     }
     if (bAttemptFailed)
-      GlobalMethods::YieldIfLowPriority();
+      GlobalMethods::YieldIfLowPriority(mv_);
     if (start != startNumber_)
       return;  // a start begun meanwhile (the event loop ran) replaces this one
   }
@@ -157,7 +157,7 @@ void PlaybackController::LoadEnded(bool bFailed) {
     return;
   }
   const uint64_t start = startNumber_;
-  GlobalMethods::YieldIfLowPriority();
+  GlobalMethods::YieldIfLowPriority(mv_);
   if (start == startNumber_)
     RunAttempts();
 }
@@ -258,10 +258,11 @@ void PlaybackController::LoadAndPlay() {
 
 void PlaybackController::HandleBadSong() {
   bool bGiveUp = false;
-  if (!GlobalMethods::GetSkipBadSongs()) {
+  if (!GlobalMethods::GetSkipBadSongs(mv_)) {
     bGiveUp = true;
-  } else if (!GlobalMethods::SongFileExists(dblPosition_) && GlobalMethods::GetRemoveBadSongs()) {
-    bGiveUp = GlobalMethods::RemoveBadSong(dblPosition_);
+  } else if (!GlobalMethods::SongFileExists(mv_, dblPosition_) &&
+             GlobalMethods::GetRemoveBadSongs(mv_)) {
+    bGiveUp = GlobalMethods::RemoveBadSong(mv_, dblPosition_);
   } else {
     // A song whose file exists but does not play is skipped, never removed. A removal needs
     // no count: the list shrinks with each one.

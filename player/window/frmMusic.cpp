@@ -166,7 +166,7 @@ void frmMusic::Form_Load() {
     // The list loads with the event loop running: a close meanwhile waits for the whole list,
     // so that the save never writes part of it.
     FormBusy busy(*this);
-    result = Configuration::LoadConfiguration(*this, bHasPlayList_);
+    result = Configuration::LoadConfiguration(mv_, *this, bHasPlayList_);
   }
   if (result == Configuration::LoadResult::Upgrade) {
     Upgrade();
@@ -198,14 +198,14 @@ void frmMusic::Upgrade() {
 void frmMusic::Form_Unload(bool& bCancel) {
   (void)bCancel;
   if (bUpgrading_) {
-    Configuration::SaveConfiguration(*this, bHasPlayList_);
+    Configuration::SaveConfiguration(mv_, *this, bHasPlayList_);
     links_.list.Unload();
     links_.editor.Unload();
     return;
   }
   hide();
   SaveResumePoint(controller_->CurrentResumePoint());
-  Configuration::SaveConfiguration(*this, bHasPlayList_);
+  Configuration::SaveConfiguration(mv_, *this, bHasPlayList_);
   Tracker::SetStatusClosed();
   appControl().endProgram(0);
 }

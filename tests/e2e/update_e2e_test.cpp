@@ -30,6 +30,7 @@
 #include "shared/UpdateManifest.h"
 #include "shared/ui/Form.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/Processes.h"
 #include "tests/support/ProgramFolder.h"
@@ -119,7 +120,7 @@ class ScopedEnvironment {
 class UpdateEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     SetProcessingSuppressed(false);
     // The old player here is a build for a private test server: it installs unsigned updates.
     UpdateManifest::SetAllowUnsignedUpdates(true);
@@ -201,7 +202,7 @@ class UpdateEndToEnd : public ::testing::Test {
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     server.stop();
-    ResetMusicVariables();
+    test::PlayList().resetAll();
   }
 
   // Publishes the update; signed with `key` (and with the Updater that trusts the tests' key)

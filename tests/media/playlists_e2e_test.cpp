@@ -26,6 +26,7 @@
 #include "shared/Processor.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
@@ -37,7 +38,7 @@ namespace {
 class PlayListsEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     platform().progressWindows = nullptr;
     // Real-time null output, so that a song is still playing when the test looks.
     saved_ = qgetenv("QUAVERTONE_AUDIO");
@@ -47,7 +48,7 @@ class PlayListsEndToEnd : public ::testing::Test {
   void TearDown() override {
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     qputenv("QUAVERTONE_AUDIO", saved_);
   }
 
@@ -73,7 +74,7 @@ class PlayListsEndToEnd : public ::testing::Test {
   // One column of the play list, its songs' names or their paths.
   static QStringList Listed(const SongArray& (MusicVariables::*column)() const) {
     QStringList values;
-    const MusicVariables& mv = SharedMusicVariables();
+    const MusicVariables& mv = test::PlayList();
     for (int i = 0; i <= mv.dblLastIndex(); ++i)
       values << (mv.*column)()[static_cast<std::size_t>(i)];
     return values;
@@ -126,7 +127,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
   QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{QStringLiteral("The song 'Blue  twice blank.wav' is already in the list")});
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 3);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 3);
   EXPECT_EQ(editor.lstPlayList->ListIndex(), 1);  // the existing entry is selected
 
   // Remove the first song.
@@ -151,7 +152,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
 
   // Clear, then load the list back from the file box.
   QTest::mouseClick(editor.cmdClear, Qt::LeftButton);
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_EQ(editor.lstPlayList->ListCount(), 0);
   editor.txtExtension->selectAll();
   QTest::keyClicks(editor.txtExtension, QStringLiteral("qvl"));
@@ -245,7 +246,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
     editor.filDisplay->SetListIndex(0);
     QTest::mouseClick(editor.cmdAddAll, Qt::LeftButton);
   }
-  ASSERT_EQ(SharedMusicVariables().dblLastIndex(), 19);
+  ASSERT_EQ(test::PlayList().dblLastIndex(), 19);
   // Saves under the answer in the folder; the file written.
   const auto save = [&](const QString& folder, const QString& answer) {
     EXPECT_TRUE(editor.dirDisplay->SetPath(folder));
@@ -269,7 +270,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   EXPECT_TRUE(fake.dialogs.shown[0].text.contains(
       QStringLiteral("20 of them were not found.  If they were moved, answer No and press Find "
                      "Moved Songs")));
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 19);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 19);
 
   fake.dialogs.shown.clear();
   fake.dialogs.folderAnswers = {lib};

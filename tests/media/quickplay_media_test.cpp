@@ -16,6 +16,7 @@
 #include "player/startup/MusicVariables.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 
 using namespace qvt;
@@ -25,19 +26,19 @@ namespace {
 class QuickPlayMpv : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     platform().media = &mpv;
   }
   void TearDown() override {
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetMusicVariables();
+    test::PlayList().resetAll();
   }
   frmQMusic& start(const QString& path) {
     frmQMusic& f = test::Slot<frmQMusic>().Get();
     f.timUpdater->stop();
     f.SetFileToPlay(path);
-    SharedMusicVariables().bPlaying = true;
+    test::PlayList().bPlaying = true;
     f.StartPlayQ();
     return f;
   }
@@ -57,7 +58,7 @@ TEST_F(QuickPlayMpv, ASongPlaysOutAndTheWindowSeesItsEnd) {
   f.timUpdater_Timer();
   EXPECT_TRUE(f.lblTime->text() == "00:02") << f.lblTime->text().toStdString();
   EXPECT_TRUE(f.mmControl->PlayEnabled());
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
@@ -74,6 +75,6 @@ TEST_F(QuickPlayMpv, AFileThatIsNotAudioIsReportedOnce) {
   f.timUpdater_Timer();
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_EQ(fake.dialogs.shown[0].title, "Playback Error");
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_TRUE(f.mmControl->PlayEnabled());
 }

@@ -38,6 +38,7 @@
 #include "player/window/frmMusic.h"
 #include "tests/net/TestServer.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -140,7 +141,7 @@ struct Song {
 };
 
 std::vector<Song> Songs() {
-  const MusicVariables& mv = SharedMusicVariables();
+  const MusicVariables& mv = test::PlayList();
   std::vector<Song> out;
   for (double i = 0; i <= mv.dblLastIndex(); ++i) {
     const auto k = static_cast<std::size_t>(i);
@@ -151,7 +152,7 @@ std::vector<Song> Songs() {
 }
 
 void SetSongs(const std::vector<Song>& songs) {
-  MusicVariables& mv = SharedMusicVariables();
+  MusicVariables& mv = test::PlayList();
   std::vector<QString> paths, names;
   for (const Song& s : songs) {
     paths.push_back(s.path);
@@ -234,7 +235,7 @@ void AnyButton(unsigned pick) {
 // What the player's timers and the editor's other buttons do to the list.
 void EndOfSong() {
   if (frmMusic* player = Loaded<frmMusic>()) {
-    SharedMusicVariables().bPlaying = true;
+    test::PlayList().bPlaying = true;
     auto& song = static_cast<FakeMediaPlayer&>(player->Player());
     song.position = song.selectionEnd();
     player->Controller().timWhenStop_Timer();
@@ -248,13 +249,13 @@ void Skip() {
 
 void RemoveCurrent() {
   frmMusic* player = Loaded<frmMusic>();
-  GlobalMethods::RemoveSongAt(player ? player->Position() : 0);
+  GlobalMethods::RemoveSongAt(test::PlayList(), player ? player->Position() : 0);
 }
 
 // Another list of the same size.
 void LoadOtherList() {
   std::vector<Song> other;
-  const int count = std::max(1, static_cast<int>(SharedMusicVariables().dblLastIndex() + 1));
+  const int count = std::max(1, static_cast<int>(test::PlayList().dblLastIndex() + 1));
   for (int i = 0; i < count; ++i)
     other.push_back(
         {QStringLiteral("/other-qvt/o%1.mp3").arg(i), QStringLiteral("o%1.mp3").arg(i)});
@@ -311,7 +312,7 @@ class EventRelay : public QObject {
 class Session {
  public:
   Session() {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     SetProcessingSuppressed(false);
     platform().http = &curl_;
     fake.eventLoop.onPass = [this] { Pass(); };
@@ -329,7 +330,7 @@ class Session {
     fake.dialogs.onChooseFolder = nullptr;
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetMusicVariables();
+    test::PlayList().resetAll();
   }
 
   // Prepares the program for op; afterwards the pass count starts from 0.
@@ -434,8 +435,8 @@ class Session {
     SetSongs(songs);
     test::FakeConfigurationHost host;
     bool bHasPlayList = false;
-    Configuration::SaveConfiguration(host, bHasPlayList);
-    ResetMusicVariables();
+    Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+    test::PlayList().resetAll();
   }
 
   void Fault(const QString& what) {
@@ -468,7 +469,7 @@ class Session {
   }
 
   void CheckList() {
-    const MusicVariables& mv = SharedMusicVariables();
+    const MusicVariables& mv = test::PlayList();
     const double songs = mv.dblLastIndex() + 1;
     if (static_cast<double>(mv.sSongPaths().size()) < songs ||
         static_cast<double>(mv.sSongNames().size()) < songs)
@@ -527,11 +528,11 @@ class Session {
     test::FakeConfigurationHost host;
     bool bHasPlayList = false;
     if (!bEnded)
-      Configuration::SaveConfiguration(host, bHasPlayList);
+      Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
     fake.eventLoop.onPass = nullptr;
     fake.dialogs.onShow = nullptr;
     fake.dialogs.onChooseFolder = nullptr;
-    Configuration::LoadConfiguration(host, bHasPlayList);
+    Configuration::LoadConfiguration(test::PlayList(), host, bHasPlayList);
     if (Songs() != before)
       Fault("the saved settings do not load back the list");
   }
@@ -648,7 +649,7 @@ INSTANTIATE_TEST_SUITE_P(Harness, ReentrySeeds, testing::Range(0, 8));
 
 TEST(ReentryVerify, RemovesTheMissingSongsAfterTheListChanged) {
   FakePlatform fake;
-  ResetMusicVariables();
+  test::PlayList().resetAll();
   QFile::copy(QVT_SOURCE_DIR "/data/AcceptedFileTypes.qvc", fake.path("AcceptedFileTypes.qvc"));
   const QString good = shared().music + "/a000";
   SetSongs({{good + "0.mp3", "g0"},
@@ -658,12 +659,12 @@ TEST(ReentryVerify, RemovesTheMissingSongsAfterTheListChanged) {
   // A skip that removes the song playing while the question is up (a modal box runs the loop).
   fake.dialogs.onShow = [](const MessageBoxSpec& box) {
     if (box.title == "Remove missing songs?")
-      GlobalMethods::RemoveSongAt(0);
+      GlobalMethods::RemoveSongAt(test::PlayList(), 0);
   };
-  GlobalMethods::VerifyPlayList();
+  GlobalMethods::VerifyPlayList(test::PlayList());
   const std::vector<Song> kept{{good + "1.mp3", "g1"}};
   EXPECT_TRUE(Songs() == kept);
-  ResetMusicVariables();
+  test::PlayList().resetAll();
 }
 
 // ---- the report: 100,000 songs, the editor closed while Verify runs -------------------------
@@ -679,8 +680,8 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   SetSongs(songs);
   test::FakeConfigurationHost host;
   bool bHasPlayList = false;
-  Configuration::SaveConfiguration(host, bHasPlayList);
-  ResetMusicVariables();
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  test::PlayList().resetAll();
   MainModule::Main(test::Windows().music, test::Windows().quick, QString());
   test::Slot<frmMusic>().Get().cmdDir->click();
   run.passes = 0;
@@ -700,8 +701,8 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible()) << "the editor handed back to the player";
   // The user closes the player: the whole list is saved.
   EXPECT_THROW(Forms::Unload(test::Slot<frmMusic>().Get()), ProgramEnded);
-  ResetMusicVariables();
-  Configuration::LoadConfiguration(host, bHasPlayList);
+  test::PlayList().resetAll();
+  Configuration::LoadConfiguration(test::PlayList(), host, bHasPlayList);
   EXPECT_TRUE(Songs() == songs);
 }
 

@@ -12,6 +12,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/PlayListIndex.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/SongLists.h"
 
 using namespace qvt;
@@ -27,14 +28,14 @@ const QString kNoPlayable =
 
 class BadSongs : public ::testing::Test {
  protected:
-  void SetUp() override { ResetMusicVariables(); }
-  void TearDown() override { ResetMusicVariables(); }
+  void SetUp() override { test::PlayList().resetAll(); }
+  void TearDown() override { test::PlayList().resetAll(); }
 
   static void setList(const QStringList& paths) {
     test::SetSongList(paths, test::NamesAfterFiles(paths));
   }
-  static std::vector<QString> paths() { return SharedMusicVariables().sSongPaths().items(); }
-  static std::vector<QString> names() { return SharedMusicVariables().sSongNames().items(); }
+  static std::vector<QString> paths() { return test::PlayList().sSongPaths().items(); }
+  static std::vector<QString> names() { return test::PlayList().sSongNames().items(); }
 
   QString touch(const QString& name) {
     QFile f(fake.path(name));
@@ -58,13 +59,13 @@ TEST_F(BadSongs, SkipModeTable) {
       {3, true, false, false},  {7, true, true, true},    {-1, true, true, true},
   };
   for (const Row& row : rows) {
-    SetSkipBadSongs(true);
-    SetRemoveBadSongs(true);
+    SetSkipBadSongs(test::PlayList(), true);
+    SetRemoveBadSongs(test::PlayList(), true);
     fake.dialogs.shown.clear();
-    SetSkipMode(row.mode);
-    EXPECT_EQ(GetSkipBadSongs(), row.skip) << row.mode;
-    EXPECT_EQ(GetRemoveBadSongs(), row.remove) << row.mode;
-    EXPECT_EQ(GetSkipMode(), row.mode) << "stored in every case";
+    SetSkipMode(test::PlayList(), row.mode);
+    EXPECT_EQ(GetSkipBadSongs(test::PlayList()), row.skip) << row.mode;
+    EXPECT_EQ(GetRemoveBadSongs(test::PlayList()), row.remove) << row.mode;
+    EXPECT_EQ(GetSkipMode(test::PlayList()), row.mode) << "stored in every case";
     ASSERT_EQ(fake.dialogs.shown.size(), row.message ? 1u : 0u) << row.mode;
     if (row.message) {
       EXPECT_EQ(fake.dialogs.shown[0].text, kSkipModeError);
@@ -72,9 +73,9 @@ TEST_F(BadSongs, SkipModeTable) {
       EXPECT_EQ(fake.dialogs.shown[0].buttons, MsgButtons::OkOnly);
     }
   }
-  SetSkipModeValue(5);
-  EXPECT_EQ(GetSkipMode(), 5);
-  EXPECT_TRUE(GetSkipBadSongs()) << "the value alone leaves the flags";
+  SetSkipModeValue(test::PlayList(), 5);
+  EXPECT_EQ(GetSkipMode(test::PlayList()), 5);
+  EXPECT_TRUE(GetSkipBadSongs(test::PlayList())) << "the value alone leaves the flags";
 }
 
 TEST_F(BadSongs, SongFileExistsTable) {
@@ -89,23 +90,23 @@ TEST_F(BadSongs, SongFileExistsTable) {
            plain + "/below-a-file.mp3"});
   const bool expected[] = {true, true, false, false, false, false, false};
   for (int i = 0; i < 7; ++i)
-    EXPECT_EQ(SongFileExists(i), expected[i]) << i;
-  EXPECT_FALSE(SongFileExists(7)) << "past the list";
-  EXPECT_FALSE(SongFileExists(-1));
-  EXPECT_TRUE(SongFileExists(0.4)) << "rounded to a whole index";
-  SharedMusicVariables().setLastIndex(-1);
-  EXPECT_FALSE(SongFileExists(0)) << "no play list: the stale element is no song";
+    EXPECT_EQ(SongFileExists(test::PlayList(), i), expected[i]) << i;
+  EXPECT_FALSE(SongFileExists(test::PlayList(), 7)) << "past the list";
+  EXPECT_FALSE(SongFileExists(test::PlayList(), -1));
+  EXPECT_TRUE(SongFileExists(test::PlayList(), 0.4)) << "rounded to a whole index";
+  test::PlayList().setLastIndex(-1);
+  EXPECT_FALSE(SongFileExists(test::PlayList(), 0)) << "no play list: the stale element is no song";
 }
 
 TEST_F(BadSongs, ResizeKeepsElementsAndLastIndex) {
   setList({"/a", "/b", "/c"});
-  ResizeSongArrays(4);
+  ResizeSongArrays(test::PlayList(), 4);
   EXPECT_EQ(paths(), (std::vector<QString>{"/a", "/b", "/c", "", ""}));
   EXPECT_EQ(names().size(), 5u);
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2);
-  ResizeSongArrays(0);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 2);
+  ResizeSongArrays(test::PlayList(), 0);
   EXPECT_EQ(paths(), std::vector<QString>{"/a"});
-  ResizeSongArrays(-1);
+  ResizeSongArrays(test::PlayList(), -1);
   EXPECT_EQ(paths(), std::vector<QString>{"/a"});
 }
 
@@ -130,28 +131,29 @@ TEST_F(BadSongs, RemoveBadSongTable) {
   };
   for (const Row& row : rows) {
     setList(row.list);
-    SetRemoveBadSongs(row.removeOn);
+    SetRemoveBadSongs(test::PlayList(), row.removeOn);
     fake.dialogs.shown.clear();
-    EXPECT_EQ(RemoveBadSong(row.index), row.giveUp) << row.list.join(' ').toStdString();
+    EXPECT_EQ(RemoveBadSong(test::PlayList(), row.index), row.giveUp)
+        << row.list.join(' ').toStdString();
     EXPECT_EQ(paths(), row.after) << row.index;
     EXPECT_EQ(names().size(), row.after.size());
-    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), row.lastAfter);
+    EXPECT_EQ(test::PlayList().dblLastIndex(), row.lastAfter);
     EXPECT_EQ(fake.dialogs.texts(), row.warning ? QStringList{kNoPlayable} : QStringList{});
   }
 }
 
 TEST_F(BadSongs, RemoveSongAtIsSilentAndKeepsNamesParallel) {
   setList({"/a", "/b", "/c"});
-  RemoveSongAt(1);
+  RemoveSongAt(test::PlayList(), 1);
   EXPECT_EQ(paths(), (std::vector<QString>{"/a", "/c"}));
   EXPECT_EQ(names(), (std::vector<QString>{"a name", "c name"}));
-  RemoveSongAt(5);
+  RemoveSongAt(test::PlayList(), 5);
   EXPECT_EQ(paths().size(), 2u);
-  RemoveSongAt(0);
-  RemoveSongAt(0);
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
-  RemoveSongAt(0);
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1) << "an empty list stays empty";
+  RemoveSongAt(test::PlayList(), 0);
+  RemoveSongAt(test::PlayList(), 0);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
+  RemoveSongAt(test::PlayList(), 0);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1) << "an empty list stays empty";
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
@@ -169,27 +171,27 @@ TEST_F(BadSongs, RemovingSeveralAtOnceEqualsOneByOneFromTheTop) {
     }
     setList(list);
     for (auto it = chosen.rbegin(); it != chosen.rend(); ++it) {
-      RemoveSongAt(static_cast<double>(*it));
+      RemoveSongAt(test::PlayList(), static_cast<double>(*it));
     }
     const std::vector<QString> expectedPaths = paths();
     const std::vector<QString> expectedNames = names();
-    const double expectedLast = SharedMusicVariables().dblLastIndex();
+    const double expectedLast = test::PlayList().dblLastIndex();
 
     setList(list);
-    RemoveSongsAt(chosen);
+    RemoveSongsAt(test::PlayList(), chosen);
     ASSERT_EQ(paths(), expectedPaths) << "round " << round;
     ASSERT_EQ(names(), expectedNames) << "round " << round;
-    ASSERT_EQ(SharedMusicVariables().dblLastIndex(), expectedLast) << "round " << round;
+    ASSERT_EQ(test::PlayList().dblLastIndex(), expectedLast) << "round " << round;
   }
 }
 
 TEST_F(BadSongs, YieldOnlyWhenLoadingSlowly) {
   fake.eventLoop.processQtEvents = false;
-  YieldIfLowPriority();
+  YieldIfLowPriority(test::PlayList());
   EXPECT_EQ(fake.eventLoop.passes, 0);
-  SetSongLoadingPriority(1);
-  YieldIfLowPriority();
-  YieldIfLowPriority();
+  SetSongLoadingPriority(test::PlayList(), 1);
+  YieldIfLowPriority(test::PlayList());
+  YieldIfLowPriority(test::PlayList());
   EXPECT_EQ(fake.eventLoop.passes, 2);
 }
 

@@ -9,6 +9,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
 #include "shared/Processor.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/TestFiles.h"
 
 using namespace qvt;
@@ -25,19 +26,19 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
 class ConfigurationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     platform().progressWindows = nullptr;
   }
-  void TearDown() override { ResetMusicVariables(); }
+  void TearDown() override { test::PlayList().resetAll(); }
 
   void SetList(const std::vector<QString>& paths, const std::vector<QString>& names) {
-    SharedMusicVariables().replaceAll(paths, names);
+    test::PlayList().replaceAll(paths, names);
   }
   Configuration::LoadResult Load() {
-    ResetMusicVariables();
-    SharedMusicVariables().setLastIndex(-1);
+    test::PlayList().resetAll();
+    test::PlayList().setLastIndex(-1);
     loaded = FakeHost();
-    return Configuration::LoadConfiguration(loaded, bHasPlayList);
+    return Configuration::LoadConfiguration(test::PlayList(), loaded, bHasPlayList);
   }
   QString ConfigPath() const { return fake.path("ConfigurationAndLastPlayList.qvs"); }
 
@@ -49,9 +50,9 @@ class ConfigurationTest : public ::testing::Test {
 
 TEST_F(ConfigurationTest, SavesTheRecordsInOrder) {
   SetList({"/m/Blue.mp3", "/m/Red.mp3"}, {"Blue.mp3", "Red.mp3"});
-  GlobalMethods::SetSkipMode(3);
-  GlobalMethods::SetSongLoadingPriority(1);
-  Configuration::SaveConfiguration(host, bHasPlayList);
+  GlobalMethods::SetSkipMode(test::PlayList(), 3);
+  GlobalMethods::SetSongLoadingPriority(test::PlayList(), 1);
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
   EXPECT_TRUE(bHasPlayList);
   EXPECT_EQ(ReadAll(ConfigPath()),
             "1,33,1\r\n0\r\n#FALSE#,#TRUE#,#FALSE#\r\n3\r\n#TRUE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n"
@@ -63,35 +64,35 @@ TEST_F(ConfigurationTest, PlayListAndSettingsSurviveARestart) {
   SetList({"/m/a, b.mp3", "/m/Ünïcode ß/é.flac", "/m/c.ogg"}, {"a, b.mp3", "é.flac", "c.ogg"});
   host.position = 2;
   host.random = true;
-  GlobalMethods::SetSkipMode(2);
-  GlobalMethods::SetProcessingVisibility(2);
-  GlobalMethods::SetQuickPlayClose(true);
-  Configuration::SaveConfiguration(host, bHasPlayList);
+  GlobalMethods::SetSkipMode(test::PlayList(), 2);
+  GlobalMethods::SetProcessingVisibility(test::PlayList(), 2);
+  GlobalMethods::SetQuickPlayClose(test::PlayList(), true);
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
 
-  GlobalMethods::SetSkipMode(1);
-  GlobalMethods::SetProcessingVisibility(1);
-  GlobalMethods::SetQuickPlayClose(false);
+  GlobalMethods::SetSkipMode(test::PlayList(), 1);
+  GlobalMethods::SetProcessingVisibility(test::PlayList(), 1);
+  GlobalMethods::SetQuickPlayClose(test::PlayList(), false);
   EXPECT_EQ(Load(), Configuration::LoadResult::Loaded);
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
   EXPECT_TRUE(bHasPlayList);
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2);
-  EXPECT_EQ(SharedMusicVariables().sSongPaths()[1], "/m/Ünïcode ß/é.flac");
-  EXPECT_EQ(SharedMusicVariables().sSongNames()[0], "a, b.mp3");
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 2);
+  EXPECT_EQ(test::PlayList().sSongPaths()[1], "/m/Ünïcode ß/é.flac");
+  EXPECT_EQ(test::PlayList().sSongNames()[0], "a, b.mp3");
   EXPECT_EQ(loaded.position, 2);
   EXPECT_TRUE(loaded.random);
-  EXPECT_EQ(GlobalMethods::GetSkipMode(), 2);
-  EXPECT_TRUE(GlobalMethods::GetHideProcessing());
-  EXPECT_TRUE(GlobalMethods::GetQuickPlayClose());
+  EXPECT_EQ(GlobalMethods::GetSkipMode(test::PlayList()), 2);
+  EXPECT_TRUE(GlobalMethods::GetHideProcessing(test::PlayList()));
+  EXPECT_TRUE(GlobalMethods::GetQuickPlayClose(test::PlayList()));
   SetProcessingSuppressed(false);
 }
 
 TEST_F(ConfigurationTest, AnEmptyListIsMinusOneAndNothingAfter) {
-  SharedMusicVariables().setLastIndex(-1);
-  Configuration::SaveConfiguration(host, bHasPlayList);
+  test::PlayList().setLastIndex(-1);
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
   EXPECT_FALSE(bHasPlayList);
   EXPECT_TRUE(ReadAll(ConfigPath()).endsWith("#FALSE#\r\n-1\r\n"));
   Load();
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_FALSE(bHasPlayList);
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
@@ -112,7 +113,7 @@ TEST_F(ConfigurationTest, FirstRunWelcomes) {
             "Welcome and thank you for using Quavertone.\r\nHalcyra:\r\nBringing the past, into "
             "the future.");
   EXPECT_EQ(fake.dialogs.shown[0].title, "Quavertone");
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
 }
 
 // Another version's file asks for the upgrade and keeps its play list (records 8 onward), and
@@ -138,16 +139,16 @@ TEST_F(ConfigurationTest, AnotherVersionKeepsItsListForTheUpgrade) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fake.dialogs.shown.clear();
-    GlobalMethods::SetSkipMode(0);
+    GlobalMethods::SetSkipMode(test::PlayList(), 0);
     WriteAll(ConfigPath(), c.bytes);
     EXPECT_EQ(Load(), Configuration::LoadResult::Upgrade);
     EXPECT_EQ(fake.dialogs.texts(), QStringList{"Preparing to upgrade"});
-    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), c.lastIndex);
+    EXPECT_EQ(test::PlayList().dblLastIndex(), c.lastIndex);
     EXPECT_EQ(loaded.position, c.position);
     EXPECT_FALSE(loaded.random || loaded.loop);
-    EXPECT_EQ(GlobalMethods::GetSkipMode(), 0);
+    EXPECT_EQ(GlobalMethods::GetSkipMode(test::PlayList()), 0);
     if (c.lastIndex == 1) {
-      EXPECT_EQ(SharedMusicVariables().sSongNames()[1], "b.mp3");
+      EXPECT_EQ(test::PlayList().sSongNames()[1], "b.mp3");
     }
   }
 }
@@ -184,7 +185,7 @@ TEST_F(ConfigurationTest, DamagedFilesGiveTheirMessageAndAnEmptyList) {
     WriteAll(ConfigPath(), c.bytes);
     Load();
     EXPECT_EQ(fake.dialogs.texts(), QStringList{c.message});
-    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+    EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
     EXPECT_FALSE(bHasPlayList);
   }
 }
@@ -192,37 +193,37 @@ TEST_F(ConfigurationTest, DamagedFilesGiveTheirMessageAndAnEmptyList) {
 TEST_F(ConfigurationTest, QuickPlaySettingsAreCreatedCentredOrKeptWithTheNewOption) {
   fake.screen.width = 1920;
   fake.screen.height = 1080;
-  SharedMusicVariables().setLastIndex(-1);
-  GlobalMethods::SetQuickPlayClose(true);
-  Configuration::SaveConfiguration(host, bHasPlayList);
+  test::PlayList().setLastIndex(-1);
+  GlobalMethods::SetQuickPlayClose(test::PlayList(), true);
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "7117.5,12000\r\n#TRUE#\r\n0\r\n");
 
   WriteAll(fake.path("QPConfig.qvc"), "100,200\r\n#TRUE#\r\n7\r\n");
-  GlobalMethods::SetQuickPlayClose(false);
-  Configuration::SaveConfiguration(host, bHasPlayList);
+  GlobalMethods::SetQuickPlayClose(test::PlayList(), false);
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "100,200\r\n#FALSE#\r\n7\r\n");
 }
 
 // Items that are missing or not numbers keep 0; a read-only file is left as it is.
 TEST_F(ConfigurationTest, QuickPlaySettingsTakeOnlyNumbersAndSpareAReadOnlyFile) {
-  SharedMusicVariables().setLastIndex(-1);
-  GlobalMethods::SetQuickPlayClose(false);
+  test::PlayList().setLastIndex(-1);
+  GlobalMethods::SetQuickPlayClose(test::PlayList(), false);
   WriteAll(fake.path("QPConfig.qvc"), "x,\"5\"\r\n#TRUE#");
-  Configuration::SaveConfiguration(host, bHasPlayList);
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "0,0\r\n#FALSE#\r\n0\r\n");
 
   WriteAll(fake.path("QPConfig.qvc"), "1,2\r\n#TRUE#\r\n3\r\n");
   for (const int32_t attributes : {int32_t{kAttrReadOnly}, kAttrReadOnly | kAttrSystem}) {
     fake.files.attributeOverrides[fake.path("QPConfig.qvc")] = attributes;
-    Configuration::SaveConfiguration(host, bHasPlayList);
+    Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
     EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "1,2\r\n#TRUE#\r\n3\r\n") << attributes;
   }
 }
 
 TEST_F(ConfigurationTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
   QDir(fake.folder()).mkdir("ConfigurationAndLastPlayList.qvs");
-  SharedMusicVariables().setLastIndex(-1);
-  Configuration::SaveConfiguration(host, bHasPlayList);
+  test::PlayList().setLastIndex(-1);
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_TRUE(
       fake.dialogs.shown[0].text.startsWith("An error has occured while saving settings\r\n"));
@@ -239,22 +240,22 @@ TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
   const std::pair<double, QString> positions[] = {{2, "c"}, {1, "c"}, {3, "a.mp3"}, {0, "a.mp3"}};
   for (const auto& [position, song] : positions) {
     host.position = position;
-    Configuration::SaveConfiguration(host, bHasPlayList);
+    Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
     ASSERT_EQ(fake.dialogs.shown.size(), 1u);
     EXPECT_EQ(fake.dialogs.shown[0].text.split("\r\n").mid(1),
               QStringList({"/m/" + quoted, "/m/d.mp3"}));
     fake.dialogs.shown.clear();
     Load();
     EXPECT_TRUE(fake.dialogs.shown.empty());
-    ASSERT_EQ(SharedMusicVariables().dblLastIndex(), 1);
-    EXPECT_EQ(SharedMusicVariables().sSongNames()[static_cast<std::size_t>(loaded.position)], song)
+    ASSERT_EQ(test::PlayList().dblLastIndex(), 1);
+    EXPECT_EQ(test::PlayList().sSongNames()[static_cast<std::size_t>(loaded.position)], song)
         << position;
     SetList({"/m/a.mp3", "/m/" + quoted, "/m/c.mp3", "/m/d.mp3"}, {"a.mp3", quoted, "c", quoted});
   }
   // A long run of such songs is named in part and counted.
   std::vector<QString> many(25, "/m/" + quoted);
   SetList(many, many);
-  Configuration::SaveConfiguration(host, bHasPlayList);
+  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   const QStringList lines = fake.dialogs.shown[0].text.split("\r\n");
   EXPECT_LT(lines.size(), 25);

@@ -18,6 +18,7 @@
 #include "player/playlists/frmChoose.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/QtPrinters.h"
@@ -34,7 +35,7 @@ class FrmChooseTest : public test::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    SharedMusicVariables().setLastIndex(-1);
+    test::PlayList().setLastIndex(-1);
     music = fake.path("music");
     QDir().mkpath(music);
   }
@@ -74,8 +75,8 @@ class FrmChooseTest : public test::WindowTest {
     return names;
   }
   std::vector<QString> Songs() const {
-    const auto& n = SharedMusicVariables().sSongNames().items();
-    return {n.begin(), n.begin() + static_cast<long>(SharedMusicVariables().dblLastIndex() + 1)};
+    const auto& n = test::PlayList().sSongNames().items();
+    return {n.begin(), n.begin() + static_cast<long>(test::PlayList().dblLastIndex() + 1)};
   }
   void AddSongs(int count) {
     std::vector<QString> paths, names;
@@ -83,7 +84,7 @@ class FrmChooseTest : public test::WindowTest {
       names.push_back(QStringLiteral("song%1.mp3").arg(i));
       paths.push_back(music + "/" + names.back());
     }
-    SharedMusicVariables().replaceAll(paths, names);
+    test::PlayList().replaceAll(paths, names);
   }
 
   QString music;
@@ -158,7 +159,7 @@ TEST_F(FrmChooseTest, DuplicatesAreReportedThreeTimesThenSummed) {
     w.lstPlayList->SetListIndex(-1);
     // The songs are in the list as song0.mp3...: put the files' paths in place of them.
     for (int i = 0; i < 5; ++i)
-      SharedMusicVariables().setSongPath(static_cast<std::size_t>(i), music + "/" + files[i]);
+      test::PlayList().setSongPath(static_cast<std::size_t>(i), music + "/" + files[i]);
     Click(w.cmdAdd);
     QStringList expected;
     for (int i = 0; i < 3; ++i)
@@ -167,7 +168,7 @@ TEST_F(FrmChooseTest, DuplicatesAreReportedThreeTimesThenSummed) {
       expected << "2 more songs couldn't be added because they were already in the list";
     EXPECT_EQ(fake.dialogs.texts(), expected);
     EXPECT_EQ(w.lstPlayList->ListIndex(), 2);
-    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 4);
+    EXPECT_EQ(test::PlayList().dblLastIndex(), 4);
     EXPECT_EQ(w.dblDuplicateCount(), 0);
     EXPECT_EQ(w.PanelText(1), "Ready");
     test::UnloadAllWindows();
@@ -198,7 +199,7 @@ TEST_F(FrmChooseTest, AddAllTakesWhatTheTypedExtensionShowsInOrder) {
   Click(w.cmdAddAll);
   // The pattern matches without regard to case; the file box sorts the same way.
   EXPECT_EQ(Songs(), (std::vector<QString>{"a.MP3", "b.mp3", "C.mp3"}));
-  EXPECT_EQ(SharedMusicVariables().sSongPaths()[2], music + "/C.mp3");
+  EXPECT_EQ(test::PlayList().sSongPaths()[2], music + "/C.mp3");
   EXPECT_EQ(Shown(w), Songs());
   EXPECT_EQ(w.lblAdding->text(), "Adding... \r\nC.mp3");
   EXPECT_EQ(w.PanelText(2), "3 songs loaded");
@@ -230,7 +231,7 @@ TEST_F(FrmChooseTest, RemoveSelectsTheNewLastAndEmptiesTheOnlySong) {
   w.RefillEditorList();
   w.lstPlayList->SetListIndex(0);
   Click(w.cmdRemove);
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_EQ(w.lstPlayList->ListCount(), 0);
   EXPECT_EQ(w.lstPlayList->ListIndex(), -1);
   EXPECT_TRUE(fake.dialogs.texts().isEmpty());
@@ -239,7 +240,7 @@ TEST_F(FrmChooseTest, RemoveSelectsTheNewLastAndEmptiesTheOnlySong) {
   w.RefillEditorList();
   Click(w.cmdRemove);
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Nothing to remove", "Nothing selected"}));
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 0);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 0);
 }
 
 TEST_F(FrmChooseTest, DoubleClickAddsWithoutBusyStateAndEnterMeansDone) {
@@ -267,7 +268,7 @@ TEST_F(FrmChooseTest, ClearThenDoneHandsAnEmptyListToThePlayer) {
   EXPECT_FALSE(test::Slot<frmChoose>().IsLoaded());
   ASSERT_TRUE(test::Slot<frmMusic>().IsLoaded());
   EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible());
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_EQ(test::Slot<frmMusic>().Get().lblCurrentSong->text(), "Ready");
 }
 

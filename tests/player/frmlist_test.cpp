@@ -15,6 +15,7 @@
 #include "player/playlists/frmSearch.h"
 #include "player/window/frmMusic.h"
 #include "shared/Twips.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -41,7 +42,7 @@ class FrmListTest : public test::WindowTest {
       names.push_back(QStringLiteral("Song %1.mp3").arg(i));
       paths.push_back(QStringLiteral("/music/Song %1.mp3").arg(i));
     }
-    SharedMusicVariables().replaceAll(paths, names);
+    test::PlayList().replaceAll(paths, names);
   }
   static QString Entry(const frmList& view, int i) { return view.lstList->List(i); }
   // Song `marked` is the one marked now playing, selected and named in the title and status
@@ -65,10 +66,10 @@ class FrmListTest : public test::WindowTest {
 TEST_F(FrmListTest, OpensWithEverySongAndTheCurrentOneMarked) {
   Player(20, 3);
   frmList& view = test::Slot<frmList>().Get();
-  EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
+  EXPECT_TRUE(test::PlayList().bListWindowOpen);
   ASSERT_EQ(view.lstList->ListCount(), 20);
   ExpectMarked(view, 2, 3);
-  EXPECT_EQ(SharedMusicVariables().dblListShownLastIndex, 19);
+  EXPECT_EQ(test::PlayList().dblListShownLastIndex, 19);
   EXPECT_EQ(view.cmdPlay->text(), "Select");
   EXPECT_EQ(view.cmdSearch->text(), "Search");
   EXPECT_EQ(view.cmdCancel->text(), "Done");
@@ -93,7 +94,7 @@ TEST_F(FrmListTest, ProgressWindowOnlyForLongListsWhileThePlayerIsNotMinimised) 
     ProgressRecorder progress;
     frmList& view = test::Slot<frmList>().Get();
     EXPECT_EQ(progress.count(ProgressRecorder::Op::Show, ProgressWindow::Bar), r.shown ? 1 : 0);
-    EXPECT_EQ(SharedMusicVariables().bListRefreshPending, r.minimised);
+    EXPECT_EQ(test::PlayList().bListRefreshPending, r.minimised);
     EXPECT_EQ(view.lstList->ListCount(), r.songs);
     EXPECT_EQ(Entry(view, 7), "Song 7.mp3 - Now Playing");
     if (r.shown) {
@@ -107,7 +108,7 @@ TEST_F(FrmListTest, ProgressWindowOnlyForLongListsWhileThePlayerIsNotMinimised) 
     }
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetMusicVariables();
+    test::PlayList().resetAll();
   }
 }
 
@@ -124,7 +125,7 @@ TEST_F(FrmListTest, ClosingTheWindowDuringTheFillEndsIt) {
   test::Slot<frmList>().Get();
   progress.onText = nullptr;
   EXPECT_EQ(texts, 10);
-  EXPECT_FALSE(SharedMusicVariables().bListWindowOpen);
+  EXPECT_FALSE(test::PlayList().bListWindowOpen);
   EXPECT_FALSE(progress.bar.bVisible);
 }
 
@@ -133,10 +134,10 @@ TEST_F(FrmListTest, RestoringTheMinimisedPlayerMarksTheSongThatStartedMeanwhile)
   player.show();
   player.showMinimized();
   frmList& view = test::Slot<frmList>().Get();
-  ASSERT_TRUE(SharedMusicVariables().bListRefreshPending);
+  ASSERT_TRUE(test::PlayList().bListRefreshPending);
   player.SetPosition(6);  // changed without a reset
   player.showNormal();
-  EXPECT_FALSE(SharedMusicVariables().bListRefreshPending);
+  EXPECT_FALSE(test::PlayList().bListRefreshPending);
   EXPECT_EQ(Entry(view, 1), "Song 1.mp3");
   EXPECT_EQ(Entry(view, 6), "Song 6.mp3 - Now Playing");
   EXPECT_EQ(view.StatusText(), "Now Playing - Song 6.mp3");
@@ -155,19 +156,19 @@ TEST_F(FrmListTest, AnEditRebuildsWhateverTheSize) {
   frmList& view = test::Slot<frmList>().Get();
   const QStringList renamed = {"A", "B", "C", "D"};
   for (std::size_t i = 0; i < 4; ++i)
-    SharedMusicVariables().setSongName(i, renamed[static_cast<int>(i)]);
+    test::PlayList().setSongName(i, renamed[static_cast<int>(i)]);
   player.SetPosition(1);
   view.reset();
   EXPECT_EQ(Entry(view, 0), "A");
   EXPECT_EQ(Entry(view, 1), "B - Now Playing");
   EXPECT_EQ(Entry(view, 2), "C") << "same size, other names: rebuilt";
 
-  SharedMusicVariables().append("/music/E", "E");
+  test::PlayList().append("/music/E", "E");
   view.reset();
   ASSERT_EQ(view.lstList->ListCount(), 5);
   EXPECT_EQ(Entry(view, 2), "C");
   EXPECT_EQ(Entry(view, 4), "E");
-  EXPECT_EQ(SharedMusicVariables().dblListShownLastIndex, 4);
+  EXPECT_EQ(test::PlayList().dblListShownLastIndex, 4);
 }
 
 // A list that was emptied (no play list) or never filled is filled even when the new play
@@ -176,11 +177,11 @@ TEST_F(FrmListTest, AnEmptiedViewIsFilledAgainForAListOfTheOldSize) {
   Player(1, 0);
   frmList& view = test::Slot<frmList>().Get();
   EXPECT_EQ(view.lstList->ListCount(), 1) << "one song: last index 0 as at the start";
-  SharedMusicVariables().setLastIndex(-1);
+  test::PlayList().setLastIndex(-1);
   view.reset();
   EXPECT_EQ(view.lstList->ListCount(), 0);
   EXPECT_EQ(view.StatusText(), "No List Loaded");
-  SharedMusicVariables().setLastIndex(0);
+  test::PlayList().setLastIndex(0);
   view.reset();
   ASSERT_EQ(view.lstList->ListCount(), 1);
   EXPECT_EQ(Entry(view, 0), "Song 0.mp3 - Now Playing");
@@ -237,7 +238,7 @@ TEST_F(FrmListTest, ViewPlayListShowsTheViewWithTheCurrentSongSelected) {
   ASSERT_TRUE(test::Slot<frmList>().IsLoaded());
   frmList& view = test::Slot<frmList>().Get();
   EXPECT_TRUE(view.isVisible());
-  EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
+  EXPECT_TRUE(test::PlayList().bListWindowOpen);
   EXPECT_EQ(view.lstList->ListIndex(), 5);
   EXPECT_EQ(Entry(view, 5), "Song 5.mp3 - Now Playing");
 }
@@ -251,14 +252,14 @@ TEST_F(FrmListTest, ClosingHidesKeepsTheWindowLoadedAndItsSizeSurvivesARestart) 
   view.close();  // the close box
   EXPECT_FALSE(view.isVisible());
   EXPECT_TRUE(test::Slot<frmList>().IsLoaded());
-  EXPECT_FALSE(SharedMusicVariables().bListWindowOpen);
+  EXPECT_FALSE(test::PlayList().bListWindowOpen);
   EXPECT_EQ(test::ReadAll(ConfigPath()), "6000,7500\r\n");
 
   QTest::mouseClick(player.cmdView, Qt::LeftButton);
   EXPECT_EQ(&test::Slot<frmList>().Get(), &view) << "the same window again";
   EXPECT_EQ(view.Height(), 6000);
   EXPECT_EQ(view.Width(), 7500);
-  EXPECT_TRUE(SharedMusicVariables().bListWindowOpen);
+  EXPECT_TRUE(test::PlayList().bListWindowOpen);
 
   // A restart: every window gone without its handlers, the view loaded afresh.
   test::UnloadAllWindows();

@@ -14,6 +14,7 @@
 #include "player/window/frmMusicMpris.h"
 #include "shared/Processor.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
@@ -123,7 +124,7 @@ TEST_F(FrmMusicTest, TheSavedSongIsSelectedAgainWithoutPlaying) {
   EXPECT_EQ(w.Position(), 3);
   EXPECT_EQ(w.lblCurrentSong->text(), "Song 3");
   EXPECT_TRUE(w.chkLoop->isChecked());
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(media.last()->plays, 0);
   // Play starts the selected song.
   QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
@@ -205,7 +206,7 @@ TEST_F(FrmMusicTest, TheEndedEventChainsSongsAndAnIdleWindowRunsNoTimer) {
 
   // Closing while a song plays: the box about a song the settings cannot keep runs the event
   // loop, and a song that ends meanwhile starts nothing.
-  SharedMusicVariables().append("/m/say \"hi\".mp3", "say \"hi\"");
+  test::PlayList().append("/m/say \"hi\".mp3", "say \"hi\"");
   QTest::mouseClick(w.cmdPlay, Qt::LeftButton);
   const std::size_t written = player.fileNamesWritten.size();
   fake.dialogs.onShow = [&](const MessageBoxSpec&) {
@@ -246,7 +247,7 @@ TEST_F(FrmMusicTest, AnOlderConfigurationIsUpgradedOnce) {
   EXPECT_TRUE(old.isNull()) << "the old window is gone";
   EXPECT_FALSE(w.IsLoading());
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 1) << "the play list and its position are kept";
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 1) << "the play list and its position are kept";
   EXPECT_EQ(w.Position(), 1);
   EXPECT_EQ(ReadAll(fake.path("ConfigurationAndLastPlayList.qvs")),
             "1,33,1\r\n1\r\n#FALSE#,#TRUE#,#FALSE#\r\n0\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n"

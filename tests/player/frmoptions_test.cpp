@@ -21,6 +21,7 @@
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmProcessing.h"
 #include "tests/support/BoxAssertions.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
@@ -64,15 +65,15 @@ struct Preferences {
 };
 
 Preferences Stored() {
-  return {gm::GetSkipMode(), gm::GetLowPriorityLoading(), gm::GetHideProcessing(),
-          gm::GetQuickPlayClose()};
+  return {gm::GetSkipMode(test::PlayList()), gm::GetLowPriorityLoading(test::PlayList()),
+          gm::GetHideProcessing(test::PlayList()), gm::GetQuickPlayClose(test::PlayList())};
 }
 
 void Store(const Preferences& p) {
-  gm::SetSkipModeValue(static_cast<int16_t>(p.skipMode));
-  gm::SetSongLoadingPriority(p.lowPriority ? 1 : 2);
-  gm::SetProcessingVisibility(p.hideProcessing ? 2 : 1);
-  gm::SetQuickPlayClose(p.quickPlayClose);
+  gm::SetSkipModeValue(test::PlayList(), static_cast<int16_t>(p.skipMode));
+  gm::SetSongLoadingPriority(test::PlayList(), p.lowPriority ? 1 : 2);
+  gm::SetProcessingVisibility(test::PlayList(), p.hideProcessing ? 2 : 1);
+  gm::SetQuickPlayClose(test::PlayList(), p.quickPlayClose);
 }
 
 QString Text(const QWidget* control) {
@@ -224,8 +225,8 @@ TEST_F(OptionsTest, OpeningSelectsTheStoredPreferences) {
     SCOPED_TRACE(row.before.skipMode);
     Store(row.before);
     // Flags that disagree with the stored mode show whether the mode's setter ran.
-    gm::SetSkipBadSongs(row.before.skipMode < 2);
-    gm::SetRemoveBadSongs(row.before.skipMode != 2);
+    gm::SetSkipBadSongs(test::PlayList(), row.before.skipMode < 2);
+    gm::SetRemoveBadSongs(test::PlayList(), row.before.skipMode != 2);
     fake.dialogs.shown.clear();
     frmOptions& w = test::Slot<frmOptions>().Get();
     EXPECT_EQ(Stored(), row.after);
@@ -241,8 +242,8 @@ TEST_F(OptionsTest, OpeningSelectsTheStoredPreferences) {
     expected.sort();
     EXPECT_EQ(checked, expected);
     if (row.after.skipMode >= 1 && row.after.skipMode <= 3) {
-      EXPECT_EQ(gm::GetSkipBadSongs(), row.after.skipMode >= 2);
-      EXPECT_EQ(gm::GetRemoveBadSongs(), row.after.skipMode == 2);
+      EXPECT_EQ(gm::GetSkipBadSongs(test::PlayList()), row.after.skipMode >= 2);
+      EXPECT_EQ(gm::GetRemoveBadSongs(test::PlayList()), row.after.skipMode == 2);
     }
     test::Slot<frmOptions>().Unload();
   }
@@ -434,8 +435,8 @@ class OptionsWithPlayer : public OptionsTest {
     player.cmdPlay->setToolTip("Pause");
     media.last()->state = kPlayPlaying;
     media.last()->position = 42;
-    SharedMusicVariables().bPlaying = true;
-    SharedMusicVariables().bResumeFromPosition = true;
+    test::PlayList().bPlaying = true;
+    test::PlayList().bResumeFromPosition = true;
     StoreVersion("1,34,0\r\nNew\r\n");
     fake.dialogs.shown.clear();  // the first run's welcome
     return player;
@@ -463,8 +464,8 @@ TEST_F(OptionsWithPlayer, InstallDeclinedChangesNothing) {
   EXPECT_EQ(fake.dialogs.shown[0].title, "Update Now?");
   EXPECT_EQ(fake.dialogs.shown[0].text, UpdatorMethods::kConfirmText);
   EXPECT_EQ(fake.dialogs.shown[0].defaultButton, 2);
-  EXPECT_TRUE(SharedMusicVariables().bPlaying);
-  EXPECT_TRUE(SharedMusicVariables().bResumeFromPosition);
+  EXPECT_TRUE(test::PlayList().bPlaying);
+  EXPECT_TRUE(test::PlayList().bResumeFromPosition);
   EXPECT_EQ(media.last()->stops, 0);
   EXPECT_EQ(media.last()->state, kPlayPlaying);
   EXPECT_EQ(player.cmdPlay->text(), "&Pause");
@@ -478,8 +479,8 @@ TEST_F(OptionsWithPlayer, InstallHaltsPlaybackWhereItIsAndKeepsThePlayerWhenTheU
   media.last()->calls.clear();
   fake.dialogs.answers = {MsgResult::Yes};
   QTest::mouseClick(w.cmdInstall, Qt::LeftButton);  // no file list can be fetched
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
-  EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
+  EXPECT_FALSE(test::PlayList().bPlaying);
+  EXPECT_FALSE(test::PlayList().bResumeFromPosition);
   EXPECT_EQ(media.last()->calls, QStringList{"stop"}) << "stopped without rewinding";
   EXPECT_EQ(media.last()->position, 42);
   EXPECT_EQ(player.cmdPlay->text(), "&Play");

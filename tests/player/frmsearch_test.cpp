@@ -10,6 +10,7 @@
 #include "player/playlists/frmList.h"
 #include "player/playlists/frmSearch.h"
 #include "player/window/frmMusic.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/WindowTest.h"
 
@@ -26,7 +27,7 @@ class FrmSearchTest : public test::WindowTest {
     test::Slot<frmMusic>().Get();
     fake.dialogs.shown.clear();  // the first run's welcome
     std::vector<QString> list(names.begin(), names.end());
-    SharedMusicVariables().replaceAll(list, list);
+    test::PlayList().replaceAll(list, list);
     frmList& view = test::Slot<frmList>().Get();
     view.show();
     QTest::mouseClick(view.cmdSearch, Qt::LeftButton);

@@ -13,6 +13,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/SongLists.h"
 
@@ -26,12 +27,12 @@ const QString kTypesFile = QStringLiteral("AcceptedFileTypes.qvc");
 class GlobalMethodsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     SetProcessingSuppressed(false);
     fake.eventLoop.processQtEvents = false;
   }
   void TearDown() override {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     SetProcessingSuppressed(false);
   }
 
@@ -45,7 +46,7 @@ class GlobalMethodsTest : public ::testing::Test {
   static void setList(const QStringList& paths) {
     test::SetSongList(paths, test::NamesAfterFiles(paths));
   }
-  static std::vector<QString> paths() { return SharedMusicVariables().sSongPaths().items(); }
+  static std::vector<QString> paths() { return test::PlayList().sSongPaths().items(); }
   static QString missingTypesMessage(const QString& path) {
     return QStringLiteral(
                "File does not exist at \r\n%1\r\nPlease verify that the path is correct and "
@@ -65,8 +66,8 @@ TEST_F(GlobalMethodsTest, OptionCodeTable) {
   const QString kVisibility =
       QStringLiteral("Unable to set processor visibility, please set manually");
   struct Row {
-    void (*set)(int16_t);
-    bool (*get)();
+    void (*set)(MusicVariables&, int16_t);
+    bool (*get)(const MusicVariables&);
     int16_t code;
     bool before;
     bool after;
@@ -86,11 +87,11 @@ TEST_F(GlobalMethodsTest, OptionCodeTable) {
       {SetProcessingVisibility, GetHideProcessing, 3, false, false, &kVisibility},
   };
   for (const Row& row : rows) {
-    SharedMusicVariables().bLowPriorityLoading = row.before;
-    SharedMusicVariables().bHideProcessing = row.before;
+    test::PlayList().bLowPriorityLoading = row.before;
+    test::PlayList().bHideProcessing = row.before;
     fake.dialogs.shown.clear();
-    row.set(row.code);
-    EXPECT_EQ(row.get(), row.after) << row.code;
+    row.set(test::PlayList(), row.code);
+    EXPECT_EQ(row.get(test::PlayList()), row.after) << row.code;
     ASSERT_EQ(fake.dialogs.shown.size(), row.message != nullptr ? 1u : 0u) << row.code;
     if (row.message != nullptr) {
       EXPECT_EQ(fake.dialogs.shown[0].text, *row.message);
@@ -101,14 +102,15 @@ TEST_F(GlobalMethodsTest, OptionCodeTable) {
 }
 
 TEST_F(GlobalMethodsTest, VisibilityAlwaysReachesTheProgressWindows) {
-  SetProcessingVisibility(2);
+  SetProcessingVisibility(test::PlayList(), 2);
   EXPECT_TRUE(IsProcessingSuppressed());
-  SetProcessingVisibility(9);  // invalid: the kept flag is passed on after the message
+  // Invalid: the kept flag is passed on after the message.
+  SetProcessingVisibility(test::PlayList(), 9);
   EXPECT_TRUE(IsProcessingSuppressed());
-  SetProcessingVisibility(1);
+  SetProcessingVisibility(test::PlayList(), 1);
   EXPECT_FALSE(IsProcessingSuppressed());
   SetProcessingSuppressed(true);
-  SetProcessingVisibility(9);
+  SetProcessingVisibility(test::PlayList(), 9);
   EXPECT_FALSE(IsProcessingSuppressed());
 }
 
@@ -142,9 +144,9 @@ TEST_F(GlobalMethodsTest, GetSelectedIndexTable) {
       {{true}, -1, 0},                // no play list
   };
   for (const Row& row : rows) {
-    SharedMusicVariables().setLastIndex(row.last);
+    test::PlayList().setLastIndex(row.last);
     const FakeListBox lst(row.selected);
-    EXPECT_EQ(GetSelectedIndex(lst), row.expected) << row.last;
+    EXPECT_EQ(GetSelectedIndex(test::PlayList(), lst), row.expected) << row.last;
   }
 }
 
@@ -190,32 +192,32 @@ TEST_F(GlobalMethodsTest, AcceptedFileTypeTable) {
            write(".hidden.mp3")});
   const bool expected[] = {true, true, false, false, false, false};
   for (int i = 0; i < 6; ++i)
-    EXPECT_EQ(IsAcceptedFileType(i), expected[i]) << i;
-  EXPECT_FALSE(IsAcceptedFileType(6)) << "past the list";
+    EXPECT_EQ(IsAcceptedFileType(test::PlayList(), i), expected[i]) << i;
+  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 6)) << "past the list";
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
 TEST_F(GlobalMethodsTest, AcceptedTypesFileIsFoundInAnyCaseAndReadAgainWhenItChanges) {
   write("acceptedfiletypes.QVC", "\"WAV\"\r\n");
   setList({write("a.mp3")});
-  EXPECT_FALSE(IsAcceptedFileType(0));
+  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 0));
   write("acceptedfiletypes.QVC", "\"WAV MP3\"\r\n");
-  EXPECT_TRUE(IsAcceptedFileType(0));
+  EXPECT_TRUE(IsAcceptedFileType(test::PlayList(), 0));
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
 TEST_F(GlobalMethodsTest, MissingOrEmptyTypesFileReportsEveryTest) {
   setList({write("a.mp3"), write("b.mp3")});
-  EXPECT_FALSE(IsAcceptedFileType(0));
-  EXPECT_FALSE(IsAcceptedFileType(1));
+  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 0));
+  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 1));
   const QString message = missingTypesMessage(fake.path(kTypesFile));
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{message, message}));
   EXPECT_EQ(fake.dialogs.shown.at(0).title, "File Error");
 
   fake.dialogs.shown.clear();
   write(kTypesFile, "");
-  EXPECT_FALSE(IsAcceptedFileType(0));
-  EXPECT_FALSE(IsAcceptedFileType(0));
+  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 0));
+  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 0));
   EXPECT_EQ(fake.dialogs.texts(),
             (QStringList{"The first line has not been read", "The first line has not been read"}));
 }
@@ -223,8 +225,8 @@ TEST_F(GlobalMethodsTest, MissingOrEmptyTypesFileReportsEveryTest) {
 // ---- the integrity check -------------------------------------------------------------------
 
 TEST_F(GlobalMethodsTest, VerifyWithoutPlayList) {
-  SharedMusicVariables().setLastIndex(-1);
-  VerifyPlayList();
+  test::PlayList().setLastIndex(-1);
+  VerifyPlayList(test::PlayList());
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No play list loaded, list integrity check failed"});
   EXPECT_TRUE(progress.calls.empty());
 }
@@ -232,7 +234,7 @@ TEST_F(GlobalMethodsTest, VerifyWithoutPlayList) {
 TEST_F(GlobalMethodsTest, VerifyAllGood) {
   write(kTypesFile, "\"MP3 WAV\"\r\n");
   setList({write("a.mp3"), write("b.wav")});
-  VerifyPlayList();
+  VerifyPlayList(test::PlayList());
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"All songs in the list were found and should work"});
   EXPECT_EQ(
       progress.texts(ProgressWindow::Bar),
@@ -247,7 +249,7 @@ TEST_F(GlobalMethodsTest, VerifyAsksAndRemovesBadSongsHighestFirst) {
   const QString a = write("a.mp3"), c = write("c.mp3"), e = write("e.mp3");
   setList({a, fake.path("gone.mp3"), c, write("d.txt"), e, write(".f.mp3")});
   fake.dialogs.answers = {MsgResult::Yes};
-  VerifyPlayList();
+  VerifyPlayList(test::PlayList());
 
   ASSERT_EQ(fake.dialogs.shown.size(), 2u);
   const MessageBoxSpec& question = fake.dialogs.shown[0];
@@ -263,9 +265,9 @@ TEST_F(GlobalMethodsTest, VerifyAsksAndRemovesBadSongsHighestFirst) {
   EXPECT_EQ(fake.dialogs.shown[1].text, "3 Songs were removed");
 
   EXPECT_EQ(paths(), (std::vector<QString>{a, c, e}));
-  EXPECT_EQ(SharedMusicVariables().sSongNames().items(),
+  EXPECT_EQ(test::PlayList().sSongNames().items(),
             (std::vector<QString>{"a.mp3 name", "c.mp3 name", "e.mp3 name"}));
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 2);
   EXPECT_EQ(progress.texts(ProgressWindow::Message), QStringList{"Removing songs..."});
   EXPECT_EQ(progress.log().last(), "close message");
 }
@@ -275,34 +277,34 @@ TEST_F(GlobalMethodsTest, VerifyAnsweredNoChangesNothing) {
   setList({write("a.mp3"), fake.path("gone.mp3")});
   const std::vector<QString> before = paths();
   fake.dialogs.answers = {MsgResult::No};
-  VerifyPlayList();
+  VerifyPlayList(test::PlayList());
   EXPECT_EQ(fake.dialogs.texts().last(), "No changes have been made");
   EXPECT_EQ(paths(), before);
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 1);
   EXPECT_EQ(progress.count(ProgressRecorder::Op::Show, ProgressWindow::Message), 0);
 }
 
 TEST_F(GlobalMethodsTest, VerifyWithoutTypesFileFindsEverySongBad) {
   setList({write("a.mp3"), write("b.mp3"), write("c.mp3")});
   fake.dialogs.answers = {MsgResult::Ok, MsgResult::Ok, MsgResult::Ok, MsgResult::Yes};
-  VerifyPlayList();
+  VerifyPlayList(test::PlayList());
   const QString missing = missingTypesMessage(fake.path(kTypesFile));
   const QStringList texts = fake.dialogs.texts();
   ASSERT_EQ(texts.size(), 5);
   EXPECT_EQ(texts.mid(0, 3), (QStringList{missing, missing, missing}));
   EXPECT_TRUE(texts[3].startsWith("3 songs in the play list were either not found"));
   EXPECT_EQ(texts[4], "3 Songs were removed");
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_EQ(paths().size(), 1u) << "an emptied list keeps a stale first element";
 }
 
 TEST_F(GlobalMethodsTest, VerifyWithHiddenProgressStillRunsTheEventLoop) {
   write(kTypesFile, "\"MP3\"\r\n");
   setList({write("a.mp3"), write("b.mp3"), write("c.mp3")});
-  SetProcessingVisibility(2);
+  SetProcessingVisibility(test::PlayList(), 2);
   bool bEventHandled = false;
   QTimer::singleShot(0, [&] { bEventHandled = true; });
-  VerifyPlayList();
+  VerifyPlayList(test::PlayList());
   EXPECT_TRUE(progress.calls.empty());
   EXPECT_TRUE(bEventHandled);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"All songs in the list were found and should work"});

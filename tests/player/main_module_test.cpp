@@ -10,6 +10,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/Processor.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/WindowTest.h"
 
@@ -46,7 +47,7 @@ TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
   media.onCreate = [&](FakeMediaPlayer& p) {
     p.onCall = [&](const QString& call) {
       if (call == "play")
-        playingAtFirstPlay = SharedMusicVariables().bPlaying;
+        playingAtFirstPlay = test::PlayList().bPlaying;
     };
   };
   MainModule::Main(test::Windows().music, test::Windows().quick, "  /music/song.mp3");

@@ -19,6 +19,7 @@
 #include "player/quickplay/frmQMusic.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/ProgressWindows.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/WindowTest.h"
 
@@ -51,8 +52,8 @@ class PlainText : public test::WindowTest {
 
 TEST_F(PlainText, EveryWindowShowsHostileNamesAsText) {
   frmMusic& player = test::Slot<frmMusic>().Get();  // loads an empty list on its first run
-  SharedMusicVariables().replaceAll(std::vector<QString>{"/m/" + kHostile, "/m/b"},
-                                    std::vector<QString>{kHostile, "b" + kHostile});
+  test::PlayList().replaceAll(std::vector<QString>{"/m/" + kHostile, "/m/b"},
+                              std::vector<QString>{kHostile, "b" + kHostile});
   player.setDisplay(0);
   frmList& view = test::Slot<frmList>().Get();
   frmChoose& editor = test::Slot<frmChoose>().Get();
@@ -64,7 +65,7 @@ TEST_F(PlainText, EveryWindowShowsHostileNamesAsText) {
   const QString quickName = QStringLiteral("q<b>BIG<i>.mp3");  // a file name holds no "/"
   QFile(fake.path(quickName)).open(QIODevice::WriteOnly);
   quick.SetFileToPlay(fake.path(quickName));
-  SharedMusicVariables().bPlaying = true;
+  test::PlayList().bPlaying = true;
   quick.StartPlayQ();
   platform().progressWindows = &test::ProgressWindows();
   SetProcessingSuppressed(false);

@@ -10,6 +10,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/PlaybackController.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 using namespace qvt;
 
@@ -37,12 +38,12 @@ class FakeView : public IPlayerView {
 
 class PlaybackTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetMusicVariables(); }
-  void TearDown() override { ResetMusicVariables(); }
+  void SetUp() override { test::PlayList().resetAll(); }
+  void TearDown() override { test::PlayList().resetAll(); }
 
   // A list of n songs whose files exist in the fake program folder.
   void MakeList(int n, bool createFiles = true) {
-    auto& mv = SharedMusicVariables();
+    auto& mv = test::PlayList();
     std::vector<QString> paths, names;
     for (int i = 0; i < n; ++i) {
       names.push_back(QString("song%1.mp3").arg(i));
@@ -54,13 +55,11 @@ class PlaybackTest : public ::testing::Test {
     }
     mv.replaceAll(paths, names);
   }
-  QString Path(int i) const {
-    return SharedMusicVariables().sSongPaths()[static_cast<std::size_t>(i)];
-  }
+  QString Path(int i) const { return test::PlayList().sSongPaths()[static_cast<std::size_t>(i)]; }
   // Presses Play on a list of `songs` where every song fails, and runs what it posted.
   void PlayEveryFailing(int songs, int16_t skipMode, bool createFiles = true) {
     MakeList(songs, createFiles);
-    GlobalMethods::SetSkipMode(skipMode);
+    GlobalMethods::SetSkipMode(test::PlayList(), skipMode);
     player.failAllPlays = true;
     c.cmdPlay_Click();
     RunEvents();
@@ -74,24 +73,24 @@ class PlaybackTest : public ::testing::Test {
   FakePlatform fake;
   FakeMediaPlayer player;
   FakeView view;
-  PlaybackController c{SharedMusicVariables(), view, player};
+  PlaybackController c{test::PlayList(), view, player};
 };
 
 TEST_F(PlaybackTest, PlayStartsTheCurrentSongAndPauseResumesWhereItWas) {
   MakeList(3);
   c.cmdPlay_Click();
-  EXPECT_TRUE(SharedMusicVariables().bPlaying);
+  EXPECT_TRUE(test::PlayList().bPlaying);
   EXPECT_TRUE(view.pauseShown);
   EXPECT_EQ(player.file, Path(0));
   EXPECT_EQ(view.caption, "song0.mp3");
   player.position = 42.5;
   c.cmdPlay_Click();  // pause
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_FALSE(view.pauseShown);
-  EXPECT_EQ(SharedMusicVariables().dResumePosition, 42.5);
+  EXPECT_EQ(test::PlayList().dResumePosition, 42.5);
   c.cmdPlay_Click();  // resume
   EXPECT_EQ(player.position, 42.5);
-  EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
+  EXPECT_FALSE(test::PlayList().bResumeFromPosition);
 }
 
 // After a restart, Play on the song the last run left goes on where it was, as after a pause;
@@ -117,7 +116,7 @@ TEST_F(PlaybackTest, ARestoredResumePointResumesOnlyItsOwnSong) {
   EXPECT_EQ(point(c.CurrentResumePoint()), "none");
 
   FakeMediaPlayer restarted;
-  PlaybackController again{SharedMusicVariables(), view, restarted};
+  PlaybackController again{test::PlayList(), view, restarted};
   again.SetPosition(1);
   again.RestoreResumePoint({Path(1), 42});
   again.cmdNext_Click();
@@ -132,7 +131,7 @@ TEST_F(PlaybackTest, StopRewindsSoPlayStartsFromTheBeginning) {
   player.position = 30;
   c.cmdStop_Click();
   EXPECT_EQ(player.position, 0);
-  EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
+  EXPECT_FALSE(test::PlayList().bResumeFromPosition);
   c.cmdPlay_Click();
   EXPECT_EQ(player.position, 0);
   EXPECT_EQ(player.seeks.back(), 0);
@@ -219,7 +218,7 @@ TEST_F(PlaybackTest, TheNextSongIsHandedOverAheadAndFollowsTheUsersChoices) {
   c.chkRandom_Click();
   const int at = static_cast<int>(c.Position());
   EXPECT_EQ(player.nextFile, Path((at + 1) % 4));
-  GlobalMethods::RemoveSongAt((at + 1) % 4);
+  GlobalMethods::RemoveSongAt(test::PlayList(), (at + 1) % 4);
   RunEvents();
   EXPECT_EQ(player.nextFile, Path((at + 1) % 3)) << "the list changed";
 }
@@ -240,16 +239,16 @@ TEST_F(PlaybackTest, StartNewPlayKeepsALoadedSongAndResetsOnAnEmptyList) {
   const int plays = player.plays;
   c.StartNewPlay();
   EXPECT_EQ(player.plays, plays) << "the same song goes on undisturbed";
-  SharedMusicVariables().setLastIndex(-1);
+  test::PlayList().setLastIndex(-1);
   c.StartNewPlay();
   EXPECT_EQ(view.caption, "Ready");
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(player.state, kPlayStopped);
 }
 
 TEST_F(PlaybackTest, StartWhileLoadingStartsNothingAndReportsNothing) {
   MakeList(2);
-  SharedMusicVariables().bPlaying = true;
+  test::PlayList().bPlaying = true;
   player.readyStates = {kReadyLoading, kReadyLoading, kReadyLoading};
   c.StartPlay(1);
   EXPECT_EQ(player.plays, 0);
@@ -258,19 +257,19 @@ TEST_F(PlaybackTest, StartWhileLoadingStartsNothingAndReportsNothing) {
 }
 
 TEST_F(PlaybackTest, NoPlayListMessageOnlyWhilePlaying) {
-  SharedMusicVariables().setLastIndex(-1);
+  test::PlayList().setLastIndex(-1);
   c.StartPlay(0);
   EXPECT_TRUE(fake.dialogs.shown.empty());
-  SharedMusicVariables().bPlaying = true;
+  test::PlayList().bPlaying = true;
   c.StartPlay(0);
   ASSERT_EQ(fake.dialogs.texts(), QStringList{"No play list has been made"});
 }
 
 TEST_F(PlaybackTest, TitleScrollsOnlyForNamesLongerThan44) {
   MakeList(2);
-  SharedMusicVariables().setSongName(0, QString(44, 'a'));
-  SharedMusicVariables().setSongName(1, QString(45, 'b'));
-  SharedMusicVariables().bPlaying = true;
+  test::PlayList().setSongName(0, QString(44, 'a'));
+  test::PlayList().setSongName(1, QString(45, 'b'));
+  test::PlayList().bPlaying = true;
   c.StartPlay(0);
   EXPECT_FALSE(view.textSliderEnabled);
   c.StartPlay(1);
@@ -286,48 +285,48 @@ TEST_F(PlaybackTest, DontSkipShowsThePlaybackErrorAndStaysIdle) {
   EXPECT_EQ(box.title, "Playback Error");
   EXPECT_EQ(box.icon, MsgIcon::Critical);
   EXPECT_TRUE(box.systemModal);
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_FALSE(view.pauseShown);
   EXPECT_EQ(c.Position(), 0);
 }
 
 TEST_F(PlaybackTest, JustSkipGoesOnWithTheNextSong) {
   MakeList(3);
-  GlobalMethods::SetSkipMode(3);
+  GlobalMethods::SetSkipMode(test::PlayList(), 3);
   player.failingFiles << Path(0);
   c.cmdPlay_Click();
   RunEvents();
-  EXPECT_TRUE(SharedMusicVariables().bPlaying);
+  EXPECT_TRUE(test::PlayList().bPlaying);
   EXPECT_EQ(player.file, Path(1));
   EXPECT_TRUE(fake.dialogs.shown.empty());
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2) << "an existing file is never removed";
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 2) << "an existing file is never removed";
 }
 
 TEST_F(PlaybackTest, SkipAndRemoveDropsAMissingSong) {
   MakeList(3);
-  GlobalMethods::SetSkipMode(2);
+  GlobalMethods::SetSkipMode(test::PlayList(), 2);
   QFile::remove(Path(0));
   player.failingFiles << Path(0);
   const QString third = Path(2);
   c.cmdPlay_Click();
   RunEvents();
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 1);
   // The song that moved into the failed one's place is passed over.
   EXPECT_EQ(player.file, third);
-  EXPECT_TRUE(SharedMusicVariables().bPlaying);
+  EXPECT_TRUE(test::PlayList().bPlaying);
 }
 
 TEST_F(PlaybackTest, RemovingTheOnlySongWarnsOnceAndStops) {
   PlayEveryFailing(1, 2, false);
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{"Warning, there are no more playable songs in the current play list"});
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
 }
 
 TEST_F(PlaybackTest, AListWhereEverySongFailsEndsIdleWithOneMessage) {
   PlayEveryFailing(4, 3);
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{PlaybackController::kPlaybackErrorText});
   EXPECT_EQ(player.failedPlays, 4 * PlaybackController::kStartAttempts);
 }
@@ -336,7 +335,7 @@ TEST_F(PlaybackTest, OneBadSongAloneEndsAfterOneRound) {
   view.loop = true;
   PlayEveryFailing(1, 3);
   EXPECT_EQ(fake.dialogs.shown.size(), 1u);
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
 }
 
 // A chain that keeps coming back to a bad song (loop, or one path listed twice) ends after as
@@ -352,29 +351,30 @@ TEST_F(PlaybackTest, ARetryChainEndsAfterAsManyFailuresAsTheListHasSongs) {
                {"one path twice", false, 3, true}};
   for (const Case& row : cases) {
     SCOPED_TRACE(row.what);
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     fake.dialogs.shown.clear();
     player.failedPlays = 0;
     MakeList(2);
     if (row.sameTwice)
-      SharedMusicVariables().setSongPath(1, Path(0));
+      test::PlayList().setSongPath(1, Path(0));
     player.failingFiles = {Path(0)};
-    GlobalMethods::SetSkipMode(row.skipMode);
+    GlobalMethods::SetSkipMode(test::PlayList(), row.skipMode);
     view.loop = row.loop;
     c.SetPosition(0);
     c.cmdPlay_Click();
     RunEvents();
     EXPECT_EQ(player.failedPlays, 2 * PlaybackController::kStartAttempts);
     EXPECT_EQ(fake.dialogs.texts(), QStringList{PlaybackController::kPlaybackErrorText});
-    EXPECT_FALSE(SharedMusicVariables().bPlaying);
-    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 1) << "an existing file is never removed";
+    EXPECT_FALSE(test::PlayList().bPlaying);
+    EXPECT_EQ(test::PlayList().dblLastIndex(), 1) << "an existing file is never removed";
   }
 }
 
 TEST_F(PlaybackTest, StopDuringRetriesPreventsTheAutomaticNextSong) {
   MakeList(3);
-  GlobalMethods::SetSkipMode(3);
-  GlobalMethods::SetSongLoadingPriority(1);  // the event loop runs between attempts
+  GlobalMethods::SetSkipMode(test::PlayList(), 3);
+  // The event loop runs between attempts.
+  GlobalMethods::SetSongLoadingPriority(test::PlayList(), 1);
   player.failingFiles << Path(0);
   fake.eventLoop.onPass = [this] {
     if (player.failedPlays == 10)
@@ -383,14 +383,14 @@ TEST_F(PlaybackTest, StopDuringRetriesPreventsTheAutomaticNextSong) {
   c.cmdPlay_Click();
   fake.eventLoop.onPass = nullptr;
   RunEvents();
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(player.plays, 0);
   EXPECT_NE(player.file, Path(1));
 }
 
 TEST_F(PlaybackTest, StopAfterAFailedSongPreventsTheAutomaticStart) {
   MakeList(3);
-  GlobalMethods::SetSkipMode(3);
+  GlobalMethods::SetSkipMode(test::PlayList(), 3);
   player.failingFiles << Path(0);
   fake.eventLoop.onPass = [this] {
     if (player.failedPlays == PlaybackController::kStartAttempts)
@@ -399,7 +399,7 @@ TEST_F(PlaybackTest, StopAfterAFailedSongPreventsTheAutomaticStart) {
   c.cmdPlay_Click();
   fake.eventLoop.onPass = nullptr;
   RunEvents();
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(c.Position(), 1) << "the next song is chosen but not started";
   EXPECT_EQ(player.plays, 0);
 }
@@ -423,14 +423,14 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
     SCOPED_TRACE(row.what);
     QStringList traces[2];
     for (int delay : {-1, 0}) {
-      ResetMusicVariables();
+      test::PlayList().resetAll();
       fake.dialogs.shown.clear();
-      GlobalMethods::SetSkipMode(row.skipMode);
+      GlobalMethods::SetSkipMode(test::PlayList(), row.skipMode);
       MakeList(row.songs);
       FakeMediaPlayer media;
       media.loadDelayMs = delay;
       FakeView v;
-      PlaybackController pc{SharedMusicVariables(), v, media};
+      PlaybackController pc{test::PlayList(), v, media};
       for (int i : row.failing) {
         media.failingFiles << Path(i);
         if (row.missing)
@@ -440,9 +440,9 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
       test::PumpUntil([&] { return v.whenStopEnabled && media.readyState() == kReadyComplete; });
       RunEvents();
       traces[delay < 0 ? 0 : 1] << media.calls << fake.dialogs.texts() << v.caption
-                                << QString::number(SharedMusicVariables().dblLastIndex())
+                                << QString::number(test::PlayList().dblLastIndex())
                                 << QString::number(pc.Position())
-                                << QString::number(SharedMusicVariables().bPlaying)
+                                << QString::number(test::PlayList().bPlaying)
                                 << QString::number(v.pauseShown)
                                 << QString::number(v.whenStopEnabled)
                                 << QString::number(v.textSliderEnabled);
@@ -453,7 +453,7 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
 
 TEST_F(PlaybackTest, ListViewIsResetOnEveryStartWhileOpen) {
   MakeList(2);
-  SharedMusicVariables().bListWindowOpen = true;
+  test::PlayList().bListWindowOpen = true;
   c.cmdPlay_Click();
   c.cmdNext_Click();
   EXPECT_EQ(view.listResets, 2);

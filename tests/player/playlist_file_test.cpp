@@ -17,6 +17,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Variant.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 
@@ -51,7 +52,7 @@ class FakeView : public IEditorView, public IListBox {
   IListBox& PlayList() override { return *this; }
   int PlayListIndex() const override { return listIndex; }
   void ShowPlayList() override {
-    const MusicVariables& mv = SharedMusicVariables();
+    const MusicVariables& mv = test::PlayList();
     items.clear();
     for (std::size_t i = 0;
          static_cast<double>(i) <= mv.dblLastIndex() && i < mv.sSongNames().size(); ++i)
@@ -74,32 +75,32 @@ class FakeView : public IEditorView, public IListBox {
 class PlayListFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMusicVariables();
-    SharedMusicVariables().setLastIndex(-1);
+    test::PlayList().resetAll();
+    test::PlayList().setLastIndex(-1);
     view.folder = fake.path("music");
     QDir().mkpath(view.folder);
   }
-  void TearDown() override { ResetMusicVariables(); }
+  void TearDown() override { test::PlayList().resetAll(); }
 
   static void SetList(const std::vector<QString>& paths, const std::vector<QString>& names) {
-    SharedMusicVariables().replaceAll(paths, names);
+    test::PlayList().replaceAll(paths, names);
   }
   // Loads a file of the folder the way the Load button does (search bound at the list).
   void Load(const QString& name) {
     view.current = name;
-    GlobalMethods::FindSongPath("init" + FormatNumber(SharedMusicVariables().dblLastIndex()));
-    LoadListFile(view, kListFileMarker);
-    GlobalMethods::FindSongPath("stop");
+    GlobalMethods::FindSongPath(test::PlayList(),
+                                "init" + FormatNumber(test::PlayList().dblLastIndex()));
+    LoadListFile(test::PlayList(), view, kListFileMarker);
+    GlobalMethods::FindSongPath(test::PlayList(), "stop");
   }
   void Save(const QString& answer) {
     fake.dialogs.inputAnswers.push_back(answer);
-    SaveListFile(view);
+    SaveListFile(test::PlayList(), view);
   }
   QString In(const QString& name) const { return view.folder + "/" + name; }
   std::vector<QString> Listed() const {
-    const auto& names = SharedMusicVariables().sSongNames().items();
-    return {names.begin(),
-            names.begin() + static_cast<long>(SharedMusicVariables().dblLastIndex() + 1)};
+    const auto& names = test::PlayList().sSongNames().items();
+    return {names.begin(), names.begin() + static_cast<long>(test::PlayList().dblLastIndex() + 1)};
   }
 
   FakePlatform fake;
@@ -123,10 +124,10 @@ TEST_F(PlayListFile, SaveWritesRecordsAndLoadReproducesThemByteForByte) {
     expected += "\"" + paths[i].toUtf8() + "\",\"" + names[i].toUtf8() + "\"\r\n";
   EXPECT_EQ(ReadAll(In("mine.qvl")), expected);
 
-  SharedMusicVariables().setLastIndex(-1);
+  test::PlayList().setLastIndex(-1);
   Load("mine.qvl");
   EXPECT_EQ(fake.dialogs.texts().last(), "3 Songs loaded successfully");
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), 2);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), 2);
   EXPECT_EQ(Listed(), names);
   EXPECT_EQ(view.items, names);
   EXPECT_EQ(view.caption, "Generating Visual List... \r\na  b.wav");
@@ -138,7 +139,7 @@ TEST_F(PlayListFile, EmptyListIsTheLineMinusOneAndLoadsNothing) {
   EXPECT_EQ(ReadAll(In("empty.qvl")), "-1\r\n");
   Load("empty.qvl");
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"Saved", "0 Songs loaded successfully"}));
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
 }
 
 TEST_F(PlayListFile, DuplicatesOfTheListAreCountedNotAddedEvenInOtherCase) {
@@ -150,7 +151,7 @@ TEST_F(PlayListFile, DuplicatesOfTheListAreCountedNotAddedEvenInOtherCase) {
             (QStringList{"1 songs failed to be added because they were already in the list",
                          "1 Songs loaded successfully"}));
   EXPECT_EQ(Listed(), (std::vector<QString>{"ONE.mp3", "two"}));
-  EXPECT_EQ(SharedMusicVariables().sSongPaths()[1], "/m/two.mp3");
+  EXPECT_EQ(test::PlayList().sSongPaths()[1], "/m/two.mp3");
 }
 
 TEST_F(PlayListFile, NamesWithoutExactLowerCaseExtensionAreRefused) {
@@ -161,7 +162,7 @@ TEST_F(PlayListFile, NamesWithoutExactLowerCaseExtensionAreRefused) {
     EXPECT_EQ(fake.dialogs.texts(),
               QStringList{"The file selected is not a valid Quavertone List file"})
         << name.toStdString();
-    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+    EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   }
 }
 
@@ -187,8 +188,8 @@ TEST_F(PlayListFile, MalformedFilesEndInOrder) {
     ASSERT_TRUE(WriteAll(In("bad.qvl"), c.bytes));
     Load("bad.qvl");
     EXPECT_EQ(fake.dialogs.texts(), QStringList{"Error loading file"}) << c.what;
-    EXPECT_EQ(SharedMusicVariables().dblLastIndex(), c.stored) << c.what;
-    EXPECT_EQ(SharedMusicVariables().sSongNames().size(), static_cast<std::size_t>(c.stored) + 1)
+    EXPECT_EQ(test::PlayList().dblLastIndex(), c.stored) << c.what;
+    EXPECT_EQ(test::PlayList().sSongNames().size(), static_cast<std::size_t>(c.stored) + 1)
         << c.what;
     EXPECT_EQ(view.items, Listed()) << c.what;
   }
@@ -263,9 +264,9 @@ TEST_F(PlayListFile, OtherPlayersListsLoadWhatTheyCan) {
     Load(c.file);
     EXPECT_EQ(fake.dialogs.texts(), c.messages) << c.file;
     QStringList paths, names;
-    for (double i = 1; i <= SharedMusicVariables().dblLastIndex(); ++i) {
-      paths << SharedMusicVariables().sSongPaths()[static_cast<std::size_t>(i)];
-      names << SharedMusicVariables().sSongNames()[static_cast<std::size_t>(i)];
+    for (double i = 1; i <= test::PlayList().dblLastIndex(); ++i) {
+      paths << test::PlayList().sSongPaths()[static_cast<std::size_t>(i)];
+      names << test::PlayList().sSongNames()[static_cast<std::size_t>(i)];
     }
     QStringList expected = c.paths;
     expected.replaceInStrings(QRegularExpression("^F/"), view.folder + "/");
@@ -279,7 +280,7 @@ TEST_F(PlayListFile, OtherPlayersListsLoadWhatTheyCan) {
   view.files = {"a.m3u", "c.pls"};
   view.selectedFiles = {0, 1};
   view.current = "a.m3u";
-  PlayListEditor(SharedMusicVariables(), view).AddClick();
+  PlayListEditor(test::PlayList(), view).AddClick();
   EXPECT_EQ(Listed(), (std::vector<QString>{"Blue Song", "red.ogg", "First", "b.mp3"}));
 }
 
@@ -290,13 +291,13 @@ TEST_F(PlayListFile, ExportedM3u8LoadsBackTheSameSongs) {
                                    "/m/trail.mp3 "};
   const std::vector<QString> names{"Blue, Live", "#1", "two lines", "trail"};
   SetList(paths, names);
-  ASSERT_TRUE(WriteListFile(In("l.qvl")));
+  ASSERT_TRUE(WriteListFile(test::PlayList(), In("l.qvl")));
   const Result<void> exported = ExportM3u8(In("l.qvl"), In("out.m3u8"));
   ASSERT_TRUE(exported) << exported.error().toStdString();
   SetList({}, {});
   Load("out.m3u8");
-  EXPECT_EQ(SharedMusicVariables().sSongPaths().items(), paths);
-  EXPECT_EQ(SharedMusicVariables().sSongNames().items(), names);
+  EXPECT_EQ(test::PlayList().sSongPaths().items(), paths);
+  EXPECT_EQ(test::PlayList().sSongNames().items(), names);
 
   ASSERT_TRUE(WriteAll(In("bad.qvl"), "3\r\n\"/m/a.mp3\",\"a\"\r\n"));
   const Result<void> refused = ExportM3u8(In("bad.qvl"), In("out.m3u8"));
@@ -319,7 +320,7 @@ TEST_F(PlayListFile, AnM3u8SavedBesideItsSongsLoadsAfterTheFolderMoved) {
   view.folder = moved;
   SetList({}, {});
   Load("Mix.M3U8");
-  EXPECT_EQ(SharedMusicVariables().sSongPaths().items(),
+  EXPECT_EQ(test::PlayList().sSongPaths().items(),
             (std::vector<QString>{moved + "/a b.mp3", moved + "/sub/#1.ogg",
                                   fake.path("elsewhere.wav")}));
 }
@@ -337,24 +338,24 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
   SetList({In("here.mp3"), "/gone/Pop/a.mp3", "/gone/b.mp3", "/gone/c.mp3", "/gone/x/b.mp3"},
           names);
   fake.dialogs.folderAnswers = {moved};
-  PlayListEditor(SharedMusicVariables(), view).FindMovedClick();
+  PlayListEditor(test::PlayList(), view).FindMovedClick();
   ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
   EXPECT_EQ(fake.dialogs.folderChoices[0].title, "Find Moved Songs");
   EXPECT_EQ(fake.dialogs.folderChoices[0].defaultText, view.folder);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{"2 of 4 missing songs were found; 2 are still missing."});
-  EXPECT_EQ(SharedMusicVariables().sSongPaths().items(),
+  EXPECT_EQ(test::PlayList().sSongPaths().items(),
             (std::vector<QString>{In("here.mp3"), moved + "/Pop/a.mp3", moved + "/deep/er/b.mp3",
                                   "/gone/c.mp3", "/gone/x/b.mp3"}));
-  EXPECT_EQ(SharedMusicVariables().sSongNames().items(), names);
+  EXPECT_EQ(test::PlayList().sSongNames().items(), names);
   EXPECT_EQ(view.statuses, (QStringList{"Looking for moved songs...", "Ready"}));
 
   // A cancelled choice changes nothing and says nothing.
   fake.dialogs.shown.clear();
-  PlayListEditor(SharedMusicVariables(), view).FindMovedClick();
+  PlayListEditor(test::PlayList(), view).FindMovedClick();
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
   EXPECT_TRUE(fake.dialogs.shown.empty());
-  EXPECT_EQ(SharedMusicVariables().sSongPaths()[3], "/gone/c.mp3");
+  EXPECT_EQ(test::PlayList().sSongPaths()[3], "/gone/c.mp3");
 
   // Nothing missing, or no list: nothing to ask.
   for (const auto& [paths, message] :
@@ -362,7 +363,7 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
         std::pair{std::vector<QString>{}, "No play list loaded, there are no songs to relink"}}) {
     SetList(paths, paths);
     fake.dialogs.shown.clear();
-    PlayListEditor(SharedMusicVariables(), view).FindMovedClick();
+    PlayListEditor(test::PlayList(), view).FindMovedClick();
     EXPECT_EQ(fake.dialogs.texts(), QStringList{message});
   }
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
@@ -373,20 +374,20 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
           {"x", "y", "z"});
   fake.dialogs.inputAnswers = {"/home/u/Music/A"};
   fake.dialogs.folderAnswers = {"/media/u/B"};
-  PlayListEditor(SharedMusicVariables(), view).RelinkClick();
+  PlayListEditor(test::PlayList(), view).RelinkClick();
   ASSERT_EQ(fake.dialogs.inputs.size(), 1u);
   EXPECT_EQ(fake.dialogs.inputs[0].defaultText, "/home/u/Music/A");  // the first missing song's
   ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
   EXPECT_EQ(fake.dialogs.folderChoices[0].title, "Relink the songs of /home/u/Music/A to");
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"2 songs were relinked to /media/u/B"});
   EXPECT_EQ(
-      SharedMusicVariables().sSongPaths().items(),
+      test::PlayList().sSongPaths().items(),
       (std::vector<QString>{"/media/u/B/x.mp3", "/home/u/Music/AB/y.mp3", "/media/u/B/s/z.mp3"}));
 
   // A folder that holds no song of the list: said, and nothing more asked.
   fake.dialogs.shown.clear();
   fake.dialogs.inputAnswers = {"/home/u/Music/A"};
-  PlayListEditor(SharedMusicVariables(), view).RelinkClick();
+  PlayListEditor(test::PlayList(), view).RelinkClick();
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No song of the list is in /home/u/Music/A"});
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 1u);
 }
@@ -423,8 +424,8 @@ TEST_F(PlayListFile, ExtensionIsAlwaysAppendedAndOldFileIsReplaced) {
 
 TEST_F(PlayListFile, FailedSaveLeavesTheOldFileWhole) {
   ASSERT_TRUE(WriteAll(In("keep.qvl"), "old list"));
-  SharedMusicVariables().replaceAll({"/m/a.mp3"}, {"a.mp3"});
-  SharedMusicVariables().setLastIndex(5);  // more songs announced than the arrays hold
+  test::PlayList().replaceAll({"/m/a.mp3"}, {"a.mp3"});
+  test::PlayList().setLastIndex(5);  // more songs announced than the arrays hold
   Save("keep");
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
   EXPECT_EQ(ReadAll(In("keep.qvl")), "old list");
@@ -441,7 +442,7 @@ TEST_F(PlayListFile, FailedSaveLeavesTheOldFileWhole) {
 
   view.folder = In("keep.qvl") + "/below";  // a folder that cannot exist
   fake.dialogs.shown.clear();
-  SharedMusicVariables().setLastIndex(0);
+  test::PlayList().setLastIndex(0);
   Save("x");
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
   EXPECT_EQ(view.statuses.last(), "Save Failed");
@@ -451,15 +452,15 @@ TEST_F(PlayListFile, AddRunsBusyAndReportsMissingCurrentFile) {
   view.files = {"a.mp3", "b.mp3"};
   view.selectedFiles = {0, 1};
   view.current = "";
-  PlayListEditor(SharedMusicVariables(), view).AddClick();
+  PlayListEditor(test::PlayList(), view).AddClick();
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"No file selected", "No file selected"}));
   EXPECT_EQ(view.events, (QStringList{"edit 0", "repaint", "edit 1", "repaint"}));
   EXPECT_EQ(view.statuses, (QStringList{"Adding songs...", "Ready"}));
 
   view.current = "b.mp3";
-  PlayListEditor(SharedMusicVariables(), view).AddClick();
+  PlayListEditor(test::PlayList(), view).AddClick();
   EXPECT_EQ(Listed(), (std::vector<QString>{"a.mp3", "b.mp3"}));
-  EXPECT_EQ(SharedMusicVariables().sSongPaths()[0], view.folder + "/a.mp3");
+  EXPECT_EQ(test::PlayList().sSongPaths()[0], view.folder + "/a.mp3");
   EXPECT_EQ(view.caption, "Adding... \r\nb.mp3");
   EXPECT_TRUE(view.statuses.contains("Adding...  b.mp3"));
 }
@@ -470,8 +471,8 @@ TEST_F(PlayListFile, VerifyThatEmptiesTheListClearsTheListBox) {
   SetList({"/nowhere/a.mp3"}, {"a.mp3"});
   view.items = {"a.mp3"};
   fake.dialogs.answers = {MsgResult::Yes};
-  PlayListEditor(SharedMusicVariables(), view).VerifyClick();
-  EXPECT_EQ(SharedMusicVariables().dblLastIndex(), -1);
+  PlayListEditor(test::PlayList(), view).VerifyClick();
+  EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_TRUE(view.items.empty());
   EXPECT_EQ(view.statuses.last(), "Ready");
 }

@@ -25,6 +25,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
 #include "tests/support/BoxAssertions.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 using namespace qvt;
 
@@ -35,11 +36,11 @@ const QString kFailText = QStringLiteral(
 
 class QuickPlay : public ::testing::Test {
  protected:
-  void SetUp() override { ResetMusicVariables(); }
+  void SetUp() override { test::PlayList().resetAll(); }
   void TearDown() override {
     forms.UnloadAllWithoutHandlers();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetMusicVariables();
+    test::PlayList().resetAll();
   }
 
   void writeFile(const QString& name, const QByteArray& bytes) {
@@ -56,7 +57,7 @@ class QuickPlay : public ::testing::Test {
   FormSet forms;
   FormSlot<frmQMusic> quick{forms, [this] {
                               return new frmQMusic(
-                                  SharedMusicVariables(),
+                                  test::PlayList(),
                                   [this] {
                                     if (openMain)
                                       openMain();
@@ -75,7 +76,7 @@ class QuickPlay : public ::testing::Test {
     frmQMusic& f = load();
     f.SetFileToPlay(fake.path(songName));
     f.show();
-    SharedMusicVariables().bPlaying = true;
+    test::PlayList().bPlaying = true;
     f.StartPlayQ();
     return f;
   }
@@ -129,7 +130,7 @@ TEST_F(QuickPlay, ReadsTheSettingsFile) {
     EXPECT_NEAR(f.pos().x(), pos.x(), 1);
     EXPECT_NEAR(f.pos().y(), pos.y(), 1);
     EXPECT_EQ(f.bCloseAfterSong(), row.closeOption);
-    EXPECT_EQ(SharedMusicVariables().bQuickPlayClose, row.closeOption);
+    EXPECT_EQ(test::PlayList().bQuickPlayClose, row.closeOption);
     EXPECT_EQ(f.vlcVolume->CurrentValue(), row.level);
     forms.UnloadAllWithoutHandlers();
   }
@@ -198,7 +199,7 @@ TEST_F(QuickPlay, TimerShowsTimeAndEndsTheSong) {
   player().playToEnd();
   f.timUpdater_Timer();
   EXPECT_EQ(buttons(f), kStopped);
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(player().position, 0);
   EXPECT_TRUE(quick.IsLoaded()) << "the close option is off";
 }
@@ -293,8 +294,8 @@ TEST_F(QuickPlay, SliderSeeksAndKeepsTheSongEndTestOff) {
   f.timUpdater->stop();
   EXPECT_EQ(player().position, 30);
   EXPECT_EQ(player().state, kPlayPlaying);
-  EXPECT_TRUE(SharedMusicVariables().bResumeFromPosition);
-  EXPECT_EQ(SharedMusicVariables().dResumePosition, 30);
+  EXPECT_TRUE(test::PlayList().bResumeFromPosition);
+  EXPECT_EQ(test::PlayList().dResumePosition, 30);
   player().state = kPlayStopped;
   f.timUpdater_Timer();
   EXPECT_EQ(buttons(f), kPlaying) << "no song end while resuming from the slider";
@@ -350,7 +351,7 @@ TEST_F(QuickPlay, ClosesAfterTheSongOnlyWhenUntouched) {
     (g.*touch)();
     g.timUpdater->stop();
     player().playToEnd();
-    SharedMusicVariables().bResumeFromPosition = false;
+    test::PlayList().bResumeFromPosition = false;
     EXPECT_NO_THROW(g.timUpdater_Timer());
     EXPECT_TRUE(quick.IsLoaded());
   }
@@ -369,7 +370,7 @@ TEST_F(QuickPlay, LoadQvtOpensTheMainWindowWithoutEndingTheProgram) {
   EXPECT_EQ(opened, 1);
   EXPECT_FALSE(quick.IsLoaded());
   EXPECT_FALSE(fake.app.endedWith.has_value());
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_TRUE(config().endsWith("#FALSE#\r\n0\r\n"));
 }
 
@@ -383,14 +384,14 @@ TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
   bool tickingDuringBox = true;
   fake.dialogs.onShow = [&](const MessageBoxSpec&) { tickingDuringBox = f.timUpdater->isActive(); };
   f.SetFileToPlay(fake.path("song.mp3"));
-  SharedMusicVariables().bPlaying = true;
+  test::PlayList().bPlaying = true;
   f.StartPlayQ();
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   test::ExpectBox(fake.dialogs.shown[0],
                   {kFailText, "Playback Error", MsgButtons::OkOnly, MsgIcon::Critical, 1, true});
   EXPECT_FALSE(tickingDuringBox);
   EXPECT_TRUE(f.timUpdater->isActive());
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
+  EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_GE(fake.eventLoop.passes, 1);
   EXPECT_EQ(player().failedPlays, 2);
   f.timUpdater_Timer();

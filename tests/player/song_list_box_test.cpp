@@ -7,6 +7,7 @@
 
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 namespace qvt {
 namespace {
@@ -33,18 +34,19 @@ TEST(SongListBox, EntriesAreSongsInOrderAndChangeOnlyWhenTold) {
 }
 
 TEST(SongListBox, SelectionFollowsTheSharedListHelpers) {
-  ResetMusicVariables();
-  SharedMusicVariables().setLastIndex(4);
+  test::PlayList().resetAll();
+  test::PlayList().setLastIndex(4);
   SongListBox lst;
   lst.SetItems(Names(5));
   EXPECT_EQ(lst.ListIndex(), -1);
-  EXPECT_EQ(GlobalMethods::GetSelectedIndex(lst), 0);  // none selected reads as the first
+  EXPECT_EQ(GlobalMethods::GetSelectedIndex(test::PlayList(), lst),
+            0);  // none selected reads as the first
 
   GlobalMethods::SelectListItem(lst, 3);
   EXPECT_TRUE(lst.Selected(3));
   EXPECT_FALSE(lst.Selected(2));
   EXPECT_EQ(lst.ListIndex(), 3);
-  EXPECT_EQ(GlobalMethods::GetSelectedIndex(lst), 3);
+  EXPECT_EQ(GlobalMethods::GetSelectedIndex(test::PlayList(), lst), 3);
 
   GlobalMethods::SelectListItem(lst, 7);  // no such entry: ignored
   EXPECT_EQ(lst.ListIndex(), 3);

@@ -13,6 +13,7 @@
 #include "player/startup/NameScan.h"
 #include "player/startup/SongSearch.h"
 #include "player/startup/UpperForm.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/SongLists.h"
 
 using namespace qvt;
@@ -22,8 +23,8 @@ namespace {
 
 class SongSearch : public ::testing::Test {
  protected:
-  void SetUp() override { ResetMusicVariables(); }
-  void TearDown() override { ResetMusicVariables(); }
+  void SetUp() override { test::PlayList().resetAll(); }
+  void TearDown() override { test::PlayList().resetAll(); }
 
   static void setList(const QStringList& paths, const QStringList& names = {}) {
     test::SetSongList(paths, names);
@@ -73,35 +74,35 @@ TEST_F(SongSearch, PathProtocolTable) {
       {"init3", "stopper.mp3", -1},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(FindSongPath(QString::fromUtf8(row.init)), -1);
-    EXPECT_EQ(FindSongPath(QString::fromUtf8(row.term)), row.expected)
+    EXPECT_EQ(FindSongPath(test::PlayList(), QString::fromUtf8(row.init)), -1);
+    EXPECT_EQ(FindSongPath(test::PlayList(), QString::fromUtf8(row.term)), row.expected)
         << row.init << " then " << row.term;
   }
 }
 
 TEST_F(SongSearch, PathBoundIsIndependentOfTheLastIndex) {
   setList({"/a/x.mp3", "/a/y.mp3"});
-  FindSongPath("init0");
-  SharedMusicVariables().setLastIndex(-1);  // list cleared, stale element kept
-  EXPECT_EQ(FindSongPath("/a/x.mp3"), 0);
-  FindSongPath("init-1");
-  EXPECT_EQ(FindSongPath("/a/x.mp3"), -1);
+  FindSongPath(test::PlayList(), "init0");
+  test::PlayList().setLastIndex(-1);  // list cleared, stale element kept
+  EXPECT_EQ(FindSongPath(test::PlayList(), "/a/x.mp3"), 0);
+  FindSongPath(test::PlayList(), "init-1");
+  EXPECT_EQ(FindSongPath(test::PlayList(), "/a/x.mp3"), -1);
 }
 
 TEST_F(SongSearch, AddingPattern) {
   // The editor: "init" + last index, then add each song not already present, then "stop".
   setList({"/m/1.mp3", "/m/2.mp3"});
-  MusicVariables& mv = SharedMusicVariables();
-  FindSongPath("init1");
+  MusicVariables& mv = test::PlayList();
+  FindSongPath(test::PlayList(), "init1");
   const QStringList adding = {"/m/3.mp3", "/M/1.MP3", "/m/3.mp3", "/m/4.mp3"};
   for (const QString& path : adding) {
-    if (FindSongPath(path) != -1)
+    if (FindSongPath(test::PlayList(), path) != -1)
       continue;
     mv.setLastIndex(mv.dblLastIndex() + 1);
-    ResizeSongArrays(mv.dblLastIndex());
+    ResizeSongArrays(test::PlayList(), mv.dblLastIndex());
     mv.setSongPath(static_cast<std::size_t>(mv.dblLastIndex()), path);
   }
-  FindSongPath("stop");
+  FindSongPath(test::PlayList(), "stop");
   // Songs added by the same operation are not compared with each other.
   const std::vector<QString> expected = {"/m/1.mp3", "/m/2.mp3", "/m/3.mp3", "/m/3.mp3",
                                          "/m/4.mp3"};
@@ -113,20 +114,21 @@ TEST_F(SongSearch, IndexGrowsWithoutRebuildingWhileSongsAreAppended) {
   for (int i = 0; i < 1000; ++i)
     paths << QStringLiteral("/m/%1.mp3").arg(i);
   setList(paths);
-  SongArray& songs = MusicVariablesTestAccess::Paths(SharedMusicVariables());
-  FindSongPath("init999");
-  EXPECT_EQ(FindSongPath("/M/500.MP3"), 500);
-  EXPECT_EQ(PathIndex().indexedCount(), 1000u);
+  SongArray& songs = MusicVariablesTestAccess::Paths(test::PlayList());
+  FindSongPath(test::PlayList(), "init999");
+  EXPECT_EQ(FindSongPath(test::PlayList(), "/M/500.MP3"), 500);
+  EXPECT_EQ(PathIndex(test::PlayList()).indexedCount(), 1000u);
   for (int i = 1000; i < 1500; ++i) {
     songs.push_back(QStringLiteral("/m/%1.mp3").arg(i));
-    EXPECT_EQ(FindSongPath(QStringLiteral("/m/%1.mp3").arg(i)), -1);
+    EXPECT_EQ(FindSongPath(test::PlayList(), QStringLiteral("/m/%1.mp3").arg(i)), -1);
   }
-  EXPECT_EQ(PathIndex().indexedCount(), 1000u) << "appended songs lie beyond the bound";
-  FindSongPath("init1499");
-  EXPECT_EQ(FindSongPath("/m/1499.mp3"), 1499);
+  EXPECT_EQ(PathIndex(test::PlayList()).indexedCount(), 1000u)
+      << "appended songs lie beyond the bound";
+  FindSongPath(test::PlayList(), "init1499");
+  EXPECT_EQ(FindSongPath(test::PlayList(), "/m/1499.mp3"), 1499);
   songs.set(7, "/m/new.mp3");
-  EXPECT_EQ(FindSongPath("/m/7.mp3"), -1);
-  EXPECT_EQ(FindSongPath("/m/NEW.mp3"), 7);
+  EXPECT_EQ(FindSongPath(test::PlayList(), "/m/7.mp3"), -1);
+  EXPECT_EQ(FindSongPath(test::PlayList(), "/m/NEW.mp3"), 7);
 }
 
 TEST_F(SongSearch, NameSearchTable) {
@@ -151,8 +153,9 @@ TEST_F(SongSearch, NameSearchTable) {
       {"stop", "Intro.mp3", false, 1},    // no start: from the first song
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(FindSongName(QString::fromUtf8(row.init), false), -1);
-    EXPECT_EQ(FindSongName(QString::fromUtf8(row.term), row.partial), row.expected)
+    EXPECT_EQ(FindSongName(test::PlayList(), QString::fromUtf8(row.init), false), -1);
+    EXPECT_EQ(FindSongName(test::PlayList(), QString::fromUtf8(row.term), row.partial),
+              row.expected)
         << row.init << " then " << row.term;
   }
 }
@@ -235,25 +238,25 @@ TEST(FirstNameMatch, ChunksOnThePoolFindTheLowestMatchOfTheRange) {
 
 TEST_F(SongSearch, NameSearchEndsAtTheLastIndex) {
   setList({"/m/1", "/m/2"}, {"a song", "b song"});
-  SharedMusicVariables().setLastIndex(0);
-  FindSongName("init0", false);
-  EXPECT_EQ(FindSongName("b song", false), -1);
-  SharedMusicVariables().setLastIndex(-1);  // no play list, stale first element
-  EXPECT_EQ(FindSongName("a song", false), -1);
-  SharedMusicVariables().setLastIndex(5);  // arrays shorter than the index: no read past them
-  EXPECT_EQ(FindSongName("b song", false), 1);
-  EXPECT_EQ(FindSongName("c song", false), -1);
+  test::PlayList().setLastIndex(0);
+  FindSongName(test::PlayList(), "init0", false);
+  EXPECT_EQ(FindSongName(test::PlayList(), "b song", false), -1);
+  test::PlayList().setLastIndex(-1);  // no play list, stale first element
+  EXPECT_EQ(FindSongName(test::PlayList(), "a song", false), -1);
+  test::PlayList().setLastIndex(5);  // arrays shorter than the index: no read past them
+  EXPECT_EQ(FindSongName(test::PlayList(), "b song", false), 1);
+  EXPECT_EQ(FindSongName(test::PlayList(), "c song", false), -1);
 }
 
 TEST_F(SongSearch, ResetPutsTheBoundsBackToZero) {
   setList({"/m/aaa.mp3", "/m/bbb.mp3"}, {"aaa", "bbb"});
-  FindSongPath("init1");
-  FindSongName("init1", false);
-  ResetMusicVariables();
+  FindSongPath(test::PlayList(), "init1");
+  FindSongName(test::PlayList(), "init1", false);
+  test::PlayList().resetAll();
   setList({"/m/aaa.mp3", "/m/bbb.mp3"}, {"aaa", "bbb"});
-  EXPECT_EQ(FindSongPath("/m/bbb.mp3"), -1);
-  EXPECT_EQ(FindSongPath("/m/aaa.mp3"), 0);
-  EXPECT_EQ(FindSongName("aaa", false), 0);
+  EXPECT_EQ(FindSongPath(test::PlayList(), "/m/bbb.mp3"), -1);
+  EXPECT_EQ(FindSongPath(test::PlayList(), "/m/aaa.mp3"), 0);
+  EXPECT_EQ(FindSongName(test::PlayList(), "aaa", false), 0);
 }
 
 // ---- the index against a scan, over random lists and random edits --------------------------
@@ -291,7 +294,7 @@ class RandomEdits {
   }
 
   int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-  SongArray& paths() { return MusicVariablesTestAccess::Paths(SharedMusicVariables()); }
+  SongArray& paths() { return MusicVariablesTestAccess::Paths(test::PlayList()); }
   int size() { return static_cast<int>(paths().size()); }
   std::size_t anyIndex() { return static_cast<std::size_t>(pick(0, size() - 1)); }
 
@@ -310,22 +313,22 @@ class RandomEdits {
     // Mostly terms that are in the list, in another case.
     const QString term =
         size() > 0 && pick(0, 1) == 0 ? paths()[anyIndex()].toLower() : randomPath();
-    ASSERT_EQ(FindSongPath(term), scan(paths(), bound_, term))
+    ASSERT_EQ(FindSongPath(test::PlayList(), term), scan(paths(), bound_, term))
         << "term " << term.toStdString() << " bound " << bound_ << " size " << size();
   }
 
   void command() {
     if (pick(0, 4) == 0) {
-      FindSongPath("stop");
+      FindSongPath(test::PlayList(), "stop");
       bound_ = -1;
       return;
     }
     bound_ = pick(-1, size() + 2) + (pick(0, 3) == 0 ? 0.5 : 0.0);
-    FindSongPath(QStringLiteral("init") + QString::number(bound_));
+    FindSongPath(test::PlayList(), QStringLiteral("init") + QString::number(bound_));
   }
 
   void edit(int kind) {
-    MusicVariables& mv = SharedMusicVariables();
+    MusicVariables& mv = test::PlayList();
     const int n = size();
     if (kind < 20) {
       paths().push_back(randomPath());
@@ -335,12 +338,12 @@ class RandomEdits {
     } else if (kind == 23) {
       mv.setLastIndex(n - 1);
       MusicVariablesTestAccess::Names(mv).resize(paths().size());
-      RemoveSongAt(pick(0, n));
+      RemoveSongAt(test::PlayList(), pick(0, n));
     } else if (kind == 24) {
       if (n > 0)
         paths().eraseAt(anyIndex());
     } else if (kind == 25) {
-      ResizeSongArrays(pick(n / 2, n + 3));
+      ResizeSongArrays(test::PlayList(), pick(n / 2, n + 3));
     } else if (kind == 26) {
       mv.setLastIndex(pick(-1, n + 2));
     } else if (kind == 27 && pick(0, 20) == 0) {
@@ -353,12 +356,12 @@ class RandomEdits {
 
   std::mt19937 rng_;
   QStringList pool_;
-  double bound_ = 0;  // the search bound after ResetMusicVariables
+  double bound_ = 0;  // the search bound after the play list's reset
 };
 
 TEST_F(SongSearch, IndexAnswersLikeAScanUnderRandomEdits) {
   for (unsigned seed = 1; seed <= 30; ++seed) {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     RandomEdits edits(seed);
     for (int i = 0; i < 3000; ++i) {
       edits.step();
@@ -377,12 +380,12 @@ TEST_F(SongSearch, IndexAnswersLikeAScanOnLargeListsEditedAnywhere) {
     const QString base = QStringLiteral("/m/%1/Ä%2.mp3").arg(pick(0, 40)).arg(pick(0, 60));
     return pick(0, 1) == 0 ? base : base.toLower();
   };
-  SongArray& songs = MusicVariablesTestAccess::Paths(SharedMusicVariables());
+  SongArray& songs = MusicVariablesTestAccess::Paths(test::PlayList());
   for (int i = 0; i < 3000; ++i)
     songs.push_back(randomPath());
   for (int round = 0; round < 150; ++round) {
     const int bound = pick(-1, static_cast<int>(songs.size()) + 1);
-    FindSongPath(QStringLiteral("init%1").arg(bound));
+    FindSongPath(test::PlayList(), QStringLiteral("init%1").arg(bound));
     std::vector<QString> upper;
     for (const QString& p : songs)
       upper.push_back(p.toUpper());
@@ -391,7 +394,8 @@ TEST_F(SongSearch, IndexAnswersLikeAScanOnLargeListsEditedAnywhere) {
       const auto first = std::find(upper.begin(), upper.end(), term.toUpper()) - upper.begin();
       const double expected =
           first <= bound && first < std::ssize(upper) ? static_cast<double>(first) : -1;
-      ASSERT_EQ(FindSongPath(term), expected) << "round " << round << " bound " << bound;
+      ASSERT_EQ(FindSongPath(test::PlayList(), term), expected)
+          << "round " << round << " bound " << bound;
     }
     const auto at = static_cast<std::size_t>(pick(0, static_cast<int>(songs.size()) - 1));
     switch (pick(0, 3)) {

@@ -19,6 +19,7 @@
 #include "shared/Processor.h"
 #include "shared/UpdateManifest.h"
 #include "tests/support/BoxAssertions.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UnsignedUpdates.h"
@@ -35,7 +36,7 @@ class UpdateClient : public ::testing::Test {
  protected:
   void SetUp() override {
     SetProcessingSuppressed(false);
-    ResetMusicVariables();
+    test::PlayList().resetAll();
   }
   void Write(const QString& name, const QByteArray& bytes) {
     ASSERT_TRUE(test::WriteAll(fake.path(name), bytes));
@@ -484,7 +485,7 @@ TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
     fake.dialogs.shown.clear();
     net.requested.clear();
     StartUpdate(hooks);
-    InstallUpdates(hooks);
+    InstallUpdates(test::PlayList(), hooks);
     EXPECT_TRUE(net.requested.isEmpty());
     EXPECT_EQ(fake.dialogs.texts(), QStringList({row.message, row.message}));
     EXPECT_EQ(stops + closes, 0);
@@ -534,20 +535,20 @@ TEST_F(Update, CancelledDownloadStopsWithNothingChanged) {
 TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
   List("\"Updater\",\"http://u/up\"");
   Serve("http://u/up", "#!updater");
-  SharedMusicVariables().bPlaying = true;
-  SharedMusicVariables().bResumeFromPosition = true;
+  test::PlayList().bPlaying = true;
+  test::PlayList().bResumeFromPosition = true;
   fake.dialogs.answers = {MsgResult::No};
-  InstallUpdates(hooks);
-  EXPECT_TRUE(SharedMusicVariables().bPlaying) << "No changes nothing";
+  InstallUpdates(test::PlayList(), hooks);
+  EXPECT_TRUE(test::PlayList().bPlaying) << "No changes nothing";
   EXPECT_TRUE(net.requested.isEmpty());
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   test::ExpectBox(fake.dialogs.shown[0],
                   {kConfirmText, "Update Now?", MsgButtons::YesNo, MsgIcon::Information, 2, false});
 
   fake.dialogs.answers = {MsgResult::Yes};
-  InstallUpdates(hooks);
-  EXPECT_FALSE(SharedMusicVariables().bPlaying);
-  EXPECT_FALSE(SharedMusicVariables().bResumeFromPosition);
+  InstallUpdates(test::PlayList(), hooks);
+  EXPECT_FALSE(test::PlayList().bPlaying);
+  EXPECT_FALSE(test::PlayList().bResumeFromPosition);
   EXPECT_EQ(stops, 1);
   EXPECT_EQ(closes, 1);
 }

@@ -17,6 +17,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "shared/ui/ProgressWindows.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 namespace qvt::test {
 
@@ -28,7 +29,7 @@ inline std::unique_ptr<PlayerWindows>& WindowsOfTheTest() {
 inline PlayerWindows& Windows() {
   std::unique_ptr<PlayerWindows>& windows = WindowsOfTheTest();
   if (!windows)
-    windows = std::make_unique<PlayerWindows>(SharedMusicVariables());
+    windows = std::make_unique<PlayerWindows>(PlayList());
   return *windows;
 }
 

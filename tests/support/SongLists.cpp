@@ -1,11 +1,12 @@
 #include "tests/support/SongLists.h"
 
 #include "player/startup/MusicVariables.h"
+#include "tests/support/PlayListOfTheTest.h"
 
 namespace qvt::test {
 
 void SetSongList(const QStringList& paths, const QStringList& names) {
-  MusicVariables& mv = SharedMusicVariables();
+  MusicVariables& mv = test::PlayList();
   mv.replaceAll(std::vector<QString>(paths.begin(), paths.end()),
                 std::vector<QString>(names.begin(), names.end()));
 }

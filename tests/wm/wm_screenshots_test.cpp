@@ -41,6 +41,7 @@
 #include "shared/ui/Form.h"
 #include "shared/ui/ProgressWindows.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/TestApp.h"
 #include "tests/wm/XSession.h"
@@ -281,7 +282,7 @@ QStringList Check(const Shot& shot, QWidget& window) {
 class WmScreenshots : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMusicVariables();
+    test::PlayList().resetAll();
     platform().progressWindows = &test::ProgressWindows();
     fake.screen.width = kScreenWidth;
     fake.screen.height = kScreenHeight;
@@ -293,13 +294,13 @@ class WmScreenshots : public ::testing::Test {
       names.push_back(QStringLiteral("Song number %1.mp3").arg(i));
       paths.push_back(fake.path(names.back()));
     }
-    SharedMusicVariables().replaceAll(paths, names);
+    test::PlayList().replaceAll(paths, names);
   }
   void TearDown() override {
     HideProcessing();
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetMusicVariables();
+    test::PlayList().resetAll();
   }
 
   // The top-level window of a progress window now showing.
