@@ -33,7 +33,7 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris)
     : music(forms,
             [this, &mv, mpris] {
               return new frmMusic(mv, {music, list, editor, options,
-                                       [this] { MainModule::CloseNormally(music, quick); }, mpris});
+                                       [this] { MainModule::CloseNormally(*this); }, mpris});
             }),
       list(forms, [this, &mv] { return new frmList(mv, search, *playerLink_); }),
       editor(forms, [this, &mv] { return new frmChoose(mv, *playerLink_); }),
@@ -42,16 +42,49 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris)
       quick(forms,
             [this, &mv, mpris] {
               return new frmQMusic(
-                  mv, [this] { music.Get().show(); },
-                  [this] { MainModule::CloseNormally(music, quick); }, mpris);
+                  mv, [this] { music.Get().show(); }, [this] { MainModule::CloseNormally(*this); },
+                  mpris);
             }),
       updateHooks{[this] {
                     if (frmMusic* player = music.Loaded())
                       player->HaltPlayer();
                   },
-                  [this] { MainModule::CloseNormally(music, quick); }},
+                  [this] { MainModule::CloseNormally(*this); }},
+      mv_(mv),
       playerLink_(std::make_unique<PlayerWindowLink>(music)) {}
 
 PlayerWindows::~PlayerWindows() = default;
+
+void PlayerWindows::ShowPlayer() {
+  music.Get().show();
+}
+
+void PlayerWindows::ShowQuickPlay(const QString& sPath) {
+  frmQMusic& window = quick.Get();
+  window.SetFileToPlay(sPath);
+  window.show();
+}
+
+void PlayerWindows::StartQuickPlay() {
+  quick.Get().StartPlayQ();
+}
+
+bool PlayerWindows::PlayerLoading() {
+  return music.IsLoaded() && music.Loaded()->IsLoading();
+}
+
+bool PlayerWindows::UnloadPlayer() {
+  if (!music.IsLoaded())
+    return false;
+  music.Unload();
+  return true;
+}
+
+bool PlayerWindows::UnloadQuickPlay() {
+  if (!quick.IsLoaded())
+    return false;
+  quick.Unload();
+  return true;
+}
 
 }  // namespace qvt

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "player/startup/MainModule.h"
 #include "player/update/UpdatorMethods.h"
 #include "shared/ui/Form.h"
 
@@ -20,12 +21,12 @@ class frmOptions;
 class frmQMusic;
 class frmSearch;
 
-class PlayerWindows {
+class PlayerWindows : public MainModule::IFirstWindows {
  public:
   // The desktop's media controls the playing windows attach to; none: not served.
   // `mv` is the play list and state every window shares.
   explicit PlayerWindows(MusicVariables& mv, MprisHub* mpris = nullptr);
-  ~PlayerWindows();
+  ~PlayerWindows() override;
   PlayerWindows(const PlayerWindows&) = delete;
   PlayerWindows& operator=(const PlayerWindows&) = delete;
 
@@ -40,7 +41,17 @@ class PlayerWindows {
   // the user would.
   UpdatorMethods::PlayerHooks updateHooks;
 
+  // MainModule::IFirstWindows
+  void ShowPlayer() override;
+  void ShowQuickPlay(const QString& sPath) override;
+  void StartQuickPlay() override;
+  MusicVariables& PlayList() override { return mv_; }
+  bool PlayerLoading() override;
+  bool UnloadPlayer() override;
+  bool UnloadQuickPlay() override;
+
  private:
+  MusicVariables& mv_;
   // The player window as the list view and the editor reach it: loaded when it is not.
   std::unique_ptr<IPlayerWindow> playerLink_;
 };

@@ -35,9 +35,7 @@ int main(int argc, char** argv) {
   qvt::MprisHub mpris;
   mpris.Install();
   qvt::PlayerWindows windows(musicVariables, &mpris);
-  qvt::OnTerminationSignal(
-      [&windows] { qvt::MainModule::CloseNormally(windows.music, windows.quick); });
-  qvt::MainModule::Main(windows.music, windows.quick,
-                        qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
+  qvt::OnTerminationSignal([&windows] { qvt::MainModule::CloseNormally(windows); });
+  qvt::MainModule::Main(windows, qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
   return QApplication::exec();
 }

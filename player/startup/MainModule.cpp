@@ -3,10 +3,7 @@
 #include <QTimer>
 
 #include "platform/Platform.h"
-#include "player/quickplay/frmQMusic.h"
 #include "player/startup/MusicVariables.h"
-#include "player/window/frmMusic.h"
-#include "shared/ui/Form.h"
 
 namespace qvt::MainModule {
 
@@ -23,30 +20,25 @@ QString Unquote(const QString& sCommandLine) {
   return sCommandLine;
 }
 
-void Main(FormSlot<frmMusic>& music, FormSlot<frmQMusic>& quick, const QString& sCommandLine) {
+void Main(IFirstWindows& windows, const QString& sCommandLine) {
   if (sCommandLine.trimmed().isEmpty()) {
-    music.Get().show();
+    windows.ShowPlayer();
     return;
   }
-  frmQMusic& window = quick.Get();
-  window.SetFileToPlay(Unquote(sCommandLine));
-  window.show();
-  window.PlayList().bPlaying = true;
-  window.StartPlayQ();
+  windows.ShowQuickPlay(Unquote(sCommandLine));
+  windows.PlayList().bPlaying = true;
+  windows.StartQuickPlay();
 }
 
-void CloseNormally(FormSlot<frmMusic>& music, FormSlot<frmQMusic>& quick) {
+void CloseNormally(IFirstWindows& windows) {
   // A close asked for while the player window is still loading its play list waits until the
   // list is complete, so that the save never writes half a list.
-  if (music.IsLoaded() && music.Loaded()->IsLoading()) {
-    QTimer::singleShot(50, [&music, &quick] { CloseNormally(music, quick); });
+  if (windows.PlayerLoading()) {
+    QTimer::singleShot(50, [&windows] { CloseNormally(windows); });
     return;
   }
-  if (music.IsLoaded()) {
-    music.Unload();
-  } else if (quick.IsLoaded()) {
-    quick.Unload();
-  }
+  if (!windows.UnloadPlayer())
+    (void)windows.UnloadQuickPlay();
   appControl().endProgram(0);
 }
 

@@ -348,12 +348,11 @@ class Session {
     test::WriteAll(fake.path("SavedPath.qvs"),
                    SavedPath(bListFolder ? shared().lists : shared().music).toUtf8());
     if (op == Op::QuickPlay) {
-      MainModule::Main(test::Windows().music, test::Windows().quick,
-                       "\"" + shared().music + "/a0000.mp3\"");
+      MainModule::Main(test::Windows(), "\"" + shared().music + "/a0000.mp3\"");
       passes = 0;
       return;
     }
-    MainModule::Main(test::Windows().music, test::Windows().quick, QString());
+    MainModule::Main(test::Windows(), QString());
     frmMusic& player = test::Slot<frmMusic>().Get();
     switch (op) {
       case Op::AddAll:
@@ -682,7 +681,7 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   bool bHasPlayList = false;
   Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
   test::PlayList().resetAll();
-  MainModule::Main(test::Windows().music, test::Windows().quick, QString());
+  MainModule::Main(test::Windows(), QString());
   test::Slot<frmMusic>().Get().cmdDir->click();
   run.passes = 0;
   run.fake.dialogs.answers = {MsgResult::No};  // keep the missing songs

@@ -429,7 +429,7 @@ class OptionsWithPlayer : public OptionsTest {
 
   // The player window as the program opens it, with a song playing.
   frmMusic& StartPlayer() {
-    MainModule::Main(test::Windows().music, test::Windows().quick, QString());
+    MainModule::Main(test::Windows(), QString());
     frmMusic& player = test::Slot<frmMusic>().Get();
     player.cmdPlay->setText("&Pause");
     player.cmdPlay->setToolTip("Pause");

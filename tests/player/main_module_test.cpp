@@ -36,7 +36,7 @@ TEST(MainModuleText, CommandLineAndQuotes) {
 }
 
 TEST_F(MainModuleTest, BlankCommandLineOpensThePlayerWindow) {
-  MainModule::Main(test::Windows().music, test::Windows().quick, "   ");
+  MainModule::Main(test::Windows(), "   ");
   EXPECT_TRUE(test::Slot<frmMusic>().IsLoaded());
   EXPECT_FALSE(test::Slot<frmQMusic>().IsLoaded());
   EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible());
@@ -50,7 +50,7 @@ TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
         playingAtFirstPlay = test::PlayList().bPlaying;
     };
   };
-  MainModule::Main(test::Windows().music, test::Windows().quick, "  /music/song.mp3");
+  MainModule::Main(test::Windows(), "  /music/song.mp3");
   ASSERT_TRUE(test::Slot<frmQMusic>().IsLoaded());
   EXPECT_FALSE(test::Slot<frmMusic>().IsLoaded());
   frmQMusic& quick = test::Slot<frmQMusic>().Get();
@@ -60,7 +60,7 @@ TEST_F(MainModuleTest, ACommandLineOpensQuickPlayPlayingWithBlanksKept) {
 }
 
 TEST_F(MainModuleTest, LoadQvtOpensThePlayerWithoutEndingTheProgram) {
-  MainModule::Main(test::Windows().music, test::Windows().quick, "/music/song.mp3");
+  MainModule::Main(test::Windows(), "/music/song.mp3");
   test::Slot<frmQMusic>().Get().cmdLoadMain_Click();
   QCoreApplication::processEvents();
   EXPECT_TRUE(test::Slot<frmMusic>().IsLoaded());
