@@ -5,6 +5,7 @@
 #include "player/playlists/frmChoose.h"
 #include "player/playlists/frmList.h"
 #include "player/playlists/frmSearch.h"
+#include "player/quickplay/MediaControLCheck.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/startup/MainModule.h"
 #include "player/window/frmMusic.h"
@@ -32,8 +33,9 @@ class PlayerWindowLink final : public IPlayerWindow {
 PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris)
     : music(forms,
             [this, &mv, mpris] {
-              return new frmMusic(mv, {music, list, editor, options,
-                                       [this] { MainModule::CloseNormally(*this); }, mpris});
+              return new frmMusic(
+                  mv, {music, list, editor, options, [this] { MainModule::CloseNormally(*this); },
+                       mpris, &MediaControLCheck::CheckMediaControl});
             }),
       list(forms, [this, &mv] { return new frmList(mv, search, *playerLink_); }),
       editor(forms, [this, &mv] { return new frmChoose(mv, *playerLink_); }),

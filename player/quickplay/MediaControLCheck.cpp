@@ -85,4 +85,21 @@ void DownloadMediaControl() {
   HideProcessing();
 }
 
+void CheckMediaControl() {
+  if (!HasComponentFiles())
+    return;
+  try {
+    if (clsFileManager().FileExists(MarkerPath()))
+      RecordReader(MarkerPath()).readBool();
+  } catch (const RecordError&) {
+    LogDropped(lcUpdate());  // the value is not used; a damaged marker is rewritten by the check
+  }
+  try {
+    VerifyMediaControl();
+  } catch (const RecordError&) {
+    LogDropped(
+        lcUpdate());  // a marker that cannot be written only means the question may come again
+  }
+}
+
 }  // namespace qvt::MediaControLCheck

@@ -1,7 +1,7 @@
 #pragma once
 // Makes sure the multimedia button bar's component file is in the system folder where the
 // platform has such files, a Windows arrangement. Reached only through
-// ComponentCheck::CheckMediaControl, which returns at once without the component switch
+// CheckMediaControl, which returns at once without the component switch
 // (HasComponentFiles(), platform/Platform.h): on Linux this code is inert. When it is missing the
 // user is offered to download it from the update server; the outcome is kept in the marker file
 // "MediaControlCheck.qvc" ("#TRUE#": in place or installed, "#FALSE#": declined or failed).
@@ -15,6 +15,10 @@ extern const QString kOfferTitle;
 extern const QString kCriticalError;
 
 QString MarkerPath();
+// The player window's start-up check: reads the marker file (its value is not used) and runs
+// VerifyMediaControl. A marker that cannot be read or written is ignored, so the window's load
+// always goes on.
+void CheckMediaControl();
 // The component present: an existing marker becomes "#TRUE#" (none is created). Missing: the
 // offer. Throws RecordError when the marker cannot be written.
 void VerifyMediaControl();

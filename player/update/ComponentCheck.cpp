@@ -2,7 +2,6 @@
 
 #include "platform/Platform.h"
 #include "platform/base/Check.h"
-#include "player/quickplay/MediaControLCheck.h"
 #include "player/update/Paths.h"
 #include "player/update/downloader.h"
 #include "shared/FileManager.h"
@@ -25,23 +24,6 @@ void CheckCommonControls() {
   // A copy that fails leaves the file missing: the check tries again at the next start.
   if (downloaded)
     (void)files().copyFile(local, ResolveNoCase(system, name));
-}
-
-void CheckMediaControl() {
-  if (!HasComponentFiles())
-    return;
-  try {
-    if (clsFileManager().FileExists(MediaControLCheck::MarkerPath()))
-      RecordReader(MediaControLCheck::MarkerPath()).readBool();
-  } catch (const RecordError&) {
-    LogDropped(lcUpdate());  // the value is not used; a damaged marker is rewritten by the check
-  }
-  try {
-    MediaControLCheck::VerifyMediaControl();
-  } catch (const RecordError&) {
-    LogDropped(
-        lcUpdate());  // a marker that cannot be written only means the question may come again
-  }
 }
 
 }  // namespace qvt::ComponentCheck

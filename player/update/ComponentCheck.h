@@ -1,8 +1,8 @@
 #pragma once
-// The player window's start-up checks of the platform's component files, a Windows arrangement.
-// Both return at their entry unless the component switch is on (HasComponentFiles(),
-// platform/Platform.h). On Linux it is always off: the controls are part of the program, and
-// this code, with MediaControLCheck behind it, is inert.
+// The player window's start-up check of the common controls' component file, a Windows
+// arrangement (the media control's is MediaControLCheck::CheckMediaControl). It returns at its
+// entry unless the component switch is on (HasComponentFiles(), platform/Platform.h). On Linux
+// it is always off: the controls are part of the program, and this code is inert.
 
 namespace qvt::ComponentCheck {
 
@@ -10,9 +10,5 @@ namespace qvt::ComponentCheck {
 // from the update server into the program folder and copied into the system folder. A failed
 // download has shown the downloader's message; a failed copy is left silent.
 void CheckCommonControls();
-// The media control: reads the marker file (its value is not used) and runs
-// MediaControLCheck::VerifyMediaControl. A marker that cannot be read or written is ignored,
-// so the window's load always goes on.
-void CheckMediaControl();
 
 }  // namespace qvt::ComponentCheck

@@ -179,7 +179,8 @@ void frmMusic::Form_Load() {
   }
   if (const std::optional<ResumePoint> point = LoadResumePoint())
     controller_->RestoreResumePoint(*point);
-  ComponentCheck::CheckMediaControl();
+  if (links_.checkMediaControl)
+    links_.checkMediaControl();
 }
 
 // The configuration came from another version: this window saves the state as it stands

@@ -38,6 +38,8 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
     FormSlot<frmOptions>& options;
     std::function<void()> closeProgram;
     MprisHub* mpris = nullptr;  // the desktop's media controls; none in tests
+    // The start-up check of the media control's component (quick play's).
+    std::function<void()> checkMediaControl;
   };
   frmMusic(MusicVariables& mv, Links links);
   ~frmMusic() override;

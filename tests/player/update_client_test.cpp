@@ -571,7 +571,7 @@ class Components : public UpdateClient {
 TEST_F(Components, NothingRunsWithoutComponentFiles) {
   platform().hasComponentFiles = false;
   ComponentCheck::CheckCommonControls();
-  ComponentCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl();
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_TRUE(net.requested.isEmpty());
   EXPECT_FALSE(QFileInfo::exists(MediaControLCheck::MarkerPath()));
@@ -579,17 +579,17 @@ TEST_F(Components, NothingRunsWithoutComponentFiles) {
 
 TEST_F(Components, ControlPresent) {
   Write("win/SYSTEM32/mci32.ocx", "x");
-  ComponentCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl();
   EXPECT_FALSE(QFileInfo::exists(MediaControLCheck::MarkerPath())) << "no marker is created";
   Write("MediaControlCheck.qvc", "#FALSE#\r\n");
-  ComponentCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl();
   EXPECT_EQ(Marker(), "#TRUE#\r\n");
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
 TEST_F(Components, ControlMissing) {
   fake.dialogs.answers = {MsgResult::No};
-  ComponentCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl();
   EXPECT_EQ(Marker(), "#FALSE#\r\n");
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_EQ(fake.dialogs.shown[0].text, MediaControLCheck::kOfferText);
@@ -598,7 +598,7 @@ TEST_F(Components, ControlMissing) {
   EXPECT_EQ(fake.dialogs.shown[0].icon, MsgIcon::Critical);
 
   fake.dialogs.answers = {MsgResult::Yes};
-  ComponentCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl();
   EXPECT_EQ(Read("win/SYSTEM32/MCI32.OCX"), "control");
   EXPECT_EQ(Marker(), "#TRUE#\r\n");
   EXPECT_EQ(progress.log().front(), "text message: Establishing Connection...");
@@ -610,7 +610,7 @@ TEST_F(Components, ControlDownloadFails) {
   Write("MCI32.OCX", "old");
   net.responses.clear();
   fake.dialogs.answers = {MsgResult::Yes};
-  ComponentCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl();
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList({MediaControLCheck::kOfferText, downloader::kDownloadFailed,
                          MediaControLCheck::kCriticalError}));
