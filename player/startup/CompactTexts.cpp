@@ -16,12 +16,22 @@ constexpr std::size_t kMinGarbage = 4096;
 
 using Bytes = QVarLengthArray<char, 512>;
 
-void AppendVarint(QByteArray& out, std::uint64_t value) {
+// Writes value at `at` in 7-bit groups, low first; answers the end.
+char* PutVarint(char* at, std::uint64_t value) {
   while (value >= 0x80) {
-    out.append(static_cast<char>((value & 0x7f) | 0x80));
+    *at++ = static_cast<char>((value & 0x7f) | 0x80);
     value >>= 7;
   }
-  out.append(static_cast<char>(value));
+  *at++ = static_cast<char>(value);
+  return at;
+}
+
+void AppendRecord(QByteArray& arena, std::uint32_t folder, std::uint64_t sizeAndRaw,
+                  QByteArrayView bytes) {
+  char header[20];
+  const char* end = PutVarint(PutVarint(header, folder), sizeAndRaw);
+  arena.append(header, end - header);
+  arena.append(bytes);
 }
 
 std::uint64_t ReadVarint(const char*& at) {
@@ -34,7 +44,29 @@ std::uint64_t ReadVarint(const char*& at) {
   }
 }
 
-void EncodeUtf8(QStringView text, Bytes& out) {
+// Plain ASCII (nearly every path and name) is copied unit by unit rather than converted; the
+// whole text is read without an early exit, so that the compiler checks many units at once.
+bool IsAscii(QStringView text) {
+  char16_t bits = 0;
+  for (const QChar c : text)
+    bits |= c.unicode();
+  return bits < 0x80;
+}
+
+bool IsAscii(QByteArrayView bytes) {
+  unsigned char bits = 0;
+  for (const char c : bytes)
+    bits |= static_cast<unsigned char>(c);
+  return bits < 0x80;
+}
+
+void EncodeUtf8(QStringView text, bool ascii, Bytes& out) {
+  if (ascii) {
+    out.resize(text.size());
+    std::transform(text.begin(), text.end(), out.begin(),
+                   [](QChar c) { return static_cast<char>(c.unicode()); });
+    return;
+  }
   QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
   out.resize(utf8.requiredSpace(text.size()));
   char* end = utf8.appendToBuffer(out.data(), text);
@@ -43,6 +75,10 @@ void EncodeUtf8(QStringView text, Bytes& out) {
 
 // Decodes UTF-8 written by EncodeUtf8; a byte order mark at the start is text, as written.
 QChar* DecodeUtf8(QByteArrayView bytes, QChar* out) {
+  if (IsAscii(bytes)) {
+    return std::transform(bytes.begin(), bytes.end(), out,
+                          [](char c) { return QChar(static_cast<char16_t>(c)); });
+  }
   QStringDecoder utf8(QStringDecoder::Utf8,
                       QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   return utf8.appendToBuffer(out, bytes);
@@ -69,26 +105,33 @@ CompactTexts::Record CompactTexts::record(std::uint64_t offset) const {
   return r;
 }
 
-QStringView CompactTexts::decode(std::size_t i, QVarLengthArray<char16_t, 512>& buffer) const {
+template <class Buffer>
+void CompactTexts::decodeInto(std::size_t i, Buffer& buffer) const {
   const std::uint64_t offset = records_[i];
-  if (offset == kEmptyText)
-    return {};
+  if (offset == kEmptyText) {
+    buffer.resize(0);
+    return;
+  }
   const Record r = record(offset);
   if (r.raw) {
     buffer.resize(r.length / 2);
     std::memcpy(buffer.data(), r.bytes, static_cast<std::size_t>(r.length));
-    return {buffer.data(), buffer.size()};
+    return;
   }
   const QByteArrayView folder = folderBytes(r.folder);
   // A UTF-8 sequence never gives more UTF-16 code units than it has bytes.
   buffer.resize(folder.size() + r.length);
   auto* start = reinterpret_cast<QChar*>(buffer.data());
-  QChar* end = DecodeUtf8(QByteArrayView(r.bytes, r.length), DecodeUtf8(folder, start));
-  return {start, end - start};
+  const QChar* end = DecodeUtf8(QByteArrayView(r.bytes, r.length), DecodeUtf8(folder, start));
+  buffer.resize(end - start);
 }
 
+template void CompactTexts::decodeInto(std::size_t, QVarLengthArray<char16_t, 512>&) const;
+
 QString CompactTexts::text(std::size_t i) const {
-  return visit(i, [](QStringView text) { return text.toString(); });
+  QString text;
+  decodeInto(i, text);
+  return text;
 }
 
 // ---- writing ----
@@ -97,24 +140,24 @@ std::uint64_t CompactTexts::append(QStringView value) {
   if (value.isEmpty())
     return kEmptyText;
   const auto offset = static_cast<std::uint64_t>(arena_.size());
-  if (!value.isValidUtf16()) {
-    const auto bytes = static_cast<std::uint64_t>(value.size()) * 2;
-    AppendVarint(arena_, kNoFolder);
-    AppendVarint(arena_, bytes * 2 + 1);
-    arena_.append(reinterpret_cast<const char*>(value.utf16()), static_cast<qsizetype>(bytes));
+  const bool ascii = IsAscii(value);
+  if (!ascii && !value.isValidUtf16()) {
+    const QByteArrayView units(reinterpret_cast<const char*>(value.utf16()), value.size() * 2);
+    AppendRecord(arena_, kNoFolder, static_cast<std::uint64_t>(units.size()) * 2 + 1, units);
     return offset;
   }
-  const qsizetype split = value.lastIndexOf(QLatin1Char('/')) + 1;
+  qsizetype split = value.size();  // after the last "/"
+  while (split > 0 && value[split - 1] != QLatin1Char('/'))
+    --split;
   Bytes bytes;
   std::uint32_t folder = kNoFolder;
   if (split > 0) {
-    EncodeUtf8(value.first(split), bytes);
+    EncodeUtf8(value.first(split), ascii, bytes);
     folder = acquireFolder(QByteArrayView(bytes.data(), bytes.size()));
   }
-  EncodeUtf8(value.sliced(split), bytes);
-  AppendVarint(arena_, folder);
-  AppendVarint(arena_, static_cast<std::uint64_t>(bytes.size()) * 2);
-  arena_.append(bytes.data(), bytes.size());
+  EncodeUtf8(value.sliced(split), ascii, bytes);
+  AppendRecord(arena_, folder, static_cast<std::uint64_t>(bytes.size()) * 2,
+               QByteArrayView(bytes.data(), bytes.size()));
   return offset;
 }
 
@@ -203,12 +246,19 @@ std::size_t CompactTexts::findSlot(QByteArrayView bytes, std::size_t hash) const
 }
 
 std::uint32_t CompactTexts::acquireFolder(QByteArrayView bytes) {
+  // Songs come mostly folder by folder: the folder of the text before is tried first.
+  if (lastFolder_ != kNoFolder && folders_[lastFolder_ - 1].uses > 0 &&
+      folderBytes(lastFolder_) == bytes) {
+    ++folders_[lastFolder_ - 1].uses;
+    return lastFolder_;
+  }
   if (slots_.empty())
     growSlots();
   const std::size_t slot = findSlot(bytes, qHashBits(bytes.data(), bytes.size()));
   if (slots_[slot] != 0) {
     ++folders_[slots_[slot] - 1].uses;
-    return slots_[slot];
+    lastFolder_ = slots_[slot];
+    return lastFolder_;
   }
   std::uint32_t number = 0;
   if (freeFolders_.empty()) {
@@ -223,7 +273,8 @@ std::uint32_t CompactTexts::acquireFolder(QByteArrayView bytes) {
   slots_[slot] = number + 1;
   if (++foldersInUse_ * 2 > slots_.size())
     growSlots();
-  return number + 1;
+  lastFolder_ = number + 1;
+  return lastFolder_;
 }
 
 void CompactTexts::releaseFolder(std::uint32_t folder) {

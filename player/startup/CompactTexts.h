@@ -35,7 +35,8 @@ class CompactTexts {
   template <class F>
   decltype(auto) visit(std::size_t i, F&& f) const {
     QVarLengthArray<char16_t, 512> buffer;
-    return f(decode(i, buffer));
+    decodeInto(i, buffer);
+    return f(QStringView(buffer.data(), buffer.size()));
   }
 
   void push_back(QStringView value);
@@ -65,7 +66,9 @@ class CompactTexts {
     std::size_t uses = 0;  // 0: a free number
   };
 
-  QStringView decode(std::size_t i, QVarLengthArray<char16_t, 512>& buffer) const;
+  // Element i into `buffer` (a QString or a QVarLengthArray of char16_t), resized to fit.
+  template <class Buffer>
+  void decodeInto(std::size_t i, Buffer& buffer) const;
   Record record(std::uint64_t offset) const;
   std::uint64_t append(QStringView value);
   void release(std::uint64_t offset);
@@ -92,6 +95,7 @@ class CompactTexts {
   // 0 when free. Its size is a power of two, at least twice the folders in use.
   std::vector<std::uint32_t> slots_;
   std::size_t foldersInUse_ = 0;
+  std::uint32_t lastFolder_ = kNoFolder;  // the folder found or added last
 };
 
 }  // namespace qvt
