@@ -16,6 +16,9 @@ constexpr std::size_t kMinGarbage = 4096;
 
 using Bytes = QVarLengthArray<char, 512>;
 
+// The most bytes a record's header takes: two varints of up to 64 bits.
+constexpr qsizetype kMaxHeader = 20;
+
 // Writes value at `at` in 7-bit groups, low first; answers the end.
 char* PutVarint(char* at, std::uint64_t value) {
   while (value >= 0x80) {
@@ -28,7 +31,7 @@ char* PutVarint(char* at, std::uint64_t value) {
 
 void AppendRecord(QByteArray& arena, std::uint32_t folder, std::uint64_t sizeAndRaw,
                   QByteArrayView bytes) {
-  char header[20];
+  char header[kMaxHeader];
   const char* end = PutVarint(PutVarint(header, folder), sizeAndRaw);
   arena.append(header, end - header);
   arena.append(bytes);
@@ -44,29 +47,19 @@ std::uint64_t ReadVarint(const char*& at) {
   }
 }
 
-// Plain ASCII (nearly every path and name) is copied unit by unit rather than converted; the
-// whole text is read without an early exit, so that the compiler checks many units at once.
-bool IsAscii(QStringView text) {
+// Narrows text into `out` (room for text.size() bytes) on the chance that it is ASCII, in one
+// pass the compiler can vectorise; true when it was.
+bool NarrowAscii(QStringView text, char* out) {
+  const char16_t* units = text.utf16();
   char16_t bits = 0;
-  for (const QChar c : text)
-    bits |= c.unicode();
-  return bits < 0x80;
-}
-
-bool IsAscii(QByteArrayView bytes) {
-  unsigned char bits = 0;
-  for (const char c : bytes)
-    bits |= static_cast<unsigned char>(c);
-  return bits < 0x80;
-}
-
-void EncodeUtf8(QStringView text, bool ascii, Bytes& out) {
-  if (ascii) {
-    out.resize(text.size());
-    std::transform(text.begin(), text.end(), out.begin(),
-                   [](QChar c) { return static_cast<char>(c.unicode()); });
-    return;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    bits |= units[i];
+    out[i] = static_cast<char>(units[i]);
   }
+  return bits < 0x80;
+}
+
+void EncodeUtf8(QStringView text, Bytes& out) {
   QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
   out.resize(utf8.requiredSpace(text.size()));
   char* end = utf8.appendToBuffer(out.data(), text);
@@ -75,10 +68,17 @@ void EncodeUtf8(QStringView text, bool ascii, Bytes& out) {
 
 // Decodes UTF-8 written by EncodeUtf8; a byte order mark at the start is text, as written.
 QChar* DecodeUtf8(QByteArrayView bytes, QChar* out) {
-  if (IsAscii(bytes)) {
-    return std::transform(bytes.begin(), bytes.end(), out,
-                          [](char c) { return QChar(static_cast<char16_t>(c)); });
+  // Widened on the chance that it is ASCII, in one pass the compiler can vectorise; anything
+  // else is decoded again over it.
+  auto* units = reinterpret_cast<char16_t*>(out);
+  unsigned char bits = 0;
+  for (qsizetype i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    bits |= byte;
+    units[i] = byte;
   }
+  if (bits < 0x80)
+    return out + bytes.size();
   QStringDecoder utf8(QStringDecoder::Utf8,
                       QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   return utf8.appendToBuffer(out, bytes);
@@ -139,26 +139,59 @@ QString CompactTexts::text(std::size_t i) const {
 std::uint64_t CompactTexts::append(QStringView value) {
   if (value.isEmpty())
     return kEmptyText;
+  const qsizetype at = arena_.size();
+  // The text goes in as ASCII after room for the header; the file name then moves down to
+  // meet the header once the folder is known.
+  arena_.resize(at + kMaxHeader + value.size());
+  char* text = arena_.data() + at + kMaxHeader;
+  if (!NarrowAscii(value, text)) {
+    arena_.resize(at);
+    return appendOther(value);
+  }
+  const void* slash = memrchr(text, '/', static_cast<std::size_t>(value.size()));
+  const qsizetype split = slash == nullptr ? 0 : static_cast<const char*>(slash) - text + 1;
+  const std::uint32_t folder = split > 0 ? folderOf(QByteArrayView(text, split)) : kNoFolder;
+  const qsizetype length = value.size() - split;
+  char header[kMaxHeader];
+  const char* headerEnd =
+      PutVarint(PutVarint(header, folder), static_cast<std::uint64_t>(length) * 2);
+  const qsizetype headerLength = headerEnd - header;
+  char* record = arena_.data() + at;
+  std::memmove(record + headerLength, text + split, static_cast<std::size_t>(length));
+  std::memcpy(record, header, static_cast<std::size_t>(headerLength));
+  arena_.resize(at + headerLength + length);
+  return static_cast<std::uint64_t>(at);
+}
+
+// A text with characters beyond ASCII.
+std::uint64_t CompactTexts::appendOther(QStringView value) {
   const auto offset = static_cast<std::uint64_t>(arena_.size());
-  const bool ascii = IsAscii(value);
-  if (!ascii && !value.isValidUtf16()) {
+  if (!value.isValidUtf16()) {
     const QByteArrayView units(reinterpret_cast<const char*>(value.utf16()), value.size() * 2);
     AppendRecord(arena_, kNoFolder, static_cast<std::uint64_t>(units.size()) * 2 + 1, units);
     return offset;
   }
-  qsizetype split = value.size();  // after the last "/"
-  while (split > 0 && value[split - 1] != QLatin1Char('/'))
-    --split;
+  const qsizetype split = value.lastIndexOf(QLatin1Char('/')) + 1;
   Bytes bytes;
   std::uint32_t folder = kNoFolder;
   if (split > 0) {
-    EncodeUtf8(value.first(split), ascii, bytes);
-    folder = acquireFolder(QByteArrayView(bytes.data(), bytes.size()));
+    EncodeUtf8(value.first(split), bytes);
+    folder = folderOf(QByteArrayView(bytes.data(), bytes.size()));
   }
-  EncodeUtf8(value.sliced(split), ascii, bytes);
+  EncodeUtf8(value.sliced(split), bytes);
   AppendRecord(arena_, folder, static_cast<std::uint64_t>(bytes.size()) * 2,
                QByteArrayView(bytes.data(), bytes.size()));
   return offset;
+}
+
+std::uint32_t CompactTexts::folderOf(QByteArrayView bytes) {
+  // Songs come mostly folder by folder: the folder of the text before is tried first.
+  if (lastFolder_ != kNoFolder && folders_[lastFolder_ - 1].uses > 0 &&
+      folderBytes(lastFolder_) == bytes) {
+    ++folders_[lastFolder_ - 1].uses;
+    return lastFolder_;
+  }
+  return acquireFolder(bytes);
 }
 
 void CompactTexts::release(std::uint64_t offset) {
@@ -246,12 +279,6 @@ std::size_t CompactTexts::findSlot(QByteArrayView bytes, std::size_t hash) const
 }
 
 std::uint32_t CompactTexts::acquireFolder(QByteArrayView bytes) {
-  // Songs come mostly folder by folder: the folder of the text before is tried first.
-  if (lastFolder_ != kNoFolder && folders_[lastFolder_ - 1].uses > 0 &&
-      folderBytes(lastFolder_) == bytes) {
-    ++folders_[lastFolder_ - 1].uses;
-    return lastFolder_;
-  }
   if (slots_.empty())
     growSlots();
   const std::size_t slot = findSlot(bytes, qHashBits(bytes.data(), bytes.size()));

@@ -75,6 +75,9 @@ class CompactTexts {
   void compactArena();
 
   // The folder table: numbers are given out again once no text uses them.
+  std::uint64_t appendOther(QStringView value);
+  // The folder's number, added or its uses counted.
+  std::uint32_t folderOf(QByteArrayView bytes);
   std::uint32_t acquireFolder(QByteArrayView bytes);
   void releaseFolder(std::uint32_t folder);
   QByteArrayView folderBytes(std::uint32_t folder) const;
