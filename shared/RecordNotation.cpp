@@ -113,21 +113,83 @@ RecordNumber ParseRecordNumber(QByteArrayView text, double& value) {
 // ---------------------------------------------------------------------------------------------
 // Reader
 
-RecordReader::RecordReader(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
+namespace {
+
+[[noreturn]] void ThrowReadFailed(const QString& path, const QFile& file) {
+  throw RecordError(RecordError::ReadFailed,
+                    QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+}
+
+}  // namespace
+
+RecordReader::RecordReader(const QString& path, qint64 blockBytes)
+    : blockBytes_(std::max<qint64>(blockBytes, 1)),
+      path_(path),
+      file_(std::make_unique<QFile>(path)) {
+  if (!file_->open(QIODevice::ReadOnly)) {
     if (!QFileInfo::exists(path)) {
       throw RecordError(RecordError::FileNotFound, QStringLiteral("File not found: ") + path);
     }
-    throw RecordError(RecordError::ReadFailed,
-                      QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    ThrowReadFailed(path, *file_);
   }
-  data_ = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    throw RecordError(RecordError::ReadFailed,
-                      QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-  }
+  size_ = file_->size();
+  // Enough of the file to tell whether it begins with a byte order mark.
+  do {
+    readBlock();
+  } while (data_.size() < 3 && file_ != nullptr);
   skipByteOrderMark();
+}
+
+RecordReader::RecordReader(const RecordReader& other)
+    : data_(other.data_),
+      pos_(other.pos_),
+      start_(other.start_),
+      size_(other.size_),
+      blockBytes_(other.blockBytes_),
+      path_(other.path_) {
+  if (other.file_ == nullptr)
+    return;
+  file_ = std::make_unique<QFile>(path_);
+  if (!file_->open(QIODevice::ReadOnly) || !file_->seek(start_ + data_.size()))
+    ThrowReadFailed(path_, *file_);
+}
+
+RecordReader& RecordReader::operator=(const RecordReader& other) {
+  if (this != &other)
+    *this = RecordReader(other);
+  return *this;
+}
+
+RecordReader::RecordReader(RecordReader&&) noexcept = default;
+RecordReader& RecordReader::operator=(RecordReader&&) noexcept = default;
+RecordReader::~RecordReader() = default;
+
+void RecordReader::readBlock() {
+  if (file_ == nullptr)
+    return;
+  data_.remove(0, pos_);
+  start_ += pos_;
+  pos_ = 0;
+  const qsizetype kept = data_.size();
+  const qint64 wanted = std::min(blockBytes_, size_ - start_ - kept);
+  qint64 got = 0;
+  if (wanted > 0) {
+    data_.resize(kept + wanted);
+    got = file_->read(data_.data() + kept, wanted);
+    if (got < 0)
+      ThrowReadFailed(path_, *file_);
+    data_.resize(kept + got);
+  }
+  if (got == 0 || start_ + data_.size() >= size_) {
+    size_ = start_ + data_.size();
+    file_.reset();
+  }
+}
+
+bool RecordReader::scanComplete(qsizetype stop) const {
+  if (file_ == nullptr)
+    return true;
+  return stop < data_.size() && !(data_.at(stop) == '\r' && stop + 1 >= data_.size());
 }
 
 RecordReader RecordReader::fromBytes(QByteArray data) {
@@ -151,6 +213,22 @@ void RecordReader::skipLineEnd(qsizetype at) {
 }
 
 RecordReader::Field RecordReader::nextField() {
+  for (;;) {
+    const qsizetype from = pos_;
+    if (from >= data_.size() && file_ != nullptr) {
+      readBlock();
+      continue;
+    }
+    const std::optional<Field> field = scanField();
+    if (field)
+      return *field;
+    pos_ = from;
+    readBlock();
+  }
+}
+
+// The next field when the block holds all of it (nullopt when not; pos_ is then past it).
+std::optional<RecordReader::Field> RecordReader::scanField() {
   const char* d = data_.constData();
   const qsizetype n = data_.size();
   if (pos_ >= n) {
@@ -174,6 +252,8 @@ RecordReader::Field RecordReader::nextField() {
     while (end > begin && IsBlank(d[end - 1]))
       --end;
   }
+  if (!scanComplete(stop))
+    return std::nullopt;
   if (stop >= n) {
     pos_ = n;
   } else if (d[stop] == ',') {
@@ -181,18 +261,26 @@ RecordReader::Field RecordReader::nextField() {
   } else {
     skipLineEnd(stop);
   }
-  return {d + begin, end - begin};
+  return Field{d + begin, end - begin};
 }
 
 RecordReader::Field RecordReader::nextLine() {
+  while (pos_ >= data_.size() && file_ != nullptr)
+    readBlock();
+  if (pos_ >= data_.size())
+    throw RecordError(RecordError::PastEnd, QStringLiteral("Input past end of file"));
+  qsizetype stop = pos_;
+  for (;;) {
+    while (stop < data_.size() && !IsLineEnd(data_.at(stop)))
+      ++stop;
+    if (scanComplete(stop))
+      break;
+    stop -= pos_;  // the line keeps its start, which moves to the front of the block
+    readBlock();
+  }
   const char* d = data_.constData();
   const qsizetype n = data_.size();
-  if (pos_ >= n)
-    throw RecordError(RecordError::PastEnd, QStringLiteral("Input past end of file"));
   const qsizetype begin = pos_;
-  qsizetype stop = begin;
-  while (stop < n && !IsLineEnd(d[stop]))
-    ++stop;
   if (stop >= n)
     pos_ = n;
   else
@@ -252,14 +340,16 @@ double RecordReader::readDouble() {
 }
 
 bool RecordReader::readBool() {
-  const qsizetype start = pos_;
+  const qint64 start = start_ + pos_;
   const Field field = nextField();
   const QByteArray text = QByteArray(field.begin, field.length).trimmed().toUpper();
   if (text == "#TRUE#")
     return true;
   if (text == "#FALSE#")
     return false;
-  pos_ = start;  // read the same field again as a number: non-zero is true
+  // Read the same field again as a number: non-zero is true. It is still in the block, which
+  // only ever drops what lies before the field being read.
+  pos_ = static_cast<qsizetype>(start - start_);
   const double most = std::numeric_limits<double>::max();
   return readNumber(-most, most, false) != 0;
 }

@@ -26,10 +26,13 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
 #include <QStringEncoder>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -135,13 +138,22 @@ class RecordWriter {
   QStringEncoder utf8_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
 };
 
-// Reads the fields of a file in record notation. The whole file is read into memory once.
+// Reads the fields of a file in record notation. The file is read in blocks as the fields are
+// taken, so that a large file is never held whole (a field longer than a block is). A copy reads
+// on from the same place by a handle of its own.
 class RecordReader {
  public:
+  static constexpr qint64 kBlockBytes = qint64{1} << 20;
+
   // Throws RecordError(FileNotFound) when the file does not exist, ReadFailed when it cannot be
-  // read.
-  explicit RecordReader(const QString& path);
+  // read (then or at a later read). The file is taken in blocks of `blockBytes`.
+  explicit RecordReader(const QString& path, qint64 blockBytes = kBlockBytes);
   static RecordReader fromBytes(QByteArray data);
+  RecordReader(const RecordReader& other);
+  RecordReader& operator=(const RecordReader& other);
+  RecordReader(RecordReader&&) noexcept;
+  RecordReader& operator=(RecordReader&&) noexcept;
+  ~RecordReader();
 
   QString readText();
   int16_t readInt16();
@@ -154,10 +166,10 @@ class RecordReader {
   // Passes over the next `count` lines (to the end of the data when it has fewer).
   void skipLines(int count);
   // True when no character is left to read.
-  bool atEnd() const { return pos_ >= data_.size(); }
+  bool atEnd() const { return pos_ >= data_.size() && file_ == nullptr; }
   // Bytes in the file (callers bound counts read from the file by it), and bytes not yet read.
-  qint64 size() const { return data_.size(); }
-  qint64 bytesLeft() const { return data_.size() - pos_; }
+  qint64 size() const { return size_; }
+  qint64 bytesLeft() const { return size_ - start_ - pos_; }
 
  private:
   struct Field {
@@ -167,12 +179,24 @@ class RecordReader {
   RecordReader() = default;
   void skipByteOrderMark();
   Field nextField();
+  std::optional<Field> scanField();
   Field nextLine();
   void skipLineEnd(qsizetype at);
   double readNumber(double low, double high, bool round);
+  // Whether a scan that stopped at `stop` (the end of a field or line) saw all it needs: not
+  // when it ran to the end of the block, or ended on a CR whose LF may be in the next.
+  bool scanComplete(qsizetype stop) const;
+  // Drops the bytes before pos_ and appends the next block of the file; the file is closed
+  // once it has been read to its end.
+  void readBlock();
 
-  QByteArray data_;
+  QByteArray data_;  // the block being read, from file offset start_
   qsizetype pos_ = 0;
+  qint64 start_ = 0;
+  qint64 size_ = 0;
+  qint64 blockBytes_ = kBlockBytes;
+  QString path_;
+  std::unique_ptr<QFile> file_;  // null once every byte is in data_
 };
 
 }  // namespace qvt

@@ -20,7 +20,7 @@ namespace {
 const QString kConfigFileName = QStringLiteral("listViewConfig.qvs");
 
 // The song name at a play list index; throws std::out_of_range when there is none.
-const QString& SongName(const MusicVariables& mv, double dblIndex) {
+QString SongName(const MusicVariables& mv, double dblIndex) {
   return mv.sSongNames().atIndex(dblIndex);
 }
 

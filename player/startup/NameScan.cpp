@@ -14,16 +14,14 @@ namespace qvt::GlobalMethods {
 namespace {
 
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-// How many names ahead of the one examined the scan asks for the characters.
-constexpr std::size_t kPrefetchDistance = 8;
 
 // One scan shared by the threads that work on it. Chunks are handed out in ascending order and
 // `found` only ever falls to a lower match, so a chunk that starts below the final answer is
 // always scanned up to its first match: the lowest match wins whichever thread sees it.
 class ChunkedScan {
  public:
-  ChunkedScan(const std::vector<QString>& names, std::size_t first, std::size_t last,
-              const QString& sTerm, bool bPartial, std::size_t chunk)
+  ChunkedScan(const SongArray& names, std::size_t first, std::size_t last, const QString& sTerm,
+              bool bPartial, std::size_t chunk)
       : names_(names),
         first_(first),
         last_(last),
@@ -39,11 +37,7 @@ class ChunkedScan {
         return;
       const std::size_t end = std::min(last_ - begin, chunk_ - 1) + begin;
       for (std::size_t i = begin; i <= end; ++i) {
-        // Each name's characters lie in a block of their own: ask for the ones a few names
-        // ahead, so that their loads overlap the work on this one.
-        if (i + kPrefetchDistance <= end)
-          __builtin_prefetch(names_[i + kPrefetchDistance].constData());
-        if (matches(names_[i])) {
+        if (names_.visit(i, [this](QStringView name) { return matches(name); })) {
           lower(i);
           break;
         }
@@ -56,7 +50,7 @@ class ChunkedScan {
   }
 
  private:
-  bool matches(const QString& sName) const {
+  bool matches(QStringView sName) const {
     const UpperForm name(sName);
     return partial_ ? name.contains(term_) : name == term_;
   }
@@ -66,7 +60,7 @@ class ChunkedScan {
     }
   }
 
-  const std::vector<QString>& names_;
+  const SongArray& names_;
   const std::size_t first_;
   const std::size_t last_;
   const UpperForm term_;
@@ -78,7 +72,7 @@ class ChunkedScan {
 
 }  // namespace
 
-double FirstNameMatch(const std::vector<QString>& names, std::size_t first, std::size_t last,
+double FirstNameMatch(const SongArray& names, std::size_t first, std::size_t last,
                       const QString& sTerm, bool bPartial, std::size_t chunk) {
   ChunkedScan scan(names, first, last, sTerm, bPartial, chunk);
   std::vector<std::thread> helpers;

@@ -4,7 +4,8 @@
 
 #include <QString>
 #include <cstddef>
-#include <vector>
+
+#include "player/startup/SongArray.h"
 
 namespace qvt::GlobalMethods {
 
@@ -16,7 +17,7 @@ inline constexpr std::size_t kNameScanChunk = 16384;
 // chunk is scanned in chunks of `chunk` names by helper threads and the calling thread
 // together; the calling thread joins the helpers without running its event loop, so the
 // names cannot change meanwhile.
-double FirstNameMatch(const std::vector<QString>& names, std::size_t first, std::size_t last,
+double FirstNameMatch(const SongArray& names, std::size_t first, std::size_t last,
                       const QString& sTerm, bool bPartial, std::size_t chunk = kNameScanChunk);
 
 }  // namespace qvt::GlobalMethods

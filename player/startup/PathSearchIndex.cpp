@@ -22,6 +22,10 @@ std::uint64_t Hash(const UpperForm& text) {
   return h ^ (h >> 33);
 }
 
+bool SamePath(const SongArray& paths, std::size_t i, const UpperForm& upper) {
+  return paths.visit(i, [&](QStringView path) { return UpperForm(path) == upper; });
+}
+
 }  // namespace
 
 double PathSearchIndex::find(const SongArray& paths, double dblBound, const QString& sTerm) {
@@ -39,7 +43,7 @@ double PathSearchIndex::find(const SongArray& paths, double dblBound, const QStr
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t p = hash & mask; slots_[p].first != kEmpty; p = (p + 1) & mask) {
     const Slot& slot = slots_[p];
-    if (slot.hash == hash && UpperForm(paths[slot.first]) == term) {
+    if (slot.hash == hash && SamePath(paths, slot.first, term)) {
       return static_cast<double>(slot.first) <= dblBound ? static_cast<double>(slot.first) : -1;
     }
   }
@@ -68,12 +72,13 @@ void PathSearchIndex::sync(const SongArray& paths, std::size_t needed) {
 }
 
 void PathSearchIndex::add(const SongArray& paths, std::size_t i) {
-  const UpperForm key(paths[i]);
+  const QString path = paths[i];
+  const UpperForm key(path);
   const std::uint64_t hash = Hash(key);
   hashes_.push_back(hash);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t p = hash & mask; slots_[p].first != kEmpty; p = (p + 1) & mask) {
-    if (slots_[p].hash == hash && UpperForm(paths[slots_[p].first]) == key)
+    if (slots_[p].hash == hash && SamePath(paths, slots_[p].first, key))
       return;
   }
   reserveFor(used_ + 1);

@@ -131,7 +131,7 @@ double FindSongName(MusicVariables& mv, const QString& sTerm, bool bPartial) {
   const double first = std::max(0.0, std::ceil(state.dblNameSearchStart));
   if (!(first <= last))
     return -1;
-  return FirstNameMatch(mv.sSongNames().items(), static_cast<std::size_t>(first),
+  return FirstNameMatch(mv.sSongNames(), static_cast<std::size_t>(first),
                         static_cast<std::size_t>(last), sTerm, bPartial);
 }
 

@@ -44,10 +44,10 @@ bool ContainsAscii(QStringView text, QStringView part) {
 
 }  // namespace
 
-UpperForm::UpperForm(const QString& text) : ascii_(IsAscii(text)) {
+UpperForm::UpperForm(QStringView text) : ascii_(IsAscii(text)) {
   if (!ascii_)
-    owned_ = text.toUpper();
-  view_ = ascii_ ? QStringView(text) : QStringView(owned_);
+    owned_ = text.toString().toUpper();
+  view_ = ascii_ ? text : QStringView(owned_);
 }
 
 bool UpperForm::operator==(const UpperForm& other) const {

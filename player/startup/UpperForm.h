@@ -16,7 +16,8 @@ namespace qvt::GlobalMethods {
 
 class UpperForm {
  public:
-  explicit UpperForm(const QString& text);
+  // The text must outlive the object, which may read it in place.
+  explicit UpperForm(QStringView text);
   UpperForm(const UpperForm&) = delete;
   UpperForm& operator=(const UpperForm&) = delete;
 

@@ -212,3 +212,71 @@ TEST(SongArray, ChecksEveryIndex) {
 }
 
 }  // namespace
+
+namespace {
+
+// Texts that the compact storage treats differently: with and without a folder, empty, a lone
+// folder, non-ASCII, a byte order mark at the start of either part, an unpaired surrogate
+// (which UTF-8 cannot carry) and a text longer than the decoding buffer on the stack.
+QString SampleText(std::mt19937& rng) {
+  const auto pick = [&](int hi) { return std::uniform_int_distribution<int>(0, hi)(rng); };
+  const QString folder = QStringLiteral("/music/%1/").arg(pick(400));
+  switch (pick(9)) {
+    case 0:
+      return {};
+    case 1:
+      return QStringLiteral("song %1.mp3").arg(pick(99));
+    case 2:
+      return folder;
+    case 3:
+      return QString::fromUtf16(u"/Mús/ɸ\U0001F3B5/Ä%1.ogg").arg(pick(9));
+    case 4:
+      return QString::fromUtf16(u"\uFEFF/a/\uFEFFb");
+    case 5:
+      return folder + QChar(0xD800) + QStringLiteral("x");
+    case 6:
+      return folder + QString(600, QChar(u'é'));
+    default:
+      return folder + QStringLiteral("%1.mp3").arg(pick(99));
+  }
+}
+
+}  // namespace
+
+TEST(SongArray, KeepsEveryTextLikeAPlainVectorUnderRandomEdits) {
+  std::mt19937 rng(7);
+  const auto pick = [&](std::size_t hi) {
+    return std::uniform_int_distribution<std::size_t>(0, hi)(rng);
+  };
+  SongArray songs;
+  std::vector<QString> model;
+  for (int step = 0; step < 20000; ++step) {
+    const std::size_t n = model.size();
+    const std::size_t kind = pick(n > 200 ? 9 : 12);
+    if (kind >= 9 || n == 0) {
+      model.push_back(SampleText(rng));
+      songs.push_back(model.back());
+    } else if (kind < 4) {
+      const std::size_t i = pick(n - 1);
+      model[i] = SampleText(rng);
+      songs.set(i, model[i]);
+    } else if (kind == 4) {
+      const std::size_t i = pick(n - 1);
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
+      songs.eraseAt(i);
+    } else if (kind == 5) {
+      std::vector<std::size_t> drop;
+      for (std::size_t i = pick(n - 1); i < n; i += 1 + pick(4))
+        drop.push_back(i);
+      for (auto at = drop.rbegin(); at != drop.rend(); ++at)
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(*at));
+      songs.eraseSorted(drop);
+    } else if (kind == 6) {
+      model.resize(pick(n + 3));
+      songs.resize(model.size());
+    } else if (kind == 7 && pick(50) == 0) {
+      songs = model;
+    }
+    ASSERT_EQ(songs, model) << "step " << step;
+  }
+}

@@ -219,6 +219,7 @@ TEST(FirstNameMatch, ChunksOnThePoolFindTheLowestMatchOfTheRange) {
     names[static_cast<std::size_t>(i)] =
         i % 2 == 0 ? QStringLiteral("A Hit.mp3") : QString::fromUtf16(u"HIT ß");
   const QString term = QStringLiteral("hit");
+  const SongArray stored(names);
   for (const std::size_t chunk : {1, 2, 3, 4, 8, 64}) {
     for (std::size_t first = 0; first < names.size(); ++first) {
       for (std::size_t last = first; last < names.size(); last += 3) {
@@ -229,7 +230,7 @@ TEST(FirstNameMatch, ChunksOnThePoolFindTheLowestMatchOfTheRange) {
         const double expected = match == names.begin() + static_cast<std::ptrdiff_t>(last) + 1
                                     ? -1
                                     : static_cast<double>(match - names.begin());
-        ASSERT_EQ(FirstNameMatch(names, first, last, term, true, chunk), expected)
+        ASSERT_EQ(FirstNameMatch(stored, first, last, term, true, chunk), expected)
             << "chunk " << chunk << " from " << first << " to " << last;
       }
     }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <cfloat>
+#include <optional>
 
 #include "platform/fakes/FakePlatform.h"
 #include "shared/RecordNotation.h"
@@ -118,12 +119,22 @@ TEST(RecordReader, ReadsFieldsByTheNotation) {
       {"\"a,b\r\nc\"\rd\n", "RRRR", {"\"a,b", "c\"", "d", "!PastEnd"}},
       {"1,2\r\n3\n\n", "ISISSR", {"1", "-", "3", "-", "-", "!PastEnd"}},
   };
+  // Each case from memory, and from a file taken in blocks small enough that every field and
+  // line end is cut somewhere; the file is read on by a copy after the first field.
+  FakePlatform fake;
+  const QString path = fake.path("cases.qvs");
   for (const Case& c : cases) {
-    RecordReader r = RecordReader::fromBytes(c.data);
-    QStringList got;
-    for (const char* t = c.types; *t != 0; ++t)
-      got << readAs(r, *t);
-    EXPECT_EQ(got, c.expected) << c.data.toStdString();
+    writeAll(path, c.data);
+    for (const qint64 block : {0, 1, 2, 3, 5, 1 << 20}) {
+      std::optional<RecordReader> r;
+      r.emplace(block == 0 ? RecordReader::fromBytes(c.data) : RecordReader(path, block));
+      QStringList got;
+      for (const char* t = c.types; *t != 0; ++t) {
+        got << readAs(*r, *t);
+        r.emplace(RecordReader(*r));
+      }
+      EXPECT_EQ(got, c.expected) << c.data.toStdString() << " in blocks of " << block;
+    }
   }
 }
 
