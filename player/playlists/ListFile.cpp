@@ -9,6 +9,7 @@
 #include "platform/base/Check.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ForeignList.h"
+#include "player/playlists/ListFileRead.h"
 #include "player/playlists/PlayListEditor.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
@@ -24,72 +25,36 @@ using GlobalMethods::FixDoubleBackslash;
 const QString kListExtension = QStringLiteral(".qvl");
 constexpr qsizetype kMaxNameBytes = 255;
 
-// The count on line 1 is not a whole number of at least -1.
-class BadSongCount : public std::runtime_error {
- public:
-  BadSongCount() : std::runtime_error("bad song count") {}
-};
-
 struct LoadResult {
   double dblAdded = 0;
   double dblDuplicates = 0;
-  double dblSkipped = 0;  // entries of another player's list that name no local file
-  bool bComplete = false;
 };
 
-// The records of a list file: the index of the last one, then each record in turn. Both
-// throw RecordError when the file holds no more.
-struct SongRecords {
-  std::function<double()> LastIndex;
-  std::function<ListEntry()> Next;
-};
+void ShowAdding(IEditorView& view, const QString& sName) {
+  view.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
+  view.SetStatusText(QStringLiteral("Adding... ") + sName);
+}
 
-// Appends the records to the list, each counted in dblLastIndex as it is stored: the event loop
-// runs before every record, and whatever runs there (a removal, a Clear, a skip that removes a
-// bad song) must find a whole list. The arrays only ever grow by one record actually read, so
-// a count that the file cannot back costs nothing.
-void ReadSongs(MusicVariables& mv, IEditorView& view, const SongRecords& records,
-               LoadResult& result) {
-  const double dblLast = records.LastIndex();
-  if (!(dblLast >= -1) || dblLast != std::floor(dblLast))
-    throw BadSongCount();
-  for (double i = 0; i <= dblLast; ++i) {
-    DoEvents();
-    const auto [sPath, sName] = records.Next();
-    if (FindSongPath(mv, sPath) != -1) {
+// Adds the records to the list in one change, each whose path is not among the songs that were in
+// the list when the operation began (FindSongPath's bound); the last song added is shown last.
+LoadResult AddRecords(MusicVariables& mv, IEditorView& view, std::vector<ListEntry> records) {
+  LoadResult result;
+  std::vector<QString> paths;
+  std::vector<QString> names;
+  for (ListEntry& record : records) {
+    if (FindSongPath(mv, record.sPath) != -1) {
       ++result.dblDuplicates;
       continue;
     }
-    GlobalMethods::AppendSong(mv, sPath, sName);
-    ++result.dblAdded;
-    view.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
-    view.SetStatusText(QStringLiteral("Adding... ") + sName);
+    paths.push_back(std::move(record.sPath));
+    names.push_back(std::move(record.sName));
   }
-  result.bComplete = true;
-}
-
-void ReadQvlSongs(MusicVariables& mv, IEditorView& view, const QString& sPath, LoadResult& result) {
-  RecordReader reader(sPath);
-  ReadSongs(mv, view,
-            {[&reader] { return reader.readDouble(); },
-             [&reader] {
-               QString sSongPath = reader.readText();
-               return ListEntry{std::move(sSongPath), reader.readText()};
-             }},
-            result);
-}
-
-// Another player's list, read whole first: its entries are then added like a .qvl's records.
-void ReadForeignSongs(MusicVariables& mv, IEditorView& view, const QString& sPath,
-                      LoadResult& result) {
-  const ForeignList list = ReadForeignList(sPath);
-  result.dblSkipped = list.dblSkipped;
-  std::size_t next = 0;
-  ReadSongs(mv, view,
-            {[&list] { return static_cast<double>(list.entries.size()) - 1; },
-             [&list, &next] { return list.entries.at(next++); }},
-            result);
-  result.bComplete = list.bComplete;
+  if (names.empty())
+    return result;
+  ShowAdding(view, names.back());
+  result.dblAdded = static_cast<double>(names.size());
+  mv.appendAll(std::move(paths), std::move(names));
+  return result;
 }
 
 // The play list as an M3U8 whose paths are relative to its own folder.
@@ -125,19 +90,19 @@ void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile) {
     return;
   }
   const QString sPath = FixDoubleBackslash(view.FileFolder() + QLatin1Char('/') + sName);
-  LoadResult result;
-  try {
-    if (bForeign) {
-      ReadForeignSongs(mv, view, sPath, result);
-    } else {
-      ReadQvlSongs(mv, view, sPath, result);
-    }
-  } catch (const RecordError&) {
-    LogDropped(lcPlaylist());  // unreadable, or fewer records than announced: reported below
-  } catch (const BadSongCount&) {
-    LogDropped(lcPlaylist());
-  }
-  if (!result.bComplete) {
+  // The file is read on a worker while the windows keep answering; every name shown is a pass of
+  // the event loop. Closing the editor meanwhile ends the load: nothing is added, nothing said.
+  std::optional<ListRecords> read = ReadListFile(
+      {sPath, bForeign, GlobalMethods::GetLowPriorityLoading(mv)},
+      [&view](const QString& sRecord) {
+        ShowAdding(view, sRecord);
+        DoEvents();
+      },
+      [&view] { return view.CloseWaiting(); });
+  if (!read)
+    return;
+  const LoadResult result = AddRecords(mv, view, std::move(read->entries));
+  if (!read->bComplete) {
     RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
     MsgBox(QStringLiteral("Error loading file"));
     return;
@@ -146,8 +111,8 @@ void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile) {
     MsgBox(FormatNumber(result.dblDuplicates) +
            QStringLiteral(" songs failed to be added because they were already in the list"));
   }
-  if (result.dblSkipped > 0) {
-    MsgBox(FormatNumber(result.dblSkipped) +
+  if (read->dblSkipped > 0) {
+    MsgBox(FormatNumber(read->dblSkipped) +
            QStringLiteral(" entries of the list were skipped because they name no local file"));
   }
   RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
