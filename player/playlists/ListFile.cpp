@@ -1,8 +1,10 @@
 #include "player/playlists/ListFile.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/Platform.h"
@@ -14,6 +16,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/RecordNotation.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -23,6 +26,8 @@ using GlobalMethods::FindSongPath;
 using GlobalMethods::FixDoubleBackslash;
 
 const QString kListExtension = QStringLiteral(".qvl");
+// The records judged between two looks at the clock.
+constexpr std::size_t kSliceCheckEvery = 1024;
 constexpr qsizetype kMaxNameBytes = 255;
 
 struct LoadResult {
@@ -35,24 +40,59 @@ void ShowAdding(IEditorView& view, const QString& sName) {
   view.SetStatusText(QStringLiteral("Adding... ") + sName);
 }
 
-// Adds the records to the list in one change, each whose path is not among the songs that were in
-// the list when the operation began (FindSongPath's bound); the last song added is shown last.
-LoadResult AddRecords(MusicVariables& mv, IEditorView& view, std::vector<ListEntry> records) {
-  LoadResult result;
-  std::vector<QString> paths;
-  std::vector<QString> names;
-  for (ListEntry& record : records) {
-    if (FindSongPath(mv, record.sPath) != -1) {
-      ++result.dblDuplicates;
-      continue;
+// Which records' paths FindSongPath finds (among the songs that were in the list when the
+// operation began), judged a slice of at most about a frame at a time with a pass of the event
+// loop between two slices. Should the list change in a pass, every record is judged again at
+// once, so that the answers are those of the list the songs join. Nothing when the editor was
+// closed in a pass.
+std::optional<std::vector<bool>> FindDuplicates(MusicVariables& mv, IEditorView& view,
+                                                const ListRecords& records) {
+  const PlayListVersion version = mv.version();
+  std::vector<bool> duplicate(records.paths.size());
+  bool bPasses = true;
+  QElapsedTimer slice;
+  slice.start();
+  for (std::size_t i = 0; i < records.paths.size(); ++i) {
+    if (bPasses && i > 0 && i % kSliceCheckEvery == 0 && slice.elapsed() >= FramePacer::kFrameMs) {
+      ShowAdding(view, records.names[i - 1]);
+      DoEvents();
+      if (view.CloseWaiting())
+        return std::nullopt;
+      if (mv.version() != version) {
+        bPasses = false;
+        i = 0;
+      }
+      slice.restart();
     }
-    paths.push_back(std::move(record.sPath));
-    names.push_back(std::move(record.sName));
+    duplicate[i] = FindSongPath(mv, records.paths[i]) != -1;
   }
-  if (names.empty())
+  return duplicate;
+}
+
+// Adds the records that are no duplicates to the list in one change; the last song added is shown
+// last. Nothing when the editor was closed meanwhile.
+std::optional<LoadResult> AddRecords(MusicVariables& mv, IEditorView& view, ListRecords& records) {
+  const std::optional<std::vector<bool>> duplicate = FindDuplicates(mv, view, records);
+  if (!duplicate)
+    return std::nullopt;
+  std::vector<QString>& paths = records.paths;
+  std::vector<QString>& names = records.names;
+  LoadResult result;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if ((*duplicate)[i]) {
+      ++result.dblDuplicates;
+    } else if (kept++ != i) {
+      paths[kept - 1] = std::move(paths[i]);
+      names[kept - 1] = std::move(names[i]);
+    }
+  }
+  paths.resize(kept);
+  names.resize(kept);
+  if (kept == 0)
     return result;
   ShowAdding(view, names.back());
-  result.dblAdded = static_cast<double>(names.size());
+  result.dblAdded = static_cast<double>(kept);
   mv.appendAll(std::move(paths), std::move(names));
   return result;
 }
@@ -101,7 +141,10 @@ void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile) {
       [&view] { return view.CloseWaiting(); });
   if (!read)
     return;
-  const LoadResult result = AddRecords(mv, view, std::move(read->entries));
+  const std::optional<LoadResult> added = AddRecords(mv, view, *read);
+  if (!added)
+    return;
+  const LoadResult& result = *added;
   if (!read->bComplete) {
     RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
     MsgBox(QStringLiteral("Error loading file"));

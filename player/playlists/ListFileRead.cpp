@@ -22,13 +22,13 @@ constexpr std::size_t kNameEvery = 256;
 class RecentName {
  public:
   // On the worker: the first record, every kNameEvery-th and (through last) the last one.
-  void record(const ListEntry& entry) {
+  void record(const QString& sName) {
     if (++count_ % kNameEvery == 1)
-      set(entry.sName);
+      set(sName);
   }
-  void last(const std::vector<ListEntry>& entries) {
-    if (!entries.empty())
-      set(entries.back().sName);
+  void last(const std::vector<QString>& names) {
+    if (!names.empty())
+      set(names.back());
   }
   // On the window thread: the name set since the last call, if any.
   std::optional<QString> takeNew() {
@@ -64,9 +64,9 @@ void ReadQvl(const QString& sPath, ListRecords& out, RecentName& recent,
   for (double i = 0; i <= dblLast; ++i) {
     if (cancelled)
       return;
-    QString sSongPath = reader.readText();
-    out.entries.push_back({std::move(sSongPath), reader.readText()});
-    recent.record(out.entries.back());
+    out.paths.push_back(reader.readText());
+    out.names.push_back(reader.readText());
+    recent.record(out.names.back());
   }
   out.bComplete = true;
 }
@@ -74,10 +74,15 @@ void ReadQvl(const QString& sPath, ListRecords& out, RecentName& recent,
 void ReadForeign(const QString& sPath, ListRecords& out, RecentName& recent,
                  const std::atomic<bool>& cancelled) {
   ForeignList list = ReadForeignList(sPath, [&](const ListEntry& entry) {
-    recent.record(entry);
+    recent.record(entry.sName);
     return !cancelled;
   });
-  out.entries = std::move(list.entries);
+  out.paths.reserve(list.entries.size());
+  out.names.reserve(list.entries.size());
+  for (ListEntry& entry : list.entries) {
+    out.paths.push_back(std::move(entry.sPath));
+    out.names.push_back(std::move(entry.sName));
+  }
   out.dblSkipped = list.dblSkipped;
   out.bComplete = list.bComplete;
 }
@@ -94,7 +99,7 @@ void Read(const ListFileToRead& file, ListRecords& out, RecentName& recent,
   } catch (const RecordError&) {
     LogDropped(lcPlaylist());
   }
-  recent.last(out.entries);
+  recent.last(out.names);
 }
 
 }  // namespace

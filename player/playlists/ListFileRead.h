@@ -22,9 +22,11 @@ struct ListFileToRead {
   bool bLowPriority = false;  // the worker runs at idle priority
 };
 
+// The records in file order, as far as the file could be read: paths and names, parallel.
 struct ListRecords {
-  std::vector<ListEntry> entries;  // in file order, as far as the file could be read
-  double dblSkipped = 0;           // entries of another player's list that name no local file
+  std::vector<QString> paths;
+  std::vector<QString> names;
+  double dblSkipped = 0;   // entries of another player's list that name no local file
   bool bComplete = false;  // false: unreadable, a bad count, or fewer records than announced
 };
 

@@ -169,11 +169,16 @@ void MusicVariables::appendAll(std::vector<QString> paths, std::vector<QString> 
   beginInsertRows(QModelIndex(), before, static_cast<int>(after) - 1);
   dblLastIndex_ += static_cast<double>(added);
   const auto first = static_cast<std::size_t>(before);
-  sSongPaths_.resize(first + added);
-  sSongNames_.resize(first + added);
-  for (std::size_t i = 0; i < added; ++i) {
-    sSongPaths_.set(first + i, std::move(paths[i]));
-    sSongNames_.set(first + i, std::move(names[i]));
+  if (first == 0) {
+    sSongPaths_ = std::move(paths);
+    sSongNames_ = std::move(names);
+  } else {
+    sSongPaths_.resize(first + added);
+    sSongNames_.resize(first + added);
+    for (std::size_t i = 0; i < added; ++i) {
+      sSongPaths_.set(first + i, std::move(paths[i]));
+      sSongNames_.set(first + i, std::move(names[i]));
+    }
   }
   changed();
   endInsertRows();
