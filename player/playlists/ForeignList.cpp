@@ -57,16 +57,19 @@ QString CleanTitle(QString title) {
   return title.trimmed();
 }
 
-// Collects the entries of one list, resolving each against the list's folder.
+// Collects the entries of one list, resolving each against the list's folder, until the
+// observer asks to stop.
 class EntrySink {
  public:
-  EntrySink(ForeignList& list, const QString& sFolder) : list_(list), folder_(sFolder) {}
+  EntrySink(ForeignList& list, const QString& sFolder,
+            const std::function<bool(const ListEntry&)>& onEntry)
+      : list_(list), folder_(sFolder), onEntry_(onEntry) {}
 
   // sLocation: a path, or a URL when bUri (as XSPF gives it).
   void Add(const QString& sLocation, const QString& sTitle, bool bUri) {
     const QString trimmed = sLocation.trimmed();
-    if (trimmed.isEmpty())
-      return;  // an entry without a path: nothing to add
+    if (trimmed.isEmpty() || bStopped_)
+      return;  // an entry without a path, or one after the stop: nothing to add
     const QString sPath = PathOf(trimmed, bUri);
     if (sPath.isEmpty() || sPath.contains(QChar(0)) || sPath.contains(u'"') ||
         sPath.toUtf8().size() > kMaxPathBytes) {
@@ -75,7 +78,10 @@ class EntrySink {
     }
     const QString sName = CleanTitle(sTitle);
     list_.entries.push_back({sPath, sName.isEmpty() ? QFileInfo(sPath).fileName() : sName});
+    bStopped_ = onEntry_ && !onEntry_(list_.entries.back());
   }
+  // Whether the observer asked to stop: the reading ends, the list incomplete.
+  bool stopped() const { return bStopped_; }
 
  private:
   // The local path, or "" for a location that names no local file.
@@ -99,6 +105,8 @@ class EntrySink {
 
   ForeignList& list_;
   QString folder_;
+  const std::function<bool(const ListEntry&)>& onEntry_;
+  bool bStopped_ = false;
 };
 
 QList<QStringView> Lines(const QString& text) {
@@ -120,6 +128,8 @@ QString WithoutByteOrderMark(QString text) {
 void ReadM3u(const QString& text, EntrySink& sink) {
   QString sTitle;
   for (QStringView line : Lines(text)) {
+    if (sink.stopped())
+      return;
     line = line.trimmed();
     if (line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive)) {
       const qsizetype comma = line.indexOf(u',');
@@ -156,8 +166,11 @@ bool ReadPls(const QString& text, EntrySink& sink) {
     auto& entry = byNumber[n];
     (bFile ? entry.first : entry.second) = line.mid(eq + 1).trimmed().toString();
   }
-  for (const auto& [n, entry] : byNumber)
+  for (const auto& [n, entry] : byNumber) {
+    if (sink.stopped())
+      break;
     sink.Add(entry.first, entry.second, false);
+  }
   return bHeader;
 }
 
@@ -166,7 +179,7 @@ bool ReadXspf(const QByteArray& bytes, EntrySink& sink) {
   QXmlStreamReader xml(bytes);
   QString sLocation, sTitle;
   bool bInTrack = false;
-  while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
+  while (!sink.stopped() && xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
     const QStringView name = xml.name();
     if (xml.isStartElement() && name == u"track") {
       bInTrack = true;
@@ -198,16 +211,17 @@ bool IsForeignListName(const QString& sName) {
   return FormatOf(sName) != Format::None;
 }
 
-ForeignList ReadForeignList(const QString& sPath) {
+ForeignList ReadForeignList(const QString& sPath,
+                            const std::function<bool(const ListEntry&)>& onEntry) {
   ForeignList list;
   const Format format = FormatOf(sPath);
   QFile file(sPath);
   if (format == Format::None || file.size() > kMaxListBytes || !file.open(QIODevice::ReadOnly))
     return list;
   const QByteArray bytes = file.readAll();
-  EntrySink sink(list, QFileInfo(sPath).absolutePath());
+  EntrySink sink(list, QFileInfo(sPath).absolutePath(), onEntry);
   if (format == Format::Xspf) {
-    list.bComplete = ReadXspf(bytes, sink);
+    list.bComplete = ReadXspf(bytes, sink) && !sink.stopped();
     return list;
   }
   if (bytes.contains('\0'))
@@ -221,6 +235,7 @@ ForeignList ReadForeignList(const QString& sPath) {
   } else {
     list.bComplete = ReadPls(WithoutByteOrderMark(QString::fromUtf8(bytes)), sink);
   }
+  list.bComplete = list.bComplete && !sink.stopped();
   return list;
 }
 

@@ -14,6 +14,7 @@
 // the characters a .qvl record cannot hold (double quotes, control characters).
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "platform/base/Result.h"
@@ -35,8 +36,10 @@ struct ForeignList {
 bool IsForeignListName(const QString& sName);
 
 // Reads the list at sPath (its format from its name). What could be read before a fault is
-// kept in entries.
-ForeignList ReadForeignList(const QString& sPath);
+// kept in entries. onEntry, when given, sees each entry as it is added; a false answer stops the
+// reading there, the list incomplete.
+ForeignList ReadForeignList(const QString& sPath,
+                            const std::function<bool(const ListEntry&)>& onEntry = {});
 
 // Writes the songs as an extended M3U8 at outPath (through a temporary file), with each path
 // relative to outPath's folder when bRelative. Fails with a one-line reason when the file

@@ -1,18 +1,22 @@
 #include "player/playlists/ListFile.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ForeignList.h"
+#include "player/playlists/ListFileRead.h"
 #include "player/playlists/PlayListEditor.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/RecordNotation.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -22,74 +26,75 @@ using GlobalMethods::FindSongPath;
 using GlobalMethods::FixDoubleBackslash;
 
 const QString kListExtension = QStringLiteral(".qvl");
+// The records judged between two looks at the clock.
+constexpr std::size_t kSliceCheckEvery = 1024;
 constexpr qsizetype kMaxNameBytes = 255;
-
-// The count on line 1 is not a whole number of at least -1.
-class BadSongCount : public std::runtime_error {
- public:
-  BadSongCount() : std::runtime_error("bad song count") {}
-};
 
 struct LoadResult {
   double dblAdded = 0;
   double dblDuplicates = 0;
-  double dblSkipped = 0;  // entries of another player's list that name no local file
-  bool bComplete = false;
 };
 
-// The records of a list file: the index of the last one, then each record in turn. Both
-// throw RecordError when the file holds no more.
-struct SongRecords {
-  std::function<double()> LastIndex;
-  std::function<ListEntry()> Next;
-};
+void ShowAdding(IEditorView& view, const QString& sName) {
+  view.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
+  view.SetStatusText(QStringLiteral("Adding... ") + sName);
+}
 
-// Appends the records to the list, each counted in dblLastIndex as it is stored: the event loop
-// runs before every record, and whatever runs there (a removal, a Clear, a skip that removes a
-// bad song) must find a whole list. The arrays only ever grow by one record actually read, so
-// a count that the file cannot back costs nothing.
-void ReadSongs(MusicVariables& mv, IEditorView& view, const SongRecords& records,
-               LoadResult& result) {
-  const double dblLast = records.LastIndex();
-  if (!(dblLast >= -1) || dblLast != std::floor(dblLast))
-    throw BadSongCount();
-  for (double i = 0; i <= dblLast; ++i) {
-    DoEvents();
-    const auto [sPath, sName] = records.Next();
-    if (FindSongPath(mv, sPath) != -1) {
-      ++result.dblDuplicates;
-      continue;
+// Which records' paths FindSongPath finds (among the songs that were in the list when the
+// operation began), judged a slice of at most about a frame at a time with a pass of the event
+// loop between two slices. Should the list change in a pass, every record is judged again at
+// once, so that the answers are those of the list the songs join. Nothing when the editor was
+// closed in a pass.
+std::optional<std::vector<bool>> FindDuplicates(MusicVariables& mv, IEditorView& view,
+                                                const ListRecords& records) {
+  const PlayListVersion version = mv.version();
+  std::vector<bool> duplicate(records.paths.size());
+  bool bPasses = true;
+  QElapsedTimer slice;
+  slice.start();
+  for (std::size_t i = 0; i < records.paths.size(); ++i) {
+    if (bPasses && i > 0 && i % kSliceCheckEvery == 0 && slice.elapsed() >= FramePacer::kFrameMs) {
+      ShowAdding(view, records.names[i - 1]);
+      DoEvents();
+      if (view.CloseWaiting())
+        return std::nullopt;
+      if (mv.version() != version) {
+        bPasses = false;
+        i = 0;
+      }
+      slice.restart();
     }
-    GlobalMethods::AppendSong(mv, sPath, sName);
-    ++result.dblAdded;
-    view.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
-    view.SetStatusText(QStringLiteral("Adding... ") + sName);
+    duplicate[i] = FindSongPath(mv, records.paths[i]) != -1;
   }
-  result.bComplete = true;
+  return duplicate;
 }
 
-void ReadQvlSongs(MusicVariables& mv, IEditorView& view, const QString& sPath, LoadResult& result) {
-  RecordReader reader(sPath);
-  ReadSongs(mv, view,
-            {[&reader] { return reader.readDouble(); },
-             [&reader] {
-               QString sSongPath = reader.readText();
-               return ListEntry{std::move(sSongPath), reader.readText()};
-             }},
-            result);
-}
-
-// Another player's list, read whole first: its entries are then added like a .qvl's records.
-void ReadForeignSongs(MusicVariables& mv, IEditorView& view, const QString& sPath,
-                      LoadResult& result) {
-  const ForeignList list = ReadForeignList(sPath);
-  result.dblSkipped = list.dblSkipped;
-  std::size_t next = 0;
-  ReadSongs(mv, view,
-            {[&list] { return static_cast<double>(list.entries.size()) - 1; },
-             [&list, &next] { return list.entries.at(next++); }},
-            result);
-  result.bComplete = list.bComplete;
+// Adds the records that are no duplicates to the list in one change; the last song added is shown
+// last. Nothing when the editor was closed meanwhile.
+std::optional<LoadResult> AddRecords(MusicVariables& mv, IEditorView& view, ListRecords& records) {
+  const std::optional<std::vector<bool>> duplicate = FindDuplicates(mv, view, records);
+  if (!duplicate)
+    return std::nullopt;
+  std::vector<QString>& paths = records.paths;
+  std::vector<QString>& names = records.names;
+  LoadResult result;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if ((*duplicate)[i]) {
+      ++result.dblDuplicates;
+    } else if (kept++ != i) {
+      paths[kept - 1] = std::move(paths[i]);
+      names[kept - 1] = std::move(names[i]);
+    }
+  }
+  paths.resize(kept);
+  names.resize(kept);
+  if (kept == 0)
+    return result;
+  ShowAdding(view, names.back());
+  result.dblAdded = static_cast<double>(kept);
+  mv.appendAll(std::move(paths), std::move(names));
+  return result;
 }
 
 // The play list as an M3U8 whose paths are relative to its own folder.
@@ -125,19 +130,22 @@ void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile) {
     return;
   }
   const QString sPath = FixDoubleBackslash(view.FileFolder() + QLatin1Char('/') + sName);
-  LoadResult result;
-  try {
-    if (bForeign) {
-      ReadForeignSongs(mv, view, sPath, result);
-    } else {
-      ReadQvlSongs(mv, view, sPath, result);
-    }
-  } catch (const RecordError&) {
-    LogDropped(lcPlaylist());  // unreadable, or fewer records than announced: reported below
-  } catch (const BadSongCount&) {
-    LogDropped(lcPlaylist());
-  }
-  if (!result.bComplete) {
+  // The file is read on a worker while the windows keep answering; every name shown is a pass of
+  // the event loop. Closing the editor meanwhile ends the load: nothing is added, nothing said.
+  std::optional<ListRecords> read = ReadListFile(
+      {sPath, bForeign, GlobalMethods::GetLowPriorityLoading(mv)},
+      [&view](const QString& sRecord) {
+        ShowAdding(view, sRecord);
+        DoEvents();
+      },
+      [&view] { return view.CloseWaiting(); });
+  if (!read)
+    return;
+  const std::optional<LoadResult> added = AddRecords(mv, view, *read);
+  if (!added)
+    return;
+  const LoadResult& result = *added;
+  if (!read->bComplete) {
     RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
     MsgBox(QStringLiteral("Error loading file"));
     return;
@@ -146,8 +154,8 @@ void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile) {
     MsgBox(FormatNumber(result.dblDuplicates) +
            QStringLiteral(" songs failed to be added because they were already in the list"));
   }
-  if (result.dblSkipped > 0) {
-    MsgBox(FormatNumber(result.dblSkipped) +
+  if (read->dblSkipped > 0) {
+    MsgBox(FormatNumber(read->dblSkipped) +
            QStringLiteral(" entries of the list were skipped because they name no local file"));
   }
   RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));

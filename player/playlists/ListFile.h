@@ -31,10 +31,11 @@ bool IsUsableFileName(const QString& sName);
 
 // Appends the songs of the file sFile (a name in the file box's folder, or kListFileMarker;
 // a .qvl, or another player's list as ForeignList.h reads it) to the play list and refills
-// the play list box. Run while the editor is busy, with the
-// duplicate search bound fixed by the caller. A file that cannot be read or does not hold
-// what its first line announces ends the load with "Error loading file"; the songs read before
-// that stay in the list.
+// the play list box. Run while the editor is busy, with the duplicate search bound fixed by the
+// caller. The file is read on a worker thread while the event loop runs; the songs then join
+// the list in one change. A file that cannot be read or does not hold what its first line
+// announces ends the load with "Error loading file"; the songs read before that join the list.
+// Closing the editor while the file is read ends the load: nothing is added and no box follows.
 void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile);
 
 // Asks for a file name and writes the play list as "<name>.qvl" in the file box's folder,

@@ -42,12 +42,18 @@ void RefillEditorList(IEditorView& view) {
   view.ShowPlayList();
 }
 
+// Without a pass of the event loop between two names (songs loaded at once) only the last one
+// could be seen: it alone is set.
 void RefillEditorListShowing(const MusicVariables& mv, IEditorView& view,
                              const QString& sCaptionPrefix) {
-  ReportNames(mv, [&](const QString& sName) {
-    view.SetAddingCaption(sCaptionPrefix + sName);
-    GlobalMethods::YieldIfLowPriority(mv);
-  });
+  if (GlobalMethods::GetLowPriorityLoading(mv)) {
+    ReportNames(mv, [&](const QString& sName) {
+      view.SetAddingCaption(sCaptionPrefix + sName);
+      GlobalMethods::YieldIfLowPriority(mv);
+    });
+  } else if (const std::size_t count = ListedCount(mv); count > 0) {
+    view.SetAddingCaption(sCaptionPrefix + mv.sSongNames().at(count - 1));
+  }
   view.ShowPlayList();
 }
 

@@ -80,6 +80,48 @@ void MusicVariables::append(const QString& sPath, const QString& sName) {
   endInsertRows();
 }
 
+void MusicVariables::appendAll(std::vector<QString> paths, std::vector<QString> names) {
+  const std::size_t added = paths.size();
+  if (added == 0)
+    return;
+  names.resize(added);
+  const int before = rows();
+  const bool whole = dblLastIndex_ >= -1 && static_cast<double>(before) == dblLastIndex_ + 1;
+  const double after = static_cast<double>(before) + static_cast<double>(added);
+  if (!whole || after > INT_MAX) {
+    // Song by song, as append does it.
+    changeAll([&] {
+      for (std::size_t i = 0; i < added; ++i) {
+        dblLastIndex_ += 1;
+        const std::size_t count = ArrayCount(dblLastIndex_);
+        sSongPaths_.resize(count);
+        sSongNames_.resize(count);
+        sSongPaths_.set(count - 1, std::move(paths[i]));
+        sSongNames_.set(count - 1, std::move(names[i]));
+      }
+    });
+    return;
+  }
+  // The list is whole: the songs take the subscripts from dblLastIndex + 1 on (an empty list's
+  // stale first element is replaced).
+  beginInsertRows(QModelIndex(), before, static_cast<int>(after) - 1);
+  dblLastIndex_ += static_cast<double>(added);
+  const auto first = static_cast<std::size_t>(before);
+  if (first == 0) {
+    sSongPaths_ = std::move(paths);
+    sSongNames_ = std::move(names);
+  } else {
+    sSongPaths_.resize(first + added);
+    sSongNames_.resize(first + added);
+    for (std::size_t i = 0; i < added; ++i) {
+      sSongPaths_.set(first + i, std::move(paths[i]));
+      sSongNames_.set(first + i, std::move(names[i]));
+    }
+  }
+  changed();
+  endInsertRows();
+}
+
 bool MusicVariables::removeAt(std::size_t k) {
   const int before = rows();
   const bool one =

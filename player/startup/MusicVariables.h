@@ -51,6 +51,9 @@ class MusicVariables : public QAbstractListModel {
   // Adds a song after dblLastIndex and counts it at once, so that the list is whole at every
   // pass of the event loop however long the operation that adds it.
   void append(const QString& sPath, const QString& sName);
+  // Adds the songs after dblLastIndex in one change (one rowsInserted); the names are padded
+  // with empty ones or cut to the paths' count.
+  void appendAll(std::vector<QString> paths, std::vector<QString> names);
   // Removes song k (a subscript within the list); true when the list became empty.
   bool removeAt(std::size_t k);
   // Removes the songs at the given subscripts (ascending, distinct) in one pass; those above

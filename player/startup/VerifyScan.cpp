@@ -1,15 +1,11 @@
 #include "player/startup/VerifyScan.h"
 
-#include <QEventLoop>
-#include <QPromise>
-#include <QThread>
-#include <QTimer>
-#include <algorithm>
-#include <exception>
-#include <limits>
+#include <QElapsedTimer>
+#include <atomic>
 #include <utility>
 
 #include "platform/FileSystem.h"
+#include "player/startup/WorkerThread.h"
 
 namespace qvt {
 
@@ -17,19 +13,14 @@ namespace {
 
 // How often the window thread asks whether to stop while it waits.
 constexpr int kStopPollMs = 20;
-// How many songs the worker tests between two progress reports.
-constexpr std::size_t kProgressEvery = 64;
+// The shortest time between two progress reports after the first.
+constexpr qint64 kProgressMs = 40;
 
-int ProgressCount(std::size_t count) {
-  return static_cast<int>(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
-}
-
-// The test of every song; the cancel flag is looked at between songs.
-void Scan(QPromise<VerifyScan::Found>& promise, VerifyScan::Input& in) {
-  VerifyScan::Found found;
-  promise.setProgressRange(0, ProgressCount(in.paths.size()));
+// The test of every song, on the worker; the cancel flag is looked at between songs.
+void Scan(VerifyScan::Input& in, VerifyScan::Found& found, std::atomic<std::size_t>& tested,
+          const std::atomic<bool>& cancelled) {
   for (std::size_t i = 0; i < in.paths.size(); ++i) {
-    if (promise.isCanceled())
+    if (cancelled)
       return;
     const QString& path = in.paths[i];
     if (!PlainFileExists(*in.fs, path)) {
@@ -40,14 +31,45 @@ void Scan(QPromise<VerifyScan::Found>& promise, VerifyScan::Input& in) {
     } else if (!VerifyScan::Accepts(VerifyScan::TypeOf(path), *in.types)) {
       found.bad.push_back(i);
     }
-    // The progress is taken every few songs (the window shows it at most 25 times a second);
-    // the first and the last song always count.
-    if (i == 0 || (i + 1) % kProgressEvery == 0 || i + 1 == in.paths.size())
-      promise.setProgressValue(ProgressCount(i + 1));
+    tested.store(i + 1, std::memory_order_relaxed);
   }
   found.paths = std::move(in.paths);
-  promise.addResult(std::move(found));
 }
+
+// The window thread's side: the count of songs tested, read from the worker's counter, goes to
+// onTested for the first song, then at most every kProgressMs, and for the last; stopRequested
+// is asked after each report and at every tick.
+class Reports {
+ public:
+  Reports(const std::atomic<std::size_t>& tested, const std::function<void(std::size_t)>& onTested,
+          const std::function<bool()>& stopRequested)
+      : tested_(tested), onTested_(onTested), stopRequested_(stopRequested) {}
+
+  // False when asked to stop.
+  bool operator()(bool bEnded) {
+    const std::size_t now = tested_.load(std::memory_order_relaxed);
+    if (shown_ == 0 && now > 0 && !report(1))
+      return false;
+    if (now > shown_ && (bEnded || since_.elapsed() >= kProgressMs) && !report(now))
+      return false;
+    return !asked();
+  }
+
+ private:
+  bool report(std::size_t count) {
+    shown_ = count;
+    since_.start();
+    onTested_(count);
+    return !asked();
+  }
+  bool asked() const { return stopRequested_ && stopRequested_(); }
+
+  const std::atomic<std::size_t>& tested_;
+  const std::function<void(std::size_t)>& onTested_;
+  const std::function<bool()>& stopRequested_;
+  std::size_t shown_ = 0;
+  QElapsedTimer since_;
+};
 
 }  // namespace
 
@@ -59,71 +81,16 @@ bool VerifyScan::Accepts(const QString& type, const QString& types) {
   return !type.isEmpty() && types.contains(type);
 }
 
-VerifyScan::VerifyScan(Input input) : input_(std::move(input)) {}
-
-VerifyScan::~VerifyScan() {
-  watcher_.cancel();
-}
-
 std::optional<VerifyScan::Found> VerifyScan::run(const std::function<void(std::size_t)>& onTested,
                                                  const std::function<bool()>& stopRequested) {
-  QEventLoop loop;
-  std::exception_ptr failure;
-  bool bStopped = false;
-  const auto stop = [&] {
-    bStopped = true;
-    watcher_.cancel();
-    loop.quit();
-  };
-  const auto stopWhenAsked = [&] {
-    if (bStopped)
-      return;
-    try {
-      if (stopRequested && stopRequested())
-        stop();
-    } catch (...) {
-      failure = std::current_exception();
-      stop();
-    }
-  };
-  connect(&watcher_, &QFutureWatcherBase::progressValueChanged, &loop, [&](int tested) {
-    if (bStopped)
-      return;
-    try {
-      onTested(static_cast<std::size_t>(tested));
-    } catch (...) {
-      failure = std::current_exception();
-      stop();
-      return;
-    }
-    stopWhenAsked();
-  });
-  connect(&watcher_, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-  QTimer poll;
-  poll.setInterval(kStopPollMs);
-  connect(&poll, &QTimer::timeout, &loop, stopWhenAsked);
-
-  QPromise<Found> promise;
-  watcher_.setFuture(promise.future());
-  promise.start();
-  // The thread deletes itself once done, so that nothing here waits for it.
-  const bool bLowPriority = input_.bLowPriority;
-  QThread* worker =
-      QThread::create([promise = std::move(promise), in = std::move(input_)]() mutable {
-        Scan(promise, in);
-        promise.finish();
-      });
-  connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-  worker->start(bLowPriority ? QThread::IdlePriority : QThread::InheritPriority);
-  poll.start();
-  loop.exec();
-
-  if (failure)
-    std::rethrow_exception(failure);
-  QFuture<Found> future = watcher_.future();
-  if (bStopped || future.isCanceled() || future.resultCount() == 0)
+  Found found;
+  std::atomic<std::size_t> tested{0};
+  WorkerThread worker(
+      [&](const std::atomic<bool>& cancelled) { Scan(input_, found, tested, cancelled); },
+      input_.bLowPriority);
+  if (!worker.wait(kStopPollMs, Reports(tested, onTested, stopRequested)))
     return std::nullopt;
-  return future.takeResult();
+  return found;
 }
 
 }  // namespace qvt

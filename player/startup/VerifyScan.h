@@ -1,9 +1,9 @@
 #pragma once
 // The file test of the play list integrity check, run on a worker thread over a snapshot of
 // the list's paths: which songs' files are missing and, with the accepted types known, which
-// are of a type that is not accepted. The window thread waits for it in its event loop; the
-// number of songs tested reaches it by queued signal, at most about 25 times a second (the
-// first and the last always).
+// are of a type that is not accepted. The window thread waits for it in its event loop and
+// reads the number of songs tested from an atomic counter, showing it at most about 25 times a
+// second (the first and the last always). The worker is joined before run returns.
 //
 // The worker touches only its own copy of the paths and of the accepted types, and
 // IFileSystem::attributes, which the Linux file system and its fake answer without state of
@@ -12,26 +12,23 @@
 //   VerifyScan scan({paths, types, &files(), bLowPriority});
 //   std::optional<VerifyScan::Found> found = scan.run(onTested, stopRequested);
 
-#include <QFutureWatcher>
-#include <QObject>
 #include <QString>
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace qvt {
 
 class IFileSystem;
 
-class VerifyScan : public QObject {
-  Q_OBJECT
-
+class VerifyScan {
  public:
   struct Input {
     std::vector<QString> paths;    // the songs, in list order
     std::optional<QString> types;  // the accepted types text; nothing: not known
-    IFileSystem* fs = nullptr;     // must outlive the worker, which may end after run returns
+    IFileSystem* fs = nullptr;     // used by the worker until run returns
     bool bLowPriority = false;     // the worker runs at idle priority
   };
   struct Found {
@@ -46,22 +43,17 @@ class VerifyScan : public QObject {
   // Whether the types text lists the type (a substring test an empty type always fails).
   static bool Accepts(const QString& type, const QString& types);
 
-  explicit VerifyScan(Input input);
-  // Cancels a worker still running and drops its result; never waits for it.
-  ~VerifyScan() override;
-  VerifyScan(const VerifyScan&) = delete;
-  VerifyScan& operator=(const VerifyScan&) = delete;
+  explicit VerifyScan(Input input) : input_(std::move(input)) {}
 
   // Starts the worker (once: it takes the input) and runs the event loop until it is done. onTested
   // gets the number of songs tested so far; stopRequested is asked after each of those and every 20
-  // ms, and a true answer cancels the worker and returns nothing at once. An exception out of
-  // onTested or stopRequested cancels as well and goes on to the caller.
+  // ms, and a true answer cancels the worker and returns nothing within milliseconds. An exception
+  // out of onTested or stopRequested cancels as well and goes on to the caller.
   std::optional<Found> run(const std::function<void(std::size_t)>& onTested,
                            const std::function<bool()>& stopRequested);
 
  private:
   Input input_;
-  QFutureWatcher<Found> watcher_;
 };
 
 }  // namespace qvt

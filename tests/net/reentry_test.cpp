@@ -1,7 +1,8 @@
 // Re-entrancy: every pass of the event loop inside a long operation (and every message box,
 // which runs one) is a place where the user or the player's timers act. Verify List tests
-// the files on a worker thread while the window thread waits in its event loop: there each
-// progress text that reaches a window stands for a pass. One harness drives
+// the files, and Load reads the list file, on a worker thread while the window thread waits in
+// its event loop: there each progress text that reaches a window stands for a pass (a load's
+// names are shown with a pass each). One harness drives
 // each long operation of the player with an action at a chosen pass, or with a seeded random
 // sequence of actions, and checks the list, the windows and the saved settings afterwards.
 //

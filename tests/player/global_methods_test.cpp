@@ -1,6 +1,7 @@
 // The shared operations: option codes and their messages, the list-box and path helpers, the
 // accepted file type test and the play list integrity check with its questions and progress.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <QFile>
 #include <QStringList>
 #include <QTimer>
@@ -8,10 +9,12 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/fakes/FakePlatform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/startup/WorkerThread.h"
 #include "shared/Processor.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/ProgressRecorder.h"
@@ -308,6 +311,30 @@ TEST_F(GlobalMethodsTest, VerifyWithHiddenProgressStillRunsTheEventLoop) {
   EXPECT_TRUE(progress.calls.empty());
   EXPECT_TRUE(bEventHandled);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"All songs in the list were found and should work"});
+}
+
+// The worker behind Verify and Load: at idle priority when songs load slowly, and joined by every
+// wait: a cancelled one returns once the work has, and the work's failure comes out of it.
+TEST(WorkerThreadTest, RunsIdleWhenAskedAndEveryWaitJoinsIt) {
+  for (const bool bLowPriority : {false, true}) {
+    int policy = -1;
+    WorkerThread worker([&](const std::atomic<bool>&) { policy = sched_getscheduler(0); },
+                        bLowPriority);
+    EXPECT_TRUE(worker.wait(1, [](bool) { return true; }));
+    EXPECT_EQ(policy, bLowPriority ? SCHED_IDLE : SCHED_OTHER);
+  }
+  bool bReturned = false;
+  WorkerThread endless(
+      [&](const std::atomic<bool>& cancelled) {
+        while (!cancelled)
+          std::this_thread::yield();
+        bReturned = true;
+      },
+      false);
+  EXPECT_FALSE(endless.wait(1, [](bool) { return false; }));
+  EXPECT_TRUE(bReturned);
+  WorkerThread failing([](const std::atomic<bool>&) { throw std::runtime_error("failed"); }, false);
+  EXPECT_THROW(failing.wait(1, [](bool) { return true; }), std::runtime_error);
 }
 
 }  // namespace

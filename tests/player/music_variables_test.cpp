@@ -53,6 +53,12 @@ TEST(MusicVariablesModel, EveryEditIsAnnouncedToItsViews) {
       {"clear", [&] { mv.clear(); }},
       {"append to an empty list", [&] { mv.append("/m/b", "b"); }},
       {"append", [&] { mv.append("/m/c", "c"); }},
+      {"append several in one change",
+       [&] {
+         const QSignalSpy inserted(&mv, &QAbstractItemModel::rowsInserted);
+         mv.appendAll(songs({"/m/x", "/m/y"}), songs({"x", "y"}));
+         EXPECT_EQ(inserted.count(), 1);
+       }},
       {"replace all",
        [&] {
          mv.replaceAll(songs({"/1", "/2", "/3", "/4", "/5"}), songs({"1", "2", "3", "4", "5"}));
@@ -77,6 +83,11 @@ TEST(MusicVariablesModel, EveryEditIsAnnouncedToItsViews) {
        }},
       {"append once more", [&] { mv.append("/m/e", "e"); }},
       {"remove the only song", [&] { mv.removeAt(0); }},
+      {"last index past the arrays again", [&] { mv.setLastIndex(3); }},
+      {"append several after it",
+       [&] {
+         mv.appendAll(songs({"/m/f", "/m/g"}), songs({"f"}));
+       }},
       {"back to the start", [&] { mv.resetAll(); }},
   };
   for (const auto& e : edits) {

@@ -40,6 +40,7 @@ class FakeView : public IEditorView, public IListBox {
   QStringList statuses;
   QStringList events;  // busy protocol: "edit 0", "edit 1", "list 0", "repaint", ...
   int refreshes = 0;
+  bool closeWaiting = false;
 
   QString FileFolder() const override { return folder; }
   int FileCount() const override { return static_cast<int>(files.size()); }
@@ -63,6 +64,7 @@ class FakeView : public IEditorView, public IListBox {
   void SetPlayListVisible(bool b) override { events << QStringLiteral("list %1").arg(b); }
   void SetProgressLabelsVisible(bool b) override { events << QStringLiteral("labels %1").arg(b); }
   void RepaintWindow() override { events << QStringLiteral("repaint"); }
+  bool CloseWaiting() const override { return closeWaiting; }
   int ListCount() const override { return static_cast<int>(items.size()); }
   bool Selected(int i) const override { return i == listIndex; }
   void SetListIndex(int i) override {
@@ -196,6 +198,21 @@ TEST_F(PlayListFile, MalformedFilesEndInOrder) {
   fake.dialogs.shown.clear();
   Load("missing.qvl");
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Error loading file"});
+}
+
+// The file is read while the event loop runs: a close of the editor there ends the load, and
+// nothing is added or said.
+TEST_F(PlayListFile, ClosingTheEditorWhileAListIsReadAddsNothing) {
+  ASSERT_TRUE(WriteAll(In("l.qvl"), "1\r\n\"/m/a.mp3\",\"a\"\r\n\"/m/b.mp3\",\"b\"\r\n"));
+  ASSERT_TRUE(WriteAll(In("l.m3u"), "/m/a.mp3\n/m/b.mp3\n"));
+  fake.eventLoop.onPass = [this] { view.closeWaiting = true; };
+  for (const QString file : {"l.qvl", "l.m3u"}) {
+    SetList({"/m/keep.mp3"}, {"keep.mp3"});
+    view.closeWaiting = false;
+    Load(file);
+    EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
+    EXPECT_EQ(Listed(), std::vector<QString>{"keep.mp3"});
+  }
 }
 
 // Other players' lists, hand-written in each format, hostile ones included: each loads the

@@ -1,0 +1,125 @@
+#include "player/playlists/ListFileRead.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <mutex>
+#include <utility>
+
+#include "platform/base/Check.h"
+#include "player/startup/WorkerThread.h"
+#include "shared/RecordNotation.h"
+#include "shared/ui/FramePacer.h"
+
+namespace qvt {
+
+namespace {
+
+// The records between two names handed to the window thread.
+constexpr std::size_t kNameEvery = 256;
+
+// The name of a recent record, written by the worker and read by the window thread.
+class RecentName {
+ public:
+  // On the worker: the first record, every kNameEvery-th and (through last) the last one.
+  void record(const QString& sName) {
+    if (++count_ % kNameEvery == 1)
+      set(sName);
+  }
+  void last(const std::vector<QString>& names) {
+    if (!names.empty())
+      set(names.back());
+  }
+  // On the window thread: the name set since the last call, if any.
+  std::optional<QString> takeNew() {
+    const std::lock_guard lock(mutex_);
+    if (version_ == taken_)
+      return std::nullopt;
+    taken_ = version_;
+    return name_;
+  }
+
+ private:
+  void set(const QString& name) {
+    const std::lock_guard lock(mutex_);
+    name_ = name;
+    ++version_;
+  }
+
+  std::size_t count_ = 0;  // the worker's own
+  std::mutex mutex_;
+  QString name_;
+  std::uint64_t version_ = 0;
+  std::uint64_t taken_ = 0;  // the window thread's own
+};
+
+// A .qvl: the index of the last record on line 1, then the records. A count that is not a whole
+// number of at least -1 reads nothing; a file that ends early keeps the records before.
+void ReadQvl(const QString& sPath, ListRecords& out, RecentName& recent,
+             const std::atomic<bool>& cancelled) {
+  RecordReader reader(sPath);
+  const double dblLast = reader.readDouble();
+  if (!QVT_CHECK(lcPlaylist(), dblLast >= -1 && dblLast == std::floor(dblLast), dblLast))
+    return;
+  for (double i = 0; i <= dblLast; ++i) {
+    if (cancelled)
+      return;
+    out.paths.push_back(reader.readText());
+    out.names.push_back(reader.readText());
+    recent.record(out.names.back());
+  }
+  out.bComplete = true;
+}
+
+void ReadForeign(const QString& sPath, ListRecords& out, RecentName& recent,
+                 const std::atomic<bool>& cancelled) {
+  ForeignList list = ReadForeignList(sPath, [&](const ListEntry& entry) {
+    recent.record(entry.sName);
+    return !cancelled;
+  });
+  out.paths.reserve(list.entries.size());
+  out.names.reserve(list.entries.size());
+  for (ListEntry& entry : list.entries) {
+    out.paths.push_back(std::move(entry.sPath));
+    out.names.push_back(std::move(entry.sName));
+  }
+  out.dblSkipped = list.dblSkipped;
+  out.bComplete = list.bComplete;
+}
+
+// On the worker: the whole reading. A file that cannot be read, or holds fewer records than
+// announced, is reported by bComplete; the reason is logged.
+void Read(const ListFileToRead& file, ListRecords& out, RecentName& recent,
+          const std::atomic<bool>& cancelled) {
+  try {
+    if (file.bForeign)
+      ReadForeign(file.sPath, out, recent, cancelled);
+    else
+      ReadQvl(file.sPath, out, recent, cancelled);
+  } catch (const RecordError&) {
+    LogDropped(lcPlaylist());
+  }
+  recent.last(out.names);
+}
+
+}  // namespace
+
+std::optional<ListRecords> ReadListFile(const ListFileToRead& file,
+                                        const std::function<void(const QString&)>& onRecord,
+                                        const std::function<bool()>& stopRequested) {
+  ListRecords read;
+  RecentName recent;
+  WorkerThread worker(
+      [&](const std::atomic<bool>& cancelled) { Read(file, read, recent, cancelled); },
+      file.bLowPriority);
+  const bool bDone = worker.wait(FramePacer::kFrameMs, [&](bool) {
+    if (std::optional<QString> name = recent.takeNew())
+      onRecord(*name);
+    return !(stopRequested && stopRequested());
+  });
+  if (!bDone)
+    return std::nullopt;
+  return read;
+}
+
+}  // namespace qvt
