@@ -281,7 +281,8 @@ std::size_t CompactTexts::findSlot(QByteArrayView bytes, std::size_t hash) const
 std::uint32_t CompactTexts::acquireFolder(QByteArrayView bytes) {
   if (slots_.empty())
     growSlots();
-  const std::size_t slot = findSlot(bytes, qHashBits(bytes.data(), bytes.size()));
+  const std::size_t slot =
+      findSlot(bytes, qHashBits(bytes.data(), static_cast<std::size_t>(bytes.size())));
   if (slots_[slot] != 0) {
     ++folders_[slots_[slot] - 1].uses;
     lastFolder_ = slots_[slot];
@@ -309,7 +310,8 @@ void CompactTexts::releaseFolder(std::uint32_t folder) {
   if (--f.uses > 0)
     return;
   const QByteArrayView bytes = folderBytes(folder);
-  std::size_t slot = qHashBits(bytes.data(), bytes.size()) & (slots_.size() - 1);
+  std::size_t slot =
+      qHashBits(bytes.data(), static_cast<std::size_t>(bytes.size())) & (slots_.size() - 1);
   while (slots_[slot] != folder)
     slot = (slot + 1) & (slots_.size() - 1);
   unlinkSlot(slot);
@@ -326,7 +328,7 @@ void CompactTexts::unlinkSlot(std::size_t hole) {
   slots_[hole] = 0;
   for (std::size_t j = (hole + 1) & mask; slots_[j] != 0; j = (j + 1) & mask) {
     const QByteArrayView bytes = folderBytes(slots_[j]);
-    const std::size_t home = qHashBits(bytes.data(), bytes.size()) & mask;
+    const std::size_t home = qHashBits(bytes.data(), static_cast<std::size_t>(bytes.size())) & mask;
     // The entry stays where it is when its home lies cyclically in (hole, j].
     const bool stays = hole < j ? (hole < home && home <= j) : (hole < home || home <= j);
     if (stays)
@@ -344,7 +346,8 @@ void CompactTexts::growSlots() {
       continue;
     const auto folder = static_cast<std::uint32_t>(n + 1);
     const QByteArrayView bytes = folderBytes(folder);
-    slots_[findSlot(bytes, qHashBits(bytes.data(), bytes.size()))] = folder;
+    slots_[findSlot(bytes, qHashBits(bytes.data(), static_cast<std::size_t>(bytes.size())))] =
+        folder;
   }
 }
 

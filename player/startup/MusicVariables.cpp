@@ -96,8 +96,8 @@ void MusicVariables::appendAll(std::vector<QString> paths, std::vector<QString> 
         const std::size_t count = ArrayCount(dblLastIndex_);
         sSongPaths_.resize(count);
         sSongNames_.resize(count);
-        sSongPaths_.set(count - 1, std::move(paths[i]));
-        sSongNames_.set(count - 1, std::move(names[i]));
+        sSongPaths_.set(count - 1, paths[i]);
+        sSongNames_.set(count - 1, names[i]);
       }
     });
     return;
@@ -108,14 +108,14 @@ void MusicVariables::appendAll(std::vector<QString> paths, std::vector<QString> 
   dblLastIndex_ += static_cast<double>(added);
   const auto first = static_cast<std::size_t>(before);
   if (first == 0) {
-    sSongPaths_ = std::move(paths);
-    sSongNames_ = std::move(names);
+    sSongPaths_ = paths;
+    sSongNames_ = names;
   } else {
     sSongPaths_.resize(first + added);
     sSongNames_.resize(first + added);
     for (std::size_t i = 0; i < added; ++i) {
-      sSongPaths_.set(first + i, std::move(paths[i]));
-      sSongNames_.set(first + i, std::move(names[i]));
+      sSongPaths_.set(first + i, paths[i]);
+      sSongNames_.set(first + i, names[i]);
     }
   }
   changed();
@@ -187,8 +187,8 @@ void MusicVariables::replaceAll(std::vector<QString> paths, std::vector<QString>
   changeAll([&] {
     const std::size_t count = paths.size();
     names.resize(count);
-    sSongPaths_ = std::move(paths);
-    sSongNames_ = std::move(names);
+    sSongPaths_ = paths;
+    sSongNames_ = names;
     dblLastIndex_ = static_cast<double>(count) - 1;
   });
 }
