@@ -1,6 +1,7 @@
 #pragma once
 // What every fuzz target needs: a failed property ends the run with a crash that libFuzzer
 // records, and one fake platform serves all the inputs of a run.
+#include <QCoreApplication>
 #include <cstdlib>
 
 #include "platform/base/Log.h"
@@ -17,6 +18,12 @@ inline void check(bool condition) {
 // damaged input is what every run is made of. What the fake recorded for the inputs before is
 // forgotten, so that an input frees what it allocates (libFuzzer looks for leaks otherwise).
 inline FakePlatform& platform() {
+  // The operations wait for their worker threads in an event loop, which needs the application
+  // object as in the programs; it is made first, so that it goes last.
+  static int argc = 1;
+  static char name[] = "fuzz";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
   static FakePlatform fake;
   static const bool quiet = (QuietLoggingUnlessAsked(), true);
   (void)quiet;

@@ -43,7 +43,7 @@ cmake --build build-fuzz -j"$(nproc)" --target qvt_fuzzers
 for f in build-fuzz/fuzz/*_fuzz; do
   [ -x "$f" ] || continue
   echo "-- $f"
-  "$f" -max_total_time=20 -max_len=4096 -print_final_stats=0 2>&1 | tail -n 2
+  "$f" -max_total_time=20 -timeout=10 -max_len=4096 -print_final_stats=0 2>&1 | tail -n 2
 done
 
 # Every step above stops the script on a failure, so reaching here means all passed.
