@@ -82,14 +82,15 @@ class AcceptedTypesFile {
 
 struct BadSongs {
   std::vector<std::size_t> at;  // subscripts, ascending, in the list as it was tested
-  std::vector<QString> tested;  // the paths of that list
+  SongArray tested;             // the paths of that list
   PlayListVersion version;      // the list they were found in
   std::size_t missing = 0;      // of them, the songs whose file was not found
 };
 
-// The songs 0 to dblLastIndex as they are now; a path past the end of the array is empty.
-std::vector<QString> songPathsNow(const MusicVariables& mv) {
-  std::vector<QString> paths = mv.sSongPaths().items();
+// The songs 0 to dblLastIndex as they are now; a path past the end of the array is empty. The
+// copy shares the list's stored texts, so that it costs the window thread little on a long list.
+SongArray songPathsNow(const MusicVariables& mv) {
+  SongArray paths = mv.sSongPaths();
   paths.resize(static_cast<std::size_t>(mv.dblLastIndex() + 1));
   return paths;
 }

@@ -22,7 +22,7 @@ void Scan(VerifyScan::Input& in, VerifyScan::Found& found, std::atomic<std::size
   for (std::size_t i = 0; i < in.paths.size(); ++i) {
     if (cancelled)
       return;
-    const QString& path = in.paths[i];
+    const QString path = in.paths[i];
     if (!PlainFileExists(*in.fs, path)) {
       found.bad.push_back(i);
       ++found.missing;

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "player/startup/SongArray.h"
+
 namespace qvt {
 
 class IFileSystem;
@@ -26,7 +28,7 @@ class IFileSystem;
 class VerifyScan {
  public:
   struct Input {
-    std::vector<QString> paths;    // the songs, in list order
+    SongArray paths;               // the songs, in list order (a copy shares the texts)
     std::optional<QString> types;  // the accepted types text; nothing: not known
     IFileSystem* fs = nullptr;     // used by the worker until run returns
     bool bLowPriority = false;     // the worker runs at idle priority
@@ -35,7 +37,7 @@ class VerifyScan {
     std::vector<std::size_t> bad;      // ascending: missing, or a type not accepted
     std::size_t missing = 0;           // of them, the songs whose file was not found
     std::vector<std::size_t> untyped;  // ascending: found, but the types were not known
-    std::vector<QString> paths;        // the input's paths, handed back
+    SongArray paths;                   // the input's paths, handed back
   };
 
   // The type of a path as the test takes it: the text after its last ".", in upper case.
