@@ -75,23 +75,21 @@ std::optional<LoadResult> AddRecords(MusicVariables& mv, IEditorView& view, List
   const std::optional<std::vector<bool>> duplicate = FindDuplicates(mv, view, records);
   if (!duplicate)
     return std::nullopt;
-  std::vector<QString>& paths = records.paths;
-  std::vector<QString>& names = records.names;
+  SongArray& paths = records.paths;
+  SongArray& names = records.names;
   LoadResult result;
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    if ((*duplicate)[i]) {
-      ++result.dblDuplicates;
-    } else if (kept++ != i) {
-      paths[kept - 1] = std::move(paths[i]);
-      names[kept - 1] = std::move(names[i]);
-    }
+  std::vector<std::size_t> dropped;
+  for (std::size_t i = 0; i < duplicate->size(); ++i) {
+    if ((*duplicate)[i])
+      dropped.push_back(i);
   }
-  paths.resize(kept);
-  names.resize(kept);
+  result.dblDuplicates = static_cast<double>(dropped.size());
+  paths.eraseSorted(dropped);
+  names.eraseSorted(dropped);
+  const std::size_t kept = paths.size();
   if (kept == 0)
     return result;
-  ShowAdding(view, names.back());
+  ShowAdding(view, names[kept - 1]);
   result.dblAdded = static_cast<double>(kept);
   mv.appendAll(std::move(paths), std::move(names));
   return result;

@@ -26,9 +26,9 @@ class RecentName {
     if (++count_ % kNameEvery == 1)
       set(sName);
   }
-  void last(const std::vector<QString>& names) {
+  void last(const SongArray& names) {
     if (!names.empty())
-      set(names.back());
+      set(names[names.size() - 1]);
   }
   // On the window thread: the name set since the last call, if any.
   std::optional<QString> takeNew() {
@@ -64,9 +64,11 @@ void ReadQvl(const QString& sPath, ListRecords& out, RecentName& recent,
   for (double i = 0; i <= dblLast; ++i) {
     if (cancelled)
       return;
-    out.paths.push_back(reader.readText());
-    out.names.push_back(reader.readText());
-    recent.record(out.names.back());
+    const QString sSongPath = reader.readText();
+    const QString sName = reader.readText();
+    out.paths.push_back(sSongPath);
+    out.names.push_back(sName);
+    recent.record(sName);
   }
   out.bComplete = true;
 }
@@ -77,11 +79,9 @@ void ReadForeign(const QString& sPath, ListRecords& out, RecentName& recent,
     recent.record(entry.sName);
     return !cancelled;
   });
-  out.paths.reserve(list.entries.size());
-  out.names.reserve(list.entries.size());
-  for (ListEntry& entry : list.entries) {
-    out.paths.push_back(std::move(entry.sPath));
-    out.names.push_back(std::move(entry.sName));
+  for (const ListEntry& entry : list.entries) {
+    out.paths.push_back(entry.sPath);
+    out.names.push_back(entry.sName);
   }
   out.dblSkipped = list.dblSkipped;
   out.bComplete = list.bComplete;

@@ -14,6 +14,8 @@
 
 #include "player/playlists/ForeignList.h"
 
+#include "player/startup/SongArray.h"
+
 namespace qvt {
 
 struct ListFileToRead {
@@ -24,8 +26,8 @@ struct ListFileToRead {
 
 // The records in file order, as far as the file could be read: paths and names, parallel.
 struct ListRecords {
-  std::vector<QString> paths;
-  std::vector<QString> names;
+  SongArray paths;
+  SongArray names;
   double dblSkipped = 0;   // entries of another player's list that name no local file
   bool bComplete = false;  // false: unreadable, a bad count, or fewer records than announced
 };

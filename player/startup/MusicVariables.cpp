@@ -80,7 +80,7 @@ void MusicVariables::append(const QString& sPath, const QString& sName) {
   endInsertRows();
 }
 
-void MusicVariables::appendAll(std::vector<QString> paths, std::vector<QString> names) {
+void MusicVariables::appendAll(SongArray paths, SongArray names) {
   const std::size_t added = paths.size();
   if (added == 0)
     return;
@@ -108,8 +108,8 @@ void MusicVariables::appendAll(std::vector<QString> paths, std::vector<QString> 
   dblLastIndex_ += static_cast<double>(added);
   const auto first = static_cast<std::size_t>(before);
   if (first == 0) {
-    sSongPaths_ = paths;
-    sSongNames_ = names;
+    sSongPaths_ = std::move(paths);
+    sSongNames_ = std::move(names);
   } else {
     sSongPaths_.resize(first + added);
     sSongNames_.resize(first + added);

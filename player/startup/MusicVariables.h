@@ -53,7 +53,7 @@ class MusicVariables : public QAbstractListModel {
   void append(const QString& sPath, const QString& sName);
   // Adds the songs after dblLastIndex in one change (one rowsInserted); the names are padded
   // with empty ones or cut to the paths' count.
-  void appendAll(std::vector<QString> paths, std::vector<QString> names);
+  void appendAll(SongArray paths, SongArray names);
   // Removes song k (a subscript within the list); true when the list became empty.
   bool removeAt(std::size_t k);
   // Removes the songs at the given subscripts (ascending, distinct) in one pass; those above

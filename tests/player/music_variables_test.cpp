@@ -56,7 +56,7 @@ TEST(MusicVariablesModel, EveryEditIsAnnouncedToItsViews) {
       {"append several in one change",
        [&] {
          const QSignalSpy inserted(&mv, &QAbstractItemModel::rowsInserted);
-         mv.appendAll(songs({"/m/x", "/m/y"}), songs({"x", "y"}));
+         mv.appendAll(SongArray(songs({"/m/x", "/m/y"})), SongArray(songs({"x", "y"})));
          EXPECT_EQ(inserted.count(), 1);
        }},
       {"replace all",
@@ -86,7 +86,7 @@ TEST(MusicVariablesModel, EveryEditIsAnnouncedToItsViews) {
       {"last index past the arrays again", [&] { mv.setLastIndex(3); }},
       {"append several after it",
        [&] {
-         mv.appendAll(songs({"/m/f", "/m/g"}), songs({"f"}));
+         mv.appendAll(SongArray(songs({"/m/f", "/m/g"})), SongArray(songs({"f"})));
        }},
       {"back to the start", [&] { mv.resetAll(); }},
   };
