@@ -228,17 +228,21 @@ void frmOptions::ConnectHandlers() {
   const auto run = [this](std::function<void()> op) {
     return [this, op = std::move(op)] {
       FormBusy busy(*this);
-      ScopedProcessingStop stop;
-      ScopedProcessingStop* const outer = std::exchange(stop_, &stop);
-      const auto restore = qScopeGuard([this, outer] { stop_ = outer; });
       op();
     };
   };
   connect(cmdCheckUpdates, &QPushButton::clicked, this,
           run([this] { UpdatorMethods::CheckForUpdates(*this); }));
   connect(cmdNewVerInfo, &QPushButton::clicked, this, run([this] { cmdNewVerInfo_Click(); }));
-  connect(cmdInstall, &QPushButton::clicked, this,
-          run([this] { UpdatorMethods::InstallUpdates(mv_, updateHooks_); }));
+  // An update's downloads can be long: a close stops them, and the update then ends without a
+  // message, as it does when the user cancels. (The version check is a small bounded file; a
+  // stopped one would end in its failure box, so a close waits for it.)
+  connect(cmdInstall, &QPushButton::clicked, this, run([this] {
+            ScopedProcessingStop stop;
+            ScopedProcessingStop* const outer = std::exchange(stop_, &stop);
+            const auto restore = qScopeGuard([this, outer] { stop_ = outer; });
+            UpdatorMethods::InstallUpdates(mv_, updateHooks_);
+          }));
   connect(cmdExt, &QPushButton::clicked, this, run([this] { cmdExt_Click(); }));
   connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
 }

@@ -67,7 +67,7 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
 
  protected:
   void Form_Load() override;
-  // A close during a download cancels it, as the progress window's Cancel does.
+  // A close during an update's downloads cancels them, as the progress window's Cancel does.
   void StopOperations() override;
 
  private:
