@@ -9,12 +9,27 @@ cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 export QUAVERTONE_AUDIO=null-fast
 
+# Runs ctest on the build folder $1 with the remaining arguments. On a failure the reasons are
+# printed again after ctest's summary (a failed expectation, a sanitizer's report), so that the
+# end of the log says why.
+run_tests() {
+  local dir=$1
+  shift
+  if ctest --test-dir "$dir" --output-on-failure "$@"; then
+    return 0
+  fi
+  echo "== why the tests failed ($dir)"
+  grep -a -B2 -A12 -E 'Failure$|WARNING: ThreadSanitizer|ERROR: AddressSanitizer|runtime error:' \
+    "$dir/Testing/Temporary/LastTest.log" | head -n 120 || true
+  return 1
+}
+
 echo "== formatting"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 echo "== build and test"
 ./tools/build.sh build
-ctest --test-dir build --output-on-failure -j2 --timeout 600
+run_tests build -j2 --timeout 600
 
 echo "== clang-tidy (production sources)"
 ./tools/tidy.sh build
@@ -22,7 +37,7 @@ echo "== clang-tidy (production sources)"
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 ./tools/build.sh build-asan -DQVT_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
+  run_tests build-asan -j2 --timeout 900
 
 echo "== tests of the worker threads with ThreadSanitizer"
 # Only the tests labelled "threads" and what they link are built. Qt is not built with the
@@ -33,8 +48,7 @@ echo "== tests of the worker threads with ThreadSanitizer"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVT_SANITIZE_THREAD=ON >/dev/null
 cmake --build build-tsan -j"$(nproc)" --target qvt_thread_tests
 TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$PWD/tools/tsan.supp" \
-  ctest --test-dir build-tsan -L threads --repeat until-fail:20 --output-on-failure -j2 \
-    --timeout 900
+  run_tests build-tsan -L threads --repeat until-fail:20 -j2 --timeout 900
 
 echo "== fuzz targets (short runs)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

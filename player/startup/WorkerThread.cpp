@@ -2,7 +2,12 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
+#include <cstdint>
 
 #include "platform/base/Check.h"
 
@@ -21,11 +26,16 @@ void LowerPriority() {
 }  // namespace
 
 WorkerThread::WorkerThread(Work work, bool bLowPriority)
-    : thread_([this, work = std::move(work), bLowPriority] { run(work, bLowPriority); }) {}
+    : wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      thread_([this, work = std::move(work), bLowPriority] { run(work, bLowPriority); }) {
+  QVT_CHECK(lcPlaylist(), wakeFd_ >= 0, errno);
+}
 
 WorkerThread::~WorkerThread() {
   cancelled_ = true;
   join();
+  if (wakeFd_ >= 0)
+    close(wakeFd_);
 }
 
 void WorkerThread::join() {
@@ -33,8 +43,9 @@ void WorkerThread::join() {
     thread_.join();
 }
 
-// On the worker thread. The waiting loop is woken by a queued call, which Qt makes safe from
-// any thread.
+// On the worker thread. The waiting loop is woken through an event counter that the window
+// thread's event loop watches: a plain write and read, which orders the two threads without
+// any of Qt's cross-thread machinery. Should the counter be missing, the next tick sees the end.
 void WorkerThread::run(const Work& work, bool bLowPriority) {
   if (bLowPriority)
     LowerPriority();
@@ -44,15 +55,33 @@ void WorkerThread::run(const Work& work, bool bLowPriority) {
     failure_ = std::current_exception();
   }
   ended_ = true;
-  QMetaObject::invokeMethod(&loop_, "quit", Qt::QueuedConnection);
+  if (wakeFd_ >= 0) {
+    const std::uint64_t one = 1;
+    const ssize_t written = write(wakeFd_, &one, sizeof one);
+    QVT_CHECK(lcPlaylist(), written == sizeof one, errno);
+  }
 }
 
 bool WorkerThread::wait(int intervalMs, const Tick& onTick) {
   bool bStopped = false;
   bool bInTick = false;
   std::exception_ptr failure;
+  QSocketNotifier wake(QSocketNotifier::Read);
+  if (wakeFd_ >= 0) {
+    wake.setSocket(wakeFd_);
+    wake.setEnabled(true);
+  }
+  QObject::connect(&wake, &QSocketNotifier::activated, &loop_, [this] {
+    std::uint64_t count = 0;
+    if (read(wakeFd_, &count, sizeof count) == sizeof count)
+      loop_.quit();
+  });
   QTimer tick;
   QObject::connect(&tick, &QTimer::timeout, &loop_, [&] {
+    if (ended_) {
+      loop_.quit();
+      return;
+    }
     if (bStopped || bInTick)
       return;
     bInTick = true;

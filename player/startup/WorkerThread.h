@@ -46,6 +46,7 @@ class WorkerThread {
   void join();
 
   QEventLoop loop_;
+  int wakeFd_;  // an event counter the work writes when it has returned; -1 if none
   std::atomic<bool> cancelled_{false};
   std::atomic<bool> ended_{false};
   std::exception_ptr failure_;  // the work's, written by it, read once it is joined
