@@ -3,10 +3,10 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <mutex>
 #include <utility>
 
 #include "platform/base/Check.h"
+#include "player/startup/RecentName.h"
 #include "player/startup/WorkerThread.h"
 #include "shared/RecordNotation.h"
 #include "shared/ui/FramePacer.h"
@@ -14,44 +14,6 @@
 namespace qvt {
 
 namespace {
-
-// The records between two names handed to the window thread.
-constexpr std::size_t kNameEvery = 256;
-
-// The name of a recent record, written by the worker and read by the window thread.
-class RecentName {
- public:
-  // On the worker: the first record, every kNameEvery-th and (through last) the last one.
-  void record(const QString& sName) {
-    if (++count_ % kNameEvery == 1)
-      set(sName);
-  }
-  void last(const SongArray& names) {
-    if (!names.empty())
-      set(names[names.size() - 1]);
-  }
-  // On the window thread: the name set since the last call, if any.
-  std::optional<QString> takeNew() {
-    const std::lock_guard lock(mutex_);
-    if (version_ == taken_)
-      return std::nullopt;
-    taken_ = version_;
-    return name_;
-  }
-
- private:
-  void set(const QString& name) {
-    const std::lock_guard lock(mutex_);
-    name_ = name;
-    ++version_;
-  }
-
-  std::size_t count_ = 0;  // the worker's own
-  std::mutex mutex_;
-  QString name_;
-  std::uint64_t version_ = 0;
-  std::uint64_t taken_ = 0;  // the window thread's own
-};
 
 // A .qvl: the index of the last record on line 1, then the records. A count that is not a whole
 // number of at least -1 reads nothing; a file that ends early keeps the records before.

@@ -1,19 +1,24 @@
 #include "player/window/Configuration.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/startup/RecentName.h"
+#include "player/startup/WorkerThread.h"
 #include "player/version/ProgramVersion.h"
 #include "player/window/QuickPlaySettings.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 #include "shared/Twips.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt::Configuration {
 
@@ -159,8 +164,25 @@ struct Header {
   double lastIndex = -1;
 };
 
-// Each song is counted as it is stored: the event loop runs after every song, and what runs
-// there (a skip that removes a song, a window closing) must find a whole list.
+// Reads the records from the `first`-th to the `count`-th into paths and names, counting each in
+// `done` once both of its texts are stored. Stops between two records once `cancelled` is set.
+void ReadSongRecords(RecordReader& reader, std::size_t first, std::size_t count, SongArray& paths,
+                     SongArray& names, RecentName& recent, std::atomic<std::size_t>& done,
+                     const std::atomic<bool>& cancelled) {
+  for (std::size_t i = first; i < count && !cancelled; ++i) {
+    const QString sPath = reader.readText();
+    const QString sName = reader.readText();
+    paths.push_back(sPath);
+    names.push_back(sName);
+    recent.record(sName);
+    done.store(i + 1, std::memory_order_relaxed);
+  }
+}
+
+// The songs are read on a worker while the window thread's event loop runs; the progress window
+// follows once a frame with the name of a recent song and the count read, and ends on the last
+// song. The list takes them in one change at the end, so that whatever runs meanwhile (a skip,
+// a window closing) finds a whole list. A read that fails throws from here, the list untouched.
 void ReadSongs(MusicVariables& mv, RecordReader& reader, double dblLast) {
   mv.setLastIndex(-1);
   if (dblLast > kLargeListLastIndex) {
@@ -171,12 +193,37 @@ void ReadSongs(MusicVariables& mv, RecordReader& reader, double dblLast) {
   UpdateProcessing(QStringLiteral("Allocating memory"));
   const auto count = static_cast<std::size_t>(dblLast) + 1;
   const QString prefix = QStringLiteral("Re-Adding...") + kCrLf;
-  for (std::size_t i = 0; i < count; ++i) {
-    const QString sPath = reader.readText();
-    const QString sName = reader.readText();
-    GlobalMethods::AppendSong(mv, sPath, sName);
-    UpdateProcessing(prefix + sName);
+  SongArray paths;
+  SongArray names;
+  RecentName recent;
+  std::atomic<std::size_t> done{0};
+  std::size_t shown = 0;
+  const auto showProgress = [&] {
+    if (std::optional<QString> sName = recent.takeNew()) {
+      const std::size_t now = done.load(std::memory_order_relaxed);
+      AdvanceProcessing(prefix + *sName, static_cast<double>(now - shown));
+      shown = now;
+    }
+  };
+  WorkerThread worker(
+      [&](const std::atomic<bool>& cancelled) {
+        ReadSongRecords(reader, 0, count, paths, names, recent, done, cancelled);
+        recent.last(names);
+      },
+      false);
+  const bool bFinished = worker.wait(FramePacer::kFrameMs, [&](bool) {
+    showProgress();
+    return true;
+  });
+  if (!bFinished) {
+    // The event loop cannot run (the program is ending): the rest is read here, so that the
+    // list is never kept in part.
+    const std::atomic<bool> never{false};
+    ReadSongRecords(reader, done, count, paths, names, recent, done, never);
+    recent.last(names);
+    showProgress();
   }
+  mv.appendAll(std::move(paths), std::move(names));
 }
 
 void ApplyOptions(MusicVariables& mv, IConfigurationHost& host, const Header& h) {
