@@ -3,17 +3,21 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/MovedSongs.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/startup/WorkerThread.h"
 #include "shared/Processor.h"
 #include "shared/Variant.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -76,23 +80,59 @@ bool ListIsEmpty(const MusicVariables& mv) {
   return true;
 }
 
+// Runs `work` on a worker while the windows keep answering, a pass of their events once a
+// frame. False when the editor was closed meanwhile: the work is cancelled.
+bool RunBesideTheWindows(const MusicVariables& mv, IEditorView& view,
+                         const WorkerThread::Work& work) {
+  WorkerThread worker(work, GlobalMethods::GetLowPriorityLoading(mv));
+  return worker.wait(FramePacer::kFrameMs, [&view](bool) {
+    DoEvents();
+    return !view.CloseWaiting();
+  });
+}
+
+// The songs 0 to dblLastIndex that are no plain file, tested on a worker with a copy of the
+// paths that shares the list's stored texts.
+struct MissingSongs {
+  std::vector<QString> paths;
+  std::vector<std::size_t> at;  // where each stood in the list
+};
+
+std::optional<MissingSongs> FindMissing(const MusicVariables& mv, IEditorView& view) {
+  SongArray listed = mv.sSongPaths();
+  listed.resize(ListedCount(mv));
+  IFileSystem& fs = files();
+  MissingSongs missing;
+  const bool bDone = RunBesideTheWindows(mv, view, [&](const std::atomic<bool>& cancelled) {
+    for (std::size_t i = 0; i < listed.size() && !cancelled; ++i) {
+      QString sPath = listed[i];
+      if (!PlainFileExists(fs, sPath)) {
+        missing.paths.push_back(std::move(sPath));
+        missing.at.push_back(i);
+      }
+    }
+  });
+  if (!bDone)
+    return std::nullopt;
+  return missing;
+}
+
 }  // namespace
 
+// The tests of the files and the search below the folder run on workers; closing the editor
+// during either ends the command with the list unchanged and nothing said.
 void FindMovedSongsCommand(MusicVariables& mv, IEditorView& view) {
   if (ListIsEmpty(mv))
     return;
   ShowProcessing(QStringLiteral("Looking for missing songs..."));
   const PlayListVersion version = mv.version();
-  std::vector<QString> missing;
-  std::vector<std::size_t> missingAt;  // where each stands in the list as it is now
-  const std::vector<QString> paths = ListedPaths(mv);
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (!PlainFileExists(paths[i])) {
-      missing.push_back(paths[i]);
-      missingAt.push_back(i);
-    }
-  }
+  const std::size_t listed = ListedCount(mv);
+  std::optional<MissingSongs> scan = FindMissing(mv, view);
   HideProcessing();
+  if (!scan)
+    return;
+  const std::vector<QString>& missing = scan->paths;
+  const std::vector<std::size_t>& missingAt = scan->at;
   if (missing.empty()) {
     MsgBox(QStringLiteral("No song of the list is missing"));
     return;
@@ -101,11 +141,16 @@ void FindMovedSongsCommand(MusicVariables& mv, IEditorView& view) {
   if (!folder)
     return;
   ShowProcessing(QStringLiteral("Looking for the missing songs in ") + *folder);
-  const std::vector<QString> found = FindMovedSongs(missing, FilesBelow(*folder));
+  std::vector<QString> found;
+  const bool bSearched = RunBesideTheWindows(mv, view, [&](const std::atomic<bool>&) {
+    found = FindMovedSongs(missing, FilesBelow(*folder));
+  });
   HideProcessing();
+  if (!bSearched)
+    return;
   // By place while the list is as it was; once it changed (the event loop ran in the dialog),
   // by path.
-  std::vector<QString> foundAt(paths.size());
+  std::vector<QString> foundAt(listed);
   QHash<QString, QString> foundFor;
   const bool bSameList = mv.version() == version;
   for (std::size_t m = 0; m < missing.size(); ++m) {
