@@ -374,6 +374,23 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_EQ(test::PlayList().sSongPaths()[3], "/gone/c.mp3");
 
+  // Closing the editor while the files are tested, or while the folder is searched, ends the
+  // command there: the list as it was, nothing said.
+  const std::vector<QString> before = test::PlayList().sSongPaths().items();
+  for (const std::size_t choicesAtClose : {2u, 3u}) {
+    fake.dialogs.folderAnswers = {moved};
+    view.closeWaiting = false;
+    fake.eventLoop.onPass = [&] {
+      view.closeWaiting = fake.dialogs.folderChoices.size() == choicesAtClose;
+    };
+    PlayListEditor(test::PlayList(), view).FindMovedClick();
+    EXPECT_EQ(fake.dialogs.folderChoices.size(), choicesAtClose);
+    EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
+    EXPECT_EQ(test::PlayList().sSongPaths().items(), before);
+  }
+  fake.eventLoop.onPass = nullptr;
+  view.closeWaiting = false;
+
   // Nothing missing, or no list: nothing to ask.
   for (const auto& [paths, message] :
        {std::pair{std::vector<QString>{In("here.mp3")}, "No song of the list is missing"},
@@ -383,7 +400,7 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
     PlayListEditor(test::PlayList(), view).FindMovedClick();
     EXPECT_EQ(fake.dialogs.texts(), QStringList{message});
   }
-  EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
+  EXPECT_EQ(fake.dialogs.folderChoices.size(), 3u);
 }
 
 TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
