@@ -1,6 +1,8 @@
 #include "player/playlists/PlayListEditor.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -12,6 +14,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/Variant.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -20,6 +23,8 @@ namespace {
 using GlobalMethods::FindSongPath;
 
 constexpr double kProgressWindowAbove = 500;
+// The songs taken between two looks at the clock while a batch is added.
+constexpr std::size_t kSliceCheckEvery = 64;
 
 // The number of songs 0 to dblLastIndex (fewer when the names end before).
 std::size_t ListedCount(const MusicVariables& mv) {
@@ -218,22 +223,75 @@ void PlayListEditor::AddOneFile(const QString& sName, bool bRefill) {
 }
 
 void PlayListEditor::AddSelectedFiles() {
-  std::vector<int> selected;
+  std::vector<QString> names;
   const int count = view_.FileCount();
   for (int i = 0; i < count; ++i) {
     if (view_.FileSelected(i))
-      selected.push_back(i);
+      names.push_back(view_.FileEntry(i));
   }
-  for (std::size_t j = 0; j < selected.size(); ++j)
-    AddOneFile(view_.FileEntry(selected[j]), j + 1 == selected.size());
+  AddFiles(names);
   EndBatch();
 }
 
 void PlayListEditor::AddAllFiles() {
+  std::vector<QString> names;
   const int count = view_.FileCount();
+  names.reserve(static_cast<std::size_t>(std::max(count, 0)));
   for (int i = 0; i < count; ++i)
-    AddOneFile(view_.FileEntry(i), i == count - 1);
+    names.push_back(view_.FileEntry(i));
+  AddFiles(names);
   EndBatch();
+}
+
+// Songs are taken a slice of about a frame at a time: those of a slice that are no duplicates
+// join the list in one change, then the name of the slice's last song is shown and the event
+// loop runs once. Between two passes nothing else can run, so this is what adding them one by
+// one with a pass after each showed, without its cost per song. List files, a duplicate that
+// is reported and a batch without a current file go through AddOneFile, in order.
+void PlayListEditor::AddFiles(const std::vector<QString>& names) {
+  SongArray paths;
+  SongArray songs;
+  QString sShown;  // the song file whose name is to be shown at the next pass
+  const auto pass = [&] {
+    if (!paths.empty())
+      mv_.appendAll(std::exchange(paths, {}), std::exchange(songs, {}));
+    if (!sShown.isEmpty()) {
+      view_.SetAddingCaption(QStringLiteral("Adding... \r\n") + sShown);
+      view_.SetStatusText(QStringLiteral("Adding...  ") + sShown);
+      sShown.clear();
+    }
+  };
+  QElapsedTimer slice;
+  slice.start();
+  for (std::size_t j = 0; j < names.size(); ++j) {
+    const QString& sName = names[j];
+    const bool bLast = j + 1 == names.size();
+    const QString sPath =
+        GlobalMethods::FixDoubleBackslash(view_.FileFolder() + QLatin1Char('/') + sName);
+    const bool bSong =
+        !HasListExtension(sName) && !IsForeignListName(sName) && !view_.CurrentFileName().isEmpty();
+    const bool bDuplicate = bSong && FindSongPath(mv_, sPath) != -1;
+    if (!bSong || (bDuplicate && dblDuplicateCount_ < 3)) {
+      pass();
+      AddOneFile(sName, bLast);
+      slice.restart();
+      continue;
+    }
+    sShown = sName;
+    if (bDuplicate) {
+      ++dblDuplicateCount_;
+    } else {
+      paths.push_back(sPath);
+      songs.push_back(sName);
+    }
+    if (bLast || (j % kSliceCheckEvery == 0 && slice.elapsed() >= FramePacer::kFrameMs)) {
+      pass();
+      if (bLast && !bDuplicate)
+        RefillEditorList();
+      DoEvents();
+      slice.restart();
+    }
+  }
 }
 
 void PlayListEditor::EndBatch() {

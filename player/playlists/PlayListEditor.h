@@ -8,6 +8,7 @@
 //   editor.AddClick();             // what the Add button does
 
 #include <QString>
+#include <vector>
 
 #include "player/startup/MusicVariables.h"
 
@@ -59,6 +60,8 @@ class PlayListEditor {
   // Status text, busy, duplicate search bound at the current list, op, search bound given back,
   // list box refilled when the list changed, editing again, "Ready".
   void RunBusy(const QString& sStatus, void (PlayListEditor::*op)());
+  // Adds the files sNames of the file box's folder as AddOneFile does, one after the other.
+  void AddFiles(const std::vector<QString>& names);
   void EndBatch();
   // Shows the list box anew, its selection kept, when the play list changed since `before`
   // (the event loop ran during the operation: the player's timers may have changed the list
