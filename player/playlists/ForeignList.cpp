@@ -25,15 +25,18 @@ constexpr qsizetype kMaxPathBytes = 4096;
 
 enum class Format { M3u, M3u8, Pls, Xspf, None };
 
+// Asked of every file an Add All takes: compared in place, nothing allocated.
 Format FormatOf(const QString& sName) {
-  const QString lower = sName.toLower();
-  if (lower.endsWith(QLatin1String(".m3u")))
+  const auto endsWith = [&sName](QLatin1String suffix) {
+    return sName.endsWith(suffix, Qt::CaseInsensitive);
+  };
+  if (endsWith(QLatin1String(".m3u")))
     return Format::M3u;
-  if (lower.endsWith(QLatin1String(".m3u8")))
+  if (endsWith(QLatin1String(".m3u8")))
     return Format::M3u8;
-  if (lower.endsWith(QLatin1String(".pls")))
+  if (endsWith(QLatin1String(".pls")))
     return Format::Pls;
-  if (lower.endsWith(QLatin1String(".xspf")))
+  if (endsWith(QLatin1String(".xspf")))
     return Format::Xspf;
   return Format::None;
 }

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -23,8 +24,10 @@ namespace {
 using GlobalMethods::FindSongPath;
 
 constexpr double kProgressWindowAbove = 500;
-// The songs taken between two looks at the clock while a batch is added.
+// The songs taken between two looks at the clock while a batch is added, and the time taken
+// before a pass of the event loop: half a frame, the other half left to the change.
 constexpr std::size_t kSliceCheckEvery = 64;
+constexpr qint64 kSliceMs = FramePacer::kFrameMs / 2;
 
 // The number of songs 0 to dblLastIndex (fewer when the names end before).
 std::size_t ListedCount(const MusicVariables& mv) {
@@ -229,51 +232,71 @@ void PlayListEditor::AddSelectedFiles() {
     if (view_.FileSelected(i))
       names.push_back(view_.FileEntry(i));
   }
-  AddFiles(names);
+  AddFiles(names.size(), [&names](std::size_t j) { return names[j]; });
   EndBatch();
 }
 
+// The entries are read as they are reached; should the box list fewer by then (another folder
+// shown meanwhile), the batch ends there.
 void PlayListEditor::AddAllFiles() {
-  std::vector<QString> names;
   const int count = view_.FileCount();
-  names.reserve(static_cast<std::size_t>(std::max(count, 0)));
-  for (int i = 0; i < count; ++i)
-    names.push_back(view_.FileEntry(i));
-  AddFiles(names);
+  AddFiles(static_cast<std::size_t>(std::max(count, 0)), [this](std::size_t j) {
+    const int i = static_cast<int>(j);
+    return i < view_.FileCount() ? view_.FileEntry(i) : QString();
+  });
   EndBatch();
 }
 
-// Songs are taken a slice of about a frame at a time: those of a slice that are no duplicates
-// join the list in one change, then the name of the slice's last song is shown and the event
-// loop runs once. Between two passes nothing else can run, so this is what adding them one by
-// one with a pass after each showed, without its cost per song. List files, a duplicate that
-// is reported and a batch without a current file go through AddOneFile, in order.
-void PlayListEditor::AddFiles(const std::vector<QString>& names) {
+// Songs are taken a slice of about half a frame at a time: those of a slice that are no
+// duplicates join the list in one change, then the name of the slice's last song is shown and
+// the event loop runs once. Between two passes nothing else runs (the folder and the current
+// file stay as they were), so this shows what adding them one by one with a pass after each
+// showed, without its cost per song. List files, a duplicate that is reported and a batch
+// without a current file go through AddOneFile, in order.
+void PlayListEditor::AddFiles(std::size_t count,
+                              const std::function<QString(std::size_t)>& nameAt) {
   SongArray paths;
   SongArray songs;
   QString sShown;  // the song file whose name is to be shown at the next pass
+  QString sFolder;
+  bool bCurrentFile = false;
+  const auto lookAgain = [&] {
+    sFolder = view_.FileFolder() + QLatin1Char('/');
+    bCurrentFile = !view_.CurrentFileName().isEmpty();
+  };
+  std::size_t left = count;  // the files not yet taken
+  bool bReserved = false;
   const auto pass = [&] {
-    if (!paths.empty())
+    if (!paths.empty()) {
       mv_.appendAll(std::exchange(paths, {}), std::exchange(songs, {}));
+      // Once the list holds the first part (moved in whole into an empty list), it makes room
+      // for the rest.
+      if (!bReserved && left > kSliceCheckEvery)
+        mv_.reserveMore(left);
+      bReserved = true;
+    }
     if (!sShown.isEmpty()) {
       view_.SetAddingCaption(QStringLiteral("Adding... \r\n") + sShown);
       view_.SetStatusText(QStringLiteral("Adding...  ") + sShown);
       sShown.clear();
     }
   };
+  lookAgain();
   QElapsedTimer slice;
   slice.start();
-  for (std::size_t j = 0; j < names.size(); ++j) {
-    const QString& sName = names[j];
-    const bool bLast = j + 1 == names.size();
-    const QString sPath =
-        GlobalMethods::FixDoubleBackslash(view_.FileFolder() + QLatin1Char('/') + sName);
-    const bool bSong =
-        !HasListExtension(sName) && !IsForeignListName(sName) && !view_.CurrentFileName().isEmpty();
+  for (std::size_t j = 0; j < count; ++j) {
+    const QString sName = nameAt(j);
+    if (sName.isEmpty())
+      break;
+    const bool bLast = j + 1 == count;
+    left = count - j - 1;
+    const bool bSong = bCurrentFile && !HasListExtension(sName) && !IsForeignListName(sName);
+    const QString sPath = GlobalMethods::FixDoubleBackslash(sFolder + sName);
     const bool bDuplicate = bSong && FindSongPath(mv_, sPath) != -1;
     if (!bSong || (bDuplicate && dblDuplicateCount_ < 3)) {
       pass();
       AddOneFile(sName, bLast);
+      lookAgain();
       slice.restart();
       continue;
     }
@@ -284,14 +307,16 @@ void PlayListEditor::AddFiles(const std::vector<QString>& names) {
       paths.push_back(sPath);
       songs.push_back(sName);
     }
-    if (bLast || (j % kSliceCheckEvery == 0 && slice.elapsed() >= FramePacer::kFrameMs)) {
+    if (bLast || (j % kSliceCheckEvery == 0 && slice.elapsed() >= kSliceMs)) {
       pass();
       if (bLast && !bDuplicate)
         RefillEditorList();
       DoEvents();
+      lookAgain();
       slice.restart();
     }
   }
+  pass();
 }
 
 void PlayListEditor::EndBatch() {

@@ -8,7 +8,7 @@
 //   editor.AddClick();             // what the Add button does
 
 #include <QString>
-#include <vector>
+#include <functional>
 
 #include "player/startup/MusicVariables.h"
 
@@ -60,8 +60,9 @@ class PlayListEditor {
   // Status text, busy, duplicate search bound at the current list, op, search bound given back,
   // list box refilled when the list changed, editing again, "Ready".
   void RunBusy(const QString& sStatus, void (PlayListEditor::*op)());
-  // Adds the files sNames of the file box's folder as AddOneFile does, one after the other.
-  void AddFiles(const std::vector<QString>& names);
+  // Adds `count` files of the file box's folder, named by nameAt(0), nameAt(1), ..., as
+  // AddOneFile does, one after the other; an empty name ends the batch.
+  void AddFiles(std::size_t count, const std::function<QString(std::size_t)>& nameAt);
   void EndBatch();
   // Shows the list box anew, its selection kept, when the play list changed since `before`
   // (the event loop ran during the operation: the player's timers may have changed the list

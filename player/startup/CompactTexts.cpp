@@ -136,6 +136,11 @@ QString CompactTexts::text(std::size_t i) const {
 
 // ---- writing ----
 
+void CompactTexts::reserveMore(std::size_t count, std::size_t bytesEach) {
+  records_.reserve(records_.size() + count);
+  arena_.reserve(arena_.size() + static_cast<qsizetype>(count * bytesEach));
+}
+
 std::uint64_t CompactTexts::append(QStringView value) {
   if (value.isEmpty())
     return kEmptyText;

@@ -47,6 +47,9 @@ class CompactTexts {
   // Removes the elements at the given indexes (ascending, distinct, below size()).
   void eraseSorted(const std::vector<std::size_t>& ascending);
   void reserve(std::size_t count) { records_.reserve(count); }
+  // Room for `count` more texts of about `bytesEach` stored bytes, so that adding them moves
+  // nothing already stored.
+  void reserveMore(std::size_t count, std::size_t bytesEach);
 
  private:
   static constexpr std::uint64_t kEmptyText = std::numeric_limits<std::uint64_t>::max();

@@ -80,6 +80,14 @@ void MusicVariables::append(const QString& sPath, const QString& sName) {
   endInsertRows();
 }
 
+void MusicVariables::reserveMore(std::size_t songs) {
+  // A path keeps its folder apart, stored once: a file name and a song name each take a
+  // header and their characters, rarely more than this.
+  constexpr std::size_t kBytesEach = 64;
+  sSongPaths_.reserveMore(songs, kBytesEach);
+  sSongNames_.reserveMore(songs, kBytesEach);
+}
+
 void MusicVariables::appendAll(SongArray paths, SongArray names) {
   const std::size_t added = paths.size();
   if (added == 0)

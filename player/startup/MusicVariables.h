@@ -54,6 +54,9 @@ class MusicVariables : public QAbstractListModel {
   // Adds the songs after dblLastIndex in one change (one rowsInserted); the names are padded
   // with empty ones or cut to the paths' count.
   void appendAll(SongArray paths, SongArray names);
+  // Room for `songs` more songs of ordinary length: adding them in parts then moves none of the
+  // stored texts, which on a long list would hold the window thread for a while.
+  void reserveMore(std::size_t songs);
   // Removes song k (a subscript within the list); true when the list became empty.
   bool removeAt(std::size_t k);
   // Removes the songs at the given subscripts (ascending, distinct) in one pass; those above

@@ -86,6 +86,10 @@ class SongArray {
   void resize(std::size_t count);
   void clear() { resize(0); }
   void push_back(const QString& value);
+  // Room for `count` more elements of about `bytesEach` stored bytes (see CompactTexts).
+  void reserveMore(std::size_t count, std::size_t bytesEach) {
+    texts_.reserveMore(count, bytesEach);
+  }
   // Removes element i (the later ones move down by one); throws when i is past the end.
   void eraseAt(std::size_t i);
   // Removes the elements at the given indexes (ascending, distinct, each within the array)
