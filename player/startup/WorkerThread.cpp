@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <cerrno>
 #include <cstdint>
+#include <utility>
 
 #include "platform/base/Check.h"
 
@@ -25,17 +26,25 @@ void LowerPriority() {
 
 }  // namespace
 
-WorkerThread::WorkerThread(Work work, bool bLowPriority)
-    : wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+WorkerThread::WorkerThread(Work work, bool bLowPriority, std::function<void()> onCancel)
+    : onCancel_(std::move(onCancel)),
+      wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       thread_([this, work = std::move(work), bLowPriority] { run(work, bLowPriority); }) {
   QVT_CHECK(lcPlaylist(), wakeFd_ >= 0, errno);
 }
 
 WorkerThread::~WorkerThread() {
-  cancelled_ = true;
+  cancel();
   join();
   if (wakeFd_ >= 0)
     close(wakeFd_);
+}
+
+void WorkerThread::cancel() {
+  if (cancelled_.exchange(true) || ended_)
+    return;
+  if (onCancel_)
+    onCancel_();
 }
 
 void WorkerThread::join() {
@@ -105,7 +114,7 @@ bool WorkerThread::wait(int intervalMs, const Tick& onTick) {
   }
   tick.stop();
   if (bStopped)
-    cancelled_ = true;
+    cancel();
   join();
   if (failure)
     std::rethrow_exception(failure);

@@ -26,8 +26,10 @@ class WorkerThread {
   // What the window thread does while it waits; false cancels the work.
   using Tick = std::function<bool(bool bEnded)>;
 
-  // Starts the work at once, at the scheduler's idle priority when bLowPriority.
-  WorkerThread(Work work, bool bLowPriority);
+  // Starts the work at once, at the scheduler's idle priority when bLowPriority. onCancel, when
+  // given, runs on the window thread whenever the work is cancelled, before the thread is
+  // joined: for work that waits on something the flag cannot reach (a transfer, a socket).
+  WorkerThread(Work work, bool bLowPriority, std::function<void()> onCancel = {});
   // Cancels the work and joins its thread.
   ~WorkerThread();
   WorkerThread(const WorkerThread&) = delete;
@@ -43,9 +45,11 @@ class WorkerThread {
 
  private:
   void run(const Work& work, bool bLowPriority);
+  void cancel();
   void join();
 
   QEventLoop loop_;
+  std::function<void()> onCancel_;
   int wakeFd_;  // an event counter the work writes when it has returned; -1 if none
   std::atomic<bool> cancelled_{false};
   std::atomic<bool> ended_{false};

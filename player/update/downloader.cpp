@@ -1,11 +1,9 @@
 #include "player/update/downloader.h"
 
-#include <QEventLoop>
-#include <QTimer>
 #include <atomic>
-#include <thread>
 
 #include "platform/Platform.h"
+#include "player/startup/WorkerThread.h"
 #include "player/update/DownloadTransfer.h"
 #include "shared/Processor.h"
 #include "shared/ui/FramePacer.h"
@@ -51,60 +49,28 @@ class ShownProgress {
   qint64 shown_ = 0;
 };
 
-// A transfer on a thread of its own while the window thread waits for it in a local event loop,
+// The transfer on a worker thread while the window thread waits for it in a local event loop,
 // so that the windows keep answering; once a frame the progress window shows how far it has
 // come. Any handler of the user's may run in the loop and in each pass of the window events: an
 // exception out of one, a program that ends or another download started there leaves no thread
 // behind, since whatever ends the wait stops the transfer and joins its thread.
-class BackgroundTransfer {
- public:
-  BackgroundTransfer(const QString& sURL, const QString& sSaveAs, qint64 maxBytes)
-      : transfer_(sURL, sSaveAs, maxBytes), worker_([this] { work(); }) {}
-  ~BackgroundTransfer() {
-    transfer_.cancel();
-    if (worker_.joinable())
-      worker_.join();
-  }
-  BackgroundTransfer(const BackgroundTransfer&) = delete;
-  BackgroundTransfer& operator=(const BackgroundTransfer&) = delete;
-
-  Outcome wait();
-
- private:
-  // On the worker thread.
-  void work() {
-    outcome_ = transfer_.run();
-    ended_ = true;
-    QMetaObject::invokeMethod(&loop_, "quit", Qt::QueuedConnection);
-  }
-
-  QEventLoop loop_;
-  Transfer transfer_;
-  Outcome outcome_ = Outcome::Failed;  // written by the worker, read once it is joined
-  std::atomic<bool> ended_{false};
-  std::thread worker_;
-};
-
-Outcome BackgroundTransfer::wait() {
+Outcome RunInBackground(Transfer& transfer) {
   // The user's cancel comes on this thread, from the loop or a pass of the window events.
-  const ScopedProcessingCancel cancel([this] { transfer_.cancel(); });
-  QTimer frame;
-  QObject::connect(&frame, &QTimer::timeout, &loop_, &QEventLoop::quit);
-  frame.start(FramePacer::kFrameMs);
+  const ScopedProcessingCancel cancel([&transfer] { transfer.cancel(); });
+  Outcome outcome = Outcome::Failed;  // written by the worker, read once it is joined
   ShownProgress shown;
-  while (!ended_) {
-    // A loop that cannot run means the program is ending: the transfer stops.
-    if (loop_.exec() < 0) {
-      transfer_.cancel();
-      break;
-    }
-    if (!ended_)
-      shown.frame(transfer_.received());
+  {
+    WorkerThread worker([&](const std::atomic<bool>&) { outcome = transfer.run(); }, false,
+                        [&transfer] { transfer.cancel(); });
+    worker.wait(FramePacer::kFrameMs, [&](bool bEnded) {
+      if (!bEnded)
+        shown.frame(transfer.received());
+      return true;
+    });
   }
-  worker_.join();
-  if (outcome_ != Outcome::Cancelled)
-    shown.finish(transfer_.received());
-  return outcome_;
+  if (outcome != Outcome::Cancelled)
+    shown.finish(transfer.received());
+  return outcome;
 }
 
 }  // namespace
@@ -112,8 +78,8 @@ Outcome BackgroundTransfer::wait() {
 Outcome Download(const QString& sURL, const QString& sSaveAs, qint64 maxBytes) {
   Outcome outcome = Outcome::Failed;
   if (!sURL.isEmpty() && !sSaveAs.isEmpty()) {
-    BackgroundTransfer transfer(sURL, sSaveAs, maxBytes);
-    outcome = transfer.wait();
+    Transfer transfer(sURL, sSaveAs, maxBytes);
+    outcome = RunInBackground(transfer);
   }
   if (outcome == Outcome::Failed)
     MsgBox(kDownloadFailed);
