@@ -252,7 +252,8 @@ void PlayListEditor::AddAllFiles() {
 // the event loop runs once. Between two passes nothing else runs (the folder and the current
 // file stay as they were), so this shows what adding them one by one with a pass after each
 // showed, without its cost per song. List files, a duplicate that is reported and a batch
-// without a current file go through AddOneFile, in order.
+// without a current file go through AddOneFile, in order. Closing the editor ends the batch at
+// the next pass: the songs added until then stay, and the player takes the list as at Done.
 void PlayListEditor::AddFiles(std::size_t count,
                               const std::function<QString(std::size_t)>& nameAt) {
   SongArray paths;
@@ -260,9 +261,12 @@ void PlayListEditor::AddFiles(std::size_t count,
   QString sShown;  // the song file whose name is to be shown at the next pass
   QString sFolder;
   bool bCurrentFile = false;
+  bool bClosing = false;
+  // After a pass of the event loop: what may have changed there.
   const auto lookAgain = [&] {
     sFolder = view_.FileFolder() + QLatin1Char('/');
     bCurrentFile = !view_.CurrentFileName().isEmpty();
+    bClosing = view_.CloseWaiting();
   };
   std::size_t left = count;  // the files not yet taken
   bool bReserved = false;
@@ -284,7 +288,7 @@ void PlayListEditor::AddFiles(std::size_t count,
   lookAgain();
   QElapsedTimer slice;
   slice.start();
-  for (std::size_t j = 0; j < count; ++j) {
+  for (std::size_t j = 0; j < count && !bClosing; ++j) {
     const QString sName = nameAt(j);
     if (sName.isEmpty())
       break;
@@ -320,6 +324,10 @@ void PlayListEditor::AddFiles(std::size_t count,
 }
 
 void PlayListEditor::EndBatch() {
+  if (view_.CloseWaiting()) {
+    dblDuplicateCount_ = 0;  // the user left: no box follows
+    return;
+  }
   if (dblDuplicateCount_ > 3) {
     MsgBox(FormatNumber(dblDuplicateCount_ - 3) +
            QStringLiteral(" more songs couldn't be added because they were already in the list"));

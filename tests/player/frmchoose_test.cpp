@@ -186,6 +186,20 @@ TEST_F(FrmChooseTest, AddTakesTheSongAndLoadsTheCurrentListFile) {
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"1 Songs loaded successfully"});
   EXPECT_TRUE(w.isEnabled());
   EXPECT_TRUE(w.lstPlayList->isVisible());
+
+  // Closing the editor while the list file is read ends the batch there: the songs after it
+  // are not added, no box follows, and the player takes the list as it stands.
+  test::Slot<frmMusic>().Get();  // the player that takes it (loading its settings empties it)
+  test::PlayList().replaceAll({music + "/one.mp3"}, {"one.mp3"});
+  Touch({"two.mp3"});
+  fake.dialogs.shown.clear();
+  Select(w, {"set.qvl", "two.mp3", "set.qvl"});
+  fake.eventLoop.onPass = [&w] { w.close(); };
+  Click(w.cmdAdd);
+  fake.eventLoop.onPass = nullptr;
+  EXPECT_EQ(Songs(), std::vector<QString>{"one.mp3"});
+  EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
+  EXPECT_FALSE(test::Slot<frmChoose>().Loaded());
 }
 
 TEST_F(FrmChooseTest, AddAllTakesWhatTheTypedExtensionShowsInOrder) {
