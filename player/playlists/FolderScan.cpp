@@ -1,15 +1,15 @@
 #include "player/playlists/FolderScan.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+#include <cstdint>
 #include <utility>
 
 namespace qvt {
-
-namespace fs = std::filesystem;
 
 QString NormalizeFolder(const QString& path) {
   if (path.isEmpty())
@@ -42,26 +42,51 @@ bool MatchOne(QStringView pattern, QStringView name) {
   return p == pattern.size();
 }
 
-bool IsHidden(const QString& name) {
-  return name.startsWith(QLatin1Char('.'));
+// The kind of a folder's entry as the folder lists it (DT_REG, DT_DIR, DT_LNK, ...). Only a
+// link, or an entry of a file system that does not tell, is looked up, and then what it leads
+// to counts: one stat call for those, none for the plain files and folders of most folders.
+mode_t KindOf(int folderFd, const dirent& entry) {
+  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+    return DTTOIF(entry.d_type);
+  struct stat st {};
+  return ::fstatat(folderFd, entry.d_name, &st, 0) == 0 ? st.st_mode & S_IFMT : 0;
 }
 
-// Calls keep(name, entry) for every entry of the folder; false when it cannot be read.
-template <typename Keep>
-bool ScanFolder(const QString& folder, Keep keep) {
-  std::error_code error;
-  fs::directory_iterator it(fs::path(QFile::encodeName(folder).toStdString()), error);
-  if (error)
-    return false;
-  for (const fs::directory_iterator end; it != end; it.increment(error)) {
-    if (error)
-      return false;
-    const QString name = QFile::decodeName(it->path().filename().native().c_str());
-    if (!IsHidden(name))
-      keep(name, *it);
+// The folder's entries, opened once; closed with the object.
+class Folder {
+ public:
+  explicit Folder(const QString& path) : dir_(::opendir(QFile::encodeName(path).constData())) {}
+  ~Folder() {
+    if (dir_ != nullptr)
+      ::closedir(dir_);
   }
-  return !error;
-}
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  bool isOpen() const { return dir_ != nullptr; }
+  // Calls keep(name) for every entry that is not hidden and whose kind is `kind` (S_IFREG or
+  // S_IFDIR, links counting as what they lead to). False when the folder cannot be read to its
+  // end, or when `cancelled` was set meanwhile.
+  template <typename Keep>
+  bool scan(mode_t kind, const std::atomic<bool>* cancelled, Keep keep) {
+    const int fd = ::dirfd(dir_);
+    for (std::size_t seen = 0;; ++seen) {
+      if (cancelled != nullptr && seen % kCancelCheckEvery == 0 && *cancelled)
+        return false;
+      errno = 0;
+      const dirent* entry = ::readdir(dir_);
+      if (entry == nullptr)
+        return errno == 0;
+      // Hidden names, "." and ".." begin with "."; only other entries have their kind looked at.
+      if (entry->d_name[0] != '.' && KindOf(fd, *entry) == kind)
+        keep(entry->d_name);
+    }
+  }
+
+ private:
+  static constexpr std::size_t kCancelCheckEvery = 4096;
+  DIR* dir_;
+};
 
 }  // namespace
 
@@ -79,67 +104,155 @@ FilePattern::FilePattern(QStringView patterns) {
 }
 
 bool FilePattern::matches(QStringView name) const {
-  if (all_)
-    return true;
-  const QString folded = name.toString().toCaseFolded();
-  return std::any_of(parts_.begin(), parts_.end(),
-                     [&folded](const QString& part) { return MatchOne(part, folded); });
+  return all_ || matchesFolded(name.toString().toCaseFolded());
+}
+
+bool FilePattern::matchesFolded(QStringView folded) const {
+  return all_ || std::any_of(parts_.begin(), parts_.end(),
+                             [folded](const QString& part) { return MatchOne(part, folded); });
 }
 
 bool MatchesFilePattern(QStringView patterns, QStringView name) {
   return FilePattern(patterns).matches(name);
 }
 
-void SortNamesNoCase(std::vector<QString>& names) {
-  std::vector<std::pair<QString, QString>> keyed;
-  keyed.reserve(names.size());
-  for (QString& name : names)
-    keyed.emplace_back(name.toCaseFolded(), std::move(name));
-  std::sort(keyed.begin(), keyed.end());
-  for (std::size_t i = 0; i < keyed.size(); ++i)
-    names[i] = std::move(keyed[i].second);
-}
-
 namespace {
 
-// The names of the folder's entries that accept(name, entry) takes, sorted; false and no names
-// when the folder cannot be read.
-template <typename Accept>
-bool ListSorted(const QString& folder, Accept accept, std::vector<QString>& out) {
-  out.clear();
-  const bool ok = ScanFolder(folder, [&](const QString& name, const fs::directory_entry& entry) {
-    if (accept(name, entry))
-      out.push_back(name);
-  });
-  if (!ok) {
-    out.clear();
-    return false;
+// Appends the case-folded text of `name`. Plain ASCII, the common case, is folded here
+// without a string of its own; anything else as QString::toCaseFolded does it.
+void AppendFolded(QStringView name, std::vector<char16_t>& out) {
+  const char16_t* from = name.utf16();
+  const bool ascii = std::all_of(from, from + name.size(), [](char16_t u) { return u < 0x80; });
+  if (!ascii) {
+    const QString folded = name.toString().toCaseFolded();
+    out.insert(out.end(), folded.utf16(), folded.utf16() + folded.size());
+    return;
   }
-  SortNamesNoCase(out);
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(name.size()));
+  std::transform(from, from + name.size(), out.begin() + static_cast<std::ptrdiff_t>(at),
+                 [](char16_t u) {
+                   return u >= u'A' && u <= u'Z' ? static_cast<char16_t>(u - u'A' + u'a') : u;
+                 });
+}
+
+// Names gathered for sorting without regard to case. Each name is folded once, into one
+// buffer shared by all, and the sort moves small entries that point into it: no string is
+// made, copied or freed per comparison. Most comparisons are settled by a few folded
+// characters held in the entry itself, taken after the start that all names share (a folder
+// of "Track 0000001 ..." names differs only further on), so that the texts, spread over a
+// buffer far larger than the processor's caches, are read only for the rest.
+class NamesToSort {
+ public:
+  void reserve(std::size_t count) {
+    names_.reserve(count);
+    entries_.reserve(count);
+  }
+  // Adds `name` when its folded text matches `pattern` (every name without a pattern).
+  void add(QString name, const FilePattern* pattern) {
+    const auto begin = static_cast<qsizetype>(folded_.size());
+    AppendFolded(name, folded_);
+    const qsizetype size = static_cast<qsizetype>(folded_.size()) - begin;
+    if (pattern != nullptr && !pattern->matchesFolded(key(begin, size))) {
+      folded_.resize(static_cast<std::size_t>(begin));
+      return;
+    }
+    entries_.push_back({0, begin, size, names_.size()});
+    names_.push_back(std::move(name));
+  }
+  // The names by folded text, names of one folded text by their exact text.
+  std::vector<QString> sorted() && {
+    const qsizetype shared = sharedStart();
+    for (Entry& entry : entries_)
+      entry.head = head(entry, shared);
+    std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
+      if (a.head != b.head)
+        return a.head < b.head;
+      const int byKey = key(a.begin, a.size).compare(key(b.begin, b.size));
+      return byKey != 0 ? byKey < 0 : names_[a.name] < names_[b.name];
+    });
+    std::vector<QString> out;
+    out.reserve(entries_.size());
+    for (const Entry& entry : entries_)
+      out.push_back(std::move(names_[entry.name]));
+    return out;
+  }
+
+ private:
+  struct Entry {
+    std::uint64_t head;  // see head()
+    qsizetype begin;     // of the folded text in folded_
+    qsizetype size;
+    std::size_t name;  // index in names_
+  };
+  static constexpr qsizetype kHeadChars = 4;
+
+  QStringView key(qsizetype begin, qsizetype size) const {
+    return QStringView(folded_.data() + begin, size);
+  }
+  // How many folded characters every name begins with.
+  qsizetype sharedStart() const {
+    if (entries_.empty())
+      return 0;
+    const QStringView first = key(entries_[0].begin, entries_[0].size);
+    qsizetype shared = first.size();
+    for (const Entry& entry : entries_) {
+      const QStringView text = key(entry.begin, std::min(entry.size, shared));
+      shared = std::mismatch(text.begin(), text.end(), first.begin()).first - text.begin();
+    }
+    return shared;
+  }
+  // The kHeadChars folded characters after the shared start, one number that orders as they
+  // do; a name that ends before counts as followed by zeros. Two names with different heads
+  // are in the heads' order; equal heads leave it to the whole texts.
+  std::uint64_t head(const Entry& entry, qsizetype shared) const {
+    std::uint64_t value = 0;
+    for (qsizetype i = shared; i < shared + kHeadChars; ++i)
+      value =
+          value << 16 | (i < entry.size ? folded_[static_cast<std::size_t>(entry.begin + i)] : 0U);
+    return value;
+  }
+
+  std::vector<char16_t> folded_;
+  std::vector<Entry> entries_;
+  std::vector<QString> names_;
+};
+
+// The names of the folder's entries of `kind` (matching `pattern`, when there is one),
+// sorted; false and no names when the folder cannot be read or the work was cancelled.
+bool ListSorted(const QString& folder, mode_t kind, const FilePattern* pattern,
+                const std::atomic<bool>* cancelled, std::vector<QString>& out) {
+  out.clear();
+  Folder dir(folder);
+  if (!dir.isOpen())
+    return false;
+  NamesToSort names;
+  const bool read = dir.scan(
+      kind, cancelled, [&](const char* name) { names.add(QFile::decodeName(name), pattern); });
+  if (!read || (cancelled != nullptr && *cancelled))
+    return false;
+  out = std::move(names).sorted();
   return true;
 }
 
 }  // namespace
 
-bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<QString>& out) {
+void SortNamesNoCase(std::vector<QString>& names) {
+  NamesToSort sorting;
+  sorting.reserve(names.size());
+  for (QString& name : names)
+    sorting.add(std::move(name), nullptr);
+  names = std::move(sorting).sorted();
+}
+
+bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<QString>& out,
+                    const std::atomic<bool>* cancelled) {
   const FilePattern pattern(patterns);
-  return ListSorted(
-      folder,
-      [&](const QString& name, const fs::directory_entry& entry) {
-        std::error_code error;
-        return pattern.matches(name) && entry.is_regular_file(error);
-      },
-      out);
+  return ListSorted(folder, S_IFREG, &pattern, cancelled, out);
 }
 
 bool ListSubfolders(const QString& folder, std::vector<QString>& out) {
-  return ListSorted(
-      folder,
-      [](const QString&, const fs::directory_entry& entry) {
-        std::error_code error;
-        return entry.is_directory(error);
-      },
-      out);
+  return ListSorted(folder, S_IFDIR, nullptr, nullptr, out);
 }
 
 QString JoinFolder(const QString& folder, const QString& name) {

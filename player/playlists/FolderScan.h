@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <atomic>
 #include <vector>
 
 namespace qvt {
@@ -25,6 +26,8 @@ class FilePattern {
  public:
   explicit FilePattern(QStringView patterns);
   bool matches(QStringView name) const;
+  // The same for a name already case-folded (QString::toCaseFolded).
+  bool matchesFolded(QStringView folded) const;
 
  private:
   std::vector<QString> parts_;  // case-folded; empty when every name matches
@@ -36,8 +39,10 @@ void SortNamesNoCase(std::vector<QString>& names);
 
 // The names of the plain files of `folder` (regular files and links to them; no folders, no
 // hidden names) that match `patterns`, sorted as SortNamesNoCase does. False, and `out` left
-// empty, when the folder cannot be read.
-bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<QString>& out);
+// empty, when the folder cannot be read, or when `cancelled` is set while the folder is read
+// (it is looked at every few thousand entries, and once more before the sort).
+bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<QString>& out,
+                    const std::atomic<bool>* cancelled = nullptr);
 
 // The names of the folders in `folder` (links to folders count; hidden names do not), sorted
 // as SortNamesNoCase does. False, and `out` left empty, when the folder cannot be read.
