@@ -3,11 +3,16 @@
 #include <QDir>
 #include <QItemSelection>
 #include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
+#include <utility>
 
 #include "player/playlists/FolderScan.h"
 #include "player/playlists/TextListModel.h"
+#include "player/startup/WorkerThread.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -18,32 +23,93 @@ FileListBox::FileListBox(QWidget* parent)
   setUniformItemSizes(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  if (!SetPath(QDir::homePath()))
-    SetPath(QStringLiteral("/"));
+  // The first folder is read here, without an event loop: no event may reach the box, or the
+  // window that is making it, before they are built.
+  for (const QString& start : {QDir::homePath(), QStringLiteral("/")}) {
+    const QString path = NormalizeFolder(start);
+    std::vector<QString> names;
+    if (ListPlainFiles(path, pattern_, names)) {
+      showListing(path, std::move(names), false);
+      break;
+    }
+  }
 }
 
-bool FileListBox::relist(const QString& path) {
-  std::vector<QString> names;
-  if (path.isEmpty() || !ListPlainFiles(path, pattern_, names))
-    return false;
+FileListBox::Listed FileListBox::list(const QString& path, std::vector<QString>& names) {
+  if (path.isEmpty())
+    return Listed::kUnreadable;
+  const QPointer<FileListBox> alive(this);
+  const std::uint64_t since = shown_;
+  const QString pattern = pattern_;
+  // The worker has its own copies of the folder and the pattern; it writes only bRead and the
+  // names, which this thread reads once wait has joined it.
+  bool bRead = false;
+  WorkerThread worker(
+      [path, pattern, &names, &bRead](const std::atomic<bool>& cancelled) {
+        bRead = ListPlainFiles(path, pattern, names, &cancelled);
+      },
+      false);
+  // `alive` first: a box deleted during the wait is never touched again. A listing that is no
+  // longer wanted is stopped early, which frees the processor for the one that overtook it.
+  const auto wanted = [&] { return alive && shown_ == since && pattern_ == pattern; };
+  const bool bDone = worker.wait(FramePacer::kFrameMs, [&](bool) { return wanted(); });
+  if (!alive)
+    return Listed::kBoxGone;
+  if (!bDone || !wanted())
+    return Listed::kDropped;
+  return bRead ? Listed::kReady : Listed::kUnreadable;
+}
+
+void FileListBox::showListing(const QString& path, std::vector<QString> names,
+                              bool bKeepSelection) {
+  ++shown_;
+  const bool moved = path != path_;
+  QStringList selected;
+  QString current;
+  if (bKeepSelection && !moved) {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    for (const QModelIndex& index : rows)
+      selected << model_->items()[static_cast<std::size_t>(index.row())];
+    current = FileName();
+  }
   model_->setItems(std::move(names));
-  return true;
+  path_ = path;
+  if (bKeepSelection && !moved)
+    restore(selected, current);
+  if (moved)
+    Q_EMIT PathChange();
+}
+
+QString FileListBox::folderToList() const {
+  return reading_.since == shown_ && !reading_.path.isEmpty() ? reading_.path : path_;
 }
 
 bool FileListBox::SetPath(const QString& sPath) {
   const QString path = NormalizeFolder(sPath);
-  if (!relist(path))
+  // Requests during the wait read this folder, until a listing is shown; the SetPath this one
+  // may run inside of is put back after it (requests nest strictly, inner ones end first).
+  const Reading outer = std::exchange(reading_, Reading{path, shown_});
+  std::vector<QString> names;
+  const Listed listed = list(path, names);
+  if (listed == Listed::kBoxGone)
     return false;
-  const bool moved = path != path_;
-  path_ = path;
-  if (moved)
-    Q_EMIT PathChange();
-  return true;
+  reading_ = outer;
+  if (listed == Listed::kDropped)
+    return path_ == path;
+  if (listed == Listed::kReady)
+    showListing(path, std::move(names), false);
+  return listed == Listed::kReady;
 }
 
 void FileListBox::SetPattern(const QString& sPattern) {
   pattern_ = sPattern;
-  relist(path_);  // a folder that vanished keeps its old entries
+  const QString path = folderToList();
+  std::vector<QString> names;
+  const Listed listed = list(path, names);
+  if (listed == Listed::kBoxGone)
+    return;
+  if (listed == Listed::kReady)
+    showListing(path, std::move(names), false);  // a folder that vanished keeps its old entries
   Q_EMIT PatternChange();
 }
 
@@ -91,13 +157,10 @@ QString FileListBox::FileName() const {
 }
 
 void FileListBox::Refresh() {
-  QStringList selected;
-  const QModelIndexList rows = selectionModel()->selectedRows();
-  for (const QModelIndex& index : rows)
-    selected << model_->items()[static_cast<std::size_t>(index.row())];
-  const QString current = FileName();
-  if (relist(path_))
-    restore(selected, current);
+  const QString path = folderToList();
+  std::vector<QString> names;
+  if (list(path, names) == Listed::kReady)
+    showListing(path, std::move(names), true);
 }
 
 int FileListBox::rowOf(const QString& name) const {

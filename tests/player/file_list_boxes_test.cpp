@@ -1,18 +1,23 @@
 // The drive, folder and file boxes of the play list editor, on a temporary folder tree:
 // wildcard patterns, order, hidden entries, the folder tree, failures that keep the old
-// folder, folders that vanish, the remembered folder per drive and the selection.
+// folder, folders that vanish, requests that arrive while a folder is listed, the remembered
+// folder per drive and the selection.
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "player/playlists/DirListBox.h"
 #include "player/playlists/DriveListBox.h"
 #include "player/playlists/FileListBox.h"
 #include "player/playlists/FolderScan.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
 
@@ -143,6 +148,45 @@ TEST_F(FileBoxes, RefreshShowsNewFilesKeepsTheSelectionAndSurvivesAVanishedFolde
   box.SetPattern("*.wav");
   EXPECT_EQ(box.Path(), d);
   EXPECT_EQ(Entries(box), QStringList({"a.mp3", "b.mp3", "c.mp3"}));
+}
+
+// A folder is listed while the event loop runs: a zero timer posted before a call is
+// delivered during its wait, as a click or a close of the user's would be.
+TEST_F(FileBoxes, ARequestDuringAListingWinsAndADeletedBoxIsLeftAlone) {
+  const QString a = dir("a"), b = dir("b"), c = dir("c");
+  for (const char* n : {"a/old.wav", "b/song.mp3", "b/song.wav", "c/other.mp3"})
+    file(n);
+  FileListBox box;
+  ASSERT_TRUE(box.SetPath(a));
+  QSignalSpy changes(&box, &FileListBox::PathChange);
+  QObject context;
+  const auto during = [&context](const std::function<void()>& request) {
+    QTimer::singleShot(0, &context, request);
+  };
+
+  bool bNested = false;
+  during([&] { bNested = box.SetPath(c); });
+  EXPECT_FALSE(box.SetPath(b));  // overtaken: b's names are never shown
+  EXPECT_TRUE(bNested);
+  EXPECT_EQ(box.Path(), c);
+  EXPECT_EQ(Entries(box), QStringList({"other.mp3"}));
+  EXPECT_EQ(changes.count(), 1);
+
+  during([&] { box.SetPattern("*.wav"); });  // lists the folder being read
+  EXPECT_TRUE(box.SetPath(b));
+  EXPECT_EQ(Entries(box), QStringList({"song.wav"}));
+  EXPECT_EQ(changes.count(), 2);
+
+  during([&] { bNested = box.SetPath(fake.path("missing")); });  // fails, so drops nothing
+  EXPECT_TRUE(box.SetPath(a));
+  EXPECT_FALSE(bNested);
+  EXPECT_EQ(Entries(box), QStringList({"old.wav"}));
+  EXPECT_EQ(changes.count(), 3);
+
+  QPointer<FileListBox> gone(new FileListBox);
+  during([&] { delete gone.data(); });
+  EXPECT_FALSE(gone->SetPath(b));
+  EXPECT_TRUE(gone.isNull());
 }
 
 TEST_F(FileBoxes, FileNameFollowsTheCurrentEntryAndSelectionIsExtended) {
