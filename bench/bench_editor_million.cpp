@@ -1,9 +1,9 @@
 // The play list editor (offscreen, the dialogs answering, progress windows on screen as the
 // user has them) on folders of hard-linked songs: Add All of 100,000 files; then, on 1,000,000
-// files, Add All, Verify List and loading the list saved as a .qvl, each timed while a watchdog
-// notes the longest time the window thread went without a pass of its event loop. Opening the
-// folder of 1,000,000 files in the file box is timed too. About 50 s on two busy cores, half
-// of it making and removing the files.
+// files, Add All, Verify List, loading the list saved as a .qvl and opening the folder in the
+// file box, each timed while a watchdog notes the longest time the window thread went without
+// a pass of its event loop. About 50 s on two busy cores, half of it making and removing the
+// files.
 #include <QCoreApplication>
 #include <QDir>
 #include <QPushButton>
@@ -75,7 +75,10 @@ QVT_BENCH(editor_million) {
   }
 
   const qvt::bench::LinkedSongs songs(fake.path(QStringLiteral("1m")), kMillion);
+  const qvt::bench::Watchdog openWatchdog;
   const double open = qvt::bench::Seconds([&] { w.filDisplay->SetPath(songs.folder()); });
+  QCoreApplication::processEvents();  // the repaint of the new entries
+  const double openStallMs = openWatchdog.longestMs();
   qvt::bench::Figure("filebox_open_1m_s", open, "s");
   qvt::bench::ShowEditorFolder(w, songs.folder(), songs.name(0));
   const Click addAll = Measure(w.cmdAddAll, emptyList);
@@ -99,8 +102,9 @@ QVT_BENCH(editor_million) {
   qvt::bench::Figure("ui_stall_addall_1m_ms", addAll.stallMs, "ms");
   qvt::bench::Figure("ui_stall_verify_1m_ms", verify.stallMs, "ms");
   qvt::bench::Figure("ui_stall_load_1m_ms", load.stallMs, "ms");
-  qvt::bench::Figure("ui_stall_max_ms", std::max({addAll.stallMs, verify.stallMs, load.stallMs}),
-                     "ms");
+  qvt::bench::Figure("ui_stall_filebox_1m_ms", openStallMs, "ms");
+  qvt::bench::Figure("ui_stall_max_ms",
+                     std::max({addAll.stallMs, verify.stallMs, load.stallMs, openStallMs}), "ms");
 
   qvt::test::UnloadAllWindows();
   qvt::test::PlayList().resetAll();
