@@ -47,7 +47,7 @@ bool MatchOne(QStringView pattern, QStringView name) {
 // to counts: one stat call for those, none for the plain files and folders of most folders.
 mode_t KindOf(int folderFd, const dirent& entry) {
   if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-    return DTTOIF(entry.d_type);
+    return static_cast<mode_t>(entry.d_type) << 12;  // DTTOIF, without its signed shift
   struct stat st {};
   return ::fstatat(folderFd, entry.d_name, &st, 0) == 0 ? st.st_mode & S_IFMT : 0;
 }
