@@ -165,8 +165,12 @@ void frmChoose::CreateStatusBar() {
 void frmChoose::ConnectHandlers() {
   connect(drvDisplay, &DriveListBox::Change, this,
           [this] { dirDisplay->SetPathToDrive(drvDisplay->DriveRoot()); });
-  connect(dirDisplay, &DirListBox::Change, this,
-          [this] { filDisplay->SetPath(dirDisplay->Path()); });
+  // The file box follows the folder box; when it lists that folder already (the remembered
+  // folders on opening), it is not read a second time.
+  connect(dirDisplay, &DirListBox::Change, this, [this] {
+    if (dirDisplay->Path() != filDisplay->Path())
+      filDisplay->SetPath(dirDisplay->Path());
+  });
   connect(txtExtension, &QLineEdit::textChanged, this,
           [this](const QString& text) { filDisplay->SetPattern(QStringLiteral("*.") + text); });
   txtExtension->installEventFilter(this);
