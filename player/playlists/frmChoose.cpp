@@ -163,16 +163,23 @@ void frmChoose::CreateStatusBar() {
 }
 
 void frmChoose::ConnectHandlers() {
-  connect(drvDisplay, &DriveListBox::Change, this,
-          [this] { dirDisplay->SetPathToDrive(drvDisplay->DriveRoot()); });
+  // The boxes read folders while the event loop runs, and a close may come then: the window
+  // is held meanwhile, so that it goes only once the box that emitted the change has returned.
+  connect(drvDisplay, &DriveListBox::Change, this, [this] {
+    FormBusy busy(*this);
+    dirDisplay->SetPathToDrive(drvDisplay->DriveRoot());
+  });
   // The file box follows the folder box; when it lists that folder already (the remembered
   // folders on opening), it is not read a second time.
   connect(dirDisplay, &DirListBox::Change, this, [this] {
+    FormBusy busy(*this);
     if (dirDisplay->Path() != filDisplay->Path())
       filDisplay->SetPath(dirDisplay->Path());
   });
-  connect(txtExtension, &QLineEdit::textChanged, this,
-          [this](const QString& text) { filDisplay->SetPattern(QStringLiteral("*.") + text); });
+  connect(txtExtension, &QLineEdit::textChanged, this, [this](const QString& text) {
+    FormBusy busy(*this);
+    filDisplay->SetPattern(QStringLiteral("*.") + text);
+  });
   txtExtension->installEventFilter(this);
   // Each operation holds the window: a close meanwhile waits until it returns.
   const auto run = [this](void (PlayListEditor::*op)()) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include "player/playlists/DirListBox.h"
 #include "player/playlists/DriveListBox.h"
@@ -314,6 +315,15 @@ TEST_F(FrmChooseTest, FoldersAreRememberedAcrossOpenings) {
   frmChoose& again = test::Slot<frmChoose>().Get();
   EXPECT_EQ(again.filDisplay->Path(), music + "/sub");
   EXPECT_EQ(again.dirDisplay->Path(), music + "/sub");
+
+  // A close while the folder box's change has the file box read a folder unloads the editor
+  // once the change has returned (never under the boxes' own calls): the folders it remembers
+  // are the new ones.
+  QTimer::singleShot(0, &again, [&again] { again.close(); });
+  again.dirDisplay->SetPath(music);
+  EXPECT_FALSE(test::Slot<frmChoose>().Loaded());
+  EXPECT_EQ(ReadAll(fake.path("SavedPath.qvs")),
+            ("\"" + music + "\",\"" + music + "\",\"/ [root]\"\r\n").toUtf8());
 }
 
 TEST_F(FrmChooseTest, SaveAndLoadThroughTheButtons) {
