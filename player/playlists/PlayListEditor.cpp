@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "player/playlists/AddedRows.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ForeignList.h"
 #include "player/playlists/ListFile.h"
@@ -253,7 +254,8 @@ void PlayListEditor::AddAllFiles() {
 // file stay as they were), so this shows what adding them one by one with a pass after each
 // showed, without its cost per song. List files, a duplicate that is reported and a batch
 // without a current file go through AddOneFile, in order. Closing the editor ends the batch at
-// the next pass: the songs added until then stay, and the player takes the list as at Done.
+// the next pass and takes back the songs it added (those the player removed meanwhile stay
+// removed), so the player takes the list as it was before the batch.
 void PlayListEditor::AddFiles(std::size_t count,
                               const std::function<QString(std::size_t)>& nameAt) {
   SongArray paths;
@@ -270,9 +272,10 @@ void PlayListEditor::AddFiles(std::size_t count,
   };
   std::size_t left = count;  // the files not yet taken
   bool bReserved = false;
+  AddedRows added(mv_);
   const auto pass = [&] {
     if (!paths.empty()) {
-      mv_.appendAll(std::exchange(paths, {}), std::exchange(songs, {}));
+      added.own([&] { mv_.appendAll(std::exchange(paths, {}), std::exchange(songs, {})); });
       // Once the list holds the first part (moved in whole into an empty list), it makes room
       // for the rest.
       if (!bReserved && left > kSliceCheckEvery)
@@ -321,6 +324,8 @@ void PlayListEditor::AddFiles(std::size_t count,
     }
   }
   pass();
+  if (view_.CloseWaiting())
+    added.takeBack();
 }
 
 void PlayListEditor::EndBatch() {

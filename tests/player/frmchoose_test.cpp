@@ -17,6 +17,7 @@
 #include "player/playlists/FileListBox.h"
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmChoose.h"
+#include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
 #include "tests/support/PlayListOfTheTest.h"
@@ -218,6 +219,21 @@ TEST_F(FrmChooseTest, AddAllTakesWhatTheTypedExtensionShowsInOrder) {
   EXPECT_EQ(Shown(w), Songs());
   EXPECT_EQ(w.lblAdding->text(), "Adding... \r\nC.mp3");
   EXPECT_EQ(w.PanelText(2), "3 songs loaded");
+
+  // Closing the editor once songs of the batch are in takes them back; a song the player
+  // removed meanwhile stays removed.
+  test::Slot<frmMusic>().Get();  // the player that takes the list (its settings empty it)
+  test::PlayList().replaceAll({"/m/x.mp3", "/m/y.mp3"}, {"x.mp3", "y.mp3"});
+  fake.eventLoop.onPass = [&w] {
+    if (test::PlayList().dblLastIndex() > 1 && w.isVisible()) {
+      GlobalMethods::RemoveSongAt(test::PlayList(), 0);
+      w.close();
+    }
+  };
+  Click(w.cmdAddAll);
+  fake.eventLoop.onPass = nullptr;
+  EXPECT_EQ(Songs(), std::vector<QString>{"y.mp3"});
+  EXPECT_FALSE(test::Slot<frmChoose>().Loaded());
 }
 
 TEST_F(FrmChooseTest, EmptyExtensionBoxBecomesStarWhenLeft) {
