@@ -10,4 +10,4 @@ count=${2:-1000}
 build=${3:-build}
 export QT_QPA_PLATFORM=offscreen QUAVERTONE_AUDIO=null-fast
 QVT_REENTRY_SEEDS="$first:$count" exec "$build/tests/reentry_test" \
-  --gtest_filter='Harness/ReentrySeeds.RandomActionsAtRandomPasses/0'
+  --gtest_filter='Harness/ReentrySeeds.RandomActionsAtRandomPoints/0'

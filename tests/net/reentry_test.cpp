@@ -1,10 +1,12 @@
-// Re-entrancy: every pass of the event loop inside a long operation (and every message box,
-// which runs one) is a place where the user or the player's timers act. Verify List tests
-// the files, and Load reads the list file, on a worker thread while the window thread waits in
-// its event loop: there each progress text that reaches a window stands for a pass (a load's
-// names are shown with a pass each). One harness drives
-// each long operation of the player with an action at a chosen pass, or with a seeded random
-// sequence of actions, and checks the list, the windows and the saved settings afterwards.
+// Re-entrancy: long operations run their work on worker threads while the window thread
+// waits in its event loop, and report their progress to the windows as they go; every such
+// report (and every message box, which runs a loop of its own) is a place where the user or the
+// player's timers act. One harness drives each long operation of the player with an action at
+// a chosen point, or with a seeded random sequence of actions, and checks the list, the windows
+// and the saved settings afterwards. The points are the progress texts that reach a progress
+// window, the message boxes and folder choosers, and the passes of the event loop that follow
+// no report (an operation that shows its progress elsewhere, such as the editor's captions
+// while it adds, or none at all): a pass that follows a report is the same point as the report.
 //
 // More seeds than CI runs: tools/reentry-seeds.sh FIRST COUNT.
 #include <gtest/gtest.h>
@@ -71,7 +73,7 @@ const char* const kActNames[] = {QVT_ACTS(QVT_NAME)};
 constexpr int kActCount = static_cast<int>(Act::AnyButton) + 1;
 
 struct Step {
-  int pass;
+  int point;
   Act act;
   unsigned pick = 0;  // AnyButton: which of the enabled buttons
 };
@@ -309,16 +311,23 @@ class EventRelay : public QObject {
   std::exception_ptr failure_;
 };
 
-// One run: a fresh program, an operation, the planned actions at their passes.
+// One run: a fresh program, an operation, the planned actions at their points.
 class Session {
  public:
   Session() {
     test::PlayList().resetAll();
     SetProcessingSuppressed(false);
     platform().http = &curl_;
-    fake.eventLoop.onPass = [this] { Pass(); };
-    fake.dialogs.onShow = [this](const MessageBoxSpec&) { Pass(); };
-    fake.dialogs.onChooseFolder = [this] { Pass(); };
+    fake.eventLoop.onPass = [this] {
+      if (!std::exchange(bReported_, false))
+        Point();
+    };
+    progress.onText = [this](const QString&) {
+      Point();
+      bReported_ = true;
+    };
+    fake.dialogs.onShow = [this](const MessageBoxSpec&) { Point(); };
+    fake.dialogs.onChooseFolder = [this] { Point(); };
     QFile::copy(QVT_SOURCE_DIR "/data/AcceptedFileTypes.qvc", fake.path("AcceptedFileTypes.qvc"));
     const QString ver = shared().server.url("/version"), list = shared().server.url("/list");
     test::WriteAll(
@@ -327,6 +336,7 @@ class Session {
   }
   ~Session() {
     fake.eventLoop.onPass = nullptr;
+    progress.onText = nullptr;
     fake.dialogs.onShow = nullptr;
     fake.dialogs.onChooseFolder = nullptr;
     test::UnloadAllWindows();
@@ -334,7 +344,7 @@ class Session {
     test::PlayList().resetAll();
   }
 
-  // Prepares the program for op; afterwards the pass count starts from 0.
+  // Prepares the program for op; afterwards the count of points starts from 0.
   void Prepare(Op op) {
     std::vector<Song> initial;
     for (int i = 0; i < kSongs; ++i) {
@@ -350,7 +360,7 @@ class Session {
                    SavedPath(bListFolder ? shared().lists : shared().music).toUtf8());
     if (op == Op::QuickPlay) {
       MainModule::Main(test::Windows(), "\"" + shared().music + "/a0000.mp3\"");
-      passes = 0;
+      points = 0;
       return;
     }
     MainModule::Main(test::Windows(), QString());
@@ -388,15 +398,14 @@ class Session {
       default:
         break;
     }
-    passes = 0;
+    points = 0;
   }
 
   // Starts op from the event loop, as a click does, and waits for it to return.
   void Start(Op op, std::vector<Step> plan) {
     plan_ = std::move(plan);
     op_ = op;
-    if (op == Op::Verify)
-      progress.onText = [this](const QString&) { Pass(); };
+    bReported_ = false;
     QEventLoop loop;
     QTimer::singleShot(0, &loop, [&] {
       try {
@@ -409,7 +418,6 @@ class Session {
       loop.quit();
     });
     loop.exec();
-    progress.onText = nullptr;
     bTracking_ = false;  // the operation has returned: its window may go now
     plan_.clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -426,7 +434,7 @@ class Session {
   FakePlatform fake;
   FakeMediaFactory media;
   ProgressRecorder progress;
-  int passes = 0;
+  int points = 0;
   bool bEnded = false;  // the program ended (the settings were saved on the way)
   QStringList faults;
 
@@ -446,16 +454,16 @@ class Session {
 
   Form* OpWindow() { return kOperations.at(op_).window(); }
 
-  // One pass: the window the operation runs on must still exist, then the actions due now.
-  void Pass() {
-    ++passes;
+  // One point: the window the operation runs on must still exist, then the actions due now.
+  void Point() {
+    ++points;
     if (!bTracking_ && !plan_.empty() && (opWindow_ = OpWindow()) != nullptr)
       bTracking_ = true;
     if (bTracking_ && !opWindow_)
       Fault("the window of the operation was destroyed while it ran");
     for (Step& step : plan_) {
-      if (step.pass == passes) {
-        step.pass = -1;  // once
+      if (step.point == points) {
+        step.point = -1;  // once
         relay_.Deliver([this, step] { Do(step); });
       }
     }
@@ -530,6 +538,7 @@ class Session {
     if (!bEnded)
       Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
     fake.eventLoop.onPass = nullptr;
+    progress.onText = nullptr;
     fake.dialogs.onShow = nullptr;
     fake.dialogs.onChooseFolder = nullptr;
     Configuration::LoadConfiguration(test::PlayList(), host, bHasPlayList);
@@ -542,17 +551,18 @@ class Session {
   Op op_ = Op::AddAll;
   QPointer<Form> opWindow_;
   bool bTracking_ = false;
+  bool bReported_ = false;  // a progress text came since the last pass of the event loop
   EventRelay relay_;
 };
 
-// Passes of each operation without any action, measured once per process.
-int PassesOf(Op op) {
+// Points of each operation without any action, measured once per process.
+int PointsOf(Op op) {
   static std::map<Op, int> measured;
   if (!measured.contains(op)) {
     Session run;
     run.Prepare(op);
     run.Start(op, {});
-    measured[op] = run.passes;
+    measured[op] = run.points;
   }
   return measured[op];
 }
@@ -563,7 +573,7 @@ bool MayEnd(Op op, Act act) {
   return op == Op::UpdateDownload || act == Act::ClosePlayer;
 }
 
-// ---- the table: every operation, every action, at the first, middle and last pass ----------
+// ---- the table: every operation, every action, at the first, middle and last point ---------
 
 struct Row {
   Op op;
@@ -572,15 +582,15 @@ struct Row {
 
 class ReentryTable : public ::testing::TestWithParam<Row> {};
 
-TEST_P(ReentryTable, ActionAtFirstMiddleAndLastPass) {
+TEST_P(ReentryTable, ActionAtFirstMiddleAndLastPoint) {
   const auto [op, act] = GetParam();
-  const int total = PassesOf(op);
+  const int total = PointsOf(op);
   ASSERT_GT(total, 0);
-  for (const int pass : std::set<int>{1, (total + 1) / 2, total}) {
-    SCOPED_TRACE(testing::Message() << "pass " << pass << " of " << total);
+  for (const int point : std::set<int>{1, (total + 1) / 2, total}) {
+    SCOPED_TRACE(testing::Message() << "point " << point << " of " << total);
     Session run;
     run.Prepare(op);
-    run.Start(op, {{pass, act}});
+    run.Start(op, {{point, act}});
     run.Check();
     EXPECT_TRUE(run.faults.isEmpty()) << run.faults.join("\n").toStdString();
     if (!MayEnd(op, act)) {
@@ -612,7 +622,7 @@ class ReentrySeeds : public ::testing::TestWithParam<int> {};
 
 constexpr int kSeedsPerBlock = 25;
 
-TEST_P(ReentrySeeds, RandomActionsAtRandomPasses) {
+TEST_P(ReentrySeeds, RandomActionsAtRandomPoints) {
   int first = GetParam() * kSeedsPerBlock;
   int count = kSeedsPerBlock;
   if (const QByteArray env = qgetenv("QVT_REENTRY_SEEDS"); !env.isEmpty()) {
@@ -624,7 +634,7 @@ TEST_P(ReentrySeeds, RandomActionsAtRandomPasses) {
   for (int seed = first; seed < first + count; ++seed) {
     std::mt19937 random(static_cast<unsigned>(seed));
     const auto op = static_cast<Op>(random() % (static_cast<int>(Op::QuickPlay) + 1));
-    const int total = PassesOf(op);
+    const int total = PointsOf(op);
     std::vector<Step> plan;
     const int actions = 1 + static_cast<int>(random() % 4);
     for (int i = 0; i < actions; ++i)
@@ -633,7 +643,7 @@ TEST_P(ReentrySeeds, RandomActionsAtRandomPasses) {
     testing::Message plan_text;
     plan_text << "seed " << seed << " " << kOpNames[static_cast<int>(op)];
     for (const Step& step : plan)
-      plan_text << ", " << kActNames[static_cast<int>(step.act)] << " at " << step.pass;
+      plan_text << ", " << kActNames[static_cast<int>(step.act)] << " at " << step.point;
     SCOPED_TRACE(plan_text);
     Session run;
     run.Prepare(op);
@@ -684,13 +694,13 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   test::PlayList().resetAll();
   MainModule::Main(test::Windows(), QString());
   test::Slot<frmMusic>().Get().cmdDir->click();
-  run.passes = 0;
+  run.points = 0;
   run.fake.dialogs.answers = {MsgResult::No};  // keep the missing songs
-  // Pass 1 is the window's caption, pass 2 the first song tested.
+  // Point 1 is the window's caption, point 2 the first song tested.
   run.Start(Op::Verify, {{2, Act::CloseEditor}});
   test::PumpUntil([] { return false; }, 100);  // when a late result would come
   EXPECT_TRUE(run.faults.isEmpty()) << run.faults.join("\n").toStdString();
-  EXPECT_EQ(run.passes, 2) << "progress went on after the close";
+  EXPECT_EQ(run.points, 2) << "progress went on after the close";
   EXPECT_TRUE(run.fake.dialogs.shown.empty()) << run.fake.dialogs.texts().join("\n").toStdString();
   ASSERT_FALSE(run.progress.barValues().empty());
   EXPECT_LT(run.progress.barValues().back(), static_cast<float>(songs.size() - 1))
