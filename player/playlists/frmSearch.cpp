@@ -1,5 +1,7 @@
 #include "player/playlists/frmSearch.h"
 
+#include <QScopeGuard>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -73,10 +75,20 @@ double frmSearch::Width() const {
 }
 
 void frmSearch::SearchNext() {
-  FormBusy busy(*this);  // the message box below lets the event loop run
+  if (bSearching_)
+    return;
+  FormBusy busy(*this);  // the search and the message box below let the event loop run
   const QString sTerm = txtWord->text();
+  const bool bListShown = list_.IsLoaded();
   GlobalMethods::FindSongName(mv_, QStringLiteral("init") + FormatNumber(dblLastFound + 1), false);
-  dblLastFound = GlobalMethods::FindSongName(mv_, sTerm, true);
+  const double dblFound = [&] {
+    bSearching_ = true;
+    const auto done = qScopeGuard([this] { bSearching_ = false; });
+    return GlobalMethods::FindSongNameBesideTheWindows(mv_, sTerm, true);
+  }();
+  if (txtWord->text() != sTerm || (bListShown && !list_.IsLoaded()))
+    return;  // a new term, or the list view closed: the user has moved on
+  dblLastFound = dblFound;
   try {
     list_.Get().lstList->SetListIndex(static_cast<int>(dblLastFound));
   } catch (const std::exception&) {

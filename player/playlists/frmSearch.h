@@ -27,7 +27,9 @@ class frmSearch : public Form {
   frmSearch(MusicVariables& mv, FormSlot<frmList>& list);
   ~frmSearch() override;
 
-  // The action of cmdNext: selects the next match, or reports that there is none.
+  // The action of cmdNext: selects the next match, or reports that there is none. The names
+  // of a long list are scanned while the windows keep answering; a click meanwhile is ignored,
+  // and a term changed meanwhile drops the result (the next search starts from the top).
   void SearchNext();
   // Index of the last match; -1 before the first and after the term changed.
   double LastFound() const { return dblLastFound; }
@@ -51,6 +53,7 @@ class frmSearch : public Form {
   MusicVariables& mv_;
   FormSlot<frmList>& list_;
   double dblLastFound = -1;
+  bool bSearching_ = false;
 };
 
 }  // namespace qvt

@@ -49,6 +49,11 @@ class PathSearchScope {
 // answer -1. Any other term answers the first index from there to dblLastIndex whose name
 // equals the term (or contains it, when bPartial) when both are upper-cased, or -1.
 double FindSongName(MusicVariables& mv, const QString& sTerm, bool bPartial);
+// FindSongName for a term to search for, the names scanned on a worker while the windows keep
+// answering. The worker reads a copy of the names taken at the start (it shares their stored
+// texts); should the list change meanwhile, the list as it is then is searched again here, so
+// the answer always names a song of the list as it stands.
+double FindSongNameBesideTheWindows(MusicVariables& mv, const QString& sTerm, bool bPartial);
 
 // Index of the first selected entry among 0 to dblLastIndex; 0 when none is selected.
 double GetSelectedIndex(const MusicVariables& mv, const IListBox& lst);

@@ -2,14 +2,18 @@
 #include "player/startup/SongSearch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
 
+#include "platform/Platform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/NameScan.h"
+#include "player/startup/WorkerThread.h"
 #include "shared/Variant.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt::GlobalMethods {
 
@@ -123,16 +127,56 @@ PathSearchScope::~PathSearchScope() {
   mv_.searchState().dblPathSearchBound = std::max(dblOuterBound_, mv_.dblLastIndex());
 }
 
-double FindSongName(MusicVariables& mv, const QString& sTerm, bool bPartial) {
-  SearchState& state = mv.searchState();
-  if (TakeCommand(sTerm, state.dblNameSearchStart))
-    return -1;
+namespace {
+
+// The names FindSongName scans: first to last, within the list and its names.
+struct NameRange {
+  std::size_t first = 0;
+  std::size_t last = 0;
+  bool bEmpty = true;
+};
+
+NameRange NamesToSearch(MusicVariables& mv) {
   const double last = std::min(mv.dblLastIndex(), static_cast<double>(mv.sSongNames().size()) - 1);
-  const double first = std::max(0.0, std::ceil(state.dblNameSearchStart));
+  const double first = std::max(0.0, std::ceil(mv.searchState().dblNameSearchStart));
   if (!(first <= last))
+    return {};
+  return {static_cast<std::size_t>(first), static_cast<std::size_t>(last), false};
+}
+
+}  // namespace
+
+double FindSongName(MusicVariables& mv, const QString& sTerm, bool bPartial) {
+  if (TakeCommand(sTerm, mv.searchState().dblNameSearchStart))
     return -1;
-  return FirstNameMatch(mv.sSongNames(), static_cast<std::size_t>(first),
-                        static_cast<std::size_t>(last), sTerm, bPartial);
+  const NameRange range = NamesToSearch(mv);
+  if (range.bEmpty)
+    return -1;
+  return FirstNameMatch(mv.sSongNames(), range.first, range.last, sTerm, bPartial);
+}
+
+double FindSongNameBesideTheWindows(MusicVariables& mv, const QString& sTerm, bool bPartial) {
+  const NameRange range = NamesToSearch(mv);
+  double dblCommand = 0;
+  if (range.bEmpty || range.last - range.first < kNameScanChunk || TakeCommand(sTerm, dblCommand)) {
+    return FindSongName(mv, sTerm, bPartial);  // no longer than a pass of the event loop
+  }
+  const double dblStart = mv.searchState().dblNameSearchStart;
+  const PlayListVersion before = mv.version();
+  const SongArray names = mv.sSongNames();
+  double dblFound = -1;
+  WorkerThread worker(
+      [&](const std::atomic<bool>&) {
+        dblFound = FirstNameMatch(names, range.first, range.last, sTerm, bPartial);
+      },
+      false);
+  const bool bDone = worker.wait(FramePacer::kFrameMs, [](bool) {
+    DoEvents();
+    return true;
+  });
+  if (!bDone || mv.version() != before || mv.searchState().dblNameSearchStart != dblStart)
+    return FindSongName(mv, sTerm, bPartial);
+  return dblFound;
 }
 
 }  // namespace qvt::GlobalMethods

@@ -9,6 +9,7 @@
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmList.h"
 #include "player/playlists/frmSearch.h"
+#include "player/startup/GlobalMethods.h"
 #include "player/window/frmMusic.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
@@ -117,6 +118,28 @@ TEST_F(FrmSearchTest, TermsThatReadAsSearchCommandsFindNothing) {
     search.txtWord->setText(r.term);
     EXPECT_EQ(Presses(search, 1), std::vector<int>({r.found}));
   }
+}
+
+// A long list is scanned while the windows answer: the answer names the list as it stands
+// afterwards, and a term typed meanwhile drops it.
+TEST_F(FrmSearchTest, ALongListIsSearchedWhileTheWindowsAnswer) {
+  QStringList names;
+  for (int i = 0; i < 40000; ++i)
+    names << (i == 15000 || i == 38000 ? "needle" : "hay");
+  frmSearch& search = Open(names);
+  search.txtWord->setText("needle");
+  fake.eventLoop.onPass = [] {
+    if (test::PlayList().dblLastIndex() == 39999)
+      GlobalMethods::RemoveSongAt(test::PlayList(), 0);  // the player drops a song meanwhile
+  };
+  EXPECT_EQ(Presses(search, 1), std::vector<int>({14999}));
+  fake.eventLoop.onPass = [&search] { search.txtWord->setText("hay"); };
+  const std::size_t boxes = fake.dialogs.shown.size();
+  QTest::mouseClick(search.cmdNext, Qt::LeftButton);
+  fake.eventLoop.onPass = nullptr;
+  EXPECT_EQ(search.LastFound(), -1);
+  EXPECT_EQ(fake.dialogs.shown.size(), boxes);
+  EXPECT_EQ(Presses(search, 1), std::vector<int>({0}));
 }
 
 TEST_F(FrmSearchTest, DoneUnloadsTheSearchWindowOnly) {
