@@ -166,9 +166,10 @@ void destroy(Request& request) {
 
 }  // namespace
 
+// libcurl counts its global set-up: each object takes one and gives it back, and the library
+// is set up while any object lives.
 CurlHttp::CurlHttp() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  curl_global_init(CURL_GLOBAL_DEFAULT);
 }
 
 CurlHttp::~CurlHttp() {
@@ -176,6 +177,7 @@ CurlHttp::~CurlHttp() {
     destroy(*entry.second);
   for (auto& entry : sessions_)
     curl_multi_cleanup(entry.second->multi);
+  curl_global_cleanup();
 }
 
 void CurlHttp::setStallSeconds(int seconds) {
