@@ -251,8 +251,9 @@ bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<
   return ListSorted(folder, S_IFREG, &pattern, cancelled, out);
 }
 
-bool ListSubfolders(const QString& folder, std::vector<QString>& out) {
-  return ListSorted(folder, S_IFDIR, nullptr, nullptr, out);
+bool ListSubfolders(const QString& folder, std::vector<QString>& out,
+                    const std::atomic<bool>* cancelled) {
+  return ListSorted(folder, S_IFDIR, nullptr, cancelled, out);
 }
 
 QString JoinFolder(const QString& folder, const QString& name) {

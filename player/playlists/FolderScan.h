@@ -45,8 +45,10 @@ bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<
                     const std::atomic<bool>* cancelled = nullptr);
 
 // The names of the folders in `folder` (links to folders count; hidden names do not), sorted
-// as SortNamesNoCase does. False, and `out` left empty, when the folder cannot be read.
-bool ListSubfolders(const QString& folder, std::vector<QString>& out);
+// as SortNamesNoCase does. False, and `out` left empty, when the folder cannot be read, or
+// when `cancelled` is set while it is read (looked at as ListPlainFiles does).
+bool ListSubfolders(const QString& folder, std::vector<QString>& out,
+                    const std::atomic<bool>* cancelled = nullptr);
 
 // `folder` joined with `name` by one "/".
 QString JoinFolder(const QString& folder, const QString& name);
