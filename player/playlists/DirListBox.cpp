@@ -3,12 +3,18 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <atomic>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "player/playlists/FolderScan.h"
+#include "player/startup/WorkerThread.h"
+#include "shared/ui/Form.h"
+#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -53,6 +59,17 @@ std::vector<QString> Ancestry(const QString& path) {
   return out;
 }
 
+// Runs `request` holding the program window the box is in, when it is in one: a close that
+// comes while a folder is read waits until the request, and Change's receivers, have returned.
+template <typename Request>
+auto HoldingWindow(QWidget& box, Request request) {
+  Form* const form = qobject_cast<Form*>(box.window());
+  if (form == nullptr)
+    return request();
+  FormBusy busy(*form);
+  return request();
+}
+
 }  // namespace
 
 DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
@@ -60,27 +77,88 @@ DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new IndentDelegate(this));
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
-  if (!SetPath(QDir::homePath()))
-    SetPath(QStringLiteral("/"));
+  // The first folder is read here, without an event loop: no event may reach the box, or the
+  // window that is making it, before they are built.
+  for (const QString& start : {QDir::homePath(), QStringLiteral("/")}) {
+    const QString path = NormalizeFolder(start);
+    std::vector<QString> subfolders;
+    if (ListSubfolders(path, subfolders)) {
+      showListing(path, subfolders);
+      break;
+    }
+  }
+}
+
+DirListBox::Listed DirListBox::list(const QString& path, std::vector<QString>& subfolders) {
+  if (path.isEmpty())
+    return Listed::kUnreadable;
+  const QPointer<DirListBox> alive(this);
+  const std::uint64_t since = shown_;
+  // The worker has its own copy of the folder; it writes only bRead and the subfolders, which
+  // this thread reads once wait has joined it.
+  bool bRead = false;
+  WorkerThread worker(
+      [path, &subfolders, &bRead](const std::atomic<bool>& cancelled) {
+        bRead = ListSubfolders(path, subfolders, &cancelled);
+      },
+      false);
+  // `alive` first: a box deleted during the wait is never touched again. A listing that is no
+  // longer wanted is stopped early, which frees the processor for the one that overtook it.
+  const auto wanted = [&] { return alive && shown_ == since; };
+  const bool bDone = worker.wait(FramePacer::kFrameMs, [&](bool) { return wanted(); });
+  if (!alive)
+    return Listed::kBoxGone;
+  if (!bDone || !wanted())
+    return Listed::kDropped;
+  return bRead ? Listed::kReady : Listed::kUnreadable;
+}
+
+DirListBox::Listed DirListBox::request(const QString& path) {
+  // Refreshes during the wait read this folder, until a listing is shown; the request this one
+  // may run inside of is put back after it (requests nest strictly, inner ones end first).
+  const Reading outer = std::exchange(reading_, Reading{path, shown_});
+  std::vector<QString> subfolders;
+  const Listed listed = list(path, subfolders);
+  if (listed == Listed::kBoxGone)
+    return listed;
+  reading_ = outer;
+  if (listed == Listed::kReady)
+    showListing(path, subfolders);
+  return listed;
+}
+
+bool DirListBox::answer(Listed listed, const QString& path) const {
+  return listed == Listed::kReady || (listed == Listed::kDropped && path_ == path);
 }
 
 bool DirListBox::SetPath(const QString& sPath) {
   const QString path = NormalizeFolder(sPath);
-  std::vector<QString> subfolders;
-  if (path.isEmpty() || !ListSubfolders(path, subfolders))
-    return false;
-  const bool moved = path != path_;
-  display(path, subfolders);
-  remember(path);
-  if (moved)
-    Q_EMIT Change();
-  return true;
+  return HoldingWindow(*this, [&] {
+    const Listed listed = request(path);
+    return listed != Listed::kBoxGone && answer(listed, path);
+  });
 }
 
 bool DirListBox::SetPathToDrive(const QString& sRoot) {
   const QString root = NormalizeFolder(sRoot);
   if (root.isEmpty())
     return false;
+  return HoldingWindow(*this, [&] {
+    const QString last = lastShownOn(root);
+    if (!last.isEmpty()) {
+      const Listed listed = request(last);
+      if (listed == Listed::kBoxGone)
+        return false;
+      if (listed != Listed::kUnreadable)
+        return answer(listed, last);
+      // vanished meanwhile: fall back to the root
+    }
+    const Listed listed = request(root);
+    return listed != Listed::kBoxGone && answer(listed, root);
+  });
+}
+
+QString DirListBox::lastShownOn(const QString& root) const {
   std::vector<QString> roots{root};
   for (const Volume& v : volumes().mounted())
     roots.push_back(NormalizeFolder(v.root));
@@ -92,21 +170,22 @@ bool DirListBox::SetPathToDrive(const QString& sRoot) {
     }
     return best;
   };
-  for (auto it = history_.rbegin(); it != history_.rend(); ++it) {
-    if (ownerOf(*it) == root) {
-      const QString last = *it;  // SetPath reorders the history
-      if (SetPath(last))
-        return true;
-      break;  // vanished meanwhile: fall back to the root
-    }
-  }
-  return SetPath(root);
+  const auto it = std::find_if(history_.rbegin(), history_.rend(),
+                               [&](const QString& folder) { return ownerOf(folder) == root; });
+  return it == history_.rend() ? QString() : *it;
+}
+
+QString DirListBox::folderToList() const {
+  return reading_.since == shown_ && !reading_.path.isEmpty() ? reading_.path : path_;
 }
 
 void DirListBox::Refresh() {
-  std::vector<QString> subfolders;
-  if (!path_.isEmpty() && ListSubfolders(path_, subfolders))
-    display(path_, subfolders);
+  HoldingWindow(*this, [this] {
+    const QString path = folderToList();
+    std::vector<QString> subfolders;
+    if (list(path, subfolders) == Listed::kReady)
+      showListing(path, subfolders);
+  });
 }
 
 QString DirListBox::EntryPath(int i) const {
@@ -114,7 +193,16 @@ QString DirListBox::EntryPath(int i) const {
   return it == nullptr ? QString() : it->data(kPathRole).toString();
 }
 
+void DirListBox::showListing(const QString& path, const std::vector<QString>& subfolders) {
+  const bool moved = path != path_;
+  display(path, subfolders);
+  remember(path);
+  if (moved)
+    Q_EMIT Change();
+}
+
 void DirListBox::display(const QString& path, const std::vector<QString>& subfolders) {
+  ++shown_;
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
   setUpdatesEnabled(false);

@@ -49,6 +49,12 @@ class FileBoxes : public test::WindowTest {
       out << box.item(i)->text();
     return out;
   }
+  // Delivers `request` during the next wait of a box for its folder: a zero timer, as a click,
+  // a chosen drive or a close of the user's would be.
+  void during(const std::function<void()>& request) { QTimer::singleShot(0, &context_, request); }
+
+ private:
+  QObject context_;
 };
 
 struct PatternCase {
@@ -150,8 +156,7 @@ TEST_F(FileBoxes, RefreshShowsNewFilesKeepsTheSelectionAndSurvivesAVanishedFolde
   EXPECT_EQ(Entries(box), QStringList({"a.mp3", "b.mp3", "c.mp3"}));
 }
 
-// A folder is listed while the event loop runs: a zero timer posted before a call is
-// delivered during its wait, as a click or a close of the user's would be.
+// A folder is listed while the event loop runs: what `during` posts comes during the wait.
 TEST_F(FileBoxes, ARequestDuringAListingWinsAndADeletedBoxIsLeftAlone) {
   const QString a = dir("a"), b = dir("b"), c = dir("c");
   for (const char* n : {"a/old.wav", "b/song.mp3", "b/song.wav", "c/other.mp3"})
@@ -159,10 +164,6 @@ TEST_F(FileBoxes, ARequestDuringAListingWinsAndADeletedBoxIsLeftAlone) {
   FileListBox box;
   ASSERT_TRUE(box.SetPath(a));
   QSignalSpy changes(&box, &FileListBox::PathChange);
-  QObject context;
-  const auto during = [&context](const std::function<void()>& request) {
-    QTimer::singleShot(0, &context, request);
-  };
 
   bool bNested = false;
   during([&] { bNested = box.SetPath(c); });
@@ -288,6 +289,49 @@ TEST_F(FileBoxes, FolderBoxKeepsItsFolderOnFailuresAndWhenTheFolderVanishes) {
   EXPECT_EQ(box.Path(), fake.path("keep"));
   EXPECT_EQ(box.count(), shown.size() - 1);
   EXPECT_EQ(changes.count(), 0);
+}
+
+// The folder box reads its folders as the file box does.
+TEST_F(FileBoxes, FolderBoxRequestDuringAReadWinsAndADeletedBoxIsLeftAlone) {
+  for (const char* n : {"a/inA", "b/inB", "c/inC"})
+    dir(n);
+  const QString a = fake.path("a"), b = fake.path("b"), c = fake.path("c");
+  fake.volumes.list = {{"/", "root", true}, {b, "B", true}};
+  DirListBox box;
+  ASSERT_TRUE(box.SetPath(a));
+  QSignalSpy changes(&box, &DirListBox::Change);
+  const auto shows = [&](const QString& folder, const QString& subfolder, int changed) {
+    EXPECT_EQ(box.Path(), folder);
+    EXPECT_EQ(Entries(box).last(), subfolder);
+    EXPECT_EQ(changes.count(), changed);
+  };
+
+  bool bNested = false;
+  during([&] { bNested = box.SetPath(c); });
+  EXPECT_FALSE(box.SetPath(b + "/inB"));  // overtaken: neither shown nor remembered
+  EXPECT_TRUE(bNested);
+  shows(c, "inC", 1);
+
+  during([&] { box.Refresh(); });  // lists the folder being read
+  EXPECT_TRUE(box.SetPath(a));
+  shows(a, "inA", 2);
+
+  // The nested request fails, so it drops nothing; nothing was shown on B: its root.
+  during([&] { bNested = box.SetPath(fake.path("missing")); });
+  EXPECT_TRUE(box.SetPathToDrive(b));
+  EXPECT_FALSE(bNested);
+  shows(b, "inB", 3);
+
+  ASSERT_TRUE(box.SetPath(b + "/inB"));
+  during([&] { bNested = box.SetPath(c); });
+  EXPECT_FALSE(box.SetPathToDrive(b));  // overtaken: no fall back to the drive's root
+  EXPECT_TRUE(bNested);
+  shows(c, "inC", 5);
+
+  QPointer<DirListBox> gone(new DirListBox);
+  during([&] { delete gone.data(); });
+  EXPECT_FALSE(gone->SetPath(b));
+  EXPECT_TRUE(gone.isNull());
 }
 
 TEST_F(FileBoxes, SetPathToDriveReturnsToTheLastFolderOfThatDrive) {
