@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -12,9 +11,7 @@
 
 #include "platform/Platform.h"
 #include "player/playlists/FolderScan.h"
-#include "player/startup/WorkerThread.h"
 #include "shared/ui/Form.h"
-#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -92,25 +89,14 @@ DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
 DirListBox::Listed DirListBox::list(const QString& path, std::vector<QString>& subfolders) {
   if (path.isEmpty())
     return Listed::kUnreadable;
-  const QPointer<DirListBox> alive(this);
   const std::uint64_t since = shown_;
-  // The worker has its own copy of the folder; it writes only bRead and the subfolders, which
-  // this thread reads once wait has joined it.
-  bool bRead = false;
-  WorkerThread worker(
-      [path, &subfolders, &bRead](const std::atomic<bool>& cancelled) {
-        bRead = ListSubfolders(path, subfolders, &cancelled);
+  // The worker has its own copy of the folder.
+  return ReadFolderBesideTheWindows(
+      *this,
+      [path, &subfolders](const std::atomic<bool>& cancelled) {
+        return ListSubfolders(path, subfolders, &cancelled);
       },
-      false);
-  // `alive` first: a box deleted during the wait is never touched again. A listing that is no
-  // longer wanted is stopped early, which frees the processor for the one that overtook it.
-  const auto wanted = [&] { return alive && shown_ == since; };
-  const bool bDone = worker.wait(FramePacer::kFrameMs, [&](bool) { return wanted(); });
-  if (!alive)
-    return Listed::kBoxGone;
-  if (!bDone || !wanted())
-    return Listed::kDropped;
-  return bRead ? Listed::kReady : Listed::kUnreadable;
+      [&] { return shown_ == since; });
 }
 
 DirListBox::Listed DirListBox::request(const QString& path) {

@@ -26,6 +26,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "player/playlists/FolderRead.h"
+
 namespace qvt {
 
 class DirListBox : public QListWidget {
@@ -60,7 +62,7 @@ class DirListBox : public QListWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  enum class Listed { kReady, kUnreadable, kDropped, kBoxGone };
+  using Listed = FolderRead;
   // A SetPath whose folder is being read.
   struct Reading {
     QString path;

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QItemSelection>
 #include <QMouseEvent>
-#include <QPointer>
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
@@ -11,8 +10,6 @@
 
 #include "player/playlists/FolderScan.h"
 #include "player/playlists/TextListModel.h"
-#include "player/startup/WorkerThread.h"
-#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -38,26 +35,15 @@ FileListBox::FileListBox(QWidget* parent)
 FileListBox::Listed FileListBox::list(const QString& path, std::vector<QString>& names) {
   if (path.isEmpty())
     return Listed::kUnreadable;
-  const QPointer<FileListBox> alive(this);
   const std::uint64_t since = shown_;
   const QString pattern = pattern_;
-  // The worker has its own copies of the folder and the pattern; it writes only bRead and the
-  // names, which this thread reads once wait has joined it.
-  bool bRead = false;
-  WorkerThread worker(
-      [path, pattern, &names, &bRead](const std::atomic<bool>& cancelled) {
-        bRead = ListPlainFiles(path, pattern, names, &cancelled);
+  // The worker has its own copies of the folder and the pattern.
+  return ReadFolderBesideTheWindows(
+      *this,
+      [path, pattern, &names](const std::atomic<bool>& cancelled) {
+        return ListPlainFiles(path, pattern, names, &cancelled);
       },
-      false);
-  // `alive` first: a box deleted during the wait is never touched again. A listing that is no
-  // longer wanted is stopped early, which frees the processor for the one that overtook it.
-  const auto wanted = [&] { return alive && shown_ == since && pattern_ == pattern; };
-  const bool bDone = worker.wait(FramePacer::kFrameMs, [&](bool) { return wanted(); });
-  if (!alive)
-    return Listed::kBoxGone;
-  if (!bDone || !wanted())
-    return Listed::kDropped;
-  return bRead ? Listed::kReady : Listed::kUnreadable;
+      [&] { return shown_ == since && pattern_ == pattern; });
 }
 
 void FileListBox::showListing(const QString& path, std::vector<QString> names,

@@ -22,6 +22,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "player/playlists/FolderRead.h"
+
 namespace qvt {
 
 class TextListModel;
@@ -71,7 +73,7 @@ class FileListBox : public QListView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  enum class Listed { kReady, kUnreadable, kDropped, kBoxGone };
+  using Listed = FolderRead;
   // A SetPath whose folder is being read.
   struct Reading {
     QString path;
