@@ -288,6 +288,8 @@ void PlayListEditor::AddFiles(std::size_t count,
       sShown.clear();
     }
   };
+  // A long list the duplicate test has not seen yet is read beside the windows first.
+  GlobalMethods::PreparePathSearchBesideTheWindows(mv_, [this] { return !view_.CloseWaiting(); });
   lookAgain();
   QElapsedTimer slice;
   slice.start();

@@ -29,6 +29,11 @@ bool GetQuickPlayClose(const MusicVariables& mv);
 // answers the lowest index up to that bound whose path equals it when both are upper-cased,
 // or -1. Fast on large lists: repeated searches do not rescan the list.
 double FindSongPath(MusicVariables& mv, const QString& sTerm);
+// Readies FindSongPath for its bound: when the songs up to it hold a long stretch that the
+// search has not seen, it reads them on a worker while the windows keep answering (`wanted`
+// is asked once a frame; false stops it). What it read is kept only when the list did not
+// change meanwhile; otherwise the search reads what it needs itself, as for a short stretch.
+void PreparePathSearchBesideTheWindows(MusicVariables& mv, const std::function<bool()>& wanted);
 // Holds the duplicate search bound of one operation: fixed at the current last index when it
 // starts; when it ends, cleared ("stop") if no other operation searches, else given back to
 // the operation it ran inside (an add started while another runs, the event loop running in

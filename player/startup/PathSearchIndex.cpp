@@ -56,7 +56,18 @@ void PathSearchIndex::clear() {
   used_ = 0;
 }
 
-void PathSearchIndex::sync(const SongArray& paths, std::size_t needed) {
+void PathSearchIndex::prepare(const SongArray& paths, std::size_t count,
+                              const std::atomic<bool>& cancelled) {
+  sync(paths, std::min(count, paths.size()), &cancelled);
+}
+
+void PathSearchIndex::adopt(PathSearchIndex&& built, const SongArray& paths) {
+  paths.takeLowestChange();
+  *this = std::move(built);
+}
+
+void PathSearchIndex::sync(const SongArray& paths, std::size_t needed,
+                           const std::atomic<bool>* cancelled) {
   const std::size_t lowest = paths.takeLowestChange();
   if (lowest == 0) {
     clear();
@@ -67,8 +78,12 @@ void PathSearchIndex::sync(const SongArray& paths, std::size_t needed) {
     return;
   hashes_.reserve(needed);
   reserveFor(used_ + (needed - hashes_.size()));
-  for (std::size_t i = hashes_.size(); i < needed; ++i)
+  constexpr std::size_t kCancelCheckEvery = 4096;
+  for (std::size_t i = hashes_.size(); i < needed; ++i) {
+    if (cancelled != nullptr && i % kCancelCheckEvery == 0 && cancelled->load())
+      return;
     add(paths, i);
+  }
 }
 
 void PathSearchIndex::add(const SongArray& paths, std::size_t i) {

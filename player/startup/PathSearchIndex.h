@@ -4,6 +4,8 @@
 // rescanning the list for every search.
 
 #include <QString>
+#include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -26,6 +28,18 @@ class PathSearchIndex {
   void clear();
   // Number of leading elements currently indexed.
   std::size_t indexedCount() const { return hashes_.size(); }
+  // Of those, the ones whose paths did not change since (what a search would keep).
+  std::size_t trustedCount(const SongArray& paths) const {
+    return std::min(hashes_.size(), paths.lowestChange_);
+  }
+
+  // Indexes the first `count` paths at once, as a search up to count - 1 would: for a build on
+  // a worker over a copy of the list. Returns early, with fewer indexed, once `cancelled` is
+  // set.
+  void prepare(const SongArray& paths, std::size_t count, const std::atomic<bool>& cancelled);
+  // Takes `built`, prepared over a copy of `paths` that still equals them, in place of this
+  // index: the changes `paths` reported before the copy was taken are in it already.
+  void adopt(PathSearchIndex&& built, const SongArray& paths);
 
  private:
   static constexpr std::size_t kEmpty = std::numeric_limits<std::size_t>::max();
@@ -34,7 +48,10 @@ class PathSearchIndex {
     std::size_t first = kEmpty;  // lowest index with this path; kEmpty: a free slot
   };
 
-  void sync(const SongArray& paths, std::size_t needed);
+  // Takes the array's report of changed paths and indexes up to `needed`; stops early, with
+  // fewer indexed, once `cancelled` (when given) is set.
+  void sync(const SongArray& paths, std::size_t needed,
+            const std::atomic<bool>* cancelled = nullptr);
   void add(const SongArray& paths, std::size_t i);
   void dropFrom(std::size_t lowest);
   void reserveFor(std::size_t keys);

@@ -113,6 +113,35 @@ double FindSongPath(MusicVariables& mv, const QString& sTerm) {
   return state.pathIndex.find(mv.sSongPaths(), state.dblPathSearchBound, sTerm);
 }
 
+void PreparePathSearchBesideTheWindows(MusicVariables& mv, const std::function<bool()>& wanted) {
+  // Below this many unseen paths the search's own reading takes no longer than a frame or so.
+  constexpr std::size_t kWorthAWorker = 32768;
+  const SearchState& state = mv.searchState();
+  if (!(state.dblPathSearchBound >= 0))
+    return;
+  const SongArray& live = mv.sSongPaths();
+  const double wantedCount = std::floor(state.dblPathSearchBound) + 1;
+  const std::size_t needed = wantedCount >= static_cast<double>(live.size())
+                                 ? live.size()
+                                 : static_cast<std::size_t>(wantedCount);
+  if (needed < state.pathIndex.trustedCount(live) + kWorthAWorker)
+    return;
+  const PlayListVersion before = mv.version();
+  const SongArray paths = live;  // the worker's copy; it shares the stored texts
+  PathSearchIndex built;
+  WorkerThread worker(
+      [&paths, &built, needed](const std::atomic<bool>& cancelled) {
+        built.prepare(paths, needed, cancelled);
+      },
+      GetLowPriorityLoading(mv));
+  const bool bDone = worker.wait(FramePacer::kFrameMs, [&wanted](bool) {
+    DoEvents();
+    return wanted();
+  });
+  if (bDone && mv.version() == before)
+    mv.searchState().pathIndex.adopt(std::move(built), mv.sSongPaths());
+}
+
 PathSearchScope::PathSearchScope(MusicVariables& mv)
     : mv_(mv), dblOuterBound_(mv.searchState().dblPathSearchBound) {
   ++mv_.searchState().iOpenPathScopes;

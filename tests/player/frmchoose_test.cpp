@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 #include "player/playlists/DirListBox.h"
 #include "player/playlists/DriveListBox.h"
@@ -19,6 +20,7 @@
 #include "player/playlists/frmChoose.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/startup/SongSearch.h"
 #include "player/window/frmMusic.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
@@ -234,6 +236,34 @@ TEST_F(FrmChooseTest, AddAllTakesWhatTheTypedExtensionShowsInOrder) {
   fake.eventLoop.onPass = nullptr;
   EXPECT_EQ(Songs(), std::vector<QString>{"y.mp3"});
   EXPECT_FALSE(test::Slot<frmChoose>().Loaded());
+}
+
+// On a long list the duplicate test reads the paths beside the windows before the first file:
+// the windows answer meanwhile, and the duplicate is still found, also when the player drops a
+// song meanwhile (the search then reads the list as it stands).
+TEST_F(FrmChooseTest, ALongListIsReadForDuplicatesWhileTheWindowsAnswer) {
+  AddSongs(70000);
+  Touch({"song69999.mp3"});
+  frmChoose& w = Open();
+  for (const bool bDrop : {false, true}) {
+    SCOPED_TRACE(bDrop ? "a song dropped meanwhile" : "the list unchanged");
+    GlobalMethods::ResetSearchState(test::PlayList());
+    fake.dialogs.shown.clear();
+    std::optional<std::size_t> indexedAtFirstPass;
+    fake.eventLoop.onPass = [&] {
+      if (indexedAtFirstPass)
+        return;
+      indexedAtFirstPass = GlobalMethods::PathIndex(test::PlayList()).indexedCount();
+      if (bDrop)
+        GlobalMethods::RemoveSongAt(test::PlayList(), 0);
+    };
+    Select(w, {"song69999.mp3"});
+    Click(w.cmdAdd);
+    fake.eventLoop.onPass = nullptr;
+    EXPECT_EQ(indexedAtFirstPass, std::optional<std::size_t>(0));
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{"The song 'song69999.mp3' is already in the list"});
+    EXPECT_EQ(w.lstPlayList->ListIndex(), bDrop ? 69998 : 69999);
+  }
 }
 
 TEST_F(FrmChooseTest, EmptyExtensionBoxBecomesStarWhenLeft) {
