@@ -43,10 +43,15 @@ void ShowAdding(IEditorView& view, const QString& sName) {
 // Which records' paths FindSongPath finds (among the songs that were in the list when the
 // operation began), judged a slice of at most about a frame at a time with a pass of the event
 // loop between two slices. Should the list change in a pass, every record is judged again at
-// once, so that the answers are those of the list the songs join. Nothing when the editor was
-// closed in a pass.
+// once, so that the answers are those of the list the songs join. A long list the search has
+// not seen is read beside the windows first. Nothing when the editor was closed in a pass.
 std::optional<std::vector<bool>> FindDuplicates(MusicVariables& mv, IEditorView& view,
                                                 const ListRecords& records) {
+  if (!records.paths.empty()) {
+    GlobalMethods::PreparePathSearchBesideTheWindows(mv, [&view] { return !view.CloseWaiting(); });
+    if (view.CloseWaiting())
+      return std::nullopt;
+  }
   const PlayListVersion version = mv.version();
   std::vector<bool> duplicate(records.paths.size());
   bool bPasses = true;
