@@ -242,6 +242,8 @@ TEST_F(FrmChooseTest, AddAllTakesWhatTheTypedExtensionShowsInOrder) {
 // the windows answer meanwhile, and the duplicate is still found, also when the player drops a
 // song meanwhile (the search then reads the list as it stands).
 TEST_F(FrmChooseTest, ALongListIsReadForDuplicatesWhileTheWindowsAnswer) {
+  test::Slot<frmMusic>()
+      .Get();  // the player that takes the list at the end (its settings empty it)
   AddSongs(70000);
   Touch({"song69999.mp3"});
   frmChoose& w = Open();
@@ -264,6 +266,18 @@ TEST_F(FrmChooseTest, ALongListIsReadForDuplicatesWhileTheWindowsAnswer) {
     EXPECT_EQ(fake.dialogs.texts(), QStringList{"The song 'song69999.mp3' is already in the list"});
     EXPECT_EQ(w.lstPlayList->ListIndex(), bDrop ? 69998 : 69999);
   }
+  // A close meanwhile stops the reading: nothing is added and nothing is said.
+  GlobalMethods::ResetSearchState(test::PlayList());
+  fake.dialogs.shown.clear();
+  const double dblLast = test::PlayList().dblLastIndex();
+  fake.eventLoop.onPass = [&w] { w.close(); };
+  Select(w, {"song69999.mp3"});
+  Click(w.cmdAdd);
+  fake.eventLoop.onPass = nullptr;
+  EXPECT_FALSE(test::Slot<frmChoose>().Loaded());
+  EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
+  EXPECT_EQ(test::PlayList().dblLastIndex(), dblLast);
+  EXPECT_EQ(GlobalMethods::PathIndex(test::PlayList()).indexedCount(), 0u);
 }
 
 TEST_F(FrmChooseTest, EmptyExtensionBoxBecomesStarWhenLeft) {
