@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the re-entrancy harness with more random seeds than CI does:
 #   tools/reentry-seeds.sh FIRST COUNT [BUILD_DIR]
-# Each seed picks an operation and up to four actions at random passes; a failure names its
+# Each seed picks an operation and up to four actions at random points; a failure names its
 # seed, which replays alone with: tools/reentry-seeds.sh SEED 1
 set -euo pipefail
 cd "$(dirname "$0")/.."
