@@ -704,11 +704,12 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   test::Slot<frmMusic>().Get().cmdDir->click();
   run.points = 0;
   run.fake.dialogs.answers = {MsgResult::No};  // keep the missing songs
-  // Point 1 is the window's caption, point 2 the first song tested.
-  run.Start(Op::Verify, {{2, Act::CloseEditor}});
+  // Point 1 is the first song tested (the window's caption is set in the handler, with no
+  // pass of the event loop after it).
+  run.Start(Op::Verify, {{1, Act::CloseEditor}});
   test::PumpUntil([] { return false; }, 100);  // when a late result would come
   EXPECT_TRUE(run.faults.isEmpty()) << run.faults.join("\n").toStdString();
-  EXPECT_EQ(run.points, 2) << "progress went on after the close";
+  EXPECT_EQ(run.points, 1) << "progress went on after the close";
   EXPECT_TRUE(run.fake.dialogs.shown.empty()) << run.fake.dialogs.texts().join("\n").toStdString();
   ASSERT_FALSE(run.progress.barValues().empty());
   EXPECT_LT(run.progress.barValues().back(), static_cast<float>(songs.size() - 1))
