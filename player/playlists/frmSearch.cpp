@@ -1,10 +1,9 @@
 #include "player/playlists/frmSearch.h"
 
-#include <QScopeGuard>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <exception>
 
 #include "platform/Platform.h"
