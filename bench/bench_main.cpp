@@ -75,7 +75,9 @@ int main(int argc, char** argv) {
       continue;
     std::printf("bench %s\n", name.c_str());
     std::fflush(stdout);
-    // Each benchmark starts with a play list object of its own; its windows go before it.
+    // Each benchmark starts with a play list object of its own and the progress operations'
+    // state afresh; its windows go before the list.
+    qvt::test::StartProgressAfresh();
     qvt::test::PlayListOfTheTest() = std::make_unique<qvt::MusicVariables>();
     body();
     qvt::test::EndWindowsOfTheTest();

@@ -6,6 +6,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/fakes/FakePlatform.h"
+#include "shared/Processor.h"
 
 namespace qvt::fuzz {
 
@@ -16,7 +17,8 @@ inline void check(bool condition) {
 
 // Called once at the start of every input. Logging stays quiet unless QVT_LOG asks for it: a
 // damaged input is what every run is made of. What the fake recorded for the inputs before is
-// forgotten, so that an input frees what it allocates (libFuzzer looks for leaks otherwise).
+// forgotten, so that an input frees what it allocates (libFuzzer looks for leaks otherwise), and
+// the progress operations start afresh.
 inline FakePlatform& platform() {
   // The operations wait for their worker threads in an event loop, which needs the application
   // object as in the programs; it is made first, so that it goes last.
@@ -25,6 +27,9 @@ inline FakePlatform& platform() {
   static char* argv[] = {name, nullptr};
   static QCoreApplication app(argc, argv);
   static FakePlatform fake;
+  static ProcessorState progress;
+  progress = ProcessorState();
+  qvt::platform().processor = &progress;
   static const bool quiet = (QuietLoggingUnlessAsked(), true);
   (void)quiet;
   fake.files.synced.clear();

@@ -17,6 +17,7 @@ class IHttp;
 class IMediaFactory;
 class IProgressWindows;
 class IRegistryStore;
+class ProcessorState;
 
 struct Platform {
   IDialogs* dialogs = nullptr;
@@ -38,6 +39,9 @@ struct Platform {
   // The windows the progress operations drive (shared/Processor.h); none: the operations only
   // let the event loop run.
   IProgressWindows* progressWindows = nullptr;
+  // What the progress operations remember between calls (shared/Processor.h): owned by the
+  // program's start-up, and in tests by the test run, which starts each test with it afresh.
+  ProcessorState* processor = nullptr;
   // The component switch. True where the platform's controls come as separate component files
   // that the player checks for at start-up and downloads into the system folder (a Windows
   // arrangement). Always false on Linux, where the controls are part of the program: every

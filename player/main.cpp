@@ -12,6 +12,7 @@
 #include "player/startup/MainModule.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Mpris.h"
+#include "shared/Processor.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
 
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
   // program; the conversions write through the file system service.
   qvt::LinuxFileSystem files;
   qvt::platform().files = &files;
+  qvt::ProcessorState progress;  // what the progress operations remember
+  qvt::platform().processor = &progress;
   if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv))
     return *status;
   QApplication app(argc, argv);

@@ -1,6 +1,8 @@
 #include "shared/Processor.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/Platform.h"
@@ -10,24 +12,15 @@ namespace qvt {
 
 namespace {
 
-struct ProcessorState {
-  bool bSuppressed = false;
-  bool bDetermined = false;
-  bool bAutoSize = false;
-  double dblResizeEvery = 1;
-  double dblSizedLength = 0;
-  double dblUpdatesSinceResize = 0;
-  double dblProgress = 0;
-  bool bWrapProgress = false;
-  // The bar's range as the bar holds it (single precision).
-  float fltBarMin = 0;
-  float fltBarMax = 0;
-  // Stops the running operation at the user's word; empty while it cannot stop.
-  std::function<void()> onCancel;
-  ScopedProcessingStop* stopScope = nullptr;  // the innermost operation that can be stopped
-};
-
-ProcessorState g_state;
+// The installed state; aborts when the program installed none.
+ProcessorState& State() {
+  ProcessorState* state = platform().processor;
+  if (state == nullptr) {
+    std::fprintf(stderr, "platform service not installed: processor\n");
+    std::abort();
+  }
+  return *state;
+}
 
 // The installed progress windows, or nullptr.
 IProgressWindows* Windows() {
@@ -52,8 +45,8 @@ void CentreOnScreen(ProgressWindow window) {
 // Sizes the message window to sMessage and centres it. The window stays shown meanwhile:
 // hiding and showing it again would only make it flicker and take the focus.
 void ResizeMessageWindow(const QString& sMessage, double dblLength) {
-  g_state.dblSizedLength = dblLength;
-  g_state.dblUpdatesSinceResize = 1;
+  State().dblSizedLength = dblLength;
+  State().dblUpdatesSinceResize = 1;
   Windows()->setText(ProgressWindow::Message, sMessage);
   Windows()->fitMessageToText();
   CentreOnScreen(ProgressWindow::Message);
@@ -62,13 +55,13 @@ void ResizeMessageWindow(const QString& sMessage, double dblLength) {
 void UpdateMessageWindow(const QString& sMessage) {
   if (!Windows()->isVisible(ProgressWindow::Message))
     return;
-  if (g_state.bAutoSize) {
+  if (State().bAutoSize) {
     const double dblLength = CharacterCount(sMessage);
-    if (dblLength > g_state.dblSizedLength ||
-        g_state.dblUpdatesSinceResize >= g_state.dblResizeEvery) {
+    if (dblLength > State().dblSizedLength ||
+        State().dblUpdatesSinceResize >= State().dblResizeEvery) {
       ResizeMessageWindow(sMessage, dblLength);
     } else {
-      g_state.dblUpdatesSinceResize += 1;
+      State().dblUpdatesSinceResize += 1;
       Windows()->setText(ProgressWindow::Message, sMessage);
     }
   } else {
@@ -84,11 +77,11 @@ void UpdateBarWindow(const QString& sMessage, double dblSteps) {
     Windows()->setText(ProgressWindow::Bar, sMessage);
     Windows()->repaint(ProgressWindow::Bar);
   }
-  g_state.dblProgress += dblSteps;
-  if (g_state.fltBarMax < g_state.dblProgress) {
-    g_state.dblProgress = g_state.bWrapProgress ? g_state.fltBarMin : g_state.fltBarMax;
+  State().dblProgress += dblSteps;
+  if (State().fltBarMax < State().dblProgress) {
+    State().dblProgress = State().bWrapProgress ? State().fltBarMin : State().fltBarMax;
   }
-  Windows()->setBarValue(static_cast<float>(g_state.dblProgress));
+  Windows()->setBarValue(static_cast<float>(State().dblProgress));
 }
 
 }  // namespace
@@ -98,26 +91,26 @@ IProgressWindows* GetProgressWindows() {
 }
 
 void SetProcessingSuppressed(bool bValue) {
-  g_state.bSuppressed = bValue;
+  State().bSuppressed = bValue;
 }
 bool IsProcessingSuppressed() {
-  return g_state.bSuppressed;
+  return State().bSuppressed;
 }
 
 ProgressWindow GetProcessingForm() {
-  return g_state.bDetermined ? ProgressWindow::Bar : ProgressWindow::Message;
+  return State().bDetermined ? ProgressWindow::Bar : ProgressWindow::Message;
 }
 
 void ShowProcessing(const QString& sMessage, bool bAutoSizeValue, double dblEvery) {
-  if (g_state.bSuppressed)
+  if (State().bSuppressed)
     return;
-  g_state.bDetermined = false;
-  g_state.bAutoSize = bAutoSizeValue;
+  State().bDetermined = false;
+  State().bAutoSize = bAutoSizeValue;
   // Written so that NaN also counts as below 1.
-  g_state.dblResizeEvery = dblEvery >= 1 ? dblEvery : 1;
+  State().dblResizeEvery = dblEvery >= 1 ? dblEvery : 1;
   // Showing sizes the window like a resize does, so the count of updates starts again.
-  g_state.dblSizedLength = CharacterCount(sMessage);
-  g_state.dblUpdatesSinceResize = 1;
+  State().dblSizedLength = CharacterCount(sMessage);
+  State().dblUpdatesSinceResize = 1;
   if (Windows() == nullptr)
     return;
   Windows()->setText(ProgressWindow::Message, sMessage);
@@ -128,18 +121,18 @@ void ShowProcessing(const QString& sMessage, bool bAutoSizeValue, double dblEver
 }
 
 void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QString& sCaption) {
-  if (g_state.bSuppressed)
+  if (State().bSuppressed)
     return;
-  g_state.bDetermined = true;
-  g_state.fltBarMin = static_cast<float>(dblMin);
+  State().bDetermined = true;
+  State().fltBarMin = static_cast<float>(dblMin);
   // A bar cannot end below its start; such a range is an empty one.
-  g_state.fltBarMax = std::max(static_cast<float>(dblMax), g_state.fltBarMin);
-  g_state.dblProgress = dblMin;
-  g_state.bWrapProgress = bWrap;
+  State().fltBarMax = std::max(static_cast<float>(dblMax), State().fltBarMin);
+  State().dblProgress = dblMin;
+  State().bWrapProgress = bWrap;
   if (Windows() == nullptr)
     return;
-  Windows()->setBarRange(g_state.fltBarMin, g_state.fltBarMax);
-  Windows()->setBarValue(g_state.fltBarMin);
+  Windows()->setBarRange(State().fltBarMin, State().fltBarMax);
+  Windows()->setBarValue(State().fltBarMin);
   CentreOnScreen(ProgressWindow::Bar);
   Windows()->show(ProgressWindow::Bar);
   Windows()->setText(ProgressWindow::Bar, sCaption);
@@ -152,9 +145,9 @@ void UpdateProcessing(const QString& sMessage) {
 }
 
 void AdvanceProcessing(const QString& sMessage, double dblSteps) {
-  if (g_state.bSuppressed || Windows() == nullptr)
+  if (State().bSuppressed || Windows() == nullptr)
     return;
-  if (g_state.bDetermined) {
+  if (State().bDetermined) {
     UpdateBarWindow(sMessage, dblSteps);
   } else {
     UpdateMessageWindow(sMessage);
@@ -165,34 +158,34 @@ void AdvanceProcessing(const QString& sMessage, double dblSteps) {
 // window; once its own window is gone, the other one is in use again, so that the outer
 // operation's updates and its Hide reach it instead of leaving it open for good.
 void HideProcessing() {
-  if (g_state.bSuppressed || Windows() == nullptr)
+  if (State().bSuppressed || Windows() == nullptr)
     return;
   const ProgressWindow window = GetProcessingForm();
   Windows()->close(window);
   const ProgressWindow other =
       window == ProgressWindow::Bar ? ProgressWindow::Message : ProgressWindow::Bar;
   if (Windows()->isVisible(other))
-    g_state.bDetermined = other == ProgressWindow::Bar;
+    State().bDetermined = other == ProgressWindow::Bar;
 }
 
 ScopedProcessingCancel::ScopedProcessingCancel(std::function<void()> onCancel)
-    : previous_(std::exchange(g_state.onCancel, std::move(onCancel))) {
-  if (g_state.stopScope != nullptr && g_state.stopScope->bStopped_)
+    : previous_(std::exchange(State().onCancel, std::move(onCancel))) {
+  if (State().stopScope != nullptr && State().stopScope->bStopped_)
     CancelProcessing();
 }
 
 ScopedProcessingCancel::~ScopedProcessingCancel() {
-  g_state.onCancel = std::move(previous_);
+  State().onCancel = std::move(previous_);
 }
 
 bool IsProcessingCancellable() {
-  return static_cast<bool>(g_state.onCancel);
+  return static_cast<bool>(State().onCancel);
 }
 
-ScopedProcessingStop::ScopedProcessingStop() : outer_(std::exchange(g_state.stopScope, this)) {}
+ScopedProcessingStop::ScopedProcessingStop() : outer_(std::exchange(State().stopScope, this)) {}
 
 ScopedProcessingStop::~ScopedProcessingStop() {
-  g_state.stopScope = outer_;
+  State().stopScope = outer_;
 }
 
 void ScopedProcessingStop::stop() {
@@ -202,7 +195,7 @@ void ScopedProcessingStop::stop() {
 
 void CancelProcessing() {
   // A copy: the handler may end the scope that set it.
-  if (const std::function<void()> onCancel = g_state.onCancel)
+  if (const std::function<void()> onCancel = State().onCancel)
     onCancel();
 }
 

@@ -48,6 +48,29 @@ class IProgressWindows {
   virtual void setBarValue(float value) = 0;
 };
 
+// What the operations remember between calls: the window in use, how the message window is
+// sized, the bar's range and value, and the running operation's way out. The program's start-up
+// owns one for the whole run and installs it in the service table (Platform::processor); only
+// the operations below read or change it.
+class ScopedProcessingStop;
+class ProcessorState {
+ public:
+  bool bSuppressed = false;
+  bool bDetermined = false;
+  bool bAutoSize = false;
+  double dblResizeEvery = 1;
+  double dblSizedLength = 0;
+  double dblUpdatesSinceResize = 0;
+  double dblProgress = 0;
+  bool bWrapProgress = false;
+  // The bar's range as the bar holds it (single precision).
+  float fltBarMin = 0;
+  float fltBarMax = 0;
+  // Stops the running operation at the user's word; empty while it cannot stop.
+  std::function<void()> onCancel;
+  ScopedProcessingStop* stopScope = nullptr;  // the innermost operation that can be stopped
+};
+
 // The windows the operations drive: the service table's progressWindows (platform/Platform.h).
 // nullptr: no windows; the operations still let the event loop run.
 IProgressWindows* GetProgressWindows();

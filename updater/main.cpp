@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
   const qvt::MachinePlatform services(QStringLiteral("Updater"));
   qvt::QtProgressWindows progressWindows;
   qvt::platform().progressWindows = &progressWindows;
+  qvt::ProcessorState progress;
+  qvt::platform().processor = &progress;
   qvt::ApplyDesignFont();
   qvt::SetProcessingSuppressed(false);  // the Updater always shows its progress windows
   qvt::UpdaterProgram().Main();         // ends the program itself

@@ -3,6 +3,8 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "platform/Platform.h"
+#include "shared/Processor.h"
 #include "shared/ui/DesignFont.h"
 
 namespace qvt::test {
@@ -17,6 +19,13 @@ void SetHeadlessEnvironment() {
 void PrepareApplication() {
   std::setlocale(LC_NUMERIC, "C");
   ApplyDesignFont();
+  // The run's state, kept to its end: a table put back by a test's scope may still name it.
+  static ProcessorState progress;
+  platform().processor = &progress;
+}
+
+void StartProgressAfresh() {
+  *platform().processor = ProcessorState();
 }
 
 }  // namespace qvt::test
