@@ -12,21 +12,6 @@ namespace qvt {
 
 namespace {
 
-// The installed state; aborts when the program installed none.
-ProcessorState& State() {
-  ProcessorState* state = platform().processor;
-  if (state == nullptr) {
-    std::fprintf(stderr, "platform service not installed: processor\n");
-    std::abort();
-  }
-  return *state;
-}
-
-// The installed progress windows, or nullptr.
-IProgressWindows* Windows() {
-  return platform().progressWindows;
-}
-
 // Characters as the user sees them: a surrogate pair counts once.
 double CharacterCount(const QString& text) {
   qsizetype count = 0;
@@ -37,117 +22,139 @@ double CharacterCount(const QString& text) {
   return static_cast<double>(count);
 }
 
-void CentreOnScreen(ProgressWindow window) {
-  const QPointF at = centerOnScreen(Windows()->sizeTwips(window));
-  Windows()->moveTwips(window, at.x(), at.y());
+template <typename T>
+T& Required(T* service, const char* name) {
+  if (service == nullptr) {
+    std::fprintf(stderr, "platform service not installed: %s\n", name);
+    std::abort();
+  }
+  return *service;
 }
 
-// Sizes the message window to sMessage and centres it. The window stays shown meanwhile:
-// hiding and showing it again would only make it flicker and take the focus.
-void ResizeMessageWindow(const QString& sMessage, double dblLength) {
-  State().dblSizedLength = dblLength;
-  State().dblUpdatesSinceResize = 1;
-  Windows()->setText(ProgressWindow::Message, sMessage);
-  Windows()->fitMessageToText();
-  CentreOnScreen(ProgressWindow::Message);
+// Runs the running operation's way out; nothing when it cannot stop. A copy: the handler may end
+// the scope that set it.
+void RunCancel(const ProcessorState& state) {
+  if (const std::function<void()> onCancel = state.onCancel)
+    onCancel();
 }
 
-void UpdateMessageWindow(const QString& sMessage) {
-  if (!Windows()->isVisible(ProgressWindow::Message))
-    return;
-  if (State().bAutoSize) {
-    const double dblLength = CharacterCount(sMessage);
-    if (dblLength > State().dblSizedLength ||
-        State().dblUpdatesSinceResize >= State().dblResizeEvery) {
-      ResizeMessageWindow(sMessage, dblLength);
-    } else {
-      State().dblUpdatesSinceResize += 1;
-      Windows()->setText(ProgressWindow::Message, sMessage);
-    }
-  } else {
-    Windows()->setText(ProgressWindow::Message, sMessage);
-  }
-  Windows()->repaint(ProgressWindow::Message);
-}
-
-void UpdateBarWindow(const QString& sMessage, double dblSteps) {
-  if (!Windows()->isVisible(ProgressWindow::Bar))
-    return;
-  if (!sMessage.isEmpty()) {
-    Windows()->setText(ProgressWindow::Bar, sMessage);
-    Windows()->repaint(ProgressWindow::Bar);
-  }
-  State().dblProgress += dblSteps;
-  if (State().fltBarMax < State().dblProgress) {
-    State().dblProgress = State().bWrapProgress ? State().fltBarMin : State().fltBarMax;
-  }
-  Windows()->setBarValue(static_cast<float>(State().dblProgress));
+// The installed state; aborts when the program installed none.
+ProcessorState& InstalledState() {
+  return Required(platform().processor, "processor");
 }
 
 }  // namespace
 
-IProgressWindows* GetProgressWindows() {
-  return Windows();
+Processor::Processor(ProcessorState& state, IProgressWindows* windows, IEventLoop* eventLoop,
+                     IScreen* screen)
+    : state_(state), windows_(windows), eventLoop_(eventLoop), screen_(screen) {}
+
+void Processor::CentreOnScreen(ProgressWindow window) {
+  const QPointF at = centerOnScreen(Required(screen_, "screen"), windows_->sizeTwips(window));
+  windows_->moveTwips(window, at.x(), at.y());
 }
 
-void SetProcessingSuppressed(bool bValue) {
-  State().bSuppressed = bValue;
-}
-bool IsProcessingSuppressed() {
-  return State().bSuppressed;
-}
-
-ProgressWindow GetProcessingForm() {
-  return State().bDetermined ? ProgressWindow::Bar : ProgressWindow::Message;
-}
-
-void ShowProcessing(const QString& sMessage, bool bAutoSizeValue, double dblEvery) {
-  if (State().bSuppressed)
-    return;
-  State().bDetermined = false;
-  State().bAutoSize = bAutoSizeValue;
-  // Written so that NaN also counts as below 1.
-  State().dblResizeEvery = dblEvery >= 1 ? dblEvery : 1;
-  // Showing sizes the window like a resize does, so the count of updates starts again.
-  State().dblSizedLength = CharacterCount(sMessage);
-  State().dblUpdatesSinceResize = 1;
-  if (Windows() == nullptr)
-    return;
-  Windows()->setText(ProgressWindow::Message, sMessage);
-  Windows()->fitMessageToText();
+// Sizes the message window to sMessage and centres it. The window stays shown meanwhile:
+// hiding and showing it again would only make it flicker and take the focus.
+void Processor::ResizeMessageWindow(const QString& sMessage, double dblLength) {
+  state_.dblSizedLength = dblLength;
+  state_.dblUpdatesSinceResize = 1;
+  windows_->setText(ProgressWindow::Message, sMessage);
+  windows_->fitMessageToText();
   CentreOnScreen(ProgressWindow::Message);
-  Windows()->show(ProgressWindow::Message);
-  Windows()->repaint(ProgressWindow::Message);
 }
 
-void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QString& sCaption) {
-  if (State().bSuppressed)
+void Processor::UpdateMessageWindow(const QString& sMessage) {
+  if (!windows_->isVisible(ProgressWindow::Message))
     return;
-  State().bDetermined = true;
-  State().fltBarMin = static_cast<float>(dblMin);
+  if (state_.bAutoSize) {
+    const double dblLength = CharacterCount(sMessage);
+    if (dblLength > state_.dblSizedLength ||
+        state_.dblUpdatesSinceResize >= state_.dblResizeEvery) {
+      ResizeMessageWindow(sMessage, dblLength);
+    } else {
+      state_.dblUpdatesSinceResize += 1;
+      windows_->setText(ProgressWindow::Message, sMessage);
+    }
+  } else {
+    windows_->setText(ProgressWindow::Message, sMessage);
+  }
+  windows_->repaint(ProgressWindow::Message);
+}
+
+void Processor::UpdateBarWindow(const QString& sMessage, double dblSteps) {
+  if (!windows_->isVisible(ProgressWindow::Bar))
+    return;
+  if (!sMessage.isEmpty()) {
+    windows_->setText(ProgressWindow::Bar, sMessage);
+    windows_->repaint(ProgressWindow::Bar);
+  }
+  state_.dblProgress += dblSteps;
+  if (state_.fltBarMax < state_.dblProgress) {
+    state_.dblProgress = state_.bWrapProgress ? state_.fltBarMin : state_.fltBarMax;
+  }
+  windows_->setBarValue(static_cast<float>(state_.dblProgress));
+}
+
+void Processor::SetSuppressed(bool bValue) {
+  state_.bSuppressed = bValue;
+}
+
+bool Processor::IsSuppressed() const {
+  return state_.bSuppressed;
+}
+
+ProgressWindow Processor::Form() const {
+  return state_.bDetermined ? ProgressWindow::Bar : ProgressWindow::Message;
+}
+
+void Processor::Show(const QString& sMessage, bool bAutoSizeValue, double dblEvery) {
+  if (state_.bSuppressed)
+    return;
+  state_.bDetermined = false;
+  state_.bAutoSize = bAutoSizeValue;
+  // Written so that NaN also counts as below 1.
+  state_.dblResizeEvery = dblEvery >= 1 ? dblEvery : 1;
+  // Showing sizes the window like a resize does, so the count of updates starts again.
+  state_.dblSizedLength = CharacterCount(sMessage);
+  state_.dblUpdatesSinceResize = 1;
+  if (windows_ == nullptr)
+    return;
+  windows_->setText(ProgressWindow::Message, sMessage);
+  windows_->fitMessageToText();
+  CentreOnScreen(ProgressWindow::Message);
+  windows_->show(ProgressWindow::Message);
+  windows_->repaint(ProgressWindow::Message);
+}
+
+void Processor::ShowDetermined(double dblMin, double dblMax, bool bWrap, const QString& sCaption) {
+  if (state_.bSuppressed)
+    return;
+  state_.bDetermined = true;
+  state_.fltBarMin = static_cast<float>(dblMin);
   // A bar cannot end below its start; such a range is an empty one.
-  State().fltBarMax = std::max(static_cast<float>(dblMax), State().fltBarMin);
-  State().dblProgress = dblMin;
-  State().bWrapProgress = bWrap;
-  if (Windows() == nullptr)
+  state_.fltBarMax = std::max(static_cast<float>(dblMax), state_.fltBarMin);
+  state_.dblProgress = dblMin;
+  state_.bWrapProgress = bWrap;
+  if (windows_ == nullptr)
     return;
-  Windows()->setBarRange(State().fltBarMin, State().fltBarMax);
-  Windows()->setBarValue(State().fltBarMin);
+  windows_->setBarRange(state_.fltBarMin, state_.fltBarMax);
+  windows_->setBarValue(state_.fltBarMin);
   CentreOnScreen(ProgressWindow::Bar);
-  Windows()->show(ProgressWindow::Bar);
-  Windows()->setText(ProgressWindow::Bar, sCaption);
-  Windows()->repaint(ProgressWindow::Bar);
+  windows_->show(ProgressWindow::Bar);
+  windows_->setText(ProgressWindow::Bar, sCaption);
+  windows_->repaint(ProgressWindow::Bar);
 }
 
-void UpdateProcessing(const QString& sMessage) {
-  AdvanceProcessing(sMessage, 1);
-  DoEvents();
+void Processor::Update(const QString& sMessage) {
+  Advance(sMessage, 1);
+  Required(eventLoop_, "eventLoop").doEvents();
 }
 
-void AdvanceProcessing(const QString& sMessage, double dblSteps) {
-  if (State().bSuppressed || Windows() == nullptr)
+void Processor::Advance(const QString& sMessage, double dblSteps) {
+  if (state_.bSuppressed || windows_ == nullptr)
     return;
-  if (State().bDetermined) {
+  if (state_.bDetermined) {
     UpdateBarWindow(sMessage, dblSteps);
   } else {
     UpdateMessageWindow(sMessage);
@@ -157,46 +164,93 @@ void AdvanceProcessing(const QString& sMessage, double dblSteps) {
 // An operation may start from a pass of the event loop while another one shows the other
 // window; once its own window is gone, the other one is in use again, so that the outer
 // operation's updates and its Hide reach it instead of leaving it open for good.
-void HideProcessing() {
-  if (State().bSuppressed || Windows() == nullptr)
+void Processor::Hide() {
+  if (state_.bSuppressed || windows_ == nullptr)
     return;
-  const ProgressWindow window = GetProcessingForm();
-  Windows()->close(window);
+  const ProgressWindow window = Form();
+  windows_->close(window);
   const ProgressWindow other =
       window == ProgressWindow::Bar ? ProgressWindow::Message : ProgressWindow::Bar;
-  if (Windows()->isVisible(other))
-    State().bDetermined = other == ProgressWindow::Bar;
+  if (windows_->isVisible(other))
+    state_.bDetermined = other == ProgressWindow::Bar;
 }
 
-ScopedProcessingCancel::ScopedProcessingCancel(std::function<void()> onCancel)
-    : previous_(std::exchange(State().onCancel, std::move(onCancel))) {
-  if (State().stopScope != nullptr && State().stopScope->bStopped_)
-    CancelProcessing();
+bool Processor::IsCancellable() const {
+  return static_cast<bool>(state_.onCancel);
 }
 
-ScopedProcessingCancel::~ScopedProcessingCancel() {
-  State().onCancel = std::move(previous_);
+void Processor::Cancel() {
+  RunCancel(state_);
+}
+
+Processor InstalledProcessor() {
+  Platform& table = platform();
+  return Processor(InstalledState(), table.progressWindows, table.eventLoop, table.screen);
+}
+
+IProgressWindows* GetProgressWindows() {
+  return platform().progressWindows;
+}
+
+void SetProcessingSuppressed(bool bValue) {
+  InstalledProcessor().SetSuppressed(bValue);
+}
+bool IsProcessingSuppressed() {
+  return InstalledProcessor().IsSuppressed();
+}
+
+ProgressWindow GetProcessingForm() {
+  return InstalledProcessor().Form();
+}
+
+void ShowProcessing(const QString& sMessage, bool bAutoSizeValue, double dblEvery) {
+  InstalledProcessor().Show(sMessage, bAutoSizeValue, dblEvery);
+}
+
+void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QString& sCaption) {
+  InstalledProcessor().ShowDetermined(dblMin, dblMax, bWrap, sCaption);
+}
+
+void UpdateProcessing(const QString& sMessage) {
+  InstalledProcessor().Update(sMessage);
+}
+
+void AdvanceProcessing(const QString& sMessage, double dblSteps) {
+  InstalledProcessor().Advance(sMessage, dblSteps);
+}
+
+void HideProcessing() {
+  InstalledProcessor().Hide();
 }
 
 bool IsProcessingCancellable() {
-  return static_cast<bool>(State().onCancel);
+  return InstalledProcessor().IsCancellable();
 }
 
-ScopedProcessingStop::ScopedProcessingStop() : outer_(std::exchange(State().stopScope, this)) {}
+void CancelProcessing() {
+  InstalledProcessor().Cancel();
+}
+
+ScopedProcessingCancel::ScopedProcessingCancel(std::function<void()> onCancel)
+    : state_(InstalledState()), previous_(std::exchange(state_.onCancel, std::move(onCancel))) {
+  if (state_.stopScope != nullptr && state_.stopScope->bStopped_)
+    RunCancel(state_);
+}
+
+ScopedProcessingCancel::~ScopedProcessingCancel() {
+  state_.onCancel = std::move(previous_);
+}
+
+ScopedProcessingStop::ScopedProcessingStop()
+    : state_(InstalledState()), outer_(std::exchange(state_.stopScope, this)) {}
 
 ScopedProcessingStop::~ScopedProcessingStop() {
-  State().stopScope = outer_;
+  state_.stopScope = outer_;
 }
 
 void ScopedProcessingStop::stop() {
   bStopped_ = true;
-  CancelProcessing();
-}
-
-void CancelProcessing() {
-  // A copy: the handler may end the scope that set it.
-  if (const std::function<void()> onCancel = State().onCancel)
-    onCancel();
+  RunCancel(state_);
 }
 
 }  // namespace qvt

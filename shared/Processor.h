@@ -15,6 +15,9 @@
 
 namespace qvt {
 
+class IEventLoop;
+class IScreen;
+
 enum class ProgressWindow {
   Message,  // frmProcessing: the label lblMessage only, the window exactly the label's size
   Bar,      // frmDeterminedProcessing: "Processing...", label lblmsg and progress bar pgbProcess
@@ -71,6 +74,45 @@ class ProcessorState {
   ScopedProcessingStop* stopScope = nullptr;  // the innermost operation that can be stopped
 };
 
+// The operations below over the services they use, for a caller that was handed them: the state,
+// the windows (nullptr: none; the operations still let the event loop run), the event loop of
+// UpdateProcessing and the screen the windows are centred on. The free functions are the same
+// operations over what the service table holds (InstalledProcessor).
+class Processor {
+ public:
+  Processor(ProcessorState& state, IProgressWindows* windows, IEventLoop* eventLoop,
+            IScreen* screen);
+
+  // Each is the free function of the same meaning below: SetProcessingSuppressed,
+  // IsProcessingSuppressed, GetProcessingForm, ShowProcessing, ShowDeterminedProcessing,
+  // UpdateProcessing, AdvanceProcessing, HideProcessing, IsProcessingCancellable and
+  // CancelProcessing.
+  void SetSuppressed(bool bValue);
+  bool IsSuppressed() const;
+  ProgressWindow Form() const;
+  void Show(const QString& sMessage, bool bAutoSizeValue = true, double dblEvery = 0);
+  void ShowDetermined(double dblMin, double dblMax, bool bWrap, const QString& sCaption);
+  void Update(const QString& sMessage);
+  void Advance(const QString& sMessage, double dblSteps);
+  void Hide();
+  bool IsCancellable() const;
+  void Cancel();
+
+ private:
+  void CentreOnScreen(ProgressWindow window);
+  void ResizeMessageWindow(const QString& sMessage, double dblLength);
+  void UpdateMessageWindow(const QString& sMessage);
+  void UpdateBarWindow(const QString& sMessage, double dblSteps);
+
+  ProcessorState& state_;
+  IProgressWindows* windows_;
+  IEventLoop* eventLoop_;
+  IScreen* screen_;
+};
+
+// The operations over the service table's state, progress windows, event loop and screen.
+Processor InstalledProcessor();
+
 // The windows the operations drive: the service table's progressWindows (platform/Platform.h).
 // nullptr: no windows; the operations still let the event loop run.
 IProgressWindows* GetProgressWindows();
@@ -120,6 +162,7 @@ class ScopedProcessingCancel {
   ScopedProcessingCancel& operator=(const ScopedProcessingCancel&) = delete;
 
  private:
+  ProcessorState& state_;
   std::function<void()> previous_;
 };
 // An operation that may run several cancellable steps (one download after another): a stop
@@ -136,6 +179,7 @@ class ScopedProcessingStop {
 
  private:
   friend class ScopedProcessingCancel;
+  ProcessorState& state_;
   ScopedProcessingStop* outer_;
   bool bStopped_ = false;
 };

@@ -43,9 +43,13 @@ inline double ScreenHeightTwips() {
 }
 
 // The top left corner, in twips, that centres a window of this outer size on the screen.
+inline QPointF centerOnScreen(IScreen& screen, QSizeF outerTwips) {
+  return {(TwipsOf(screen.widthPixels()) - outerTwips.width()) / 2,
+          (TwipsOf(screen.heightPixels()) - outerTwips.height()) / 2};
+}
+// The same on the installed screen.
 inline QPointF centerOnScreen(QSizeF outerTwips) {
-  return {(ScreenWidthTwips() - outerTwips.width()) / 2,
-          (ScreenHeightTwips() - outerTwips.height()) / 2};
+  return centerOnScreen(screen(), outerTwips);
 }
 
 }  // namespace qvt
