@@ -52,15 +52,14 @@ QVT_BENCH(update_verify) {
     std::fprintf(stderr, "update_verify: the manifest could not be signed\n");
     return;
   }
-  qvt::UpdateManifest::SetPublisherKey(pub.readAll().trimmed());
+  const qvt::UpdateManifest::Trust trust{pub.readAll().trimmed(), false};
   bool ok = true;
   const double seconds = qvt::bench::BestSeconds(3, [&] {
-    const auto opened = qvt::UpdateManifest::Open(manifest, signature);
+    const auto opened = qvt::UpdateManifest::Open(trust, manifest, signature);
     ok = ok && opened &&
          qvt::UpdateManifest::CheckFile(*opened, QStringLiteral("ProgramUpdate.tmp"), player)
              .has_value();
   });
-  qvt::UpdateManifest::SetPublisherKey(QByteArray());
   if (!ok)
     std::fprintf(stderr, "update_verify: the update did not pass its own check\n");
   qvt::bench::Figure(QStringLiteral("update_verify_50mb_ms"), seconds * 1000.0,

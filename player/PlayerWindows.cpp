@@ -1,5 +1,7 @@
 #include "player/PlayerWindows.h"
 
+#include <utility>
+
 #include "player/options/frmOptions.h"
 #include "player/playlists/PlayerWindowLink.h"
 #include "player/playlists/frmChoose.h"
@@ -30,7 +32,7 @@ class PlayerWindowLink final : public IPlayerWindow {
 
 }  // namespace
 
-PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris)
+PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris, UpdateManifest::Trust trust)
     : music(forms,
             [this, &mv, mpris] {
               return new frmMusic(
@@ -39,7 +41,7 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris)
             }),
       list(forms, [this, &mv] { return new frmList(mv, search, *playerLink_); }),
       editor(forms, [this, &mv] { return new frmChoose(mv, *playerLink_); }),
-      options(forms, [this, &mv] { return new frmOptions(mv, updateHooks); }),
+      options(forms, [this, &mv] { return new frmOptions(mv, updateHooks, trust_); }),
       search(forms, [this, &mv] { return new frmSearch(mv, list); }),
       quick(forms,
             [this, &mv, mpris] {
@@ -53,6 +55,7 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris)
                   },
                   [this] { MainModule::CloseNormally(*this); }},
       mv_(mv),
+      trust_(std::move(trust)),
       playerLink_(std::make_unique<PlayerWindowLink>(music)) {}
 
 PlayerWindows::~PlayerWindows() = default;

@@ -7,6 +7,7 @@
 
 #include "player/startup/MainModule.h"
 #include "player/update/UpdatorMethods.h"
+#include "shared/UpdateManifest.h"
 #include "shared/ui/Form.h"
 
 namespace qvt {
@@ -24,8 +25,10 @@ class frmSearch;
 class PlayerWindows : public MainModule::IFirstWindows {
  public:
   // The desktop's media controls the playing windows attach to; none: not served.
-  // `mv` is the play list and state every window shares.
-  explicit PlayerWindows(MusicVariables& mv, MprisHub* mpris = nullptr);
+  // `mv` is the play list and state every window shares; `trust`, what the updates installed
+  // from the options window are verified under: the program's compiled choice, or a test's.
+  explicit PlayerWindows(MusicVariables& mv, MprisHub* mpris = nullptr,
+                         UpdateManifest::Trust trust = UpdateManifest::Trust::Compiled());
   ~PlayerWindows() override;
   PlayerWindows(const PlayerWindows&) = delete;
   PlayerWindows& operator=(const PlayerWindows&) = delete;
@@ -52,6 +55,7 @@ class PlayerWindows : public MainModule::IFirstWindows {
 
  private:
   MusicVariables& mv_;
+  const UpdateManifest::Trust trust_;
   // The player window as the list view and the editor reach it: loaded when it is not.
   std::unique_ptr<IPlayerWindow> playerLink_;
 };

@@ -7,7 +7,7 @@
 namespace qvt {
 
 int PrintPublisherKey() {
-  const QString fingerprint = UpdateManifest::PublisherKeyFingerprint();
+  const QString fingerprint = UpdateManifest::Trust::Compiled().PublisherKeyFingerprint();
   std::printf("%s\n", fingerprint.isEmpty() ? "none" : fingerprint.toLatin1().constData());
   return 0;
 }

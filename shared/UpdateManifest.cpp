@@ -17,16 +17,6 @@ const QString kNewPlayerName = QStringLiteral("ProgramUpdate.tmp");
 
 namespace {
 
-struct Overrides {
-  std::optional<QByteArray> key;
-  std::optional<bool> bAllowUnsigned;
-};
-
-Overrides& TestOverrides() {
-  static Overrides overrides;
-  return overrides;
-}
-
 std::optional<QByteArray> ReadSmall(const QString& sPath, qint64 most) {
   QFile file(sPath);
   if (!file.open(QIODevice::ReadOnly) || file.size() > most)
@@ -125,33 +115,16 @@ const Entry* Manifest::withRole(Role role) const {
   return nullptr;
 }
 
-QByteArray PublisherKey() {
-  return TestOverrides().key ? *TestOverrides().key : CompiledPublisherKey();
+Trust Trust::Compiled() {
+  return {CompiledPublisherKey(), CompiledAllowsUnsignedUpdates()};
 }
 
-bool HasPublisherKey() {
-  return !PublisherKey().isEmpty();
-}
-
-QString PublisherKeyFingerprint() {
+QString Trust::PublisherKeyFingerprint() const {
   if (!HasPublisherKey())
     return QString();
   const QByteArray digest =
-      QCryptographicHash::hash(QByteArray::fromBase64(PublisherKey()), QCryptographicHash::Sha256);
+      QCryptographicHash::hash(QByteArray::fromBase64(publisherKey), QCryptographicHash::Sha256);
   return QStringLiteral("SHA256:") + QString::fromLatin1(digest.toHex());
-}
-
-void SetPublisherKey(const QByteArray& base64) {
-  TestOverrides().key = base64;
-}
-
-bool AllowsUnsignedUpdates() {
-  const std::optional<bool> overridden = TestOverrides().bAllowUnsigned;
-  return overridden ? *overridden : CompiledAllowsUnsignedUpdates();
-}
-
-void SetAllowUnsignedUpdates(bool bAllow) {
-  TestOverrides().bAllowUnsigned = bAllow;
 }
 
 std::optional<Manifest> Parse(const QByteArray& text) {
@@ -175,14 +148,15 @@ std::optional<Manifest> Parse(const QByteArray& text) {
   return manifest;
 }
 
-Result<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePath) {
+Result<Manifest> Open(const Trust& trust, const QString& sManifestPath,
+                      const QString& sSignaturePath) {
   const std::optional<QByteArray> text = ReadSmall(sManifestPath, kMostManifestBytes);
   const std::optional<QByteArray> signature = ReadSmall(sSignaturePath, kMostSignatureBytes);
   if (!text || !signature) {
     return Unexpected{QStringLiteral("The update's signed manifest could not be read.")};
   }
   const QByteArray raw = QByteArray::fromBase64(signature->trimmed());
-  if (!crypto::VerifyEd25519(QByteArray::fromBase64(PublisherKey()), *text, raw)) {
+  if (!crypto::VerifyEd25519(QByteArray::fromBase64(trust.publisherKey), *text, raw)) {
     return Unexpected{QStringLiteral("The update is not signed by the publisher of QVT.")};
   }
   std::optional<Manifest> manifest = Parse(*text);

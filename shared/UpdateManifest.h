@@ -63,28 +63,31 @@ struct Manifest {
 // letters compare without regard to case, as names in the program folder do.
 bool SameName(const QString& a, const QString& b);
 
-// The publisher's public key this program was built with (base64 of the raw 32 bytes), empty
-// when it was built without one.
-QByteArray PublisherKey();
-bool HasPublisherKey();
-// The key's fingerprint: "SHA256:" and the 64 hexadecimal digits of the SHA-256 of its raw
-// bytes; empty without a key. `Quavertone --publisher-key` prints it, and the layout tool
-// compares it with the key it signs with.
-QString PublisherKeyFingerprint();
-// Replaces the compiled key for the rest of the process (tests).
-void SetPublisherKey(const QByteArray& base64);
+// What a program trusts for updates: the publisher's public key (base64 of the raw 32 bytes),
+// empty for a build without one, and whether such a build installs unsigned updates (the build
+// option for private test servers, QVT_ALLOW_UNSIGNED_UPDATES; false in every release build).
+// Each program's start-up takes the compiled choice and hands it to what installs or checks
+// updates; the tests hand their own. A default Trust is a build without a key that installs
+// nothing unsigned.
+struct Trust {
+  QByteArray publisherKey;
+  bool bAllowUnsigned = false;
 
-// Whether a build without a key may install unsigned updates (the build option for private
-// test servers, QVT_ALLOW_UNSIGNED_UPDATES); false in every release build.
-bool AllowsUnsignedUpdates();
-// Replaces the compiled choice for the rest of the process (tests).
-void SetAllowUnsignedUpdates(bool bAllow);
+  // What this program was built with (shared/key/PublisherKey.h).
+  static Trust Compiled();
+  bool HasPublisherKey() const { return !publisherKey.isEmpty(); }
+  // The key's fingerprint: "SHA256:" and the 64 hexadecimal digits of the SHA-256 of its raw
+  // bytes; empty without a key. `Quavertone --publisher-key` prints it, and the layout tool
+  // compares it with the key it signs with.
+  QString PublisherKeyFingerprint() const;
+};
 
 // The signed text parsed; nothing when any line is not of the format above.
 std::optional<Manifest> Parse(const QByteArray& text);
-// Reads a manifest and checks its signature under the publisher's key. Fails with the problem
-// when either file is missing, the signature is not the key's, or the text is damaged.
-Result<Manifest> Open(const QString& sManifestPath, const QString& sSignaturePath);
+// Reads a manifest and checks its signature under the trusted publisher's key. Fails with the
+// problem when either file is missing, the signature is not the key's, or the text is damaged.
+Result<Manifest> Open(const Trust& trust, const QString& sManifestPath,
+                      const QString& sSignaturePath);
 // Whether the file at sPath is the one the manifest lists under sName; fails with the reason.
 Result<void> CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath);
 

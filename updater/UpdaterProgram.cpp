@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "shared/FileManager.h"
@@ -59,6 +60,8 @@ Result<void> SyncWithFolder(const QString& path) {
 }
 
 }  // namespace
+
+UpdaterProgram::UpdaterProgram(UpdateManifest::Trust trust) : trust_(std::move(trust)) {}
 
 void UpdaterProgram::Main() {
   bStillRunning_ = true;
@@ -152,7 +155,7 @@ void UpdaterProgram::ReplacePlayer() {
   Guarded(always([] { UpdateProcessing(QStringLiteral("Replacing files")); }));
   Guarded([this] { return StageNewPlayer(); });
   // What is checked is the copy that becomes the player, not the file it was copied from.
-  if (UpdateManifest::HasPublisherKey()) {
+  if (trust_.HasPublisherKey()) {
     const Result<void> verified = VerifyNewPlayer();
     if (!verified) {
       (void)files().removeFile(ProgramFile(kStagingName));  // never used; it may be missing
@@ -181,8 +184,9 @@ Result<void> UpdaterProgram::CheckNewPlayer() {
 }
 
 Result<void> UpdaterProgram::VerifyNewPlayer() {
-  const Result<UpdateManifest::Manifest> manifest = UpdateManifest::Open(
-      ProgramFile(UpdateManifest::kKeptManifest), ProgramFile(UpdateManifest::kKeptSignature));
+  const Result<UpdateManifest::Manifest> manifest =
+      UpdateManifest::Open(trust_, ProgramFile(UpdateManifest::kKeptManifest),
+                           ProgramFile(UpdateManifest::kKeptSignature));
   if (!manifest)
     return Unexpected{manifest.error()};
   return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(kStagingName));

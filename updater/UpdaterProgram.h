@@ -14,10 +14,10 @@
 //
 // The new player is copied to a file the Updater creates itself (never through a link), and it
 // is that copy which is checked, written through to the disk and renamed over the old player.
-// A program built with the publisher's key checks the copy against the signed manifest that the
-// player kept ("UpdateManifest.tmp"), since the file sat on disk in between. A new player that
-// fails the check is refused: the Updater says so, removes the update's files, starts the old
-// player again and ends.
+// Under a trust with the publisher's key (the program's compiled one) the copy is checked against
+// the signed manifest that the player kept ("UpdateManifest.tmp"), since the file sat on disk in
+// between. A new player that fails the check is refused: the Updater says so, removes the
+// update's files, starts the old player again and ends.
 //
 // Every step that can fail asks the user: OK carries the failed step out again, Cancel ends the
 // program at once with nothing further deleted, copied or started.
@@ -26,6 +26,7 @@
 #include <functional>
 
 #include "platform/base/Result.h"
+#include "shared/UpdateManifest.h"
 
 namespace qvt {
 
@@ -50,6 +51,9 @@ class UpdaterProgram {
   static const QString kRefused;         // the first line of the box of a refused update
   // Where the new player is copied before it is renamed over the old one.
   static const QString kStagingName;
+
+  // trust: what the new player is checked under; the program's start-up gives the compiled one.
+  explicit UpdaterProgram(UpdateManifest::Trust trust);
 
   // Runs the whole procedure; ends the program through the platform (does not return there).
   void Main();
@@ -86,6 +90,7 @@ class UpdaterProgram {
   Result<void> RemoveNewPlayerFile();
   Result<void> StartPlayer();
 
+  const UpdateManifest::Trust trust_;
   bool bStillRunning_ = true;
 };
 

@@ -28,6 +28,6 @@ int main(int argc, char** argv) {
   qvt::platform().processor = &progress;
   qvt::ApplyDesignFont();
   qvt::SetProcessingSuppressed(false);  // the Updater always shows its progress windows
-  qvt::UpdaterProgram().Main();         // ends the program itself
+  qvt::UpdaterProgram(qvt::UpdateManifest::Trust::Compiled()).Main();  // ends the program itself
   return 0;
 }

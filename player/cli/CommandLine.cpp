@@ -67,7 +67,7 @@ QString VersionText() {
 // The fingerprint the layout tool compares with its signing key's ("SHA256:" and 64 hexadecimal
 // digits), or "none".
 QString PublisherKeyText() {
-  const QString fingerprint = UpdateManifest::PublisherKeyFingerprint();
+  const QString fingerprint = UpdateManifest::Trust::Compiled().PublisherKeyFingerprint();
   return (fingerprint.isEmpty() ? QStringLiteral("none") : fingerprint) + QLatin1Char('\n');
 }
 

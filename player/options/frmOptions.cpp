@@ -95,8 +95,9 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, c
 
 }  // namespace
 
-frmOptions::frmOptions(MusicVariables& mv, const UpdatorMethods::PlayerHooks& updateHooks)
-    : mv_(mv), updateHooks_(updateHooks) {
+frmOptions::frmOptions(MusicVariables& mv, const UpdatorMethods::PlayerHooks& updateHooks,
+                       UpdateManifest::Trust trust)
+    : mv_(mv), updateHooks_(updateHooks), trust_(std::move(trust)) {
   setObjectName(QStringLiteral("frmOptions"));
   setWindowTitle(QStringLiteral("Options"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -241,7 +242,7 @@ void frmOptions::ConnectHandlers() {
             ScopedProcessingStop stop;
             ScopedProcessingStop* const outer = std::exchange(stop_, &stop);
             const auto restore = qScopeGuard([this, outer] { stop_ = outer; });
-            UpdatorMethods::InstallUpdates(mv_, updateHooks_);
+            UpdatorMethods::InstallUpdates(trust_, mv_, updateHooks_);
           }));
   connect(cmdExt, &QPushButton::clicked, this, run([this] { cmdExt_Click(); }));
   connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });

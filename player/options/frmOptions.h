@@ -11,6 +11,7 @@
 #include <QRadioButton>
 
 #include "player/update/UpdatorMethods.h"
+#include "shared/UpdateManifest.h"
 #include "shared/ui/Form.h"
 
 namespace qvt {
@@ -23,8 +24,9 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
 
  public:
   // mv: the options and playing state it sets; updateHooks: what an update started here does to
-  // the player window.
-  frmOptions(MusicVariables& mv, const UpdatorMethods::PlayerHooks& updateHooks);
+  // the player window; trust: what the update installed here is verified under.
+  frmOptions(MusicVariables& mv, const UpdatorMethods::PlayerHooks& updateHooks,
+             UpdateManifest::Trust trust);
   ~frmOptions() override;
 
   // Controls, named as the window's design names them.
@@ -73,6 +75,7 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
  private:
   MusicVariables& mv_;
   const UpdatorMethods::PlayerHooks& updateHooks_;
+  const UpdateManifest::Trust trust_;
   ScopedProcessingStop* stop_ = nullptr;  // the operation running on the window
   void CreatePreferenceFrames();
   void CreateUpdateFrame();

@@ -89,7 +89,8 @@ Result<void> CheckRoles(const UpdateManifest::Manifest& manifest, const QString&
   return {};
 }
 
-Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QString& sUpdaterName,
+Result<UpdateManifest::Manifest> Fetch(const UpdateManifest::Trust& trust,
+                                       const QString& sFileListURL, const QString& sUpdaterName,
                                        const QStringList& otherNames) {
   const QString folder = sFileListURL.left(sFileListURL.lastIndexOf(QLatin1Char('/')) + 1);
   const QString manifestPath = ProgramFile(UpdateManifest::kKeptManifest);
@@ -104,7 +105,8 @@ Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QStrin
                        QStringLiteral("The update's signature could not be downloaded."));
   if (!fetched)
     return Unexpected{fetched.error()};
-  Result<UpdateManifest::Manifest> manifest = UpdateManifest::Open(manifestPath, signaturePath);
+  Result<UpdateManifest::Manifest> manifest =
+      UpdateManifest::Open(trust, manifestPath, signaturePath);
   if (!manifest)
     return manifest;
   Result<void> checked = CheckVersion(*manifest);

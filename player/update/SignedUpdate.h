@@ -14,10 +14,11 @@
 
 namespace qvt::SignedUpdate {
 
-// The manifest, checked as above against the file list (the updater's name, then the other
-// names in list order); fails with the reason when the update must stop, or with
-// kCancelledReason when the user stopped a download.
-Result<UpdateManifest::Manifest> Fetch(const QString& sFileListURL, const QString& sUpdaterName,
+// The manifest, its signature checked under the trust's key and the rest as above against the
+// file list (the updater's name, then the other names in list order); fails with the reason
+// when the update must stop, or with kCancelledReason when the user stopped a download.
+Result<UpdateManifest::Manifest> Fetch(const UpdateManifest::Trust& trust,
+                                       const QString& sFileListURL, const QString& sUpdaterName,
                                        const QStringList& otherNames);
 // Whether the file list matches the manifest exactly; fails with the reason.
 Result<void> CheckRoles(const UpdateManifest::Manifest& manifest, const QString& sUpdaterName,

@@ -162,14 +162,14 @@ QStringList OtherNames(const FileList& list) {
   return names;
 }
 
-// Fetches the files of the list, checks them against the signed manifest when this build has
+// Fetches the files of the list, checks them against the signed manifest when the trust has
 // the publisher's key, and puts them in place. Fails with the reason.
-Result<void> Install(const FileList& list, const QString& sFileListURL,
-                     std::vector<Staged>& staged) {
+Result<void> Install(const UpdateManifest::Trust& trust, const FileList& list,
+                     const QString& sFileListURL, std::vector<Staged>& staged) {
   std::optional<UpdateManifest::Manifest> manifest;
-  if (UpdateManifest::HasPublisherKey()) {
+  if (trust.HasPublisherKey()) {
     Result<UpdateManifest::Manifest> signedManifest =
-        SignedUpdate::Fetch(sFileListURL, list.updater.sName, OtherNames(list));
+        SignedUpdate::Fetch(trust, sFileListURL, list.updater.sName, OtherNames(list));
     if (!signedManifest)
       return Unexpected{signedManifest.error()};
     manifest = std::move(signedManifest).value();
@@ -245,9 +245,9 @@ Result<FileList> ReadFileList(const QString& sPath) {
   return list;
 }
 
-bool BeginUpdate(QString sFileListURL) {
+bool BeginUpdate(const UpdateManifest::Trust& trust, QString sFileListURL) {
   // Nothing unsigned is fetched, let alone run, by a build that cannot verify it.
-  if (!UpdateManifest::HasPublisherKey() && !UpdateManifest::AllowsUnsignedUpdates())
+  if (!UpdatorMethods::CanVerifyUpdates(trust))
     return Stop(UpdatorMethods::kCannotVerifyUpdates);
   ShowDeterminedProcessing(0, 20, true, QStringLiteral("Beginning Download of file list"));
   const QString listPath = ProgramFile(kListName);
@@ -265,7 +265,7 @@ bool BeginUpdate(QString sFileListURL) {
     return Stop(list.error());
   }
   std::vector<Staged> staged;
-  const Result<void> installed = Install(*list, sFileListURL, staged);
+  const Result<void> installed = Install(trust, *list, sFileListURL, staged);
   Discard(staged);                     // what was not put in place
   (void)files().removeFile(listPath);  // the next attempt removes it first
   if (!installed) {

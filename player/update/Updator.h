@@ -23,7 +23,7 @@
 // list exactly and gives each file's role and size; every file of the list is then required,
 // none may be longer than signed, and each is checked against the manifest before anything is
 // put in place (player/update/SignedUpdate.h). A build without a key installs nothing unless it
-// was built for private test servers (UpdateManifest::AllowsUnsignedUpdates); then any file
+// was built for private test servers (UpdateManifest::Trust::bAllowUnsigned); then any file
 // may have up to downloader::kMostFileBytes. The user may stop any download: the update then
 // ends without a message, with nothing changed.
 
@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "platform/base/Result.h"
+#include "shared/UpdateManifest.h"
 
 namespace qvt::Updator {
 
@@ -61,8 +62,9 @@ Result<void> CheckName(const QString& sName);
 // folders matches an existing file of any letter case).
 QString TargetPath(const QString& sName);
 
-// Downloads the list and its files, puts them in place and starts the updater. True when the
-// updater was started; false when the update stopped (the message has been shown).
-bool BeginUpdate(QString sFileListURL);
+// Downloads the list and its files, verified under `trust`, puts them in place and starts the
+// updater. True when the updater was started; false when the update stopped (the message has
+// been shown).
+bool BeginUpdate(const UpdateManifest::Trust& trust, QString sFileListURL);
 
 }  // namespace qvt::Updator

@@ -173,8 +173,8 @@ QString GetNewVersionInfo(QString& sVersion) {
   return lines.at(1);
 }
 
-bool CanVerifyUpdates() {
-  return UpdateManifest::HasPublisherKey() || UpdateManifest::AllowsUnsignedUpdates();
+bool CanVerifyUpdates(const UpdateManifest::Trust& trust) {
+  return trust.HasPublisherKey() || trust.bAllowUnsigned;
 }
 
 bool CanInstallUpdates() {
@@ -191,12 +191,12 @@ void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks) {
 namespace {
 
 // Says why no update can be installed here, when none can; true then.
-bool RefusedHere() {
+bool RefusedHere(const UpdateManifest::Trust& trust) {
   if (!CanInstallUpdates()) {
     MsgBox(kCannotInstallHere);
     return true;
   }
-  if (!CanVerifyUpdates()) {
+  if (!CanVerifyUpdates(trust)) {
     MsgBox(kCannotVerifyUpdates);
     return true;
   }
@@ -205,10 +205,10 @@ bool RefusedHere() {
 
 }  // namespace
 
-void StartUpdate(const PlayerHooks& hooks) {
-  if (RefusedHere())
+void StartUpdate(const UpdateManifest::Trust& trust, const PlayerHooks& hooks) {
+  if (RefusedHere(trust))
     return;
-  if (!Updator::BeginUpdate(Paths::GetFileListURL()))
+  if (!Updator::BeginUpdate(trust, Paths::GetFileListURL()))
     return;
   if (hooks.ClosePlayer) {
     hooks.ClosePlayer();
@@ -219,15 +219,16 @@ void StartUpdate(const PlayerHooks& hooks) {
   appControl().endProgram(0);
 }
 
-void InstallUpdates(MusicVariables& mv, const PlayerHooks& hooks) {
-  if (RefusedHere())
+void InstallUpdates(const UpdateManifest::Trust& trust, MusicVariables& mv,
+                    const PlayerHooks& hooks) {
+  if (RefusedHere(trust))
     return;
   const MsgResult answer = MsgBox(kConfirmText, MsgButtons::YesNo, MsgIcon::Information,
                                   QStringLiteral("Update Now?"), 2);
   if (answer != MsgResult::Yes)
     return;
   HaltPlayback(mv, hooks);
-  StartUpdate(hooks);
+  StartUpdate(trust, hooks);
 }
 
 }  // namespace qvt::UpdatorMethods

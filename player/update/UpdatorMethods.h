@@ -20,6 +20,8 @@
 #include <functional>
 #include <optional>
 
+#include "shared/UpdateManifest.h"
+
 namespace qvt {
 class MusicVariables;
 }
@@ -90,19 +92,20 @@ void ShowStoredCheckResult(IUpdateView& view);
 // "," turned into "." (1.34.0). "No description found" when the file has fewer than two lines.
 QString GetNewVersionInfo(QString& sVersion);
 
-// False in a build that can verify no update (no publisher's key) and installs none unsigned.
-bool CanVerifyUpdates();
+// False under a trust that can verify no update (no publisher's key) and installs none unsigned.
+bool CanVerifyUpdates(const UpdateManifest::Trust& trust);
 // False when the program folder is not writable by its user (a system-wide install, whose
 // settings live elsewhere): the package manager owns the programs then.
 bool CanInstallUpdates();
 // Marks playback as stopped, without resuming from the position, and stops the player.
 void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks);
 // Downloads the update and starts the updater (Updator::BeginUpdate), then closes the player.
-// When the update stops, or cannot be installed here, the player stays open.
-void StartUpdate(const PlayerHooks& hooks);
-// "Install &Updates": says so when updates cannot be installed here or this build cannot
-// verify them; else asks "Update Now?"
-// and on Yes halts playback and runs StartUpdate.
-void InstallUpdates(MusicVariables& mv, const PlayerHooks& hooks);
+// The update is verified under `trust`, the player's. When the update stops, or cannot be
+// installed here, the player stays open.
+void StartUpdate(const UpdateManifest::Trust& trust, const PlayerHooks& hooks);
+// "Install &Updates": says so when updates cannot be installed here or cannot be verified under
+// `trust`; else asks "Update Now?" and on Yes halts playback and runs StartUpdate.
+void InstallUpdates(const UpdateManifest::Trust& trust, MusicVariables& mv,
+                    const PlayerHooks& hooks);
 
 }  // namespace qvt::UpdatorMethods

@@ -35,6 +35,7 @@
 #include "tests/support/Processes.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/ProgressRecorder.h"
+#include "tests/support/UnsignedUpdates.h"
 #include "updater/UpdaterProgram.h"
 
 using namespace qvt;
@@ -122,8 +123,6 @@ class UpdateEndToEnd : public ::testing::Test {
   void SetUp() override {
     test::PlayList().resetAll();
     SetProcessingSuppressed(false);
-    // The old player here is a build for a private test server: it installs unsigned updates.
-    UpdateManifest::SetAllowUnsignedUpdates(true);
     fake.programFolder.path = folder.folder();
     platform().process = &starting;
     platform().http = &curl;
@@ -189,8 +188,8 @@ class UpdateEndToEnd : public ::testing::Test {
     PointPathsAtServer();
     // The player's main window has loaded.
     Tracker::SetStatusRunning();
-    test::Windows().updateHooks =
-        UpdatorMethods::PlayerHooks({[this] { ++stops; }, [this] { ++closes; }});
+    // The old player here is a build for a private test server: it installs unsigned updates.
+    MakePlayer(test::UnsignedUpdates());
   }
 
   void TearDown() override {
@@ -198,11 +197,17 @@ class UpdateEndToEnd : public ::testing::Test {
     test::EndProcessesOf(folder.path(QStringLiteral("Updater")), 5000);
     test::EndProcessesOf(folder.path(QStringLiteral("Quavertone")), 10000);
     test::Windows().updateHooks = {};
-    UpdateManifest::SetAllowUnsignedUpdates(false);
     test::UnloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     server.stop();
     test::PlayList().resetAll();
+  }
+
+  // The test process's player windows, which verify updates under `trust`; its updates halt and
+  // close the player through the test's counts.
+  void MakePlayer(UpdateManifest::Trust trust) {
+    test::MakeWindows(std::move(trust)).updateHooks =
+        UpdatorMethods::PlayerHooks({[this] { ++stops; }, [this] { ++closes; }});
   }
 
   // Publishes the update; signed with `key` (and with the Updater that trusts the tests' key)
@@ -513,7 +518,7 @@ TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
   fake.dialogs.answers = {MsgResult::Cancel};
   platform().process = &fake.process;  // the countdown's sleeps pass at once
   try {
-    UpdaterProgram().Main();
+    UpdaterProgram(UpdateManifest::Trust::Compiled()).Main();
     ADD_FAILURE() << "the Updater ends the program";
   } catch (const ProgramEnded& ended) {
     EXPECT_EQ(ended.exitCode, UpdaterProgram::kExitCancelled);
@@ -531,7 +536,7 @@ TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
 
 // A build without the publisher's key checks for updates but fetches and runs nothing.
 TEST_F(UpdateEndToEnd, KeylessBuildChecksButInstallsNothing) {
-  UpdateManifest::SetAllowUnsignedUpdates(false);
+  MakePlayer(UpdateManifest::Trust{});
   frmOptions& options = CheckFindsTheNewVersion();
   const QMap<QString, QByteArray> before = Snapshot();
   QTest::mouseClick(options.cmdInstall, Qt::LeftButton);
@@ -573,12 +578,8 @@ class SignedUpdateEndToEnd : public UpdateEndToEnd {
  protected:
   void SetUp() override {
     UpdateEndToEnd::SetUp();
-    UpdateManifest::SetPublisherKey(QVT_TEST_PUBLIC_KEY);
+    MakePlayer({QByteArrayLiteral(QVT_TEST_PUBLIC_KEY), false});
     LayOutUpdate(kKey);
-  }
-  void TearDown() override {
-    UpdateManifest::SetPublisherKey(QByteArray());
-    UpdateEndToEnd::TearDown();
   }
   const QString kKey = QStringLiteral(QVT_SOURCE_DIR "/tests/keys/test-publisher.pem");
 };

@@ -76,7 +76,6 @@ TEST_F(UpdateServer, FileListReadsBackUpdaterFirst) {
 }
 
 TEST_F(UpdateServer, CheckThenInstall) {
-  const test::ScopedUnsignedUpdates unsigned_;
   const QString base = server.url("/files/QVT/");
   ASSERT_TRUE(test::WriteAll(
       fake.path("paths.qvc"),
@@ -90,7 +89,7 @@ TEST_F(UpdateServer, CheckThenInstall) {
   EXPECT_EQ(UpdatorMethods::GetNewVersionInfo(version), "Faster loading, fewer crashes");
 
   int closes = 0;
-  UpdatorMethods::StartUpdate({{}, [&] { ++closes; }});
+  UpdatorMethods::StartUpdate(test::UnsignedUpdates(), {{}, [&] { ++closes; }});
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
   EXPECT_EQ(test::ReadAll(fake.path("ProgramUpdate.tmp")), kPlayer);
   EXPECT_EQ(test::ReadAll(fake.path("Updater")), kUpdater);

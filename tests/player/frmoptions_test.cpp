@@ -425,7 +425,10 @@ TEST_F(OptionsTest, AssociateStopsOnEmptyTextRefusalOrFailure) {
 class OptionsWithPlayer : public OptionsTest {
  protected:
   // The updates here are unsigned, as a build for a private test server installs them.
-  const test::ScopedUnsignedUpdates unsigned_;
+  void SetUp() override {
+    OptionsTest::SetUp();
+    test::MakeWindows(test::UnsignedUpdates());
+  }
 
   // The player window as the program opens it, with a song playing.
   frmMusic& StartPlayer() {

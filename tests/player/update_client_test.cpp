@@ -281,7 +281,7 @@ TEST_F(UpdateClient, SignedVersionMustBeNewerAndTheOneAnnounced) {
 class Update : public UpdateClient {
  protected:
   // These updates are unsigned, as a build for a private test server installs them.
-  test::ScopedUnsignedUpdates unsigned_;
+  const UpdateManifest::Trust trust = test::UnsignedUpdates();
   const QString listURL = Paths::DefaultFileListURL();
   void List(const QByteArray& records) { net.responses[listURL] = {200, records}; }
   void Serve(const QString& url, const QByteArray& body, long status = 200) {
@@ -309,7 +309,7 @@ TEST_F(Update, FetchesEveryFileThenTheUpdaterAndHandsOff) {
   Serve("http://u/player", "new player");
   Serve("http://u/x", "data");
   Write("Updater", "old updater");
-  StartUpdate(hooks);
+  StartUpdate(trust, hooks);
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/player", "http://u/x", "http://u/up"}));
   EXPECT_EQ(Read("Updater"), "#!updater");
   EXPECT_EQ(Read("ProgramUpdate.tmp"), "new player");
@@ -333,7 +333,7 @@ TEST_F(Update, FetchesEveryFileThenTheUpdaterAndHandsOff) {
 TEST_F(Update, ListWithOnlyTheUpdaterStartsIt) {
   List("\"Updater\",\"http://u/up\"");
   Serve("http://u/up", "#!updater");
-  StartUpdate(hooks);
+  StartUpdate(trust, hooks);
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/up"}));
   ASSERT_EQ(fake.process.started.size(), 1u);
   EXPECT_EQ(closes, 1);
@@ -370,7 +370,7 @@ TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
     List(records);
     net.requested.clear();
     fake.dialogs.shown.clear();
-    StartUpdate(hooks);
+    StartUpdate(trust, hooks);
     EXPECT_EQ(net.requested, QStringList{listURL});
     ExpectStopped(reason);
   }
@@ -380,7 +380,7 @@ TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
 TEST_F(Update, MissingListStopsAndAnOldListIsNotUsed) {
   Write(Updator::kListName, "\"Updater\",\"http://u/up\"\r\n");
   Serve("http://u/up", "#!updater");
-  StartUpdate(hooks);  // the list address cannot be reached
+  StartUpdate(trust, hooks);  // the list address cannot be reached
   EXPECT_EQ(net.requested, QStringList{listURL});
   EXPECT_EQ(fake.dialogs.texts().front(), downloader::kDownloadFailed);
   ExpectStopped("The list of files could not be downloaded.");
@@ -426,7 +426,7 @@ TEST_F(Update, NewPlayerOrUpdaterMissingStopsWithNothingChanged) {
     Write("Settings.dat", "old data");
     net.requested.clear();
     fake.dialogs.shown.clear();
-    StartUpdate(hooks);
+    StartUpdate(trust, hooks);
     EXPECT_EQ(net.requested, QStringList{listURL} + row.requested);
     EXPECT_EQ(fake.dialogs.texts().mid(0, 1),
               bDownloadFails ? QStringList{downloader::kDownloadFailed}
@@ -447,7 +447,7 @@ TEST_F(Update, OtherFileFailureGoesOn) {
   Serve("http://u/data", "gone", 500);
   Serve("http://u/x", "x");
   Write("Settings.dat", "old data");
-  StartUpdate(hooks);
+  StartUpdate(trust, hooks);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList({downloader::kDownloadFailed, downloader::kDownloadFailed}));
   EXPECT_EQ(Read("Settings.dat"), "old data");
@@ -460,7 +460,7 @@ TEST_F(Update, UpdaterThatCannotStartKeepsThePlayerOpen) {
   List("\"Updater\",\"http://u/up\"");
   Serve("http://u/up", "#!updater");
   fake.process.startSucceeds = false;
-  StartUpdate(hooks);
+  StartUpdate(trust, hooks);
   EXPECT_EQ(closes, 0);
   EXPECT_EQ(fake.dialogs.texts().back(),
             Updator::kUpdateStopped + "\r\n\r\n" +
@@ -472,6 +472,7 @@ TEST_F(Update, UpdaterThatCannotStartKeepsThePlayerOpen) {
 TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
   QTemporaryDir data;
   const QString programData = fake.programFolder.data;
+  const UpdateManifest::Trust keyless;  // no key, nothing unsigned
   struct Row {
     const char* what;
     bool bSystemWide;
@@ -481,11 +482,11 @@ TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
        {Row{"system-wide", true, kCannotInstallHere}, Row{"no key", false, kCannotVerifyUpdates}}) {
     SCOPED_TRACE(row.what);
     fake.programFolder.data = row.bSystemWide ? data.path() : programData;
-    UpdateManifest::SetAllowUnsignedUpdates(row.bSystemWide);
+    const UpdateManifest::Trust rowTrust = row.bSystemWide ? trust : keyless;
     fake.dialogs.shown.clear();
     net.requested.clear();
-    StartUpdate(hooks);
-    InstallUpdates(test::PlayList(), hooks);
+    StartUpdate(rowTrust, hooks);
+    InstallUpdates(rowTrust, test::PlayList(), hooks);
     EXPECT_TRUE(net.requested.isEmpty());
     EXPECT_EQ(fake.dialogs.texts(), QStringList({row.message, row.message}));
     EXPECT_EQ(stops + closes, 0);
@@ -500,7 +501,7 @@ TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
   List("\"Updater\",\"http://u/up\"");
   net.requested.clear();
   fake.dialogs.shown.clear();
-  EXPECT_FALSE(Updator::BeginUpdate(listURL));
+  EXPECT_FALSE(Updator::BeginUpdate(keyless, listURL));
   EXPECT_TRUE(net.requested.isEmpty());
   ExpectStopped(kCannotVerifyUpdates);
 }
@@ -519,7 +520,7 @@ TEST_F(Update, CancelledDownloadStopsWithNothingChanged) {
       CancelProcessing();
     }
   };
-  StartUpdate(hooks);
+  StartUpdate(trust, hooks);
   progress.onText = nullptr;
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/player"}));
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("\n").toStdString();
@@ -538,7 +539,7 @@ TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
   test::PlayList().bPlaying = true;
   test::PlayList().bResumeFromPosition = true;
   fake.dialogs.answers = {MsgResult::No};
-  InstallUpdates(test::PlayList(), hooks);
+  InstallUpdates(trust, test::PlayList(), hooks);
   EXPECT_TRUE(test::PlayList().bPlaying) << "No changes nothing";
   EXPECT_TRUE(net.requested.isEmpty());
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
@@ -546,7 +547,7 @@ TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
                   {kConfirmText, "Update Now?", MsgButtons::YesNo, MsgIcon::Information, 2, false});
 
   fake.dialogs.answers = {MsgResult::Yes};
-  InstallUpdates(test::PlayList(), hooks);
+  InstallUpdates(trust, test::PlayList(), hooks);
   EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_FALSE(test::PlayList().bResumeFromPosition);
   EXPECT_EQ(stops, 1);

@@ -2,11 +2,14 @@
 // The windows of the tests, wired as the player's start-up wires them: the player's windows
 // over the running test's play list object (made on first use, ended with the test), and one
 // pair of progress windows for the test process. Slot<T>() is the slot of window class T.
+// Made on first use, the windows verify updates under what the tests were built with
+// (UpdateManifest::Trust::Compiled()); MakeWindows(trust) makes them under another.
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 #include "player/PlayerWindows.h"
 #include "player/options/frmOptions.h"
@@ -16,6 +19,7 @@
 #include "player/quickplay/frmQMusic.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
+#include "shared/UpdateManifest.h"
 #include "shared/ui/ProgressWindows.h"
 #include "tests/support/PlayListOfTheTest.h"
 
@@ -78,6 +82,13 @@ inline void EndWindowsOfTheTest() {
   WindowsOfTheTest()->forms.UnloadAllWithoutHandlers();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   WindowsOfTheTest().reset();
+}
+
+// The test's windows made anew, their updates verified under `trust`.
+inline PlayerWindows& MakeWindows(UpdateManifest::Trust trust) {
+  EndWindowsOfTheTest();
+  WindowsOfTheTest() = std::make_unique<PlayerWindows>(PlayList(), nullptr, std::move(trust));
+  return *WindowsOfTheTest();
 }
 
 }  // namespace qvt::test

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "platform/fakes/FakePlatform.h"
+#include "shared/UpdateManifest.h"
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmDeterminedProcessing.h"
 #include "shared/ui/frmProcessing.h"
@@ -26,6 +27,8 @@ constexpr char kNewPlayerBytes[] =
     "\x7f"
     "ELF new player\r\n\0\x01\xff";
 const QByteArray kNewPlayer(kNewPlayerBytes, sizeof kNewPlayerBytes - 1);
+// An Updater built without the publisher's key: it checks the new player against no manifest.
+const qvt::UpdateManifest::Trust kKeyless;
 
 class UpdaterTest : public testing::Test {
  protected:
@@ -48,7 +51,7 @@ class UpdaterTest : public testing::Test {
   // Runs the procedure to its end; the exit code.
   int run() {
     try {
-      UpdaterProgram().Main();
+      UpdaterProgram(kKeyless).Main();
     } catch (const qvt::ProgramEnded& ended) {
       return ended.exitCode;
     }
@@ -387,7 +390,7 @@ TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
     EXPECT_TRUE(shot->grab().save(folder + "/" + name)) << name.toStdString();
     saved << name;
   };
-  EXPECT_THROW(qvt::UpdaterProgram().Main(), qvt::ProgramEnded);
+  EXPECT_THROW(qvt::UpdaterProgram(kKeyless).Main(), qvt::ProgramEnded);
   EXPECT_EQ(saved, QStringList({"Updater_waiting.png", "Updater_countdown.png"}));
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
