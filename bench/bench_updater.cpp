@@ -56,7 +56,8 @@ double oneRun(int afterMs) {
     writeStatus(status, "#FALSE#\r\n");
   });
   try {
-    qvt::UpdaterProgram(qvt::UpdateManifest::Trust{}).Main();  // built without a key
+    qvt::UpdaterProgram(qvt::platform(), qvt::UpdateManifest::Trust{})
+        .Main();  // built without a key
   } catch (const CountdownReached&) {
   } catch (const qvt::ProgramEnded&) {
   }

@@ -50,8 +50,10 @@ class IHttp {
   virtual void cancel(HttpHandle session) = 0;
 };
 
-// The installed binding (the service table's slot, platform/Platform.h). Aborts when none is
-// installed.
+// The installed binding (the service table's slot, platform/Platform.h), or a handed table's.
+// Aborts when none is installed.
+struct Platform;
 IHttp& http();
+IHttp& http(const Platform& table);
 
 }  // namespace qvt

@@ -31,8 +31,11 @@ Platform& platform() {
 
 // An accessor of the table's slot `member`, answering the installed service.
 #define QVT_SERVICE_ACCESSOR(Type, accessor, member) \
+  Type& accessor(const Platform& table) {            \
+    return require(table.member, #member);           \
+  }                                                  \
   Type& accessor() {                                 \
-    return require(g_platform.member, #member);      \
+    return accessor(g_platform);                     \
   }
 
 QVT_SERVICE_ACCESSOR(IDialogs, dialogs, dialogs)
@@ -59,7 +62,11 @@ std::unique_ptr<IMediaPlayer> CreateMediaPlayer() {
 }
 
 void DoEvents() {
-  eventLoop().doEvents();
+  DoEvents(g_platform);
+}
+
+void DoEvents(const Platform& table) {
+  eventLoop(table).doEvents();
 }
 
 void MsgBox(const QString& text) {
@@ -68,14 +75,19 @@ void MsgBox(const QString& text) {
 
 MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
                  int defaultButton, bool systemModal) {
+  return MsgBox(g_platform, text, buttons, icon, title, defaultButton, systemModal);
+}
+
+MsgResult MsgBox(const Platform& table, const QString& text, MsgButtons buttons, MsgIcon icon,
+                 const QString& title, int defaultButton, bool systemModal) {
   MessageBoxSpec spec;
   spec.text = text;
-  spec.title = title.isEmpty() ? g_platform.programName : title;
+  spec.title = title.isEmpty() ? table.programName : title;
   spec.buttons = buttons;
   spec.icon = icon;
   spec.defaultButton = defaultButton;
   spec.systemModal = systemModal;
-  return dialogs().messageBox(spec);
+  return dialogs(table).messageBox(spec);
 }
 
 std::optional<QString> ChooseFolder(const QString& title, const QString& startFolder) {
@@ -101,10 +113,14 @@ bool PlainFileExists(IFileSystem& fs, const QString& path) {
 }
 
 QString ResolveNoCase(const QString& folder, const QString& name) {
+  return ResolveNoCase(files(), folder, name);
+}
+
+QString ResolveNoCase(IFileSystem& fs, const QString& folder, const QString& name) {
   const QString exact = folder + QLatin1Char('/') + name;
-  if (files().attributes(exact))
+  if (fs.attributes(exact))
     return exact;
-  const QStringList entries = files().listDirectory(folder);
+  const QStringList entries = fs.listDirectory(folder);
   for (const QString& entry : entries) {
     if (entry.compare(name, Qt::CaseInsensitive) == 0)
       return folder + QLatin1Char('/') + entry;
@@ -113,11 +129,19 @@ QString ResolveNoCase(const QString& folder, const QString& name) {
 }
 
 QString ProgramFile(const QString& name) {
-  return ResolveNoCase(programFolder().folder(), name);
+  return ProgramFile(g_platform, name);
+}
+
+QString ProgramFile(const Platform& table, const QString& name) {
+  return ResolveNoCase(files(table), programFolder(table).folder(), name);
 }
 
 QString DataFile(const QString& name) {
-  return ResolveNoCase(programFolder().dataFolder(), name);
+  return DataFile(g_platform, name);
+}
+
+QString DataFile(const Platform& table, const QString& name) {
+  return ResolveNoCase(files(table), programFolder(table).dataFolder(), name);
 }
 
 }  // namespace qvt

@@ -52,7 +52,8 @@ struct Platform {
 };
 
 // The installed services. Aborts when a service is used that is not installed (http() and
-// registryStore() are declared in platform/Http.h and platform/Registry.h).
+// registryStore() are declared in platform/Http.h and platform/Registry.h). Each accessor also
+// answers the service of a table handed to its caller (`table`), with the same check.
 Platform& platform();
 IDialogs& dialogs();
 IEventLoop& eventLoop();
@@ -64,15 +65,35 @@ IClock& systemClock();
 IFileSystem& files();
 IProgramFolder& programFolder();
 IVolumes& volumes();
+IDialogs& dialogs(const Platform& table);
+IEventLoop& eventLoop(const Platform& table);
+IAppControl& appControl(const Platform& table);
+IScreen& screen(const Platform& table);
+IOsInfo& osInfo(const Platform& table);
+IProcess& process(const Platform& table);
+IClock& systemClock(const Platform& table);
+IFileSystem& files(const Platform& table);
+IProgramFolder& programFolder(const Platform& table);
+IVolumes& volumes(const Platform& table);
+
+// The helpers of Dialogs.h and FileSystem.h over a table handed to the caller: a box titled
+// with the table's program name by default, a pass of its event loop, and names resolved in
+// its program and data folders through its file system.
+MsgResult MsgBox(const Platform& table, const QString& text, MsgButtons buttons, MsgIcon icon,
+                 const QString& title, int defaultButton = 1, bool systemModal = false);
+void DoEvents(const Platform& table);
+QString ProgramFile(const Platform& table, const QString& name);
+QString DataFile(const Platform& table, const QString& name);
+QString ResolveNoCase(IFileSystem& fs, const QString& folder, const QString& name);
 
 // The component switch (Platform::hasComponentFiles): false on Linux.
 bool HasComponentFiles();
 
-// Points the table's machine services at the members of `set`, which names them as the table
-// does (dialogs, eventLoop, app, ...). Production and FakePlatform fill the table with it.
+// Points a table's machine services at the members of `set`, which names them as the table
+// does (dialogs, eventLoop, app, ...); InstallMachineServices fills the installed table.
+// Production and FakePlatform fill tables with them.
 template <typename ServiceSet>
-void InstallMachineServices(ServiceSet& set) {
-  Platform& p = platform();
+void FillMachineServices(Platform& p, ServiceSet& set) {
   p.dialogs = &set.dialogs;
   p.eventLoop = &set.eventLoop;
   p.app = &set.app;
@@ -83,6 +104,10 @@ void InstallMachineServices(ServiceSet& set) {
   p.files = &set.files;
   p.programFolder = &set.programFolder;
   p.volumes = &set.volumes;
+}
+template <typename ServiceSet>
+void InstallMachineServices(ServiceSet& set) {
+  FillMachineServices(platform(), set);
 }
 
 // One pass of the event loop.

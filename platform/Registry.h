@@ -81,9 +81,11 @@ class IRegistryStore {
   virtual RegistryResult subkeyNames(int32_t root, const QString& path, QStringList* names) = 0;
 };
 
-// The installed store (the service table's slot, platform/Platform.h). Aborts when none is
-// installed.
+// The installed store (the service table's slot, platform/Platform.h), or a handed table's.
+// Aborts when none is installed.
+struct Platform;
 IRegistryStore& registryStore();
+IRegistryStore& registryStore(const Platform& table);
 
 // True for the predefined root handles.
 bool IsRegistryRoot(int32_t root);

@@ -104,14 +104,17 @@ void rewriteIni(const QString& from, const QString& to, qint64 target, bool repl
 
 }  // namespace
 
-clsFileManager::clsFileManager() : file_(std::make_unique<detail::LineFile>()) {}
+clsFileManager::clsFileManager() : clsFileManager(platform()) {}
+
+clsFileManager::clsFileManager(const Platform& services)
+    : services_(&services), file_(std::make_unique<detail::LineFile>()) {}
 
 clsFileManager::~clsFileManager() = default;
 
 void clsFileManager::ReportError(const QString& message, bool bVerbose) {
   if (bVerbose)
     return;
-  MsgBox(message, MsgButtons::OkOnly, MsgIcon::None, kFileErrorTitle);
+  MsgBox(*services_, message, MsgButtons::OkOnly, MsgIcon::None, kFileErrorTitle);
 }
 
 // ---- reading ---------------------------------------------------------------------------------
@@ -168,7 +171,7 @@ bool clsFileManager::isEOF() {
 
 bool clsFileManager::FileExists(const QString& sFilePath) {
   try {
-    return PlainFileExists(sFilePath);
+    return PlainFileExists(files(*services_), sFilePath);
   } catch (...) {
     LogDropped(lcFiles());
     return false;
@@ -185,7 +188,7 @@ QString clsFileManager::GetFileExt(const QString& sFilePath, bool bUCASE) {
 int32_t clsFileManager::GetAttributes(const QString& sFilePath) {
   if (!FileExists(sFilePath))
     return 0;
-  return files().attributes(sFilePath).value_or(0);
+  return files(*services_).attributes(sFilePath).value_or(0);
 }
 
 // ---- writing ---------------------------------------------------------------------------------
@@ -326,15 +329,15 @@ int16_t clsFileManager::openSteps(const QString& sFilePath, int16_t mode, bool b
 // ---- system questions ------------------------------------------------------------------------
 
 int32_t clsFileManager::WinVer() {
-  return osInfo().majorVersion();
+  return osInfo(*services_).majorVersion();
 }
 
 QString clsFileManager::GetWinDir() {
-  return osInfo().environment(QStringLiteral("windir"));
+  return osInfo(*services_).environment(QStringLiteral("windir"));
 }
 
 QString clsFileManager::GetSystemDir() {
-  if (!HasComponentFiles())
+  if (!services_->hasComponentFiles)
     return QString();  // Linux has no system folder of component files
   const QString folder = WinVer() > 4 ? QStringLiteral("/system32") : QStringLiteral("/system");
   return GetWinDir() + folder.toUpper();
@@ -342,7 +345,7 @@ QString clsFileManager::GetSystemDir() {
 
 bool clsFileManager::MakeDIR(const QString& sPath) {
   try {
-    return !sPath.isEmpty() && files().makeDirectory(sPath);
+    return !sPath.isEmpty() && files(*services_).makeDirectory(sPath);
   } catch (...) {
     LogDropped(lcFiles());
     return false;
@@ -376,7 +379,7 @@ void clsFileManager::WriteINI(const QString& sPath, const QString& sSection, con
   if (scan.keyLines == 0 || scan.lastKey.isEmpty())
     return;
   const QString copy = sPath + QStringLiteral(".tmp");
-  if (const Result<void> copied = files().copyFile(sPath, copy); !copied)
+  if (const Result<void> copied = files(*services_).copyFile(sPath, copy); !copied)
     throw FileManagerError(copied.error().toStdString());
   const QByteArray value = vValue.plainText().toUtf8();
   try {
@@ -384,12 +387,12 @@ void clsFileManager::WriteINI(const QString& sPath, const QString& sSection, con
                (SParm + QLatin1Char('=')).toUtf8() + value, value);
   } catch (...) {
     // The copy holds the file as it was: put it back rather than leave a half-written file.
-    const Result<void> restored = files().renameFile(copy, sPath);
+    const Result<void> restored = files(*services_).renameFile(copy, sPath);
     QVT_CHECK(lcFiles(), restored,
               restored.error());  // the failure thrown on is what the caller hears
     throw;
   }
-  if (const Result<void> removed = files().removeFile(copy); !removed)
+  if (const Result<void> removed = files(*services_).removeFile(copy); !removed)
     throw FileManagerError(removed.error().toStdString());
 }
 

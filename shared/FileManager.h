@@ -22,13 +22,17 @@
 
 namespace qvt {
 
+struct Platform;
+
 namespace detail {
 class LineFile;
 }
 
 class clsFileManager {
  public:
+  // Over the installed services (platform/Platform.h), or over the table its owner hands it.
   clsFileManager();
+  explicit clsFileManager(const Platform& services);
   // Closes a file left open, without a message. (Not copyable: it owns its open file.)
   ~clsFileManager();
 
@@ -96,6 +100,7 @@ class clsFileManager {
   template <typename Step>
   bool writeStep(bool bVerbose, Step step);
 
+  const Platform* services_;
   std::unique_ptr<detail::LineFile> file_;
   bool bFileOpen_ = false;
   int16_t iFileNumber_ = -1;

@@ -31,13 +31,6 @@ T& Required(T* service, const char* name) {
   return *service;
 }
 
-// Runs the running operation's way out; nothing when it cannot stop. A copy: the handler may end
-// the scope that set it.
-void RunCancel(const ProcessorState& state) {
-  if (const std::function<void()> onCancel = state.onCancel)
-    onCancel();
-}
-
 // The installed state; aborts when the program installed none.
 ProcessorState& InstalledState() {
   return Required(platform().processor, "processor");
@@ -176,16 +169,20 @@ void Processor::Hide() {
 }
 
 bool Processor::IsCancellable() const {
-  return static_cast<bool>(state_.onCancel);
+  return IsProcessingCancellable(state_);
 }
 
 void Processor::Cancel() {
-  RunCancel(state_);
+  CancelProcessing(state_);
+}
+
+Processor ProcessorOf(const Platform& table) {
+  return Processor(Required(table.processor, "processor"), table.progressWindows, table.eventLoop,
+                   table.screen);
 }
 
 Processor InstalledProcessor() {
-  Platform& table = platform();
-  return Processor(InstalledState(), table.progressWindows, table.eventLoop, table.screen);
+  return ProcessorOf(platform());
 }
 
 IProgressWindows* GetProgressWindows() {
@@ -231,10 +228,20 @@ void CancelProcessing() {
   InstalledProcessor().Cancel();
 }
 
+bool IsProcessingCancellable(const ProcessorState& state) {
+  return static_cast<bool>(state.onCancel);
+}
+
+void CancelProcessing(const ProcessorState& state) {
+  // A copy: the handler may end the scope that set it.
+  if (const std::function<void()> onCancel = state.onCancel)
+    onCancel();
+}
+
 ScopedProcessingCancel::ScopedProcessingCancel(std::function<void()> onCancel)
     : state_(InstalledState()), previous_(std::exchange(state_.onCancel, std::move(onCancel))) {
   if (state_.stopScope != nullptr && state_.stopScope->bStopped_)
-    RunCancel(state_);
+    CancelProcessing(state_);
 }
 
 ScopedProcessingCancel::~ScopedProcessingCancel() {
@@ -250,7 +257,7 @@ ScopedProcessingStop::~ScopedProcessingStop() {
 
 void ScopedProcessingStop::stop() {
   bStopped_ = true;
-  RunCancel(state_);
+  CancelProcessing(state_);
 }
 
 }  // namespace qvt

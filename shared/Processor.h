@@ -17,6 +17,7 @@ namespace qvt {
 
 class IEventLoop;
 class IScreen;
+struct Platform;
 
 enum class ProgressWindow {
   Message,  // frmProcessing: the label lblMessage only, the window exactly the label's size
@@ -110,7 +111,9 @@ class Processor {
   IScreen* screen_;
 };
 
-// The operations over the service table's state, progress windows, event loop and screen.
+// The operations over a table's state, progress windows, event loop and screen: a table handed
+// to the caller, or the installed one.
+Processor ProcessorOf(const Platform& table);
 Processor InstalledProcessor();
 
 // The windows the operations drive: the service table's progressWindows (platform/Platform.h).
@@ -187,5 +190,8 @@ class ScopedProcessingStop {
 bool IsProcessingCancellable();
 // Asks the running operation to stop; nothing when it cannot.
 void CancelProcessing();
+// The same two over a given state.
+bool IsProcessingCancellable(const ProcessorState& state);
+void CancelProcessing(const ProcessorState& state);
 
 }  // namespace qvt

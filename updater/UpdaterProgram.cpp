@@ -53,29 +53,33 @@ std::function<Result<void>()> always(const std::function<void()>& action) {
 }
 
 // Writes a file and the program folder's entries through to the disk.
-Result<void> SyncWithFolder(const QString& path) {
-  if (!files().syncToDisk(path) || !files().syncToDisk(programFolder().folder()))
+Result<void> SyncWithFolder(const Platform& services, const QString& path) {
+  IFileSystem& fs = files(services);
+  if (!fs.syncToDisk(path) || !fs.syncToDisk(programFolder(services).folder()))
     return Unexpected{QStringLiteral("The new program could not be written to the disk: ") + path};
   return {};
 }
 
 }  // namespace
 
-UpdaterProgram::UpdaterProgram(UpdateManifest::Trust trust) : trust_(std::move(trust)) {}
+UpdaterProgram::UpdaterProgram(const Platform& services, UpdateManifest::Trust trust)
+    : services_(services), progress_(ProcessorOf(services)), trust_(std::move(trust)) {}
 
 void UpdaterProgram::Main() {
   bStillRunning_ = true;
-  Guarded(always([] { ShowDeterminedProcessing(1, 100, true, kWaitingMessage); }));
+  Guarded(always([this] { progress_.ShowDetermined(1, 100, true, kWaitingMessage); }));
   bool bStatusFile = false;
-  Guarded(always([&] { bStatusFile = clsFileManager().FileExists(DataFile(kStatusName)); }));
+  Guarded(always([&] {
+    bStatusFile = clsFileManager(services_).FileExists(DataFile(services_, kStatusName));
+  }));
   WaitForPlayer(bStatusFile);
-  Guarded(always([] { HideProcessing(); }));
+  Guarded(always([this] { progress_.Hide(); }));
   CountDown();
-  Guarded(always([] { ShowProcessing(QStringLiteral("Beginning Update"), true, 0); }));
+  Guarded(always([this] { progress_.Show(QStringLiteral("Beginning Update"), true, 0); }));
   ReplacePlayer();
-  Guarded(always([] { HideProcessing(); }));
+  Guarded(always([this] { progress_.Hide(); }));
   Guarded([this] { return StartPlayer(); });
-  appControl().endProgram(kExitStarted);
+  appControl(services_).endProgram(kExitStarted);
 }
 
 void UpdaterProgram::Guarded(const std::function<Result<void>()>& step) {
@@ -89,10 +93,10 @@ void UpdaterProgram::Guarded(const std::function<Result<void>()>& step) {
     } catch (const std::exception& failure) {
       error = describe(failure);
     }
-    const MsgResult answer = MsgBox(kFailurePrompt + kCrLf + error, MsgButtons::OkCancel,
+    const MsgResult answer = MsgBox(services_, kFailurePrompt + kCrLf + error, MsgButtons::OkCancel,
                                     MsgIcon::Exclamation, kProgramName);
     if (answer != MsgResult::Ok)
-      appControl().endProgram(kExitCancelled);
+      appControl(services_).endProgram(kExitCancelled);
   }
 }
 
@@ -105,20 +109,20 @@ void UpdaterProgram::WaitForPlayer(bool bStatusFile) {
 bool UpdaterProgram::PlayerRunning(bool bStatusFile) {
   // A player that holds the lock says by it whether it runs, even when it was killed before it
   // could say so in the status file. Only a player from before the lock leaves no lock file.
-  const QString lock = DataFile(kLockName);
+  const QString lock = DataFile(services_, kLockName);
   if (QFileInfo::exists(lock))
-    return files().isLocked(lock);
+    return files(services_).isLocked(lock);
   return bStatusFile && bStillRunning_;
 }
 
 Result<void> UpdaterProgram::Poll(bool bStatusFile) {
-  DoEvents();
-  UpdateProcessing(QString());
-  process().sleepMs(kPollMs);
+  DoEvents(services_);
+  progress_.Update(QString());
+  process(services_).sleepMs(kPollMs);
   if (!bStatusFile)
     return {};
-  clsFileManager file;
-  if (file.OpenFile(DataFile(kStatusName), 1, true) != 0)
+  clsFileManager file(services_);
+  if (file.OpenFile(DataFile(services_, kStatusName), 1, true) != 0)
     return {};  // being rewritten or gone for a moment: read it at the next poll
   Result<void> read;
   if (!file.isEOF() && file.ReadNextLine()) {
@@ -137,14 +141,14 @@ Result<void> UpdaterProgram::Poll(bool bStatusFile) {
 
 void UpdaterProgram::CountDown() {
   for (int counter = kCountdownFrom; counter >= 0; --counter) {
-    Guarded(always([] { ShowProcessing(QString(), true, 0); }));
-    Guarded(always([counter] {
-      UpdateProcessing(kWaitingMessage + kCrLf + QStringLiteral("Waiting ") +
+    Guarded(always([this] { progress_.Show(QString(), true, 0); }));
+    Guarded(always([this, counter] {
+      progress_.Update(kWaitingMessage + kCrLf + QStringLiteral("Waiting ") +
                        QString::number(counter) + QStringLiteral(" seconds"));
     }));
-    Guarded(always([] { DoEvents(); }));
-    Guarded(always([] { process().sleepMs(kCountdownTickMs); }));
-    Guarded(always([] { HideProcessing(); }));
+    Guarded(always([this] { DoEvents(services_); }));
+    Guarded(always([this] { process(services_).sleepMs(kCountdownTickMs); }));
+    Guarded(always([this] { progress_.Hide(); }));
   }
 }
 
@@ -152,13 +156,14 @@ void UpdaterProgram::ReplacePlayer() {
   // The old player stays until a complete, executable copy of the new one is renamed over it.
   Guarded([this] { return CheckPlayerClosed(); });
   Guarded([this] { return CheckNewPlayer(); });
-  Guarded(always([] { UpdateProcessing(QStringLiteral("Replacing files")); }));
+  Guarded(always([this] { progress_.Update(QStringLiteral("Replacing files")); }));
   Guarded([this] { return StageNewPlayer(); });
   // What is checked is the copy that becomes the player, not the file it was copied from.
   if (trust_.HasPublisherKey()) {
     const Result<void> verified = VerifyNewPlayer();
     if (!verified) {
-      (void)files().removeFile(ProgramFile(kStagingName));  // never used; it may be missing
+      (void)files(services_).removeFile(
+          ProgramFile(services_, kStagingName));  // never used; it may be missing
       Refuse(verified.error());
     }
   }
@@ -169,14 +174,14 @@ void UpdaterProgram::ReplacePlayer() {
 }
 
 Result<void> UpdaterProgram::CheckPlayerClosed() {
-  if (files().isLocked(DataFile(kLockName)))
+  if (files(services_).isLocked(DataFile(services_, kLockName)))
     return Unexpected{kStillRunning};
   return {};
 }
 
 Result<void> UpdaterProgram::CheckNewPlayer() {
-  const QString path = ProgramFile(kNewPlayerName);
-  if (!clsFileManager().FileExists(path))
+  const QString path = ProgramFile(services_, kNewPlayerName);
+  if (!clsFileManager(services_).FileExists(path))
     return Unexpected{QStringLiteral("File not found: ") + path};
   if (QFileInfo(path).size() <= 0)
     return Unexpected{QStringLiteral("The new program is empty: ") + path};
@@ -185,19 +190,20 @@ Result<void> UpdaterProgram::CheckNewPlayer() {
 
 Result<void> UpdaterProgram::VerifyNewPlayer() {
   const Result<UpdateManifest::Manifest> manifest =
-      UpdateManifest::Open(trust_, ProgramFile(UpdateManifest::kKeptManifest),
-                           ProgramFile(UpdateManifest::kKeptSignature));
+      UpdateManifest::Open(trust_, ProgramFile(services_, UpdateManifest::kKeptManifest),
+                           ProgramFile(services_, UpdateManifest::kKeptSignature));
   if (!manifest)
     return Unexpected{manifest.error()};
-  return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(kStagingName));
+  return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(services_, kStagingName));
 }
 
 void UpdaterProgram::Refuse(const QString& reason) {
-  HideProcessing();
-  MsgBox(kRefused + kCrLf + kCrLf + reason, MsgButtons::OkOnly, MsgIcon::Critical, kProgramName);
+  progress_.Hide();
+  MsgBox(services_, kRefused + kCrLf + kCrLf + reason, MsgButtons::OkOnly, MsgIcon::Critical,
+         kProgramName);
   RemoveUpdateFiles();
   Guarded([this] { return StartPlayer(); });
-  appControl().endProgram(kExitRefused);
+  appControl(services_).endProgram(kExitRefused);
   std::abort();  // not reached: the end of the program does not return
 }
 
@@ -205,54 +211,57 @@ void UpdaterProgram::RemoveUpdateFiles() {
   // Whatever of them is missing already is what this wants.
   for (const QString& name :
        {kNewPlayerName, UpdateManifest::kKeptManifest, UpdateManifest::kKeptSignature})
-    (void)files().removeFile(ProgramFile(name));
+    (void)files(services_).removeFile(ProgramFile(services_, name));
 }
 
 Result<void> UpdaterProgram::StageNewPlayer() {
-  const QString staging = ProgramFile(kStagingName);
+  const QString staging = ProgramFile(services_, kStagingName);
   // Whatever has the staging name, left by an interrupted update or put there by anyone, goes:
   // a link is removed, never followed, and the copy below is a file of this program's own.
-  (void)files().removeFile(staging);
+  (void)files(services_).removeFile(staging);
   const Result<void> staged = [&]() -> Result<void> {
     const Result<void> copied =
-        Described(files().copyToNewFile(ProgramFile(kNewPlayerName), staging),
+        Described(files(services_).copyToNewFile(ProgramFile(services_, kNewPlayerName), staging),
                   QStringLiteral("The new program could not be copied"));
     if (!copied)
       return copied;
-    if (!files().setExecutable(staging))
+    if (!files(services_).setExecutable(staging))
       return Unexpected{QStringLiteral("Permission denied: ") + staging};
     return {};
   }();
   if (!staged)
-    (void)files().removeFile(staging);  // a copy that failed is never used; the retry copies anew
+    (void)files(services_).removeFile(
+        staging);  // a copy that failed is never used; the retry copies anew
   return staged;
 }
 
 Result<void> UpdaterProgram::SyncStagedPlayer() {
   // The copy and its name reach the disk before the rename makes it the player.
-  return SyncWithFolder(ProgramFile(kStagingName));
+  return SyncWithFolder(services_, ProgramFile(services_, kStagingName));
 }
 
 Result<void> UpdaterProgram::RenameOverPlayer() {
-  return Described(files().renameFile(ProgramFile(kStagingName), ProgramFile(kPlayerName)),
+  return Described(files(services_).renameFile(ProgramFile(services_, kStagingName),
+                                               ProgramFile(services_, kPlayerName)),
                    QStringLiteral("The player could not be replaced"));
 }
 
 Result<void> UpdaterProgram::SyncPlayer() {
-  return SyncWithFolder(ProgramFile(kPlayerName));
+  return SyncWithFolder(services_, ProgramFile(services_, kPlayerName));
 }
 
 Result<void> UpdaterProgram::RemoveNewPlayerFile() {
-  const Result<void> removed = Described(files().removeFile(ProgramFile(kNewPlayerName)),
-                                         QStringLiteral("ProgramUpdate.tmp could not be deleted"));
+  const Result<void> removed =
+      Described(files(services_).removeFile(ProgramFile(services_, kNewPlayerName)),
+                QStringLiteral("ProgramUpdate.tmp could not be deleted"));
   if (removed)
     RemoveUpdateFiles();  // the signed manifest has served
   return removed;
 }
 
 Result<void> UpdaterProgram::StartPlayer() {
-  const QString player = ProgramFile(kPlayerName);
-  if (!process().startDetached(player, {}))
+  const QString player = ProgramFile(services_, kPlayerName);
+  if (!process(services_).startDetached(player, {}))
     return Unexpected{QStringLiteral("The program could not be started: ") + player};
   return {};
 }

@@ -21,13 +21,15 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Updater"));
   QApplication::setQuitOnLastWindowClosed(false);
   std::setlocale(LC_NUMERIC, "C");
-  const qvt::MachinePlatform services(QStringLiteral("Updater"));
-  qvt::QtProgressWindows progressWindows;
-  qvt::platform().progressWindows = &progressWindows;
-  qvt::ProcessorState progress;
-  qvt::platform().processor = &progress;
+  // The Updater reaches its services only through the table it is handed here; nothing is
+  // installed for the whole process.
+  qvt::MachinePlatform machine(QStringLiteral("Updater"));
+  qvt::ProcessorState progress;  // the progress windows are always shown
+  qvt::QtProgressWindows progressWindows(&progress);
+  qvt::Platform services = machine.Table();
+  services.progressWindows = &progressWindows;
+  services.processor = &progress;
   qvt::ApplyDesignFont();
-  qvt::SetProcessingSuppressed(false);  // the Updater always shows its progress windows
-  qvt::UpdaterProgram(qvt::UpdateManifest::Trust::Compiled()).Main();  // ends the program itself
+  qvt::UpdaterProgram(services, qvt::UpdateManifest::Trust::Compiled()).Main();  // ends the program
   return 0;
 }

@@ -1,14 +1,22 @@
 #include "platform/production/MachinePlatform.h"
 
-#include "platform/Platform.h"
-
 namespace qvt {
 
-MachinePlatform::MachinePlatform(const QString& programName) {
+MachinePlatform::MachinePlatform(const QString& programName) : programName_(programName) {}
+
+Platform MachinePlatform::Table() {
+  Platform table;
+  FillMachineServices(table, *this);
+  table.hasComponentFiles = false;
+  table.programName = programName_;
+  return table;
+}
+
+void MachinePlatform::Install() {
   InstallMachineServices(*this);
   Platform& p = platform();
   p.hasComponentFiles = false;
-  p.programName = programName;
+  p.programName = programName_;
 }
 
 }  // namespace qvt

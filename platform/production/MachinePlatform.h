@@ -1,11 +1,13 @@
 #pragma once
 // The Linux machine services both programs use (dialogs, event loop, application control,
-// screen, operating system, processes, clock, files, program folder, volumes), installed into
-// the service table (platform/Platform.h) for as long as the object lives. A program's
-// composition root (its main) owns it.
+// screen, operating system, processes, clock, files, program folder, volumes). A program's
+// composition root (its main) owns it, and either hands a table of them (Table) to what it
+// builds or installs them into the service table (platform/Platform.h) for as long as the object
+// lives.
 
 #include <QString>
 
+#include "platform/Platform.h"
 #include "platform/linux/LinuxDialogs.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSystem.h"
@@ -16,6 +18,11 @@ namespace qvt {
 class MachinePlatform {
  public:
   explicit MachinePlatform(const QString& programName);
+
+  // A table of these services under the program's name; its other slots are empty.
+  Platform Table();
+  // Puts these services and the program's name into the service table.
+  void Install();
   MachinePlatform(const MachinePlatform&) = delete;
   MachinePlatform& operator=(const MachinePlatform&) = delete;
 
@@ -30,6 +37,9 @@ class MachinePlatform {
   LinuxFileSystem files;
   LinuxProgramFolder programFolder;
   LinuxVolumes volumes;
+
+ private:
+  QString programName_;
 };
 
 }  // namespace qvt

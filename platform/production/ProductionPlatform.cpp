@@ -6,6 +6,7 @@ namespace qvt {
 
 ProductionPlatform::ProductionPlatform(const QString& programName)
     : machine_(programName), registry_(SqliteRegistry::DefaultPath()) {
+  machine_.Install();
   Platform& p = platform();
   p.media = &media_;
   p.http = &http_;

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 
+#include "platform/Platform.h"
 #include "shared/Processor.h"
 
 #include "shared/Twips.h"
@@ -40,6 +41,14 @@ void ProgressForm::moveTwips(double left, double top) {
     move(target);
 }
 
+bool ProgressForm::CancelRunningOperation() {
+  const ProcessorState* state = cancelState_ != nullptr ? cancelState_ : platform().processor;
+  if (state == nullptr || !IsProcessingCancellable(*state))
+    return false;
+  CancelProcessing(*state);
+  return true;
+}
+
 bool ProgressForm::event(QEvent* event) {
   const QEvent::Type type = event->type();
   // The user closing the window, or pressing Escape in it, stops an operation that can stop.
@@ -47,8 +56,7 @@ bool ProgressForm::event(QEvent* event) {
   const bool userClose = type == QEvent::Close && !unloading();
   const bool escape =
       type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
-  if ((userClose || escape) && IsProcessingCancellable()) {
-    CancelProcessing();
+  if ((userClose || escape) && CancelRunningOperation()) {
     if (escape)
       return true;
   }

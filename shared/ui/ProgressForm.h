@@ -11,12 +11,16 @@
 namespace qvt {
 
 class FramePacer;
+class ProcessorState;
 
 class ProgressForm : public Form {
   Q_OBJECT
 
  public:
   explicit ProgressForm(Qt::WindowFlags extraFlags);
+
+  // The state whose running operation a close or Escape stops; none: the installed one.
+  void cancelThrough(ProcessorState* state) { cancelState_ = state; }
 
   // The text of the window's message label.
   virtual void setMessage(const QString& sMessage) = 0;
@@ -37,7 +41,11 @@ class ProgressForm : public Form {
   bool event(QEvent* event) override;
 
  private:
+  // Stops the running operation when it can stop; whether it could.
+  bool CancelRunningOperation();
+
   FramePacer* pacer_;
+  ProcessorState* cancelState_ = nullptr;
 };
 
 }  // namespace qvt

@@ -2,9 +2,19 @@
 
 namespace qvt {
 
-QtProgressWindows::QtProgressWindows()
-    : message_(forms_, [] { return new frmProcessing(); }),
-      bar_(forms_, [] { return new frmDeterminedProcessing(); }) {}
+namespace {
+
+template <typename T>
+T* CancellingThrough(T* form, ProcessorState* state) {
+  form->cancelThrough(state);
+  return form;
+}
+
+}  // namespace
+
+QtProgressWindows::QtProgressWindows(ProcessorState* state)
+    : message_(forms_, [state] { return CancellingThrough(new frmProcessing(), state); }),
+      bar_(forms_, [state] { return CancellingThrough(new frmDeterminedProcessing(), state); }) {}
 
 bool QtProgressWindows::isVisible(ProgressWindow window) {
   const ProgressForm* form = loaded(window);

@@ -13,7 +13,9 @@ namespace qvt {
 // create one. Each program's start-up owns one, after the QApplication exists.
 class QtProgressWindows final : public IProgressWindows {
  public:
-  QtProgressWindows();
+  // `state`: the progress state whose running operation a close or Escape in a window stops;
+  // none: the installed one.
+  explicit QtProgressWindows(ProcessorState* state = nullptr);
 
   bool isVisible(ProgressWindow window) override;
   void show(ProgressWindow window) override;

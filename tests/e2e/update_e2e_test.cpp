@@ -518,7 +518,7 @@ TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
   fake.dialogs.answers = {MsgResult::Cancel};
   platform().process = &fake.process;  // the countdown's sleeps pass at once
   try {
-    UpdaterProgram(UpdateManifest::Trust::Compiled()).Main();
+    UpdaterProgram(platform(), UpdateManifest::Trust::Compiled()).Main();
     ADD_FAILURE() << "the Updater ends the program";
   } catch (const ProgramEnded& ended) {
     EXPECT_EQ(ended.exitCode, UpdaterProgram::kExitCancelled);

@@ -48,10 +48,14 @@ class UpdaterTest : public testing::Test {
   }
   bool exists(const QString& name) { return QFileInfo::exists(fake.path(name)); }
 
-  // Runs the procedure to its end; the exit code.
+  // Runs the procedure to its end over the fakes handed to it, with no service installed
+  // meanwhile: a service reached through the installed table ends the run. The exit code.
   int run() {
+    const qvt::Platform services = qvt::platform();
+    const qvt::ScopedPlatform nothingInstalled;
+    qvt::platform() = qvt::Platform();
     try {
-      UpdaterProgram(kKeyless).Main();
+      UpdaterProgram(services, kKeyless).Main();
     } catch (const qvt::ProgramEnded& ended) {
       return ended.exitCode;
     }
@@ -390,7 +394,7 @@ TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
     EXPECT_TRUE(shot->grab().save(folder + "/" + name)) << name.toStdString();
     saved << name;
   };
-  EXPECT_THROW(qvt::UpdaterProgram(kKeyless).Main(), qvt::ProgramEnded);
+  EXPECT_THROW(qvt::UpdaterProgram(qvt::platform(), kKeyless).Main(), qvt::ProgramEnded);
   EXPECT_EQ(saved, QStringList({"Updater_waiting.png", "Updater_countdown.png"}));
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
