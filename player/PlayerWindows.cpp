@@ -32,7 +32,8 @@ class PlayerWindowLink final : public IPlayerWindow {
 
 }  // namespace
 
-PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris, UpdateManifest::Trust trust)
+PlayerWindows::PlayerWindows(MusicVariables& mv, const Platform& services, MprisHub* mpris,
+                             UpdateManifest::Trust trust)
     : music(forms,
             [this, &mv, mpris] {
               return new frmMusic(
@@ -55,6 +56,7 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, MprisHub* mpris, UpdateManifest
                   },
                   [this] { MainModule::CloseNormally(*this); }},
       mv_(mv),
+      services_(services),
       trust_(std::move(trust)),
       playerLink_(std::make_unique<PlayerWindowLink>(music)) {}
 

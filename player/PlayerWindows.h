@@ -15,6 +15,7 @@ namespace qvt {
 class IPlayerWindow;
 class MprisHub;
 class MusicVariables;
+struct Platform;
 class frmChoose;
 class frmList;
 class frmMusic;
@@ -25,10 +26,12 @@ class frmSearch;
 class PlayerWindows : public MainModule::IFirstWindows {
  public:
   // The desktop's media controls the playing windows attach to; none: not served.
-  // `mv` is the play list and state every window shares; `trust`, what the updates installed
-  // from the options window are verified under: the program's compiled choice, or a test's.
-  explicit PlayerWindows(MusicVariables& mv, MprisHub* mpris = nullptr,
-                         UpdateManifest::Trust trust = UpdateManifest::Trust::Compiled());
+  // `mv` is the play list and state every window shares; `services`, the table of services the
+  // windows and what they run reach the machine through (it outlives the windows); `trust`,
+  // what the updates installed from the options window are verified under: the program's
+  // compiled choice, or a test's.
+  PlayerWindows(MusicVariables& mv, const Platform& services, MprisHub* mpris = nullptr,
+                UpdateManifest::Trust trust = UpdateManifest::Trust::Compiled());
   ~PlayerWindows() override;
   PlayerWindows(const PlayerWindows&) = delete;
   PlayerWindows& operator=(const PlayerWindows&) = delete;
@@ -49,12 +52,14 @@ class PlayerWindows : public MainModule::IFirstWindows {
   void ShowQuickPlay(const QString& sPath) override;
   void StartQuickPlay() override;
   MusicVariables& PlayList() override { return mv_; }
+  const Platform& Services() const { return services_; }
   bool PlayerLoading() override;
   bool UnloadPlayer() override;
   bool UnloadQuickPlay() override;
 
  private:
   MusicVariables& mv_;
+  const Platform& services_;
   const UpdateManifest::Trust trust_;
   // The player window as the list view and the editor reach it: loaded when it is not.
   std::unique_ptr<IPlayerWindow> playerLink_;

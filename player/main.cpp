@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares
   qvt::MprisHub mpris;
   mpris.Install();
-  qvt::PlayerWindows windows(musicVariables, &mpris);
+  qvt::PlayerWindows windows(musicVariables, qvt::platform(), &mpris);
   qvt::OnTerminationSignal([&windows] { qvt::MainModule::CloseNormally(windows); });
   qvt::MainModule::Main(windows, qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
   return QApplication::exec();

@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/Platform.h"
 #include "player/PlayerWindows.h"
 #include "player/options/frmOptions.h"
 #include "player/playlists/frmChoose.h"
@@ -33,7 +34,7 @@ inline std::unique_ptr<PlayerWindows>& WindowsOfTheTest() {
 inline PlayerWindows& Windows() {
   std::unique_ptr<PlayerWindows>& windows = WindowsOfTheTest();
   if (!windows)
-    windows = std::make_unique<PlayerWindows>(PlayList());
+    windows = std::make_unique<PlayerWindows>(PlayList(), platform());
   return *windows;
 }
 
@@ -87,7 +88,8 @@ inline void EndWindowsOfTheTest() {
 // The test's windows made anew, their updates verified under `trust`.
 inline PlayerWindows& MakeWindows(UpdateManifest::Trust trust) {
   EndWindowsOfTheTest();
-  WindowsOfTheTest() = std::make_unique<PlayerWindows>(PlayList(), nullptr, std::move(trust));
+  WindowsOfTheTest() =
+      std::make_unique<PlayerWindows>(PlayList(), platform(), nullptr, std::move(trust));
   return *WindowsOfTheTest();
 }
 
