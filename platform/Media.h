@@ -121,5 +121,8 @@ class IMediaFactory {
 
 // A new media player from the installed factory (platform().media).
 std::unique_ptr<IMediaPlayer> CreateMediaPlayer();
+// The same from a table handed to the caller.
+struct Platform;
+std::unique_ptr<IMediaPlayer> CreateMediaPlayer(const Platform& table);
 
 }  // namespace qvt

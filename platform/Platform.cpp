@@ -58,7 +58,11 @@ bool HasComponentFiles() {
 }
 
 std::unique_ptr<IMediaPlayer> CreateMediaPlayer() {
-  return require(g_platform.media, "media").create();
+  return CreateMediaPlayer(g_platform);
+}
+
+std::unique_ptr<IMediaPlayer> CreateMediaPlayer(const Platform& table) {
+  return require(table.media, "media").create();
 }
 
 void DoEvents() {
@@ -70,7 +74,11 @@ void DoEvents(const Platform& table) {
 }
 
 void MsgBox(const QString& text) {
-  MsgBox(text, MsgButtons::OkOnly, MsgIcon::None, QString());
+  MsgBox(g_platform, text);
+}
+
+void MsgBox(const Platform& table, const QString& text) {
+  MsgBox(table, text, MsgButtons::OkOnly, MsgIcon::None, QString());
 }
 
 MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
@@ -91,12 +99,22 @@ MsgResult MsgBox(const Platform& table, const QString& text, MsgButtons buttons,
 }
 
 std::optional<QString> ChooseFolder(const QString& title, const QString& startFolder) {
-  return dialogs().chooseFolder(title, startFolder);
+  return ChooseFolder(g_platform, title, startFolder);
+}
+
+std::optional<QString> ChooseFolder(const Platform& table, const QString& title,
+                                    const QString& startFolder) {
+  return dialogs(table).chooseFolder(title, startFolder);
 }
 
 std::optional<QString> InputBox(const QString& prompt, const QString& title,
                                 const QString& defaultText) {
-  return dialogs().inputBox(prompt, title.isEmpty() ? g_platform.programName : title, defaultText);
+  return InputBox(g_platform, prompt, title, defaultText);
+}
+
+std::optional<QString> InputBox(const Platform& table, const QString& prompt, const QString& title,
+                                const QString& defaultText) {
+  return dialogs(table).inputBox(prompt, title.isEmpty() ? table.programName : title, defaultText);
 }
 
 bool PlainFileExists(const QString& path) {

@@ -79,8 +79,14 @@ IVolumes& volumes(const Platform& table);
 // The helpers of Dialogs.h and FileSystem.h over a table handed to the caller: a box titled
 // with the table's program name by default, a pass of its event loop, and names resolved in
 // its program and data folders through its file system.
+void MsgBox(const Platform& table, const QString& text);
 MsgResult MsgBox(const Platform& table, const QString& text, MsgButtons buttons, MsgIcon icon,
                  const QString& title, int defaultButton = 1, bool systemModal = false);
+std::optional<QString> InputBox(const Platform& table, const QString& prompt,
+                                const QString& title = QString(),
+                                const QString& defaultText = QString());
+std::optional<QString> ChooseFolder(const Platform& table, const QString& title,
+                                    const QString& startFolder);
 void DoEvents(const Platform& table);
 QString ProgramFile(const Platform& table, const QString& name);
 QString DataFile(const Platform& table, const QString& name);

@@ -34,12 +34,18 @@ inline QSizeF TwipsOf(QSize pixels) {
   return {TwipsOf(pixels.width()), TwipsOf(pixels.height())};
 }
 
-// The primary screen's size in twips.
+// The primary screen's size in twips: a given screen's, or the installed one's.
+inline double ScreenWidthTwips(IScreen& screen) {
+  return TwipsOf(screen.widthPixels());
+}
+inline double ScreenHeightTwips(IScreen& screen) {
+  return TwipsOf(screen.heightPixels());
+}
 inline double ScreenWidthTwips() {
-  return TwipsOf(screen().widthPixels());
+  return ScreenWidthTwips(screen());
 }
 inline double ScreenHeightTwips() {
-  return TwipsOf(screen().heightPixels());
+  return ScreenHeightTwips(screen());
 }
 
 // The top left corner, in twips, that centres a window of this outer size on the screen.
