@@ -29,28 +29,42 @@ Platform& platform() {
   return g_platform;
 }
 
-// An accessor of the table's slot `member`, answering the installed service.
+// An accessor of a table's slot `member`, and the same of the installed table.
 #define QVT_SERVICE_ACCESSOR(Type, accessor, member) \
   Type& accessor(const Platform& table) {            \
     return require(table.member, #member);           \
-  }                                                  \
-  Type& accessor() {                                 \
-    return accessor(g_platform);                     \
+  }
+#define QVT_INSTALLED_ACCESSOR(Type, accessor) \
+  Type& accessor() {                           \
+    return accessor(g_platform);               \
   }
 
 QVT_SERVICE_ACCESSOR(IDialogs, dialogs, dialogs)
+QVT_INSTALLED_ACCESSOR(IDialogs, dialogs)
 QVT_SERVICE_ACCESSOR(IEventLoop, eventLoop, eventLoop)
+QVT_INSTALLED_ACCESSOR(IEventLoop, eventLoop)
 QVT_SERVICE_ACCESSOR(IAppControl, appControl, app)
+QVT_INSTALLED_ACCESSOR(IAppControl, appControl)
 QVT_SERVICE_ACCESSOR(IScreen, screen, screen)
+QVT_INSTALLED_ACCESSOR(IScreen, screen)
 QVT_SERVICE_ACCESSOR(IOsInfo, osInfo, os)
+QVT_INSTALLED_ACCESSOR(IOsInfo, osInfo)
 QVT_SERVICE_ACCESSOR(IProcess, process, process)
+QVT_INSTALLED_ACCESSOR(IProcess, process)
 QVT_SERVICE_ACCESSOR(IClock, systemClock, clock)
+QVT_INSTALLED_ACCESSOR(IClock, systemClock)
 QVT_SERVICE_ACCESSOR(IFileSystem, files, files)
+QVT_INSTALLED_ACCESSOR(IFileSystem, files)
 QVT_SERVICE_ACCESSOR(IProgramFolder, programFolder, programFolder)
+QVT_INSTALLED_ACCESSOR(IProgramFolder, programFolder)
 QVT_SERVICE_ACCESSOR(IVolumes, volumes, volumes)
+QVT_INSTALLED_ACCESSOR(IVolumes, volumes)
 QVT_SERVICE_ACCESSOR(IHttp, http, http)
+QVT_INSTALLED_ACCESSOR(IHttp, http)
 QVT_SERVICE_ACCESSOR(IRegistryStore, registryStore, registry)
+QVT_INSTALLED_ACCESSOR(IRegistryStore, registryStore)
 
+#undef QVT_INSTALLED_ACCESSOR
 #undef QVT_SERVICE_ACCESSOR
 
 bool HasComponentFiles() {
