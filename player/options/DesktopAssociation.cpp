@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "platform/Platform.h"
 #include "shared/AtomicFile.h"
 
 namespace qvt {
@@ -282,10 +281,6 @@ Result<void> InstallDesktopEntry(IDesktop& desktop, const QString& exePath, cons
       types.append(type);
   }
   return WriteDesktopEntry(desktop, exePath, iconPath, types);
-}
-
-IDesktop* InstalledDesktop() {
-  return platform().desktop;
 }
 
 }  // namespace qvt

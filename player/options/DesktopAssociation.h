@@ -53,8 +53,4 @@ QByteArray UpdateMimeAppsList(const QByteArray& old, const QString& mimeType, co
 QByteArray DesktopEntryText(const QString& exePath, const QString& iconPath,
                             const QStringList& mimeTypes);
 
-// The desktop that associations are registered with: the service table's desktop
-// (platform/Platform.h), or nullptr when none is installed.
-IDesktop* InstalledDesktop();
-
 }  // namespace qvt

@@ -16,24 +16,24 @@ QString VerbCommand(const QString& sExePath, const QString& sSwitch) {
 
 // The icon's path: the program folder + the path given relative to it (which begins with a
 // separator). The name is looked up without regard to case.
-QString IconPath(const QString& lDefaultIconIndex) {
+QString IconPath(const Platform& services, const QString& lDefaultIconIndex) {
   QString relative = lDefaultIconIndex;
   relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
   while (relative.startsWith(QLatin1Char('/')))
     relative.remove(0, 1);
-  return relative.isEmpty() ? programFolder().folder() : ProgramFile(relative);
+  return relative.isEmpty() ? programFolder(services).folder() : ProgramFile(services, relative);
 }
 
-void RegisterWithInstalledDesktop(const QString& sAssociation, const QString& sClassDescription,
-                                  const QString& sExePath) {
-  IDesktop* desktop = InstalledDesktop();
+void RegisterWithDesktopOf(const Platform& services, const QString& sAssociation,
+                           const QString& sClassDescription, const QString& sExePath) {
+  IDesktop* desktop = services.desktop;
   if (desktop == nullptr)
     return;
   const DesktopAssociation association{sAssociation, sClassDescription, sExePath,
-                                       ProgramFile(QStringLiteral("QVTFile.png"))};
+                                       ProgramFile(services, QStringLiteral("QVTFile.png"))};
   const Result<QString> registered = RegisterWithDesktop(*desktop, association);
   if (!registered) {
-    throw RegistryError(kRegErrAssociation, platform().programName + QStringLiteral(".cRegistry"),
+    throw RegistryError(kRegErrAssociation, services.programName + QStringLiteral(".cRegistry"),
                         QStringLiteral("Failed to associate the file type with the desktop: ") +
                             registered.error());
   }
@@ -94,12 +94,12 @@ void cRegistry::CreateEXEAssociation(const QString& sExePath, const QString& sCl
     }
     if (lDefaultIconIndex != QLatin1String("-1")) {
       sSectionKey_ = sClassName + QStringLiteral("\\DefaultIcon");
-      SetClassValue(IconPath(lDefaultIconIndex));
+      SetClassValue(IconPath(services_, lDefaultIconIndex));
     }
   } catch (const RegistryError& e) {
     Raise(kRegErrAssociation, e.description());
   }
-  RegisterWithInstalledDesktop(sAssociation, sClassDescription, sExePath);
+  RegisterWithDesktopOf(services_, sAssociation, sClassDescription, sExePath);
 }
 
 void cRegistry::CreateAdditionalEXEAssociations(const QString& sClassName,
@@ -128,11 +128,11 @@ void cRegistry::CreateAdditionalEXEAssociations(const QString& sClassName,
   }
 }
 
-void AssociateExtension(const QString& extension) {
+void AssociateExtension(const Platform& services, const QString& extension) {
   const QString upper = extension.toUpper();
-  cRegistry registry;
-  registry.CreateEXEAssociation(programFolder().folder() + u'/' + platform().programName, extension,
-                                upper + QStringLiteral(" File"), upper,
+  cRegistry registry(services);
+  registry.CreateEXEAssociation(programFolder(services).folder() + u'/' + services.programName,
+                                extension, upper + QStringLiteral(" File"), upper,
                                 QStringLiteral("&QVT ") + upper + QStringLiteral(" Play"), false,
                                 QStringLiteral("&Print"), false, QStringLiteral("&New"), false,
                                 QString(), QStringLiteral("\\QVTFile.ico"));

@@ -17,7 +17,7 @@
 // The first failing write ends the association with RegistryError 0x800469AC carrying the
 // write's description; values written before it stay.
 //
-// When a desktop is installed (DesktopAssociation.h), a successful association is then also
+// When the services have a desktop (DesktopAssociation.h), a successful association is then also
 // registered with it, so that the desktop opens such files with the program; a failure there
 // is RegistryError 0x800469AC too.
 
@@ -29,8 +29,8 @@ namespace qvt {
 
 // The options window's association of an extension (as the user typed it) with the player:
 // the program in the program folder, class description "<EXT> File", open verb
-// "&QVT <EXT> Play", no print, new or install verb, and the icon "\QVTFile.ico".
-// Throws RegistryError.
-void AssociateExtension(const QString& extension);
+// "&QVT <EXT> Play", no print, new or install verb, and the icon "\QVTFile.ico", written through
+// the services handed in. Throws RegistryError.
+void AssociateExtension(const Platform& services, const QString& extension);
 
 }  // namespace qvt

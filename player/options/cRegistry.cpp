@@ -42,6 +42,8 @@ QString StoredText(const QByteArray& data) {
 
 }  // namespace
 
+cRegistry::cRegistry(const Platform& services) : services_(services) {}
+
 void cRegistry::SetMachine(const QString& sMachine) {
   if (sMachine.size() < 3) {
     sMachine_.clear();
@@ -53,7 +55,7 @@ void cRegistry::SetMachine(const QString& sMachine) {
 }
 
 void cRegistry::Raise(int32_t number, const QString& description) const {
-  throw RegistryError(number, platform().programName + QLatin1String(".cRegistry"), description);
+  throw RegistryError(number, services_.programName + QLatin1String(".cRegistry"), description);
 }
 
 QString cRegistry::ClassKeyText() const {
@@ -69,13 +71,13 @@ QString cRegistry::SetValueFailure(const Variant& vValue) const {
 bool cRegistry::KeyExists() const {
   if (Remote())
     return false;
-  return registryStore().openKey(eKey_, sSectionKey_, false).ok();
+  return registryStore(services_).openKey(eKey_, sSectionKey_, false).ok();
 }
 
 bool cRegistry::CreateKey() {
   if (Remote())
     Raise(kRegErrGeneral, kRemoteNotSupported);
-  if (!registryStore().createKey(eKey_, sSectionKey_).ok())
+  if (!registryStore(services_).createKey(eKey_, sSectionKey_).ok())
     Raise(kRegErrGeneral, QStringLiteral("Failed to create registry Key: '") + sSectionKey_);
   return true;
 }
@@ -83,7 +85,7 @@ bool cRegistry::CreateKey() {
 bool cRegistry::DeleteKey() {
   if (Remote())
     Raise(kRegErrGeneral, kRemoteNotSupported);
-  if (!registryStore().deleteKey(eKey_, sSectionKey_).ok()) {
+  if (!registryStore(services_).deleteKey(eKey_, sSectionKey_).ok()) {
     Raise(kRegErrGeneral, QStringLiteral("Failed to delete registry Key: '") + ClassKeyText() +
                               QStringLiteral("',Section: '") + sSectionKey_);
   }
@@ -93,7 +95,7 @@ bool cRegistry::DeleteKey() {
 bool cRegistry::DeleteValue() {
   if (Remote())
     Raise(kRegErrGeneral, kRemoteNotSupported);
-  IRegistryStore& store = registryStore();
+  IRegistryStore& store = registryStore(services_);
   if (!store.openKey(eKey_, sSectionKey_, true).ok()) {
     Raise(kRegErrGeneral, QStringLiteral("Failed to open key '") + ClassKeyText() +
                               QStringLiteral("',Section: '") + sSectionKey_ +
@@ -111,7 +113,7 @@ Variant cRegistry::Value() {
   if (Remote())
     return vDefault_;
   RegistryValue stored;
-  if (!registryStore().getValue(eKey_, sSectionKey_, sValueKey_, &stored).ok())
+  if (!registryStore(services_).getValue(eKey_, sSectionKey_, sValueKey_, &stored).ok())
     return vDefault_;
   eValueType_ = stored.type;
   return ReadValue(stored);
@@ -140,7 +142,7 @@ Variant cRegistry::ReadValue(const RegistryValue& stored) {
 void cRegistry::SetValue(const Variant& vValue) {
   if (Remote())
     Raise(kRegErrGeneral, kRemoteNotSupported);
-  if (!registryStore().createKey(eKey_, sSectionKey_).ok())
+  if (!registryStore(services_).createKey(eKey_, sSectionKey_).ok())
     Raise(kRegErrGeneral, SetValueFailure(vValue));
   WriteValue(vValue);
 }
@@ -173,7 +175,7 @@ void cRegistry::WriteValue(const Variant& vValue) {
     default:
       known = false;  // invalid data (13)
   }
-  if (!known || !registryStore().setValue(eKey_, sSectionKey_, sValueKey_, out).ok())
+  if (!known || !registryStore(services_).setValue(eKey_, sSectionKey_, sValueKey_, out).ok())
     Raise(kRegErrStoreFailed, SetValueFailure(vValue));
 }
 
@@ -204,7 +206,7 @@ bool cRegistry::EnumerateValues(QStringList& sKeyNames, int32_t& iKeyCount) {
   if (Remote())
     return true;
   QStringList names;
-  registryStore().valueNames(eKey_, sSectionKey_, &names);
+  registryStore(services_).valueNames(eKey_, sSectionKey_, &names);
   sKeyNames = names;
   iKeyCount = static_cast<int32_t>(names.size());
   return true;
@@ -217,7 +219,7 @@ bool cRegistry::EnumerateSections(QStringList& sSect, int32_t& iSectCount) {
     return true;
   try {
     QStringList names;
-    registryStore().subkeyNames(eKey_, sSectionKey_, &names);
+    registryStore(services_).subkeyNames(eKey_, sSectionKey_, &names);
     for (const QString& name : names) {
       if (name.size() >= kSubkeyNameBuffer)
         break;  // does not fit the buffer: the listing ends here
@@ -235,8 +237,8 @@ int32_t cRegistry::SwapEndian(int32_t value) {
   return static_cast<int32_t>(qbswap(static_cast<quint32>(value)));
 }
 
-QString cRegistry::ExpandEnvStr(const QString& text) {
-  return osInfo().expandEnvironmentStrings(text);
+QString cRegistry::ExpandEnvStr(const QString& text) const {
+  return osInfo(services_).expandEnvironmentStrings(text);
 }
 
 }  // namespace qvt

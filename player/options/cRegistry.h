@@ -3,7 +3,7 @@
 // configured through its properties (root, key path, value name, value type, the result of a
 // failed read) and then reads or writes that value, tests, creates or deletes the key, deletes
 // the value, or lists the key's values or subkeys. Failures are thrown as RegistryError; the
-// class shows nothing itself.
+// class shows nothing itself. It reaches the store through the services it is made with.
 //
 // Remote stores are not supported: with Machine set, reads answer Default (and KeyExists
 // false, the lists nothing) and writes throw 26001 "Remote registry access is not supported".
@@ -19,8 +19,12 @@
 
 namespace qvt {
 
+struct Platform;
+
 class cRegistry {
  public:
+  explicit cRegistry(const Platform& services);
+
   int32_t ClassKey() const { return eKey_; }
   void SetClassKey(int32_t eKey) { eKey_ = eKey; }
   const QString& SectionKey() const { return sSectionKey_; }
@@ -81,8 +85,9 @@ class cRegistry {
   bool Remote() const { return !sMachine_.isEmpty(); }
 
   static int32_t SwapEndian(int32_t value);
-  static QString ExpandEnvStr(const QString& text);
+  QString ExpandEnvStr(const QString& text) const;
 
+  const Platform& services_;
   int32_t eKey_ = 0;
   QString sSectionKey_;
   QString sValueKey_;

@@ -95,9 +95,9 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, c
 
 }  // namespace
 
-frmOptions::frmOptions(MusicVariables& mv, const UpdatorMethods::PlayerHooks& updateHooks,
-                       UpdateManifest::Trust trust)
-    : mv_(mv), updateHooks_(updateHooks), trust_(std::move(trust)) {
+frmOptions::frmOptions(MusicVariables& mv, const Platform& services,
+                       const UpdatorMethods::PlayerHooks& updateHooks, UpdateManifest::Trust trust)
+    : mv_(mv), services_(services), updateHooks_(updateHooks), trust_(std::move(trust)) {
   setObjectName(QStringLiteral("frmOptions"));
   setWindowTitle(QStringLiteral("Options"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -186,7 +186,8 @@ void frmOptions::CreateAssociationFrame() {
 void frmOptions::PlaceWindow() {
   setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
   // Placed from the design's client size, truncated to whole pixels, never off the top left.
-  const QPointF at = centerOnScreen(QSizeF(kClientWidthTwips, kClientHeightTwips));
+  const QPointF at =
+      centerOnScreen(qvt::screen(services_), QSizeF(kClientWidthTwips, kClientHeightTwips));
   move(static_cast<int>(std::max(0.0, at.x() / kTwipsPerPixel)),
        static_cast<int>(std::max(0.0, at.y() / kTwipsPerPixel)));
 }
@@ -279,7 +280,8 @@ void frmOptions::LoadSkipMode() {
       optSkip->setChecked(true);
       break;
     default:
-      MsgBox(QStringLiteral("Error while setting the skip mode, please set them manually"));
+      MsgBox(services_,
+             QStringLiteral("Error while setting the skip mode, please set them manually"));
       break;
   }
 }
@@ -300,7 +302,7 @@ void frmOptions::ShowUpdateButtons() {
 void frmOptions::cmdNewVerInfo_Click() {
   QString sVersion;
   const QString description = UpdatorMethods::GetNewVersionInfo(sVersion);
-  MsgBox(QStringLiteral("New for version ") + sVersion + kCrLf + kCrLf + description);
+  MsgBox(services_, QStringLiteral("New for version ") + sVersion + kCrLf + kCrLf + description);
 }
 
 // The extension is taken exactly as typed. A refusal by the registry is reported here, as the
@@ -308,25 +310,26 @@ void frmOptions::cmdNewVerInfo_Click() {
 void frmOptions::cmdExt_Click() {
   const QString extension = txtExt->text();
   if (extension.isEmpty()) {
-    MsgBox(QStringLiteral("No file type/extension specified"));
+    MsgBox(services_, QStringLiteral("No file type/extension specified"));
     return;
   }
   const MsgResult answer =
-      MsgBox(QStringLiteral("Are you sure you want to associate all ") + extension +
+      MsgBox(services_,
+             QStringLiteral("Are you sure you want to associate all ") + extension +
                  QStringLiteral(" files with QVT?  This cannot be undone") + kCrLf +
                  QStringLiteral("Continue?"),
              MsgButtons::YesNo, MsgIcon::Exclamation, QStringLiteral("Associate File?"), 2, true);
   if (answer != MsgResult::Yes) {
-    MsgBox(QStringLiteral("Aborted file association"));
+    MsgBox(services_, QStringLiteral("Aborted file association"));
     return;
   }
   try {
-    AssociateExtension(extension);
+    AssociateExtension(services_, extension);
   } catch (const RegistryError& failure) {
-    MsgBox(QStringLiteral("Association failed:") + kCrLf + failure.description());
+    MsgBox(services_, QStringLiteral("Association failed:") + kCrLf + failure.description());
     return;
   }
-  MsgBox(extension + QStringLiteral(" has been associated successfully"));
+  MsgBox(services_, extension + QStringLiteral(" has been associated successfully"));
 }
 
 void frmOptions::cmdDone_Click() {

@@ -18,15 +18,17 @@ namespace qvt {
 
 class MusicVariables;
 class ScopedProcessingStop;
+struct Platform;
 
 class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   Q_OBJECT
 
  public:
-  // mv: the options and playing state it sets; updateHooks: what an update started here does to
+  // mv: the options and playing state it sets; services: what it reaches the machine through;
+  // updateHooks: what an update started here does to
   // the player window; trust: what the update installed here is verified under.
-  frmOptions(MusicVariables& mv, const UpdatorMethods::PlayerHooks& updateHooks,
-             UpdateManifest::Trust trust);
+  frmOptions(MusicVariables& mv, const Platform& services,
+             const UpdatorMethods::PlayerHooks& updateHooks, UpdateManifest::Trust trust);
   ~frmOptions() override;
 
   // Controls, named as the window's design names them.
@@ -74,6 +76,7 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
 
  private:
   MusicVariables& mv_;
+  const Platform& services_;
   const UpdatorMethods::PlayerHooks& updateHooks_;
   const UpdateManifest::Trust trust_;
   ScopedProcessingStop* stop_ = nullptr;  // the operation running on the window

@@ -358,7 +358,7 @@ TEST_F(OptionsTest, CheckForUpdatesFillsTheLabelsOrReportsTheFailure) {
 // ---- file association ------------------------------------------------------------------------
 
 QString ClassValue(const QString& key) {
-  cRegistry reg;
+  cRegistry reg(qvt::platform());
   return reg.ValueEx(kHkeyClassesRoot, key, QString(), kRegSz, Variant()).plainText();
 }
 

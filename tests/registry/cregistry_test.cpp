@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "platform/fakes/FakePlatform.h"
+#include "platform/fakes/ScopedPlatform.h"
 #include "platform/registry/SqliteRegistry.h"
 #include "player/options/cRegistry.h"
 
@@ -14,10 +15,12 @@ namespace {
 const QString kSection = QStringLiteral("Software\\Quavertone");
 const QString kSource = QStringLiteral("Quavertone.cRegistry");
 
+// Each test runs cRegistry over the fakes handed to it, with no service installed meanwhile: a
+// service reached through the installed table ends the run.
 class CRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform().registry = &store_;
+    platform() = Platform();
     reg_.SetClassKey(kHkeyCurrentUser);
     reg_.SetSectionKey(kSection);
     reg_.SetValueKey("Setting");
@@ -30,10 +33,18 @@ class CRegistryTest : public ::testing::Test {
     return v;
   }
 
+  Platform handed() {
+    Platform services = platform();
+    services.registry = &store_;
+    return services;
+  }
+
   FakePlatform fake_;
   QTemporaryDir dir_;
   SqliteRegistry store_{dir_.filePath("registry.sqlite3")};
-  cRegistry reg_;
+  const Platform services_ = handed();
+  const ScopedPlatform nothingInstalled_;
+  cRegistry reg_{services_};
 };
 
 QByteArray Z(const char* text) {
@@ -188,7 +199,7 @@ TEST_F(CRegistryTest, ErrorNumbersAndDescriptions) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    cRegistry reg;
+    cRegistry reg(services_);
     reg.SetClassKey(kHkeyCurrentUser);
     reg.SetSectionKey(kSection);
     reg.SetValueKey("Setting");
@@ -258,7 +269,7 @@ TEST_F(CRegistryTest, ValueExWithAnEmptyText) {
       {kRegSz, "given", "fallback", Z("given")},
       {kRegExpandSz, "", "fallback", Z("")},
   };
-  cRegistry reg;
+  cRegistry reg(services_);
   for (const Case& c : cases) {
     reg.SetValueEx(kHkeyCurrentUser, kSection, "Setting", c.type, c.defaultValue, c.value);
     EXPECT_EQ(stored().data, c.bytes);
@@ -304,11 +315,15 @@ class BrokenListingStore : public SqliteRegistry {
 
 TEST_F(CRegistryTest, AnUnexpectedFailureWhileListingSubkeys) {
   BrokenListingStore broken(dir_.filePath("other.sqlite3"));
-  platform().registry = &broken;
+  Platform services = services_;
+  services.registry = &broken;
+  cRegistry reg(services);
+  reg.SetClassKey(kHkeyCurrentUser);
+  reg.SetSectionKey(kSection);
   QStringList names;
   int32_t count = 0;
   try {
-    reg_.EnumerateSections(names, count);
+    reg.EnumerateSections(names, count);
     ADD_FAILURE() << "no error raised";
   } catch (const RegistryError& e) {
     EXPECT_EQ(e.number(), kRegErrEnumSections);

@@ -101,7 +101,7 @@ TEST(RegistryChild, DumpClasses) {
 }
 
 TEST_F(FileAssociationTest, AssociatingMp3WritesFiveValuesUnderEachRoot) {
-  AssociateExtension("mp3");
+  AssociateExtension(qvt::platform(), "mp3");
   const QString icon = fake_.folder() + "/QVTFile.ico";
   EXPECT_EQ(store_.written, BothRoots({{".MP3", "mp3"},
                                        {"mp3", "MP3 File"},
@@ -165,7 +165,7 @@ TEST_F(FileAssociationTest, VerbsDefaultTextsAndIcon) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     store_.written.clear();
-    cRegistry reg;
+    cRegistry reg(qvt::platform());
     reg.CreateEXEAssociation(x, "w", "WAV File", "WAV", c.openText, c.print, "", c.newVerb, "",
                              c.install, "", c.iconIndex);
     std::vector<std::pair<QString, QString>> all{{".WAV", "w"}, {"w", "WAV File"}};
@@ -178,7 +178,7 @@ TEST_F(FileAssociationTest, VerbsDefaultTextsAndIcon) {
 TEST_F(FileAssociationTest, TheFirstFailingWriteEndsTheAssociation) {
   store_.refuse = [](int32_t root, const QString&) { return root == kHkeyLocalMachine; };
   try {
-    AssociateExtension("mp3");
+    AssociateExtension(qvt::platform(), "mp3");
     ADD_FAILURE() << "no error raised";
   } catch (const RegistryError& e) {
     EXPECT_EQ(e.number(), kRegErrAssociation);
@@ -192,11 +192,11 @@ TEST_F(FileAssociationTest, TheFirstFailingWriteEndsTheAssociation) {
 
 TEST_F(FileAssociationTest, AdditionalVerbs) {
   const std::vector<Variant> two{"enqueue", "&Enqueue", "q /e", "shuffle", "&Shuffle", "q /s"};
-  cRegistry reg;
+  cRegistry reg(qvt::platform());
   reg.CreateAdditionalEXEAssociations("ogg", two);
   EXPECT_TRUE(store_.written.isEmpty()) << "the class does not exist";
 
-  AssociateExtension("ogg");
+  AssociateExtension(qvt::platform(), "ogg");
   store_.written.clear();
   reg.CreateAdditionalEXEAssociations("ogg", {"a", "b", "c", "d"});
   EXPECT_TRUE(store_.written.isEmpty()) << "not a multiple of three";
@@ -232,7 +232,7 @@ TEST_F(FileAssociationTest, ASuccessfulAssociationReachesTheInstalledDesktop) {
   RecordingDesktop desktop;
   desktop.home = dir_.path();
   platform().desktop = &desktop;
-  AssociateExtension("Ogg");
+  AssociateExtension(qvt::platform(), "Ogg");
   EXPECT_EQ(desktop.mimeQueries, QStringList{"ogg"});
   const QByteArray entry = test::ReadAll(dir_.filePath("data/applications/quavertone.desktop"));
   EXPECT_TRUE(entry.contains("Exec=" + exe().toUtf8() + " %f\n")) << entry.constData();
@@ -243,7 +243,7 @@ TEST_F(FileAssociationTest, ASuccessfulAssociationReachesTheInstalledDesktop) {
   // registry values are written.
   desktop.home = dir_.filePath("registry.sqlite3");
   try {
-    AssociateExtension("flac");
+    AssociateExtension(qvt::platform(), "flac");
     ADD_FAILURE() << "no error raised";
   } catch (const RegistryError& e) {
     EXPECT_EQ(e.number(), kRegErrAssociation);

@@ -163,7 +163,7 @@ TEST_F(SqliteRegistryTest, StoresThatCannotBeWrittenRaiseAndStayUntouched) {
     SCOPED_TRACE(c.name);
     SqliteRegistry store(c.path);
     ScopedPlatform scope(&Platform::registry, &store);
-    cRegistry reg;
+    cRegistry reg(qvt::platform());
     reg.SetClassKey(kHkeyCurrentUser);
     reg.SetSectionKey("Software\\Quavertone");
     reg.SetValueKey("Volume");
@@ -191,7 +191,7 @@ TEST(RegistryChild, WriteValues) {
   FakePlatform fake;
   SqliteRegistry store(SqliteRegistry::DefaultPath());
   platform().registry = &store;
-  cRegistry reg;
+  cRegistry reg(qvt::platform());
   for (int32_t i = 0; i < kValuesPerWriter; ++i) {
     reg.SetValueEx(kHkeyCurrentUser, "Software\\Writers\\" + writer, "v" + QString::number(i),
                    kRegDword, Variant(), i);
