@@ -58,7 +58,7 @@ QVT_BENCH(download) {
   bool ok = true;
   const double seconds = qvt::bench::BestSeconds(kRuns, [&] {
     qvt::ShowProcessing(QStringLiteral("Establishing Connection..."), true, 0);
-    ok = qvt::downloader::DownloadFile(url, target) && ok;
+    ok = qvt::downloader::DownloadFile(qvt::platform(), url, target) && ok;
     qvt::HideProcessing();
   });
   ok = ok && QFileInfo(target).size() == kBytes;

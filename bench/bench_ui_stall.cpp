@@ -70,7 +70,7 @@ QVT_BENCH(ui_stall) {
     });
     server.start();
     qvt::bench::Watchdog watchdog;
-    qvt::downloader::DownloadFile(server.url("/silent"), fake.path("late.txt"));
+    qvt::downloader::DownloadFile(qvt::platform(), server.url("/silent"), fake.path("late.txt"));
     qvt::bench::Figure("ui_stall_http_connect_ms", watchdog.longestMs(), "ms");
     server.stop();
   }

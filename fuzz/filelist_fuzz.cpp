@@ -14,7 +14,7 @@ using qvt::fuzz::check;
 
 void checkBelow(const QString& folder, const qvt::Updator::FileRecord& record) {
   check(qvt::Updator::CheckName(record.sName).has_value());
-  const QString target = QDir::cleanPath(qvt::Updator::TargetPath(record.sName));
+  const QString target = QDir::cleanPath(qvt::Updator::TargetPath(qvt::platform(), record.sName));
   check(target.startsWith(folder + QLatin1Char('/')) && target.size() > folder.size() + 1);
 }
 

@@ -23,9 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
   }
   fake.dialogs.shown.clear();
-  const QString list = qvt::Paths::GetFileListURL();
-  const QString version = qvt::Paths::GetVersionFileURL();
-  qvt::Paths::GetMediaControlURL();
+  const QString list = qvt::Paths::GetFileListURL(qvt::platform());
+  const QString version = qvt::Paths::GetVersionFileURL(qvt::platform());
+  qvt::Paths::GetMediaControlURL(qvt::platform());
   qvt::Paths::GetCommonControlsURL();
   for (const QString& text : fake.dialogs.texts())
     check(text.startsWith(QLatin1String("Incorrect run mode found, run mode ~")));

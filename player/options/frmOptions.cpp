@@ -234,7 +234,7 @@ void frmOptions::ConnectHandlers() {
     };
   };
   connect(cmdCheckUpdates, &QPushButton::clicked, this,
-          run([this] { UpdatorMethods::CheckForUpdates(*this); }));
+          run([this] { UpdatorMethods::CheckForUpdates(services_, *this); }));
   connect(cmdNewVerInfo, &QPushButton::clicked, this, run([this] { cmdNewVerInfo_Click(); }));
   // An update's downloads can be long: a close stops them, and the update then ends without a
   // message, as it does when the user cancels. (The version check is a small bounded file; a
@@ -243,7 +243,7 @@ void frmOptions::ConnectHandlers() {
             ScopedProcessingStop stop;
             ScopedProcessingStop* const outer = std::exchange(stop_, &stop);
             const auto restore = qScopeGuard([this, outer] { stop_ = outer; });
-            UpdatorMethods::InstallUpdates(trust_, mv_, updateHooks_);
+            UpdatorMethods::InstallUpdates(services_, trust_, mv_, updateHooks_);
           }));
   connect(cmdExt, &QPushButton::clicked, this, run([this] { cmdExt_Click(); }));
   connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
@@ -260,9 +260,9 @@ void frmOptions::Form_Load() {
   (GlobalMethods::GetHideProcessing(mv_) ? optNoProcess : optYesProcess)->setChecked(true);
   (GlobalMethods::GetQuickPlayClose(mv_) ? optClose : optStayOpen)->setChecked(true);
   lblCurVer->setText(UpdatorMethods::VersionText(UpdatorMethods::RunningVersion()));
-  UpdatorMethods::ShowStoredCheckResult(*this);
+  UpdatorMethods::ShowStoredCheckResult(services_, *this);
   // A system-wide install (the Debian package): its program folder is the package manager's.
-  if (!UpdatorMethods::CanInstallUpdates())
+  if (!UpdatorMethods::CanInstallUpdates(services_))
     lblStatus->setText(QStringLiteral("Updated by the package manager"));
 }
 
@@ -301,7 +301,7 @@ void frmOptions::ShowUpdateButtons() {
 
 void frmOptions::cmdNewVerInfo_Click() {
   QString sVersion;
-  const QString description = UpdatorMethods::GetNewVersionInfo(sVersion);
+  const QString description = UpdatorMethods::GetNewVersionInfo(services_, sVersion);
   MsgBox(services_, QStringLiteral("New for version ") + sVersion + kCrLf + kCrLf + description);
 }
 

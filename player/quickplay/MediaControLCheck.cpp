@@ -27,7 +27,7 @@ void WriteMarker(bool bValue) {
 
 // Steps that may fail; false when one did.
 bool TryDownload() {
-  const QString sURL = Paths::GetMediaControlURL();
+  const QString sURL = Paths::GetMediaControlURL(platform());
   ShowProcessing(QStringLiteral("Establishing Connection..."), true, 0);
   const QString local = programFolder().folder() + QStringLiteral("/MCI32.OCX");
   if (!downloader::DownloadFile(sURL, local))

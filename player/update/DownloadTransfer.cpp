@@ -13,12 +13,13 @@ constexpr qint64 kWritebackBytes = qint64{4} * 1024 * 1024;
 
 }  // namespace
 
-Transfer::Transfer(const QString& sURL, const QString& sSaveAs, qint64 maxBytes)
+Transfer::Transfer(const Platform& services, const QString& sURL, const QString& sSaveAs,
+                   qint64 maxBytes)
     : url_(sURL),
       saveAs_(sSaveAs),
-      agent_(platform().programName),
+      agent_(services.programName),
       maxBytes_(maxBytes),
-      http_(http()) {}
+      http_(http(services)) {}
 
 Transfer::~Transfer() {
   release();

@@ -18,14 +18,16 @@
 
 namespace qvt {
 class AtomicFile;
-}
+struct Platform;
+}  // namespace qvt
 
 namespace qvt::downloader {
 
 class Transfer {
  public:
-  // On the window thread: the installed HTTP binding and the program's name as the agent.
-  Transfer(const QString& sURL, const QString& sSaveAs, qint64 maxBytes);
+  // On the window thread: the HTTP binding of the services handed in and their program's name
+  // as the agent.
+  Transfer(const Platform& services, const QString& sURL, const QString& sSaveAs, qint64 maxBytes);
   ~Transfer();
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;

@@ -17,9 +17,9 @@ QString ServerAddress(const char* path) {
 
 // The first `count` fields of "paths.qvc", or none when the file is missing, unreadable or
 // shorter.
-std::optional<QStringList> ReadFields(int count) {
+std::optional<QStringList> ReadFields(const Platform& services, int count) {
   try {
-    RecordReader reader(ProgramFile(QStringLiteral("paths.qvc")));
+    RecordReader reader(ProgramFile(services, QStringLiteral("paths.qvc")));
     QStringList fields;
     for (int i = 0; i < count; ++i)
       fields << reader.readText();
@@ -37,8 +37,9 @@ std::optional<QStringList> ReadFields(int count) {
 }
 
 // fieldFinal and fieldBeta are 0-based positions of the addresses for the two run modes.
-QString ByRunMode(int fieldFinal, int fieldBeta, const QString& sDefault) {
-  const std::optional<QStringList> fields = ReadFields(5);
+QString ByRunMode(const Platform& services, int fieldFinal, int fieldBeta,
+                  const QString& sDefault) {
+  const std::optional<QStringList> fields = ReadFields(services, 5);
   if (!fields)
     return sDefault;
   const QString sRunMode = fields->at(0);
@@ -49,8 +50,8 @@ QString ByRunMode(int fieldFinal, int fieldBeta, const QString& sDefault) {
     return fields->at(fieldBeta);
   if (fields->at(fieldFinal).trimmed().isEmpty())
     return sDefault;
-  MsgBox(QStringLiteral("Incorrect run mode found, run mode ~") + sRunMode +
-         QStringLiteral("~is not known"));
+  MsgBox(services, QStringLiteral("Incorrect run mode found, run mode ~") + sRunMode +
+                       QStringLiteral("~is not known"));
   return fields->at(fieldFinal);
 }
 
@@ -72,23 +73,23 @@ QString GetCommonControlsURL() {
   return ServerAddress("/files/QVT/Dependencies/MSCOMCTL.OCX");
 }
 
-QString GetFileListURL() {
-  return ByRunMode(1, 3, DefaultFileListURL());
+QString GetFileListURL(const Platform& services) {
+  return ByRunMode(services, 1, 3, DefaultFileListURL());
 }
 
-QString GetVersionFileURL() {
-  return ByRunMode(2, 4, DefaultVersionFileURL());
+QString GetVersionFileURL(const Platform& services) {
+  return ByRunMode(services, 2, 4, DefaultVersionFileURL());
 }
 
-QString GetRunMode() {
-  const std::optional<QStringList> fields = ReadFields(5);
+QString GetRunMode(const Platform& services) {
+  const std::optional<QStringList> fields = ReadFields(services, 5);
   if (fields && fields->at(0).toUpper() == QLatin1String("BETA"))
     return QStringLiteral("BETA");
   return QStringLiteral("FINAL");
 }
 
-QString GetMediaControlURL() {
-  const std::optional<QStringList> fields = ReadFields(6);
+QString GetMediaControlURL(const Platform& services) {
+  const std::optional<QStringList> fields = ReadFields(services, 6);
   return fields ? fields->at(5) : DefaultMediaControlURL();
 }
 

@@ -7,9 +7,13 @@
 // and version file addresses, and the media control address.
 //
 // None of the operations fails: a missing or short "paths.qvc" gives the default address. The
-// file is read anew on every call.
+// file is read anew on every call, from the program folder of the services handed in.
 
 #include <QString>
+
+namespace qvt {
+struct Platform;
+}
 
 namespace qvt::Paths {
 
@@ -22,13 +26,13 @@ QString GetCommonControlsURL();
 // Fields 1 to 5: FINAL gives field 2, BETA field 4; another run mode gives the default when
 // field 2 is blank, else field 2 after the message "Incorrect run mode found, run mode ~<mode>~is
 // not known".
-QString GetFileListURL();
+QString GetFileListURL(const Platform& services);
 // The same with fields 3 and 5.
-QString GetVersionFileURL();
+QString GetVersionFileURL(const Platform& services);
 // Field 6 as read (even when empty), whatever the run mode.
-QString GetMediaControlURL();
+QString GetMediaControlURL(const Platform& services);
 // The channel whose updates this player takes: "BETA" when field 1 is that run mode (any
 // letter case), else "FINAL", whose addresses every other run mode uses. Says nothing.
-QString GetRunMode();
+QString GetRunMode(const Platform& services);
 
 }  // namespace qvt::Paths

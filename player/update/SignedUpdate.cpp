@@ -16,11 +16,11 @@ namespace {
 using UpdateManifest::Role;
 
 // Fetches one file of the update; fails with `failure`, or kCancelledReason.
-Result<void> Download(const QString& sURL, const QString& sPath, qint64 maxBytes,
-                      const QString& failure) {
-  UpdateProcessing(QStringLiteral("Establishing Connection..."));
-  const downloader::Outcome outcome = downloader::Download(sURL, sPath, maxBytes);
-  UpdateProcessing(QStringLiteral("Completed"));
+Result<void> Download(const Platform& services, const QString& sURL, const QString& sPath,
+                      qint64 maxBytes, const QString& failure) {
+  ProcessorOf(services).Update(QStringLiteral("Establishing Connection..."));
+  const downloader::Outcome outcome = downloader::Download(services, sURL, sPath, maxBytes);
+  ProcessorOf(services).Update(QStringLiteral("Completed"));
   if (outcome == downloader::Outcome::Cancelled)
     return Unexpected{kCancelledReason};
   if (outcome == downloader::Outcome::Failed)
@@ -28,8 +28,8 @@ Result<void> Download(const QString& sURL, const QString& sPath, qint64 maxBytes
   return {};
 }
 
-Result<void> CheckChannel(const UpdateManifest::Manifest& manifest) {
-  const QString channel = Paths::GetRunMode();
+Result<void> CheckChannel(const Platform& services, const UpdateManifest::Manifest& manifest) {
+  const QString channel = Paths::GetRunMode(services);
   if (manifest.sChannel != channel)
     return Unexpected{QStringLiteral("The signed update is for the ") + manifest.sChannel +
                       QStringLiteral(" channel, not this QVT's ") + channel +
@@ -38,10 +38,10 @@ Result<void> CheckChannel(const UpdateManifest::Manifest& manifest) {
 }
 
 // The announced version of the last check, as text; fails when it is not known.
-Result<QString> AnnouncedVersion() {
+Result<QString> AnnouncedVersion(const Platform& services) {
   try {
     const UpdatorMethods::VersionNumbers announced =
-        UpdatorMethods::ReadVersionFile(UpdatorMethods::CurrentVersionPath());
+        UpdatorMethods::ReadVersionFile(UpdatorMethods::CurrentVersionPath(services));
     return QStringLiteral("%1.%2.%3")
         .arg(announced.major)
         .arg(announced.minor)
@@ -53,7 +53,7 @@ Result<QString> AnnouncedVersion() {
 
 }  // namespace
 
-Result<void> CheckVersion(const UpdateManifest::Manifest& manifest) {
+Result<void> CheckVersion(const Platform& services, const UpdateManifest::Manifest& manifest) {
   using namespace UpdatorMethods;
   const std::optional<VersionNumbers> signedVersion = ParseVersion(manifest.sVersion);
   const VersionNumbers running = RunningVersion();
@@ -61,7 +61,7 @@ Result<void> CheckVersion(const UpdateManifest::Manifest& manifest) {
     return Unexpected{QStringLiteral("The signed update is for version ") + manifest.sVersion +
                       QStringLiteral(", which is not newer than this QVT, ") +
                       VersionText(running) + QLatin1Char('.')};
-  const Result<QString> announced = AnnouncedVersion();
+  const Result<QString> announced = AnnouncedVersion(services);
   if (!announced)
     return Unexpected{announced.error()};
   if (manifest.sVersion != *announced)
@@ -89,18 +89,19 @@ Result<void> CheckRoles(const UpdateManifest::Manifest& manifest, const QString&
   return {};
 }
 
-Result<UpdateManifest::Manifest> Fetch(const UpdateManifest::Trust& trust,
+Result<UpdateManifest::Manifest> Fetch(const Platform& services, const UpdateManifest::Trust& trust,
                                        const QString& sFileListURL, const QString& sUpdaterName,
                                        const QStringList& otherNames) {
   const QString folder = sFileListURL.left(sFileListURL.lastIndexOf(QLatin1Char('/')) + 1);
-  const QString manifestPath = ProgramFile(UpdateManifest::kKeptManifest);
-  const QString signaturePath = ProgramFile(UpdateManifest::kKeptSignature);
-  Discard();  // files left by an earlier attempt must not be used
-  Result<void> fetched = Download(
-      folder + UpdateManifest::kManifestName, manifestPath, UpdateManifest::kMostManifestBytes,
-      QStringLiteral("The update's signed manifest could not be downloaded."));
+  const QString manifestPath = ProgramFile(services, UpdateManifest::kKeptManifest);
+  const QString signaturePath = ProgramFile(services, UpdateManifest::kKeptSignature);
+  Discard(services);  // files left by an earlier attempt must not be used
+  Result<void> fetched =
+      Download(services, folder + UpdateManifest::kManifestName, manifestPath,
+               UpdateManifest::kMostManifestBytes,
+               QStringLiteral("The update's signed manifest could not be downloaded."));
   if (fetched)
-    fetched = Download(folder + UpdateManifest::kSignatureName, signaturePath,
+    fetched = Download(services, folder + UpdateManifest::kSignatureName, signaturePath,
                        UpdateManifest::kMostSignatureBytes,
                        QStringLiteral("The update's signature could not be downloaded."));
   if (!fetched)
@@ -109,9 +110,9 @@ Result<UpdateManifest::Manifest> Fetch(const UpdateManifest::Trust& trust,
       UpdateManifest::Open(trust, manifestPath, signaturePath);
   if (!manifest)
     return manifest;
-  Result<void> checked = CheckVersion(*manifest);
+  Result<void> checked = CheckVersion(services, *manifest);
   if (checked)
-    checked = CheckChannel(*manifest);
+    checked = CheckChannel(services, *manifest);
   if (checked)
     checked = CheckRoles(*manifest, sUpdaterName, otherNames);
   if (!checked)
@@ -119,10 +120,10 @@ Result<UpdateManifest::Manifest> Fetch(const UpdateManifest::Trust& trust,
   return manifest;
 }
 
-void Discard() {
+void Discard(const Platform& services) {
   // Whatever of them is missing already is what this wants.
-  (void)files().removeFile(ProgramFile(UpdateManifest::kKeptManifest));
-  (void)files().removeFile(ProgramFile(UpdateManifest::kKeptSignature));
+  (void)files(services).removeFile(ProgramFile(services, UpdateManifest::kKeptManifest));
+  (void)files(services).removeFile(ProgramFile(services, UpdateManifest::kKeptSignature));
 }
 
 }  // namespace qvt::SignedUpdate

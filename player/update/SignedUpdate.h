@@ -12,21 +12,26 @@
 #include "platform/base/Result.h"
 #include "shared/UpdateManifest.h"
 
+namespace qvt {
+struct Platform;
+}
+
 namespace qvt::SignedUpdate {
 
 // The manifest, its signature checked under the trust's key and the rest as above against the
-// file list (the updater's name, then the other names in list order); fails with the reason
+// file list (the updater's name, then the other names in list order), fetched and kept through
+// the services handed in; fails with the reason
 // when the update must stop, or with kCancelledReason when the user stopped a download.
-Result<UpdateManifest::Manifest> Fetch(const UpdateManifest::Trust& trust,
+Result<UpdateManifest::Manifest> Fetch(const Platform& services, const UpdateManifest::Trust& trust,
                                        const QString& sFileListURL, const QString& sUpdaterName,
                                        const QStringList& otherNames);
 // Whether the file list matches the manifest exactly; fails with the reason.
 Result<void> CheckRoles(const UpdateManifest::Manifest& manifest, const QString& sUpdaterName,
                         const QStringList& otherNames);
 // Whether the signed version may be installed over the running one; fails with the reason.
-Result<void> CheckVersion(const UpdateManifest::Manifest& manifest);
+Result<void> CheckVersion(const Platform& services, const UpdateManifest::Manifest& manifest);
 // Removes the kept manifest and signature.
-void Discard();
+void Discard(const Platform& services);
 
 // The reason of an update the user stopped: no message is shown for it.
 extern const QString kCancelledReason;

@@ -52,30 +52,31 @@ QString StagingPath(const QString& target) {
 }
 
 // Ends a stopped update with its message; one the user stopped ends without a word.
-bool Stop(const QString& reason) {
-  HideProcessing();
+bool Stop(const Platform& services, const QString& reason) {
+  ProcessorOf(services).Hide();
   if (reason != SignedUpdate::kCancelledReason)
-    MsgBox(kUpdateStopped + kCrLf + kCrLf + reason);
+    MsgBox(services, kUpdateStopped + kCrLf + kCrLf + reason);
   return false;
 }
 
-void Discard(const std::vector<Staged>& staged) {
+void Discard(IFileSystem& fs, const std::vector<Staged>& staged) {
   // The staging files put in place are gone already; one left behind is overwritten by the next
   // update's download.
   for (const Staged& file : staged)
-    (void)files().removeFile(file.staging);
+    (void)fs.removeFile(file.staging);
 }
 
 // Fetches one record to its staging file, at most maxBytes of it; fails with the reason.
-Result<void> Fetch(const FileRecord& record, bool bEssential, qint64 maxBytes,
-                   std::vector<Staged>& staged) {
-  UpdateProcessing(QStringLiteral("Establishing Connection..."));
-  const QString target = TargetPath(record.sName);
+Result<void> Fetch(const Platform& services, const FileRecord& record, bool bEssential,
+                   qint64 maxBytes, std::vector<Staged>& staged) {
+  ProcessorOf(services).Update(QStringLiteral("Establishing Connection..."));
+  const QString target = TargetPath(services, record.sName);
   const QString staging = StagingPath(target);
   // Whatever has the staging name (a link included, which is removed, never followed) goes.
-  (void)files().removeFile(staging);
-  const downloader::Outcome outcome = downloader::Download(record.sURL, staging, maxBytes);
-  UpdateProcessing(QStringLiteral("Completed"));
+  (void)files(services).removeFile(staging);
+  const downloader::Outcome outcome =
+      downloader::Download(services, record.sURL, staging, maxBytes);
+  ProcessorOf(services).Update(QStringLiteral("Completed"));
   if (outcome == downloader::Outcome::Cancelled)
     return Unexpected{SignedUpdate::kCancelledReason};
   if (outcome == downloader::Outcome::Failed)
@@ -91,12 +92,11 @@ QString AsidePath(const QString& target) {
 }
 
 // Takes back the files put in place, newest first: each old file returns, a new one goes.
-void Restore(const std::vector<std::pair<const Staged*, bool>>& placed) {
+void Restore(IFileSystem& fs, const std::vector<std::pair<const Staged*, bool>>& placed) {
   for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
     const auto& [file, bHadOld] = *it;
-    const Result<void> restored = bHadOld
-                                      ? files().renameFile(AsidePath(file->target), file->target)
-                                      : files().removeFile(file->target);
+    const Result<void> restored = bHadOld ? fs.renameFile(AsidePath(file->target), file->target)
+                                          : fs.removeFile(file->target);
     QVT_CHECK(lcUpdate(), restored,
               restored.error());  // the update stops with its own reason either way
   }
@@ -105,24 +105,24 @@ void Restore(const std::vector<std::pair<const Staged*, bool>>& placed) {
 // Puts the staged files in place, the essential ones first, all or nothing: a file an update
 // replaces is moved aside first, and when any file cannot be put in place, every file put in
 // place before it is taken back. Fails with the reason.
-Result<void> PutInPlace(std::vector<Staged>& staged) {
+Result<void> PutInPlace(IFileSystem& fs, std::vector<Staged>& staged) {
   std::stable_partition(staged.begin(), staged.end(), [](const Staged& s) { return s.bEssential; });
   for (const Staged& file : staged) {
-    if (file.bExecutable && !files().setExecutable(file.staging))
+    if (file.bExecutable && !fs.setExecutable(file.staging))
       return Unexpected{QFileInfo(file.target).fileName() +
                         QStringLiteral(" could not be made executable.")};
   }
   std::vector<std::pair<const Staged*, bool>> placed;  // with whether an old file was moved aside
   for (const Staged& file : staged) {
     const bool bHadOld = QFileInfo::exists(file.target);
-    if ((bHadOld && !files().renameFile(file.target, AsidePath(file.target))) ||
-        !files().renameFile(file.staging, file.target)) {
+    if ((bHadOld && !fs.renameFile(file.target, AsidePath(file.target))) ||
+        !fs.renameFile(file.staging, file.target)) {
       if (bHadOld && !QFileInfo::exists(file.target)) {
-        const Result<void> restored = files().renameFile(AsidePath(file.target), file.target);
+        const Result<void> restored = fs.renameFile(AsidePath(file.target), file.target);
         QVT_CHECK(lcUpdate(), restored,
                   restored.error());  // the update stops with its own reason either way
       }
-      Restore(placed);
+      Restore(fs, placed);
       return Unexpected{QFileInfo(file.target).fileName() +
                         QStringLiteral(" could not be put in place.")};
     }
@@ -131,7 +131,7 @@ Result<void> PutInPlace(std::vector<Staged>& staged) {
   for (const auto& [file, bHadOld] : placed) {
     // An old file left aside is hidden, and the next update moves its own old file over it.
     if (bHadOld)
-      (void)files().removeFile(AsidePath(file->target));
+      (void)fs.removeFile(AsidePath(file->target));
   }
   return {};
 }
@@ -139,20 +139,20 @@ Result<void> PutInPlace(std::vector<Staged>& staged) {
 // Fetches every file of the list, the updater last. With a manifest every file is required
 // and none may be longer than it was signed; without one, a file that does not arrive stops
 // the update only when it is the new player or the updater.
-Result<void> FetchAll(const FileList& list, const UpdateManifest::Manifest* manifest,
-                      std::vector<Staged>& staged) {
+Result<void> FetchAll(const Platform& services, const FileList& list,
+                      const UpdateManifest::Manifest* manifest, std::vector<Staged>& staged) {
   const auto most = [manifest](const FileRecord& record) {
     const UpdateManifest::Entry* entry = manifest ? manifest->find(record.sName) : nullptr;
     return entry ? entry->size : downloader::kMostFileBytes;
   };
   for (const FileRecord& record : list.files) {
     const bool bEssential = UpdateManifest::SameName(record.sName, kNewPlayerName);
-    const Result<void> fetched = Fetch(record, bEssential, most(record), staged);
+    const Result<void> fetched = Fetch(services, record, bEssential, most(record), staged);
     const bool bCancelled = !fetched && fetched.error() == SignedUpdate::kCancelledReason;
     if (!fetched && (bEssential || manifest != nullptr || bCancelled))
       return fetched;
   }
-  return Fetch(list.updater, true, most(list.updater), staged);
+  return Fetch(services, list.updater, true, most(list.updater), staged);
 }
 
 QStringList OtherNames(const FileList& list) {
@@ -164,17 +164,18 @@ QStringList OtherNames(const FileList& list) {
 
 // Fetches the files of the list, checks them against the signed manifest when the trust has
 // the publisher's key, and puts them in place. Fails with the reason.
-Result<void> Install(const UpdateManifest::Trust& trust, const FileList& list,
-                     const QString& sFileListURL, std::vector<Staged>& staged) {
+Result<void> Install(const Platform& services, const UpdateManifest::Trust& trust,
+                     const FileList& list, const QString& sFileListURL,
+                     std::vector<Staged>& staged) {
   std::optional<UpdateManifest::Manifest> manifest;
   if (trust.HasPublisherKey()) {
     Result<UpdateManifest::Manifest> signedManifest =
-        SignedUpdate::Fetch(trust, sFileListURL, list.updater.sName, OtherNames(list));
+        SignedUpdate::Fetch(services, trust, sFileListURL, list.updater.sName, OtherNames(list));
     if (!signedManifest)
       return Unexpected{signedManifest.error()};
     manifest = std::move(signedManifest).value();
   }
-  const Result<void> fetched = FetchAll(list, manifest ? &*manifest : nullptr, staged);
+  const Result<void> fetched = FetchAll(services, list, manifest ? &*manifest : nullptr, staged);
   if (!fetched)
     return fetched;
   for (const Staged& file : staged) {
@@ -183,7 +184,7 @@ Result<void> Install(const UpdateManifest::Trust& trust, const FileList& list,
     if (!checked)
       return checked;
   }
-  return PutInPlace(staged);
+  return PutInPlace(files(services), staged);
 }
 
 // Whether the list names a file twice ("" and "/" alike, letters of any case); fails with
@@ -216,10 +217,10 @@ Result<void> CheckName(const QString& sName) {
   return {};
 }
 
-QString TargetPath(const QString& sName) {
+QString TargetPath(const Platform& services, const QString& sName) {
   if (sName.contains(QLatin1Char('/')))
-    return programFolder().folder() + QLatin1Char('/') + sName;
-  return ProgramFile(sName);
+    return programFolder(services).folder() + QLatin1Char('/') + sName;
+  return ProgramFile(services, sName);
 }
 
 Result<FileList> ReadFileList(const QString& sPath) {
@@ -245,38 +246,41 @@ Result<FileList> ReadFileList(const QString& sPath) {
   return list;
 }
 
-bool BeginUpdate(const UpdateManifest::Trust& trust, QString sFileListURL) {
+bool BeginUpdate(const Platform& services, const UpdateManifest::Trust& trust,
+                 QString sFileListURL) {
+  IFileSystem& fs = files(services);
   // Nothing unsigned is fetched, let alone run, by a build that cannot verify it.
   if (!UpdatorMethods::CanVerifyUpdates(trust))
-    return Stop(UpdatorMethods::kCannotVerifyUpdates);
-  ShowDeterminedProcessing(0, 20, true, QStringLiteral("Beginning Download of file list"));
-  const QString listPath = ProgramFile(kListName);
+    return Stop(services, UpdatorMethods::kCannotVerifyUpdates);
+  ProcessorOf(services).ShowDetermined(0, 20, true,
+                                       QStringLiteral("Beginning Download of file list"));
+  const QString listPath = ProgramFile(services, kListName);
   // A list left by an earlier attempt is never read: the download replaces it or the update stops.
-  (void)files().removeFile(listPath);
+  (void)fs.removeFile(listPath);
   const downloader::Outcome listed =
-      downloader::Download(sFileListURL, listPath, kMostFileListBytes);
+      downloader::Download(services, sFileListURL, listPath, kMostFileListBytes);
   if (listed != downloader::Outcome::Done)
-    return Stop(listed == downloader::Outcome::Cancelled
-                    ? SignedUpdate::kCancelledReason
-                    : QStringLiteral("The list of files could not be downloaded."));
+    return Stop(services, listed == downloader::Outcome::Cancelled
+                              ? SignedUpdate::kCancelledReason
+                              : QStringLiteral("The list of files could not be downloaded."));
   const Result<FileList> list = ReadFileList(listPath);
   if (!list) {
-    (void)files().removeFile(listPath);  // the next attempt removes it first
-    return Stop(list.error());
+    (void)fs.removeFile(listPath);  // the next attempt removes it first
+    return Stop(services, list.error());
   }
   std::vector<Staged> staged;
-  const Result<void> installed = Install(trust, *list, sFileListURL, staged);
-  Discard(staged);                     // what was not put in place
-  (void)files().removeFile(listPath);  // the next attempt removes it first
+  const Result<void> installed = Install(services, trust, *list, sFileListURL, staged);
+  Discard(fs, staged);            // what was not put in place
+  (void)fs.removeFile(listPath);  // the next attempt removes it first
   if (!installed) {
-    SignedUpdate::Discard();
-    return Stop(installed.error());
+    SignedUpdate::Discard(services);
+    return Stop(services, installed.error());
   }
-  HideProcessing();
-  const QString updater = TargetPath(list->updater.sName);
-  if (!process().startDetached(updater, {})) {
-    SignedUpdate::Discard();
-    return Stop(QStringLiteral("The updater could not be started: ") + updater);
+  ProcessorOf(services).Hide();
+  const QString updater = TargetPath(services, list->updater.sName);
+  if (!process(services).startDetached(updater, {})) {
+    SignedUpdate::Discard(services);
+    return Stop(services, QStringLiteral("The updater could not be started: ") + updater);
   }
   return true;
 }

@@ -33,6 +33,10 @@
 #include "platform/base/Result.h"
 #include "shared/UpdateManifest.h"
 
+namespace qvt {
+struct Platform;
+}
+
 namespace qvt::Updator {
 
 struct FileRecord {
@@ -60,11 +64,12 @@ Result<FileList> ReadFileList(const QString& sPath);
 Result<void> CheckName(const QString& sName);
 // Where a listed name is stored: the program folder joined with the name (a name without
 // folders matches an existing file of any letter case).
-QString TargetPath(const QString& sName);
+QString TargetPath(const Platform& services, const QString& sName);
 
-// Downloads the list and its files, verified under `trust`, puts them in place and starts the
-// updater. True when the updater was started; false when the update stopped (the message has
-// been shown).
-bool BeginUpdate(const UpdateManifest::Trust& trust, QString sFileListURL);
+// Downloads the list and its files through the services handed in, verified under `trust`, puts
+// them in place and starts the updater. True when the updater was started; false when the update
+// stopped (the message has been shown).
+bool BeginUpdate(const Platform& services, const UpdateManifest::Trust& trust,
+                 QString sFileListURL);
 
 }  // namespace qvt::Updator

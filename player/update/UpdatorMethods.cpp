@@ -59,11 +59,12 @@ QStringList ReadLines(const QString& sPath, int count) {
   return lines;
 }
 
-void ShowOutcome(IUpdateView& view, const VersionNumbers& announced, bool bAnnounceMajor) {
+void ShowOutcome(const Platform& services, IUpdateView& view, const VersionNumbers& announced,
+                 bool bAnnounceMajor) {
   switch (CompareVersion(announced)) {
     case VersionOutcome::MajorRelease:
       if (bAnnounceMajor)
-        MsgBox(kMajorReleaseMessage + kCrLf + kMakerSite);
+        MsgBox(services, kMajorReleaseMessage + kCrLf + kMakerSite);
       view.SetStatusCaption(QStringLiteral("You should redownload the installer"));
       break;
     case VersionOutcome::NewerVersion:
@@ -123,8 +124,8 @@ QString VersionText(const VersionNumbers& version) {
       .arg(version.revision);
 }
 
-QString CurrentVersionPath() {
-  return DataFile(QStringLiteral("CurrentVersion.qvs"));
+QString CurrentVersionPath(const Platform& services) {
+  return DataFile(services, QStringLiteral("CurrentVersion.qvs"));
 }
 
 VersionNumbers ReadVersionFile(const QString& sPath) {
@@ -136,35 +137,38 @@ VersionNumbers ReadVersionFile(const QString& sPath) {
   return version;
 }
 
-void CheckForUpdates(IUpdateView& view) {
-  ShowProcessing(QStringLiteral("Establishing Connection...."), true, 20);
-  const QString path = CurrentVersionPath();
-  (void)files().removeFile(path);  // may be missing; the download below writes it anew
+void CheckForUpdates(const Platform& services, IUpdateView& view) {
+  Processor processor = ProcessorOf(services);
+  processor.Show(QStringLiteral("Establishing Connection...."), true, 20);
+  const QString path = CurrentVersionPath(services);
+  (void)files(services).removeFile(path);  // may be missing; the download below writes it anew
   try {
-    if (!downloader::DownloadFile(Paths::GetVersionFileURL(), path, kMostVersionFileBytes))
+    if (!downloader::DownloadFile(services, Paths::GetVersionFileURL(services), path,
+                                  kMostVersionFileBytes))
       throw RecordError(RecordError::FileNotFound,
                         QStringLiteral("The version file could not be downloaded"));
-    UpdateProcessing(QStringLiteral("Comparing versions..."));
-    ShowOutcome(view, ReadVersionFile(path), true);
+    processor.Update(QStringLiteral("Comparing versions..."));
+    ShowOutcome(services, view, ReadVersionFile(path), true);
   } catch (const RecordError& failure) {
-    MsgBox(kCheckFailed + kCrLf + kCrLf + QStringLiteral("~~~~~") + kCrLf + failure.description());
+    MsgBox(services,
+           kCheckFailed + kCrLf + kCrLf + QStringLiteral("~~~~~") + kCrLf + failure.description());
   }
-  HideProcessing();
+  processor.Hide();
 }
 
-void ShowStoredCheckResult(IUpdateView& view) {
-  const QString path = CurrentVersionPath();
-  if (!PlainFileExists(path))
+void ShowStoredCheckResult(const Platform& services, IUpdateView& view) {
+  const QString path = CurrentVersionPath(services);
+  if (!PlainFileExists(files(services), path))
     return;  // no check has been kept yet: the labels stay as they are
   try {
-    ShowOutcome(view, ReadVersionFile(path), false);
+    ShowOutcome(services, view, ReadVersionFile(path), false);
   } catch (const RecordError&) {
     LogDropped(lcUpdate());  // an unreadable kept check: the labels stay as they are
   }
 }
 
-QString GetNewVersionInfo(QString& sVersion) {
-  const QStringList lines = ReadLines(CurrentVersionPath(), 2);
+QString GetNewVersionInfo(const Platform& services, QString& sVersion) {
+  const QStringList lines = ReadLines(CurrentVersionPath(services), 2);
   if (!lines.isEmpty())
     sVersion = lines.at(0);
   if (lines.size() < 2)
@@ -177,8 +181,9 @@ bool CanVerifyUpdates(const UpdateManifest::Trust& trust) {
   return trust.HasPublisherKey() || trust.bAllowUnsigned;
 }
 
-bool CanInstallUpdates() {
-  return QDir::cleanPath(programFolder().dataFolder()) == QDir::cleanPath(programFolder().folder());
+bool CanInstallUpdates(const Platform& services) {
+  IProgramFolder& folder = programFolder(services);
+  return QDir::cleanPath(folder.dataFolder()) == QDir::cleanPath(folder.folder());
 }
 
 void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks) {
@@ -191,13 +196,13 @@ void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks) {
 namespace {
 
 // Says why no update can be installed here, when none can; true then.
-bool RefusedHere(const UpdateManifest::Trust& trust) {
-  if (!CanInstallUpdates()) {
-    MsgBox(kCannotInstallHere);
+bool RefusedHere(const Platform& services, const UpdateManifest::Trust& trust) {
+  if (!CanInstallUpdates(services)) {
+    MsgBox(services, kCannotInstallHere);
     return true;
   }
   if (!CanVerifyUpdates(trust)) {
-    MsgBox(kCannotVerifyUpdates);
+    MsgBox(services, kCannotVerifyUpdates);
     return true;
   }
   return false;
@@ -205,10 +210,11 @@ bool RefusedHere(const UpdateManifest::Trust& trust) {
 
 }  // namespace
 
-void StartUpdate(const UpdateManifest::Trust& trust, const PlayerHooks& hooks) {
-  if (RefusedHere(trust))
+void StartUpdate(const Platform& services, const UpdateManifest::Trust& trust,
+                 const PlayerHooks& hooks) {
+  if (RefusedHere(services, trust))
     return;
-  if (!Updator::BeginUpdate(trust, Paths::GetFileListURL()))
+  if (!Updator::BeginUpdate(services, trust, Paths::GetFileListURL(services)))
     return;
   if (hooks.ClosePlayer) {
     hooks.ClosePlayer();
@@ -216,19 +222,19 @@ void StartUpdate(const UpdateManifest::Trust& trust, const PlayerHooks& hooks) {
   }
   // Without the window's close path, at least let the updater go on.
   Tracker::SetStatusClosed();
-  appControl().endProgram(0);
+  appControl(services).endProgram(0);
 }
 
-void InstallUpdates(const UpdateManifest::Trust& trust, MusicVariables& mv,
-                    const PlayerHooks& hooks) {
-  if (RefusedHere(trust))
+void InstallUpdates(const Platform& services, const UpdateManifest::Trust& trust,
+                    MusicVariables& mv, const PlayerHooks& hooks) {
+  if (RefusedHere(services, trust))
     return;
-  const MsgResult answer = MsgBox(kConfirmText, MsgButtons::YesNo, MsgIcon::Information,
+  const MsgResult answer = MsgBox(services, kConfirmText, MsgButtons::YesNo, MsgIcon::Information,
                                   QStringLiteral("Update Now?"), 2);
   if (answer != MsgResult::Yes)
     return;
   HaltPlayback(mv, hooks);
-  StartUpdate(trust, hooks);
+  StartUpdate(services, trust, hooks);
 }
 
 }  // namespace qvt::UpdatorMethods

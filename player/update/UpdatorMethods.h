@@ -14,6 +14,7 @@
 //
 // The windows are reached through IUpdateView (the options window's labels and buttons) and
 // the player hooks (stopping playback, closing the player), so that this code has no widgets.
+// The operations that reach the machine do so through the services their caller hands them.
 
 #include <QString>
 #include <cstdint>
@@ -24,7 +25,8 @@
 
 namespace qvt {
 class MusicVariables;
-}
+struct Platform;
+}  // namespace qvt
 
 namespace qvt::UpdatorMethods {
 
@@ -77,35 +79,36 @@ bool IsNewer(const VersionNumbers& a, const VersionNumbers& b);
 // "Version " followed by the three numbers separated by ".".
 QString VersionText(const VersionNumbers& version);
 // The kept version file, in the settings folder.
-QString CurrentVersionPath();
+QString CurrentVersionPath(const Platform& services);
 // The first three fields of a version file as 16-bit numbers. Throws RecordError.
 VersionNumbers ReadVersionFile(const QString& sPath);
 
 // "&Check For Updates": fetches the version file into CurrentVersionPath(), compares and shows
 // the outcome in the view; any failure shows "Failed to check for updates" with its reason and
 // leaves the view as it was.
-void CheckForUpdates(IUpdateView& view);
+void CheckForUpdates(const Platform& services, IUpdateView& view);
 // The options window's load: the outcome of the kept version file, silently nothing without
 // one. Up to date changes nothing.
-void ShowStoredCheckResult(IUpdateView& view);
+void ShowStoredCheckResult(const Platform& services, IUpdateView& view);
 // "New &Version Info": the description (line 2 of the kept file) and, in sVersion, line 1 with
 // "," turned into "." (1.34.0). "No description found" when the file has fewer than two lines.
-QString GetNewVersionInfo(QString& sVersion);
+QString GetNewVersionInfo(const Platform& services, QString& sVersion);
 
 // False under a trust that can verify no update (no publisher's key) and installs none unsigned.
 bool CanVerifyUpdates(const UpdateManifest::Trust& trust);
 // False when the program folder is not writable by its user (a system-wide install, whose
 // settings live elsewhere): the package manager owns the programs then.
-bool CanInstallUpdates();
+bool CanInstallUpdates(const Platform& services);
 // Marks playback as stopped, without resuming from the position, and stops the player.
 void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks);
 // Downloads the update and starts the updater (Updator::BeginUpdate), then closes the player.
 // The update is verified under `trust`, the player's. When the update stops, or cannot be
 // installed here, the player stays open.
-void StartUpdate(const UpdateManifest::Trust& trust, const PlayerHooks& hooks);
+void StartUpdate(const Platform& services, const UpdateManifest::Trust& trust,
+                 const PlayerHooks& hooks);
 // "Install &Updates": says so when updates cannot be installed here or cannot be verified under
 // `trust`; else asks "Update Now?" and on Yes halts playback and runs StartUpdate.
-void InstallUpdates(const UpdateManifest::Trust& trust, MusicVariables& mv,
-                    const PlayerHooks& hooks);
+void InstallUpdates(const Platform& services, const UpdateManifest::Trust& trust,
+                    MusicVariables& mv, const PlayerHooks& hooks);
 
 }  // namespace qvt::UpdatorMethods

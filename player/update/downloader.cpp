@@ -1,6 +1,7 @@
 #include "player/update/downloader.h"
 
 #include <atomic>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "player/startup/WorkerThread.h"
@@ -19,10 +20,12 @@ namespace {
 // What the progress window has been told, so that a frame shows only what is new.
 class ShownProgress {
  public:
+  explicit ShownProgress(const Platform& services)
+      : services_(services), processor_(ProcessorOf(services)) {}
   // One pass of the window events, with the newest text when there is one.
   void frame(qint64 received) {
     if (!showNext(received))
-      DoEvents();
+      DoEvents(services_);
   }
   // Once the transfer has ended: the texts it has not shown yet, the exact size last.
   void finish(qint64 received) {
@@ -35,16 +38,18 @@ class ShownProgress {
   bool showNext(qint64 received) {
     if (received >= 0 && !bOpened_) {
       bOpened_ = true;
-      UpdateProcessing(QStringLiteral("Downloading..."));
+      processor_.Update(QStringLiteral("Downloading..."));
       return true;
     }
     if (received <= shown_)
       return false;
     shown_ = received;
-    UpdateProcessing(QString::number(received) + QStringLiteral(" Bytes Downloaded..."));
+    processor_.Update(QString::number(received) + QStringLiteral(" Bytes Downloaded..."));
     return true;
   }
 
+  const Platform& services_;
+  Processor processor_;
   bool bOpened_ = false;
   qint64 shown_ = 0;
 };
@@ -54,11 +59,11 @@ class ShownProgress {
 // come. Any handler of the user's may run in the loop and in each pass of the window events: an
 // exception out of one, a program that ends or another download started there leaves no thread
 // behind, since whatever ends the wait stops the transfer and joins its thread.
-Outcome RunInBackground(Transfer& transfer) {
+Outcome RunInBackground(const Platform& services, Transfer& transfer) {
   // The user's cancel comes on this thread, from the loop or a pass of the window events.
   const ScopedProcessingCancel cancel([&transfer] { transfer.cancel(); });
   Outcome outcome = Outcome::Failed;  // written by the worker, read once it is joined
-  ShownProgress shown;
+  ShownProgress shown(services);
   {
     WorkerThread worker([&](const std::atomic<bool>&) { outcome = transfer.run(); }, false,
                         [&transfer] { transfer.cancel(); });
@@ -75,19 +80,24 @@ Outcome RunInBackground(Transfer& transfer) {
 
 }  // namespace
 
-Outcome Download(const QString& sURL, const QString& sSaveAs, qint64 maxBytes) {
+Outcome Download(const Platform& services, const QString& sURL, const QString& sSaveAs,
+                 qint64 maxBytes) {
   Outcome outcome = Outcome::Failed;
   if (!sURL.isEmpty() && !sSaveAs.isEmpty()) {
-    Transfer transfer(sURL, sSaveAs, maxBytes);
-    outcome = RunInBackground(transfer);
+    Transfer transfer(services, sURL, sSaveAs, maxBytes);
+    outcome = RunInBackground(services, transfer);
   }
   if (outcome == Outcome::Failed)
-    MsgBox(kDownloadFailed);
+    MsgBox(services, kDownloadFailed);
   return outcome;
 }
 
+bool DownloadFile(const Platform& services, QString sURL, QString sSaveAs, qint64 maxBytes) {
+  return Download(services, sURL, sSaveAs, maxBytes) == Outcome::Done;
+}
+
 bool DownloadFile(QString sURL, QString sSaveAs, qint64 maxBytes) {
-  return Download(sURL, sSaveAs, maxBytes) == Outcome::Done;
+  return DownloadFile(platform(), std::move(sURL), std::move(sSaveAs), maxBytes);
 }
 
 }  // namespace qvt::downloader

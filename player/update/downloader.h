@@ -24,6 +24,10 @@
 
 #include <QString>
 
+namespace qvt {
+struct Platform;
+}
+
 namespace qvt::downloader {
 
 extern const QString kDownloadFailed;
@@ -33,11 +37,16 @@ constexpr qint64 kMostFileBytes = qint64{512} * 1024 * 1024;
 
 enum class Outcome { Done, Failed, Cancelled };
 
-// Fetches sURL into sSaveAs, at most maxBytes of body; says so when it failed.
-Outcome Download(const QString& sURL, const QString& sSaveAs, qint64 maxBytes);
+// Fetches sURL into sSaveAs, at most maxBytes of body, through the HTTP binding, progress windows
+// and dialogs of the services handed in; says so when it failed.
+Outcome Download(const Platform& services, const QString& sURL, const QString& sSaveAs,
+                 qint64 maxBytes);
 
 // True when the file is in place. Callers may also just look at the file, but an older file of
 // the same name survives a failure, so the result is the reliable answer.
+bool DownloadFile(const Platform& services, QString sURL, QString sSaveAs,
+                  qint64 maxBytes = kMostFileBytes);
+// The same over the installed services, for the start-up checks that are not handed them yet.
 bool DownloadFile(QString sURL, QString sSaveAs, qint64 maxBytes = kMostFileBytes);
 
 }  // namespace qvt::downloader

@@ -152,8 +152,8 @@ TEST_F(Download, BodyArrivesWithTheTextsOfItsBlocks) {
     ASSERT_TRUE(test::WriteAll(target(), QByteArray(30000, 'o')));
     progress.clear();
     ShowProcessing(QStringLiteral("Establishing Connection..."));
-    EXPECT_TRUE(
-        downloader::DownloadFile(server.url(QStringLiteral("/body/%1").arg(row.size)), target()));
+    EXPECT_TRUE(downloader::DownloadFile(
+        qvt::platform(), server.url(QStringLiteral("/body/%1").arg(row.size)), target()));
     HideProcessing();
     ExpectShownOutOf(progress.texts(ProgressWindow::Message),
                      QStringList{"Establishing Connection..."} + row.texts);
@@ -167,7 +167,7 @@ TEST_F(Download, BodyArrivesWithTheTextsOfItsBlocks) {
 
 TEST_F(Download, LargeBodyAndRedirectArriveWhole) {
   ShowProcessing(QStringLiteral("Establishing Connection..."));
-  ASSERT_TRUE(downloader::DownloadFile(server.url("/body/1000000"), target()));
+  ASSERT_TRUE(downloader::DownloadFile(qvt::platform(), server.url("/body/1000000"), target()));
   HideProcessing();
   EXPECT_EQ(test::ReadAll(target()), Body(1000000));
   QStringList everyBlock = {"Establishing Connection...", "Downloading..."};
@@ -176,7 +176,7 @@ TEST_F(Download, LargeBodyAndRedirectArriveWhole) {
   everyBlock << "1000000 Bytes Downloaded...";
   ExpectShownOutOf(progress.texts(ProgressWindow::Message), everyBlock);
 
-  ASSERT_TRUE(downloader::DownloadFile(server.url("/moved"), target()));
+  ASSERT_TRUE(downloader::DownloadFile(qvt::platform(), server.url("/moved"), target()));
   EXPECT_EQ(test::ReadAll(target()), Body(5000));
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_EQ(curl.openHandles(), 0);
@@ -203,7 +203,7 @@ TEST_F(Download, FailureShowsTheMessageAndKeepsTheOlderFile) {
     SCOPED_TRACE(what);
     ASSERT_TRUE(test::WriteAll(target(), old));
     fake.dialogs.shown.clear();
-    EXPECT_FALSE(downloader::DownloadFile(url, target()));
+    EXPECT_FALSE(downloader::DownloadFile(qvt::platform(), url, target()));
     EXPECT_EQ(fake.dialogs.texts(), QStringList{downloader::kDownloadFailed});
     EXPECT_EQ(test::ReadAll(target()), old);
     EXPECT_EQ(QDir(fake.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Song.bin"});
@@ -216,7 +216,7 @@ TEST_F(Download, FailureShowsTheMessageAndKeepsTheOlderFile) {
 TEST_F(Download, WindowEventsRunWhileTheAnswerIsAwaited) {
   curl.setStallSeconds(10);
   fake.eventLoop.onPass = [this] { eventsRan = true; };
-  EXPECT_TRUE(downloader::DownloadFile(server.url("/after-events"), target()));
+  EXPECT_TRUE(downloader::DownloadFile(qvt::platform(), server.url("/after-events"), target()));
   EXPECT_EQ(test::ReadAll(target()), "answered");
 }
 
@@ -236,7 +236,7 @@ TEST_F(Download, WaitThatEndsEarlyLeavesNothingBehind) {
       {"cancelled while it streams", "/endless", [] { CancelProcessing(); }, false},
       {"another download, then cancelled", "/hold",
        [&] {
-         EXPECT_TRUE(downloader::DownloadFile(server.url("/body/5000"), inner));
+         EXPECT_TRUE(downloader::DownloadFile(qvt::platform(), server.url("/body/5000"), inner));
          EXPECT_EQ(test::ReadAll(inner), Body(5000));
          CancelProcessing();
        },
@@ -259,7 +259,7 @@ TEST_F(Download, WaitThatEndsEarlyLeavesNothingBehind) {
     bool bThrew = false;
     ShowProcessing(QStringLiteral("Establishing Connection..."));
     try {
-      EXPECT_FALSE(downloader::DownloadFile(server.url(row.path), target()));
+      EXPECT_FALSE(downloader::DownloadFile(qvt::platform(), server.url(row.path), target()));
     } catch (const std::runtime_error&) {
       bThrew = true;
     }
@@ -303,9 +303,11 @@ TEST_F(Download, HttpsIsNeverRedirectedToHttp) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   curl.setCertificateFile(certificate);
 
-  EXPECT_TRUE(downloader::DownloadFile(QString::fromStdString(https + "/to-https"), target()));
+  EXPECT_TRUE(downloader::DownloadFile(qvt::platform(), QString::fromStdString(https + "/to-https"),
+                                       target()));
   EXPECT_EQ(test::ReadAll(target()), "secure");
-  EXPECT_FALSE(downloader::DownloadFile(QString::fromStdString(https + "/to-http"), target()));
+  EXPECT_FALSE(downloader::DownloadFile(qvt::platform(), QString::fromStdString(https + "/to-http"),
+                                        target()));
   EXPECT_EQ(fake.dialogs.texts(), QStringList{downloader::kDownloadFailed});
   EXPECT_EQ(test::ReadAll(target()), "secure");
   tls.stop();
@@ -314,7 +316,8 @@ TEST_F(Download, HttpsIsNeverRedirectedToHttp) {
 
 TEST_F(Download, FileThatCannotBeCreatedIsAFailure) {
   ASSERT_TRUE(test::WriteAll(target(), "a file, not a folder"));
-  EXPECT_FALSE(downloader::DownloadFile(server.url("/body/10"), target() + "/below.bin"));
+  EXPECT_FALSE(
+      downloader::DownloadFile(qvt::platform(), server.url("/body/10"), target() + "/below.bin"));
   EXPECT_EQ(fake.dialogs.texts(), QStringList{downloader::kDownloadFailed});
   EXPECT_EQ(curl.openHandles(), 0);
 }

@@ -65,7 +65,8 @@ class UpdateServer : public ::testing::Test {
 
 TEST_F(UpdateServer, FileListReadsBackUpdaterFirst) {
   const QString list = fake.path("TempUpdateList.tmp");
-  ASSERT_TRUE(downloader::DownloadFile(server.url("/files/QVT/FileList.txt"), list));
+  ASSERT_TRUE(
+      downloader::DownloadFile(qvt::platform(), server.url("/files/QVT/FileList.txt"), list));
   const auto files = Updator::ReadFileList(list);
   ASSERT_TRUE(files) << files.error().toStdString();
   EXPECT_EQ(files->updater.sName, "Updater");
@@ -82,14 +83,15 @@ TEST_F(UpdateServer, CheckThenInstall) {
       ("\"FINAL\"\r\n\"" + base + "FileList.txt\",\"" + base + "QVTVersion.txt\"\r\n\"\",\"\"\r\n")
           .toUtf8()));
   View view;
-  UpdatorMethods::CheckForUpdates(view);
+  UpdatorMethods::CheckForUpdates(qvt::platform(), view);
   EXPECT_EQ(view.latest, "Version 1.34.0");
   EXPECT_EQ(view.status, "There is a newer version available");
   QString version;
-  EXPECT_EQ(UpdatorMethods::GetNewVersionInfo(version), "Faster loading, fewer crashes");
+  EXPECT_EQ(UpdatorMethods::GetNewVersionInfo(qvt::platform(), version),
+            "Faster loading, fewer crashes");
 
   int closes = 0;
-  UpdatorMethods::StartUpdate(test::UnsignedUpdates(), {{}, [&] { ++closes; }});
+  UpdatorMethods::StartUpdate(qvt::platform(), test::UnsignedUpdates(), {{}, [&] { ++closes; }});
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
   EXPECT_EQ(test::ReadAll(fake.path("ProgramUpdate.tmp")), kPlayer);
   EXPECT_EQ(test::ReadAll(fake.path("Updater")), kUpdater);

@@ -81,9 +81,9 @@ TEST_F(UpdateClient, PathsFromPathsFile) {
     if (row.file)
       Write("paths.qvc", row.file);
     fake.dialogs.shown.clear();
-    EXPECT_EQ(Paths::GetFileListURL(), row.fileList);
-    EXPECT_EQ(Paths::GetVersionFileURL(), row.version);
-    EXPECT_EQ(Paths::GetMediaControlURL(), row.media);
+    EXPECT_EQ(Paths::GetFileListURL(qvt::platform()), row.fileList);
+    EXPECT_EQ(Paths::GetVersionFileURL(qvt::platform()), row.version);
+    EXPECT_EQ(Paths::GetMediaControlURL(qvt::platform()), row.media);
     EXPECT_EQ(fake.dialogs.texts(), QStringList(row.messages, kRunModeMessage));
   }
   EXPECT_TRUE(list.startsWith(QStringLiteral(QVT_UPDATE_BASE_URL)));
@@ -163,7 +163,7 @@ TEST_F(UpdateClient, CheckForUpdatesShowsTheOutcome) {
     fake.dialogs.shown.clear();
     progress.clear();
     FakeView view;
-    CheckForUpdates(view);
+    CheckForUpdates(qvt::platform(), view);
     EXPECT_EQ(view.latest, row.latest);
     EXPECT_EQ(view.status, row.status);
     EXPECT_EQ(view.buttons, row.buttons);
@@ -178,22 +178,22 @@ TEST_F(UpdateClient, CheckForUpdatesShowsTheOutcome) {
 
 TEST_F(UpdateClient, NewVersionInfoAndStoredResult) {
   QString version = "keep";
-  EXPECT_EQ(GetNewVersionInfo(version), kNoDescription);
+  EXPECT_EQ(GetNewVersionInfo(qvt::platform(), version), kNoDescription);
   EXPECT_EQ(version, "keep");
   Write("CurrentVersion.qvs", "1,34,0");
-  EXPECT_EQ(GetNewVersionInfo(version), kNoDescription);
+  EXPECT_EQ(GetNewVersionInfo(qvt::platform(), version), kNoDescription);
   EXPECT_EQ(version, "1,34,0");
   Write("CurrentVersion.qvs", "1,34,0\r\nFaster, smaller\r\nignored\r\n");
-  EXPECT_EQ(GetNewVersionInfo(version), "Faster, smaller");
+  EXPECT_EQ(GetNewVersionInfo(qvt::platform(), version), "Faster, smaller");
   EXPECT_EQ(version, "1.34.0");
 
   FakeView view;
-  ShowStoredCheckResult(view);
+  ShowStoredCheckResult(qvt::platform(), view);
   EXPECT_TRUE(view.buttons);
   EXPECT_EQ(view.status, "There is a newer version available");
   Write("CurrentVersion.qvs", "1,33,1\r\n");
   FakeView same;
-  ShowStoredCheckResult(same);
+  ShowStoredCheckResult(qvt::platform(), same);
   EXPECT_EQ(same.status, "Unknown") << "up to date changes nothing when the window opens";
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
@@ -271,7 +271,7 @@ TEST_F(UpdateClient, SignedVersionMustBeNewerAndTheOneAnnounced) {
     Write("CurrentVersion.qvs", announced);
     UpdateManifest::Manifest manifest;
     manifest.sVersion = version;
-    const Result<void> checked = SignedUpdate::CheckVersion(manifest);
+    const Result<void> checked = SignedUpdate::CheckVersion(qvt::platform(), manifest);
     EXPECT_EQ(checked ? QString() : checked.error(), reason) << version.toStdString();
   }
 }
@@ -309,7 +309,7 @@ TEST_F(Update, FetchesEveryFileThenTheUpdaterAndHandsOff) {
   Serve("http://u/player", "new player");
   Serve("http://u/x", "data");
   Write("Updater", "old updater");
-  StartUpdate(trust, hooks);
+  StartUpdate(qvt::platform(), trust, hooks);
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/player", "http://u/x", "http://u/up"}));
   EXPECT_EQ(Read("Updater"), "#!updater");
   EXPECT_EQ(Read("ProgramUpdate.tmp"), "new player");
@@ -333,7 +333,7 @@ TEST_F(Update, FetchesEveryFileThenTheUpdaterAndHandsOff) {
 TEST_F(Update, ListWithOnlyTheUpdaterStartsIt) {
   List("\"Updater\",\"http://u/up\"");
   Serve("http://u/up", "#!updater");
-  StartUpdate(trust, hooks);
+  StartUpdate(qvt::platform(), trust, hooks);
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/up"}));
   ASSERT_EQ(fake.process.started.size(), 1u);
   EXPECT_EQ(closes, 1);
@@ -370,7 +370,7 @@ TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
     List(records);
     net.requested.clear();
     fake.dialogs.shown.clear();
-    StartUpdate(trust, hooks);
+    StartUpdate(qvt::platform(), trust, hooks);
     EXPECT_EQ(net.requested, QStringList{listURL});
     ExpectStopped(reason);
   }
@@ -380,7 +380,7 @@ TEST_F(Update, BadListStopsBeforeAnythingIsFetched) {
 TEST_F(Update, MissingListStopsAndAnOldListIsNotUsed) {
   Write(Updator::kListName, "\"Updater\",\"http://u/up\"\r\n");
   Serve("http://u/up", "#!updater");
-  StartUpdate(trust, hooks);  // the list address cannot be reached
+  StartUpdate(qvt::platform(), trust, hooks);  // the list address cannot be reached
   EXPECT_EQ(net.requested, QStringList{listURL});
   EXPECT_EQ(fake.dialogs.texts().front(), downloader::kDownloadFailed);
   ExpectStopped("The list of files could not be downloaded.");
@@ -426,7 +426,7 @@ TEST_F(Update, NewPlayerOrUpdaterMissingStopsWithNothingChanged) {
     Write("Settings.dat", "old data");
     net.requested.clear();
     fake.dialogs.shown.clear();
-    StartUpdate(trust, hooks);
+    StartUpdate(qvt::platform(), trust, hooks);
     EXPECT_EQ(net.requested, QStringList{listURL} + row.requested);
     EXPECT_EQ(fake.dialogs.texts().mid(0, 1),
               bDownloadFails ? QStringList{downloader::kDownloadFailed}
@@ -447,7 +447,7 @@ TEST_F(Update, OtherFileFailureGoesOn) {
   Serve("http://u/data", "gone", 500);
   Serve("http://u/x", "x");
   Write("Settings.dat", "old data");
-  StartUpdate(trust, hooks);
+  StartUpdate(qvt::platform(), trust, hooks);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList({downloader::kDownloadFailed, downloader::kDownloadFailed}));
   EXPECT_EQ(Read("Settings.dat"), "old data");
@@ -460,7 +460,7 @@ TEST_F(Update, UpdaterThatCannotStartKeepsThePlayerOpen) {
   List("\"Updater\",\"http://u/up\"");
   Serve("http://u/up", "#!updater");
   fake.process.startSucceeds = false;
-  StartUpdate(trust, hooks);
+  StartUpdate(qvt::platform(), trust, hooks);
   EXPECT_EQ(closes, 0);
   EXPECT_EQ(fake.dialogs.texts().back(),
             Updator::kUpdateStopped + "\r\n\r\n" +
@@ -485,15 +485,15 @@ TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
     const UpdateManifest::Trust rowTrust = row.bSystemWide ? trust : keyless;
     fake.dialogs.shown.clear();
     net.requested.clear();
-    StartUpdate(rowTrust, hooks);
-    InstallUpdates(rowTrust, test::PlayList(), hooks);
+    StartUpdate(qvt::platform(), rowTrust, hooks);
+    InstallUpdates(qvt::platform(), rowTrust, test::PlayList(), hooks);
     EXPECT_TRUE(net.requested.isEmpty());
     EXPECT_EQ(fake.dialogs.texts(), QStringList({row.message, row.message}));
     EXPECT_EQ(stops + closes, 0);
 
     net.responses[Paths::DefaultVersionFileURL()] = {200, "1,34,0\r\nNew\r\n"};
     FakeView view;
-    CheckForUpdates(view);
+    CheckForUpdates(qvt::platform(), view);
     EXPECT_EQ(view.status, "There is a newer version available");
   }
   EXPECT_TRUE(QFileInfo::exists(data.path() + "/CurrentVersion.qvs"));
@@ -501,7 +501,7 @@ TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
   List("\"Updater\",\"http://u/up\"");
   net.requested.clear();
   fake.dialogs.shown.clear();
-  EXPECT_FALSE(Updator::BeginUpdate(keyless, listURL));
+  EXPECT_FALSE(Updator::BeginUpdate(qvt::platform(), keyless, listURL));
   EXPECT_TRUE(net.requested.isEmpty());
   ExpectStopped(kCannotVerifyUpdates);
 }
@@ -520,7 +520,7 @@ TEST_F(Update, CancelledDownloadStopsWithNothingChanged) {
       CancelProcessing();
     }
   };
-  StartUpdate(trust, hooks);
+  StartUpdate(qvt::platform(), trust, hooks);
   progress.onText = nullptr;
   EXPECT_EQ(net.requested, QStringList({listURL, "http://u/player"}));
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("\n").toStdString();
@@ -539,7 +539,7 @@ TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
   test::PlayList().bPlaying = true;
   test::PlayList().bResumeFromPosition = true;
   fake.dialogs.answers = {MsgResult::No};
-  InstallUpdates(trust, test::PlayList(), hooks);
+  InstallUpdates(qvt::platform(), trust, test::PlayList(), hooks);
   EXPECT_TRUE(test::PlayList().bPlaying) << "No changes nothing";
   EXPECT_TRUE(net.requested.isEmpty());
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
@@ -547,7 +547,7 @@ TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {
                   {kConfirmText, "Update Now?", MsgButtons::YesNo, MsgIcon::Information, 2, false});
 
   fake.dialogs.answers = {MsgResult::Yes};
-  InstallUpdates(trust, test::PlayList(), hooks);
+  InstallUpdates(qvt::platform(), trust, test::PlayList(), hooks);
   EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_FALSE(test::PlayList().bResumeFromPosition);
   EXPECT_EQ(stops, 1);
