@@ -25,8 +25,8 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
 
  public:
   // mv: the options and playing state it sets; services: what it reaches the machine through;
-  // updateHooks: what an update started here does to
-  // the player window; trust: what the update installed here is verified under.
+  // updateHooks: what an update started here does to the player window; trust: what the update
+  // installed here is verified under.
   frmOptions(MusicVariables& mv, const Platform& services,
              const UpdatorMethods::PlayerHooks& updateHooks, UpdateManifest::Trust trust);
   ~frmOptions() override;
