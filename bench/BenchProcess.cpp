@@ -40,7 +40,7 @@ void SaveConfigurationIn(const QString& programFolder, int songs) {
   test::FakeConfigurationHost host;
   FillPlayList(songs, AlbumFolder);
   bool has = false;
-  Configuration::SaveConfiguration(test::PlayList(), host, has);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, has);
   test::PlayList().resetAll();
 }
 

@@ -167,7 +167,7 @@ double PlayAndMeasure(const QString& folder) {
   {
     qvt::MpvMediaPlayer player(qvt::MpvAudioConfig{QStringLiteral("pcm"), false, pcm});
     qvt::bench::NullView view;
-    qvt::PlaybackController controller(qvt::test::PlayList(), view, player);
+    qvt::PlaybackController controller(qvt::test::PlayList(), qvt::platform(), view, player);
     int ends = 0;
     QObject::connect(&player, &qvt::IMediaPlayer::ended, [&] {
       if (++ends < 2) {

@@ -32,7 +32,7 @@ double LoadMs(Host& host, bool hidden) {
            qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), hidden ? 2 : 1);
            qvt::test::PlayList().setLastIndex(-1);
            bool has = false;
-           qvt::Configuration::LoadConfiguration(qvt::test::PlayList(), host, has);
+           qvt::Configuration::LoadConfiguration(qvt::platform(), qvt::test::PlayList(), host, has);
          });
 }
 
@@ -54,9 +54,10 @@ QVT_BENCH(configuration) {
   Host host;
   qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
   bool has = false;
-  const double save = 1000 * qvt::bench::BestSeconds(5, [&] {
-                        qvt::Configuration::SaveConfiguration(qvt::test::PlayList(), host, has);
-                      });
+  const double save =
+      1000 * qvt::bench::BestSeconds(5, [&] {
+        qvt::Configuration::SaveConfiguration(qvt::platform(), qvt::test::PlayList(), host, has);
+      });
   qvt::bench::Figure("config_save_100k_ms", save, "ms");
   qvt::bench::Figure("config_load_100k_ms", LoadMs(host, true), "ms");
   qvt::platform().progressWindows = &qvt::test::ProgressWindows();

@@ -30,7 +30,7 @@ double StallWhileStarting(qvt::IMediaPlayer& player, const QString& path) {
   qvt::test::PlayList().resetAll();
   qvt::test::PlayList().replaceAll({path}, {QStringLiteral("song")});
   qvt::bench::NullView view;
-  qvt::PlaybackController controller(qvt::test::PlayList(), view, player);
+  qvt::PlaybackController controller(qvt::test::PlayList(), qvt::platform(), view, player);
   qvt::bench::Watchdog watchdog;
   QTimer::singleShot(20, [&] { controller.cmdPlay_Click(); });
   qvt::test::PumpUntil([&] { return player.playState() == qvt::kPlayPlaying && view.timerOn; },

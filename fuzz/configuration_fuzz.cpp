@@ -29,7 +29,8 @@ Loaded Load(qvt::FakePlatform& fake, Host& host) {
   installed.setLastIndex(-1);
   fake.dialogs.shown.clear();
   bool bHasPlayList = false;
-  const auto result = qvt::Configuration::LoadConfiguration(installed, host, bHasPlayList);
+  const auto result =
+      qvt::Configuration::LoadConfiguration(qvt::platform(), installed, host, bHasPlayList);
   const qvt::MusicVariables& mv = installed;
   check(mv.dblLastIndex() >= -1);
   const auto count = static_cast<std::size_t>(mv.dblLastIndex() + 1);
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   for (const QByteArray& bytes : {input, QByteArray("1,0,0\r\n") + input}) {
     {
-      QFile file(qvt::Configuration::ConfigurationPath());
+      QFile file(qvt::Configuration::ConfigurationPath(qvt::platform()));
       if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 0;
       file.write(bytes);
@@ -57,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Host host;
     const Loaded first = Load(fake, host);
     bool bHasPlayList = false;
-    qvt::Configuration::SaveConfiguration(qvt::fuzz::playList(), host, bHasPlayList);
+    qvt::Configuration::SaveConfiguration(qvt::platform(), qvt::fuzz::playList(), host,
+                                          bHasPlayList);
     Host again;
     const Loaded second = Load(fake, again);
     check(second.result == qvt::Configuration::LoadResult::Loaded);

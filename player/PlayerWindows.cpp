@@ -37,8 +37,9 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, const Platform& services, Mpris
     : music(forms,
             [this, &mv, mpris] {
               return new frmMusic(
-                  mv, {music, list, editor, options, [this] { MainModule::CloseNormally(*this); },
-                       mpris, &MediaControLCheck::CheckMediaControl});
+                  mv, services_,
+                  {music, list, editor, options, [this] { MainModule::CloseNormally(*this); },
+                   mpris, [this] { MediaControLCheck::CheckMediaControl(services_); }});
             }),
       list(forms, [this, &mv] { return new frmList(mv, search, *playerLink_); }),
       editor(forms, [this, &mv] { return new frmChoose(mv, *playerLink_); }),
@@ -47,8 +48,8 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, const Platform& services, Mpris
       quick(forms,
             [this, &mv, mpris] {
               return new frmQMusic(
-                  mv, [this] { music.Get().show(); }, [this] { MainModule::CloseNormally(*this); },
-                  mpris);
+                  mv, services_, [this] { music.Get().show(); },
+                  [this] { MainModule::CloseNormally(*this); }, mpris);
             }),
       updateHooks{[this] {
                     if (frmMusic* player = music.Loaded())

@@ -19,83 +19,86 @@ const QString kCriticalError =
 
 namespace {
 
-void WriteMarker(bool bValue) {
-  RecordWriter writer(MarkerPath());
+void WriteMarker(const Platform& services, bool bValue) {
+  RecordWriter writer(MarkerPath(services));
   writer.write({Variant(bValue)});
   writer.commit();
 }
 
 // Steps that may fail; false when one did.
-bool TryDownload() {
-  const QString sURL = Paths::GetMediaControlURL(platform());
-  ShowProcessing(QStringLiteral("Establishing Connection..."), true, 0);
-  const QString local = programFolder().folder() + QStringLiteral("/MCI32.OCX");
-  if (!downloader::DownloadFile(sURL, local))
+bool TryDownload(const Platform& services, Processor& processor) {
+  const QString sURL = Paths::GetMediaControlURL(services);
+  processor.Show(QStringLiteral("Establishing Connection..."), true, 0);
+  const QString local = programFolder(services).folder() + QStringLiteral("/MCI32.OCX");
+  if (!downloader::DownloadFile(services, sURL, local))
     return false;
+  IFileSystem& fs = files(services);
   const QString system =
-      ResolveNoCase(clsFileManager().GetSystemDir(), QStringLiteral("MCI32.OCX"));
-  if (!files().copyFile(local, system))
+      ResolveNoCase(fs, clsFileManager(services).GetSystemDir(), QStringLiteral("MCI32.OCX"));
+  if (!fs.copyFile(local, system))
     return false;
-  WriteMarker(true);
+  WriteMarker(services, true);
   return true;
 }
 
 }  // namespace
 
-QString MarkerPath() {
-  return DataFile(QStringLiteral("MediaControlCheck.qvc"));
+QString MarkerPath(const Platform& services) {
+  return DataFile(services, QStringLiteral("MediaControlCheck.qvc"));
 }
 
-void VerifyMediaControl() {
-  clsFileManager fm;
+void VerifyMediaControl(const Platform& services) {
+  clsFileManager fm(services);
   const QString system = fm.GetSystemDir();
-  if (fm.FileExists(ResolveNoCase(system, QStringLiteral("mci32.ocx")))) {
-    if (fm.FileExists(MarkerPath()))
-      WriteMarker(true);
+  if (fm.FileExists(ResolveNoCase(files(services), system, QStringLiteral("mci32.ocx")))) {
+    if (fm.FileExists(MarkerPath(services)))
+      WriteMarker(services, true);
     return;
   }
-  OfferMediaControlDownload();
+  OfferMediaControlDownload(services);
 }
 
-void OfferMediaControlDownload() {
-  if (MsgBox(kOfferText, MsgButtons::YesNo, MsgIcon::Critical, kOfferTitle) == MsgResult::Yes) {
-    DownloadMediaControl();
+void OfferMediaControlDownload(const Platform& services) {
+  if (MsgBox(services, kOfferText, MsgButtons::YesNo, MsgIcon::Critical, kOfferTitle) ==
+      MsgResult::Yes) {
+    DownloadMediaControl(services);
     return;
   }
-  WriteMarker(false);
+  WriteMarker(services, false);
 }
 
-void DownloadMediaControl() {
+void DownloadMediaControl(const Platform& services) {
+  Processor processor = ProcessorOf(services);
   bool ok = false;
   try {
-    ok = TryDownload();
+    ok = TryDownload(services, processor);
   } catch (const RecordError&) {
     LogDropped(lcUpdate());  // the marker could not be written: the critical error below
     ok = false;
   }
   if (!ok) {
-    MsgBox(kCriticalError);
+    MsgBox(services, kCriticalError);
     try {
-      WriteMarker(false);
+      WriteMarker(services, false);
     } catch (const RecordError&) {
       LogDropped(
           lcUpdate());  // nothing more can be done; the question comes again at the next start
     }
   }
-  HideProcessing();
+  processor.Hide();
 }
 
-void CheckMediaControl() {
-  if (!HasComponentFiles())
+void CheckMediaControl(const Platform& services) {
+  if (!services.hasComponentFiles)
     return;
   try {
-    if (clsFileManager().FileExists(MarkerPath()))
-      RecordReader(MarkerPath()).readBool();
+    if (clsFileManager(services).FileExists(MarkerPath(services)))
+      RecordReader(MarkerPath(services)).readBool();
   } catch (const RecordError&) {
     LogDropped(lcUpdate());  // the value is not used; a damaged marker is rewritten by the check
   }
   try {
-    VerifyMediaControl();
+    VerifyMediaControl(services);
   } catch (const RecordError&) {
     LogDropped(
         lcUpdate());  // a marker that cannot be written only means the question may come again

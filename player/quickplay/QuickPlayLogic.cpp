@@ -59,17 +59,18 @@ int RoundedSeconds(double seconds) {
   return RoundedWithin<int>(seconds);
 }
 
-QString PathToPlay(const QString& sCommandLine) {
+QString PathToPlay(const Platform& services, const QString& sCommandLine) {
+  IFileSystem& fs = files(services);
   const bool quoted = sCommandLine.size() >= 2 && sCommandLine.startsWith(QLatin1Char('"')) &&
                       sCommandLine.endsWith(QLatin1Char('"'));
-  if (!quoted || files().attributes(sCommandLine))
+  if (!quoted || fs.attributes(sCommandLine))
     return sCommandLine;
   const QString inner = sCommandLine.mid(1, sCommandLine.size() - 2);
-  return files().attributes(inner) ? inner : sCommandLine;
+  return fs.attributes(inner) ? inner : sCommandLine;
 }
 
-QString SongNameOf(const QString& sPath) {
-  if (!PlainFileExists(sPath))
+QString SongNameOf(const Platform& services, const QString& sPath) {
+  if (!PlainFileExists(files(services), sPath))
     return QString();
   return QFileInfo(sPath).fileName();
 }

@@ -41,13 +41,15 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 
 }  // namespace
 
-frmQMusic::frmQMusic(MusicVariables& mv, std::function<void()> openMainWindow,
-                     std::function<void()> closeProgram, MprisHub* mpris)
+frmQMusic::frmQMusic(MusicVariables& mv, const Platform& services,
+                     std::function<void()> openMainWindow, std::function<void()> closeProgram,
+                     MprisHub* mpris)
     : mv_(mv),
+      services_(services),
       openMainWindow_(std::move(openMainWindow)),
       closeProgram_(std::move(closeProgram)),
       mpris_hub_(mpris),
-      wmpPlayer_(CreateMediaPlayer()) {
+      wmpPlayer_(CreateMediaPlayer(services_)) {
   setObjectName(QStringLiteral("frmQMusic"));
   setWindowTitle(QStringLiteral("Music Quick Play"));
   setFixedSize(ClientArea().size());
@@ -183,14 +185,15 @@ void frmQMusic::MoveToTwips(double dTop, double dLeft) {
 }
 
 void frmQMusic::CentreWindow() {
-  const QPointF at = centerOnScreen(TwipsOf(frameGeometry().size()));
+  const QPointF at = centerOnScreen(qvt::screen(services_), TwipsOf(frameGeometry().size()));
   MoveToTwips(at.y(), at.x());
 }
 
 void frmQMusic::Form_Load() {
   if (!fmConfig_)
-    fmConfig_ = std::make_unique<clsFileManager>();
-  const QuickPlayConfig config = ReadQuickPlayConfig(*fmConfig_, DataFile(kConfigFileName));
+    fmConfig_ = std::make_unique<clsFileManager>(services_);
+  const QuickPlayConfig config =
+      ReadQuickPlayConfig(*fmConfig_, DataFile(services_, kConfigFileName));
   if (config.bFound) {
     SetVolume(999);
     if (config.iVolume)
@@ -202,7 +205,8 @@ void frmQMusic::Form_Load() {
   } else {
     CentreWindow();
   }
-  if (Top() > qvt::ScreenHeightTwips() || Left() > qvt::ScreenWidthTwips())
+  IScreen& display = qvt::screen(services_);
+  if (Top() > ScreenHeightTwips(display) || Left() > ScreenWidthTwips(display))
     CentreWindow();
   GlobalMethods::SetQuickPlayClose(mv_, config.bCloseOption);
   bCloseAfterSong_ = GlobalMethods::GetQuickPlayClose(mv_);
@@ -214,11 +218,11 @@ void frmQMusic::Form_Unload(bool& /*bCancel*/) {
   // Quiet: a settings file that cannot be written must not keep the window from closing.
   // The position is stored in single precision.
   const Result<void> saved = WriteQuickPlayConfig(
-      DataFile(kConfigFileName), static_cast<float>(Top()), static_cast<float>(Left()),
-      GlobalMethods::GetQuickPlayClose(mv_), vlcVolume->CurrentValue());
+      services_, DataFile(services_, kConfigFileName), static_cast<float>(Top()),
+      static_cast<float>(Left()), GlobalMethods::GetQuickPlayClose(mv_), vlcVolume->CurrentValue());
   QVT_CHECK(lcFiles(), saved, saved.error());
   if (!bLoadingMain_)
-    appControl().endProgram(0);
+    appControl(services_).endProgram(0);
 }
 
 // When the main player window cannot be opened, quick play stays open rather than leaving the
@@ -235,7 +239,7 @@ void frmQMusic::cmdLoadMain_Click() {
       openMainWindow_();
   } catch (const std::exception& failure) {
     bLoadingMain_ = false;
-    MsgBox(QString::fromUtf8(failure.what()));
+    ShowFailure()(failure);
     return;
   }
   Forms::Unload(*this);

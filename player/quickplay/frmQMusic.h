@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -28,6 +29,7 @@ namespace qvt {
 class IMediaPlayer;
 class MMButtonBar;
 class MusicVariables;
+struct Platform;
 class VolControl;
 class clsFileManager;
 
@@ -36,8 +38,9 @@ class frmQMusic : public Form {
 
  public:
   // How "&Load QVT" loads and shows the main player window, the program's normal close
-  // (the desktop's Quit), and the desktop's media controls (none in tests).
-  frmQMusic(MusicVariables& mv, std::function<void()> openMainWindow,
+  // (the desktop's Quit), and the desktop's media controls (none in tests). `services`: what the
+  // window reaches the machine through; it outlives the window.
+  frmQMusic(MusicVariables& mv, const Platform& services, std::function<void()> openMainWindow,
             std::function<void()> closeProgram, MprisHub* mpris = nullptr);
   const std::function<void()>& CloseProgram() const { return closeProgram_; }
   MprisHub* MediaControls() const { return mpris_hub_; }
@@ -98,11 +101,14 @@ class frmQMusic : public Form {
   // The player's ready state, or -1 when it cannot be read.
   int32_t ReadyState() const;
   void ReportPlaybackError();
+  // Shows the description of a failure that ended an event handler's body.
+  std::function<void(const std::exception&)> ShowFailure() const;
   void LoadEnded(bool bFailed);
   void ShowSongLength();
   void ShowTime(const QString& text);
 
   MusicVariables& mv_;  // the playing state it shares with the player window
+  const Platform& services_;
   std::function<void()> openMainWindow_;
   std::function<void()> closeProgram_;
   MprisHub* mpris_hub_;

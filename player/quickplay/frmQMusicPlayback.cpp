@@ -21,16 +21,18 @@ const QString kPlaybackErrorText = QStringLiteral(
     "Error playing file, file type may not be supported or your audio hardware may be locked.");
 const QString kPlaybackErrorTitle = QStringLiteral("Playback Error");
 
-// The failure of an event handler's body: its description is shown and the handler ends.
-void ShowFailure(const std::exception& failure) {
-  MsgBox(QString::fromUtf8(failure.what()));
-}
-
 }  // namespace
 
+// The failure of an event handler's body: its description is shown and the handler ends.
+std::function<void(const std::exception&)> frmQMusic::ShowFailure() const {
+  return [&services = services_](const std::exception& failure) {
+    MsgBox(services, QString::fromUtf8(failure.what()));
+  };
+}
+
 void frmQMusic::SetFileToPlay(const QString& vNewValue) {
-  sFileToPlay_ = PathToPlay(vNewValue);
-  sSongName_ = SongNameOf(sFileToPlay_);
+  sFileToPlay_ = PathToPlay(services_, vNewValue);
+  sSongName_ = SongNameOf(services_, sFileToPlay_);
 }
 
 // The update timer stays off while the box is up: the box runs the event loop, and a tick
@@ -38,9 +40,10 @@ void frmQMusic::SetFileToPlay(const QString& vNewValue) {
 void frmQMusic::ReportPlaybackError() {
   const bool ticking = timUpdater->isActive();
   timUpdater->stop();
-  MsgBox(kPlaybackErrorText, MsgButtons::OkOnly, MsgIcon::Critical, kPlaybackErrorTitle, 1, true);
+  MsgBox(services_, kPlaybackErrorText, MsgButtons::OkOnly, MsgIcon::Critical, kPlaybackErrorTitle,
+         1, true);
   mv_.bPlaying = false;
-  DoEvents();
+  DoEvents(services_);
   if (ticking)
     timUpdater->start();
 }
@@ -128,7 +131,7 @@ void frmQMusic::timUpdater_Timer() {
         if (wmpPlayer_->playState() == kPlayStopped && bCloseAfterSong_)
           Forms::Unload(*this);
       },
-      ShowFailure);
+      ShowFailure());
 }
 
 void frmQMusic::timTextSlider_Timer() {
@@ -146,7 +149,7 @@ void frmQMusic::mmControl_PlayClick() {
         mv_.bPlaying = true;
         StartPlayQ();
       },
-      ShowFailure);
+      ShowFailure());
   bCloseAfterSong_ = false;
 }
 
@@ -190,7 +193,7 @@ void frmQMusic::sldPosition_MouseUp() {
 
 void frmQMusic::vlcVolume_ValueChanged(int16_t iNewLevel) {
   TryStep(
-      lcPlayback(), [&] { SetVolume(iNewLevel); }, ShowFailure);
+      lcPlayback(), [&] { SetVolume(iNewLevel); }, ShowFailure());
 }
 
 // 999 stands for "no level": the control then takes its level from the player.

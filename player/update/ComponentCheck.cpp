@@ -10,20 +10,23 @@
 
 namespace qvt::ComponentCheck {
 
-void CheckCommonControls() {
-  if (!HasComponentFiles())
+void CheckCommonControls(const Platform& services) {
+  if (!services.hasComponentFiles)
     return;
   const QString name = QStringLiteral("MSCOMCTL.OCX");
-  const QString system = clsFileManager().GetSystemDir();
-  if (clsFileManager().FileExists(ResolveNoCase(system, name)))
+  clsFileManager fm(services);
+  const QString system = fm.GetSystemDir();
+  IFileSystem& fs = files(services);
+  if (fm.FileExists(ResolveNoCase(fs, system, name)))
     return;
-  ShowProcessing(QStringLiteral("Establishing Connection for emergency update..."));
-  const QString local = programFolder().folder() + QLatin1Char('/') + name;
-  const bool downloaded = downloader::DownloadFile(Paths::GetCommonControlsURL(), local);
-  HideProcessing();
+  Processor processor = ProcessorOf(services);
+  processor.Show(QStringLiteral("Establishing Connection for emergency update..."));
+  const QString local = programFolder(services).folder() + QLatin1Char('/') + name;
+  const bool downloaded = downloader::DownloadFile(services, Paths::GetCommonControlsURL(), local);
+  processor.Hide();
   // A copy that fails leaves the file missing: the check tries again at the next start.
   if (downloaded)
-    (void)files().copyFile(local, ResolveNoCase(system, name));
+    (void)fs.copyFile(local, ResolveNoCase(fs, system, name));
 }
 
 }  // namespace qvt::ComponentCheck

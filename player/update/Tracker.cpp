@@ -8,9 +8,9 @@ namespace qvt::Tracker {
 
 namespace {
 
-void WriteStatus(bool bRunning) {
+void WriteStatus(const Platform& services, bool bRunning) {
   try {
-    RecordWriter writer(StatusFilePath());
+    RecordWriter writer(StatusFilePath(services));
     writer.write({Variant(bRunning)});
     writer.commit();
   } catch (const RecordError&) {
@@ -20,22 +20,26 @@ void WriteStatus(bool bRunning) {
 
 }  // namespace
 
-QString StatusFilePath() {
-  return DataFile(QStringLiteral("Status.tmp"));
+QString StatusFilePath(const Platform& services) {
+  return DataFile(services, QStringLiteral("Status.tmp"));
 }
 
-QString LockFilePath() {
-  return DataFile(QStringLiteral("Quavertone.lock"));
+QString LockFilePath(const Platform& services) {
+  return DataFile(services, QStringLiteral("Quavertone.lock"));
 }
 
-void SetStatusRunning() {
-  WriteStatus(true);
-  files().holdLock(LockFilePath());
+void SetStatusRunning(const Platform& services) {
+  WriteStatus(services, true);
+  files(services).holdLock(LockFilePath(services));
+}
+
+void SetStatusClosed(const Platform& services) {
+  WriteStatus(services, false);
+  files(services).releaseLock(LockFilePath(services));
 }
 
 void SetStatusClosed() {
-  WriteStatus(false);
-  files().releaseLock(LockFilePath());
+  SetStatusClosed(platform());
 }
 
 }  // namespace qvt::Tracker

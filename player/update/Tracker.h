@@ -10,13 +10,20 @@
 
 #include <QString>
 
+namespace qvt {
+struct Platform;
+}
+
 namespace qvt::Tracker {
 
-QString StatusFilePath();
-QString LockFilePath();
+QString StatusFilePath(const Platform& services);
+QString LockFilePath(const Platform& services);
 // Writes "#TRUE#" and takes the lock.
-void SetStatusRunning();
+void SetStatusRunning(const Platform& services);
 // Writes "#FALSE#" and lets the lock go.
+void SetStatusClosed(const Platform& services);
+// The same over the installed services, for the update's close path that has no table of its
+// own yet.
 void SetStatusClosed();
 
 }  // namespace qvt::Tracker

@@ -39,17 +39,19 @@ QString WelcomeText() {
 
 // Quick play's settings: its position (line 1) and volume (line 3) are kept, centred when the
 // file is new; the close-after-song option (line 2) is brought up to date. Failures are silent.
-void WriteQuickPlaySettings(const MusicVariables& mv) {
-  const QString path = QuickPlayConfigPath();
-  clsFileManager fm;
+void WriteQuickPlaySettings(const Platform& services, const MusicVariables& mv) {
+  const QString path = QuickPlayConfigPath(services);
+  clsFileManager fm(services);
   QuickPlayConfig config = ReadQuickPlayConfig(fm, path, true);
   if (!config.bFound) {
-    const QPointF at = centerOnScreen(QSizeF(kQuickPlayWidthTwips, kQuickPlayHeightTwips));
+    const QPointF at =
+        centerOnScreen(screen(services), QSizeF(kQuickPlayWidthTwips, kQuickPlayHeightTwips));
     config.dTop = at.y();
     config.dLeft = at.x();
   }
-  const Result<void> written = WriteQuickPlayConfig(
-      path, config.dTop, config.dLeft, GlobalMethods::GetQuickPlayClose(mv), config.dLevel);
+  const Result<void> written =
+      WriteQuickPlayConfig(services, path, config.dTop, config.dLeft,
+                           GlobalMethods::GetQuickPlayClose(mv), config.dLevel);
   QVT_CHECK(lcFiles(), written, written.error());
 }
 
@@ -79,7 +81,7 @@ StoredSongs StorableSongs(const MusicVariables& mv) {
 // Names at most this many songs; the rest are counted.
 constexpr qsizetype kMaxSongsNamed = 10;
 
-void ReportSongsLeftOut(const QStringList& paths) {
+void ReportSongsLeftOut(const Platform& services, const QStringList& paths) {
   if (paths.isEmpty())
     return;
   QString text = QStringLiteral(
@@ -89,7 +91,7 @@ void ReportSongsLeftOut(const QStringList& paths) {
     text += kCrLf + path;
   if (paths.size() > kMaxSongsNamed)
     text += kCrLf + QStringLiteral("and %1 more").arg(paths.size() - kMaxSongsNamed);
-  MsgBox(text);
+  MsgBox(services, text);
 }
 
 // The saved position among the stored songs: the song it names, or the stored song that
@@ -105,11 +107,11 @@ double KeptPosition(const MusicVariables& mv, double dblPosition,
 }
 
 // Answers the paths of the songs left out.
-QStringList WriteConfigurationFile(const MusicVariables& mv, const IConfigurationHost& host,
-                                   bool bHasPlayList) {
+QStringList WriteConfigurationFile(const Platform& services, const MusicVariables& mv,
+                                   const IConfigurationHost& host, bool bHasPlayList) {
   const StoredSongs stored = bHasPlayList ? StorableSongs(mv) : StoredSongs();
   const std::vector<std::size_t>& songs = stored.kept;
-  RecordWriter writer(ConfigurationPath());
+  RecordWriter writer(ConfigurationPath(services));
   const ProgramVersionNumbers version = ProgramVersion();
   writer.write({Variant(version.major), Variant(version.minor), Variant(version.revision)});
   writer.write({Variant(KeptPosition(mv, host.Position(), songs))});
@@ -128,26 +130,27 @@ QStringList WriteConfigurationFile(const MusicVariables& mv, const IConfiguratio
 
 }  // namespace
 
-QString ConfigurationPath() {
-  return DataFile(QStringLiteral("ConfigurationAndLastPlayList.qvs"));
+QString ConfigurationPath(const Platform& services) {
+  return DataFile(services, QStringLiteral("ConfigurationAndLastPlayList.qvs"));
 }
 
-QString QuickPlayConfigPath() {
-  return DataFile(QStringLiteral("QPConfig.qvc"));
+QString QuickPlayConfigPath(const Platform& services) {
+  return DataFile(services, QStringLiteral("QPConfig.qvc"));
 }
 
-void SaveConfiguration(const MusicVariables& mv, const IConfigurationHost& host,
-                       bool& bHasPlayList) {
+void SaveConfiguration(const Platform& services, const MusicVariables& mv,
+                       const IConfigurationHost& host, bool& bHasPlayList) {
   bHasPlayList = mv.dblLastIndex() != -1;
   QStringList leftOut;
   try {
-    leftOut = WriteConfigurationFile(mv, host, bHasPlayList);
+    leftOut = WriteConfigurationFile(services, mv, host, bHasPlayList);
   } catch (const RecordError& e) {
-    MsgBox(QStringLiteral("An error has occured while saving settings") + kCrLf + e.description());
+    MsgBox(services,
+           QStringLiteral("An error has occured while saving settings") + kCrLf + e.description());
     return;
   }
-  ReportSongsLeftOut(leftOut);
-  WriteQuickPlaySettings(mv);
+  ReportSongsLeftOut(services, leftOut);
+  WriteQuickPlaySettings(services, mv);
 }
 
 namespace {
@@ -183,14 +186,14 @@ void ReadSongRecords(RecordReader& reader, std::size_t first, std::size_t count,
 // follows once a frame with the name of a recent song and the count read, and ends on the last
 // song. The list takes them in one change at the end, so that whatever runs meanwhile (a skip,
 // a window closing) finds a whole list. A read that fails throws from here, the list untouched.
-void ReadSongs(MusicVariables& mv, RecordReader& reader, double dblLast) {
+void ReadSongs(Processor& processor, MusicVariables& mv, RecordReader& reader, double dblLast) {
   mv.setLastIndex(-1);
   if (dblLast > kLargeListLastIndex) {
-    ShowDeterminedProcessing(0, dblLast, false, QStringLiteral("Loading Large Play list"));
+    processor.ShowDetermined(0, dblLast, false, QStringLiteral("Loading Large Play list"));
   }
   if (dblLast < 0)
     return;
-  UpdateProcessing(QStringLiteral("Allocating memory"));
+  processor.Update(QStringLiteral("Allocating memory"));
   const auto count = static_cast<std::size_t>(dblLast) + 1;
   const QString prefix = QStringLiteral("Re-Adding...") + kCrLf;
   SongArray paths;
@@ -201,7 +204,7 @@ void ReadSongs(MusicVariables& mv, RecordReader& reader, double dblLast) {
   const auto showProgress = [&] {
     if (std::optional<QString> sName = recent.takeNew()) {
       const std::size_t now = done.load(std::memory_order_relaxed);
-      AdvanceProcessing(prefix + *sName, static_cast<double>(now - shown));
+      processor.Advance(prefix + *sName, static_cast<double>(now - shown));
       shown = now;
     }
   };
@@ -261,7 +264,7 @@ Header ReadHeader(MusicVariables& mv, RecordReader& reader, IConfigurationHost& 
 // Records 8 onward have the .qvl layout in every version: a file of another version keeps its
 // play list, and its position (record 2) when that names a song of the list. Its options are
 // not read (they stay at their defaults). A list that does not read whole is dropped.
-void KeepListOfAnotherVersion(MusicVariables& mv, IConfigurationHost& host,
+void KeepListOfAnotherVersion(Processor& processor, MusicVariables& mv, IConfigurationHost& host,
                               const RecordReader& file) {
   host.SetPosition(0);
   try {
@@ -273,8 +276,8 @@ void KeepListOfAnotherVersion(MusicVariables& mv, IConfigurationHost& host,
         (dblLast + 1) * kMinSongRecordBytes > static_cast<double>(listBytes)) {
       return;
     }
-    ReadSongs(mv, list, dblLast);
-    HideProcessing();
+    ReadSongs(processor, mv, list, dblLast);
+    processor.Hide();
     mv.setLastIndex(dblLast);
     double dblPosition = 0;
     try {
@@ -288,60 +291,62 @@ void KeepListOfAnotherVersion(MusicVariables& mv, IConfigurationHost& host,
       host.SetPosition(dblPosition);
   } catch (const std::exception&) {
     LogDropped(lcFiles());
-    HideProcessing();
+    processor.Hide();
     mv.setLastIndex(-1);
   }
 }
 
-void ReportLoadFailure(MusicVariables& mv, const QString& text, bool& bHasPlayList,
-                       bool bProgressShown) {
-  MsgBox(text);
+void ReportLoadFailure(const Platform& services, MusicVariables& mv, const QString& text,
+                       bool& bHasPlayList, bool bProgressShown) {
+  MsgBox(services, text);
   if (bProgressShown)
-    HideProcessing();
+    ProcessorOf(services).Hide();
   mv.setLastIndex(-1);
   bHasPlayList = false;
 }
 
 }  // namespace
 
-LoadResult LoadConfiguration(MusicVariables& mv, IConfigurationHost& host, bool& bHasPlayList) {
+LoadResult LoadConfiguration(const Platform& services, MusicVariables& mv, IConfigurationHost& host,
+                             bool& bHasPlayList) {
+  Processor processor = ProcessorOf(services);
   bool bProgressShown = false;
   try {
-    RecordReader reader(ConfigurationPath());
+    RecordReader reader(ConfigurationPath(services));
     const RecordReader file = reader;  // the whole file, for a list of another version
     const int16_t major = reader.readInt16();
     const int16_t minor = reader.readInt16();
     const int16_t revision = reader.readInt16();
     const ProgramVersionNumbers running = ProgramVersion();
     if (major != running.major || minor != running.minor || revision != running.revision) {
-      MsgBox(QStringLiteral("Preparing to upgrade"));
-      KeepListOfAnotherVersion(mv, host, file);
+      MsgBox(services, QStringLiteral("Preparing to upgrade"));
+      KeepListOfAnotherVersion(processor, mv, host, file);
       return LoadResult::Upgrade;
     }
     const Header h = ReadHeader(mv, reader, host);
     bHasPlayList = h.hasPlayList;
     bProgressShown = h.lastIndex > kLargeListLastIndex;
-    ReadSongs(mv, reader, h.lastIndex);
-    HideProcessing();
+    ReadSongs(processor, mv, reader, h.lastIndex);
+    processor.Hide();
     bProgressShown = false;
     ApplyOptions(mv, host, h);
   } catch (const RecordError& e) {
     if (e.kind() == RecordError::FileNotFound) {
-      ReportLoadFailure(mv, WelcomeText(), bHasPlayList, bProgressShown);
+      ReportLoadFailure(services, mv, WelcomeText(), bHasPlayList, bProgressShown);
     } else if (e.kind() == RecordError::Overflow) {
-      ReportLoadFailure(mv,
+      ReportLoadFailure(services, mv,
                         QStringLiteral("Incorrect data loaded from configuration file.  If you "
                                        "just upgraded, this is normal"),
                         bHasPlayList, bProgressShown);
     } else {
-      ReportLoadFailure(mv, QStringLiteral("An error has occured while loading settings"),
+      ReportLoadFailure(services, mv, QStringLiteral("An error has occured while loading settings"),
                         bHasPlayList, bProgressShown);
     }
   } catch (const std::exception&) {
-    ReportLoadFailure(mv, QStringLiteral("An error has occured while loading settings"),
+    ReportLoadFailure(services, mv, QStringLiteral("An error has occured while loading settings"),
                       bHasPlayList, bProgressShown);
   } catch (const LoadFailure&) {
-    ReportLoadFailure(mv, QStringLiteral("An error has occured while loading settings"),
+    ReportLoadFailure(services, mv, QStringLiteral("An error has occured while loading settings"),
                       bHasPlayList, bProgressShown);
   }
   return LoadResult::Loaded;

@@ -8,6 +8,7 @@
 namespace qvt {
 
 class MusicVariables;
+struct Platform;
 
 // What the persistence needs of the player window.
 class IConfigurationHost {
@@ -32,14 +33,14 @@ constexpr int kQuickPlayHeightTwips = 1965;
 // Above this many songs a load shows the progress bar window.
 constexpr double kLargeListLastIndex = 500;
 
-QString ConfigurationPath();
-QString QuickPlayConfigPath();
+QString ConfigurationPath(const Platform& services);
+QString QuickPlayConfigPath(const Platform& services);
 
 // Writes the configuration and the play list (a temporary file renamed into place), then
 // brings "QPConfig.qvc" up to date. bHasPlayList is set from the play list. Failures show
 // "An error has occured while saving settings" with their description; the old file stays.
-void SaveConfiguration(const MusicVariables& mv, const IConfigurationHost& host,
-                       bool& bHasPlayList);
+void SaveConfiguration(const Platform& services, const MusicVariables& mv,
+                       const IConfigurationHost& host, bool& bHasPlayList);
 
 enum class LoadResult {
   Loaded,   // applied (or a failure was reported and the list left empty)
@@ -47,7 +48,8 @@ enum class LoadResult {
 };
 
 // Reads the configuration and the play list into mv and the window.
-LoadResult LoadConfiguration(MusicVariables& mv, IConfigurationHost& host, bool& bHasPlayList);
+LoadResult LoadConfiguration(const Platform& services, MusicVariables& mv, IConfigurationHost& host,
+                             bool& bHasPlayList);
 
 }  // namespace Configuration
 }  // namespace qvt

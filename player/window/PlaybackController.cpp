@@ -19,8 +19,9 @@ const QString PlaybackController::kPlaybackErrorText = QStringLiteral(
     "Error playing file, file type may not be supported or your audio hardware may be locked.");
 const QString PlaybackController::kPlaybackErrorTitle = QStringLiteral("Playback Error");
 
-PlaybackController::PlaybackController(MusicVariables& mv, IPlayerView& view, IMediaPlayer& player)
-    : mv_(mv), view_(view), player_(player) {
+PlaybackController::PlaybackController(MusicVariables& mv, const Platform& services,
+                                       IPlayerView& view, IMediaPlayer& player)
+    : mv_(mv), services_(services), view_(view), player_(player) {
   player_.setLoadEndHandler(
       [this](const std::optional<QString>& failure) { LoadEnded(failure.has_value()); });
   // A change of the list may change what follows the current song.
@@ -107,7 +108,7 @@ void PlaybackController::StartPlay(double intPositionX) {
   view_.SetWhenStopTimerEnabled(false);
   if (mv_.dblLastIndex() == -1) {
     if (mv_.bPlaying)
-      MsgBox(QStringLiteral("No play list has been made"));
+      MsgBox(services_, QStringLiteral("No play list has been made"));
     view_.SetWhenStopTimerEnabled(true);
     return;
   }
@@ -278,7 +279,7 @@ void PlaybackController::HandleBadSong() {
   mv_.bPlaying = false;
   view_.SetWhenStopTimerEnabled(true);
   view_.ShowPlayButtonAsPause(false);
-  DoEvents();
+  DoEvents(services_);
   if (bGiveUp || bStopPressed_)
     return;
   if (mv_.dblLastIndex() >= 0 && failedStarts_ > mv_.dblLastIndex()) {
@@ -299,7 +300,8 @@ void PlaybackController::AutomaticPlay() {
 }
 
 void PlaybackController::ShowPlaybackError() {
-  MsgBox(kPlaybackErrorText, MsgButtons::OkOnly, MsgIcon::Critical, kPlaybackErrorTitle, 1, true);
+  MsgBox(services_, kPlaybackErrorText, MsgButtons::OkOnly, MsgIcon::Critical, kPlaybackErrorTitle,
+         1, true);
 }
 
 void PlaybackController::NextInOrder() {
@@ -323,7 +325,7 @@ void PlaybackController::RandomChoice() {
 double PlaybackController::RandomIndexAfter(double dblPrevious) const {
   if (mv_.dblLastIndex() + 1 < 2)
     return 0;
-  const double seed = systemClock().secondsSinceMidnight();
+  const double seed = systemClock(services_).secondsSinceMidnight();
   std::mt19937_64 generator(std::bit_cast<uint64_t>(seed));
   std::uniform_real_distribution<double> rnd(0.0, 1.0);
   double dblIndex = dblPrevious;

@@ -15,6 +15,8 @@
 
 namespace qvt {
 
+struct Platform;
+
 class IPlayerView {
  public:
   virtual ~IPlayerView() = default;
@@ -36,8 +38,10 @@ class PlaybackController : public QObject {
   Q_OBJECT
 
  public:
-  // mv: the play list it plays; it outlives the controller.
-  PlaybackController(MusicVariables& mv, IPlayerView& view, IMediaPlayer& player);
+  // mv: the play list it plays; it outlives the controller, as do the services it reaches the
+  // machine through.
+  PlaybackController(MusicVariables& mv, const Platform& services, IPlayerView& view,
+                     IMediaPlayer& player);
   ~PlaybackController() override;
 
   // Public operations of the player window.
@@ -96,6 +100,7 @@ class PlaybackController : public QObject {
   QString LoadedFile() const;
 
   MusicVariables& mv_;
+  const Platform& services_;
   IPlayerView& view_;
   IMediaPlayer& player_;
   double dblPosition_ = 0;

@@ -96,9 +96,9 @@ QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath, bo
   return config;
 }
 
-Result<void> WriteQuickPlayConfig(const QString& sPath, double dTop, double dLeft,
-                                  bool bCloseOption, double dLevel) {
-  if ((files().attributes(sPath).value_or(0) & kAttrReadOnly) != 0)
+Result<void> WriteQuickPlayConfig(const Platform& services, const QString& sPath, double dTop,
+                                  double dLeft, bool bCloseOption, double dLevel) {
+  if ((files(services).attributes(sPath).value_or(0) & kAttrReadOnly) != 0)
     return {};  // the user keeps these settings as they are
   try {
     RecordWriter writer(sPath);

@@ -13,6 +13,7 @@
 namespace qvt {
 
 class clsFileManager;
+struct Platform;
 
 // The contents of the file.
 struct QuickPlayConfig {
@@ -35,8 +36,8 @@ struct QuickPlayConfig {
 QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath, bool bQuiet = false);
 // Writes the three lines (Top, Left; the close option; the volume level) as a whole new file.
 // A read-only file is left as it is: its owner keeps those settings.
-Result<void> WriteQuickPlayConfig(const QString& sPath, double dTop, double dLeft,
-                                  bool bCloseOption, double dLevel);
+Result<void> WriteQuickPlayConfig(const Platform& services, const QString& sPath, double dTop,
+                                  double dLeft, bool bCloseOption, double dLevel);
 
 // Conversions of values read from a value line.
 std::optional<int16_t> ToInteger16(const Variant& v);  // nothing when not a 16-bit number

@@ -8,15 +8,15 @@
 
 namespace qvt {
 
-QString ResumePointPath() {
-  return DataFile(QStringLiteral("ResumePosition.qvs"));
+QString ResumePointPath(const Platform& services) {
+  return DataFile(services, QStringLiteral("ResumePosition.qvs"));
 }
 
-void SaveResumePoint(const std::optional<ResumePoint>& point) {
-  const QString path = ResumePointPath();
+void SaveResumePoint(const Platform& services, const std::optional<ResumePoint>& point) {
+  const QString path = ResumePointPath(services);
   if (!point || !RecordWriter::canStoreText(point->sPath)) {
     // No file is no point: a missing one is as good as a removed one.
-    (void)files().removeFile(path);
+    (void)files(services).removeFile(path);
     return;
   }
   TryStep(lcPlayback(), [&] {
@@ -26,9 +26,9 @@ void SaveResumePoint(const std::optional<ResumePoint>& point) {
   });
 }
 
-std::optional<ResumePoint> LoadResumePoint() {
-  const QString path = ResumePointPath();
-  if (!PlainFileExists(path))
+std::optional<ResumePoint> LoadResumePoint(const Platform& services) {
+  const QString path = ResumePointPath(services);
+  if (!PlainFileExists(files(services), path))
     return std::nullopt;
   std::optional<ResumePoint> point;
   TryStep(lcPlayback(), [&] {

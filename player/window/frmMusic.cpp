@@ -35,13 +35,14 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
 
 }  // namespace
 
-frmMusic::frmMusic(MusicVariables& mv, Links links) : mv_(mv), links_(std::move(links)) {
+frmMusic::frmMusic(MusicVariables& mv, const Platform& services, Links links)
+    : mv_(mv), services_(services), links_(std::move(links)) {
   setObjectName(QStringLiteral("frmMusic"));
   setWindowTitle(QStringLiteral("Quavertone"));
-  setWindowIcon(QIcon(ProgramFile(QStringLiteral("QVTFile.png"))));
+  setWindowIcon(QIcon(ProgramFile(services_, QStringLiteral("QVTFile.png"))));
   CreateControls();
   PlaceControls();
-  controller_ = std::make_unique<PlaybackController>(mv_, *this, *wmpPlayer);
+  controller_ = std::make_unique<PlaybackController>(mv_, services_, *this, *wmpPlayer);
   ConnectHandlers();
   mpris_ = std::make_unique<frmMusicMpris>(*this);
 }
@@ -97,7 +98,7 @@ void frmMusic::CreateControls() {
   timTextSlider->setObjectName(QStringLiteral("timTextSlider"));
   timTextSlider->setInterval(400);
 
-  wmpPlayer = CreateMediaPlayer();
+  wmpPlayer = CreateMediaPlayer(services_);
 }
 
 void frmMusic::PlaceControls() {
@@ -158,15 +159,15 @@ void frmMusic::Form_Load() {
     if (self)
       self->bLoading_ = false;
   });
-  Tracker::SetStatusRunning();
-  ComponentCheck::CheckCommonControls();
+  Tracker::SetStatusRunning(services_);
+  ComponentCheck::CheckCommonControls(services_);
   mv_.setLastIndex(-1);
   Configuration::LoadResult result;
   {
     // The list loads with the event loop running: a close meanwhile waits for the whole list,
     // so that the save never writes part of it.
     FormBusy busy(*this);
-    result = Configuration::LoadConfiguration(mv_, *this, bHasPlayList_);
+    result = Configuration::LoadConfiguration(services_, mv_, *this, bHasPlayList_);
   }
   if (result == Configuration::LoadResult::Upgrade) {
     Upgrade();
@@ -177,7 +178,7 @@ void frmMusic::Form_Load() {
     StartPlay(Position());
     setDisplay(Position());
   }
-  if (const std::optional<ResumePoint> point = LoadResumePoint())
+  if (const std::optional<ResumePoint> point = LoadResumePoint(services_))
     controller_->RestoreResumePoint(*point);
   if (links_.checkMediaControl)
     links_.checkMediaControl();
@@ -189,26 +190,27 @@ void frmMusic::Form_Load() {
 // nothing of it is touched after the unload.
 void frmMusic::Upgrade() {
   FormSlot<frmMusic>& self = links_.self;
+  const Platform& services = services_;
   bUpgrading_ = true;
   Forms::Unload(*this);
   bUpgrading_ = false;
   self.Get().show();
-  MsgBox(QStringLiteral("Upgrade complete"));
+  MsgBox(services, QStringLiteral("Upgrade complete"));
 }
 
 void frmMusic::Form_Unload(bool& bCancel) {
   (void)bCancel;
   if (bUpgrading_) {
-    Configuration::SaveConfiguration(mv_, *this, bHasPlayList_);
+    Configuration::SaveConfiguration(services_, mv_, *this, bHasPlayList_);
     links_.list.Unload();
     links_.editor.Unload();
     return;
   }
   hide();
-  SaveResumePoint(controller_->CurrentResumePoint());
-  Configuration::SaveConfiguration(mv_, *this, bHasPlayList_);
-  Tracker::SetStatusClosed();
-  appControl().endProgram(0);
+  SaveResumePoint(services_, controller_->CurrentResumePoint());
+  Configuration::SaveConfiguration(services_, mv_, *this, bHasPlayList_);
+  Tracker::SetStatusClosed(services_);
+  appControl(services_).endProgram(0);
 }
 
 void frmMusic::changeEvent(QEvent* event) {

@@ -21,6 +21,7 @@
 namespace qvt {
 
 class MusicVariables;
+struct Platform;
 class frmChoose;
 class frmList;
 class frmOptions;
@@ -41,7 +42,9 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
     // The start-up check of the media control's component (quick play's).
     std::function<void()> checkMediaControl;
   };
-  frmMusic(MusicVariables& mv, Links links);
+  // `services`: what the window and what it runs reach the machine through; it outlives the
+  // window.
+  frmMusic(MusicVariables& mv, const Platform& services, Links links);
   ~frmMusic() override;
 
   // Public operations used by the other windows.
@@ -122,6 +125,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   double dblVolume_ = 0;
   bool bHasPlayList_ = false;
   MusicVariables& mv_;  // the play list played
+  const Platform& services_;
   Links links_;
   bool bUpgrading_ = false;
   bool bLoading_ = false;

@@ -187,7 +187,7 @@ class UpdateEndToEnd : public ::testing::Test {
     LayOutUpdate();
     PointPathsAtServer();
     // The player's main window has loaded.
-    Tracker::SetStatusRunning();
+    Tracker::SetStatusRunning(qvt::platform());
     // The old player here is a build for a private test server: it installs unsigned updates.
     MakePlayer(test::UnsignedUpdates());
   }
@@ -368,7 +368,7 @@ TEST_F(UpdateEndToEnd, CheckInstallAndTheNewPlayerRuns) {
   EXPECT_TRUE(QFileInfo::exists(folder.path(QStringLiteral("ProgramUpdate.tmp"))));
 
   // The player's window closes.
-  Tracker::SetStatusClosed();
+  Tracker::SetStatusClosed(qvt::platform());
   ASSERT_TRUE(test::WaitUntilGone(updater, kLimitMs)) << "counts down about six seconds";
   const QString player = folder.path(QStringLiteral("Quavertone"));
   EXPECT_TRUE(Holds(player, nextPlayer)) << "the player is replaced byte for byte";
@@ -443,7 +443,7 @@ TEST_F(UpdateEndToEnd, FileListNameOutsideTheProgramFolderIsRefused) {
 
 // The real old player is still open when the real Updater starts: it waits for its close.
 TEST_F(UpdateEndToEnd, UpdaterWaitsWhileThePlayerRuns) {
-  Tracker::SetStatusClosed();  // the test's own player window closes first
+  Tracker::SetStatusClosed(qvt::platform());  // the test's own player window closes first
   folder.write(QStringLiteral("Status.tmp"), "");
   QProcess* player = folder.start(QStringLiteral("Quavertone"));
   ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
@@ -479,7 +479,7 @@ TEST_F(UpdateEndToEnd, UpdaterWaitsWhileThePlayerRuns) {
 // A killed player cannot say that it has closed, and here no status file says it runs: its
 // lock tells the Updater, and goes with it.
 TEST_F(UpdateEndToEnd, UpdaterWaitsForTheLockOfAPlayerThenItsKill) {
-  Tracker::SetStatusClosed();  // the test's own player window closes first
+  Tracker::SetStatusClosed(qvt::platform());  // the test's own player window closes first
   QProcess* player = folder.start(QStringLiteral("Quavertone"));
   ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs));
   ASSERT_TRUE(QFile::remove(folder.path(QStringLiteral("Status.tmp"))));
@@ -499,7 +499,7 @@ TEST_F(UpdateEndToEnd, UpdaterWaitsForTheLockOfAPlayerThenItsKill) {
 
 // No new player to install: the Updater asks, and Cancel leaves the old player in place.
 TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
-  Tracker::SetStatusClosed();  // the test's own player window closes first
+  Tracker::SetStatusClosed(qvt::platform());  // the test's own player window closes first
   folder.write(QStringLiteral("Status.tmp"), "#FALSE#\r\n");
   const QString prompt = UpdaterProgram::kProgramName + QLatin1Char('\t') +
                          UpdaterProgram::kFailurePrompt + QStringLiteral("|File not found: ") +
@@ -760,7 +760,7 @@ TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
   QByteArray changed = nextPlayer;
   changed[100] = static_cast<char>(changed[100] ^ 1);
   folder.write(QStringLiteral("ProgramUpdate.tmp"), changed);
-  Tracker::SetStatusClosed();
+  Tracker::SetStatusClosed(qvt::platform());
   ASSERT_TRUE(test::WaitUntilGone(updater, kLimitMs));
   EXPECT_TRUE(Holds(player, oldPlayer));
   ASSERT_TRUE(WaitFor([&] { return !folder.boxes().isEmpty(); }, kLimitMs));
@@ -786,10 +786,10 @@ TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
   QTemporaryDir elsewhere;
   const QString linkTarget = elsewhere.filePath(QStringLiteral("planted"));
   ASSERT_TRUE(QFile::link(linkTarget, folder.path(UpdaterProgram::kStagingName)));
-  Tracker::SetStatusRunning();
+  Tracker::SetStatusRunning(qvt::platform());
   stops = 0;
   Install(options);
-  Tracker::SetStatusClosed();
+  Tracker::SetStatusClosed(qvt::platform());
   ASSERT_TRUE(test::WaitUntilGone(updater, kLimitMs));
   EXPECT_TRUE(Holds(player, nextPlayer));
   EXPECT_FALSE(QFileInfo::exists(linkTarget)) << "the link was removed, not written through";

@@ -450,7 +450,7 @@ class Session {
     SetSongs(songs);
     test::FakeConfigurationHost host;
     bool bHasPlayList = false;
-    Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+    Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
     test::PlayList().resetAll();
   }
 
@@ -543,12 +543,12 @@ class Session {
     test::FakeConfigurationHost host;
     bool bHasPlayList = false;
     if (!bEnded)
-      Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+      Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
     fake.eventLoop.onPass = nullptr;
     progress.onText = nullptr;
     fake.dialogs.onShow = nullptr;
     fake.dialogs.onChooseFolder = nullptr;
-    Configuration::LoadConfiguration(test::PlayList(), host, bHasPlayList);
+    Configuration::LoadConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
     if (Songs() != before)
       Fault("the saved settings do not load back the list");
   }
@@ -698,7 +698,7 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   SetSongs(songs);
   test::FakeConfigurationHost host;
   bool bHasPlayList = false;
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   test::PlayList().resetAll();
   MainModule::Main(test::Windows(), QString());
   test::Slot<frmMusic>().Get().cmdDir->click();
@@ -721,7 +721,7 @@ TEST(ReentryLarge, EditorClosedDuringVerifyOfHundredThousandSongs) {
   // The user closes the player: the whole list is saved.
   EXPECT_THROW(Forms::Unload(test::Slot<frmMusic>().Get()), ProgramEnded);
   test::PlayList().resetAll();
-  Configuration::LoadConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::LoadConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   EXPECT_TRUE(Songs() == songs);
 }
 

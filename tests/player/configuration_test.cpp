@@ -38,7 +38,8 @@ class ConfigurationTest : public ::testing::Test {
     test::PlayList().resetAll();
     test::PlayList().setLastIndex(-1);
     loaded = FakeHost();
-    return Configuration::LoadConfiguration(test::PlayList(), loaded, bHasPlayList);
+    return Configuration::LoadConfiguration(qvt::platform(), test::PlayList(), loaded,
+                                            bHasPlayList);
   }
   QString ConfigPath() const { return fake.path("ConfigurationAndLastPlayList.qvs"); }
 
@@ -52,7 +53,7 @@ TEST_F(ConfigurationTest, SavesTheRecordsInOrder) {
   SetList({"/m/Blue.mp3", "/m/Red.mp3"}, {"Blue.mp3", "Red.mp3"});
   GlobalMethods::SetSkipMode(test::PlayList(), 3);
   GlobalMethods::SetSongLoadingPriority(test::PlayList(), 1);
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   EXPECT_TRUE(bHasPlayList);
   EXPECT_EQ(ReadAll(ConfigPath()),
             "1,33,1\r\n0\r\n#FALSE#,#TRUE#,#FALSE#\r\n3\r\n#TRUE#\r\n#FALSE#\r\n#FALSE#\r\n1\r\n"
@@ -67,7 +68,7 @@ TEST_F(ConfigurationTest, PlayListAndSettingsSurviveARestart) {
   GlobalMethods::SetSkipMode(test::PlayList(), 2);
   GlobalMethods::SetProcessingVisibility(test::PlayList(), 2);
   GlobalMethods::SetQuickPlayClose(test::PlayList(), true);
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
 
   GlobalMethods::SetSkipMode(test::PlayList(), 1);
   GlobalMethods::SetProcessingVisibility(test::PlayList(), 1);
@@ -88,7 +89,7 @@ TEST_F(ConfigurationTest, PlayListAndSettingsSurviveARestart) {
 
 TEST_F(ConfigurationTest, AnEmptyListIsMinusOneAndNothingAfter) {
   test::PlayList().setLastIndex(-1);
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   EXPECT_FALSE(bHasPlayList);
   EXPECT_TRUE(ReadAll(ConfigPath()).endsWith("#FALSE#\r\n-1\r\n"));
   Load();
@@ -195,12 +196,12 @@ TEST_F(ConfigurationTest, QuickPlaySettingsAreCreatedCentredOrKeptWithTheNewOpti
   fake.screen.height = 1080;
   test::PlayList().setLastIndex(-1);
   GlobalMethods::SetQuickPlayClose(test::PlayList(), true);
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "7117.5,12000\r\n#TRUE#\r\n0\r\n");
 
   WriteAll(fake.path("QPConfig.qvc"), "100,200\r\n#TRUE#\r\n7\r\n");
   GlobalMethods::SetQuickPlayClose(test::PlayList(), false);
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "100,200\r\n#FALSE#\r\n7\r\n");
 }
 
@@ -209,13 +210,13 @@ TEST_F(ConfigurationTest, QuickPlaySettingsTakeOnlyNumbersAndSpareAReadOnlyFile)
   test::PlayList().setLastIndex(-1);
   GlobalMethods::SetQuickPlayClose(test::PlayList(), false);
   WriteAll(fake.path("QPConfig.qvc"), "x,\"5\"\r\n#TRUE#");
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "0,0\r\n#FALSE#\r\n0\r\n");
 
   WriteAll(fake.path("QPConfig.qvc"), "1,2\r\n#TRUE#\r\n3\r\n");
   for (const int32_t attributes : {int32_t{kAttrReadOnly}, kAttrReadOnly | kAttrSystem}) {
     fake.files.attributeOverrides[fake.path("QPConfig.qvc")] = attributes;
-    Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+    Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
     EXPECT_EQ(ReadAll(fake.path("QPConfig.qvc")), "1,2\r\n#TRUE#\r\n3\r\n") << attributes;
   }
 }
@@ -223,7 +224,7 @@ TEST_F(ConfigurationTest, QuickPlaySettingsTakeOnlyNumbersAndSpareAReadOnlyFile)
 TEST_F(ConfigurationTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOldFile) {
   QDir(fake.folder()).mkdir("ConfigurationAndLastPlayList.qvs");
   test::PlayList().setLastIndex(-1);
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_TRUE(
       fake.dialogs.shown[0].text.startsWith("An error has occured while saving settings\r\n"));
@@ -240,7 +241,7 @@ TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
   const std::pair<double, QString> positions[] = {{2, "c"}, {1, "c"}, {3, "a.mp3"}, {0, "a.mp3"}};
   for (const auto& [position, song] : positions) {
     host.position = position;
-    Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+    Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
     ASSERT_EQ(fake.dialogs.shown.size(), 1u);
     EXPECT_EQ(fake.dialogs.shown[0].text.split("\r\n").mid(1),
               QStringList({"/m/" + quoted, "/m/d.mp3"}));
@@ -255,7 +256,7 @@ TEST_F(ConfigurationTest, SongsThatCannotBeStoredAreLeftOutNotTheList) {
   // A long run of such songs is named in part and counted.
   std::vector<QString> many(25, "/m/" + quoted);
   SetList(many, many);
-  Configuration::SaveConfiguration(test::PlayList(), host, bHasPlayList);
+  Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   const QStringList lines = fake.dialogs.shown[0].text.split("\r\n");
   EXPECT_LT(lines.size(), 25);

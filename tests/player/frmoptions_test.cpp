@@ -524,7 +524,7 @@ TEST_F(OptionsWithPlayer, PlayerLoadChecksTheComponentsWhereThePlatformHasThem) 
   EXPECT_EQ(texts.front(), downloader::kDownloadFailed);
   EXPECT_TRUE(texts[1].startsWith("Welcome")) << texts[1].toStdString();
   EXPECT_EQ(texts.back(), MediaControLCheck::kOfferText);
-  EXPECT_TRUE(test::ReadAll(MediaControLCheck::MarkerPath()).startsWith("#FALSE#"));
+  EXPECT_TRUE(test::ReadAll(MediaControLCheck::MarkerPath(qvt::platform())).startsWith("#FALSE#"));
 }
 
 // ---- screenshots -----------------------------------------------------------------------------

@@ -73,7 +73,7 @@ class PlaybackTest : public ::testing::Test {
   FakePlatform fake;
   FakeMediaPlayer player;
   FakeView view;
-  PlaybackController c{test::PlayList(), view, player};
+  PlaybackController c{test::PlayList(), qvt::platform(), view, player};
 };
 
 TEST_F(PlaybackTest, PlayStartsTheCurrentSongAndPauseResumesWhereItWas) {
@@ -116,7 +116,7 @@ TEST_F(PlaybackTest, ARestoredResumePointResumesOnlyItsOwnSong) {
   EXPECT_EQ(point(c.CurrentResumePoint()), "none");
 
   FakeMediaPlayer restarted;
-  PlaybackController again{test::PlayList(), view, restarted};
+  PlaybackController again{test::PlayList(), qvt::platform(), view, restarted};
   again.SetPosition(1);
   again.RestoreResumePoint({Path(1), 42});
   again.cmdNext_Click();
@@ -430,7 +430,7 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
       FakeMediaPlayer media;
       media.loadDelayMs = delay;
       FakeView v;
-      PlaybackController pc{test::PlayList(), v, media};
+      PlaybackController pc{test::PlayList(), qvt::platform(), v, media};
       for (int i : row.failing) {
         media.failingFiles << Path(i);
         if (row.missing)

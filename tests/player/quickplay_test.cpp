@@ -57,7 +57,7 @@ class QuickPlay : public ::testing::Test {
   FormSet forms;
   FormSlot<frmQMusic> quick{forms, [this] {
                               return new frmQMusic(
-                                  test::PlayList(),
+                                  test::PlayList(), qvt::platform(),
                                   [this] {
                                     if (openMain)
                                       openMain();

@@ -200,14 +200,14 @@ TEST_F(UpdateClient, NewVersionInfoAndStoredResult) {
 
 // The status file is replaced whole, never rewritten in place, and the lock follows the window.
 TEST_F(UpdateClient, StatusIsReplacedWholeAndTheLockIsHeldWhileOpen) {
-  Tracker::SetStatusRunning();
-  EXPECT_TRUE(files().isLocked(Tracker::LockFilePath()));
+  Tracker::SetStatusRunning(qvt::platform());
+  EXPECT_TRUE(files().isLocked(Tracker::LockFilePath(qvt::platform())));
   QFile before(fake.path("Status.tmp"));
   ASSERT_TRUE(before.open(QIODevice::ReadOnly));
-  Tracker::SetStatusClosed();
+  Tracker::SetStatusClosed(qvt::platform());
   EXPECT_EQ(before.readAll(), "#TRUE#\r\n") << "a reader of the old file never finds it cut";
   EXPECT_EQ(Read("Status.tmp"), "#FALSE#\r\n");
-  EXPECT_FALSE(files().isLocked(Tracker::LockFilePath()));
+  EXPECT_FALSE(files().isLocked(Tracker::LockFilePath(qvt::platform())));
   EXPECT_EQ(Entries(), QStringList({"Quavertone.lock", "Status.tmp"}));
 }
 
@@ -571,26 +571,27 @@ class Components : public UpdateClient {
 
 TEST_F(Components, NothingRunsWithoutComponentFiles) {
   platform().hasComponentFiles = false;
-  ComponentCheck::CheckCommonControls();
-  MediaControLCheck::CheckMediaControl();
+  ComponentCheck::CheckCommonControls(qvt::platform());
+  MediaControLCheck::CheckMediaControl(qvt::platform());
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_TRUE(net.requested.isEmpty());
-  EXPECT_FALSE(QFileInfo::exists(MediaControLCheck::MarkerPath()));
+  EXPECT_FALSE(QFileInfo::exists(MediaControLCheck::MarkerPath(qvt::platform())));
 }
 
 TEST_F(Components, ControlPresent) {
   Write("win/SYSTEM32/mci32.ocx", "x");
-  MediaControLCheck::CheckMediaControl();
-  EXPECT_FALSE(QFileInfo::exists(MediaControLCheck::MarkerPath())) << "no marker is created";
+  MediaControLCheck::CheckMediaControl(qvt::platform());
+  EXPECT_FALSE(QFileInfo::exists(MediaControLCheck::MarkerPath(qvt::platform())))
+      << "no marker is created";
   Write("MediaControlCheck.qvc", "#FALSE#\r\n");
-  MediaControLCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl(qvt::platform());
   EXPECT_EQ(Marker(), "#TRUE#\r\n");
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
 TEST_F(Components, ControlMissing) {
   fake.dialogs.answers = {MsgResult::No};
-  MediaControLCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl(qvt::platform());
   EXPECT_EQ(Marker(), "#FALSE#\r\n");
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   EXPECT_EQ(fake.dialogs.shown[0].text, MediaControLCheck::kOfferText);
@@ -599,7 +600,7 @@ TEST_F(Components, ControlMissing) {
   EXPECT_EQ(fake.dialogs.shown[0].icon, MsgIcon::Critical);
 
   fake.dialogs.answers = {MsgResult::Yes};
-  MediaControLCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl(qvt::platform());
   EXPECT_EQ(Read("win/SYSTEM32/MCI32.OCX"), "control");
   EXPECT_EQ(Marker(), "#TRUE#\r\n");
   EXPECT_EQ(progress.log().front(), "text message: Establishing Connection...");
@@ -611,7 +612,7 @@ TEST_F(Components, ControlDownloadFails) {
   Write("MCI32.OCX", "old");
   net.responses.clear();
   fake.dialogs.answers = {MsgResult::Yes};
-  MediaControLCheck::CheckMediaControl();
+  MediaControLCheck::CheckMediaControl(qvt::platform());
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList({MediaControLCheck::kOfferText, downloader::kDownloadFailed,
                          MediaControLCheck::kCriticalError}));
@@ -621,13 +622,13 @@ TEST_F(Components, ControlDownloadFails) {
 
 TEST_F(Components, CommonControls) {
   net.responses[Paths::GetCommonControlsURL()] = {200, "common"};
-  ComponentCheck::CheckCommonControls();
+  ComponentCheck::CheckCommonControls(qvt::platform());
   EXPECT_EQ(Read("MSCOMCTL.OCX"), "common");
   EXPECT_EQ(Read("win/SYSTEM32/MSCOMCTL.OCX"), "common");
   EXPECT_EQ(progress.texts(ProgressWindow::Message).value(0),
             "Establishing Connection for emergency update...");
   net.requested.clear();
-  ComponentCheck::CheckCommonControls();
+  ComponentCheck::CheckCommonControls(qvt::platform());
   EXPECT_TRUE(net.requested.isEmpty()) << "present: nothing to do";
 }
 
