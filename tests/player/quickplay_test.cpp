@@ -18,6 +18,7 @@
 
 #include "platform/fakes/FakeMediaPlayer.h"
 #include "platform/fakes/FakePlatform.h"
+#include "platform/fakes/ScopedPlatform.h"
 #include "player/quickplay/QuickPlayLogic.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
@@ -57,7 +58,7 @@ class QuickPlay : public ::testing::Test {
   FormSet forms;
   FormSlot<frmQMusic> quick{forms, [this] {
                               return new frmQMusic(
-                                  test::PlayList(), qvt::platform(),
+                                  test::PlayList(), services,
                                   [this] {
                                     if (openMain)
                                       openMain();
@@ -87,6 +88,9 @@ class QuickPlay : public ::testing::Test {
 
   FakePlatform fake;
   FakeMediaFactory media;
+  // The fakes as a table of the window's own: a test that empties the installed table proves
+  // that the window reaches the machine through nothing else.
+  const Platform services = qvt::platform();
 };
 
 using Buttons = std::tuple<bool, bool, bool>;
@@ -380,6 +384,8 @@ TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
     p.readyStates = {kReadyComplete, kReadyUninitialized};  // two plays in one start
   };
   writeFile("song.mp3", "x");
+  const ScopedPlatform nothingInstalled;  // a service reached through it ends the test
+  qvt::platform() = Platform();
   frmQMusic& f = quick.Get();  // update timer running
   bool tickingDuringBox = true;
   fake.dialogs.onShow = [&](const MessageBoxSpec&) { tickingDuringBox = f.timUpdater->isActive(); };
