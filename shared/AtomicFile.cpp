@@ -9,6 +9,10 @@
 
 namespace qvt {
 
+AtomicFile::AtomicFile(IFileSystem& fs, const QString& path) : AtomicFile(path) {
+  fs_ = &fs;
+}
+
 AtomicFile::AtomicFile(const QString& path) : target_(path) {
   const QFileInfo info(path);
   if (info.isSymLink())
@@ -63,11 +67,12 @@ Result<void> AtomicFile::commit() {
   file_.close();
   if (file_.error() != QFileDevice::NoError)
     return fail(QStringLiteral("Cannot write"), file_.errorString());
-  if (const Result<void> renamed = files().renameFile(tempPath_, target_); !renamed)
+  IFileSystem& fs = fs_ != nullptr ? *fs_ : files();
+  if (const Result<void> renamed = fs.renameFile(tempPath_, target_); !renamed)
     return fail(QStringLiteral("Cannot replace"), renamed.error());
   tempPath_.clear();
   // Makes the rename itself durable; the file is in place whatever this answers.
-  (void)files().syncToDisk(QFileInfo(target_).absolutePath());
+  (void)fs.syncToDisk(QFileInfo(target_).absolutePath());
   return {};
 }
 
@@ -85,7 +90,11 @@ Unexpected AtomicFile::fail(const QString& what, const QString& reason) {
 }
 
 Result<void> WriteFileAtomically(const QString& path, QByteArrayView data) {
-  AtomicFile file(path);
+  return WriteFileAtomically(files(), path, data);
+}
+
+Result<void> WriteFileAtomically(IFileSystem& fs, const QString& path, QByteArrayView data) {
+  AtomicFile file(fs, path);
   if (Result<void> opened = file.open(); !opened)
     return opened;
   if (Result<void> written = file.write(data); !written)

@@ -18,8 +18,12 @@
 
 namespace qvt {
 
+class IFileSystem;
+
 class AtomicFile {
  public:
+  // Renames and syncs through `fs`, or through the installed file system (platform/Platform.h).
+  AtomicFile(IFileSystem& fs, const QString& path);
   explicit AtomicFile(const QString& path);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
@@ -44,12 +48,14 @@ class AtomicFile {
  private:
   Unexpected fail(const QString& what, const QString& reason);
 
+  IFileSystem* fs_ = nullptr;  // none: the installed one
   QString target_;
   QString tempPath_;
   QFile file_;
 };
 
 // Writes `data` as the whole new content of `path`, the same way.
+Result<void> WriteFileAtomically(IFileSystem& fs, const QString& path, QByteArrayView data);
 Result<void> WriteFileAtomically(const QString& path, QByteArrayView data);
 
 }  // namespace qvt

@@ -428,6 +428,11 @@ void AppendRecordValue(QByteArray& out, const RecordValue& value, QStringEncoder
   // Empty: an empty field.
 }
 
+RecordWriter::RecordWriter(IFileSystem& fs, const QString& path) : file_(fs, path) {
+  check(file_.open());
+  buffer_.reserve(kWriteChunk + 4096);
+}
+
 RecordWriter::RecordWriter(const QString& path) : file_(path) {
   check(file_.open());
   buffer_.reserve(kWriteChunk + 4096);

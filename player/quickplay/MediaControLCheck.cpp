@@ -20,7 +20,7 @@ const QString kCriticalError =
 namespace {
 
 void WriteMarker(const Platform& services, bool bValue) {
-  RecordWriter writer(MarkerPath(services));
+  RecordWriter writer(files(services), MarkerPath(services));
   writer.write({Variant(bValue)});
   writer.commit();
 }

@@ -19,7 +19,8 @@ Transfer::Transfer(const Platform& services, const QString& sURL, const QString&
       saveAs_(sSaveAs),
       agent_(services.programName),
       maxBytes_(maxBytes),
-      http_(http(services)) {}
+      http_(http(services)),
+      files_(files(services)) {}
 
 Transfer::~Transfer() {
   release();
@@ -56,7 +57,7 @@ bool Transfer::open() {
   request_ = opened->request;
   if (opened->status < 200 || opened->status > 299 || cancelled_)
     return false;
-  file_ = std::make_unique<AtomicFile>(saveAs_);
+  file_ = std::make_unique<AtomicFile>(files_, saveAs_);
   if (!file_->open())
     return false;
   received_ = 0;

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <memory>
 
+#include "platform/FileSystem.h"
 #include "platform/Http.h"
 #include "player/update/downloader.h"
 
@@ -54,6 +55,7 @@ class Transfer {
   const QString agent_;
   const qint64 maxBytes_;
   IHttp& http_;
+  IFileSystem& files_;  // what puts the downloaded file in place
   HttpHandle request_ = 0;
   std::unique_ptr<AtomicFile> file_;
 

@@ -10,7 +10,7 @@ namespace {
 
 void WriteStatus(const Platform& services, bool bRunning) {
   try {
-    RecordWriter writer(StatusFilePath(services));
+    RecordWriter writer(files(services), StatusFilePath(services));
     writer.write({Variant(bRunning)});
     writer.commit();
   } catch (const RecordError&) {
@@ -36,10 +36,6 @@ void SetStatusRunning(const Platform& services) {
 void SetStatusClosed(const Platform& services) {
   WriteStatus(services, false);
   files(services).releaseLock(LockFilePath(services));
-}
-
-void SetStatusClosed() {
-  SetStatusClosed(platform());
 }
 
 }  // namespace qvt::Tracker

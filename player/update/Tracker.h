@@ -22,8 +22,5 @@ QString LockFilePath(const Platform& services);
 void SetStatusRunning(const Platform& services);
 // Writes "#FALSE#" and lets the lock go.
 void SetStatusClosed(const Platform& services);
-// The same over the installed services, for the update's close path that has no table of its
-// own yet.
-void SetStatusClosed();
 
 }  // namespace qvt::Tracker

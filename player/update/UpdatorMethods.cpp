@@ -221,7 +221,7 @@ void StartUpdate(const Platform& services, const UpdateManifest::Trust& trust,
     return;
   }
   // Without the window's close path, at least let the updater go on.
-  Tracker::SetStatusClosed();
+  Tracker::SetStatusClosed(services);
   appControl(services).endProgram(0);
 }
 

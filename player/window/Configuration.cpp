@@ -111,7 +111,7 @@ QStringList WriteConfigurationFile(const Platform& services, const MusicVariable
                                    const IConfigurationHost& host, bool bHasPlayList) {
   const StoredSongs stored = bHasPlayList ? StorableSongs(mv) : StoredSongs();
   const std::vector<std::size_t>& songs = stored.kept;
-  RecordWriter writer(ConfigurationPath(services));
+  RecordWriter writer(files(services), ConfigurationPath(services));
   const ProgramVersionNumbers version = ProgramVersion();
   writer.write({Variant(version.major), Variant(version.minor), Variant(version.revision)});
   writer.write({Variant(KeptPosition(mv, host.Position(), songs))});

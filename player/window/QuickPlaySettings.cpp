@@ -101,7 +101,7 @@ Result<void> WriteQuickPlayConfig(const Platform& services, const QString& sPath
   if ((files(services).attributes(sPath).value_or(0) & kAttrReadOnly) != 0)
     return {};  // the user keeps these settings as they are
   try {
-    RecordWriter writer(sPath);
+    RecordWriter writer(files(services), sPath);
     writer.write({Variant(dTop), Variant(dLeft)});
     writer.write({Variant(bCloseOption)});
     writer.write({Variant(dLevel)});

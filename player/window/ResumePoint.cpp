@@ -20,7 +20,7 @@ void SaveResumePoint(const Platform& services, const std::optional<ResumePoint>&
     return;
   }
   TryStep(lcPlayback(), [&] {
-    RecordWriter writer(path);
+    RecordWriter writer(files(services), path);
     writer.write({point->sPath, point->dSeconds});
     writer.commit();
   });
