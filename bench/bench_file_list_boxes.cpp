@@ -55,7 +55,7 @@ QVT_BENCH(file_list_boxes) {
   const QString many = dir.path() + QStringLiteral("/folders");
   for (int i = 0; i < 2000; ++i)
     QDir().mkpath(many + QStringLiteral("/Album %1").arg(i));
-  qvt::DirListBox folders;
+  qvt::DirListBox folders(qvt::platform());
   const double show = qvt::bench::BestSeconds(3, [&] {
     folders.SetPath(dir.path());
     folders.SetPath(many);

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   mv.replaceAll({QStringLiteral("/m/a.mp3")}, {QStringLiteral("a.mp3")});
   fake.dialogs.shown.clear();
   qvt::GlobalMethods::FindSongPath(mv, QStringLiteral("init0"));
-  qvt::LoadListFile(mv, view, qvt::kListFileMarker);
+  qvt::LoadListFile(qvt::platform(), mv, view, qvt::kListFileMarker);
   qvt::GlobalMethods::FindSongPath(mv, QStringLiteral("stop"));
 
   check(mv.dblLastIndex() >= 0 && mv.dblLastIndex() == static_cast<double>(view.items) - 1);
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake.dialogs.shown.clear();
   QFile::remove(fake.path(QStringLiteral("f.qvl")));
   QFile::rename(saved, fake.path(QStringLiteral("f.qvl")));
-  qvt::LoadListFile(mv, view, qvt::kListFileMarker);
+  qvt::LoadListFile(qvt::platform(), mv, view, qvt::kListFileMarker);
   qvt::GlobalMethods::FindSongPath(mv, QStringLiteral("stop"));
   // Paths listed twice are both kept by a load into an empty list, so the round trip is exact.
   check(Listed(mv.sSongPaths().items()) == paths && Listed(mv.sSongNames().items()) == names);

@@ -42,7 +42,7 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, const Platform& services, Mpris
                    mpris, [this] { MediaControLCheck::CheckMediaControl(services_); }});
             }),
       list(forms, [this, &mv] { return new frmList(mv, search, *playerLink_); }),
-      editor(forms, [this, &mv] { return new frmChoose(mv, *playerLink_); }),
+      editor(forms, [this, &mv] { return new frmChoose(mv, services_, *playerLink_); }),
       options(forms, [this, &mv] { return new frmOptions(mv, services_, updateHooks, trust_); }),
       search(forms, [this, &mv] { return new frmSearch(mv, list); }),
       quick(forms,

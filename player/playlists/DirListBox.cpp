@@ -69,7 +69,8 @@ auto HoldingWindow(QWidget& box, Request request) {
 
 }  // namespace
 
-DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
+DirListBox::DirListBox(const Platform& services, QWidget* parent)
+    : QListWidget(parent), services_(services) {
   setObjectName(QStringLiteral("dirDisplay"));
   setItemDelegate(new IndentDelegate(this));
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -146,7 +147,7 @@ bool DirListBox::SetPathToDrive(const QString& sRoot) {
 
 QString DirListBox::lastShownOn(const QString& root) const {
   std::vector<QString> roots{root};
-  for (const Volume& v : volumes().mounted())
+  for (const Volume& v : volumes(services_).mounted())
     roots.push_back(NormalizeFolder(v.root));
   const auto ownerOf = [&roots](const QString& folder) {
     QString best;

@@ -18,7 +18,8 @@ bool IsBelow(const QString& path, const QString& root) {
 
 }  // namespace
 
-DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
+DriveListBox::DriveListBox(const Platform& services, QWidget* parent)
+    : QComboBox(parent), services_(services) {
   setObjectName(QStringLiteral("drvDisplay"));
   reload();
   // Start on the volume that holds the home folder (its longest matching root).
@@ -48,7 +49,7 @@ QString DriveListBox::DriveRoot() const {
 
 void DriveListBox::reload() {
   const QString keep = DriveRoot();
-  volumes_ = volumes().mounted();
+  volumes_ = volumes(services_).mounted();
   const QSignalBlocker blocker(this);
   clear();
   chosen_ = -1;
@@ -113,7 +114,7 @@ void DriveListBox::onUserChoice(int index) {
   }
   // The list may be old: ask again whether the chosen volume is still mounted and ready.
   const QString root = volumes_[static_cast<std::size_t>(index)].root;
-  const std::vector<Volume> now = volumes().mounted();
+  const std::vector<Volume> now = volumes(services_).mounted();
   const bool ready = std::any_of(now.begin(), now.end(),
                                  [&](const Volume& v) { return v.root == root && v.ready; });
   if (!ready) {

@@ -6,8 +6,8 @@
 //   connect(&drv, &DriveListBox::Change, ...);
 //   dir.SetPathToDrive(drv.DriveRoot());
 //
-// The volumes come from qvt::volumes(); the list is read when the box is made, on Refresh and
-// on SetDrive.
+// The volumes come from the volumes of the services it is made with; the list is read when the box
+// is made, on Refresh and on SetDrive.
 
 #include <QComboBox>
 #include <QString>
@@ -17,11 +17,13 @@
 
 namespace qvt {
 
+struct Platform;
+
 class DriveListBox : public QComboBox {
   Q_OBJECT
 
  public:
-  explicit DriveListBox(QWidget* parent = nullptr);
+  explicit DriveListBox(const Platform& services, QWidget* parent = nullptr);
 
   // The drive text of a volume: root, " [", name, "]".
   static QString DriveText(const Volume& volume);
@@ -47,6 +49,7 @@ class DriveListBox : public QComboBox {
   int findReady(const QString& sText) const;
   void onUserChoice(int index);
 
+  const Platform& services_;
   std::vector<Volume> volumes_;
   int chosen_ = -1;  // the entry the box stands on for the program
 };

@@ -45,8 +45,8 @@ void ShowAdding(IEditorView& view, const QString& sName) {
 // loop between two slices. Should the list change in a pass, every record is judged again at
 // once, so that the answers are those of the list the songs join. A long list the search has
 // not seen is read beside the windows first. Nothing when the editor was closed in a pass.
-std::optional<std::vector<bool>> FindDuplicates(MusicVariables& mv, IEditorView& view,
-                                                const ListRecords& records) {
+std::optional<std::vector<bool>> FindDuplicates(const Platform& services, MusicVariables& mv,
+                                                IEditorView& view, const ListRecords& records) {
   if (!records.paths.empty()) {
     GlobalMethods::PreparePathSearchBesideTheWindows(mv, [&view] { return !view.CloseWaiting(); });
     if (view.CloseWaiting())
@@ -60,7 +60,7 @@ std::optional<std::vector<bool>> FindDuplicates(MusicVariables& mv, IEditorView&
   for (std::size_t i = 0; i < records.paths.size(); ++i) {
     if (bPasses && i > 0 && i % kSliceCheckEvery == 0 && slice.elapsed() >= FramePacer::kFrameMs) {
       ShowAdding(view, records.names[i - 1]);
-      DoEvents();
+      DoEvents(services);
       if (view.CloseWaiting())
         return std::nullopt;
       if (mv.version() != version) {
@@ -76,8 +76,9 @@ std::optional<std::vector<bool>> FindDuplicates(MusicVariables& mv, IEditorView&
 
 // Adds the records that are no duplicates to the list in one change; the last song added is shown
 // last. Nothing when the editor was closed meanwhile.
-std::optional<LoadResult> AddRecords(MusicVariables& mv, IEditorView& view, ListRecords& records) {
-  const std::optional<std::vector<bool>> duplicate = FindDuplicates(mv, view, records);
+std::optional<LoadResult> AddRecords(const Platform& services, MusicVariables& mv,
+                                     IEditorView& view, ListRecords& records) {
+  const std::optional<std::vector<bool>> duplicate = FindDuplicates(services, mv, view, records);
   if (!duplicate)
     return std::nullopt;
   SongArray& paths = records.paths;
@@ -125,11 +126,12 @@ bool IsUsableFileName(const QString& sName) {
   return sName.toUtf8().size() <= kMaxNameBytes;
 }
 
-void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile) {
+void LoadListFile(const Platform& services, MusicVariables& mv, IEditorView& view,
+                  const QString& sFile) {
   const QString sName = sFile == kListFileMarker ? view.CurrentFileName() : sFile;
   const bool bForeign = IsForeignListName(sName);
   if (!bForeign && !HasListExtension(sName)) {
-    MsgBox(QStringLiteral("The file selected is not a valid Quavertone List file"));
+    MsgBox(services, QStringLiteral("The file selected is not a valid Quavertone List file"));
     return;
   }
   const QString sPath = FixDoubleBackslash(view.FileFolder() + QLatin1Char('/') + sName);
@@ -137,32 +139,34 @@ void LoadListFile(MusicVariables& mv, IEditorView& view, const QString& sFile) {
   // the event loop. Closing the editor meanwhile ends the load: nothing is added, nothing said.
   std::optional<ListRecords> read = ReadListFile(
       {sPath, bForeign, GlobalMethods::GetLowPriorityLoading(mv)},
-      [&view](const QString& sRecord) {
+      [&services, &view](const QString& sRecord) {
         ShowAdding(view, sRecord);
-        DoEvents();
+        DoEvents(services);
       },
       [&view] { return view.CloseWaiting(); });
   if (!read)
     return;
-  const std::optional<LoadResult> added = AddRecords(mv, view, *read);
+  const std::optional<LoadResult> added = AddRecords(services, mv, view, *read);
   if (!added)
     return;
   const LoadResult& result = *added;
   if (!read->bComplete) {
     RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
-    MsgBox(QStringLiteral("Error loading file"));
+    MsgBox(services, QStringLiteral("Error loading file"));
     return;
   }
   if (result.dblDuplicates > 0) {
-    MsgBox(FormatNumber(result.dblDuplicates) +
-           QStringLiteral(" songs failed to be added because they were already in the list"));
+    MsgBox(services,
+           FormatNumber(result.dblDuplicates) +
+               QStringLiteral(" songs failed to be added because they were already in the list"));
   }
   if (read->dblSkipped > 0) {
-    MsgBox(FormatNumber(read->dblSkipped) +
-           QStringLiteral(" entries of the list were skipped because they name no local file"));
+    MsgBox(services,
+           FormatNumber(read->dblSkipped) +
+               QStringLiteral(" entries of the list were skipped because they name no local file"));
   }
   RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
-  MsgBox(FormatNumber(result.dblAdded) + QStringLiteral(" Songs loaded successfully"));
+  MsgBox(services, FormatNumber(result.dblAdded) + QStringLiteral(" Songs loaded successfully"));
 }
 
 bool WriteListFile(const MusicVariables& mv, const QString& sPath) {
@@ -193,12 +197,13 @@ bool WriteListFile(const MusicVariables& mv, const QString& sPath) {
   return true;
 }
 
-void SaveListFile(const MusicVariables& mv, IEditorView& view) {
+void SaveListFile(const Platform& services, const MusicVariables& mv, IEditorView& view) {
   view.SetStatusText(QStringLiteral("Saving..."));
   QString sAnswer = kSaveAnswerPreset;
-  sAnswer = InputBox(QStringLiteral("Enter file name"), QString(), QString()).value_or(QString());
+  sAnswer = InputBox(services, QStringLiteral("Enter file name"), QString(), QString())
+                .value_or(QString());
   if (sAnswer.isEmpty() || sAnswer == kSaveAnswerPreset) {
-    MsgBox(QStringLiteral("Save aborted"));
+    MsgBox(services, QStringLiteral("Save aborted"));
     view.RefreshFiles();
     view.SetStatusText(QStringLiteral("Ready"));
     return;
@@ -215,11 +220,11 @@ void SaveListFile(const MusicVariables& mv, IEditorView& view) {
   // A name that is no plain file name would leave the folder shown or cannot be created.
   if (sFolder.isEmpty() || !IsUsableFileName(sAnswer) || !IsUsableFileName(sFileName) ||
       !(bM3u8 ? WritePortableM3u8(mv, sPath) : WriteListFile(mv, sPath))) {
-    MsgBox(QStringLiteral("Save Failed"));
+    MsgBox(services, QStringLiteral("Save Failed"));
     view.SetStatusText(QStringLiteral("Save Failed"));
     return;
   }
-  MsgBox(QStringLiteral("Saved"));
+  MsgBox(services, QStringLiteral("Saved"));
   view.RefreshFiles();
   view.SetStatusText(QStringLiteral("Saved"));
 }

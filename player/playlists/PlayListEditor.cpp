@@ -170,12 +170,12 @@ void PlayListEditor::RemoveClick() {
 
 void PlayListEditor::RemoveSelected() {
   if (mv_.dblLastIndex() <= -1) {
-    MsgBox(QStringLiteral("Nothing to remove"));
+    MsgBox(services_, QStringLiteral("Nothing to remove"));
     return;
   }
   const int iSelected = view_.PlayListIndex();
   if (iSelected < 0 || iSelected > mv_.dblLastIndex()) {
-    MsgBox(QStringLiteral("Nothing selected"));
+    MsgBox(services_, QStringLiteral("Nothing selected"));
     return;
   }
   const auto k = static_cast<std::size_t>(iSelected);
@@ -194,18 +194,18 @@ void PlayListEditor::AddOneFile(const QString& sName, bool bRefill) {
   const QString sPath =
       GlobalMethods::FixDoubleBackslash(view_.FileFolder() + QLatin1Char('/') + sName);
   if (view_.CurrentFileName().isEmpty()) {
-    MsgBox(QStringLiteral("No file selected"));
-    DoEvents();
+    MsgBox(services_, QStringLiteral("No file selected"));
+    DoEvents(services_);
     return;
   }
   if (HasListExtension(sName)) {
     LoadListFile(kListFileMarker);
-    DoEvents();
+    DoEvents(services_);
     return;
   }
   if (IsForeignListName(sName)) {
     LoadListFile(sName);
-    DoEvents();
+    DoEvents(services_);
     return;
   }
   view_.SetAddingCaption(QStringLiteral("Adding... \r\n") + sName);
@@ -214,16 +214,17 @@ void PlayListEditor::AddOneFile(const QString& sName, bool bRefill) {
   if (dblFound != -1) {
     ++dblDuplicateCount_;
     if (dblDuplicateCount_ < 4) {
-      MsgBox(QStringLiteral("The song '") + sName + QStringLiteral("' is already in the list"));
+      MsgBox(services_,
+             QStringLiteral("The song '") + sName + QStringLiteral("' is already in the list"));
       GlobalMethods::SelectListItem(view_.PlayList(), dblFound);
     }
-    DoEvents();
+    DoEvents(services_);
     return;
   }
   GlobalMethods::AppendSong(mv_, sPath, sName);
   if (bRefill)
     RefillEditorList();
-  DoEvents();
+  DoEvents(services_);
 }
 
 void PlayListEditor::AddSelectedFiles() {
@@ -320,7 +321,7 @@ void PlayListEditor::AddFiles(std::size_t count,
       pass();
       if (bLast && !bDuplicate)
         RefillEditorList();
-      DoEvents();
+      DoEvents(services_);
       lookAgain();
       slice.restart();
     }
@@ -336,18 +337,20 @@ void PlayListEditor::EndBatch() {
     return;
   }
   if (dblDuplicateCount_ > 3) {
-    MsgBox(FormatNumber(dblDuplicateCount_ - 3) +
-           QStringLiteral(" more songs couldn't be added because they were already in the list"));
+    MsgBox(
+        services_,
+        FormatNumber(dblDuplicateCount_ - 3) +
+            QStringLiteral(" more songs couldn't be added because they were already in the list"));
   }
   dblDuplicateCount_ = 0;
 }
 
 void PlayListEditor::LoadListFile(const QString& sFile) {
-  qvt::LoadListFile(mv_, view_, sFile);
+  qvt::LoadListFile(services_, mv_, view_, sFile);
 }
 
 void PlayListEditor::SaveListFile() {
-  qvt::SaveListFile(mv_, view_);
+  qvt::SaveListFile(services_, mv_, view_);
 }
 
 void PlayListEditor::RefillEditorList() {
@@ -365,13 +368,14 @@ void PlayListEditor::RefillIfChanged(const PlayListVersion& before) {
 
 void PlayListEditor::FillOnLoad() {
   const double dblLast = mv_.dblLastIndex();
+  Processor processor = ProcessorOf(services_);
   if (dblLast > kProgressWindowAbove)
-    ShowDeterminedProcessing(0, dblLast, false, QString());
-  ReportNames(mv_, [](const QString& sName) {
-    UpdateProcessing(QStringLiteral("Generating visual list...\r\n") + sName);
+    processor.ShowDetermined(0, dblLast, false, QString());
+  ReportNames(mv_, [&processor](const QString& sName) {
+    processor.Update(QStringLiteral("Generating visual list...\r\n") + sName);
   });
   view_.ShowPlayList();
-  HideProcessing();
+  processor.Hide();
 }
 
 }  // namespace qvt

@@ -4,7 +4,7 @@
 // check, and the busy protocol around each of them. They change the shared play list
 // (sSongPaths, sSongNames, dblLastIndex), which the window's list box shows.
 //
-//   PlayListEditor editor(mv, view);   // view: the window, as IEditorView
+//   PlayListEditor editor(services, mv, view);   // view: the window, as IEditorView
 //   editor.AddClick();             // what the Add button does
 
 #include <QString>
@@ -15,6 +15,7 @@
 namespace qvt {
 
 class IEditorView;
+struct Platform;
 
 // Shows the play list box anew (songs 0 to dblLastIndex), nothing selected.
 void RefillEditorList(IEditorView& view);
@@ -24,8 +25,10 @@ void RefillEditorListShowing(const MusicVariables& mv, IEditorView& view,
 
 class PlayListEditor {
  public:
-  // mv: the play list it edits; it and the view outlive the editor.
-  PlayListEditor(MusicVariables& mv, IEditorView& view) : mv_(mv), view_(view) {}
+  // services: what it reaches the machine through; mv: the play list it edits; they and the view
+  // outlive the editor.
+  PlayListEditor(const Platform& services, MusicVariables& mv, IEditorView& view)
+      : services_(services), mv_(mv), view_(view) {}
 
   // The buttons and the file box's double click.
   void AddClick();
@@ -73,6 +76,7 @@ class PlayListEditor {
   void Relink();
   void RemoveSelected();
 
+  const Platform& services_;
   MusicVariables& mv_;
   IEditorView& view_;
   double dblDuplicateCount_ = 0;

@@ -49,8 +49,12 @@ QFont NamedFont(const QString& family, QFont::StyleHint hint, double points) {
 
 }  // namespace
 
-frmChoose::frmChoose(MusicVariables& mv, IPlayerWindow& player)
-    : player_(player), mv_(mv), pacer_(new FramePacer(this)), applyLater_(new QTimer(this)) {
+frmChoose::frmChoose(MusicVariables& mv, const Platform& services, IPlayerWindow& player)
+    : services_(services),
+      player_(player),
+      mv_(mv),
+      pacer_(new FramePacer(this)),
+      applyLater_(new QTimer(this)) {
   setObjectName(QStringLiteral("frmChoose"));
   setWindowTitle(QStringLiteral("Choose the files"));
   setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
@@ -65,11 +69,11 @@ frmChoose::~frmChoose() = default;
 
 // Back to front: the two progress labels first, so that the play list covers them.
 void frmChoose::CreateControls() {
-  drvDisplay = new DriveListBox(this);
+  drvDisplay = new DriveListBox(services_, this);
   drvDisplay->setObjectName(QStringLiteral("drvDisplay"));
   drvDisplay->setAccessibleName(QStringLiteral("Drive"));
   drvDisplay->setGeometry(Twips(0, 0, 9495, 315));
-  dirDisplay = new DirListBox(this);
+  dirDisplay = new DirListBox(services_, this);
   dirDisplay->setObjectName(QStringLiteral("dirDisplay"));
   dirDisplay->setAccessibleName(QStringLiteral("Folders"));
   dirDisplay->setGeometry(Twips(0, 360, 2535, 6165));
@@ -342,7 +346,7 @@ void frmChoose::SetProgressLabelsVisible(bool bVisible) {
 // Loading and unloading. Every step's failure is ignored and the next step runs.
 
 void frmChoose::CentreWindow() {
-  const QPointF at = centerOnScreen(TwipsOf(frameGeometry().size()));
+  const QPointF at = centerOnScreen(qvt::screen(services_), TwipsOf(frameGeometry().size()));
   move(Pixels(at.x()), Pixels(at.y()));
 }
 
@@ -366,7 +370,7 @@ void frmChoose::ReadSavedPath() {
   QString sDir;
   QString sDrive;
   try {
-    RecordReader reader(DataFile(kSavedPathFile));
+    RecordReader reader(DataFile(services_, kSavedPathFile));
     sFile = reader.readText();
     sDir = reader.readText();
     sDrive = reader.readText();
@@ -383,7 +387,7 @@ void frmChoose::ReadSavedPath() {
 
 void frmChoose::WriteSavedPath() {
   try {
-    RecordWriter writer(DataFile(kSavedPathFile));
+    RecordWriter writer(DataFile(services_, kSavedPathFile));
     writer.write({filDisplay->Path(), dirDisplay->Path(), drvDisplay->Drive()});
     writer.commit();
   } catch (const RecordError&) {

@@ -27,6 +27,7 @@ class FileListBox;
 class FramePacer;
 class IPlayerWindow;
 class SongListBox;
+struct Platform;
 
 class frmChoose : public Form, public IEditorView {
   Q_OBJECT
@@ -35,8 +36,9 @@ class frmChoose : public Form, public IEditorView {
   static constexpr int kClientWidthTwips = 9555;
   static constexpr int kClientHeightTwips = 7575;
 
-  // The player window the list is handed back to when the editor closes.
-  frmChoose(MusicVariables& mv, IPlayerWindow& player);
+  // services: what it reaches the machine through; player: the player window the list is handed
+  // back to when the editor closes.
+  frmChoose(MusicVariables& mv, const Platform& services, IPlayerWindow& player);
   ~frmChoose() override;
 
   // Window operations.
@@ -110,9 +112,10 @@ class frmChoose : public Form, public IEditorView {
   void TextsChanged();
   void ApplyTexts();
 
+  const Platform& services_;
   IPlayerWindow& player_;
   MusicVariables& mv_;  // the play list edited
-  PlayListEditor editor_{mv_, *this};
+  PlayListEditor editor_{services_, mv_, *this};
   FramePacer* pacer_;
   QTimer* applyLater_;
   QElapsedTimer sinceApplied_;

@@ -238,7 +238,7 @@ TEST_F(FileBoxes, FolderBoxShowsTheTreeOfANestedPath) {
   for (const char* n : {"beta", "Alpha", "gamma", ".hidden"})
     dir(QString("Top/mid/Low/") + n);
   file("Top/mid/Low/file.mp3");
-  DirListBox box;
+  DirListBox box(qvt::platform());
   QSignalSpy changes(&box, &DirListBox::Change);
   ASSERT_TRUE(box.SetPath(deep + "/"));
   EXPECT_EQ(changes.count(), 1);
@@ -271,7 +271,7 @@ TEST_F(FileBoxes, FolderBoxShowsTheTreeOfANestedPath) {
 TEST_F(FileBoxes, FolderBoxKeepsItsFolderOnFailuresAndWhenTheFolderVanishes) {
   const QString d = dir("keep/sub");
   const QString plain = file("keep/plain.txt");
-  DirListBox box;
+  DirListBox box(qvt::platform());
   ASSERT_TRUE(box.SetPath(fake.path("keep")));
   const QStringList shown = Entries(box);
   QSignalSpy changes(&box, &DirListBox::Change);
@@ -297,7 +297,7 @@ TEST_F(FileBoxes, FolderBoxRequestDuringAReadWinsAndADeletedBoxIsLeftAlone) {
     dir(n);
   const QString a = fake.path("a"), b = fake.path("b"), c = fake.path("c");
   fake.volumes.list = {{"/", "root", true}, {b, "B", true}};
-  DirListBox box;
+  DirListBox box(qvt::platform());
   ASSERT_TRUE(box.SetPath(a));
   QSignalSpy changes(&box, &DirListBox::Change);
   const auto shows = [&](const QString& folder, const QString& subfolder, int changed) {
@@ -328,7 +328,7 @@ TEST_F(FileBoxes, FolderBoxRequestDuringAReadWinsAndADeletedBoxIsLeftAlone) {
   EXPECT_TRUE(bNested);
   shows(c, "inC", 5);
 
-  QPointer<DirListBox> gone(new DirListBox);
+  QPointer<DirListBox> gone(new DirListBox(qvt::platform()));
   during([&] { delete gone.data(); });
   EXPECT_FALSE(gone->SetPath(b));
   EXPECT_TRUE(gone.isNull());
@@ -339,7 +339,7 @@ TEST_F(FileBoxes, SetPathToDriveReturnsToTheLastFolderOfThatDrive) {
   const QString aDeep = dir("driveA/x/y"), bDeep = dir("driveB/z");
   dir("driveC");
   fake.volumes.list = {{"/", "root", true}, {a, "A", true}, {b, "B", true}};
-  DirListBox box;
+  DirListBox box(qvt::platform());
   ASSERT_TRUE(box.SetPathToDrive(a));  // nothing remembered yet: the root of the drive
   EXPECT_EQ(box.Path(), a);
   ASSERT_TRUE(box.SetPath(aDeep));
@@ -364,7 +364,7 @@ TEST_F(FileBoxes, SetPathToDriveReturnsToTheLastFolderOfThatDrive) {
 TEST_F(FileBoxes, DriveBoxChoosesByTextOrRootAndIgnoresDrivesThatAreNotReady) {
   const QString usb = dir("USB STICK");
   fake.volumes.list = {{"/", "root", true}, {usb, "USB STICK", true}, {"/gone", "old", false}};
-  DriveListBox box;
+  DriveListBox box(qvt::platform());
   QSignalSpy changes(&box, &DriveListBox::Change);
   ASSERT_EQ(box.count(), 3);
   EXPECT_EQ(box.itemText(1), usb + " [USB STICK]");
@@ -399,7 +399,7 @@ TEST_F(FileBoxes, DriveBoxChoosesByTextOrRootAndIgnoresDrivesThatAreNotReady) {
 TEST_F(FileBoxes, DriveBoxReportsAUserChoiceAndFallsBackWhenItsDriveIsUnmounted) {
   const QString usb = dir("usb");
   fake.volumes.list = {{"/", "root", true}, {usb, "usb", true}};
-  DriveListBox box;
+  DriveListBox box(qvt::platform());
   QSignalSpy changes(&box, &DriveListBox::Change);
   box.setCurrentIndex(1);
   Q_EMIT box.activated(1);
@@ -418,8 +418,8 @@ TEST_F(FileBoxes, ScreenshotOfTheThreeBoxes) {
     file(QString("Music/") + n);
   QWidget w;
   w.setWindowTitle("Choose the files");
-  auto* drv = new DriveListBox(&w);
-  auto* dirBox = new DirListBox(&w);
+  auto* drv = new DriveListBox(qvt::platform(), &w);
+  auto* dirBox = new DirListBox(qvt::platform(), &w);
   auto* fil = new FileListBox(&w);
   auto* column = new QVBoxLayout(&w);
   auto* row = new QHBoxLayout;

@@ -92,12 +92,12 @@ class PlayListFile : public ::testing::Test {
     view.current = name;
     GlobalMethods::FindSongPath(test::PlayList(),
                                 "init" + FormatNumber(test::PlayList().dblLastIndex()));
-    LoadListFile(test::PlayList(), view, kListFileMarker);
+    LoadListFile(qvt::platform(), test::PlayList(), view, kListFileMarker);
     GlobalMethods::FindSongPath(test::PlayList(), "stop");
   }
   void Save(const QString& answer) {
     fake.dialogs.inputAnswers.push_back(answer);
-    SaveListFile(test::PlayList(), view);
+    SaveListFile(qvt::platform(), test::PlayList(), view);
   }
   QString In(const QString& name) const { return view.folder + "/" + name; }
   std::vector<QString> Listed() const {
@@ -297,7 +297,7 @@ TEST_F(PlayListFile, OtherPlayersListsLoadWhatTheyCan) {
   view.files = {"a.m3u", "c.pls"};
   view.selectedFiles = {0, 1};
   view.current = "a.m3u";
-  PlayListEditor(test::PlayList(), view).AddClick();
+  PlayListEditor(qvt::platform(), test::PlayList(), view).AddClick();
   EXPECT_EQ(Listed(), (std::vector<QString>{"Blue Song", "red.ogg", "First", "b.mp3"}));
 }
 
@@ -355,7 +355,7 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
   SetList({In("here.mp3"), "/gone/Pop/a.mp3", "/gone/b.mp3", "/gone/c.mp3", "/gone/x/b.mp3"},
           names);
   fake.dialogs.folderAnswers = {moved};
-  PlayListEditor(test::PlayList(), view).FindMovedClick();
+  PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
   ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
   EXPECT_EQ(fake.dialogs.folderChoices[0].title, "Find Moved Songs");
   EXPECT_EQ(fake.dialogs.folderChoices[0].defaultText, view.folder);
@@ -369,7 +369,7 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
 
   // A cancelled choice changes nothing and says nothing.
   fake.dialogs.shown.clear();
-  PlayListEditor(test::PlayList(), view).FindMovedClick();
+  PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_EQ(test::PlayList().sSongPaths()[3], "/gone/c.mp3");
@@ -383,7 +383,7 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
     fake.eventLoop.onPass = [&] {
       view.closeWaiting = fake.dialogs.folderChoices.size() == choicesAtClose;
     };
-    PlayListEditor(test::PlayList(), view).FindMovedClick();
+    PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
     EXPECT_EQ(fake.dialogs.folderChoices.size(), choicesAtClose);
     EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
     EXPECT_EQ(test::PlayList().sSongPaths().items(), before);
@@ -397,7 +397,7 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
         std::pair{std::vector<QString>{}, "No play list loaded, there are no songs to relink"}}) {
     SetList(paths, paths);
     fake.dialogs.shown.clear();
-    PlayListEditor(test::PlayList(), view).FindMovedClick();
+    PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
     EXPECT_EQ(fake.dialogs.texts(), QStringList{message});
   }
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 3u);
@@ -408,7 +408,7 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
           {"x", "y", "z"});
   fake.dialogs.inputAnswers = {"/home/u/Music/A"};
   fake.dialogs.folderAnswers = {"/media/u/B"};
-  PlayListEditor(test::PlayList(), view).RelinkClick();
+  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
   ASSERT_EQ(fake.dialogs.inputs.size(), 1u);
   EXPECT_EQ(fake.dialogs.inputs[0].defaultText, "/home/u/Music/A");  // the first missing song's
   ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
@@ -421,7 +421,7 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
   // A folder that holds no song of the list: said, and nothing more asked.
   fake.dialogs.shown.clear();
   fake.dialogs.inputAnswers = {"/home/u/Music/A"};
-  PlayListEditor(test::PlayList(), view).RelinkClick();
+  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No song of the list is in /home/u/Music/A"});
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 1u);
 }
@@ -486,13 +486,13 @@ TEST_F(PlayListFile, AddRunsBusyAndReportsMissingCurrentFile) {
   view.files = {"a.mp3", "b.mp3"};
   view.selectedFiles = {0, 1};
   view.current = "";
-  PlayListEditor(test::PlayList(), view).AddClick();
+  PlayListEditor(qvt::platform(), test::PlayList(), view).AddClick();
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{"No file selected", "No file selected"}));
   EXPECT_EQ(view.events, (QStringList{"edit 0", "repaint", "edit 1", "repaint"}));
   EXPECT_EQ(view.statuses, (QStringList{"Adding songs...", "Ready"}));
 
   view.current = "b.mp3";
-  PlayListEditor(test::PlayList(), view).AddClick();
+  PlayListEditor(qvt::platform(), test::PlayList(), view).AddClick();
   EXPECT_EQ(Listed(), (std::vector<QString>{"a.mp3", "b.mp3"}));
   EXPECT_EQ(test::PlayList().sSongPaths()[0], view.folder + "/a.mp3");
   EXPECT_EQ(view.caption, "Adding... \r\nb.mp3");
@@ -505,7 +505,7 @@ TEST_F(PlayListFile, VerifyThatEmptiesTheListClearsTheListBox) {
   SetList({"/nowhere/a.mp3"}, {"a.mp3"});
   view.items = {"a.mp3"};
   fake.dialogs.answers = {MsgResult::Yes};
-  PlayListEditor(test::PlayList(), view).VerifyClick();
+  PlayListEditor(qvt::platform(), test::PlayList(), view).VerifyClick();
   EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_TRUE(view.items.empty());
   EXPECT_EQ(view.statuses.last(), "Ready");
