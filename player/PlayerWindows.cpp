@@ -41,10 +41,10 @@ PlayerWindows::PlayerWindows(MusicVariables& mv, const Platform& services, Mpris
                   {music, list, editor, options, [this] { MainModule::CloseNormally(*this); },
                    mpris, [this] { MediaControLCheck::CheckMediaControl(services_); }});
             }),
-      list(forms, [this, &mv] { return new frmList(mv, search, *playerLink_); }),
+      list(forms, [this, &mv] { return new frmList(mv, services_, search, *playerLink_); }),
       editor(forms, [this, &mv] { return new frmChoose(mv, services_, *playerLink_); }),
       options(forms, [this, &mv] { return new frmOptions(mv, services_, updateHooks, trust_); }),
-      search(forms, [this, &mv] { return new frmSearch(mv, list); }),
+      search(forms, [this, &mv] { return new frmSearch(mv, services_, list); }),
       quick(forms,
             [this, &mv, mpris] {
               return new frmQMusic(

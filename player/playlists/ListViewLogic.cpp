@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/FileSystem.h"
+#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
@@ -41,9 +42,10 @@ void MoveMarker(const MusicVariables& mv, IView& view, double& dblMarkedIndex) {
 // bound is read again each time, and the view follows a change by itself; a close asked for
 // there ends the pass at once. The current song is read once, so that the marker and
 // dblMarkedIndex never part.
-void Rebuild(MusicVariables& mv, IView& view, double& dblMarkedIndex, bool bMinimised) {
+void Rebuild(Processor& processor, MusicVariables& mv, IView& view, double& dblMarkedIndex,
+             bool bMinimised) {
   if (!bMinimised && mv.dblLastIndex() > 500) {
-    ShowDeterminedProcessing(0, mv.dblLastIndex() - 1, false,
+    processor.ShowDetermined(0, mv.dblLastIndex() - 1, false,
                              QStringLiteral("Starting to fill visual list"));
   }
   if (bMinimised) {
@@ -59,7 +61,7 @@ void Rebuild(MusicVariables& mv, IView& view, double& dblMarkedIndex, bool bMini
          ++i) {
       if (view.CloseWaiting())
         break;
-      UpdateProcessing(prefix + mv.sSongNames()[i]);
+      processor.Update(prefix + mv.sSongNames()[i]);
     }
   }
   view.SelectEntry(p);
@@ -69,9 +71,9 @@ void Rebuild(MusicVariables& mv, IView& view, double& dblMarkedIndex, bool bMini
 
 }  // namespace
 
-std::optional<SavedSize> ReadSavedSize() {
+std::optional<SavedSize> ReadSavedSize(const Platform& services) {
   try {
-    RecordReader reader(DataFile(kConfigFileName));
+    RecordReader reader(DataFile(services, kConfigFileName));
     const int16_t height = reader.readInt16();
     const int16_t width = reader.readInt16();
     if (height <= 0 || width <= 0)
@@ -85,9 +87,9 @@ std::optional<SavedSize> ReadSavedSize() {
   }
 }
 
-void WriteSavedSize(double dblHeight, double dblWidth) {
+void WriteSavedSize(const Platform& services, double dblHeight, double dblWidth) {
   try {
-    RecordWriter writer(DataFile(kConfigFileName));
+    RecordWriter writer(DataFile(services, kConfigFileName));
     writer.write({dblHeight, dblWidth});
     writer.commit();
   } catch (const RecordError&) {
@@ -129,7 +131,9 @@ Dock DockOnResize(double listLeft, double listTop, double listWidth, double sear
   return dock;
 }
 
-void Reset(MusicVariables& mv, IView& view, double& dblMarkedIndex, PlayListVersion& shown) {
+void Reset(const Platform& services, MusicVariables& mv, IView& view, double& dblMarkedIndex,
+           PlayListVersion& shown) {
+  Processor processor = ProcessorOf(services);
   if (mv.dblLastIndex() == -1) {
     view.MarkEntry(-1);
     view.SetStatusText(QStringLiteral("No List Loaded"));
@@ -142,14 +146,14 @@ void Reset(MusicVariables& mv, IView& view, double& dblMarkedIndex, PlayListVers
   if (mv.version() == shown) {
     MoveMarker(mv, view, dblMarkedIndex);
   } else {
-    Rebuild(mv, view, dblMarkedIndex, bMinimised);
+    Rebuild(processor, mv, view, dblMarkedIndex, bMinimised);
     shown = mv.version();
   }
   TryStep(lcPlaylist(), [&] {
     view.SetStatusText(QStringLiteral("Now Playing - ") + SongName(mv, view.PlayerPosition()));
   });
   if (!bMinimised)
-    HideProcessing();
+    processor.Hide();
 }
 
 }  // namespace qvt::ListView

@@ -57,8 +57,9 @@ std::optional<int> EntryNumber(double dblIndex) {
 
 }  // namespace
 
-frmList::frmList(MusicVariables& mv, FormSlot<frmSearch>& search, IPlayerWindow& player)
-    : search_(search), player_(player), mv_(mv) {
+frmList::frmList(MusicVariables& mv, const Platform& services, FormSlot<frmSearch>& search,
+                 IPlayerWindow& player)
+    : services_(services), search_(search), player_(player), mv_(mv) {
   setObjectName(QStringLiteral("frmList"));
   setWindowTitle(QStringLiteral("Play List - Now Playing"));
   CreateControls();
@@ -186,14 +187,14 @@ void frmList::tmrDock_Timer() {
 }
 
 void frmList::CentreOnScreen() {
-  const QPointF at = centerOnScreen(QSizeF(Width(), Height()));
+  const QPointF at = centerOnScreen(qvt::screen(services_), QSizeF(Width(), Height()));
   move(Pixels(at.x()), Pixels(at.y()));
 }
 
 // ---- load, activation, resize, unload ----
 
 void frmList::Form_Load() {
-  if (const std::optional<ListView::SavedSize> saved = ListView::ReadSavedSize()) {
+  if (const std::optional<ListView::SavedSize> saved = ListView::ReadSavedSize(services_)) {
     SetHeight(saved->height);
     SetWidth(saved->width);
   }
@@ -244,15 +245,15 @@ void frmList::Form_Resize() {
   if (!search_.IsLoaded() || !search_.Loaded()->isVisible())
     return;
   frmSearch& search = *search_.Loaded();
-  const ListView::Dock dock =
-      ListView::DockOnResize(Left(), Top(), W, search.Width(), qvt::ScreenWidthTwips());
+  const ListView::Dock dock = ListView::DockOnResize(Left(), Top(), W, search.Width(),
+                                                     qvt::ScreenWidthTwips(qvt::screen(services_)));
   PlaceSearchWindow(search, dock.searchLeft, dock.searchTop);
   if (dock.listWidth != W)
     SetWidth(dock.listWidth);
 }
 
 void frmList::Form_Unload(bool& bCancel) {
-  ListView::WriteSavedSize(Height(), Width());
+  ListView::WriteSavedSize(services_, Height(), Width());
   hide();
   search_.Unload();
   mv_.bListWindowOpen = false;
@@ -273,7 +274,7 @@ void frmList::reset() {
   const auto done = qScopeGuard([this] { bResetting_ = false; });
   do {
     bResetAgain_ = false;
-    ListView::Reset(mv_, *this, dblMarkedIndex, shown_);
+    ListView::Reset(services_, mv_, *this, dblMarkedIndex, shown_);
   } while (bResetAgain_ && !CloseWaiting());
 }
 
@@ -330,7 +331,7 @@ bool frmList::eventFilter(QObject* watched, QEvent* e) {
 void frmList::PlaySelected(const QString& sEmptyMessage) {
   FormBusy busy(*this);
   if (mv_.dblLastIndex() == -1) {
-    MsgBox(sEmptyMessage);
+    MsgBox(services_, sEmptyMessage);
     return;
   }
   player_.StartPlay(GlobalMethods::GetSelectedIndex(mv_, *lstList));
@@ -347,7 +348,7 @@ void frmList::lstList_DblClick() {
 
 void frmList::cmdSearch_Click() {
   if (mv_.dblLastIndex() == -1) {
-    MsgBox(QStringLiteral("No play list loaded"));
+    MsgBox(services_, QStringLiteral("No play list loaded"));
     return;
   }
   ShowSearchWindow();
@@ -364,8 +365,8 @@ void frmList::stbList_DblClick() {
 void frmList::ShowSearchWindow() {
   frmSearch& search = search_.Get();
   search.show();
-  const ListView::Dock dock =
-      ListView::DockOnOpen(Left(), Top(), Width(), search.Width(), qvt::ScreenWidthTwips());
+  const ListView::Dock dock = ListView::DockOnOpen(Left(), Top(), Width(), search.Width(),
+                                                   qvt::ScreenWidthTwips(qvt::screen(services_)));
   if (dock.listWidth != Width())
     SetWidth(dock.listWidth);
   if (dock.listLeft != Left())

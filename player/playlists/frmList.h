@@ -32,8 +32,10 @@ class frmList : public Form, private ListView::IView {
   static constexpr int kClientWidthTwips = 5340;
   static constexpr int kClientHeightTwips = 5385;
 
-  // The search window it docks, and the player window it plays in.
-  frmList(MusicVariables& mv, FormSlot<frmSearch>& search, IPlayerWindow& player);
+  // services: what it reaches the machine through; search: the search window it docks; player:
+  // the player window it plays in.
+  frmList(MusicVariables& mv, const Platform& services, FormSlot<frmSearch>& search,
+          IPlayerWindow& player);
   ~frmList() override;
 
   // Rebuilds the list or moves the " - Now Playing" marker to the player's current song.
@@ -95,6 +97,7 @@ class frmList : public Form, private ListView::IView {
   void PlaySelected(const QString& sEmptyMessage);
   void ShowSearchWindow();
 
+  const Platform& services_;
   FormSlot<frmSearch>& search_;
   IPlayerWindow& player_;
   MusicVariables& mv_;  // the play list shown

@@ -25,7 +25,8 @@ const QString kHelpText = QStringLiteral(
 
 }  // namespace
 
-frmSearch::frmSearch(MusicVariables& mv, FormSlot<frmList>& list) : mv_(mv), list_(list) {
+frmSearch::frmSearch(MusicVariables& mv, const Platform& services, FormSlot<frmList>& list)
+    : mv_(mv), services_(services), list_(list) {
   setObjectName(QStringLiteral("frmSearch"));
   setWindowTitle(QStringLiteral("Song Search"));
   setFixedSize(Twips(0, 0, kClientWidthTwips, kClientHeightTwips).size());
@@ -95,7 +96,7 @@ void frmSearch::SearchNext() {
         lcPlaylist());  // the view shows fewer entries than the play list has: nothing to select
   }
   if (dblLastFound == -1) {
-    MsgBox(QStringLiteral("No results found"), MsgButtons::OkOnly, MsgIcon::None,
+    MsgBox(services_, QStringLiteral("No results found"), MsgButtons::OkOnly, MsgIcon::None,
            QStringLiteral("No Results"));
   }
 }
