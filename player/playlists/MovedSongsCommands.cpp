@@ -73,20 +73,20 @@ QString FolderOfPath(const QString& sPath) {
   return sPath.left(std::max<qsizetype>(sPath.lastIndexOf(u'/'), 1));
 }
 
-bool ListIsEmpty(const MusicVariables& mv) {
+bool ListIsEmpty(const Platform& services, const MusicVariables& mv) {
   if (mv.dblLastIndex() > -1)
     return false;
-  MsgBox(QStringLiteral("No play list loaded, there are no songs to relink"));
+  MsgBox(services, QStringLiteral("No play list loaded, there are no songs to relink"));
   return true;
 }
 
 // Runs `work` on a worker while the windows keep answering, a pass of their events once a
 // frame. False when the editor was closed meanwhile: the work is cancelled.
-bool RunBesideTheWindows(const MusicVariables& mv, IEditorView& view,
+bool RunBesideTheWindows(const Platform& services, const MusicVariables& mv, IEditorView& view,
                          const WorkerThread::Work& work) {
   WorkerThread worker(work, GlobalMethods::GetLowPriorityLoading(mv));
-  return worker.wait(FramePacer::kFrameMs, [&view](bool) {
-    DoEvents();
+  return worker.wait(FramePacer::kFrameMs, [&services, &view](bool) {
+    DoEvents(services);
     return !view.CloseWaiting();
   });
 }
@@ -98,20 +98,22 @@ struct MissingSongs {
   std::vector<std::size_t> at;  // where each stood in the list
 };
 
-std::optional<MissingSongs> FindMissing(const MusicVariables& mv, IEditorView& view) {
+std::optional<MissingSongs> FindMissing(const Platform& services, const MusicVariables& mv,
+                                        IEditorView& view) {
   SongArray listed = mv.sSongPaths();
   listed.resize(ListedCount(mv));
-  IFileSystem& fs = files();
+  IFileSystem& fs = files(services);
   MissingSongs missing;
-  const bool bDone = RunBesideTheWindows(mv, view, [&](const std::atomic<bool>& cancelled) {
-    for (std::size_t i = 0; i < listed.size() && !cancelled; ++i) {
-      QString sPath = listed[i];
-      if (!PlainFileExists(fs, sPath)) {
-        missing.paths.push_back(std::move(sPath));
-        missing.at.push_back(i);
-      }
-    }
-  });
+  const bool bDone =
+      RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>& cancelled) {
+        for (std::size_t i = 0; i < listed.size() && !cancelled; ++i) {
+          QString sPath = listed[i];
+          if (!PlainFileExists(fs, sPath)) {
+            missing.paths.push_back(std::move(sPath));
+            missing.at.push_back(i);
+          }
+        }
+      });
   if (!bDone)
     return std::nullopt;
   return missing;
@@ -121,31 +123,32 @@ std::optional<MissingSongs> FindMissing(const MusicVariables& mv, IEditorView& v
 
 // The tests of the files and the search below the folder run on workers; closing the editor
 // during either ends the command with the list unchanged and nothing said.
-void FindMovedSongsCommand(MusicVariables& mv, IEditorView& view) {
-  if (ListIsEmpty(mv))
+void FindMovedSongsCommand(const Platform& services, MusicVariables& mv, IEditorView& view) {
+  if (ListIsEmpty(services, mv))
     return;
-  ShowProcessing(QStringLiteral("Looking for missing songs..."));
+  Processor processor = ProcessorOf(services);
+  processor.Show(QStringLiteral("Looking for missing songs..."));
   const PlayListVersion version = mv.version();
   const std::size_t listed = ListedCount(mv);
-  std::optional<MissingSongs> scan = FindMissing(mv, view);
-  HideProcessing();
+  std::optional<MissingSongs> scan = FindMissing(services, mv, view);
+  processor.Hide();
   if (!scan)
     return;
   const std::vector<QString>& missing = scan->paths;
   const std::vector<std::size_t>& missingAt = scan->at;
   if (missing.empty()) {
-    MsgBox(QStringLiteral("No song of the list is missing"));
+    MsgBox(services, QStringLiteral("No song of the list is missing"));
     return;
   }
-  const std::optional<QString> folder = ChooseFolder(kFindTitle, view.FileFolder());
+  const std::optional<QString> folder = ChooseFolder(services, kFindTitle, view.FileFolder());
   if (!folder)
     return;
-  ShowProcessing(QStringLiteral("Looking for the missing songs in ") + *folder);
+  processor.Show(QStringLiteral("Looking for the missing songs in ") + *folder);
   std::vector<QString> found;
-  const bool bSearched = RunBesideTheWindows(mv, view, [&](const std::atomic<bool>&) {
+  const bool bSearched = RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>&) {
     found = FindMovedSongs(missing, FilesBelow(*folder));
   });
-  HideProcessing();
+  processor.Hide();
   if (!bSearched)
     return;
   // By place while the list is as it was; once it changed (the event loop ran in the dialog),
@@ -165,44 +168,47 @@ void FindMovedSongsCommand(MusicVariables& mv, IEditorView& view) {
         const QString sFound = bSameList ? foundAt.at(i) : foundFor.value(sPath);
         return sFound.isEmpty() ? std::nullopt : std::optional<QString>(sFound);
       })));
-  MsgBox(FormatNumber(dblFound) + QStringLiteral(" of ") + FormatNumber(dblMissing) +
+  MsgBox(services,
+         FormatNumber(dblFound) + QStringLiteral(" of ") + FormatNumber(dblMissing) +
              QStringLiteral(" missing songs were found; ") + FormatNumber(dblMissing - dblFound) +
              QStringLiteral(" are still missing."),
          MsgButtons::OkOnly, MsgIcon::Information, kFindTitle);
 }
 
-void RelinkFolderCommand(MusicVariables& mv, IEditorView& view) {
-  if (ListIsEmpty(mv))
+void RelinkFolderCommand(const Platform& services, MusicVariables& mv, IEditorView& view) {
+  if (ListIsEmpty(services, mv))
     return;
   // The folder of the first missing song is the likeliest to relink, else the selected song's.
   const std::vector<QString> paths = ListedPaths(mv);
-  const auto firstMissing = std::find_if(paths.begin(), paths.end(),
-                                         [](const QString& p) { return !PlainFileExists(p); });
+  IFileSystem& fs = files(services);
+  const auto firstMissing = std::find_if(
+      paths.begin(), paths.end(), [&fs](const QString& p) { return !PlainFileExists(fs, p); });
   const int iSelected = view.PlayListIndex();
   QString sSuggested;
   if (firstMissing != paths.end())
     sSuggested = FolderOfPath(*firstMissing);
   else if (iSelected >= 0 && static_cast<std::size_t>(iSelected) < paths.size())
     sSuggested = FolderOfPath(paths[static_cast<std::size_t>(iSelected)]);
-  const QString sFrom =
-      InputBox(QStringLiteral("Relink the songs of this folder:"), kRelinkTitle, sSuggested)
-          .value_or(QString())
-          .trimmed();
+  const QString sFrom = InputBox(services, QStringLiteral("Relink the songs of this folder:"),
+                                 kRelinkTitle, sSuggested)
+                            .value_or(QString())
+                            .trimmed();
   if (sFrom.isEmpty())
     return;
   if (std::none_of(paths.begin(), paths.end(),
                    [&](const QString& p) { return RelinkedPath(p, sFrom, sFrom).has_value(); })) {
-    MsgBox(QStringLiteral("No song of the list is in ") + sFrom, MsgButtons::OkOnly,
+    MsgBox(services, QStringLiteral("No song of the list is in ") + sFrom, MsgButtons::OkOnly,
            MsgIcon::Information, kRelinkTitle);
     return;
   }
-  const std::optional<QString> sTo = ChooseFolder(
-      QStringLiteral("Relink the songs of ") + sFrom + QStringLiteral(" to"), view.FileFolder());
+  const std::optional<QString> sTo =
+      ChooseFolder(services, QStringLiteral("Relink the songs of ") + sFrom + QStringLiteral(" to"),
+                   view.FileFolder());
   if (!sTo)
     return;
   const auto dblChanged = static_cast<double>(ChangePaths(
       mv, [&](std::size_t, const QString& sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
-  MsgBox(FormatNumber(dblChanged) + QStringLiteral(" songs were relinked to ") + *sTo,
+  MsgBox(services, FormatNumber(dblChanged) + QStringLiteral(" songs were relinked to ") + *sTo,
          MsgButtons::OkOnly, MsgIcon::Information, kRelinkTitle);
 }
 

@@ -146,7 +146,7 @@ void PlayListEditor::FindMovedClick() {
 }
 
 void PlayListEditor::FindMoved() {
-  FindMovedSongsCommand(mv_, view_);
+  FindMovedSongsCommand(services_, mv_, view_);
 }
 
 void PlayListEditor::RelinkClick() {
@@ -154,7 +154,7 @@ void PlayListEditor::RelinkClick() {
 }
 
 void PlayListEditor::Relink() {
-  RelinkFolderCommand(mv_, view_);
+  RelinkFolderCommand(services_, mv_, view_);
 }
 
 void PlayListEditor::RemoveClick() {
