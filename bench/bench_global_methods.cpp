@@ -74,8 +74,8 @@ QVT_BENCH(verify_playlist) {
   }
   setList(paths);
   qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), 2);
-  const double seconds =
-      qvt::bench::Seconds([] { qvt::GlobalMethods::VerifyPlayList(qvt::test::PlayList()); });
+  const double seconds = qvt::bench::Seconds(
+      [] { qvt::GlobalMethods::VerifyPlayList(qvt::platform(), qvt::test::PlayList()); });
   if (fake.dialogs.texts() != QStringList{"All songs in the list were found and should work"}) {
     std::printf("  unexpected boxes: %d\n", static_cast<int>(fake.dialogs.shown.size()));
   }

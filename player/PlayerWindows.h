@@ -52,7 +52,7 @@ class PlayerWindows : public MainModule::IFirstWindows {
   void ShowQuickPlay(const QString& sPath) override;
   void StartQuickPlay() override;
   MusicVariables& PlayList() override { return mv_; }
-  const Platform& Services() const { return services_; }
+  const Platform& Services() const override { return services_; }
   bool PlayerLoading() override;
   bool UnloadPlayer() override;
   bool UnloadQuickPlay() override;

@@ -209,13 +209,13 @@ void frmOptions::ConnectHandlers() {
     QRadioButton* option;
     std::function<void()> click;
   } options[] = {
-      {optNoSkip, [this] { SetSkipMode(mv_, 1); }},
-      {optSkipDelete, [this] { SetSkipMode(mv_, 2); }},
-      {optSkip, [this] { SetSkipMode(mv_, 3); }},
-      {optLow, [this] { SetSongLoadingPriority(mv_, 1); }},
-      {optNorm, [this] { SetSongLoadingPriority(mv_, 2); }},
-      {optYesProcess, [this] { SetProcessingVisibility(mv_, 1); }},
-      {optNoProcess, [this] { SetProcessingVisibility(mv_, 2); }},
+      {optNoSkip, [this] { SetSkipMode(services_, mv_, 1); }},
+      {optSkipDelete, [this] { SetSkipMode(services_, mv_, 2); }},
+      {optSkip, [this] { SetSkipMode(services_, mv_, 3); }},
+      {optLow, [this] { SetSongLoadingPriority(services_, mv_, 1); }},
+      {optNorm, [this] { SetSongLoadingPriority(services_, mv_, 2); }},
+      {optYesProcess, [this] { SetProcessingVisibility(services_, mv_, 1); }},
+      {optNoProcess, [this] { SetProcessingVisibility(services_, mv_, 2); }},
       {optClose, [this] { SetQuickPlayClose(mv_, true); }},
       {optStayOpen, [this] { SetQuickPlayClose(mv_, false); }},
   };

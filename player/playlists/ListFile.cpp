@@ -48,7 +48,8 @@ void ShowAdding(IEditorView& view, const QString& sName) {
 std::optional<std::vector<bool>> FindDuplicates(const Platform& services, MusicVariables& mv,
                                                 IEditorView& view, const ListRecords& records) {
   if (!records.paths.empty()) {
-    GlobalMethods::PreparePathSearchBesideTheWindows(mv, [&view] { return !view.CloseWaiting(); });
+    GlobalMethods::PreparePathSearchBesideTheWindows(services, mv,
+                                                     [&view] { return !view.CloseWaiting(); });
     if (view.CloseWaiting())
       return std::nullopt;
   }
@@ -151,7 +152,7 @@ void LoadListFile(const Platform& services, MusicVariables& mv, IEditorView& vie
     return;
   const LoadResult& result = *added;
   if (!read->bComplete) {
-    RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
+    RefillEditorListShowing(services, mv, view, QStringLiteral("Generating Visual List... \r\n"));
     MsgBox(services, QStringLiteral("Error loading file"));
     return;
   }
@@ -165,7 +166,7 @@ void LoadListFile(const Platform& services, MusicVariables& mv, IEditorView& vie
            FormatNumber(read->dblSkipped) +
                QStringLiteral(" entries of the list were skipped because they name no local file"));
   }
-  RefillEditorListShowing(mv, view, QStringLiteral("Generating Visual List... \r\n"));
+  RefillEditorListShowing(services, mv, view, QStringLiteral("Generating Visual List... \r\n"));
   MsgBox(services, FormatNumber(result.dblAdded) + QStringLiteral(" Songs loaded successfully"));
 }
 

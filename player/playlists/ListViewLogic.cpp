@@ -42,15 +42,16 @@ void MoveMarker(const MusicVariables& mv, IView& view, double& dblMarkedIndex) {
 // bound is read again each time, and the view follows a change by itself; a close asked for
 // there ends the pass at once. The current song is read once, so that the marker and
 // dblMarkedIndex never part.
-void Rebuild(Processor& processor, MusicVariables& mv, IView& view, double& dblMarkedIndex,
+void Rebuild(const Platform& services, MusicVariables& mv, IView& view, double& dblMarkedIndex,
              bool bMinimised) {
+  Processor processor = ProcessorOf(services);
   if (!bMinimised && mv.dblLastIndex() > 500) {
     processor.ShowDetermined(0, mv.dblLastIndex() - 1, false,
                              QStringLiteral("Starting to fill visual list"));
   }
   if (bMinimised) {
     mv.bListRefreshPending = true;
-    GlobalMethods::YieldIfLowPriority(mv);
+    GlobalMethods::YieldIfLowPriority(services, mv);
   }
   const double p = view.PlayerPosition();
   view.MarkEntry(p);
@@ -146,7 +147,7 @@ void Reset(const Platform& services, MusicVariables& mv, IView& view, double& db
   if (mv.version() == shown) {
     MoveMarker(mv, view, dblMarkedIndex);
   } else {
-    Rebuild(processor, mv, view, dblMarkedIndex, bMinimised);
+    Rebuild(services, mv, view, dblMarkedIndex, bMinimised);
     shown = mv.version();
   }
   TryStep(lcPlaylist(), [&] {

@@ -53,12 +53,12 @@ void RefillEditorList(IEditorView& view) {
 
 // Without a pass of the event loop between two names (songs loaded at once) only the last one
 // could be seen: it alone is set.
-void RefillEditorListShowing(const MusicVariables& mv, IEditorView& view,
+void RefillEditorListShowing(const Platform& services, const MusicVariables& mv, IEditorView& view,
                              const QString& sCaptionPrefix) {
   if (GlobalMethods::GetLowPriorityLoading(mv)) {
     ReportNames(mv, [&](const QString& sName) {
       view.SetAddingCaption(sCaptionPrefix + sName);
-      GlobalMethods::YieldIfLowPriority(mv);
+      GlobalMethods::YieldIfLowPriority(services, mv);
     });
   } else if (const std::size_t count = ListedCount(mv); count > 0) {
     view.SetAddingCaption(sCaptionPrefix + mv.sSongNames().at(count - 1));
@@ -135,7 +135,7 @@ void PlayListEditor::ClearClick() {
 void PlayListEditor::VerifyClick() {
   view_.SetStatusText(QStringLiteral("Verifying..."));
   view_.SetEditing(false);
-  GlobalMethods::VerifyPlayList(mv_, [this] { return view_.CloseWaiting(); });
+  GlobalMethods::VerifyPlayList(services_, mv_, [this] { return view_.CloseWaiting(); });
   RefillEditorList();
   view_.SetEditing(true);
   view_.SetStatusText(QStringLiteral("Ready"));
@@ -290,7 +290,8 @@ void PlayListEditor::AddFiles(std::size_t count,
     }
   };
   // A long list the duplicate test has not seen yet is read beside the windows first.
-  GlobalMethods::PreparePathSearchBesideTheWindows(mv_, [this] { return !view_.CloseWaiting(); });
+  GlobalMethods::PreparePathSearchBesideTheWindows(services_, mv_,
+                                                   [this] { return !view_.CloseWaiting(); });
   lookAgain();
   QElapsedTimer slice;
   slice.start();

@@ -20,7 +20,7 @@ struct Platform;
 // Shows the play list box anew (songs 0 to dblLastIndex), nothing selected.
 void RefillEditorList(IEditorView& view);
 // The same, setting lblAdding's caption to sCaptionPrefix + the name for every song first.
-void RefillEditorListShowing(const MusicVariables& mv, IEditorView& view,
+void RefillEditorListShowing(const Platform& services, const MusicVariables& mv, IEditorView& view,
                              const QString& sCaptionPrefix);
 
 class PlayListEditor {

@@ -84,7 +84,7 @@ void frmSearch::SearchNext() {
   const double dblFound = [&] {
     bSearching_ = true;
     const auto done = qScopeGuard([this] { bSearching_ = false; });
-    return GlobalMethods::FindSongNameBesideTheWindows(mv_, sTerm, true);
+    return GlobalMethods::FindSongNameBesideTheWindows(services_, mv_, sTerm, true);
   }();
   if (txtWord->text() != sTerm || (bListShown && !list_.IsLoaded()))
     return;  // a new term, or the list view closed: the user has moved on

@@ -32,7 +32,7 @@ QString SongPathAt(const MusicVariables& mv, double dblIndex) {
   return paths[*i];
 }
 
-void SetSkipMode(MusicVariables& mv, int16_t iMode) {
+void SetSkipMode(const Platform& services, MusicVariables& mv, int16_t iMode) {
   mv.iSkipMode = iMode;
   switch (iMode) {
     case 0:
@@ -49,9 +49,13 @@ void SetSkipMode(MusicVariables& mv, int16_t iMode) {
       mv.bRemoveBadSongs = false;
       break;
     default:
-      MsgBox(QString::fromLatin1(kSkipModeError));
+      MsgBox(services, QString::fromLatin1(kSkipModeError));
       break;
   }
+}
+
+void SetSkipMode(MusicVariables& mv, int16_t iMode) {
+  SetSkipMode(platform(), mv, iMode);
 }
 
 int16_t GetSkipMode(const MusicVariables& mv) {
@@ -73,8 +77,12 @@ void SetRemoveBadSongs(MusicVariables& mv, bool bValue) {
   mv.bRemoveBadSongs = bValue;
 }
 
+bool SongFileExists(const Platform& services, const MusicVariables& mv, double dblIndex) {
+  return PlainFileExists(files(services), SongPathAt(mv, dblIndex));
+}
+
 bool SongFileExists(const MusicVariables& mv, double dblIndex) {
-  return PlainFileExists(SongPathAt(mv, dblIndex));
+  return SongFileExists(platform(), mv, dblIndex);
 }
 
 void ResizeSongArrays(MusicVariables& mv, double dblLast) {
@@ -83,15 +91,19 @@ void ResizeSongArrays(MusicVariables& mv, double dblLast) {
   mv.resizeArrays(static_cast<std::size_t>(RoundHalfEven(dblLast)) + 1);
 }
 
-bool RemoveBadSong(MusicVariables& mv, double dblIndex) {
+bool RemoveBadSong(const Platform& services, MusicVariables& mv, double dblIndex) {
   if (!mv.bRemoveBadSongs)
     return true;
   const std::optional<std::size_t> k = SongSubscript(mv, dblIndex);
   if (!k)
     return true;  // nothing to remove: the caller cannot go on past it
   if (mv.removeAt(*k))
-    MsgBox(QString::fromLatin1(kNoPlayableSongs));
+    MsgBox(services, QString::fromLatin1(kNoPlayableSongs));
   return false;
+}
+
+bool RemoveBadSong(MusicVariables& mv, double dblIndex) {
+  return RemoveBadSong(platform(), mv, dblIndex);
 }
 
 void AppendSong(MusicVariables& mv, const QString& sPath, const QString& sName) {
@@ -108,9 +120,13 @@ void RemoveSongsAt(MusicVariables& mv, std::vector<std::size_t> ascending) {
   mv.removeSorted(std::move(ascending));
 }
 
-void YieldIfLowPriority(const MusicVariables& mv) {
+void YieldIfLowPriority(const Platform& services, const MusicVariables& mv) {
   if (mv.bLowPriorityLoading)
-    DoEvents();
+    DoEvents(services);
+}
+
+void YieldIfLowPriority(const MusicVariables& mv) {
+  YieldIfLowPriority(platform(), mv);
 }
 
 }  // namespace qvt::GlobalMethods

@@ -17,7 +17,8 @@ namespace {
 
 // Options modes 0 and 1 set bOption to bModeOne, mode 2 to its opposite; any other mode
 // leaves it and shows sError.
-void SetFromMode(int16_t iMode, bool& bOption, bool bModeOne, const QString& sError) {
+void SetFromMode(const Platform& services, int16_t iMode, bool& bOption, bool bModeOne,
+                 const QString& sError) {
   switch (iMode) {
     case 0:
     case 1:
@@ -27,15 +28,15 @@ void SetFromMode(int16_t iMode, bool& bOption, bool bModeOne, const QString& sEr
       bOption = !bModeOne;
       break;
     default:
-      MsgBox(sError);
+      MsgBox(services, sError);
       break;
   }
 }
 
 }  // namespace
 
-void SetSongLoadingPriority(MusicVariables& mv, int16_t iMode) {
-  SetFromMode(iMode, mv.bLowPriorityLoading, true,
+void SetSongLoadingPriority(const Platform& services, MusicVariables& mv, int16_t iMode) {
+  SetFromMode(services, iMode, mv.bLowPriorityLoading, true,
               QStringLiteral("Unable to set song loading priority, please set manually"));
 }
 
@@ -43,10 +44,18 @@ bool GetLowPriorityLoading(const MusicVariables& mv) {
   return mv.bLowPriorityLoading;
 }
 
-void SetProcessingVisibility(MusicVariables& mv, int16_t iMode) {
-  SetFromMode(iMode, mv.bHideProcessing, false,
+void SetProcessingVisibility(const Platform& services, MusicVariables& mv, int16_t iMode) {
+  SetFromMode(services, iMode, mv.bHideProcessing, false,
               QStringLiteral("Unable to set processor visibility, please set manually"));
-  SetProcessingSuppressed(mv.bHideProcessing);
+  ProcessorOf(services).SetSuppressed(mv.bHideProcessing);
+}
+
+void SetSongLoadingPriority(MusicVariables& mv, int16_t iMode) {
+  SetSongLoadingPriority(platform(), mv, iMode);
+}
+
+void SetProcessingVisibility(MusicVariables& mv, int16_t iMode) {
+  SetProcessingVisibility(platform(), mv, iMode);
 }
 
 bool GetHideProcessing(const MusicVariables& mv) {

@@ -39,7 +39,7 @@ void CloseNormally(IFirstWindows& windows) {
   }
   if (!windows.UnloadPlayer())
     (void)windows.UnloadQuickPlay();
-  appControl().endProgram(0);
+  appControl(windows.Services()).endProgram(0);
 }
 
 }  // namespace qvt::MainModule

@@ -29,6 +29,8 @@ namespace {
 // An object keeps the value for as long as it lives: one test, or one integrity check.
 class AcceptedTypesFile {
  public:
+  explicit AcceptedTypesFile(const Platform& services) : services_(services) {}
+
   QString types() {
     if (cached_) {
       const std::optional<Stamp> now = stampOf(cached_->path);
@@ -36,10 +38,10 @@ class AcceptedTypesFile {
         return cached_->types;
       cached_.reset();
     }
-    const QString path = ProgramFile(QStringLiteral("AcceptedFileTypes.qvc"));
+    const QString path = ProgramFile(services_, QStringLiteral("AcceptedFileTypes.qvc"));
     // Taken before reading: a change made meanwhile is seen at the next call.
     const std::optional<Stamp> stamp = stampOf(path);
-    clsFileManager fm;
+    clsFileManager fm(services_);
     if (fm.OpenFile(path, 1, false) != 0)
       return QString();
     const bool lineRead = fm.ReadNextLine();
@@ -77,6 +79,7 @@ class AcceptedTypesFile {
     return stamp;
   }
 
+  const Platform& services_;
   std::optional<Cached> cached_;
 };
 
@@ -103,8 +106,9 @@ struct TypesRead {
   std::optional<QString> unkept;
 };
 
-TypesRead typesForWorker(AcceptedTypesFile& file) {
-  if (!PlainFileExists(ProgramFile(QStringLiteral("AcceptedFileTypes.qvc"))))
+TypesRead typesForWorker(const Platform& services, AcceptedTypesFile& file) {
+  if (!PlainFileExists(files(services),
+                       ProgramFile(services, QStringLiteral("AcceptedFileTypes.qvc"))))
     return {};
   QString types = file.types();
   if (file.kept())
@@ -116,16 +120,18 @@ TypesRead typesForWorker(AcceptedTypesFile& file) {
 // the songs tested since the last update.
 class TestedSongs {
  public:
-  explicit TestedSongs(const MusicVariables& mv) : mv_(mv) {}
+  TestedSongs(const Platform& services, const MusicVariables& mv)
+      : processor_(ProcessorOf(services)), mv_(mv) {}
   void operator()(std::size_t tested) {
     const SongArray& names = mv_.sSongNames();
     const std::size_t i = tested - 1;
-    AdvanceProcessing(QStringLiteral("Testing:\r\n") + (i < names.size() ? names[i] : QString()),
-                      static_cast<double>(tested - shown_));
+    processor_.Advance(QStringLiteral("Testing:\r\n") + (i < names.size() ? names[i] : QString()),
+                       static_cast<double>(tested - shown_));
     shown_ = tested;
   }
 
  private:
+  Processor processor_;
   const MusicVariables& mv_;
   std::size_t shown_ = 0;
 };
@@ -133,19 +139,19 @@ class TestedSongs {
 // Tests every song of the list as it is now on a worker thread, while the event loop runs
 // here; nothing when stopRequested said so first. The list may change meanwhile: the songs
 // found are known by path as well.
-std::optional<BadSongs> findBadSongs(const MusicVariables& mv,
+std::optional<BadSongs> findBadSongs(const Platform& services, const MusicVariables& mv,
                                      const std::function<bool()>& stopRequested) {
   BadSongs bad;
   bad.version = mv.version();
-  AcceptedTypesFile typesFile;
-  TypesRead read = typesForWorker(typesFile);
+  AcceptedTypesFile typesFile(services);
+  TypesRead read = typesForWorker(services, typesFile);
   VerifyScan::Input input;
   input.paths = songPathsNow(mv);
   input.types = read.types;
-  input.fs = &files();
+  input.fs = &files(services);
   input.bLowPriority = GetLowPriorityLoading(mv);
   VerifyScan scan(std::move(input));
-  std::optional<VerifyScan::Found> found = scan.run(TestedSongs(mv), stopRequested);
+  std::optional<VerifyScan::Found> found = scan.run(TestedSongs(services, mv), stopRequested);
   if (!found)
     return std::nullopt;
   // The songs whose type could not be known: the types file read for each, with its boxes.
@@ -203,50 +209,52 @@ QString movedSongsHint(std::size_t missing) {
 
 }  // namespace
 
-bool IsAcceptedFileType(const MusicVariables& mv, double dblIndex) {
-  clsFileManager fm;
+bool IsAcceptedFileType(const Platform& services, const MusicVariables& mv, double dblIndex) {
+  clsFileManager fm(services);
   // The file is read for every test, so that its error boxes come for each.
-  AcceptedTypesFile file;
+  AcceptedTypesFile file(services);
   return VerifyScan::Accepts(fm.GetFileExt(SongPathAt(mv, dblIndex), true), file.types());
 }
 
-void VerifyPlayList(MusicVariables& mv) {
-  VerifyPlayList(mv, nullptr);
+void VerifyPlayList(const Platform& services, MusicVariables& mv) {
+  VerifyPlayList(services, mv, nullptr);
 }
 
-void VerifyPlayList(MusicVariables& mv, const std::function<bool()>& stopRequested) {
+void VerifyPlayList(const Platform& services, MusicVariables& mv,
+                    const std::function<bool()>& stopRequested) {
+  Processor processor = ProcessorOf(services);
   const double last = mv.dblLastIndex();
   if (last <= -1) {
-    MsgBox(QStringLiteral("No play list loaded, list integrity check failed"));
+    MsgBox(services, QStringLiteral("No play list loaded, list integrity check failed"));
     return;
   }
-  ShowDeterminedProcessing(0, last, false, QStringLiteral("Starting to verify list"));
+  processor.ShowDetermined(0, last, false, QStringLiteral("Starting to verify list"));
   std::optional<BadSongs> bad;
   try {
-    bad = findBadSongs(mv, stopRequested);
+    bad = findBadSongs(services, mv, stopRequested);
   } catch (...) {
-    HideProcessing();
+    processor.Hide();
     throw;
   }
-  HideProcessing();
+  processor.Hide();
   if (!bad)
     return;  // stopped: the list stays as it was
   if (bad->at.empty()) {
-    MsgBox(QStringLiteral("All songs in the list were found and should work"));
+    MsgBox(services, QStringLiteral("All songs in the list were found and should work"));
     return;
   }
   const QString count = QString::number(bad->at.size());
-  const MsgResult answer =
-      MsgBox(count + QString::fromLatin1(kBadSongsQuestion) + movedSongsHint(bad->missing),
-             MsgButtons::YesNo, MsgIcon::Exclamation, QStringLiteral("Remove missing songs?"), 2);
+  const MsgResult answer = MsgBox(
+      services, count + QString::fromLatin1(kBadSongsQuestion) + movedSongsHint(bad->missing),
+      MsgButtons::YesNo, MsgIcon::Exclamation, QStringLiteral("Remove missing songs?"), 2);
   if (answer != MsgResult::Yes) {
-    MsgBox(QStringLiteral("No changes have been made"));
+    MsgBox(services, QStringLiteral("No changes have been made"));
     return;
   }
-  ShowProcessing(QStringLiteral("Removing songs..."), true, 1);
+  processor.Show(QStringLiteral("Removing songs..."), true, 1);
   removeBadSongs(mv, std::move(*bad));
-  HideProcessing();
-  MsgBox(count + QStringLiteral(" Songs were removed"));
+  processor.Hide();
+  MsgBox(services, count + QStringLiteral(" Songs were removed"));
 }
 
 }  // namespace qvt::GlobalMethods

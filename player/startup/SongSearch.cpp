@@ -113,7 +113,8 @@ double FindSongPath(MusicVariables& mv, const QString& sTerm) {
   return state.pathIndex.find(mv.sSongPaths(), state.dblPathSearchBound, sTerm);
 }
 
-void PreparePathSearchBesideTheWindows(MusicVariables& mv, const std::function<bool()>& wanted) {
+void PreparePathSearchBesideTheWindows(const Platform& services, MusicVariables& mv,
+                                       const std::function<bool()>& wanted) {
   // Below this many unseen paths the search's own reading takes no longer than a frame or so.
   constexpr std::size_t kWorthAWorker = 32768;
   const SearchState& state = mv.searchState();
@@ -134,8 +135,8 @@ void PreparePathSearchBesideTheWindows(MusicVariables& mv, const std::function<b
         built.prepare(paths, needed, cancelled);
       },
       GetLowPriorityLoading(mv));
-  const bool bDone = worker.wait(FramePacer::kFrameMs, [&wanted](bool) {
-    DoEvents();
+  const bool bDone = worker.wait(FramePacer::kFrameMs, [&services, &wanted](bool) {
+    DoEvents(services);
     return wanted();
   });
   if (bDone && mv.version() == before)
@@ -184,7 +185,8 @@ double FindSongName(MusicVariables& mv, const QString& sTerm, bool bPartial) {
   return FirstNameMatch(mv.sSongNames(), range.first, range.last, sTerm, bPartial);
 }
 
-double FindSongNameBesideTheWindows(MusicVariables& mv, const QString& sTerm, bool bPartial) {
+double FindSongNameBesideTheWindows(const Platform& services, MusicVariables& mv,
+                                    const QString& sTerm, bool bPartial) {
   const NameRange range = NamesToSearch(mv);
   double dblCommand = 0;
   if (range.bEmpty || range.last - range.first < kNameScanChunk || TakeCommand(sTerm, dblCommand)) {
@@ -199,8 +201,8 @@ double FindSongNameBesideTheWindows(MusicVariables& mv, const QString& sTerm, bo
         dblFound = FirstNameMatch(names, range.first, range.last, sTerm, bPartial);
       },
       false);
-  const bool bDone = worker.wait(FramePacer::kFrameMs, [](bool) {
-    DoEvents();
+  const bool bDone = worker.wait(FramePacer::kFrameMs, [&services](bool) {
+    DoEvents(services);
     return true;
   });
   if (!bDone || mv.version() != before || mv.searchState().dblNameSearchStart != dblStart)

@@ -679,7 +679,7 @@ TEST(ReentryVerify, RemovesTheMissingSongsAfterTheListChanged) {
     if (box.title == "Remove missing songs?")
       GlobalMethods::RemoveSongAt(test::PlayList(), 0);
   };
-  GlobalMethods::VerifyPlayList(test::PlayList());
+  GlobalMethods::VerifyPlayList(qvt::platform(), test::PlayList());
   const std::vector<Song> kept{{good + "1.mp3", "g1"}};
   EXPECT_TRUE(Songs() == kept);
   test::PlayList().resetAll();

@@ -195,32 +195,32 @@ TEST_F(GlobalMethodsTest, AcceptedFileTypeTable) {
            write(".hidden.mp3")});
   const bool expected[] = {true, true, false, false, false, false};
   for (int i = 0; i < 6; ++i)
-    EXPECT_EQ(IsAcceptedFileType(test::PlayList(), i), expected[i]) << i;
-  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 6)) << "past the list";
+    EXPECT_EQ(IsAcceptedFileType(qvt::platform(), test::PlayList(), i), expected[i]) << i;
+  EXPECT_FALSE(IsAcceptedFileType(qvt::platform(), test::PlayList(), 6)) << "past the list";
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
 TEST_F(GlobalMethodsTest, AcceptedTypesFileIsFoundInAnyCaseAndReadAgainWhenItChanges) {
   write("acceptedfiletypes.QVC", "\"WAV\"\r\n");
   setList({write("a.mp3")});
-  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 0));
+  EXPECT_FALSE(IsAcceptedFileType(qvt::platform(), test::PlayList(), 0));
   write("acceptedfiletypes.QVC", "\"WAV MP3\"\r\n");
-  EXPECT_TRUE(IsAcceptedFileType(test::PlayList(), 0));
+  EXPECT_TRUE(IsAcceptedFileType(qvt::platform(), test::PlayList(), 0));
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
 TEST_F(GlobalMethodsTest, MissingOrEmptyTypesFileReportsEveryTest) {
   setList({write("a.mp3"), write("b.mp3")});
-  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 0));
-  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 1));
+  EXPECT_FALSE(IsAcceptedFileType(qvt::platform(), test::PlayList(), 0));
+  EXPECT_FALSE(IsAcceptedFileType(qvt::platform(), test::PlayList(), 1));
   const QString message = missingTypesMessage(fake.path(kTypesFile));
   EXPECT_EQ(fake.dialogs.texts(), (QStringList{message, message}));
   EXPECT_EQ(fake.dialogs.shown.at(0).title, "File Error");
 
   fake.dialogs.shown.clear();
   write(kTypesFile, "");
-  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 0));
-  EXPECT_FALSE(IsAcceptedFileType(test::PlayList(), 0));
+  EXPECT_FALSE(IsAcceptedFileType(qvt::platform(), test::PlayList(), 0));
+  EXPECT_FALSE(IsAcceptedFileType(qvt::platform(), test::PlayList(), 0));
   EXPECT_EQ(fake.dialogs.texts(),
             (QStringList{"The first line has not been read", "The first line has not been read"}));
 }
@@ -229,7 +229,7 @@ TEST_F(GlobalMethodsTest, MissingOrEmptyTypesFileReportsEveryTest) {
 
 TEST_F(GlobalMethodsTest, VerifyWithoutPlayList) {
   test::PlayList().setLastIndex(-1);
-  VerifyPlayList(test::PlayList());
+  VerifyPlayList(qvt::platform(), test::PlayList());
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No play list loaded, list integrity check failed"});
   EXPECT_TRUE(progress.calls.empty());
 }
@@ -237,7 +237,7 @@ TEST_F(GlobalMethodsTest, VerifyWithoutPlayList) {
 TEST_F(GlobalMethodsTest, VerifyAllGood) {
   write(kTypesFile, "\"MP3 WAV\"\r\n");
   setList({write("a.mp3"), write("b.wav")});
-  VerifyPlayList(test::PlayList());
+  VerifyPlayList(qvt::platform(), test::PlayList());
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"All songs in the list were found and should work"});
   EXPECT_EQ(
       progress.texts(ProgressWindow::Bar),
@@ -252,7 +252,7 @@ TEST_F(GlobalMethodsTest, VerifyAsksAndRemovesBadSongsHighestFirst) {
   const QString a = write("a.mp3"), c = write("c.mp3"), e = write("e.mp3");
   setList({a, fake.path("gone.mp3"), c, write("d.txt"), e, write(".f.mp3")});
   fake.dialogs.answers = {MsgResult::Yes};
-  VerifyPlayList(test::PlayList());
+  VerifyPlayList(qvt::platform(), test::PlayList());
 
   ASSERT_EQ(fake.dialogs.shown.size(), 2u);
   const MessageBoxSpec& question = fake.dialogs.shown[0];
@@ -280,7 +280,7 @@ TEST_F(GlobalMethodsTest, VerifyAnsweredNoChangesNothing) {
   setList({write("a.mp3"), fake.path("gone.mp3")});
   const std::vector<QString> before = paths();
   fake.dialogs.answers = {MsgResult::No};
-  VerifyPlayList(test::PlayList());
+  VerifyPlayList(qvt::platform(), test::PlayList());
   EXPECT_EQ(fake.dialogs.texts().last(), "No changes have been made");
   EXPECT_EQ(paths(), before);
   EXPECT_EQ(test::PlayList().dblLastIndex(), 1);
@@ -290,7 +290,7 @@ TEST_F(GlobalMethodsTest, VerifyAnsweredNoChangesNothing) {
 TEST_F(GlobalMethodsTest, VerifyWithoutTypesFileFindsEverySongBad) {
   setList({write("a.mp3"), write("b.mp3"), write("c.mp3")});
   fake.dialogs.answers = {MsgResult::Ok, MsgResult::Ok, MsgResult::Ok, MsgResult::Yes};
-  VerifyPlayList(test::PlayList());
+  VerifyPlayList(qvt::platform(), test::PlayList());
   const QString missing = missingTypesMessage(fake.path(kTypesFile));
   const QStringList texts = fake.dialogs.texts();
   ASSERT_EQ(texts.size(), 5);
@@ -307,7 +307,7 @@ TEST_F(GlobalMethodsTest, VerifyWithHiddenProgressStillRunsTheEventLoop) {
   SetProcessingVisibility(test::PlayList(), 2);
   bool bEventHandled = false;
   QTimer::singleShot(0, [&] { bEventHandled = true; });
-  VerifyPlayList(test::PlayList());
+  VerifyPlayList(qvt::platform(), test::PlayList());
   EXPECT_TRUE(progress.calls.empty());
   EXPECT_TRUE(bEventHandled);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"All songs in the list were found and should work"});
