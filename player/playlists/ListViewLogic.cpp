@@ -90,7 +90,7 @@ std::optional<SavedSize> ReadSavedSize(const Platform& services) {
 
 void WriteSavedSize(const Platform& services, double dblHeight, double dblWidth) {
   try {
-    RecordWriter writer(DataFile(services, kConfigFileName));
+    RecordWriter writer(files(services), DataFile(services, kConfigFileName));
     writer.write({dblHeight, dblWidth});
     writer.commit();
   } catch (const RecordError&) {

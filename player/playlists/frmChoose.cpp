@@ -387,7 +387,7 @@ void frmChoose::ReadSavedPath() {
 
 void frmChoose::WriteSavedPath() {
   try {
-    RecordWriter writer(DataFile(services_, kSavedPathFile));
+    RecordWriter writer(files(services_), DataFile(services_, kSavedPathFile));
     writer.write({filDisplay->Path(), dirDisplay->Path(), drvDisplay->Drive()});
     writer.commit();
   } catch (const RecordError&) {
