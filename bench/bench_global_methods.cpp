@@ -73,13 +73,13 @@ QVT_BENCH(verify_playlist) {
       return;
   }
   setList(paths);
-  qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), 2);
+  qvt::GlobalMethods::SetProcessingVisibility(qvt::platform(), qvt::test::PlayList(), 2);
   const double seconds = qvt::bench::Seconds(
       [] { qvt::GlobalMethods::VerifyPlayList(qvt::platform(), qvt::test::PlayList()); });
   if (fake.dialogs.texts() != QStringList{"All songs in the list were found and should work"}) {
     std::printf("  unexpected boxes: %d\n", static_cast<int>(fake.dialogs.shown.size()));
   }
   qvt::bench::Figure(QStringLiteral("verify_100k_s"), seconds, QStringLiteral("s"));
-  qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), 1);
+  qvt::GlobalMethods::SetProcessingVisibility(qvt::platform(), qvt::test::PlayList(), 1);
   qvt::test::PlayList().resetAll();
 }

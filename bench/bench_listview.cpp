@@ -62,7 +62,8 @@ QVT_BENCH(listview) {
   qvt::bench::EventLoopPlatform services;
   qvt::FakeMediaFactory media;  // the player window's embedded player
   qvt::frmMusic& player = qvt::test::Slot<qvt::frmMusic>().Get();
-  qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), 2);  // no progress window
+  qvt::GlobalMethods::SetProcessingVisibility(qvt::platform(), qvt::test::PlayList(),
+                                              2);  // no progress window
   qvt::bench::FillPlayList(kSongs, [](int) { return QStringLiteral("/home/user/Music/"); });
   player.SetPosition(kSongs / 2);
 

@@ -29,7 +29,8 @@ using Host = qvt::test::FakeConfigurationHost;
 double LoadMs(Host& host, bool hidden) {
   return 1000 * qvt::bench::BestSeconds(5, [&] {
            qvt::test::PlayList().resetAll();
-           qvt::GlobalMethods::SetProcessingVisibility(qvt::test::PlayList(), hidden ? 2 : 1);
+           qvt::GlobalMethods::SetProcessingVisibility(qvt::platform(), qvt::test::PlayList(),
+                                                       hidden ? 2 : 1);
            qvt::test::PlayList().setLastIndex(-1);
            bool has = false;
            qvt::Configuration::LoadConfiguration(qvt::platform(), qvt::test::PlayList(), host, has);

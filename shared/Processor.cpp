@@ -33,7 +33,7 @@ T& Required(T* service, const char* name) {
 
 // The installed state; aborts when the program installed none.
 ProcessorState& InstalledState() {
-  return Required(platform().processor, "processor");
+  return ProcessorStateOf(platform());
 }
 
 }  // namespace
@@ -176,9 +176,12 @@ void Processor::Cancel() {
   CancelProcessing(state_);
 }
 
+ProcessorState& ProcessorStateOf(const Platform& table) {
+  return Required(table.processor, "processor");
+}
+
 Processor ProcessorOf(const Platform& table) {
-  return Processor(Required(table.processor, "processor"), table.progressWindows, table.eventLoop,
-                   table.screen);
+  return Processor(ProcessorStateOf(table), table.progressWindows, table.eventLoop, table.screen);
 }
 
 Processor InstalledProcessor() {
@@ -239,7 +242,11 @@ void CancelProcessing(const ProcessorState& state) {
 }
 
 ScopedProcessingCancel::ScopedProcessingCancel(std::function<void()> onCancel)
-    : state_(InstalledState()), previous_(std::exchange(state_.onCancel, std::move(onCancel))) {
+    : ScopedProcessingCancel(InstalledState(), std::move(onCancel)) {}
+
+ScopedProcessingCancel::ScopedProcessingCancel(ProcessorState& state,
+                                               std::function<void()> onCancel)
+    : state_(state), previous_(std::exchange(state_.onCancel, std::move(onCancel))) {
   if (state_.stopScope != nullptr && state_.stopScope->bStopped_)
     CancelProcessing(state_);
 }
@@ -248,8 +255,10 @@ ScopedProcessingCancel::~ScopedProcessingCancel() {
   state_.onCancel = std::move(previous_);
 }
 
-ScopedProcessingStop::ScopedProcessingStop()
-    : state_(InstalledState()), outer_(std::exchange(state_.stopScope, this)) {}
+ScopedProcessingStop::ScopedProcessingStop() : ScopedProcessingStop(InstalledState()) {}
+
+ScopedProcessingStop::ScopedProcessingStop(ProcessorState& state)
+    : state_(state), outer_(std::exchange(state_.stopScope, this)) {}
 
 ScopedProcessingStop::~ScopedProcessingStop() {
   state_.stopScope = outer_;

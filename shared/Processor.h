@@ -114,6 +114,8 @@ class Processor {
 // The operations over a table's state, progress windows, event loop and screen: a table handed
 // to the caller, or the installed one.
 Processor ProcessorOf(const Platform& table);
+// A table's progress state; aborts when it has none.
+ProcessorState& ProcessorStateOf(const Platform& table);
 Processor InstalledProcessor();
 
 // The windows the operations drive: the service table's progressWindows (platform/Platform.h).
@@ -159,6 +161,8 @@ void HideProcessing();
 // each puts back the handler it replaced.
 class ScopedProcessingCancel {
  public:
+  // Over a given state, or the installed one.
+  ScopedProcessingCancel(ProcessorState& state, std::function<void()> onCancel);
   explicit ScopedProcessingCancel(std::function<void()> onCancel);
   ~ScopedProcessingCancel();
   ScopedProcessingCancel(const ScopedProcessingCancel&) = delete;
@@ -173,6 +177,8 @@ class ScopedProcessingCancel {
 // Scopes nest; a stop reaches the innermost.
 class ScopedProcessingStop {
  public:
+  // Over a given state, or the installed one.
+  explicit ScopedProcessingStop(ProcessorState& state);
   ScopedProcessingStop();
   ~ScopedProcessingStop();
   ScopedProcessingStop(const ScopedProcessingStop&) = delete;

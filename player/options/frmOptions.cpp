@@ -240,7 +240,7 @@ void frmOptions::ConnectHandlers() {
   // message, as it does when the user cancels. (The version check is a small bounded file; a
   // stopped one would end in its failure box, so a close waits for it.)
   connect(cmdInstall, &QPushButton::clicked, this, run([this] {
-            ScopedProcessingStop stop;
+            ScopedProcessingStop stop(ProcessorStateOf(services_));
             ScopedProcessingStop* const outer = std::exchange(stop_, &stop);
             const auto restore = qScopeGuard([this, outer] { stop_ = outer; });
             UpdatorMethods::InstallUpdates(services_, trust_, mv_, updateHooks_);

@@ -54,10 +54,6 @@ void SetSkipMode(const Platform& services, MusicVariables& mv, int16_t iMode) {
   }
 }
 
-void SetSkipMode(MusicVariables& mv, int16_t iMode) {
-  SetSkipMode(platform(), mv, iMode);
-}
-
 int16_t GetSkipMode(const MusicVariables& mv) {
   return mv.iSkipMode;
 }
@@ -81,10 +77,6 @@ bool SongFileExists(const Platform& services, const MusicVariables& mv, double d
   return PlainFileExists(files(services), SongPathAt(mv, dblIndex));
 }
 
-bool SongFileExists(const MusicVariables& mv, double dblIndex) {
-  return SongFileExists(platform(), mv, dblIndex);
-}
-
 void ResizeSongArrays(MusicVariables& mv, double dblLast) {
   if (!(dblLast >= 0))
     return;
@@ -100,10 +92,6 @@ bool RemoveBadSong(const Platform& services, MusicVariables& mv, double dblIndex
   if (mv.removeAt(*k))
     MsgBox(services, QString::fromLatin1(kNoPlayableSongs));
   return false;
-}
-
-bool RemoveBadSong(MusicVariables& mv, double dblIndex) {
-  return RemoveBadSong(platform(), mv, dblIndex);
 }
 
 void AppendSong(MusicVariables& mv, const QString& sPath, const QString& sName) {
@@ -123,10 +111,6 @@ void RemoveSongsAt(MusicVariables& mv, std::vector<std::size_t> ascending) {
 void YieldIfLowPriority(const Platform& services, const MusicVariables& mv) {
   if (mv.bLowPriorityLoading)
     DoEvents(services);
-}
-
-void YieldIfLowPriority(const MusicVariables& mv) {
-  YieldIfLowPriority(platform(), mv);
 }
 
 }  // namespace qvt::GlobalMethods

@@ -50,14 +50,6 @@ void SetProcessingVisibility(const Platform& services, MusicVariables& mv, int16
   ProcessorOf(services).SetSuppressed(mv.bHideProcessing);
 }
 
-void SetSongLoadingPriority(MusicVariables& mv, int16_t iMode) {
-  SetSongLoadingPriority(platform(), mv, iMode);
-}
-
-void SetProcessingVisibility(MusicVariables& mv, int16_t iMode) {
-  SetProcessingVisibility(platform(), mv, iMode);
-}
-
 bool GetHideProcessing(const MusicVariables& mv) {
   return mv.bHideProcessing;
 }

@@ -26,10 +26,8 @@ namespace qvt::GlobalMethods {
 // Options. Loading priority: 0 or 1 slow, 2 immediate. Processing messages: 0 or 1 shown,
 // 2 hidden. Any other code shows a message and keeps the flag.
 void SetSongLoadingPriority(const Platform& services, MusicVariables& mv, int16_t iMode);
-void SetSongLoadingPriority(MusicVariables& mv, int16_t iMode);
 bool GetLowPriorityLoading(const MusicVariables& mv);
 void SetProcessingVisibility(const Platform& services, MusicVariables& mv, int16_t iMode);
-void SetProcessingVisibility(MusicVariables& mv, int16_t iMode);
 bool GetHideProcessing(const MusicVariables& mv);
 void SetQuickPlayClose(MusicVariables& mv, bool bValue);
 bool GetQuickPlayClose(const MusicVariables& mv);
@@ -95,7 +93,6 @@ int16_t GetFreeFileNumber();
 // Skip mode: 0 or 1 don't skip, 2 skip and remove, 3 just skip. The code is stored in every
 // case; an invalid one shows a message and keeps the two flags.
 void SetSkipMode(const Platform& services, MusicVariables& mv, int16_t iMode);
-void SetSkipMode(MusicVariables& mv, int16_t iMode);
 int16_t GetSkipMode(const MusicVariables& mv);
 void SetSkipModeValue(MusicVariables& mv, int16_t iMode);
 bool GetSkipBadSongs(const MusicVariables& mv);
@@ -105,14 +102,12 @@ void SetRemoveBadSongs(MusicVariables& mv, bool bValue);
 
 // Whether the song's file exists as a plain file (not a folder, hidden or system entry).
 bool SongFileExists(const Platform& services, const MusicVariables& mv, double dblIndex);
-bool SongFileExists(const MusicVariables& mv, double dblIndex);
 // Resizes both arrays to the indexes 0 to dblLast, keeping their elements; a negative value
 // does nothing. dblLastIndex is left alone.
 void ResizeSongArrays(MusicVariables& mv, double dblLast);
 // Removes a song that failed to play when bad songs are to be removed. True means that the
 // caller gives up on the song (removal is off, or there is no such song).
 bool RemoveBadSong(const Platform& services, MusicVariables& mv, double dblIndex);
-bool RemoveBadSong(MusicVariables& mv, double dblIndex);
 // Appends a song after dblLastIndex and counts it at once, so that the list is whole at every
 // pass of the event loop however long the operation that adds it.
 void AppendSong(MusicVariables& mv, const QString& sPath, const QString& sName);
@@ -120,6 +115,5 @@ void AppendSong(MusicVariables& mv, const QString& sPath, const QString& sName);
 void RemoveSongAt(MusicVariables& mv, double dblIndex);
 // Lets the event loop run once when songs are loaded slowly; nothing otherwise.
 void YieldIfLowPriority(const Platform& services, const MusicVariables& mv);
-void YieldIfLowPriority(const MusicVariables& mv);
 
 }  // namespace qvt::GlobalMethods

@@ -61,7 +61,8 @@ class ShownProgress {
 // behind, since whatever ends the wait stops the transfer and joins its thread.
 Outcome RunInBackground(const Platform& services, Transfer& transfer) {
   // The user's cancel comes on this thread, from the loop or a pass of the window events.
-  const ScopedProcessingCancel cancel([&transfer] { transfer.cancel(); });
+  const ScopedProcessingCancel cancel(ProcessorStateOf(services),
+                                      [&transfer] { transfer.cancel(); });
   Outcome outcome = Outcome::Failed;  // written by the worker, read once it is joined
   ShownProgress shown(services);
   {
@@ -94,10 +95,6 @@ Outcome Download(const Platform& services, const QString& sURL, const QString& s
 
 bool DownloadFile(const Platform& services, QString sURL, QString sSaveAs, qint64 maxBytes) {
   return Download(services, sURL, sSaveAs, maxBytes) == Outcome::Done;
-}
-
-bool DownloadFile(QString sURL, QString sSaveAs, qint64 maxBytes) {
-  return DownloadFile(platform(), std::move(sURL), std::move(sSaveAs), maxBytes);
 }
 
 }  // namespace qvt::downloader

@@ -46,7 +46,5 @@ Outcome Download(const Platform& services, const QString& sURL, const QString& s
 // the same name survives a failure, so the result is the reliable answer.
 bool DownloadFile(const Platform& services, QString sURL, QString sSaveAs,
                   qint64 maxBytes = kMostFileBytes);
-// The same over the installed services, for the start-up checks that are not handed them yet.
-bool DownloadFile(QString sURL, QString sSaveAs, qint64 maxBytes = kMostFileBytes);
 
 }  // namespace qvt::downloader

@@ -229,16 +229,18 @@ void ReadSongs(Processor& processor, MusicVariables& mv, RecordReader& reader, d
   mv.appendAll(std::move(paths), std::move(names));
 }
 
-void ApplyOptions(MusicVariables& mv, IConfigurationHost& host, const Header& h) {
+void ApplyOptions(const Platform& services, MusicVariables& mv, IConfigurationHost& host,
+                  const Header& h) {
   host.AssignRandomChecked(h.random);
   host.AssignLoopChecked(h.loop);
-  GlobalMethods::SetSkipMode(mv, h.skipMode);
-  GlobalMethods::SetSongLoadingPriority(mv, h.lowPriority ? 1 : 2);
+  GlobalMethods::SetSkipMode(services, mv, h.skipMode);
+  GlobalMethods::SetSongLoadingPriority(services, mv, h.lowPriority ? 1 : 2);
   GlobalMethods::SetQuickPlayClose(mv, h.closeAfterSong);
 }
 
 // Reads records 2 to 8, applying the position and the hide-processing option at once.
-Header ReadHeader(MusicVariables& mv, RecordReader& reader, IConfigurationHost& host) {
+Header ReadHeader(const Platform& services, MusicVariables& mv, RecordReader& reader,
+                  IConfigurationHost& host) {
   Header h;
   h.position = reader.readDouble();
   host.SetPosition(h.position);
@@ -257,7 +259,7 @@ Header ReadHeader(MusicVariables& mv, RecordReader& reader, IConfigurationHost& 
       (h.lastIndex + 1) * kMinSongRecordBytes > static_cast<double>(reader.size())) {
     throw LoadFailure{};
   }
-  GlobalMethods::SetProcessingVisibility(mv, h.hideProcessing ? 2 : 1);
+  GlobalMethods::SetProcessingVisibility(services, mv, h.hideProcessing ? 2 : 1);
   return h;
 }
 
@@ -323,13 +325,13 @@ LoadResult LoadConfiguration(const Platform& services, MusicVariables& mv, IConf
       KeepListOfAnotherVersion(processor, mv, host, file);
       return LoadResult::Upgrade;
     }
-    const Header h = ReadHeader(mv, reader, host);
+    const Header h = ReadHeader(services, mv, reader, host);
     bHasPlayList = h.hasPlayList;
     bProgressShown = h.lastIndex > kLargeListLastIndex;
     ReadSongs(processor, mv, reader, h.lastIndex);
     processor.Hide();
     bProgressShown = false;
-    ApplyOptions(mv, host, h);
+    ApplyOptions(services, mv, host, h);
   } catch (const RecordError& e) {
     if (e.kind() == RecordError::FileNotFound) {
       ReportLoadFailure(services, mv, WelcomeText(), bHasPlayList, bProgressShown);

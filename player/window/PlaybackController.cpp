@@ -138,7 +138,7 @@ void PlaybackController::RunAttempts() {
       return;
     }
     if (bAttemptFailed)
-      GlobalMethods::YieldIfLowPriority(mv_);
+      GlobalMethods::YieldIfLowPriority(services_, mv_);
     if (start != startNumber_)
       return;  // a start begun meanwhile (the event loop ran) replaces this one
   }
@@ -158,7 +158,7 @@ void PlaybackController::LoadEnded(bool bFailed) {
     return;
   }
   const uint64_t start = startNumber_;
-  GlobalMethods::YieldIfLowPriority(mv_);
+  GlobalMethods::YieldIfLowPriority(services_, mv_);
   if (start == startNumber_)
     RunAttempts();
 }
@@ -261,9 +261,9 @@ void PlaybackController::HandleBadSong() {
   bool bGiveUp = false;
   if (!GlobalMethods::GetSkipBadSongs(mv_)) {
     bGiveUp = true;
-  } else if (!GlobalMethods::SongFileExists(mv_, dblPosition_) &&
+  } else if (!GlobalMethods::SongFileExists(services_, mv_, dblPosition_) &&
              GlobalMethods::GetRemoveBadSongs(mv_)) {
-    bGiveUp = GlobalMethods::RemoveBadSong(mv_, dblPosition_);
+    bGiveUp = GlobalMethods::RemoveBadSong(services_, mv_, dblPosition_);
   } else {
     // A song whose file exists but does not play is skipped, never removed. A removal needs
     // no count: the list shrinks with each one.

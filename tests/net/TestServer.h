@@ -5,7 +5,7 @@
 //   qvt::test::TestServer server;
 //   server.http.Get("/x", [](const httplib::Request&, httplib::Response& res) { ... });
 //   server.start();
-//   DownloadFile(server.url("/x"), path);
+//   DownloadFile(services, server.url("/x"), path);
 //
 // Handlers that wait should watch `stopping`, which turns true when the server is going.
 

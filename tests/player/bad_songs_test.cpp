@@ -62,7 +62,7 @@ TEST_F(BadSongs, SkipModeTable) {
     SetSkipBadSongs(test::PlayList(), true);
     SetRemoveBadSongs(test::PlayList(), true);
     fake.dialogs.shown.clear();
-    SetSkipMode(test::PlayList(), row.mode);
+    SetSkipMode(platform(), test::PlayList(), row.mode);
     EXPECT_EQ(GetSkipBadSongs(test::PlayList()), row.skip) << row.mode;
     EXPECT_EQ(GetRemoveBadSongs(test::PlayList()), row.remove) << row.mode;
     EXPECT_EQ(GetSkipMode(test::PlayList()), row.mode) << "stored in every case";
@@ -90,12 +90,13 @@ TEST_F(BadSongs, SongFileExistsTable) {
            plain + "/below-a-file.mp3"});
   const bool expected[] = {true, true, false, false, false, false, false};
   for (int i = 0; i < 7; ++i)
-    EXPECT_EQ(SongFileExists(test::PlayList(), i), expected[i]) << i;
-  EXPECT_FALSE(SongFileExists(test::PlayList(), 7)) << "past the list";
-  EXPECT_FALSE(SongFileExists(test::PlayList(), -1));
-  EXPECT_TRUE(SongFileExists(test::PlayList(), 0.4)) << "rounded to a whole index";
+    EXPECT_EQ(SongFileExists(platform(), test::PlayList(), i), expected[i]) << i;
+  EXPECT_FALSE(SongFileExists(platform(), test::PlayList(), 7)) << "past the list";
+  EXPECT_FALSE(SongFileExists(platform(), test::PlayList(), -1));
+  EXPECT_TRUE(SongFileExists(platform(), test::PlayList(), 0.4)) << "rounded to a whole index";
   test::PlayList().setLastIndex(-1);
-  EXPECT_FALSE(SongFileExists(test::PlayList(), 0)) << "no play list: the stale element is no song";
+  EXPECT_FALSE(SongFileExists(platform(), test::PlayList(), 0))
+      << "no play list: the stale element is no song";
 }
 
 TEST_F(BadSongs, ResizeKeepsElementsAndLastIndex) {
@@ -133,7 +134,7 @@ TEST_F(BadSongs, RemoveBadSongTable) {
     setList(row.list);
     SetRemoveBadSongs(test::PlayList(), row.removeOn);
     fake.dialogs.shown.clear();
-    EXPECT_EQ(RemoveBadSong(test::PlayList(), row.index), row.giveUp)
+    EXPECT_EQ(RemoveBadSong(platform(), test::PlayList(), row.index), row.giveUp)
         << row.list.join(' ').toStdString();
     EXPECT_EQ(paths(), row.after) << row.index;
     EXPECT_EQ(names().size(), row.after.size());
@@ -187,11 +188,11 @@ TEST_F(BadSongs, RemovingSeveralAtOnceEqualsOneByOneFromTheTop) {
 
 TEST_F(BadSongs, YieldOnlyWhenLoadingSlowly) {
   fake.eventLoop.processQtEvents = false;
-  YieldIfLowPriority(test::PlayList());
+  YieldIfLowPriority(platform(), test::PlayList());
   EXPECT_EQ(fake.eventLoop.passes, 0);
-  SetSongLoadingPriority(test::PlayList(), 1);
-  YieldIfLowPriority(test::PlayList());
-  YieldIfLowPriority(test::PlayList());
+  SetSongLoadingPriority(platform(), test::PlayList(), 1);
+  YieldIfLowPriority(platform(), test::PlayList());
+  YieldIfLowPriority(platform(), test::PlayList());
   EXPECT_EQ(fake.eventLoop.passes, 2);
 }
 

@@ -51,8 +51,8 @@ class ConfigurationTest : public ::testing::Test {
 
 TEST_F(ConfigurationTest, SavesTheRecordsInOrder) {
   SetList({"/m/Blue.mp3", "/m/Red.mp3"}, {"Blue.mp3", "Red.mp3"});
-  GlobalMethods::SetSkipMode(test::PlayList(), 3);
-  GlobalMethods::SetSongLoadingPriority(test::PlayList(), 1);
+  GlobalMethods::SetSkipMode(platform(), test::PlayList(), 3);
+  GlobalMethods::SetSongLoadingPriority(platform(), test::PlayList(), 1);
   Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
   EXPECT_TRUE(bHasPlayList);
   EXPECT_EQ(ReadAll(ConfigPath()),
@@ -65,13 +65,13 @@ TEST_F(ConfigurationTest, PlayListAndSettingsSurviveARestart) {
   SetList({"/m/a, b.mp3", "/m/Ünïcode ß/é.flac", "/m/c.ogg"}, {"a, b.mp3", "é.flac", "c.ogg"});
   host.position = 2;
   host.random = true;
-  GlobalMethods::SetSkipMode(test::PlayList(), 2);
-  GlobalMethods::SetProcessingVisibility(test::PlayList(), 2);
+  GlobalMethods::SetSkipMode(platform(), test::PlayList(), 2);
+  GlobalMethods::SetProcessingVisibility(platform(), test::PlayList(), 2);
   GlobalMethods::SetQuickPlayClose(test::PlayList(), true);
   Configuration::SaveConfiguration(qvt::platform(), test::PlayList(), host, bHasPlayList);
 
-  GlobalMethods::SetSkipMode(test::PlayList(), 1);
-  GlobalMethods::SetProcessingVisibility(test::PlayList(), 1);
+  GlobalMethods::SetSkipMode(platform(), test::PlayList(), 1);
+  GlobalMethods::SetProcessingVisibility(platform(), test::PlayList(), 1);
   GlobalMethods::SetQuickPlayClose(test::PlayList(), false);
   EXPECT_EQ(Load(), Configuration::LoadResult::Loaded);
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
@@ -140,7 +140,7 @@ TEST_F(ConfigurationTest, AnotherVersionKeepsItsListForTheUpgrade) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fake.dialogs.shown.clear();
-    GlobalMethods::SetSkipMode(test::PlayList(), 0);
+    GlobalMethods::SetSkipMode(platform(), test::PlayList(), 0);
     WriteAll(ConfigPath(), c.bytes);
     EXPECT_EQ(Load(), Configuration::LoadResult::Upgrade);
     EXPECT_EQ(fake.dialogs.texts(), QStringList{"Preparing to upgrade"});

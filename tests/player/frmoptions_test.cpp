@@ -71,8 +71,8 @@ Preferences Stored() {
 
 void Store(const Preferences& p) {
   gm::SetSkipModeValue(test::PlayList(), static_cast<int16_t>(p.skipMode));
-  gm::SetSongLoadingPriority(test::PlayList(), p.lowPriority ? 1 : 2);
-  gm::SetProcessingVisibility(test::PlayList(), p.hideProcessing ? 2 : 1);
+  gm::SetSongLoadingPriority(platform(), test::PlayList(), p.lowPriority ? 1 : 2);
+  gm::SetProcessingVisibility(platform(), test::PlayList(), p.hideProcessing ? 2 : 1);
   gm::SetQuickPlayClose(test::PlayList(), p.quickPlayClose);
 }
 

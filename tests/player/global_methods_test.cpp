@@ -69,7 +69,7 @@ TEST_F(GlobalMethodsTest, OptionCodeTable) {
   const QString kVisibility =
       QStringLiteral("Unable to set processor visibility, please set manually");
   struct Row {
-    void (*set)(MusicVariables&, int16_t);
+    void (*set)(const Platform&, MusicVariables&, int16_t);
     bool (*get)(const MusicVariables&);
     int16_t code;
     bool before;
@@ -93,7 +93,7 @@ TEST_F(GlobalMethodsTest, OptionCodeTable) {
     test::PlayList().bLowPriorityLoading = row.before;
     test::PlayList().bHideProcessing = row.before;
     fake.dialogs.shown.clear();
-    row.set(test::PlayList(), row.code);
+    row.set(platform(), test::PlayList(), row.code);
     EXPECT_EQ(row.get(test::PlayList()), row.after) << row.code;
     ASSERT_EQ(fake.dialogs.shown.size(), row.message != nullptr ? 1u : 0u) << row.code;
     if (row.message != nullptr) {
@@ -105,15 +105,15 @@ TEST_F(GlobalMethodsTest, OptionCodeTable) {
 }
 
 TEST_F(GlobalMethodsTest, VisibilityAlwaysReachesTheProgressWindows) {
-  SetProcessingVisibility(test::PlayList(), 2);
+  SetProcessingVisibility(platform(), test::PlayList(), 2);
   EXPECT_TRUE(IsProcessingSuppressed());
   // Invalid: the kept flag is passed on after the message.
-  SetProcessingVisibility(test::PlayList(), 9);
+  SetProcessingVisibility(platform(), test::PlayList(), 9);
   EXPECT_TRUE(IsProcessingSuppressed());
-  SetProcessingVisibility(test::PlayList(), 1);
+  SetProcessingVisibility(platform(), test::PlayList(), 1);
   EXPECT_FALSE(IsProcessingSuppressed());
   SetProcessingSuppressed(true);
-  SetProcessingVisibility(test::PlayList(), 9);
+  SetProcessingVisibility(platform(), test::PlayList(), 9);
   EXPECT_FALSE(IsProcessingSuppressed());
 }
 
@@ -304,7 +304,7 @@ TEST_F(GlobalMethodsTest, VerifyWithoutTypesFileFindsEverySongBad) {
 TEST_F(GlobalMethodsTest, VerifyWithHiddenProgressStillRunsTheEventLoop) {
   write(kTypesFile, "\"MP3\"\r\n");
   setList({write("a.mp3"), write("b.mp3"), write("c.mp3")});
-  SetProcessingVisibility(test::PlayList(), 2);
+  SetProcessingVisibility(platform(), test::PlayList(), 2);
   bool bEventHandled = false;
   QTimer::singleShot(0, [&] { bEventHandled = true; });
   VerifyPlayList(qvt::platform(), test::PlayList());

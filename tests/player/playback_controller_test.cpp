@@ -59,7 +59,7 @@ class PlaybackTest : public ::testing::Test {
   // Presses Play on a list of `songs` where every song fails, and runs what it posted.
   void PlayEveryFailing(int songs, int16_t skipMode, bool createFiles = true) {
     MakeList(songs, createFiles);
-    GlobalMethods::SetSkipMode(test::PlayList(), skipMode);
+    GlobalMethods::SetSkipMode(platform(), test::PlayList(), skipMode);
     player.failAllPlays = true;
     c.cmdPlay_Click();
     RunEvents();
@@ -292,7 +292,7 @@ TEST_F(PlaybackTest, DontSkipShowsThePlaybackErrorAndStaysIdle) {
 
 TEST_F(PlaybackTest, JustSkipGoesOnWithTheNextSong) {
   MakeList(3);
-  GlobalMethods::SetSkipMode(test::PlayList(), 3);
+  GlobalMethods::SetSkipMode(platform(), test::PlayList(), 3);
   player.failingFiles << Path(0);
   c.cmdPlay_Click();
   RunEvents();
@@ -304,7 +304,7 @@ TEST_F(PlaybackTest, JustSkipGoesOnWithTheNextSong) {
 
 TEST_F(PlaybackTest, SkipAndRemoveDropsAMissingSong) {
   MakeList(3);
-  GlobalMethods::SetSkipMode(test::PlayList(), 2);
+  GlobalMethods::SetSkipMode(platform(), test::PlayList(), 2);
   QFile::remove(Path(0));
   player.failingFiles << Path(0);
   const QString third = Path(2);
@@ -358,7 +358,7 @@ TEST_F(PlaybackTest, ARetryChainEndsAfterAsManyFailuresAsTheListHasSongs) {
     if (row.sameTwice)
       test::PlayList().setSongPath(1, Path(0));
     player.failingFiles = {Path(0)};
-    GlobalMethods::SetSkipMode(test::PlayList(), row.skipMode);
+    GlobalMethods::SetSkipMode(platform(), test::PlayList(), row.skipMode);
     view.loop = row.loop;
     c.SetPosition(0);
     c.cmdPlay_Click();
@@ -372,9 +372,9 @@ TEST_F(PlaybackTest, ARetryChainEndsAfterAsManyFailuresAsTheListHasSongs) {
 
 TEST_F(PlaybackTest, StopDuringRetriesPreventsTheAutomaticNextSong) {
   MakeList(3);
-  GlobalMethods::SetSkipMode(test::PlayList(), 3);
+  GlobalMethods::SetSkipMode(platform(), test::PlayList(), 3);
   // The event loop runs between attempts.
-  GlobalMethods::SetSongLoadingPriority(test::PlayList(), 1);
+  GlobalMethods::SetSongLoadingPriority(platform(), test::PlayList(), 1);
   player.failingFiles << Path(0);
   fake.eventLoop.onPass = [this] {
     if (player.failedPlays == 10)
@@ -390,7 +390,7 @@ TEST_F(PlaybackTest, StopDuringRetriesPreventsTheAutomaticNextSong) {
 
 TEST_F(PlaybackTest, StopAfterAFailedSongPreventsTheAutomaticStart) {
   MakeList(3);
-  GlobalMethods::SetSkipMode(test::PlayList(), 3);
+  GlobalMethods::SetSkipMode(platform(), test::PlayList(), 3);
   player.failingFiles << Path(0);
   fake.eventLoop.onPass = [this] {
     if (player.failedPlays == PlaybackController::kStartAttempts)
@@ -425,7 +425,7 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
     for (int delay : {-1, 0}) {
       test::PlayList().resetAll();
       fake.dialogs.shown.clear();
-      GlobalMethods::SetSkipMode(test::PlayList(), row.skipMode);
+      GlobalMethods::SetSkipMode(platform(), test::PlayList(), row.skipMode);
       MakeList(row.songs);
       FakeMediaPlayer media;
       media.loadDelayMs = delay;
