@@ -1,8 +1,11 @@
 #pragma once
-// The process-wide table of services: every seam between the program's logic and the machine
-// it runs on, in one place. Each program's main fills it once at start-up through the services
-// it owns (platform/production/ProductionPlatform.h, MachinePlatform.h) and, in tests, FakePlatform
-// (platform/fakes/FakePlatform.h); a test that swaps one service uses ScopedPlatform
+// The table of services: every seam between the program's logic and the machine it runs on, in
+// one place. Each program's main builds one from the services it owns
+// (platform/production/ProductionPlatform.h, MachinePlatform.h) and hands it to what it makes,
+// which reaches the machine through it (the accessors below that take a table). The player's
+// main also installs its table process-wide, for the forms without a table that a few places
+// still use; the Updater installs nothing. In tests FakePlatform (platform/fakes/FakePlatform.h)
+// installs the fakes; a test that swaps one service uses ScopedPlatform
 // (platform/fakes/ScopedPlatform.h), which puts the previous table back on scope exit.
 
 #include "platform/Dialogs.h"
