@@ -9,9 +9,9 @@
 #include "platform/fakes/FakePlatform.h"
 #include "platform/http/CurlHttp.h"
 #include "player/update/downloader.h"
-#include "shared/Processor.h"
 #include "shared/ui/ProgressWindows.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayerWindowsFixture.h"
 
 namespace {

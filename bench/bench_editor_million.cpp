@@ -107,7 +107,7 @@ QVT_BENCH(editor_million) {
 
   const QString lists = fake.path(QStringLiteral("lists"));
   QDir().mkpath(lists);
-  qvt::WriteListFile(qvt::test::PlayList(), lists + QStringLiteral("/million.qvl"));
+  qvt::WriteListFile(qvt::files(), qvt::test::PlayList(), lists + QStringLiteral("/million.qvl"));
   qvt::bench::ShowEditorFolder(w, lists, QStringLiteral("million.qvl"));
   const Click load = Measure(w.cmdLoad, emptyList);
   ExpectSongs(kMillion);

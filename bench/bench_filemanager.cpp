@@ -10,7 +10,7 @@ namespace {
 constexpr int kLines = 100000;
 
 void writeLines(const QString& path) {
-  qvt::clsFileManager fm;
+  qvt::clsFileManager fm(qvt::platform());
   fm.OpenFile(path, 2, true);
   for (int i = 0; i < kLines; ++i) {
     fm.SaveVariable(QStringLiteral("/home/user/Music/Artist/Album/Song %1.mp3").arg(i), true);
@@ -23,7 +23,7 @@ void writeLines(const QString& path) {
 }
 
 double readLines(const QString& path) {
-  qvt::clsFileManager fm;
+  qvt::clsFileManager fm(qvt::platform());
   fm.OpenFile(path, 1, true);
   double sum = 0;
   while (fm.ReadNextLine()) {
@@ -54,7 +54,7 @@ QVT_BENCH(file_manager) {
     file.write(QByteArray(16 << 20, ','));
   }
   const double longSeconds = qvt::bench::BestSeconds(3, [&] {
-    qvt::clsFileManager fm;
+    qvt::clsFileManager fm(qvt::platform());
     fm.OpenFile(longPath, 1, true);
     fm.ReadNextLine();
     fm.GetVarFromFile(32767, true);

@@ -20,7 +20,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/frmMusic.h"
-#include "shared/Processor.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 

@@ -11,8 +11,8 @@
 #include "bench/BenchPlatform.h"
 #include "player/playlists/frmChoose.h"
 #include "player/startup/MusicVariables.h"
-#include "shared/Processor.h"
 #include "shared/ui/Form.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 

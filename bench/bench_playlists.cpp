@@ -15,8 +15,8 @@
 #include "player/playlists/ListFile.h"
 #include "player/playlists/frmChoose.h"
 #include "player/startup/MusicVariables.h"
-#include "shared/Processor.h"
 #include "shared/ui/Form.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 
@@ -37,7 +37,7 @@ void MakeFiles(const QString& folder) {
 
 void MakeListFile(const QString& path) {
   qvt::bench::FillPlayList(kSongs, qvt::bench::AlbumFolder);
-  qvt::WriteListFile(qvt::test::PlayList(), path);
+  qvt::WriteListFile(qvt::files(), qvt::test::PlayList(), path);
 }
 
 // Best of kRuns: an empty list, one click; then the second click on the full list.
@@ -70,7 +70,8 @@ QVT_BENCH(playlists) {
   MakeFiles(songs);
   QDir().mkpath(lists);
   MakeListFile(lists + QStringLiteral("/big.qvl"));
-  (void)qvt::ExportM3u8(lists + QStringLiteral("/big.qvl"), lists + QStringLiteral("/big.m3u8"));
+  (void)qvt::ExportM3u8(qvt::files(), lists + QStringLiteral("/big.qvl"),
+                        lists + QStringLiteral("/big.m3u8"));
   qvt::test::PlayList().setLastIndex(-1);
 
   qvt::frmChoose& w = qvt::test::Slot<qvt::frmChoose>().Get();

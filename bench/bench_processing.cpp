@@ -6,9 +6,9 @@
 
 #include "bench/Bench.h"
 #include "platform/fakes/FakePlatform.h"
-#include "shared/Processor.h"
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmDeterminedProcessing.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayerWindowsFixture.h"
 
 namespace {

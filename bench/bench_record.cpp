@@ -33,7 +33,7 @@ QVT_BENCH(record_notation) {
   }
 
   const double write = qvt::bench::BestSeconds(kRuns, [&] {
-    qvt::RecordWriter writer(file);
+    qvt::RecordWriter writer(qvt::files(), file);
     for (int i = 0; i < kSongs; ++i)
       writer.writePathName(paths[i], names[i]);
     writer.commit();

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       return 0;
     file.write(rest);
   }
-  qvt::clsFileManager fm;
+  qvt::clsFileManager fm(qvt::platform());
   const qvt::Variant before = fm.ReadINI(path, section, key);
   check(before.isString());
   fm.WriteINI(path, section, key, QStringLiteral("v"));

@@ -54,7 +54,7 @@ void readRecords(const QByteArray& bytes, unsigned seed) {
 }
 
 void readValueLines(const QString& path, qsizetype size) {
-  qvt::clsFileManager fm;
+  qvt::clsFileManager fm(qvt::platform());
   check(fm.OpenFile(path, 1, true) == 0);
   while (fm.ReadNextLine()) {
     const qsizetype items = fm.currentLine().count(QLatin1Char(',')) + 1;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.h"
-#include "platform/Platform.h"
+#include "platform/fakes/InstalledPlatform.h"
 #include "player/update/Paths.h"
 
 namespace {

@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<QString> names = Listed(mv.sSongNames().items());
   const QString saved = fake.path(QStringLiteral("saved.qvl"));
   QFile::remove(saved);
-  if (!qvt::WriteListFile(mv, saved))
+  if (!qvt::WriteListFile(qvt::files(), mv, saved))
     return 0;
   mv.setLastIndex(-1);
   qvt::GlobalMethods::FindSongPath(mv, QStringLiteral("init-1"));

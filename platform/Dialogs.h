@@ -31,13 +31,4 @@ class IDialogs {
   virtual std::optional<QString> chooseFolder(const QString& title, const QString& startFolder) = 0;
 };
 
-// Plain information box with one OK button and the program's title.
-void MsgBox(const QString& text);
-// Any box; the title falls back to the program's name.
-MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
-                 int defaultButton = 1, bool systemModal = false);
-std::optional<QString> InputBox(const QString& prompt, const QString& title = QString(),
-                                const QString& defaultText = QString());
-std::optional<QString> ChooseFolder(const QString& title, const QString& startFolder);
-
 }  // namespace qvt

@@ -54,8 +54,6 @@ class IFileSystem {
 
 // True when a plain listing of the path finds an entry: ordinary files (read-only included)
 // count, folders, hidden and system entries do not. Any failure gives false.
-bool PlainFileExists(const QString& path);
-// The same through a given file system (a worker thread holds on to the one it was given).
 bool PlainFileExists(IFileSystem& fs, const QString& path);
 
 class IProgramFolder {
@@ -67,13 +65,5 @@ class IProgramFolder {
   // the program folder is not writable.
   virtual QString dataFolder() = 0;
 };
-
-// Full path of a name in the program folder, resolved without regard to case: the existing
-// entry of any case, or the name as given when none exists.
-QString ProgramFile(const QString& name);
-// The same in the data folder (settings and status files).
-QString DataFile(const QString& name);
-// Resolves `name` inside `folder` without regard to case.
-QString ResolveNoCase(const QString& folder, const QString& name);
 
 }  // namespace qvt

@@ -50,10 +50,8 @@ class IHttp {
   virtual void cancel(HttpHandle session) = 0;
 };
 
-// The installed binding (the service table's slot, platform/Platform.h), or a handed table's.
-// Aborts when none is installed.
+// A handed table's binding (platform/Platform.h). Aborts when the table has none.
 struct Platform;
-IHttp& http();
 IHttp& http(const Platform& table);
 
 }  // namespace qvt

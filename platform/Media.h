@@ -119,9 +119,7 @@ class IMediaFactory {
   virtual std::unique_ptr<IMediaPlayer> create() = 0;
 };
 
-// A new media player from the installed factory (platform().media).
-std::unique_ptr<IMediaPlayer> CreateMediaPlayer();
-// The same from a table handed to the caller.
+// A new media player from the factory of a table handed to the caller.
 struct Platform;
 std::unique_ptr<IMediaPlayer> CreateMediaPlayer(const Platform& table);
 

@@ -12,8 +12,6 @@ namespace qvt {
 
 namespace {
 
-Platform g_platform;
-
 template <typename T>
 T& require(T* service, const char* name) {
   if (service == nullptr) {
@@ -25,79 +23,37 @@ T& require(T* service, const char* name) {
 
 }  // namespace
 
-Platform& platform() {
-  return g_platform;
-}
-
-// An accessor of a table's slot `member`, and the same of the installed table.
+// An accessor of a table's slot `member`.
 #define QVT_SERVICE_ACCESSOR(Type, accessor, member) \
   Type& accessor(const Platform& table) {            \
     return require(table.member, #member);           \
   }
-#define QVT_INSTALLED_ACCESSOR(Type, accessor) \
-  Type& accessor() {                           \
-    return accessor(g_platform);               \
-  }
 
 QVT_SERVICE_ACCESSOR(IDialogs, dialogs, dialogs)
-QVT_INSTALLED_ACCESSOR(IDialogs, dialogs)
 QVT_SERVICE_ACCESSOR(IEventLoop, eventLoop, eventLoop)
-QVT_INSTALLED_ACCESSOR(IEventLoop, eventLoop)
 QVT_SERVICE_ACCESSOR(IAppControl, appControl, app)
-QVT_INSTALLED_ACCESSOR(IAppControl, appControl)
 QVT_SERVICE_ACCESSOR(IScreen, screen, screen)
-QVT_INSTALLED_ACCESSOR(IScreen, screen)
 QVT_SERVICE_ACCESSOR(IOsInfo, osInfo, os)
-QVT_INSTALLED_ACCESSOR(IOsInfo, osInfo)
 QVT_SERVICE_ACCESSOR(IProcess, process, process)
-QVT_INSTALLED_ACCESSOR(IProcess, process)
 QVT_SERVICE_ACCESSOR(IClock, systemClock, clock)
-QVT_INSTALLED_ACCESSOR(IClock, systemClock)
 QVT_SERVICE_ACCESSOR(IFileSystem, files, files)
-QVT_INSTALLED_ACCESSOR(IFileSystem, files)
 QVT_SERVICE_ACCESSOR(IProgramFolder, programFolder, programFolder)
-QVT_INSTALLED_ACCESSOR(IProgramFolder, programFolder)
 QVT_SERVICE_ACCESSOR(IVolumes, volumes, volumes)
-QVT_INSTALLED_ACCESSOR(IVolumes, volumes)
 QVT_SERVICE_ACCESSOR(IHttp, http, http)
-QVT_INSTALLED_ACCESSOR(IHttp, http)
 QVT_SERVICE_ACCESSOR(IRegistryStore, registryStore, registry)
-QVT_INSTALLED_ACCESSOR(IRegistryStore, registryStore)
 
-#undef QVT_INSTALLED_ACCESSOR
 #undef QVT_SERVICE_ACCESSOR
-
-bool HasComponentFiles() {
-  return g_platform.hasComponentFiles;
-}
-
-std::unique_ptr<IMediaPlayer> CreateMediaPlayer() {
-  return CreateMediaPlayer(g_platform);
-}
 
 std::unique_ptr<IMediaPlayer> CreateMediaPlayer(const Platform& table) {
   return require(table.media, "media").create();
-}
-
-void DoEvents() {
-  DoEvents(g_platform);
 }
 
 void DoEvents(const Platform& table) {
   eventLoop(table).doEvents();
 }
 
-void MsgBox(const QString& text) {
-  MsgBox(g_platform, text);
-}
-
 void MsgBox(const Platform& table, const QString& text) {
   MsgBox(table, text, MsgButtons::OkOnly, MsgIcon::None, QString());
-}
-
-MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
-                 int defaultButton, bool systemModal) {
-  return MsgBox(g_platform, text, buttons, icon, title, defaultButton, systemModal);
 }
 
 MsgResult MsgBox(const Platform& table, const QString& text, MsgButtons buttons, MsgIcon icon,
@@ -112,27 +68,14 @@ MsgResult MsgBox(const Platform& table, const QString& text, MsgButtons buttons,
   return dialogs(table).messageBox(spec);
 }
 
-std::optional<QString> ChooseFolder(const QString& title, const QString& startFolder) {
-  return ChooseFolder(g_platform, title, startFolder);
-}
-
 std::optional<QString> ChooseFolder(const Platform& table, const QString& title,
                                     const QString& startFolder) {
   return dialogs(table).chooseFolder(title, startFolder);
 }
 
-std::optional<QString> InputBox(const QString& prompt, const QString& title,
-                                const QString& defaultText) {
-  return InputBox(g_platform, prompt, title, defaultText);
-}
-
 std::optional<QString> InputBox(const Platform& table, const QString& prompt, const QString& title,
                                 const QString& defaultText) {
   return dialogs(table).inputBox(prompt, title.isEmpty() ? table.programName : title, defaultText);
-}
-
-bool PlainFileExists(const QString& path) {
-  return PlainFileExists(files(), path);
 }
 
 bool PlainFileExists(IFileSystem& fs, const QString& path) {
@@ -142,10 +85,6 @@ bool PlainFileExists(IFileSystem& fs, const QString& path) {
   if (!attrs)
     return false;
   return (*attrs & (kAttrDirectory | kAttrHidden | kAttrSystem)) == 0;
-}
-
-QString ResolveNoCase(const QString& folder, const QString& name) {
-  return ResolveNoCase(files(), folder, name);
 }
 
 QString ResolveNoCase(IFileSystem& fs, const QString& folder, const QString& name) {
@@ -160,16 +99,8 @@ QString ResolveNoCase(IFileSystem& fs, const QString& folder, const QString& nam
   return exact;
 }
 
-QString ProgramFile(const QString& name) {
-  return ProgramFile(g_platform, name);
-}
-
 QString ProgramFile(const Platform& table, const QString& name) {
   return ResolveNoCase(files(table), programFolder(table).folder(), name);
-}
-
-QString DataFile(const QString& name) {
-  return DataFile(g_platform, name);
 }
 
 QString DataFile(const Platform& table, const QString& name) {

@@ -2,11 +2,11 @@
 // The table of services: every seam between the program's logic and the machine it runs on, in
 // one place. Each program's main builds one from the services it owns
 // (platform/production/ProductionPlatform.h, MachinePlatform.h) and hands it to what it makes,
-// which reaches the machine through it (the accessors below that take a table). The player's
-// main also installs its table process-wide, for the forms without a table that a few places
-// still use; the Updater installs nothing. In tests FakePlatform (platform/fakes/FakePlatform.h)
-// installs the fakes; a test that swaps one service uses ScopedPlatform
-// (platform/fakes/ScopedPlatform.h), which puts the previous table back on scope exit.
+// which reaches the machine through it (the accessors below). Nothing is installed process-wide
+// in the programs. Tests, benchmarks and fuzz targets install a table of fakes
+// (platform/fakes/FakePlatform.h, InstalledPlatform.h) and hand that; a test that swaps one
+// service uses ScopedPlatform (platform/fakes/ScopedPlatform.h), which puts the previous table
+// back on scope exit.
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -54,20 +54,8 @@ struct Platform {
   QString programName = QStringLiteral("Quavertone");
 };
 
-// The installed services. Aborts when a service is used that is not installed (http() and
-// registryStore() are declared in platform/Http.h and platform/Registry.h). Each accessor also
-// answers the service of a table handed to its caller (`table`), with the same check.
-Platform& platform();
-IDialogs& dialogs();
-IEventLoop& eventLoop();
-IAppControl& appControl();
-IScreen& screen();
-IOsInfo& osInfo();
-IProcess& process();
-IClock& systemClock();
-IFileSystem& files();
-IProgramFolder& programFolder();
-IVolumes& volumes();
+// A table's services. Each aborts when its slot is empty (http() and registryStore() are
+// declared in platform/Http.h and platform/Registry.h).
 IDialogs& dialogs(const Platform& table);
 IEventLoop& eventLoop(const Platform& table);
 IAppControl& appControl(const Platform& table);
@@ -79,9 +67,10 @@ IFileSystem& files(const Platform& table);
 IProgramFolder& programFolder(const Platform& table);
 IVolumes& volumes(const Platform& table);
 
-// The helpers of Dialogs.h and FileSystem.h over a table handed to the caller: a box titled
-// with the table's program name by default, a pass of its event loop, and names resolved in
-// its program and data folders through its file system.
+// The helpers over a table handed to the caller: a box titled with the table's program name by
+// default, a pass of its event loop, and the full path of a name in its program or data folder
+// (settings and status files) through its file system, resolved without regard to case (the
+// existing entry of any case, or the name as given when none exists).
 void MsgBox(const Platform& table, const QString& text);
 MsgResult MsgBox(const Platform& table, const QString& text, MsgButtons buttons, MsgIcon icon,
                  const QString& title, int defaultButton = 1, bool systemModal = false);
@@ -95,12 +84,8 @@ QString ProgramFile(const Platform& table, const QString& name);
 QString DataFile(const Platform& table, const QString& name);
 QString ResolveNoCase(IFileSystem& fs, const QString& folder, const QString& name);
 
-// The component switch (Platform::hasComponentFiles): false on Linux.
-bool HasComponentFiles();
-
 // Points a table's machine services at the members of `set`, which names them as the table
-// does (dialogs, eventLoop, app, ...); InstallMachineServices fills the installed table.
-// Production and FakePlatform fill tables with them.
+// does (dialogs, eventLoop, app, ...). Production and FakePlatform fill tables with them.
 template <typename ServiceSet>
 void FillMachineServices(Platform& p, ServiceSet& set) {
   p.dialogs = &set.dialogs;
@@ -114,12 +99,5 @@ void FillMachineServices(Platform& p, ServiceSet& set) {
   p.programFolder = &set.programFolder;
   p.volumes = &set.volumes;
 }
-template <typename ServiceSet>
-void InstallMachineServices(ServiceSet& set) {
-  FillMachineServices(platform(), set);
-}
-
-// One pass of the event loop.
-void DoEvents();
 
 }  // namespace qvt

@@ -81,10 +81,8 @@ class IRegistryStore {
   virtual RegistryResult subkeyNames(int32_t root, const QString& path, QStringList* names) = 0;
 };
 
-// The installed store (the service table's slot, platform/Platform.h), or a handed table's.
-// Aborts when none is installed.
+// A handed table's store (platform/Platform.h). Aborts when the table has none.
 struct Platform;
-IRegistryStore& registryStore();
 IRegistryStore& registryStore(const Platform& table);
 
 // True for the predefined root handles.

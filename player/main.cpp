@@ -19,25 +19,29 @@
 int main(int argc, char** argv) {
   // An option (--help, --version, --export-m3u8...) runs without a window and ends the
   // program; the conversions write through the file system service.
-  qvt::LinuxFileSystem files;
-  qvt::platform().files = &files;
-  qvt::ProcessorState progress;  // what the progress operations remember
-  qvt::platform().processor = &progress;
-  if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv))
-    return *status;
+  {
+    qvt::LinuxFileSystem files;
+    if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv, files))
+      return *status;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quavertone"));
   // The windows end the program themselves when they close.
   QApplication::setQuitOnLastWindowClosed(false);
   std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
-  const qvt::ProductionPlatform services(QStringLiteral("Quavertone"));
-  qvt::QtProgressWindows progressWindows;
-  qvt::platform().progressWindows = &progressWindows;
+  // The services every window and operation receives: the machine's, and the progress
+  // operations' state and windows.
+  qvt::ProductionPlatform machine(QStringLiteral("Quavertone"));
+  qvt::ProcessorState progress;
+  qvt::QtProgressWindows progressWindows(progress);
+  qvt::Platform services = machine.Table();
+  services.processor = &progress;
+  services.progressWindows = &progressWindows;
   qvt::ApplyDesignFont();
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares
   qvt::MprisHub mpris;
   mpris.Install();
-  qvt::PlayerWindows windows(musicVariables, qvt::platform(), &mpris);
+  qvt::PlayerWindows windows(musicVariables, services, &mpris);
   qvt::OnTerminationSignal([&windows] { qvt::MainModule::CloseNormally(windows); });
   qvt::MainModule::Main(windows, qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
   return QApplication::exec();

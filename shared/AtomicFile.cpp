@@ -5,15 +5,11 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
 namespace qvt {
 
-AtomicFile::AtomicFile(IFileSystem& fs, const QString& path) : AtomicFile(path) {
-  fs_ = &fs;
-}
-
-AtomicFile::AtomicFile(const QString& path) : target_(path) {
+AtomicFile::AtomicFile(IFileSystem& fs, const QString& path) : fs_(fs), target_(path) {
   const QFileInfo info(path);
   if (info.isSymLink())
     target_ = info.symLinkTarget();
@@ -67,12 +63,11 @@ Result<void> AtomicFile::commit() {
   file_.close();
   if (file_.error() != QFileDevice::NoError)
     return fail(QStringLiteral("Cannot write"), file_.errorString());
-  IFileSystem& fs = fs_ != nullptr ? *fs_ : files();
-  if (const Result<void> renamed = fs.renameFile(tempPath_, target_); !renamed)
+  if (const Result<void> renamed = fs_.renameFile(tempPath_, target_); !renamed)
     return fail(QStringLiteral("Cannot replace"), renamed.error());
   tempPath_.clear();
   // Makes the rename itself durable; the file is in place whatever this answers.
-  (void)fs.syncToDisk(QFileInfo(target_).absolutePath());
+  (void)fs_.syncToDisk(QFileInfo(target_).absolutePath());
   return {};
 }
 
@@ -87,10 +82,6 @@ void AtomicFile::discard() {
 Unexpected AtomicFile::fail(const QString& what, const QString& reason) {
   discard();
   return Unexpected{QStringLiteral("%1 %2: %3").arg(what, target_, reason)};
-}
-
-Result<void> WriteFileAtomically(const QString& path, QByteArrayView data) {
-  return WriteFileAtomically(files(), path, data);
 }
 
 Result<void> WriteFileAtomically(IFileSystem& fs, const QString& path, QByteArrayView data) {

@@ -22,9 +22,8 @@ class IFileSystem;
 
 class AtomicFile {
  public:
-  // Renames and syncs through `fs`, or through the installed file system (platform/Platform.h).
+  // Renames and syncs through `fs`.
   AtomicFile(IFileSystem& fs, const QString& path);
-  explicit AtomicFile(const QString& path);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -48,7 +47,7 @@ class AtomicFile {
  private:
   Unexpected fail(const QString& what, const QString& reason);
 
-  IFileSystem* fs_ = nullptr;  // none: the installed one
+  IFileSystem& fs_;
   QString target_;
   QString tempPath_;
   QFile file_;
@@ -56,6 +55,5 @@ class AtomicFile {
 
 // Writes `data` as the whole new content of `path`, the same way.
 Result<void> WriteFileAtomically(IFileSystem& fs, const QString& path, QByteArrayView data);
-Result<void> WriteFileAtomically(const QString& path, QByteArrayView data);
 
 }  // namespace qvt

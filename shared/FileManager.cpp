@@ -104,8 +104,6 @@ void rewriteIni(const QString& from, const QString& to, qint64 target, bool repl
 
 }  // namespace
 
-clsFileManager::clsFileManager() : clsFileManager(platform()) {}
-
 clsFileManager::clsFileManager(const Platform& services)
     : services_(&services), file_(std::make_unique<detail::LineFile>()) {}
 

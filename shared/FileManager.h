@@ -30,8 +30,7 @@ class LineFile;
 
 class clsFileManager {
  public:
-  // Over the installed services (platform/Platform.h), or over the table its owner hands it.
-  clsFileManager();
+  // Over the table its owner hands it.
   explicit clsFileManager(const Platform& services);
   // Closes a file left open, without a message. (Not copyable: it owns its open file.)
   ~clsFileManager();

@@ -31,11 +31,6 @@ T& Required(T* service, const char* name) {
   return *service;
 }
 
-// The installed state; aborts when the program installed none.
-ProcessorState& InstalledState() {
-  return ProcessorStateOf(platform());
-}
-
 }  // namespace
 
 Processor::Processor(ProcessorState& state, IProgressWindows* windows, IEventLoop* eventLoop,
@@ -184,53 +179,6 @@ Processor ProcessorOf(const Platform& table) {
   return Processor(ProcessorStateOf(table), table.progressWindows, table.eventLoop, table.screen);
 }
 
-Processor InstalledProcessor() {
-  return ProcessorOf(platform());
-}
-
-IProgressWindows* GetProgressWindows() {
-  return platform().progressWindows;
-}
-
-void SetProcessingSuppressed(bool bValue) {
-  InstalledProcessor().SetSuppressed(bValue);
-}
-bool IsProcessingSuppressed() {
-  return InstalledProcessor().IsSuppressed();
-}
-
-ProgressWindow GetProcessingForm() {
-  return InstalledProcessor().Form();
-}
-
-void ShowProcessing(const QString& sMessage, bool bAutoSizeValue, double dblEvery) {
-  InstalledProcessor().Show(sMessage, bAutoSizeValue, dblEvery);
-}
-
-void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QString& sCaption) {
-  InstalledProcessor().ShowDetermined(dblMin, dblMax, bWrap, sCaption);
-}
-
-void UpdateProcessing(const QString& sMessage) {
-  InstalledProcessor().Update(sMessage);
-}
-
-void AdvanceProcessing(const QString& sMessage, double dblSteps) {
-  InstalledProcessor().Advance(sMessage, dblSteps);
-}
-
-void HideProcessing() {
-  InstalledProcessor().Hide();
-}
-
-bool IsProcessingCancellable() {
-  return InstalledProcessor().IsCancellable();
-}
-
-void CancelProcessing() {
-  InstalledProcessor().Cancel();
-}
-
 bool IsProcessingCancellable(const ProcessorState& state) {
   return static_cast<bool>(state.onCancel);
 }
@@ -240,9 +188,6 @@ void CancelProcessing(const ProcessorState& state) {
   if (const std::function<void()> onCancel = state.onCancel)
     onCancel();
 }
-
-ScopedProcessingCancel::ScopedProcessingCancel(std::function<void()> onCancel)
-    : ScopedProcessingCancel(InstalledState(), std::move(onCancel)) {}
 
 ScopedProcessingCancel::ScopedProcessingCancel(ProcessorState& state,
                                                std::function<void()> onCancel)
@@ -254,8 +199,6 @@ ScopedProcessingCancel::ScopedProcessingCancel(ProcessorState& state,
 ScopedProcessingCancel::~ScopedProcessingCancel() {
   state_.onCancel = std::move(previous_);
 }
-
-ScopedProcessingStop::ScopedProcessingStop() : ScopedProcessingStop(InstalledState()) {}
 
 ScopedProcessingStop::ScopedProcessingStop(ProcessorState& state)
     : state_(state), outer_(std::exchange(state_.stopScope, this)) {}

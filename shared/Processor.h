@@ -1,7 +1,7 @@
 #pragma once
 // The progress operations that every long operation of both programs uses: a bare message window
 // (frmProcessing) or a window with a message and a progress bar (frmDeterminedProcessing).
-// Callers pair one Show with one Hide; every UpdateProcessing also lets the event loop run once,
+// Callers pair one Show with one Hide; every Update also lets the event loop run once,
 // which is what keeps the interface alive during the operation (callers disable their controls,
 // since their own handlers may run there).
 //
@@ -54,7 +54,7 @@ class IProgressWindows {
 
 // What the operations remember between calls: the window in use, how the message window is
 // sized, the bar's range and value, and the running operation's way out. The program's start-up
-// owns one for the whole run and installs it in the service table (Platform::processor); only
+// owns one for the whole run and puts it in the table it hands down (Platform::processor); only
 // the operations below read or change it.
 class ScopedProcessingStop;
 class ProcessorState {
@@ -75,27 +75,40 @@ class ProcessorState {
   ScopedProcessingStop* stopScope = nullptr;  // the innermost operation that can be stopped
 };
 
-// The operations below over the services they use, for a caller that was handed them: the state,
-// the windows (nullptr: none; the operations still let the event loop run), the event loop of
-// UpdateProcessing and the screen the windows are centred on. The free functions are the same
-// operations over what the service table holds (InstalledProcessor).
+// The progress operations over the services they use, handed to their caller: the state, the
+// windows (nullptr: none; the operations still let the event loop run), the event loop of Update
+// and the screen the windows are centred on.
 class Processor {
  public:
   Processor(ProcessorState& state, IProgressWindows* windows, IEventLoop* eventLoop,
             IScreen* screen);
 
-  // Each is the free function of the same meaning below: SetProcessingSuppressed,
-  // IsProcessingSuppressed, GetProcessingForm, ShowProcessing, ShowDeterminedProcessing,
-  // UpdateProcessing, AdvanceProcessing, HideProcessing, IsProcessingCancellable and
-  // CancelProcessing.
+  // While suppressed, no window is shown, changed or closed; Update still lets the event loop
+  // run once. A window opened before suppression stays open until a Hide made after it ends.
   void SetSuppressed(bool bValue);
   bool IsSuppressed() const;
+  // The window in use: the progress bar window after ShowDetermined, else the message window.
   ProgressWindow Form() const;
+  // Opens the message window with sMessage, sized to it and centred on the screen. With
+  // bAutoSizeValue, later messages resize the window when they are longer than the one it was
+  // sized for, and in any case on every dblEvery-th update (below 1 counts as 1).
   void Show(const QString& sMessage, bool bAutoSizeValue = true, double dblEvery = 0);
+  // Opens the progress bar window centred on the screen, the bar at dblMin of dblMin..dblMax
+  // (a maximum below the minimum is taken as the minimum), the message sCaption. With bWrap the
+  // bar starts again at its minimum when an update passes the maximum; without it stays there.
   void ShowDetermined(double dblMin, double dblMax, bool bWrap, const QString& sCaption);
+  // Changes the message of the window in use; the progress bar window also advances its bar by
+  // one and keeps its text when sMessage is empty. A window the user has hidden is left alone.
+  // Always ends with one pass of the event loop.
   void Update(const QString& sMessage);
+  // Update for dblSteps updates at once, the message being the last one's, without the pass of
+  // the event loop: for an operation whose work runs on another thread while this one waits in
+  // its event loop.
   void Advance(const QString& sMessage, double dblSteps);
+  // Hides and destroys the window in use; the other window, when it is shown, is in use from
+  // then on.
   void Hide();
+  // IsProcessingCancellable and CancelProcessing (below) of the state.
   bool IsCancellable() const;
   void Cancel();
 
@@ -111,49 +124,10 @@ class Processor {
   IScreen* screen_;
 };
 
-// The operations over a table's state, progress windows, event loop and screen: a table handed
-// to the caller, or the installed one.
+// The operations over a table's state, progress windows, event loop and screen.
 Processor ProcessorOf(const Platform& table);
 // A table's progress state; aborts when it has none.
 ProcessorState& ProcessorStateOf(const Platform& table);
-Processor InstalledProcessor();
-
-// The windows the operations drive: the service table's progressWindows (platform/Platform.h).
-// nullptr: no windows; the operations still let the event loop run.
-IProgressWindows* GetProgressWindows();
-
-// While suppressed, no window is shown, changed or closed; UpdateProcessing still lets the event
-// loop run once. A window opened before suppression stays open until a Hide made after it ends.
-void SetProcessingSuppressed(bool bValue);
-bool IsProcessingSuppressed();
-
-// The window in use: the progress bar window after ShowDeterminedProcessing, else the message
-// window.
-ProgressWindow GetProcessingForm();
-
-// Opens the message window with sMessage, sized to it and centred on the screen. With
-// bAutoSizeValue, later messages resize the window when they are longer than the one it was
-// sized for, and in any case on every dblEvery-th update (below 1 counts as 1).
-void ShowProcessing(const QString& sMessage, bool bAutoSizeValue = true, double dblEvery = 0);
-
-// Opens the progress bar window centred on the screen, the bar at dblMin of dblMin..dblMax
-// (a maximum below the minimum is taken as the minimum), the message sCaption. With bWrap the
-// bar starts again at its minimum when an update passes the maximum; without it stays there.
-void ShowDeterminedProcessing(double dblMin, double dblMax, bool bWrap, const QString& sCaption);
-
-// Changes the message of the window in use; the progress bar window also advances its bar by
-// one and keeps its text when sMessage is empty. A window the user has hidden is left alone.
-// Always ends with one pass of the event loop.
-void UpdateProcessing(const QString& sMessage);
-
-// UpdateProcessing for dblSteps updates at once, the message being the last one's, without the
-// pass of the event loop: for an operation whose work runs on another thread while this one
-// waits in its event loop.
-void AdvanceProcessing(const QString& sMessage, double dblSteps);
-
-// Hides and destroys the window in use; the other window, when it is shown, is in use from
-// then on.
-void HideProcessing();
 
 // The user's way out of an operation that can stop (a download): while one of these lives,
 // closing a progress window or pressing Escape in it calls CancelProcessing, which runs its
@@ -161,9 +135,7 @@ void HideProcessing();
 // each puts back the handler it replaced.
 class ScopedProcessingCancel {
  public:
-  // Over a given state, or the installed one.
   ScopedProcessingCancel(ProcessorState& state, std::function<void()> onCancel);
-  explicit ScopedProcessingCancel(std::function<void()> onCancel);
   ~ScopedProcessingCancel();
   ScopedProcessingCancel(const ScopedProcessingCancel&) = delete;
   ScopedProcessingCancel& operator=(const ScopedProcessingCancel&) = delete;
@@ -177,9 +149,7 @@ class ScopedProcessingCancel {
 // Scopes nest; a stop reaches the innermost.
 class ScopedProcessingStop {
  public:
-  // Over a given state, or the installed one.
   explicit ScopedProcessingStop(ProcessorState& state);
-  ScopedProcessingStop();
   ~ScopedProcessingStop();
   ScopedProcessingStop(const ScopedProcessingStop&) = delete;
   ScopedProcessingStop& operator=(const ScopedProcessingStop&) = delete;
@@ -192,11 +162,8 @@ class ScopedProcessingStop {
   ScopedProcessingStop* outer_;
   bool bStopped_ = false;
 };
-// Whether the running operation can stop.
-bool IsProcessingCancellable();
-// Asks the running operation to stop; nothing when it cannot.
-void CancelProcessing();
-// The same two over a given state.
+// Whether the state's running operation can stop, and asking it to stop (nothing when it
+// cannot).
 bool IsProcessingCancellable(const ProcessorState& state);
 void CancelProcessing(const ProcessorState& state);
 

@@ -433,11 +433,6 @@ RecordWriter::RecordWriter(IFileSystem& fs, const QString& path) : file_(fs, pat
   buffer_.reserve(kWriteChunk + 4096);
 }
 
-RecordWriter::RecordWriter(const QString& path) : file_(path) {
-  check(file_.open());
-  buffer_.reserve(kWriteChunk + 4096);
-}
-
 RecordWriter::~RecordWriter() = default;
 
 bool RecordWriter::canStoreText(const QString& text) {

@@ -104,9 +104,8 @@ class ValueLine {
 // RecordError(WriteFailed).
 class RecordWriter {
  public:
-  // Puts the file in place through `fs`, or through the installed file system.
+  // Puts the file in place through `fs`.
   RecordWriter(IFileSystem& fs, const QString& path);
-  explicit RecordWriter(const QString& path);
   ~RecordWriter();
   RecordWriter(const RecordWriter&) = delete;
   RecordWriter& operator=(const RecordWriter&) = delete;

@@ -34,28 +34,18 @@ inline QSizeF TwipsOf(QSize pixels) {
   return {TwipsOf(pixels.width()), TwipsOf(pixels.height())};
 }
 
-// The primary screen's size in twips: a given screen's, or the installed one's.
+// The primary screen's size in twips.
 inline double ScreenWidthTwips(IScreen& screen) {
   return TwipsOf(screen.widthPixels());
 }
 inline double ScreenHeightTwips(IScreen& screen) {
   return TwipsOf(screen.heightPixels());
 }
-inline double ScreenWidthTwips() {
-  return ScreenWidthTwips(screen());
-}
-inline double ScreenHeightTwips() {
-  return ScreenHeightTwips(screen());
-}
 
 // The top left corner, in twips, that centres a window of this outer size on the screen.
 inline QPointF centerOnScreen(IScreen& screen, QSizeF outerTwips) {
   return {(TwipsOf(screen.widthPixels()) - outerTwips.width()) / 2,
           (TwipsOf(screen.heightPixels()) - outerTwips.height()) / 2};
-}
-// The same on the installed screen.
-inline QPointF centerOnScreen(QSizeF outerTwips) {
-  return centerOnScreen(screen(), outerTwips);
 }
 
 }  // namespace qvt

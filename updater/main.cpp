@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   // installed for the whole process.
   qvt::MachinePlatform machine(QStringLiteral("Updater"));
   qvt::ProcessorState progress;  // the progress windows are always shown
-  qvt::QtProgressWindows progressWindows(&progress);
+  qvt::QtProgressWindows progressWindows(progress);
   qvt::Platform services = machine.Table();
   services.progressWindows = &progressWindows;
   services.processor = &progress;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/fakes/InstalledPlatform.h"
 #include "platform/fakes/ScopedPlatform.h"
 #include "platform/linux/LinuxFileSystem.h"
 

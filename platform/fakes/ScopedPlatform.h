@@ -11,7 +11,7 @@
 
 #include <type_traits>
 
-#include "platform/Platform.h"
+#include "platform/fakes/InstalledPlatform.h"
 
 namespace qvt {
 

@@ -12,11 +12,4 @@ Platform MachinePlatform::Table() {
   return table;
 }
 
-void MachinePlatform::Install() {
-  InstallMachineServices(*this);
-  Platform& p = platform();
-  p.hasComponentFiles = false;
-  p.programName = programName_;
-}
-
 }  // namespace qvt

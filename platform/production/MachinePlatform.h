@@ -1,9 +1,7 @@
 #pragma once
 // The Linux machine services both programs use (dialogs, event loop, application control,
 // screen, operating system, processes, clock, files, program folder, volumes). A program's
-// composition root (its main) owns it, and either hands a table of them (Table) to what it
-// builds or installs them into the service table (platform/Platform.h) for as long as the object
-// lives.
+// composition root (its main) owns it and hands a table of them (Table) to what it builds.
 
 #include <QString>
 
@@ -21,8 +19,6 @@ class MachinePlatform {
 
   // A table of these services under the program's name; its other slots are empty.
   Platform Table();
-  // Puts these services and the program's name into the service table.
-  void Install();
   MachinePlatform(const MachinePlatform&) = delete;
   MachinePlatform& operator=(const MachinePlatform&) = delete;
 

@@ -5,13 +5,15 @@
 namespace qvt {
 
 ProductionPlatform::ProductionPlatform(const QString& programName)
-    : machine_(programName), registry_(SqliteRegistry::DefaultPath()) {
-  machine_.Install();
-  Platform& p = platform();
-  p.media = &media_;
-  p.http = &http_;
-  p.registry = &registry_;
-  p.desktop = &desktop_;
+    : machine_(programName), registry_(SqliteRegistry::DefaultPath()) {}
+
+Platform ProductionPlatform::Table() {
+  Platform table = machine_.Table();
+  table.media = &media_;
+  table.http = &http_;
+  table.registry = &registry_;
+  table.desktop = &desktop_;
+  return table;
 }
 
 }  // namespace qvt

@@ -1,8 +1,8 @@
 #pragma once
 // The player's real services: the Linux machine services (MachinePlatform), libmpv media,
-// libcurl HTTP, the SQLite registry store and the Linux desktop, installed into the service
-// table (platform/Platform.h) for as long as the object lives; no component files. The
-// player's composition root (player/main.cpp) owns it, after the QApplication exists.
+// libcurl HTTP, the SQLite registry store and the Linux desktop; no component files. The
+// player's composition root (player/main.cpp) owns it, after the QApplication exists, and hands
+// a table of them (Table) to what it builds.
 
 #include <QString>
 
@@ -19,6 +19,9 @@ class ProductionPlatform {
   explicit ProductionPlatform(const QString& programName);
   ProductionPlatform(const ProductionPlatform&) = delete;
   ProductionPlatform& operator=(const ProductionPlatform&) = delete;
+
+  // A table of these services under the program's name; the progress slots are empty.
+  Platform Table();
 
  private:
   MachinePlatform machine_;

@@ -12,16 +12,21 @@
 #include <QStringList>
 #include <optional>
 
+namespace qvt {
+class IFileSystem;
+}
+
 namespace qvt::cli {
 
 // The exit status when the command line was an option (run now), nullopt when the windows take
 // it. An argument is an option when it begins with "--", or is "-h"; Qt's own one-dash options
 // (-platform, -style...) and file names go to the windows. arguments exclude the program name.
 // Options that need an application object (the desktop entry) get a QCoreApplication here.
-std::optional<int> RunCommandLine(int argc, char** argv);
+// Files the options write are put in place through fs.
+std::optional<int> RunCommandLine(int argc, char** argv, IFileSystem& fs);
 
 // The same on a list of arguments, for an application that exists already (and for tests).
-std::optional<int> RunOption(const QStringList& arguments);
+std::optional<int> RunOption(const QStringList& arguments, IFileSystem& fs);
 
 // The text --help prints.
 QString HelpText();

@@ -9,7 +9,7 @@
 
 namespace qvt {
 
-int InstallDesktopEntryCommand() {
+int InstallDesktopEntryCommand(IFileSystem& fs) {
   const QString folder = QCoreApplication::applicationDirPath();
   QString error;
   try {
@@ -17,7 +17,7 @@ int InstallDesktopEntryCommand() {
     const QStringList extensions = reader.readText().split(u' ', Qt::SkipEmptyParts);
     LinuxDesktop desktop;
     const Result<void> installed =
-        InstallDesktopEntry(desktop, QCoreApplication::applicationFilePath(),
+        InstallDesktopEntry(desktop, fs, QCoreApplication::applicationFilePath(),
                             folder + QStringLiteral("/QVTFile.png"), extensions);
     if (installed)
       return 0;

@@ -2,10 +2,12 @@
 
 namespace qvt {
 
+class IFileSystem;
+
 // The command line "--install-desktop-entry" that an install runs with the installed program:
 // writes the desktop entry for this executable (InstallDesktopEntry) with the extensions of
 // the program folder's "AcceptedFileTypes.qvc". Needs a QCoreApplication. Answers the exit
-// code, having printed a one-line error on failure.
-int InstallDesktopEntryCommand();
+// code, having printed a one-line error on failure. Files are put in place through fs.
+int InstallDesktopEntryCommand(IFileSystem& fs);
 
 }  // namespace qvt

@@ -37,10 +37,10 @@ bool HasControlCharacter(const QString& text) {
 }
 
 // Replaces the file through a temporary file in the same folder, which is made when missing.
-Result<void> WriteInFolder(const QString& path, const QByteArray& bytes) {
+Result<void> WriteInFolder(IFileSystem& fs, const QString& path, const QByteArray& bytes) {
   if (!QDir().mkpath(QFileInfo(path).absolutePath()))
     return Unexpected{QStringLiteral("Cannot create the folder of ") + path};
-  return WriteFileAtomically(path, bytes);
+  return WriteFileAtomically(fs, path, bytes);
 }
 
 // The file's content, empty when there is no file; fails when it exists but cannot be read (it
@@ -78,7 +78,8 @@ QByteArray OwnMimePackage(const QString& mimeType, const QString& ext, const QSt
 }
 
 // The type's MIME type, writing a type of our own when the database knows none.
-Result<QString> MimeTypeFor(IDesktop& desktop, const QString& ext, const QString& description) {
+Result<QString> MimeTypeFor(IDesktop& desktop, IFileSystem& fs, const QString& ext,
+                            const QString& description) {
   const QString known = desktop.mimeTypeForExtension(ext);
   if (!known.isEmpty())
     return known;
@@ -86,7 +87,7 @@ Result<QString> MimeTypeFor(IDesktop& desktop, const QString& ext, const QString
   const QString mimeDir = desktop.dataHome() + QStringLiteral("/mime");
   const QString package =
       mimeDir + QStringLiteral("/packages/quavertone-") + ext + QStringLiteral(".xml");
-  const Result<void> written = WriteInFolder(package, OwnMimePackage(own, ext, description));
+  const Result<void> written = WriteInFolder(fs, package, OwnMimePackage(own, ext, description));
   if (!written)
     return Unexpected{written.error()};
   desktop.runTool(QStringLiteral("update-mime-database"), {mimeDir});
@@ -101,8 +102,8 @@ QString EntryIcon(IDesktop& desktop, const QString& iconPath) {
 }
 
 // Writes the desktop entry listing the MIME types it listed before and mimeTypes.
-Result<void> WriteDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
-                               const QStringList& mimeTypes) {
+Result<void> WriteDesktopEntry(IDesktop& desktop, IFileSystem& fs, const QString& exePath,
+                               const QString& iconPath, const QStringList& mimeTypes) {
   const QString appDir = desktop.dataHome() + QStringLiteral("/applications");
   const QString path = appDir + u'/' + QLatin1String(kDesktopEntryName);
   const Result<QByteArray> old = ReadExisting(path);
@@ -114,18 +115,19 @@ Result<void> WriteDesktopEntry(IDesktop& desktop, const QString& exePath, const 
       types.append(type);
   }
   const QByteArray text = DesktopEntryText(exePath, EntryIcon(desktop, iconPath), types);
-  const Result<void> written = WriteInFolder(path, text);
+  const Result<void> written = WriteInFolder(fs, path, text);
   if (written)
     desktop.runTool(QStringLiteral("update-desktop-database"), {appDir});
   return written;
 }
 
-Result<void> WriteDefaultApplication(IDesktop& desktop, const QString& mimeType) {
+Result<void> WriteDefaultApplication(IDesktop& desktop, IFileSystem& fs, const QString& mimeType) {
   const QString path = desktop.configHome() + QStringLiteral("/mimeapps.list");
   const Result<QByteArray> old = ReadExisting(path);
   if (!old)
     return Unexpected{old.error()};
-  return WriteInFolder(path, UpdateMimeAppsList(*old, mimeType, QLatin1String(kDesktopEntryName)));
+  return WriteInFolder(fs, path,
+                       UpdateMimeAppsList(*old, mimeType, QLatin1String(kDesktopEntryName)));
 }
 
 struct SectionLines {
@@ -251,27 +253,28 @@ QByteArray UpdateMimeAppsList(const QByteArray& old, const QString& mimeType,
   return lines.join('\n') + '\n';
 }
 
-Result<QString> RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association) {
+Result<QString> RegisterWithDesktop(IDesktop& desktop, IFileSystem& fs,
+                                    const DesktopAssociation& association) {
   const QString ext = DesktopExtension(association.extension);
   if (ext.isEmpty())
     return Unexpected{u'"' + association.extension +
                       QStringLiteral("\" is not a file extension the desktop can use")};
   if (HasControlCharacter(association.exePath) || HasControlCharacter(association.iconPath))
     return Unexpected{kUnwritablePath};
-  const Result<QString> mimeType = MimeTypeFor(desktop, ext, association.description);
+  const Result<QString> mimeType = MimeTypeFor(desktop, fs, ext, association.description);
   if (!mimeType)
     return mimeType;
   Result<void> written =
-      WriteDesktopEntry(desktop, association.exePath, association.iconPath, {*mimeType});
+      WriteDesktopEntry(desktop, fs, association.exePath, association.iconPath, {*mimeType});
   if (written)
-    written = WriteDefaultApplication(desktop, *mimeType);
+    written = WriteDefaultApplication(desktop, fs, *mimeType);
   if (!written)
     return Unexpected{written.error()};
   return mimeType;
 }
 
-Result<void> InstallDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
-                                 const QStringList& extensions) {
+Result<void> InstallDesktopEntry(IDesktop& desktop, IFileSystem& fs, const QString& exePath,
+                                 const QString& iconPath, const QStringList& extensions) {
   if (HasControlCharacter(exePath) || HasControlCharacter(iconPath))
     return Unexpected{kUnwritablePath};
   QStringList types;
@@ -280,7 +283,7 @@ Result<void> InstallDesktopEntry(IDesktop& desktop, const QString& exePath, cons
     if (type.startsWith(QLatin1String("audio/")) && !types.contains(type))
       types.append(type);
   }
-  return WriteDesktopEntry(desktop, exePath, iconPath, types);
+  return WriteDesktopEntry(desktop, fs, exePath, iconPath, types);
 }
 
 }  // namespace qvt

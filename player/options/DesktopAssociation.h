@@ -21,6 +21,8 @@
 
 namespace qvt {
 
+class IFileSystem;
+
 struct DesktopAssociation {
   QString extension;    // as typed: leading dots are dropped, letters taken in lower case
   QString description;  // describes a MIME type of our own ("OGG File")
@@ -30,16 +32,17 @@ struct DesktopAssociation {
 
 inline constexpr char kDesktopEntryName[] = "quavertone.desktop";
 
-// Registers the association. Answers the MIME type it used; throws nothing, and fails with the
-// reason when something could not be written.
-Result<QString> RegisterWithDesktop(IDesktop& desktop, const DesktopAssociation& association);
+// Registers the association, putting the files it writes in place through fs. Answers the MIME
+// type it used; throws nothing, and fails with the reason when something could not be written.
+Result<QString> RegisterWithDesktop(IDesktop& desktop, IFileSystem& fs,
+                                    const DesktopAssociation& association);
 
 // Writes the desktop entry that an install puts in place: the same file as the association
 // writes, offering the audio MIME types of the extensions (as the shared MIME database knows
 // them) to the file manager's "Open With" without making the player their default. Types the
 // entry listed already stay. Fails with the reason when it cannot be written.
-Result<void> InstallDesktopEntry(IDesktop& desktop, const QString& exePath, const QString& iconPath,
-                                 const QStringList& extensions);
+Result<void> InstallDesktopEntry(IDesktop& desktop, IFileSystem& fs, const QString& exePath,
+                                 const QString& iconPath, const QStringList& extensions);
 
 // The extension as the desktop's globs use it, or "" when it cannot be one (empty, or holding
 // anything but ASCII letters, digits and "._+-").

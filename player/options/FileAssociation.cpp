@@ -31,7 +31,7 @@ void RegisterWithDesktopOf(const Platform& services, const QString& sAssociation
     return;
   const DesktopAssociation association{sAssociation, sClassDescription, sExePath,
                                        ProgramFile(services, QStringLiteral("QVTFile.png"))};
-  const Result<QString> registered = RegisterWithDesktop(*desktop, association);
+  const Result<QString> registered = RegisterWithDesktop(*desktop, files(services), association);
   if (!registered) {
     throw RegistryError(kRegErrAssociation, services.programName + QStringLiteral(".cRegistry"),
                         QStringLiteral("Failed to associate the file type with the desktop: ") +

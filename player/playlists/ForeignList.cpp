@@ -242,17 +242,18 @@ ForeignList ReadForeignList(const QString& sPath,
   return list;
 }
 
-Result<void> WriteM3u8(const std::vector<ListEntry>& songs, const QString& outPath,
+Result<void> WriteM3u8(IFileSystem& fs, const std::vector<ListEntry>& songs, const QString& outPath,
                        bool bRelative) {
   const QString sListFolder = bRelative ? QFileInfo(outPath).absolutePath() : QString();
   QByteArray out("#EXTM3U\n");
   for (const auto& [sPath, sName] : songs)
     out +=
         "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + M3uLocation(sPath, sListFolder) + '\n';
-  return WriteFileAtomically(outPath, out);
+  return WriteFileAtomically(fs, outPath, out);
 }
 
-Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath, bool bRelative) {
+Result<void> ExportM3u8(IFileSystem& fs, const QString& qvlPath, const QString& outPath,
+                        bool bRelative) {
   std::vector<ListEntry> songs;
   try {
     RecordReader reader(qvlPath);
@@ -267,17 +268,17 @@ Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath, bool bRe
   } catch (const RecordError& failure) {
     return Unexpected{qvlPath + QStringLiteral(": ") + failure.description()};
   }
-  return WriteM3u8(songs, outPath, bRelative);
+  return WriteM3u8(fs, songs, outPath, bRelative);
 }
 
-int ExportM3u8Command(const QStringList& arguments) {
+int ExportM3u8Command(IFileSystem& fs, const QStringList& arguments) {
   const bool bRelative = arguments.size() == 4 && arguments[1] == QLatin1String("--relative");
   if (arguments.size() != (bRelative ? 4 : 3)) {
     std::fputs("usage: Quavertone --export-m3u8 [--relative] LIST.qvl OUT.m3u8\n", stderr);
     return 2;
   }
   const Result<void> exported =
-      ExportM3u8(arguments[arguments.size() - 2], arguments.back(), bRelative);
+      ExportM3u8(fs, arguments[arguments.size() - 2], arguments.back(), bRelative);
   if (!exported) {
     std::fprintf(stderr, "Quavertone: %s\n",
                  exported.error().simplified().toLocal8Bit().constData());

@@ -21,6 +21,8 @@
 
 namespace qvt {
 
+class IFileSystem;
+
 struct ListEntry {
   QString sPath;
   QString sName;
@@ -41,17 +43,20 @@ bool IsForeignListName(const QString& sName);
 ForeignList ReadForeignList(const QString& sPath,
                             const std::function<bool(const ListEntry&)>& onEntry = {});
 
-// Writes the songs as an extended M3U8 at outPath (through a temporary file), with each path
+// Writes the songs as an extended M3U8 at outPath (through a temporary file put in place through
+// fs), with each path
 // relative to outPath's folder when bRelative. Fails with a one-line reason when the file
 // cannot be written; an old file at outPath then stays as it was.
-Result<void> WriteM3u8(const std::vector<ListEntry>& songs, const QString& outPath, bool bRelative);
+Result<void> WriteM3u8(IFileSystem& fs, const std::vector<ListEntry>& songs, const QString& outPath,
+                       bool bRelative);
 
 // Writes the songs of the .qvl at qvlPath as WriteM3u8 does. Fails with a one-line reason
 // when the .qvl cannot be read whole or the output cannot be written.
-Result<void> ExportM3u8(const QString& qvlPath, const QString& outPath, bool bRelative = false);
+Result<void> ExportM3u8(IFileSystem& fs, const QString& qvlPath, const QString& outPath,
+                        bool bRelative = false);
 
 // The command line "--export-m3u8 [--relative] LIST.qvl OUT.m3u8" (arguments after the
 // program's name): the exit code, having printed a one-line error on failure.
-int ExportM3u8Command(const QStringList& arguments);
+int ExportM3u8Command(IFileSystem& fs, const QStringList& arguments);
 
 }  // namespace qvt

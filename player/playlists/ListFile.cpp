@@ -103,14 +103,14 @@ std::optional<LoadResult> AddRecords(const Platform& services, MusicVariables& m
 }
 
 // The play list as an M3U8 whose paths are relative to its own folder.
-bool WritePortableM3u8(const MusicVariables& mv, const QString& sPath) {
+bool WritePortableM3u8(IFileSystem& fs, const MusicVariables& mv, const QString& sPath) {
   std::vector<ListEntry> songs;
   for (std::size_t i = 0; static_cast<double>(i) <= mv.dblLastIndex() &&
                           i < mv.sSongPaths().size() && i < mv.sSongNames().size();
        ++i) {
     songs.push_back({mv.sSongPaths()[i], mv.sSongNames()[i]});
   }
-  return WriteM3u8(songs, sPath, true).has_value();
+  return WriteM3u8(fs, songs, sPath, true).has_value();
 }
 
 }  // namespace
@@ -170,7 +170,7 @@ void LoadListFile(const Platform& services, MusicVariables& mv, IEditorView& vie
   MsgBox(services, FormatNumber(result.dblAdded) + QStringLiteral(" Songs loaded successfully"));
 }
 
-bool WriteListFile(const MusicVariables& mv, const QString& sPath) {
+bool WriteListFile(IFileSystem& fs, const MusicVariables& mv, const QString& sPath) {
   // A song whose path or name holds a double quote would not read back: nothing is written.
   const auto count = static_cast<std::size_t>(std::max(0.0, mv.dblLastIndex() + 1));
   for (std::size_t i = 0; i < count && i < mv.sSongPaths().size() && i < mv.sSongNames().size();
@@ -181,7 +181,7 @@ bool WriteListFile(const MusicVariables& mv, const QString& sPath) {
     }
   }
   try {
-    RecordWriter writer(sPath);
+    RecordWriter writer(fs, sPath);
     writer.write({mv.dblLastIndex()});
     for (double i = 0; i <= mv.dblLastIndex(); ++i) {
       const auto at = static_cast<std::size_t>(i);
@@ -220,7 +220,8 @@ void SaveListFile(const Platform& services, const MusicVariables& mv, IEditorVie
   sPath = FixDoubleBackslash(sPath + sFileName);
   // A name that is no plain file name would leave the folder shown or cannot be created.
   if (sFolder.isEmpty() || !IsUsableFileName(sAnswer) || !IsUsableFileName(sFileName) ||
-      !(bM3u8 ? WritePortableM3u8(mv, sPath) : WriteListFile(mv, sPath))) {
+      !(bM3u8 ? WritePortableM3u8(files(services), mv, sPath)
+              : WriteListFile(files(services), mv, sPath))) {
     MsgBox(services, QStringLiteral("Save Failed"));
     view.SetStatusText(QStringLiteral("Save Failed"));
     return;

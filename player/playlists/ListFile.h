@@ -15,6 +15,7 @@
 namespace qvt {
 
 class IEditorView;
+class IFileSystem;
 class MusicVariables;
 struct Platform;
 
@@ -44,8 +45,8 @@ void LoadListFile(const Platform& services, MusicVariables& mv, IEditorView& vie
 // through a temporary file that replaces the old one only once it is complete.
 void SaveListFile(const Platform& services, const MusicVariables& mv, IEditorView& view);
 
-// Writes the play list to a file; false when the file could not be written or put in place
-// (an old file of that name is then left as it was).
-bool WriteListFile(const MusicVariables& mv, const QString& sPath);
+// Writes the play list to a file, put in place through fs; false when the file could not be
+// written or put in place (an old file of that name is then left as it was).
+bool WriteListFile(IFileSystem& fs, const MusicVariables& mv, const QString& sPath);
 
 }  // namespace qvt

@@ -20,8 +20,7 @@ struct Platform;
 namespace qvt::GlobalMethods {
 
 // Each operation that shows a message, lets the event loop run or reaches the files does so
-// through the services handed in first. The forms without them, over the installed table, stay
-// for the player window's callers that are not handed services yet.
+// through the services handed in first.
 
 // Options. Loading priority: 0 or 1 slow, 2 immediate. Processing messages: 0 or 1 shown,
 // 2 hidden. Any other code shows a message and keeps the flag.

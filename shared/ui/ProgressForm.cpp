@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-#include "platform/Platform.h"
 #include "shared/Processor.h"
 
 #include "shared/Twips.h"
@@ -42,10 +41,9 @@ void ProgressForm::moveTwips(double left, double top) {
 }
 
 bool ProgressForm::CancelRunningOperation() {
-  const ProcessorState* state = cancelState_ != nullptr ? cancelState_ : platform().processor;
-  if (state == nullptr || !IsProcessingCancellable(*state))
+  if (cancelState_ == nullptr || !IsProcessingCancellable(*cancelState_))
     return false;
-  CancelProcessing(*state);
+  CancelProcessing(*cancelState_);
   return true;
 }
 

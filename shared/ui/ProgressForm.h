@@ -19,7 +19,7 @@ class ProgressForm : public Form {
  public:
   explicit ProgressForm(Qt::WindowFlags extraFlags);
 
-  // The state whose running operation a close or Escape stops; none: the installed one.
+  // The state whose running operation a close or Escape stops; none: a close only hides.
   void cancelThrough(ProcessorState* state) { cancelState_ = state; }
 
   // The text of the window's message label.

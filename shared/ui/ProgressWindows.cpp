@@ -12,9 +12,9 @@ T* CancellingThrough(T* form, ProcessorState* state) {
 
 }  // namespace
 
-QtProgressWindows::QtProgressWindows(ProcessorState* state)
-    : message_(forms_, [state] { return CancellingThrough(new frmProcessing(), state); }),
-      bar_(forms_, [state] { return CancellingThrough(new frmDeterminedProcessing(), state); }) {}
+QtProgressWindows::QtProgressWindows(ProcessorState& state)
+    : message_(forms_, [&state] { return CancellingThrough(new frmProcessing(), &state); }),
+      bar_(forms_, [&state] { return CancellingThrough(new frmDeterminedProcessing(), &state); }) {}
 
 bool QtProgressWindows::isVisible(ProgressWindow window) {
   const ProgressForm* form = loaded(window);

@@ -13,9 +13,8 @@ namespace qvt {
 // create one. Each program's start-up owns one, after the QApplication exists.
 class QtProgressWindows final : public IProgressWindows {
  public:
-  // `state`: the progress state whose running operation a close or Escape in a window stops;
-  // none: the installed one.
-  explicit QtProgressWindows(ProcessorState* state = nullptr);
+  // `state`: the progress state whose running operation a close or Escape in a window stops.
+  explicit QtProgressWindows(ProcessorState& state);
 
   bool isVisible(ProgressWindow window) override;
   void show(ProgressWindow window) override;

@@ -1,8 +1,8 @@
 // The scriptable media player that tests of the player logic use.
 #include <gtest/gtest.h>
 
-#include "platform/Platform.h"
 #include "platform/fakes/FakeMediaPlayer.h"
+#include "platform/fakes/InstalledPlatform.h"
 
 namespace qvt {
 namespace {

@@ -14,8 +14,8 @@
 #include "platform/fakes/FakePlatform.h"
 #include "platform/http/CurlHttp.h"
 #include "player/update/downloader.h"
-#include "shared/Processor.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
 

@@ -43,6 +43,7 @@
 #include "player/window/frmMusic.h"
 #include "tests/net/TestServer.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "platform/Platform.h"
 #include "platform/fakes/FakePlatform.h"
+#include "platform/fakes/InstalledPlatform.h"
 #include "platform/linux/LinuxDialogs.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSystem.h"

@@ -19,6 +19,7 @@
 #include "player/window/frmMusic.h"
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmDeterminedProcessing.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/WindowTest.h"
 

@@ -8,7 +8,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
-#include "shared/Processor.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/TestFiles.h"
 

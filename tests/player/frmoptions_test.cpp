@@ -21,6 +21,7 @@
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmProcessing.h"
 #include "tests/support/BoxAssertions.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/QtPrinters.h"

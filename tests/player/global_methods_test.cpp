@@ -15,7 +15,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/WorkerThread.h"
-#include "shared/Processor.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/SongLists.h"

@@ -308,8 +308,8 @@ TEST_F(PlayListFile, ExportedM3u8LoadsBackTheSameSongs) {
                                    "/m/trail.mp3 "};
   const std::vector<QString> names{"Blue, Live", "#1", "two lines", "trail"};
   SetList(paths, names);
-  ASSERT_TRUE(WriteListFile(test::PlayList(), In("l.qvl")));
-  const Result<void> exported = ExportM3u8(In("l.qvl"), In("out.m3u8"));
+  ASSERT_TRUE(WriteListFile(files(), test::PlayList(), In("l.qvl")));
+  const Result<void> exported = ExportM3u8(files(), In("l.qvl"), In("out.m3u8"));
   ASSERT_TRUE(exported) << exported.error().toStdString();
   SetList({}, {});
   Load("out.m3u8");
@@ -317,7 +317,7 @@ TEST_F(PlayListFile, ExportedM3u8LoadsBackTheSameSongs) {
   EXPECT_EQ(test::PlayList().sSongNames().items(), names);
 
   ASSERT_TRUE(WriteAll(In("bad.qvl"), "3\r\n\"/m/a.mp3\",\"a\"\r\n"));
-  const Result<void> refused = ExportM3u8(In("bad.qvl"), In("out.m3u8"));
+  const Result<void> refused = ExportM3u8(files(), In("bad.qvl"), In("out.m3u8"));
   EXPECT_FALSE(refused);
   EXPECT_FALSE(refused.error().isEmpty());
   EXPECT_TRUE(ReadAll(In("out.m3u8")).contains("Blue, Live"));

@@ -95,11 +95,13 @@ TEST(DesktopAssociation, KnownTypesAccumulateAndUnknownOnesGetATypeOfTheirOwn) {
   desktop.home = dir.path();
   desktop.known["wav"] = "audio/x-wav";
   const DesktopAssociation wav{"WAV", "WAV File", "/p/Quavertone", "/p/QVTFile.png"};
-  const Result<QString> wavType = RegisterWithDesktop(desktop, wav);
+  const Result<QString> wavType = RegisterWithDesktop(desktop, files(), wav);
   EXPECT_EQ(wavType.value_or(""), "audio/x-wav") << wavType.error().toStdString();
   const DesktopAssociation own{"qvx", "QVX <File>", "/p/Quavertone", "/p/QVTFile.png"};
-  EXPECT_EQ(RegisterWithDesktop(desktop, own).value_or(""), "application/x-quavertone-qvx");
-  EXPECT_EQ(RegisterWithDesktop(desktop, wav).value_or(""), "audio/x-wav") << "again: no duplicate";
+  EXPECT_EQ(RegisterWithDesktop(desktop, files(), own).value_or(""),
+            "application/x-quavertone-qvx");
+  EXPECT_EQ(RegisterWithDesktop(desktop, files(), wav).value_or(""), "audio/x-wav")
+      << "again: no duplicate";
 
   const QByteArray entry = test::ReadAll(dir.filePath("data/applications/quavertone.desktop"));
   EXPECT_TRUE(entry.contains("\nMimeType=audio/x-wav;application/x-quavertone-qvx;\n"))
@@ -113,7 +115,8 @@ TEST(DesktopAssociation, KnownTypesAccumulateAndUnknownOnesGetATypeOfTheirOwn) {
   EXPECT_TRUE(list.contains("audio/x-wav=quavertone.desktop;\n"));
   EXPECT_TRUE(list.contains("application/x-quavertone-qvx=quavertone.desktop;\n"));
 
-  const Result<QString> refused = RegisterWithDesktop(desktop, {"a b", "", "/p/Q", "/p/i.png"});
+  const Result<QString> refused =
+      RegisterWithDesktop(desktop, files(), {"a b", "", "/p/Q", "/p/i.png"});
   EXPECT_EQ(refused.value_or(""), "");
   EXPECT_FALSE(refused.error().isEmpty());
 }
@@ -129,13 +132,14 @@ TEST(DesktopAssociation, InstalledEntryAndAssociationShareOneFile) {
   ASSERT_TRUE(QDir().mkpath(dir.filePath("data/icons/hicolor/scalable/apps")));
   ASSERT_TRUE(
       test::WriteAll(dir.filePath("data/icons/hicolor/scalable/apps/quavertone.svg"), "<svg/>"));
-  ASSERT_TRUE(InstallDesktopEntry(desktop, "/p/Quavertone", "/p/QVTFile.png",
+  ASSERT_TRUE(InstallDesktopEntry(desktop, files(), "/p/Quavertone", "/p/QVTFile.png",
                                   {"MP3", "OGG", "MKV", "MP3", "XYZ"}));
   const QString path = dir.filePath("data/applications/quavertone.desktop");
   EXPECT_EQ(test::ReadAll(path),
             DesktopEntryText("/p/Quavertone", "quavertone", {"audio/mpeg", "audio/ogg"}));
   desktop.known["wav"] = "audio/x-wav";
-  (void)RegisterWithDesktop(desktop, {"wav", "WAV File", "/p/Quavertone", "/p/QVTFile.png"});
+  (void)RegisterWithDesktop(desktop, files(),
+                            {"wav", "WAV File", "/p/Quavertone", "/p/QVTFile.png"});
   EXPECT_EQ(test::ReadAll(path), DesktopEntryText("/p/Quavertone", "quavertone",
                                                   {"audio/mpeg", "audio/ogg", "audio/x-wav"}));
 }
@@ -155,11 +159,12 @@ TEST(LinuxDesktop, XdgMimeAnswersTheEntryAndTheEntryIsValid) {
 
   LinuxDesktop desktop;
   const Result<QString> wav = RegisterWithDesktop(
-      desktop, {"wav", "WAV File", dir.filePath("my music/Quavertone"), "/p/QVTFile.png"});
+      desktop, files(), {"wav", "WAV File", dir.filePath("my music/Quavertone"), "/p/QVTFile.png"});
   const QString wavType = wav.value_or("");
   ASSERT_FALSE(wavType.isEmpty()) << wav.error().toStdString();
   const Result<QString> own = RegisterWithDesktop(
-      desktop, {"qvtzz", "QVTZZ File", dir.filePath("my music/Quavertone"), "/p/QVTFile.png"});
+      desktop, files(),
+      {"qvtzz", "QVTZZ File", dir.filePath("my music/Quavertone"), "/p/QVTFile.png"});
   const QString ownType = own.value_or("");
   EXPECT_EQ(ownType, "application/x-quavertone-qvtzz") << own.error().toStdString();
 

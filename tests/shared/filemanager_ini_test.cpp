@@ -29,7 +29,7 @@ class IniFile : public ::testing::Test {
 
   FakePlatform fake;
   const QString path = fake.path("a.ini");
-  clsFileManager fm;
+  clsFileManager fm{platform()};
 };
 using ReadINI = IniFile;
 using WriteINI = IniFile;

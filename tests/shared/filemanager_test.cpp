@@ -27,7 +27,7 @@ QByteArray readBytes(const QString& path) {
 
 // Writes one value line of `values` and returns the file's bytes.
 QByteArray writtenLine(FakePlatform& fake, const std::vector<Variant>& values) {
-  clsFileManager fm;
+  clsFileManager fm(platform());
   EXPECT_EQ(fm.OpenFile(fake.path("v.qvs"), 2, false), 0);
   for (const Variant& v : values)
     EXPECT_TRUE(fm.SaveVariable(v, false));
@@ -46,7 +46,7 @@ void openLine(FakePlatform& fake, clsFileManager& fm, const QByteArray& bytes) {
 // Every line of a file as ReadNextLine gives them.
 QStringList allLines(FakePlatform& fake, const QByteArray& bytes) {
   writeBytes(fake.path("l.qvs"), bytes);
-  clsFileManager fm;
+  clsFileManager fm(platform());
   EXPECT_EQ(fm.OpenFile(fake.path("l.qvs"), 1, false), 0);
   QStringList lines;
   while (fm.ReadNextLine())
@@ -62,7 +62,7 @@ QStringList allLines(FakePlatform& fake, const QByteArray& bytes) {
 TEST(ValueLine, SavedValuesWriteOneLineAndReadBack) {
   FakePlatform fake;
   EXPECT_EQ(writtenLine(fake, {"a", int16_t(5), false}), "\"a\",5,#FALSE#\r\n");
-  clsFileManager fm;
+  clsFileManager fm(platform());
   openLine(fake, fm, readBytes(fake.path("v.qvs")));
   EXPECT_EQ(fm.GetVarFromFile(0), Variant("a"));
   EXPECT_EQ(fm.GetVarFromFile(1), Variant(5.0));
@@ -130,7 +130,7 @@ TEST(ValueLine, ItemsConvertToDoublesOrText) {
       {QByteArray("a\0b", 3), 0, QString("a") + QChar(0) + "b"},
   };
   for (const auto& row : rows) {
-    clsFileManager fm;
+    clsFileManager fm(platform());
     openLine(fake, fm, row.line + "\r\n");
     EXPECT_EQ(fm.GetVarFromFile(row.index), row.expected) << row.line.constData();
   }
@@ -148,7 +148,7 @@ TEST(ValueLine, DoublesSurviveTheRoundTripExactly) {
   values.emplace_back(5e-324);
   values.emplace_back(1.7976931348623157e308);
   writtenLine(fake, values);
-  clsFileManager fm;
+  clsFileManager fm(platform());
   openLine(fake, fm, readBytes(fake.path("v.qvs")));
   for (size_t i = 0; i < values.size(); ++i) {
     EXPECT_EQ(fm.GetVarFromFile(static_cast<int16_t>(i)), values[i]) << i;
@@ -169,7 +169,7 @@ TEST(ValueLine, BadItemsAreReportedAndGiveEmpty) {
   for (const auto& row : rows) {
     for (const bool verbose : {false, true}) {
       fake.dialogs.shown.clear();
-      clsFileManager fm;
+      clsFileManager fm(platform());
       openLine(fake, fm, row.line);
       EXPECT_TRUE(fm.GetVarFromFile(row.index, verbose).isEmpty());
       ASSERT_EQ(fake.dialogs.shown.size(), verbose ? 0u : 1u) << row.line.constData();
@@ -213,7 +213,7 @@ TEST(Reading, HostileFilesNeverCrash) {
   const QByteArray megaLine(1 << 20, 'a');
   const QByteArray commas(1 << 20, ',');
   for (const QByteArray& bytes : {garbage, megaLine, commas, QByteArray(1000, '\0')}) {
-    clsFileManager fm;
+    clsFileManager fm(platform());
     writeBytes(fake.path("g.bin"), bytes);
     ASSERT_EQ(fm.OpenFile(fake.path("g.bin"), 1, true), 0);
     while (fm.ReadNextLine()) {
@@ -222,7 +222,7 @@ TEST(Reading, HostileFilesNeverCrash) {
     }
     EXPECT_TRUE(fm.isEOF());
   }
-  clsFileManager fm;
+  clsFileManager fm(platform());
   openLine(fake, fm, megaLine);
   EXPECT_EQ(fm.GetVarFromFile(0).toString().size(), 1 << 20);
   openLine(fake, fm, commas);
@@ -231,7 +231,7 @@ TEST(Reading, HostileFilesNeverCrash) {
 
 TEST(Reading, EndOfFileKeepsTheCurrentLine) {
   FakePlatform fake;
-  clsFileManager fm;
+  clsFileManager fm(platform());
   openLine(fake, fm, "1,2\r\n3");
   EXPECT_FALSE(fm.isEOF());
   EXPECT_EQ(fm.ReadLine(), "3") << "ReadLine reads on without counting";
@@ -279,7 +279,7 @@ TEST(Messages, ShownTitledFileErrorOnlyWhenNotVerbose) {
   for (const auto& row : rows) {
     for (const bool verbose : {true, false}) {
       fake.dialogs.shown.clear();
-      clsFileManager fm;
+      clsFileManager fm(platform());
       row.act(fm, verbose);
       if (verbose) {
         EXPECT_TRUE(fake.dialogs.shown.empty()) << row.message;
@@ -298,7 +298,7 @@ TEST(Messages, ShownTitledFileErrorOnlyWhenNotVerbose) {
 
 TEST(OpenFile, MissingFileForReadingGivesOneAndKeepsTheMode) {
   FakePlatform fake;
-  clsFileManager fm;
+  clsFileManager fm(platform());
   EXPECT_EQ(fm.OpenFile(fake.path("x"), 7, false), 0) << "an unknown mode opens nothing";
   EXPECT_FALSE(fm.bFileOpen());
   EXPECT_EQ(fm.OpenFile(fake.path("missing.qvs"), 1, false), 1);
@@ -316,7 +316,7 @@ TEST(OpenFile, WritingRespectsReadOnlyAndCreatesMissingFiles) {
   writeBytes(fake.path("ro2.qvs"), "x\r\n");
   fake.files.attributeOverrides[fake.path("ro.qvs")] = kAttrReadOnly;
   fake.files.attributeOverrides[fake.path("ro2.qvs")] = kAttrReadOnly | kAttrArchive;
-  clsFileManager fm;
+  clsFileManager fm(platform());
   EXPECT_EQ(fm.OpenFile(fake.path("ro.qvs"), 2, false), 2);
   EXPECT_EQ(fm.OpenFile(fake.path("ro.qvs"), 3, true), 2);
   EXPECT_FALSE(fm.bFileOpen());
@@ -337,7 +337,7 @@ TEST(OpenFile, WritingRespectsReadOnlyAndCreatesMissingFiles) {
 TEST(OpenFile, WriteTruncatesAppendAddsAndOpeningDiscardsPendingValues) {
   FakePlatform fake;
   const QString path = fake.path("w.qvs");
-  clsFileManager fm;
+  clsFileManager fm(platform());
   ASSERT_EQ(fm.OpenFile(path, 3, true), 0) << "append creates a missing file";
   fm.SaveVariable("a", true);
   fm.WriteLineToFile();
@@ -360,7 +360,7 @@ TEST(OpenFile, AnOpenFileIsReportedAndClosedFirst) {
   FakePlatform fake;
   writeBytes(fake.path("a.qvs"), "a\r\n");
   const int before = FileNumbersInUse();
-  clsFileManager fm;
+  clsFileManager fm(platform());
   ASSERT_EQ(fm.OpenFile(fake.path("a.qvs"), 1, true), 0);
   EXPECT_EQ(FileNumbersInUse(), before + 1);
   EXPECT_EQ(fm.OpenFile(fake.path("b.qvs"), 2, false), 0) << "the new open sets its own code";
@@ -378,7 +378,7 @@ TEST(OpenFile, OtherFailuresGiveNinetyNine) {
   const QString paths[] = {fake.path("plain/below.qvs"), fake.path("no/such/folder.qvs")};
   for (const QString& path : paths) {
     fake.dialogs.shown.clear();
-    clsFileManager fm;
+    clsFileManager fm(platform());
     EXPECT_EQ(fm.OpenFile(path, 2, false), 99) << path.toStdString();
     EXPECT_EQ(fm.iFileNumber(), -1);
     EXPECT_EQ(fm.dLineNumber(), -1);
@@ -394,8 +394,8 @@ TEST(FileNumbers, EachOpenFileHoldsItsOwnNumberUntilClosed) {
   FakePlatform fake;
   const int before = FileNumbersInUse();
   {
-    clsFileManager a;
-    clsFileManager b;
+    clsFileManager a(platform());
+    clsFileManager b(platform());
     ASSERT_EQ(a.OpenFile(fake.path("a"), 2, true), 0);
     ASSERT_EQ(b.OpenFile(fake.path("b"), 2, true), 0);
     EXPECT_NE(a.iFileNumber(), b.iFileNumber());
@@ -409,7 +409,7 @@ TEST(FileNumbers, EachOpenFileHoldsItsOwnNumberUntilClosed) {
   while (FileNumbersInUse() < kMaxFileNumber)
     taken.push_back(TakeFreeFileNumber());
   EXPECT_THROW(GetFreeFileNumber(), FileManagerError);
-  clsFileManager fm;
+  clsFileManager fm(platform());
   EXPECT_EQ(fm.OpenFile(fake.path("c"), 2, false), 99);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Too many files"});
   for (const int16_t n : taken)
@@ -421,7 +421,7 @@ TEST(Writing, WriteFailuresAreNotReportedAsSuccess) {
   if (!QFile::exists("/dev/full"))
     GTEST_SKIP() << "no /dev/full";
   FakePlatform fake;
-  clsFileManager fm;
+  clsFileManager fm(platform());
   ASSERT_EQ(fm.OpenFile("/dev/full", 2, false), 0);
   fm.SaveVariable(QString(100000, 'x'), false);
   EXPECT_THROW(fm.WriteLineToFile(false), FileManagerError);
@@ -444,7 +444,7 @@ TEST(Questions, FileExistsExtensionsAndAttributes) {
     writeBytes(fake.path(name), "x");
   }
   fake.files.attributeOverrides[fake.path("ro")] = kAttrReadOnly;
-  clsFileManager fm;
+  clsFileManager fm(platform());
   const struct {
     QString path;
     bool exists;
@@ -472,7 +472,7 @@ TEST(Questions, FileExistsExtensionsAndAttributes) {
 TEST(Questions, SystemFoldersAndMakeDir) {
   FakePlatform fake;
   platform().hasComponentFiles = true;
-  clsFileManager fm;
+  clsFileManager fm(platform());
   fake.os.env["windir"] = "/win";
   fake.os.major = 5;
   EXPECT_EQ(fm.WinVer(), 5);

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/fakes/FakePlatform.h"
-#include "shared/Processor.h"
 #include "shared/Twips.h"
+#include "tests/support/InstalledProgress.h"
 #include "tests/support/ProgressRecorder.h"
 
 using namespace qvt;

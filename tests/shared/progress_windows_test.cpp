@@ -10,17 +10,17 @@
 #include <optional>
 
 #include "platform/fakes/FakePlatform.h"
-#include "shared/Processor.h"
 #include "shared/ui/ProgressWindows.h"
 #include "shared/ui/frmDeterminedProcessing.h"
 #include "shared/ui/frmProcessing.h"
+#include "tests/support/InstalledProgress.h"
 
 using namespace qvt;
 
 namespace {
 
 QtProgressWindows& Progress() {
-  static QtProgressWindows windows;
+  static QtProgressWindows windows(ProcessorStateOf(platform()));
   return windows;
 }
 
@@ -150,7 +150,7 @@ TEST_F(ProgressWindowsTest, EscapeOrClosingStopsAnOperationThatCanStop) {
         int cancels = 0;
         std::optional<ScopedProcessingCancel> scope;
         if (bCancellable)
-          scope.emplace([&] { ++cancels; });
+          scope.emplace(ProcessorStateOf(platform()), [&] { ++cancels; });
         if (bEscape) {
           QTest::keyClick(&form, Qt::Key_Escape);
         } else {

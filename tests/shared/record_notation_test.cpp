@@ -64,7 +64,7 @@ QString readAs(RecordReader& r, char type) {
 TEST(RecordWriter, WritesTheNotationByteForByte) {
   FakePlatform fake;
   const QString path = fake.path("out.qvl");
-  RecordWriter w(path);
+  RecordWriter w(files(), path);
   w.write({"C:\\a,b.mp3", -1});
   w.write({int16_t(1), int16_t(33), int16_t(1)});
   w.write({0.5, -2.25, 1e21, 32767.0, -0.0});
@@ -143,7 +143,7 @@ TEST(RecordNotation, RoundTripsTextAndNumbersExactly) {
   const QStringList texts = {"",        " lead and trail ", "a,b,,c", "tab\there", u8"Ünïcödé ♫ 🎵",
                              "C:\\x\\", "#TRUE#",           "-1"};
   const double numbers[] = {0.1, 1.0 / 3, -1e-300, 123456789.125, DBL_MAX, -DBL_MIN, 5e-324};
-  RecordWriter w(fake.path("rt.qvs"));
+  RecordWriter w(files(), fake.path("rt.qvs"));
   for (const QString& t : texts)
     w.writePathName(t, t + "2");
   for (double d : numbers)
@@ -185,7 +185,7 @@ TEST(RecordWriter, ReplacesTheTargetOnlyOnCommit) {
   ::chmod(QFile::encodeName(path).constData(), 0640);
   const QFile::Permissions mode = QFile::permissions(path);
   {
-    RecordWriter w(path);
+    RecordWriter w(files(), path);
     w.write({1});
     EXPECT_EQ(readAll(path), "old\r\n");
     EXPECT_EQ(entries(fake.folder()).size(), 2) << "the temporary file sits beside the target";
@@ -212,18 +212,18 @@ TEST(RecordWriter, FailuresLeaveTheTargetAndNoTemporaryFile) {
     EXPECT_EQ(entries(fake.folder()), QStringList{"cfg.qvs"});
   };
   expectWriteFailed([&] {
-    RecordWriter w(path);
+    RecordWriter w(files(), path);
     w.write({1});
     throw RecordError(RecordError::WriteFailed, "abandoned");
   });
-  expectWriteFailed([&] { RecordWriter w(path + "/below/a.qvl"); });
+  expectWriteFailed([&] { RecordWriter w(files(), path + "/below/a.qvl"); });
   expectWriteFailed([&] {
-    RecordWriter w(path);
+    RecordWriter w(files(), path);
     w.write({std::numeric_limits<double>::quiet_NaN()});
   });
   fake.files.failingPaths << path;
   expectWriteFailed([&] {
-    RecordWriter w(path);
+    RecordWriter w(files(), path);
     w.writeText(QString(300000, 'x'));
     w.commit();
   });
@@ -233,7 +233,7 @@ TEST(RecordWriter, WritesThroughASymbolicLink) {
   FakePlatform fake;
   writeAll(fake.path("real.qvs"), "old");
   ASSERT_TRUE(QFile::link(fake.path("real.qvs"), fake.path("link.qvs")));
-  RecordWriter w(fake.path("link.qvs"));
+  RecordWriter w(files(), fake.path("link.qvs"));
   w.write({true});
   w.commit();
   EXPECT_TRUE(QFileInfo(fake.path("link.qvs")).isSymLink());

@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/Platform.h"
+#include "platform/fakes/InstalledPlatform.h"
 #include "player/PlayerWindows.h"
 #include "player/options/frmOptions.h"
 #include "player/playlists/frmChoose.h"
@@ -39,7 +39,7 @@ inline PlayerWindows& Windows() {
 }
 
 inline QtProgressWindows& ProgressWindows() {
-  static QtProgressWindows windows;
+  static QtProgressWindows windows(ProcessorStateOf(platform()));
   return windows;
 }
 

@@ -3,7 +3,7 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "platform/Platform.h"
+#include "platform/fakes/InstalledPlatform.h"
 #include "shared/Processor.h"
 #include "shared/ui/DesignFont.h"
 

@@ -359,7 +359,7 @@ TEST_F(UpdaterTest, PlayerThatCannotBeStartedAsksOkRetriesCancelEnds) {
 // The real windows while the Updater waits and counts down, saved for a look.
 TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
   qvt::FakePlatform fake;
-  qvt::QtProgressWindows progressWindows;
+  qvt::QtProgressWindows progressWindows(qvt::ProcessorStateOf(qvt::platform()));
   qvt::platform().progressWindows = &progressWindows;
   QFile status(fake.path("Status.tmp"));
   ASSERT_TRUE(status.open(QIODevice::WriteOnly));
