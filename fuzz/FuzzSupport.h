@@ -6,6 +6,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/fakes/FakePlatform.h"
+#include "shared/FileNumbers.h"
 #include "shared/Processor.h"
 
 namespace qvt::fuzz {
@@ -30,6 +31,8 @@ inline FakePlatform& platform() {
   static ProcessorState progress;
   progress = ProcessorState();
   qvt::platform().processor = &progress;
+  static FileNumbers fileNumbers;
+  qvt::platform().fileNumbers = &fileNumbers;
   static const bool quiet = (QuietLoggingUnlessAsked(), true);
   (void)quiet;
   fake.files.synced.clear();

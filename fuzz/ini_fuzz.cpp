@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (after != rest && plainKey(key)) {
     check(fm.ReadINI(path, section, key) == qvt::Variant("v"));
   }
-  check(qvt::FileNumbersInUse() == 0);
+  check(qvt::FileNumbersOf(qvt::platform()).InUse() == 0);
   fake.dialogs.shown.clear();
   return 0;
 }

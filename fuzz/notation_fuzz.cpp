@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file.write(bytes);
   }
   readValueLines(path, bytes.size());
-  check(qvt::FileNumbersInUse() == 0);
+  check(qvt::FileNumbersOf(qvt::platform()).InUse() == 0);
   fake.dialogs.shown.clear();
   return 0;
 }

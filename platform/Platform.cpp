@@ -10,23 +10,15 @@
 
 namespace qvt {
 
-namespace {
-
-template <typename T>
-T& require(T* service, const char* name) {
-  if (service == nullptr) {
-    std::fprintf(stderr, "platform service not installed: %s\n", name);
-    std::abort();
-  }
-  return *service;
+void AbortMissingService(const char* name) {
+  std::fprintf(stderr, "platform service not installed: %s\n", name);
+  std::abort();
 }
-
-}  // namespace
 
 // An accessor of a table's slot `member`.
 #define QVT_SERVICE_ACCESSOR(Type, accessor, member) \
   Type& accessor(const Platform& table) {            \
-    return require(table.member, #member);           \
+    return RequireService(table.member, #member);    \
   }
 
 QVT_SERVICE_ACCESSOR(IDialogs, dialogs, dialogs)
@@ -45,7 +37,7 @@ QVT_SERVICE_ACCESSOR(IRegistryStore, registryStore, registry)
 #undef QVT_SERVICE_ACCESSOR
 
 std::unique_ptr<IMediaPlayer> CreateMediaPlayer(const Platform& table) {
-  return require(table.media, "media").create();
+  return RequireService(table.media, "media").create();
 }
 
 void DoEvents(const Platform& table) {

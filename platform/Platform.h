@@ -15,6 +15,7 @@
 
 namespace qvt {
 
+class FileNumbers;
 class IDesktop;
 class IHttp;
 class IMediaFactory;
@@ -45,6 +46,9 @@ struct Platform {
   // What the progress operations remember between calls (shared/Processor.h): owned by the
   // program's start-up, and in tests by the test run, which starts each test with it afresh.
   ProcessorState* processor = nullptr;
+  // The file numbers of the files the file manager opens (shared/FileNumbers.h): one table for
+  // the program, owned by its start-up, and in tests by the test run.
+  FileNumbers* fileNumbers = nullptr;
   // The component switch. True where the platform's controls come as separate component files
   // that the player checks for at start-up and downloads into the system folder (a Windows
   // arrangement). Always false on Linux, where the controls are part of the program: every
@@ -53,6 +57,16 @@ struct Platform {
   bool hasComponentFiles = false;
   QString programName = QStringLiteral("Quavertone");
 };
+
+// Ends the program, naming the service that a table handed down does not hold.
+[[noreturn]] void AbortMissingService(const char* name);
+// The service in a table's slot; ends the program when the slot is empty.
+template <typename T>
+T& RequireService(T* service, const char* name) {
+  if (service == nullptr)
+    AbortMissingService(name);
+  return *service;
+}
 
 // A table's services. Each aborts when its slot is empty (http() and registryStore() are
 // declared in platform/Http.h and platform/Registry.h).

@@ -12,6 +12,7 @@
 #include "player/startup/MainModule.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Mpris.h"
+#include "shared/FileNumbers.h"
 #include "shared/Processor.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
@@ -24,6 +25,9 @@ int main(int argc, char** argv) {
     if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv, files))
       return *status;
   }
+  // The numbers of the files open through the file manager, on any thread: made first, so that
+  // it outlives everything that opens files.
+  qvt::FileNumbers fileNumbers;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quavertone"));
   // The windows end the program themselves when they close.
@@ -36,6 +40,7 @@ int main(int argc, char** argv) {
   qvt::QtProgressWindows progressWindows(progress);
   qvt::Platform services = machine.Table();
   services.processor = &progress;
+  services.fileNumbers = &fileNumbers;
   services.progressWindows = &progressWindows;
   qvt::ApplyDesignFont();
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares

@@ -47,8 +47,9 @@ struct IniScan {
 
 // Looks for the header line, then for the first later line with the key. The key search runs on
 // past the next section header; an empty key never matches.
-IniScan scanIni(const QString& path, const QString& header, const QString& key) {
-  detail::LineFile file;
+IniScan scanIni(FileNumbers& numbers, const QString& path, const QString& header,
+                const QString& key) {
+  detail::LineFile file(numbers);
   file.openForRead(path, true);
   IniScan scan;
   const QString wantedHeader = trimSpaces(header);
@@ -79,10 +80,10 @@ QString iniHeader(const QString& section) {
 // Copies `from` into a re-created `to` line by line; line `target` is replaced by its key text
 // + "=" + value when `replace`, else followed by the new entry line. Lines other than the one
 // replaced are copied byte for byte.
-void rewriteIni(const QString& from, const QString& to, qint64 target, bool replace,
-                const QByteArray& newEntry, const QByteArray& value) {
-  detail::LineFile source;
-  detail::LineFile out;
+void rewriteIni(FileNumbers& numbers, const QString& from, const QString& to, qint64 target,
+                bool replace, const QByteArray& newEntry, const QByteArray& value) {
+  detail::LineFile source(numbers);
+  detail::LineFile out(numbers);
   source.openForRead(from, false);
   out.openForWrite(to, false);
   qint64 number = 0;
@@ -105,7 +106,9 @@ void rewriteIni(const QString& from, const QString& to, qint64 target, bool repl
 }  // namespace
 
 clsFileManager::clsFileManager(const Platform& services)
-    : services_(&services), file_(std::make_unique<detail::LineFile>()) {}
+    : services_(&services),
+      numbers_(FileNumbersOf(services)),
+      file_(std::make_unique<detail::LineFile>(numbers_)) {}
 
 clsFileManager::~clsFileManager() = default;
 
@@ -295,7 +298,7 @@ int16_t clsFileManager::OpenFile(const QString& sFilePath, int16_t i1Input_2Outp
 
 int16_t clsFileManager::openSteps(const QString& sFilePath, int16_t mode, bool bVerbose,
                                   int16_t result) {
-  GetFreeFileNumber();  // no number left is a failure of every open
+  numbers_.GetFree();  // no number left is a failure of every open
   if (mode == 1) {
     if (!FileExists(sFilePath)) {
       ReportError(
@@ -357,7 +360,7 @@ Variant clsFileManager::ReadINI(const QString& sPath, const QString& sSection,
   const QString header = iniHeader(sSection);
   if (!FileExists(sPath))
     return {};
-  const IniScan scan = scanIni(sPath, header, SValue);
+  const IniScan scan = scanIni(numbers_, sPath, header, SValue);
   if (!scan.matched)
     return QString();
   const qsizetype first = scan.matchedLine.indexOf(QLatin1Char('='));
@@ -373,7 +376,7 @@ void clsFileManager::WriteINI(const QString& sPath, const QString& sSection, con
   const QString header = iniHeader(sSection);
   if (!FileExists(sPath))
     return;
-  const IniScan scan = scanIni(sPath, header, SParm);
+  const IniScan scan = scanIni(numbers_, sPath, header, SParm);
   if (scan.keyLines == 0 || scan.lastKey.isEmpty())
     return;
   const QString copy = sPath + QStringLiteral(".tmp");
@@ -381,7 +384,7 @@ void clsFileManager::WriteINI(const QString& sPath, const QString& sSection, con
     throw FileManagerError(copied.error().toStdString());
   const QByteArray value = vValue.plainText().toUtf8();
   try {
-    rewriteIni(copy, sPath, scan.headerLines + scan.keyLines, scan.matched,
+    rewriteIni(numbers_, copy, sPath, scan.headerLines + scan.keyLines, scan.matched,
                (SParm + QLatin1Char('=')).toUtf8() + value, value);
   } catch (...) {
     // The copy holds the file as it was: put it back rather than leave a half-written file.

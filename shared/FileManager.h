@@ -100,6 +100,7 @@ class clsFileManager {
   bool writeStep(bool bVerbose, Step step);
 
   const Platform* services_;
+  FileNumbers& numbers_;
   std::unique_ptr<detail::LineFile> file_;
   bool bFileOpen_ = false;
   int16_t iFileNumber_ = -1;

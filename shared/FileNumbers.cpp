@@ -1,60 +1,45 @@
 #include "shared/FileNumbers.h"
 
 #include <algorithm>
-#include <bitset>
-#include <mutex>
+
+#include "platform/Platform.h"
 
 namespace qvt {
 
-namespace {
-
-struct NumberTable {
-  std::mutex mutex;
-  std::bitset<kMaxFileNumber + 1> used;  // bit 0 is never used
-};
-
-NumberTable& table() {
-  static NumberTable numbers;
-  return numbers;
-}
-
-// The lowest free number; the caller holds the lock.
-int16_t lowestFree(const NumberTable& numbers) {
+int16_t FileNumbers::lowestFree() const {
   for (int16_t n = 1; n <= kMaxFileNumber; ++n) {
-    if (!numbers.used.test(static_cast<size_t>(n)))
+    if (!used_.test(static_cast<size_t>(n)))
       return n;
   }
   throw FileManagerError("Too many files");
 }
 
-}  // namespace
-
-int16_t GetFreeFileNumber() {
-  NumberTable& numbers = table();
-  const std::lock_guard lock(numbers.mutex);
-  return lowestFree(numbers);
+int16_t FileNumbers::GetFree() const {
+  const std::lock_guard lock(mutex_);
+  return lowestFree();
 }
 
-int16_t TakeFreeFileNumber() {
-  NumberTable& numbers = table();
-  const std::lock_guard lock(numbers.mutex);
-  const int16_t n = lowestFree(numbers);
-  numbers.used.set(static_cast<size_t>(n));
+int16_t FileNumbers::TakeFree() {
+  const std::lock_guard lock(mutex_);
+  const int16_t n = lowestFree();
+  used_.set(static_cast<size_t>(n));
   return n;
 }
 
-void ReleaseFileNumber(int16_t number) {
+void FileNumbers::Release(int16_t number) {
   if (number < 1 || number > kMaxFileNumber)
     return;
-  NumberTable& numbers = table();
-  const std::lock_guard lock(numbers.mutex);
-  numbers.used.reset(static_cast<size_t>(number));
+  const std::lock_guard lock(mutex_);
+  used_.reset(static_cast<size_t>(number));
 }
 
-int FileNumbersInUse() {
-  NumberTable& numbers = table();
-  const std::lock_guard lock(numbers.mutex);
-  return static_cast<int>(numbers.used.count());
+int FileNumbers::InUse() const {
+  const std::lock_guard lock(mutex_);
+  return static_cast<int>(used_.count());
+}
+
+FileNumbers& FileNumbersOf(const Platform& table) {
+  return RequireService(table.fileNumbers, "fileNumbers");
 }
 
 namespace detail {
@@ -70,10 +55,10 @@ LineFile::~LineFile() {
 void LineFile::open(const QString& path, QIODevice::OpenMode mode) {
   if (file_.isOpen())
     throw FileManagerError("File already open");
-  const int16_t number = TakeFreeFileNumber();
+  const int16_t number = numbers_.TakeFree();
   file_.setFileName(path);
   if (path.isEmpty() || !file_.open(mode)) {
-    ReleaseFileNumber(number);
+    numbers_.Release(number);
     throw FileManagerError(path.isEmpty() ? std::string("Bad file name or number")
                                           : file_.errorString().toStdString());
   }
@@ -170,7 +155,7 @@ Result<void> LineFile::close() {
   if (writing_ && !file_.flush())
     closed = Unexpected{file_.errorString()};
   file_.close();
-  ReleaseFileNumber(number_);
+  numbers_.Release(number_);
   number_ = 0;
   writing_ = false;
   buffer_.clear();

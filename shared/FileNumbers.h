@@ -1,12 +1,15 @@
 #pragma once
-// Process-wide file numbers. Every file that the file manager opens holds one number from 1 to
-// 511 while it is open, so that the whole process never has more than 511 files open through it
-// and each open file has a number no other open file has.
+// The program's file numbers. Every file that the file manager opens holds one number from 1 to
+// 511 while it is open, so that the program never has more than 511 files open through it and
+// each open file has a number no other open file has. Each program's start-up owns the table and
+// hands it down in its service table (Platform::fileNumbers); in tests the test run owns it.
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <bitset>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 
@@ -22,15 +25,31 @@ class FileManagerError : public std::runtime_error {
 
 inline constexpr int16_t kMaxFileNumber = 511;
 
-// The lowest number not in use by the process. Throws FileManagerError("Too many files") when
-// every number is in use. Does not reserve the number.
-int16_t GetFreeFileNumber();
-// Finds the lowest free number and marks it in use, in one step. Throws like GetFreeFileNumber.
-int16_t TakeFreeFileNumber();
-// Marks a number free again. Numbers not in use, or outside 1..511, are ignored.
-void ReleaseFileNumber(int16_t number);
-// How many numbers are in use.
-int FileNumbersInUse();
+struct Platform;
+
+// Taken and released from any thread.
+class FileNumbers {
+ public:
+  // The lowest number not in use. Throws FileManagerError("Too many files") when every number is
+  // in use. Does not reserve the number.
+  int16_t GetFree() const;
+  // Finds the lowest free number and marks it in use, in one step. Throws like GetFree.
+  int16_t TakeFree();
+  // Marks a number free again. Numbers not in use, or outside 1..511, are ignored.
+  void Release(int16_t number);
+  // How many numbers are in use.
+  int InUse() const;
+
+ private:
+  // The lowest free number; the caller holds the lock.
+  int16_t lowestFree() const;
+
+  mutable std::mutex mutex_;
+  std::bitset<kMaxFileNumber + 1> used_;  // bit 0 is never used
+};
+
+// A table's file numbers; aborts when it has none.
+FileNumbers& FileNumbersOf(const Platform& table);
 
 namespace detail {
 
@@ -39,7 +58,7 @@ namespace detail {
 // UTF-8 come back as they are in the file.
 class LineFile {
  public:
-  LineFile() = default;
+  explicit LineFile(FileNumbers& numbers) : numbers_(numbers) {}
   ~LineFile();  // closes, ignoring failures
   LineFile(const LineFile&) = delete;
   LineFile& operator=(const LineFile&) = delete;
@@ -68,6 +87,7 @@ class LineFile {
   // Appends the next block of the file to the buffer; false when nothing is left.
   bool fill();
 
+  FileNumbers& numbers_;
   QFile file_;
   QByteArray buffer_;
   qsizetype pos_ = 0;  // first unread byte of buffer_

@@ -1,8 +1,6 @@
 #include "shared/Processor.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 #include "platform/Platform.h"
@@ -22,15 +20,6 @@ double CharacterCount(const QString& text) {
   return static_cast<double>(count);
 }
 
-template <typename T>
-T& Required(T* service, const char* name) {
-  if (service == nullptr) {
-    std::fprintf(stderr, "platform service not installed: %s\n", name);
-    std::abort();
-  }
-  return *service;
-}
-
 }  // namespace
 
 Processor::Processor(ProcessorState& state, IProgressWindows* windows, IEventLoop* eventLoop,
@@ -38,7 +27,7 @@ Processor::Processor(ProcessorState& state, IProgressWindows* windows, IEventLoo
     : state_(state), windows_(windows), eventLoop_(eventLoop), screen_(screen) {}
 
 void Processor::CentreOnScreen(ProgressWindow window) {
-  const QPointF at = centerOnScreen(Required(screen_, "screen"), windows_->sizeTwips(window));
+  const QPointF at = centerOnScreen(RequireService(screen_, "screen"), windows_->sizeTwips(window));
   windows_->moveTwips(window, at.x(), at.y());
 }
 
@@ -136,7 +125,7 @@ void Processor::ShowDetermined(double dblMin, double dblMax, bool bWrap, const Q
 
 void Processor::Update(const QString& sMessage) {
   Advance(sMessage, 1);
-  Required(eventLoop_, "eventLoop").doEvents();
+  RequireService(eventLoop_, "eventLoop").doEvents();
 }
 
 void Processor::Advance(const QString& sMessage, double dblSteps) {
@@ -172,7 +161,7 @@ void Processor::Cancel() {
 }
 
 ProcessorState& ProcessorStateOf(const Platform& table) {
-  return Required(table.processor, "processor");
+  return RequireService(table.processor, "processor");
 }
 
 Processor ProcessorOf(const Platform& table) {

@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "platform/production/MachinePlatform.h"
+#include "shared/FileNumbers.h"
 #include "shared/Processor.h"
 #include "shared/PublisherKeyCommand.h"
 #include "shared/ui/DesignFont.h"
@@ -17,6 +18,7 @@
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--publisher-key") == 0)
     return qvt::PrintPublisherKey();
+  qvt::FileNumbers fileNumbers;  // the files open through the file manager
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Updater"));
   QApplication::setQuitOnLastWindowClosed(false);
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
   qvt::ProcessorState progress;  // the progress windows are always shown
   qvt::QtProgressWindows progressWindows(progress);
   qvt::Platform services = machine.Table();
+  services.fileNumbers = &fileNumbers;
   services.progressWindows = &progressWindows;
   services.processor = &progress;
   qvt::ApplyDesignFont();

@@ -86,8 +86,8 @@ QString FixDoubleBackslash(const QString& sPath) {
   return path.replace(QStringLiteral("//"), QStringLiteral("/"));
 }
 
-int16_t GetFreeFileNumber() {
-  return qvt::GetFreeFileNumber();
+int16_t GetFreeFileNumber(const Platform& services) {
+  return FileNumbersOf(services).GetFree();
 }
 
 }  // namespace qvt::GlobalMethods

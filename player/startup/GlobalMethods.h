@@ -86,8 +86,8 @@ bool IsAcceptedFileType(const Platform& services, const MusicVariables& mv, doub
 void VerifyPlayList(const Platform& services, MusicVariables& mv);
 void VerifyPlayList(const Platform& services, MusicVariables& mv,
                     const std::function<bool()>& stopRequested);
-// The next file number not in use by the process.
-int16_t GetFreeFileNumber();
+// The next file number not in use by the program.
+int16_t GetFreeFileNumber(const Platform& services);
 
 // Skip mode: 0 or 1 don't skip, 2 skip and remove, 3 just skip. The code is stored in every
 // case; an invalid one shows a message and keeps the two flags.

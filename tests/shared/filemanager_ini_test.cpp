@@ -11,6 +11,11 @@ using namespace qvt;
 
 namespace {
 
+// The test run's file numbers.
+FileNumbers& numbers() {
+  return FileNumbersOf(platform());
+}
+
 // A literal's bytes, NULs included.
 template <size_t N>
 QByteArray raw(const char (&text)[N]) {
@@ -62,7 +67,7 @@ TEST_F(ReadINI, FindsTheValueAfterTheSectionHeader) {
     EXPECT_EQ(got, Variant(row.value)) << row.file.constData();
   }
   EXPECT_TRUE(fm.ReadINI(fake.path("missing.ini"), "S", "k").isEmpty());
-  EXPECT_EQ(FileNumbersInUse(), 0);
+  EXPECT_EQ(numbers().InUse(), 0);
 }
 
 TEST_F(WriteINI, ReplacesOrAddsOneLineAndLeavesTheRest) {
@@ -94,7 +99,7 @@ TEST_F(WriteINI, ReplacesOrAddsOneLineAndLeavesTheRest) {
   }
   fm.WriteINI(fake.path("missing.ini"), "S", "k", "v");
   EXPECT_FALSE(QFile::exists(fake.path("missing.ini")));
-  EXPECT_EQ(FileNumbersInUse(), 0);
+  EXPECT_EQ(numbers().InUse(), 0);
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
@@ -103,5 +108,5 @@ TEST_F(WriteINI, AFailedCopyReachesTheCallerAndChangesNothing) {
   fake.files.failingPaths << path + ".tmp";
   EXPECT_THROW(fm.WriteINI(path, "S", "k", "2"), FileManagerError);
   EXPECT_EQ(readBytes(path), "[S]\r\nk=1\r\n");
-  EXPECT_EQ(FileNumbersInUse(), 0);
+  EXPECT_EQ(numbers().InUse(), 0);
 }

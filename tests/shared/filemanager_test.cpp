@@ -16,6 +16,11 @@ using namespace qvt;
 
 namespace {
 
+// The test run's file numbers.
+FileNumbers& numbers() {
+  return FileNumbersOf(platform());
+}
+
 void writeBytes(const QString& path, const QByteArray& bytes) {
   ASSERT_TRUE(test::WriteAll(path, bytes));
 }
@@ -359,17 +364,17 @@ TEST(OpenFile, WriteTruncatesAppendAddsAndOpeningDiscardsPendingValues) {
 TEST(OpenFile, AnOpenFileIsReportedAndClosedFirst) {
   FakePlatform fake;
   writeBytes(fake.path("a.qvs"), "a\r\n");
-  const int before = FileNumbersInUse();
+  const int before = numbers().InUse();
   clsFileManager fm(platform());
   ASSERT_EQ(fm.OpenFile(fake.path("a.qvs"), 1, true), 0);
-  EXPECT_EQ(FileNumbersInUse(), before + 1);
+  EXPECT_EQ(numbers().InUse(), before + 1);
   EXPECT_EQ(fm.OpenFile(fake.path("b.qvs"), 2, false), 0) << "the new open sets its own code";
-  EXPECT_EQ(FileNumbersInUse(), before + 1) << "the earlier file was closed";
+  EXPECT_EQ(numbers().InUse(), before + 1) << "the earlier file was closed";
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{"The file\r\n" + fake.path("b.qvs") + "\r\nIs already open"});
   EXPECT_EQ(fm.OpenFile(fake.path("c.qvs"), 9, true), 3);
   EXPECT_FALSE(fm.bFileOpen());
-  EXPECT_EQ(FileNumbersInUse(), before);
+  EXPECT_EQ(numbers().InUse(), before);
 }
 
 TEST(OpenFile, OtherFailuresGiveNinetyNine) {
@@ -392,29 +397,29 @@ TEST(OpenFile, OtherFailuresGiveNinetyNine) {
 
 TEST(FileNumbers, EachOpenFileHoldsItsOwnNumberUntilClosed) {
   FakePlatform fake;
-  const int before = FileNumbersInUse();
+  const int before = numbers().InUse();
   {
     clsFileManager a(platform());
     clsFileManager b(platform());
     ASSERT_EQ(a.OpenFile(fake.path("a"), 2, true), 0);
     ASSERT_EQ(b.OpenFile(fake.path("b"), 2, true), 0);
     EXPECT_NE(a.iFileNumber(), b.iFileNumber());
-    EXPECT_NE(GetFreeFileNumber(), a.iFileNumber());
+    EXPECT_NE(numbers().GetFree(), a.iFileNumber());
     a.PrintToFile("left open", true);
   }
-  EXPECT_EQ(FileNumbersInUse(), before) << "the destructor closes a file left open";
+  EXPECT_EQ(numbers().InUse(), before) << "the destructor closes a file left open";
   EXPECT_EQ(readBytes(fake.path("a")), "left open\r\n");
 
   std::vector<int16_t> taken;
-  while (FileNumbersInUse() < kMaxFileNumber)
-    taken.push_back(TakeFreeFileNumber());
-  EXPECT_THROW(GetFreeFileNumber(), FileManagerError);
+  while (numbers().InUse() < kMaxFileNumber)
+    taken.push_back(numbers().TakeFree());
+  EXPECT_THROW(numbers().GetFree(), FileManagerError);
   clsFileManager fm(platform());
   EXPECT_EQ(fm.OpenFile(fake.path("c"), 2, false), 99);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"Too many files"});
   for (const int16_t n : taken)
-    ReleaseFileNumber(n);
-  EXPECT_EQ(FileNumbersInUse(), before);
+    numbers().Release(n);
+  EXPECT_EQ(numbers().InUse(), before);
 }
 
 TEST(Writing, WriteFailuresAreNotReportedAsSuccess) {

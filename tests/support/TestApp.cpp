@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/fakes/InstalledPlatform.h"
+#include "shared/FileNumbers.h"
 #include "shared/Processor.h"
 #include "shared/ui/DesignFont.h"
 
@@ -19,9 +20,12 @@ void SetHeadlessEnvironment() {
 void PrepareApplication() {
   std::setlocale(LC_NUMERIC, "C");
   ApplyDesignFont();
-  // The run's state, kept to its end: a table put back by a test's scope may still name it.
+  // The run's progress state and file numbers, kept to its end: a table put back by a test's
+  // scope may still name them.
   static ProcessorState progress;
   platform().processor = &progress;
+  static FileNumbers fileNumbers;
+  platform().fileNumbers = &fileNumbers;
 }
 
 void StartProgressAfresh() {
