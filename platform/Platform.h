@@ -1,12 +1,12 @@
 #pragma once
-// The table of services: every seam between the program's logic and the machine it runs on, in
-// one place. Each program's main builds one from the services it owns
-// (platform/production/ProductionPlatform.h, MachinePlatform.h) and hands it to what it makes,
-// which reaches the machine through it (the accessors below). Nothing is installed process-wide
-// in the programs. Tests, benchmarks and fuzz targets install a table of fakes
-// (platform/fakes/FakePlatform.h, InstalledPlatform.h) and hand that; a test that swaps one
-// service uses ScopedPlatform (platform/fakes/ScopedPlatform.h), which puts the previous table
-// back on scope exit.
+// The table of the platform's services: every seam between the program's logic and the machine
+// it runs on, in one place. Each program's main builds one from the services it owns
+// (platform/production/ProductionPlatform.h, MachinePlatform.h) and hands it, as part of the
+// program's own table, to what it makes, which reaches the machine through it (the accessors
+// below). Nothing is installed process-wide in the programs. Tests, benchmarks and fuzz targets
+// install a table of fakes (platform/fakes/FakePlatform.h, InstalledPlatform.h) and hand that; a
+// test that swaps one service uses ScopedPlatform (platform/fakes/ScopedPlatform.h), which puts
+// the previous table back on scope exit.
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -15,13 +15,10 @@
 
 namespace qvt {
 
-class FileNumbers;
 class IDesktop;
 class IHttp;
 class IMediaFactory;
-class IProgressWindows;
 class IRegistryStore;
-class ProcessorState;
 
 struct Platform {
   IDialogs* dialogs = nullptr;
@@ -40,15 +37,6 @@ struct Platform {
   // The desktop that file-type associations reach (platform/Desktop.h); none:
   // associations stay in the registry store.
   IDesktop* desktop = nullptr;
-  // The windows the progress operations drive (shared/Processor.h); none: the operations only
-  // let the event loop run.
-  IProgressWindows* progressWindows = nullptr;
-  // What the progress operations remember between calls (shared/Processor.h): owned by the
-  // program's start-up, and in tests by the test run, which starts each test with it afresh.
-  ProcessorState* processor = nullptr;
-  // The file numbers of the files the file manager opens (shared/FileNumbers.h): one table for
-  // the program, owned by its start-up, and in tests by the test run.
-  FileNumbers* fileNumbers = nullptr;
   // The component switch. True where the platform's controls come as separate component files
   // that the player checks for at start-up and downloads into the system folder (a Windows
   // arrangement). Always false on Linux, where the controls are part of the program: every

@@ -32,7 +32,7 @@ class PlayerWindowLink final : public IPlayerWindow {
 
 }  // namespace
 
-PlayerWindows::PlayerWindows(MusicVariables& mv, const Platform& services, MprisHub* mpris,
+PlayerWindows::PlayerWindows(MusicVariables& mv, const Services& services, MprisHub* mpris,
                              UpdateManifest::Trust trust)
     : music(forms,
             [this, &mv, mpris] {

@@ -15,7 +15,7 @@ namespace qvt {
 class IPlayerWindow;
 class MprisHub;
 class MusicVariables;
-struct Platform;
+struct Services;
 class frmChoose;
 class frmList;
 class frmMusic;
@@ -30,7 +30,7 @@ class PlayerWindows : public MainModule::IFirstWindows {
   // windows and what they run reach the machine through (it outlives the windows); `trust`,
   // what the updates installed from the options window are verified under: the program's
   // compiled choice, or a test's.
-  PlayerWindows(MusicVariables& mv, const Platform& services, MprisHub* mpris = nullptr,
+  PlayerWindows(MusicVariables& mv, const Services& services, MprisHub* mpris = nullptr,
                 UpdateManifest::Trust trust = UpdateManifest::Trust::Compiled());
   ~PlayerWindows() override;
   PlayerWindows(const PlayerWindows&) = delete;
@@ -52,14 +52,14 @@ class PlayerWindows : public MainModule::IFirstWindows {
   void ShowQuickPlay(const QString& sPath) override;
   void StartQuickPlay() override;
   MusicVariables& PlayList() override { return mv_; }
-  const Platform& Services() const override { return services_; }
+  const Services& services() const override { return services_; }
   bool PlayerLoading() override;
   bool UnloadPlayer() override;
   bool UnloadQuickPlay() override;
 
  private:
   MusicVariables& mv_;
-  const Platform& services_;
+  const Services& services_;
   const UpdateManifest::Trust trust_;
   // The player window as the list view and the editor reach it: loaded when it is not.
   std::unique_ptr<IPlayerWindow> playerLink_;

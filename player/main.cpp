@@ -3,7 +3,6 @@
 #include <clocale>
 #include <optional>
 
-#include "platform/Platform.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSignals.h"
 #include "platform/production/ProductionPlatform.h"
@@ -14,6 +13,7 @@
 #include "player/window/Mpris.h"
 #include "shared/FileNumbers.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
 
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   qvt::ProductionPlatform machine(QStringLiteral("Quavertone"));
   qvt::ProcessorState progress;
   qvt::QtProgressWindows progressWindows(progress);
-  qvt::Platform services = machine.Table();
+  qvt::Services services{machine.Table()};
   services.processor = &progress;
   services.fileNumbers = &fileNumbers;
   services.progressWindows = &progressWindows;

@@ -3,9 +3,9 @@
 #include <exception>
 #include <string>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
@@ -105,7 +105,7 @@ void rewriteIni(FileNumbers& numbers, const QString& from, const QString& to, qi
 
 }  // namespace
 
-clsFileManager::clsFileManager(const Platform& services)
+clsFileManager::clsFileManager(const Services& services)
     : services_(&services),
       numbers_(FileNumbersOf(services)),
       file_(std::make_unique<detail::LineFile>(numbers_)) {}

@@ -22,7 +22,7 @@
 
 namespace qvt {
 
-struct Platform;
+struct Services;
 
 namespace detail {
 class LineFile;
@@ -31,7 +31,7 @@ class LineFile;
 class clsFileManager {
  public:
   // Over the table its owner hands it.
-  explicit clsFileManager(const Platform& services);
+  explicit clsFileManager(const Services& services);
   // Closes a file left open, without a message. (Not copyable: it owns its open file.)
   ~clsFileManager();
 
@@ -99,7 +99,7 @@ class clsFileManager {
   template <typename Step>
   bool writeStep(bool bVerbose, Step step);
 
-  const Platform* services_;
+  const Services* services_;
   FileNumbers& numbers_;
   std::unique_ptr<detail::LineFile> file_;
   bool bFileOpen_ = false;

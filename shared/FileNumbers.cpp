@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Platform.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
@@ -38,7 +38,7 @@ int FileNumbers::InUse() const {
   return static_cast<int>(used_.count());
 }
 
-FileNumbers& FileNumbersOf(const Platform& table) {
+FileNumbers& FileNumbersOf(const Services& table) {
   return RequireService(table.fileNumbers, "fileNumbers");
 }
 

@@ -2,7 +2,7 @@
 // The program's file numbers. Every file that the file manager opens holds one number from 1 to
 // 511 while it is open, so that the program never has more than 511 files open through it and
 // each open file has a number no other open file has. Each program's start-up owns the table and
-// hands it down in its service table (Platform::fileNumbers); in tests the test run owns it.
+// hands it down in its service table (Services::fileNumbers); in tests the test run owns it.
 
 #include <QByteArray>
 #include <QFile>
@@ -25,7 +25,7 @@ class FileManagerError : public std::runtime_error {
 
 inline constexpr int16_t kMaxFileNumber = 511;
 
-struct Platform;
+struct Services;
 
 // Taken and released from any thread.
 class FileNumbers {
@@ -49,7 +49,7 @@ class FileNumbers {
 };
 
 // A table's file numbers; aborts when it has none.
-FileNumbers& FileNumbersOf(const Platform& table);
+FileNumbers& FileNumbersOf(const Services& table);
 
 namespace detail {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/Platform.h"
+#include "shared/Services.h"
 #include "shared/Twips.h"
 
 namespace qvt {
@@ -160,11 +160,11 @@ void Processor::Cancel() {
   CancelProcessing(state_);
 }
 
-ProcessorState& ProcessorStateOf(const Platform& table) {
+ProcessorState& ProcessorStateOf(const Services& table) {
   return RequireService(table.processor, "processor");
 }
 
-Processor ProcessorOf(const Platform& table) {
+Processor ProcessorOf(const Services& table) {
   return Processor(ProcessorStateOf(table), table.progressWindows, table.eventLoop, table.screen);
 }
 

@@ -17,7 +17,7 @@ namespace qvt {
 
 class IEventLoop;
 class IScreen;
-struct Platform;
+struct Services;
 
 enum class ProgressWindow {
   Message,  // frmProcessing: the label lblMessage only, the window exactly the label's size
@@ -54,7 +54,7 @@ class IProgressWindows {
 
 // What the operations remember between calls: the window in use, how the message window is
 // sized, the bar's range and value, and the running operation's way out. The program's start-up
-// owns one for the whole run and puts it in the table it hands down (Platform::processor); only
+// owns one for the whole run and puts it in the table it hands down (Services::processor); only
 // the operations below read or change it.
 class ScopedProcessingStop;
 class ProcessorState {
@@ -125,9 +125,9 @@ class Processor {
 };
 
 // The operations over a table's state, progress windows, event loop and screen.
-Processor ProcessorOf(const Platform& table);
+Processor ProcessorOf(const Services& table);
 // A table's progress state; aborts when it has none.
-ProcessorState& ProcessorStateOf(const Platform& table);
+ProcessorState& ProcessorStateOf(const Services& table);
 
 // The user's way out of an operation that can stop (a download): while one of these lives,
 // closing a progress window or pressing Escape in it calls CancelProcessing, which runs its

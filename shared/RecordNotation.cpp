@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/Platform.h"
+#include "shared/Services.h"
 
 namespace qvt {
 

@@ -7,8 +7,8 @@
 #include <QRect>
 #include <QSizeF>
 
-#include "platform/Platform.h"
 #include "platform/System.h"
+#include "shared/Services.h"
 
 namespace qvt {
 

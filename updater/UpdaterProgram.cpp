@@ -5,9 +5,9 @@
 #include <exception>
 #include <utility>
 
-#include "platform/Platform.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 #include "shared/UpdateManifest.h"
 
 namespace qvt {
@@ -53,7 +53,7 @@ std::function<Result<void>()> always(const std::function<void()>& action) {
 }
 
 // Writes a file and the program folder's entries through to the disk.
-Result<void> SyncWithFolder(const Platform& services, const QString& path) {
+Result<void> SyncWithFolder(const Services& services, const QString& path) {
   IFileSystem& fs = files(services);
   if (!fs.syncToDisk(path) || !fs.syncToDisk(programFolder(services).folder()))
     return Unexpected{QStringLiteral("The new program could not be written to the disk: ") + path};
@@ -62,7 +62,7 @@ Result<void> SyncWithFolder(const Platform& services, const QString& path) {
 
 }  // namespace
 
-UpdaterProgram::UpdaterProgram(const Platform& services, UpdateManifest::Trust trust)
+UpdaterProgram::UpdaterProgram(const Services& services, UpdateManifest::Trust trust)
     : services_(services), progress_(ProcessorOf(services)), trust_(std::move(trust)) {}
 
 void UpdaterProgram::Main() {

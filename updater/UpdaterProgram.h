@@ -25,9 +25,9 @@
 #include <QString>
 #include <functional>
 
-#include "platform/Platform.h"
 #include "platform/base/Result.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 #include "shared/UpdateManifest.h"
 
 namespace qvt {
@@ -57,7 +57,7 @@ class UpdaterProgram {
   // The services it works through (the table its start-up builds; the progress state, windows,
   // event loop and screen among them) and what the new player is checked under: the program's
   // start-up gives the compiled trust. The table outlives the program object.
-  UpdaterProgram(const Platform& services, UpdateManifest::Trust trust);
+  UpdaterProgram(const Services& services, UpdateManifest::Trust trust);
 
   // Runs the whole procedure; ends the program through the platform (does not return there).
   void Main();
@@ -94,7 +94,7 @@ class UpdaterProgram {
   Result<void> RemoveNewPlayerFile();
   Result<void> StartPlayer();
 
-  const Platform& services_;
+  const Services& services_;
   Processor progress_;
   const UpdateManifest::Trust trust_;
   bool bStillRunning_ = true;

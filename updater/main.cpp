@@ -6,11 +6,11 @@
 #include <clocale>
 #include <cstring>
 
-#include "platform/Platform.h"
 #include "platform/production/MachinePlatform.h"
 #include "shared/FileNumbers.h"
 #include "shared/Processor.h"
 #include "shared/PublisherKeyCommand.h"
+#include "shared/Services.h"
 #include "shared/ui/DesignFont.h"
 #include "shared/ui/ProgressWindows.h"
 #include "updater/UpdaterProgram.h"
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   qvt::MachinePlatform machine(QStringLiteral("Updater"));
   qvt::ProcessorState progress;  // the progress windows are always shown
   qvt::QtProgressWindows progressWindows(progress);
-  qvt::Platform services = machine.Table();
+  qvt::Services services{machine.Table()};
   services.fileNumbers = &fileNumbers;
   services.progressWindows = &progressWindows;
   services.processor = &progress;

@@ -8,11 +8,11 @@ namespace qvt {
 
 namespace {
 
-Platform g_installed;
+Services g_installed;
 
 }  // namespace
 
-Platform& platform() {
+Services& platform() {
   return g_installed;
 }
 

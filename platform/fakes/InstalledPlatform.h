@@ -2,12 +2,13 @@
 // The service table installed process-wide for tests, benchmarks and fuzz targets, and the forms
 // of the helpers that use it. The programs hand their tables down and install nothing; a test
 // installs its fakes here (FakePlatform, ScopedPlatform) and calls the code under test with
-// platform(), or calls these forms in its own steps.
+// platform(), or calls these forms in its own steps. Like all test code, the fakes see the
+// shared layer: the installed table is a whole program's table (shared/Services.h).
 
 #include <memory>
 #include <optional>
 
-#include "platform/Platform.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
@@ -16,7 +17,7 @@ class IMediaPlayer;
 class IRegistryStore;
 
 // The installed table. Every accessor aborts when its service is not installed.
-Platform& platform();
+Services& platform();
 IDialogs& dialogs();
 IEventLoop& eventLoop();
 IAppControl& appControl();

@@ -18,9 +18,10 @@ namespace qvt {
 class ScopedPlatform {
  public:
   ScopedPlatform() : saved_(platform()) {}
-  // Keeps the table, then sets one slot.
-  template <typename T>
-  ScopedPlatform(T Platform::*slot, std::type_identity_t<T> value) : saved_(platform()) {
+  // Keeps the table, then sets one slot (of the platform's part or of the shared layer's).
+  template <typename T, typename Table>
+  ScopedPlatform(T Table::*slot, std::type_identity_t<T> value) : saved_(platform()) {
+    static_assert(std::is_base_of_v<Table, Services>);
     platform().*slot = value;
   }
   ~ScopedPlatform() { platform() = saved_; }
@@ -28,7 +29,7 @@ class ScopedPlatform {
   ScopedPlatform& operator=(const ScopedPlatform&) = delete;
 
  private:
-  Platform saved_;
+  Services saved_;
 };
 
 }  // namespace qvt

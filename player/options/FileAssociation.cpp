@@ -1,8 +1,8 @@
 #include "player/options/FileAssociation.h"
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/options/DesktopAssociation.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
@@ -16,7 +16,7 @@ QString VerbCommand(const QString& sExePath, const QString& sSwitch) {
 
 // The icon's path: the program folder + the path given relative to it (which begins with a
 // separator). The name is looked up without regard to case.
-QString IconPath(const Platform& services, const QString& lDefaultIconIndex) {
+QString IconPath(const Services& services, const QString& lDefaultIconIndex) {
   QString relative = lDefaultIconIndex;
   relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
   while (relative.startsWith(QLatin1Char('/')))
@@ -24,7 +24,7 @@ QString IconPath(const Platform& services, const QString& lDefaultIconIndex) {
   return relative.isEmpty() ? programFolder(services).folder() : ProgramFile(services, relative);
 }
 
-void RegisterWithDesktopOf(const Platform& services, const QString& sAssociation,
+void RegisterWithDesktopOf(const Services& services, const QString& sAssociation,
                            const QString& sClassDescription, const QString& sExePath) {
   IDesktop* desktop = services.desktop;
   if (desktop == nullptr)
@@ -128,7 +128,7 @@ void cRegistry::CreateAdditionalEXEAssociations(const QString& sClassName,
   }
 }
 
-void AssociateExtension(const Platform& services, const QString& extension) {
+void AssociateExtension(const Services& services, const QString& extension) {
   const QString upper = extension.toUpper();
   cRegistry registry(services);
   registry.CreateEXEAssociation(programFolder(services).folder() + u'/' + services.programName,

@@ -31,6 +31,6 @@ namespace qvt {
 // the program in the program folder, class description "<EXT> File", open verb
 // "&QVT <EXT> Play", no print, new or install verb, and the icon "\QVTFile.ico", written through
 // the services handed in. Throws RegistryError.
-void AssociateExtension(const Platform& services, const QString& extension);
+void AssociateExtension(const Services& services, const QString& extension);
 
 }  // namespace qvt

@@ -3,7 +3,7 @@
 #include <QtEndian>
 #include <algorithm>
 
-#include "platform/Platform.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
@@ -42,7 +42,7 @@ QString StoredText(const QByteArray& data) {
 
 }  // namespace
 
-cRegistry::cRegistry(const Platform& services) : services_(services) {}
+cRegistry::cRegistry(const Services& services) : services_(services) {}
 
 void cRegistry::SetMachine(const QString& sMachine) {
   if (sMachine.size() < 3) {

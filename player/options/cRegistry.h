@@ -19,11 +19,11 @@
 
 namespace qvt {
 
-struct Platform;
+struct Services;
 
 class cRegistry {
  public:
-  explicit cRegistry(const Platform& services);
+  explicit cRegistry(const Services& services);
 
   int32_t ClassKey() const { return eKey_; }
   void SetClassKey(int32_t eKey) { eKey_ = eKey; }
@@ -87,7 +87,7 @@ class cRegistry {
   static int32_t SwapEndian(int32_t value);
   QString ExpandEnvStr(const QString& text) const;
 
-  const Platform& services_;
+  const Services& services_;
   int32_t eKey_ = 0;
   QString sSectionKey_;
   QString sValueKey_;

@@ -10,11 +10,11 @@
 #include <functional>
 #include <utility>
 
-#include "platform/Platform.h"
 #include "player/options/FileAssociation.h"
 #include "player/options/RegistryError.h"
 #include "player/startup/GlobalMethods.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 #include "shared/Twips.h"
 #include "shared/ui/DesignFont.h"
 
@@ -95,7 +95,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, c
 
 }  // namespace
 
-frmOptions::frmOptions(MusicVariables& mv, const Platform& services,
+frmOptions::frmOptions(MusicVariables& mv, const Services& services,
                        const UpdatorMethods::PlayerHooks& updateHooks, UpdateManifest::Trust trust)
     : mv_(mv), services_(services), updateHooks_(updateHooks), trust_(std::move(trust)) {
   setObjectName(QStringLiteral("frmOptions"));

@@ -18,7 +18,7 @@ namespace qvt {
 
 class MusicVariables;
 class ScopedProcessingStop;
-struct Platform;
+struct Services;
 
 class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   Q_OBJECT
@@ -27,7 +27,7 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
   // mv: the options and playing state it sets; services: what it reaches the machine through;
   // updateHooks: what an update started here does to the player window; trust: what the update
   // installed here is verified under.
-  frmOptions(MusicVariables& mv, const Platform& services,
+  frmOptions(MusicVariables& mv, const Services& services,
              const UpdatorMethods::PlayerHooks& updateHooks, UpdateManifest::Trust trust);
   ~frmOptions() override;
 
@@ -76,7 +76,7 @@ class frmOptions : public Form, public UpdatorMethods::IUpdateView {
 
  private:
   MusicVariables& mv_;
-  const Platform& services_;
+  const Services& services_;
   const UpdatorMethods::PlayerHooks& updateHooks_;
   const UpdateManifest::Trust trust_;
   ScopedProcessingStop* stop_ = nullptr;  // the operation running on the window

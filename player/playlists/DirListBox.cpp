@@ -9,8 +9,8 @@
 #include <atomic>
 #include <utility>
 
-#include "platform/Platform.h"
 #include "player/playlists/FolderScan.h"
+#include "shared/Services.h"
 #include "shared/ui/Form.h"
 
 namespace qvt {
@@ -69,7 +69,7 @@ auto HoldingWindow(QWidget& box, Request request) {
 
 }  // namespace
 
-DirListBox::DirListBox(const Platform& services, QWidget* parent)
+DirListBox::DirListBox(const Services& services, QWidget* parent)
     : QListWidget(parent), services_(services) {
   setObjectName(QStringLiteral("dirDisplay"));
   setItemDelegate(new IndentDelegate(this));

@@ -30,13 +30,13 @@
 
 namespace qvt {
 
-struct Platform;
+struct Services;
 
 class DirListBox : public QListWidget {
   Q_OBJECT
 
  public:
-  explicit DirListBox(const Platform& services, QWidget* parent = nullptr);
+  explicit DirListBox(const Services& services, QWidget* parent = nullptr);
 
   // The current folder: absolute, without a trailing "/" (except "/" itself).
   QString Path() const { return path_; }
@@ -88,7 +88,7 @@ class DirListBox : public QListWidget {
   QString folderToList() const;
   void openEntry(const QString& folder);
 
-  const Platform& services_;
+  const Services& services_;
   QString path_;
   int currentEntry_ = -1;
   std::vector<QString> history_;  // folders shown, most recent last, each once

@@ -4,7 +4,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "platform/Platform.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
@@ -18,7 +18,7 @@ bool IsBelow(const QString& path, const QString& root) {
 
 }  // namespace
 
-DriveListBox::DriveListBox(const Platform& services, QWidget* parent)
+DriveListBox::DriveListBox(const Services& services, QWidget* parent)
     : QComboBox(parent), services_(services) {
   setObjectName(QStringLiteral("drvDisplay"));
   reload();

@@ -17,13 +17,13 @@
 
 namespace qvt {
 
-struct Platform;
+struct Services;
 
 class DriveListBox : public QComboBox {
   Q_OBJECT
 
  public:
-  explicit DriveListBox(const Platform& services, QWidget* parent = nullptr);
+  explicit DriveListBox(const Services& services, QWidget* parent = nullptr);
 
   // The drive text of a volume: root, " [", name, "]".
   static QString DriveText(const Volume& volume);
@@ -49,7 +49,7 @@ class DriveListBox : public QComboBox {
   int findReady(const QString& sText) const;
   void onUserChoice(int index);
 
-  const Platform& services_;
+  const Services& services_;
   std::vector<Volume> volumes_;
   int chosen_ = -1;  // the entry the box stands on for the program
 };

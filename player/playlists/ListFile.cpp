@@ -7,7 +7,6 @@
 #include <optional>
 #include <stdexcept>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ForeignList.h"
@@ -16,6 +15,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 #include "shared/ui/FramePacer.h"
 
 namespace qvt {
@@ -45,7 +45,7 @@ void ShowAdding(IEditorView& view, const QString& sName) {
 // loop between two slices. Should the list change in a pass, every record is judged again at
 // once, so that the answers are those of the list the songs join. A long list the search has
 // not seen is read beside the windows first. Nothing when the editor was closed in a pass.
-std::optional<std::vector<bool>> FindDuplicates(const Platform& services, MusicVariables& mv,
+std::optional<std::vector<bool>> FindDuplicates(const Services& services, MusicVariables& mv,
                                                 IEditorView& view, const ListRecords& records) {
   if (!records.paths.empty()) {
     GlobalMethods::PreparePathSearchBesideTheWindows(services, mv,
@@ -77,7 +77,7 @@ std::optional<std::vector<bool>> FindDuplicates(const Platform& services, MusicV
 
 // Adds the records that are no duplicates to the list in one change; the last song added is shown
 // last. Nothing when the editor was closed meanwhile.
-std::optional<LoadResult> AddRecords(const Platform& services, MusicVariables& mv,
+std::optional<LoadResult> AddRecords(const Services& services, MusicVariables& mv,
                                      IEditorView& view, ListRecords& records) {
   const std::optional<std::vector<bool>> duplicate = FindDuplicates(services, mv, view, records);
   if (!duplicate)
@@ -127,7 +127,7 @@ bool IsUsableFileName(const QString& sName) {
   return sName.toUtf8().size() <= kMaxNameBytes;
 }
 
-void LoadListFile(const Platform& services, MusicVariables& mv, IEditorView& view,
+void LoadListFile(const Services& services, MusicVariables& mv, IEditorView& view,
                   const QString& sFile) {
   const QString sName = sFile == kListFileMarker ? view.CurrentFileName() : sFile;
   const bool bForeign = IsForeignListName(sName);
@@ -198,7 +198,7 @@ bool WriteListFile(IFileSystem& fs, const MusicVariables& mv, const QString& sPa
   return true;
 }
 
-void SaveListFile(const Platform& services, const MusicVariables& mv, IEditorView& view) {
+void SaveListFile(const Services& services, const MusicVariables& mv, IEditorView& view) {
   view.SetStatusText(QStringLiteral("Saving..."));
   QString sAnswer = kSaveAnswerPreset;
   sAnswer = InputBox(services, QStringLiteral("Enter file name"), QString(), QString())

@@ -17,7 +17,7 @@ namespace qvt {
 class IEditorView;
 class IFileSystem;
 class MusicVariables;
-struct Platform;
+struct Services;
 
 // Stands for the file box's current file wherever a list file name is expected.
 inline const QString kListFileMarker = QStringLiteral("<<::>>");
@@ -38,12 +38,12 @@ bool IsUsableFileName(const QString& sName);
 // the list in one change. A file that cannot be read or does not hold what its first line
 // announces ends the load with "Error loading file"; the songs read before that join the list.
 // Closing the editor while the file is read ends the load: nothing is added and no box follows.
-void LoadListFile(const Platform& services, MusicVariables& mv, IEditorView& view,
+void LoadListFile(const Services& services, MusicVariables& mv, IEditorView& view,
                   const QString& sFile);
 
 // Asks for a file name and writes the play list as "<name>.qvl" in the file box's folder,
 // through a temporary file that replaces the old one only once it is complete.
-void SaveListFile(const Platform& services, const MusicVariables& mv, IEditorView& view);
+void SaveListFile(const Services& services, const MusicVariables& mv, IEditorView& view);
 
 // Writes the play list to a file, put in place through fs; false when the file could not be
 // written or put in place (an old file of that name is then left as it was).

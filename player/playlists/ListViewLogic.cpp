@@ -4,12 +4,12 @@
 #include <exception>
 
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt::ListView {
 
@@ -42,7 +42,7 @@ void MoveMarker(const MusicVariables& mv, IView& view, double& dblMarkedIndex) {
 // bound is read again each time, and the view follows a change by itself; a close asked for
 // there ends the pass at once. The current song is read once, so that the marker and
 // dblMarkedIndex never part.
-void Rebuild(const Platform& services, MusicVariables& mv, IView& view, double& dblMarkedIndex,
+void Rebuild(const Services& services, MusicVariables& mv, IView& view, double& dblMarkedIndex,
              bool bMinimised) {
   Processor processor = ProcessorOf(services);
   if (!bMinimised && mv.dblLastIndex() > 500) {
@@ -72,7 +72,7 @@ void Rebuild(const Platform& services, MusicVariables& mv, IView& view, double& 
 
 }  // namespace
 
-std::optional<SavedSize> ReadSavedSize(const Platform& services) {
+std::optional<SavedSize> ReadSavedSize(const Services& services) {
   try {
     RecordReader reader(DataFile(services, kConfigFileName));
     const int16_t height = reader.readInt16();
@@ -88,7 +88,7 @@ std::optional<SavedSize> ReadSavedSize(const Platform& services) {
   }
 }
 
-void WriteSavedSize(const Platform& services, double dblHeight, double dblWidth) {
+void WriteSavedSize(const Services& services, double dblHeight, double dblWidth) {
   try {
     RecordWriter writer(files(services), DataFile(services, kConfigFileName));
     writer.write({dblHeight, dblWidth});
@@ -132,7 +132,7 @@ Dock DockOnResize(double listLeft, double listTop, double listWidth, double sear
   return dock;
 }
 
-void Reset(const Platform& services, MusicVariables& mv, IView& view, double& dblMarkedIndex,
+void Reset(const Services& services, MusicVariables& mv, IView& view, double& dblMarkedIndex,
            PlayListVersion& shown) {
   Processor processor = ProcessorOf(services);
   if (mv.dblLastIndex() == -1) {

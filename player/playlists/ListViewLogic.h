@@ -12,7 +12,7 @@
 #include "player/startup/MusicVariables.h"
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::ListView {
@@ -26,9 +26,9 @@ struct SavedSize {
 // Reads the two numbers of "listViewConfig.qvs" (outer height, then outer width) as 16-bit
 // integers. Nothing when the file is missing or unreadable, a number does not fit 16 bits, or a
 // value cannot be a window size (zero or below): the window keeps its design size then.
-std::optional<SavedSize> ReadSavedSize(const Platform& services);
+std::optional<SavedSize> ReadSavedSize(const Services& services);
 // Writes the file anew with the outer height and width; a failure to write is ignored.
-void WriteSavedSize(const Platform& services, double dblHeight, double dblWidth);
+void WriteSavedSize(const Services& services, double dblHeight, double dblWidth);
 
 struct Rect {
   double left = 0;
@@ -92,7 +92,7 @@ extern const QString kCaptionPrefix;     // "Play List - Now Playing - "
 // the play list did not change since the view last went through it (shown); otherwise the
 // list is gone through once more, with progress on long lists. dblMarkedIndex is the entry
 // carrying the marker; it and shown are updated. A step that fails is skipped.
-void Reset(const Platform& services, MusicVariables& mv, IView& view, double& dblMarkedIndex,
+void Reset(const Services& services, MusicVariables& mv, IView& view, double& dblMarkedIndex,
            PlayListVersion& shown);
 
 }  // namespace qvt::ListView

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/MovedSongs.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/WorkerThread.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 #include "shared/Variant.h"
 #include "shared/ui/FramePacer.h"
 
@@ -73,7 +73,7 @@ QString FolderOfPath(const QString& sPath) {
   return sPath.left(std::max<qsizetype>(sPath.lastIndexOf(u'/'), 1));
 }
 
-bool ListIsEmpty(const Platform& services, const MusicVariables& mv) {
+bool ListIsEmpty(const Services& services, const MusicVariables& mv) {
   if (mv.dblLastIndex() > -1)
     return false;
   MsgBox(services, QStringLiteral("No play list loaded, there are no songs to relink"));
@@ -82,7 +82,7 @@ bool ListIsEmpty(const Platform& services, const MusicVariables& mv) {
 
 // Runs `work` on a worker while the windows keep answering, a pass of their events once a
 // frame. False when the editor was closed meanwhile: the work is cancelled.
-bool RunBesideTheWindows(const Platform& services, const MusicVariables& mv, IEditorView& view,
+bool RunBesideTheWindows(const Services& services, const MusicVariables& mv, IEditorView& view,
                          const WorkerThread::Work& work) {
   WorkerThread worker(work, GlobalMethods::GetLowPriorityLoading(mv));
   return worker.wait(FramePacer::kFrameMs, [&services, &view](bool) {
@@ -98,7 +98,7 @@ struct MissingSongs {
   std::vector<std::size_t> at;  // where each stood in the list
 };
 
-std::optional<MissingSongs> FindMissing(const Platform& services, const MusicVariables& mv,
+std::optional<MissingSongs> FindMissing(const Services& services, const MusicVariables& mv,
                                         IEditorView& view) {
   SongArray listed = mv.sSongPaths();
   listed.resize(ListedCount(mv));
@@ -123,7 +123,7 @@ std::optional<MissingSongs> FindMissing(const Platform& services, const MusicVar
 
 // The tests of the files and the search below the folder run on workers; closing the editor
 // during either ends the command with the list unchanged and nothing said.
-void FindMovedSongsCommand(const Platform& services, MusicVariables& mv, IEditorView& view) {
+void FindMovedSongsCommand(const Services& services, MusicVariables& mv, IEditorView& view) {
   if (ListIsEmpty(services, mv))
     return;
   Processor processor = ProcessorOf(services);
@@ -175,7 +175,7 @@ void FindMovedSongsCommand(const Platform& services, MusicVariables& mv, IEditor
          MsgButtons::OkOnly, MsgIcon::Information, kFindTitle);
 }
 
-void RelinkFolderCommand(const Platform& services, MusicVariables& mv, IEditorView& view) {
+void RelinkFolderCommand(const Services& services, MusicVariables& mv, IEditorView& view) {
   if (ListIsEmpty(services, mv))
     return;
   // The folder of the first missing song is the likeliest to relink, else the selected song's.

@@ -9,9 +9,9 @@ namespace qvt {
 
 class IEditorView;
 class MusicVariables;
-struct Platform;
+struct Services;
 
-void FindMovedSongsCommand(const Platform& services, MusicVariables& mv, IEditorView& view);
-void RelinkFolderCommand(const Platform& services, MusicVariables& mv, IEditorView& view);
+void FindMovedSongsCommand(const Services& services, MusicVariables& mv, IEditorView& view);
+void RelinkFolderCommand(const Services& services, MusicVariables& mv, IEditorView& view);
 
 }  // namespace qvt

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Platform.h"
 #include "player/playlists/AddedRows.h"
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ForeignList.h"
@@ -15,6 +14,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 #include "shared/Variant.h"
 #include "shared/ui/FramePacer.h"
 
@@ -53,7 +53,7 @@ void RefillEditorList(IEditorView& view) {
 
 // Without a pass of the event loop between two names (songs loaded at once) only the last one
 // could be seen: it alone is set.
-void RefillEditorListShowing(const Platform& services, const MusicVariables& mv, IEditorView& view,
+void RefillEditorListShowing(const Services& services, const MusicVariables& mv, IEditorView& view,
                              const QString& sCaptionPrefix) {
   if (GlobalMethods::GetLowPriorityLoading(mv)) {
     ReportNames(mv, [&](const QString& sName) {

@@ -15,19 +15,19 @@
 namespace qvt {
 
 class IEditorView;
-struct Platform;
+struct Services;
 
 // Shows the play list box anew (songs 0 to dblLastIndex), nothing selected.
 void RefillEditorList(IEditorView& view);
 // The same, setting lblAdding's caption to sCaptionPrefix + the name for every song first.
-void RefillEditorListShowing(const Platform& services, const MusicVariables& mv, IEditorView& view,
+void RefillEditorListShowing(const Services& services, const MusicVariables& mv, IEditorView& view,
                              const QString& sCaptionPrefix);
 
 class PlayListEditor {
  public:
   // services: what it reaches the machine through; mv: the play list it edits; they and the view
   // outlive the editor.
-  PlayListEditor(const Platform& services, MusicVariables& mv, IEditorView& view)
+  PlayListEditor(const Services& services, MusicVariables& mv, IEditorView& view)
       : services_(services), mv_(mv), view_(view) {}
 
   // The buttons and the file box's double click.
@@ -76,7 +76,7 @@ class PlayListEditor {
   void Relink();
   void RemoveSelected();
 
-  const Platform& services_;
+  const Services& services_;
   MusicVariables& mv_;
   IEditorView& view_;
   double dblDuplicateCount_ = 0;

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <exception>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/playlists/DirListBox.h"
 #include "player/playlists/DriveListBox.h"
@@ -20,6 +19,7 @@
 #include "player/playlists/SongListBox.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 #include "shared/Twips.h"
 #include "shared/Variant.h"
 #include "shared/ui/DesignFont.h"
@@ -49,7 +49,7 @@ QFont NamedFont(const QString& family, QFont::StyleHint hint, double points) {
 
 }  // namespace
 
-frmChoose::frmChoose(MusicVariables& mv, const Platform& services, IPlayerWindow& player)
+frmChoose::frmChoose(MusicVariables& mv, const Services& services, IPlayerWindow& player)
     : services_(services),
       player_(player),
       mv_(mv),

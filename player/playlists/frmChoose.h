@@ -27,7 +27,7 @@ class FileListBox;
 class FramePacer;
 class IPlayerWindow;
 class SongListBox;
-struct Platform;
+struct Services;
 
 class frmChoose : public Form, public IEditorView {
   Q_OBJECT
@@ -38,7 +38,7 @@ class frmChoose : public Form, public IEditorView {
 
   // services: what it reaches the machine through; player: the player window the list is handed
   // back to when the editor closes.
-  frmChoose(MusicVariables& mv, const Platform& services, IPlayerWindow& player);
+  frmChoose(MusicVariables& mv, const Services& services, IPlayerWindow& player);
   ~frmChoose() override;
 
   // Window operations.
@@ -112,7 +112,7 @@ class frmChoose : public Form, public IEditorView {
   void TextsChanged();
   void ApplyTexts();
 
-  const Platform& services_;
+  const Services& services_;
   IPlayerWindow& player_;
   MusicVariables& mv_;  // the play list edited
   PlayListEditor editor_{services_, mv_, *this};

@@ -12,13 +12,13 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/Platform.h"
 #include "player/playlists/NowPlayingModel.h"
 #include "player/playlists/PlayerWindowLink.h"
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmSearch.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "shared/Services.h"
 #include "shared/Twips.h"
 #include "shared/Variant.h"
 
@@ -57,7 +57,7 @@ std::optional<int> EntryNumber(double dblIndex) {
 
 }  // namespace
 
-frmList::frmList(MusicVariables& mv, const Platform& services, FormSlot<frmSearch>& search,
+frmList::frmList(MusicVariables& mv, const Services& services, FormSlot<frmSearch>& search,
                  IPlayerWindow& player)
     : services_(services), search_(search), player_(player), mv_(mv) {
   setObjectName(QStringLiteral("frmList"));

@@ -34,7 +34,7 @@ class frmList : public Form, private ListView::IView {
 
   // services: what it reaches the machine through; search: the search window it docks; player:
   // the player window it plays in.
-  frmList(MusicVariables& mv, const Platform& services, FormSlot<frmSearch>& search,
+  frmList(MusicVariables& mv, const Services& services, FormSlot<frmSearch>& search,
           IPlayerWindow& player);
   ~frmList() override;
 
@@ -97,7 +97,7 @@ class frmList : public Form, private ListView::IView {
   void PlaySelected(const QString& sEmptyMessage);
   void ShowSearchWindow();
 
-  const Platform& services_;
+  const Services& services_;
   FormSlot<frmSearch>& search_;
   IPlayerWindow& player_;
   MusicVariables& mv_;  // the play list shown

@@ -6,11 +6,11 @@
 #include <QScopeGuard>
 #include <exception>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmList.h"
 #include "player/startup/GlobalMethods.h"
+#include "shared/Services.h"
 #include "shared/Twips.h"
 #include "shared/Variant.h"
 
@@ -25,7 +25,7 @@ const QString kHelpText = QStringLiteral(
 
 }  // namespace
 
-frmSearch::frmSearch(MusicVariables& mv, const Platform& services, FormSlot<frmList>& list)
+frmSearch::frmSearch(MusicVariables& mv, const Services& services, FormSlot<frmList>& list)
     : mv_(mv), services_(services), list_(list) {
   setObjectName(QStringLiteral("frmSearch"));
   setWindowTitle(QStringLiteral("Song Search"));

@@ -14,7 +14,7 @@ namespace qvt {
 
 class frmList;
 class MusicVariables;
-struct Platform;
+struct Services;
 
 class frmSearch : public Form {
   Q_OBJECT
@@ -25,7 +25,7 @@ class frmSearch : public Form {
   static constexpr int kClientHeightTwips = 3030;
 
   // mv: the play list it searches; list: the list view it selects in.
-  frmSearch(MusicVariables& mv, const Platform& services, FormSlot<frmList>& list);
+  frmSearch(MusicVariables& mv, const Services& services, FormSlot<frmList>& list);
   ~frmSearch() override;
 
   // The action of cmdNext: selects the next match, or reports that there is none. The names
@@ -52,7 +52,7 @@ class frmSearch : public Form {
   void cmdDone_Click();
 
   MusicVariables& mv_;
-  const Platform& services_;
+  const Services& services_;
   FormSlot<frmList>& list_;
   double dblLastFound = -1;
   bool bSearching_ = false;

@@ -1,12 +1,12 @@
 #include "player/quickplay/MediaControLCheck.h"
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/update/Paths.h"
 #include "player/update/downloader.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt::MediaControLCheck {
 
@@ -19,14 +19,14 @@ const QString kCriticalError =
 
 namespace {
 
-void WriteMarker(const Platform& services, bool bValue) {
+void WriteMarker(const Services& services, bool bValue) {
   RecordWriter writer(files(services), MarkerPath(services));
   writer.write({Variant(bValue)});
   writer.commit();
 }
 
 // Steps that may fail; false when one did.
-bool TryDownload(const Platform& services, Processor& processor) {
+bool TryDownload(const Services& services, Processor& processor) {
   const QString sURL = Paths::GetMediaControlURL(services);
   processor.Show(QStringLiteral("Establishing Connection..."), true, 0);
   const QString local = programFolder(services).folder() + QStringLiteral("/MCI32.OCX");
@@ -43,11 +43,11 @@ bool TryDownload(const Platform& services, Processor& processor) {
 
 }  // namespace
 
-QString MarkerPath(const Platform& services) {
+QString MarkerPath(const Services& services) {
   return DataFile(services, QStringLiteral("MediaControlCheck.qvc"));
 }
 
-void VerifyMediaControl(const Platform& services) {
+void VerifyMediaControl(const Services& services) {
   clsFileManager fm(services);
   const QString system = fm.GetSystemDir();
   if (fm.FileExists(ResolveNoCase(files(services), system, QStringLiteral("mci32.ocx")))) {
@@ -58,7 +58,7 @@ void VerifyMediaControl(const Platform& services) {
   OfferMediaControlDownload(services);
 }
 
-void OfferMediaControlDownload(const Platform& services) {
+void OfferMediaControlDownload(const Services& services) {
   if (MsgBox(services, kOfferText, MsgButtons::YesNo, MsgIcon::Critical, kOfferTitle) ==
       MsgResult::Yes) {
     DownloadMediaControl(services);
@@ -67,7 +67,7 @@ void OfferMediaControlDownload(const Platform& services) {
   WriteMarker(services, false);
 }
 
-void DownloadMediaControl(const Platform& services) {
+void DownloadMediaControl(const Services& services) {
   Processor processor = ProcessorOf(services);
   bool ok = false;
   try {
@@ -88,7 +88,7 @@ void DownloadMediaControl(const Platform& services) {
   processor.Hide();
 }
 
-void CheckMediaControl(const Platform& services) {
+void CheckMediaControl(const Services& services) {
   if (!services.hasComponentFiles)
     return;
   try {

@@ -10,7 +10,7 @@
 #include <QString>
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::MediaControLCheck {
@@ -19,18 +19,18 @@ extern const QString kOfferText;
 extern const QString kOfferTitle;
 extern const QString kCriticalError;
 
-QString MarkerPath(const Platform& services);
+QString MarkerPath(const Services& services);
 // The player window's start-up check: reads the marker file (its value is not used) and runs
 // VerifyMediaControl. A marker that cannot be read or written is ignored, so the window's load
 // always goes on.
-void CheckMediaControl(const Platform& services);
+void CheckMediaControl(const Services& services);
 // The component present: an existing marker becomes "#TRUE#" (none is created). Missing: the
 // offer. Throws RecordError when the marker cannot be written.
-void VerifyMediaControl(const Platform& services);
+void VerifyMediaControl(const Services& services);
 // Asks; Yes downloads, No writes "#FALSE#". Throws RecordError when the marker cannot be written.
-void OfferMediaControlDownload(const Platform& services);
+void OfferMediaControlDownload(const Services& services);
 // Downloads the component into the program folder and copies it into the system folder; a
 // failure shows kCriticalError and writes "#FALSE#".
-void DownloadMediaControl(const Platform& services);
+void DownloadMediaControl(const Services& services);
 
 }  // namespace qvt::MediaControLCheck

@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
 #include "shared/FileNumbers.h"
+#include "shared/Services.h"
 #include "shared/Variant.h"
 
 namespace qvt {
@@ -59,7 +59,7 @@ int RoundedSeconds(double seconds) {
   return RoundedWithin<int>(seconds);
 }
 
-QString PathToPlay(const Platform& services, const QString& sCommandLine) {
+QString PathToPlay(const Services& services, const QString& sCommandLine) {
   IFileSystem& fs = files(services);
   const bool quoted = sCommandLine.size() >= 2 && sCommandLine.startsWith(QLatin1Char('"')) &&
                       sCommandLine.endsWith(QLatin1Char('"'));
@@ -69,7 +69,7 @@ QString PathToPlay(const Platform& services, const QString& sCommandLine) {
   return fs.attributes(inner) ? inner : sCommandLine;
 }
 
-QString SongNameOf(const Platform& services, const QString& sPath) {
+QString SongNameOf(const Services& services, const QString& sPath) {
   if (!PlainFileExists(files(services), sPath))
     return QString();
   return QFileInfo(sPath).fileName();

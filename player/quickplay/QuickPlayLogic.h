@@ -8,7 +8,7 @@
 
 namespace qvt {
 
-struct Platform;
+struct Services;
 
 // A level of the volume control is 3680 / 19 hundredths of a decibel of player volume.
 // round(level * 3680 / 19), a half going to the even neighbour.
@@ -25,8 +25,8 @@ int RoundedSeconds(double seconds);
 
 // The path to play for the text handed over on the command line: the text as given, or without
 // its surrounding double quotes when only the unquoted path names an existing entry.
-QString PathToPlay(const Platform& services, const QString& sCommandLine);
+QString PathToPlay(const Services& services, const QString& sCommandLine);
 // The file name part of a path when a plain listing finds it (an ordinary file), else empty.
-QString SongNameOf(const Platform& services, const QString& sPath);
+QString SongNameOf(const Services& services, const QString& sPath);
 
 }  // namespace qvt

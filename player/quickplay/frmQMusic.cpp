@@ -12,7 +12,6 @@
 #include <utility>
 
 #include "platform/Media.h"
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/GlobalMethods.h"
@@ -21,6 +20,7 @@
 #include "player/window/QuickPlaySettings.h"
 #include "player/window/VolControl.h"
 #include "shared/FileManager.h"
+#include "shared/Services.h"
 #include "shared/Twips.h"
 
 namespace qvt {
@@ -41,7 +41,7 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 
 }  // namespace
 
-frmQMusic::frmQMusic(MusicVariables& mv, const Platform& services,
+frmQMusic::frmQMusic(MusicVariables& mv, const Services& services,
                      std::function<void()> openMainWindow, std::function<void()> closeProgram,
                      MprisHub* mpris)
     : mv_(mv),

@@ -29,7 +29,7 @@ namespace qvt {
 class IMediaPlayer;
 class MMButtonBar;
 class MusicVariables;
-struct Platform;
+struct Services;
 class VolControl;
 class clsFileManager;
 
@@ -40,7 +40,7 @@ class frmQMusic : public Form {
   // How "&Load QVT" loads and shows the main player window, the program's normal close
   // (the desktop's Quit), and the desktop's media controls (none in tests). `services`: what the
   // window reaches the machine through; it outlives the window.
-  frmQMusic(MusicVariables& mv, const Platform& services, std::function<void()> openMainWindow,
+  frmQMusic(MusicVariables& mv, const Services& services, std::function<void()> openMainWindow,
             std::function<void()> closeProgram, MprisHub* mpris = nullptr);
   const std::function<void()>& CloseProgram() const { return closeProgram_; }
   MprisHub* MediaControls() const { return mpris_hub_; }
@@ -108,7 +108,7 @@ class frmQMusic : public Form {
   void ShowTime(const QString& text);
 
   MusicVariables& mv_;  // the playing state it shares with the player window
-  const Platform& services_;
+  const Services& services_;
   std::function<void()> openMainWindow_;
   std::function<void()> closeProgram_;
   MprisHub* mpris_hub_;

@@ -5,13 +5,13 @@
 #include <exception>
 
 #include "platform/Media.h"
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
+#include "shared/Services.h"
 
 namespace qvt {
 

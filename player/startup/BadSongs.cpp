@@ -1,8 +1,8 @@
 // Skip mode, song file test, removal of songs and the yield of long loops.
 
-#include "platform/Platform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/PlayListIndex.h"
+#include "shared/Services.h"
 #include "shared/Variant.h"
 
 namespace qvt::GlobalMethods {
@@ -32,7 +32,7 @@ QString SongPathAt(const MusicVariables& mv, double dblIndex) {
   return paths[*i];
 }
 
-void SetSkipMode(const Platform& services, MusicVariables& mv, int16_t iMode) {
+void SetSkipMode(const Services& services, MusicVariables& mv, int16_t iMode) {
   mv.iSkipMode = iMode;
   switch (iMode) {
     case 0:
@@ -73,7 +73,7 @@ void SetRemoveBadSongs(MusicVariables& mv, bool bValue) {
   mv.bRemoveBadSongs = bValue;
 }
 
-bool SongFileExists(const Platform& services, const MusicVariables& mv, double dblIndex) {
+bool SongFileExists(const Services& services, const MusicVariables& mv, double dblIndex) {
   return PlainFileExists(files(services), SongPathAt(mv, dblIndex));
 }
 
@@ -83,7 +83,7 @@ void ResizeSongArrays(MusicVariables& mv, double dblLast) {
   mv.resizeArrays(static_cast<std::size_t>(RoundHalfEven(dblLast)) + 1);
 }
 
-bool RemoveBadSong(const Platform& services, MusicVariables& mv, double dblIndex) {
+bool RemoveBadSong(const Services& services, MusicVariables& mv, double dblIndex) {
   if (!mv.bRemoveBadSongs)
     return true;
   const std::optional<std::size_t> k = SongSubscript(mv, dblIndex);
@@ -108,7 +108,7 @@ void RemoveSongsAt(MusicVariables& mv, std::vector<std::size_t> ascending) {
   mv.removeSorted(std::move(ascending));
 }
 
-void YieldIfLowPriority(const Platform& services, const MusicVariables& mv) {
+void YieldIfLowPriority(const Services& services, const MusicVariables& mv) {
   if (mv.bLowPriorityLoading)
     DoEvents(services);
 }

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "shared/FileNumbers.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 #include "shared/Variant.h"
 
 namespace qvt::GlobalMethods {
@@ -17,7 +17,7 @@ namespace {
 
 // Options modes 0 and 1 set bOption to bModeOne, mode 2 to its opposite; any other mode
 // leaves it and shows sError.
-void SetFromMode(const Platform& services, int16_t iMode, bool& bOption, bool bModeOne,
+void SetFromMode(const Services& services, int16_t iMode, bool& bOption, bool bModeOne,
                  const QString& sError) {
   switch (iMode) {
     case 0:
@@ -35,7 +35,7 @@ void SetFromMode(const Platform& services, int16_t iMode, bool& bOption, bool bM
 
 }  // namespace
 
-void SetSongLoadingPriority(const Platform& services, MusicVariables& mv, int16_t iMode) {
+void SetSongLoadingPriority(const Services& services, MusicVariables& mv, int16_t iMode) {
   SetFromMode(services, iMode, mv.bLowPriorityLoading, true,
               QStringLiteral("Unable to set song loading priority, please set manually"));
 }
@@ -44,7 +44,7 @@ bool GetLowPriorityLoading(const MusicVariables& mv) {
   return mv.bLowPriorityLoading;
 }
 
-void SetProcessingVisibility(const Platform& services, MusicVariables& mv, int16_t iMode) {
+void SetProcessingVisibility(const Services& services, MusicVariables& mv, int16_t iMode) {
   SetFromMode(services, iMode, mv.bHideProcessing, false,
               QStringLiteral("Unable to set processor visibility, please set manually"));
   ProcessorOf(services).SetSuppressed(mv.bHideProcessing);
@@ -86,7 +86,7 @@ QString FixDoubleBackslash(const QString& sPath) {
   return path.replace(QStringLiteral("//"), QStringLiteral("/"));
 }
 
-int16_t GetFreeFileNumber(const Platform& services) {
+int16_t GetFreeFileNumber(const Services& services) {
   return FileNumbersOf(services).GetFree();
 }
 

@@ -14,7 +14,7 @@
 #include "player/startup/MusicVariables.h"
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::GlobalMethods {
@@ -24,9 +24,9 @@ namespace qvt::GlobalMethods {
 
 // Options. Loading priority: 0 or 1 slow, 2 immediate. Processing messages: 0 or 1 shown,
 // 2 hidden. Any other code shows a message and keeps the flag.
-void SetSongLoadingPriority(const Platform& services, MusicVariables& mv, int16_t iMode);
+void SetSongLoadingPriority(const Services& services, MusicVariables& mv, int16_t iMode);
 bool GetLowPriorityLoading(const MusicVariables& mv);
-void SetProcessingVisibility(const Platform& services, MusicVariables& mv, int16_t iMode);
+void SetProcessingVisibility(const Services& services, MusicVariables& mv, int16_t iMode);
 bool GetHideProcessing(const MusicVariables& mv);
 void SetQuickPlayClose(MusicVariables& mv, bool bValue);
 bool GetQuickPlayClose(const MusicVariables& mv);
@@ -40,7 +40,7 @@ double FindSongPath(MusicVariables& mv, const QString& sTerm);
 // search has not seen, it reads them on a worker while the windows keep answering (`wanted`
 // is asked once a frame; false stops it). What it read is kept only when the list did not
 // change meanwhile; otherwise the search reads what it needs itself, as for a short stretch.
-void PreparePathSearchBesideTheWindows(const Platform& services, MusicVariables& mv,
+void PreparePathSearchBesideTheWindows(const Services& services, MusicVariables& mv,
                                        const std::function<bool()>& wanted);
 // Holds the duplicate search bound of one operation: fixed at the current last index when it
 // starts; when it ends, cleared ("stop") if no other operation searches, else given back to
@@ -66,7 +66,7 @@ double FindSongName(MusicVariables& mv, const QString& sTerm, bool bPartial);
 // answering. The worker reads a copy of the names taken at the start (it shares their stored
 // texts); should the list change meanwhile, the list as it is then is searched again here, so
 // the answer always names a song of the list as it stands.
-double FindSongNameBesideTheWindows(const Platform& services, MusicVariables& mv,
+double FindSongNameBesideTheWindows(const Services& services, MusicVariables& mv,
                                     const QString& sTerm, bool bPartial);
 
 // Index of the first selected entry among 0 to dblLastIndex; 0 when none is selected.
@@ -78,20 +78,20 @@ QString FixDoubleBackslash(const QString& sPath);
 
 // Whether the song's extension is listed in "AcceptedFileTypes.qvc" of the program folder.
 // A missing list file shows the file manager's error box and answers false.
-bool IsAcceptedFileType(const Platform& services, const MusicVariables& mv, double dblIndex);
+bool IsAcceptedFileType(const Services& services, const MusicVariables& mv, double dblIndex);
 // Checks every song of the play list and offers to remove those that are missing or of a
 // type that is not accepted. The files are tested on a worker thread while the event loop
 // runs; stopRequested is asked meanwhile (at every progress update and every 20 ms), and a
 // true answer ends the check at once: the list stays as it was and no box follows.
-void VerifyPlayList(const Platform& services, MusicVariables& mv);
-void VerifyPlayList(const Platform& services, MusicVariables& mv,
+void VerifyPlayList(const Services& services, MusicVariables& mv);
+void VerifyPlayList(const Services& services, MusicVariables& mv,
                     const std::function<bool()>& stopRequested);
 // The next file number not in use by the program.
-int16_t GetFreeFileNumber(const Platform& services);
+int16_t GetFreeFileNumber(const Services& services);
 
 // Skip mode: 0 or 1 don't skip, 2 skip and remove, 3 just skip. The code is stored in every
 // case; an invalid one shows a message and keeps the two flags.
-void SetSkipMode(const Platform& services, MusicVariables& mv, int16_t iMode);
+void SetSkipMode(const Services& services, MusicVariables& mv, int16_t iMode);
 int16_t GetSkipMode(const MusicVariables& mv);
 void SetSkipModeValue(MusicVariables& mv, int16_t iMode);
 bool GetSkipBadSongs(const MusicVariables& mv);
@@ -100,19 +100,19 @@ bool GetRemoveBadSongs(const MusicVariables& mv);
 void SetRemoveBadSongs(MusicVariables& mv, bool bValue);
 
 // Whether the song's file exists as a plain file (not a folder, hidden or system entry).
-bool SongFileExists(const Platform& services, const MusicVariables& mv, double dblIndex);
+bool SongFileExists(const Services& services, const MusicVariables& mv, double dblIndex);
 // Resizes both arrays to the indexes 0 to dblLast, keeping their elements; a negative value
 // does nothing. dblLastIndex is left alone.
 void ResizeSongArrays(MusicVariables& mv, double dblLast);
 // Removes a song that failed to play when bad songs are to be removed. True means that the
 // caller gives up on the song (removal is off, or there is no such song).
-bool RemoveBadSong(const Platform& services, MusicVariables& mv, double dblIndex);
+bool RemoveBadSong(const Services& services, MusicVariables& mv, double dblIndex);
 // Appends a song after dblLastIndex and counts it at once, so that the list is whole at every
 // pass of the event loop however long the operation that adds it.
 void AppendSong(MusicVariables& mv, const QString& sPath, const QString& sName);
 // Removes one song silently; an index that names no song changes nothing.
 void RemoveSongAt(MusicVariables& mv, double dblIndex);
 // Lets the event loop run once when songs are loaded slowly; nothing otherwise.
-void YieldIfLowPriority(const Platform& services, const MusicVariables& mv);
+void YieldIfLowPriority(const Services& services, const MusicVariables& mv);
 
 }  // namespace qvt::GlobalMethods

@@ -2,8 +2,8 @@
 
 #include <QTimer>
 
-#include "platform/Platform.h"
 #include "player/startup/MusicVariables.h"
+#include "shared/Services.h"
 
 namespace qvt::MainModule {
 
@@ -39,7 +39,7 @@ void CloseNormally(IFirstWindows& windows) {
   }
   if (!windows.UnloadPlayer())
     (void)windows.UnloadQuickPlay();
-  appControl(windows.Services()).endProgram(0);
+  appControl(windows.services()).endProgram(0);
 }
 
 }  // namespace qvt::MainModule

@@ -8,7 +8,7 @@
 namespace qvt {
 
 class MusicVariables;
-struct Platform;
+struct Services;
 
 namespace MainModule {
 
@@ -24,7 +24,7 @@ class IFirstWindows {
   virtual void StartQuickPlay() = 0;
   virtual MusicVariables& PlayList() = 0;
   // What the program reaches the machine through.
-  virtual const Platform& Services() const = 0;
+  virtual const Services& services() const = 0;
   // Whether the player window is loaded and still loading its play list.
   virtual bool PlayerLoading() = 0;
   // Unloads the window when it is loaded; false when it is not.

@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Platform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/PlayListIndex.h"
 #include "player/startup/VerifyScan.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 
 namespace qvt::GlobalMethods {
 
@@ -29,7 +29,7 @@ namespace {
 // An object keeps the value for as long as it lives: one test, or one integrity check.
 class AcceptedTypesFile {
  public:
-  explicit AcceptedTypesFile(const Platform& services) : services_(services) {}
+  explicit AcceptedTypesFile(const Services& services) : services_(services) {}
 
   QString types() {
     if (cached_) {
@@ -79,7 +79,7 @@ class AcceptedTypesFile {
     return stamp;
   }
 
-  const Platform& services_;
+  const Services& services_;
   std::optional<Cached> cached_;
 };
 
@@ -106,7 +106,7 @@ struct TypesRead {
   std::optional<QString> unkept;
 };
 
-TypesRead typesForWorker(const Platform& services, AcceptedTypesFile& file) {
+TypesRead typesForWorker(const Services& services, AcceptedTypesFile& file) {
   if (!PlainFileExists(files(services),
                        ProgramFile(services, QStringLiteral("AcceptedFileTypes.qvc"))))
     return {};
@@ -120,7 +120,7 @@ TypesRead typesForWorker(const Platform& services, AcceptedTypesFile& file) {
 // the songs tested since the last update.
 class TestedSongs {
  public:
-  TestedSongs(const Platform& services, const MusicVariables& mv)
+  TestedSongs(const Services& services, const MusicVariables& mv)
       : processor_(ProcessorOf(services)), mv_(mv) {}
   void operator()(std::size_t tested) {
     const SongArray& names = mv_.sSongNames();
@@ -139,7 +139,7 @@ class TestedSongs {
 // Tests every song of the list as it is now on a worker thread, while the event loop runs
 // here; nothing when stopRequested said so first. The list may change meanwhile: the songs
 // found are known by path as well.
-std::optional<BadSongs> findBadSongs(const Platform& services, const MusicVariables& mv,
+std::optional<BadSongs> findBadSongs(const Services& services, const MusicVariables& mv,
                                      const std::function<bool()>& stopRequested) {
   BadSongs bad;
   bad.version = mv.version();
@@ -209,18 +209,18 @@ QString movedSongsHint(std::size_t missing) {
 
 }  // namespace
 
-bool IsAcceptedFileType(const Platform& services, const MusicVariables& mv, double dblIndex) {
+bool IsAcceptedFileType(const Services& services, const MusicVariables& mv, double dblIndex) {
   clsFileManager fm(services);
   // The file is read for every test, so that its error boxes come for each.
   AcceptedTypesFile file(services);
   return VerifyScan::Accepts(fm.GetFileExt(SongPathAt(mv, dblIndex), true), file.types());
 }
 
-void VerifyPlayList(const Platform& services, MusicVariables& mv) {
+void VerifyPlayList(const Services& services, MusicVariables& mv) {
   VerifyPlayList(services, mv, nullptr);
 }
 
-void VerifyPlayList(const Platform& services, MusicVariables& mv,
+void VerifyPlayList(const Services& services, MusicVariables& mv,
                     const std::function<bool()>& stopRequested) {
   Processor processor = ProcessorOf(services);
   const double last = mv.dblLastIndex();

@@ -8,10 +8,10 @@
 #include <limits>
 #include <string>
 
-#include "platform/Platform.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/NameScan.h"
 #include "player/startup/WorkerThread.h"
+#include "shared/Services.h"
 #include "shared/Variant.h"
 #include "shared/ui/FramePacer.h"
 
@@ -113,7 +113,7 @@ double FindSongPath(MusicVariables& mv, const QString& sTerm) {
   return state.pathIndex.find(mv.sSongPaths(), state.dblPathSearchBound, sTerm);
 }
 
-void PreparePathSearchBesideTheWindows(const Platform& services, MusicVariables& mv,
+void PreparePathSearchBesideTheWindows(const Services& services, MusicVariables& mv,
                                        const std::function<bool()>& wanted) {
   // Below this many unseen paths the search's own reading takes no longer than a frame or so.
   constexpr std::size_t kWorthAWorker = 32768;
@@ -185,7 +185,7 @@ double FindSongName(MusicVariables& mv, const QString& sTerm, bool bPartial) {
   return FirstNameMatch(mv.sSongNames(), range.first, range.last, sTerm, bPartial);
 }
 
-double FindSongNameBesideTheWindows(const Platform& services, MusicVariables& mv,
+double FindSongNameBesideTheWindows(const Services& services, MusicVariables& mv,
                                     const QString& sTerm, bool bPartial) {
   const NameRange range = NamesToSearch(mv);
   double dblCommand = 0;

@@ -1,16 +1,16 @@
 #include "player/update/ComponentCheck.h"
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/update/Paths.h"
 #include "player/update/downloader.h"
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt::ComponentCheck {
 
-void CheckCommonControls(const Platform& services) {
+void CheckCommonControls(const Services& services) {
   if (!services.hasComponentFiles)
     return;
   const QString name = QStringLiteral("MSCOMCTL.OCX");

@@ -5,7 +5,7 @@
 // Linux it is always off: the controls are part of the program, and this code is inert.
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::ComponentCheck {
@@ -13,6 +13,6 @@ namespace qvt::ComponentCheck {
 // The common controls: when "MSCOMCTL.OCX" is missing from the system folder, it is downloaded
 // from the update server into the program folder and copied into the system folder. A failed
 // download has shown the downloader's message; a failed copy is left silent.
-void CheckCommonControls(const Platform& services);
+void CheckCommonControls(const Services& services);
 
 }  // namespace qvt::ComponentCheck

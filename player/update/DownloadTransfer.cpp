@@ -1,8 +1,8 @@
 #include "player/update/DownloadTransfer.h"
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "shared/AtomicFile.h"
+#include "shared/Services.h"
 
 namespace qvt::downloader {
 
@@ -13,7 +13,7 @@ constexpr qint64 kWritebackBytes = qint64{4} * 1024 * 1024;
 
 }  // namespace
 
-Transfer::Transfer(const Platform& services, const QString& sURL, const QString& sSaveAs,
+Transfer::Transfer(const Services& services, const QString& sURL, const QString& sSaveAs,
                    qint64 maxBytes)
     : url_(sURL),
       saveAs_(sSaveAs),

@@ -19,7 +19,7 @@
 
 namespace qvt {
 class AtomicFile;
-struct Platform;
+struct Services;
 }  // namespace qvt
 
 namespace qvt::downloader {
@@ -28,7 +28,7 @@ class Transfer {
  public:
   // On the window thread: the HTTP binding of the services handed in and their program's name
   // as the agent.
-  Transfer(const Platform& services, const QString& sURL, const QString& sSaveAs, qint64 maxBytes);
+  Transfer(const Services& services, const QString& sURL, const QString& sSaveAs, qint64 maxBytes);
   ~Transfer();
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;

@@ -3,9 +3,9 @@
 #include <QStringList>
 #include <optional>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt::Paths {
 
@@ -17,7 +17,7 @@ QString ServerAddress(const char* path) {
 
 // The first `count` fields of "paths.qvc", or none when the file is missing, unreadable or
 // shorter.
-std::optional<QStringList> ReadFields(const Platform& services, int count) {
+std::optional<QStringList> ReadFields(const Services& services, int count) {
   try {
     RecordReader reader(ProgramFile(services, QStringLiteral("paths.qvc")));
     QStringList fields;
@@ -37,7 +37,7 @@ std::optional<QStringList> ReadFields(const Platform& services, int count) {
 }
 
 // fieldFinal and fieldBeta are 0-based positions of the addresses for the two run modes.
-QString ByRunMode(const Platform& services, int fieldFinal, int fieldBeta,
+QString ByRunMode(const Services& services, int fieldFinal, int fieldBeta,
                   const QString& sDefault) {
   const std::optional<QStringList> fields = ReadFields(services, 5);
   if (!fields)
@@ -73,22 +73,22 @@ QString GetCommonControlsURL() {
   return ServerAddress("/files/QVT/Dependencies/MSCOMCTL.OCX");
 }
 
-QString GetFileListURL(const Platform& services) {
+QString GetFileListURL(const Services& services) {
   return ByRunMode(services, 1, 3, DefaultFileListURL());
 }
 
-QString GetVersionFileURL(const Platform& services) {
+QString GetVersionFileURL(const Services& services) {
   return ByRunMode(services, 2, 4, DefaultVersionFileURL());
 }
 
-QString GetRunMode(const Platform& services) {
+QString GetRunMode(const Services& services) {
   const std::optional<QStringList> fields = ReadFields(services, 5);
   if (fields && fields->at(0).toUpper() == QLatin1String("BETA"))
     return QStringLiteral("BETA");
   return QStringLiteral("FINAL");
 }
 
-QString GetMediaControlURL(const Platform& services) {
+QString GetMediaControlURL(const Services& services) {
   const std::optional<QStringList> fields = ReadFields(services, 6);
   return fields ? fields->at(5) : DefaultMediaControlURL();
 }

@@ -12,7 +12,7 @@
 #include <QString>
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::Paths {
@@ -26,13 +26,13 @@ QString GetCommonControlsURL();
 // Fields 1 to 5: FINAL gives field 2, BETA field 4; another run mode gives the default when
 // field 2 is blank, else field 2 after the message "Incorrect run mode found, run mode ~<mode>~is
 // not known".
-QString GetFileListURL(const Platform& services);
+QString GetFileListURL(const Services& services);
 // The same with fields 3 and 5.
-QString GetVersionFileURL(const Platform& services);
+QString GetVersionFileURL(const Services& services);
 // Field 6 as read (even when empty), whatever the run mode.
-QString GetMediaControlURL(const Platform& services);
+QString GetMediaControlURL(const Services& services);
 // The channel whose updates this player takes: "BETA" when field 1 is that run mode (any
 // letter case), else "FINAL", whose addresses every other run mode uses. Says nothing.
-QString GetRunMode(const Platform& services);
+QString GetRunMode(const Services& services);
 
 }  // namespace qvt::Paths

@@ -1,11 +1,11 @@
 #include "player/update/SignedUpdate.h"
 
-#include "platform/Platform.h"
 #include "player/update/Paths.h"
 #include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt::SignedUpdate {
 
@@ -16,7 +16,7 @@ namespace {
 using UpdateManifest::Role;
 
 // Fetches one file of the update; fails with `failure`, or kCancelledReason.
-Result<void> Download(const Platform& services, const QString& sURL, const QString& sPath,
+Result<void> Download(const Services& services, const QString& sURL, const QString& sPath,
                       qint64 maxBytes, const QString& failure) {
   ProcessorOf(services).Update(QStringLiteral("Establishing Connection..."));
   const downloader::Outcome outcome = downloader::Download(services, sURL, sPath, maxBytes);
@@ -28,7 +28,7 @@ Result<void> Download(const Platform& services, const QString& sURL, const QStri
   return {};
 }
 
-Result<void> CheckChannel(const Platform& services, const UpdateManifest::Manifest& manifest) {
+Result<void> CheckChannel(const Services& services, const UpdateManifest::Manifest& manifest) {
   const QString channel = Paths::GetRunMode(services);
   if (manifest.sChannel != channel)
     return Unexpected{QStringLiteral("The signed update is for the ") + manifest.sChannel +
@@ -38,7 +38,7 @@ Result<void> CheckChannel(const Platform& services, const UpdateManifest::Manife
 }
 
 // The announced version of the last check, as text; fails when it is not known.
-Result<QString> AnnouncedVersion(const Platform& services) {
+Result<QString> AnnouncedVersion(const Services& services) {
   try {
     const UpdatorMethods::VersionNumbers announced =
         UpdatorMethods::ReadVersionFile(UpdatorMethods::CurrentVersionPath(services));
@@ -53,7 +53,7 @@ Result<QString> AnnouncedVersion(const Platform& services) {
 
 }  // namespace
 
-Result<void> CheckVersion(const Platform& services, const UpdateManifest::Manifest& manifest) {
+Result<void> CheckVersion(const Services& services, const UpdateManifest::Manifest& manifest) {
   using namespace UpdatorMethods;
   const std::optional<VersionNumbers> signedVersion = ParseVersion(manifest.sVersion);
   const VersionNumbers running = RunningVersion();
@@ -89,7 +89,7 @@ Result<void> CheckRoles(const UpdateManifest::Manifest& manifest, const QString&
   return {};
 }
 
-Result<UpdateManifest::Manifest> Fetch(const Platform& services, const UpdateManifest::Trust& trust,
+Result<UpdateManifest::Manifest> Fetch(const Services& services, const UpdateManifest::Trust& trust,
                                        const QString& sFileListURL, const QString& sUpdaterName,
                                        const QStringList& otherNames) {
   const QString folder = sFileListURL.left(sFileListURL.lastIndexOf(QLatin1Char('/')) + 1);
@@ -120,7 +120,7 @@ Result<UpdateManifest::Manifest> Fetch(const Platform& services, const UpdateMan
   return manifest;
 }
 
-void Discard(const Platform& services) {
+void Discard(const Services& services) {
   // Whatever of them is missing already is what this wants.
   (void)files(services).removeFile(ProgramFile(services, UpdateManifest::kKeptManifest));
   (void)files(services).removeFile(ProgramFile(services, UpdateManifest::kKeptSignature));

@@ -13,7 +13,7 @@
 #include "shared/UpdateManifest.h"
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::SignedUpdate {
@@ -22,16 +22,16 @@ namespace qvt::SignedUpdate {
 // file list (the updater's name, then the other names in list order), fetched and kept through
 // the services handed in; fails with the reason
 // when the update must stop, or with kCancelledReason when the user stopped a download.
-Result<UpdateManifest::Manifest> Fetch(const Platform& services, const UpdateManifest::Trust& trust,
+Result<UpdateManifest::Manifest> Fetch(const Services& services, const UpdateManifest::Trust& trust,
                                        const QString& sFileListURL, const QString& sUpdaterName,
                                        const QStringList& otherNames);
 // Whether the file list matches the manifest exactly; fails with the reason.
 Result<void> CheckRoles(const UpdateManifest::Manifest& manifest, const QString& sUpdaterName,
                         const QStringList& otherNames);
 // Whether the signed version may be installed over the running one; fails with the reason.
-Result<void> CheckVersion(const Platform& services, const UpdateManifest::Manifest& manifest);
+Result<void> CheckVersion(const Services& services, const UpdateManifest::Manifest& manifest);
 // Removes the kept manifest and signature.
-void Discard(const Platform& services);
+void Discard(const Services& services);
 
 // The reason of an update the user stopped: no message is shown for it.
 extern const QString kCancelledReason;

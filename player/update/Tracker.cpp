@@ -1,14 +1,14 @@
 #include "player/update/Tracker.h"
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt::Tracker {
 
 namespace {
 
-void WriteStatus(const Platform& services, bool bRunning) {
+void WriteStatus(const Services& services, bool bRunning) {
   try {
     RecordWriter writer(files(services), StatusFilePath(services));
     writer.write({Variant(bRunning)});
@@ -20,20 +20,20 @@ void WriteStatus(const Platform& services, bool bRunning) {
 
 }  // namespace
 
-QString StatusFilePath(const Platform& services) {
+QString StatusFilePath(const Services& services) {
   return DataFile(services, QStringLiteral("Status.tmp"));
 }
 
-QString LockFilePath(const Platform& services) {
+QString LockFilePath(const Services& services) {
   return DataFile(services, QStringLiteral("Quavertone.lock"));
 }
 
-void SetStatusRunning(const Platform& services) {
+void SetStatusRunning(const Services& services) {
   WriteStatus(services, true);
   files(services).holdLock(LockFilePath(services));
 }
 
-void SetStatusClosed(const Platform& services) {
+void SetStatusClosed(const Services& services) {
   WriteStatus(services, false);
   files(services).releaseLock(LockFilePath(services));
 }

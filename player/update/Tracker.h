@@ -11,16 +11,16 @@
 #include <QString>
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::Tracker {
 
-QString StatusFilePath(const Platform& services);
-QString LockFilePath(const Platform& services);
+QString StatusFilePath(const Services& services);
+QString LockFilePath(const Services& services);
 // Writes "#TRUE#" and takes the lock.
-void SetStatusRunning(const Platform& services);
+void SetStatusRunning(const Services& services);
 // Writes "#FALSE#" and lets the lock go.
-void SetStatusClosed(const Platform& services);
+void SetStatusClosed(const Services& services);
 
 }  // namespace qvt::Tracker

@@ -5,13 +5,13 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/update/SignedUpdate.h"
 #include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 #include "shared/UpdateManifest.h"
 
 namespace qvt::Updator {
@@ -52,7 +52,7 @@ QString StagingPath(const QString& target) {
 }
 
 // Ends a stopped update with its message; one the user stopped ends without a word.
-bool Stop(const Platform& services, const QString& reason) {
+bool Stop(const Services& services, const QString& reason) {
   ProcessorOf(services).Hide();
   if (reason != SignedUpdate::kCancelledReason)
     MsgBox(services, kUpdateStopped + kCrLf + kCrLf + reason);
@@ -67,7 +67,7 @@ void Discard(IFileSystem& fs, const std::vector<Staged>& staged) {
 }
 
 // Fetches one record to its staging file, at most maxBytes of it; fails with the reason.
-Result<void> Fetch(const Platform& services, const FileRecord& record, bool bEssential,
+Result<void> Fetch(const Services& services, const FileRecord& record, bool bEssential,
                    qint64 maxBytes, std::vector<Staged>& staged) {
   ProcessorOf(services).Update(QStringLiteral("Establishing Connection..."));
   const QString target = TargetPath(services, record.sName);
@@ -139,7 +139,7 @@ Result<void> PutInPlace(IFileSystem& fs, std::vector<Staged>& staged) {
 // Fetches every file of the list, the updater last. With a manifest every file is required
 // and none may be longer than it was signed; without one, a file that does not arrive stops
 // the update only when it is the new player or the updater.
-Result<void> FetchAll(const Platform& services, const FileList& list,
+Result<void> FetchAll(const Services& services, const FileList& list,
                       const UpdateManifest::Manifest* manifest, std::vector<Staged>& staged) {
   const auto most = [manifest](const FileRecord& record) {
     const UpdateManifest::Entry* entry = manifest ? manifest->find(record.sName) : nullptr;
@@ -164,7 +164,7 @@ QStringList OtherNames(const FileList& list) {
 
 // Fetches the files of the list, checks them against the signed manifest when the trust has
 // the publisher's key, and puts them in place. Fails with the reason.
-Result<void> Install(const Platform& services, const UpdateManifest::Trust& trust,
+Result<void> Install(const Services& services, const UpdateManifest::Trust& trust,
                      const FileList& list, const QString& sFileListURL,
                      std::vector<Staged>& staged) {
   std::optional<UpdateManifest::Manifest> manifest;
@@ -217,7 +217,7 @@ Result<void> CheckName(const QString& sName) {
   return {};
 }
 
-QString TargetPath(const Platform& services, const QString& sName) {
+QString TargetPath(const Services& services, const QString& sName) {
   if (sName.contains(QLatin1Char('/')))
     return programFolder(services).folder() + QLatin1Char('/') + sName;
   return ProgramFile(services, sName);
@@ -246,7 +246,7 @@ Result<FileList> ReadFileList(const QString& sPath) {
   return list;
 }
 
-bool BeginUpdate(const Platform& services, const UpdateManifest::Trust& trust,
+bool BeginUpdate(const Services& services, const UpdateManifest::Trust& trust,
                  QString sFileListURL) {
   IFileSystem& fs = files(services);
   // Nothing unsigned is fetched, let alone run, by a build that cannot verify it.

@@ -34,7 +34,7 @@
 #include "shared/UpdateManifest.h"
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::Updator {
@@ -64,12 +64,12 @@ Result<FileList> ReadFileList(const QString& sPath);
 Result<void> CheckName(const QString& sName);
 // Where a listed name is stored: the program folder joined with the name (a name without
 // folders matches an existing file of any letter case).
-QString TargetPath(const Platform& services, const QString& sName);
+QString TargetPath(const Services& services, const QString& sName);
 
 // Downloads the list and its files through the services handed in, verified under `trust`, puts
 // them in place and starts the updater. True when the updater was started; false when the update
 // stopped (the message has been shown).
-bool BeginUpdate(const Platform& services, const UpdateManifest::Trust& trust,
+bool BeginUpdate(const Services& services, const UpdateManifest::Trust& trust,
                  QString sFileListURL);
 
 }  // namespace qvt::Updator

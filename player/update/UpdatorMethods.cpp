@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <tuple>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/startup/MusicVariables.h"
 #include "player/update/Paths.h"
@@ -15,6 +14,7 @@
 #include "player/version/ProgramVersion.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 #include "shared/UpdateManifest.h"
 
 namespace qvt::UpdatorMethods {
@@ -59,7 +59,7 @@ QStringList ReadLines(const QString& sPath, int count) {
   return lines;
 }
 
-void ShowOutcome(const Platform& services, IUpdateView& view, const VersionNumbers& announced,
+void ShowOutcome(const Services& services, IUpdateView& view, const VersionNumbers& announced,
                  bool bAnnounceMajor) {
   switch (CompareVersion(announced)) {
     case VersionOutcome::MajorRelease:
@@ -124,7 +124,7 @@ QString VersionText(const VersionNumbers& version) {
       .arg(version.revision);
 }
 
-QString CurrentVersionPath(const Platform& services) {
+QString CurrentVersionPath(const Services& services) {
   return DataFile(services, QStringLiteral("CurrentVersion.qvs"));
 }
 
@@ -137,7 +137,7 @@ VersionNumbers ReadVersionFile(const QString& sPath) {
   return version;
 }
 
-void CheckForUpdates(const Platform& services, IUpdateView& view) {
+void CheckForUpdates(const Services& services, IUpdateView& view) {
   Processor processor = ProcessorOf(services);
   processor.Show(QStringLiteral("Establishing Connection...."), true, 20);
   const QString path = CurrentVersionPath(services);
@@ -156,7 +156,7 @@ void CheckForUpdates(const Platform& services, IUpdateView& view) {
   processor.Hide();
 }
 
-void ShowStoredCheckResult(const Platform& services, IUpdateView& view) {
+void ShowStoredCheckResult(const Services& services, IUpdateView& view) {
   const QString path = CurrentVersionPath(services);
   if (!PlainFileExists(files(services), path))
     return;  // no check has been kept yet: the labels stay as they are
@@ -167,7 +167,7 @@ void ShowStoredCheckResult(const Platform& services, IUpdateView& view) {
   }
 }
 
-QString GetNewVersionInfo(const Platform& services, QString& sVersion) {
+QString GetNewVersionInfo(const Services& services, QString& sVersion) {
   const QStringList lines = ReadLines(CurrentVersionPath(services), 2);
   if (!lines.isEmpty())
     sVersion = lines.at(0);
@@ -181,7 +181,7 @@ bool CanVerifyUpdates(const UpdateManifest::Trust& trust) {
   return trust.HasPublisherKey() || trust.bAllowUnsigned;
 }
 
-bool CanInstallUpdates(const Platform& services) {
+bool CanInstallUpdates(const Services& services) {
   IProgramFolder& folder = programFolder(services);
   return QDir::cleanPath(folder.dataFolder()) == QDir::cleanPath(folder.folder());
 }
@@ -196,7 +196,7 @@ void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks) {
 namespace {
 
 // Says why no update can be installed here, when none can; true then.
-bool RefusedHere(const Platform& services, const UpdateManifest::Trust& trust) {
+bool RefusedHere(const Services& services, const UpdateManifest::Trust& trust) {
   if (!CanInstallUpdates(services)) {
     MsgBox(services, kCannotInstallHere);
     return true;
@@ -210,7 +210,7 @@ bool RefusedHere(const Platform& services, const UpdateManifest::Trust& trust) {
 
 }  // namespace
 
-void StartUpdate(const Platform& services, const UpdateManifest::Trust& trust,
+void StartUpdate(const Services& services, const UpdateManifest::Trust& trust,
                  const PlayerHooks& hooks) {
   if (RefusedHere(services, trust))
     return;
@@ -225,7 +225,7 @@ void StartUpdate(const Platform& services, const UpdateManifest::Trust& trust,
   appControl(services).endProgram(0);
 }
 
-void InstallUpdates(const Platform& services, const UpdateManifest::Trust& trust,
+void InstallUpdates(const Services& services, const UpdateManifest::Trust& trust,
                     MusicVariables& mv, const PlayerHooks& hooks) {
   if (RefusedHere(services, trust))
     return;

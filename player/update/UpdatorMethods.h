@@ -25,7 +25,7 @@
 
 namespace qvt {
 class MusicVariables;
-struct Platform;
+struct Services;
 }  // namespace qvt
 
 namespace qvt::UpdatorMethods {
@@ -79,36 +79,36 @@ bool IsNewer(const VersionNumbers& a, const VersionNumbers& b);
 // "Version " followed by the three numbers separated by ".".
 QString VersionText(const VersionNumbers& version);
 // The kept version file, in the settings folder.
-QString CurrentVersionPath(const Platform& services);
+QString CurrentVersionPath(const Services& services);
 // The first three fields of a version file as 16-bit numbers. Throws RecordError.
 VersionNumbers ReadVersionFile(const QString& sPath);
 
 // "&Check For Updates": fetches the version file into CurrentVersionPath(), compares and shows
 // the outcome in the view; any failure shows "Failed to check for updates" with its reason and
 // leaves the view as it was.
-void CheckForUpdates(const Platform& services, IUpdateView& view);
+void CheckForUpdates(const Services& services, IUpdateView& view);
 // The options window's load: the outcome of the kept version file, silently nothing without
 // one. Up to date changes nothing.
-void ShowStoredCheckResult(const Platform& services, IUpdateView& view);
+void ShowStoredCheckResult(const Services& services, IUpdateView& view);
 // "New &Version Info": the description (line 2 of the kept file) and, in sVersion, line 1 with
 // "," turned into "." (1.34.0). "No description found" when the file has fewer than two lines.
-QString GetNewVersionInfo(const Platform& services, QString& sVersion);
+QString GetNewVersionInfo(const Services& services, QString& sVersion);
 
 // False under a trust that can verify no update (no publisher's key) and installs none unsigned.
 bool CanVerifyUpdates(const UpdateManifest::Trust& trust);
 // False when the program folder is not writable by its user (a system-wide install, whose
 // settings live elsewhere): the package manager owns the programs then.
-bool CanInstallUpdates(const Platform& services);
+bool CanInstallUpdates(const Services& services);
 // Marks playback as stopped, without resuming from the position, and stops the player.
 void HaltPlayback(MusicVariables& mv, const PlayerHooks& hooks);
 // Downloads the update and starts the updater (Updator::BeginUpdate), then closes the player.
 // The update is verified under `trust`, the player's. When the update stops, or cannot be
 // installed here, the player stays open.
-void StartUpdate(const Platform& services, const UpdateManifest::Trust& trust,
+void StartUpdate(const Services& services, const UpdateManifest::Trust& trust,
                  const PlayerHooks& hooks);
 // "Install &Updates": says so when updates cannot be installed here or cannot be verified under
 // `trust`; else asks "Update Now?" and on Yes halts playback and runs StartUpdate.
-void InstallUpdates(const Platform& services, const UpdateManifest::Trust& trust,
+void InstallUpdates(const Services& services, const UpdateManifest::Trust& trust,
                     MusicVariables& mv, const PlayerHooks& hooks);
 
 }  // namespace qvt::UpdatorMethods

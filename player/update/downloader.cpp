@@ -3,10 +3,10 @@
 #include <atomic>
 #include <utility>
 
-#include "platform/Platform.h"
 #include "player/startup/WorkerThread.h"
 #include "player/update/DownloadTransfer.h"
 #include "shared/Processor.h"
+#include "shared/Services.h"
 #include "shared/ui/FramePacer.h"
 
 namespace qvt::downloader {
@@ -20,7 +20,7 @@ namespace {
 // What the progress window has been told, so that a frame shows only what is new.
 class ShownProgress {
  public:
-  explicit ShownProgress(const Platform& services)
+  explicit ShownProgress(const Services& services)
       : services_(services), processor_(ProcessorOf(services)) {}
   // One pass of the window events, with the newest text when there is one.
   void frame(qint64 received) {
@@ -48,7 +48,7 @@ class ShownProgress {
     return true;
   }
 
-  const Platform& services_;
+  const Services& services_;
   Processor processor_;
   bool bOpened_ = false;
   qint64 shown_ = 0;
@@ -59,7 +59,7 @@ class ShownProgress {
 // come. Any handler of the user's may run in the loop and in each pass of the window events: an
 // exception out of one, a program that ends or another download started there leaves no thread
 // behind, since whatever ends the wait stops the transfer and joins its thread.
-Outcome RunInBackground(const Platform& services, Transfer& transfer) {
+Outcome RunInBackground(const Services& services, Transfer& transfer) {
   // The user's cancel comes on this thread, from the loop or a pass of the window events.
   const ScopedProcessingCancel cancel(ProcessorStateOf(services),
                                       [&transfer] { transfer.cancel(); });
@@ -81,7 +81,7 @@ Outcome RunInBackground(const Platform& services, Transfer& transfer) {
 
 }  // namespace
 
-Outcome Download(const Platform& services, const QString& sURL, const QString& sSaveAs,
+Outcome Download(const Services& services, const QString& sURL, const QString& sSaveAs,
                  qint64 maxBytes) {
   Outcome outcome = Outcome::Failed;
   if (!sURL.isEmpty() && !sSaveAs.isEmpty()) {
@@ -93,7 +93,7 @@ Outcome Download(const Platform& services, const QString& sURL, const QString& s
   return outcome;
 }
 
-bool DownloadFile(const Platform& services, QString sURL, QString sSaveAs, qint64 maxBytes) {
+bool DownloadFile(const Services& services, QString sURL, QString sSaveAs, qint64 maxBytes) {
   return Download(services, sURL, sSaveAs, maxBytes) == Outcome::Done;
 }
 

@@ -25,7 +25,7 @@
 #include <QString>
 
 namespace qvt {
-struct Platform;
+struct Services;
 }
 
 namespace qvt::downloader {
@@ -39,12 +39,12 @@ enum class Outcome { Done, Failed, Cancelled };
 
 // Fetches sURL into sSaveAs, at most maxBytes of body, through the HTTP binding, progress windows
 // and dialogs of the services handed in; says so when it failed.
-Outcome Download(const Platform& services, const QString& sURL, const QString& sSaveAs,
+Outcome Download(const Services& services, const QString& sURL, const QString& sSaveAs,
                  qint64 maxBytes);
 
 // True when the file is in place. Callers may also just look at the file, but an older file of
 // the same name survives a failure, so the result is the reliable answer.
-bool DownloadFile(const Platform& services, QString sURL, QString sSaveAs,
+bool DownloadFile(const Services& services, QString sURL, QString sSaveAs,
                   qint64 maxBytes = kMostFileBytes);
 
 }  // namespace qvt::downloader

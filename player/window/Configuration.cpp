@@ -6,7 +6,6 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
@@ -17,6 +16,7 @@
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 #include "shared/Twips.h"
 #include "shared/ui/FramePacer.h"
 
@@ -39,7 +39,7 @@ QString WelcomeText() {
 
 // Quick play's settings: its position (line 1) and volume (line 3) are kept, centred when the
 // file is new; the close-after-song option (line 2) is brought up to date. Failures are silent.
-void WriteQuickPlaySettings(const Platform& services, const MusicVariables& mv) {
+void WriteQuickPlaySettings(const Services& services, const MusicVariables& mv) {
   const QString path = QuickPlayConfigPath(services);
   clsFileManager fm(services);
   QuickPlayConfig config = ReadQuickPlayConfig(fm, path, true);
@@ -81,7 +81,7 @@ StoredSongs StorableSongs(const MusicVariables& mv) {
 // Names at most this many songs; the rest are counted.
 constexpr qsizetype kMaxSongsNamed = 10;
 
-void ReportSongsLeftOut(const Platform& services, const QStringList& paths) {
+void ReportSongsLeftOut(const Services& services, const QStringList& paths) {
   if (paths.isEmpty())
     return;
   QString text = QStringLiteral(
@@ -107,7 +107,7 @@ double KeptPosition(const MusicVariables& mv, double dblPosition,
 }
 
 // Answers the paths of the songs left out.
-QStringList WriteConfigurationFile(const Platform& services, const MusicVariables& mv,
+QStringList WriteConfigurationFile(const Services& services, const MusicVariables& mv,
                                    const IConfigurationHost& host, bool bHasPlayList) {
   const StoredSongs stored = bHasPlayList ? StorableSongs(mv) : StoredSongs();
   const std::vector<std::size_t>& songs = stored.kept;
@@ -130,15 +130,15 @@ QStringList WriteConfigurationFile(const Platform& services, const MusicVariable
 
 }  // namespace
 
-QString ConfigurationPath(const Platform& services) {
+QString ConfigurationPath(const Services& services) {
   return DataFile(services, QStringLiteral("ConfigurationAndLastPlayList.qvs"));
 }
 
-QString QuickPlayConfigPath(const Platform& services) {
+QString QuickPlayConfigPath(const Services& services) {
   return DataFile(services, QStringLiteral("QPConfig.qvc"));
 }
 
-void SaveConfiguration(const Platform& services, const MusicVariables& mv,
+void SaveConfiguration(const Services& services, const MusicVariables& mv,
                        const IConfigurationHost& host, bool& bHasPlayList) {
   bHasPlayList = mv.dblLastIndex() != -1;
   QStringList leftOut;
@@ -229,7 +229,7 @@ void ReadSongs(Processor& processor, MusicVariables& mv, RecordReader& reader, d
   mv.appendAll(std::move(paths), std::move(names));
 }
 
-void ApplyOptions(const Platform& services, MusicVariables& mv, IConfigurationHost& host,
+void ApplyOptions(const Services& services, MusicVariables& mv, IConfigurationHost& host,
                   const Header& h) {
   host.AssignRandomChecked(h.random);
   host.AssignLoopChecked(h.loop);
@@ -239,7 +239,7 @@ void ApplyOptions(const Platform& services, MusicVariables& mv, IConfigurationHo
 }
 
 // Reads records 2 to 8, applying the position and the hide-processing option at once.
-Header ReadHeader(const Platform& services, MusicVariables& mv, RecordReader& reader,
+Header ReadHeader(const Services& services, MusicVariables& mv, RecordReader& reader,
                   IConfigurationHost& host) {
   Header h;
   h.position = reader.readDouble();
@@ -298,7 +298,7 @@ void KeepListOfAnotherVersion(Processor& processor, MusicVariables& mv, IConfigu
   }
 }
 
-void ReportLoadFailure(const Platform& services, MusicVariables& mv, const QString& text,
+void ReportLoadFailure(const Services& services, MusicVariables& mv, const QString& text,
                        bool& bHasPlayList, bool bProgressShown) {
   MsgBox(services, text);
   if (bProgressShown)
@@ -309,7 +309,7 @@ void ReportLoadFailure(const Platform& services, MusicVariables& mv, const QStri
 
 }  // namespace
 
-LoadResult LoadConfiguration(const Platform& services, MusicVariables& mv, IConfigurationHost& host,
+LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,
                              bool& bHasPlayList) {
   Processor processor = ProcessorOf(services);
   bool bProgressShown = false;

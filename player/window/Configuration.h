@@ -8,7 +8,7 @@
 namespace qvt {
 
 class MusicVariables;
-struct Platform;
+struct Services;
 
 // What the persistence needs of the player window.
 class IConfigurationHost {
@@ -33,13 +33,13 @@ constexpr int kQuickPlayHeightTwips = 1965;
 // Above this many songs a load shows the progress bar window.
 constexpr double kLargeListLastIndex = 500;
 
-QString ConfigurationPath(const Platform& services);
-QString QuickPlayConfigPath(const Platform& services);
+QString ConfigurationPath(const Services& services);
+QString QuickPlayConfigPath(const Services& services);
 
 // Writes the configuration and the play list (a temporary file renamed into place), then
 // brings "QPConfig.qvc" up to date. bHasPlayList is set from the play list. Failures show
 // "An error has occured while saving settings" with their description; the old file stays.
-void SaveConfiguration(const Platform& services, const MusicVariables& mv,
+void SaveConfiguration(const Services& services, const MusicVariables& mv,
                        const IConfigurationHost& host, bool& bHasPlayList);
 
 enum class LoadResult {
@@ -48,7 +48,7 @@ enum class LoadResult {
 };
 
 // Reads the configuration and the play list into mv and the window.
-LoadResult LoadConfiguration(const Platform& services, MusicVariables& mv, IConfigurationHost& host,
+LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,
                              bool& bHasPlayList);
 
 }  // namespace Configuration

@@ -7,11 +7,11 @@
 #include <random>
 #include <utility>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/TitleScroller.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
@@ -19,7 +19,7 @@ const QString PlaybackController::kPlaybackErrorText = QStringLiteral(
     "Error playing file, file type may not be supported or your audio hardware may be locked.");
 const QString PlaybackController::kPlaybackErrorTitle = QStringLiteral("Playback Error");
 
-PlaybackController::PlaybackController(MusicVariables& mv, const Platform& services,
+PlaybackController::PlaybackController(MusicVariables& mv, const Services& services,
                                        IPlayerView& view, IMediaPlayer& player)
     : mv_(mv), services_(services), view_(view), player_(player) {
   player_.setLoadEndHandler(

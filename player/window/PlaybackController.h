@@ -15,7 +15,7 @@
 
 namespace qvt {
 
-struct Platform;
+struct Services;
 
 class IPlayerView {
  public:
@@ -40,7 +40,7 @@ class PlaybackController : public QObject {
  public:
   // mv: the play list it plays; it outlives the controller, as do the services it reaches the
   // machine through.
-  PlaybackController(MusicVariables& mv, const Platform& services, IPlayerView& view,
+  PlaybackController(MusicVariables& mv, const Services& services, IPlayerView& view,
                      IMediaPlayer& player);
   ~PlaybackController() override;
 
@@ -100,7 +100,7 @@ class PlaybackController : public QObject {
   QString LoadedFile() const;
 
   MusicVariables& mv_;
-  const Platform& services_;
+  const Services& services_;
   IPlayerView& view_;
   IMediaPlayer& player_;
   double dblPosition_ = 0;

@@ -5,11 +5,11 @@
 #include <limits>
 
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "shared/FileManager.h"
 #include "shared/FileNumbers.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
@@ -96,7 +96,7 @@ QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath, bo
   return config;
 }
 
-Result<void> WriteQuickPlayConfig(const Platform& services, const QString& sPath, double dTop,
+Result<void> WriteQuickPlayConfig(const Services& services, const QString& sPath, double dTop,
                                   double dLeft, bool bCloseOption, double dLevel) {
   if ((files(services).attributes(sPath).value_or(0) & kAttrReadOnly) != 0)
     return {};  // the user keeps these settings as they are

@@ -13,7 +13,7 @@
 namespace qvt {
 
 class clsFileManager;
-struct Platform;
+struct Services;
 
 // The contents of the file.
 struct QuickPlayConfig {
@@ -36,7 +36,7 @@ struct QuickPlayConfig {
 QuickPlayConfig ReadQuickPlayConfig(clsFileManager& fm, const QString& sPath, bool bQuiet = false);
 // Writes the three lines (Top, Left; the close option; the volume level) as a whole new file.
 // A read-only file is left as it is: its owner keeps those settings.
-Result<void> WriteQuickPlayConfig(const Platform& services, const QString& sPath, double dTop,
+Result<void> WriteQuickPlayConfig(const Services& services, const QString& sPath, double dTop,
                                   double dLeft, bool bCloseOption, double dLevel);
 
 // Conversions of values read from a value line.

@@ -2,17 +2,17 @@
 
 #include <cmath>
 
-#include "platform/Platform.h"
 #include "platform/base/Check.h"
 #include "shared/RecordNotation.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
-QString ResumePointPath(const Platform& services) {
+QString ResumePointPath(const Services& services) {
   return DataFile(services, QStringLiteral("ResumePosition.qvs"));
 }
 
-void SaveResumePoint(const Platform& services, const std::optional<ResumePoint>& point) {
+void SaveResumePoint(const Services& services, const std::optional<ResumePoint>& point) {
   const QString path = ResumePointPath(services);
   if (!point || !RecordWriter::canStoreText(point->sPath)) {
     // No file is no point: a missing one is as good as a removed one.
@@ -26,7 +26,7 @@ void SaveResumePoint(const Platform& services, const std::optional<ResumePoint>&
   });
 }
 
-std::optional<ResumePoint> LoadResumePoint(const Platform& services) {
+std::optional<ResumePoint> LoadResumePoint(const Services& services) {
   const QString path = ResumePointPath(services);
   if (!PlainFileExists(files(services), path))
     return std::nullopt;

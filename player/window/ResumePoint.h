@@ -8,20 +8,20 @@
 
 namespace qvt {
 
-struct Platform;
+struct Services;
 
 struct ResumePoint {
   QString sPath;
   double dSeconds = 0;
 };
 
-QString ResumePointPath(const Platform& services);
+QString ResumePointPath(const Services& services);
 
 // Writes the point through a temporary file; with none (nothing to resume) removes the file.
 // A failure is logged and leaves the old file, or none.
-void SaveResumePoint(const Platform& services, const std::optional<ResumePoint>& point);
+void SaveResumePoint(const Services& services, const std::optional<ResumePoint>& point);
 
 // The point kept, or nothing when there is none or it cannot be read.
-std::optional<ResumePoint> LoadResumePoint(const Platform& services);
+std::optional<ResumePoint> LoadResumePoint(const Services& services);
 
 }  // namespace qvt

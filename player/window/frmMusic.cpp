@@ -7,7 +7,6 @@
 #include <cmath>
 #include <utility>
 
-#include "platform/Platform.h"
 #include "player/options/frmOptions.h"
 #include "player/playlists/SongListBox.h"
 #include "player/playlists/frmChoose.h"
@@ -17,6 +16,7 @@
 #include "player/update/ComponentCheck.h"
 #include "player/update/Tracker.h"
 #include "player/window/ResumePoint.h"
+#include "shared/Services.h"
 #include "shared/Twips.h"
 #include "shared/ui/DesignFont.h"
 
@@ -35,7 +35,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
 
 }  // namespace
 
-frmMusic::frmMusic(MusicVariables& mv, const Platform& services, Links links)
+frmMusic::frmMusic(MusicVariables& mv, const Services& services, Links links)
     : mv_(mv), services_(services), links_(std::move(links)) {
   setObjectName(QStringLiteral("frmMusic"));
   setWindowTitle(QStringLiteral("Quavertone"));
@@ -190,7 +190,7 @@ void frmMusic::Form_Load() {
 // nothing of it is touched after the unload.
 void frmMusic::Upgrade() {
   FormSlot<frmMusic>& self = links_.self;
-  const Platform& services = services_;
+  const Services& services = services_;
   bUpgrading_ = true;
   Forms::Unload(*this);
   bUpgrading_ = false;

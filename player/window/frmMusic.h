@@ -21,7 +21,7 @@
 namespace qvt {
 
 class MusicVariables;
-struct Platform;
+struct Services;
 class frmChoose;
 class frmList;
 class frmOptions;
@@ -44,7 +44,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   };
   // `services`: what the window and what it runs reach the machine through; it outlives the
   // window.
-  frmMusic(MusicVariables& mv, const Platform& services, Links links);
+  frmMusic(MusicVariables& mv, const Services& services, Links links);
   ~frmMusic() override;
 
   // Public operations used by the other windows.
@@ -125,7 +125,7 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   double dblVolume_ = 0;
   bool bHasPlayList_ = false;
   MusicVariables& mv_;  // the play list played
-  const Platform& services_;
+  const Services& services_;
   Links links_;
   bool bUpgrading_ = false;
   bool bLoading_ = false;

@@ -69,7 +69,7 @@ TEST_F(GlobalMethodsTest, OptionCodeTable) {
   const QString kVisibility =
       QStringLiteral("Unable to set processor visibility, please set manually");
   struct Row {
-    void (*set)(const Platform&, MusicVariables&, int16_t);
+    void (*set)(const Services&, MusicVariables&, int16_t);
     bool (*get)(const MusicVariables&);
     int16_t code;
     bool before;

@@ -410,9 +410,9 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
   fake.dialogs.folderAnswers = {"/media/u/B"};
   {
     // Over the services handed in alone: a reach of the installed table aborts.
-    const qvt::Platform services = qvt::platform();
+    const qvt::Services services = qvt::platform();
     const qvt::ScopedPlatform nothingInstalled;
-    qvt::platform() = qvt::Platform();
+    qvt::platform() = qvt::Services();
     PlayListEditor(services, test::PlayList(), view).RelinkClick();
   }
   ASSERT_EQ(fake.dialogs.inputs.size(), 1u);

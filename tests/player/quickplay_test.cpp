@@ -90,7 +90,7 @@ class QuickPlay : public ::testing::Test {
   FakeMediaFactory media;
   // The fakes as a table of the window's own: a test that empties the installed table proves
   // that the window reaches the machine through nothing else.
-  const Platform services = qvt::platform();
+  const Services services = qvt::platform();
 };
 
 using Buttons = std::tuple<bool, bool, bool>;
@@ -385,7 +385,7 @@ TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
   };
   writeFile("song.mp3", "x");
   const ScopedPlatform nothingInstalled;  // a service reached through it ends the test
-  qvt::platform() = Platform();
+  qvt::platform() = Services();
   frmQMusic& f = quick.Get();  // update timer running
   bool tickingDuringBox = true;
   fake.dialogs.onShow = [&](const MessageBoxSpec&) { tickingDuringBox = f.timUpdater->isActive(); };

@@ -20,7 +20,7 @@ const QString kSource = QStringLiteral("Quavertone.cRegistry");
 class CRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform() = Platform();
+    platform() = Services();
     reg_.SetClassKey(kHkeyCurrentUser);
     reg_.SetSectionKey(kSection);
     reg_.SetValueKey("Setting");
@@ -33,8 +33,8 @@ class CRegistryTest : public ::testing::Test {
     return v;
   }
 
-  Platform handed() {
-    Platform services = platform();
+  Services handed() {
+    Services services = platform();
     services.registry = &store_;
     return services;
   }
@@ -42,7 +42,7 @@ class CRegistryTest : public ::testing::Test {
   FakePlatform fake_;
   QTemporaryDir dir_;
   SqliteRegistry store_{dir_.filePath("registry.sqlite3")};
-  const Platform services_ = handed();
+  const Services services_ = handed();
   const ScopedPlatform nothingInstalled_;
   cRegistry reg_{services_};
 };
@@ -315,7 +315,7 @@ class BrokenListingStore : public SqliteRegistry {
 
 TEST_F(CRegistryTest, AnUnexpectedFailureWhileListingSubkeys) {
   BrokenListingStore broken(dir_.filePath("other.sqlite3"));
-  Platform services = services_;
+  Services services = services_;
   services.registry = &broken;
   cRegistry reg(services);
   reg.SetClassKey(kHkeyCurrentUser);

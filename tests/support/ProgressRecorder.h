@@ -79,7 +79,7 @@ class ProgressRecorder : public IProgressWindows {
   Window& load(ProgressWindow window);
   void record(Op op, ProgressWindow window, const QString& text = QString(), double a = 0,
               double b = 0);
-  ScopedPlatform scope_{&Platform::progressWindows, this};
+  ScopedPlatform scope_{&Services::progressWindows, this};
 };
 
 }  // namespace qvt

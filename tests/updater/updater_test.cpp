@@ -51,9 +51,9 @@ class UpdaterTest : public testing::Test {
   // Runs the procedure to its end over the fakes handed to it, with no service installed
   // meanwhile: a service reached through the installed table ends the run. The exit code.
   int run() {
-    const qvt::Platform services = qvt::platform();
+    const qvt::Services services = qvt::platform();
     const qvt::ScopedPlatform nothingInstalled;
-    qvt::platform() = qvt::Platform();
+    qvt::platform() = qvt::Services();
     try {
       UpdaterProgram(services, kKeyless).Main();
     } catch (const qvt::ProgramEnded& ended) {
