@@ -20,7 +20,7 @@ class ProductionPlatform {
   ProductionPlatform(const ProductionPlatform&) = delete;
   ProductionPlatform& operator=(const ProductionPlatform&) = delete;
 
-  // A table of these services under the program's name; the progress slots are empty.
+  // A table of these services under the program's name.
   Platform Table();
 
  private:

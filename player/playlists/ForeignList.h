@@ -44,9 +44,8 @@ ForeignList ReadForeignList(const QString& sPath,
                             const std::function<bool(const ListEntry&)>& onEntry = {});
 
 // Writes the songs as an extended M3U8 at outPath (through a temporary file put in place through
-// fs), with each path
-// relative to outPath's folder when bRelative. Fails with a one-line reason when the file
-// cannot be written; an old file at outPath then stays as it was.
+// fs), with each path relative to outPath's folder when bRelative. Fails with a one-line reason
+// when the file cannot be written; an old file at outPath then stays as it was.
 Result<void> WriteM3u8(IFileSystem& fs, const std::vector<ListEntry>& songs, const QString& outPath,
                        bool bRelative);
 
