@@ -93,7 +93,9 @@ void frmQMusicMpris::SeekTo(qint64 iPositionUs) {
 
 // What a click on the control's cell of that level does.
 void frmQMusicMpris::SetVolume(double dVolume) {
-  const double dLevel = std::clamp(std::isfinite(dVolume) ? dVolume : 1.0, 0.0, 1.0);
+  if (std::isnan(dVolume))
+    return;                                             // not a level: ignored
+  const double dLevel = std::clamp(dVolume, 0.0, 1.0);  // -inf is silence, +inf full
   const auto iLevel = static_cast<int16_t>(std::lround((1.0 - dLevel) * kQuietestLevel));
   window_.vlcVolume->SetCurrentValue(iLevel);
   Q_EMIT window_.vlcVolume->ValueChanged(iLevel);

@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -197,7 +199,12 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
       const MprisState s = t.State();
       if (!s.bCanSeek)
         return;
-      const qint64 iTo = std::max<qint64>(0, t.PositionUs() + Offset);
+      // Saturating: an offset near the ends of the range (a desktop may send INT64_MAX to
+      // mean "to the end") must not overflow into a seek back to the start.
+      qint64 iSum = 0;
+      if (__builtin_add_overflow(t.PositionUs(), static_cast<qint64>(Offset), &iSum))
+        iSum = Offset > 0 ? std::numeric_limits<qint64>::max() : 0;
+      const qint64 iTo = std::max<qint64>(0, iSum);
       if (s.iLengthUs > 0 && iTo > s.iLengthUs) {
         t.Next();
         return;

@@ -170,7 +170,9 @@ void frmMusicMpris::SetLoopStatus(const QString& sLoopStatus) {
 }
 
 void frmMusicMpris::SetVolume(double dVolume) {
-  const double dLevel = std::clamp(std::isfinite(dVolume) ? dVolume : 1.0, 0.0, 1.0);
+  if (std::isnan(dVolume))
+    return;                                             // not a level: ignored
+  const double dLevel = std::clamp(dVolume, 0.0, 1.0);  // -inf is silence, +inf full
   window_.sldVol->setValue(
       static_cast<int>(std::lround((1.0 - dLevel) * window_.sldVol->maximum())));
 }

@@ -161,6 +161,17 @@ TEST(DesktopProgram, MediaControlsOnTheSessionBusDriveThePlayerWindow) {
   EXPECT_TRUE(WaitFor([&] { return bus.Ctl({"loop"}) == "Playlist"; }, 10000))
       << "in order the list goes on from its start";
 
+  // What no applet should send: a seek by the largest offset is a seek past the end, which is
+  // the next song (not a sum that wraps round to the start of this one); a volume that is no
+  // number changes nothing, and one below silence is silence.
+  bus.Call("org.mpris.MediaPlayer2.Player.Seek", {"9223372036854775807"});
+  EXPECT_TRUE(bus.Shows("Metadata", "'xesam:title': <'b.wav'>"));
+  bus.Call("org.freedesktop.DBus.Properties.Set", {Bus::kPlayer, "Volume", "<nan>"});
+  bus.Call("org.mpris.MediaPlayer2.Player.Play");
+  EXPECT_TRUE(bus.Shows("Volume", "<0.25>"));
+  bus.Call("org.freedesktop.DBus.Properties.Set", {Bus::kPlayer, "Volume", "<-inf>"});
+  EXPECT_TRUE(bus.Shows("Volume", "<0.0>")) << bus.Get("Volume").toStdString();
+
   // Each change reached the desktop unasked (the last one, the loop status, once it has come).
   QString signals;
   WaitFor(

@@ -14,6 +14,7 @@
 #include "player/window/frmMusicMpris.h"
 #include "shared/Processor.h"
 #include "tests/support/EventPump.h"
+#include "tests/support/MprisAssertions.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/TestFiles.h"
@@ -171,6 +172,7 @@ TEST_F(FrmMusicTest, MediaControlsFollowAndPressTheBoxesAndSeekTheSong) {
   controls.SeekTo(7000000);
   QTest::mouseClick(w.cmdPlay, Qt::LeftButton);  // resumes where the desktop moved it
   EXPECT_EQ(media.last()->position, 7);
+  test::ExpectVolumeInputKeptInRange(controls);
 }
 
 // The media player's ended event starts the next song; once the user has stopped or paused, a

@@ -26,6 +26,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
 #include "tests/support/BoxAssertions.h"
+#include "tests/support/MprisAssertions.h"
 #include "tests/support/PlayListOfTheTest.h"
 
 using namespace qvt;
@@ -328,6 +329,7 @@ TEST_F(QuickPlay, MediaControlsUseTheWindowsOwnControls) {
   EXPECT_EQ(f.vlcVolume->CurrentValue(), VolControl::kCellCount - 1);
   EXPECT_EQ(player().level, -static_cast<int32_t>(LevelToVolume(VolControl::kCellCount - 1)));
   EXPECT_EQ(controls.State().dVolume, 0);
+  test::ExpectVolumeInputKeptInRange(controls);
   controls.Stop();
   EXPECT_EQ(buttons(f), kStopped);
   EXPECT_EQ(controls.State().sStatus, "Stopped");
