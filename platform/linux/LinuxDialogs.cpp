@@ -61,14 +61,27 @@ QMessageBox::Icon iconFor(MsgIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-// With QUAVERTONE_AUTO_ANSWER naming a file, every box is appended to that file (title, a tab,
-// the text with line ends shown as "|", one box a line) and answered with its default button.
-// End-to-end tests drive the real programs this way.
+}  // namespace
+
+QString AutoAnswerLog() {
+#ifdef QVT_TEST_BUILD
+  return QString::fromLocal8Bit(qgetenv("QUAVERTONE_AUTO_ANSWER"));
+#else
+  // A released program always waits for its user: no environment answers its boxes.
+  return {};
+#endif
+}
+
+namespace {
+
+// With QUAVERTONE_AUTO_ANSWER naming a file (test builds only), every box is appended to that file
+// (title, a tab, the text with line ends shown as "|", one box a line) and answered with its
+// default button. End-to-end tests drive the real programs this way.
 void AutoAnswer(QMessageBox& box, const MessageBoxSpec& spec) {
-  const QByteArray log = qgetenv("QUAVERTONE_AUTO_ANSWER");
+  const QString log = AutoAnswerLog();
   if (log.isEmpty())
     return;
-  QFile file(QString::fromLocal8Bit(log));
+  QFile file(log);
   if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
     QString text = spec.text;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("|"));
@@ -167,10 +180,10 @@ namespace {
 // it asks) and is cancelled, like a message box that takes its default button: nothing waits
 // for a user who is not there. True when it was.
 bool AutoCancelled(const QString& title, const QString& asked) {
-  const QByteArray log = qgetenv("QUAVERTONE_AUTO_ANSWER");
+  const QString log = AutoAnswerLog();
   if (log.isEmpty())
     return false;
-  QFile file(QString::fromLocal8Bit(log));
+  QFile file(log);
   if (file.open(QIODevice::WriteOnly | QIODevice::Append))
     file.write((title + QLatin1Char('\t') + asked + QLatin1Char('\n')).toUtf8());
   return true;

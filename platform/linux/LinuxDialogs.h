@@ -15,6 +15,11 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const MessageBoxSpec& spec);
 std::unique_ptr<QInputDialog> BuildInputBox(const QString& prompt, const QString& title,
                                             const QString& defaultText);
 
+// In a test build, the file named by QUAVERTONE_AUTO_ANSWER: every box is logged there and
+// answers itself, so that tests run the real programs without a user. Empty in a release build,
+// whatever the environment says.
+QString AutoAnswerLog();
+
 // QMessageBox, QInputDialog and QFileDialog's folder chooser.
 class LinuxDialogs : public IDialogs {
  public:
