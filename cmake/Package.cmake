@@ -13,6 +13,12 @@ set(_program_dir lib/quavertone)
 set(_deb COMPONENT deb EXCLUDE_FROM_ALL)
 install(TARGETS Quavertone Updater RUNTIME DESTINATION ${_program_dir} ${_deb})
 install(FILES ${_data_files} DESTINATION ${_program_dir} ${_deb})
+# The mark of a system-wide install: with it every user, root included, keeps settings in
+# ~/.local/share/quavertone and the program never updates itself.
+set(_system_marker ${CMAKE_BINARY_DIR}/package/SystemInstall.qvc)
+file(WRITE ${_system_marker}
+  "Installed system-wide by the package manager, which also updates it.\r\n")
+install(FILES ${_system_marker} DESTINATION ${_program_dir} ${_deb})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/desktop/hicolor DESTINATION share/icons ${_deb})
 install(FILES ${QVT_METAINFO} DESTINATION share/metainfo ${_deb})
 install(FILES ${QVT_MANPAGE_GZ} DESTINATION share/man/man1 ${_deb})

@@ -61,8 +61,9 @@ class IProgramFolder {
   virtual ~IProgramFolder() = default;
   // The folder of the running executable (no trailing separator).
   virtual QString folder() = 0;
-  // Where settings and status files go: the program folder, or $XDG_DATA_HOME/quavertone when
-  // the program folder is not writable.
+  // Where settings and status files go: the program folder, or $XDG_DATA_HOME/quavertone for a
+  // system-wide install (known from how it was installed, never from whether a write would
+  // succeed), where updates come from the package manager.
   virtual QString dataFolder() = 0;
 };
 

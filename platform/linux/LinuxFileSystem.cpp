@@ -33,7 +33,23 @@ Result<void> CopyContents(QFile& source, QFile& target, const QString& to) {
   return {};
 }
 
+// Makes `path` (and the folders above it) when missing, and leaves it readable by its owner
+// only: the settings and lists in it are nobody else's business. A folder an earlier version
+// made for everyone is closed too.
+void MakePrivateFolder(const QString& path) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  const QByteArray native = QFile::encodeName(path);
+  if (::mkdir(native.constData(), 0700) != 0) {
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+        (st.st_mode & 077) != 0)
+      (void)::chmod(native.constData(), st.st_mode & 0700);
+  }
+}
+
 }  // namespace
+
+const QString kSystemInstallMarker = QStringLiteral("SystemInstall.qvc");
 
 std::optional<int32_t> LinuxFileSystem::attributes(const QString& path) {
   if (path.isEmpty())
@@ -141,7 +157,8 @@ LinuxFileSystem::~LinuxFileSystem() {
 bool LinuxFileSystem::holdLock(const QString& path) {
   if (locks_.contains(path))
     return true;
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  // Its owner's only, like every file of the data folder.
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0)
     return false;
   // Another process may hold the lock for a moment to see whether it is held: try a while.
@@ -186,17 +203,32 @@ QString LinuxProgramFolder::folder() {
   return folder_;
 }
 
+bool IsSystemWideInstall(const QString& programFolder) {
+  const QByteArray native = QFile::encodeName(programFolder);
+  if (::access(
+          QFile::encodeName(programFolder + QLatin1Char('/') + kSystemInstallMarker).constData(),
+          F_OK) == 0)
+    return true;
+  struct stat st {};
+  if (::stat(native.constData(), &st) != 0)
+    return false;
+  // Installed for another user, or laid out read-only for its owner: the folder's mode and
+  // owner say how it was installed, whoever runs the program (root may write anything, so
+  // whether a write would succeed says nothing).
+  return st.st_uid != ::geteuid() || (st.st_mode & S_IWUSR) == 0;
+}
+
 QString LinuxProgramFolder::dataFolder() {
   if (dataFolder_.isEmpty()) {
     const QString program = folder();
-    if (::access(QFile::encodeName(program).constData(), W_OK) == 0) {
+    if (!IsSystemWideInstall(program)) {
       dataFolder_ = program;
     } else {
       QString base = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"));
       if (base.isEmpty())
         base = QDir::homePath() + QStringLiteral("/.local/share");
       dataFolder_ = base + QStringLiteral("/quavertone");
-      QDir().mkpath(dataFolder_);
+      MakePrivateFolder(dataFolder_);
     }
   }
   return dataFolder_;

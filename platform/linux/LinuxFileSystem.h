@@ -30,8 +30,17 @@ class LinuxFileSystem : public IFileSystem {
   QMap<QString, int> locks_;  // path -> the descriptor holding its lock
 };
 
+// The file a system-wide install (the Debian package) puts into its program folder.
+extern const QString kSystemInstallMarker;  // "SystemInstall.qvc"
+
+// Whether the program folder belongs to a system-wide install, where every user, root
+// included, keeps settings in $XDG_DATA_HOME/quavertone and the program never updates itself:
+// the folder holds the package's marker, belongs to another user, or its owner may not write it.
+bool IsSystemWideInstall(const QString& programFolder);
+
 // The folder of /proc/self/exe; in a test build, the folder given by QUAVERTONE_PROGRAM_DIR when
-// set.
+// set. Its data folder is the program folder itself, or for a system-wide install
+// $XDG_DATA_HOME/quavertone (default ~/.local/share/quavertone), made readable by its owner only.
 class LinuxProgramFolder : public IProgramFolder {
  public:
   QString folder() override;

@@ -1,8 +1,12 @@
 // The real player in a temporary program folder, driven from the keyboard: a play list whose
 // song is named like markup, and bad songs whose retry chain must end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/ProgramFolder.h"
@@ -102,6 +106,48 @@ TEST(HostileInput, TheRetryChainForBadSongsEnds) {
     ASSERT_EQ(p->state(), QProcess::Running);
     End(p);
   }
+}
+
+// Root (as these tests run) starts a player whose program folder was laid out read-only, as a
+// package lays it out: root could write there, but the settings go to root's own data folder,
+// which only its owner may read, and nothing is written into the program folder.
+TEST(HostileInput, RootKeepsSettingsOutOfAReadOnlyProgramFolder) {
+  ProgramFolder folder;
+  QTemporaryDir home;
+  const QString data = home.filePath("data/quavertone");
+  const QStringList before = QDir(folder.folder()).entryList(QDir::Files);
+  const QByteArray programDir = QFile::encodeName(folder.folder());
+  ASSERT_EQ(::chmod(programDir.constData(), 0555), 0);
+  QProcess* p = folder.start("Quavertone", {},
+                             {"XDG_DATA_HOME=" + home.filePath("data"), "HOME=" + home.path(),
+                              "QUAVERTONE_AUTO_ANSWER=" + home.filePath("boxes.log")});
+  EXPECT_TRUE(WaitFor([&] { return QFile::exists(data + "/Status.tmp"); }, 10000));
+  End(p);
+  ASSERT_EQ(::chmod(programDir.constData(), 0755), 0);
+  EXPECT_TRUE(QFile::exists(data + "/ConfigurationAndLastPlayList.qvs"));
+  EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), before);
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(data).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+// A second termination signal ends the player at once while the first one's close waits on a
+// box (here: the settings could not be saved, and nobody answers).
+TEST(HostileInput, ASecondSignalEndsAPlayerWhoseCloseWaitsOnABox) {
+  ProgramFolder folder;
+  folder.write("ConfigurationAndLastPlayList.qvs",
+               "1,33,1\r\n0\r\n#FALSE#,#FALSE#,#FALSE#\r\n3\r\n#FALSE#\r\n#FALSE#\r\n"
+               "#FALSE#\r\n-1\r\n");
+  QProcess* p = folder.start("Quavertone", {}, {"QUAVERTONE_AUTO_ANSWER="});
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, 10000));
+  // The save cannot put a file where a folder stands.
+  ASSERT_TRUE(QFile::remove(folder.path("ConfigurationAndLastPlayList.qvs")));
+  ASSERT_TRUE(QDir(folder.folder()).mkpath("ConfigurationAndLastPlayList.qvs/kept"));
+  p->terminate();
+  EXPECT_FALSE(p->waitForFinished(1500)) << "the close waits on the failed save's box";
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(5000)) << "the second signal is not ignored";
+  EXPECT_EQ(p->exitCode(), 128 + SIGTERM);
 }
 
 }  // namespace

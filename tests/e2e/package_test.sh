@@ -27,7 +27,7 @@ expected=(
   /usr/bin/quavertone
   /usr/lib/quavertone/Quavertone /usr/lib/quavertone/Updater
   /usr/lib/quavertone/AcceptedFileTypes.qvc /usr/lib/quavertone/QVTFile.ico
-  /usr/lib/quavertone/QVTFile.png
+  /usr/lib/quavertone/QVTFile.png /usr/lib/quavertone/SystemInstall.qvc
   /usr/share/applications/quavertone.desktop
   /usr/share/doc/quavertone/changelog.gz /usr/share/doc/quavertone/copyright
   /usr/share/icons/hicolor/128x128/apps/quavertone.png

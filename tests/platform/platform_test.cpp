@@ -1,15 +1,22 @@
 // The Linux platform seams: attribute rules, case-insensitive names, %NAME% expansion, and the
 // fakes' recording.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
 
 #include "platform/fakes/FakePlatform.h"
 #include "platform/fakes/InstalledPlatform.h"
 #include "platform/linux/LinuxDialogs.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxSignals.h"
 #include "platform/linux/LinuxSystem.h"
 
 using namespace qvt;
@@ -125,4 +132,67 @@ TEST(LinuxDialogsAutoAnswer, BoxesTakeTheirDefaultAndInputBoxesCancel) {
   EXPECT_EQ(QString::fromUtf8(file.readAll()),
             QStringLiteral("Ask\tContinue?|Really\nQuavertone\tinput: Enter file name\n"
                            "Find Moved Songs\tfolder: /music\n"));
+}
+
+// The termination signals, in a child process of their own: the descriptors the handler uses are
+// not inherited by programs the player starts, the handler leaves errno as the interrupted code
+// had it (here its send fails, the reading side being shut), and a second signal ends the
+// process at once, as when the first one's close waits on a box.
+TEST(LinuxSignals, DescriptorsCloseOnExecErrnoKeptSecondSignalEnds) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int socket = InstallTerminationSignals();
+    if (socket < 0 || (::fcntl(socket, F_GETFD) & FD_CLOEXEC) == 0)
+      ::_exit(10);
+    ::shutdown(socket, SHUT_RD);
+    errno = EDOM;
+    ::raise(SIGTERM);
+    if (errno != EDOM)
+      ::_exit(11);
+    ::raise(SIGTERM);
+    ::_exit(12);  // the second signal did not end the process
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+}
+
+// Where settings go. A folder installed for everyone (the package's marker, another owner, or
+// no write bit for its owner) is a system-wide install whoever runs it, root included; a folder
+// its user owns and may write is the program's own, the data folder with it. The data folder of
+// a system-wide install is made readable by its owner only, and an earlier open one is closed.
+TEST(LinuxProgramFolder, SystemWideInstallKnownFromHowItWasInstalled) {
+  QTemporaryDir dir;
+  const QString own = dir.filePath("own");
+  ASSERT_TRUE(QDir().mkdir(own));
+  EXPECT_FALSE(IsSystemWideInstall(own));
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
+    EXPECT_TRUE(IsSystemWideInstall(own)) << "another user's folder";
+  }
+  const QString readOnly = dir.filePath("read-only");
+  ASSERT_TRUE(QDir().mkdir(readOnly));
+  ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
+  EXPECT_TRUE(IsSystemWideInstall(readOnly));
+  const QString marked = dir.filePath("marked");
+  ASSERT_TRUE(QDir().mkdir(marked));
+  writeFile(marked + "/" + kSystemInstallMarker);
+  EXPECT_TRUE(IsSystemWideInstall(marked));
+
+  const QString data = dir.filePath("data");
+  const QByteArray earlier = QFile::encodeName(data + "/quavertone");
+  ASSERT_TRUE(QDir().mkpath(data + "/quavertone"));
+  ASSERT_EQ(::chmod(earlier.constData(), 0755), 0);
+  qputenv("QUAVERTONE_PROGRAM_DIR", QFile::encodeName(readOnly));
+  qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+  LinuxProgramFolder folder;
+  EXPECT_EQ(folder.dataFolder(), data + "/quavertone");
+  qunsetenv("QUAVERTONE_PROGRAM_DIR");
+  qunsetenv("XDG_DATA_HOME");
+  struct stat st {};
+  ASSERT_EQ(::stat(earlier.constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0755), 0);
 }
