@@ -60,6 +60,28 @@ QString CleanTitle(QString title) {
   return title.trimmed();
 }
 
+// The local path an entry's location names, resolved against the list's folder sFolder and
+// made clean; "" for a location that names no local file or a path a .qvl record cannot hold.
+// sLocation: a path, or a URL when bUri (as XSPF gives it).
+QString LocalPathOf(const QString& sLocation, bool bUri, const QString& sFolder) {
+  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:/"));
+  QString sPath;
+  if (scheme.match(sLocation).hasMatch()) {
+    const QUrl url(sLocation);
+    if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty())
+      return QString();
+    sPath = url.toLocalFile();
+  } else if (bUri) {
+    sPath = QUrl::fromPercentEncoding(sLocation.toUtf8());
+  } else {
+    sPath = EntryPath(sLocation).value_or(QString());
+  }
+  if (sPath.isEmpty() || sPath.contains(QChar(0)) || sPath.contains(u'"') ||
+      sPath.toUtf8().size() > kMaxPathBytes)
+    return QString();
+  return QDir::cleanPath(QDir(sFolder).absoluteFilePath(sPath));
+}
+
 // Collects the entries of one list, resolving each against the list's folder, until the
 // observer asks to stop.
 class EntrySink {
@@ -73,9 +95,8 @@ class EntrySink {
     const QString trimmed = sLocation.trimmed();
     if (trimmed.isEmpty() || bStopped_)
       return;  // an entry without a path, or one after the stop: nothing to add
-    const QString sPath = PathOf(trimmed, bUri);
-    if (sPath.isEmpty() || sPath.contains(QChar(0)) || sPath.contains(u'"') ||
-        sPath.toUtf8().size() > kMaxPathBytes) {
+    const QString sPath = LocalPathOf(trimmed, bUri, folder_);
+    if (sPath.isEmpty()) {
       ++list_.dblSkipped;
       return;
     }
@@ -87,25 +108,6 @@ class EntrySink {
   bool stopped() const { return bStopped_; }
 
  private:
-  // The local path, or "" for a location that names no local file.
-  QString PathOf(const QString& sLocation, bool bUri) const {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:/"));
-    QString sPath;
-    if (scheme.match(sLocation).hasMatch()) {
-      const QUrl url(sLocation);
-      if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty())
-        return QString();
-      sPath = url.toLocalFile();
-    } else if (bUri) {
-      sPath = QUrl::fromPercentEncoding(sLocation.toUtf8());
-    } else {
-      sPath = EntryPath(sLocation).value_or(QString());
-    }
-    if (sPath.isEmpty())
-      return QString();
-    return QDir::cleanPath(QDir(folder_).absoluteFilePath(sPath));
-  }
-
   ForeignList& list_;
   QString folder_;
   const std::function<bool(const ListEntry&)>& onEntry_;
@@ -200,12 +202,59 @@ bool ReadXspf(const QByteArray& bytes, EntrySink& sink) {
   return !xml.hasError();
 }
 
-// An M3U line that reads back as the same path: a file URL when the path has line breaks,
-// blanks at its ends or would read as a comment; relative to sListFolder when that is given.
-QByteArray M3uLocation(const QString& sPath, const QString& sListFolder) {
-  if (HasControlCharacter(sPath) || sPath != sPath.trimmed() || sPath.startsWith(u'#'))
-    return QUrl::fromLocalFile(sPath).toEncoded();
-  return (sListFolder.isEmpty() ? sPath : PathFromListFolder(sPath, sListFolder)).toUtf8();
+// Whether the text, written as one line of an M3U8 list in sFolder, is read back by ReadM3u
+// and EntrySink as sPath.
+bool ReadsBackAs(const QByteArray& line, const QString& sPath, const QString& sFolder) {
+  const QString text = QString::fromUtf8(line);
+  const QList<QStringView> lines = Lines(text);
+  if (lines.size() != 1)
+    return false;
+  const QStringView entry = lines.front().trimmed();
+  return !entry.isEmpty() && !entry.startsWith(u'#') &&
+         LocalPathOf(entry.toString(), false, sFolder) == sPath;
+}
+
+// Whether other players could read the line otherwise: a break of line, blanks that a reader
+// trims, a comment, or a backslash that a reader may take for a folder separator.
+bool IsAmbiguousLine(const QString& line) {
+  return HasControlCharacter(line) || line != line.trimmed() || line.startsWith(u'#') ||
+         line.contains(u'\\');
+}
+
+// The path with its control characters and line separators shown as \uNNNN: a reason stays
+// on one line and sends nothing to a terminal.
+QString Printable(const QString& sPath) {
+  QString shown;
+  for (const QChar c : sPath) {
+    if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+        c.category() == QChar::Separator_Paragraph) {
+      shown += QStringLiteral("\\u%1").arg(static_cast<uint>(c.unicode()), 4, 16, QLatin1Char('0'));
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+// The M3U line for sPath in a list in sFolder: the path itself (relative to sFolder when
+// bRelative) when no reader could take it for another, else a file URL; the line written is
+// the one read back as sPath. A path no line gives back (not absolute and clean, a double
+// quote, a name whose bytes were not UTF-8) fails with the reason.
+Result<QByteArray> M3uLocation(const QString& sPath, const QString& sFolder, bool bRelative) {
+  // A U+FFFD stands where the bytes of a file's name were not UTF-8 (as Qt reads names, and a
+  // .qvl): the text no longer tells which file it was, so no line can name that file.
+  if (sPath.contains(QChar::ReplacementCharacter)) {
+    return Unexpected{Printable(sPath) +
+                      QStringLiteral(": the name is not UTF-8; an M3U8 list cannot name it")};
+  }
+  const QString plain = bRelative ? PathFromListFolder(sPath, sFolder) : sPath;
+  if (!IsAmbiguousLine(plain) && ReadsBackAs(plain.toUtf8(), sPath, sFolder))
+    return plain.toUtf8();
+  QByteArray url = QUrl::fromLocalFile(sPath).toEncoded();
+  if (ReadsBackAs(url, sPath, sFolder))
+    return url;
+  return Unexpected{Printable(sPath) +
+                    QStringLiteral(": no line of an M3U8 list reads back as this path")};
 }
 
 }  // namespace
@@ -242,14 +291,24 @@ ForeignList ReadForeignList(const QString& sPath,
   return list;
 }
 
+Result<QByteArray> M3u8Text(const std::vector<ListEntry>& songs, const QString& sListFolder,
+                            bool bRelative) {
+  QByteArray out("#EXTM3U\n");
+  for (const auto& [sPath, sName] : songs) {
+    const Result<QByteArray> location = M3uLocation(sPath, sListFolder, bRelative);
+    if (!location)
+      return Unexpected{location.error()};
+    out += "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + *location + '\n';
+  }
+  return out;
+}
+
 Result<void> WriteM3u8(IFileSystem& fs, const std::vector<ListEntry>& songs, const QString& outPath,
                        bool bRelative) {
-  const QString sListFolder = bRelative ? QFileInfo(outPath).absolutePath() : QString();
-  QByteArray out("#EXTM3U\n");
-  for (const auto& [sPath, sName] : songs)
-    out +=
-        "#EXTINF:-1," + CleanTitle(sName).toUtf8() + '\n' + M3uLocation(sPath, sListFolder) + '\n';
-  return WriteFileAtomically(fs, outPath, out);
+  const Result<QByteArray> text = M3u8Text(songs, QFileInfo(outPath).absolutePath(), bRelative);
+  if (!text)
+    return Unexpected{text.error()};
+  return WriteFileAtomically(fs, outPath, *text);
 }
 
 Result<void> ExportM3u8(IFileSystem& fs, const QString& qvlPath, const QString& outPath,

@@ -13,6 +13,7 @@
 // counted. A song's name is the entry's title when it has one, else the file's name. Titles lose
 // the characters a .qvl record cannot hold (double quotes, control characters).
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -43,14 +44,23 @@ bool IsForeignListName(const QString& sName);
 ForeignList ReadForeignList(const QString& sPath,
                             const std::function<bool(const ListEntry&)>& onEntry = {});
 
+// The text of an extended M3U8 list in the folder sListFolder (absolute) that names the songs, each
+// path relative to that folder when bRelative. A path whose plain line could be read otherwise
+// (blanks at its ends, a backslash, a break of line, a leading "#") is written as a file:// URL;
+// every line is one that ReadForeignList reads back as the song's path. Fails with a one-line
+// reason naming the first path that cannot be written so (not absolute and clean, a double
+// quote, a name whose bytes were not UTF-8).
+Result<QByteArray> M3u8Text(const std::vector<ListEntry>& songs, const QString& sListFolder,
+                            bool bRelative);
+
 // Writes the songs as an extended M3U8 at outPath (through a temporary file put in place through
-// fs), with each path relative to outPath's folder when bRelative. Fails with a one-line reason
-// when the file cannot be written; an old file at outPath then stays as it was.
+// fs), the text of M3u8Text for outPath's folder. Fails with a one-line reason when that does
+// or the file cannot be written; an old file at outPath then stays as it was.
 Result<void> WriteM3u8(IFileSystem& fs, const std::vector<ListEntry>& songs, const QString& outPath,
                        bool bRelative);
 
 // Writes the songs of the .qvl at qvlPath as WriteM3u8 does. Fails with a one-line reason
-// when the .qvl cannot be read whole or the output cannot be written.
+// when the .qvl cannot be read whole or WriteM3u8 fails.
 Result<void> ExportM3u8(IFileSystem& fs, const QString& qvlPath, const QString& outPath,
                         bool bRelative = false);
 

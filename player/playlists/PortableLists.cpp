@@ -49,7 +49,12 @@ std::optional<QString> EntryPath(const QString& sEntry) {
 
 QString PathFromListFolder(const QString& sPath, const QString& sListFolder) {
   const QString relative = QDir(sListFolder).relativeFilePath(sPath);
-  return relative.startsWith(u'#') ? QStringLiteral("./") + relative : relative;
+  // A ":" in the first folder or file name could read as a drive ("c:a.mp3") or a URL's scheme
+  // ("http:/a.mp3"); a "#" or a blank at the start as a comment or as nothing.
+  const QStringView first = QStringView(relative).left(relative.indexOf(u'/'));
+  const bool bAmbiguous = first.contains(u':') || relative.startsWith(u'#') ||
+                          (!relative.isEmpty() && relative.front().isSpace());
+  return bAmbiguous ? QStringLiteral("./") + relative : relative;
 }
 
 }  // namespace qvt

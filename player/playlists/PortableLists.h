@@ -19,7 +19,9 @@ QString DecodeListText(const QByteArray& bytes);
 std::optional<QString> EntryPath(const QString& sEntry);
 
 // `sPath` as a list in `sListFolder` names it: relative to that folder, "../" where it lies
-// elsewhere, always with "/". A path that would read as an M3U comment starts with "./".
+// elsewhere, always with "/". A path that would read as an M3U comment, a drive, a URL or with
+// blanks lost ("#1.mp3", "c:a.mp3", "http:/a.mp3", " a.mp3") starts with "./". A backslash or a
+// blank at the end is left as it is: no relative form holds them (see WriteM3u8).
 QString PathFromListFolder(const QString& sPath, const QString& sListFolder);
 
 }  // namespace qvt

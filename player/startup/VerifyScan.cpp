@@ -1,6 +1,7 @@
 #include "player/startup/VerifyScan.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -78,7 +79,18 @@ QString VerifyScan::TypeOf(const QString& path) {
 }
 
 bool VerifyScan::Accepts(const QString& type, const QString& types) {
-  return !type.isEmpty() && types.contains(type);
+  const auto isWordCharacter = [](QChar c) { return c.isLetterOrNumber(); };
+  if (type.isEmpty() || !std::all_of(type.begin(), type.end(), isWordCharacter))
+    return false;
+  // An occurrence counts only where no letter or digit touches it: "MP3" is not "M", "P3" or
+  // "MP" to "MP3 WAV", nor is "C" to "FLAC".
+  for (qsizetype at = types.indexOf(type); at >= 0; at = types.indexOf(type, at + 1)) {
+    const qsizetype end = at + type.size();
+    if ((at == 0 || !isWordCharacter(types[at - 1])) &&
+        (end == types.size() || !isWordCharacter(types[end])))
+      return true;
+  }
+  return false;
 }
 
 std::optional<VerifyScan::Found> VerifyScan::run(const std::function<void(std::size_t)>& onTested,

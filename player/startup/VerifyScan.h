@@ -42,7 +42,9 @@ class VerifyScan {
 
   // The type of a path as the test takes it: the text after its last ".", in upper case.
   static QString TypeOf(const QString& path);
-  // Whether the types text lists the type (a substring test an empty type always fails).
+  // Whether the types text lists the type as a whole word: the listed types are the runs of
+  // letters and digits, compared in the same letter case ("MP3 MP2 OGG" lists no "M" or "P3").
+  // An empty type, or one with any other character, is never listed.
   static bool Accepts(const QString& type, const QString& types);
 
   explicit VerifyScan(Input input) : input_(std::move(input)) {}

@@ -200,6 +200,34 @@ TEST_F(GlobalMethodsTest, AcceptedFileTypeTable) {
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
 
+// With the installed types file, every type it lists is accepted in any letter case, and no
+// part of one, nothing longer, nor a run across two: the file test and Verify List agree.
+TEST_F(GlobalMethodsTest, AcceptedTypesAreWholeWordsOfTheInstalledFile) {
+  QFile installed(QStringLiteral(QVT_SOURCE_DIR "/data/") + kTypesFile);
+  ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+  const QByteArray types = installed.readAll();
+  write(kTypesFile, types);
+  const QStringList listed = QString::fromUtf8(types).remove(u'"').simplified().split(u' ');
+  ASSERT_GT(listed.size(), 3);
+  QStringList songs, accepted;
+  for (const QString& type : listed) {
+    for (const QString& ext : {type, type.toLower(), type.left(1) + type.mid(1).toLower()}) {
+      songs << write("s" + QString::number(songs.size()) + "." + ext);
+      accepted << songs.last();
+    }
+  }
+  for (const char* ext : {"c", "o", "a", "m", "p3", "mp", "", "mp3x", "xmp3", "3 m", "mp3 mp2"})
+    songs << write("s" + QString::number(songs.size()) + "." + ext);
+  setList(songs);
+  for (int i = 0; i < songs.size(); ++i) {
+    EXPECT_EQ(IsAcceptedFileType(qvt::platform(), test::PlayList(), i), i < accepted.size())
+        << songs[i].toStdString();
+  }
+  fake.dialogs.answers = {MsgResult::Yes};
+  VerifyPlayList(qvt::platform(), test::PlayList());
+  EXPECT_EQ(paths(), std::vector<QString>(accepted.begin(), accepted.end()));
+}
+
 TEST_F(GlobalMethodsTest, AcceptedTypesFileIsFoundInAnyCaseAndReadAgainWhenItChanges) {
   write("acceptedfiletypes.QVC", "\"WAV\"\r\n");
   setList({write("a.mp3")});

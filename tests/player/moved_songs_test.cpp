@@ -116,6 +116,11 @@ TEST(PortableLists, PathsFromTheListFolderAreRelative) {
   EXPECT_EQ(PathFromListFolder("/m/list/sub/a.mp3", "/m/list/"), "sub/a.mp3");
   EXPECT_EQ(PathFromListFolder("/m/other/a.mp3", "/m/list"), "../other/a.mp3");
   EXPECT_EQ(PathFromListFolder("/m/list/#1.mp3", "/m/list"), "./#1.mp3");
+  // Not a drive, a URL, nor a blank a reader trims; a ":" further on is plain.
+  EXPECT_EQ(PathFromListFolder("/m/list/c:a.mp3", "/m/list"), "./c:a.mp3");
+  EXPECT_EQ(PathFromListFolder("/m/list/http:/a.mp3", "/m/list"), "./http:/a.mp3");
+  EXPECT_EQ(PathFromListFolder("/m/list/ a.mp3", "/m/list"), "./ a.mp3");
+  EXPECT_EQ(PathFromListFolder("/m/list/sub/c:a.mp3", "/m/list"), "sub/c:a.mp3");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <random>
 #include <set>
 #include <stdexcept>
 
@@ -340,6 +341,125 @@ TEST_F(PlayListFile, AnM3u8SavedBesideItsSongsLoadsAfterTheFolderMoved) {
   EXPECT_EQ(test::PlayList().sSongPaths().items(),
             (std::vector<QString>{moved + "/a b.mp3", moved + "/sub/#1.ogg",
                                   fake.path("elsewhere.wav")}));
+}
+
+std::vector<QString> PathsOf(const ForeignList& list) {
+  std::vector<QString> paths;
+  for (const ListEntry& entry : list.entries)
+    paths.push_back(entry.sPath);
+  return paths;
+}
+
+// Names whose plain line this reader or another would take for something else (a drive, a URL,
+// a comment, blanks lost, a backslash, a break of line) read back as the same paths, absolute
+// and relative. A path no line gives back is refused with a reason on one line, written for a
+// terminal; the old list stays, and the editor's save fails.
+TEST_F(PlayListFile, M3u8ExportOfOddNamesReadsBackOrIsRefused) {
+  std::vector<ListEntry> songs;
+  std::vector<QString> paths;
+  for (const char* name : {"c:song.wav", "back\\slash.wav", "http:/x.wav", " lead.wav", "#x.wav",
+                           "trail.wav ", "two\nlines.wav", "cr\r.wav", "\xC2\xA0nbsp.wav",
+                           "%41.wav", "sub/ lead.wav", "../c:up.wav"}) {
+    paths.push_back(QDir::cleanPath(In(QString::fromUtf8(name))));
+    songs.push_back({paths.back(), "n"});
+  }
+  for (const bool bRelative : {false, true}) {
+    ASSERT_TRUE(WriteM3u8(files(), songs, In("odd.m3u8"), bRelative));
+    EXPECT_EQ(PathsOf(ReadForeignList(In("odd.m3u8"))), paths) << bRelative;
+  }
+  // Only the backslash, the trailing blank and the two line breaks need a URL.
+  EXPECT_EQ(ReadAll(In("odd.m3u8")).count("\nfile:///"), 4);
+
+  ASSERT_TRUE(WriteAll(In("odd.m3u8"), "old"));
+  for (const QString& path :
+       {QFile::decodeName("/m/not\xFF utf8.wav"), QString("/m/\"hi\".wav"), QString("relative.wav"),
+        QString("/m/../up.wav"), QString("/m/") + QChar(0xD800) + ".wav"}) {
+    for (const bool bRelative : {false, true}) {
+      const Result<void> refused = WriteM3u8(files(), {{path, "n"}}, In("odd.m3u8"), bRelative);
+      EXPECT_FALSE(refused) << path.toStdString();
+      EXPECT_FALSE(refused.error().isEmpty());
+    }
+  }
+  SetList({QFile::decodeName("/m/not\xFF utf8.wav")}, {"n"});
+  Save("odd.m3u8");
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"Save Failed"});
+  EXPECT_EQ(ReadAll(In("odd.m3u8")), "old");
+
+  ASSERT_TRUE(WriteAll(In("esc.qvl"), "0\r\n\"/m/\x1B[2J\n\xFF.wav\",\"n\"\r\n"));
+  const Result<void> exported = ExportM3u8(files(), In("esc.qvl"), In("odd.m3u8"));
+  ASSERT_FALSE(exported);
+  EXPECT_FALSE(exported.error().contains(QRegularExpression("[\\x00-\\x1F\\x7F]")))
+      << exported.error().toStdString();
+  EXPECT_EQ(ReadAll(In("odd.m3u8")), "old");
+}
+
+// A random Linux file name: any byte but "/" and NUL; mostly bytes and characters an M3U line
+// treats in a way of its own, now and then a byte that is no UTF-8.
+QByteArray RandomName(std::mt19937& random) {
+  static const QByteArray kSpecial(" \t\r\n\v\f#\\:.%\"?'*~\x01\x1B\x7F");
+  static const char* const kCharacters[] = {"\xC2\xA0",     "\xC2\x85", "\xE2\x80\xA8",
+                                            "\xEF\xBB\xBF", "\xC3\xA9", "\xF0\x9F\x8E\xB5"};
+  const auto below = [&random](std::size_t n) { return static_cast<qsizetype>(random() % n); };
+  const auto letter = [&] { return static_cast<char>('a' + below(26)); };
+  QByteArray name;
+  if (below(6) == 0)  // a drive, or a URL's scheme when a folder
+    name = QByteArray(below(4) + 1, letter()) + ':';
+  for (const qsizetype length = name.size() + 1 + below(10); name.size() < length;) {
+    const qsizetype kind = below(16);
+    if (kind == 0)
+      name += static_cast<char>(1 + below(255));
+    else if (kind < 5)
+      name += kSpecial[below(static_cast<std::size_t>(kSpecial.size()))];
+    else if (kind < 7)
+      name += kCharacters[below(std::size(kCharacters))];
+    else
+      name += letter();
+  }
+  name.replace('/', 'x');
+  return name == "." || name == ".." ? name + 'x' : name;
+}
+
+// Random file names in a folder tree, exported absolute and relative, read back as the same
+// files (byte for byte); a name is refused only when it cannot be: not UTF-8, or a double quote,
+// which no list entry of this program may hold.
+TEST_F(PlayListFile, M3u8ExportOfRandomFileNamesReadsBackOrIsRefused) {
+  std::mt19937 random(20240611);
+  const QString list = In("tree/list");
+  ASSERT_TRUE(QDir().mkpath(list));
+  const QByteArray folders[] = {QFile::encodeName(list), QFile::encodeName(list + "/sub"),
+                                QFile::encodeName(In("tree/other"))};
+  std::vector<QByteArray> natives;
+  for (std::size_t i = 0; i < 3000; ++i) {
+    natives.push_back(folders[i % 3] + '/' + RandomName(random));
+    if (i % 4 == 3)
+      natives.back() += '/' + RandomName(random);
+  }
+  for (const bool bRelative : {false, true}) {
+    std::vector<ListEntry> songs;
+    std::vector<QByteArray> written;
+    for (const QByteArray& native : natives) {
+      const ListEntry song{QFile::decodeName(native), QStringLiteral("n")};
+      const Result<QByteArray> text = M3u8Text({song}, list, bRelative);
+      if (text) {
+        songs.push_back(song);
+        written.push_back(native);
+        continue;
+      }
+      ASSERT_TRUE(song.sPath.contains(QChar::ReplacementCharacter) || song.sPath.contains(u'"'))
+          << native.toHex().toStdString() << " " << text.error().toStdString();
+      ASSERT_FALSE(text.error().isEmpty());
+      ASSERT_FALSE(text.error().contains(u'\n'));
+    }
+    EXPECT_GT(written.size(), natives.size() / 3) << bRelative;
+    ASSERT_TRUE(WriteM3u8(files(), songs, list + "/out.m3u8", bRelative));
+    const ForeignList back = ReadForeignList(list + "/out.m3u8");
+    EXPECT_EQ(back.dblSkipped, 0);
+    ASSERT_EQ(back.entries.size(), written.size());
+    for (std::size_t i = 0; i < written.size(); ++i) {
+      ASSERT_EQ(QFile::encodeName(back.entries[i].sPath), written[i])
+          << written[i].toHex().toStdString() << " relative " << bRelative;
+    }
+  }
 }
 
 // Find Moved Songs relinks the missing songs it finds below the chosen folder and keeps the
