@@ -140,6 +140,8 @@ void frmQMusic::connectControls() {
   connect(mmControl, &MMButtonBar::StopClick, this, &frmQMusic::mmControl_StopClick);
   connect(vlcVolume, &VolControl::ValueChanged, this, &frmQMusic::vlcVolume_ValueChanged);
   connect(cmdLoadMain, &QPushButton::clicked, this, &frmQMusic::cmdLoadMain_Click);
+  connect(wmpPlayer_.get(), &IMediaPlayer::ended, this, &frmQMusic::PlayerStopped);
+  connect(wmpPlayer_.get(), &IMediaPlayer::failed, this, &frmQMusic::PlayerStopped);
 }
 
 // The slider's own mouse handling goes on; the window only learns of the press and release,

@@ -4,7 +4,8 @@
 // control, and "&Load QVT", which opens the main player window instead. Its position, the
 // close-after-song option and the volume level persist in "QPConfig.qvc". Closing it ends the
 // program unless the main player was opened; with the close option on and no control touched,
-// it closes by itself when the song stops.
+// it closes by itself when the song stops. The media player tells it when the song has ended or
+// failed; its update timer only shows the elapsed time and moves the slider.
 
 #include <QRect>
 #include <QString>
@@ -53,6 +54,7 @@ class frmQMusic : public Form {
   void StartPlayQ();
 
   // Event handlers, public so that the timers and tests can drive them.
+  // Shows the elapsed time and moves the position slider; it decides nothing about the song.
   void timUpdater_Timer();
   void timTextSlider_Timer();
   void mmControl_PlayClick();
@@ -72,6 +74,13 @@ class frmQMusic : public Form {
   bool bCloseAfterSong() const { return bCloseAfterSong_; }
   IMediaPlayer& wmpPlayer() { return *wmpPlayer_; }
 
+ Q_SIGNALS:
+  // What the window shows of its playback may have changed (the play state and its buttons, the
+  // song and its length): the desktop's media controls read it again. The volume control and the
+  // media player's own signals tell the rest; the update timer tells nothing.
+  void PlaybackChanged();
+
+ public:
   // The controls (owned by the window).
   QFrame* Shape1;
   QLabel* lblTime;
@@ -104,6 +113,10 @@ class frmQMusic : public Form {
   // Shows the description of a failure that ended an event handler's body.
   std::function<void(const std::exception&)> ShowFailure() const;
   void LoadEnded(bool bFailed);
+  // The player stopped by itself: its song played out, or its load or start failed.
+  void PlayerStopped();
+  void EndSong();
+  void ShowPosition();
   void ShowSongLength();
   void ShowTime(const QString& text);
 
@@ -118,6 +131,7 @@ class frmQMusic : public Form {
   QString sSongName_;
   bool bCloseAfterSong_ = false;
   bool bLoadingMain_ = false;
+  bool bReportingFailure_ = false;  // the playback error box is up
   TitleScroller scroller_;
   // Last, so that the desktop's media controls let go of the window first.
   std::unique_ptr<frmQMusicMpris> mpris_;

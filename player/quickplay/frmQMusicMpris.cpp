@@ -2,7 +2,6 @@
 
 #include <QPushButton>
 #include <QSlider>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -36,9 +35,9 @@ frmQMusicMpris::frmQMusicMpris(frmQMusic& window)
                          window.mmControl->stopButton()},
                         window.CloseProgram(), window.MediaControls()),
       window_(window) {
-  // The window follows its song with its update timer while it plays (the time, the end of
-  // the song): what that finds reaches the desktop as it finds it.
-  QObject::connect(window.timUpdater, &QTimer::timeout, &window, [this] { Changed(); });
+  // Read again when the window says its playback changed or the volume was set; its update
+  // timer only moves the time and the slider, which the desktop reads as the position.
+  QObject::connect(&window, &frmQMusic::PlaybackChanged, &window, [this] { Changed(); });
   QObject::connect(window.vlcVolume, &VolControl::ValueChanged, &window, [this] { Changed(); });
 }
 

@@ -1,8 +1,9 @@
-// frmQMusic: playback, the timers, the transport buttons, the slider and the volume.
+// frmQMusic: playback and its end, the timers, the transport buttons, the slider and the volume.
 #include <QLabel>
 #include <QSlider>
 #include <QTimer>
 #include <exception>
+#include <utility>
 
 #include "platform/Media.h"
 #include "platform/base/Check.h"
@@ -33,19 +34,26 @@ std::function<void(const std::exception&)> frmQMusic::ShowFailure() const {
 void frmQMusic::SetFileToPlay(const QString& vNewValue) {
   sFileToPlay_ = PathToPlay(services_, vNewValue);
   sSongName_ = SongNameOf(services_, sFileToPlay_);
+  Q_EMIT PlaybackChanged();
 }
 
-// The update timer stays off while the box is up: the box runs the event loop, and a tick
-// would otherwise take the stopped player for a finished song and close the window under it.
+// The box runs the event loop: while it is up, the time stands still and nothing the player
+// tells ends the song, so that the window does not close under the box. Once it is gone, the
+// stopped player is taken as the end of the song, after the handler that started the song has
+// set its buttons.
 void frmQMusic::ReportPlaybackError() {
   const bool ticking = timUpdater->isActive();
   timUpdater->stop();
+  const bool wasReporting = std::exchange(bReportingFailure_, true);
   MsgBox(services_, kPlaybackErrorText, MsgButtons::OkOnly, MsgIcon::Critical, kPlaybackErrorTitle,
          1, true);
   mv_.bPlaying = false;
   DoEvents(services_);
+  bReportingFailure_ = wasReporting;
   if (ticking)
     timUpdater->start();
+  Q_EMIT PlaybackChanged();
+  QTimer::singleShot(0, this, &frmQMusic::PlayerStopped);
 }
 
 // A song that was still loading when played has started, or failed as play() fails.
@@ -101,6 +109,7 @@ void frmQMusic::StartPlayQ() {
     timTextSlider->start();
   }
   ShowSongLength();
+  Q_EMIT PlaybackChanged();
 }
 
 void frmQMusic::ShowSongLength() {
@@ -114,24 +123,44 @@ void frmQMusic::ShowSongLength() {
 
 void frmQMusic::timUpdater_Timer() {
   TryStep(
+      lcPlayback(), [&] { ShowPosition(); }, ShowFailure());
+}
+
+void frmQMusic::ShowPosition() {
+  const double p = wmpPlayer_->currentPosition();
+  ShowTime(ElapsedTimeText(p));
+  sldPosition->setValue(RoundedSeconds(p));
+}
+
+// What a stopped player means, read when it says it stopped. A player that plays again, or is
+// paused under the slider, has nothing to end; one halted to resume (Pause, a seek with the
+// slider) keeps its place. Otherwise the song has ended. The time and slider show where it
+// stopped first; with the close option still on, the window then closes, ending the program.
+void frmQMusic::PlayerStopped() {
+  if (bReportingFailure_ || unloading())
+    return;
+  TryStep(
       lcPlayback(),
       [&] {
-        auto& state = mv_;
-        const double p = wmpPlayer_->currentPosition();
-        ShowTime(ElapsedTimeText(p));
-        sldPosition->setValue(RoundedSeconds(p));
-        if (!state.bResumeFromPosition && wmpPlayer_->playState() == kPlayStopped) {
-          TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
-          TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
-          state.bPlaying = false;
-          state.bResumeFromPosition = false;
-          mmControl->SetStates(true, false, false);
-          TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(0); });
-        }
-        if (wmpPlayer_->playState() == kPlayStopped && bCloseAfterSong_)
+        if (wmpPlayer_->playState() != kPlayStopped)
+          return;
+        ShowPosition();
+        if (!mv_.bResumeFromPosition)
+          EndSong();
+        Q_EMIT PlaybackChanged();
+        if (bCloseAfterSong_)
           Forms::Unload(*this);
       },
       ShowFailure());
+}
+
+void frmQMusic::EndSong() {
+  TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
+  TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
+  mv_.bPlaying = false;
+  mv_.bResumeFromPosition = false;
+  mmControl->SetStates(true, false, false);
+  TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(0); });
 }
 
 void frmQMusic::timTextSlider_Timer() {
@@ -151,6 +180,7 @@ void frmQMusic::mmControl_PlayClick() {
       },
       ShowFailure());
   bCloseAfterSong_ = false;
+  Q_EMIT PlaybackChanged();
 }
 
 void frmQMusic::mmControl_PauseClick() {
@@ -161,6 +191,7 @@ void frmQMusic::mmControl_PauseClick() {
   state.bPlaying = false;
   mmControl->SetStates(true, false, true);
   bCloseAfterSong_ = false;
+  Q_EMIT PlaybackChanged();
 }
 
 void frmQMusic::mmControl_StopClick() {
@@ -172,6 +203,7 @@ void frmQMusic::mmControl_StopClick() {
   TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(0); });
   sldPosition->setValue(0);
   bCloseAfterSong_ = false;
+  Q_EMIT PlaybackChanged();
 }
 
 void frmQMusic::sldPosition_MouseDown() {
@@ -189,6 +221,7 @@ void frmQMusic::sldPosition_MouseUp() {
   timUpdater->start();
   state.bResumeFromPosition = true;
   bCloseAfterSong_ = false;
+  Q_EMIT PlaybackChanged();
 }
 
 void frmQMusic::vlcVolume_ValueChanged(int16_t iNewLevel) {

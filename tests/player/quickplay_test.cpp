@@ -192,7 +192,7 @@ TEST(QuickPlayLogic, TimeTextAndVolumeMapping) {
     EXPECT_EQ(VolumeToLevel(volume), level) << volume;
 }
 
-TEST_F(QuickPlay, TimerShowsTimeAndEndsTheSong) {
+TEST_F(QuickPlay, TimerShowsTimeAndThePlayerEndsTheSong) {
   frmQMusic& f = start();
   EXPECT_EQ(f.sldPosition->maximum(), 180);
   EXPECT_EQ(f.sldPosition->pageStep(), 18);
@@ -202,7 +202,7 @@ TEST_F(QuickPlay, TimerShowsTimeAndEndsTheSong) {
   EXPECT_EQ(f.sldPosition->value(), 60);
   EXPECT_EQ(buttons(f), kPlaying);
   player().playToEnd();
-  f.timUpdater_Timer();
+  QCoreApplication::processEvents();  // the player's ended signal
   EXPECT_EQ(buttons(f), kStopped);
   EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(player().position, 0);
@@ -266,7 +266,7 @@ TEST_F(QuickPlay, TransportButtonsCycleAndResume) {
   f.mmControl->pauseButton()->click();
   EXPECT_EQ(buttons(f), kPaused);
   EXPECT_EQ(player().state, kPlayStopped) << "Pause stops; the next start restores the position";
-  f.timUpdater_Timer();
+  Q_EMIT player().ended();  // told just after the Pause
   EXPECT_EQ(buttons(f), kPaused) << "a paused song has not ended";
   f.mmControl->playButton()->click();
   EXPECT_EQ(buttons(f), kPlaying);
@@ -275,7 +275,7 @@ TEST_F(QuickPlay, TransportButtonsCycleAndResume) {
             (QStringList{"fileName=" + fake.path("song.mp3"), "position=42.5", "play"}));
 
   player().playToEnd();
-  f.timUpdater_Timer();
+  QCoreApplication::processEvents();
   EXPECT_EQ(buttons(f), kStopped) << "a resumed song ends like any other";
 
   f.mmControl->playButton()->click();
@@ -301,8 +301,8 @@ TEST_F(QuickPlay, SliderSeeksAndKeepsTheSongEndTestOff) {
   EXPECT_EQ(player().state, kPlayPlaying);
   EXPECT_TRUE(test::PlayList().bResumeFromPosition);
   EXPECT_EQ(test::PlayList().dResumePosition, 30);
-  player().state = kPlayStopped;
-  f.timUpdater_Timer();
+  player().playToEnd();
+  QCoreApplication::processEvents();
   EXPECT_EQ(buttons(f), kPlaying) << "no song end while resuming from the slider";
 }
 
@@ -343,9 +343,9 @@ TEST_F(QuickPlay, MediaControlsUseTheWindowsOwnControls) {
 
 TEST_F(QuickPlay, ClosesAfterTheSongOnlyWhenUntouched) {
   writeFile("QPConfig.qvc", "0,0\r\n#TRUE#\r\n");
-  frmQMusic& f = start();
+  start();
   player().playToEnd();
-  EXPECT_THROW(f.timUpdater_Timer(), ProgramEnded);
+  EXPECT_THROW(Q_EMIT player().ended(), ProgramEnded);
   EXPECT_EQ(fake.app.endedWith, 0);
   EXPECT_TRUE(config().startsWith("0,0\r\n#TRUE#\r\n"));
 
@@ -358,7 +358,7 @@ TEST_F(QuickPlay, ClosesAfterTheSongOnlyWhenUntouched) {
     g.timUpdater->stop();
     player().playToEnd();
     test::PlayList().bResumeFromPosition = false;
-    EXPECT_NO_THROW(g.timUpdater_Timer());
+    EXPECT_NO_THROW(Q_EMIT player().ended());
     EXPECT_TRUE(quick.IsLoaded());
   }
 }
@@ -402,6 +402,7 @@ TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
   EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_GE(fake.eventLoop.passes, 1);
   EXPECT_EQ(player().failedPlays, 2);
+  QCoreApplication::processEvents();  // the stopped player is taken as the end of the song
   f.timUpdater_Timer();
   EXPECT_EQ(fake.dialogs.shown.size(), 1u) << "the timer does not repeat it";
   EXPECT_EQ(buttons(f), kStopped);
