@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/window/VolControl.h"
 #include "tests/support/BoxAssertions.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/MprisAssertions.h"
 #include "tests/support/PlayListOfTheTest.h"
 
@@ -207,6 +209,55 @@ TEST_F(QuickPlay, TimerShowsTimeAndThePlayerEndsTheSong) {
   EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(player().position, 0);
   EXPECT_TRUE(quick.IsLoaded()) << "the close option is off";
+}
+
+// The update timer only shows the time. The song ends when the player says it ended, with no
+// tick needed, and the desktop's media controls hear of each change as it is made, never of a
+// tick that changed nothing.
+TEST_F(QuickPlay, ThePlayerTellsTheEndAndTheControlsHearOfChangesNotTicks) {
+  frmQMusic& f = start();
+  const frmQMusicMpris controls(f);
+  QCoreApplication::processEvents();  // the load's own signals
+  QSignalSpy announced(&f, &frmQMusic::PlaybackChanged);
+  for (int second = 1; second <= 5; ++second) {
+    player().position = second;
+    f.timUpdater_Timer();
+  }
+  EXPECT_EQ(f.lblTime->text(), ElapsedTimeText(5));
+  EXPECT_EQ(announced.count(), 0) << "ticks while playing";
+
+  player().playToEnd();
+  f.timUpdater_Timer();
+  EXPECT_EQ(buttons(f), kPlaying) << "a tick does not decide the end";
+  QCoreApplication::processEvents();  // the player's ended signal
+  EXPECT_EQ(buttons(f), kStopped);
+  EXPECT_EQ(f.lblTime->text(), ElapsedTimeText(player().defaultDuration)) << "where it stopped";
+  EXPECT_EQ(f.sldPosition->value(), f.sldPosition->maximum());
+  EXPECT_EQ(player().position, 0);
+  EXPECT_FALSE(announced.isEmpty());
+  EXPECT_EQ(controls.State().sStatus, "Stopped");
+
+  f.mmControl->playButton()->click();
+  announced.clear();
+  f.mmControl_PauseClick();
+  EXPECT_FALSE(announced.isEmpty()) << "a pause is told at once";
+  EXPECT_EQ(controls.State().sStatus, "Paused");
+}
+
+// A song whose load fails after it was played: the error once, then the window stops as at
+// the end of a song, without waiting for a tick.
+TEST_F(QuickPlay, ALoadThatFailsLaterStopsTheWindowOnceReported) {
+  media.onCreate = [this](FakeMediaPlayer& p) {
+    p.loadDelayMs = 0;
+    p.failingFiles << fake.path("song.mp3");
+  };
+  frmQMusic& f = start();
+  EXPECT_EQ(buttons(f), kPlaying) << "the song counts as started while it loads";
+  const QSignalSpy announced(&f, &frmQMusic::PlaybackChanged);
+  ASSERT_TRUE(test::PumpUntil([&] { return buttons(f) == kStopped; }));
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{kFailText});
+  EXPECT_FALSE(test::PlayList().bPlaying);
+  EXPECT_FALSE(announced.isEmpty());
 }
 
 TEST_F(QuickPlay, NameOfTheFileToPlay) {
