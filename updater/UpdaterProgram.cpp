@@ -1,7 +1,10 @@
 #include "updater/UpdaterProgram.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <exception>
 #include <utility>
 
@@ -58,6 +61,18 @@ Result<void> SyncWithFolder(const Services& services, const QString& path) {
   if (!fs.syncToDisk(path) || !fs.syncToDisk(programFolder(services).folder()))
     return Unexpected{QStringLiteral("The new program could not be written to the disk: ") + path};
   return {};
+}
+
+// The permission bits the new player gets: those of the player it replaces, who may read it may
+// also run it, and its owner always may; 0755 when there is no player yet.
+uint32_t NewPlayerMode(const QString& player) {
+  std::error_code error;
+  const std::filesystem::file_status status =
+      std::filesystem::status(QFile::encodeName(player).toStdString(), error);
+  if (error || !std::filesystem::exists(status))
+    return 0755;
+  const auto mode = static_cast<uint32_t>(status.permissions()) & 0777U;
+  return mode | 0100U | ((mode & 0444U) >> 2);
 }
 
 }  // namespace
@@ -225,7 +240,8 @@ Result<void> UpdaterProgram::StageNewPlayer() {
                   QStringLiteral("The new program could not be copied"));
     if (!copied)
       return copied;
-    if (!files(services_).setExecutable(staging))
+    if (!files(services_).setPermissions(staging,
+                                         NewPlayerMode(ProgramFile(services_, kPlayerName))))
       return Unexpected{QStringLiteral("Permission denied: ") + staging};
     return {};
   }();

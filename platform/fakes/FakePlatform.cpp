@@ -160,6 +160,12 @@ bool FakeFileSystem::syncToDisk(const QString& path) {
   return LinuxFileSystem::syncToDisk(path);
 }
 
+Result<void> FakeFileSystem::setPermissions(const QString& path, uint32_t mode) {
+  if (Result<void> failure = fails(path); !failure)
+    return failure;
+  return LinuxFileSystem::setPermissions(path, mode);
+}
+
 FakePlatform::FakePlatform() {
   programFolder.path = dir_.path();
   volumes.list = {{QStringLiteral("/"), QStringLiteral("root"), true},

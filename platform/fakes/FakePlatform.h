@@ -122,6 +122,7 @@ class FakeFileSystem : public LinuxFileSystem {
   // download's thread syncs too, so the noting takes a lock.
   QStringList synced;
   bool syncToDisk(const QString& path) override;
+  Result<void> setPermissions(const QString& path, uint32_t mode) override;
 
  private:
   std::mutex syncedMutex_;
