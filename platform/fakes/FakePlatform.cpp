@@ -102,6 +102,12 @@ void FakeProcess::sleepMs(int milliseconds) {
     onSleep(milliseconds);
 }
 
+Result<QByteArray> FakeProcess::runForOutput(const QString& program, const QStringList& arguments,
+                                             int) {
+  ran.push_back({program, arguments});
+  return runAnswer;
+}
+
 std::optional<int32_t> FakeFileSystem::attributes(const QString& path) {
   if (attributeOverrides.contains(path))
     return attributeOverrides.value(path);

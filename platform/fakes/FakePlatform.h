@@ -96,8 +96,13 @@ class FakeProcess : public IProcess {
   std::vector<int> sleeps;
   bool startSucceeds = true;
   std::function<void(int)> onSleep;
+  // The programs run for their output, and the answer each run gets.
+  std::vector<Start> ran;
+  Result<QByteArray> runAnswer = Unexpected{QStringLiteral("The program could not be started")};
   bool startDetached(const QString& program, const QStringList& arguments) override;
   void sleepMs(int milliseconds) override;
+  Result<QByteArray> runForOutput(const QString& program, const QStringList& arguments,
+                                  int timeoutMs) override;
 };
 
 class FakeClock : public IClock {

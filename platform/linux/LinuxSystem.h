@@ -39,6 +39,8 @@ class LinuxProcess : public IProcess {
  public:
   bool startDetached(const QString& program, const QStringList& arguments) override;
   void sleepMs(int milliseconds) override;
+  Result<QByteArray> runForOutput(const QString& program, const QStringList& arguments,
+                                  int timeoutMs) override;
 };
 
 class LinuxClock : public IClock {

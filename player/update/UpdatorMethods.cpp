@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
-#include <tuple>
 
 #include "platform/base/Check.h"
 #include "player/startup/MusicVariables.h"
@@ -88,40 +87,12 @@ VersionNumbers RunningVersion() {
   return {version.major, version.minor, version.revision};
 }
 
-bool IsNewer(const VersionNumbers& a, const VersionNumbers& b) {
-  return std::tie(a.major, a.minor, a.revision) > std::tie(b.major, b.minor, b.revision);
-}
-
 VersionOutcome CompareVersion(const VersionNumbers& announced, const VersionNumbers& running) {
   if (announced.major > running.major)
     return VersionOutcome::MajorRelease;
   if (IsNewer(announced, running))
     return VersionOutcome::NewerVersion;
   return VersionOutcome::UpToDate;
-}
-
-std::optional<VersionNumbers> ParseVersion(const QString& sText) {
-  const QStringList parts = sText.split(QLatin1Char('.'));
-  if (parts.size() != 3)
-    return std::nullopt;
-  int16_t numbers[3] = {};
-  for (int i = 0; i < 3; ++i) {
-    bool ok = false;
-    const int value = parts[i].toInt(&ok);
-    // Digits only: no sign, no blanks, nothing a 16-bit number cannot hold.
-    if (!ok || value < 0 || value > 32767 || parts[i].isEmpty() ||
-        parts[i].size() != QString::number(value).size())
-      return std::nullopt;
-    numbers[i] = static_cast<int16_t>(value);
-  }
-  return VersionNumbers{numbers[0], numbers[1], numbers[2]};
-}
-
-QString VersionText(const VersionNumbers& version) {
-  return QStringLiteral("Version %1.%2.%3")
-      .arg(version.major)
-      .arg(version.minor)
-      .arg(version.revision);
 }
 
 QString CurrentVersionPath(const Services& services) {

@@ -22,6 +22,7 @@
 #include <optional>
 
 #include "shared/UpdateManifest.h"
+#include "shared/UpdateVersion.h"
 
 namespace qvt {
 class MusicVariables;
@@ -30,11 +31,11 @@ struct Services;
 
 namespace qvt::UpdatorMethods {
 
-struct VersionNumbers {
-  int16_t major = 0;
-  int16_t minor = 0;
-  int16_t revision = 0;
-};
+// The version numbers and their comparison, shared with Updater (shared/UpdateVersion.h).
+using UpdateVersion::IsNewer;
+using UpdateVersion::ParseVersion;
+using UpdateVersion::VersionNumbers;
+using UpdateVersion::VersionText;
 
 enum class VersionOutcome { MajorRelease, NewerVersion, UpToDate };
 
@@ -72,12 +73,6 @@ constexpr qint64 kMostVersionFileBytes = qint64{64} * 1024;
 VersionNumbers RunningVersion();
 VersionOutcome CompareVersion(const VersionNumbers& announced,
                               const VersionNumbers& running = RunningVersion());
-// "1.34.0" as numbers; nothing for any other text.
-std::optional<VersionNumbers> ParseVersion(const QString& sText);
-// Whether a is a later version than b, number by number.
-bool IsNewer(const VersionNumbers& a, const VersionNumbers& b);
-// "Version " followed by the three numbers separated by ".".
-QString VersionText(const VersionNumbers& version);
 // The kept version file, in the settings folder.
 QString CurrentVersionPath(const Services& services);
 // The first three fields of a version file as 16-bit numbers. Throws RecordError.

@@ -84,6 +84,10 @@ class StartingProcess : public IProcess {
     return real_.startDetached(program, arguments);
   }
   void sleepMs(int milliseconds) override { real_.sleepMs(milliseconds); }
+  Result<QByteArray> runForOutput(const QString& program, const QStringList& arguments,
+                                  int timeoutMs) override {
+    return real_.runForOutput(program, arguments, timeoutMs);
+  }
 
  private:
   LinuxProcess real_;
@@ -801,6 +805,38 @@ TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
   const QByteArray settings = folder.read(QStringLiteral("ConfigurationAndLastPlayList.qvs"));
   EXPECT_TRUE(settings.startsWith(kNextConfigStart));
   EXPECT_TRUE(settings.endsWith(song)) << settings.toStdString();
+}
+
+// Updater started by itself over the files of an update that never finished, here a signed
+// update of an older release: it refuses it. The old player stays and starts again, the
+// update's files are removed, and the box says why.
+TEST_F(SignedUpdateEndToEnd, UpdaterRefusesALeftOverOlderRelease) {
+  LayOutUpdate(kKey, QStringLiteral("1.32.5"));
+  const QString updater = folder.path(QStringLiteral("Updater"));
+  const QString player = folder.path(QStringLiteral("Quavertone"));
+  ASSERT_TRUE(QFile::remove(updater));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(QVT_SIGNED_UPDATER), updater));
+  for (const auto& [published, left] :
+       {std::pair{QStringLiteral("Quavertone"), UpdaterProgram::kNewPlayerName},
+        std::pair{UpdateManifest::kManifestName, UpdateManifest::kKeptManifest},
+        std::pair{UpdateManifest::kSignatureName, UpdateManifest::kKeptSignature}})
+    ASSERT_TRUE(QFile::copy(Published(published), folder.path(left)));
+  Tracker::SetStatusClosed(qvt::platform());  // the test's own player window closes first
+
+  QProcess* running = folder.start(QStringLiteral("Updater"));
+  ASSERT_TRUE(running->waitForFinished(kLimitMs));
+  EXPECT_EQ(running->exitCode(), UpdaterProgram::kExitRefused);
+  EXPECT_TRUE(Holds(player, oldPlayer));
+  EXPECT_EQ(folder.boxes().value(0),
+            UpdaterProgram::kProgramName + QLatin1Char('\t') + UpdaterProgram::kNotNewer + "||" +
+                QStringLiteral("The signed update is for version 1.32.5, which is not newer than "
+                               "this QVT, Version 1.33.1."));
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs))
+      << "the old player runs again";
+  EXPECT_TRUE(test::EndProcessesOf(player, 10000));
+  EXPECT_EQ(QDir(folder.folder()).entryList({"*.tmp", ".Quavertone*"}, QDir::Files | QDir::Hidden),
+            QStringList{"Status.tmp"})
+      << "the update's files are gone";
 }
 
 }  // namespace
