@@ -69,6 +69,8 @@ class IClock {
   virtual ~IClock() = default;
   // Seconds since midnight, with fractions (used to seed random choices).
   virtual double secondsSinceMidnight() = 0;
+  // The wall clock: whole seconds since 1970-01-01 00:00:00 UTC.
+  virtual qint64 secondsSinceEpoch() = 0;
 };
 
 }  // namespace qvt

@@ -108,7 +108,9 @@ class FakeProcess : public IProcess {
 class FakeClock : public IClock {
  public:
   double seconds = 12345.678;
+  qint64 epochSeconds = 1796256000;  // 2026-12-03 00:00:00 UTC
   double secondsSinceMidnight() override { return seconds; }
+  qint64 secondsSinceEpoch() override { return epochSeconds; }
 };
 
 // The real Linux file system (locks included), with attributes and failures a test sets.

@@ -3,6 +3,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -126,6 +127,10 @@ Result<QByteArray> LinuxProcess::runForOutput(const QString& program, const QStr
 
 double LinuxClock::secondsSinceMidnight() {
   return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+qint64 LinuxClock::secondsSinceEpoch() {
+  return QDateTime::currentSecsSinceEpoch();
 }
 
 }  // namespace qvt

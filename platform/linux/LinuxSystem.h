@@ -46,6 +46,7 @@ class LinuxProcess : public IProcess {
 class LinuxClock : public IClock {
  public:
   double secondsSinceMidnight() override;
+  qint64 secondsSinceEpoch() override;
 };
 
 // Expands %NAME% references with a lookup; shared by the Linux and fake implementations.

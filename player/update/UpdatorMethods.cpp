@@ -7,6 +7,7 @@
 #include "platform/base/Check.h"
 #include "player/startup/MusicVariables.h"
 #include "player/update/Paths.h"
+#include "player/update/ServerStatement.h"
 #include "player/update/Tracker.h"
 #include "player/update/Updator.h"
 #include "player/update/downloader.h"
@@ -108,18 +109,28 @@ VersionNumbers ReadVersionFile(const QString& sPath) {
   return version;
 }
 
-void CheckForUpdates(const Services& services, IUpdateView& view) {
+void CheckForUpdates(const Services& services, const UpdateManifest::Trust& trust,
+                     IUpdateView& view) {
   Processor processor = ProcessorOf(services);
   processor.Show(QStringLiteral("Establishing Connection...."), true, 20);
   const QString path = CurrentVersionPath(services);
+  const QString url = Paths::GetVersionFileURL(services);
   (void)files(services).removeFile(path);  // may be missing; the download below writes it anew
   try {
-    if (!downloader::DownloadFile(services, Paths::GetVersionFileURL(services), path,
-                                  kMostVersionFileBytes))
+    if (!downloader::DownloadFile(services, url, path, kMostVersionFileBytes))
       throw RecordError(RecordError::FileNotFound,
                         QStringLiteral("The version file could not be downloaded"));
     processor.Update(QStringLiteral("Comparing versions..."));
-    ShowOutcome(services, view, ReadVersionFile(path), true);
+    const VersionNumbers announced = ReadVersionFile(path);
+    const Result<void> verified = trust.HasPublisherKey()
+                                      ? ServerStatement::Verify(services, trust, url, announced)
+                                      : Result<void>();
+    if (verified) {
+      ShowOutcome(services, view, announced, true);
+    } else {
+      (void)files(services).removeFile(path);  // an answer not vouched for is not kept
+      MsgBox(services, ServerStatement::kNotVerified + kCrLf + kCrLf + verified.error());
+    }
   } catch (const RecordError& failure) {
     MsgBox(services,
            kCheckFailed + kCrLf + kCrLf + QStringLiteral("~~~~~") + kCrLf + failure.description());

@@ -80,8 +80,12 @@ VersionNumbers ReadVersionFile(const QString& sPath);
 
 // "&Check For Updates": fetches the version file into CurrentVersionPath(), compares and shows
 // the outcome in the view; any failure shows "Failed to check for updates" with its reason and
-// leaves the view as it was.
-void CheckForUpdates(const Services& services, IUpdateView& view);
+// leaves the view as it was. Under a trust with the publisher's key the answer counts only when
+// the publisher's signed statement vouches for it (player/update/ServerStatement.h); when it
+// does not, the check says so with the reason (ServerStatement::kNotVerified), keeps no version
+// file and leaves the view as it was.
+void CheckForUpdates(const Services& services, const UpdateManifest::Trust& trust,
+                     IUpdateView& view);
 // The options window's load: the outcome of the kept version file, silently nothing without
 // one. Up to date changes nothing.
 void ShowStoredCheckResult(const Services& services, IUpdateView& view);

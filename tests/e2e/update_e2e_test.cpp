@@ -4,6 +4,7 @@
 // replaced: it drives the options window as a user would. The real Updater it starts puts the
 // newer player ("QuavertoneNext", another version of the same program) in place and starts it.
 #include <gtest/gtest.h>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include "platform/linux/LinuxSystem.h"
 #include "player/options/frmOptions.h"
 #include "player/startup/MusicVariables.h"
+#include "player/update/ServerStatement.h"
 #include "player/update/Tracker.h"
 #include "player/update/Updator.h"
 #include "player/update/UpdatorMethods.h"
@@ -130,6 +132,7 @@ class UpdateEndToEnd : public ::testing::Test {
     fake.programFolder.path = folder.folder();
     platform().process = &starting;
     platform().http = &curl;
+    platform().clock = &clock_;  // the statements the layout tool signs are dated now
     // What the programs this test starts inherit: headless, boxes answered and logged, and
     // settings kept out of the user's home.
     env_.set("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
@@ -347,6 +350,7 @@ class UpdateEndToEnd : public ::testing::Test {
  private:
   QTemporaryDir web_, home_;
   ScopedEnvironment env_;
+  LinuxClock clock_;
   QMutex requestsLock_;
   QStringList requests_;
 };
@@ -805,6 +809,27 @@ TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
   const QByteArray settings = folder.read(QStringLiteral("ConfigurationAndLastPlayList.qvs"));
   EXPECT_TRUE(settings.startsWith(kNextConfigStart));
   EXPECT_TRUE(settings.endsWith(song)) << settings.toStdString();
+}
+
+// The check of a player with the key fetches the statement the layout tool signed beside the
+// version file, takes it and remembers it. A layout without the key publishes none: the check
+// then says that the server could not be verified, and keeps no answer.
+TEST_F(SignedUpdateEndToEnd, CheckTakesTheStatementTheLayoutToolSigned) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  const QByteArray seen = folder.read(QStringLiteral("UpdateStatements.qvs"));
+  const QByteArray today = QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate).toUtf8();
+  EXPECT_TRUE(seen.startsWith("\"FINAL\",\"" + today + 'T') &&
+              seen.endsWith("Z\",\"" + kNextVersion.toUtf8() + "\"\r\n"))
+      << seen.toStdString();
+
+  LayOutUpdate();
+  QTest::mouseClick(options.cmdCheckUpdates, Qt::LeftButton);
+  EXPECT_EQ(fake.dialogs.texts(),
+            (QStringList{downloader::kDownloadFailed,
+                         ServerStatement::kNotVerified + kCrLf2 +
+                             QStringLiteral("The signed statement of the latest version could not "
+                                            "be downloaded.")}));
+  EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("CurrentVersion.qvs"))));
 }
 
 // Updater started by itself over the files of an update that never finished, here a signed
