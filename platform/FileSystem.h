@@ -50,6 +50,10 @@ class IFileSystem {
   // True while any open file, this process's own included, holds the lock. A missing file is
   // not locked.
   virtual bool isLocked(const QString& path) = 0;
+  // Sets a file's permission bits to `mode` (as chmod takes them, e.g. 0755), never through a
+  // link: a link at the path fails, as does a file its owner may not read. Fails with a
+  // description.
+  virtual Result<void> setPermissions(const QString& path, uint32_t mode) = 0;
 };
 
 // True when a plain listing of the path finds an entry: ordinary files (read-only included)

@@ -2,9 +2,12 @@
 // Process-level platform services: the event loop, ending the program, the screen, the
 // operating system, processes, sleeping and the clock.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+
+#include "platform/base/Result.h"
 
 namespace qvt {
 
@@ -53,6 +56,12 @@ class IProcess {
   // Starts a program without waiting for it. False when it could not be started.
   virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
   virtual void sleepMs(int milliseconds) = 0;
+  // Runs a program with no input, waits for it to end and answers what it wrote on its standard
+  // output (at most kMostOutputBytes of it). Fails with a description when it could not be
+  // started, did not end within timeoutMs (it is killed then), or did not end with status 0.
+  static constexpr qsizetype kMostOutputBytes = qsizetype{64} * 1024;
+  virtual Result<QByteArray> runForOutput(const QString& program, const QStringList& arguments,
+                                          int timeoutMs) = 0;
 };
 
 class IClock {
@@ -60,6 +69,8 @@ class IClock {
   virtual ~IClock() = default;
   // Seconds since midnight, with fractions (used to seed random choices).
   virtual double secondsSinceMidnight() = 0;
+  // The wall clock: whole seconds since 1970-01-01 00:00:00 UTC.
+  virtual qint64 secondsSinceEpoch() = 0;
 };
 
 }  // namespace qvt

@@ -2,8 +2,8 @@
 # Lays out an update of Quavertone as files for a static web server.
 #
 # Usage:
-#   tools/layout-update.sh [--key PRIVATE_KEY] [--channel FINAL|BETA] QUAVERTONE UPDATER \
-#       VERSION DESCRIPTION OUTDIR [BASE_URL]
+#   tools/layout-update.sh [--key PRIVATE_KEY] [--channel FINAL|BETA] [--valid-days DAYS] \
+#       QUAVERTONE UPDATER VERSION DESCRIPTION OUTDIR [BASE_URL]
 #
 #   PRIVATE_KEY  the publisher's key (tools/make-update-key.sh): the update is signed, and
 #                players built with the matching public key install only what it signed.
@@ -12,6 +12,9 @@
 #                or refuse them, so it is not published
 #   FINAL|BETA   the channel the signed update is for (default FINAL): a player takes only
 #                updates of the run mode in its paths.qvc (FINAL without one)
+#   DAYS         how long the signed statement of the latest version stays valid (default
+#                30); lay the update out again before then, or players with the key say that
+#                the update server could not be verified
 #
 #   QUAVERTONE   the new player executable
 #   UPDATER      the new Updater executable
@@ -32,24 +35,34 @@
 #                                    "player SIZE SHA256 ProgramUpdate.tmp", the roles and
 #                                    files of the file list
 #   OUTDIR/files/QVT/QVTManifest.sig the base64 of the manifest's Ed25519 signature
+#   OUTDIR/files/QVT/QVTTimestamp.txt "QVTTimestamp 1", "version 1.34.0", "channel FINAL",
+#                                    "issued 2026-12-07T10:00:00Z", "expires ..." (UTC): the
+#                                    dated statement that VERSION is the channel's latest
+#   OUTDIR/files/QVT/QVTTimestamp.sig the base64 of the statement's Ed25519 signature
 # Lines end in CR LF. Example:
 #   tools/layout-update.sh build/bin/Quavertone build/bin/Updater 1.34.0 "Faster loading" \
 #       /srv/www https://updates.example.org
 set -euo pipefail
 
 usage() {
-  sed -n '4,23p' "$0" >&2
+  sed -n '4,25p' "$0" >&2
   exit 2
 }
 
 key=
 channel=FINAL
-while [[ ${1:-} == --key || ${1:-} == --channel ]]; do
+days=30
+while [[ ${1:-} == --key || ${1:-} == --channel || ${1:-} == --valid-days ]]; do
   [[ $# -ge 2 ]] || usage
-  if [[ $1 == --key ]]; then key=$2; else channel=$2; fi
+  case $1 in
+    --key) key=$2 ;;
+    --channel) channel=$2 ;;
+    --valid-days) days=$2 ;;
+  esac
   shift 2
 done
 [[ $channel == FINAL || $channel == BETA ]] || usage
+[[ $days =~ ^[0-9]+$ ]] && ((10#$days >= 1 && 10#$days <= 3660)) || usage
 [[ $# -eq 5 || $# -eq 6 ]] || usage
 player=$1
 updater=$2
@@ -97,17 +110,27 @@ if [[ -n $key ]]; then
   entry() { # ROLE NAME FILE: one manifest line
     printf '%s %d %s %s\r\n' "$1" "$(stat -c %s "$3")" "$(sha256sum "$3" | cut -d' ' -f1)" "$2"
   }
+  sign() { # FILE: FILE's signature into the .sig beside it
+    openssl pkeyutl -sign -rawin -inkey "$key" -in "$1" | base64 -w0 >"${1%.txt}.sig"
+    echo >>"${1%.txt}.sig"
+  }
+  utc() { date -u -d "@$1" +%Y-%m-%dT%H:%M:%SZ; }
+  dotted=$(printf '%d.%d.%d' "$((10#${numbers[0]}))" "$((10#${numbers[1]}))" \
+    "$((10#${numbers[2]}))")
   {
-    printf 'QVTManifest 2\r\nversion %d.%d.%d\r\nchannel %s\r\n' "$((10#${numbers[0]}))" \
-      "$((10#${numbers[1]}))" "$((10#${numbers[2]}))" "$channel"
+    printf 'QVTManifest 2\r\nversion %s\r\nchannel %s\r\n' "$dotted" "$channel"
     entry updater Updater "$dir/Updater"
     entry player ProgramUpdate.tmp "$dir/Quavertone"
   } >"$dir/QVTManifest.txt"
-  openssl pkeyutl -sign -rawin -inkey "$key" -in "$dir/QVTManifest.txt" | base64 -w0 \
-    >"$dir/QVTManifest.sig"
-  echo >>"$dir/QVTManifest.sig"
-  echo "Signed with $key"
+  sign "$dir/QVTManifest.txt"
+  now=$(date -u +%s)
+  printf 'QVTTimestamp 1\r\nversion %s\r\nchannel %s\r\nissued %s\r\nexpires %s\r\n' \
+    "$dotted" "$channel" "$(utc "$now")" "$(utc $((now + 10#$days * 86400)))" \
+    >"$dir/QVTTimestamp.txt"
+  sign "$dir/QVTTimestamp.txt"
+  echo "Signed with $key; the statement of the latest version expires in $days days"
 else
-  rm -f "$dir/QVTManifest.txt" "$dir/QVTManifest.sig"
+  rm -f "$dir/QVTManifest.txt" "$dir/QVTManifest.sig" "$dir/QVTTimestamp.txt" \
+    "$dir/QVTTimestamp.sig"
 fi
 echo "Update $version laid out in $out (served from $base)"

@@ -1,12 +1,16 @@
 #include "updater/UpdaterProgram.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <utility>
 
 #include "shared/FileManager.h"
 #include "shared/Processor.h"
+#include "shared/RunMode.h"
 #include "shared/Services.h"
 #include "shared/UpdateManifest.h"
 
@@ -25,6 +29,9 @@ const QString UpdaterProgram::kStillRunning = QStringLiteral("QVT is still runni
 const QString UpdaterProgram::kRefused = QStringLiteral(
     "The update was not installed: the new QVT is not the one its publisher signed. QVT starts "
     "again as it was.");
+const QString UpdaterProgram::kNotNewer = QStringLiteral(
+    "The update was not installed: it is not a newer version of QVT for this QVT's channel. QVT "
+    "starts again as it was.");
 const QString UpdaterProgram::kStagingName = QStringLiteral(".Quavertone.new");
 
 namespace {
@@ -58,6 +65,18 @@ Result<void> SyncWithFolder(const Services& services, const QString& path) {
   if (!fs.syncToDisk(path) || !fs.syncToDisk(programFolder(services).folder()))
     return Unexpected{QStringLiteral("The new program could not be written to the disk: ") + path};
   return {};
+}
+
+// The permission bits the new player gets: those of the player it replaces, who may read it may
+// also run it, and its owner always may; 0755 when there is no player yet.
+uint32_t NewPlayerMode(const QString& player) {
+  std::error_code error;
+  const std::filesystem::file_status status =
+      std::filesystem::status(QFile::encodeName(player).toStdString(), error);
+  if (error || !std::filesystem::exists(status))
+    return 0755;
+  const auto mode = static_cast<uint32_t>(status.permissions()) & 0777U;
+  return mode | 0100U | ((mode & 0444U) >> 2);
 }
 
 }  // namespace
@@ -159,14 +178,8 @@ void UpdaterProgram::ReplacePlayer() {
   Guarded(always([this] { progress_.Update(QStringLiteral("Replacing files")); }));
   Guarded([this] { return StageNewPlayer(); });
   // What is checked is the copy that becomes the player, not the file it was copied from.
-  if (trust_.HasPublisherKey()) {
-    const Result<void> verified = VerifyNewPlayer();
-    if (!verified) {
-      (void)files(services_).removeFile(
-          ProgramFile(services_, kStagingName));  // never used; it may be missing
-      Refuse(verified.error());
-    }
-  }
+  if (trust_.HasPublisherKey())
+    VerifyNewPlayer();
   Guarded([this] { return SyncStagedPlayer(); });
   Guarded([this] { return RenameOverPlayer(); });
   Guarded([this] { return SyncPlayer(); });
@@ -188,19 +201,48 @@ Result<void> UpdaterProgram::CheckNewPlayer() {
   return {};
 }
 
-Result<void> UpdaterProgram::VerifyNewPlayer() {
+void UpdaterProgram::VerifyNewPlayer() {
   const Result<UpdateManifest::Manifest> manifest =
       UpdateManifest::Open(trust_, ProgramFile(services_, UpdateManifest::kKeptManifest),
                            ProgramFile(services_, UpdateManifest::kKeptSignature));
   if (!manifest)
-    return Unexpected{manifest.error()};
-  return UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(services_, kStagingName));
+    Refuse(kRefused, manifest.error());
+  const Result<void> signedFile =
+      UpdateManifest::CheckFile(*manifest, kNewPlayerName, ProgramFile(services_, kStagingName));
+  if (!signedFile)
+    Refuse(kRefused, signedFile.error());
+  // A signed update left by an update that never finished may be older than the player, or of
+  // the other channel: the rules the player applied before it downloaded apply here again.
+  const Result<UpdateVersion::VersionNumbers> installed = InstalledVersion();
+  Result<void> release = installed ? UpdateVersion::CheckNewer(manifest->sVersion, *installed)
+                                   : Result<void>(Unexpected{installed.error()});
+  if (release)
+    release = UpdateVersion::CheckChannel(manifest->sChannel, RunMode::Channel(services_));
+  if (!release)
+    Refuse(kNotNewer, release.error());
 }
 
-void UpdaterProgram::Refuse(const QString& reason) {
+Result<UpdateVersion::VersionNumbers> UpdaterProgram::InstalledVersion() {
+  // The installed player says which version it is ("Quavertone 1.33.1"), without a window.
+  const Result<QByteArray> said = process(services_).runForOutput(
+      ProgramFile(services_, kPlayerName), {QStringLiteral("--version")}, kVersionTimeoutMs);
+  const QByteArray prefix = kPlayerName.toUtf8() + ' ';
+  const QByteArray line = said ? said->trimmed() : QByteArray();
+  const std::optional<UpdateVersion::VersionNumbers> version =
+      line.startsWith(prefix)
+          ? UpdateVersion::ParseVersion(QString::fromUtf8(line.mid(prefix.size())))
+          : std::nullopt;
+  if (!version)
+    return Unexpected{QStringLiteral("The version of the installed QVT could not be learned.")};
+  return *version;
+}
+
+void UpdaterProgram::Refuse(const QString& firstLine, const QString& reason) {
   progress_.Hide();
-  MsgBox(services_, kRefused + kCrLf + kCrLf + reason, MsgButtons::OkOnly, MsgIcon::Critical,
+  MsgBox(services_, firstLine + kCrLf + kCrLf + reason, MsgButtons::OkOnly, MsgIcon::Critical,
          kProgramName);
+  // The staged copy was never used; it may be missing.
+  (void)files(services_).removeFile(ProgramFile(services_, kStagingName));
   RemoveUpdateFiles();
   Guarded([this] { return StartPlayer(); });
   appControl(services_).endProgram(kExitRefused);
@@ -225,7 +267,8 @@ Result<void> UpdaterProgram::StageNewPlayer() {
                   QStringLiteral("The new program could not be copied"));
     if (!copied)
       return copied;
-    if (!files(services_).setExecutable(staging))
+    if (!files(services_).setPermissions(staging,
+                                         NewPlayerMode(ProgramFile(services_, kPlayerName))))
       return Unexpected{QStringLiteral("Permission denied: ") + staging};
     return {};
   }();

@@ -16,7 +16,10 @@
 // is that copy which is checked, written through to the disk and renamed over the old player.
 // Under a trust with the publisher's key (the program's compiled one) the copy is checked against
 // the signed manifest that the player kept ("UpdateManifest.tmp"), since the file sat on disk in
-// between. A new player that fails the check is refused: the Updater says so, removes the
+// between, and the signed update must be one the installed player would take: a version newer
+// than the one the installed "Quavertone --version" tells, for the channel of the program
+// folder's "paths.qvc" (the Updater may run by itself over the files of an update that never
+// finished). A new player that fails either check is refused: the Updater says so, removes the
 // update's files, starts the old player again and ends.
 //
 // Every step that can fail asks the user: OK carries the failed step out again, Cancel ends the
@@ -29,6 +32,7 @@
 #include "shared/Processor.h"
 #include "shared/Services.h"
 #include "shared/UpdateManifest.h"
+#include "shared/UpdateVersion.h"
 
 namespace qvt {
 
@@ -40,7 +44,7 @@ class UpdaterProgram {
   // Exit codes: the player was started; the user cancelled the update.
   static constexpr int kExitStarted = 0;
   static constexpr int kExitCancelled = 1;
-  static constexpr int kExitRefused = 2;  // the new player is not the one the publisher signed
+  static constexpr int kExitRefused = 2;  // the new player failed its checks (see kRefused)
 
   static const QString kProgramName;     // "Updater": the title of its boxes
   static const QString kWaitingMessage;  // "Waiting for QVT to close"
@@ -50,7 +54,11 @@ class UpdaterProgram {
   static const QString kStatusName;      // "status.tmp", found without regard to case
   static const QString kLockName;        // "Quavertone.lock", locked while the player runs
   static const QString kStillRunning;    // the description when the player holds the lock
-  static const QString kRefused;         // the first line of the box of a refused update
+  static const QString kRefused;         // the first line of the box of an update not as signed
+  // The first line of the box of a signed update older than the player or of another channel.
+  static const QString kNotNewer;
+  // How long the installed player may take to tell its version.
+  static constexpr int kVersionTimeoutMs = 10000;
   // Where the new player is copied before it is renamed over the old one.
   static const QString kStagingName;
 
@@ -81,10 +89,14 @@ class UpdaterProgram {
   void ReplacePlayer();
   Result<void> CheckPlayerClosed();
   Result<void> CheckNewPlayer();
-  // Whether the staged copy of the new player is the one the kept signed manifest lists; fails
-  // with the reason.
-  Result<void> VerifyNewPlayer();
-  [[noreturn]] void Refuse(const QString& reason);
+  // Refuses the update unless the staged copy of the new player is the one the kept signed
+  // manifest lists, and that update may replace the installed player.
+  void VerifyNewPlayer();
+  // The version the installed player tells; fails when it tells none.
+  Result<UpdateVersion::VersionNumbers> InstalledVersion();
+  // Says why (the first line, then the reason), removes the update's files, starts the player
+  // and ends.
+  [[noreturn]] void Refuse(const QString& firstLine, const QString& reason);
   // Removes the new player and the kept manifest, whatever of them is there.
   void RemoveUpdateFiles();
   Result<void> StageNewPlayer();

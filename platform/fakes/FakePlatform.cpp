@@ -102,6 +102,12 @@ void FakeProcess::sleepMs(int milliseconds) {
     onSleep(milliseconds);
 }
 
+Result<QByteArray> FakeProcess::runForOutput(const QString& program, const QStringList& arguments,
+                                             int) {
+  ran.push_back({program, arguments});
+  return runAnswer;
+}
+
 std::optional<int32_t> FakeFileSystem::attributes(const QString& path) {
   if (attributeOverrides.contains(path))
     return attributeOverrides.value(path);
@@ -158,6 +164,12 @@ bool FakeFileSystem::syncToDisk(const QString& path) {
   if (failingPaths.contains(path))
     return false;
   return LinuxFileSystem::syncToDisk(path);
+}
+
+Result<void> FakeFileSystem::setPermissions(const QString& path, uint32_t mode) {
+  if (Result<void> failure = fails(path); !failure)
+    return failure;
+  return LinuxFileSystem::setPermissions(path, mode);
 }
 
 FakePlatform::FakePlatform() {

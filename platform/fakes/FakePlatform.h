@@ -96,14 +96,21 @@ class FakeProcess : public IProcess {
   std::vector<int> sleeps;
   bool startSucceeds = true;
   std::function<void(int)> onSleep;
+  // The programs run for their output, and the answer each run gets.
+  std::vector<Start> ran;
+  Result<QByteArray> runAnswer = Unexpected{QStringLiteral("The program could not be started")};
   bool startDetached(const QString& program, const QStringList& arguments) override;
   void sleepMs(int milliseconds) override;
+  Result<QByteArray> runForOutput(const QString& program, const QStringList& arguments,
+                                  int timeoutMs) override;
 };
 
 class FakeClock : public IClock {
  public:
   double seconds = 12345.678;
+  qint64 epochSeconds = 1796256000;  // 2026-12-03 00:00:00 UTC
   double secondsSinceMidnight() override { return seconds; }
+  qint64 secondsSinceEpoch() override { return epochSeconds; }
 };
 
 // The real Linux file system (locks included), with attributes and failures a test sets.
@@ -122,6 +129,7 @@ class FakeFileSystem : public LinuxFileSystem {
   // download's thread syncs too, so the noting takes a lock.
   QStringList synced;
   bool syncToDisk(const QString& path) override;
+  Result<void> setPermissions(const QString& path, uint32_t mode) override;
 
  private:
   std::mutex syncedMutex_;

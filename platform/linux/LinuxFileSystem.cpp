@@ -140,6 +140,20 @@ bool LinuxFileSystem::setExecutable(const QString& path) {
                              QFileDevice::ExeGroup | QFileDevice::ExeOther);
 }
 
+Result<void> LinuxFileSystem::setPermissions(const QString& path, uint32_t mode) {
+  // Opened without following a link, so the mode changes on the file at this name only.
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0)
+    return errnoFailure();
+  if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
+    Unexpected failure = errnoFailure();
+    ::close(fd);
+    return failure;
+  }
+  ::close(fd);
+  return {};
+}
+
 bool LinuxFileSystem::syncToDisk(const QString& path) {
   const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
   if (fd < 0)

@@ -25,6 +25,7 @@ class LinuxFileSystem : public IFileSystem {
   bool holdLock(const QString& path) override;
   void releaseLock(const QString& path) override;
   bool isLocked(const QString& path) override;
+  Result<void> setPermissions(const QString& path, uint32_t mode) override;
 
  private:
   QMap<QString, int> locks_;  // path -> the descriptor holding its lock

@@ -3,6 +3,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -106,8 +107,30 @@ void LinuxProcess::sleepMs(int milliseconds) {
   QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
+Result<QByteArray> LinuxProcess::runForOutput(const QString& program, const QStringList& arguments,
+                                              int timeoutMs) {
+  QProcess child;
+  child.setStandardInputFile(QProcess::nullDevice());
+  child.setStandardErrorFile(QProcess::nullDevice());
+  child.start(program, arguments);
+  if (!child.waitForStarted(timeoutMs))
+    return Unexpected{QStringLiteral("The program could not be started: ") + program};
+  if (!child.waitForFinished(timeoutMs)) {
+    child.kill();
+    child.waitForFinished(timeoutMs);
+    return Unexpected{QStringLiteral("The program did not end in time: ") + program};
+  }
+  if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+    return Unexpected{QStringLiteral("The program failed: ") + program};
+  return child.readAllStandardOutput().left(kMostOutputBytes);
+}
+
 double LinuxClock::secondsSinceMidnight() {
   return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+qint64 LinuxClock::secondsSinceEpoch() {
+  return QDateTime::currentSecsSinceEpoch();
 }
 
 }  // namespace qvt

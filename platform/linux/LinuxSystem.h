@@ -39,11 +39,14 @@ class LinuxProcess : public IProcess {
  public:
   bool startDetached(const QString& program, const QStringList& arguments) override;
   void sleepMs(int milliseconds) override;
+  Result<QByteArray> runForOutput(const QString& program, const QStringList& arguments,
+                                  int timeoutMs) override;
 };
 
 class LinuxClock : public IClock {
  public:
   double secondsSinceMidnight() override;
+  qint64 secondsSinceEpoch() override;
 };
 
 // Expands %NAME% references with a lookup; shared by the Linux and fake implementations.

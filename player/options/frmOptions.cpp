@@ -234,7 +234,7 @@ void frmOptions::ConnectHandlers() {
     };
   };
   connect(cmdCheckUpdates, &QPushButton::clicked, this,
-          run([this] { UpdatorMethods::CheckForUpdates(services_, *this); }));
+          run([this] { UpdatorMethods::CheckForUpdates(services_, trust_, *this); }));
   connect(cmdNewVerInfo, &QPushButton::clicked, this, run([this] { cmdNewVerInfo_Click(); }));
   // An update's downloads can be long: a close stops them, and the update then ends without a
   // message, as it does when the user cancels. (The version check is a small bounded file; a

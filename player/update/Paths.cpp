@@ -3,8 +3,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "platform/base/Check.h"
-#include "shared/RecordNotation.h"
+#include "shared/RunMode.h"
 #include "shared/Services.h"
 
 namespace qvt::Paths {
@@ -15,31 +14,10 @@ QString ServerAddress(const char* path) {
   return QStringLiteral(QVT_UPDATE_BASE_URL) + QLatin1String(path);
 }
 
-// The first `count` fields of "paths.qvc", or none when the file is missing, unreadable or
-// shorter.
-std::optional<QStringList> ReadFields(const Services& services, int count) {
-  try {
-    RecordReader reader(ProgramFile(services, QStringLiteral("paths.qvc")));
-    QStringList fields;
-    for (int i = 0; i < count; ++i)
-      fields << reader.readText();
-    return fields;
-  } catch (const RecordError& failure) {
-    // No file, or fewer fields than asked for, is how the defaults are chosen; a file that is
-    // there but cannot be read is worth a warning, though the defaults serve then too.
-    if (failure.kind() == RecordError::ReadFailed) {
-      LogDropped(lcUpdate());
-    } else if (failure.kind() != RecordError::FileNotFound) {
-      LogExpected(lcUpdate());
-    }
-    return std::nullopt;
-  }
-}
-
 // fieldFinal and fieldBeta are 0-based positions of the addresses for the two run modes.
 QString ByRunMode(const Services& services, int fieldFinal, int fieldBeta,
                   const QString& sDefault) {
-  const std::optional<QStringList> fields = ReadFields(services, 5);
+  const std::optional<QStringList> fields = RunMode::ReadPathsFields(services, 5);
   if (!fields)
     return sDefault;
   const QString sRunMode = fields->at(0);
@@ -82,14 +60,11 @@ QString GetVersionFileURL(const Services& services) {
 }
 
 QString GetRunMode(const Services& services) {
-  const std::optional<QStringList> fields = ReadFields(services, 5);
-  if (fields && fields->at(0).toUpper() == QLatin1String("BETA"))
-    return QStringLiteral("BETA");
-  return QStringLiteral("FINAL");
+  return RunMode::Channel(services);
 }
 
 QString GetMediaControlURL(const Services& services) {
-  const std::optional<QStringList> fields = ReadFields(services, 6);
+  const std::optional<QStringList> fields = RunMode::ReadPathsFields(services, 6);
   return fields ? fields->at(5) : DefaultMediaControlURL();
 }
 

@@ -6,6 +6,7 @@
 #include "shared/Processor.h"
 #include "shared/RecordNotation.h"
 #include "shared/Services.h"
+#include "shared/UpdateVersion.h"
 
 namespace qvt::SignedUpdate {
 
@@ -28,24 +29,11 @@ Result<void> Download(const Services& services, const QString& sURL, const QStri
   return {};
 }
 
-Result<void> CheckChannel(const Services& services, const UpdateManifest::Manifest& manifest) {
-  const QString channel = Paths::GetRunMode(services);
-  if (manifest.sChannel != channel)
-    return Unexpected{QStringLiteral("The signed update is for the ") + manifest.sChannel +
-                      QStringLiteral(" channel, not this QVT's ") + channel +
-                      QStringLiteral(" channel.")};
-  return {};
-}
-
 // The announced version of the last check, as text; fails when it is not known.
 Result<QString> AnnouncedVersion(const Services& services) {
   try {
-    const UpdatorMethods::VersionNumbers announced =
-        UpdatorMethods::ReadVersionFile(UpdatorMethods::CurrentVersionPath(services));
-    return QStringLiteral("%1.%2.%3")
-        .arg(announced.major)
-        .arg(announced.minor)
-        .arg(announced.revision);
+    return UpdateVersion::NumbersText(
+        UpdatorMethods::ReadVersionFile(UpdatorMethods::CurrentVersionPath(services)));
   } catch (const RecordError&) {
     return Unexpected{QStringLiteral("The version of the update is not known.")};
   }
@@ -54,13 +42,10 @@ Result<QString> AnnouncedVersion(const Services& services) {
 }  // namespace
 
 Result<void> CheckVersion(const Services& services, const UpdateManifest::Manifest& manifest) {
-  using namespace UpdatorMethods;
-  const std::optional<VersionNumbers> signedVersion = ParseVersion(manifest.sVersion);
-  const VersionNumbers running = RunningVersion();
-  if (!signedVersion || !IsNewer(*signedVersion, running))
-    return Unexpected{QStringLiteral("The signed update is for version ") + manifest.sVersion +
-                      QStringLiteral(", which is not newer than this QVT, ") +
-                      VersionText(running) + QLatin1Char('.')};
+  const Result<void> newer =
+      UpdateVersion::CheckNewer(manifest.sVersion, UpdatorMethods::RunningVersion());
+  if (!newer)
+    return newer;
   const Result<QString> announced = AnnouncedVersion(services);
   if (!announced)
     return Unexpected{announced.error()};
@@ -112,7 +97,7 @@ Result<UpdateManifest::Manifest> Fetch(const Services& services, const UpdateMan
     return manifest;
   Result<void> checked = CheckVersion(services, *manifest);
   if (checked)
-    checked = CheckChannel(services, *manifest);
+    checked = UpdateVersion::CheckChannel(manifest->sChannel, Paths::GetRunMode(services));
   if (checked)
     checked = CheckRoles(*manifest, sUpdaterName, otherNames);
   if (!checked)

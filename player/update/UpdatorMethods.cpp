@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
-#include <tuple>
 
 #include "platform/base/Check.h"
 #include "player/startup/MusicVariables.h"
 #include "player/update/Paths.h"
+#include "player/update/ServerStatement.h"
 #include "player/update/Tracker.h"
 #include "player/update/Updator.h"
 #include "player/update/downloader.h"
@@ -88,40 +88,12 @@ VersionNumbers RunningVersion() {
   return {version.major, version.minor, version.revision};
 }
 
-bool IsNewer(const VersionNumbers& a, const VersionNumbers& b) {
-  return std::tie(a.major, a.minor, a.revision) > std::tie(b.major, b.minor, b.revision);
-}
-
 VersionOutcome CompareVersion(const VersionNumbers& announced, const VersionNumbers& running) {
   if (announced.major > running.major)
     return VersionOutcome::MajorRelease;
   if (IsNewer(announced, running))
     return VersionOutcome::NewerVersion;
   return VersionOutcome::UpToDate;
-}
-
-std::optional<VersionNumbers> ParseVersion(const QString& sText) {
-  const QStringList parts = sText.split(QLatin1Char('.'));
-  if (parts.size() != 3)
-    return std::nullopt;
-  int16_t numbers[3] = {};
-  for (int i = 0; i < 3; ++i) {
-    bool ok = false;
-    const int value = parts[i].toInt(&ok);
-    // Digits only: no sign, no blanks, nothing a 16-bit number cannot hold.
-    if (!ok || value < 0 || value > 32767 || parts[i].isEmpty() ||
-        parts[i].size() != QString::number(value).size())
-      return std::nullopt;
-    numbers[i] = static_cast<int16_t>(value);
-  }
-  return VersionNumbers{numbers[0], numbers[1], numbers[2]};
-}
-
-QString VersionText(const VersionNumbers& version) {
-  return QStringLiteral("Version %1.%2.%3")
-      .arg(version.major)
-      .arg(version.minor)
-      .arg(version.revision);
 }
 
 QString CurrentVersionPath(const Services& services) {
@@ -137,18 +109,28 @@ VersionNumbers ReadVersionFile(const QString& sPath) {
   return version;
 }
 
-void CheckForUpdates(const Services& services, IUpdateView& view) {
+void CheckForUpdates(const Services& services, const UpdateManifest::Trust& trust,
+                     IUpdateView& view) {
   Processor processor = ProcessorOf(services);
   processor.Show(QStringLiteral("Establishing Connection...."), true, 20);
   const QString path = CurrentVersionPath(services);
+  const QString url = Paths::GetVersionFileURL(services);
   (void)files(services).removeFile(path);  // may be missing; the download below writes it anew
   try {
-    if (!downloader::DownloadFile(services, Paths::GetVersionFileURL(services), path,
-                                  kMostVersionFileBytes))
+    if (!downloader::DownloadFile(services, url, path, kMostVersionFileBytes))
       throw RecordError(RecordError::FileNotFound,
                         QStringLiteral("The version file could not be downloaded"));
     processor.Update(QStringLiteral("Comparing versions..."));
-    ShowOutcome(services, view, ReadVersionFile(path), true);
+    const VersionNumbers announced = ReadVersionFile(path);
+    const Result<void> verified = trust.HasPublisherKey()
+                                      ? ServerStatement::Verify(services, trust, url, announced)
+                                      : Result<void>();
+    if (verified) {
+      ShowOutcome(services, view, announced, true);
+    } else {
+      (void)files(services).removeFile(path);  // an answer not vouched for is not kept
+      MsgBox(services, ServerStatement::kNotVerified + kCrLf + kCrLf + verified.error());
+    }
   } catch (const RecordError& failure) {
     MsgBox(services,
            kCheckFailed + kCrLf + kCrLf + QStringLiteral("~~~~~") + kCrLf + failure.description());

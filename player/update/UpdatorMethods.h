@@ -22,6 +22,7 @@
 #include <optional>
 
 #include "shared/UpdateManifest.h"
+#include "shared/UpdateVersion.h"
 
 namespace qvt {
 class MusicVariables;
@@ -30,11 +31,11 @@ struct Services;
 
 namespace qvt::UpdatorMethods {
 
-struct VersionNumbers {
-  int16_t major = 0;
-  int16_t minor = 0;
-  int16_t revision = 0;
-};
+// The version numbers and their comparison, shared with Updater (shared/UpdateVersion.h).
+using UpdateVersion::IsNewer;
+using UpdateVersion::ParseVersion;
+using UpdateVersion::VersionNumbers;
+using UpdateVersion::VersionText;
 
 enum class VersionOutcome { MajorRelease, NewerVersion, UpToDate };
 
@@ -72,12 +73,6 @@ constexpr qint64 kMostVersionFileBytes = qint64{64} * 1024;
 VersionNumbers RunningVersion();
 VersionOutcome CompareVersion(const VersionNumbers& announced,
                               const VersionNumbers& running = RunningVersion());
-// "1.34.0" as numbers; nothing for any other text.
-std::optional<VersionNumbers> ParseVersion(const QString& sText);
-// Whether a is a later version than b, number by number.
-bool IsNewer(const VersionNumbers& a, const VersionNumbers& b);
-// "Version " followed by the three numbers separated by ".".
-QString VersionText(const VersionNumbers& version);
 // The kept version file, in the settings folder.
 QString CurrentVersionPath(const Services& services);
 // The first three fields of a version file as 16-bit numbers. Throws RecordError.
@@ -85,8 +80,12 @@ VersionNumbers ReadVersionFile(const QString& sPath);
 
 // "&Check For Updates": fetches the version file into CurrentVersionPath(), compares and shows
 // the outcome in the view; any failure shows "Failed to check for updates" with its reason and
-// leaves the view as it was.
-void CheckForUpdates(const Services& services, IUpdateView& view);
+// leaves the view as it was. Under a trust with the publisher's key the answer counts only when
+// the publisher's signed statement vouches for it (player/update/ServerStatement.h); when it
+// does not, the check says so with the reason (ServerStatement::kNotVerified), keeps no version
+// file and leaves the view as it was.
+void CheckForUpdates(const Services& services, const UpdateManifest::Trust& trust,
+                     IUpdateView& view);
 // The options window's load: the outcome of the kept version file, silently nothing without
 // one. Up to date changes nothing.
 void ShowStoredCheckResult(const Services& services, IUpdateView& view);

@@ -4,6 +4,7 @@
 // replaced: it drives the options window as a user would. The real Updater it starts puts the
 // newer player ("QuavertoneNext", another version of the same program) in place and starts it.
 #include <gtest/gtest.h>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include "platform/linux/LinuxSystem.h"
 #include "player/options/frmOptions.h"
 #include "player/startup/MusicVariables.h"
+#include "player/update/ServerStatement.h"
 #include "player/update/Tracker.h"
 #include "player/update/Updator.h"
 #include "player/update/UpdatorMethods.h"
@@ -84,6 +86,10 @@ class StartingProcess : public IProcess {
     return real_.startDetached(program, arguments);
   }
   void sleepMs(int milliseconds) override { real_.sleepMs(milliseconds); }
+  Result<QByteArray> runForOutput(const QString& program, const QStringList& arguments,
+                                  int timeoutMs) override {
+    return real_.runForOutput(program, arguments, timeoutMs);
+  }
 
  private:
   LinuxProcess real_;
@@ -126,6 +132,7 @@ class UpdateEndToEnd : public ::testing::Test {
     fake.programFolder.path = folder.folder();
     platform().process = &starting;
     platform().http = &curl;
+    platform().clock = &clock_;  // the statements the layout tool signs are dated now
     // What the programs this test starts inherit: headless, boxes answered and logged, and
     // settings kept out of the user's home.
     env_.set("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
@@ -343,6 +350,7 @@ class UpdateEndToEnd : public ::testing::Test {
  private:
   QTemporaryDir web_, home_;
   ScopedEnvironment env_;
+  LinuxClock clock_;
   QMutex requestsLock_;
   QStringList requests_;
 };
@@ -801,6 +809,59 @@ TEST_F(SignedUpdateEndToEnd, UpdaterChecksTheNewPlayerAgainBeforeTheSwap) {
   const QByteArray settings = folder.read(QStringLiteral("ConfigurationAndLastPlayList.qvs"));
   EXPECT_TRUE(settings.startsWith(kNextConfigStart));
   EXPECT_TRUE(settings.endsWith(song)) << settings.toStdString();
+}
+
+// The check of a player with the key fetches the statement the layout tool signed beside the
+// version file, takes it and remembers it. A layout without the key publishes none: the check
+// then says that the server could not be verified, and keeps no answer.
+TEST_F(SignedUpdateEndToEnd, CheckTakesTheStatementTheLayoutToolSigned) {
+  frmOptions& options = CheckFindsTheNewVersion();
+  const QByteArray seen = folder.read(QStringLiteral("UpdateStatements.qvs"));
+  const QByteArray today = QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate).toUtf8();
+  EXPECT_TRUE(seen.startsWith("\"FINAL\",\"" + today + 'T') &&
+              seen.endsWith("Z\",\"" + kNextVersion.toUtf8() + "\"\r\n"))
+      << seen.toStdString();
+
+  LayOutUpdate();
+  QTest::mouseClick(options.cmdCheckUpdates, Qt::LeftButton);
+  EXPECT_EQ(fake.dialogs.texts(),
+            (QStringList{downloader::kDownloadFailed,
+                         ServerStatement::kNotVerified + kCrLf2 +
+                             QStringLiteral("The signed statement of the latest version could not "
+                                            "be downloaded.")}));
+  EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("CurrentVersion.qvs"))));
+}
+
+// Updater started by itself over the files of an update that never finished, here a signed
+// update of an older release: it refuses it. The old player stays and starts again, the
+// update's files are removed, and the box says why.
+TEST_F(SignedUpdateEndToEnd, UpdaterRefusesALeftOverOlderRelease) {
+  LayOutUpdate(kKey, QStringLiteral("1.32.5"));
+  const QString updater = folder.path(QStringLiteral("Updater"));
+  const QString player = folder.path(QStringLiteral("Quavertone"));
+  ASSERT_TRUE(QFile::remove(updater));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(QVT_SIGNED_UPDATER), updater));
+  for (const auto& [published, left] :
+       {std::pair{QStringLiteral("Quavertone"), UpdaterProgram::kNewPlayerName},
+        std::pair{UpdateManifest::kManifestName, UpdateManifest::kKeptManifest},
+        std::pair{UpdateManifest::kSignatureName, UpdateManifest::kKeptSignature}})
+    ASSERT_TRUE(QFile::copy(Published(published), folder.path(left)));
+  Tracker::SetStatusClosed(qvt::platform());  // the test's own player window closes first
+
+  QProcess* running = folder.start(QStringLiteral("Updater"));
+  ASSERT_TRUE(running->waitForFinished(kLimitMs));
+  EXPECT_EQ(running->exitCode(), UpdaterProgram::kExitRefused);
+  EXPECT_TRUE(Holds(player, oldPlayer));
+  EXPECT_EQ(folder.boxes().value(0),
+            UpdaterProgram::kProgramName + QLatin1Char('\t') + UpdaterProgram::kNotNewer + "||" +
+                QStringLiteral("The signed update is for version 1.32.5, which is not newer than "
+                               "this QVT, Version 1.33.1."));
+  ASSERT_TRUE(WaitFor([&] { return folder.read("Status.tmp") == "#TRUE#\r\n"; }, kLimitMs))
+      << "the old player runs again";
+  EXPECT_TRUE(test::EndProcessesOf(player, 10000));
+  EXPECT_EQ(QDir(folder.folder()).entryList({"*.tmp", ".Quavertone*"}, QDir::Files | QDir::Hidden),
+            QStringList{"Status.tmp"})
+      << "the update's files are gone";
 }
 
 }  // namespace

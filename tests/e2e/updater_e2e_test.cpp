@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QThread>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "tests/support/ProgramFolder.h"
 
@@ -51,6 +55,48 @@ TEST(UpdaterProgram, WaitsForThePlayerThenInstallsAndStartsTheNewOne) {
       << folder.read("started.marker").toStdString();
   EXPECT_FALSE(QFile::exists(folder.path("old.marker")));
   EXPECT_TRUE(folder.boxes().isEmpty()) << folder.boxes().join("\n").toStdString();
+}
+
+// The permission bits of a file in octal, "755".
+QString Mode(const QString& path) {
+  const auto bits = std::filesystem::status(QFile::encodeName(path).toStdString()).permissions();
+  return QString::number(static_cast<unsigned>(bits) & 0777U, 8);
+}
+
+// The new player keeps the permissions of the one it replaces (755 when there was none): whoever
+// could read and run the old player can run the new one, and no one else. The Updaters of the
+// rows run side by side, in folders of their own.
+TEST(UpdaterProgram, NewPlayerKeepsTheOldPlayersPermissions) {
+  struct Row {
+    const char* name;
+    std::optional<QFile::Permissions> old;  // none: no old player
+    QString expected;
+  };
+  const QFile::Permissions rwx_r_x =
+      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup;
+  const std::vector<Row> rows = {
+      {"755", rwx_r_x | QFile::ReadOther | QFile::ExeOther, "755"},
+      {"750", rwx_r_x, "750"},
+      {"no old player", std::nullopt, "755"},
+  };
+  std::vector<std::unique_ptr<ProgramFolder>> folders;
+  std::vector<QProcess*> updaters;
+  for (const Row& row : rows) {
+    auto& folder = *folders.emplace_back(std::make_unique<ProgramFolder>(QStringList{"Updater"}));
+    if (row.old) {
+      folder.write("Quavertone", kOldPlayer);
+      ASSERT_TRUE(QFile::setPermissions(folder.path("Quavertone"), *row.old));
+    }
+    folder.write("ProgramUpdate.tmp", kNewPlayer);
+    updaters.push_back(folder.start("Updater"));
+  }
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    ASSERT_TRUE(updaters[i]->waitForFinished(12000)) << "the countdown takes about six seconds";
+    EXPECT_EQ(updaters[i]->exitCode(), 0);
+    EXPECT_EQ(folders[i]->read("Quavertone"), kNewPlayer);
+    EXPECT_EQ(Mode(folders[i]->path("Quavertone")), rows[i].expected);
+  }
 }
 
 }  // namespace

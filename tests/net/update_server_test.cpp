@@ -83,7 +83,7 @@ TEST_F(UpdateServer, CheckThenInstall) {
       ("\"FINAL\"\r\n\"" + base + "FileList.txt\",\"" + base + "QVTVersion.txt\"\r\n\"\",\"\"\r\n")
           .toUtf8()));
   View view;
-  UpdatorMethods::CheckForUpdates(qvt::platform(), view);
+  UpdatorMethods::CheckForUpdates(qvt::platform(), UpdateManifest::Trust(), view);
   EXPECT_EQ(view.latest, "Version 1.34.0");
   EXPECT_EQ(view.status, "There is a newer version available");
   QString version;

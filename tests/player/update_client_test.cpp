@@ -11,6 +11,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/update/ComponentCheck.h"
 #include "player/update/Paths.h"
+#include "player/update/ServerStatement.h"
 #include "player/update/SignedUpdate.h"
 #include "player/update/Tracker.h"
 #include "player/update/Updator.h"
@@ -22,6 +23,7 @@
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestSigning.h"
 #include "tests/support/UnsignedUpdates.h"
 
 using namespace qvt;
@@ -163,16 +165,133 @@ TEST_F(UpdateClient, CheckForUpdatesShowsTheOutcome) {
     fake.dialogs.shown.clear();
     progress.clear();
     FakeView view;
-    CheckForUpdates(qvt::platform(), view);
+    CheckForUpdates(qvt::platform(), UpdateManifest::Trust(), view);
     EXPECT_EQ(view.latest, row.latest);
     EXPECT_EQ(view.status, row.status);
     EXPECT_EQ(view.buttons, row.buttons);
     EXPECT_EQ(fake.dialogs.texts(), row.messages);
     EXPECT_EQ(progress.texts(ProgressWindow::Message).value(0), "Establishing Connection....");
     EXPECT_EQ(progress.log().back(), "close message");
+    EXPECT_EQ(net.requested.filter("QVTTimestamp"), QStringList()) << "a keyless build asks none";
     if (!row.answer || row.answer->status != 200) {
       EXPECT_FALSE(QFileInfo::exists(fake.path("CurrentVersion.qvs"))) << "no stale check";
     }
+  }
+}
+
+// A build with the publisher's key believes the version file only when the publisher's dated,
+// signed statement vouches for it now; with any other statement the check says that the server
+// could not be verified and why, keeps no answer, and the labels stay as they were. The newest
+// statement verified is remembered, so an older one is not taken again.
+TEST_F(UpdateClient, SignedStatementVouchesForTheVersionFile) {
+  const QString url = Paths::DefaultVersionFileURL();
+  const QString folder = url.left(url.lastIndexOf('/') + 1);
+  const auto statement = [](const char* version, const char* channel, const char* issued,
+                            const char* expires) {
+    return QByteArray("QVTTimestamp 1\r\nversion ") + version + "\r\nchannel " + channel +
+           "\r\nissued " + issued + "\r\nexpires " + expires + "\r\n";
+  };
+  const auto seen = [](const char* issued, const char* version) {
+    return QByteArray("\"FINAL\",\"") + issued + "\",\"" + version + "\"\r\n";
+  };
+  fake.clock.epochSeconds = 1796256000;  // 2026-12-03T00:00:00Z
+  const QByteArray good =
+      statement("1.34.0", "FINAL", "2026-12-01T00:00:00Z", "2026-12-31T00:00:00Z");
+  const QByteArray goodSeen = seen("2026-12-01T00:00:00Z", "1.34.0");
+  const QString older =
+      "The signed statement of the latest version is older than one QVT has "
+      "already seen (issued ";
+  struct Row {
+    const char* name;
+    QByteArray text;        // none: not published
+    QByteArray signature;   // none: the text signed with the publisher's key
+    QByteArray seenBefore;  // the remembered statements; none: no file
+    QString reason;         // none: verified
+    QStringList before;     // boxes before the one that says the server is not verified
+  };
+  const std::vector<Row> rows = {
+      {"valid", good, "", "", "", {}},
+      {"valid, the same seen before", good, "", goodSeen, "", {}},
+      {"missing",
+       "",
+       "",
+       "",
+       "The signed statement of the latest version could not be downloaded.",
+       {downloader::kDownloadFailed}},
+      {"bad signature",
+       good,
+       test::SignWithTestKey(good + "x"),
+       "",
+       "The statement of the latest version is not signed by the publisher of QVT.",
+       {}},
+      {"damaged",
+       "QVTTimestamp 1\r\nversion 1.34.0\r\n",
+       "",
+       "",
+       "The signed statement of the latest version is damaged.",
+       {}},
+      {"expired",
+       statement("1.34.0", "FINAL", "2026-11-01T00:00:00Z", "2026-12-03T00:00:00Z"),
+       "",
+       "",
+       "The signed statement of the latest version expired on 2026-12-03T00:00:00Z.",
+       {}},
+      {"other channel",
+       statement("1.34.0", "BETA", "2026-12-01T00:00:00Z", "2026-12-31T00:00:00Z"),
+       "",
+       "",
+       "The signed statement of the latest version is for the BETA channel, not this QVT's FINAL "
+       "channel.",
+       {}},
+      {"version mismatch",
+       statement("1.35.0", "FINAL", "2026-12-01T00:00:00Z", "2026-12-31T00:00:00Z"),
+       "",
+       "",
+       "The signed statement names version 1.35.0 as the latest, but the version file names "
+       "1.34.0.",
+       {}},
+      {"issued before one seen",
+       good,
+       "",
+       seen("2026-12-02T00:00:00Z", "1.34.0"),
+       older + "2026-12-02T00:00:00Z, version 1.34.0).",
+       {}},
+      {"a lower version than one seen",
+       good,
+       "",
+       seen("2026-11-15T00:00:00Z", "1.35.0"),
+       older + "2026-11-15T00:00:00Z, version 1.35.0).",
+       {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    net.responses.clear();
+    net.responses[url] = {200, "1,34,0\r\nNew\r\n"};
+    if (!row.text.isEmpty()) {
+      net.responses[folder + "QVTTimestamp.txt"] = {200, row.text};
+      net.responses[folder + "QVTTimestamp.sig"] = {
+          200, row.signature.isEmpty() ? test::SignWithTestKey(row.text) : row.signature};
+    }
+    QFile::remove(fake.path(ServerStatement::kSeenName));
+    if (!row.seenBefore.isEmpty())
+      Write(ServerStatement::kSeenName, row.seenBefore);
+    fake.dialogs.shown.clear();
+    FakeView view;
+    CheckForUpdates(qvt::platform(), test::TestKeyTrust(), view);
+    if (row.reason.isEmpty()) {
+      EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("\n").toStdString();
+      EXPECT_EQ(view.status, "There is a newer version available");
+      EXPECT_EQ(Read(ServerStatement::kSeenName), goodSeen);
+      EXPECT_TRUE(QFileInfo::exists(CurrentVersionPath(qvt::platform())));
+    } else {
+      EXPECT_EQ(fake.dialogs.texts(),
+                row.before + QStringList{ServerStatement::kNotVerified + "\r\n\r\n" + row.reason});
+      EXPECT_EQ(view.status, "Unknown");
+      EXPECT_FALSE(view.buttons);
+      EXPECT_EQ(Read(ServerStatement::kSeenName), row.seenBefore) << "nothing more is remembered";
+      EXPECT_FALSE(QFileInfo::exists(CurrentVersionPath(qvt::platform()))) << "no answer is kept";
+    }
+    EXPECT_EQ(Entries().filter("QVTTimestamp"), QStringList()) << "the downloads are not kept";
   }
 }
 
@@ -493,7 +612,7 @@ TEST_F(Update, NoInstallWhereTheFolderIsNotOursOrNothingCanBeVerified) {
 
     net.responses[Paths::DefaultVersionFileURL()] = {200, "1,34,0\r\nNew\r\n"};
     FakeView view;
-    CheckForUpdates(qvt::platform(), view);
+    CheckForUpdates(qvt::platform(), UpdateManifest::Trust(), view);
     EXPECT_EQ(view.status, "There is a newer version available");
   }
   EXPECT_TRUE(QFileInfo::exists(data.path() + "/CurrentVersion.qvs"));

@@ -1,6 +1,7 @@
 // The Updater's procedure with fake platform services: the wait on the status file, the
 // countdown, the replacement of the player and the retry prompt.
 #include <gtest/gtest.h>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include "shared/ui/frmDeterminedProcessing.h"
 #include "shared/ui/frmProcessing.h"
 #include "tests/support/ProgressRecorder.h"
+#include "tests/support/TestSigning.h"
 #include "updater/UpdaterProgram.h"
 
 using qvt::MsgResult;
@@ -50,12 +52,12 @@ class UpdaterTest : public testing::Test {
 
   // Runs the procedure to its end over the fakes handed to it, with no service installed
   // meanwhile: a service reached through the installed table ends the run. The exit code.
-  int run() {
+  int run(const qvt::UpdateManifest::Trust& trust = kKeyless) {
     const qvt::Services services = qvt::platform();
     const qvt::ScopedPlatform nothingInstalled;
     qvt::platform() = qvt::Services();
     try {
-      UpdaterProgram(services, kKeyless).Main();
+      UpdaterProgram(services, trust).Main();
     } catch (const qvt::ProgramEnded& ended) {
       return ended.exitCode;
     }
@@ -354,6 +356,76 @@ TEST_F(UpdaterTest, PlayerThatCannotBeStartedAsksOkRetriesCancelEnds) {
             promptFor("The program could not be started: " + fake.path("Quavertone")));
   EXPECT_EQ(fake.process.started.size(), 2u);
   EXPECT_EQ(read("Quavertone"), kNewPlayer);
+}
+
+// Under the publisher's key, a signed update left in the folder (by an update that never
+// finished) installs only when the installed player would take it: a version newer than the one
+// the player tells, for the channel of paths.qvc. Any other is refused: the Updater says why,
+// removes the update's files and starts the old player.
+TEST_F(UpdaterTest, SignedUpdateMustBeNewerThanThePlayerAndOfItsChannel) {
+  const QString notNewer = ", which is not newer than this QVT, Version 1.33.1.";
+  const QString channels = "The signed update is for the %1 channel, not this QVT's %2 channel.";
+  struct Row {
+    const char* name;
+    QString version, channel;
+    const char* runMode;  // the first field of paths.qvc; none: no paths.qvc
+    qvt::Result<QByteArray> told;
+    QString reason;  // empty: installed
+  };
+  const qvt::Result<QByteArray> tells("Quavertone 1.33.1\n");
+  const std::vector<Row> rows = {
+      {"newer", "1.33.2", "FINAL", nullptr, tells, ""},
+      {"newer, of a beta player", "2.0.0", "BETA", "beta", tells, ""},
+      {"equal", "1.33.1", "FINAL", nullptr, tells,
+       "The signed update is for version 1.33.1" + notNewer},
+      {"older", "1.32.5", "FINAL", nullptr, tells,
+       "The signed update is for version 1.32.5" + notNewer},
+      {"other channel", "1.34.0", "BETA", nullptr, tells, channels.arg("BETA", "FINAL")},
+      {"final for a beta player", "1.34.0", "FINAL", "BETA", tells, channels.arg("FINAL", "BETA")},
+      {"the player tells no version", "1.34.0", "FINAL", nullptr,
+       qvt::Unexpected{"The program failed"},
+       "The version of the installed QVT could not be learned."},
+  };
+  const QByteArray digest =
+      QCryptographicHash::hash(kNewPlayer, QCryptographicHash::Sha256).toHex();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    QFile::remove(fake.path("paths.qvc"));
+    if (row.runMode)
+      write("paths.qvc", "\"" + QByteArray(row.runMode) + "\"\r\n\"a\",\"b\"\r\n\"c\",\"d\"\r\n");
+    const QByteArray manifest =
+        "QVTManifest 2\r\nversion " + row.version.toUtf8() + "\r\nchannel " + row.channel.toUtf8() +
+        "\r\nupdater 5 " + QByteArray(64, 'a') + " Updater\r\nplayer " +
+        QByteArray::number(kNewPlayer.size()) + " " + digest + " ProgramUpdate.tmp\r\n";
+    write(qvt::UpdateManifest::kKeptManifest, manifest);
+    write(qvt::UpdateManifest::kKeptSignature, qvt::test::SignWithTestKey(manifest));
+    fake.process = {};
+    fake.process.runAnswer = row.told;
+    fake.files.synced.clear();
+    fake.dialogs.shown.clear();
+    const int code = run(qvt::test::TestKeyTrust());
+    ASSERT_EQ(fake.process.ran.size(), 1u);
+    EXPECT_EQ(fake.process.ran[0].program, fake.path("Quavertone"));
+    EXPECT_EQ(fake.process.ran[0].arguments, QStringList{"--version"});
+    if (row.reason.isEmpty()) {
+      EXPECT_EQ(code, UpdaterProgram::kExitStarted);
+      EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("\n").toStdString();
+      expectUpdated();
+      continue;
+    }
+    EXPECT_EQ(code, UpdaterProgram::kExitRefused);
+    ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+    EXPECT_EQ(fake.dialogs.shown[0].text, UpdaterProgram::kNotNewer + "\r\n\r\n" + row.reason);
+    EXPECT_EQ(fake.dialogs.shown[0].title, UpdaterProgram::kProgramName);
+    EXPECT_EQ(read("Quavertone"), kOldPlayer);
+    for (const QString& left :
+         {QString("ProgramUpdate.tmp"), UpdaterProgram::kStagingName,
+          qvt::UpdateManifest::kKeptManifest, qvt::UpdateManifest::kKeptSignature})
+      EXPECT_FALSE(exists(left)) << left.toStdString();
+    ASSERT_EQ(fake.process.started.size(), 1u) << "the old player starts again";
+    EXPECT_EQ(fake.process.started[0].program, fake.path("Quavertone"));
+  }
 }
 
 // The real windows while the Updater waits and counts down, saved for a look.

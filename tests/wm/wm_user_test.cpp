@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
@@ -13,9 +14,11 @@
 #include <QThread>
 #include <functional>
 
+#include "shared/UpdateStatement.h"
 #include "tests/net/TestServer.h"
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/TestSigning.h"
 #include "tests/wm/XSession.h"
 
 namespace qvt {
@@ -201,8 +204,8 @@ TEST_F(WmUser, ThePlayerComesBackWhereItWasHoweverTheEditorCloses) {
 // Fault: the "Processing..." window stayed above the "Download failed" box and hid its text and
 // its OK button.
 TEST_F(WmUser, AMessageBoxComesUpAboveTheProgressWindowAndTakesTheFocus) {
-  // A player that verifies updates (it carries the tests' publisher key), and an update whose
-  // signed manifest breaks off half way.
+  // A player that verifies updates (it carries the tests' publisher key), a signed statement that
+  // vouches for the version file, and an update whose signed manifest breaks off half way.
   QFile::remove(folder_.path(QStringLiteral("Quavertone")));
   ASSERT_TRUE(
       QFile::copy(QStringLiteral(QVT_NEXT_PLAYER), folder_.path(QStringLiteral("Quavertone"))));
@@ -215,6 +218,19 @@ TEST_F(WmUser, AMessageBoxComesUpAboveTheProgressWindowAndTakesTheFocus) {
   server.http.Get("/files/QVT/FileList.txt", [&](const httplib::Request&, httplib::Response& r) {
     r.set_content(fileList.toStdString(), "text/plain");
   });
+  const qint64 now = QDateTime::currentSecsSinceEpoch();
+  const QByteArray statement = "QVTTimestamp 1\r\nversion 1.35.0\r\nchannel FINAL\r\nissued " +
+                               UpdateStatement::TimeText(now - 86400).toUtf8() + "\r\nexpires " +
+                               UpdateStatement::TimeText(now + 30 * 86400).toUtf8() + "\r\n";
+  const QByteArray signature = test::SignWithTestKey(statement);
+  server.http.Get("/files/QVT/QVTTimestamp.txt",
+                  [&](const httplib::Request&, httplib::Response& r) {
+                    r.set_content(statement.toStdString(), "text/plain");
+                  });
+  server.http.Get("/files/QVT/QVTTimestamp.sig",
+                  [&](const httplib::Request&, httplib::Response& r) {
+                    r.set_content(signature.toStdString(), "text/plain");
+                  });
   server.http.Get(
       "/files/QVT/QVTManifest.txt", [](const httplib::Request&, httplib::Response& response) {
         constexpr size_t kAnnounced = 20000;

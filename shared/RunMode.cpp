@@ -1,0 +1,35 @@
+#include "shared/RunMode.h"
+
+#include "platform/base/Check.h"
+#include "shared/RecordNotation.h"
+#include "shared/Services.h"
+
+namespace qvt::RunMode {
+
+std::optional<QStringList> ReadPathsFields(const Services& services, int count) {
+  try {
+    RecordReader reader(ProgramFile(services, QStringLiteral("paths.qvc")));
+    QStringList fields;
+    for (int i = 0; i < count; ++i)
+      fields << reader.readText();
+    return fields;
+  } catch (const RecordError& failure) {
+    // No file, or fewer fields than asked for, is how the defaults are chosen; a file that is
+    // there but cannot be read is worth a warning, though the defaults serve then too.
+    if (failure.kind() == RecordError::ReadFailed) {
+      LogDropped(lcUpdate());
+    } else if (failure.kind() != RecordError::FileNotFound) {
+      LogExpected(lcUpdate());
+    }
+    return std::nullopt;
+  }
+}
+
+QString Channel(const Services& services) {
+  const std::optional<QStringList> fields = ReadPathsFields(services, 5);
+  if (fields && fields->at(0).toUpper() == QLatin1String("BETA"))
+    return QStringLiteral("BETA");
+  return QStringLiteral("FINAL");
+}
+
+}  // namespace qvt::RunMode
