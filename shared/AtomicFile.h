@@ -3,26 +3,27 @@
 // and downloads.
 //
 // open() creates a hidden temporary file beside the target; write() appends to it; commit()
-// flushes it, syncs it to the disk, renames it over the target through the platform's file
-// system and syncs the folder, so that a crash or a failed write never leaves a half-written
-// target. A file destroyed, discarded or failed before commit() removes its temporary file and
-// leaves the target as it was. A symbolic link is written through (its target is replaced, the
-// link stays), and an existing target keeps its permissions. Every failure answers its
-// description, which names the target; the file is then discarded.
+// syncs it to the disk, closes it, renames it over the target and syncs the folder, so that a
+// crash or a failed write never leaves a half-written target. Every step goes through the
+// platform's file system. A file destroyed, discarded or failed before commit() removes its
+// temporary file and leaves the target as it was. A symbolic link is written through (its target
+// is replaced, the link stays), and an existing target keeps its permissions. Every failure
+// answers its description, which names the target; the file is then discarded.
 
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
+#include <memory>
 
 #include "platform/base/Result.h"
 
 namespace qvt {
 
 class IFileSystem;
+class IWritableFile;
 
 class AtomicFile {
  public:
-  // Renames and syncs through `fs`.
+  // Writes through `fs`.
   AtomicFile(IFileSystem& fs, const QString& path);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
@@ -38,19 +39,21 @@ class AtomicFile {
   // Removes the temporary file; the target stays as it was.
   void discard();
 
-  bool isOpen() const { return !tempPath_.isEmpty(); }
+  bool isOpen() const { return file_ != nullptr; }
   // The path written to (a symbolic link's target when the path names a link).
   const QString& target() const { return target_; }
   // The temporary file, empty when none is open.
   const QString& temporaryPath() const { return tempPath_; }
 
  private:
+  // Creates the file written to; a temporary name another writer took meanwhile is passed over.
+  Result<void> create(int permissions);
   Unexpected fail(const QString& what, const QString& reason);
 
   IFileSystem& fs_;
   QString target_;
   QString tempPath_;
-  QFile file_;
+  std::unique_ptr<IWritableFile> file_;
 };
 
 // Writes `data` as the whole new content of `path`, the same way.
