@@ -10,10 +10,20 @@ namespace qvt {
 
 namespace {
 
+constexpr QFileDevice::Permissions kGroupOrOther =
+    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+    QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+
 // The 0777 bits of a mode from Qt's permissions (whose owner bits are 0x7000).
 int ModeBits(QFileDevice::Permissions permissions) {
   const auto bits = static_cast<int>(permissions.toInt());
   return ((bits >> 12) & 07) << 6 | ((bits >> 4) & 07) << 3 | (bits & 07);
+}
+
+// The permissions of a new file in `folder`: the owner's alone where the folder lets no one
+// else in, else everyone's less the umask.
+int NewFileMode(const QString& folder) {
+  return QFileInfo(folder).permissions().testAnyFlags(kGroupOrOther) ? 0666 : 0600;
 }
 
 bool NameTaken(const QString& path) {
@@ -36,7 +46,8 @@ AtomicFile::~AtomicFile() {
 Result<void> AtomicFile::open() {
   discard();
   const QFileInfo targetInfo(target_);
-  if (Result<void> created = create(0666); !created)
+  const int permissions = NewFileMode(targetInfo.absolutePath());
+  if (Result<void> created = create(permissions); !created)
     return created;
   if (targetInfo.exists()) {
     if (Result<void> kept = file_->setMode(ModeBits(targetInfo.permissions())); !kept)

@@ -7,8 +7,10 @@
 // crash or a failed write never leaves a half-written target. Every step goes through the
 // platform's file system. A file destroyed, discarded or failed before commit() removes its
 // temporary file and leaves the target as it was. A symbolic link is written through (its target
-// is replaced, the link stays), and an existing target keeps its permissions. Every failure
-// answers its description, which names the target; the file is then discarded.
+// is replaced, the link stays), and an existing target keeps its permissions; a new one gets
+// the owner's read and write permissions only in a folder that grants its group and others
+// nothing (a private settings folder), else those of the umask. Every failure answers its
+// description, which names the target; the file is then discarded.
 
 #include <QByteArrayView>
 #include <QString>
