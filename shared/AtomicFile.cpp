@@ -33,9 +33,10 @@ bool NameTaken(const QString& path) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(IFileSystem& fs, const QString& path) : fs_(fs), target_(path) {
+AtomicFile::AtomicFile(IFileSystem& fs, const QString& path, Mode mode)
+    : fs_(fs), mode_(mode), target_(path) {
   const QFileInfo info(path);
-  if (info.isSymLink())
+  if (mode_ == kReplace && info.isSymLink())
     target_ = info.symLinkTarget();
 }
 
@@ -49,7 +50,7 @@ Result<void> AtomicFile::open() {
   const int permissions = NewFileMode(targetInfo.absolutePath());
   if (Result<void> created = create(permissions); !created)
     return created;
-  if (targetInfo.exists()) {
+  if (mode_ == kReplace && targetInfo.exists()) {
     if (Result<void> kept = file_->setMode(ModeBits(targetInfo.permissions())); !kept)
       return fail(QStringLiteral("Cannot create"), kept.error());
   }
@@ -57,6 +58,14 @@ Result<void> AtomicFile::open() {
 }
 
 Result<void> AtomicFile::create(int permissions) {
+  if (mode_ == kCreateNew) {
+    Result<std::unique_ptr<IWritableFile>> created = fs_.createNew(target_, permissions);
+    if (!created)
+      return fail(QStringLiteral("Cannot create"), created.error());
+    file_ = std::move(created).value();
+    tempPath_ = target_;
+    return {};
+  }
   const QFileInfo targetInfo(target_);
   const QString stem = targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName();
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -97,8 +106,10 @@ Result<void> AtomicFile::commit() {
   file_.reset();
   if (!closed)
     return fail(QStringLiteral("Cannot write"), closed.error());
-  if (const Result<void> renamed = fs_.renameFile(tempPath_, target_); !renamed)
-    return fail(QStringLiteral("Cannot replace"), renamed.error());
+  if (mode_ == kReplace) {
+    if (const Result<void> renamed = fs_.renameFile(tempPath_, target_); !renamed)
+      return fail(QStringLiteral("Cannot replace"), renamed.error());
+  }
   tempPath_.clear();
   // Makes the new name durable. The file is in place whatever this answers: a failure is only
   // logged.

@@ -11,6 +11,11 @@
 // the owner's read and write permissions only in a folder that grants its group and others
 // nothing (a private settings folder), else those of the umask. Every failure answers its
 // description, which names the target; the file is then discarded.
+//
+// A file made with kCreateNew is written in place instead: open() creates the target itself
+// and fails when anything has its name, a symbolic link included (which is never followed);
+// commit() syncs and closes it, and a file discarded is removed. Downloads staged under a name
+// of their own use it, so that a link planted at that name never leads the bytes elsewhere.
 
 #include <QByteArrayView>
 #include <QString>
@@ -25,8 +30,10 @@ class IWritableFile;
 
 class AtomicFile {
  public:
+  enum Mode { kReplace, kCreateNew };
+
   // Writes through `fs`.
-  AtomicFile(IFileSystem& fs, const QString& path);
+  AtomicFile(IFileSystem& fs, const QString& path, Mode mode = kReplace);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -38,13 +45,13 @@ class AtomicFile {
   void startWriteback();
   // Puts the file in place. The file is closed afterwards, whatever the answer.
   Result<void> commit();
-  // Removes the temporary file; the target stays as it was.
+  // Removes the temporary file (kCreateNew: the file); the target stays as it was.
   void discard();
 
   bool isOpen() const { return file_ != nullptr; }
   // The path written to (a symbolic link's target when the path names a link).
   const QString& target() const { return target_; }
-  // The temporary file, empty when none is open.
+  // The temporary file (kCreateNew: the target), empty when none is open.
   const QString& temporaryPath() const { return tempPath_; }
 
  private:
@@ -53,6 +60,7 @@ class AtomicFile {
   Unexpected fail(const QString& what, const QString& reason);
 
   IFileSystem& fs_;
+  const Mode mode_;
   QString target_;
   QString tempPath_;
   std::unique_ptr<IWritableFile> file_;
