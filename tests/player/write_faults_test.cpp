@@ -20,8 +20,10 @@
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ListFile.h"
 #include "player/playlists/ListViewLogic.h"
+#include "player/update/Paths.h"
 #include "player/update/Tracker.h"
 #include "player/update/Updator.h"
+#include "player/update/UpdatorMethods.h"
 #include "player/update/downloader.h"
 #include "player/window/Configuration.h"
 #include "player/window/QuickPlaySettings.h"
@@ -73,6 +75,13 @@ class SaveView : public IEditorView, public IListBox {
 
  private:
   QString folder_;
+};
+
+class CheckView : public UpdatorMethods::IUpdateView {
+ public:
+  void SetLatestVersionCaption(const QString&) override {}
+  void SetStatusCaption(const QString&) override {}
+  void ShowUpdateButtons() override {}
 };
 
 class HomeDesktop : public IDesktop {
@@ -208,6 +217,20 @@ std::vector<Writer> Writers() {
          return installed ? QStringList() : QStringList{installed.error()};
        },
        OneBox("Cannot ", true)},
+      {"version check",
+       {"CurrentVersion.qvs"},  // an older check is removed first: none is ever shown stale
+       [](World& w) {
+         w.net.responses[Paths::DefaultVersionFileURL()] = {200, "1,34,0\r\nNew\r\n"};
+       },
+       [](World& w) {
+         CheckView view;
+         UpdatorMethods::CheckForUpdates(platform(), view);
+         return Boxes(w);
+       },
+       [](const QStringList& told, const QString&) {
+         return told.size() == 2 && told[0] == downloader::kDownloadFailed &&
+                told[1].startsWith(UpdatorMethods::kCheckFailed + "\r\n");
+       }},
       {"update downloads",
        {"Updater", "ProgramUpdate.tmp"},
        [](World& w) {
