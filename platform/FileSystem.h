@@ -4,9 +4,11 @@
 // system (4) = neither a regular file nor a folder, folder (16); the archive bit (32) is never
 // set. A symbolic link counts as what it points to.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "platform/base/Result.h"
@@ -21,6 +23,24 @@ enum FileAttribute : int32_t {
   kAttrArchive = 32,
 };
 
+// A file that IFileSystem::createNew made and opened for writing. Each call fails with a
+// description of what went wrong. The destructor closes a file still open, ignoring failures.
+class IWritableFile {
+ public:
+  virtual ~IWritableFile() = default;
+  // Appends all of the bytes.
+  virtual Result<void> write(QByteArrayView bytes) = 0;
+  // Starts writing what was written so far out to the disk and returns at once. Only a hint:
+  // a failure is met again by sync().
+  virtual void startWriteback() = 0;
+  // Sets the file's permission bits (the 0777 part of a mode).
+  virtual Result<void> setMode(int mode) = 0;
+  // Writes the file's data through to the disk.
+  virtual Result<void> sync() = 0;
+  // Closes the file; a failure may mean that data written before did not reach the disk.
+  virtual Result<void> close() = 0;
+};
+
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
@@ -32,8 +52,12 @@ class IFileSystem {
   virtual Result<void> copyFile(const QString& from, const QString& to) = 0;
   // Copies to a file that this call creates: it fails when anything has the name `to` already,
   // a symbolic link included (which is never followed), so the copy is the caller's own. The
-  // new file has the owner's read and write permissions only.
+  // new file has the owner's read and write permissions only; a copy that fails is removed.
   virtual Result<void> copyToNewFile(const QString& from, const QString& to) = 0;
+  // Creates a file where nothing has the name `path`, a symbolic link included (which is never
+  // followed), with the permission bits `mode` less the process's umask, and opens it for
+  // writing.
+  virtual Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) = 0;
   virtual Result<void> removeFile(const QString& path) = 0;
   virtual Result<void> renameFile(const QString& from, const QString& to) = 0;
   virtual bool makeDirectory(const QString& path) = 0;

@@ -166,10 +166,16 @@ Result<Manifest> Open(const Trust& trust, const QString& sManifestPath,
 }
 
 Result<void> CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath) {
+  if (manifest.find(sName) == nullptr)
+    return CheckDigest(manifest, sName, std::nullopt);
+  return CheckDigest(manifest, sName, crypto::DigestFile(sPath));
+}
+
+Result<void> CheckDigest(const Manifest& manifest, const QString& sName,
+                         const std::optional<crypto::FileDigest>& digest) {
   const Entry* entry = manifest.find(sName);
   if (entry == nullptr)
     return Unexpected{sName + QStringLiteral(" is not part of the signed update.")};
-  const std::optional<crypto::FileDigest> digest = crypto::DigestFile(sPath);
   if (!digest || digest->size != entry->size || digest->sha256 != entry->sha256)
     return Unexpected{sName + QStringLiteral(" is not the file the publisher signed.")};
   return {};

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/base/Result.h"
+#include "platform/crypto/Signature.h"
 
 namespace qvt::UpdateManifest {
 
@@ -90,5 +91,8 @@ Result<Manifest> Open(const Trust& trust, const QString& sManifestPath,
                       const QString& sSignaturePath);
 // Whether the file at sPath is the one the manifest lists under sName; fails with the reason.
 Result<void> CheckFile(const Manifest& manifest, const QString& sName, const QString& sPath);
+// The same for the size and SHA-256 of bytes taken as they were written (nothing: unknown).
+Result<void> CheckDigest(const Manifest& manifest, const QString& sName,
+                         const std::optional<crypto::FileDigest>& digest);
 
 }  // namespace qvt::UpdateManifest

@@ -101,7 +101,8 @@ void UpdaterProgram::Main() {
   appControl(services_).endProgram(kExitStarted);
 }
 
-void UpdaterProgram::Guarded(const std::function<Result<void>()>& step) {
+void UpdaterProgram::Guarded(const std::function<Result<void>()>& step,
+                             const std::function<void()>& onCancel) {
   for (;;) {
     QString error;
     try {
@@ -114,8 +115,11 @@ void UpdaterProgram::Guarded(const std::function<Result<void>()>& step) {
     }
     const MsgResult answer = MsgBox(services_, kFailurePrompt + kCrLf + error, MsgButtons::OkCancel,
                                     MsgIcon::Exclamation, kProgramName);
-    if (answer != MsgResult::Ok)
+    if (answer != MsgResult::Ok) {
+      if (onCancel)
+        onCancel();
       appControl(services_).endProgram(kExitCancelled);
+    }
   }
 }
 
@@ -180,8 +184,12 @@ void UpdaterProgram::ReplacePlayer() {
   // What is checked is the copy that becomes the player, not the file it was copied from.
   if (trust_.HasPublisherKey())
     VerifyNewPlayer();
-  Guarded([this] { return SyncStagedPlayer(); });
-  Guarded([this] { return RenameOverPlayer(); });
+  // A copy the user gives up on is never used: it goes before the program ends.
+  const auto dropCopy = [this] {
+    (void)files(services_).removeFile(ProgramFile(services_, kStagingName));  // may be missing
+  };
+  Guarded([this] { return SyncStagedPlayer(); }, dropCopy);
+  Guarded([this] { return RenameOverPlayer(); }, dropCopy);
   Guarded([this] { return SyncPlayer(); });
   Guarded([this] { return RemoveNewPlayerFile(); });
 }

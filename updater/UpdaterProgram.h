@@ -23,7 +23,8 @@
 // update's files, starts the old player again and ends.
 //
 // Every step that can fail asks the user: OK carries the failed step out again, Cancel ends the
-// program at once with nothing further deleted, copied or started.
+// program at once with nothing further copied or started, and nothing deleted but the Updater's
+// own copy of the new player when it is not in place yet.
 
 #include <QString>
 #include <functional>
@@ -75,8 +76,9 @@ class UpdaterProgram {
 
  private:
   // Runs a step; while it fails (a failed result, or an exception), asks whether to try again.
-  // Cancel ends the program.
-  void Guarded(const std::function<Result<void>()>& step);
+  // Cancel runs onCancel, when given, and ends the program.
+  void Guarded(const std::function<Result<void>()>& step,
+               const std::function<void()>& onCancel = {});
 
   void WaitForPlayer(bool bStatusFile);
   // Whether the player runs: the lock when the player keeps a lock file, else the status.

@@ -123,13 +123,25 @@ Result<void> FakeFileSystem::fails(const QString& path, const QString& other) co
 Result<void> FakeFileSystem::copyFile(const QString& from, const QString& to) {
   if (Result<void> failure = fails(from, to); !failure)
     return failure;
+  if (Result<void> fault = faults.count("copy", to); !fault)
+    return fault;
   return LinuxFileSystem::copyFile(from, to);
 }
 
 Result<void> FakeFileSystem::copyToNewFile(const QString& from, const QString& to) {
   if (Result<void> failure = fails(from, to); !failure)
     return failure;
-  return LinuxFileSystem::copyToNewFile(from, to);
+  return LinuxFileSystem::copyToNewFile(from, to);  // creates and writes through createNew
+}
+
+Result<std::unique_ptr<IWritableFile>> FakeFileSystem::createNew(const QString& path, int mode) {
+  if (Result<void> fault = faults.count("create", path); !fault)
+    return Unexpected{fault.error()};
+  Result<std::unique_ptr<IWritableFile>> created = LinuxFileSystem::createNew(path, mode);
+  if (!created)
+    return created;
+  return std::unique_ptr<IWritableFile>(
+      std::make_unique<FaultingFile>(std::move(created).value(), faults, path));
 }
 
 Result<void> FakeFileSystem::removeFile(const QString& path) {
@@ -141,17 +153,19 @@ Result<void> FakeFileSystem::removeFile(const QString& path) {
 Result<void> FakeFileSystem::renameFile(const QString& from, const QString& to) {
   if (Result<void> failure = fails(from, to); !failure)
     return failure;
+  if (Result<void> fault = faults.count("rename", to); !fault)
+    return fault;
   return LinuxFileSystem::renameFile(from, to);
 }
 
 bool FakeFileSystem::makeDirectory(const QString& path) {
-  if (failingPaths.contains(path))
+  if (failingPaths.contains(path) || !faults.count("mkdir", path))
     return false;
   return LinuxFileSystem::makeDirectory(path);
 }
 
 bool FakeFileSystem::setExecutable(const QString& path) {
-  if (failingPaths.contains(path))
+  if (failingPaths.contains(path) || !faults.count("executable", path))
     return false;
   return LinuxFileSystem::setExecutable(path);
 }
@@ -161,7 +175,7 @@ bool FakeFileSystem::syncToDisk(const QString& path) {
     const std::lock_guard lock(syncedMutex_);
     synced << path;
   }
-  if (failingPaths.contains(path))
+  if (failingPaths.contains(path) || !faults.count("sync", path))
     return false;
   return LinuxFileSystem::syncToDisk(path);
 }

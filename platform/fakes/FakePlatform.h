@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/fakes/FileFaults.h"
 #include "platform/fakes/InstalledPlatform.h"
 #include "platform/fakes/ScopedPlatform.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -118,9 +119,13 @@ class FakeFileSystem : public LinuxFileSystem {
  public:
   QMap<QString, int32_t> attributeOverrides;  // path -> attributes
   QStringList failingPaths;                   // copy/remove/rename touching these fail
+  // Counts the calls that write files and fails the one a test names.
+  FileFaults faults;
   std::optional<int32_t> attributes(const QString& path) override;
   Result<void> copyFile(const QString& from, const QString& to) override;
   Result<void> copyToNewFile(const QString& from, const QString& to) override;
+  // The file's calls are counted by `faults` too.
+  Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) override;
   Result<void> removeFile(const QString& path) override;
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;

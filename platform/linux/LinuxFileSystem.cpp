@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace qvt {
 
@@ -18,19 +21,20 @@ Unexpected errnoFailure() {
   return Unexpected{QString::fromLocal8Bit(std::strerror(errno))};
 }
 
-// Copies what is left of `source` into `target` and flushes it; fails naming `to`.
-Result<void> CopyContents(QFile& source, QFile& target, const QString& to) {
-  char buffer[65536];
+// Copies what is left of `source` through `write`; fails naming `to` when it cannot be read,
+// or with the write's failure.
+Result<void> CopyContents(QFile& source, const std::function<Result<void>(QByteArrayView)>& write,
+                          const QString& to) {
+  std::vector<char> buffer(65536);
   for (;;) {
-    const qint64 n = source.read(buffer, sizeof buffer);
-    if (n < 0 || (n > 0 && target.write(buffer, n) != n))
+    const qint64 n = source.read(buffer.data(), static_cast<qint64>(buffer.size()));
+    if (n < 0)
       return Unexpected{QStringLiteral("Path/File access error: ") + to};
     if (n == 0)
-      break;
+      return {};
+    if (Result<void> written = write(QByteArrayView(buffer.data(), n)); !written)
+      return written;
   }
-  if (!target.flush())
-    return Unexpected{QStringLiteral("Path/File access error: ") + to};
-  return {};
 }
 
 // Makes `path` (and the folders above it) when missing, and leaves it readable by its owner
@@ -46,6 +50,54 @@ void MakePrivateFolder(const QString& path) {
       (void)::chmod(native.constData(), st.st_mode & 0700);
   }
 }
+
+// An open descriptor of a file created by createNew.
+class LinuxWritableFile : public IWritableFile {
+ public:
+  explicit LinuxWritableFile(int fd) : fd_(fd) {}
+  ~LinuxWritableFile() override {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+  LinuxWritableFile(const LinuxWritableFile&) = delete;
+  LinuxWritableFile& operator=(const LinuxWritableFile&) = delete;
+
+  Result<void> write(QByteArrayView bytes) override {
+    const char* data = bytes.data();
+    auto left = static_cast<size_t>(bytes.size());
+    while (left > 0) {
+      const ssize_t n = ::write(fd_, data, left);
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n < 0)
+        return errnoFailure();
+      data += n;
+      left -= static_cast<size_t>(n);
+    }
+    return {};
+  }
+  void startWriteback() override { (void)::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
+  Result<void> setMode(int mode) override {
+    if (::fchmod(fd_, static_cast<mode_t>(mode)) != 0)
+      return errnoFailure();
+    return {};
+  }
+  Result<void> sync() override {
+    if (::fsync(fd_) != 0)
+      return errnoFailure();
+    return {};
+  }
+  Result<void> close() override {
+    // The descriptor is gone whatever close answers; EINTR does not mean the data is lost.
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0 && errno != EINTR)
+      return errnoFailure();
+    return {};
+  }
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
@@ -86,8 +138,15 @@ Result<void> LinuxFileSystem::copyFile(const QString& from, const QString& to) {
   QFile target(to);
   if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
     return Unexpected{QStringLiteral("Permission denied: ") + to};
-  if (Result<void> copied = CopyContents(source, target, to); !copied)
+  const auto write = [&](QByteArrayView bytes) -> Result<void> {
+    if (target.write(bytes.data(), bytes.size()) != bytes.size())
+      return Unexpected{QStringLiteral("Path/File access error: ") + to};
+    return {};
+  };
+  if (Result<void> copied = CopyContents(source, write, to); !copied)
     return copied;
+  if (!target.flush())
+    return Unexpected{QStringLiteral("Path/File access error: ") + to};
   target.setPermissions(source.permissions());
   return {};
 }
@@ -96,18 +155,26 @@ Result<void> LinuxFileSystem::copyToNewFile(const QString& from, const QString& 
   QFile source(from);
   if (!source.open(QIODevice::ReadOnly))
     return Unexpected{QStringLiteral("File not found: ") + from};
-  const int fd = ::open(QFile::encodeName(to).constData(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  Result<std::unique_ptr<IWritableFile>> created = createNew(to, 0600);
+  if (!created)
+    return Unexpected{created.error()};
+  const std::unique_ptr<IWritableFile> target = std::move(created).value();
+  Result<void> copied = CopyContents(
+      source, [&](QByteArrayView bytes) { return target->write(bytes); }, to);
+  if (copied)
+    copied = target->close();
+  if (!copied)
+    (void)removeFile(to);  // the copy is this call's own: a partial one goes
+  return copied;
+}
+
+Result<std::unique_ptr<IWritableFile>> LinuxFileSystem::createNew(const QString& path, int mode) {
+  const int fd =
+      ::open(QFile::encodeName(path).constData(),
+             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
   if (fd < 0)
     return errnoFailure();
-  QFile target;
-  if (!target.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-    ::close(fd);
-    return Unexpected{QStringLiteral("Path/File access error: ") + to};
-  }
-  if (Result<void> copied = CopyContents(source, target, to); !copied)
-    return copied;
-  return {};
+  return std::unique_ptr<IWritableFile>(std::make_unique<LinuxWritableFile>(fd));
 }
 
 Result<void> LinuxFileSystem::removeFile(const QString& path) {

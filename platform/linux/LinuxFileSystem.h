@@ -16,6 +16,7 @@ class LinuxFileSystem : public IFileSystem {
   std::optional<int32_t> attributes(const QString& path) override;
   Result<void> copyFile(const QString& from, const QString& to) override;
   Result<void> copyToNewFile(const QString& from, const QString& to) override;
+  Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) override;
   Result<void> removeFile(const QString& path) override;
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;

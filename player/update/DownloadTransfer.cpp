@@ -14,11 +14,12 @@ constexpr qint64 kWritebackBytes = qint64{4} * 1024 * 1024;
 }  // namespace
 
 Transfer::Transfer(const Services& services, const QString& sURL, const QString& sSaveAs,
-                   qint64 maxBytes)
+                   qint64 maxBytes, AtomicFile::Mode mode)
     : url_(sURL),
       saveAs_(sSaveAs),
       agent_(services.programName),
       maxBytes_(maxBytes),
+      mode_(mode),
       http_(http(services)),
       files_(files(services)) {}
 
@@ -45,7 +46,15 @@ void Transfer::cancel() {
     http_.cancel(session);
 }
 
+crypto::FileDigest Transfer::digest() const {
+  return crypto::FileDigest{written_, hash_.result().toHex()};
+}
+
 bool Transfer::open() {
+  // A file of the download's own is made before the server is asked, so that nothing can take
+  // its name while the server answers; a file replaced waits for a successful answer.
+  if (mode_ == AtomicFile::kCreateNew && !openFile())
+    return false;
   const HttpHandle session = http_.openSession(agent_);
   session_ = session;
   if (session == 0 || cancelled_)
@@ -57,10 +66,22 @@ bool Transfer::open() {
   request_ = opened->request;
   if (opened->status < 200 || opened->status > 299 || cancelled_)
     return false;
-  file_ = std::make_unique<AtomicFile>(files_, saveAs_);
-  if (!file_->open())
+  if (mode_ == AtomicFile::kReplace && !openFile())
     return false;
   received_ = 0;
+  return true;
+}
+
+bool Transfer::openFile() {
+  file_ = std::make_unique<AtomicFile>(files_, saveAs_, mode_);
+  return file_->open().has_value();
+}
+
+bool Transfer::write(const QByteArray& bytes) {
+  if (!file_->write(bytes))
+    return false;
+  hash_.addData(bytes);
+  written_ += bytes.size();
   return true;
 }
 
@@ -77,13 +98,13 @@ bool Transfer::stream() {
     if (!bytesRead || cancelled_)
       return false;
     if (*bytesRead == 0)
-      return file_->write(pending).has_value();
+      return write(pending);
     // A body longer than the caller allows ends here, at its first byte over.
     if (*bytesRead > maxBytes_ - total)
       return false;
     pending.append(buffer, *bytesRead);
     if (pending.size() >= kWriteBytes) {
-      if (!file_->write(pending))
+      if (!write(pending))
         return false;
       pending.resize(0);  // keeps its room
     }

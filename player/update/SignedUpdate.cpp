@@ -20,7 +20,9 @@ using UpdateManifest::Role;
 Result<void> Download(const Services& services, const QString& sURL, const QString& sPath,
                       qint64 maxBytes, const QString& failure) {
   ProcessorOf(services).Update(QStringLiteral("Establishing Connection..."));
-  const downloader::Outcome outcome = downloader::Download(services, sURL, sPath, maxBytes);
+  // Discard() removed any file of the name: the download creates its own, never through a link.
+  const downloader::Outcome outcome =
+      downloader::DownloadNewFile(services, sURL, sPath, maxBytes).outcome;
   ProcessorOf(services).Update(QStringLiteral("Completed"));
   if (outcome == downloader::Outcome::Cancelled)
     return Unexpected{kCancelledReason};

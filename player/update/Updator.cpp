@@ -30,6 +30,7 @@ struct Staged {
   QString target;
   bool bEssential;  // the updater and the new player: the update stops without them
   bool bExecutable;
+  crypto::FileDigest digest;  // of the bytes the download wrote into the staging file
 };
 
 QByteArray WithoutTrailingBlanks(QByteArray data) {
@@ -43,12 +44,6 @@ FileRecord ReadRecord(RecordReader& reader) {
   record.sName = reader.readText().replace(QLatin1Char('\\'), QLatin1Char('/'));
   record.sURL = reader.readText();
   return record;
-}
-
-// A file beside the target that the download goes to until the update is complete.
-QString StagingPath(const QString& target) {
-  const QFileInfo info(target);
-  return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".qvtupdate");
 }
 
 // Ends a stopped update with its message; one the user stopped ends without a word.
@@ -72,16 +67,17 @@ Result<void> Fetch(const Services& services, const FileRecord& record, bool bEss
   ProcessorOf(services).Update(QStringLiteral("Establishing Connection..."));
   const QString target = TargetPath(services, record.sName);
   const QString staging = StagingPath(target);
-  // Whatever has the staging name (a link included, which is removed, never followed) goes.
+  // Whatever has the staging name (a link included, which is removed, never followed) goes; the
+  // download creates the staging file anew and fails when anything has taken the name again.
   (void)files(services).removeFile(staging);
-  const downloader::Outcome outcome =
-      downloader::Download(services, record.sURL, staging, maxBytes);
+  const downloader::NewFile fetched =
+      downloader::DownloadNewFile(services, record.sURL, staging, maxBytes);
   ProcessorOf(services).Update(QStringLiteral("Completed"));
-  if (outcome == downloader::Outcome::Cancelled)
+  if (fetched.outcome == downloader::Outcome::Cancelled)
     return Unexpected{SignedUpdate::kCancelledReason};
-  if (outcome == downloader::Outcome::Failed)
+  if (fetched.outcome == downloader::Outcome::Failed)
     return Unexpected{record.sName + QStringLiteral(" could not be downloaded.")};
-  staged.push_back({record.sName, staging, target, bEssential, bEssential});
+  staged.push_back({record.sName, staging, target, bEssential, bEssential, fetched.digest});
   return {};
 }
 
@@ -178,9 +174,11 @@ Result<void> Install(const Services& services, const UpdateManifest::Trust& trus
   const Result<void> fetched = FetchAll(services, list, manifest ? &*manifest : nullptr, staged);
   if (!fetched)
     return fetched;
+  // What is checked is what the download wrote into the file it created, not what a name
+  // leads to afterwards.
   for (const Staged& file : staged) {
     const Result<void> checked =
-        manifest ? UpdateManifest::CheckFile(*manifest, file.sName, file.staging) : Result<void>();
+        manifest ? UpdateManifest::CheckDigest(*manifest, file.sName, file.digest) : Result<void>();
     if (!checked)
       return checked;
   }
@@ -223,6 +221,11 @@ QString TargetPath(const Services& services, const QString& sName) {
   return ProgramFile(services, sName);
 }
 
+QString StagingPath(const QString& target) {
+  const QFileInfo info(target);
+  return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".qvtupdate");
+}
+
 Result<FileList> ReadFileList(const QString& sPath) {
   QFile file(sPath);
   if (!file.open(QIODevice::ReadOnly))
@@ -258,7 +261,7 @@ bool BeginUpdate(const Services& services, const UpdateManifest::Trust& trust,
   // A list left by an earlier attempt is never read: the download replaces it or the update stops.
   (void)fs.removeFile(listPath);
   const downloader::Outcome listed =
-      downloader::Download(services, sFileListURL, listPath, kMostFileListBytes);
+      downloader::DownloadNewFile(services, sFileListURL, listPath, kMostFileListBytes).outcome;
   if (listed != downloader::Outcome::Done)
     return Stop(services, listed == downloader::Outcome::Cancelled
                               ? SignedUpdate::kCancelledReason

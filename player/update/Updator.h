@@ -12,7 +12,8 @@
 // Nothing is half done: the whole list is checked before anything is fetched (a missing,
 // damaged or oversized list, a name that is empty, absolute or contains "..", or a name listed
 // twice stops the update), every
-// file is fetched beside its target under a staging name, and the files are put in place only
+// file is fetched beside its target under a staging name (StagingPath) into a file the download
+// creates itself, never through a link found there, and the files are put in place only
 // when the updater and "ProgramUpdate.tmp" have both arrived. Any other file that fails to
 // download is reported by the downloader and left out. Putting in place is all or nothing: a
 // file that cannot be moved into place stops the update and takes back the files moved before
@@ -65,6 +66,8 @@ Result<void> CheckName(const QString& sName);
 // Where a listed name is stored: the program folder joined with the name (a name without
 // folders matches an existing file of any letter case).
 QString TargetPath(const Services& services, const QString& sName);
+// The hidden name beside a target under which its download waits until the update is complete.
+QString StagingPath(const QString& target);
 
 // Downloads the list and its files through the services handed in, verified under `trust`, puts
 // them in place and starts the updater. True when the updater was started; false when the update

@@ -79,18 +79,30 @@ Outcome RunInBackground(const Services& services, Transfer& transfer) {
   return outcome;
 }
 
+// One download into sSaveAs, written as `mode` says; the failure message when it failed.
+NewFile Fetch(const Services& services, const QString& sURL, const QString& sSaveAs,
+              qint64 maxBytes, AtomicFile::Mode mode) {
+  NewFile fetched;
+  if (!sURL.isEmpty() && !sSaveAs.isEmpty()) {
+    Transfer transfer(services, sURL, sSaveAs, maxBytes, mode);
+    fetched.outcome = RunInBackground(services, transfer);
+    fetched.digest = transfer.digest();
+  }
+  if (fetched.outcome == Outcome::Failed)
+    MsgBox(services, kDownloadFailed);
+  return fetched;
+}
+
 }  // namespace
 
 Outcome Download(const Services& services, const QString& sURL, const QString& sSaveAs,
                  qint64 maxBytes) {
-  Outcome outcome = Outcome::Failed;
-  if (!sURL.isEmpty() && !sSaveAs.isEmpty()) {
-    Transfer transfer(services, sURL, sSaveAs, maxBytes);
-    outcome = RunInBackground(services, transfer);
-  }
-  if (outcome == Outcome::Failed)
-    MsgBox(services, kDownloadFailed);
-  return outcome;
+  return Fetch(services, sURL, sSaveAs, maxBytes, AtomicFile::kReplace).outcome;
+}
+
+NewFile DownloadNewFile(const Services& services, const QString& sURL, const QString& sNewFile,
+                        qint64 maxBytes) {
+  return Fetch(services, sURL, sNewFile, maxBytes, AtomicFile::kCreateNew);
 }
 
 bool DownloadFile(const Services& services, QString sURL, QString sSaveAs, qint64 maxBytes) {

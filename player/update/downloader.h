@@ -21,8 +21,15 @@
 //
 // Every handle obtained is released, the file closed and the thread joined before it returns,
 // on every path.
+//
+// DownloadNewFile stages a file of an update under a name of its own: it creates the file
+// itself, before the request is made, where nothing may have that name (a symbolic link is
+// never followed: the download fails), writes the body into it in place and answers the size
+// and SHA-256 of the bytes it wrote. A failed or cancelled download removes the file again.
 
 #include <QString>
+
+#include "platform/crypto/Signature.h"
 
 namespace qvt {
 struct Services;
@@ -41,6 +48,16 @@ enum class Outcome { Done, Failed, Cancelled };
 // and dialogs of the services handed in; says so when it failed.
 Outcome Download(const Services& services, const QString& sURL, const QString& sSaveAs,
                  qint64 maxBytes);
+
+struct NewFile {
+  Outcome outcome = Outcome::Failed;
+  crypto::FileDigest digest;  // of the bytes written, when Done
+};
+
+// Fetches sURL into a file it creates at sNewFile, at most maxBytes of body; says so when it
+// failed, as Download does.
+NewFile DownloadNewFile(const Services& services, const QString& sURL, const QString& sNewFile,
+                        qint64 maxBytes);
 
 // True when the file is in place. Callers may also just look at the file, but an older file of
 // the same name survives a failure, so the result is the reliable answer.

@@ -129,6 +129,11 @@ TEST(HostileInput, RootKeepsSettingsOutOfAReadOnlyProgramFolder) {
   struct stat st {};
   ASSERT_EQ(::stat(QFile::encodeName(data).constData(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
+  for (const QString name : {"ConfigurationAndLastPlayList.qvs", "Status.tmp", "Quavertone.lock"}) {
+    ASSERT_EQ(::stat(QFile::encodeName(data + "/" + name).constData(), &st), 0)
+        << name.toStdString();
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << name.toStdString();
+  }
 }
 
 // A second termination signal ends the player at once while the first one's close waits on a

@@ -190,6 +190,16 @@ class UpdateEndToEnd : public ::testing::Test {
                                               return offset < 300 && sink.write("x", 1);
                                             });
     });
+    // "/planted/<name>": a published file, answered once a link to victim() has been put at the
+    // new player's staging name, as another user of the folder could while the server answers.
+    server.http.Get("/planted/(.+)", [this](const httplib::Request& request,
+                                            httplib::Response& response) {
+      (void)QFile::link(victim(),
+                        Updator::StagingPath(folder.path(QStringLiteral("ProgramUpdate.tmp"))));
+      const QByteArray body = ReadFile(Published(QString::fromStdString(request.matches[1].str())));
+      response.set_content(body.constData(), static_cast<size_t>(body.size()),
+                           "application/octet-stream");
+    });
     server.start();
     LayOutUpdate();
     PointPathsAtServer();
@@ -259,6 +269,9 @@ class UpdateEndToEnd : public ::testing::Test {
       total += entry.size();
     return total;
   }
+
+  // A file outside the program folder that no update may write.
+  QString victim() const { return home_.filePath(QStringLiteral("victim")); }
 
   // A file of the published update.
   QString Published(const QString& name) const {
@@ -394,6 +407,24 @@ TEST_F(UpdateEndToEnd, CheckInstallAndTheNewPlayerRuns) {
   EXPECT_EQ(folder.read(QStringLiteral("Status.tmp")), "#FALSE#\r\n");
   EXPECT_TRUE(
       folder.read(QStringLiteral("ConfigurationAndLastPlayList.qvs")).startsWith(kNextConfigStart));
+}
+
+// A link put at the new player's staging name while the server answers is never followed: the
+// file it points at keeps its bytes, and the new player arrives whole.
+TEST_F(UpdateEndToEnd, LinkAtTheStagingNameIsNeverFollowed) {
+  {
+    QFile file(victim());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("victim");
+  }
+  frmOptions& options = CheckFindsTheNewVersion();
+  PublishFileList(server.url(QStringLiteral("/planted/Quavertone")));
+  Install(options);
+  EXPECT_TRUE(Holds(victim(), "victim"));
+  EXPECT_TRUE(Holds(folder.path(QStringLiteral("ProgramUpdate.tmp")), nextPlayer));
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(RequestsAfterCheck(3),
+            (QStringList{"/files/QVT/FileList.txt", "/planted/Quavertone", "/files/QVT/Updater"}));
 }
 
 TEST_F(UpdateEndToEnd, ServerDownFailsTheCheckAndStopsTheUpdate) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "platform/fakes/FakeHttp.h"
 #include "platform/fakes/FakePlatform.h"
@@ -650,6 +651,43 @@ TEST_F(Update, CancelledDownloadStopsWithNothingChanged) {
   EXPECT_FALSE(IsProcessingCancellable()) << "nothing is left to cancel";
   EXPECT_EQ(progress.log().back(), "close bar");
   EXPECT_EQ(net.openHandles(), 0);
+}
+
+// A link planted at a name the update downloads to, before the update or while the server
+// answers, is never followed: the file it points at keeps its bytes, and the update goes on.
+TEST_F(Update, LinksAtTheDownloadNamesAreNeverFollowed) {
+  QTemporaryDir elsewhere;
+  const QString victim = elsewhere.filePath("victim");
+  const std::vector<std::pair<QString, QString>> downloads = {
+      {listURL, fake.path(Updator::kListName)},
+      {"http://u/player", Updator::StagingPath(fake.path("ProgramUpdate.tmp"))},
+      {"http://u/up", Updator::StagingPath(fake.path("Updater"))}};
+  List("\"Updater\",\"http://u/up\"\r\n\"ProgramUpdate.tmp\",\"http://u/player\"\r\n");
+  Serve("http://u/up", "#!updater");
+  Serve("http://u/player", "new player");
+  for (const auto& [url, name] : downloads) {
+    for (const bool bWhileAnswering : {false, true}) {
+      SCOPED_TRACE(url.toStdString() + (bWhileAnswering ? " while answering" : " before"));
+      ASSERT_TRUE(test::WriteAll(victim, "victim"));
+      QFile::remove(fake.path("ProgramUpdate.tmp"));
+      fake.process.started.clear();
+      const auto plant = [&victim, &name = name] { (void)QFile::link(victim, name); };
+      if (bWhileAnswering) {
+        net.onOpen = [&plant, &url = url](const QString& opened) {
+          if (opened == url)
+            plant();
+        };
+      } else {
+        plant();
+      }
+      StartUpdate(qvt::platform(), trust, hooks);
+      net.onOpen = nullptr;
+      EXPECT_EQ(test::ReadAll(victim), "victim");
+      EXPECT_EQ(Read("ProgramUpdate.tmp"), "new player");
+      EXPECT_EQ(fake.process.started.size(), 1u);
+      EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("\n").toStdString();
+    }
+  }
 }
 
 TEST_F(Update, InstallUpdatesAsksThenHaltsPlaybackAndUpdates) {

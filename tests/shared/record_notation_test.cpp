@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <cfloat>
 #include <optional>
 
@@ -227,6 +228,43 @@ TEST(RecordWriter, FailuresLeaveTheTargetAndNoTemporaryFile) {
     w.writeText(QString(300000, 'x'));
     w.commit();
   });
+}
+
+// A new file is the owner's alone in a folder that lets no one else in (the settings folder),
+// and as open as the umask allows elsewhere; a file replaced keeps its mode.
+TEST(RecordWriter, NewFilesArePrivateInAPrivateFolder) {
+  FakePlatform fake;
+  const mode_t oldMask = ::umask(022);
+  struct Row {
+    mode_t folder;
+    std::optional<mode_t> existing;
+    mode_t written;
+  };
+  const Row rows[] = {{0700, std::nullopt, 0600},
+                      {0750, std::nullopt, 0644},
+                      {0701, std::nullopt, 0644},
+                      {0700, 0644, 0644},
+                      {0755, 0600, 0600}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(QString("folder %1, file %2")
+                     .arg(row.folder, 0, 8)
+                     .arg(row.existing ? QString::number(*row.existing, 8) : "new")
+                     .toStdString());
+    QTemporaryDir dir(fake.folder() + "/XXXXXX");
+    const QString path = dir.filePath("settings.qvs");
+    if (row.existing) {
+      writeAll(path, "old");
+      ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), *row.existing), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), row.folder), 0);
+    RecordWriter w(files(), path);
+    w.write({1});
+    w.commit();
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, row.written) << std::oct << (st.st_mode & 0777);
+  }
+  ::umask(oldMask);
 }
 
 TEST(RecordWriter, WritesThroughASymbolicLink) {
