@@ -56,23 +56,26 @@ void frmQMusic::ReportPlaybackError() {
   QTimer::singleShot(0, this, &frmQMusic::PlayerStopped);
 }
 
-// A song that was still loading when played has started, or failed as play() fails.
-void frmQMusic::LoadEnded(bool bFailed) {
-  if (bFailed) {
+// The song the window played has started once its load ended well.
+void frmQMusic::PlayerLoaded() {
+  if (std::exchange(bAwaitingStart_, false))
+    ShowSongLength();
+}
+
+// A failure of the song the window played is the playback error; any other (a song that stops
+// midway) is taken as the player having stopped.
+void frmQMusic::PlayerFailed() {
+  if (std::exchange(bAwaitingStart_, false)) {
     ReportPlaybackError();
   } else {
-    ShowSongLength();
+    PlayerStopped();
   }
 }
 
-bool frmQMusic::PlayOrReport(bool& bReported) {
-  if (TryExpectedStep(lcPlayback(), [&] { wmpPlayer_->play(); }))
-    return true;
-  if (!bReported) {
-    bReported = true;
-    ReportPlaybackError();
-  }
-  return false;
+// Play: what the player tells next decides a song that does not play at once. Each file name
+// written ends in one signal, so a start that writes it twice is told of once.
+void frmQMusic::Play() {
+  bAwaitingStart_ = !wmpPlayer_->play();
 }
 
 int32_t frmQMusic::ReadyState() const {
@@ -83,7 +86,6 @@ int32_t frmQMusic::ReadyState() const {
 
 void frmQMusic::StartPlayQ() {
   auto& state = mv_;
-  bool bReported = false;
   if (!state.bPlaying) {
     TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
   } else {
@@ -93,13 +95,13 @@ void frmQMusic::StartPlayQ() {
         state.bResumeFromPosition = false;
         TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(state.dResumePosition); });
       }
-      PlayOrReport(bReported);
+      Play();
       lblCurrentSong->setText(sSongName_);
       mmControl->SetStates(false, true, true);
     }
     if (ReadyState() == kReadyUninitialized) {
       TryStep(lcPlayback(), [&] { wmpPlayer_->setFileName(sFileToPlay_); });
-      PlayOrReport(bReported);
+      Play();
       lblCurrentSong->setText(sSongName_);
     }
   }
@@ -211,12 +213,17 @@ void frmQMusic::sldPosition_MouseDown() {
   TryStep(lcPlayback(), [&] { wmpPlayer_->pause(); });
 }
 
+// A song whose failure the player has told plays no more, and the player tells it no more:
+// the window tells the user again, as when its play fails.
 void frmQMusic::sldPosition_MouseUp() {
   auto& state = mv_;
   const int value = sldPosition->value();
   TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(value); });
-  bool bReported = false;
-  PlayOrReport(bReported);
+  if (wmpPlayer_->mediaStatus() == kMediaInvalid) {
+    ReportPlaybackError();
+  } else {
+    Play();
+  }
   state.dResumePosition = value;
   timUpdater->start();
   state.bResumeFromPosition = true;

@@ -22,8 +22,10 @@ const QString PlaybackController::kPlaybackErrorTitle = QStringLiteral("Playback
 PlaybackController::PlaybackController(MusicVariables& mv, const Services& services,
                                        IPlayerView& view, IMediaPlayer& player)
     : mv_(mv), services_(services), view_(view), player_(player) {
-  player_.setLoadEndHandler(
-      [this](const std::optional<QString>& failure) { LoadEnded(failure.has_value()); });
+  // How a start that did not play at once ended: the song's load ended well and it plays, or
+  // the player failed to play it.
+  connect(&player_, &IMediaPlayer::loaded, this, [this] { LoadEnded(false); });
+  connect(&player_, &IMediaPlayer::errorOccurred, this, [this] { LoadEnded(true); });
   // A change of the list may change what follows the current song.
   const auto listChanged = [this] { PrepareNextSoon(); };
   connect(&mv_, &QAbstractItemModel::modelReset, this, listChanged);
@@ -33,9 +35,7 @@ PlaybackController::PlaybackController(MusicVariables& mv, const Services& servi
   connect(&mv_, &QAbstractItemModel::layoutChanged, this, listChanged);
 }
 
-PlaybackController::~PlaybackController() {
-  player_.setLoadEndHandler(nullptr);
-}
+PlaybackController::~PlaybackController() = default;
 
 QString PlaybackController::SongPath(double dblIndex) const {
   return mv_.sSongPaths().at(static_cast<std::size_t>(std::llround(dblIndex)));
@@ -124,9 +124,9 @@ void PlaybackController::StartPlay(double intPositionX) {
   RunAttempts();
 }
 
-// Start attempts until one succeeds or none is left. An attempt whose song is still loading
-// is decided when the load ends (LoadEnded); the end-of-song timer stays off until then, as a
-// song that is not loaded yet reads position and end alike.
+// Start attempts until one succeeds or none is left. An attempt whose song does not play at once
+// is decided by what the player tells next (LoadEnded); the end-of-song timer stays off until
+// then, as a song that is not loaded yet reads position and end alike.
 void PlaybackController::RunAttempts() {
   const uint64_t start = startNumber_;
   bool bAttemptFailed = true;
@@ -145,8 +145,10 @@ void PlaybackController::RunAttempts() {
   FinishStart(bAttemptFailed);
 }
 
-// The outcome of the attempt whose song was loading: a failure counts as an error raised by
-// Play in that attempt, and the attempts go on from there.
+// The outcome of the attempt whose song did not play at once: the player's failure counts as an
+// error raised by Play in that attempt, and the attempts go on from there. What the player
+// tells while no attempt waits (a load of a song that played at once, a song failing midway)
+// decides nothing.
 void PlaybackController::LoadEnded(bool bFailed) {
   if (!bAwaitingLoad_)
     return;
