@@ -240,7 +240,7 @@ void frmQMusic::cmdLoadMain_Click() {
       openMainWindow_();
   } catch (const std::exception& failure) {
     bLoadingMain_ = false;
-    ShowFailure()(failure);
+    MsgBox(services_, QString::fromUtf8(failure.what()));
     return;
   }
   Forms::Unload(*this);

@@ -10,7 +10,6 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
 
@@ -107,12 +106,8 @@ class frmQMusic : public Form {
   // Plays the loaded song; a song that does not play at once is decided by the player's next
   // signal (PlayerLoaded, PlayerFailed).
   void Play();
-  // The player's ready state, or -1 when it cannot be read.
-  int32_t ReadyState() const;
   // Tells the user that the song does not play, and clears bPlaying.
   void ReportPlaybackError();
-  // Shows the description of a failure that ended an event handler's body.
-  std::function<void(const std::exception&)> ShowFailure() const;
   void PlayerLoaded();
   void PlayerFailed();
   // The player stopped by itself: its song played out, or failed.

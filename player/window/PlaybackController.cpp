@@ -3,7 +3,6 @@
 #include <QTimer>
 #include <bit>
 #include <cmath>
-#include <exception>
 #include <random>
 #include <utility>
 
@@ -188,7 +187,7 @@ bool PlaybackController::NextStillHolds() const {
 void PlaybackController::PrepareNext() {
   if (!mv_.bPlaying || mv_.dblLastIndex() < 0) {
     next_.reset();
-    TryStep(lcPlayback(), [&] { player_.setNextFileName(QString()); });
+    player_.setNextFileName(QString());
     return;
   }
   if (!NextStillHolds()) {
@@ -216,23 +215,24 @@ void PlaybackController::PrepareNextSoon() {
 
 // One start attempt; true when a statement of it failed.
 bool PlaybackController::StartAttempt() {
-  bool bFailed = false;
   if (!mv_.bPlaying) {
-    return !TryStep(lcPlayback(), [&] { player_.stop(); });
+    player_.stop();
+    return false;
   }
-  // A song that does not play is part of normal use: the bad-song handling answers it.
-  bFailed |= !TryExpectedStep(lcPlayback(), [&] {
+  // The player tells a song that does not play by its error signal (LoadEnded); what fails
+  // here is the song's place in the list, which may have changed under the attempts.
+  bool bFailed = !TryStep(lcPlayback(), [&] {
     if (ReadyState() == kReadyComplete && ReadyState() != kReadyLoading) {
       LoadAndPlay();
     }
   });
-  bFailed |= !TryExpectedStep(lcPlayback(), [&] {
+  bFailed |= !TryStep(lcPlayback(), [&] {
     if (ReadyState() == kReadyUninitialized)
       LoadAndPlay();
   });
   if (mv_.bResumeFromPosition) {
     mv_.bResumeFromPosition = false;
-    bFailed |= !TryStep(lcPlayback(), [&] { player_.setCurrentPosition(mv_.dResumePosition); });
+    player_.setCurrentPosition(mv_.dResumePosition);
   }
   return bFailed;
 }
