@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "platform/Platform.h"
@@ -38,15 +39,40 @@ void FakeMediaPlayer::post(std::function<void()> notify, int delayMs) {
   });
 }
 
+// How the load ended is decided when it is told: a play that failed meanwhile makes it the
+// failure, so that each load ends in one signal.
 void FakeMediaPlayer::announceLoad() {
-  if (failingFiles.contains(file)) {
-    post([this] { Q_EMIT failed(errorText); });
-    return;
-  }
+  loadFailed_ = failingFiles.contains(file);
+  invalid = loadFailed_;
+  endPending_ = true;
+  endFails_ = loadFailed_;
   post([this, seconds = length] {
+    endPending_ = false;
+    if (endFails_) {
+      Q_EMIT errorOccurred(errorKind, errorText);
+      return;
+    }
     Q_EMIT durationChanged(seconds);
     Q_EMIT loaded();
   });
+}
+
+// A play that did not start: told once, by the end of its load while that is still to be told,
+// else by a signal of its own; never again for a media already invalid.
+void FakeMediaPlayer::failPlay() {
+  ++failedPlays;
+  state = kPlayStopped;
+  record(QStringLiteral("play!"));
+  if (!std::exchange(invalid, true))
+    tellFailure();
+}
+
+void FakeMediaPlayer::tellFailure() {
+  if (endPending_) {
+    endFails_ = true;
+    return;
+  }
+  post([this] { Q_EMIT errorOccurred(errorKind, errorText); });
 }
 
 void FakeMediaPlayer::setFileName(const QString& path) {
@@ -56,6 +82,10 @@ void FakeMediaPlayer::setFileName(const QString& path) {
   length = failingFiles.contains(path) ? 0.0 : durations.value(path, defaultDuration);
   state = kPlayStopped;
   playWhenLoaded_ = false;
+  loadFailed_ = false;
+  invalid = false;
+  endPending_ = false;
+  endFails_ = false;
   const uint64_t load = ++loadNumber_;
   const bool goesOn = !path.isEmpty() && std::exchange(soundingNext_, QString()) == path;
   nextFile.clear();
@@ -77,28 +107,22 @@ void FakeMediaPlayer::endLoad(uint64_t load) {
     return;
   playWhenLoaded_ = false;
   if (playFails()) {
-    state = kPlayStopped;
     failPlay();
-    reportLoadEnd(errorText);
     return;
   }
   ++plays;
   record(QStringLiteral("play"));
-  reportLoadEnd(std::nullopt);
   playOut();
 }
 
-void FakeMediaPlayer::failPlay() {
-  ++failedPlays;
-  record(QStringLiteral("play!"));
-}
-
 bool FakeMediaPlayer::playFails() {
+  if (loadFailed_)
+    return true;
   if (failNextPlays > 0) {
     --failNextPlays;
     return true;
   }
-  return failAllPlays || failingFiles.contains(file);
+  return failAllPlays;
 }
 
 bool FakeMediaPlayer::play() {
@@ -109,9 +133,10 @@ bool FakeMediaPlayer::play() {
   }
   if (playFails()) {
     failPlay();
-    throw MediaError(errorText.toStdString());
+    return false;
   }
   ++plays;
+  invalid = false;
   state = kPlayPlaying;
   record(QStringLiteral("play"));
   playOut();
@@ -142,10 +167,20 @@ void FakeMediaPlayer::pause() {
 }
 
 void FakeMediaPlayer::setCurrentPosition(double seconds) {
+  if (!std::isfinite(seconds))
+    return;
   seeks.push_back(seconds);
   position = seconds;
   post([this, seconds] { Q_EMIT positionChanged(seconds); });
   record(QStringLiteral("position=") + QString::number(seconds, 'g', 17));
+}
+
+int32_t FakeMediaPlayer::mediaStatus() const {
+  if (loading)
+    return kMediaLoading;
+  if (invalid)
+    return kMediaInvalid;
+  return file.isEmpty() ? kMediaNoMedia : kMediaLoaded;
 }
 
 int32_t FakeMediaPlayer::readyState() const {

@@ -9,10 +9,11 @@
 //   player.playToEnd();  // the song has played out
 //
 // Loads end at once unless loadDelayMs is 0 or more: a load then ends from the event loop that
-// many milliseconds later, play() answers false meanwhile, and the load-end handler hears how
-// the song started, as from the libmpv player. The signals come from the event loop too: loaded
-// (or failed, for a file of failingFiles) after each load, ended after playToEnd() or, with
-// playOutMs 0 or more, that many milliseconds after a play.
+// many milliseconds later, and play() answers false meanwhile, as from the libmpv player. The
+// signals come from the event loop: each load ends in loaded, or in errorOccurred for a file of
+// failingFiles or when a play of it failed before the end was told; a scripted failing play
+// told of no other way is an errorOccurred of its own; ended follows playToEnd() or, with
+// playOutMs 0 or more, comes that many milliseconds after a play.
 
 #include <QMap>
 #include <QObject>
@@ -41,11 +42,13 @@ class FakeMediaPlayer : public IMediaPlayer {
   // Values readyState() returns, one per call; when none is left, idleReadyState.
   mutable std::deque<int32_t> readyStates;
   int32_t idleReadyState = kReadyComplete;
-  // play() throws MediaError(errorText) while failNextPlays is above 0 (one less per call),
-  // when failAllPlays is set, or when the file name is one of failingFiles.
+  // play() fails while failNextPlays is above 0 (one less per call) or when failAllPlays is
+  // set; the load of a file of failingFiles fails, and so does every play of it, telling
+  // nothing more. A failure is told as errorOccurred(errorKind, errorText).
   int failNextPlays = 0;
   bool failAllPlays = false;
   QStringList failingFiles;
+  MediaErrorKind errorKind = kMediaFormatError;
   QString errorText = QStringLiteral("Cannot play the file.");
   // The duration a file gets when its name is written: its entry here, else defaultDuration;
   // a file of failingFiles gets 0.
@@ -65,14 +68,15 @@ class FakeMediaPlayer : public IMediaPlayer {
   int32_t state = kPlayStopped;    // play state
   int32_t level = 0;               // volume, hundredths of a decibel
   bool loading = false;            // a delayed load is under way
+  bool invalid = false;            // the load or a play failed (media status invalid)
 
   // ---- record ----
   // The file last handed over as the next song (empty: none), and every one handed over.
   QString nextFile;
   QStringList nextFilesWritten;
   // Every call that changes something, in order: "fileName=<path>", "play", "stop", "pause",
-  // "position=<seconds>", "volume=<hundredths>". A failing play is recorded as "play!". A play
-  // that waits for a delayed load is recorded when the load ends.
+  // "position=<seconds>", "volume=<hundredths>". A play that does not start is recorded as
+  // "play!". A play that waits for a delayed load is recorded when the load ends.
   QStringList calls;
   QStringList fileNamesWritten;
   int plays = 0;  // successful plays
@@ -102,6 +106,7 @@ class FakeMediaPlayer : public IMediaPlayer {
   double duration() const override { return length; }
   int32_t readyState() const override;
   int32_t playState() const override { return state; }
+  int32_t mediaStatus() const override;
   int32_t volume() const override { return level; }
   void setVolume(int32_t hundredthsDb) override;
 
@@ -110,6 +115,7 @@ class FakeMediaPlayer : public IMediaPlayer {
   void record(const QString& call);
   bool playFails();
   void failPlay();
+  void tellFailure();
   void endLoad(uint64_t load);
   // Emits from the event loop, unless another file name is written meanwhile.
   void post(std::function<void()> notify, int delayMs = 0);
@@ -119,8 +125,11 @@ class FakeMediaPlayer : public IMediaPlayer {
   FakeMediaFactory* factory_ = nullptr;
   uint64_t loadNumber_ = 0;
   bool playWhenLoaded_ = false;
-  QString soundingNext_;  // the next file, sounding since the loaded song played out
-  QObject receiver_;      // owns the timers of delayed loads: none fires after the player is gone
+  bool loadFailed_ = false;  // the file is one of failingFiles: no play of it starts
+  bool endPending_ = false;  // how the load ended is still to be told
+  bool endFails_ = false;    // and it is told as a failure
+  QString soundingNext_;     // the next file, sounding since the loaded song played out
+  QObject receiver_;  // owns the timers of delayed loads: none fires after the player is gone
 };
 
 class FakeMediaFactory : public IMediaFactory {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/base/Check.h"
 #include "platform/base/Log.h"
 
 namespace qvt {
@@ -230,7 +231,7 @@ void MpvMediaPlayer::adoptBackend() {
   if (handle_ == nullptr) {
     backend_ = Backend::Failed;
     if (std::exchange(deferredLoad_, std::nullopt))
-      fail(QStringLiteral("The audio system could not be started."));
+      fail(kMediaOutputError, QStringLiteral("The audio system could not be started."));
     return;
   }
   backend_ = Backend::Running;
@@ -375,7 +376,7 @@ void MpvMediaPlayer::handleRestart() {
   const bool haveOutput = output != nullptr;
   Mpv().free(output);
   if (!haveOutput) {
-    fail(QStringLiteral("The audio output could not be opened."));
+    fail(kMediaOutputError, QStringLiteral("The audio output could not be opened."));
     Mpv().command_string(handle_, "stop");
     return;
   }
@@ -399,10 +400,6 @@ void MpvMediaPlayer::completeLoad() {
     Q_EMIT durationChanged(duration);
     Q_EMIT loaded();
   });
-  if (track_.playWhenLoaded) {
-    track_.playWhenLoaded = false;
-    postLoadEnd(std::nullopt);
-  }
 }
 
 void MpvMediaPlayer::handleEndFile(const mpv_event& event) {
@@ -418,11 +415,12 @@ void MpvMediaPlayer::handleEndFile(const mpv_event& event) {
   }
   switch (end->reason) {
     case MPV_END_FILE_REASON_ERROR:
-      fail(QString::fromUtf8(Mpv().error_string(end->error)));
+      fail(end->error == MPV_ERROR_AO_INIT_FAILED ? kMediaOutputError : kMediaFormatError,
+           QString::fromUtf8(Mpv().error_string(end->error)));
       break;
     case MPV_END_FILE_REASON_REDIRECT:
       // A playlist: its entries are not this file. Do not let mpv go on to play them.
-      fail(QStringLiteral("The file is a play list, not a song."));
+      fail(kMediaFormatError, QStringLiteral("The file is a play list, not a song."));
       Mpv().command_string(handle_, "stop");
       break;
     case MPV_END_FILE_REASON_EOF:
@@ -433,7 +431,7 @@ void MpvMediaPlayer::handleEndFile(const mpv_event& event) {
       [[fallthrough]];
     default:
       if (track_.load == Load::Loading) {
-        fail(QStringLiteral("The file could not be loaded."));
+        fail(kMediaFormatError, QStringLiteral("The file could not be loaded."));
       } else {
         track_.load = Load::Idle;
       }
@@ -469,23 +467,27 @@ bool MpvMediaPlayer::goOnWithNext(const QString& path) {
       Q_EMIT loaded();
     });
   } else if (track_.load == Load::Failed) {
-    post([this, reason = track_.failure] { Q_EMIT failed(reason); });
+    tellFailure();
   }
   return true;
 }
 
-// A play that waits for this load keeps reading as playing until its failure is reported, so
-// that nobody takes the failure for the end of a song first.
-void MpvMediaPlayer::fail(const QString& reason) {
+// The load failed: the player reads stopped from now on, and the failure is told once. A play
+// of the file meanwhile or later tells nothing more. A song that does not play is part of
+// normal use: an info line.
+void MpvMediaPlayer::fail(MediaErrorKind kind, const QString& reason) {
+  qCInfo(lcMedia, "Cannot play \"%s\": %s", qUtf8Printable(fileName_), qUtf8Printable(reason));
   track_.load = Load::Failed;
+  track_.failureKind = kind;
   track_.failure = reason;
-  post([this, reason] { Q_EMIT failed(reason); });
-  if (!track_.playWhenLoaded) {
-    playState_ = kPlayStopped;
-    return;
-  }
-  track_.playWhenLoaded = false;
-  postLoadEnd(QStringLiteral("Cannot play \"%1\": %2").arg(fileName_, reason));
+  playState_ = kPlayStopped;
+  tellFailure();
+}
+
+void MpvMediaPlayer::tellFailure() {
+  post([this, kind = track_.failureKind, reason = track_.failure] {
+    Q_EMIT errorOccurred(kind, reason);
+  });
 }
 
 void MpvMediaPlayer::post(std::function<void()> notify) {
@@ -498,15 +500,6 @@ void MpvMediaPlayer::post(std::function<void()> notify) {
           notify();
       },
       Qt::QueuedConnection);
-}
-
-// The report is dropped when another file name was written meanwhile.
-void MpvMediaPlayer::postLoadEnd(const std::optional<QString>& failure) {
-  post([this, failure] {
-    if (failure)
-      playState_ = kPlayStopped;
-    reportLoadEnd(failure);
-  });
 }
 
 // ---- loading -----------------------------------------------------------------------------
@@ -525,14 +518,19 @@ void MpvMediaPlayer::setFileName(const QString& path) {
   nextEntryId_ = -1;  // a new load replaces mpv's whole play list
   playState_ = kPlayStopped;
   switch (backend_) {
-    case Backend::Unstarted:
+    case Backend::Unstarted:  // not after ensureStarted()
     case Backend::Failed:
+      track_ = Track{};
+      if (!path.isEmpty())
+        fail(kMediaOutputError, QStringLiteral("The audio system could not be started."));
       return;
     case Backend::Starting:
       track_ = Track{};
       observed_.paused = true;
       track_.load = path.isEmpty() ? Load::Idle : Load::Loading;
-      deferredLoad_ = DeferredLoad{path, start};
+      deferredLoad_.reset();
+      if (!path.isEmpty())
+        deferredLoad_ = DeferredLoad{path, start};
       return;
     case Backend::Running:
       track_ = Track{};
@@ -551,15 +549,15 @@ void MpvMediaPlayer::beginLoad(const QString& path, std::optional<double> start,
     Mpv().command_string(handle_, "stop");
     track_.load = Load::Idle;
     if (!path.isEmpty()) {
-      fail(info.exists() ? QStringLiteral("The path is not a file.")
-                         : QStringLiteral("The file does not exist."));
+      fail(kMediaResourceError, info.exists() ? QStringLiteral("The path is not a file.")
+                                              : QStringLiteral("The file does not exist."));
     }
     return;
   }
   setPaused(true);
   const int64_t entry = startLoad(info.absoluteFilePath(), start);
   if (entry < 0) {
-    fail(QStringLiteral("The file could not be loaded."));
+    fail(kMediaResourceError, QStringLiteral("The file could not be loaded."));
     return;
   }
   track_.load = Load::Loading;
@@ -632,21 +630,24 @@ int64_t MpvMediaPlayer::startLoad(const QString& absolutePath, std::optional<dou
 
 // ---- transport ---------------------------------------------------------------------------
 
+// A play of a file whose load failed does nothing: the failure was told when the load ended.
 bool MpvMediaPlayer::play() {
   ensureStarted();
-  if (backend_ == Backend::Failed)
-    throw MediaError("The audio system could not be started.");
   if (handover_)
     setFileName(fileName_);  // the song that played out, again, in place of the next one
   switch (track_.load) {
     case Load::Idle:
-      throw MediaError("No file is loaded.");
+      // Nothing to play: the play fails, and the player reads as after a failed load.
+      if (backend_ == Backend::Failed) {
+        fail(kMediaOutputError, QStringLiteral("The audio system could not be started."));
+      } else {
+        fail(kMediaResourceError, QStringLiteral("No file is loaded."));
+      }
+      return false;
     case Load::Failed:
-      throw MediaError(
-          QStringLiteral("Cannot play \"%1\": %2").arg(fileName_, track_.failure).toStdString());
+      return false;
     case Load::Loading:
       // Unpaused, mpv starts the song once it is loaded.
-      track_.playWhenLoaded = true;
       break;
     case Load::Loaded:
       // A song that has played out starts again from its beginning.
@@ -703,8 +704,8 @@ double MpvMediaPlayer::currentPosition() const {
 }
 
 void MpvMediaPlayer::setCurrentPosition(double seconds) {
-  if (!std::isfinite(seconds))
-    throw MediaError("The position is not a number.");
+  if (!QVT_CHECK(lcMedia(), std::isfinite(seconds), seconds))
+    return;
   seconds = std::max(0.0, seconds);
   if (backend_ == Backend::Unstarted || backend_ == Backend::Failed)
     return;
@@ -778,6 +779,22 @@ int32_t MpvMediaPlayer::playState() const {
   if (backend_ == Backend::Unstarted || backend_ == Backend::Failed)
     return kPlayStopped;
   return playState_;
+}
+
+int32_t MpvMediaPlayer::mediaStatus() const {
+  if (handover_)
+    return kMediaLoaded;  // the song that played out, until the next one's name is written
+  switch (track_.load) {
+    case Load::Idle:
+      return kMediaNoMedia;
+    case Load::Loading:
+      return kMediaLoading;
+    case Load::Loaded:
+      return kMediaLoaded;
+    case Load::Failed:
+      return kMediaInvalid;
+  }
+  return kMediaNoMedia;
 }
 
 int32_t MpvMediaPlayer::volume() const {

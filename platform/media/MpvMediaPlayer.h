@@ -6,8 +6,9 @@
 // queued call to that thread, which drains mpv's events there and keeps what they tell:
 // positions, the duration, the end flag and the pause flag are observed properties. The
 // getters read what the drains kept; the signals are posted from the drains, so none is
-// emitted inside a call of the player. The only thread the player starts opens and
-// initialises libmpv on first use, and hands the handle back through the event loop.
+// emitted inside a call of the player, and a failure is told by errorOccurred alone. The only
+// thread the player starts opens and initialises libmpv on first use, and hands the handle back
+// through the event loop.
 //
 // Loads start paused: once a load has ended the play state reads stopped until play(). The
 // file stays loaded when a song has played out (keep-open); the position then reads the
@@ -65,6 +66,7 @@ class MpvMediaPlayer final : public IMediaPlayer {
   double duration() const override;
   int32_t readyState() const override;
   int32_t playState() const override;
+  int32_t mediaStatus() const override;
   int32_t volume() const override;
   void setVolume(int32_t hundredthsDb) override;
 
@@ -80,9 +82,9 @@ class MpvMediaPlayer final : public IMediaPlayer {
     int64_t entryId = -1;  // mpv's playlist entry of the current load
     bool started = false;  // mpv began this load
     bool fileLoaded = false;
+    MediaErrorKind failureKind = kMediaResourceError;
     QString failure;
     std::optional<double> seekWhenLoaded;
-    bool playWhenLoaded = false;  // play() answered false: report how the load ends
   };
 
   // mpv's observed properties as the last drained events left them.
@@ -129,9 +131,9 @@ class MpvMediaPlayer final : public IMediaPlayer {
   void handleEndFile(const mpv_event& event);
   void handleRestart();
   void completeLoad();
-  void fail(const QString& reason);
+  void fail(MediaErrorKind kind, const QString& reason);
+  void tellFailure();
   void noteEnd();
-  void postLoadEnd(const std::optional<QString>& failure);
   // Runs `notify` from the event loop, unless another file name was written meanwhile.
   void post(std::function<void()> notify);
   int64_t startLoad(const QString& absolutePath, std::optional<double> start,

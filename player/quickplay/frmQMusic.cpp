@@ -55,8 +55,6 @@ frmQMusic::frmQMusic(MusicVariables& mv, const Services& services,
   setFixedSize(ClientArea().size());
   buildControls();
   connectControls();
-  wmpPlayer_->setLoadEndHandler(
-      [this](const std::optional<QString>& failure) { LoadEnded(failure.has_value()); });
   timUpdater->start();
   mpris_ = std::make_unique<frmQMusicMpris>(*this);
 }
@@ -141,7 +139,8 @@ void frmQMusic::connectControls() {
   connect(vlcVolume, &VolControl::ValueChanged, this, &frmQMusic::vlcVolume_ValueChanged);
   connect(cmdLoadMain, &QPushButton::clicked, this, &frmQMusic::cmdLoadMain_Click);
   connect(wmpPlayer_.get(), &IMediaPlayer::ended, this, &frmQMusic::PlayerStopped);
-  connect(wmpPlayer_.get(), &IMediaPlayer::failed, this, &frmQMusic::PlayerStopped);
+  connect(wmpPlayer_.get(), &IMediaPlayer::loaded, this, &frmQMusic::PlayerLoaded);
+  connect(wmpPlayer_.get(), &IMediaPlayer::errorOccurred, this, &frmQMusic::PlayerFailed);
 }
 
 // The slider's own mouse handling goes on; the window only learns of the press and release,
@@ -241,7 +240,7 @@ void frmQMusic::cmdLoadMain_Click() {
       openMainWindow_();
   } catch (const std::exception& failure) {
     bLoadingMain_ = false;
-    ShowFailure()(failure);
+    MsgBox(services_, QString::fromUtf8(failure.what()));
     return;
   }
   Forms::Unload(*this);

@@ -10,7 +10,6 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
 
@@ -104,16 +103,14 @@ class frmQMusic : public Form {
   void CentreWindow();
   void MoveToTwips(double dTop, double dLeft);
   QRect ClientArea() const;
-  // Play; when the player refuses, tells the user (once for each bReported) and clears
-  // bPlaying.
-  bool PlayOrReport(bool& bReported);
-  // The player's ready state, or -1 when it cannot be read.
-  int32_t ReadyState() const;
+  // Plays the loaded song; a song that does not play at once is decided by the player's next
+  // signal (PlayerLoaded, PlayerFailed).
+  void Play();
+  // Tells the user that the song does not play, and clears bPlaying.
   void ReportPlaybackError();
-  // Shows the description of a failure that ended an event handler's body.
-  std::function<void(const std::exception&)> ShowFailure() const;
-  void LoadEnded(bool bFailed);
-  // The player stopped by itself: its song played out, or its load or start failed.
+  void PlayerLoaded();
+  void PlayerFailed();
+  // The player stopped by itself: its song played out, or failed.
   void PlayerStopped();
   void EndSong();
   void ShowPosition();
@@ -132,6 +129,7 @@ class frmQMusic : public Form {
   bool bCloseAfterSong_ = false;
   bool bLoadingMain_ = false;
   bool bReportingFailure_ = false;  // the playback error box is up
+  bool bAwaitingStart_ = false;     // the song played has not started yet
   TitleScroller scroller_;
   // Last, so that the desktop's media controls let go of the window first.
   std::unique_ptr<frmQMusicMpris> mpris_;

@@ -4,10 +4,8 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
-#include <exception>
 
 #include "platform/Media.h"
-#include "platform/base/Check.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/MusicVariables.h"
@@ -20,10 +18,9 @@ namespace {
 // The volume control's lowest cell is the quietest level.
 constexpr int kQuietestLevel = VolControl::kCellCount - 1;
 
-// Seconds from the player, 0 when it cannot say.
+// Seconds from the player, 0 when it has none to tell.
 double Seconds(IMediaPlayer& player, double (IMediaPlayer::*read)() const) {
-  double d = 0;
-  TryStep(lcPlayback(), [&] { d = (player.*read)(); });
+  const double d = (player.*read)();
   return std::isfinite(d) && d > 0 ? d : 0;
 }
 

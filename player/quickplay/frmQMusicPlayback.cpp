@@ -2,11 +2,9 @@
 #include <QLabel>
 #include <QSlider>
 #include <QTimer>
-#include <exception>
 #include <utility>
 
 #include "platform/Media.h"
-#include "platform/base/Check.h"
 #include "player/quickplay/frmQMusic.h"
 #include "player/quickplay/frmQMusicButtonBar.h"
 #include "player/startup/GlobalMethods.h"
@@ -23,13 +21,6 @@ const QString kPlaybackErrorText = QStringLiteral(
 const QString kPlaybackErrorTitle = QStringLiteral("Playback Error");
 
 }  // namespace
-
-// The failure of an event handler's body: its description is shown and the handler ends.
-std::function<void(const std::exception&)> frmQMusic::ShowFailure() const {
-  return [&services = services_](const std::exception& failure) {
-    MsgBox(services, QString::fromUtf8(failure.what()));
-  };
-}
 
 void frmQMusic::SetFileToPlay(const QString& vNewValue) {
   sFileToPlay_ = PathToPlay(services_, vNewValue);
@@ -56,50 +47,46 @@ void frmQMusic::ReportPlaybackError() {
   QTimer::singleShot(0, this, &frmQMusic::PlayerStopped);
 }
 
-// A song that was still loading when played has started, or failed as play() fails.
-void frmQMusic::LoadEnded(bool bFailed) {
-  if (bFailed) {
+// The song the window played has started once its load ended well.
+void frmQMusic::PlayerLoaded() {
+  if (std::exchange(bAwaitingStart_, false))
+    ShowSongLength();
+}
+
+// A failure of the song the window played is the playback error; any other (a song that stops
+// midway) is taken as the player having stopped.
+void frmQMusic::PlayerFailed() {
+  if (std::exchange(bAwaitingStart_, false)) {
     ReportPlaybackError();
   } else {
-    ShowSongLength();
+    PlayerStopped();
   }
 }
 
-bool frmQMusic::PlayOrReport(bool& bReported) {
-  if (TryExpectedStep(lcPlayback(), [&] { wmpPlayer_->play(); }))
-    return true;
-  if (!bReported) {
-    bReported = true;
-    ReportPlaybackError();
-  }
-  return false;
-}
-
-int32_t frmQMusic::ReadyState() const {
-  int32_t state = -1;
-  TryStep(lcPlayback(), [&] { state = wmpPlayer_->readyState(); });
-  return state;
+// Play: what the player tells next decides a song that does not play at once. Each file name
+// written ends in one signal, so a start that writes it twice is told of once.
+void frmQMusic::Play() {
+  bAwaitingStart_ = !wmpPlayer_->play();
 }
 
 void frmQMusic::StartPlayQ() {
   auto& state = mv_;
-  bool bReported = false;
   if (!state.bPlaying) {
-    TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
+    wmpPlayer_->stop();
   } else {
-    if (ReadyState() == kReadyComplete) {
-      TryStep(lcPlayback(), [&] { wmpPlayer_->setFileName(sFileToPlay_); });
+    if (wmpPlayer_->readyState() == kReadyComplete) {
+      wmpPlayer_->setFileName(sFileToPlay_);
       if (state.bResumeFromPosition) {
         state.bResumeFromPosition = false;
-        TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(state.dResumePosition); });
+        wmpPlayer_->setCurrentPosition(state.dResumePosition);
       }
-      PlayOrReport(bReported);
+      Play();
       lblCurrentSong->setText(sSongName_);
       mmControl->SetStates(false, true, true);
     }
-    if (ReadyState() == kReadyUninitialized) {
-      TryStep(lcPlayback(), [&] { wmpPlayer_->setFileName(sFileToPlay_); });
-      PlayOrReport(bReported);
+    if (wmpPlayer_->readyState() == kReadyUninitialized) {
+      wmpPlayer_->setFileName(sFileToPlay_);
+      Play();
       lblCurrentSong->setText(sSongName_);
     }
   }
@@ -113,17 +100,14 @@ void frmQMusic::StartPlayQ() {
 }
 
 void frmQMusic::ShowSongLength() {
-  TryStep(lcPlayback(), [&] {
-    const double duration = wmpPlayer_->duration();
-    sldPosition->setMinimum(0);
-    sldPosition->setMaximum(RoundedSeconds(duration));
-    sldPosition->setPageStep(RoundedSeconds(duration / 10));
-  });
+  const double duration = wmpPlayer_->duration();
+  sldPosition->setMinimum(0);
+  sldPosition->setMaximum(RoundedSeconds(duration));
+  sldPosition->setPageStep(RoundedSeconds(duration / 10));
 }
 
 void frmQMusic::timUpdater_Timer() {
-  TryStep(
-      lcPlayback(), [&] { ShowPosition(); }, ShowFailure());
+  ShowPosition();
 }
 
 void frmQMusic::ShowPosition() {
@@ -137,30 +121,23 @@ void frmQMusic::ShowPosition() {
 // slider) keeps its place. Otherwise the song has ended. The time and slider show where it
 // stopped first; with the close option still on, the window then closes, ending the program.
 void frmQMusic::PlayerStopped() {
-  if (bReportingFailure_ || unloading())
+  if (bReportingFailure_ || unloading() || wmpPlayer_->playState() != kPlayStopped)
     return;
-  TryStep(
-      lcPlayback(),
-      [&] {
-        if (wmpPlayer_->playState() != kPlayStopped)
-          return;
-        ShowPosition();
-        if (!mv_.bResumeFromPosition)
-          EndSong();
-        Q_EMIT PlaybackChanged();
-        if (bCloseAfterSong_)
-          Forms::Unload(*this);
-      },
-      ShowFailure());
+  ShowPosition();
+  if (!mv_.bResumeFromPosition)
+    EndSong();
+  Q_EMIT PlaybackChanged();
+  if (bCloseAfterSong_)
+    Forms::Unload(*this);
 }
 
 void frmQMusic::EndSong() {
-  TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
-  TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
+  wmpPlayer_->stop();
+  wmpPlayer_->stop();
   mv_.bPlaying = false;
   mv_.bResumeFromPosition = false;
   mmControl->SetStates(true, false, false);
-  TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(0); });
+  wmpPlayer_->setCurrentPosition(0);
 }
 
 void frmQMusic::timTextSlider_Timer() {
@@ -172,21 +149,16 @@ void frmQMusic::timTextSlider_Timer() {
 }
 
 void frmQMusic::mmControl_PlayClick() {
-  TryStep(
-      lcPlayback(),
-      [&] {
-        mv_.bPlaying = true;
-        StartPlayQ();
-      },
-      ShowFailure());
+  mv_.bPlaying = true;
+  StartPlayQ();
   bCloseAfterSong_ = false;
   Q_EMIT PlaybackChanged();
 }
 
 void frmQMusic::mmControl_PauseClick() {
   auto& state = mv_;
-  TryStep(lcPlayback(), [&] { state.dResumePosition = wmpPlayer_->currentPosition(); });
-  TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
+  state.dResumePosition = wmpPlayer_->currentPosition();
+  wmpPlayer_->stop();
   state.bResumeFromPosition = true;
   state.bPlaying = false;
   mmControl->SetStates(true, false, true);
@@ -197,10 +169,10 @@ void frmQMusic::mmControl_PauseClick() {
 void frmQMusic::mmControl_StopClick() {
   auto& state = mv_;
   state.bPlaying = false;
-  TryStep(lcPlayback(), [&] { wmpPlayer_->stop(); });
+  wmpPlayer_->stop();
   state.bResumeFromPosition = false;
   mmControl->SetStates(true, false, false);
-  TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(0); });
+  wmpPlayer_->setCurrentPosition(0);
   sldPosition->setValue(0);
   bCloseAfterSong_ = false;
   Q_EMIT PlaybackChanged();
@@ -208,15 +180,20 @@ void frmQMusic::mmControl_StopClick() {
 
 void frmQMusic::sldPosition_MouseDown() {
   timUpdater->stop();
-  TryStep(lcPlayback(), [&] { wmpPlayer_->pause(); });
+  wmpPlayer_->pause();
 }
 
+// A song whose failure the player has told plays no more, and the player tells it no more:
+// the window tells the user again, as when its play fails.
 void frmQMusic::sldPosition_MouseUp() {
   auto& state = mv_;
   const int value = sldPosition->value();
-  TryStep(lcPlayback(), [&] { wmpPlayer_->setCurrentPosition(value); });
-  bool bReported = false;
-  PlayOrReport(bReported);
+  wmpPlayer_->setCurrentPosition(value);
+  if (wmpPlayer_->mediaStatus() == kMediaInvalid) {
+    ReportPlaybackError();
+  } else {
+    Play();
+  }
   state.dResumePosition = value;
   timUpdater->start();
   state.bResumeFromPosition = true;
@@ -225,21 +202,17 @@ void frmQMusic::sldPosition_MouseUp() {
 }
 
 void frmQMusic::vlcVolume_ValueChanged(int16_t iNewLevel) {
-  TryStep(
-      lcPlayback(), [&] { SetVolume(iNewLevel); }, ShowFailure());
+  SetVolume(iNewLevel);
 }
 
 // 999 stands for "no level": the control then takes its level from the player.
 void frmQMusic::SetVolume(int16_t iLevel) {
   if (iLevel != 999) {
     vlcVolume->SetCurrentValue(iLevel);
-    TryStep(lcPlayback(),
-            [&] { wmpPlayer_->setVolume(-static_cast<int32_t>(LevelToVolume(iLevel))); });
+    wmpPlayer_->setVolume(-static_cast<int32_t>(LevelToVolume(iLevel)));
   } else {
-    TryStep(lcPlayback(), [&] {
-      const double v = wmpPlayer_->volume();
-      vlcVolume->SetCurrentValue(VolumeToLevel(-v));
-    });
+    const double v = wmpPlayer_->volume();
+    vlcVolume->SetCurrentValue(VolumeToLevel(-v));
   }
 }
 

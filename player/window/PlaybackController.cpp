@@ -3,7 +3,6 @@
 #include <QTimer>
 #include <bit>
 #include <cmath>
-#include <exception>
 #include <random>
 #include <utility>
 
@@ -22,8 +21,10 @@ const QString PlaybackController::kPlaybackErrorTitle = QStringLiteral("Playback
 PlaybackController::PlaybackController(MusicVariables& mv, const Services& services,
                                        IPlayerView& view, IMediaPlayer& player)
     : mv_(mv), services_(services), view_(view), player_(player) {
-  player_.setLoadEndHandler(
-      [this](const std::optional<QString>& failure) { LoadEnded(failure.has_value()); });
+  // How a start that did not play at once ended: the song's load ended well and it plays, or
+  // the player failed to play it.
+  connect(&player_, &IMediaPlayer::loaded, this, [this] { LoadEnded(false); });
+  connect(&player_, &IMediaPlayer::errorOccurred, this, [this] { LoadEnded(true); });
   // A change of the list may change what follows the current song.
   const auto listChanged = [this] { PrepareNextSoon(); };
   connect(&mv_, &QAbstractItemModel::modelReset, this, listChanged);
@@ -33,9 +34,7 @@ PlaybackController::PlaybackController(MusicVariables& mv, const Services& servi
   connect(&mv_, &QAbstractItemModel::layoutChanged, this, listChanged);
 }
 
-PlaybackController::~PlaybackController() {
-  player_.setLoadEndHandler(nullptr);
-}
+PlaybackController::~PlaybackController() = default;
 
 QString PlaybackController::SongPath(double dblIndex) const {
   return mv_.sSongPaths().at(static_cast<std::size_t>(std::llround(dblIndex)));
@@ -124,9 +123,9 @@ void PlaybackController::StartPlay(double intPositionX) {
   RunAttempts();
 }
 
-// Start attempts until one succeeds or none is left. An attempt whose song is still loading
-// is decided when the load ends (LoadEnded); the end-of-song timer stays off until then, as a
-// song that is not loaded yet reads position and end alike.
+// Start attempts until one succeeds or none is left. An attempt whose song does not play at once
+// is decided by what the player tells next (LoadEnded); the end-of-song timer stays off until
+// then, as a song that is not loaded yet reads position and end alike.
 void PlaybackController::RunAttempts() {
   const uint64_t start = startNumber_;
   bool bAttemptFailed = true;
@@ -145,8 +144,10 @@ void PlaybackController::RunAttempts() {
   FinishStart(bAttemptFailed);
 }
 
-// The outcome of the attempt whose song was loading: a failure counts as an error raised by
-// Play in that attempt, and the attempts go on from there.
+// The outcome of the attempt whose song did not play at once: the player's failure counts as an
+// error raised by Play in that attempt, and the attempts go on from there. What the player
+// tells while no attempt waits (a load of a song that played at once, a song failing midway)
+// decides nothing.
 void PlaybackController::LoadEnded(bool bFailed) {
   if (!bAwaitingLoad_)
     return;
@@ -186,7 +187,7 @@ bool PlaybackController::NextStillHolds() const {
 void PlaybackController::PrepareNext() {
   if (!mv_.bPlaying || mv_.dblLastIndex() < 0) {
     next_.reset();
-    TryStep(lcPlayback(), [&] { player_.setNextFileName(QString()); });
+    player_.setNextFileName(QString());
     return;
   }
   if (!NextStillHolds()) {
@@ -214,23 +215,24 @@ void PlaybackController::PrepareNextSoon() {
 
 // One start attempt; true when a statement of it failed.
 bool PlaybackController::StartAttempt() {
-  bool bFailed = false;
   if (!mv_.bPlaying) {
-    return !TryStep(lcPlayback(), [&] { player_.stop(); });
+    player_.stop();
+    return false;
   }
-  // A song that does not play is part of normal use: the bad-song handling answers it.
-  bFailed |= !TryExpectedStep(lcPlayback(), [&] {
+  // The player tells a song that does not play by its error signal (LoadEnded); what fails
+  // here is the song's place in the list, which may have changed under the attempts.
+  bool bFailed = !TryStep(lcPlayback(), [&] {
     if (ReadyState() == kReadyComplete && ReadyState() != kReadyLoading) {
       LoadAndPlay();
     }
   });
-  bFailed |= !TryExpectedStep(lcPlayback(), [&] {
+  bFailed |= !TryStep(lcPlayback(), [&] {
     if (ReadyState() == kReadyUninitialized)
       LoadAndPlay();
   });
   if (mv_.bResumeFromPosition) {
     mv_.bResumeFromPosition = false;
-    bFailed |= !TryStep(lcPlayback(), [&] { player_.setCurrentPosition(mv_.dResumePosition); });
+    player_.setCurrentPosition(mv_.dResumePosition);
   }
   return bFailed;
 }

@@ -111,7 +111,8 @@ class PlaybackController : public QObject {
   // same song (loop, a path listed twice).
   double failedStarts_ = 0;
   int attemptsLeft_ = 0;
-  // The last start attempt played a song that was still loading; its outcome decides it.
+  // The last start attempt played a song that did not play at once; what the player tells
+  // next (loaded, or its error) decides it.
   bool bAwaitingLoad_ = false;
   bool bAwaitedAttemptFailed_ = false;  // another statement of that attempt failed
   bool bReplaceLoad_ = false;           // the player is loading a superseded start of ours

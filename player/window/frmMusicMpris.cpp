@@ -23,7 +23,7 @@ WindowMprisTarget::WindowMprisTarget(QWidget& window, int iRank, IMediaPlayer& p
     QObject::connect(button, &QPushButton::clicked, &window, [this] { Refresh(); });
   for (auto signal : {&IMediaPlayer::loaded, &IMediaPlayer::ended})
     QObject::connect(&player, signal, &window, [this] { Changed(); });
-  QObject::connect(&player, &IMediaPlayer::failed, &window, [this] { Changed(); });
+  QObject::connect(&player, &IMediaPlayer::errorOccurred, &window, [this] { Changed(); });
   QObject::connect(&player, &IMediaPlayer::durationChanged, &window, [this] { Changed(); });
   QObject::connect(&player, &IMediaPlayer::positionChanged, &window, [this] {
     if (hub_ != nullptr)

@@ -3,6 +3,7 @@
 
 #include "platform/fakes/FakeMediaPlayer.h"
 #include "platform/fakes/InstalledPlatform.h"
+#include "tests/support/EventPump.h"
 
 namespace qvt {
 namespace {
@@ -42,6 +43,8 @@ TEST(FakeMediaPlayerTest, ReadyStatesComeFromTheScriptThenTheIdleValue) {
   EXPECT_EQ(player.readyState(), kReadyComplete);
 }
 
+// A failing play answers false and reads stopped; the media is told invalid once, from the
+// event loop, however many plays fail before a play starts or a file name is written again.
 TEST(FakeMediaPlayerTest, PlayFailsAsScripted) {
   struct Row {
     const char* what;
@@ -58,22 +61,27 @@ TEST(FakeMediaPlayerTest, PlayFailsAsScripted) {
     FakeMediaPlayer player;
     player.failNextPlays = row.failNext;
     player.failAllPlays = row.failAll;
+    player.errorKind = kMediaOutputError;
     if (row.fileFails)
       player.failingFiles << "/songs/bad.mp3";
+    QStringList told;
+    QObject::connect(&player, &IMediaPlayer::errorOccurred,
+                     [&](MediaErrorKind kind, const QString& text) {
+                       told << QString::number(kind) + " " + text;
+                     });
     player.setFileName("/songs/bad.mp3");
     int failures = 0;
     for (bool fails : row.expectedFailures) {
-      bool threw = false;
-      try {
-        player.play();
-      } catch (const MediaError& error) {
-        threw = true;
-        EXPECT_EQ(QString::fromStdString(error.what()), player.errorText);
-      }
-      EXPECT_EQ(threw, fails);
-      failures += threw ? 1 : 0;
-      EXPECT_EQ(player.playState(), threw ? kPlayStopped : kPlayPlaying);
+      EXPECT_EQ(player.play(), !fails);
+      failures += fails ? 1 : 0;
+      EXPECT_EQ(player.playState(), fails ? kPlayStopped : kPlayPlaying);
     }
+    EXPECT_TRUE(told.isEmpty()) << "never inside a call";
+    test::PumpUntil([] { return false; }, 20);
+    EXPECT_EQ(told, failures > 0
+                        ? QStringList{QString::number(kMediaOutputError) + " " + player.errorText}
+                        : QStringList{});
+    EXPECT_EQ(player.mediaStatus(), row.expectedFailures.back() ? kMediaInvalid : kMediaLoaded);
     EXPECT_EQ(player.failedPlays, failures);
     EXPECT_EQ(player.plays, 3 - failures);
     EXPECT_EQ(player.duration(), row.fileFails ? 0.0 : player.defaultDuration);

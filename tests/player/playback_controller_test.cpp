@@ -64,11 +64,9 @@ class PlaybackTest : public ::testing::Test {
     c.cmdPlay_Click();
     RunEvents();
   }
-  // Runs the posted automatic starts.
-  void RunEvents() {
-    for (int i = 0; i < 50; ++i)
-      QCoreApplication::processEvents();
-  }
+  // Runs what the player and the controller post (the players' errors, one for each failed
+  // start attempt, and the automatic starts) until nothing is left.
+  void RunEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents, 5000); }
 
   FakePlatform fake;
   FakeMediaPlayer player;
@@ -381,8 +379,8 @@ TEST_F(PlaybackTest, StopDuringRetriesPreventsTheAutomaticNextSong) {
       c.cmdStop_Click();
   };
   c.cmdPlay_Click();
-  fake.eventLoop.onPass = nullptr;
   RunEvents();
+  fake.eventLoop.onPass = nullptr;
   EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(player.plays, 0);
   EXPECT_NE(player.file, Path(1));
@@ -397,8 +395,8 @@ TEST_F(PlaybackTest, StopAfterAFailedSongPreventsTheAutomaticStart) {
       c.cmdStop_Click();
   };
   c.cmdPlay_Click();
-  fake.eventLoop.onPass = nullptr;
   RunEvents();
+  fake.eventLoop.onPass = nullptr;
   EXPECT_FALSE(test::PlayList().bPlaying);
   EXPECT_EQ(c.Position(), 1) << "the next song is chosen but not started";
   EXPECT_EQ(player.plays, 0);
@@ -449,6 +447,22 @@ TEST_F(PlaybackTest, AFailureReportedAfterTheLoadActsAsAFailingPlay) {
     }
     EXPECT_EQ(traces[1], traces[0]);
   }
+}
+
+// Only a start that waits for the player is decided by what it tells: a load that ends after
+// the song started at once, or a song failing midway, changes nothing.
+TEST_F(PlaybackTest, WhatThePlayerTellsWhileNoStartWaitsDecidesNothing) {
+  MakeList(3);
+  c.cmdPlay_Click();
+  RunEvents();
+  Q_EMIT player.loaded();
+  player.state = kPlayStopped;
+  Q_EMIT player.errorOccurred(kMediaFormatError, "The stream broke off.");
+  RunEvents();
+  EXPECT_EQ(player.fileNamesWritten, QStringList{Path(0)});
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  EXPECT_TRUE(test::PlayList().bPlaying);
+  EXPECT_TRUE(view.whenStopEnabled);
 }
 
 TEST_F(PlaybackTest, ListViewIsResetOnEveryStartWhileOpen) {

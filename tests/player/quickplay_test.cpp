@@ -260,6 +260,31 @@ TEST_F(QuickPlay, ALoadThatFailsLaterStopsTheWindowOnceReported) {
   EXPECT_FALSE(announced.isEmpty());
 }
 
+// The player tells a failure once. The window tells the user of a song it played that failed,
+// and again when the slider plays that song once more; a song that fails midway stops as a
+// song that ends, without a box.
+TEST_F(QuickPlay, AFailureIsToldForThePlayedSongAndAgainByTheSliderNotMidway) {
+  media.onCreate = [this](FakeMediaPlayer& p) { p.failingFiles << fake.path("bad.mp3"); };
+  frmQMusic& f = start("bad.mp3");
+  ASSERT_TRUE(test::PumpUntil([&] { return buttons(f) == kStopped; }));
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{kFailText});
+  f.sldPosition_MouseDown();
+  f.sldPosition_MouseUp();
+  EXPECT_EQ(fake.dialogs.texts(), (QStringList{kFailText, kFailText}));
+  test::PumpUntil([] { return false; }, 20);
+  EXPECT_EQ(fake.dialogs.shown.size(), 2u);
+
+  forms.UnloadAllWithoutHandlers();
+  fake.dialogs.shown.clear();
+  frmQMusic& g = start();
+  QCoreApplication::processEvents();  // loaded
+  player().state = kPlayStopped;
+  Q_EMIT player().errorOccurred(kMediaFormatError, "The stream broke off.");
+  EXPECT_EQ(buttons(g), kStopped);
+  EXPECT_FALSE(test::PlayList().bPlaying);
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
 TEST_F(QuickPlay, NameOfTheFileToPlay) {
   writeFile("a b.mp3", "x");
   QDir(fake.folder()).mkdir("folder");
@@ -445,6 +470,7 @@ TEST_F(QuickPlay, AFailedStartIsReportedOnce) {
   f.SetFileToPlay(fake.path("song.mp3"));
   test::PlayList().bPlaying = true;
   f.StartPlayQ();
+  QCoreApplication::processEvents();  // the player's error
   ASSERT_EQ(fake.dialogs.shown.size(), 1u);
   test::ExpectBox(fake.dialogs.shown[0],
                   {kFailText, "Playback Error", MsgButtons::OkOnly, MsgIcon::Critical, 1, true});
