@@ -224,7 +224,7 @@ std::vector<Writer> Writers() {
        },
        [](World& w) {
          CheckView view;
-         UpdatorMethods::CheckForUpdates(platform(), view);
+         UpdatorMethods::CheckForUpdates(platform(), UpdateManifest::Trust(), view);
          return Boxes(w);
        },
        [](const QStringList& told, const QString&) {
