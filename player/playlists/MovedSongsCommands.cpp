@@ -119,6 +119,15 @@ std::optional<MissingSongs> FindMissing(const Services& services, const MusicVar
   return missing;
 }
 
+// The sentence that tells how many folders below the chosen one could not be read; "" for none.
+QString UnreadableFolders(std::size_t count) {
+  if (count == 0)
+    return QString();
+  return QLatin1Char(' ') + FormatNumber(static_cast<double>(count)) +
+         (count == 1 ? QStringLiteral(" folder could not be read.")
+                     : QStringLiteral(" folders could not be read."));
+}
+
 }  // namespace
 
 // The tests of the files and the search below the folder run on workers; closing the editor
@@ -145,9 +154,14 @@ void FindMovedSongsCommand(const Services& services, MusicVariables& mv, IEditor
     return;
   processor.Show(QStringLiteral("Looking for the missing songs in ") + *folder);
   std::vector<QString> found;
-  const bool bSearched = RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>&) {
-    found = FindMovedSongs(missing, FilesBelow(*folder));
-  });
+  std::size_t unreadable = 0;
+  const bool bSearched =
+      RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>& cancelled) {
+        const FolderFiles below = FilesBelow(*folder, cancelled);
+        unreadable = below.unreadable;
+        if (!cancelled)
+          found = FindMovedSongs(missing, below.files);
+      });
   processor.Hide();
   if (!bSearched)
     return;
@@ -171,7 +185,7 @@ void FindMovedSongsCommand(const Services& services, MusicVariables& mv, IEditor
   MsgBox(services,
          FormatNumber(dblFound) + QStringLiteral(" of ") + FormatNumber(dblMissing) +
              QStringLiteral(" missing songs were found; ") + FormatNumber(dblMissing - dblFound) +
-             QStringLiteral(" are still missing."),
+             QStringLiteral(" are still missing.") + UnreadableFolders(unreadable),
          MsgButtons::OkOnly, MsgIcon::Information, kFindTitle);
 }
 
