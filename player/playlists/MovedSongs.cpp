@@ -51,11 +51,10 @@ struct NameKey {
 };
 
 // A folder as the start of paths below it: "" for the root, else without a trailing "/".
-QString PrefixOf(const QString& folder) {
-  QString prefix = folder;
-  while (prefix.endsWith(u'/'))
-    prefix.chop(1);
-  return prefix;
+QStringView PrefixOf(QStringView folder) {
+  while (folder.endsWith(u'/'))
+    folder.chop(1);
+  return folder;
 }
 
 // The kind of a folder's entry (DT_DIR, DT_REG, DT_LNK, ...) as the folder lists it; only where
@@ -264,11 +263,17 @@ std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
   return found;
 }
 
-std::optional<QString> RelinkedPath(const QString& path, const QString& from, const QString& to) {
-  const QString prefix = PrefixOf(from);
+std::optional<QString> RelinkedPath(QStringView path, QStringView from, QStringView to) {
+  const QStringView prefix = PrefixOf(from);
   if (!path.startsWith(prefix) || path.size() <= prefix.size() || path[prefix.size()] != u'/')
     return std::nullopt;
-  return PrefixOf(to) + path.mid(prefix.size());
+  const QStringView start = PrefixOf(to);
+  const QStringView rest = path.mid(prefix.size());
+  QString relinked;
+  relinked.reserve(start.size() + rest.size());
+  relinked.append(start);
+  relinked.append(rest);
+  return relinked;
 }
 
 }  // namespace qvt

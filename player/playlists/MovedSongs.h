@@ -8,6 +8,7 @@
 //   // found[i]: the new path of missing[i], or "" when nothing below the folder matched
 
 #include <QString>
+#include <QStringView>
 #include <atomic>
 #include <cstddef>
 #include <optional>
@@ -39,6 +40,6 @@ std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
 
 // `path` with the folder `from` at its start replaced by `to`, when the path lies below
 // `from` (a trailing "/" of either folder does not count); nothing otherwise.
-std::optional<QString> RelinkedPath(const QString& path, const QString& from, const QString& to);
+std::optional<QString> RelinkedPath(QStringView path, QStringView from, QStringView to);
 
 }  // namespace qvt

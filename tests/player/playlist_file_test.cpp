@@ -441,6 +441,28 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
   PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No song of the list is in /home/u/Music/A"});
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 1u);
+
+  // A path the list has already, in any letter case, is not given to a second song.
+  SetList({"/a/x.mp3", "/a/y.mp3", "/B/X.MP3"}, {"x", "y", "X"});
+  fake.dialogs.shown.clear();
+  fake.dialogs.inputAnswers = {"/a"};
+  fake.dialogs.folderAnswers = {"/b"};
+  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"1 songs were relinked to /b"});
+  EXPECT_EQ(test::PlayList().sSongPaths().items(),
+            (std::vector<QString>{"/a/x.mp3", "/b/y.mp3", "/B/X.MP3"}));
+
+  // Closing the editor while the songs' files are tested ends the command there: nothing asked,
+  // nothing said, the list as it was.
+  fake.dialogs.shown.clear();
+  const std::vector<QString> before = test::PlayList().sSongPaths().items();
+  fake.eventLoop.onPass = [&] { view.closeWaiting = true; };
+  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
+  fake.eventLoop.onPass = nullptr;
+  view.closeWaiting = false;
+  EXPECT_EQ(fake.dialogs.inputs.size(), 3u);
+  EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
+  EXPECT_EQ(test::PlayList().sSongPaths().items(), before);
 }
 
 TEST_F(PlayListFile, AnswersThatNameNoFileAbortOrFail) {
