@@ -8,6 +8,8 @@
 #include <QHashFunctions>
 #include <QStringView>
 #include <algorithm>
+#include <cerrno>
+#include <string>
 
 namespace qvt {
 
@@ -49,11 +51,10 @@ struct NameKey {
 };
 
 // A folder as the start of paths below it: "" for the root, else without a trailing "/".
-QString PrefixOf(const QString& folder) {
-  QString prefix = folder;
-  while (prefix.endsWith(u'/'))
-    prefix.chop(1);
-  return prefix;
+QStringView PrefixOf(QStringView folder) {
+  while (folder.endsWith(u'/'))
+    folder.chop(1);
+  return folder;
 }
 
 // The kind of a folder's entry (DT_DIR, DT_REG, DT_LNK, ...) as the folder lists it; only where
@@ -74,39 +75,160 @@ bool IsFile(int folderFd, const char* name, unsigned char kind) {
          (kind == DT_LNK && ::fstatat(folderFd, name, &st, 0) == 0 && S_ISREG(st.st_mode));
 }
 
-// Adds the files of the open folder `fd` (which it closes) and of its subfolders to `files`,
-// depth first, each as `prefix` and its name. A subfolder is opened by its name in the parent's
-// descriptor, never through a link: no whole path is looked up again, and a link to a folder
-// cannot lead round in a loop.
-void AddFilesBelow(int fd, const QString& prefix, std::vector<QString>& files) {
-  DIR* dir = ::fdopendir(fd);
-  if (dir == nullptr) {
-    ::close(fd);
-    return;
+// A subfolder, opened by its name in the parent's descriptor and never through a link: no
+// whole path is looked up again, and a link to a folder cannot lead round in a loop.
+int OpenSubfolder(int parentFd, const char* name) {
+  return ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// A visible entry of a folder: a subfolder, or a file to list.
+struct Entry {
+  std::size_t at = 0;  // where its name starts in Level::names
+  bool folder = false;
+};
+
+// A folder on the way down. Its entries are read in full when it is entered, so that its
+// handle need not stay open while the walk is below it.
+struct Level {
+  DIR* dir = nullptr;  // open near the top and at the bottom, else closed
+  std::string name;    // in the folder above
+  QString prefix;      // its path, ending in "/"
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::string names;  // the entries' names, each ended by a '\0'
+  std::vector<Entry> entries;
+  std::size_t next = 0;
+};
+
+// Depth first through the folders with an explicit stack. The deepest folder and the top
+// kOpenLevels ones stay open; any other is closed once the walk goes below it, and opened again
+// by its names from the deepest open one above when a further subfolder of it is next. A tree
+// of any depth holds a dozen handles at most.
+class FolderWalk {
+ public:
+  explicit FolderWalk(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
+  ~FolderWalk() {
+    while (!levels_.empty())
+      Leave();
   }
-  while (const dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] == '.')  // hidden, and "." and ".."
-      continue;
-    const unsigned char kind = KindOf(fd, *entry);
-    if (kind == DT_DIR) {
-      const int sub = ::openat(fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (sub >= 0)  // a folder that cannot be read is passed over
-        AddFilesBelow(sub, prefix + QFile::decodeName(entry->d_name) + u'/', files);
-    } else if (IsFile(fd, entry->d_name, kind)) {
-      files.push_back(prefix + QFile::decodeName(entry->d_name));
+  FolderWalk(const FolderWalk&) = delete;
+  FolderWalk& operator=(const FolderWalk&) = delete;
+
+  FolderFiles Run(const QString& folder) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    Enter(fd, std::string(), folder.endsWith(u'/') ? folder : folder + u'/');
+    while (!levels_.empty() && !cancelled_.load(std::memory_order_relaxed)) {
+      Level& level = levels_.back();
+      if (level.next == level.entries.size()) {
+        Leave();
+        continue;
+      }
+      const Entry& entry = level.entries[level.next++];
+      const char* name = level.names.c_str() + entry.at;
+      if (entry.folder)
+        Descend(name);
+      else
+        found_.files.push_back(level.prefix + QFile::decodeName(name));
+    }
+    return std::move(found_);
+  }
+
+ private:
+  static constexpr std::size_t kOpenLevels = 8;
+
+  // Reads the folder open as `fd` (taking it) as the next level down.
+  void Enter(int fd, std::string name, QString prefix) {
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    struct stat st {};
+    if (dir == nullptr || ::fstat(fd, &st) != 0) {
+      if (dir != nullptr)
+        ::closedir(dir);
+      else if (fd >= 0)
+        ::close(fd);
+      ++found_.unreadable;
+      return;
+    }
+    levels_.push_back({dir, std::move(name), std::move(prefix), st.st_dev, st.st_ino, {}, {}, 0});
+    ReadEntries(levels_.back());
+  }
+
+  void ReadEntries(Level& level) {
+    const int fd = ::dirfd(level.dir);
+    while (!cancelled_.load(std::memory_order_relaxed)) {
+      errno = 0;
+      const dirent* entry = ::readdir(level.dir);
+      if (entry == nullptr) {
+        if (errno != 0)  // the folder could not be read to its end
+          ++found_.unreadable;
+        return;
+      }
+      if (entry->d_name[0] == '.')  // hidden, and "." and ".."
+        continue;
+      const unsigned char kind = KindOf(fd, *entry);
+      if (kind == DT_DIR || IsFile(fd, entry->d_name, kind)) {
+        level.entries.push_back({level.names.size(), kind == DT_DIR});
+        level.names.append(entry->d_name);
+        level.names.push_back('\0');
+      }
     }
   }
-  ::closedir(dir);
-}
+
+  void Leave() {
+    if (levels_.back().dir != nullptr)
+      ::closedir(levels_.back().dir);
+    levels_.pop_back();
+  }
+
+  // Enters the subfolder `name` of the deepest level. The name may lie in that level's names:
+  // it is copied before the new level is pushed, which may move the levels.
+  void Descend(const char* name) {
+    const std::size_t last = levels_.size() - 1;
+    Level& level = levels_[last];
+    const bool bOpen = level.dir != nullptr;
+    const int parent = bOpen ? ::dirfd(level.dir) : OpenAgain(last);
+    const int fd = parent < 0 ? -1 : OpenSubfolder(parent, name);
+    if (!bOpen && parent >= 0) {
+      ::close(parent);
+    } else if (bOpen && fd >= 0 && last >= kOpenLevels) {
+      ::closedir(level.dir);  // no longer the deepest
+      level.dir = nullptr;
+    }
+    QString prefix = level.prefix + QFile::decodeName(name) + u'/';
+    Enter(fd, name, std::move(prefix));
+  }
+
+  // A new descriptor of the closed level i (the caller's to close), reached by names from the
+  // deepest open level above, provided it still leads to the same folder; -1 when it does not.
+  int OpenAgain(std::size_t i) const {
+    std::size_t from = i;
+    while (levels_[from].dir == nullptr)
+      --from;
+    int fd = ::dirfd(levels_[from].dir);
+    for (std::size_t k = from + 1; k <= i && fd >= 0; ++k) {
+      const int next = OpenSubfolder(fd, levels_[k].name.c_str());
+      if (k > from + 1)
+        ::close(fd);
+      fd = next;
+    }
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || st.st_dev != levels_[i].device ||
+                    st.st_ino != levels_[i].inode)) {
+      ::close(fd);
+      fd = -1;
+    }
+    return fd;
+  }
+
+  const std::atomic<bool>& cancelled_;
+  std::vector<Level> levels_;
+  FolderFiles found_;
+};
 
 }  // namespace
 
-std::vector<QString> FilesBelow(const QString& folder) {
-  std::vector<QString> files;
-  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0)
-    AddFilesBelow(fd, folder.endsWith(u'/') ? folder : folder + u'/', files);
-  return files;
+FolderFiles FilesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
+  return FolderWalk(cancelled).Run(folder);
 }
 
 std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
@@ -141,11 +263,17 @@ std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
   return found;
 }
 
-std::optional<QString> RelinkedPath(const QString& path, const QString& from, const QString& to) {
-  const QString prefix = PrefixOf(from);
+std::optional<QString> RelinkedPath(QStringView path, QStringView from, QStringView to) {
+  const QStringView prefix = PrefixOf(from);
   if (!path.startsWith(prefix) || path.size() <= prefix.size() || path[prefix.size()] != u'/')
     return std::nullopt;
-  return PrefixOf(to) + path.mid(prefix.size());
+  const QStringView start = PrefixOf(to);
+  const QStringView rest = path.mid(prefix.size());
+  QString relinked;
+  relinked.reserve(start.size() + rest.size());
+  relinked.append(start);
+  relinked.append(rest);
+  return relinked;
 }
 
 }  // namespace qvt

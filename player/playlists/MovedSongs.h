@@ -3,19 +3,32 @@
 // from one folder to another. Plain functions over lists of paths, so that they work on any
 // copy of a play list.
 //
-//   const std::vector<QString> found = FindMovedSongs(missing, FilesBelow("/media/u/Music"));
+//   const FolderFiles below = FilesBelow("/media/u/Music", cancelled);
+//   const std::vector<QString> found = FindMovedSongs(missing, below.files);
 //   // found[i]: the new path of missing[i], or "" when nothing below the folder matched
 
 #include <QString>
+#include <QStringView>
+#include <atomic>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
 namespace qvt {
 
+// What FilesBelow found: the files, and how many folders (the top one too) could not be read,
+// or not to their end.
+struct FolderFiles {
+  std::vector<QString> files;
+  std::size_t unreadable = 0;
+};
+
 // Every file below `folder`, in its subfolders too, read in one pass: regular files and links
 // to them, hidden names and links to folders left out, in the order the folders give them.
-// Folders that cannot be read are passed over.
-std::vector<QString> FilesBelow(const QString& folder);
+// Folders that cannot be read are passed over and counted. Looks at `cancelled` before every
+// entry and, once it is set, returns what it found so far. However deep the tree, it holds no
+// more than a few folders open at a time.
+FolderFiles FilesBelow(const QString& folder, const std::atomic<bool>& cancelled);
 
 // For each path of `missing`, the path of `candidates` with the same file name whose folders
 // share the most trailing names with the missing path's ("/a/Rock/Album/x.mp3" shares two
@@ -27,6 +40,6 @@ std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,
 
 // `path` with the folder `from` at its start replaced by `to`, when the path lies below
 // `from` (a trailing "/" of either folder does not count); nothing otherwise.
-std::optional<QString> RelinkedPath(const QString& path, const QString& from, const QString& to);
+std::optional<QString> RelinkedPath(QStringView path, QStringView from, QStringView to);
 
 }  // namespace qvt

@@ -1,10 +1,11 @@
 #include "player/playlists/MovedSongsCommands.h"
 
 #include <QHash>
-#include <QSet>
+#include <QHashFunctions>
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -33,36 +34,58 @@ std::size_t ListedCount(const MusicVariables& mv) {
   return std::min(static_cast<std::size_t>(mv.dblLastIndex()) + 1, mv.sSongPaths().size());
 }
 
-// Their paths, copied: dialogs run the event loop, and whatever runs there may change the list.
-std::vector<QString> ListedPaths(const MusicVariables& mv) {
-  const std::vector<QString>& all = mv.sSongPaths().items();
-  return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(ListedCount(mv))};
-}
+// A song of the list and the path it is to have.
+using PathChange = std::pair<std::size_t, QString>;
 
-// Adds `sValue` to the set; false when the set had it already.
-bool InsertNew(QSet<QString>& set, const QString& sValue) {
-  const qsizetype iBefore = set.size();
-  set.insert(sValue);
-  return set.size() > iBefore;
+// Leaves out each change whose path an earlier change has already. The changes are ordered by
+// their paths' hashes, so that equal paths stand together: no set that allocates for each.
+void DropRepeatedPaths(std::vector<PathChange>& changes) {
+  const std::size_t seed = QHashSeed::globalSeed();
+  std::vector<std::pair<std::size_t, std::size_t>> keys(changes.size());  // hash, change
+  for (std::size_t k = 0; k < changes.size(); ++k)
+    keys[k] = {qHash(changes[k].second, seed), k};
+  std::sort(keys.begin(), keys.end());
+  // Within each stretch of one hash, a path is repeated when an earlier one kept has it.
+  std::vector<bool> repeated(changes.size());
+  std::size_t run = 0;
+  for (std::size_t a = 1; a < keys.size(); ++a) {
+    if (keys[a].first != keys[run].first) {
+      run = a;
+      continue;
+    }
+    const QString& sPath = changes[keys[a].second].second;
+    for (std::size_t b = run; b < a && !repeated[keys[a].second]; ++b)
+      repeated[keys[a].second] =
+          !repeated[keys[b].second] && changes[keys[b].second].second == sPath;
+  }
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < changes.size(); ++k) {
+    if (!repeated[k])
+      changes[kept++] = std::move(changes[k]);
+  }
+  changes.resize(kept);
 }
 
 // Gives every song i of the list as it is now the path fNewPath(i, path) answers, when it
 // answers one that no song of the list has yet: a list never holds a path twice (the editor's
 // duplicate search, bound at the list when the operation began, compares in any letter case).
-// The number of songs changed.
+// The paths are read in place, one at a time. The number of songs changed.
 std::size_t ChangePaths(
     MusicVariables& mv,
-    const std::function<std::optional<QString>(std::size_t, const QString&)>& fNewPath) {
-  const std::vector<QString> paths = ListedPaths(mv);
-  QSet<QString> given;  // the new paths, each given once
-  given.reserve(static_cast<qsizetype>(paths.size()));
-  std::vector<std::pair<std::size_t, QString>> changes;
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    std::optional<QString> sNew = fNewPath(i, paths[i]);
-    if (!sNew || !InsertNew(given, *sNew) || GlobalMethods::FindSongPath(mv, *sNew) != -1)
-      continue;
-    changes.emplace_back(i, std::move(*sNew));
+    const std::function<std::optional<QString>(std::size_t, QStringView)>& fNewPath) {
+  const SongArray& paths = mv.sSongPaths();
+  const std::size_t listed = ListedCount(mv);
+  std::vector<PathChange> changes;
+  for (std::size_t i = 0; i < listed; ++i) {
+    std::optional<QString> sNew =
+        paths.visit(i, [&](QStringView sPath) { return fNewPath(i, sPath); });
+    if (sNew)
+      changes.emplace_back(i, std::move(*sNew));
   }
+  DropRepeatedPaths(changes);
+  std::erase_if(changes, [&mv](const PathChange& change) {
+    return GlobalMethods::FindSongPath(mv, change.second) != -1;
+  });
   // Written together once every new path is known, each change announced to the views.
   for (const auto& [i, sPath] : changes)
     mv.setSongPath(i, sPath);
@@ -91,22 +114,24 @@ bool RunBesideTheWindows(const Services& services, const MusicVariables& mv, IEd
   });
 }
 
-// The songs 0 to dblLastIndex that are no plain file, tested on a worker with a copy of the
-// paths that shares the list's stored texts.
+// The songs 0 to dblLastIndex that are no plain file (the first `limit` of them), tested on a
+// worker with a copy of the paths that shares the list's stored texts; nothing when the editor
+// was closed meanwhile.
 struct MissingSongs {
   std::vector<QString> paths;
   std::vector<std::size_t> at;  // where each stood in the list
 };
 
-std::optional<MissingSongs> FindMissing(const Services& services, const MusicVariables& mv,
-                                        IEditorView& view) {
+std::optional<MissingSongs> FindMissing(
+    const Services& services, const MusicVariables& mv, IEditorView& view,
+    std::size_t limit = std::numeric_limits<std::size_t>::max()) {
   SongArray listed = mv.sSongPaths();
   listed.resize(ListedCount(mv));
   IFileSystem& fs = files(services);
   MissingSongs missing;
   const bool bDone =
       RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>& cancelled) {
-        for (std::size_t i = 0; i < listed.size() && !cancelled; ++i) {
+        for (std::size_t i = 0; i < listed.size() && missing.at.size() < limit && !cancelled; ++i) {
           QString sPath = listed[i];
           if (!PlainFileExists(fs, sPath)) {
             missing.paths.push_back(std::move(sPath));
@@ -117,6 +142,26 @@ std::optional<MissingSongs> FindMissing(const Services& services, const MusicVar
   if (!bDone)
     return std::nullopt;
   return missing;
+}
+
+// The sentence that tells how many folders below the chosen one could not be read; "" for none.
+QString UnreadableFolders(std::size_t count) {
+  if (count == 0)
+    return QString();
+  return QLatin1Char(' ') + FormatNumber(static_cast<double>(count)) +
+         (count == 1 ? QStringLiteral(" folder could not be read.")
+                     : QStringLiteral(" folders could not be read."));
+}
+
+// Whether any of the songs 0 to dblLastIndex lies below `sFolder`.
+bool ListHoldsSongsIn(const MusicVariables& mv, const QString& sFolder) {
+  const SongArray& paths = mv.sSongPaths();
+  const std::size_t listed = ListedCount(mv);
+  for (std::size_t i = 0; i < listed; ++i) {
+    if (paths.visit(i, [&](QStringView sPath) { return RelinkedPath(sPath, sFolder, sFolder); }))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -145,9 +190,14 @@ void FindMovedSongsCommand(const Services& services, MusicVariables& mv, IEditor
     return;
   processor.Show(QStringLiteral("Looking for the missing songs in ") + *folder);
   std::vector<QString> found;
-  const bool bSearched = RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>&) {
-    found = FindMovedSongs(missing, FilesBelow(*folder));
-  });
+  std::size_t unreadable = 0;
+  const bool bSearched =
+      RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>& cancelled) {
+        const FolderFiles below = FilesBelow(*folder, cancelled);
+        unreadable = below.unreadable;
+        if (!cancelled)
+          found = FindMovedSongs(missing, below.files);
+      });
   processor.Hide();
   if (!bSearched)
     return;
@@ -164,39 +214,39 @@ void FindMovedSongsCommand(const Services& services, MusicVariables& mv, IEditor
   }
   const auto dblMissing = static_cast<double>(missing.size());
   const auto dblFound = std::min(
-      dblMissing, static_cast<double>(ChangePaths(mv, [&](std::size_t i, const QString& sPath) {
-        const QString sFound = bSameList ? foundAt.at(i) : foundFor.value(sPath);
+      dblMissing, static_cast<double>(ChangePaths(mv, [&](std::size_t i, QStringView sPath) {
+        const QString sFound = bSameList ? foundAt.at(i) : foundFor.value(sPath.toString());
         return sFound.isEmpty() ? std::nullopt : std::optional<QString>(sFound);
       })));
   MsgBox(services,
          FormatNumber(dblFound) + QStringLiteral(" of ") + FormatNumber(dblMissing) +
              QStringLiteral(" missing songs were found; ") + FormatNumber(dblMissing - dblFound) +
-             QStringLiteral(" are still missing."),
+             QStringLiteral(" are still missing.") + UnreadableFolders(unreadable),
          MsgButtons::OkOnly, MsgIcon::Information, kFindTitle);
 }
 
+// The test of the files runs on a worker; closing the editor during it ends the command with
+// nothing asked and nothing said.
 void RelinkFolderCommand(const Services& services, MusicVariables& mv, IEditorView& view) {
   if (ListIsEmpty(services, mv))
     return;
   // The folder of the first missing song is the likeliest to relink, else the selected song's.
-  const std::vector<QString> paths = ListedPaths(mv);
-  IFileSystem& fs = files(services);
-  const auto firstMissing = std::find_if(
-      paths.begin(), paths.end(), [&fs](const QString& p) { return !PlainFileExists(fs, p); });
+  const std::optional<MissingSongs> firstMissing = FindMissing(services, mv, view, 1);
+  if (!firstMissing)
+    return;
   const int iSelected = view.PlayListIndex();
   QString sSuggested;
-  if (firstMissing != paths.end())
-    sSuggested = FolderOfPath(*firstMissing);
-  else if (iSelected >= 0 && static_cast<std::size_t>(iSelected) < paths.size())
-    sSuggested = FolderOfPath(paths[static_cast<std::size_t>(iSelected)]);
+  if (!firstMissing->paths.empty())
+    sSuggested = FolderOfPath(firstMissing->paths.front());
+  else if (iSelected >= 0 && static_cast<std::size_t>(iSelected) < ListedCount(mv))
+    sSuggested = FolderOfPath(mv.sSongPaths()[static_cast<std::size_t>(iSelected)]);
   const QString sFrom = InputBox(services, QStringLiteral("Relink the songs of this folder:"),
                                  kRelinkTitle, sSuggested)
                             .value_or(QString())
                             .trimmed();
   if (sFrom.isEmpty())
     return;
-  if (std::none_of(paths.begin(), paths.end(),
-                   [&](const QString& p) { return RelinkedPath(p, sFrom, sFrom).has_value(); })) {
+  if (!ListHoldsSongsIn(mv, sFrom)) {
     MsgBox(services, QStringLiteral("No song of the list is in ") + sFrom, MsgButtons::OkOnly,
            MsgIcon::Information, kRelinkTitle);
     return;
@@ -207,7 +257,7 @@ void RelinkFolderCommand(const Services& services, MusicVariables& mv, IEditorVi
   if (!sTo)
     return;
   const auto dblChanged = static_cast<double>(ChangePaths(
-      mv, [&](std::size_t, const QString& sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
+      mv, [&](std::size_t, QStringView sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
   MsgBox(services, FormatNumber(dblChanged) + QStringLiteral(" songs were relinked to ") + *sTo,
          MsgButtons::OkOnly, MsgIcon::Information, kRelinkTitle);
 }

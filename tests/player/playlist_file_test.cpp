@@ -2,6 +2,7 @@
 // window: saving and loading (round trips, duplicates, refused and malformed files, bad save
 // names, a failed save leaving the old file whole), removing, and the busy protocol.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Variant.h"
+#include "tests/support/PermissionChecks.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
@@ -474,13 +476,22 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
   const std::vector<QString> names{"here", "a", "b", "c", "b elsewhere"};
   SetList({In("here.mp3"), "/gone/Pop/a.mp3", "/gone/b.mp3", "/gone/c.mp3", "/gone/x/b.mp3"},
           names);
+  // A folder below the chosen one that cannot be read: the others are searched, and it is said.
+  const QByteArray locked = QFile::encodeName(moved + "/locked");
+  ASSERT_TRUE(QDir().mkpath(moved + "/locked/Pop"));
+  ASSERT_EQ(::chmod(locked.constData(), 0), 0);
   fake.dialogs.folderAnswers = {moved};
-  PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+  {
+    const test::ScopedPermissionChecks checked;  // for the worker started meanwhile too
+    PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+  }
+  ::chmod(locked.constData(), 0700);
   ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
   EXPECT_EQ(fake.dialogs.folderChoices[0].title, "Find Moved Songs");
   EXPECT_EQ(fake.dialogs.folderChoices[0].defaultText, view.folder);
   EXPECT_EQ(fake.dialogs.texts(),
-            QStringList{"2 of 4 missing songs were found; 2 are still missing."});
+            QStringList{"2 of 4 missing songs were found; 2 are still missing. 1 folder could "
+                        "not be read."});
   EXPECT_EQ(test::PlayList().sSongPaths().items(),
             (std::vector<QString>{In("here.mp3"), moved + "/Pop/a.mp3", moved + "/deep/er/b.mp3",
                                   "/gone/c.mp3", "/gone/x/b.mp3"}));
@@ -550,6 +561,28 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
   PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No song of the list is in /home/u/Music/A"});
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 1u);
+
+  // A path the list has already, in any letter case, is not given to a second song.
+  SetList({"/a/x.mp3", "/a/y.mp3", "/B/X.MP3"}, {"x", "y", "X"});
+  fake.dialogs.shown.clear();
+  fake.dialogs.inputAnswers = {"/a"};
+  fake.dialogs.folderAnswers = {"/b"};
+  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
+  EXPECT_EQ(fake.dialogs.texts(), QStringList{"1 songs were relinked to /b"});
+  EXPECT_EQ(test::PlayList().sSongPaths().items(),
+            (std::vector<QString>{"/a/x.mp3", "/b/y.mp3", "/B/X.MP3"}));
+
+  // Closing the editor while the songs' files are tested ends the command there: nothing asked,
+  // nothing said, the list as it was.
+  fake.dialogs.shown.clear();
+  const std::vector<QString> before = test::PlayList().sSongPaths().items();
+  fake.eventLoop.onPass = [&] { view.closeWaiting = true; };
+  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
+  fake.eventLoop.onPass = nullptr;
+  view.closeWaiting = false;
+  EXPECT_EQ(fake.dialogs.inputs.size(), 3u);
+  EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
+  EXPECT_EQ(test::PlayList().sSongPaths().items(), before);
 }
 
 TEST_F(PlayListFile, AnswersThatNameNoFileAbortOrFail) {
