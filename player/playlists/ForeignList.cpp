@@ -216,12 +216,19 @@ bool IsForeignListName(const QString& sName) {
 
 ForeignList ReadForeignList(const QString& sPath,
                             const std::function<bool(const ListEntry&)>& onEntry) {
+  QFile file(sPath);
+  if (FormatOf(sPath) == Format::None || file.size() > kMaxListBytes ||
+      !file.open(QIODevice::ReadOnly))
+    return {};
+  return ReadForeignList(sPath, file.readAll(), onEntry);
+}
+
+ForeignList ReadForeignList(const QString& sPath, const QByteArray& bytes,
+                            const std::function<bool(const ListEntry&)>& onEntry) {
   ForeignList list;
   const Format format = FormatOf(sPath);
-  QFile file(sPath);
-  if (format == Format::None || file.size() > kMaxListBytes || !file.open(QIODevice::ReadOnly))
+  if (format == Format::None || bytes.size() > kMaxListBytes)
     return list;
-  const QByteArray bytes = file.readAll();
   EntrySink sink(list, QFileInfo(sPath).absolutePath(), onEntry);
   if (format == Format::Xspf) {
     list.bComplete = ReadXspf(bytes, sink) && !sink.stopped();

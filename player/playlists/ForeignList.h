@@ -13,6 +13,7 @@
 // counted. A song's name is the entry's title when it has one, else the file's name. Titles lose
 // the characters a .qvl record cannot hold (double quotes, control characters).
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -41,6 +42,10 @@ bool IsForeignListName(const QString& sName);
 // kept in entries. onEntry, when given, sees each entry as it is added; a false answer stops the
 // reading there, the list incomplete.
 ForeignList ReadForeignList(const QString& sPath,
+                            const std::function<bool(const ListEntry&)>& onEntry = {});
+// The same over the list's contents already in memory: sPath names the list (its format, and the
+// folder its relative entries start from).
+ForeignList ReadForeignList(const QString& sPath, const QByteArray& bytes,
                             const std::function<bool(const ListEntry&)>& onEntry = {});
 
 // Writes the songs as an extended M3U8 at outPath (through a temporary file put in place through

@@ -1,6 +1,7 @@
 #include "player/update/Paths.h"
 
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "platform/base/Check.h"
@@ -15,11 +16,22 @@ QString ServerAddress(const char* path) {
   return QStringLiteral(QVT_UPDATE_BASE_URL) + QLatin1String(path);
 }
 
+// Opens "paths.qvc": the program folder's file, or its contents already in memory.
+using PathsFile = std::function<RecordReader()>;
+
+PathsFile InProgramFolder(const Services& services) {
+  return [&services] { return RecordReader(ProgramFile(services, QStringLiteral("paths.qvc"))); };
+}
+
+PathsFile InMemory(const QByteArray& file) {
+  return [&file] { return RecordReader::fromBytes(file); };
+}
+
 // The first `count` fields of "paths.qvc", or none when the file is missing, unreadable or
 // shorter.
-std::optional<QStringList> ReadFields(const Services& services, int count) {
+std::optional<QStringList> ReadFields(const PathsFile& open, int count) {
   try {
-    RecordReader reader(ProgramFile(services, QStringLiteral("paths.qvc")));
+    RecordReader reader = open();
     QStringList fields;
     for (int i = 0; i < count; ++i)
       fields << reader.readText();
@@ -37,9 +49,9 @@ std::optional<QStringList> ReadFields(const Services& services, int count) {
 }
 
 // fieldFinal and fieldBeta are 0-based positions of the addresses for the two run modes.
-QString ByRunMode(const Services& services, int fieldFinal, int fieldBeta,
+QString ByRunMode(const Services& services, const PathsFile& open, int fieldFinal, int fieldBeta,
                   const QString& sDefault) {
-  const std::optional<QStringList> fields = ReadFields(services, 5);
+  const std::optional<QStringList> fields = ReadFields(open, 5);
   if (!fields)
     return sDefault;
   const QString sRunMode = fields->at(0);
@@ -53,6 +65,11 @@ QString ByRunMode(const Services& services, int fieldFinal, int fieldBeta,
   MsgBox(services, QStringLiteral("Incorrect run mode found, run mode ~") + sRunMode +
                        QStringLiteral("~is not known"));
   return fields->at(fieldFinal);
+}
+
+QString MediaControlURL(const PathsFile& open) {
+  const std::optional<QStringList> fields = ReadFields(open, 6);
+  return fields ? fields->at(5) : DefaultMediaControlURL();
 }
 
 }  // namespace
@@ -74,23 +91,34 @@ QString GetCommonControlsURL() {
 }
 
 QString GetFileListURL(const Services& services) {
-  return ByRunMode(services, 1, 3, DefaultFileListURL());
+  return ByRunMode(services, InProgramFolder(services), 1, 3, DefaultFileListURL());
+}
+
+QString GetFileListURL(const Services& services, const QByteArray& file) {
+  return ByRunMode(services, InMemory(file), 1, 3, DefaultFileListURL());
 }
 
 QString GetVersionFileURL(const Services& services) {
-  return ByRunMode(services, 2, 4, DefaultVersionFileURL());
+  return ByRunMode(services, InProgramFolder(services), 2, 4, DefaultVersionFileURL());
+}
+
+QString GetVersionFileURL(const Services& services, const QByteArray& file) {
+  return ByRunMode(services, InMemory(file), 2, 4, DefaultVersionFileURL());
 }
 
 QString GetRunMode(const Services& services) {
-  const std::optional<QStringList> fields = ReadFields(services, 5);
+  const std::optional<QStringList> fields = ReadFields(InProgramFolder(services), 5);
   if (fields && fields->at(0).toUpper() == QLatin1String("BETA"))
     return QStringLiteral("BETA");
   return QStringLiteral("FINAL");
 }
 
 QString GetMediaControlURL(const Services& services) {
-  const std::optional<QStringList> fields = ReadFields(services, 6);
-  return fields ? fields->at(5) : DefaultMediaControlURL();
+  return MediaControlURL(InProgramFolder(services));
+}
+
+QString GetMediaControlURL(const QByteArray& file) {
+  return MediaControlURL(InMemory(file));
 }
 
 }  // namespace qvt::Paths
