@@ -103,7 +103,10 @@ class EntrySink {
     }
     if (sPath.isEmpty())
       return QString();
-    return QDir::cleanPath(QDir(folder_).absoluteFilePath(sPath));
+    // Joined by hand: QDir would take a name that begins with ":" for a Qt resource.
+    if (!sPath.startsWith(u'/'))
+      sPath = folder_ + u'/' + sPath;
+    return QDir::cleanPath(sPath);
   }
 
   ForeignList& list_;

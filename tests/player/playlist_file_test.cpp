@@ -324,6 +324,27 @@ TEST_F(PlayListFile, ListsInMemoryReadAsTheirFilesDo) {
   }
 }
 
+// An entry whose name begins with ":" is a file of the list's folder like any other, in every
+// format (Qt's own paths take such a name for one of its resources).
+TEST(ForeignListEntries, NamesBeginningWithAColonAreFilesOfTheListsFolder) {
+  const struct {
+    const char* list;
+    QByteArray bytes;
+  } cases[] = {
+      {"/m/l/a.m3u", "#EXTM3U\n:one.mp3\n"},
+      {"/m/l/a.pls", "[playlist]\nFile1=:one.mp3\n"},
+      {"/m/l/a.xspf",
+       "<playlist><trackList><track><location>:one.mp3</location></track></trackList>"
+       "</playlist>"},
+  };
+  for (const auto& c : cases) {
+    const ForeignList list = ReadForeignList(c.list, c.bytes);
+    ASSERT_EQ(list.entries.size(), 1u) << c.list;
+    EXPECT_EQ(list.entries[0].sPath, "/m/l/:one.mp3") << c.list;
+    EXPECT_EQ(list.entries[0].sName, ":one.mp3") << c.list;
+  }
+}
+
 // A .qvl exported as M3U8 loads back as the same songs, even paths an M3U line cannot hold
 // as they are; a .qvl that does not hold what it announces exports nothing.
 TEST_F(PlayListFile, ExportedM3u8LoadsBackTheSameSongs) {
