@@ -1,7 +1,11 @@
 #pragma once
 // What every fuzz target needs: a failed property ends the run with a crash that libFuzzer
 // records, and one fake platform serves all the inputs of a run.
+#include <QByteArray>
 #include <QCoreApplication>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/base/Log.h"
@@ -11,9 +15,24 @@
 
 namespace qvt::fuzz {
 
-inline void check(bool condition) {
-  if (!condition)
-    std::abort();
+// The place of a failed check is printed, so that a crash's report says which property failed.
+inline void check(bool condition, const char* file = __builtin_FILE(),
+                  unsigned line = __builtin_LINE()) {
+  if (condition)
+    return;
+  std::fprintf(stderr, "%s:%u: check failed\n", file, line);
+  std::abort();
+}
+
+// The input as the bytes of a file.
+inline QByteArray bytesOf(const uint8_t* data, size_t size) {
+  return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+}
+
+// The blocks a file of `size` bytes is taken in, picked by `seed`: a few bytes, so that fields
+// and line ends fall across blocks, but never so few that a large input takes long.
+inline qsizetype blockSize(unsigned seed, qsizetype size) {
+  return 1 + static_cast<qsizetype>(seed % 7) + size / 64;
 }
 
 // Called once at the start of every input. Logging stays quiet unless QVT_LOG asks for it: a

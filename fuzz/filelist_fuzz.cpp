@@ -1,7 +1,6 @@
 // Arbitrary update file lists: a list is refused with a reason, or every name it gives stays
 // below the program folder.
 #include <QDir>
-#include <QFile>
 #include <cstddef>
 #include <cstdint>
 
@@ -22,14 +21,8 @@ void checkBelow(const QString& folder, const qvt::Updator::FileRecord& record) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qvt::FakePlatform& fake = qvt::fuzz::platform();
-  const QString path = fake.path(QStringLiteral("list.tmp"));
-  {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-      return 0;
-    file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-  }
-  const qvt::Result<qvt::Updator::FileList> list = qvt::Updator::ReadFileList(path);
+  const qvt::Result<qvt::Updator::FileList> list =
+      qvt::Updator::ParseFileList(qvt::fuzz::bytesOf(data, size));
   if (!list) {
     check(!list.error().isEmpty());
     return 0;

@@ -45,12 +45,9 @@ struct IniScan {
   QString matchedLine;
 };
 
-// Looks for the header line, then for the first later line with the key. The key search runs on
-// past the next section header; an empty key never matches.
-IniScan scanIni(FileNumbers& numbers, const QString& path, const QString& header,
-                const QString& key) {
-  detail::LineFile file(numbers);
-  file.openForRead(path, true);
+// Looks for the header line, then for the first later line with the key, in a file open for
+// reading. The key search runs on past the next section header; an empty key never matches.
+IniScan scanIni(detail::LineFile& file, const QString& header, const QString& key) {
   IniScan scan;
   const QString wantedHeader = trimSpaces(header);
   while (const std::optional<QByteArray> raw = file.readLine()) {
@@ -71,6 +68,25 @@ IniScan scanIni(FileNumbers& numbers, const QString& path, const QString& header
   }
   (void)file.close();  // read only: there is nothing to write that could fail
   return scan;
+}
+
+IniScan scanIni(FileNumbers& numbers, const QString& path, const QString& header,
+                const QString& key) {
+  detail::LineFile file(numbers);
+  file.openForRead(path, true);
+  return scanIni(file, header, key);
+}
+
+// The value of the line the scan matched: the text between its first "=" and the next, trimmed.
+QString iniValue(const IniScan& scan) {
+  if (!scan.matched)
+    return QString();
+  const qsizetype first = scan.matchedLine.indexOf(QLatin1Char('='));
+  if (first < 0)
+    return QString();
+  const qsizetype second = scan.matchedLine.indexOf(QLatin1Char('='), first + 1);
+  const qsizetype length = second < 0 ? -1 : second - first - 1;
+  return trimSpaces(QStringView(scan.matchedLine).mid(first + 1, length));
 }
 
 QString iniHeader(const QString& section) {
@@ -296,6 +312,32 @@ int16_t clsFileManager::OpenFile(const QString& sFilePath, int16_t i1Input_2Outp
   }
 }
 
+int16_t clsFileManager::OpenData(const QByteArray& data, qsizetype blockBytes) {
+  if (bFileOpen_) {
+    const Result<void> closed = closeHandle();
+    QVT_CHECK(lcFiles(), closed, closed.error());
+  }
+  iFileNumber_ = -1;
+  dLineNumber_ = -1;
+  try {
+    file_->openForRead(data, true, blockBytes);
+  } catch (const std::exception&) {
+    LogDropped(lcFiles());
+    return 99;
+  }
+  return opened(1, 0);
+}
+
+int16_t clsFileManager::opened(int16_t mode, int16_t result) {
+  if (file_->isOpen()) {
+    iFileNumber_ = file_->number();
+    bFileOpen_ = true;
+  }
+  iOpenMode_ = mode;
+  dLineNumber_ = 0;
+  return result;
+}
+
 int16_t clsFileManager::openSteps(const QString& sFilePath, int16_t mode, bool bVerbose,
                                   int16_t result) {
   numbers_.GetFree();  // no number left is a failure of every open
@@ -318,13 +360,7 @@ int16_t clsFileManager::openSteps(const QString& sFilePath, int16_t mode, bool b
     resetPending();
     result = 0;
   }
-  if (file_->isOpen()) {
-    iFileNumber_ = file_->number();
-    bFileOpen_ = true;
-  }
-  iOpenMode_ = mode;
-  dLineNumber_ = 0;
-  return result;
+  return opened(mode, result);
 }
 
 // ---- system questions ------------------------------------------------------------------------
@@ -360,15 +396,14 @@ Variant clsFileManager::ReadINI(const QString& sPath, const QString& sSection,
   const QString header = iniHeader(sSection);
   if (!FileExists(sPath))
     return {};
-  const IniScan scan = scanIni(numbers_, sPath, header, SValue);
-  if (!scan.matched)
-    return QString();
-  const qsizetype first = scan.matchedLine.indexOf(QLatin1Char('='));
-  if (first < 0)
-    return QString();
-  const qsizetype second = scan.matchedLine.indexOf(QLatin1Char('='), first + 1);
-  const qsizetype length = second < 0 ? -1 : second - first - 1;
-  return trimSpaces(QStringView(scan.matchedLine).mid(first + 1, length));
+  return iniValue(scanIni(numbers_, sPath, header, SValue));
+}
+
+QString clsFileManager::ReadINIData(const QByteArray& data, const QString& sSection,
+                                    const QString& SValue, qsizetype blockBytes) {
+  detail::LineFile file(numbers_);
+  file.openForRead(data, true, blockBytes);
+  return iniValue(scanIni(file, iniHeader(sSection), SValue));
 }
 
 void clsFileManager::WriteINI(const QString& sPath, const QString& sSection, const QString& SParm,

@@ -62,6 +62,10 @@ class clsFileManager {
   // 0 opened; 1 file to read missing; 2 file to write read-only; 3 a file was already open
   // (it is closed first; the code stays only for modes other than 1, 2, 3); 99 other failure.
   int16_t OpenFile(const QString& sFilePath, int16_t i1Input_2Output_3Append, bool bVerbose);
+  // Opens data already in memory for reading, as OpenFile opens a file in mode 1 (a file left
+  // open is closed first, without a message; a failure to write it out is logged), taking it in
+  // blocks of `blockBytes` as a file is taken. 0 opened; 99 no file number free.
+  int16_t OpenData(const QByteArray& data, qsizetype blockBytes = detail::LineFile::kBlockBytes);
   int32_t WinVer();
   QString GetWinDir();
   // Windows only: the system folder the component checks copy their files into,
@@ -76,6 +80,10 @@ class clsFileManager {
   // last line searched.
   void WriteINI(const QString& sPath, const QString& sSection, const QString& SParm,
                 const Variant& vValue);
+  // ReadINI's reading of an existing file, over its contents already in memory (taken in blocks
+  // of `blockBytes`): the value, or the empty String when no key matches.
+  QString ReadINIData(const QByteArray& data, const QString& sSection, const QString& SValue,
+                      qsizetype blockBytes = detail::LineFile::kBlockBytes);
 
   // Read-only views of the state, for tests.
   bool bFileOpen() const { return bFileOpen_; }
@@ -91,6 +99,8 @@ class clsFileManager {
   void ReportError(const QString& message, bool bVerbose);
 
   int16_t openSteps(const QString& sFilePath, int16_t mode, bool bVerbose, int16_t result);
+  // The state of a file just opened in `mode`; answers `result`.
+  int16_t opened(int16_t mode, int16_t result);
   // Closes the file and resets the open state; fails when buffered data could not be written.
   Result<void> closeHandle();
   void resetPending();

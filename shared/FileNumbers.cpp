@@ -44,18 +44,18 @@ FileNumbers& FileNumbersOf(const Services& table) {
 
 namespace detail {
 
-namespace {
-constexpr qsizetype kBlockSize = qsizetype{64} * 1024;
-}
-
 LineFile::~LineFile() {
   (void)close();  // a destructor has no one to tell
 }
 
-void LineFile::open(const QString& path, QIODevice::OpenMode mode) {
-  if (file_.isOpen())
+int16_t LineFile::takeNumber() {
+  if (isOpen())
     throw FileManagerError("File already open");
-  const int16_t number = numbers_.TakeFree();
+  return numbers_.TakeFree();
+}
+
+void LineFile::open(const QString& path, QIODevice::OpenMode mode) {
+  const int16_t number = takeNumber();
   file_.setFileName(path);
   if (path.isEmpty() || !file_.open(mode)) {
     numbers_.Release(number);
@@ -69,8 +69,29 @@ void LineFile::open(const QString& path, QIODevice::OpenMode mode) {
 
 void LineFile::openForRead(const QString& path, bool skipBom) {
   open(path, QIODevice::ReadOnly | QIODevice::Unbuffered);
+  blockBytes_ = kBlockBytes;
+  startReading(skipBom);
+}
+
+void LineFile::openForRead(const QByteArray& bytes, bool skipBom, qsizetype blockBytes) {
+  const int16_t number = takeNumber();
+  memory_.setData(bytes);
+  memory_.open(QIODevice::ReadOnly);
+  number_ = number;
+  buffer_.clear();
+  pos_ = 0;
+  blockBytes_ = std::max<qsizetype>(blockBytes, 1);
+  startReading(skipBom);
+}
+
+void LineFile::startReading(bool skipBom) {
   writing_ = false;
-  if (skipBom && fill() && buffer_.startsWith("\xEF\xBB\xBF"))
+  if (!skipBom)
+    return;
+  // Enough of the file to tell whether it begins with a byte order mark.
+  while (buffer_.size() < 3 && fill()) {
+  }
+  if (buffer_.startsWith("\xEF\xBB\xBF"))
     pos_ = 3;
 }
 
@@ -81,7 +102,7 @@ void LineFile::openForWrite(const QString& path, bool append) {
 }
 
 void LineFile::requireOpen() const {
-  if (!file_.isOpen())
+  if (!isOpen())
     throw FileManagerError("Bad file name or number");
 }
 
@@ -92,13 +113,13 @@ bool LineFile::fill() {
   }
   const qsizetype old = buffer_.size();
   // Grow by doubling, so that a very long line is not copied once per block.
-  if (buffer_.capacity() < old + kBlockSize)
-    buffer_.reserve(std::max(2 * buffer_.capacity(), old + kBlockSize));
-  buffer_.resize(old + kBlockSize);
-  const qint64 got = file_.read(buffer_.data() + old, kBlockSize);
+  if (buffer_.capacity() < old + blockBytes_)
+    buffer_.reserve(std::max(2 * buffer_.capacity(), old + blockBytes_));
+  buffer_.resize(old + blockBytes_);
+  const qint64 got = source().read(buffer_.data() + old, blockBytes_);
   buffer_.resize(old + (got > 0 ? got : 0));
   if (got < 0)
-    throw FileManagerError(file_.errorString().toStdString());
+    throw FileManagerError(source().errorString().toStdString());
   return got > 0;
 }
 
@@ -149,12 +170,13 @@ void LineFile::write(const QByteArray& bytes) {
 }
 
 Result<void> LineFile::close() {
-  if (!file_.isOpen())
+  if (!isOpen())
     return {};
   Result<void> closed;
   if (writing_ && !file_.flush())
     closed = Unexpected{file_.errorString()};
-  file_.close();
+  source().close();
+  memory_.setData(QByteArray());
   numbers_.Release(number_);
   number_ = 0;
   writing_ = false;

@@ -4,6 +4,7 @@
 // each open file has a number no other open file has. Each program's start-up owns the table and
 // hands it down in its service table (Services::fileNumbers); in tests the test run owns it.
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -55,9 +56,12 @@ namespace detail {
 
 // A buffered file read or written line by line, holding a file number while it is open.
 // Reading never looks past the data: lines of any length, NUL bytes and bytes that are not
-// UTF-8 come back as they are in the file.
+// UTF-8 come back as they are in the file. Data already in memory is read the same way.
 class LineFile {
  public:
+  // How much of the file one read takes.
+  static constexpr qsizetype kBlockBytes = qsizetype{64} * 1024;
+
   explicit LineFile(FileNumbers& numbers) : numbers_(numbers) {}
   ~LineFile();  // closes, ignoring failures
   LineFile(const LineFile&) = delete;
@@ -66,9 +70,11 @@ class LineFile {
   // Each open throws FileManagerError with the failure's description; nothing is then open.
   // skipBom: a UTF-8 byte order mark at the start of the file is not part of the first line.
   void openForRead(const QString& path, bool skipBom);
+  // Reads `bytes` as a file holding them, taken in blocks of `blockBytes`.
+  void openForRead(const QByteArray& bytes, bool skipBom, qsizetype blockBytes = kBlockBytes);
   // append false: created or truncated; true: created when missing, written at its end.
   void openForWrite(const QString& path, bool append);
-  bool isOpen() const { return file_.isOpen(); }
+  bool isOpen() const { return file_.isOpen() || memory_.isOpen(); }
   bool isWriting() const { return writing_; }
   int16_t number() const { return number_; }
 
@@ -83,12 +89,20 @@ class LineFile {
 
  private:
   void open(const QString& path, QIODevice::OpenMode mode);
+  // Takes a file number; throws when none is free or something is open already.
+  int16_t takeNumber();
+  // Begins reading from the start of what was opened.
+  void startReading(bool skipBom);
   void requireOpen() const;
   // Appends the next block of the file to the buffer; false when nothing is left.
   bool fill();
+  // What is read: the file, or the data in memory.
+  QIODevice& source() { return memory_.isOpen() ? static_cast<QIODevice&>(memory_) : file_; }
 
   FileNumbers& numbers_;
   QFile file_;
+  QBuffer memory_;  // open while data in memory is read
+  qsizetype blockBytes_ = kBlockBytes;
   QByteArray buffer_;
   qsizetype pos_ = 0;  // first unread byte of buffer_
   int16_t number_ = 0;

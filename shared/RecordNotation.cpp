@@ -1,5 +1,6 @@
 #include "shared/RecordNotation.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
@@ -115,28 +116,52 @@ RecordNumber ParseRecordNumber(QByteArrayView text, double& value) {
 
 namespace {
 
-[[noreturn]] void ThrowReadFailed(const QString& path, const QFile& file) {
+[[noreturn]] void ThrowReadFailed(const QString& path, const QIODevice& source) {
   throw RecordError(RecordError::ReadFailed,
-                    QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+                    QStringLiteral("Cannot read %1: %2").arg(path, source.errorString()));
 }
 
 }  // namespace
 
 RecordReader::RecordReader(const QString& path, qint64 blockBytes)
-    : blockBytes_(std::max<qint64>(blockBytes, 1)),
-      path_(path),
-      file_(std::make_unique<QFile>(path)) {
-  if (!file_->open(QIODevice::ReadOnly)) {
-    if (!QFileInfo::exists(path)) {
-      throw RecordError(RecordError::FileNotFound, QStringLiteral("File not found: ") + path);
-    }
-    ThrowReadFailed(path, *file_);
+    : blockBytes_(std::max<qint64>(blockBytes, 1)), path_(path) {
+  start();
+}
+
+RecordReader RecordReader::inBlocks(QByteArray data, qint64 blockBytes) {
+  RecordReader reader;
+  reader.blockBytes_ = std::max<qint64>(blockBytes, 1);
+  reader.memory_ = std::move(data);
+  reader.inMemory_ = true;
+  reader.start();
+  return reader;
+}
+
+std::unique_ptr<QIODevice> RecordReader::openSource() const {
+  if (inMemory_) {
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(memory_);
+    buffer->open(QIODevice::ReadOnly);
+    return buffer;
   }
-  size_ = file_->size();
+  auto file = std::make_unique<QFile>(path_);
+  (void)file->open(QIODevice::ReadOnly);  // the caller asks isOpen()
+  return file;
+}
+
+void RecordReader::start() {
+  source_ = openSource();
+  if (!source_->isOpen()) {
+    if (!QFileInfo::exists(path_)) {
+      throw RecordError(RecordError::FileNotFound, QStringLiteral("File not found: ") + path_);
+    }
+    ThrowReadFailed(path_, *source_);
+  }
+  size_ = source_->size();
   // Enough of the file to tell whether it begins with a byte order mark.
   do {
     readBlock();
-  } while (data_.size() < 3 && file_ != nullptr);
+  } while (data_.size() < 3 && source_ != nullptr);
   skipByteOrderMark();
 }
 
@@ -146,12 +171,14 @@ RecordReader::RecordReader(const RecordReader& other)
       start_(other.start_),
       size_(other.size_),
       blockBytes_(other.blockBytes_),
-      path_(other.path_) {
-  if (other.file_ == nullptr)
+      path_(other.path_),
+      memory_(other.memory_),
+      inMemory_(other.inMemory_) {
+  if (other.source_ == nullptr)
     return;
-  file_ = std::make_unique<QFile>(path_);
-  if (!file_->open(QIODevice::ReadOnly) || !file_->seek(start_ + data_.size()))
-    ThrowReadFailed(path_, *file_);
+  source_ = openSource();
+  if (!source_->isOpen() || !source_->seek(start_ + data_.size()))
+    ThrowReadFailed(path_, *source_);
 }
 
 RecordReader& RecordReader::operator=(const RecordReader& other) {
@@ -165,7 +192,7 @@ RecordReader& RecordReader::operator=(RecordReader&&) noexcept = default;
 RecordReader::~RecordReader() = default;
 
 void RecordReader::readBlock() {
-  if (file_ == nullptr)
+  if (source_ == nullptr)
     return;
   data_.remove(0, pos_);
   start_ += pos_;
@@ -175,25 +202,26 @@ void RecordReader::readBlock() {
   qint64 got = 0;
   if (wanted > 0) {
     data_.resize(kept + wanted);
-    got = file_->read(data_.data() + kept, wanted);
+    got = source_->read(data_.data() + kept, wanted);
     if (got < 0)
-      ThrowReadFailed(path_, *file_);
+      ThrowReadFailed(path_, *source_);
     data_.resize(kept + got);
   }
   if (got == 0 || start_ + data_.size() >= size_) {
     size_ = start_ + data_.size();
-    file_.reset();
+    source_.reset();
   }
 }
 
 bool RecordReader::scanComplete(qsizetype stop) const {
-  if (file_ == nullptr)
+  if (source_ == nullptr)
     return true;
   return stop < data_.size() && !(data_.at(stop) == '\r' && stop + 1 >= data_.size());
 }
 
 RecordReader RecordReader::fromBytes(QByteArray data) {
   RecordReader reader;
+  reader.size_ = data.size();
   reader.data_ = std::move(data);
   reader.skipByteOrderMark();
   return reader;
@@ -215,7 +243,7 @@ void RecordReader::skipLineEnd(qsizetype at) {
 RecordReader::Field RecordReader::nextField() {
   for (;;) {
     const qsizetype from = pos_;
-    if (from >= data_.size() && file_ != nullptr) {
+    if (from >= data_.size() && source_ != nullptr) {
       readBlock();
       continue;
     }
@@ -265,7 +293,7 @@ std::optional<RecordReader::Field> RecordReader::scanField() {
 }
 
 RecordReader::Field RecordReader::nextLine() {
-  while (pos_ >= data_.size() && file_ != nullptr)
+  while (pos_ >= data_.size() && source_ != nullptr)
     readBlock();
   if (pos_ >= data_.size())
     throw RecordError(RecordError::PastEnd, QStringLiteral("Input past end of file"));

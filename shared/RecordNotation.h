@@ -149,7 +149,11 @@ class RecordReader {
   // Throws RecordError(FileNotFound) when the file does not exist, ReadFailed when it cannot be
   // read (then or at a later read). The file is taken in blocks of `blockBytes`.
   explicit RecordReader(const QString& path, qint64 blockBytes = kBlockBytes);
+  // The fields of data held whole in memory.
   static RecordReader fromBytes(QByteArray data);
+  // The fields of data in memory taken in blocks of `blockBytes`, as a file of those bytes is
+  // (so that the block reading can be checked without a file).
+  static RecordReader inBlocks(QByteArray data, qint64 blockBytes);
   RecordReader(const RecordReader& other);
   RecordReader& operator=(const RecordReader& other);
   RecordReader(RecordReader&&) noexcept;
@@ -167,7 +171,7 @@ class RecordReader {
   // Passes over the next `count` lines (to the end of the data when it has fewer).
   void skipLines(int count);
   // True when no character is left to read.
-  bool atEnd() const { return pos_ >= data_.size() && file_ == nullptr; }
+  bool atEnd() const { return pos_ >= data_.size() && source_ == nullptr; }
   // Bytes in the file (callers bound counts read from the file by it), and bytes not yet read.
   qint64 size() const { return size_; }
   qint64 bytesLeft() const { return size_ - start_ - pos_; }
@@ -178,6 +182,10 @@ class RecordReader {
     qsizetype length;
   };
   RecordReader() = default;
+  // Opens what is read in blocks (the file, or the data in memory) at its first byte.
+  std::unique_ptr<QIODevice> openSource() const;
+  // Opens the source and takes enough of it to tell whether it begins with a byte order mark.
+  void start();
   void skipByteOrderMark();
   Field nextField();
   std::optional<Field> scanField();
@@ -187,7 +195,7 @@ class RecordReader {
   // Whether a scan that stopped at `stop` (the end of a field or line) saw all it needs: not
   // when it ran to the end of the block, or ended on a CR whose LF may be in the next.
   bool scanComplete(qsizetype stop) const;
-  // Drops the bytes before pos_ and appends the next block of the file; the file is closed
+  // Drops the bytes before pos_ and appends the next block of the source; the source is closed
   // once it has been read to its end.
   void readBlock();
 
@@ -196,8 +204,10 @@ class RecordReader {
   qint64 start_ = 0;
   qint64 size_ = 0;
   qint64 blockBytes_ = kBlockBytes;
-  QString path_;
-  std::unique_ptr<QFile> file_;  // null once every byte is in data_
+  QString path_;                       // the file read in blocks
+  QByteArray memory_;                  // the data read in blocks instead, when inMemory_
+  bool inMemory_ = false;              // blocks come from memory_ (inBlocks), not from the file
+  std::unique_ptr<QIODevice> source_;  // null once every byte is in data_
 };
 
 }  // namespace qvt

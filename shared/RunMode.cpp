@@ -6,9 +6,9 @@
 
 namespace qvt::RunMode {
 
-std::optional<QStringList> ReadPathsFields(const Services& services, int count) {
+std::optional<QStringList> ReadFields(const std::function<RecordReader()>& open, int count) {
   try {
-    RecordReader reader(ProgramFile(services, QStringLiteral("paths.qvc")));
+    RecordReader reader = open();
     QStringList fields;
     for (int i = 0; i < count; ++i)
       fields << reader.readText();
@@ -23,6 +23,12 @@ std::optional<QStringList> ReadPathsFields(const Services& services, int count) 
     }
     return std::nullopt;
   }
+}
+
+std::optional<QStringList> ReadPathsFields(const Services& services, int count) {
+  return ReadFields(
+      [&services] { return RecordReader(ProgramFile(services, QStringLiteral("paths.qvc"))); },
+      count);
 }
 
 QString Channel(const Services& services) {

@@ -7,14 +7,19 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace qvt {
+class RecordReader;
 struct Services;
-}
+}  // namespace qvt
 
 namespace qvt::RunMode {
 
+// The first `count` fields of a "paths.qvc" that `open` opens (a file or bytes in memory);
+// nothing when it is missing, unreadable or shorter.
+std::optional<QStringList> ReadFields(const std::function<RecordReader()>& open, int count);
 // The first `count` fields of "paths.qvc" in the program folder of the services handed in, read
 // anew on every call; nothing when the file is missing, unreadable or shorter.
 std::optional<QStringList> ReadPathsFields(const Services& services, int count);

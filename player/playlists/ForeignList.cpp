@@ -79,7 +79,10 @@ QString LocalPathOf(const QString& sLocation, bool bUri, const QString& sFolder)
   if (sPath.isEmpty() || sPath.contains(QChar(0)) || sPath.contains(u'"') ||
       sPath.toUtf8().size() > kMaxPathBytes)
     return QString();
-  return QDir::cleanPath(QDir(sFolder).absoluteFilePath(sPath));
+  // Joined by hand: QDir would take a name that begins with ":" for a Qt resource.
+  if (!sPath.startsWith(u'/'))
+    sPath = sFolder + u'/' + sPath;
+  return QDir::cleanPath(sPath);
 }
 
 // Collects the entries of one list, resolving each against the list's folder, until the
@@ -265,12 +268,19 @@ bool IsForeignListName(const QString& sName) {
 
 ForeignList ReadForeignList(const QString& sPath,
                             const std::function<bool(const ListEntry&)>& onEntry) {
+  QFile file(sPath);
+  if (FormatOf(sPath) == Format::None || file.size() > kMaxListBytes ||
+      !file.open(QIODevice::ReadOnly))
+    return {};
+  return ReadForeignList(sPath, file.readAll(), onEntry);
+}
+
+ForeignList ReadForeignList(const QString& sPath, const QByteArray& bytes,
+                            const std::function<bool(const ListEntry&)>& onEntry) {
   ForeignList list;
   const Format format = FormatOf(sPath);
-  QFile file(sPath);
-  if (format == Format::None || file.size() > kMaxListBytes || !file.open(QIODevice::ReadOnly))
+  if (format == Format::None || bytes.size() > kMaxListBytes)
     return list;
-  const QByteArray bytes = file.readAll();
   EntrySink sink(list, QFileInfo(sPath).absolutePath(), onEntry);
   if (format == Format::Xspf) {
     list.bComplete = ReadXspf(bytes, sink) && !sink.stopped();

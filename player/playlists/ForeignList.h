@@ -43,6 +43,10 @@ bool IsForeignListName(const QString& sName);
 // reading there, the list incomplete.
 ForeignList ReadForeignList(const QString& sPath,
                             const std::function<bool(const ListEntry&)>& onEntry = {});
+// The same over the list's contents already in memory: sPath names the list (its format, and the
+// folder its relative entries start from).
+ForeignList ReadForeignList(const QString& sPath, const QByteArray& bytes,
+                            const std::function<bool(const ListEntry&)>& onEntry = {});
 
 // The text of an extended M3U8 list in the folder sListFolder (absolute) that names the songs, each
 // path relative to that folder when bRelative. A path whose plain line could be read otherwise

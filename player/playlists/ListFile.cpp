@@ -145,13 +145,17 @@ void LoadListFile(const Services& services, MusicVariables& mv, IEditorView& vie
         DoEvents(services);
       },
       [&view] { return view.CloseWaiting(); });
-  if (!read)
-    return;
-  const std::optional<LoadResult> added = AddRecords(services, mv, view, *read);
+  if (read)
+    AddListRecords(services, mv, view, *read);
+}
+
+void AddListRecords(const Services& services, MusicVariables& mv, IEditorView& view,
+                    ListRecords& read) {
+  const std::optional<LoadResult> added = AddRecords(services, mv, view, read);
   if (!added)
     return;
   const LoadResult& result = *added;
-  if (!read->bComplete) {
+  if (!read.bComplete) {
     RefillEditorListShowing(services, mv, view, QStringLiteral("Generating Visual List... \r\n"));
     MsgBox(services, QStringLiteral("Error loading file"));
     return;
@@ -161,9 +165,9 @@ void LoadListFile(const Services& services, MusicVariables& mv, IEditorView& vie
            FormatNumber(result.dblDuplicates) +
                QStringLiteral(" songs failed to be added because they were already in the list"));
   }
-  if (read->dblSkipped > 0) {
+  if (read.dblSkipped > 0) {
     MsgBox(services,
-           FormatNumber(read->dblSkipped) +
+           FormatNumber(read.dblSkipped) +
                QStringLiteral(" entries of the list were skipped because they name no local file"));
   }
   RefillEditorListShowing(services, mv, view, QStringLiteral("Generating Visual List... \r\n"));

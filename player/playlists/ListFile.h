@@ -17,6 +17,7 @@ namespace qvt {
 class IEditorView;
 class IFileSystem;
 class MusicVariables;
+struct ListRecords;
 struct Services;
 
 // Stands for the file box's current file wherever a list file name is expected.
@@ -40,6 +41,10 @@ bool IsUsableFileName(const QString& sName);
 // Closing the editor while the file is read ends the load: nothing is added and no box follows.
 void LoadListFile(const Services& services, MusicVariables& mv, IEditorView& view,
                   const QString& sFile);
+// The rest of LoadListFile once the file is read: adds the records (taking them from `read`),
+// refills the play list box and tells the user.
+void AddListRecords(const Services& services, MusicVariables& mv, IEditorView& view,
+                    ListRecords& read);
 
 // Asks for a file name and writes the play list as "<name>.qvl" in the file box's folder,
 // through a temporary file that replaces the old one only once it is complete.

@@ -17,9 +17,8 @@ namespace {
 
 // A .qvl: the index of the last record on line 1, then the records. A count that is not a whole
 // number of at least -1 reads nothing; a file that ends early keeps the records before.
-void ReadQvl(const QString& sPath, ListRecords& out, RecentName& recent,
+void ReadQvl(RecordReader reader, ListRecords& out, RecentName& recent,
              const std::atomic<bool>& cancelled) {
-  RecordReader reader(sPath);
   const double dblLast = reader.readDouble();
   if (!QVT_CHECK(lcPlaylist(), dblLast >= -1 && dblLast == std::floor(dblLast), dblLast))
     return;
@@ -35,12 +34,14 @@ void ReadQvl(const QString& sPath, ListRecords& out, RecentName& recent,
   out.bComplete = true;
 }
 
-void ReadForeign(const QString& sPath, ListRecords& out, RecentName& recent,
-                 const std::atomic<bool>& cancelled) {
-  ForeignList list = ReadForeignList(sPath, [&](const ListEntry& entry) {
+void ReadForeign(const ListFileToRead& file, const QByteArray* bytes, ListRecords& out,
+                 RecentName& recent, const std::atomic<bool>& cancelled) {
+  const auto onEntry = [&](const ListEntry& entry) {
     recent.record(entry.sName);
     return !cancelled;
-  });
+  };
+  ForeignList list = bytes != nullptr ? ReadForeignList(file.sPath, *bytes, onEntry)
+                                      : ReadForeignList(file.sPath, onEntry);
   for (const ListEntry& entry : list.entries) {
     out.paths.push_back(entry.sPath);
     out.names.push_back(entry.sName);
@@ -49,15 +50,18 @@ void ReadForeign(const QString& sPath, ListRecords& out, RecentName& recent,
   out.bComplete = list.bComplete;
 }
 
-// On the worker: the whole reading. A file that cannot be read, or holds fewer records than
-// announced, is reported by bComplete; the reason is logged.
-void Read(const ListFileToRead& file, ListRecords& out, RecentName& recent,
+// On the worker: the whole reading, of the file or of its contents when `bytes` holds them. A
+// file that cannot be read, or holds fewer records than announced, is reported by bComplete; the
+// reason is logged.
+void Read(const ListFileToRead& file, const QByteArray* bytes, ListRecords& out, RecentName& recent,
           const std::atomic<bool>& cancelled) {
   try {
-    if (file.bForeign)
-      ReadForeign(file.sPath, out, recent, cancelled);
-    else
-      ReadQvl(file.sPath, out, recent, cancelled);
+    if (file.bForeign) {
+      ReadForeign(file, bytes, out, recent, cancelled);
+    } else {
+      ReadQvl(bytes != nullptr ? RecordReader::fromBytes(*bytes) : RecordReader(file.sPath), out,
+              recent, cancelled);
+    }
   } catch (const RecordError&) {
     LogDropped(lcPlaylist());
   }
@@ -72,7 +76,7 @@ std::optional<ListRecords> ReadListFile(const ListFileToRead& file,
   ListRecords read;
   RecentName recent;
   WorkerThread worker(
-      [&](const std::atomic<bool>& cancelled) { Read(file, read, recent, cancelled); },
+      [&](const std::atomic<bool>& cancelled) { Read(file, nullptr, read, recent, cancelled); },
       file.bLowPriority);
   const bool bDone = worker.wait(FramePacer::kFrameMs, [&](bool) {
     if (std::optional<QString> name = recent.takeNew())
@@ -81,6 +85,14 @@ std::optional<ListRecords> ReadListFile(const ListFileToRead& file,
   });
   if (!bDone)
     return std::nullopt;
+  return read;
+}
+
+ListRecords ReadListRecords(const ListFileToRead& file, const QByteArray& bytes) {
+  ListRecords read;
+  RecentName recent;
+  const std::atomic<bool> never{false};
+  Read(file, &bytes, read, recent, never);
   return read;
 }
 

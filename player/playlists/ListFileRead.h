@@ -7,6 +7,7 @@
 //   std::optional<ListRecords> read =
 //       ReadListFile({sPath, bForeign, bLowPriority}, onRecord, stopRequested);
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -40,5 +41,9 @@ struct ListRecords {
 std::optional<ListRecords> ReadListFile(const ListFileToRead& file,
                                         const std::function<void(const QString&)>& onRecord,
                                         const std::function<bool()>& stopRequested);
+
+// The same reading, here and at once, of a list whose contents are already in memory:
+// file.sPath names the list (its format, and the folder its relative entries start from).
+ListRecords ReadListRecords(const ListFileToRead& file, const QByteArray& bytes);
 
 }  // namespace qvt

@@ -32,7 +32,9 @@ bool StartsWithDriveLetter(const QString& sPath) {
 }  // namespace
 
 QString DecodeListText(const QByteArray& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8);
+  // Stateless: bytes that end in the middle of a UTF-8 sequence are an error, not a sequence
+  // kept back for data that never comes.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(bytes);
   if (!utf8.hasError())
     return text;

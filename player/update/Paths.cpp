@@ -1,8 +1,10 @@
 #include "player/update/Paths.h"
 
 #include <QStringList>
+#include <functional>
 #include <optional>
 
+#include "shared/RecordNotation.h"
 #include "shared/RunMode.h"
 #include "shared/Services.h"
 
@@ -14,10 +16,21 @@ QString ServerAddress(const char* path) {
   return QStringLiteral(QVT_UPDATE_BASE_URL) + QLatin1String(path);
 }
 
+// Opens "paths.qvc": the program folder's file, or its contents already in memory.
+using PathsFile = std::function<RecordReader()>;
+
+PathsFile InProgramFolder(const Services& services) {
+  return [&services] { return RecordReader(ProgramFile(services, QStringLiteral("paths.qvc"))); };
+}
+
+PathsFile InMemory(const QByteArray& file) {
+  return [&file] { return RecordReader::fromBytes(file); };
+}
+
 // fieldFinal and fieldBeta are 0-based positions of the addresses for the two run modes.
-QString ByRunMode(const Services& services, int fieldFinal, int fieldBeta,
+QString ByRunMode(const Services& services, const PathsFile& open, int fieldFinal, int fieldBeta,
                   const QString& sDefault) {
-  const std::optional<QStringList> fields = RunMode::ReadPathsFields(services, 5);
+  const std::optional<QStringList> fields = RunMode::ReadFields(open, 5);
   if (!fields)
     return sDefault;
   const QString sRunMode = fields->at(0);
@@ -31,6 +44,11 @@ QString ByRunMode(const Services& services, int fieldFinal, int fieldBeta,
   MsgBox(services, QStringLiteral("Incorrect run mode found, run mode ~") + sRunMode +
                        QStringLiteral("~is not known"));
   return fields->at(fieldFinal);
+}
+
+QString MediaControlURL(const PathsFile& open) {
+  const std::optional<QStringList> fields = RunMode::ReadFields(open, 6);
+  return fields ? fields->at(5) : DefaultMediaControlURL();
 }
 
 }  // namespace
@@ -52,11 +70,19 @@ QString GetCommonControlsURL() {
 }
 
 QString GetFileListURL(const Services& services) {
-  return ByRunMode(services, 1, 3, DefaultFileListURL());
+  return ByRunMode(services, InProgramFolder(services), 1, 3, DefaultFileListURL());
+}
+
+QString GetFileListURL(const Services& services, const QByteArray& file) {
+  return ByRunMode(services, InMemory(file), 1, 3, DefaultFileListURL());
 }
 
 QString GetVersionFileURL(const Services& services) {
-  return ByRunMode(services, 2, 4, DefaultVersionFileURL());
+  return ByRunMode(services, InProgramFolder(services), 2, 4, DefaultVersionFileURL());
+}
+
+QString GetVersionFileURL(const Services& services, const QByteArray& file) {
+  return ByRunMode(services, InMemory(file), 2, 4, DefaultVersionFileURL());
 }
 
 QString GetRunMode(const Services& services) {
@@ -64,8 +90,11 @@ QString GetRunMode(const Services& services) {
 }
 
 QString GetMediaControlURL(const Services& services) {
-  const std::optional<QStringList> fields = RunMode::ReadPathsFields(services, 6);
-  return fields ? fields->at(5) : DefaultMediaControlURL();
+  return MediaControlURL(InProgramFolder(services));
+}
+
+QString GetMediaControlURL(const QByteArray& file) {
+  return MediaControlURL(InMemory(file));
 }
 
 }  // namespace qvt::Paths

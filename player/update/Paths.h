@@ -9,6 +9,7 @@
 // None of the operations fails: a missing or short "paths.qvc" gives the default address. The
 // file is read anew on every call, from the program folder of the services handed in.
 
+#include <QByteArray>
 #include <QString>
 
 namespace qvt {
@@ -34,5 +35,11 @@ QString GetMediaControlURL(const Services& services);
 // The channel whose updates this player takes: "BETA" when field 1 is that run mode (any
 // letter case), else "FINAL", whose addresses every other run mode uses. Says nothing.
 QString GetRunMode(const Services& services);
+
+// The first three over the contents of a "paths.qvc" already in memory rather than the program
+// folder's file.
+QString GetFileListURL(const Services& services, const QByteArray& file);
+QString GetVersionFileURL(const Services& services, const QByteArray& file);
+QString GetMediaControlURL(const QByteArray& file);
 
 }  // namespace qvt::Paths

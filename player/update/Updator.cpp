@@ -230,7 +230,11 @@ Result<FileList> ReadFileList(const QString& sPath) {
   QFile file(sPath);
   if (!file.open(QIODevice::ReadOnly))
     return Unexpected{QStringLiteral("The list of files could not be read.")};
-  RecordReader reader = RecordReader::fromBytes(WithoutTrailingBlanks(file.readAll()));
+  return ParseFileList(file.readAll());
+}
+
+Result<FileList> ParseFileList(const QByteArray& bytes) {
+  RecordReader reader = RecordReader::fromBytes(WithoutTrailingBlanks(bytes));
   FileList list;
   try {
     list.updater = ReadRecord(reader);

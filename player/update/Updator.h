@@ -28,6 +28,7 @@
 // may have up to downloader::kMostFileBytes. The user may stop any download: the update then
 // ends without a message, with nothing changed.
 
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -60,6 +61,8 @@ constexpr qint64 kMostFileListBytes = qint64{64} * 1024;
 // without its address, names a file it must not (see CheckName) or names one file twice. Blank
 // lines at its end are allowed.
 Result<FileList> ReadFileList(const QString& sPath);
+// The same over the list's contents already in memory.
+Result<FileList> ParseFileList(const QByteArray& bytes);
 // Succeeds for a name that may be written below the program folder, else fails with the reason
 // it may not: an empty name, an absolute one, or one that contains "..".
 Result<void> CheckName(const QString& sName);

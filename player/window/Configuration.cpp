@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -307,14 +308,14 @@ void ReportLoadFailure(const Services& services, MusicVariables& mv, const QStri
   bHasPlayList = false;
 }
 
-}  // namespace
-
-LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,
-                             bool& bHasPlayList) {
+// The load of LoadConfiguration over the reader that `open` makes. It is made inside the load,
+// so that a file that is missing or cannot be read ends with the load's own messages.
+LoadResult LoadFrom(const Services& services, MusicVariables& mv, IConfigurationHost& host,
+                    bool& bHasPlayList, const std::function<RecordReader()>& open) {
   Processor processor = ProcessorOf(services);
   bool bProgressShown = false;
   try {
-    RecordReader reader(ConfigurationPath(services));
+    RecordReader reader = open();
     const RecordReader file = reader;  // the whole file, for a list of another version
     const int16_t major = reader.readInt16();
     const int16_t minor = reader.readInt16();
@@ -352,6 +353,19 @@ LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConf
                       bHasPlayList, bProgressShown);
   }
   return LoadResult::Loaded;
+}
+
+}  // namespace
+
+LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,
+                             bool& bHasPlayList) {
+  return LoadFrom(services, mv, host, bHasPlayList,
+                  [&services] { return RecordReader(ConfigurationPath(services)); });
+}
+
+LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,
+                             bool& bHasPlayList, RecordReader file) {
+  return LoadFrom(services, mv, host, bHasPlayList, [&file] { return std::move(file); });
 }
 
 }  // namespace qvt::Configuration

@@ -8,6 +8,7 @@
 namespace qvt {
 
 class MusicVariables;
+class RecordReader;
 struct Services;
 
 // What the persistence needs of the player window.
@@ -50,6 +51,10 @@ enum class LoadResult {
 // Reads the configuration and the play list into mv and the window.
 LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,
                              bool& bHasPlayList);
+// The same over the records of a configuration file already opened (read from memory by the
+// checks of the reading).
+LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,
+                             bool& bHasPlayList, RecordReader file);
 
 }  // namespace Configuration
 }  // namespace qvt

@@ -31,14 +31,16 @@ std::optional<ResumePoint> LoadResumePoint(const Services& services) {
   if (!PlainFileExists(files(services), path))
     return std::nullopt;
   std::optional<ResumePoint> point;
-  TryStep(lcPlayback(), [&] {
-    RecordReader reader(path);
-    QString sPath = reader.readText();
-    const double dSeconds = reader.readDouble();
-    if (std::isfinite(dSeconds) && dSeconds > 0)
-      point = ResumePoint{std::move(sPath), dSeconds};
-  });
+  TryStep(lcPlayback(), [&] { point = ReadResumePoint(RecordReader(path)); });
   return point;
+}
+
+std::optional<ResumePoint> ReadResumePoint(RecordReader reader) {
+  QString sPath = reader.readText();
+  const double dSeconds = reader.readDouble();
+  if (std::isfinite(dSeconds) && dSeconds > 0)
+    return ResumePoint{std::move(sPath), dSeconds};
+  return std::nullopt;
 }
 
 }  // namespace qvt

@@ -8,6 +8,7 @@
 
 namespace qvt {
 
+class RecordReader;
 struct Services;
 
 struct ResumePoint {
@@ -23,5 +24,8 @@ void SaveResumePoint(const Services& services, const std::optional<ResumePoint>&
 
 // The point kept, or nothing when there is none or it cannot be read.
 std::optional<ResumePoint> LoadResumePoint(const Services& services);
+// The point a file of those records holds, or nothing for a position that is not above zero.
+// Throws RecordError when the records cannot be read.
+std::optional<ResumePoint> ReadResumePoint(RecordReader reader);
 
 }  // namespace qvt

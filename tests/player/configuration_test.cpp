@@ -8,6 +8,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "player/window/Configuration.h"
+#include "shared/RecordNotation.h"
 #include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/TestFiles.h"
@@ -150,6 +151,34 @@ TEST_F(ConfigurationTest, AnotherVersionKeepsItsListForTheUpgrade) {
     EXPECT_EQ(GlobalMethods::GetSkipMode(test::PlayList()), 0);
     if (c.lastIndex == 1) {
       EXPECT_EQ(test::PlayList().sSongNames()[1], "b.mp3");
+    }
+  }
+}
+
+// A file already in memory, whole or taken in blocks, loads as the file does: of this version
+// and of another.
+TEST_F(ConfigurationTest, AFileInMemoryLoadsAsTheFileDoes) {
+  const QByteArray options = "1\r\n#TRUE#,#TRUE#,#FALSE#\r\n3\r\n#TRUE#\r\n#FALSE#\r\n#FALSE#\r\n";
+  const QByteArray songs = "1\r\n\"/a.mp3\",\"a.mp3\"\r\n\"/b.mp3\",\"b.mp3\"\r\n";
+  for (const QByteArray& bytes : {"1,33,1\r\n" + options + songs, "1,32,0\r\n" + options + songs}) {
+    WriteAll(ConfigPath(), bytes);
+    const Configuration::LoadResult fromFile = Load();
+    const std::vector<QString> names = test::PlayList().sSongNames().items();
+    const FakeHost fromFileHost = loaded;
+    const QStringList messages = fake.dialogs.texts();
+    ASSERT_EQ(names.size(), 2u);
+    for (RecordReader memory : {RecordReader::fromBytes(bytes), RecordReader::inBlocks(bytes, 3)}) {
+      fake.dialogs.shown.clear();
+      test::PlayList().resetAll();
+      test::PlayList().setLastIndex(-1);
+      loaded = FakeHost();
+      EXPECT_EQ(Configuration::LoadConfiguration(qvt::platform(), test::PlayList(), loaded,
+                                                 bHasPlayList, std::move(memory)),
+                fromFile);
+      EXPECT_EQ(test::PlayList().sSongNames().items(), names);
+      EXPECT_EQ(loaded.position, fromFileHost.position);
+      EXPECT_EQ(loaded.random, fromFileHost.random);
+      EXPECT_EQ(fake.dialogs.texts(), messages);
     }
   }
 }

@@ -205,6 +205,13 @@ TEST(MovedSongs, FilesBelowStopsWhenCancelled) {
   EXPECT_LT(FilesBelow(dir.path(), cancelled).files.size(), 20u);
 }
 
+// Windows-1252 bytes that would begin a UTF-8 sequence at the very end are the list's last
+// letters, not the start of a character still to come.
+TEST(PortableLists, AWindowsListEndingInALetterAboveAsciiKeepsIt) {
+  EXPECT_EQ(DecodeListText("Caf\xE9"), "Café");
+  EXPECT_EQ(DecodeListText("a.mp3\r\n\xC3"), "a.mp3\r\nÃ");
+}
+
 TEST(PortableLists, WindowsListsReadHere) {
   EXPECT_EQ(DecodeListText("Caf\xC3\xA9"), "Café");
   EXPECT_EQ(DecodeListText("\xDC"

@@ -15,6 +15,7 @@
 #include "player/playlists/EditorView.h"
 #include "player/playlists/ForeignList.h"
 #include "player/playlists/ListFile.h"
+#include "player/playlists/ListFileRead.h"
 #include "player/playlists/PlayListEditor.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
@@ -302,6 +303,49 @@ TEST_F(PlayListFile, OtherPlayersListsLoadWhatTheyCan) {
   view.current = "a.m3u";
   PlayListEditor(qvt::platform(), test::PlayList(), view).AddClick();
   EXPECT_EQ(Listed(), (std::vector<QString>{"Blue Song", "red.ogg", "First", "b.mp3"}));
+}
+
+// A list in memory gives the records its file gives: a .qvl, and another player's list.
+TEST_F(PlayListFile, ListsInMemoryReadAsTheirFilesDo) {
+  const struct {
+    const char* name;
+    QByteArray bytes;
+  } lists[] = {
+      {"a.qvl", "2\r\n\"/m/a.mp3\",\"a\"\r\n\"/m/b, c.mp3\",\"b, c\"\r\n"},
+      {"b.m3u", "#EXTINF:1,One\r\none.mp3\r\nhttp://x/y\r\n/m/two.mp3"},
+  };
+  for (const auto& list : lists) {
+    ASSERT_TRUE(WriteAll(In(list.name), list.bytes));
+    const ListFileToRead file{In(list.name), IsForeignListName(list.name)};
+    const std::optional<ListRecords> fromFile = ReadListFile(file, [](const QString&) {}, {});
+    ASSERT_TRUE(fromFile.has_value());
+    const ListRecords inMemory = ReadListRecords(file, list.bytes);
+    EXPECT_EQ(inMemory.paths.items(), fromFile->paths.items()) << list.name;
+    EXPECT_EQ(inMemory.names.items(), fromFile->names.items()) << list.name;
+    EXPECT_EQ(inMemory.dblSkipped, fromFile->dblSkipped) << list.name;
+    EXPECT_EQ(inMemory.bComplete, fromFile->bComplete) << list.name;
+  }
+}
+
+// An entry whose name begins with ":" is a file of the list's folder like any other, in every
+// format (Qt's own paths take such a name for one of its resources).
+TEST(ForeignListEntries, NamesBeginningWithAColonAreFilesOfTheListsFolder) {
+  const struct {
+    const char* list;
+    QByteArray bytes;
+  } cases[] = {
+      {"/m/l/a.m3u", "#EXTM3U\n:one.mp3\n"},
+      {"/m/l/a.pls", "[playlist]\nFile1=:one.mp3\n"},
+      {"/m/l/a.xspf",
+       "<playlist><trackList><track><location>:one.mp3</location></track></trackList>"
+       "</playlist>"},
+  };
+  for (const auto& c : cases) {
+    const ForeignList list = ReadForeignList(c.list, c.bytes);
+    ASSERT_EQ(list.entries.size(), 1u) << c.list;
+    EXPECT_EQ(list.entries[0].sPath, "/m/l/:one.mp3") << c.list;
+    EXPECT_EQ(list.entries[0].sName, ":one.mp3") << c.list;
+  }
 }
 
 // A .qvl exported as M3U8 loads back as the same songs, even paths an M3U line cannot hold

@@ -93,6 +93,27 @@ TEST_F(UpdateClient, PathsFromPathsFile) {
   EXPECT_TRUE(list.endsWith("/files/QVT/FileList.txt"));
 }
 
+// The contents of a paths.qvc in memory give the addresses, and the messages, the file gives.
+TEST_F(UpdateClient, PathsFromContentsInMemory) {
+  const QByteArray files[] = {"\"beta\"\r\n\"a\",\"b\"\r\n\"c\",\"d\"\r\n",
+                              "\"TEST\",\"a\",\"b\",\"c\",\"d\",\"m\"", "\"FINAL\",\"a\"", ""};
+  for (const QByteArray& file : files) {
+    Write("paths.qvc", file);
+    fake.dialogs.shown.clear();
+    const QStringList fromFile = {Paths::GetFileListURL(qvt::platform()),
+                                  Paths::GetVersionFileURL(qvt::platform()),
+                                  Paths::GetMediaControlURL(qvt::platform())};
+    const QStringList messages = fake.dialogs.texts();
+    fake.dialogs.shown.clear();
+    EXPECT_EQ((QStringList{Paths::GetFileListURL(qvt::platform(), file),
+                           Paths::GetVersionFileURL(qvt::platform(), file),
+                           Paths::GetMediaControlURL(file)}),
+              fromFile)
+        << file.constData();
+    EXPECT_EQ(fake.dialogs.texts(), messages);
+  }
+}
+
 // ---- version check ---------------------------------------------------------------------------
 
 TEST_F(UpdateClient, VersionComparisonAgainstTheRunningVersion) {

@@ -70,6 +70,26 @@ TEST_F(ReadINI, FindsTheValueAfterTheSectionHeader) {
   EXPECT_EQ(numbers().InUse(), 0);
 }
 
+// The text of a file in memory gives the file's value, whatever the blocks it is taken in.
+TEST_F(ReadINI, DataInMemoryGivesTheValueOfTheFile) {
+  const struct {
+    QByteArray file;
+    QString key;
+  } rows[] = {
+      {"\xEF\xBB\xBF[S]\r\nk = v=w\r\n", "k"},
+      {"k=0\r[S]\rk\rk=1", "k"},
+      {"[S]\r\n=x\r\n", ""},
+      {"[T]\nk=1\n", "k"},
+  };
+  for (const auto& row : rows) {
+    writeBytes(row.file);
+    const Variant expected = fm.ReadINI(path, "S", row.key);
+    for (const qsizetype block : {1, 2, 3, 1 << 16})
+      EXPECT_EQ(Variant(fm.ReadINIData(row.file, "S", row.key, block)), expected) << block;
+  }
+  EXPECT_EQ(numbers().InUse(), 0);
+}
+
 TEST_F(WriteINI, ReplacesOrAddsOneLineAndLeavesTheRest) {
   const struct {
     QByteArray before;

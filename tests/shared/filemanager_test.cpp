@@ -209,6 +209,28 @@ TEST(Reading, LinesEndAtCrCrLfOrLf) {
     EXPECT_EQ(allLines(fake, row.bytes), row.lines);
 }
 
+// Data in memory gives the lines of the same bytes in a file, whatever the blocks it is taken in,
+// and holds a file number only while it is open.
+TEST(Reading, DataInMemoryReadsAsTheFileDoes) {
+  FakePlatform fake;
+  const char bytes[] =
+      "\xEF\xBB\xBF"
+      "1,\"a\"\r\n\r\nb\rc\n\xFF\0,d\r";
+  const QByteArray data(bytes, sizeof bytes - 1);
+  const QStringList lines = allLines(fake, data);
+  for (const qsizetype block : {1, 2, 3, 4, 7, 1 << 16}) {
+    clsFileManager fm(platform());
+    ASSERT_EQ(fm.OpenData(data, block), 0);
+    EXPECT_EQ(FileNumbersOf(platform()).InUse(), 1);
+    QStringList read;
+    while (fm.ReadNextLine())
+      read << fm.currentLine();
+    EXPECT_EQ(read, lines) << "in blocks of " << block;
+    EXPECT_TRUE(fm.CloseFile(true));
+    EXPECT_EQ(FileNumbersOf(platform()).InUse(), 0);
+  }
+}
+
 TEST(Reading, HostileFilesNeverCrash) {
   FakePlatform fake;
   QByteArray garbage(64 * 1024, '\0');

@@ -161,6 +161,29 @@ TEST(RecordNotation, RoundTripsTextAndNumbersExactly) {
   EXPECT_EQ(r.size(), QFileInfo(fake.path("rt.qvs")).size());
 }
 
+// Data in memory taken in blocks reads as the same bytes in a file do, copies going on from
+// where they are included; data in memory tells its size as a file does.
+TEST(RecordReader, DataInMemoryReadsAsTheFileDoes) {
+  FakePlatform fake;
+  const QString path = fake.path("blocks.qvs");
+  const QByteArray data =
+      "\xEF\xBB\xBF"
+      "1,\"a\r\nb\",#TRUE#\r\n  x y  ,2.5\r3\n\"unclosed";
+  writeAll(path, data);
+  for (const qint64 block : {1, 2, 3, 5, 64}) {
+    RecordReader file(path, block);
+    std::optional<RecordReader> memory;
+    memory.emplace(RecordReader::inBlocks(data, block));
+    EXPECT_EQ(memory->size(), file.size());
+    for (const char* t = "ITBRTDISTT"; *t != 0; ++t) {
+      EXPECT_EQ(readAs(*memory, *t), readAs(file, *t)) << *t << " in blocks of " << block;
+      memory.emplace(RecordReader(*memory));
+    }
+    EXPECT_TRUE(memory->atEnd());
+  }
+  EXPECT_EQ(RecordReader::fromBytes(data).size(), data.size());
+}
+
 TEST(RecordReader, OpenFailuresAreDistinct) {
   FakePlatform fake;
   auto kindOf = [](const QString& path) {
