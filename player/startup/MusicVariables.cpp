@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <numeric>
 #include <stdexcept>
 
 #include "platform/base/Check.h"
@@ -25,17 +26,59 @@ void EraseExisting(SongArray& songs, std::vector<std::size_t> ascending) {
   songs.eraseSorted(ascending);
 }
 
+struct RowRun {
+  int first;
+  int last;
+};
+
+// Past this many runs of rows a removal is announced as one change of the layout.
+constexpr std::size_t kMaxAnnouncedRuns = 64;
+
+// Consecutive subscripts (ascending, distinct) as runs of rows.
+std::vector<RowRun> RunsOf(const std::vector<std::size_t>& ascending) {
+  std::vector<RowRun> runs;
+  for (const std::size_t k : ascending) {
+    const int row = static_cast<int>(k);
+    if (!runs.empty() && runs.back().last + 1 == row)
+      runs.back().last = row;
+    else
+      runs.push_back({row, row});
+  }
+  return runs;
+}
+
 }  // namespace
 
 MusicVariables::MusicVariables(QObject* parent) : QAbstractListModel(parent) {}
 
 MusicVariables::~MusicVariables() = default;
 
-int MusicVariables::rows() const {
-  if (!(dblLastIndex_ >= 0))
+int MusicVariables::rowsFor(double dblLast, std::size_t names) {
+  if (!(dblLast >= 0))
     return 0;
-  const double count = std::min(dblLastIndex_ + 1, static_cast<double>(sSongNames_.size()));
+  const double count = std::min(dblLast + 1, static_cast<double>(names));
   return static_cast<int>(std::min(count, static_cast<double>(INT_MAX)));
+}
+
+int MusicVariables::rows() const {
+  return rowsFor(dblLastIndex_, sSongNames_.size());
+}
+
+template <class Edit>
+void MusicVariables::changeRowCount(int after, Edit edit) {
+  // The rows below both counts keep their names; rows come or go at the end.
+  const int before = rows();
+  if (after > before) {
+    beginInsertRows(QModelIndex(), before, after - 1);
+    edit();
+    endInsertRows();
+  } else if (after < before) {
+    beginRemoveRows(QModelIndex(), after, before - 1);
+    edit();
+    endRemoveRows();
+  } else {
+    edit();
+  }
 }
 
 int MusicVariables::rowCount(const QModelIndex& parent) const {
@@ -162,6 +205,10 @@ bool MusicVariables::removeAt(std::size_t k) {
   return bEmpty;
 }
 
+bool MusicVariables::isWhole() const {
+  return dblLastIndex_ >= -1 && static_cast<double>(rows()) == dblLastIndex_ + 1;
+}
+
 void MusicVariables::removeSorted(std::vector<std::size_t> ascending) {
   // Songs above the last index are no longer in the list; removing from the top, the first
   // one still in the list keeps every lower one in it.
@@ -169,21 +216,72 @@ void MusicVariables::removeSorted(std::vector<std::size_t> ascending) {
     ascending.pop_back();
   if (ascending.empty())
     return;
-  changeAll([&] {
-    dblLastIndex_ -= static_cast<double>(ascending.size());
-    if (dblLastIndex_ <= -1) {
-      sSongPaths_.resize(1);
-      sSongNames_.resize(1);
-      return;
-    }
+  if (!isWhole()) {
+    // The arrays and the last index disagree: the rows are not the subscripts.
+    changeAll([&] { eraseSongs(ascending); });
+    return;
+  }
+  const std::vector<RowRun> runs = RunsOf(ascending);
+  if (runs.size() > kMaxAnnouncedRuns) {
+    removeScattered(ascending);
+    return;
+  }
+  // From the bottom up, so that each run's rows are still where the subscripts say.
+  for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+    beginRemoveRows(QModelIndex(), run->first, run->last);
+    std::vector<std::size_t> rows(static_cast<std::size_t>(run->last - run->first + 1));
+    std::iota(rows.begin(), rows.end(), static_cast<std::size_t>(run->first));
+    eraseSongs(rows);
+    changed();
+    endRemoveRows();
+  }
+}
+
+void MusicVariables::eraseSongs(const std::vector<std::size_t>& ascending) {
+  dblLastIndex_ -= static_cast<double>(ascending.size());
+  if (dblLastIndex_ <= -1) {
+    sSongPaths_.resize(1);
+    sSongNames_.resize(1);
+  } else {
     EraseExisting(sSongNames_, ascending);
     EraseExisting(sSongPaths_, ascending);
     sSongPaths_.resize(ArrayCount(dblLastIndex_));
     sSongNames_.resize(ArrayCount(dblLastIndex_));
-  });
+  }
+  changed();
+}
+
+void MusicVariables::removeScattered(const std::vector<std::size_t>& ascending) {
+  // Announcing thousands of runs one by one would move the rest of the list once per run;
+  // one pass moves it once, and the views keep their current and selected rows through the
+  // persistent indexes, moved down past the songs that went.
+  Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (const QModelIndex& held : before) {
+    const auto row = static_cast<std::size_t>(held.row());
+    const auto at = std::lower_bound(ascending.begin(), ascending.end(), row);
+    const bool gone = at != ascending.end() && *at == row;
+    const auto moved = static_cast<int>(row - static_cast<std::size_t>(at - ascending.begin()));
+    after.push_back(gone ? QModelIndex() : index(moved, held.column()));
+  }
+  eraseSongs(ascending);
+  changePersistentIndexList(before, after);
+  Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void MusicVariables::clear() {
+  const int before = rows();
+  if (before > 0 && isWhole()) {
+    beginRemoveRows(QModelIndex(), 0, before - 1);
+    dblLastIndex_ = -1;
+    sSongPaths_.resize(1);
+    sSongNames_.resize(1);
+    changed();
+    endRemoveRows();
+    return;
+  }
   changeAll([&] {
     dblLastIndex_ = -1;
     sSongPaths_.resize(1);
@@ -204,33 +302,20 @@ void MusicVariables::replaceAll(std::vector<QString> paths, std::vector<QString>
 void MusicVariables::setLastIndex(double dblLast) {
   if (dblLast == dblLastIndex_)
     return;
-  changeAll([&] { dblLastIndex_ = dblLast; });
+  changeRowCount(rowsFor(dblLast, sSongNames_.size()), [&] {
+    dblLastIndex_ = dblLast;
+    changed();
+  });
 }
 
 void MusicVariables::resizeArrays(std::size_t count) {
   if (count == sSongPaths_.size() && count == sSongNames_.size())
     return;
-  // The rows below both counts keep their names; rows come or go at the end.
-  const int before = rows();
-  const double listed = dblLastIndex_ >= 0 ? dblLastIndex_ + 1 : 0;
-  const int after =
-      static_cast<int>(std::min({listed, static_cast<double>(count), double{INT_MAX}}));
-  const auto edit = [&] {
+  changeRowCount(rowsFor(dblLastIndex_, count), [&] {
     sSongPaths_.resize(count);
     sSongNames_.resize(count);
     changed();
-  };
-  if (after > before) {
-    beginInsertRows(QModelIndex(), before, after - 1);
-    edit();
-    endInsertRows();
-  } else if (after < before) {
-    beginRemoveRows(QModelIndex(), after, before - 1);
-    edit();
-    endRemoveRows();
-  } else {
-    edit();
-  }
+  });
 }
 
 void MusicVariables::setSongPath(std::size_t i, const QString& sPath) {

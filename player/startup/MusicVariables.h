@@ -13,6 +13,9 @@
 //   mv.append(QStringLiteral("/music/a.mp3"), QStringLiteral("a.mp3"));  // rowsInserted
 //   mv.sSongNames()[0];                                                  // "a.mp3"
 //   mv.removeAt(0);                                                      // rowsRemoved
+//
+// A removal is announced as the runs of rows that go, never as a reset, so that a view keeps
+// its place and its selection.
 
 #include <QAbstractListModel>
 #include <QString>
@@ -121,9 +124,19 @@ class MusicVariables : public QAbstractListModel {
   friend struct MusicVariablesTestAccess;
   // The rows a view shows: songs 0 to dblLastIndex, as far as the names go.
   int rows() const;
+  static int rowsFor(double dblLast, std::size_t names);
+  // True when the rows are exactly songs 0 to dblLastIndex (the arrays hold them all).
+  bool isWhole() const;
   // Runs a change of the list that leaves every row as it was or is announced as a reset.
   template <class Change>
   void changeAll(Change change);
+  // Runs a change that leaves `after` rows, the rows below both counts as they were.
+  template <class Edit>
+  void changeRowCount(int after, Edit edit);
+  // Removes the songs at the subscripts from both arrays and lowers the last index.
+  void eraseSongs(const std::vector<std::size_t>& ascending);
+  // Removes songs spread over many runs in one pass, announced as a change of the layout.
+  void removeScattered(const std::vector<std::size_t>& ascending);
   void changed() { ++changeStamp_; }
 
   SongArray sSongPaths_;

@@ -88,6 +88,23 @@ TEST(MusicVariablesModel, EveryEditIsAnnouncedToItsViews) {
        [&] {
          mv.appendAll(SongArray(songs({"/m/f", "/m/g"})), SongArray(songs({"f"})));
        }},
+      {"append many",
+       [&] {
+         std::vector<QString> many;
+         for (int i = 0; i < 400; ++i)
+           many.push_back(QString::number(i));
+         mv.appendAll(SongArray(many), SongArray(many));
+       }},
+      {"remove songs in many places",
+       [&] {
+         const QPersistentModelIndex kept = view.index(301, 0);
+         const QString name = kept.data().toString();
+         std::vector<std::size_t> everyThird;
+         for (std::size_t k = 0; k < 400; k += 3)
+           everyThird.push_back(k);
+         mv.removeSorted(everyThird);
+         EXPECT_EQ(kept.data().toString(), name) << "a held row follows its song";
+       }},
       {"back to the start", [&] { mv.resetAll(); }},
   };
   for (const auto& e : edits) {

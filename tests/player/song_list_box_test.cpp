@@ -1,6 +1,8 @@
 #include "player/playlists/SongListBox.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <stdexcept>
@@ -71,6 +73,49 @@ TEST(SongListBox, DoubleClickOnAnEntrySelectsItAndSignals) {
 
   QTest::mouseDClick(lst.viewport(), Qt::LeftButton, {}, QPoint(100, 190));  // below the rows
   EXPECT_EQ(spy.count(), 1);
+}
+
+// A view of a play list of a million songs keeps its place and its selection when songs go:
+// the removal reaches it as rows removed (or, for songs in many places, as rows moved), never
+// as a reset, which would scroll it to the top and clear the selection.
+TEST(SongListBox, RemovingSongsKeepsTheViewsPlaceAndSelection) {
+  constexpr std::size_t kSongs = 1'000'000;
+  constexpr int kSelected = 500'000;
+  std::vector<std::size_t> scattered;  // songs in far more places than one at a time
+  for (std::size_t k = 1; k < kSongs; k += 997)
+    scattered.push_back(k);
+  const struct {
+    const char* removal;
+    std::vector<std::size_t> songs;
+  } removals[] = {
+      {"one song above the view", {10}},
+      {"one song below the view", {kSongs - 5}},
+      {"a run of songs just above the selection", {499'990, 499'991, 499'992}},
+      {"songs in many places", scattered},
+  };
+  for (const auto& r : removals) {
+    SCOPED_TRACE(r.removal);
+    MusicVariables mv;
+    mv.clear();
+    const std::vector<QString> names = Names(static_cast<int>(kSongs));
+    mv.appendAll(SongArray(names), SongArray(names));
+    SongListBox lst;
+    lst.ShowModel(&mv);
+    lst.resize(300, 200);
+    lst.show();
+    lst.SetListIndex(kSelected);
+    QApplication::processEvents();
+    const int scroll = lst.verticalScrollBar()->value();
+    ASSERT_GT(scroll, 0);
+
+    mv.removeSorted(r.songs);
+    QApplication::processEvents();
+    EXPECT_EQ(mv.dblLastIndex(), static_cast<double>(kSongs - r.songs.size()) - 1);
+    EXPECT_EQ(lst.verticalScrollBar()->value(), scroll);
+    ASSERT_NE(lst.ListIndex(), -1);
+    EXPECT_EQ(lst.List(lst.ListIndex()), names[kSelected]);
+    EXPECT_EQ(lst.currentIndex().data().toString(), names[kSelected]);
+  }
 }
 
 }  // namespace
