@@ -105,9 +105,31 @@ CompactTexts::Record CompactTexts::record(std::uint64_t offset) const {
   return r;
 }
 
+std::optional<CompactTexts::Record> CompactTexts::fileNameRecord(std::size_t i) const {
+  const CompactTexts* paths = link_.source;
+  if (paths == nullptr || i >= paths->records_.size())
+    return std::nullopt;
+  const std::uint64_t offset = paths->records_[i];
+  if (offset == kEmptyText || offset == kFileNameText)
+    return std::nullopt;
+  const Record r = paths->record(offset);
+  if (r.raw || r.length == 0)
+    return std::nullopt;
+  return r;
+}
+
 template <class Buffer>
 void CompactTexts::decodeInto(std::size_t i, Buffer& buffer) const {
   const std::uint64_t offset = records_[i];
+  if (offset == kFileNameText) {
+    const std::optional<Record> name = fileNameRecord(i);
+    const qsizetype length = name ? name->length : 0;
+    buffer.resize(length);
+    auto* start = reinterpret_cast<QChar*>(buffer.data());
+    if (name)
+      buffer.resize(DecodeUtf8(QByteArrayView(name->bytes, length), start) - start);
+    return;
+  }
   if (offset == kEmptyText) {
     buffer.resize(0);
     return;
@@ -135,6 +157,41 @@ QString CompactTexts::text(std::size_t i) const {
 }
 
 // ---- writing ----
+
+CompactTexts::FileNameLink& CompactTexts::FileNameLink::operator=(const FileNameLink& other) {
+  if (this == &other)
+    return *this;
+  owned.reset();
+  source = nullptr;
+  if (other.source != nullptr) {
+    owned = std::make_shared<const CompactTexts>(*other.source);
+    source = owned.get();
+  }
+  return *this;
+}
+
+void CompactTexts::takeFileNamesFrom(const CompactTexts* paths) {
+  link_.owned.reset();
+  link_.source = paths;
+}
+
+void CompactTexts::storeOwnText(std::size_t i) {
+  if (records_[i] != kFileNameText)
+    return;
+  const QString own = text(i);
+  records_[i] = append(own);
+}
+
+std::uint64_t CompactTexts::store(std::size_t i, QStringView value) {
+  // UTF-8 never has fewer bytes than the UTF-16 code units of the same text. A file name that
+  // starts with a byte order mark is left to its own record: it decodes as text.
+  const std::optional<Record> name = value.isEmpty() ? std::nullopt : fileNameRecord(i);
+  if (name && name->length >= value.size() &&
+      !QByteArrayView(name->bytes, name->length).startsWith("\xEF\xBB\xBF") &&
+      QAnyStringView::equal(value, QUtf8StringView(name->bytes, name->length)))
+    return kFileNameText;
+  return append(value);
+}
 
 void CompactTexts::reserveMore(std::size_t count, std::size_t bytesEach) {
   records_.reserve(records_.size() + count);
@@ -200,7 +257,7 @@ std::uint32_t CompactTexts::folderOf(QByteArrayView bytes) {
 }
 
 void CompactTexts::release(std::uint64_t offset) {
-  if (offset == kEmptyText)
+  if (offset == kEmptyText || offset == kFileNameText)
     return;
   const Record r = record(offset);
   arenaGarbage_ += r.total;
@@ -214,7 +271,7 @@ void CompactTexts::compactArena() {
   QByteArray live;
   live.reserve(arena_.size() - static_cast<qsizetype>(arenaGarbage_));
   for (std::uint64_t& offset : records_) {
-    if (offset == kEmptyText)
+    if (offset == kEmptyText || offset == kFileNameText)
       continue;
     const Record r = record(offset);
     const char* start = arena_.constData() + offset;
@@ -226,12 +283,12 @@ void CompactTexts::compactArena() {
 }
 
 void CompactTexts::push_back(QStringView value) {
-  records_.push_back(append(value));
+  records_.push_back(store(records_.size(), value));
 }
 
 void CompactTexts::set(std::size_t i, QStringView value) {
   const std::uint64_t old = records_[i];
-  records_[i] = append(value);
+  records_[i] = store(i, value);
   release(old);
   compactArena();
 }

@@ -11,6 +11,13 @@
 //
 // `raw` marks a text that UTF-8 cannot carry exactly (an unpaired surrogate): its UTF-16 code
 // units are stored as they are, without a folder part. An empty text takes no record at all.
+//
+// The song names of a list are mostly the file names of its paths. Texts told to take their
+// file names from another sequence (the paths) store an element equal to the file name of that
+// sequence's element at the same index as a mark alone, no record. The owner keeps the two
+// sequences in step: the same elements erased, and an element's own text stored (storeOwnText)
+// before the other sequence's element at its index changes. A copy takes a copy of the other
+// sequence with it, so that it stands alone (a snapshot for another thread).
 // Replaced and removed records stay in the arena as garbage until it outweighs the live part;
 // the arena is then rewritten, so every change costs amortised time in the size of its text.
 
@@ -21,6 +28,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace qvt {
@@ -47,12 +56,21 @@ class CompactTexts {
   // Removes the elements at the given indexes (ascending, distinct, below size()).
   void eraseSorted(const std::vector<std::size_t>& ascending);
   void reserve(std::size_t count) { records_.reserve(count); }
+
+  // Elements equal to the file name of `paths`' element at the same index are stored as a mark
+  // from now on (nullptr: none are). The marks already stored then refer to `paths`.
+  void takeFileNamesFrom(const CompactTexts* paths);
+  // The sequence the file names come from, unless it is a copy this object owns.
+  const CompactTexts* fileNameSource() const { return link_.owned ? nullptr : link_.source; }
+  // Stores element i's text itself when it is a file name mark.
+  void storeOwnText(std::size_t i);
   // Room for `count` more texts of about `bytesEach` stored bytes, so that adding them moves
   // nothing already stored.
   void reserveMore(std::size_t count, std::size_t bytesEach);
 
  private:
   static constexpr std::uint64_t kEmptyText = std::numeric_limits<std::uint64_t>::max();
+  static constexpr std::uint64_t kFileNameText = kEmptyText - 1;
   static constexpr std::uint32_t kNoFolder = 0;
 
   // A record read back: its folder (kNoFolder or the folder's number + 1) and its bytes.
@@ -73,6 +91,11 @@ class CompactTexts {
   template <class Buffer>
   void decodeInto(std::size_t i, Buffer& buffer) const;
   Record record(std::uint64_t offset) const;
+  // The record of element i of the file name source when it can stand for a name: stored, not
+  // raw, and the folder part left out.
+  std::optional<Record> fileNameRecord(std::size_t i) const;
+  // The value stored as element i: a file name mark, or a record appended.
+  std::uint64_t store(std::size_t i, QStringView value);
   std::uint64_t append(QStringView value);
   void release(std::uint64_t offset);
   void compactArena();
@@ -102,6 +125,19 @@ class CompactTexts {
   std::vector<std::uint32_t> slots_;
   std::size_t foldersInUse_ = 0;
   std::uint32_t lastFolder_ = kNoFolder;  // the folder found or added last
+
+  // Where file name marks are read: the owner's paths, or a copy of them this object owns.
+  struct FileNameLink {
+    const CompactTexts* source = nullptr;
+    std::shared_ptr<const CompactTexts> owned;
+    FileNameLink() = default;
+    FileNameLink(const FileNameLink& other) { *this = other; }
+    FileNameLink& operator=(const FileNameLink& other);
+    FileNameLink(FileNameLink&&) noexcept = default;
+    FileNameLink& operator=(FileNameLink&&) noexcept = default;
+    ~FileNameLink() = default;
+  };
+  FileNameLink link_;
 };
 
 }  // namespace qvt

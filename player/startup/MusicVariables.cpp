@@ -49,7 +49,10 @@ std::vector<RowRun> RunsOf(const std::vector<std::size_t>& ascending) {
 
 }  // namespace
 
-MusicVariables::MusicVariables(QObject* parent) : QAbstractListModel(parent) {}
+MusicVariables::MusicVariables(QObject* parent) : QAbstractListModel(parent) {
+  // Most names are their path's file name: those take no room of their own.
+  sSongNames_.shareFileNamesOf(sSongPaths_);
+}
 
 MusicVariables::~MusicVariables() = default;
 
@@ -135,6 +138,8 @@ void MusicVariables::appendAll(SongArray paths, SongArray names) {
   const std::size_t added = paths.size();
   if (added == 0)
     return;
+  // Names that a reader kept as its paths' file names read them from here on.
+  names.shareFileNamesOf(paths);
   names.resize(added);
   const int before = rows();
   const bool whole = dblLastIndex_ >= -1 && static_cast<double>(before) == dblLastIndex_ + 1;
@@ -161,6 +166,7 @@ void MusicVariables::appendAll(SongArray paths, SongArray names) {
   if (first == 0) {
     sSongPaths_ = std::move(paths);
     sSongNames_ = std::move(names);
+    sSongNames_.shareFileNamesOf(sSongPaths_);
   } else {
     sSongPaths_.resize(first + added);
     sSongNames_.resize(first + added);
@@ -319,6 +325,7 @@ void MusicVariables::resizeArrays(std::size_t count) {
 }
 
 void MusicVariables::setSongPath(std::size_t i, const QString& sPath) {
+  sSongNames_.storeOwnText(i);  // a name kept as the old file name stays that name
   sSongPaths_.set(i, sPath);
   changed();
 }
@@ -342,7 +349,8 @@ void MusicVariables::setCurrentSong(double dblIndex) {
 void MusicVariables::resetAll() {
   changeAll([&] {
     sSongPaths_.clear();
-    sSongNames_.clear();
+    sSongNames_ = SongArray();
+    sSongNames_.shareFileNamesOf(sSongPaths_);
     dblLastIndex_ = 0;
   });
   dblCurrentSong_ = 0;

@@ -47,12 +47,20 @@ bool SongArray::operator==(const std::vector<QString>& other) const {
 }
 
 SongArray& SongArray::operator=(const std::vector<QString>& values) {
+  const CompactTexts* fileNames = texts_.fileNameSource();
   texts_ = CompactTexts();
+  texts_.takeFileNamesFrom(fileNames);
   texts_.reserve(values.size());
   for (const QString& value : values)
     texts_.push_back(value);
   touch(0);
   return *this;
+}
+
+void SongArray::storeOwnTexts() {
+  for (std::size_t i = 0; i < texts_.size(); ++i)
+    texts_.storeOwnText(i);
+  texts_.takeFileNamesFrom(nullptr);
 }
 
 void SongArray::push_back(const QString& value) {

@@ -90,6 +90,16 @@ class SongArray {
   void reserveMore(std::size_t count, std::size_t bytesEach) {
     texts_.reserveMore(count, bytesEach);
   }
+  // Elements equal to the file name of `paths`' element at the same index are kept as a mark
+  // (see CompactTexts): for the names beside the paths of a list. The owner keeps the two in
+  // step and calls storeOwnText(i) before it changes path i alone.
+  void shareFileNamesOf(const SongArray& paths) { texts_.takeFileNamesFrom(&paths.texts_); }
+  void storeOwnText(std::size_t i) {
+    if (i < texts_.size())
+      texts_.storeOwnText(i);
+  }
+  // Every element's text stored in this array itself, and no more marks made.
+  void storeOwnTexts();
   // Removes element i (the later ones move down by one); throws when i is past the end.
   void eraseAt(std::size_t i);
   // Removes the elements at the given indexes (ascending, distinct, each within the array)

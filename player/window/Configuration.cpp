@@ -199,6 +199,7 @@ void ReadSongs(Processor& processor, MusicVariables& mv, RecordReader& reader, d
   const QString prefix = QStringLiteral("Re-Adding...") + kCrLf;
   SongArray paths;
   SongArray names;
+  names.shareFileNamesOf(paths);  // a name that is its file's name takes no room of its own
   RecentName recent;
   std::atomic<std::size_t> done{0};
   std::size_t shown = 0;

@@ -129,3 +129,72 @@ TEST(MusicVariablesModel, TheCurrentSongIsAnnouncedOnceAChange) {
 }
 
 }  // namespace
+
+namespace qvt {
+namespace {
+
+// Names equal to their path's file name are kept as a mark that reads the path: every name must
+// still read back exactly as it was given, through every change that moves or replaces songs,
+// and in a copy handed to another thread while the list goes on changing.
+TEST(MusicVariablesNames, NamesReadBackAsGivenThroughEveryChange) {
+  const QString unpaired = QString(QChar(0xD800)) + QStringLiteral(".mp3");
+  const QString bom = QString(QChar(0xFEFF)) + QStringLiteral("x.mp3");
+  const struct {
+    QString path;
+    QString name;
+  } songs[] = {
+      {QStringLiteral("/m/a.mp3"), QStringLiteral("a.mp3")},
+      {QStringLiteral("/m/b.mp3"), QStringLiteral("Song b")},
+      {QStringLiteral("/m/\u00e9t\u00e9.ogg"), QStringLiteral("\u00e9t\u00e9.ogg")},
+      {QStringLiteral("/m/") + unpaired, unpaired},
+      {QStringLiteral("/m/") + bom, bom},
+      {QStringLiteral("/m/") + bom, QStringLiteral("x.mp3")},
+      {QStringLiteral("plain.wav"), QStringLiteral("plain.wav")},
+      {QStringLiteral("/m/c.mp3"), QString()},
+      {QStringLiteral("/m/d.mp3"), QStringLiteral("/m/d.mp3")},
+      {QStringLiteral("/m/e.mp3"), QStringLiteral("e.mp")},
+  };
+  std::vector<QString> paths;
+  std::vector<QString> names;
+  for (const auto& s : songs) {
+    paths.push_back(s.path);
+    names.push_back(s.name);
+  }
+  MusicVariables mv;
+  mv.clear();
+  // Half in one change, as a reader hands them over, half one by one.
+  SongArray read;
+  SongArray readNames;
+  readNames.shareFileNamesOf(read);
+  for (std::size_t i = 0; i < 5; ++i) {
+    read.push_back(paths[i]);
+    readNames.push_back(names[i]);
+  }
+  mv.appendAll(std::move(read), std::move(readNames));
+  for (std::size_t i = 5; i < paths.size(); ++i)
+    mv.append(paths[i], names[i]);
+  EXPECT_EQ(mv.sSongNames().items(), names);
+
+  const SongArray snapshot = mv.sSongNames();
+  mv.setSongPath(0, QStringLiteral("/elsewhere/z.mp3"));
+  EXPECT_EQ(mv.sSongNames()[0], names[0]) << "a new path leaves the name as it was";
+  mv.removeSorted({1, 3});
+  names.erase(names.begin() + 3);
+  names.erase(names.begin() + 1);
+  EXPECT_EQ(mv.sSongNames().items(), names);
+  mv.removeAt(0);
+  names.erase(names.begin());
+  EXPECT_EQ(mv.sSongNames().items(), names);
+  mv.setSongName(0, mv.sSongPaths()[0].mid(3));
+  EXPECT_EQ(mv.sSongNames()[0], mv.sSongPaths()[0].mid(3));
+  mv.replaceAll({QStringLiteral("/n/q.mp3")}, {QStringLiteral("q.mp3")});
+  EXPECT_EQ(mv.sSongNames().items(), std::vector<QString>{QStringLiteral("q.mp3")});
+
+  std::vector<QString> original;
+  for (const auto& s : songs)
+    original.push_back(s.name);
+  EXPECT_EQ(snapshot.items(), original) << "a copy stands alone";
+}
+
+}  // namespace
+}  // namespace qvt

@@ -11,7 +11,10 @@ namespace qvt {
 // that no operation makes (arrays of other lengths than the list). No change is announced:
 // views of the object are not to be open meanwhile.
 struct MusicVariablesTestAccess {
-  static SongArray& Paths(MusicVariables& mv) { return mv.sSongPaths_; }
+  static SongArray& Paths(MusicVariables& mv) {
+    mv.sSongNames_.storeOwnTexts();  // the names no longer follow the paths written here
+    return mv.sSongPaths_;
+  }
   static SongArray& Names(MusicVariables& mv) { return mv.sSongNames_; }
 };
 
