@@ -15,6 +15,7 @@
 #include "shared/ui/frmProcessing.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestSigning.h"
+#include "tests/support/UpdaterRun.h"
 #include "updater/UpdaterProgram.h"
 
 using qvt::MsgResult;
@@ -57,7 +58,8 @@ class UpdaterTest : public testing::Test {
     const qvt::ScopedPlatform nothingInstalled;
     qvt::platform() = qvt::Services();
     try {
-      UpdaterProgram(services, trust).Main();
+      UpdaterProgram program(services, trust);
+      qvt::test::RunUpdater(program);
     } catch (const qvt::ProgramEnded& ended) {
       return ended.exitCode;
     }
@@ -66,11 +68,11 @@ class UpdaterTest : public testing::Test {
   }
   int polls() const {
     return static_cast<int>(
-        std::count(fake.process.sleeps.begin(), fake.process.sleeps.end(), 250));
+        std::count(fake.eventLoop.timers.begin(), fake.eventLoop.timers.end(), 250));
   }
   int countdownTicks() const {
     return static_cast<int>(
-        std::count(fake.process.sleeps.begin(), fake.process.sleeps.end(), 1000));
+        std::count(fake.eventLoop.timers.begin(), fake.eventLoop.timers.end(), 1000));
   }
   // The player was replaced byte for byte, made executable and started; nothing left over.
   void expectUpdated() {
@@ -131,7 +133,7 @@ struct StatusCase {
   const char* name;
   QString fileName;    // how the player spelled the status file
   QByteArray initial;  // nullptr-like "<none>" is not used: the file always exists here
-  int changeAtPoll;    // during this poll's sleep the file changes (0: never)
+  int changeAtPoll;    // while this poll waits the file changes (0: never)
   QByteArray changed;  // "<gone>" removes the file
   int expectedPolls;
 };
@@ -142,7 +144,7 @@ TEST_P(UpdaterStatusTest, WaitsUntilThePlayerSaysItHasClosed) {
   const StatusCase& c = GetParam();
   write(c.fileName, c.initial);
   int poll = 0;
-  fake.process.onSleep = [&](int ms) {
+  fake.eventLoop.onTimer = [&](int ms) {
     if (ms != 250 || ++poll != c.changeAtPoll)
       return;
     if (c.changed == "<gone>")
@@ -169,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(UpdaterTest, StatusFileThatCannotBeOpenedIsPolledAgain) {
   write("Status.tmp", "#TRUE#\r\n");
   int poll = 0;
-  fake.process.onSleep = [&](int ms) {
+  fake.eventLoop.onTimer = [&](int ms) {
     if (ms != 250)
       return;
     ++poll;
@@ -212,10 +214,11 @@ TEST_F(UpdaterTest, WaitsWhileThePlayerHoldsItsLock) {
       ASSERT_TRUE(fake.files.holdLock(lock));
     }
     fake.process = {};
+    fake.eventLoop.timers.clear();
     fake.files.synced.clear();
     fake.dialogs.shown.clear();
     fake.dialogs.answers = {MsgResult::Cancel};
-    fake.process.onSleep = [&](int ms) {
+    fake.eventLoop.onTimer = [&](int ms) {
       if (ms == 250 && polls() == row.releaseAtPoll)
         fake.files.releaseLock(lock);
       if (ms == 1000 && row.retakeInCountdown)
@@ -238,7 +241,7 @@ TEST_F(UpdaterTest, WaitsWhileThePlayerHoldsItsLock) {
 TEST_F(UpdaterTest, LongWaitCyclesTheBarFromOneToAHundred) {
   write("Status.tmp", "#TRUE#\r\n");
   int poll = 0;
-  fake.process.onSleep = [&](int ms) {
+  fake.eventLoop.onTimer = [&](int ms) {
     if (ms == 250 && ++poll == 205)
       write("Status.tmp", "#FALSE#\r\n");
   };
@@ -288,7 +291,7 @@ TEST_F(UpdaterTest, MissingOrEmptyNewPlayerAsksAndCancelKeepsTheOldPlayer) {
   for (const QByteArray& content : {QByteArray("<missing>"), QByteArray()}) {
     SCOPED_TRACE(content.toStdString());
     fake.dialogs.shown.clear();
-    fake.process.sleeps.clear();
+    fake.eventLoop.timers.clear();
     if (content == "<missing>")
       QFile::remove(fake.path("ProgramUpdate.tmp"));
     else
@@ -446,7 +449,7 @@ TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
   ASSERT_TRUE(QDir().mkpath(folder));
   int polls = 0;
   QStringList saved;
-  fake.process.onSleep = [&](int ms) {
+  fake.eventLoop.onTimer = [&](int ms) {
     QWidget* shot = nullptr;
     QString name;
     if (ms == 250 && ++polls == 30) {
@@ -466,7 +469,8 @@ TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
     EXPECT_TRUE(shot->grab().save(folder + "/" + name)) << name.toStdString();
     saved << name;
   };
-  EXPECT_THROW(qvt::UpdaterProgram(qvt::platform(), kKeyless).Main(), qvt::ProgramEnded);
+  qvt::UpdaterProgram program(qvt::platform(), kKeyless);
+  EXPECT_THROW(qvt::test::RunUpdater(program), qvt::ProgramEnded);
   EXPECT_EQ(saved, QStringList({"Updater_waiting.png", "Updater_countdown.png"}));
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
