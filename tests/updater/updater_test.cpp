@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QTest>
+#include <QThread>
+
+#include <utility>
 
 #include "platform/fakes/FakePlatform.h"
 #include "shared/UpdateManifest.h"
@@ -94,6 +97,16 @@ class UpdaterTest : public testing::Test {
     EXPECT_TRUE(fake.process.started.empty());
     EXPECT_FALSE(exists(UpdaterProgram::kStagingName));
   }
+  // The texts of the message windows from the countdown on. Each countdown message sits in its
+  // own message window, shown and closed once a second.
+  static QStringList countdownAndReplacement() {
+    QStringList expected;
+    for (int n = 5; n >= 0; --n)
+      expected << ""
+               << "Waiting for QVT to close\r\nWaiting " + QString::number(n) + " seconds";
+    return expected << "Beginning Update"
+                    << "Replacing files";
+  }
   QString promptFor(const QString& description) {
     return UpdaterProgram::kFailurePrompt + "\r\n" + description;
   }
@@ -110,16 +123,7 @@ TEST_F(UpdaterTest, WithoutStatusFileCountsDownReplacesAndStartsThePlayer) {
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_FALSE(exists("status.tmp"));
 
-  QStringList countdown;
-  for (int n = 5; n >= 0; --n)
-    countdown << "Waiting for QVT to close\r\nWaiting " + QString::number(n) + " seconds";
-  // Each countdown message sits in its own message window, shown and closed once a second.
-  QStringList expected;
-  for (const QString& text : countdown)
-    expected << "" << text;
-  expected << "Beginning Update"
-           << "Replacing files";
-  EXPECT_EQ(progress.texts(ProgressWindow::Message), expected);
+  EXPECT_EQ(progress.texts(ProgressWindow::Message), countdownAndReplacement());
   EXPECT_EQ(progress.texts(ProgressWindow::Bar), QStringList{"Waiting for QVT to close"});
   EXPECT_EQ(progress.count(qvt::ProgressRecorder::Op::Show, ProgressWindow::Message), 7);
   EXPECT_FALSE(progress.message.bVisible);
@@ -165,6 +169,62 @@ INSTANTIATE_TEST_SUITE_P(
                     StatusCase{"TrueThenFalse", "Status.tmp", "#TRUE#\r\n", 4, "#FALSE#\r\n", 4},
                     StatusCase{"EmptyKeepsWaiting", "Status.tmp", "", 7, "#FALSE#\r\n", 7}),
     [](const testing::TestParamInfo<StatusCase>& p) { return std::string(p.param.name); });
+
+// The wait and the countdown run on timers: between two of them the thread is back in its own
+// event loop, which delivers what was posted meanwhile, and nothing pumps events or sleeps.
+TEST_F(UpdaterTest, WaitsAndCountsDownOnTimersWithTheEventLoopFree) {
+  write("Status.tmp", "#TRUE#\r\n");
+  const int loopLevel = QThread::currentThread()->loopLevel();
+  QObject receiver;
+  std::vector<size_t> late;  // timers that fired before what was posted at the previous one
+  fake.eventLoop.onTimer = [&](int ms) {
+    if (ms == UpdaterProgram::kPollMs && polls() == 3)
+      write("Status.tmp", "#FALSE#\r\n");
+    const size_t at = fake.eventLoop.timers.size();
+    QMetaObject::invokeMethod(
+        &receiver,
+        [&, at] {
+          if (fake.eventLoop.timers.size() != at)
+            late.push_back(at);
+          EXPECT_EQ(QThread::currentThread()->loopLevel(), loopLevel + 1) << "a nested loop";
+        },
+        Qt::QueuedConnection);
+  };
+  EXPECT_EQ(run(), UpdaterProgram::kExitStarted);
+  EXPECT_TRUE(late.empty());
+  EXPECT_EQ(fake.eventLoop.passes, 0);
+  EXPECT_TRUE(fake.process.sleeps.empty());
+  EXPECT_EQ(polls(), 3);
+  EXPECT_EQ(countdownTicks(), UpdaterProgram::kCountdownFrom + 1);
+  // What the user sees is what the wait in place showed: the bar advanced at each poll, closed,
+  // then the countdown's windows and the replacement's.
+  EXPECT_EQ(progress.barValues(), std::vector<float>({1, 2, 3, 4}));
+  EXPECT_EQ(progress.texts(ProgressWindow::Message), countdownAndReplacement());
+  const QStringList log = progress.log();
+  EXPECT_LT(log.indexOf("close bar"), log.indexOf("show message"));
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  expectUpdated();
+}
+
+// The next poll waits for the answer to the retry prompt: a modal box runs the event loop, and
+// no poll may start from there.
+TEST_F(UpdaterTest, NoPollRunsWhileTheRetryPromptIsOpen) {
+  write("Status.tmp", "1\r\n");
+  fake.dialogs.answers = {MsgResult::Cancel};
+  bool asking = false;  // a box opened from the first one's loop is answered at once
+  std::vector<size_t> timersWhileAsking;
+  fake.dialogs.onShow = [&](const qvt::MessageBoxSpec&) {
+    if (std::exchange(asking, true))
+      return;
+    const size_t before = fake.eventLoop.timers.size();
+    QTest::qWait(20);
+    timersWhileAsking.push_back(fake.eventLoop.timers.size() - before);
+  };
+  EXPECT_EQ(run(), UpdaterProgram::kExitCancelled);
+  EXPECT_EQ(timersWhileAsking, std::vector<size_t>{0});
+  EXPECT_EQ(fake.dialogs.shown.size(), 1u);
+  expectUntouched();
+}
 
 // A status file that vanishes for a moment (the player rewriting it) is read again at the next
 // poll without asking the user.
