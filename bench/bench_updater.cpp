@@ -1,5 +1,5 @@
 // How long the Updater takes to notice that the player has closed: from the moment the status
-// file says "#FALSE#" to the Updater's next step (the first countdown window), with real sleeps.
+// file says "#FALSE#" to the Updater's next step (the first countdown window), with real timers.
 // The countdown itself is not timed: the run stops when its first window opens.
 #include <QFile>
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include "platform/fakes/FakePlatform.h"
 #include "platform/linux/LinuxSystem.h"
 #include "tests/support/ProgressRecorder.h"
+#include "tests/support/UpdaterRun.h"
 #include "updater/UpdaterProgram.h"
 
 namespace {
@@ -44,8 +45,8 @@ void writeStatus(const QString& path, const QByteArray& text) {
 // Updater moved on.
 double oneRun(int afterMs) {
   qvt::FakePlatform fake;
-  qvt::LinuxProcess realProcess;
-  qvt::platform().process = &realProcess;
+  qvt::LinuxEventLoop realLoop;
+  qvt::platform().eventLoop = &realLoop;
   CountdownWatch watch;
   const QString status = fake.path("Status.tmp");
   writeStatus(status, "#TRUE#\r\n");
@@ -55,9 +56,9 @@ double oneRun(int afterMs) {
     closed = Clock::now();
     writeStatus(status, "#FALSE#\r\n");
   });
+  qvt::UpdaterProgram program(qvt::platform(), qvt::UpdateManifest::Trust{});  // without a key
   try {
-    qvt::UpdaterProgram(qvt::platform(), qvt::UpdateManifest::Trust{})
-        .Main();  // built without a key
+    qvt::test::RunUpdater(program);
   } catch (const CountdownReached&) {
   } catch (const qvt::ProgramEnded&) {
   }

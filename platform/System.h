@@ -6,8 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 #include "platform/base/Result.h"
+
+class QObject;
 
 namespace qvt {
 
@@ -16,6 +19,9 @@ class IEventLoop {
   virtual ~IEventLoop() = default;
   // Lets the event loop process pending events once.
   virtual void doEvents() = 0;
+  // Calls `slot` once from the event loop, `milliseconds` from now; never when `context` is
+  // destroyed first. The thread goes on meanwhile: it must return to its event loop.
+  virtual void singleShot(int milliseconds, QObject* context, std::function<void()> slot) = 0;
 };
 
 class IAppControl {

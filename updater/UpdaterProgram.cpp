@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "shared/FileManager.h"
@@ -84,65 +85,97 @@ uint32_t NewPlayerMode(const QString& player) {
 UpdaterProgram::UpdaterProgram(const Services& services, UpdateManifest::Trust trust)
     : services_(services), progress_(ProcessorOf(services)), trust_(std::move(trust)) {}
 
-void UpdaterProgram::Main() {
+void UpdaterProgram::Start() {
+  unhandled_ = nullptr;
   bStillRunning_ = true;
-  Guarded(always([this] { progress_.ShowDetermined(1, 100, true, kWaitingMessage); }));
-  bool bStatusFile = false;
-  Guarded(always([&] {
-    bStatusFile = clsFileManager(services_).FileExists(DataFile(services_, kStatusName));
-  }));
-  WaitForPlayer(bStatusFile);
-  Guarded(always([this] { progress_.Hide(); }));
-  CountDown();
-  Guarded(always([this] { progress_.Show(QStringLiteral("Beginning Update"), true, 0); }));
-  ReplacePlayer();
-  Guarded(always([this] { progress_.Hide(); }));
-  Guarded([this] { return StartPlayer(); });
-  appControl(services_).endProgram(kExitStarted);
+  After(0, [this] { Begin(); });
+}
+
+void UpdaterProgram::After(int milliseconds, std::function<void()> state) {
+  eventLoop(services_).singleShot(milliseconds, this,
+                                  [this, state = std::move(state)] { Run(state); });
+}
+
+void UpdaterProgram::Run(const std::function<void()>& state) {
+  try {
+    state();
+  } catch (...) {
+    // Qt's event loop lets no exception through: it stops here, kept for whoever runs the loop.
+    unhandled_ = std::current_exception();
+    Q_EMIT stopped();
+  }
 }
 
 void UpdaterProgram::Guarded(const std::function<Result<void>()>& step,
                              const std::function<void()>& onCancel) {
-  for (;;) {
-    QString error;
-    try {
-      const Result<void> done = step();
-      if (done)
-        return;
-      error = done.error();
-    } catch (const std::exception& failure) {
-      error = describe(failure);
-    }
-    const MsgResult answer = MsgBox(services_, kFailurePrompt + kCrLf + error, MsgButtons::OkCancel,
-                                    MsgIcon::Exclamation, kProgramName);
-    if (answer != MsgResult::Ok) {
-      if (onCancel)
-        onCancel();
-      appControl(services_).endProgram(kExitCancelled);
-    }
+  while (const std::optional<QString> error = Attempt(step))
+    AskToRetry(*error, onCancel);
+}
+
+std::optional<QString> UpdaterProgram::Attempt(const std::function<Result<void>()>& step) {
+  try {
+    const Result<void> done = step();
+    if (done)
+      return std::nullopt;
+    return done.error();
+  } catch (const std::exception& failure) {
+    return describe(failure);
   }
 }
 
-void UpdaterProgram::WaitForPlayer(bool bStatusFile) {
-  // No time limit: the player may stay open as long as the user likes.
-  while (PlayerRunning(bStatusFile))
-    Guarded([this, bStatusFile] { return Poll(bStatusFile); });
+void UpdaterProgram::AskToRetry(const QString& error, const std::function<void()>& onCancel) {
+  const MsgResult answer = MsgBox(services_, kFailurePrompt + kCrLf + error, MsgButtons::OkCancel,
+                                  MsgIcon::Exclamation, kProgramName);
+  if (answer == MsgResult::Ok)
+    return;
+  if (onCancel)
+    onCancel();
+  appControl(services_).endProgram(kExitCancelled);
 }
 
-bool UpdaterProgram::PlayerRunning(bool bStatusFile) {
+void UpdaterProgram::Begin() {
+  Guarded(always([this] { progress_.ShowDetermined(1, 100, true, kWaitingMessage); }));
+  Guarded(always([this] {
+    bStatusFile_ = clsFileManager(services_).FileExists(DataFile(services_, kStatusName));
+  }));
+  WaitForPlayer();
+}
+
+void UpdaterProgram::WaitForPlayer() {
+  // No time limit: the player may stay open as long as the user likes.
+  if (PlayerRunning()) {
+    StartPoll();
+    return;
+  }
+  Guarded(always([this] { progress_.Hide(); }));
+  CountDown(kCountdownFrom);
+}
+
+void UpdaterProgram::StartPoll() {
+  Guarded(always([this] { progress_.Advance(QString(), 1); }));
+  After(kPollMs, [this] { FinishPoll(); });
+}
+
+void UpdaterProgram::FinishPoll() {
+  if (const std::optional<QString> error = Attempt([this] { return ReadStatus(); })) {
+    AskToRetry(*error);
+    StartPoll();
+    return;
+  }
+  WaitForPlayer();
+}
+
+bool UpdaterProgram::PlayerRunning() {
   // A player that holds the lock says by it whether it runs, even when it was killed before it
   // could say so in the status file. Only a player from before the lock leaves no lock file.
   const QString lock = DataFile(services_, kLockName);
   if (QFileInfo::exists(lock))
     return files(services_).isLocked(lock);
-  return bStatusFile && bStillRunning_;
+  return bStatusFile_ && bStillRunning_;
 }
 
-Result<void> UpdaterProgram::Poll(bool bStatusFile) {
-  DoEvents(services_);
-  progress_.Update(QString());
-  process(services_).sleepMs(kPollMs);
-  if (!bStatusFile)
+Result<void> UpdaterProgram::ReadStatus() {
+  if (!bStatusFile_)
     return {};
   clsFileManager file(services_);
   if (file.OpenFile(DataFile(services_, kStatusName), 1, true) != 0)
@@ -162,24 +195,33 @@ Result<void> UpdaterProgram::Poll(bool bStatusFile) {
   return read;
 }
 
-void UpdaterProgram::CountDown() {
-  for (int counter = kCountdownFrom; counter >= 0; --counter) {
-    Guarded(always([this] { progress_.Show(QString(), true, 0); }));
-    Guarded(always([this, counter] {
-      progress_.Update(kWaitingMessage + kCrLf + QStringLiteral("Waiting ") +
-                       QString::number(counter) + QStringLiteral(" seconds"));
-    }));
-    Guarded(always([this] { DoEvents(services_); }));
-    Guarded(always([this] { process(services_).sleepMs(kCountdownTickMs); }));
+void UpdaterProgram::CountDown(int counter) {
+  Guarded(always([this] { progress_.Show(QString(), true, 0); }));
+  Guarded(always([this, counter] {
+    progress_.Advance(kWaitingMessage + kCrLf + QStringLiteral("Waiting ") +
+                          QString::number(counter) + QStringLiteral(" seconds"),
+                      1);
+  }));
+  After(kCountdownTickMs, [this, counter] {
     Guarded(always([this] { progress_.Hide(); }));
-  }
+    if (counter > 0)
+      CountDown(counter - 1);
+    else
+      BeginReplacement();
+  });
+}
+
+void UpdaterProgram::BeginReplacement() {
+  Guarded(always([this] { progress_.Show(QStringLiteral("Beginning Update"), true, 0); }));
+  Guarded([this] { return CheckPlayerClosed(); });
+  Guarded([this] { return CheckNewPlayer(); });
+  Guarded(always([this] { progress_.Advance(QStringLiteral("Replacing files"), 1); }));
+  // The window shows its text before the files are copied.
+  After(0, [this] { ReplacePlayer(); });
 }
 
 void UpdaterProgram::ReplacePlayer() {
   // The old player stays until a complete, executable copy of the new one is renamed over it.
-  Guarded([this] { return CheckPlayerClosed(); });
-  Guarded([this] { return CheckNewPlayer(); });
-  Guarded(always([this] { progress_.Update(QStringLiteral("Replacing files")); }));
   Guarded([this] { return StageNewPlayer(); });
   // What is checked is the copy that becomes the player, not the file it was copied from.
   if (trust_.HasPublisherKey())
@@ -192,6 +234,9 @@ void UpdaterProgram::ReplacePlayer() {
   Guarded([this] { return RenameOverPlayer(); }, dropCopy);
   Guarded([this] { return SyncPlayer(); });
   Guarded([this] { return RemoveNewPlayerFile(); });
+  Guarded(always([this] { progress_.Hide(); }));
+  Guarded([this] { return StartPlayer(); });
+  appControl(services_).endProgram(kExitStarted);
 }
 
 Result<void> UpdaterProgram::CheckPlayerClosed() {

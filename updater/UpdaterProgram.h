@@ -26,8 +26,11 @@
 // program at once with nothing further copied or started, and nothing deleted but the Updater's
 // own copy of the new player when it is not in place yet.
 
+#include <QObject>
 #include <QString>
+#include <exception>
 #include <functional>
+#include <optional>
 
 #include "platform/base/Result.h"
 #include "shared/Processor.h"
@@ -37,7 +40,16 @@
 
 namespace qvt {
 
-class UpdaterProgram {
+// The procedure runs on the event loop as a chain of states, each started by a single-shot timer
+// of the platform's event loop: the start; the wait for the player, one poll per timer (the
+// next timer is set when a poll is done, so a retry prompt never overlaps a poll); the
+// countdown, one window per one-second timer; the checks before the replacement; and, after
+// one pass of the event loop that shows "Replacing files", the replacement, the start of the
+// new player and the end. Between states the thread is back in its event loop: nothing sleeps
+// or pumps events on it.
+class UpdaterProgram : public QObject {
+  Q_OBJECT
+
  public:
   static constexpr int kPollMs = 250;
   static constexpr int kCountdownFrom = 5;
@@ -68,27 +80,56 @@ class UpdaterProgram {
   // start-up gives the compiled trust. The table outlives the program object.
   UpdaterProgram(const Services& services, UpdateManifest::Trust trust);
 
-  // Runs the whole procedure; ends the program through the platform (does not return there).
-  void Main();
+  // Sets the procedure going from the event loop, which the caller then runs. The procedure
+  // ends the program through the platform; it only stops otherwise when a state ends by an
+  // exception that nothing handled (see stopped()).
+  void Start();
+
+  // The exception that stopped the procedure, kept here because it may not pass through Qt's
+  // event loop; none while it runs. A fake end of the program (ProgramEnded) is one.
+  std::exception_ptr unhandled() const { return unhandled_; }
 
   // The last value read from the status file.
   bool bStillRunning() const { return bStillRunning_; }
 
+ Q_SIGNALS:
+  // A state ended by an exception (unhandled()): nothing more of the procedure runs.
+  void stopped();
+
  private:
+  // Runs `state` after `milliseconds`, from the event loop.
+  void After(int milliseconds, std::function<void()> state);
+  // One state; an exception it lets out stops the procedure.
+  void Run(const std::function<void()>& state);
+
   // Runs a step; while it fails (a failed result, or an exception), asks whether to try again.
   // Cancel runs onCancel, when given, and ends the program.
   void Guarded(const std::function<Result<void>()>& step,
                const std::function<void()>& onCancel = {});
+  // Runs a step once: the description of its failure (a failed result, or an exception).
+  static std::optional<QString> Attempt(const std::function<Result<void>()>& step);
+  // Asks whether to try a failed step again; Cancel runs onCancel, when given, and ends the
+  // program, OK returns.
+  void AskToRetry(const QString& error, const std::function<void()>& onCancel = {});
 
-  void WaitForPlayer(bool bStatusFile);
-  // Whether the player runs: the lock when the player keeps a lock file, else the status.
-  bool PlayerRunning(bool bStatusFile);
-  // One poll: of the status file when there is one. Fails with the description of a value that
-  // is not a Boolean. A file that cannot be opened is not a failure: the next poll
-  // reads it again.
-  Result<void> Poll(bool bStatusFile);
-  void CountDown();
+  // The states, in their order.
+  void Begin();
+  // Polls while the player runs, then counts down.
+  void WaitForPlayer();
+  // A poll advances the bar, then reads the status when its timer fires. A poll that failed
+  // and is retried starts again from the bar.
+  void StartPoll();
+  void FinishPoll();
+  // Shows the countdown's window for `counter`, closed by its timer.
+  void CountDown(int counter);
+  void BeginReplacement();
   void ReplacePlayer();
+
+  // Whether the player runs: the lock when the player keeps a lock file, else the status.
+  bool PlayerRunning();
+  // Reads the status file when there is one. Fails with the description of a value that is not
+  // a Boolean. A file that cannot be opened is not a failure: the next poll reads it again.
+  Result<void> ReadStatus();
   Result<void> CheckPlayerClosed();
   Result<void> CheckNewPlayer();
   // Refuses the update unless the staged copy of the new player is the one the kept signed
@@ -111,7 +152,9 @@ class UpdaterProgram {
   const Services& services_;
   Processor progress_;
   const UpdateManifest::Trust trust_;
+  bool bStatusFile_ = false;  // whether the player had a status file when the wait began
   bool bStillRunning_ = true;
+  std::exception_ptr unhandled_;
 };
 
 }  // namespace qvt

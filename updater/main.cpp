@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <clocale>
 #include <cstring>
+#include <exception>
 
 #include "platform/production/MachinePlatform.h"
 #include "shared/FileNumbers.h"
@@ -33,6 +34,13 @@ int main(int argc, char** argv) {
   services.progressWindows = &progressWindows;
   services.processor = &progress;
   qvt::ApplyDesignFont();
-  qvt::UpdaterProgram(services, qvt::UpdateManifest::Trust::Compiled()).Main();  // ends the program
-  return 0;
+  qvt::UpdaterProgram program(services, qvt::UpdateManifest::Trust::Compiled());
+  QObject::connect(&program, &qvt::UpdaterProgram::stopped, &app, &QCoreApplication::quit);
+  program.Start();
+  // The procedure ends the program with its exit code; the loop only returns when a failure
+  // nothing handled stopped it, which ends the Updater as an uncaught exception does.
+  const int code = QApplication::exec();
+  if (program.unhandled())
+    std::rethrow_exception(program.unhandled());
+  return code;
 }

@@ -1,6 +1,8 @@
 #include "platform/fakes/FakePlatform.h"
 
 #include <QCoreApplication>
+#include <QTimer>
+#include <utility>
 
 #include "platform/linux/LinuxSystem.h"
 
@@ -72,6 +74,15 @@ void FakeEventLoop::doEvents() {
   }
   if (onPass)
     onPass();
+}
+
+void FakeEventLoop::singleShot(int milliseconds, QObject* context, std::function<void()> slot) {
+  QTimer::singleShot(0, context, [this, milliseconds, slot = std::move(slot)] {
+    timers.push_back(milliseconds);
+    if (onTimer)
+      onTimer(milliseconds);
+    slot();
+  });
 }
 
 void FakeAppControl::endProgram(int exitCode) {

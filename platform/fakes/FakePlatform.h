@@ -61,7 +61,13 @@ class FakeEventLoop : public IEventLoop {
   int passes = 0;
   bool processQtEvents = true;  // also run the real Qt event loop once
   std::function<void()> onPass;
+  // The intervals of the timers that fired, in order. A timer does not wait its time: it fires
+  // when the Qt event loop is next free, as a zero-interval timer, after onTimer(milliseconds)
+  // was called (e.g. to change what its slot finds, as if the time had passed).
+  std::vector<int> timers;
+  std::function<void(int)> onTimer;
   void doEvents() override;
+  void singleShot(int milliseconds, QObject* context, std::function<void()> slot) override;
 };
 
 class FakeAppControl : public IAppControl {

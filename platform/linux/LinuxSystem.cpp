@@ -9,9 +9,11 @@
 #include <QScreen>
 #include <QThread>
 #include <QTime>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace qvt {
 
@@ -25,6 +27,10 @@ void LinuxEventLoop::doEvents() {
   lastPassNs_ = std::chrono::duration_cast<std::chrono::nanoseconds>(
                     std::chrono::steady_clock::now().time_since_epoch())
                     .count();
+}
+
+void LinuxEventLoop::singleShot(int milliseconds, QObject* context, std::function<void()> slot) {
+  QTimer::singleShot(milliseconds, context, std::move(slot));
 }
 
 void LinuxAppControl::endProgram(int exitCode) {

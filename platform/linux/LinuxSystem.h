@@ -11,6 +11,7 @@ class LinuxEventLoop : public IEventLoop {
  public:
   static constexpr long long kMinPassGapNs = 1000000;
   void doEvents() override;
+  void singleShot(int milliseconds, QObject* context, std::function<void()> slot) override;
 
  private:
   long long lastPassNs_ = 0;

@@ -38,6 +38,7 @@
 #include "tests/support/ProgramFolder.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/UnsignedUpdates.h"
+#include "tests/support/UpdaterRun.h"
 #include "updater/UpdaterProgram.h"
 
 using namespace qvt;
@@ -555,9 +556,10 @@ TEST_F(UpdateEndToEnd, MissingNewPlayerPromptsAndCancelKeepsTheOldPlayer) {
 
   // The same procedure answered with Cancel ends at once.
   fake.dialogs.answers = {MsgResult::Cancel};
-  platform().process = &fake.process;  // the countdown's sleeps pass at once
+  platform().process = &fake.process;  // nothing is started for real
   try {
-    UpdaterProgram(platform(), UpdateManifest::Trust::Compiled()).Main();
+    UpdaterProgram program(platform(), UpdateManifest::Trust::Compiled());
+    test::RunUpdater(program);
     ADD_FAILURE() << "the Updater ends the program";
   } catch (const ProgramEnded& ended) {
     EXPECT_EQ(ended.exitCode, UpdaterProgram::kExitCancelled);

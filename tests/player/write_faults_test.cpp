@@ -32,6 +32,7 @@
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UnsignedUpdates.h"
+#include "tests/support/UpdaterRun.h"
 #include "updater/UpdaterProgram.h"
 
 using namespace qvt;
@@ -151,7 +152,8 @@ Writer ListSave(const char* name, const QString& answer, const QString& file) {
 
 QStringList RunUpdater(World& w) {
   try {
-    UpdaterProgram(platform(), UpdateManifest::Trust()).Main();
+    UpdaterProgram program(platform(), UpdateManifest::Trust());
+    test::RunUpdater(program);
   } catch (const ProgramEnded&) {
     // Cancel ends it, as starting the player does
   }

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QTest>
+#include <QThread>
+
+#include <utility>
 
 #include "platform/fakes/FakePlatform.h"
 #include "shared/UpdateManifest.h"
@@ -15,6 +18,7 @@
 #include "shared/ui/frmProcessing.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestSigning.h"
+#include "tests/support/UpdaterRun.h"
 #include "updater/UpdaterProgram.h"
 
 using qvt::MsgResult;
@@ -57,7 +61,8 @@ class UpdaterTest : public testing::Test {
     const qvt::ScopedPlatform nothingInstalled;
     qvt::platform() = qvt::Services();
     try {
-      UpdaterProgram(services, trust).Main();
+      UpdaterProgram program(services, trust);
+      qvt::test::RunUpdater(program);
     } catch (const qvt::ProgramEnded& ended) {
       return ended.exitCode;
     }
@@ -66,11 +71,11 @@ class UpdaterTest : public testing::Test {
   }
   int polls() const {
     return static_cast<int>(
-        std::count(fake.process.sleeps.begin(), fake.process.sleeps.end(), 250));
+        std::count(fake.eventLoop.timers.begin(), fake.eventLoop.timers.end(), 250));
   }
   int countdownTicks() const {
     return static_cast<int>(
-        std::count(fake.process.sleeps.begin(), fake.process.sleeps.end(), 1000));
+        std::count(fake.eventLoop.timers.begin(), fake.eventLoop.timers.end(), 1000));
   }
   // The player was replaced byte for byte, made executable and started; nothing left over.
   void expectUpdated() {
@@ -92,6 +97,16 @@ class UpdaterTest : public testing::Test {
     EXPECT_TRUE(fake.process.started.empty());
     EXPECT_FALSE(exists(UpdaterProgram::kStagingName));
   }
+  // The texts of the message windows from the countdown on. Each countdown message sits in its
+  // own message window, shown and closed once a second.
+  static QStringList countdownAndReplacement() {
+    QStringList expected;
+    for (int n = 5; n >= 0; --n)
+      expected << ""
+               << "Waiting for QVT to close\r\nWaiting " + QString::number(n) + " seconds";
+    return expected << "Beginning Update"
+                    << "Replacing files";
+  }
   QString promptFor(const QString& description) {
     return UpdaterProgram::kFailurePrompt + "\r\n" + description;
   }
@@ -108,16 +123,7 @@ TEST_F(UpdaterTest, WithoutStatusFileCountsDownReplacesAndStartsThePlayer) {
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_FALSE(exists("status.tmp"));
 
-  QStringList countdown;
-  for (int n = 5; n >= 0; --n)
-    countdown << "Waiting for QVT to close\r\nWaiting " + QString::number(n) + " seconds";
-  // Each countdown message sits in its own message window, shown and closed once a second.
-  QStringList expected;
-  for (const QString& text : countdown)
-    expected << "" << text;
-  expected << "Beginning Update"
-           << "Replacing files";
-  EXPECT_EQ(progress.texts(ProgressWindow::Message), expected);
+  EXPECT_EQ(progress.texts(ProgressWindow::Message), countdownAndReplacement());
   EXPECT_EQ(progress.texts(ProgressWindow::Bar), QStringList{"Waiting for QVT to close"});
   EXPECT_EQ(progress.count(qvt::ProgressRecorder::Op::Show, ProgressWindow::Message), 7);
   EXPECT_FALSE(progress.message.bVisible);
@@ -131,7 +137,7 @@ struct StatusCase {
   const char* name;
   QString fileName;    // how the player spelled the status file
   QByteArray initial;  // nullptr-like "<none>" is not used: the file always exists here
-  int changeAtPoll;    // during this poll's sleep the file changes (0: never)
+  int changeAtPoll;    // while this poll waits the file changes (0: never)
   QByteArray changed;  // "<gone>" removes the file
   int expectedPolls;
 };
@@ -142,7 +148,7 @@ TEST_P(UpdaterStatusTest, WaitsUntilThePlayerSaysItHasClosed) {
   const StatusCase& c = GetParam();
   write(c.fileName, c.initial);
   int poll = 0;
-  fake.process.onSleep = [&](int ms) {
+  fake.eventLoop.onTimer = [&](int ms) {
     if (ms != 250 || ++poll != c.changeAtPoll)
       return;
     if (c.changed == "<gone>")
@@ -164,12 +170,68 @@ INSTANTIATE_TEST_SUITE_P(
                     StatusCase{"EmptyKeepsWaiting", "Status.tmp", "", 7, "#FALSE#\r\n", 7}),
     [](const testing::TestParamInfo<StatusCase>& p) { return std::string(p.param.name); });
 
+// The wait and the countdown run on timers: between two of them the thread is back in its own
+// event loop, which delivers what was posted meanwhile, and nothing pumps events or sleeps.
+TEST_F(UpdaterTest, WaitsAndCountsDownOnTimersWithTheEventLoopFree) {
+  write("Status.tmp", "#TRUE#\r\n");
+  const int loopLevel = QThread::currentThread()->loopLevel();
+  QObject receiver;
+  std::vector<size_t> late;  // timers that fired before what was posted at the previous one
+  fake.eventLoop.onTimer = [&](int ms) {
+    if (ms == UpdaterProgram::kPollMs && polls() == 3)
+      write("Status.tmp", "#FALSE#\r\n");
+    const size_t at = fake.eventLoop.timers.size();
+    QMetaObject::invokeMethod(
+        &receiver,
+        [&, at] {
+          if (fake.eventLoop.timers.size() != at)
+            late.push_back(at);
+          EXPECT_EQ(QThread::currentThread()->loopLevel(), loopLevel + 1) << "a nested loop";
+        },
+        Qt::QueuedConnection);
+  };
+  EXPECT_EQ(run(), UpdaterProgram::kExitStarted);
+  EXPECT_TRUE(late.empty());
+  EXPECT_EQ(fake.eventLoop.passes, 0);
+  EXPECT_TRUE(fake.process.sleeps.empty());
+  EXPECT_EQ(polls(), 3);
+  EXPECT_EQ(countdownTicks(), UpdaterProgram::kCountdownFrom + 1);
+  // What the user sees is what the wait in place showed: the bar advanced at each poll, closed,
+  // then the countdown's windows and the replacement's.
+  EXPECT_EQ(progress.barValues(), std::vector<float>({1, 2, 3, 4}));
+  EXPECT_EQ(progress.texts(ProgressWindow::Message), countdownAndReplacement());
+  const QStringList log = progress.log();
+  EXPECT_LT(log.indexOf("close bar"), log.indexOf("show message"));
+  EXPECT_TRUE(fake.dialogs.shown.empty());
+  expectUpdated();
+}
+
+// The next poll waits for the answer to the retry prompt: a modal box runs the event loop, and
+// no poll may start from there.
+TEST_F(UpdaterTest, NoPollRunsWhileTheRetryPromptIsOpen) {
+  write("Status.tmp", "1\r\n");
+  fake.dialogs.answers = {MsgResult::Cancel};
+  bool asking = false;  // a box opened from the first one's loop is answered at once
+  std::vector<size_t> timersWhileAsking;
+  fake.dialogs.onShow = [&](const qvt::MessageBoxSpec&) {
+    if (std::exchange(asking, true))
+      return;
+    const size_t before = fake.eventLoop.timers.size();
+    QTest::qWait(20);
+    timersWhileAsking.push_back(fake.eventLoop.timers.size() - before);
+  };
+  EXPECT_EQ(run(), UpdaterProgram::kExitCancelled);
+  EXPECT_EQ(timersWhileAsking, std::vector<size_t>{0});
+  EXPECT_EQ(fake.dialogs.shown.size(), 1u);
+  expectUntouched();
+}
+
 // A status file that vanishes for a moment (the player rewriting it) is read again at the next
 // poll without asking the user.
 TEST_F(UpdaterTest, StatusFileThatCannotBeOpenedIsPolledAgain) {
   write("Status.tmp", "#TRUE#\r\n");
   int poll = 0;
-  fake.process.onSleep = [&](int ms) {
+  fake.eventLoop.onTimer = [&](int ms) {
     if (ms != 250)
       return;
     ++poll;
@@ -212,10 +274,11 @@ TEST_F(UpdaterTest, WaitsWhileThePlayerHoldsItsLock) {
       ASSERT_TRUE(fake.files.holdLock(lock));
     }
     fake.process = {};
+    fake.eventLoop.timers.clear();
     fake.files.synced.clear();
     fake.dialogs.shown.clear();
     fake.dialogs.answers = {MsgResult::Cancel};
-    fake.process.onSleep = [&](int ms) {
+    fake.eventLoop.onTimer = [&](int ms) {
       if (ms == 250 && polls() == row.releaseAtPoll)
         fake.files.releaseLock(lock);
       if (ms == 1000 && row.retakeInCountdown)
@@ -238,7 +301,7 @@ TEST_F(UpdaterTest, WaitsWhileThePlayerHoldsItsLock) {
 TEST_F(UpdaterTest, LongWaitCyclesTheBarFromOneToAHundred) {
   write("Status.tmp", "#TRUE#\r\n");
   int poll = 0;
-  fake.process.onSleep = [&](int ms) {
+  fake.eventLoop.onTimer = [&](int ms) {
     if (ms == 250 && ++poll == 205)
       write("Status.tmp", "#FALSE#\r\n");
   };
@@ -288,7 +351,7 @@ TEST_F(UpdaterTest, MissingOrEmptyNewPlayerAsksAndCancelKeepsTheOldPlayer) {
   for (const QByteArray& content : {QByteArray("<missing>"), QByteArray()}) {
     SCOPED_TRACE(content.toStdString());
     fake.dialogs.shown.clear();
-    fake.process.sleeps.clear();
+    fake.eventLoop.timers.clear();
     if (content == "<missing>")
       QFile::remove(fake.path("ProgramUpdate.tmp"));
     else
@@ -446,7 +509,7 @@ TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
   ASSERT_TRUE(QDir().mkpath(folder));
   int polls = 0;
   QStringList saved;
-  fake.process.onSleep = [&](int ms) {
+  fake.eventLoop.onTimer = [&](int ms) {
     QWidget* shot = nullptr;
     QString name;
     if (ms == 250 && ++polls == 30) {
@@ -466,7 +529,8 @@ TEST(UpdaterWindows, SavesTheWaitingAndCountdownWindowsAsPng) {
     EXPECT_TRUE(shot->grab().save(folder + "/" + name)) << name.toStdString();
     saved << name;
   };
-  EXPECT_THROW(qvt::UpdaterProgram(qvt::platform(), kKeyless).Main(), qvt::ProgramEnded);
+  qvt::UpdaterProgram program(qvt::platform(), kKeyless);
+  EXPECT_THROW(qvt::test::RunUpdater(program), qvt::ProgramEnded);
   EXPECT_EQ(saved, QStringList({"Updater_waiting.png", "Updater_countdown.png"}));
   EXPECT_TRUE(fake.dialogs.shown.empty());
 }
