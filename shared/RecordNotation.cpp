@@ -194,10 +194,16 @@ RecordReader::~RecordReader() = default;
 void RecordReader::readBlock() {
   if (source_ == nullptr)
     return;
-  data_.remove(0, pos_);
+  // The unread rest moves to the front of the same buffer: removing the read part from the
+  // front would leave it free there, and the buffer would grow to several blocks.
+  const qsizetype kept = data_.size() - pos_;
+  if (pos_ > 0 && kept > 0) {
+    char* d = data_.data();
+    std::memmove(d, d + pos_, static_cast<std::size_t>(kept));
+  }
+  data_.resize(kept);
   start_ += pos_;
   pos_ = 0;
-  const qsizetype kept = data_.size();
   const qint64 wanted = std::min(blockBytes_, size_ - start_ - kept);
   qint64 got = 0;
   if (wanted > 0) {
