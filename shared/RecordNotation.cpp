@@ -333,12 +333,20 @@ void RecordReader::skipLines(int count) {
 }
 
 QString RecordReader::readText() {
+  return decodeText(readTextBytes());
+}
+
+QByteArrayView RecordReader::readTextBytes() {
   const Field field = nextField();
+  return {field.begin, field.length};
+}
+
+QString RecordReader::decodeText(QByteArrayView bytes) {
   // A byte order mark at the start of a field is text (U+FEFF), as written; fromUtf8 would drop
   // it, and a text beginning with one would not read back whole.
   QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
                                                   QStringConverter::Flag::ConvertInitialBom);
-  return utf8.decode(QByteArrayView(field.begin, field.length));
+  return utf8.decode(bytes);
 }
 
 double RecordReader::readNumber(double low, double high, bool round) {

@@ -161,6 +161,10 @@ class RecordReader {
   ~RecordReader();
 
   QString readText();
+  // The next text field's UTF-8 bytes as written, valid until the next read; decodeText makes
+  // them the text readText answers.
+  QByteArrayView readTextBytes();
+  static QString decodeText(QByteArrayView bytes);
   int16_t readInt16();
   int32_t readInt32();
   double readDouble();

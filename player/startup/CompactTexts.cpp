@@ -210,10 +210,15 @@ std::uint64_t CompactTexts::append(QStringView value) {
     arena_.resize(at);
     return appendOther(value);
   }
-  const void* slash = memrchr(text, '/', static_cast<std::size_t>(value.size()));
+  return recordAsciiAt(at, value.size());
+}
+
+std::uint64_t CompactTexts::recordAsciiAt(qsizetype at, qsizetype size) {
+  char* text = arena_.data() + at + kMaxHeader;
+  const void* slash = memrchr(text, '/', static_cast<std::size_t>(size));
   const qsizetype split = slash == nullptr ? 0 : static_cast<const char*>(slash) - text + 1;
   const std::uint32_t folder = split > 0 ? folderOf(QByteArrayView(text, split)) : kNoFolder;
-  const qsizetype length = value.size() - split;
+  const qsizetype length = size - split;
   char header[kMaxHeader];
   const char* headerEnd =
       PutVarint(PutVarint(header, folder), static_cast<std::uint64_t>(length) * 2);
@@ -284,6 +289,30 @@ void CompactTexts::compactArena() {
 
 void CompactTexts::push_back(QStringView value) {
   records_.push_back(store(records_.size(), value));
+}
+
+bool CompactTexts::pushAscii(QByteArrayView ascii) {
+  unsigned char bits = 0;
+  for (const char c : ascii)
+    bits |= static_cast<unsigned char>(c);
+  if (bits >= 0x80)
+    return false;
+  const std::size_t i = records_.size();
+  if (ascii.isEmpty()) {
+    records_.push_back(kEmptyText);
+    return true;
+  }
+  const std::optional<Record> name = fileNameRecord(i);
+  if (name && QByteArrayView(name->bytes, name->length) == ascii) {
+    records_.push_back(kFileNameText);
+    return true;
+  }
+  const qsizetype at = arena_.size();
+  arena_.resize(at + kMaxHeader + ascii.size());
+  std::memcpy(arena_.data() + at + kMaxHeader, ascii.data(),
+              static_cast<std::size_t>(ascii.size()));
+  records_.push_back(recordAsciiAt(at, ascii.size()));
+  return true;
 }
 
 void CompactTexts::set(std::size_t i, QStringView value) {

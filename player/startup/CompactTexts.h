@@ -49,6 +49,9 @@ class CompactTexts {
   }
 
   void push_back(QStringView value);
+  // Adds a text given as ASCII bytes without making a QString of it; false (nothing added) when
+  // a byte is not ASCII.
+  bool pushAscii(QByteArrayView ascii);
   void set(std::size_t i, QStringView value);
   // Grows with empty texts or shrinks from the end.
   void resize(std::size_t count);
@@ -97,6 +100,8 @@ class CompactTexts {
   // The value stored as element i: a file name mark, or a record appended.
   std::uint64_t store(std::size_t i, QStringView value);
   std::uint64_t append(QStringView value);
+  // Makes a record of the ASCII text of `length` bytes written at arena_[at + kMaxHeader].
+  std::uint64_t recordAsciiAt(qsizetype at, qsizetype length);
   void release(std::uint64_t offset);
   void compactArena();
 

@@ -18,6 +18,11 @@ class RecentName {
     if (++count_ % kNameEvery == 1)
       set(sName);
   }
+  // The same for a name just added as the last of `names`.
+  void recordLast(const SongArray& names) {
+    if (++count_ % kNameEvery == 1)
+      set(names[names.size() - 1]);
+  }
   void last(const SongArray& names) {
     if (!names.empty())
       set(names[names.size() - 1]);

@@ -86,6 +86,11 @@ class SongArray {
   void resize(std::size_t count);
   void clear() { resize(0); }
   void push_back(const QString& value);
+  // Adds a text given as ASCII bytes; false (nothing added) when a byte is not ASCII.
+  bool pushAscii(QByteArrayView ascii) {
+    touch(texts_.size());
+    return texts_.pushAscii(ascii);
+  }
   // Room for `count` more elements of about `bytesEach` stored bytes (see CompactTexts).
   void reserveMore(std::size_t count, std::size_t bytesEach) {
     texts_.reserveMore(count, bytesEach);

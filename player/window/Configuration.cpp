@@ -173,12 +173,15 @@ struct Header {
 void ReadSongRecords(RecordReader& reader, std::size_t first, std::size_t count, SongArray& paths,
                      SongArray& names, RecentName& recent, std::atomic<std::size_t>& done,
                      const std::atomic<bool>& cancelled) {
+  // Texts in ASCII go from the file into the arrays as they are, without a QString each.
+  const auto add = [](SongArray& songs, QByteArrayView bytes) {
+    if (!songs.pushAscii(bytes))
+      songs.push_back(RecordReader::decodeText(bytes));
+  };
   for (std::size_t i = first; i < count && !cancelled; ++i) {
-    const QString sPath = reader.readText();
-    const QString sName = reader.readText();
-    paths.push_back(sPath);
-    names.push_back(sName);
-    recent.record(sName);
+    add(paths, reader.readTextBytes());
+    add(names, reader.readTextBytes());
+    recent.recordLast(names);
     done.store(i + 1, std::memory_order_relaxed);
   }
 }
