@@ -88,6 +88,7 @@ class CompactTexts {
     qsizetype offset = 0;
     qsizetype length = 0;
     std::size_t uses = 0;  // 0: a free number
+    std::size_t hash = 0;  // of its bytes
   };
 
   // Element i into `buffer` (a QString or a QVarLengthArray of char16_t), resized to fit.
