@@ -1,5 +1,7 @@
 #include "player/PlayerWindows.h"
 
+#include <QCoreApplication>
+#include <memory>
 #include <utility>
 
 #include "player/options/frmOptions.h"
@@ -77,8 +79,25 @@ void PlayerWindows::StartQuickPlay() {
   quick.Get().StartPlayQ();
 }
 
-bool PlayerWindows::PlayerLoading() {
-  return music.IsLoaded() && music.Loaded()->IsLoading();
+bool PlayerWindows::WhenPlayerLoaded(std::function<void()> then) {
+  if (!music.IsLoaded() || !music.Loaded()->IsLoading())
+    return false;
+  // Whichever comes first, the end of the loading or the end of the window (an upgrade ends
+  // it while it loads), runs `then`; queued, so that it never runs inside the window's load.
+  auto once = std::make_shared<std::function<void()>>(std::move(then));
+  const auto run = [once] {
+    if (*once)
+      std::exchange(*once, {})();
+  };
+  frmMusic* window = music.Loaded();
+  QObject* program = QCoreApplication::instance();
+  QObject::connect(
+      window, &frmMusic::LoadingEnded, program, run,
+      static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+  QObject::connect(
+      window, &QObject::destroyed, program, run,
+      static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+  return true;
 }
 
 bool PlayerWindows::UnloadPlayer() {

@@ -53,7 +53,7 @@ class PlayerWindows : public MainModule::IFirstWindows {
   void StartQuickPlay() override;
   MusicVariables& PlayList() override { return mv_; }
   const Services& services() const override { return services_; }
-  bool PlayerLoading() override;
+  bool WhenPlayerLoaded(std::function<void()> then) override;
   bool UnloadPlayer() override;
   bool UnloadQuickPlay() override;
 

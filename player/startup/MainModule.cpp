@@ -1,7 +1,5 @@
 #include "player/startup/MainModule.h"
 
-#include <QTimer>
-
 #include "player/startup/MusicVariables.h"
 #include "shared/Services.h"
 
@@ -33,10 +31,8 @@ void Main(IFirstWindows& windows, const QString& sCommandLine) {
 void CloseNormally(IFirstWindows& windows) {
   // A close asked for while the player window is still loading its play list waits until the
   // list is complete, so that the save never writes half a list.
-  if (windows.PlayerLoading()) {
-    QTimer::singleShot(50, [&windows] { CloseNormally(windows); });
+  if (windows.WhenPlayerLoaded([&windows] { CloseNormally(windows); }))
     return;
-  }
   if (!windows.UnloadPlayer())
     (void)windows.UnloadQuickPlay();
   appControl(windows.services()).endProgram(0);

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace qvt {
 
@@ -25,8 +26,10 @@ class IFirstWindows {
   virtual MusicVariables& PlayList() = 0;
   // What the program reaches the machine through.
   virtual const Services& services() const = 0;
-  // Whether the player window is loaded and still loading its play list.
-  virtual bool PlayerLoading() = 0;
+  // When the player window is loaded and still loading its play list: runs `then` once, from
+  // the event loop, after the loading has ended (or the window has gone), and answers true.
+  // Otherwise answers false and runs nothing.
+  virtual bool WhenPlayerLoaded(std::function<void()> then) = 0;
   // Unloads the window when it is loaded; false when it is not.
   virtual bool UnloadPlayer() = 0;
   virtual bool UnloadQuickPlay() = 0;

@@ -156,8 +156,10 @@ void frmMusic::Form_Load() {
   bLoading_ = true;
   // The upgrade path destroys this window before the handler returns.
   const auto loaded = qScopeGuard([self = QPointer<frmMusic>(this)] {
-    if (self)
+    if (self) {
       self->bLoading_ = false;
+      Q_EMIT self->LoadingEnded();
+    }
   });
   Tracker::SetStatusRunning(services_);
   ComponentCheck::CheckCommonControls(services_);

@@ -66,6 +66,11 @@ class frmMusic : public Form, public IPlayerView, public IConfigurationHost {
   // an update does before it closes the player.
   void HaltPlayer();
 
+ Q_SIGNALS:
+  // The load handler has returned (IsLoading is false again).
+  void LoadingEnded();
+
+ public:
   // Controls, named as the window's design names them.
   QSlider* sldVol;
   QPushButton* cmdOptions;

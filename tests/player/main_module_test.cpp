@@ -12,6 +12,7 @@
 #include "shared/Processor.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/WindowTest.h"
 
 using namespace qvt;
@@ -66,6 +67,36 @@ TEST_F(MainModuleTest, LoadQvtOpensThePlayerWithoutEndingTheProgram) {
   EXPECT_TRUE(test::Slot<frmMusic>().IsLoaded());
   EXPECT_FALSE(test::Slot<frmQMusic>().IsLoaded());
   EXPECT_FALSE(fake.app.endedWith.has_value());
+}
+
+// A close asked for while the player window loads its list waits for the whole list: what
+// was asked runs once, at the first pass of the event loop after the load, never inside it.
+TEST_F(MainModuleTest, WhatWaitsForTheLoadedListRunsOnceRightAfterTheLoad) {
+  ASSERT_TRUE(
+      test::WriteAll(fake.path("ConfigurationAndLastPlayList.qvs"),
+                     "1,33,1\r\n1\r\n#FALSE#,#TRUE#,#FALSE#\r\n0\r\n#FALSE#\r\n"
+                     "#FALSE#\r\n#FALSE#\r\n1\r\n\"/m/a.mp3\",\"a\"\r\n\"/m/b.mp3\",\"b\"\r\n"));
+  int asked = 0;
+  int ran = 0;
+  bool bRanWhileLoading = false;
+  fake.eventLoop.onPass = [&] {
+    const bool bWaits = test::Windows().WhenPlayerLoaded([&] {
+      ++ran;
+      bRanWhileLoading = test::Slot<frmMusic>().Get().IsLoading();
+    });
+    asked += bWaits ? 1 : 0;
+  };
+  frmMusic& w = test::Slot<frmMusic>().Get();
+  fake.eventLoop.onPass = nullptr;
+  ASSERT_GT(asked, 0) << "the load passes through the event loop";
+  EXPECT_EQ(ran, 0);
+  EXPECT_FALSE(test::Windows().WhenPlayerLoaded([&] { ++ran; })) << "nothing to wait for now";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, asked);
+  EXPECT_FALSE(bRanWhileLoading);
+  EXPECT_EQ(w.PlayList().dblLastIndex(), 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, asked) << "once each";
 }
 
 }  // namespace
