@@ -63,8 +63,9 @@ frmList::frmList(MusicVariables& mv, const Services& services, FormSlot<frmSearc
   setObjectName(QStringLiteral("frmList"));
   setWindowTitle(QStringLiteral("Play List - Now Playing"));
   CreateControls();
-  tmrDock_ = new QTimer(this);
-  tmrDock_->setInterval(20);
+  tmrDockDeadline_ = new QTimer(this);
+  tmrDockDeadline_->setSingleShot(true);
+  tmrDockDeadline_->setInterval(1000);
   ConnectHandlers();
   resize(Pixels(kClientWidthTwips), Pixels(kClientHeightTwips));
 }
@@ -109,7 +110,11 @@ void frmList::CreateControls() {
 
 void frmList::ConnectHandlers() {
   connect(cmdPlay, &QPushButton::clicked, this, [this] { cmdPlay_Click(); });
-  connect(tmrDock_, &QTimer::timeout, this, [this] { tmrDock_Timer(); });
+  // No frame came in time: the search window stays where it was put.
+  connect(tmrDockDeadline_, &QTimer::timeout, this, [this] {
+    if (dockWatched_)
+      dockWatched_->removeEventFilter(this);
+  });
   connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
   connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
   connect(lstList, &SongListBox::DblClick, this, [this] { lstList_DblClick(); });
@@ -164,24 +169,26 @@ void frmList::PlaceSearchWindow(frmSearch& search, double dblLeft, double dblTop
     handle->setFramePosition(at);
   // The window manager may frame the window after these moves and keep its client area where
   // it was, the frame then standing a title bar too high: look again once the frame is there.
-  tmrDock_->stop();
-  if (unframed && QGuiApplication::platformName() == QLatin1String("xcb")) {
+  tmrDockDeadline_->stop();
+  if (dockWatched_)
+    dockWatched_->removeEventFilter(this);
+  if (unframed && handle != nullptr && QGuiApplication::platformName() == QLatin1String("xcb")) {
     dockFrameAt_ = at;
-    dockLooks_ = 0;
-    tmrDock_->start();
+    dockWatched_ = handle;
+    handle->installEventFilter(this);
+    tmrDockDeadline_->start();
   }
 }
 
-void frmList::tmrDock_Timer() {
-  constexpr int kMostLooks = 50;
-  if (++dockLooks_ > kMostLooks || !search_.IsLoaded()) {
-    tmrDock_->stop();
+void frmList::LookAtDock() {
+  if (!tmrDockDeadline_->isActive() || !search_.IsLoaded())
     return;
-  }
   frmSearch& search = *search_.Loaded();
   if (search.isVisible() && search.frameGeometry() == search.geometry())
     return;  // not framed yet
-  tmrDock_->stop();
+  tmrDockDeadline_->stop();
+  if (dockWatched_)
+    dockWatched_->removeEventFilter(this);
   if (search.isVisible() && search.frameGeometry().topLeft() != dockFrameAt_)
     search.move(dockFrameAt_);
 }
@@ -315,7 +322,13 @@ QString frmList::StatusText() const {
 // ---- handlers ----
 
 bool frmList::eventFilter(QObject* watched, QEvent* e) {
-  if (e->type() == QEvent::MouseButtonDblClick) {
+  const QEvent::Type type = e->type();
+  if (watched == dockWatched_ && tmrDockDeadline_->isActive() &&
+      (type == QEvent::Expose || type == QEvent::Move || type == QEvent::Show)) {
+    // Looked at once the window system's event has been handled, its frame margins known.
+    QTimer::singleShot(0, this, [this] { LookAtDock(); });
+  }
+  if (type == QEvent::MouseButtonDblClick) {
     if (watched == stbList || watched == lblStatus_) {
       stbList_DblClick();
       return true;

@@ -6,7 +6,9 @@
 // Its outer size persists in "listViewConfig.qvs".
 
 #include <QPoint>
+#include <QPointer>
 #include <QString>
+#include <QWindow>
 #include <optional>
 
 #include "player/playlists/ListViewLogic.h"
@@ -68,6 +70,8 @@ class frmList : public Form, private ListView::IView {
   bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // Double clicks on the status bar and the empty list; the docked search window's own window,
+  // whose exposure and moves bring the next look at the dock.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -84,7 +88,8 @@ class frmList : public Form, private ListView::IView {
   void ConnectHandlers();
   void CentreOnScreen();
   void PlaceSearchWindow(frmSearch& search, double dblLeft, double dblTop);
-  void tmrDock_Timer();
+  // Moves the search window's frame to dockFrameAt_ once the window manager has framed it.
+  void LookAtDock();
   void Form_Activate();
   void Form_Resize();
   void cmdPlay_Click();
@@ -110,11 +115,11 @@ class frmList : public Form, private ListView::IView {
   // window, so that the frame is not counted twice.
   bool bResetting_ = false;
   bool bResetAgain_ = false;
-  // A search window placed before the window manager framed it: where its frame belongs, and a
-  // timer that moves the frame there once it exists.
+  // A search window placed before the window manager framed it: where its frame belongs, the
+  // window watched until its frame exists, and how long that is waited for.
   QPoint dockFrameAt_;
-  int dockLooks_ = 0;
-  QTimer* tmrDock_;
+  QPointer<QWindow> dockWatched_;
+  QTimer* tmrDockDeadline_;
 };
 
 }  // namespace qvt

@@ -28,6 +28,9 @@
 
 class QCloseEvent;
 
+class QTimer;
+class QMoveEvent;
+
 namespace qvt {
 
 class Forms;
@@ -60,13 +63,21 @@ class Form : public QWidget {
   // may otherwise place it anew, as for a window that never had a position.
   void hideEvent(QHideEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // While the window shown again is being framed, a move by the window manager is looked at.
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   // Asks the window manager to put the window's client area at `at`.
   void placeClient(QPoint at);
   // Puts the client area of the window shown again back at `at` whenever the window manager
-  // placed it elsewhere, until it has stood there a moment (or no frame came for a while).
-  void restoreWhenFramed(QPoint at, int waitedMs, int stillMs);
+  // places it elsewhere, until it has stood there framed a moment (or no frame came for a
+  // while). Driven by the window's moves; the timers only wait for moves to end.
+  void restoreWhenFramed(QPoint at);
+  // Whether the window manager has framed the window (or it has no frame).
+  bool framed() const;
+  // Looks at the place once the moves have ended for a moment (bDeadline: for the last time).
+  void checkHeldPlace(bool bDeadline);
+  void releaseHeldPlace();
   friend class Forms;
   friend class FormSlotBase;
   friend class FormBusy;
@@ -75,6 +86,10 @@ class Form : public QWidget {
   int iBusy_ = 0;                 // operations running on the window
   bool bUnloadPending_ = false;
   std::optional<QPoint> hiddenAt_;  // where the client area stood when the program hid it
+  std::optional<QPoint> holdAt_;    // where the window shown again is held while it is framed
+  QTimer* movesEnded_ = nullptr;    // no move for a moment: look at the place
+  QTimer* stoodStill_ = nullptr;    // framed and in place for a while: done
+  QTimer* deadline_ = nullptr;      // no frame came: give up
 };
 
 // Marks a window busy for the lifetime of the object (see above). Nests.

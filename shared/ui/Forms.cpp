@@ -1,5 +1,6 @@
 #include <QCloseEvent>
 #include <QHideEvent>
+#include <QMoveEvent>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
@@ -45,7 +46,7 @@ void Form::showEvent(QShowEvent* event) {
   placeClient(at);
   // ...and, as a window manager may still place it elsewhere (Qt may have taken the frame's
   // place for the client's while the window had no frame), put back once it is framed.
-  restoreWhenFramed(at, 0, 0);
+  restoreWhenFramed(at);
 }
 
 // The client area's place is what is asked for: the frame's size is the window manager's
@@ -56,26 +57,64 @@ void Form::placeClient(QPoint at) {
   setGeometry(QRect(at, size()));
 }
 
-void Form::restoreWhenFramed(QPoint at, int waitedMs, int stillMs) {
-  constexpr int kPollMs = 20;
+bool Form::framed() const {
+  const QWindow* handle = windowHandle();
+  return handle != nullptr && handle->isExposed() &&
+         (windowFlags().testFlag(Qt::FramelessWindowHint) || !handle->frameMargins().isNull());
+}
+
+void Form::restoreWhenFramed(QPoint at) {
+  constexpr int kMovesEndedMs = 20;     // the window manager's moves come in a burst
   constexpr int kStillMs = 200;         // in place for this long after framing: done
   constexpr int kLongestWaitMs = 2000;  // the window manager never framed it: done
-  QTimer::singleShot(kPollMs, this, [this, at, waitedMs, stillMs] {
-    if (!isVisible() || hiddenAt_)
-      return;  // hidden again: the next show puts it back
-    const QWindow* handle = windowHandle();
-    const bool framed =
-        handle != nullptr && handle->isExposed() &&
-        (windowFlags().testFlag(Qt::FramelessWindowHint) || !handle->frameMargins().isNull());
-    int still = 0;
-    if (framed && geometry().topLeft() != at) {
-      placeClient(at);
-    } else if (framed) {
-      still = stillMs + kPollMs;
-    }
-    if (still < kStillMs && waitedMs < kLongestWaitMs)
-      restoreWhenFramed(at, waitedMs + kPollMs, still);
-  });
+  if (movesEnded_ == nullptr) {
+    const auto timer = [this](int ms, auto slot) {
+      auto* t = new QTimer(this);
+      t->setSingleShot(true);
+      t->setInterval(ms);
+      connect(t, &QTimer::timeout, this, slot);
+      return t;
+    };
+    movesEnded_ = timer(kMovesEndedMs, [this] { checkHeldPlace(false); });
+    stoodStill_ = timer(kStillMs, [this] {
+      if (holdAt_ && framed() && geometry().topLeft() == *holdAt_)
+        releaseHeldPlace();
+    });
+    deadline_ = timer(kLongestWaitMs, [this] { checkHeldPlace(true); });
+  }
+  holdAt_ = at;
+  deadline_->start();
+  movesEnded_->start();
+}
+
+void Form::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (holdAt_) {
+    stoodStill_->stop();
+    movesEnded_->start();
+  }
+}
+
+void Form::checkHeldPlace(bool bDeadline) {
+  if (!holdAt_)
+    return;
+  if (!isVisible() || hiddenAt_) {
+    releaseHeldPlace();  // hidden again: the next show puts it back
+    return;
+  }
+  if (framed() && geometry().topLeft() != *holdAt_)
+    placeClient(*holdAt_);  // its moves bring the next look
+  else if (framed() && !stoodStill_->isActive())
+    stoodStill_->start();
+  if (bDeadline)
+    releaseHeldPlace();
+}
+
+void Form::releaseHeldPlace() {
+  holdAt_.reset();
+  movesEnded_->stop();
+  stoodStill_->stop();
+  deadline_->stop();
 }
 
 FormSlotBase::FormSlotBase(FormSet& set) : set_(set) {
