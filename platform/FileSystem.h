@@ -4,6 +4,7 @@
 // system (4) = neither a regular file nor a folder, folder (16); the archive bit (32) is never
 // set. A symbolic link counts as what it points to.
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -41,6 +42,19 @@ class IWritableFile {
   virtual Result<void> close() = 0;
 };
 
+// A file that IFileSystem::openToRead opened. Each call fails with a description of what went
+// wrong. The destructor closes the file.
+class IReadableFile {
+ public:
+  virtual ~IReadableFile() = default;
+  // Its size in bytes when it was opened.
+  virtual qint64 size() = 0;
+  // Reads up to `maxBytes` from the current position into `into`: how many it read, 0 at the end.
+  virtual Result<qint64> read(char* into, qint64 maxBytes) = 0;
+  // Moves the current position to `offset` bytes from the start.
+  virtual Result<void> seek(qint64 offset) = 0;
+};
+
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
@@ -58,6 +72,9 @@ class IFileSystem {
   // followed), with the permission bits `mode` less the process's umask, and opens it for
   // writing.
   virtual Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) = 0;
+  // Opens an existing file for reading at its first byte; a folder fails. May run on a worker
+  // thread, as attributes() may.
+  virtual Result<std::unique_ptr<IReadableFile>> openToRead(const QString& path) = 0;
   virtual Result<void> removeFile(const QString& path) = 0;
   virtual Result<void> renameFile(const QString& from, const QString& to) = 0;
   virtual bool makeDirectory(const QString& path) = 0;
@@ -83,6 +100,10 @@ class IFileSystem {
 // True when a plain listing of the path finds an entry: ordinary files (read-only included)
 // count, folders, hidden and system entries do not. Any failure gives false.
 bool PlainFileExists(IFileSystem& fs, const QString& path);
+
+// The whole contents of a file, read through `fs`; fails with the description of the open or
+// the read that failed.
+Result<QByteArray> ReadWholeFile(IFileSystem& fs, const QString& path);
 
 class IProgramFolder {
  public:

@@ -1,6 +1,7 @@
 #include "platform/fakes/FakePlatform.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 #include "platform/linux/LinuxSystem.h"
 
@@ -18,6 +19,33 @@ std::optional<QString> NextAnswer(std::deque<QString>& answers) {
     return std::nullopt;
   return answer;
 }
+
+// A file whose bytes from `end` on cannot be read: a read there fails.
+class FailingReadFile : public IReadableFile {
+ public:
+  FailingReadFile(std::unique_ptr<IReadableFile> file, qint64 end)
+      : file_(std::move(file)), end_(end) {}
+  qint64 size() override { return file_->size(); }
+  Result<qint64> read(char* into, qint64 maxBytes) override {
+    if (position_ >= end_)
+      return Unexpected{QStringLiteral("Input/output error")};
+    const Result<qint64> got = file_->read(into, std::min(maxBytes, end_ - position_));
+    if (got)
+      position_ += *got;
+    return got;
+  }
+  Result<void> seek(qint64 offset) override {
+    Result<void> moved = file_->seek(offset);
+    if (moved)
+      position_ = offset;
+    return moved;
+  }
+
+ private:
+  std::unique_ptr<IReadableFile> file_;
+  qint64 end_;
+  qint64 position_ = 0;
+};
 
 }  // namespace
 
@@ -142,6 +170,17 @@ Result<std::unique_ptr<IWritableFile>> FakeFileSystem::createNew(const QString& 
     return created;
   return std::unique_ptr<IWritableFile>(
       std::make_unique<FaultingFile>(std::move(created).value(), faults, path));
+}
+
+Result<std::unique_ptr<IReadableFile>> FakeFileSystem::openToRead(const QString& path) {
+  const auto failing = readFailsAfter.constFind(path);
+  if (failing != readFailsAfter.cend() && *failing == 0)
+    return Unexpected{QStringLiteral("Permission denied")};
+  Result<std::unique_ptr<IReadableFile>> opened = LinuxFileSystem::openToRead(path);
+  if (!opened || failing == readFailsAfter.cend())
+    return opened;
+  return std::unique_ptr<IReadableFile>(
+      std::make_unique<FailingReadFile>(std::move(opened).value(), *failing));
 }
 
 Result<void> FakeFileSystem::removeFile(const QString& path) {

@@ -126,6 +126,10 @@ class FakeFileSystem : public LinuxFileSystem {
   Result<void> copyToNewFile(const QString& from, const QString& to) override;
   // The file's calls are counted by `faults` too.
   Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) override;
+  // Files that cannot be read: path -> the offset from which a read fails (0: the file does not
+  // open). Set by a test before reading starts (a worker may read).
+  QMap<QString, qint64> readFailsAfter;
+  Result<std::unique_ptr<IReadableFile>> openToRead(const QString& path) override;
   Result<void> removeFile(const QString& path) override;
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;

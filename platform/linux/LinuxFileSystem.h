@@ -17,6 +17,7 @@ class LinuxFileSystem : public IFileSystem {
   Result<void> copyFile(const QString& from, const QString& to) override;
   Result<void> copyToNewFile(const QString& from, const QString& to) override;
   Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) override;
+  Result<std::unique_ptr<IReadableFile>> openToRead(const QString& path) override;
   Result<void> removeFile(const QString& path) override;
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;

@@ -13,7 +13,7 @@ int InstallDesktopEntryCommand(IFileSystem& fs) {
   const QString folder = QCoreApplication::applicationDirPath();
   QString error;
   try {
-    RecordReader reader(folder + QStringLiteral("/AcceptedFileTypes.qvc"));
+    RecordReader reader(fs, folder + QStringLiteral("/AcceptedFileTypes.qvc"));
     const QStringList extensions = reader.readText().split(u' ', Qt::SkipEmptyParts);
     LinuxDesktop desktop;
     const Result<void> installed =

@@ -370,7 +370,7 @@ void frmChoose::ReadSavedPath() {
   QString sDir;
   QString sDrive;
   try {
-    RecordReader reader(DataFile(services_, kSavedPathFile));
+    RecordReader reader(files(services_), DataFile(services_, kSavedPathFile));
     sFile = reader.readText();
     sDir = reader.readText();
     sDrive = reader.readText();

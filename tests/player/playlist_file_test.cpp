@@ -317,7 +317,8 @@ TEST_F(PlayListFile, ListsInMemoryReadAsTheirFilesDo) {
   for (const auto& list : lists) {
     ASSERT_TRUE(WriteAll(In(list.name), list.bytes));
     const ListFileToRead file{In(list.name), IsForeignListName(list.name)};
-    const std::optional<ListRecords> fromFile = ReadListFile(file, [](const QString&) {}, {});
+    const std::optional<ListRecords> fromFile =
+        ReadListFile(files(), file, [](const QString&) {}, {});
     ASSERT_TRUE(fromFile.has_value());
     const ListRecords inMemory = ReadListRecords(file, list.bytes);
     EXPECT_EQ(inMemory.paths.items(), fromFile->paths.items()) << list.name;
