@@ -3,6 +3,7 @@
 #include <clocale>
 #include <optional>
 
+#include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxSignals.h"
 #include "platform/production/ProductionPlatform.h"
@@ -19,10 +20,12 @@
 
 int main(int argc, char** argv) {
   // An option (--help, --version, --export-m3u8...) runs without a window and ends the
-  // program; the conversions write through the file system service.
+  // program; the conversions write through the file system service, the desktop entry goes to
+  // the Linux desktop.
   {
     qvt::LinuxFileSystem files;
-    if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv, files))
+    qvt::LinuxDesktop desktop;
+    if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv, {files, desktop}))
       return *status;
   }
   // The numbers of the files open through the file manager, on any thread: made first, so that
