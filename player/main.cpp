@@ -5,6 +5,7 @@
 
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxSessionBus.h"
 #include "platform/linux/LinuxSignals.h"
 #include "platform/production/ProductionPlatform.h"
 #include "player/PlayerWindows.h"
@@ -47,8 +48,10 @@ int main(int argc, char** argv) {
   services.progressWindows = &progressWindows;
   qvt::ApplyDesignFont();
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares
+  // The media controls, when there is a session bus to serve them on.
   qvt::MprisHub mpris;
-  mpris.Install();
+  if (const std::optional<QDBusConnection> bus = qvt::ConnectSessionBus())
+    mpris.Install(*bus);
   qvt::PlayerWindows windows(musicVariables, services, &mpris);
   qvt::OnTerminationSignal([&windows] { qvt::MainModule::CloseNormally(windows); });
   qvt::MainModule::Main(windows, qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));
