@@ -8,9 +8,13 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/base/Result.h"
 
@@ -55,6 +59,16 @@ class IReadableFile {
   virtual Result<void> seek(qint64 offset) = 0;
 };
 
+// The kinds of entry IFileSystem::listEntries lists.
+enum class EntryKind { File, Folder };
+
+// What IFileSystem::filesBelow found: the files, and how many folders (the top one too) could
+// not be read, or not to their end.
+struct FolderFiles {
+  std::vector<QString> files;
+  std::size_t unreadable = 0;
+};
+
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
@@ -80,6 +94,19 @@ class IFileSystem {
   virtual bool makeDirectory(const QString& path) = 0;
   // Names of the entries of a folder (no "." or ".."), sorted; empty when it cannot be read.
   virtual QStringList listDirectory(const QString& path) = 0;
+  // Calls keep(name) for every entry of `folder` of `kind` (File: a regular file; a link counts
+  // as what it leads to) whose name is not hidden, in the order the folder gives them. False
+  // when the folder cannot be read to its end, or when `cancelled` is set while it is read (it
+  // is looked at every few thousand entries). May run on a worker thread, as attributes() may.
+  virtual bool listEntries(const QString& folder, EntryKind kind,
+                           const std::atomic<bool>* cancelled,
+                           const std::function<void(QString)>& keep) = 0;
+  // Every file below `folder`, in its subfolders too, read in one pass: regular files and links
+  // to them, hidden names and links to folders left out, in the order the folders give them.
+  // Folders that cannot be read are passed over and counted. Looks at `cancelled` before every
+  // entry and, once it is set, returns what it found so far. However deep the tree, it holds no
+  // more than a few folders open at a time. May run on a worker thread, as attributes() may.
+  virtual FolderFiles filesBelow(const QString& folder, const std::atomic<bool>& cancelled) = 0;
   virtual bool setExecutable(const QString& path) = 0;
   // Writes a file's data, or a folder's entries, through to the disk. False on failure.
   virtual bool syncToDisk(const QString& path) = 0;

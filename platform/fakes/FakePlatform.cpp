@@ -225,6 +225,61 @@ Result<void> FakeFileSystem::setPermissions(const QString& path, uint32_t mode) 
   return LinuxFileSystem::setPermissions(path, mode);
 }
 
+namespace {
+
+QString WithoutTrailingSlash(QString path) {
+  while (path.size() > 1 && path.endsWith(u'/'))
+    path.chop(1);
+  return path;
+}
+
+}  // namespace
+
+bool FakeFileSystem::listEntries(const QString& folder, EntryKind kind,
+                                 const std::atomic<bool>* cancelled,
+                                 const std::function<void(QString)>& keep) {
+  const auto listed = folders.constFind(WithoutTrailingSlash(folder));
+  if (listed == folders.cend())
+    return LinuxFileSystem::listEntries(folder, kind, cancelled, keep);
+  for (const QString& entry : listed->entries) {
+    if (cancelled != nullptr && *cancelled)
+      return false;
+    const bool isFolder = entry.endsWith(u'/');
+    if (isFolder == (kind == EntryKind::Folder))
+      keep(isFolder ? entry.chopped(1) : entry);
+  }
+  return listed->readable;
+}
+
+FolderFiles FakeFileSystem::filesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
+  const QString top = WithoutTrailingSlash(folder);
+  if (!folders.contains(top))
+    return LinuxFileSystem::filesBelow(folder, cancelled);
+  FolderFiles found;
+  std::vector<QString> below{top};  // the folders still to read, the next one last
+  while (!below.empty() && !cancelled) {
+    const QString path = below.back();
+    below.pop_back();
+    const auto listed = folders.constFind(path);
+    if (listed == folders.cend() || !listed->readable)
+      ++found.unreadable;
+    if (listed == folders.cend())
+      continue;
+    std::vector<QString> subfolders;
+    for (const QString& entry : listed->entries) {
+      if (cancelled)
+        return found;
+      const QString entryPath = path + u'/' + entry;
+      if (entry.endsWith(u'/'))
+        subfolders.push_back(entryPath.chopped(1));
+      else
+        found.files.push_back(entryPath);
+    }
+    below.insert(below.end(), subfolders.rbegin(), subfolders.rend());
+  }
+  return found;
+}
+
 FakePlatform::FakePlatform() {
   programFolder.path = dir_.path();
   volumes.list = {{QStringLiteral("/"), QStringLiteral("root"), true},

@@ -114,7 +114,14 @@ class FakeClock : public IClock {
   qint64 secondsSinceEpoch() override { return epochSeconds; }
 };
 
-// The real Linux file system (locks included), with attributes and failures a test sets.
+// A folder as a test has the fake file system list it.
+struct FakeFolder {
+  QStringList entries;   // in the order listed; a name ending in "/" is a subfolder's
+  bool readable = true;  // false: the entries are listed, then reading the folder fails
+};
+
+// The real Linux file system (locks included), with attributes, failures and folders a test
+// sets.
 class FakeFileSystem : public LinuxFileSystem {
  public:
   QMap<QString, int32_t> attributeOverrides;  // path -> attributes
@@ -139,6 +146,13 @@ class FakeFileSystem : public LinuxFileSystem {
   QStringList synced;
   bool syncToDisk(const QString& path) override;
   Result<void> setPermissions(const QString& path, uint32_t mode) override;
+  // Folders listed from memory instead of the disk, by path (without a trailing "/"). Below one
+  // of them, a subfolder that is not listed here cannot be read. `cancelled` is looked at
+  // before every entry.
+  QMap<QString, FakeFolder> folders;
+  bool listEntries(const QString& folder, EntryKind kind, const std::atomic<bool>* cancelled,
+                   const std::function<void(QString)>& keep) override;
+  FolderFiles filesBelow(const QString& folder, const std::atomic<bool>& cancelled) override;
 
  private:
   std::mutex syncedMutex_;

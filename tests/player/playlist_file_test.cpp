@@ -509,6 +509,23 @@ TEST_F(PlayListFile, M3u8ExportOfRandomFileNamesReadsBackOrIsRefused) {
   }
 }
 
+// The tree below the chosen folder is the one the file system lists: folders it cannot read,
+// wholly or in part, are counted, and what they gave is searched too.
+TEST_F(PlayListFile, FindMovedSongsSearchesTheTreeTheFileSystemLists) {
+  fake.files.folders["/moved"] = {{"a.mp3", "Rock/", "locked/", "gone/"}};
+  fake.files.folders["/moved/Rock"] = {{"b.mp3"}};
+  fake.files.folders["/moved/locked"] = {{"c.mp3"}, false};  // read in part
+  SetList({"/old/a.mp3", "/old/Rock/b.mp3", "/old/c.mp3", "/old/d.mp3"}, {"a", "b", "c", "d"});
+  fake.dialogs.folderAnswers = {"/moved"};
+  PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+  EXPECT_EQ(fake.dialogs.texts(),
+            QStringList{"3 of 4 missing songs were found; 1 are still missing. 2 folders could "
+                        "not be read."});
+  EXPECT_EQ(test::PlayList().sSongPaths().items(),
+            (std::vector<QString>{"/moved/a.mp3", "/moved/Rock/b.mp3", "/moved/locked/c.mp3",
+                                  "/old/d.mp3"}));
+}
+
 // Find Moved Songs relinks the missing songs it finds below the chosen folder and keeps the
 // rest; names, order and the songs that exist stay as they were.
 TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
