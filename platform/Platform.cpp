@@ -14,7 +14,7 @@ namespace qvt {
 namespace {
 
 // What ReadWholeFile asks for beyond the size a file had when it was opened.
-constexpr qint64 kWholeFileChunk = 64 * 1024;
+constexpr qint64 kWholeFileChunk = qint64{64} * 1024;
 
 }  // namespace
 
