@@ -23,7 +23,7 @@ void MakeFiles(const QString& folder, int count) {
 }
 
 void FileBoxFigures(const QString& folder, int count) {
-  qvt::FileListBox box;
+  qvt::FileListBox box(qvt::platform());
   box.resize(300, 600);
   const double all = qvt::bench::BestSeconds(3, [&] {
     box.SetPath(QStringLiteral("/"));

@@ -41,7 +41,7 @@ QVT_BENCH(record_notation) {
 
   std::vector<QString> readPaths(kSongs), readNames(kSongs);
   const double read = qvt::bench::BestSeconds(kRuns, [&] {
-    qvt::RecordReader reader(file);
+    qvt::RecordReader reader(qvt::files(), file);
     for (int i = 0; i < kSongs; ++i) {
       readPaths[i] = reader.readText();
       readNames[i] = reader.readText();
@@ -52,5 +52,6 @@ QVT_BENCH(record_notation) {
 
   qvt::bench::Figure("record_write_100k_ms", write * 1000, "ms");
   qvt::bench::Figure("record_read_100k_ms", read * 1000, "ms");
-  qvt::bench::Figure("record_file_100k_bytes", double(qvt::RecordReader(file).size()), "bytes");
+  qvt::bench::Figure("record_file_100k_bytes", double(qvt::RecordReader(qvt::files(), file).size()),
+                     "bytes");
 }

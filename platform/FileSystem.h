@@ -4,12 +4,17 @@
 // system (4) = neither a regular file nor a folder, folder (16); the archive bit (32) is never
 // set. A symbolic link counts as what it points to.
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/base/Result.h"
 
@@ -41,6 +46,29 @@ class IWritableFile {
   virtual Result<void> close() = 0;
 };
 
+// A file that IFileSystem::openToRead opened. Each call fails with a description of what went
+// wrong. The destructor closes the file.
+class IReadableFile {
+ public:
+  virtual ~IReadableFile() = default;
+  // Its size in bytes when it was opened.
+  virtual qint64 size() = 0;
+  // Reads up to `maxBytes` from the current position into `into`: how many it read, 0 at the end.
+  virtual Result<qint64> read(char* into, qint64 maxBytes) = 0;
+  // Moves the current position to `offset` bytes from the start.
+  virtual Result<void> seek(qint64 offset) = 0;
+};
+
+// The kinds of entry IFileSystem::listEntries lists.
+enum class EntryKind { File, Folder };
+
+// What IFileSystem::filesBelow found: the files, and how many folders (the top one too) could
+// not be read, or not to their end.
+struct FolderFiles {
+  std::vector<QString> files;
+  std::size_t unreadable = 0;
+};
+
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
@@ -58,11 +86,27 @@ class IFileSystem {
   // followed), with the permission bits `mode` less the process's umask, and opens it for
   // writing.
   virtual Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) = 0;
+  // Opens an existing file for reading at its first byte; a folder fails. May run on a worker
+  // thread, as attributes() may.
+  virtual Result<std::unique_ptr<IReadableFile>> openToRead(const QString& path) = 0;
   virtual Result<void> removeFile(const QString& path) = 0;
   virtual Result<void> renameFile(const QString& from, const QString& to) = 0;
   virtual bool makeDirectory(const QString& path) = 0;
   // Names of the entries of a folder (no "." or ".."), sorted; empty when it cannot be read.
   virtual QStringList listDirectory(const QString& path) = 0;
+  // Calls keep(name) for every entry of `folder` of `kind` (File: a regular file; a link counts
+  // as what it leads to) whose name is not hidden, in the order the folder gives them. False
+  // when the folder cannot be read to its end, or when `cancelled` is set while it is read (it
+  // is looked at every few thousand entries). May run on a worker thread, as attributes() may.
+  virtual bool listEntries(const QString& folder, EntryKind kind,
+                           const std::atomic<bool>* cancelled,
+                           const std::function<void(QString)>& keep) = 0;
+  // Every file below `folder`, in its subfolders too, read in one pass: regular files and links
+  // to them, hidden names and links to folders left out, in the order the folders give them.
+  // Folders that cannot be read are passed over and counted. Looks at `cancelled` before every
+  // entry and, once it is set, returns what it found so far. However deep the tree, it holds no
+  // more than a few folders open at a time. May run on a worker thread, as attributes() may.
+  virtual FolderFiles filesBelow(const QString& folder, const std::atomic<bool>& cancelled) = 0;
   virtual bool setExecutable(const QString& path) = 0;
   // Writes a file's data, or a folder's entries, through to the disk. False on failure.
   virtual bool syncToDisk(const QString& path) = 0;
@@ -83,6 +127,10 @@ class IFileSystem {
 // True when a plain listing of the path finds an entry: ordinary files (read-only included)
 // count, folders, hidden and system entries do not. Any failure gives false.
 bool PlainFileExists(IFileSystem& fs, const QString& path);
+
+// The whole contents of a file, read through `fs`; fails with the description of the open or
+// the read that failed.
+Result<QByteArray> ReadWholeFile(IFileSystem& fs, const QString& path);
 
 class IProgramFolder {
  public:

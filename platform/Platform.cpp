@@ -5,10 +5,18 @@
 #include "platform/Registry.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 namespace qvt {
+
+namespace {
+
+// What ReadWholeFile asks for beyond the size a file had when it was opened.
+constexpr qint64 kWholeFileChunk = qint64{64} * 1024;
+
+}  // namespace
 
 void AbortMissingService(const char* name) {
   std::fprintf(stderr, "platform service not installed: %s\n", name);
@@ -77,6 +85,25 @@ bool PlainFileExists(IFileSystem& fs, const QString& path) {
   if (!attrs)
     return false;
   return (*attrs & (kAttrDirectory | kAttrHidden | kAttrSystem)) == 0;
+}
+
+Result<QByteArray> ReadWholeFile(IFileSystem& fs, const QString& path) {
+  Result<std::unique_ptr<IReadableFile>> opened = fs.openToRead(path);
+  if (!opened)
+    return Unexpected{opened.error()};
+  const std::unique_ptr<IReadableFile> file = std::move(opened).value();
+  QByteArray bytes;
+  for (;;) {
+    // A file may grow after its size was taken: read on until a read finds nothing.
+    const qint64 at = bytes.size();
+    bytes.resize(at + std::max<qint64>(file->size() - at, 0) + kWholeFileChunk);
+    const Result<qint64> got = file->read(bytes.data() + at, bytes.size() - at);
+    if (!got)
+      return Unexpected{got.error()};
+    bytes.resize(at + *got);
+    if (*got == 0)
+      return bytes;
+  }
 }
 
 QString ResolveNoCase(IFileSystem& fs, const QString& folder, const QString& name) {

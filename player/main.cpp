@@ -3,7 +3,9 @@
 #include <clocale>
 #include <optional>
 
+#include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxSessionBus.h"
 #include "platform/linux/LinuxSignals.h"
 #include "platform/production/ProductionPlatform.h"
 #include "player/PlayerWindows.h"
@@ -19,10 +21,12 @@
 
 int main(int argc, char** argv) {
   // An option (--help, --version, --export-m3u8...) runs without a window and ends the
-  // program; the conversions write through the file system service.
+  // program; the conversions write through the file system service, the desktop entry goes to
+  // the Linux desktop.
   {
     qvt::LinuxFileSystem files;
-    if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv, files))
+    qvt::LinuxDesktop desktop;
+    if (const std::optional<int> status = qvt::cli::RunCommandLine(argc, argv, {files, desktop}))
       return *status;
   }
   // The numbers of the files open through the file manager, on any thread: made first, so that
@@ -44,8 +48,10 @@ int main(int argc, char** argv) {
   services.progressWindows = &progressWindows;
   qvt::ApplyDesignFont();
   qvt::MusicVariables musicVariables;  // the play list and the state every window shares
+  // The media controls, when there is a session bus to serve them on.
   qvt::MprisHub mpris;
-  mpris.Install();
+  if (const std::optional<QDBusConnection> bus = qvt::ConnectSessionBus())
+    mpris.Install(*bus);
   qvt::PlayerWindows windows(musicVariables, services, &mpris);
   qvt::OnTerminationSignal([&windows] { qvt::MainModule::CloseNormally(windows); });
   qvt::MainModule::Main(windows, qvt::MainModule::CommandLine(QApplication::arguments().mid(1)));

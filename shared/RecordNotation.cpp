@@ -1,7 +1,5 @@
 #include "shared/RecordNotation.h"
 
-#include <QBuffer>
-#include <QFileInfo>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -116,15 +114,35 @@ RecordNumber ParseRecordNumber(QByteArrayView text, double& value) {
 
 namespace {
 
-[[noreturn]] void ThrowReadFailed(const QString& path, const QIODevice& source) {
-  throw RecordError(RecordError::ReadFailed,
-                    QStringLiteral("Cannot read %1: %2").arg(path, source.errorString()));
+[[noreturn]] void ThrowReadFailed(const QString& path, const QString& why) {
+  throw RecordError(RecordError::ReadFailed, QStringLiteral("Cannot read %1: %2").arg(path, why));
 }
+
+// Data in memory, read as a file of those bytes is.
+class MemoryFile : public IReadableFile {
+ public:
+  explicit MemoryFile(QByteArray data) : data_(std::move(data)) {}
+  qint64 size() override { return data_.size(); }
+  Result<qint64> read(char* into, qint64 maxBytes) override {
+    const qint64 got = std::clamp<qint64>(data_.size() - position_, 0, maxBytes);
+    std::memcpy(into, data_.constData() + position_, static_cast<size_t>(got));
+    position_ += got;
+    return got;
+  }
+  Result<void> seek(qint64 offset) override {
+    position_ = offset;
+    return {};
+  }
+
+ private:
+  const QByteArray data_;
+  qint64 position_ = 0;
+};
 
 }  // namespace
 
-RecordReader::RecordReader(const QString& path, qint64 blockBytes)
-    : blockBytes_(std::max<qint64>(blockBytes, 1)), path_(path) {
+RecordReader::RecordReader(IFileSystem& fs, const QString& path, qint64 blockBytes)
+    : blockBytes_(std::max<qint64>(blockBytes, 1)), path_(path), fs_(&fs) {
   start();
 }
 
@@ -132,31 +150,25 @@ RecordReader RecordReader::inBlocks(QByteArray data, qint64 blockBytes) {
   RecordReader reader;
   reader.blockBytes_ = std::max<qint64>(blockBytes, 1);
   reader.memory_ = std::move(data);
-  reader.inMemory_ = true;
   reader.start();
   return reader;
 }
 
-std::unique_ptr<QIODevice> RecordReader::openSource() const {
-  if (inMemory_) {
-    auto buffer = std::make_unique<QBuffer>();
-    buffer->setData(memory_);
-    buffer->open(QIODevice::ReadOnly);
-    return buffer;
-  }
-  auto file = std::make_unique<QFile>(path_);
-  (void)file->open(QIODevice::ReadOnly);  // the caller asks isOpen()
-  return file;
+Result<std::unique_ptr<IReadableFile>> RecordReader::openSource() const {
+  if (fs_ == nullptr)
+    return std::unique_ptr<IReadableFile>(std::make_unique<MemoryFile>(memory_));
+  return fs_->openToRead(path_);
 }
 
 void RecordReader::start() {
-  source_ = openSource();
-  if (!source_->isOpen()) {
-    if (!QFileInfo::exists(path_)) {
+  Result<std::unique_ptr<IReadableFile>> opened = openSource();
+  if (!opened) {
+    if (fs_ != nullptr && !fs_->attributes(path_)) {
       throw RecordError(RecordError::FileNotFound, QStringLiteral("File not found: ") + path_);
     }
-    ThrowReadFailed(path_, *source_);
+    ThrowReadFailed(path_, opened.error());
   }
+  source_ = std::move(opened).value();
   size_ = source_->size();
   // Enough of the file to tell whether it begins with a byte order mark.
   do {
@@ -173,12 +185,15 @@ RecordReader::RecordReader(const RecordReader& other)
       blockBytes_(other.blockBytes_),
       path_(other.path_),
       memory_(other.memory_),
-      inMemory_(other.inMemory_) {
+      fs_(other.fs_) {
   if (other.source_ == nullptr)
     return;
-  source_ = openSource();
-  if (!source_->isOpen() || !source_->seek(start_ + data_.size()))
-    ThrowReadFailed(path_, *source_);
+  Result<std::unique_ptr<IReadableFile>> opened = openSource();
+  if (!opened)
+    ThrowReadFailed(path_, opened.error());
+  source_ = std::move(opened).value();
+  if (const Result<void> moved = source_->seek(start_ + data_.size()); !moved)
+    ThrowReadFailed(path_, moved.error());
 }
 
 RecordReader& RecordReader::operator=(const RecordReader& other) {
@@ -208,9 +223,10 @@ void RecordReader::readBlock() {
   qint64 got = 0;
   if (wanted > 0) {
     data_.resize(kept + wanted);
-    got = source_->read(data_.data() + kept, wanted);
-    if (got < 0)
-      ThrowReadFailed(path_, *source_);
+    const Result<qint64> read = source_->read(data_.data() + kept, wanted);
+    if (!read)
+      ThrowReadFailed(path_, read.error());
+    got = *read;
     data_.resize(kept + got);
   }
   if (got == 0 || start_ + data_.size() >= size_) {

@@ -26,7 +26,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
 #include <QStringEncoder>
 #include <cstdint>
@@ -36,6 +35,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "shared/AtomicFile.h"
 #include "shared/Variant.h"
 
@@ -146,9 +146,10 @@ class RecordReader {
  public:
   static constexpr qint64 kBlockBytes = qint64{1} << 20;
 
-  // Throws RecordError(FileNotFound) when the file does not exist, ReadFailed when it cannot be
-  // read (then or at a later read). The file is taken in blocks of `blockBytes`.
-  explicit RecordReader(const QString& path, qint64 blockBytes = kBlockBytes);
+  // Reads the file through `fs`, which must outlive the reader and its copies. Throws
+  // RecordError(FileNotFound) when the file does not exist, ReadFailed when it cannot be read
+  // (then or at a later read). The file is taken in blocks of `blockBytes`.
+  RecordReader(IFileSystem& fs, const QString& path, qint64 blockBytes = kBlockBytes);
   // The fields of data held whole in memory.
   static RecordReader fromBytes(QByteArray data);
   // The fields of data in memory taken in blocks of `blockBytes`, as a file of those bytes is
@@ -187,7 +188,7 @@ class RecordReader {
   };
   RecordReader() = default;
   // Opens what is read in blocks (the file, or the data in memory) at its first byte.
-  std::unique_ptr<QIODevice> openSource() const;
+  Result<std::unique_ptr<IReadableFile>> openSource() const;
   // Opens the source and takes enough of it to tell whether it begins with a byte order mark.
   void start();
   void skipByteOrderMark();
@@ -208,10 +209,10 @@ class RecordReader {
   qint64 start_ = 0;
   qint64 size_ = 0;
   qint64 blockBytes_ = kBlockBytes;
-  QString path_;                       // the file read in blocks
-  QByteArray memory_;                  // the data read in blocks instead, when inMemory_
-  bool inMemory_ = false;              // blocks come from memory_ (inBlocks), not from the file
-  std::unique_ptr<QIODevice> source_;  // null once every byte is in data_
+  QString path_;                           // the file read in blocks
+  QByteArray memory_;                      // the data read in blocks instead (inBlocks)
+  IFileSystem* fs_ = nullptr;              // what reads the file; none: blocks come from memory_
+  std::unique_ptr<IReadableFile> source_;  // null once every byte is in data_
 };
 
 }  // namespace qvt

@@ -27,7 +27,9 @@ std::optional<QStringList> ReadFields(const std::function<RecordReader()>& open,
 
 std::optional<QStringList> ReadPathsFields(const Services& services, int count) {
   return ReadFields(
-      [&services] { return RecordReader(ProgramFile(services, QStringLiteral("paths.qvc"))); },
+      [&services] {
+        return RecordReader(files(services), ProgramFile(services, QStringLiteral("paths.qvc")));
+      },
       count);
 }
 

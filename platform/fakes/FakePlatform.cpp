@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 
 #include "platform/linux/LinuxSystem.h"
@@ -20,6 +21,33 @@ std::optional<QString> NextAnswer(std::deque<QString>& answers) {
     return std::nullopt;
   return answer;
 }
+
+// A file whose bytes from `end` on cannot be read: a read there fails.
+class FailingReadFile : public IReadableFile {
+ public:
+  FailingReadFile(std::unique_ptr<IReadableFile> file, qint64 end)
+      : file_(std::move(file)), end_(end) {}
+  qint64 size() override { return file_->size(); }
+  Result<qint64> read(char* into, qint64 maxBytes) override {
+    if (position_ >= end_)
+      return Unexpected{QStringLiteral("Input/output error")};
+    const Result<qint64> got = file_->read(into, std::min(maxBytes, end_ - position_));
+    if (got)
+      position_ += *got;
+    return got;
+  }
+  Result<void> seek(qint64 offset) override {
+    Result<void> moved = file_->seek(offset);
+    if (moved)
+      position_ = offset;
+    return moved;
+  }
+
+ private:
+  std::unique_ptr<IReadableFile> file_;
+  qint64 end_;
+  qint64 position_ = 0;
+};
 
 }  // namespace
 
@@ -155,6 +183,17 @@ Result<std::unique_ptr<IWritableFile>> FakeFileSystem::createNew(const QString& 
       std::make_unique<FaultingFile>(std::move(created).value(), faults, path));
 }
 
+Result<std::unique_ptr<IReadableFile>> FakeFileSystem::openToRead(const QString& path) {
+  const auto failing = readFailsAfter.constFind(path);
+  if (failing != readFailsAfter.cend() && *failing == 0)
+    return Unexpected{QStringLiteral("Permission denied")};
+  Result<std::unique_ptr<IReadableFile>> opened = LinuxFileSystem::openToRead(path);
+  if (!opened || failing == readFailsAfter.cend())
+    return opened;
+  return std::unique_ptr<IReadableFile>(
+      std::make_unique<FailingReadFile>(std::move(opened).value(), *failing));
+}
+
 Result<void> FakeFileSystem::removeFile(const QString& path) {
   if (Result<void> failure = fails(path); !failure)
     return failure;
@@ -195,6 +234,61 @@ Result<void> FakeFileSystem::setPermissions(const QString& path, uint32_t mode) 
   if (Result<void> failure = fails(path); !failure)
     return failure;
   return LinuxFileSystem::setPermissions(path, mode);
+}
+
+namespace {
+
+QString WithoutTrailingSlash(QString path) {
+  while (path.size() > 1 && path.endsWith(u'/'))
+    path.chop(1);
+  return path;
+}
+
+}  // namespace
+
+bool FakeFileSystem::listEntries(const QString& folder, EntryKind kind,
+                                 const std::atomic<bool>* cancelled,
+                                 const std::function<void(QString)>& keep) {
+  const auto listed = folders.constFind(WithoutTrailingSlash(folder));
+  if (listed == folders.cend())
+    return LinuxFileSystem::listEntries(folder, kind, cancelled, keep);
+  for (const QString& entry : listed->entries) {
+    if (cancelled != nullptr && *cancelled)
+      return false;
+    const bool isFolder = entry.endsWith(u'/');
+    if (isFolder == (kind == EntryKind::Folder))
+      keep(isFolder ? entry.chopped(1) : entry);
+  }
+  return listed->readable;
+}
+
+FolderFiles FakeFileSystem::filesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
+  const QString top = WithoutTrailingSlash(folder);
+  if (!folders.contains(top))
+    return LinuxFileSystem::filesBelow(folder, cancelled);
+  FolderFiles found;
+  std::vector<QString> below{top};  // the folders still to read, the next one last
+  while (!below.empty() && !cancelled) {
+    const QString path = below.back();
+    below.pop_back();
+    const auto listed = folders.constFind(path);
+    if (listed == folders.cend() || !listed->readable)
+      ++found.unreadable;
+    if (listed == folders.cend())
+      continue;
+    std::vector<QString> subfolders;
+    for (const QString& entry : listed->entries) {
+      if (cancelled)
+        return found;
+      const QString entryPath = path + u'/' + entry;
+      if (entry.endsWith(u'/'))
+        subfolders.push_back(entryPath.chopped(1));
+      else
+        found.files.push_back(entryPath);
+    }
+    below.insert(below.end(), subfolders.rbegin(), subfolders.rend());
+  }
+  return found;
 }
 
 FakePlatform::FakePlatform() {

@@ -120,7 +120,14 @@ class FakeClock : public IClock {
   qint64 secondsSinceEpoch() override { return epochSeconds; }
 };
 
-// The real Linux file system (locks included), with attributes and failures a test sets.
+// A folder as a test has the fake file system list it.
+struct FakeFolder {
+  QStringList entries;   // in the order listed; a name ending in "/" is a subfolder's
+  bool readable = true;  // false: the entries are listed, then reading the folder fails
+};
+
+// The real Linux file system (locks included), with attributes, failures and folders a test
+// sets.
 class FakeFileSystem : public LinuxFileSystem {
  public:
   QMap<QString, int32_t> attributeOverrides;  // path -> attributes
@@ -132,6 +139,10 @@ class FakeFileSystem : public LinuxFileSystem {
   Result<void> copyToNewFile(const QString& from, const QString& to) override;
   // The file's calls are counted by `faults` too.
   Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) override;
+  // Files that cannot be read: path -> the offset from which a read fails (0: the file does not
+  // open). Set by a test before reading starts (a worker may read).
+  QMap<QString, qint64> readFailsAfter;
+  Result<std::unique_ptr<IReadableFile>> openToRead(const QString& path) override;
   Result<void> removeFile(const QString& path) override;
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;
@@ -141,6 +152,13 @@ class FakeFileSystem : public LinuxFileSystem {
   QStringList synced;
   bool syncToDisk(const QString& path) override;
   Result<void> setPermissions(const QString& path, uint32_t mode) override;
+  // Folders listed from memory instead of the disk, by path (without a trailing "/"). Below one
+  // of them, a subfolder that is not listed here cannot be read. `cancelled` is looked at
+  // before every entry.
+  QMap<QString, FakeFolder> folders;
+  bool listEntries(const QString& folder, EntryKind kind, const std::atomic<bool>* cancelled,
+                   const std::function<void(QString)>& keep) override;
+  FolderFiles filesBelow(const QString& folder, const std::atomic<bool>& cancelled) override;
 
  private:
   std::mutex syncedMutex_;

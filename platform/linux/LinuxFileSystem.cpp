@@ -99,6 +99,30 @@ class LinuxWritableFile : public IWritableFile {
   int fd_;
 };
 
+// A file opened for reading, through QFile: its failures are described in QFile's words.
+class LinuxReadableFile : public IReadableFile {
+ public:
+  explicit LinuxReadableFile(const QString& path) : file_(path) {}
+  bool open() { return file_.open(QIODevice::ReadOnly); }
+  QString errorString() const { return file_.errorString(); }
+
+  qint64 size() override { return file_.size(); }
+  Result<qint64> read(char* into, qint64 maxBytes) override {
+    const qint64 got = file_.read(into, maxBytes);
+    if (got < 0)
+      return Unexpected{file_.errorString()};
+    return got;
+  }
+  Result<void> seek(qint64 offset) override {
+    if (!file_.seek(offset))
+      return Unexpected{file_.errorString()};
+    return {};
+  }
+
+ private:
+  QFile file_;
+};
+
 }  // namespace
 
 const QString kSystemInstallMarker = QStringLiteral("SystemInstall.qvc");
@@ -175,6 +199,13 @@ Result<std::unique_ptr<IWritableFile>> LinuxFileSystem::createNew(const QString&
   if (fd < 0)
     return errnoFailure();
   return std::unique_ptr<IWritableFile>(std::make_unique<LinuxWritableFile>(fd));
+}
+
+Result<std::unique_ptr<IReadableFile>> LinuxFileSystem::openToRead(const QString& path) {
+  auto file = std::make_unique<LinuxReadableFile>(path);
+  if (!file->open())
+    return Unexpected{file->errorString()};
+  return std::unique_ptr<IReadableFile>(std::move(file));
 }
 
 Result<void> LinuxFileSystem::removeFile(const QString& path) {

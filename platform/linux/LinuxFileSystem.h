@@ -17,10 +17,15 @@ class LinuxFileSystem : public IFileSystem {
   Result<void> copyFile(const QString& from, const QString& to) override;
   Result<void> copyToNewFile(const QString& from, const QString& to) override;
   Result<std::unique_ptr<IWritableFile>> createNew(const QString& path, int mode) override;
+  Result<std::unique_ptr<IReadableFile>> openToRead(const QString& path) override;
   Result<void> removeFile(const QString& path) override;
   Result<void> renameFile(const QString& from, const QString& to) override;
   bool makeDirectory(const QString& path) override;
   QStringList listDirectory(const QString& path) override;
+  // In LinuxFolderWalk.cpp.
+  bool listEntries(const QString& folder, EntryKind kind, const std::atomic<bool>* cancelled,
+                   const std::function<void(QString)>& keep) override;
+  FolderFiles filesBelow(const QString& folder, const std::atomic<bool>& cancelled) override;
   bool setExecutable(const QString& path) override;
   bool syncToDisk(const QString& path) override;
   bool holdLock(const QString& path) override;

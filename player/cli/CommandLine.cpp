@@ -71,7 +71,7 @@ QString PublisherKeyText() {
   return (fingerprint.isEmpty() ? QStringLiteral("none") : fingerprint) + QLatin1Char('\n');
 }
 
-int Run(const Option& option, const QStringList& arguments, IFileSystem& fs) {
+int Run(const Option& option, const QStringList& arguments, const CommandLineServices& services) {
   const bool takesArguments = std::strlen(option.arguments) > 0;
   if (!takesArguments && arguments.size() > 1) {
     return UsageError(QStringLiteral("option '%1' takes no argument ('%2' given)")
@@ -88,9 +88,9 @@ int Run(const Option& option, const QStringList& arguments, IFileSystem& fs) {
       Print(stdout, PublisherKeyText());
       return 0;
     case Action::ExportM3u8:
-      return ExportM3u8Command(fs, arguments);
+      return ExportM3u8Command(services.files, arguments);
     case Action::InstallDesktopEntry:
-      return InstallDesktopEntryCommand(fs);
+      return InstallDesktopEntryCommand(services.files, services.desktop);
   }
   return kUsageError;
 }
@@ -130,23 +130,23 @@ QString HelpText() {
                        .arg(name));
 }
 
-std::optional<int> RunOption(const QStringList& arguments, IFileSystem& fs) {
+std::optional<int> RunOption(const QStringList& arguments, const CommandLineServices& services) {
   if (arguments.isEmpty() || !LooksLikeOption(arguments[0]))
     return std::nullopt;
   const Option* option = Find(arguments[0]);
   if (option == nullptr)
     return UsageError(QStringLiteral("unknown option '%1'").arg(arguments[0]));
-  return Run(*option, arguments, fs);
+  return Run(*option, arguments, services);
 }
 
-std::optional<int> RunCommandLine(int argc, char** argv, IFileSystem& fs) {
+std::optional<int> RunCommandLine(int argc, char** argv, const CommandLineServices& services) {
   if (argc < 2 || !LooksLikeOption(QFile::decodeName(argv[1])))
     return std::nullopt;
   QCoreApplication app(argc, argv);
   QStringList arguments;
   for (int i = 1; i < argc; ++i)
     arguments << QFile::decodeName(argv[i]);
-  return RunOption(arguments, fs);
+  return RunOption(arguments, services);
 }
 
 }  // namespace qvt::cli

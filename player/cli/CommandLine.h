@@ -13,20 +13,27 @@
 #include <optional>
 
 namespace qvt {
+class IDesktop;
 class IFileSystem;
-}
+}  // namespace qvt
 
 namespace qvt::cli {
+
+// What the options reach the machine through: the files they write are put in place through
+// `files`, the desktop entry goes into the folders of `desktop`.
+struct CommandLineServices {
+  IFileSystem& files;
+  IDesktop& desktop;
+};
 
 // The exit status when the command line was an option (run now), nullopt when the windows take
 // it. An argument is an option when it begins with "--", or is "-h"; Qt's own one-dash options
 // (-platform, -style...) and file names go to the windows. arguments exclude the program name.
 // Options that need an application object (the desktop entry) get a QCoreApplication here.
-// Files the options write are put in place through fs.
-std::optional<int> RunCommandLine(int argc, char** argv, IFileSystem& fs);
+std::optional<int> RunCommandLine(int argc, char** argv, const CommandLineServices& services);
 
 // The same on a list of arguments, for an application that exists already (and for tests).
-std::optional<int> RunOption(const QStringList& arguments, IFileSystem& fs);
+std::optional<int> RunOption(const QStringList& arguments, const CommandLineServices& services);
 
 // The text --help prints.
 QString HelpText();

@@ -3,19 +3,17 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "platform/linux/LinuxDesktop.h"
 #include "player/options/DesktopAssociation.h"
 #include "shared/RecordNotation.h"
 
 namespace qvt {
 
-int InstallDesktopEntryCommand(IFileSystem& fs) {
+int InstallDesktopEntryCommand(IFileSystem& fs, IDesktop& desktop) {
   const QString folder = QCoreApplication::applicationDirPath();
   QString error;
   try {
-    RecordReader reader(folder + QStringLiteral("/AcceptedFileTypes.qvc"));
+    RecordReader reader(fs, folder + QStringLiteral("/AcceptedFileTypes.qvc"));
     const QStringList extensions = reader.readText().split(u' ', Qt::SkipEmptyParts);
-    LinuxDesktop desktop;
     const Result<void> installed =
         InstallDesktopEntry(desktop, fs, QCoreApplication::applicationFilePath(),
                             folder + QStringLiteral("/QVTFile.png"), extensions);

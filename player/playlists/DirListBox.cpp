@@ -80,7 +80,7 @@ DirListBox::DirListBox(const Services& services, QWidget* parent)
   for (const QString& start : {QDir::homePath(), QStringLiteral("/")}) {
     const QString path = NormalizeFolder(start);
     std::vector<QString> subfolders;
-    if (ListSubfolders(path, subfolders)) {
+    if (ListSubfolders(files(services_), path, subfolders)) {
       showListing(path, subfolders);
       break;
     }
@@ -94,8 +94,8 @@ DirListBox::Listed DirListBox::list(const QString& path, std::vector<QString>& s
   // The worker has its own copy of the folder.
   return ReadFolderBesideTheWindows(
       *this,
-      [path, &subfolders](const std::atomic<bool>& cancelled) {
-        return ListSubfolders(path, subfolders, &cancelled);
+      [fs = &files(services_), path, &subfolders](const std::atomic<bool>& cancelled) {
+        return ListSubfolders(*fs, path, subfolders, &cancelled);
       },
       [&] { return shown_ == since; });
 }

@@ -10,11 +10,12 @@
 
 #include "player/playlists/FolderScan.h"
 #include "player/playlists/TextListModel.h"
+#include "shared/Services.h"
 
 namespace qvt {
 
-FileListBox::FileListBox(QWidget* parent)
-    : QListView(parent), model_(new TextListModel(this, false)) {
+FileListBox::FileListBox(const Services& services, QWidget* parent)
+    : QListView(parent), services_(services), model_(new TextListModel(this, false)) {
   setObjectName(QStringLiteral("filDisplay"));
   setModel(model_);
   setUniformItemSizes(true);
@@ -25,7 +26,7 @@ FileListBox::FileListBox(QWidget* parent)
   for (const QString& start : {QDir::homePath(), QStringLiteral("/")}) {
     const QString path = NormalizeFolder(start);
     std::vector<QString> names;
-    if (ListPlainFiles(path, pattern_, names)) {
+    if (ListPlainFiles(files(services_), path, pattern_, names)) {
       showListing(path, std::move(names), false);
       break;
     }
@@ -40,8 +41,8 @@ FileListBox::Listed FileListBox::list(const QString& path, std::vector<QString>&
   // The worker has its own copies of the folder and the pattern.
   return ReadFolderBesideTheWindows(
       *this,
-      [path, pattern, &names](const std::atomic<bool>& cancelled) {
-        return ListPlainFiles(path, pattern, names, &cancelled);
+      [fs = &files(services_), path, pattern, &names](const std::atomic<bool>& cancelled) {
+        return ListPlainFiles(*fs, path, pattern, names, &cancelled);
       },
       [&] { return shown_ == since && pattern_ == pattern; });
 }

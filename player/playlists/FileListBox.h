@@ -26,13 +26,15 @@
 
 namespace qvt {
 
+struct Services;
 class TextListModel;
 
 class FileListBox : public QListView {
   Q_OBJECT
 
  public:
-  explicit FileListBox(QWidget* parent = nullptr);
+  // Reads folders through the file system of `services`.
+  explicit FileListBox(const Services& services, QWidget* parent = nullptr);
 
   // The folder listed: absolute, without a trailing "/" (except "/" itself).
   QString Path() const { return path_; }
@@ -89,6 +91,7 @@ class FileListBox : public QListView {
   void restore(const QStringList& selected, const QString& current);
   int rowOf(const QString& name) const;
 
+  const Services& services_;
   TextListModel* model_;
   QString path_;
   QString pattern_ = QStringLiteral("*.*");

@@ -1,13 +1,11 @@
 #include "player/playlists/FolderScan.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
 #include <QDir>
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <utility>
+
+#include "platform/FileSystem.h"
 
 namespace qvt {
 
@@ -41,52 +39,6 @@ bool MatchOne(QStringView pattern, QStringView name) {
     ++p;
   return p == pattern.size();
 }
-
-// The kind of a folder's entry as the folder lists it (DT_REG, DT_DIR, DT_LNK, ...). Only a
-// link, or an entry of a file system that does not tell, is looked up, and then what it leads
-// to counts: one stat call for those, none for the plain files and folders of most folders.
-mode_t KindOf(int folderFd, const dirent& entry) {
-  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-    return static_cast<mode_t>(entry.d_type) << 12;  // DTTOIF, without its signed shift
-  struct stat st {};
-  return ::fstatat(folderFd, entry.d_name, &st, 0) == 0 ? st.st_mode & S_IFMT : 0;
-}
-
-// The folder's entries, opened once; closed with the object.
-class Folder {
- public:
-  explicit Folder(const QString& path) : dir_(::opendir(QFile::encodeName(path).constData())) {}
-  ~Folder() {
-    if (dir_ != nullptr)
-      ::closedir(dir_);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-
-  bool isOpen() const { return dir_ != nullptr; }
-  // Calls keep(name) for every entry that is not hidden and whose kind is `kind` (S_IFREG or
-  // S_IFDIR, links counting as what they lead to). False when the folder cannot be read to its
-  // end, or when `cancelled` was set meanwhile.
-  template <typename Keep>
-  bool scan(mode_t kind, const std::atomic<bool>* cancelled, Keep keep) {
-    const int fd = ::dirfd(dir_);
-    for (std::size_t seen = 0;; ++seen) {
-      if (cancelled != nullptr && seen % kCancelCheckEvery == 0 && *cancelled)
-        return false;
-      errno = 0;
-      const dirent* entry = ::readdir(dir_);
-      if (entry == nullptr)
-        return errno == 0;
-      // Hidden names, "." and ".." begin with "."; only other entries have their kind looked at.
-      if (entry->d_name[0] != '.' && KindOf(fd, *entry) == kind)
-        keep(entry->d_name);
-    }
-  }
-
- private:
-  static constexpr std::size_t kCancelCheckEvery = 4096;
-  DIR* dir_;
-};
 
 }  // namespace
 
@@ -220,15 +172,12 @@ class NamesToSort {
 
 // The names of the folder's entries of `kind` (matching `pattern`, when there is one),
 // sorted; false and no names when the folder cannot be read or the work was cancelled.
-bool ListSorted(const QString& folder, mode_t kind, const FilePattern* pattern,
+bool ListSorted(IFileSystem& fs, const QString& folder, EntryKind kind, const FilePattern* pattern,
                 const std::atomic<bool>* cancelled, std::vector<QString>& out) {
   out.clear();
-  Folder dir(folder);
-  if (!dir.isOpen())
-    return false;
   NamesToSort names;
-  const bool read = dir.scan(
-      kind, cancelled, [&](const char* name) { names.add(QFile::decodeName(name), pattern); });
+  const bool read = fs.listEntries(folder, kind, cancelled,
+                                   [&](QString name) { names.add(std::move(name), pattern); });
   if (!read || (cancelled != nullptr && *cancelled))
     return false;
   out = std::move(names).sorted();
@@ -245,15 +194,15 @@ void SortNamesNoCase(std::vector<QString>& names) {
   names = std::move(sorting).sorted();
 }
 
-bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<QString>& out,
-                    const std::atomic<bool>* cancelled) {
+bool ListPlainFiles(IFileSystem& fs, const QString& folder, const QString& patterns,
+                    std::vector<QString>& out, const std::atomic<bool>* cancelled) {
   const FilePattern pattern(patterns);
-  return ListSorted(folder, S_IFREG, &pattern, cancelled, out);
+  return ListSorted(fs, folder, EntryKind::File, &pattern, cancelled, out);
 }
 
-bool ListSubfolders(const QString& folder, std::vector<QString>& out,
+bool ListSubfolders(IFileSystem& fs, const QString& folder, std::vector<QString>& out,
                     const std::atomic<bool>* cancelled) {
-  return ListSorted(folder, S_IFDIR, nullptr, cancelled, out);
+  return ListSorted(fs, folder, EntryKind::Folder, nullptr, cancelled, out);
 }
 
 QString JoinFolder(const QString& folder, const QString& name) {

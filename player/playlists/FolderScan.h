@@ -3,7 +3,7 @@
 // the plain files of a folder, and the wildcard patterns of the file box.
 //
 //   std::vector<QString> names;
-//   if (ListPlainFiles("/music", "*.mp3;*.wav", names)) ...  // sorted, hidden files left out
+//   if (ListPlainFiles(fs, "/music", "*.mp3;*.wav", names)) ...  // sorted, hidden files left out
 
 #include <QString>
 #include <QStringView>
@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace qvt {
+
+class IFileSystem;
 
 // The absolute, cleaned form of a folder path: no "." or "..", no doubled or trailing "/"
 // (except "/" itself). Relative paths are taken from the current folder.
@@ -38,16 +40,16 @@ class FilePattern {
 void SortNamesNoCase(std::vector<QString>& names);
 
 // The names of the plain files of `folder` (regular files and links to them; no folders, no
-// hidden names) that match `patterns`, sorted as SortNamesNoCase does. False, and `out` left
-// empty, when the folder cannot be read, or when `cancelled` is set while the folder is read
-// (it is looked at every few thousand entries, and once more before the sort).
-bool ListPlainFiles(const QString& folder, const QString& patterns, std::vector<QString>& out,
-                    const std::atomic<bool>* cancelled = nullptr);
+// hidden names) that match `patterns`, read through `fs` and sorted as SortNamesNoCase does.
+// False, and `out` left empty, when the folder cannot be read, or when `cancelled` is set while
+// the folder is read (it is looked at every few thousand entries, and once more before the sort).
+bool ListPlainFiles(IFileSystem& fs, const QString& folder, const QString& patterns,
+                    std::vector<QString>& out, const std::atomic<bool>* cancelled = nullptr);
 
 // The names of the folders in `folder` (links to folders count; hidden names do not), sorted
 // as SortNamesNoCase does. False, and `out` left empty, when the folder cannot be read, or
 // when `cancelled` is set while it is read (looked at as ListPlainFiles does).
-bool ListSubfolders(const QString& folder, std::vector<QString>& out,
+bool ListSubfolders(IFileSystem& fs, const QString& folder, std::vector<QString>& out,
                     const std::atomic<bool>* cancelled = nullptr);
 
 // `folder` joined with `name` by one "/".

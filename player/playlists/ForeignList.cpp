@@ -325,7 +325,7 @@ Result<void> ExportM3u8(IFileSystem& fs, const QString& qvlPath, const QString& 
                         bool bRelative) {
   std::vector<ListEntry> songs;
   try {
-    RecordReader reader(qvlPath);
+    RecordReader reader(fs, qvlPath);
     const double dblLast = reader.readDouble();
     if (!(dblLast >= -1) || dblLast != std::floor(dblLast)) {
       return Unexpected{qvlPath + QStringLiteral(": line 1 is not the index of the last song")};

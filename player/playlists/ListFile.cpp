@@ -139,7 +139,7 @@ void LoadListFile(const Services& services, MusicVariables& mv, IEditorView& vie
   // The file is read on a worker while the windows keep answering; every name shown is a pass of
   // the event loop. Closing the editor meanwhile ends the load: nothing is added, nothing said.
   std::optional<ListRecords> read = ReadListFile(
-      {sPath, bForeign, GlobalMethods::GetLowPriorityLoading(mv)},
+      files(services), {sPath, bForeign, GlobalMethods::GetLowPriorityLoading(mv)},
       [&services, &view](const QString& sRecord) {
         ShowAdding(view, sRecord);
         DoEvents(services);

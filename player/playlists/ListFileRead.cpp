@@ -50,17 +50,17 @@ void ReadForeign(const ListFileToRead& file, const QByteArray* bytes, ListRecord
   out.bComplete = list.bComplete;
 }
 
-// On the worker: the whole reading, of the file or of its contents when `bytes` holds them. A
-// file that cannot be read, or holds fewer records than announced, is reported by bComplete; the
-// reason is logged.
-void Read(const ListFileToRead& file, const QByteArray* bytes, ListRecords& out, RecentName& recent,
-          const std::atomic<bool>& cancelled) {
+// On the worker: the whole reading, of the file (through `fs`) or of its contents when `bytes`
+// holds them. A file that cannot be read, or holds fewer records than announced, is reported by
+// bComplete; the reason is logged.
+void Read(IFileSystem* fs, const ListFileToRead& file, const QByteArray* bytes, ListRecords& out,
+          RecentName& recent, const std::atomic<bool>& cancelled) {
   try {
     if (file.bForeign) {
       ReadForeign(file, bytes, out, recent, cancelled);
     } else {
-      ReadQvl(bytes != nullptr ? RecordReader::fromBytes(*bytes) : RecordReader(file.sPath), out,
-              recent, cancelled);
+      ReadQvl(bytes != nullptr ? RecordReader::fromBytes(*bytes) : RecordReader(*fs, file.sPath),
+              out, recent, cancelled);
     }
   } catch (const RecordError&) {
     LogDropped(lcPlaylist());
@@ -70,13 +70,15 @@ void Read(const ListFileToRead& file, const QByteArray* bytes, ListRecords& out,
 
 }  // namespace
 
-std::optional<ListRecords> ReadListFile(const ListFileToRead& file,
+std::optional<ListRecords> ReadListFile(IFileSystem& fs, const ListFileToRead& file,
                                         const std::function<void(const QString&)>& onRecord,
                                         const std::function<bool()>& stopRequested) {
   ListRecords read;
   RecentName recent;
   WorkerThread worker(
-      [&](const std::atomic<bool>& cancelled) { Read(file, nullptr, read, recent, cancelled); },
+      [&](const std::atomic<bool>& cancelled) {
+        Read(&fs, file, nullptr, read, recent, cancelled);
+      },
       file.bLowPriority);
   const bool bDone = worker.wait(FramePacer::kFrameMs, [&](bool) {
     if (std::optional<QString> name = recent.takeNew())
@@ -92,7 +94,7 @@ ListRecords ReadListRecords(const ListFileToRead& file, const QByteArray& bytes)
   ListRecords read;
   RecentName recent;
   const std::atomic<bool> never{false};
-  Read(file, &bytes, read, recent, never);
+  Read(nullptr, file, &bytes, read, recent, never);
   return read;
 }
 

@@ -5,7 +5,7 @@
 // worker is joined. Meanwhile the window thread learns the name of a recent record.
 //
 //   std::optional<ListRecords> read =
-//       ReadListFile({sPath, bForeign, bLowPriority}, onRecord, stopRequested);
+//       ReadListFile(fs, {sPath, bForeign, bLowPriority}, onRecord, stopRequested);
 
 #include <QByteArray>
 #include <QString>
@@ -18,6 +18,8 @@
 #include "player/startup/SongArray.h"
 
 namespace qvt {
+
+class IFileSystem;
 
 struct ListFileToRead {
   QString sPath;
@@ -33,12 +35,12 @@ struct ListRecords {
   bool bComplete = false;  // false: unreadable, a bad count, or fewer records than announced
 };
 
-// Reads the file on a worker thread and runs the event loop until it is done. onRecord gets the
-// name of the latest record read, at most once a frame and, at the end, the last record's;
+// Reads the file through `fs` on a worker thread and runs the event loop until it is done. onRecord
+// gets the name of the latest record read, at most once a frame and, at the end, the last record's;
 // stopRequested is asked after each of those and every frame, and a true answer cancels the
 // reading and answers nothing within milliseconds. An exception out of onRecord or
 // stopRequested cancels as well and goes on to the caller.
-std::optional<ListRecords> ReadListFile(const ListFileToRead& file,
+std::optional<ListRecords> ReadListFile(IFileSystem& fs, const ListFileToRead& file,
                                         const std::function<void(const QString&)>& onRecord,
                                         const std::function<bool()>& stopRequested);
 

@@ -74,7 +74,7 @@ void Rebuild(const Services& services, MusicVariables& mv, IView& view, double& 
 
 std::optional<SavedSize> ReadSavedSize(const Services& services) {
   try {
-    RecordReader reader(DataFile(services, kConfigFileName));
+    RecordReader reader(files(services), DataFile(services, kConfigFileName));
     const int16_t height = reader.readInt16();
     const int16_t width = reader.readInt16();
     if (height <= 0 || width <= 0)

@@ -193,7 +193,7 @@ void FindMovedSongsCommand(const Services& services, MusicVariables& mv, IEditor
   std::size_t unreadable = 0;
   const bool bSearched =
       RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>& cancelled) {
-        const FolderFiles below = FilesBelow(*folder, cancelled);
+        const FolderFiles below = files(services).filesBelow(*folder, cancelled);
         unreadable = below.unreadable;
         if (!cancelled)
           found = FindMovedSongs(missing, below.files);

@@ -77,7 +77,7 @@ void frmChoose::CreateControls() {
   dirDisplay->setObjectName(QStringLiteral("dirDisplay"));
   dirDisplay->setAccessibleName(QStringLiteral("Folders"));
   dirDisplay->setGeometry(Twips(0, 360, 2535, 6165));
-  filDisplay = new FileListBox(this);
+  filDisplay = new FileListBox(services_, this);
   filDisplay->setObjectName(QStringLiteral("filDisplay"));
   filDisplay->setAccessibleName(QStringLiteral("Files"));
   filDisplay->setGeometry(Twips(2640, 360, 2775, 5745));
@@ -370,7 +370,7 @@ void frmChoose::ReadSavedPath() {
   QString sDir;
   QString sDrive;
   try {
-    RecordReader reader(DataFile(services_, kSavedPathFile));
+    RecordReader reader(files(services_), DataFile(services_, kSavedPathFile));
     sFile = reader.readText();
     sDir = reader.readText();
     sDrive = reader.readText();

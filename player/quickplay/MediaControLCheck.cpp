@@ -93,7 +93,7 @@ void CheckMediaControl(const Services& services) {
     return;
   try {
     if (clsFileManager(services).FileExists(MarkerPath(services)))
-      RecordReader(MarkerPath(services)).readBool();
+      RecordReader(files(services), MarkerPath(services)).readBool();
   } catch (const RecordError&) {
     LogDropped(lcUpdate());  // the value is not used; a damaged marker is rewritten by the check
   }

@@ -20,7 +20,9 @@ QString ServerAddress(const char* path) {
 using PathsFile = std::function<RecordReader()>;
 
 PathsFile InProgramFolder(const Services& services) {
-  return [&services] { return RecordReader(ProgramFile(services, QStringLiteral("paths.qvc"))); };
+  return [&services] {
+    return RecordReader(files(services), ProgramFile(services, QStringLiteral("paths.qvc")));
+  };
 }
 
 PathsFile InMemory(const QByteArray& file) {

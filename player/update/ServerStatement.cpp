@@ -70,7 +70,7 @@ Result<Statement> FetchStatement(const Services& services, const UpdateManifest:
 QMap<QString, Seen> ReadSeen(const Services& services) {
   QMap<QString, Seen> seen;
   try {
-    RecordReader reader(DataFile(services, kSeenName));
+    RecordReader reader(files(services), DataFile(services, kSeenName));
     while (!reader.atEnd()) {
       const QString channel = reader.readText();
       const std::optional<qint64> issued = UpdateStatement::ParseTime(reader.readText().toLatin1());

@@ -34,8 +34,8 @@ Result<void> Download(const Services& services, const QString& sURL, const QStri
 // The announced version of the last check, as text; fails when it is not known.
 Result<QString> AnnouncedVersion(const Services& services) {
   try {
-    return UpdateVersion::NumbersText(
-        UpdatorMethods::ReadVersionFile(UpdatorMethods::CurrentVersionPath(services)));
+    return UpdateVersion::NumbersText(UpdatorMethods::ReadVersionFile(
+        files(services), UpdatorMethods::CurrentVersionPath(services)));
   } catch (const RecordError&) {
     return Unexpected{QStringLiteral("The version of the update is not known.")};
   }

@@ -1,8 +1,6 @@
 #include "player/update/Updator.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
 #include "platform/base/Check.h"
@@ -32,6 +30,22 @@ struct Staged {
   bool bExecutable;
   crypto::FileDigest digest;  // of the bytes the download wrote into the staging file
 };
+
+// The folder part of a path and its last name, taken from the text alone.
+QString FolderOf(const QString& path) {
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+  if (slash < 0)
+    return QStringLiteral(".");
+  return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+QString NameOf(const QString& path) {
+  return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// A path beside `target` named after it: "." and its name, then `suffix`.
+QString HiddenBeside(const QString& target, const QString& suffix) {
+  return FolderOf(target) + QStringLiteral("/.") + NameOf(target) + suffix;
+}
 
 QByteArray WithoutTrailingBlanks(QByteArray data) {
   while (!data.isEmpty() && QByteArrayView(" \t\r\n").contains(data.back()))
@@ -83,8 +97,7 @@ Result<void> Fetch(const Services& services, const FileRecord& record, bool bEss
 
 // Where a file that an update replaces waits until the whole update is in place.
 QString AsidePath(const QString& target) {
-  const QFileInfo info(target);
-  return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".qvtold");
+  return HiddenBeside(target, QStringLiteral(".qvtold"));
 }
 
 // Takes back the files put in place, newest first: each old file returns, a new one goes.
@@ -105,22 +118,20 @@ Result<void> PutInPlace(IFileSystem& fs, std::vector<Staged>& staged) {
   std::stable_partition(staged.begin(), staged.end(), [](const Staged& s) { return s.bEssential; });
   for (const Staged& file : staged) {
     if (file.bExecutable && !fs.setExecutable(file.staging))
-      return Unexpected{QFileInfo(file.target).fileName() +
-                        QStringLiteral(" could not be made executable.")};
+      return Unexpected{NameOf(file.target) + QStringLiteral(" could not be made executable.")};
   }
   std::vector<std::pair<const Staged*, bool>> placed;  // with whether an old file was moved aside
   for (const Staged& file : staged) {
-    const bool bHadOld = QFileInfo::exists(file.target);
+    const bool bHadOld = fs.attributes(file.target).has_value();
     if ((bHadOld && !fs.renameFile(file.target, AsidePath(file.target))) ||
         !fs.renameFile(file.staging, file.target)) {
-      if (bHadOld && !QFileInfo::exists(file.target)) {
+      if (bHadOld && !fs.attributes(file.target)) {
         const Result<void> restored = fs.renameFile(AsidePath(file.target), file.target);
         QVT_CHECK(lcUpdate(), restored,
                   restored.error());  // the update stops with its own reason either way
       }
       Restore(fs, placed);
-      return Unexpected{QFileInfo(file.target).fileName() +
-                        QStringLiteral(" could not be put in place.")};
+      return Unexpected{NameOf(file.target) + QStringLiteral(" could not be put in place.")};
     }
     placed.emplace_back(&file, bHadOld);
   }
@@ -222,15 +233,14 @@ QString TargetPath(const Services& services, const QString& sName) {
 }
 
 QString StagingPath(const QString& target) {
-  const QFileInfo info(target);
-  return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".qvtupdate");
+  return HiddenBeside(target, QStringLiteral(".qvtupdate"));
 }
 
-Result<FileList> ReadFileList(const QString& sPath) {
-  QFile file(sPath);
-  if (!file.open(QIODevice::ReadOnly))
+Result<FileList> ReadFileList(IFileSystem& fs, const QString& sPath) {
+  const Result<QByteArray> bytes = ReadWholeFile(fs, sPath);
+  if (!bytes)
     return Unexpected{QStringLiteral("The list of files could not be read.")};
-  return ParseFileList(file.readAll());
+  return ParseFileList(*bytes);
 }
 
 Result<FileList> ParseFileList(const QByteArray& bytes) {
@@ -270,7 +280,7 @@ bool BeginUpdate(const Services& services, const UpdateManifest::Trust& trust,
     return Stop(services, listed == downloader::Outcome::Cancelled
                               ? SignedUpdate::kCancelledReason
                               : QStringLiteral("The list of files could not be downloaded."));
-  const Result<FileList> list = ReadFileList(listPath);
+  const Result<FileList> list = ReadFileList(fs, listPath);
   if (!list) {
     (void)fs.removeFile(listPath);  // the next attempt removes it first
     return Stop(services, list.error());

@@ -36,8 +36,9 @@
 #include "shared/UpdateManifest.h"
 
 namespace qvt {
+class IFileSystem;
 struct Services;
-}
+}  // namespace qvt
 
 namespace qvt::Updator {
 
@@ -57,10 +58,10 @@ extern const QString kUpdateStopped;  // the first line of every message of a st
 // The most bytes a file list may have; the download ends at the first byte over.
 constexpr qint64 kMostFileListBytes = qint64{64} * 1024;
 
-// Reads a file list. Fails with the reason when it cannot be read, has no record, has a record
-// without its address, names a file it must not (see CheckName) or names one file twice. Blank
-// lines at its end are allowed.
-Result<FileList> ReadFileList(const QString& sPath);
+// Reads a file list through `fs`. Fails with the reason when it cannot be read, has no record, has
+// a record without its address, names a file it must not (see CheckName) or names one file twice.
+// Blank lines at its end are allowed.
+Result<FileList> ReadFileList(IFileSystem& fs, const QString& sPath);
 // The same over the list's contents already in memory.
 Result<FileList> ParseFileList(const QByteArray& bytes);
 // Succeeds for a name that may be written below the program folder, else fails with the reason

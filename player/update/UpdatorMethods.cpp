@@ -100,8 +100,8 @@ QString CurrentVersionPath(const Services& services) {
   return DataFile(services, QStringLiteral("CurrentVersion.qvs"));
 }
 
-VersionNumbers ReadVersionFile(const QString& sPath) {
-  RecordReader reader(sPath);
+VersionNumbers ReadVersionFile(IFileSystem& fs, const QString& sPath) {
+  RecordReader reader(fs, sPath);
   VersionNumbers version;
   version.major = reader.readInt16();
   version.minor = reader.readInt16();
@@ -121,7 +121,7 @@ void CheckForUpdates(const Services& services, const UpdateManifest::Trust& trus
       throw RecordError(RecordError::FileNotFound,
                         QStringLiteral("The version file could not be downloaded"));
     processor.Update(QStringLiteral("Comparing versions..."));
-    const VersionNumbers announced = ReadVersionFile(path);
+    const VersionNumbers announced = ReadVersionFile(files(services), path);
     const Result<void> verified = trust.HasPublisherKey()
                                       ? ServerStatement::Verify(services, trust, url, announced)
                                       : Result<void>();
@@ -143,7 +143,7 @@ void ShowStoredCheckResult(const Services& services, IUpdateView& view) {
   if (!PlainFileExists(files(services), path))
     return;  // no check has been kept yet: the labels stay as they are
   try {
-    ShowOutcome(services, view, ReadVersionFile(path), false);
+    ShowOutcome(services, view, ReadVersionFile(files(services), path), false);
   } catch (const RecordError&) {
     LogDropped(lcUpdate());  // an unreadable kept check: the labels stay as they are
   }

@@ -25,6 +25,7 @@
 #include "shared/UpdateVersion.h"
 
 namespace qvt {
+class IFileSystem;
 class MusicVariables;
 struct Services;
 }  // namespace qvt
@@ -76,7 +77,7 @@ VersionOutcome CompareVersion(const VersionNumbers& announced,
 // The kept version file, in the settings folder.
 QString CurrentVersionPath(const Services& services);
 // The first three fields of a version file as 16-bit numbers. Throws RecordError.
-VersionNumbers ReadVersionFile(const QString& sPath);
+VersionNumbers ReadVersionFile(IFileSystem& fs, const QString& sPath);
 
 // "&Check For Updates": fetches the version file into CurrentVersionPath(), compares and shows
 // the outcome in the view; any failure shows "Failed to check for updates" with its reason and

@@ -363,8 +363,9 @@ LoadResult LoadFrom(const Services& services, MusicVariables& mv, IConfiguration
 
 LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,
                              bool& bHasPlayList) {
-  return LoadFrom(services, mv, host, bHasPlayList,
-                  [&services] { return RecordReader(ConfigurationPath(services)); });
+  return LoadFrom(services, mv, host, bHasPlayList, [&services] {
+    return RecordReader(files(services), ConfigurationPath(services));
+  });
 }
 
 LoadResult LoadConfiguration(const Services& services, MusicVariables& mv, IConfigurationHost& host,

@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -304,29 +303,13 @@ void MprisService::Refresh() {
   bus_.send(signal);
 }
 
-namespace {
-
-// A session bus is there when its address is known or the user's runtime folder holds its
-// socket; otherwise none is looked for (the bus library would start one of its own).
-bool SessionBusExpected() {
-  if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-    return true;
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
-}
-
-}  // namespace
-
 MprisHub::MprisHub() = default;
 
 MprisHub::~MprisHub() = default;
 
-bool MprisHub::Install() {
+bool MprisHub::Install(const QDBusConnection& bus) {
   if (service_)
     return true;
-  if (!SessionBusExpected())
-    return false;
-  QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected())
     return false;
   service_ = std::make_unique<MprisService>(bus, *this);

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+class QDBusConnection;
+
 namespace qvt {
 
 struct MprisState {
@@ -93,9 +95,9 @@ class MprisHub {
   MprisHub(const MprisHub&) = delete;
   MprisHub& operator=(const MprisHub&) = delete;
 
-  // Connects to the session bus and serves from now on; false when there is no bus (the program
-  // then runs without media controls).
-  bool Install();
+  // Serves on the session bus `bus` (platform/linux/LinuxSessionBus.h) from now on; false when
+  // it is not connected (the program then runs without media controls).
+  bool Install(const QDBusConnection& bus);
   void Attach(IMprisTarget* target, int iRank);
   void Detach(IMprisTarget* target);
   // Reads the served target's state now and signals what changed.

@@ -31,7 +31,7 @@ std::optional<ResumePoint> LoadResumePoint(const Services& services) {
   if (!PlainFileExists(files(services), path))
     return std::nullopt;
   std::optional<ResumePoint> point;
-  TryStep(lcPlayback(), [&] { point = ReadResumePoint(RecordReader(path)); });
+  TryStep(lcPlayback(), [&] { point = ReadResumePoint(RecordReader(files(services), path)); });
   return point;
 }
 

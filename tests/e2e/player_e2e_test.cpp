@@ -7,6 +7,7 @@
 #include <QThread>
 #include <csignal>
 
+#include "platform/linux/LinuxFileSystem.h"
 #include "shared/RecordNotation.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/ProgramFolder.h"
@@ -37,7 +38,8 @@ QByteArray Configuration(int songs, const QByteArray& eol = "\r\n") {
 // Reads a whole configuration; false when it does not load.
 bool Loads(const QString& path) {
   try {
-    qvt::RecordReader r(path);
+    qvt::LinuxFileSystem fs;
+    qvt::RecordReader r(fs, path);
     for (int i = 0; i < 3; ++i)
       r.readInt16();
     r.readDouble();

@@ -67,7 +67,7 @@ TEST_F(UpdateServer, FileListReadsBackUpdaterFirst) {
   const QString list = fake.path("TempUpdateList.tmp");
   ASSERT_TRUE(
       downloader::DownloadFile(qvt::platform(), server.url("/files/QVT/FileList.txt"), list));
-  const auto files = Updator::ReadFileList(list);
+  const auto files = Updator::ReadFileList(qvt::files(), list);
   ASSERT_TRUE(files) << files.error().toStdString();
   EXPECT_EQ(files->updater.sName, "Updater");
   EXPECT_EQ(files->updater.sURL, server.url("/files/QVT/Updater"));

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <atomic>
 #include <functional>
 
 #include "player/playlists/DirListBox.h"
@@ -97,6 +98,25 @@ TEST(FilePattern, MatchesWholeNamesWithoutRegardToCase) {
   }
 }
 
+// A folder read only in part, or whose reading was cancelled, lists nothing: no part of it
+// passes for the whole.
+TEST_F(FileBoxes, AFolderReadInPartListsNothing) {
+  fake.files.folders["/m"] = {{"b.mp3", "A.mp3", "x.wav", "Sub/"}};
+  std::vector<QString> names;
+  ASSERT_TRUE(ListPlainFiles(files(), "/m", "*.mp3", names));
+  EXPECT_EQ(names, (std::vector<QString>{"A.mp3", "b.mp3"}));
+  ASSERT_TRUE(ListSubfolders(files(), "/m/", names));
+  EXPECT_EQ(names, std::vector<QString>{"Sub"});
+  const std::atomic<bool> cancelled{true};
+  EXPECT_FALSE(ListPlainFiles(files(), "/m", "*.*", names, &cancelled));
+  EXPECT_TRUE(names.empty());
+  fake.files.folders["/m"].readable = false;
+  EXPECT_FALSE(ListPlainFiles(files(), "/m", "*.*", names));
+  EXPECT_TRUE(names.empty());
+  EXPECT_FALSE(ListSubfolders(files(), "/m", names));
+  EXPECT_TRUE(names.empty());
+}
+
 TEST_F(FileBoxes, ListsPlainFilesSortedWithoutHiddenOnesOrFolders) {
   const QString d = dir("music");
   for (const char* n : {"b.mp3", "B.mp3", "a.wav", "C.MP3", ".hidden.mp3", "noext"})
@@ -106,7 +126,7 @@ TEST_F(FileBoxes, ListsPlainFilesSortedWithoutHiddenOnesOrFolders) {
   ASSERT_TRUE(QFile::link(d + "/folder.mp3", d + "/dirlink.mp3"));
   ASSERT_TRUE(QFile::link(d + "/missing", d + "/dangling.mp3"));
 
-  FileListBox box;
+  FileListBox box(qvt::platform());
   ASSERT_TRUE(box.SetPath(d + "/"));
   EXPECT_EQ(box.Path(), d);
   EXPECT_EQ(box.Pattern(), "*.*");
@@ -122,7 +142,7 @@ TEST_F(FileBoxes, FileBoxKeepsItsFolderWhenTheNewOneCannotBeRead) {
   const QString d = dir("a");
   file("a/one.mp3");
   const QString plain = file("plain.txt");
-  FileListBox box;
+  FileListBox box(qvt::platform());
   QSignalSpy changes(&box, &FileListBox::PathChange);
   ASSERT_TRUE(box.SetPath(d));
   EXPECT_EQ(changes.count(), 1);
@@ -139,7 +159,7 @@ TEST_F(FileBoxes, RefreshShowsNewFilesKeepsTheSelectionAndSurvivesAVanishedFolde
   const QString d = dir("songs");
   file("songs/a.mp3");
   file("songs/c.mp3");
-  FileListBox box;
+  FileListBox box(qvt::platform());
   ASSERT_TRUE(box.SetPath(d));
   box.SetListIndex(1);
   file("songs/b.mp3");
@@ -161,7 +181,7 @@ TEST_F(FileBoxes, ARequestDuringAListingWinsAndADeletedBoxIsLeftAlone) {
   const QString a = dir("a"), b = dir("b"), c = dir("c");
   for (const char* n : {"a/old.wav", "b/song.mp3", "b/song.wav", "c/other.mp3"})
     file(n);
-  FileListBox box;
+  FileListBox box(qvt::platform());
   ASSERT_TRUE(box.SetPath(a));
   QSignalSpy changes(&box, &FileListBox::PathChange);
 
@@ -184,7 +204,7 @@ TEST_F(FileBoxes, ARequestDuringAListingWinsAndADeletedBoxIsLeftAlone) {
   EXPECT_EQ(Entries(box), QStringList({"old.wav"}));
   EXPECT_EQ(changes.count(), 3);
 
-  QPointer<FileListBox> gone(new FileListBox);
+  QPointer<FileListBox> gone(new FileListBox(qvt::platform()));
   during([&] { delete gone.data(); });
   EXPECT_FALSE(gone->SetPath(b));
   EXPECT_TRUE(gone.isNull());
@@ -194,7 +214,7 @@ TEST_F(FileBoxes, FileNameFollowsTheCurrentEntryAndSelectionIsExtended) {
   const QString d = dir("x");
   for (const char* n : {"1.mp3", "2.mp3", "3.mp3", "4.mp3"})
     file(QString("x/") + n);
-  FileListBox box;
+  FileListBox box(qvt::platform());
   ASSERT_TRUE(box.SetPath(d));
   EXPECT_EQ(box.ListIndex(), -1);
   EXPECT_EQ(box.FileName(), "");
@@ -420,7 +440,7 @@ TEST_F(FileBoxes, ScreenshotOfTheThreeBoxes) {
   w.setWindowTitle("Choose the files");
   auto* drv = new DriveListBox(qvt::platform(), &w);
   auto* dirBox = new DirListBox(qvt::platform(), &w);
-  auto* fil = new FileListBox(&w);
+  auto* fil = new FileListBox(qvt::platform(), &w);
   auto* column = new QVBoxLayout(&w);
   auto* row = new QHBoxLayout;
   column->addWidget(drv);

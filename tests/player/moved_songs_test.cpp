@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/linux/LinuxFileSystem.h"
 #include "player/playlists/MovedSongs.h"
 #include "player/playlists/PortableLists.h"
 #include "tests/support/PermissionChecks.h"
@@ -68,6 +69,12 @@ TEST(MovedSongs, RelinkReplacesOnlyAWholeFolderAtTheStart) {
 }
 
 const std::atomic<bool> kGoOn{false};
+
+// The walk of the Linux file system, which the player's file-system service does.
+FolderFiles FilesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
+  LinuxFileSystem fs;
+  return fs.filesBelow(folder, cancelled);
+}
 
 std::vector<QString> Sorted(std::vector<QString> files) {
   std::sort(files.begin(), files.end());

@@ -317,7 +317,8 @@ TEST_F(PlayListFile, ListsInMemoryReadAsTheirFilesDo) {
   for (const auto& list : lists) {
     ASSERT_TRUE(WriteAll(In(list.name), list.bytes));
     const ListFileToRead file{In(list.name), IsForeignListName(list.name)};
-    const std::optional<ListRecords> fromFile = ReadListFile(file, [](const QString&) {}, {});
+    const std::optional<ListRecords> fromFile =
+        ReadListFile(files(), file, [](const QString&) {}, {});
     ASSERT_TRUE(fromFile.has_value());
     const ListRecords inMemory = ReadListRecords(file, list.bytes);
     EXPECT_EQ(inMemory.paths.items(), fromFile->paths.items()) << list.name;
@@ -506,6 +507,23 @@ TEST_F(PlayListFile, M3u8ExportOfRandomFileNamesReadsBackOrIsRefused) {
           << written[i].toHex().toStdString() << " relative " << bRelative;
     }
   }
+}
+
+// The tree below the chosen folder is the one the file system lists: folders it cannot read,
+// wholly or in part, are counted, and what they gave is searched too.
+TEST_F(PlayListFile, FindMovedSongsSearchesTheTreeTheFileSystemLists) {
+  fake.files.folders["/moved"] = {{"a.mp3", "Rock/", "locked/", "gone/"}};
+  fake.files.folders["/moved/Rock"] = {{"b.mp3"}};
+  fake.files.folders["/moved/locked"] = {{"c.mp3"}, false};  // read in part
+  SetList({"/old/a.mp3", "/old/Rock/b.mp3", "/old/c.mp3", "/old/d.mp3"}, {"a", "b", "c", "d"});
+  fake.dialogs.folderAnswers = {"/moved"};
+  PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+  EXPECT_EQ(fake.dialogs.texts(),
+            QStringList{"3 of 4 missing songs were found; 1 are still missing. 2 folders could "
+                        "not be read."});
+  EXPECT_EQ(test::PlayList().sSongPaths().items(),
+            (std::vector<QString>{"/moved/a.mp3", "/moved/Rock/b.mp3", "/moved/locked/c.mp3",
+                                  "/old/d.mp3"}));
 }
 
 // Find Moved Songs relinks the missing songs it finds below the chosen folder and keeps the

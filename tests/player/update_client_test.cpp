@@ -527,6 +527,20 @@ TEST_F(Update, MissingListStopsAndAnOldListIsNotUsed) {
   ExpectStopped("The list of files could not be downloaded.");
 }
 
+// A list that arrived but cannot be read, from its start or partway, stops the update before
+// anything is fetched, and is not left behind.
+TEST_F(Update, ListThatCannotBeReadStops) {
+  List("\"Updater\",\"http://u/up\"\r\n\"ProgramUpdate.tmp\",\"http://u/player\"\r\n");
+  for (const qint64 readable : {0, 10}) {
+    SCOPED_TRACE(readable);
+    fake.files.readFailsAfter[fake.path(Updator::kListName)] = readable;
+    net.requested.clear();
+    StartUpdate(qvt::platform(), trust, hooks);
+    EXPECT_EQ(net.requested, QStringList{listURL});
+    ExpectStopped("The list of files could not be read.");
+  }
+}
+
 // The new player or the updater does not arrive, or a file cannot be put in place (all or
 // nothing: the files put in place before it are taken back).
 TEST_F(Update, NewPlayerOrUpdaterMissingStopsWithNothingChanged) {

@@ -128,7 +128,7 @@ TEST(RecordReader, ReadsFieldsByTheNotation) {
     writeAll(path, c.data);
     for (const qint64 block : {0, 1, 2, 3, 5, 1 << 20}) {
       std::optional<RecordReader> r;
-      r.emplace(block == 0 ? RecordReader::fromBytes(c.data) : RecordReader(path, block));
+      r.emplace(block == 0 ? RecordReader::fromBytes(c.data) : RecordReader(files(), path, block));
       QStringList got;
       for (const char* t = c.types; *t != 0; ++t) {
         got << readAs(*r, *t);
@@ -150,7 +150,7 @@ TEST(RecordNotation, RoundTripsTextAndNumbersExactly) {
   for (double d : numbers)
     w.write({d});
   w.commit();
-  RecordReader r(fake.path("rt.qvs"));
+  RecordReader r(files(), fake.path("rt.qvs"));
   for (const QString& t : texts) {
     EXPECT_EQ(r.readText(), t);
     EXPECT_EQ(r.readText(), t + "2");
@@ -171,7 +171,7 @@ TEST(RecordReader, DataInMemoryReadsAsTheFileDoes) {
       "1,\"a\r\nb\",#TRUE#\r\n  x y  ,2.5\r3\n\"unclosed";
   writeAll(path, data);
   for (const qint64 block : {1, 2, 3, 5, 64}) {
-    RecordReader file(path, block);
+    RecordReader file(files(), path, block);
     std::optional<RecordReader> memory;
     memory.emplace(RecordReader::inBlocks(data, block));
     EXPECT_EQ(memory->size(), file.size());
@@ -188,7 +188,7 @@ TEST(RecordReader, OpenFailuresAreDistinct) {
   FakePlatform fake;
   auto kindOf = [](const QString& path) {
     try {
-      RecordReader r(path);
+      RecordReader r(files(), path);
       return -1;
     } catch (const RecordError& e) {
       return int(e.kind());
@@ -197,9 +197,34 @@ TEST(RecordReader, OpenFailuresAreDistinct) {
   EXPECT_EQ(kindOf(fake.path("missing.qvs")), RecordError::FileNotFound);
   EXPECT_EQ(kindOf(fake.folder()), RecordError::ReadFailed) << "a folder is not a missing file";
   writeAll(fake.path("empty.qvs"), "");
-  RecordReader empty(fake.path("empty.qvs"));
+  RecordReader empty(files(), fake.path("empty.qvs"));
   EXPECT_TRUE(empty.atEnd());
   EXPECT_EQ(readAs(empty, 'T'), "!PastEnd");
+}
+
+// A file the file system cannot read, from its open or from some byte on, fails as ReadFailed
+// with the file system's reason: never as a missing file, and never as data that ends early.
+TEST(RecordReader, FailuresOfTheFileSystemAreReadFailures) {
+  FakePlatform fake;
+  const QString path = fake.path("list.qvs");
+  RecordWriter w(files(), path);
+  w.write({1});
+  w.writeText("two");
+  w.commit();
+  fake.files.readFailsAfter[path] = 0;
+  try {
+    RecordReader r(files(), path);
+    ADD_FAILURE() << "opened";
+  } catch (const RecordError& e) {
+    EXPECT_EQ(e.kind(), RecordError::ReadFailed);
+    EXPECT_TRUE(e.description().contains("Permission denied")) << e.description().toStdString();
+  }
+  fake.files.readFailsAfter[path] = 4;  // "1", CR LF and the opening quote of "two"
+  RecordReader r(files(), path, 2);
+  EXPECT_EQ(readAs(r, 'I'), "1");
+  RecordReader copy(r);
+  EXPECT_EQ(readAs(r, 'T'), "!ReadFailed");
+  EXPECT_EQ(readAs(copy, 'T'), "!ReadFailed");
 }
 
 TEST(RecordWriter, ReplacesTheTargetOnlyOnCommit) {
