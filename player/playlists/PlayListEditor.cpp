@@ -13,6 +13,7 @@
 #include "player/playlists/MovedSongsCommands.h"
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
+#include "player/startup/PlayListCheck.h"
 #include "shared/Processor.h"
 #include "shared/Services.h"
 #include "shared/Variant.h"
@@ -65,6 +66,11 @@ void RefillEditorListShowing(const Services& services, const MusicVariables& mv,
   }
   view.ShowPlayList();
 }
+
+PlayListEditor::PlayListEditor(const Services& services, MusicVariables& mv, IEditorView& view)
+    : services_(services), mv_(mv), view_(view) {}
+
+PlayListEditor::~PlayListEditor() = default;
 
 void PlayListEditor::RunBusy(const QString& sStatus, void (PlayListEditor::*op)()) {
   view_.SetStatusText(sStatus);
@@ -130,15 +136,34 @@ void PlayListEditor::ClearClick() {
   view_.SetStatusText(QStringLiteral("Ready"));
 }
 
-// The list box is refilled also when the check removed every song, so that it never shows
-// songs that are no longer in the list. Closing the window stops the check.
+// The check goes on as a job once the click has returned; the window stays busy until it ends.
+// The list box is refilled also when the check removed every song, so that it never shows songs
+// that are no longer in the list. Closing the window while the songs are tested ends the check
+// (CancelJobs); a close during its boxes waits for them, and the rest of them is skipped.
 void PlayListEditor::VerifyClick() {
   view_.SetStatusText(QStringLiteral("Verifying..."));
   view_.SetEditing(false);
-  GlobalMethods::VerifyPlayList(services_, mv_, [this] { return view_.CloseWaiting(); });
+  GlobalMethods::PlayListCheck::Hooks hooks;
+  hooks.stopRequested = [this] { return view_.CloseWaiting(); };
+  hooks.hold = [this](const std::function<void()>& ending) { view_.RunHeld(ending); };
+  hooks.ended = [this] { JobEnded(); };
+  check_ = std::make_unique<GlobalMethods::PlayListCheck>(services_, mv_, std::move(hooks));
+  check_->start();
+}
+
+void PlayListEditor::JobEnded() {
   RefillEditorList();
   view_.SetEditing(true);
   view_.SetStatusText(QStringLiteral("Ready"));
+}
+
+bool PlayListEditor::JobRunning() const {
+  return check_ != nullptr && check_->running();
+}
+
+void PlayListEditor::CancelJobs() {
+  if (check_ != nullptr)
+    check_->cancel();
 }
 
 void PlayListEditor::FindMovedClick() {

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "player/startup/MusicVariables.h"
 
@@ -16,6 +17,9 @@ namespace qvt {
 
 class IEditorView;
 struct Services;
+namespace GlobalMethods {
+class PlayListCheck;
+}
 
 // Shows the play list box anew (songs 0 to dblLastIndex), nothing selected.
 void RefillEditorList(IEditorView& view);
@@ -27,8 +31,10 @@ class PlayListEditor {
  public:
   // services: what it reaches the machine through; mv: the play list it edits; they and the view
   // outlive the editor.
-  PlayListEditor(const Services& services, MusicVariables& mv, IEditorView& view)
-      : services_(services), mv_(mv), view_(view) {}
+  PlayListEditor(const Services& services, MusicVariables& mv, IEditorView& view);
+  ~PlayListEditor();
+  PlayListEditor(const PlayListEditor&) = delete;
+  PlayListEditor& operator=(const PlayListEditor&) = delete;
 
   // The buttons and the file box's double click.
   void AddClick();
@@ -59,6 +65,11 @@ class PlayListEditor {
 
   double dblDuplicateCount() const { return dblDuplicateCount_; }
 
+  // The operations that run as jobs (Verify List) go on after their click has returned, the
+  // window busy meanwhile. Whether one runs; cancelling ends it at once (the window closes).
+  bool JobRunning() const;
+  void CancelJobs();
+
  private:
   // Status text, busy, duplicate search bound at the current list, op, search bound given back,
   // list box refilled when the list changed, editing again, "Ready".
@@ -75,11 +86,14 @@ class PlayListEditor {
   void FindMoved();
   void Relink();
   void RemoveSelected();
+  // The end of every job: the list box shown anew, editing again, "Ready".
+  void JobEnded();
 
   const Services& services_;
   MusicVariables& mv_;
   IEditorView& view_;
   double dblDuplicateCount_ = 0;
+  std::unique_ptr<GlobalMethods::PlayListCheck> check_;
 };
 
 }  // namespace qvt

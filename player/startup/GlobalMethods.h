@@ -79,13 +79,8 @@ QString FixDoubleBackslash(const QString& sPath);
 // Whether the song's extension is listed in "AcceptedFileTypes.qvc" of the program folder.
 // A missing list file shows the file manager's error box and answers false.
 bool IsAcceptedFileType(const Services& services, const MusicVariables& mv, double dblIndex);
-// Checks every song of the play list and offers to remove those that are missing or of a
-// type that is not accepted. The files are tested on a worker thread while the event loop
-// runs; stopRequested is asked meanwhile (at every progress update and every 20 ms), and a
-// true answer ends the check at once: the list stays as it was and no box follows.
-void VerifyPlayList(const Services& services, MusicVariables& mv);
-void VerifyPlayList(const Services& services, MusicVariables& mv,
-                    const std::function<bool()>& stopRequested);
+// The check of every song of the play list, which offers to remove those that are missing or
+// of a type that is not accepted, is a job: PlayListCheck (player/startup/PlayListCheck.h).
 // The next file number not in use by the program.
 int16_t GetFreeFileNumber(const Services& services);
 

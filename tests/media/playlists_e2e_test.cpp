@@ -171,6 +171,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
   fake.dialogs.shown.clear();
   fake.dialogs.answers.push_back(MsgResult::Yes);
   QTest::mouseClick(editor.cmdVerify, Qt::LeftButton);
+  ASSERT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   ASSERT_GE(fake.dialogs.shown.size(), 2u);
   EXPECT_EQ(fake.dialogs.shown[0].buttons, MsgButtons::YesNo);
   EXPECT_EQ(fake.dialogs.shown.back().text, QStringLiteral("1 Songs were removed"));
@@ -265,6 +266,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   fake.dialogs.shown.clear();
   fake.dialogs.answers = {MsgResult::No};
   QTest::mouseClick(editor.cmdVerify, Qt::LeftButton);
+  ASSERT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   ASSERT_EQ(fake.dialogs.shown.size(), 2u);
   EXPECT_TRUE(fake.dialogs.shown[0].text.startsWith(QStringLiteral("20 songs in the play list")));
   EXPECT_TRUE(fake.dialogs.shown[0].text.contains(

@@ -20,6 +20,7 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Variant.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/PermissionChecks.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/QtPrinters.h"
@@ -708,7 +709,9 @@ TEST_F(PlayListFile, VerifyThatEmptiesTheListClearsTheListBox) {
   SetList({"/nowhere/a.mp3"}, {"a.mp3"});
   view.items = {"a.mp3"};
   fake.dialogs.answers = {MsgResult::Yes};
-  PlayListEditor(qvt::platform(), test::PlayList(), view).VerifyClick();
+  PlayListEditor editor(qvt::platform(), test::PlayList(), view);
+  editor.VerifyClick();
+  EXPECT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_TRUE(view.items.empty());
   EXPECT_EQ(view.statuses.last(), "Ready");

@@ -1,0 +1,19 @@
+#pragma once
+// Runs the play list integrity check to its end as the editor starts it: its job reports and
+// ends through queued signals, so the event loop is pumped until the check has ended.
+
+#include <utility>
+
+#include "player/startup/PlayListCheck.h"
+#include "tests/support/EventPump.h"
+
+namespace qvt::test {
+
+inline void VerifyToEnd(const Services& services, MusicVariables& mv,
+                        GlobalMethods::PlayListCheck::Hooks hooks = {}) {
+  GlobalMethods::PlayListCheck check(services, mv, std::move(hooks));
+  check.start();
+  PumpUntil([&] { return !check.running(); }, 600000);
+}
+
+}  // namespace qvt::test
