@@ -9,6 +9,7 @@
 #include <QStringView>
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <string>
 
 namespace qvt {
@@ -106,7 +107,7 @@ struct Level {
 // of any depth holds a dozen handles at most.
 class FolderWalk {
  public:
-  explicit FolderWalk(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
+  explicit FolderWalk(const std::function<bool()>& cancelled) : cancelled_(cancelled) {}
   ~FolderWalk() {
     while (!levels_.empty())
       Leave();
@@ -118,7 +119,7 @@ class FolderWalk {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     Enter(fd, std::string(), folder.endsWith(u'/') ? folder : folder + u'/');
-    while (!levels_.empty() && !cancelled_.load(std::memory_order_relaxed)) {
+    while (!levels_.empty() && !cancelled_()) {
       Level& level = levels_.back();
       if (level.next == level.entries.size()) {
         Leave();
@@ -155,7 +156,7 @@ class FolderWalk {
 
   void ReadEntries(Level& level) {
     const int fd = ::dirfd(level.dir);
-    while (!cancelled_.load(std::memory_order_relaxed)) {
+    while (!cancelled_()) {
       errno = 0;
       const dirent* entry = ::readdir(level.dir);
       if (entry == nullptr) {
@@ -220,15 +221,19 @@ class FolderWalk {
     return fd;
   }
 
-  const std::atomic<bool>& cancelled_;
+  const std::function<bool()>& cancelled_;
   std::vector<Level> levels_;
   FolderFiles found_;
 };
 
 }  // namespace
 
-FolderFiles FilesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
+FolderFiles FilesBelow(const QString& folder, const std::function<bool()>& cancelled) {
   return FolderWalk(cancelled).Run(folder);
+}
+
+FolderFiles FilesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
+  return FilesBelow(folder, [&cancelled] { return cancelled.load(std::memory_order_relaxed); });
 }
 
 std::vector<QString> FindMovedSongs(const std::vector<QString>& missing,

@@ -11,6 +11,7 @@
 #include <QStringView>
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,7 @@ struct FolderFiles {
 // Folders that cannot be read are passed over and counted. Looks at `cancelled` before every
 // entry and, once it is set, returns what it found so far. However deep the tree, it holds no
 // more than a few folders open at a time.
+FolderFiles FilesBelow(const QString& folder, const std::function<bool()>& cancelled);
 FolderFiles FilesBelow(const QString& folder, const std::atomic<bool>& cancelled);
 
 // For each path of `missing`, the path of `candidates` with the same file name whose folders

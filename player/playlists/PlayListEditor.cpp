@@ -136,50 +136,77 @@ void PlayListEditor::ClearClick() {
   view_.SetStatusText(QStringLiteral("Ready"));
 }
 
-// The check goes on as a job once the click has returned; the window stays busy until it ends.
-// The list box is refilled also when the check removed every song, so that it never shows songs
-// that are no longer in the list. Closing the window while the songs are tested ends the check
-// (CancelJobs); a close during its boxes waits for them, and the rest of them is skipped.
-void PlayListEditor::VerifyClick() {
-  view_.SetStatusText(QStringLiteral("Verifying..."));
+void PlayListEditor::StartJob(const QString& sStatus, bool bBusy,
+                              const std::function<std::unique_ptr<JobRun>(JobHooks)>& make,
+                              void (PlayListEditor::*ended)()) {
+  view_.SetStatusText(sStatus);
   view_.SetEditing(false);
-  GlobalMethods::PlayListCheck::Hooks hooks;
+  if (bBusy) {
+    view_.RepaintWindow();
+    jobBefore_ = mv_.version();
+    jobSearch_ = std::make_unique<GlobalMethods::PathSearchScope>(mv_);
+  }
+  JobHooks hooks;
   hooks.stopRequested = [this] { return view_.CloseWaiting(); };
-  hooks.hold = [this](const std::function<void()>& ending) { view_.RunHeld(ending); };
-  hooks.ended = [this] { JobEnded(); };
-  check_ = std::make_unique<GlobalMethods::PlayListCheck>(services_, mv_, std::move(hooks));
-  check_->start();
+  hooks.hold = [this](const std::function<void()>& step) { view_.RunHeld(step); };
+  hooks.ended = [this, ended] { (this->*ended)(); };
+  job_ = make(std::move(hooks));
+  job_->start();
 }
 
-void PlayListEditor::JobEnded() {
+// The check goes on as a job once the click has returned; the window stays busy until it ends.
+// Closing the window while the songs are tested ends the check (CancelJobs); a close during its
+// boxes waits for them, and the rest of them is skipped.
+void PlayListEditor::VerifyClick() {
+  StartJob(
+      QStringLiteral("Verifying..."), false,
+      [this](JobHooks hooks) {
+        return std::make_unique<GlobalMethods::PlayListCheck>(services_, mv_, std::move(hooks));
+      },
+      &PlayListEditor::VerifyEnded);
+}
+
+// The list box is refilled also when the check removed every song, so that it never shows
+// songs that are no longer in the list.
+void PlayListEditor::VerifyEnded() {
   RefillEditorList();
   view_.SetEditing(true);
   view_.SetStatusText(QStringLiteral("Ready"));
 }
 
+void PlayListEditor::BusyJobEnded() {
+  jobSearch_.reset();
+  RefillIfChanged(jobBefore_);
+  view_.SetEditing(true);
+  view_.RepaintWindow();
+  view_.SetStatusText(QStringLiteral("Ready"));
+}
+
 bool PlayListEditor::JobRunning() const {
-  return check_ != nullptr && check_->running();
+  return job_ != nullptr && job_->running();
 }
 
 void PlayListEditor::CancelJobs() {
-  if (check_ != nullptr)
-    check_->cancel();
+  if (job_ != nullptr)
+    job_->cancel();
 }
 
 void PlayListEditor::FindMovedClick() {
-  RunBusy(QStringLiteral("Looking for moved songs..."), &PlayListEditor::FindMoved);
-}
-
-void PlayListEditor::FindMoved() {
-  FindMovedSongsCommand(services_, mv_, view_);
+  StartJob(
+      QStringLiteral("Looking for moved songs..."), true,
+      [this](JobHooks hooks) {
+        return FindMovedSongsCommand(services_, mv_, view_, std::move(hooks));
+      },
+      &PlayListEditor::BusyJobEnded);
 }
 
 void PlayListEditor::RelinkClick() {
-  RunBusy(QStringLiteral("Relinking..."), &PlayListEditor::Relink);
-}
-
-void PlayListEditor::Relink() {
-  RelinkFolderCommand(services_, mv_, view_);
+  StartJob(
+      QStringLiteral("Relinking..."), true,
+      [this](JobHooks hooks) {
+        return RelinkFolderCommand(services_, mv_, view_, std::move(hooks));
+      },
+      &PlayListEditor::BusyJobEnded);
 }
 
 void PlayListEditor::RemoveClick() {

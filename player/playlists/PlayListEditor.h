@@ -16,9 +16,11 @@
 namespace qvt {
 
 class IEditorView;
+class JobRun;
+struct JobHooks;
 struct Services;
 namespace GlobalMethods {
-class PlayListCheck;
+class PathSearchScope;
 }
 
 // Shows the play list box anew (songs 0 to dblLastIndex), nothing selected.
@@ -65,8 +67,9 @@ class PlayListEditor {
 
   double dblDuplicateCount() const { return dblDuplicateCount_; }
 
-  // The operations that run as jobs (Verify List) go on after their click has returned, the
-  // window busy meanwhile. Whether one runs; cancelling ends it at once (the window closes).
+  // The operations that run as jobs (Verify List, Find Moved Songs, Relink Folder) go on after
+  // their click has returned, the window busy meanwhile. Whether one runs; cancelling ends it at
+  // once (the window closes).
   bool JobRunning() const;
   void CancelJobs();
 
@@ -83,17 +86,24 @@ class PlayListEditor {
   // meanwhile).
   void RefillIfChanged(const PlayListVersion& before);
   void LoadMarkedFile();
-  void FindMoved();
-  void Relink();
   void RemoveSelected();
-  // The end of every job: the list box shown anew, editing again, "Ready".
-  void JobEnded();
-
+  // Starts the operation `make` gives as the editor's job: the status text, busy, and, with
+  // bBusy, a repaint and the duplicate search bound at the list until it ends; `ended` runs at
+  // its end.
+  void StartJob(const QString& sStatus, bool bBusy,
+                const std::function<std::unique_ptr<JobRun>(JobHooks)>& make,
+                void (PlayListEditor::*ended)());
+  // The ends: Verify's refills the list box; the others' refill it when the list changed, as
+  // RunBusy does. Both give the window back with "Ready".
+  void VerifyEnded();
+  void BusyJobEnded();
   const Services& services_;
   MusicVariables& mv_;
   IEditorView& view_;
   double dblDuplicateCount_ = 0;
-  std::unique_ptr<GlobalMethods::PlayListCheck> check_;
+  std::unique_ptr<JobRun> job_;
+  std::unique_ptr<GlobalMethods::PathSearchScope> jobSearch_;
+  PlayListVersion jobBefore_;
 };
 
 }  // namespace qvt

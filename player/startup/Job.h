@@ -37,6 +37,50 @@ namespace qvt {
 // The calling thread runs only when no other thread of the machine wants the processor.
 void RunAtIdlePriority();
 
+// What a window hands an operation that it runs as jobs.
+struct JobHooks {
+  // Asked between the boxes of the operation; true: the window is closing, the operation stops.
+  std::function<bool()> stopRequested;
+  // Runs a step that shows boxes (they run an event loop of their own) as an operation on the
+  // window, so that a close meanwhile waits for it; nothing: directly.
+  std::function<void(const std::function<void()>&)> hold;
+  // Once, when the operation has ended in any way, last.
+  std::function<void()> ended;
+};
+
+// An operation made of jobs and of the steps on the window thread between them (the boxes). It
+// runs from start until it ends, once: ended runs then. Its window holds it, cancels it when it
+// closes and learns whether it still runs.
+class JobRun {
+ public:
+  explicit JobRun(JobHooks hooks) : hooks_(std::move(hooks)) {}
+  virtual ~JobRun() = default;
+  JobRun(const JobRun&) = delete;
+  JobRun& operator=(const JobRun&) = delete;
+
+  // Once: the first step, which may end the operation already.
+  void start() {
+    bRunning_ = true;
+    step([this] { begin(); });
+  }
+  // Ends the operation while one of its jobs runs; nothing while a step shows its boxes (the
+  // step asks stopRequested) or once it has ended.
+  virtual void cancel() = 0;
+  bool running() const { return bRunning_; }
+
+ protected:
+  virtual void begin() = 0;
+  // Runs a step on the window thread, held when it shows boxes; a step that throws ends the
+  // operation, and the failure goes on.
+  void step(const std::function<void()>& fn, bool bHeld = false);
+  bool stopRequested() const { return hooks_.stopRequested && hooks_.stopRequested(); }
+  void end();
+
+ private:
+  JobHooks hooks_;
+  bool bRunning_ = false;
+};
+
 template <class T>
 class Job {
  public:

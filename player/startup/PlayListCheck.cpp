@@ -185,12 +185,11 @@ bool IsAcceptedFileType(const Services& services, const MusicVariables& mv, doub
 }
 
 PlayListCheck::PlayListCheck(const Services& services, MusicVariables& mv, Hooks hooks)
-    : services_(services), mv_(mv), hooks_(std::move(hooks)) {}
+    : JobRun(std::move(hooks)), services_(services), mv_(mv) {}
 
 PlayListCheck::~PlayListCheck() = default;
 
-void PlayListCheck::start() {
-  bRunning_ = true;
+void PlayListCheck::begin() {
   const double last = mv_.dblLastIndex();
   if (last <= -1) {
     MsgBox(services_, QStringLiteral("No play list loaded, list integrity check failed"));
@@ -202,7 +201,7 @@ void PlayListCheck::start() {
   try {
     AcceptedTypesFile typesFile(services_);
     TypesRead read = typesForWorker(services_, typesFile);
-    if (!bRunning_)
+    if (!running())
       return;  // cancelled during the types file's boxes
     unkept_ = std::move(read.unkept);
     version_ = mv_.version();
@@ -210,26 +209,30 @@ void PlayListCheck::start() {
     VerifyScan::Input input{songPathsNow(mv_), std::move(read.types), &files(services_)};
     job_ = std::make_unique<Job<VerifyScan::Found>>(
         GetLowPriorityLoading(mv_),
-        Job<VerifyScan::Found>::Handlers{
-            [this](int count) { tested(count); },
-            [this](VerifyScan::Found found) { finished(std::move(found)); },
-            [this] { stopped(); }});
+        Job<VerifyScan::Found>::Handlers{[this](int count) { tested(count); },
+                                         [this](VerifyScan::Found found) {
+                                           step(
+                                               [&] {
+                                                 finish(std::move(found));
+                                                 end();
+                                               },
+                                               true);
+                                         },
+                                         [this] { stopped(); }});
     job_->start([input = std::move(input)](QPromise<VerifyScan::Found>& promise) mutable {
       VerifyScan::Run(input, promise);
     });
   } catch (...) {
     processor.Hide();
-    bRunning_ = false;
     throw;
   }
 }
 
 void PlayListCheck::cancel() {
-  if (job_ != nullptr) {
+  if (job_ != nullptr)
     job_->cancel();
-  } else if (bRunning_) {
+  else if (running())
     stopped();
-  }
 }
 
 // The bar follows the job: the text of the last song tested, the bar advanced by the songs
@@ -244,28 +247,12 @@ void PlayListCheck::tested(int count) {
       static_cast<double>(steps));
 }
 
-void PlayListCheck::finished(VerifyScan::Found found) {
-  const auto ending = [&] {
-    try {
-      finish(std::move(found));
-    } catch (...) {
-      end();
-      throw;
-    }
-    end();
-  };
-  if (hooks_.hold)
-    hooks_.hold(ending);
-  else
-    ending();
-}
-
 void PlayListCheck::finish(VerifyScan::Found found) {
   Processor processor = ProcessorOf(services_);
   std::optional<BadSongs> bad;
   try {
     bad = badSongsOf(services_, std::move(found), std::exchange(unkept_, std::nullopt),
-                     hooks_.stopRequested);
+                     [this] { return stopRequested(); });
   } catch (...) {
     processor.Hide();
     throw;
@@ -296,12 +283,6 @@ void PlayListCheck::finish(VerifyScan::Found found) {
 void PlayListCheck::stopped() {
   ProcessorOf(services_).Hide();
   end();
-}
-
-void PlayListCheck::end() {
-  bRunning_ = false;
-  if (hooks_.ended)
-    hooks_.ended();
 }
 
 }  // namespace qvt::GlobalMethods

@@ -8,7 +8,7 @@
 // the list as it was, with no box. `ended` runs once either way, last.
 //
 //   PlayListCheck check(services, mv, {.stopRequested = ..., .hold = ..., .ended = ...});
-//   check.start();
+//   check.start();   // JobRun (player/startup/Job.h)
 
 #include <QString>
 #include <cstddef>
@@ -16,51 +16,35 @@
 #include <memory>
 #include <optional>
 
+#include "player/startup/Job.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/VerifyScan.h"
 
 namespace qvt {
 
-template <class T>
-class Job;
 struct Services;
 
 namespace GlobalMethods {
 
-class PlayListCheck {
+class PlayListCheck final : public JobRun {
  public:
-  struct Hooks {
-    // Asked between the boxes that end the check; true stops it there, the list as it was.
-    std::function<bool()> stopRequested;
-    // Runs the end of the check (its boxes) as an operation on the window; nothing: directly.
-    std::function<void(const std::function<void()>&)> hold;
-    std::function<void()> ended;
-  };
+  using Hooks = JobHooks;
 
   // services, mv and whatever the hooks use outlive the check.
   PlayListCheck(const Services& services, MusicVariables& mv, Hooks hooks);
-  ~PlayListCheck();
-  PlayListCheck(const PlayListCheck&) = delete;
-  PlayListCheck& operator=(const PlayListCheck&) = delete;
+  ~PlayListCheck() override;
 
-  // Once. Without songs it shows "No play list loaded, ..." and ends at once.
-  void start();
-  // Ends a check whose songs are still being tested; nothing once its boxes have begun.
-  void cancel();
-  // Started and not yet ended.
-  bool running() const { return bRunning_; }
+  void cancel() override;
 
  private:
+  // Without songs: "No play list loaded, ..." and the end at once.
+  void begin() override;
   void tested(int count);
-  void finished(VerifyScan::Found found);
   void finish(VerifyScan::Found found);
   void stopped();
-  void end();
 
   const Services& services_;
   MusicVariables& mv_;
-  Hooks hooks_;
-  bool bRunning_ = false;
   PlayListVersion version_;        // the list as it was tested
   SongArray names_;                // its names, for the progress texts
   std::size_t shown_ = 0;          // the songs the bar shows tested

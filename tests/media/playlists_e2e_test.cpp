@@ -277,6 +277,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   fake.dialogs.shown.clear();
   fake.dialogs.folderAnswers = {lib};
   QTest::mouseClick(editor.cmdFindMoved, Qt::LeftButton);
+  ASSERT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{QStringLiteral("20 of 20 missing songs were found; 0 are still missing.")});
   QByteArray expected = before;
@@ -292,6 +293,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   fake.dialogs.inputAnswers = {a};
   fake.dialogs.folderAnswers = {b};
   QTest::mouseClick(editor.cmdRelink, Qt::LeftButton);
+  ASSERT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   EXPECT_EQ(fake.dialogs.texts(), QStringList{QStringLiteral("20 songs were relinked to ") + b});
   EXPECT_EQ(Paths(), found);
 
