@@ -442,9 +442,9 @@ class Session {
     // A job the click started goes on; an end of the program in one of its deliveries cannot
     // leave through the event loop, and the fake tells it.
     phase_ = Phase::Job;
-    if (!bEnded &&
-        !test::PumpUntil([this] { return fake.app.endedWith || !JobsRunning(); }, 600000))
-      Fault("the job did not end");
+    // One that does not end leaves the editor busy, which Check finds.
+    if (!bEnded)
+      test::PumpUntil([this] { return fake.app.endedWith || !JobsRunning(); }, 600000);
     bEnded = bEnded || fake.app.endedWith.has_value();
     phase_ = Phase::Done;
     bTracking_ = false;  // the operation has returned: its window may go now
