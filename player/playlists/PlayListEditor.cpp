@@ -12,8 +12,8 @@
 #include "player/playlists/ListFile.h"
 #include "player/playlists/MovedSongsCommands.h"
 #include "player/startup/GlobalMethods.h"
+#include "player/startup/Job.h"
 #include "player/startup/MusicVariables.h"
-#include "player/startup/PlayListCheck.h"
 #include "shared/Processor.h"
 #include "shared/Services.h"
 #include "shared/Variant.h"
@@ -161,7 +161,7 @@ void PlayListEditor::VerifyClick() {
   StartJob(
       QStringLiteral("Verifying..."), false,
       [this](JobHooks hooks) {
-        return std::make_unique<GlobalMethods::PlayListCheck>(services_, mv_, std::move(hooks));
+        return GlobalMethods::VerifyPlayList(services_, mv_, std::move(hooks));
       },
       &PlayListEditor::VerifyEnded);
 }

@@ -9,13 +9,16 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "player/startup/ListBox.h"
 #include "player/startup/MusicVariables.h"
 
 namespace qvt {
+class JobRun;
+struct JobHooks;
 struct Services;
-}
+}  // namespace qvt
 
 namespace qvt::GlobalMethods {
 
@@ -80,7 +83,10 @@ QString FixDoubleBackslash(const QString& sPath);
 // A missing list file shows the file manager's error box and answers false.
 bool IsAcceptedFileType(const Services& services, const MusicVariables& mv, double dblIndex);
 // The check of every song of the play list, which offers to remove those that are missing or
-// of a type that is not accepted, is a job: PlayListCheck (player/startup/PlayListCheck.h).
+// of a type that is not accepted: an operation of jobs, not yet started (PlayListCheck,
+// player/startup/PlayListCheck.h).
+std::unique_ptr<JobRun> VerifyPlayList(const Services& services, MusicVariables& mv,
+                                       JobHooks hooks);
 // The next file number not in use by the program.
 int16_t GetFreeFileNumber(const Services& services);
 

@@ -280,6 +280,11 @@ void PlayListCheck::finish(VerifyScan::Found found) {
   MsgBox(services_, count + QStringLiteral(" Songs were removed"));
 }
 
+std::unique_ptr<JobRun> VerifyPlayList(const Services& services, MusicVariables& mv,
+                                       JobHooks hooks) {
+  return std::make_unique<PlayListCheck>(services, mv, std::move(hooks));
+}
+
 void PlayListCheck::stopped() {
   ProcessorOf(services_).Hide();
   end();
