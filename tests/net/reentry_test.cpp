@@ -60,9 +60,9 @@ namespace {
 constexpr int kSongs = 2000;
 
 // The operations and the actions, each listed once: the enums and their names come from it.
-#define QVT_OPS(X)                                                                             \
-  X(AddAll), X(Load), X(DblClickLoad), X(DblClickAdd), X(Verify), X(FindMoved), X(EditorOpen), \
-      X(ListViewOpen), X(Search), X(UpdateCheck), X(UpdateDownload), X(QuickPlay)
+#define QVT_OPS(X)                                                                         \
+  X(AddAll), X(Load), X(DblClickLoad), X(DblClickAdd), X(Verify), X(FindMoved), X(Relink), \
+      X(EditorOpen), X(ListViewOpen), X(Search), X(UpdateCheck), X(UpdateDownload), X(QuickPlay)
 #define QVT_ACTS(X)                                                                       \
   X(CloseEditor), X(CloseListView), X(CloseSearch), X(CloseOptions), X(CloseQuickPlay),   \
       X(ClosePlayer), X(PressDone), X(PressAdd), X(EndOfSong), X(Skip), X(RemoveCurrent), \
@@ -217,6 +217,7 @@ const std::map<Op, Operation> kOperations = {
     {Op::DblClickAdd, {DblClickFiles, Window<frmChoose>}},
     {Op::Verify, {Press<frmChoose, &frmChoose::cmdVerify>, Window<frmChoose>}},
     {Op::FindMoved, {Press<frmChoose, &frmChoose::cmdFindMoved>, Window<frmChoose>}},
+    {Op::Relink, {Press<frmChoose, &frmChoose::cmdRelink>, Window<frmChoose>}},
     {Op::EditorOpen, {Press<frmMusic, &frmMusic::cmdDir>, Window<frmChoose>}},
     {Op::ListViewOpen, {Press<frmMusic, &frmMusic::cmdView>, Window<frmList>}},
     {Op::Search, {Press<frmSearch, &frmSearch::cmdNext>, Window<frmSearch>}},
@@ -390,7 +391,11 @@ class Session {
       case Op::DblClickLoad:
       case Op::DblClickAdd:
       case Op::Verify:
-      case Op::FindMoved: {
+      case Op::FindMoved:
+      case Op::Relink: {
+        // Where the missing songs went; Relink asks for their folder first.
+        if (op == Op::Relink)
+          fake.dialogs.inputAnswers = {QStringLiteral("/nonexistent-qvt")};
         fake.dialogs.folderAnswers = {shared().moved};
         player.cmdDir->click();
         FileListBox& files = *test::Slot<frmChoose>().Get().filDisplay;
