@@ -13,6 +13,7 @@
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "tests/support/PlayListOfTheTest.h"
+#include "tests/support/VerifyToEnd.h"
 
 namespace {
 
@@ -74,8 +75,8 @@ QVT_BENCH(verify_playlist) {
   }
   setList(paths);
   qvt::GlobalMethods::SetProcessingVisibility(qvt::platform(), qvt::test::PlayList(), 2);
-  const double seconds = qvt::bench::Seconds(
-      [] { qvt::GlobalMethods::VerifyPlayList(qvt::platform(), qvt::test::PlayList()); });
+  const double seconds =
+      qvt::bench::Seconds([] { qvt::test::VerifyToEnd(qvt::platform(), qvt::test::PlayList()); });
   if (fake.dialogs.texts() != QStringList{"All songs in the list were found and should work"}) {
     std::printf("  unexpected boxes: %d\n", static_cast<int>(fake.dialogs.shown.size()));
   }

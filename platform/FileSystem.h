@@ -103,10 +103,10 @@ class IFileSystem {
                            const std::function<void(QString)>& keep) = 0;
   // Every file below `folder`, in its subfolders too, read in one pass: regular files and links
   // to them, hidden names and links to folders left out, in the order the folders give them.
-  // Folders that cannot be read are passed over and counted. Looks at `cancelled` before every
-  // entry and, once it is set, returns what it found so far. However deep the tree, it holds no
-  // more than a few folders open at a time. May run on a worker thread, as attributes() may.
-  virtual FolderFiles filesBelow(const QString& folder, const std::atomic<bool>& cancelled) = 0;
+  // Folders that cannot be read are passed over and counted. Asks `cancelled` before every
+  // entry and, once it answers true, returns what it found so far. However deep the tree, it holds
+  // no more than a few folders open at a time. May run on a worker thread, as attributes() may.
+  virtual FolderFiles filesBelow(const QString& folder, const std::function<bool()>& cancelled) = 0;
   virtual bool setExecutable(const QString& path) = 0;
   // Writes a file's data, or a folder's entries, through to the disk. False on failure.
   virtual bool syncToDisk(const QString& path) = 0;

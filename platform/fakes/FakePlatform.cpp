@@ -262,13 +262,14 @@ bool FakeFileSystem::listEntries(const QString& folder, EntryKind kind,
   return listed->readable;
 }
 
-FolderFiles FakeFileSystem::filesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
+FolderFiles FakeFileSystem::filesBelow(const QString& folder,
+                                       const std::function<bool()>& cancelled) {
   const QString top = WithoutTrailingSlash(folder);
   if (!folders.contains(top))
     return LinuxFileSystem::filesBelow(folder, cancelled);
   FolderFiles found;
   std::vector<QString> below{top};  // the folders still to read, the next one last
-  while (!below.empty() && !cancelled) {
+  while (!below.empty() && !cancelled()) {
     const QString path = below.back();
     below.pop_back();
     const auto listed = folders.constFind(path);

@@ -158,7 +158,7 @@ class FakeFileSystem : public LinuxFileSystem {
   QMap<QString, FakeFolder> folders;
   bool listEntries(const QString& folder, EntryKind kind, const std::atomic<bool>* cancelled,
                    const std::function<void(QString)>& keep) override;
-  FolderFiles filesBelow(const QString& folder, const std::atomic<bool>& cancelled) override;
+  FolderFiles filesBelow(const QString& folder, const std::function<bool()>& cancelled) override;
 
  private:
   std::mutex syncedMutex_;

@@ -25,7 +25,7 @@ class LinuxFileSystem : public IFileSystem {
   // In LinuxFolderWalk.cpp.
   bool listEntries(const QString& folder, EntryKind kind, const std::atomic<bool>* cancelled,
                    const std::function<void(QString)>& keep) override;
-  FolderFiles filesBelow(const QString& folder, const std::atomic<bool>& cancelled) override;
+  FolderFiles filesBelow(const QString& folder, const std::function<bool()>& cancelled) override;
   bool setExecutable(const QString& path) override;
   bool syncToDisk(const QString& path) override;
   bool holdLock(const QString& path) override;

@@ -115,7 +115,7 @@ struct Level {
 // of any depth holds a dozen handles at most.
 class FolderWalk {
  public:
-  explicit FolderWalk(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
+  explicit FolderWalk(const std::function<bool()>& cancelled) : cancelled_(cancelled) {}
   ~FolderWalk() {
     while (!levels_.empty())
       Leave();
@@ -127,7 +127,7 @@ class FolderWalk {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     Enter(fd, std::string(), folder.endsWith(u'/') ? folder : folder + u'/');
-    while (!levels_.empty() && !cancelled_.load(std::memory_order_relaxed)) {
+    while (!levels_.empty() && !cancelled_()) {
       Level& level = levels_.back();
       if (level.next == level.entries.size()) {
         Leave();
@@ -164,7 +164,7 @@ class FolderWalk {
 
   void ReadEntries(Level& level) {
     const int fd = ::dirfd(level.dir);
-    while (!cancelled_.load(std::memory_order_relaxed)) {
+    while (!cancelled_()) {
       errno = 0;
       const dirent* entry = ::readdir(level.dir);
       if (entry == nullptr) {
@@ -229,7 +229,7 @@ class FolderWalk {
     return fd;
   }
 
-  const std::atomic<bool>& cancelled_;
+  const std::function<bool()>& cancelled_;
   std::vector<Level> levels_;
   FolderFiles found_;
 };
@@ -243,7 +243,8 @@ bool LinuxFileSystem::listEntries(const QString& folder, EntryKind kind,
   return dir.isOpen() && dir.scan(kind == EntryKind::Folder ? S_IFDIR : S_IFREG, cancelled, keep);
 }
 
-FolderFiles LinuxFileSystem::filesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
+FolderFiles LinuxFileSystem::filesBelow(const QString& folder,
+                                        const std::function<bool()>& cancelled) {
   return FolderWalk(cancelled).Run(folder);
 }
 

@@ -4,6 +4,7 @@
 // frmChoose implements it over its controls; tests implement it with a plain fake.
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "player/startup/ListBox.h"
@@ -46,6 +47,9 @@ class IEditorView {
   // Whether the window was closed while busy: its unload waits for the operation to return,
   // and an operation that can stop early does.
   virtual bool CloseWaiting() const { return false; }
+  // Runs a step of a job that shows boxes (which run an event loop of their own) as an
+  // operation on the window: a close meanwhile waits until it returns, and CloseWaiting says so.
+  virtual void RunHeld(const std::function<void()>& step) { step(); }
 };
 
 }  // namespace qvt

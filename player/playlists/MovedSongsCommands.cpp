@@ -3,9 +3,9 @@
 #include <QHash>
 #include <QHashFunctions>
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -13,12 +13,11 @@
 #include "player/playlists/EditorView.h"
 #include "player/playlists/MovedSongs.h"
 #include "player/startup/GlobalMethods.h"
+#include "player/startup/Job.h"
 #include "player/startup/MusicVariables.h"
-#include "player/startup/WorkerThread.h"
 #include "shared/Processor.h"
 #include "shared/Services.h"
 #include "shared/Variant.h"
-#include "shared/ui/FramePacer.h"
 
 namespace qvt {
 
@@ -103,46 +102,48 @@ bool ListIsEmpty(const Services& services, const MusicVariables& mv) {
   return true;
 }
 
-// Runs `work` on a worker while the windows keep answering, a pass of their events once a
-// frame. False when the editor was closed meanwhile: the work is cancelled.
-bool RunBesideTheWindows(const Services& services, const MusicVariables& mv, IEditorView& view,
-                         const WorkerThread::Work& work) {
-  WorkerThread worker(work, GlobalMethods::GetLowPriorityLoading(mv));
-  return worker.wait(FramePacer::kFrameMs, [&services, &view](bool) {
-    DoEvents(services);
-    return !view.CloseWaiting();
-  });
-}
-
-// The songs 0 to dblLastIndex that are no plain file (the first `limit` of them), tested on a
-// worker with a copy of the paths that shares the list's stored texts; nothing when the editor
-// was closed meanwhile.
+// The songs 0 to dblLastIndex that are no plain file (the first `limit` of them), tested by a job
+// over a copy of the paths that shares the list's stored texts; its progress is the number of
+// songs tested.
 struct MissingSongs {
   std::vector<QString> paths;
   std::vector<std::size_t> at;  // where each stood in the list
 };
+using MissingJob = Job<MissingSongs>;
 
-std::optional<MissingSongs> FindMissing(
-    const Services& services, const MusicVariables& mv, IEditorView& view,
+std::unique_ptr<MissingJob> StartMissingTest(
+    const Services& services, const MusicVariables& mv, MissingJob::Handlers handlers,
     std::size_t limit = std::numeric_limits<std::size_t>::max()) {
   SongArray listed = mv.sSongPaths();
   listed.resize(ListedCount(mv));
-  IFileSystem& fs = files(services);
-  MissingSongs missing;
-  const bool bDone =
-      RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>& cancelled) {
-        for (std::size_t i = 0; i < listed.size() && missing.at.size() < limit && !cancelled; ++i) {
-          QString sPath = listed[i];
-          if (!PlainFileExists(fs, sPath)) {
-            missing.paths.push_back(std::move(sPath));
-            missing.at.push_back(i);
-          }
-        }
-      });
-  if (!bDone)
-    return std::nullopt;
-  return missing;
+  IFileSystem* fs = &files(services);
+  auto job =
+      std::make_unique<MissingJob>(GlobalMethods::GetLowPriorityLoading(mv), std::move(handlers));
+  job->start([listed, fs, limit](QPromise<MissingSongs>& promise) {
+    promise.setProgressRange(0, static_cast<int>(listed.size()));
+    MissingSongs missing;
+    for (std::size_t i = 0; i < listed.size() && missing.at.size() < limit; ++i) {
+      if (promise.isCanceled())
+        return;
+      QString sPath = listed[i];
+      if (!PlainFileExists(*fs, sPath)) {
+        missing.paths.push_back(std::move(sPath));
+        missing.at.push_back(i);
+      }
+      promise.setProgressValue(static_cast<int>(i + 1));
+    }
+    promise.addResult(std::move(missing));
+  });
+  return job;
 }
+
+// What the search below the chosen folder found for each missing song ("" for nothing), and the
+// folders it could not read. Its progress: 1 once the folder is read, 2 once the songs are
+// matched.
+struct Search {
+  std::vector<QString> found;
+  std::size_t unreadable = 0;
+};
 
 // The sentence that tells how many folders below the chosen one could not be read; "" for none.
 QString UnreadableFolders(std::size_t count) {
@@ -166,100 +167,205 @@ bool ListHoldsSongsIn(const MusicVariables& mv, const QString& sFolder) {
 
 }  // namespace
 
-// The tests of the files and the search below the folder run on workers; closing the editor
-// during either ends the command with the list unchanged and nothing said.
-void FindMovedSongsCommand(const Services& services, MusicVariables& mv, IEditorView& view) {
-  if (ListIsEmpty(services, mv))
-    return;
-  Processor processor = ProcessorOf(services);
-  processor.Show(QStringLiteral("Looking for missing songs..."));
-  const PlayListVersion version = mv.version();
-  const std::size_t listed = ListedCount(mv);
-  std::optional<MissingSongs> scan = FindMissing(services, mv, view);
-  processor.Hide();
-  if (!scan)
-    return;
-  const std::vector<QString>& missing = scan->paths;
-  const std::vector<std::size_t>& missingAt = scan->at;
-  if (missing.empty()) {
-    MsgBox(services, QStringLiteral("No song of the list is missing"));
-    return;
+namespace {
+
+// The files are tested, then, once a folder is chosen, searched below it, each by a job beside
+// the windows, which show the message the whole time. Closing the editor during either ends the
+// command with the list unchanged and nothing said.
+class FindMovedRun final : public JobRun {
+ public:
+  FindMovedRun(const Services& services, MusicVariables& mv, IEditorView& view, JobHooks hooks)
+      : JobRun(std::move(hooks)), services_(services), mv_(mv), view_(view) {}
+
+  void cancel() override {
+    if (test_ != nullptr && test_->running())
+      test_->cancel();
+    else if (search_ != nullptr)
+      search_->cancel();
   }
-  const std::optional<QString> folder = ChooseFolder(services, kFindTitle, view.FileFolder());
-  if (!folder)
-    return;
-  processor.Show(QStringLiteral("Looking for the missing songs in ") + *folder);
-  std::vector<QString> found;
-  std::size_t unreadable = 0;
-  const bool bSearched =
-      RunBesideTheWindows(services, mv, view, [&](const std::atomic<bool>& cancelled) {
-        const FolderFiles below = files(services).filesBelow(*folder, cancelled);
-        unreadable = below.unreadable;
-        if (!cancelled)
-          found = FindMovedSongs(missing, below.files);
-      });
-  processor.Hide();
-  if (!bSearched)
-    return;
-  // By place while the list is as it was; once it changed (the event loop ran in the dialog),
-  // by path.
-  std::vector<QString> foundAt(listed);
-  QHash<QString, QString> foundFor;
-  const bool bSameList = mv.version() == version;
-  for (std::size_t m = 0; m < missing.size(); ++m) {
-    if (bSameList)
-      foundAt[missingAt[m]] = found[m];
-    else if (!found[m].isEmpty())
-      foundFor.insert(missing[m], found[m]);
+
+ private:
+  void begin() override {
+    if (ListIsEmpty(services_, mv_)) {
+      end();
+      return;
+    }
+    show(QStringLiteral("Looking for missing songs..."));
+    version_ = mv_.version();
+    listed_ = ListedCount(mv_);
+    test_ = StartMissingTest(
+        services_, mv_,
+        {[this](int) { reported(); },
+         [this](MissingSongs scan) { step([&] { chooseFolder(std::move(scan)); }, true); },
+         [this] { stopped(); }});
   }
-  const auto dblMissing = static_cast<double>(missing.size());
-  const auto dblFound = std::min(
-      dblMissing, static_cast<double>(ChangePaths(mv, [&](std::size_t i, QStringView sPath) {
-        const QString sFound = bSameList ? foundAt.at(i) : foundFor.value(sPath.toString());
-        return sFound.isEmpty() ? std::nullopt : std::optional<QString>(sFound);
-      })));
-  MsgBox(services,
-         FormatNumber(dblFound) + QStringLiteral(" of ") + FormatNumber(dblMissing) +
-             QStringLiteral(" missing songs were found; ") + FormatNumber(dblMissing - dblFound) +
-             QStringLiteral(" are still missing.") + UnreadableFolders(unreadable),
-         MsgButtons::OkOnly, MsgIcon::Information, kFindTitle);
+
+  // The message goes on being shown while a job reports; its size and place stay.
+  void show(const QString& sMessage) {
+    sShown_ = sMessage;
+    ProcessorOf(services_).Show(sMessage, false);
+  }
+  void reported() { ProcessorOf(services_).Advance(sShown_, 1); }
+  void stopped() {
+    ProcessorOf(services_).Hide();
+    end();
+  }
+
+  void chooseFolder(MissingSongs scan) {
+    ProcessorOf(services_).Hide();
+    scan_ = std::move(scan);
+    if (scan_.paths.empty()) {
+      MsgBox(services_, QStringLiteral("No song of the list is missing"));
+      end();
+      return;
+    }
+    const std::optional<QString> folder = ChooseFolder(services_, kFindTitle, view_.FileFolder());
+    if (!folder || stopRequested()) {
+      end();
+      return;
+    }
+    show(QStringLiteral("Looking for the missing songs in ") + *folder);
+    search_ =
+        std::make_unique<Job<Search>>(GlobalMethods::GetLowPriorityLoading(mv_),
+                                      Job<Search>::Handlers{[this](int) { reported(); },
+                                                            [this](Search search) {
+                                                              step(
+                                                                  [&] {
+                                                                    ProcessorOf(services_).Hide();
+                                                                    relink(search);
+                                                                    end();
+                                                                  },
+                                                                  true);
+                                                            },
+                                                            [this] { stopped(); }});
+    IFileSystem& fs = files(services_);  // read on the job's thread, as the walk allows
+    search_->start([&fs, folder = *folder, missing = scan_.paths](QPromise<Search>& promise) {
+      promise.setProgressRange(0, 2);
+      const FolderFiles below = fs.filesBelow(folder, [&promise] { return promise.isCanceled(); });
+      promise.setProgressValue(1);
+      if (promise.isCanceled())
+        return;
+      Search search{FindMovedSongs(missing, below.files), below.unreadable};
+      promise.setProgressValue(2);
+      promise.addResult(std::move(search));
+    });
+  }
+
+  // By place while the list is as it was; once it changed (the event loop ran meanwhile), by
+  // path.
+  void relink(const Search& search) {
+    const std::vector<QString>& missing = scan_.paths;
+    std::vector<QString> foundAt(listed_);
+    QHash<QString, QString> foundFor;
+    const bool bSameList = mv_.version() == version_;
+    for (std::size_t m = 0; m < missing.size(); ++m) {
+      if (bSameList)
+        foundAt[scan_.at[m]] = search.found[m];
+      else if (!search.found[m].isEmpty())
+        foundFor.insert(missing[m], search.found[m]);
+    }
+    const auto dblMissing = static_cast<double>(missing.size());
+    const auto dblFound = std::min(
+        dblMissing, static_cast<double>(ChangePaths(mv_, [&](std::size_t i, QStringView sPath) {
+          const QString sFound = bSameList ? foundAt.at(i) : foundFor.value(sPath.toString());
+          return sFound.isEmpty() ? std::nullopt : std::optional<QString>(sFound);
+        })));
+    MsgBox(services_,
+           FormatNumber(dblFound) + QStringLiteral(" of ") + FormatNumber(dblMissing) +
+               QStringLiteral(" missing songs were found; ") + FormatNumber(dblMissing - dblFound) +
+               QStringLiteral(" are still missing.") + UnreadableFolders(search.unreadable),
+           MsgButtons::OkOnly, MsgIcon::Information, kFindTitle);
+  }
+
+  const Services& services_;
+  MusicVariables& mv_;
+  IEditorView& view_;
+  PlayListVersion version_;
+  std::size_t listed_ = 0;
+  QString sShown_;
+  MissingSongs scan_;
+  std::unique_ptr<MissingJob> test_;
+  std::unique_ptr<Job<Search>> search_;
+};
+
+// The test of the files is a job; closing the editor during it ends the command with nothing
+// asked and nothing said.
+class RelinkRun final : public JobRun {
+ public:
+  RelinkRun(const Services& services, MusicVariables& mv, IEditorView& view, JobHooks hooks)
+      : JobRun(std::move(hooks)), services_(services), mv_(mv), view_(view) {}
+
+  void cancel() override {
+    if (test_ != nullptr)
+      test_->cancel();
+  }
+
+ private:
+  void begin() override {
+    if (ListIsEmpty(services_, mv_)) {
+      end();
+      return;
+    }
+    test_ = StartMissingTest(services_, mv_,
+                             {nullptr,
+                              [this](MissingSongs firstMissing) {
+                                step(
+                                    [&] {
+                                      relink(firstMissing);
+                                      end();
+                                    },
+                                    true);
+                              },
+                              [this] { end(); }},
+                             1);
+  }
+
+  // The folder of the first missing song is the likeliest to relink, else the selected song's.
+  void relink(const MissingSongs& firstMissing) {
+    const int iSelected = view_.PlayListIndex();
+    QString sSuggested;
+    if (!firstMissing.paths.empty())
+      sSuggested = FolderOfPath(firstMissing.paths.front());
+    else if (iSelected >= 0 && static_cast<std::size_t>(iSelected) < ListedCount(mv_))
+      sSuggested = FolderOfPath(mv_.sSongPaths()[static_cast<std::size_t>(iSelected)]);
+    const QString sFrom = InputBox(services_, QStringLiteral("Relink the songs of this folder:"),
+                                   kRelinkTitle, sSuggested)
+                              .value_or(QString())
+                              .trimmed();
+    if (sFrom.isEmpty())
+      return;
+    if (!ListHoldsSongsIn(mv_, sFrom)) {
+      MsgBox(services_, QStringLiteral("No song of the list is in ") + sFrom, MsgButtons::OkOnly,
+             MsgIcon::Information, kRelinkTitle);
+      return;
+    }
+    const std::optional<QString> sTo = ChooseFolder(
+        services_, QStringLiteral("Relink the songs of ") + sFrom + QStringLiteral(" to"),
+        view_.FileFolder());
+    if (!sTo)
+      return;
+    const auto dblChanged = static_cast<double>(ChangePaths(
+        mv_, [&](std::size_t, QStringView sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
+    MsgBox(services_, FormatNumber(dblChanged) + QStringLiteral(" songs were relinked to ") + *sTo,
+           MsgButtons::OkOnly, MsgIcon::Information, kRelinkTitle);
+  }
+
+  const Services& services_;
+  MusicVariables& mv_;
+  IEditorView& view_;
+  std::unique_ptr<MissingJob> test_;
+};
+
+}  // namespace
+
+std::unique_ptr<JobRun> FindMovedSongsCommand(const Services& services, MusicVariables& mv,
+                                              IEditorView& view, JobHooks hooks) {
+  return std::make_unique<FindMovedRun>(services, mv, view, std::move(hooks));
 }
 
-// The test of the files runs on a worker; closing the editor during it ends the command with
-// nothing asked and nothing said.
-void RelinkFolderCommand(const Services& services, MusicVariables& mv, IEditorView& view) {
-  if (ListIsEmpty(services, mv))
-    return;
-  // The folder of the first missing song is the likeliest to relink, else the selected song's.
-  const std::optional<MissingSongs> firstMissing = FindMissing(services, mv, view, 1);
-  if (!firstMissing)
-    return;
-  const int iSelected = view.PlayListIndex();
-  QString sSuggested;
-  if (!firstMissing->paths.empty())
-    sSuggested = FolderOfPath(firstMissing->paths.front());
-  else if (iSelected >= 0 && static_cast<std::size_t>(iSelected) < ListedCount(mv))
-    sSuggested = FolderOfPath(mv.sSongPaths()[static_cast<std::size_t>(iSelected)]);
-  const QString sFrom = InputBox(services, QStringLiteral("Relink the songs of this folder:"),
-                                 kRelinkTitle, sSuggested)
-                            .value_or(QString())
-                            .trimmed();
-  if (sFrom.isEmpty())
-    return;
-  if (!ListHoldsSongsIn(mv, sFrom)) {
-    MsgBox(services, QStringLiteral("No song of the list is in ") + sFrom, MsgButtons::OkOnly,
-           MsgIcon::Information, kRelinkTitle);
-    return;
-  }
-  const std::optional<QString> sTo =
-      ChooseFolder(services, QStringLiteral("Relink the songs of ") + sFrom + QStringLiteral(" to"),
-                   view.FileFolder());
-  if (!sTo)
-    return;
-  const auto dblChanged = static_cast<double>(ChangePaths(
-      mv, [&](std::size_t, QStringView sPath) { return RelinkedPath(sPath, sFrom, *sTo); }));
-  MsgBox(services, FormatNumber(dblChanged) + QStringLiteral(" songs were relinked to ") + *sTo,
-         MsgButtons::OkOnly, MsgIcon::Information, kRelinkTitle);
+std::unique_ptr<JobRun> RelinkFolderCommand(const Services& services, MusicVariables& mv,
+                                            IEditorView& view, JobHooks hooks) {
+  return std::make_unique<RelinkRun>(services, mv, view, std::move(hooks));
 }
 
 }  // namespace qvt

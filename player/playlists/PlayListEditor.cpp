@@ -12,6 +12,7 @@
 #include "player/playlists/ListFile.h"
 #include "player/playlists/MovedSongsCommands.h"
 #include "player/startup/GlobalMethods.h"
+#include "player/startup/Job.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Processor.h"
 #include "shared/Services.h"
@@ -65,6 +66,11 @@ void RefillEditorListShowing(const Services& services, const MusicVariables& mv,
   }
   view.ShowPlayList();
 }
+
+PlayListEditor::PlayListEditor(const Services& services, MusicVariables& mv, IEditorView& view)
+    : services_(services), mv_(mv), view_(view) {}
+
+PlayListEditor::~PlayListEditor() = default;
 
 void PlayListEditor::RunBusy(const QString& sStatus, void (PlayListEditor::*op)()) {
   view_.SetStatusText(sStatus);
@@ -130,31 +136,77 @@ void PlayListEditor::ClearClick() {
   view_.SetStatusText(QStringLiteral("Ready"));
 }
 
-// The list box is refilled also when the check removed every song, so that it never shows
-// songs that are no longer in the list. Closing the window stops the check.
-void PlayListEditor::VerifyClick() {
-  view_.SetStatusText(QStringLiteral("Verifying..."));
+void PlayListEditor::StartJob(const QString& sStatus, bool bBusy,
+                              const std::function<std::unique_ptr<JobRun>(JobHooks)>& make,
+                              void (PlayListEditor::*ended)()) {
+  view_.SetStatusText(sStatus);
   view_.SetEditing(false);
-  GlobalMethods::VerifyPlayList(services_, mv_, [this] { return view_.CloseWaiting(); });
+  if (bBusy) {
+    view_.RepaintWindow();
+    jobBefore_ = mv_.version();
+    jobSearch_ = std::make_unique<GlobalMethods::PathSearchScope>(mv_);
+  }
+  JobHooks hooks;
+  hooks.stopRequested = [this] { return view_.CloseWaiting(); };
+  hooks.hold = [this](const std::function<void()>& step) { view_.RunHeld(step); };
+  hooks.ended = [this, ended] { (this->*ended)(); };
+  job_ = make(std::move(hooks));
+  job_->start();
+}
+
+// The check goes on as a job once the click has returned; the window stays busy until it ends.
+// Closing the window while the songs are tested ends the check (CancelJobs); a close during its
+// boxes waits for them, and the rest of them is skipped.
+void PlayListEditor::VerifyClick() {
+  StartJob(
+      QStringLiteral("Verifying..."), false,
+      [this](JobHooks hooks) {
+        return GlobalMethods::VerifyPlayList(services_, mv_, std::move(hooks));
+      },
+      &PlayListEditor::VerifyEnded);
+}
+
+// The list box is refilled also when the check removed every song, so that it never shows
+// songs that are no longer in the list.
+void PlayListEditor::VerifyEnded() {
   RefillEditorList();
   view_.SetEditing(true);
   view_.SetStatusText(QStringLiteral("Ready"));
 }
 
-void PlayListEditor::FindMovedClick() {
-  RunBusy(QStringLiteral("Looking for moved songs..."), &PlayListEditor::FindMoved);
+void PlayListEditor::BusyJobEnded() {
+  jobSearch_.reset();
+  RefillIfChanged(jobBefore_);
+  view_.SetEditing(true);
+  view_.RepaintWindow();
+  view_.SetStatusText(QStringLiteral("Ready"));
 }
 
-void PlayListEditor::FindMoved() {
-  FindMovedSongsCommand(services_, mv_, view_);
+bool PlayListEditor::JobRunning() const {
+  return job_ != nullptr && job_->running();
+}
+
+void PlayListEditor::CancelJobs() {
+  if (job_ != nullptr)
+    job_->cancel();
+}
+
+void PlayListEditor::FindMovedClick() {
+  StartJob(
+      QStringLiteral("Looking for moved songs..."), true,
+      [this](JobHooks hooks) {
+        return FindMovedSongsCommand(services_, mv_, view_, std::move(hooks));
+      },
+      &PlayListEditor::BusyJobEnded);
 }
 
 void PlayListEditor::RelinkClick() {
-  RunBusy(QStringLiteral("Relinking..."), &PlayListEditor::Relink);
-}
-
-void PlayListEditor::Relink() {
-  RelinkFolderCommand(services_, mv_, view_);
+  StartJob(
+      QStringLiteral("Relinking..."), true,
+      [this](JobHooks hooks) {
+        return RelinkFolderCommand(services_, mv_, view_, std::move(hooks));
+      },
+      &PlayListEditor::BusyJobEnded);
 }
 
 void PlayListEditor::RemoveClick() {

@@ -9,13 +9,19 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "player/startup/MusicVariables.h"
 
 namespace qvt {
 
 class IEditorView;
+class JobRun;
+struct JobHooks;
 struct Services;
+namespace GlobalMethods {
+class PathSearchScope;
+}
 
 // Shows the play list box anew (songs 0 to dblLastIndex), nothing selected.
 void RefillEditorList(IEditorView& view);
@@ -27,8 +33,10 @@ class PlayListEditor {
  public:
   // services: what it reaches the machine through; mv: the play list it edits; they and the view
   // outlive the editor.
-  PlayListEditor(const Services& services, MusicVariables& mv, IEditorView& view)
-      : services_(services), mv_(mv), view_(view) {}
+  PlayListEditor(const Services& services, MusicVariables& mv, IEditorView& view);
+  ~PlayListEditor();
+  PlayListEditor(const PlayListEditor&) = delete;
+  PlayListEditor& operator=(const PlayListEditor&) = delete;
 
   // The buttons and the file box's double click.
   void AddClick();
@@ -59,6 +67,12 @@ class PlayListEditor {
 
   double dblDuplicateCount() const { return dblDuplicateCount_; }
 
+  // The operations that run as jobs (Verify List, Find Moved Songs, Relink Folder) go on after
+  // their click has returned, the window busy meanwhile. Whether one runs; cancelling ends it at
+  // once (the window closes).
+  bool JobRunning() const;
+  void CancelJobs();
+
  private:
   // Status text, busy, duplicate search bound at the current list, op, search bound given back,
   // list box refilled when the list changed, editing again, "Ready".
@@ -72,14 +86,24 @@ class PlayListEditor {
   // meanwhile).
   void RefillIfChanged(const PlayListVersion& before);
   void LoadMarkedFile();
-  void FindMoved();
-  void Relink();
   void RemoveSelected();
-
+  // Starts the operation `make` gives as the editor's job: the status text, busy, and, with
+  // bBusy, a repaint and the duplicate search bound at the list until it ends; `ended` runs at
+  // its end.
+  void StartJob(const QString& sStatus, bool bBusy,
+                const std::function<std::unique_ptr<JobRun>(JobHooks)>& make,
+                void (PlayListEditor::*ended)());
+  // The ends: Verify's refills the list box; the others' refill it when the list changed, as
+  // RunBusy does. Both give the window back with "Ready".
+  void VerifyEnded();
+  void BusyJobEnded();
   const Services& services_;
   MusicVariables& mv_;
   IEditorView& view_;
   double dblDuplicateCount_ = 0;
+  std::unique_ptr<JobRun> job_;
+  std::unique_ptr<GlobalMethods::PathSearchScope> jobSearch_;
+  PlayListVersion jobBefore_;
 };
 
 }  // namespace qvt

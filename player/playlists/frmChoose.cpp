@@ -282,6 +282,11 @@ bool frmChoose::CloseWaiting() const {
   return FormBusy::UnloadPending(*this);
 }
 
+void frmChoose::RunHeld(const std::function<void()>& step) {
+  FormBusy busy(*this);
+  step();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The rest of the view.
 
@@ -363,6 +368,11 @@ void frmChoose::Form_Load() {
   SetStatusText(QStringLiteral("Ready"));
 }
 
+// An unload waits for the operation that holds the window; the jobs end at once.
+void frmChoose::StopOperations() {
+  editor_.CancelJobs();
+}
+
 // The file box's folder, the folder box's folder and the drive text; a missing or unreadable
 // file leaves the boxes where they start.
 void frmChoose::ReadSavedPath() {
@@ -395,7 +405,9 @@ void frmChoose::WriteSavedPath() {
   }
 }
 
+// A job still running ends first: the player takes the list as it was.
 void frmChoose::Form_Unload(bool& /*bCancel*/) {
+  editor_.CancelJobs();
   player_.show();
   player_.StartNewPlay();
   WriteSavedPath();

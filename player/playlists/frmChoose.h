@@ -68,6 +68,9 @@ class frmChoose : public Form, public IEditorView {
   void SetProgressLabelsVisible(bool bVisible) override;
   void RepaintWindow() override;
   bool CloseWaiting() const override;
+  void RunHeld(const std::function<void()>& step) override;
+  // Whether an operation of the editor goes on as a job (the window busy meanwhile).
+  bool JobRunning() const { return editor_.JobRunning(); }
 
   // The texts of the two status panels (1 or 2), as shown once pending texts are applied.
   QString PanelText(int iPanel) const;
@@ -98,6 +101,7 @@ class frmChoose : public Form, public IEditorView {
  protected:
   void Form_Load() override;
   void Form_Unload(bool& bCancel) override;
+  void StopOperations() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 

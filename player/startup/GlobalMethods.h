@@ -9,13 +9,16 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "player/startup/ListBox.h"
 #include "player/startup/MusicVariables.h"
 
 namespace qvt {
+class JobRun;
+struct JobHooks;
 struct Services;
-}
+}  // namespace qvt
 
 namespace qvt::GlobalMethods {
 
@@ -79,13 +82,11 @@ QString FixDoubleBackslash(const QString& sPath);
 // Whether the song's extension is listed in "AcceptedFileTypes.qvc" of the program folder.
 // A missing list file shows the file manager's error box and answers false.
 bool IsAcceptedFileType(const Services& services, const MusicVariables& mv, double dblIndex);
-// Checks every song of the play list and offers to remove those that are missing or of a
-// type that is not accepted. The files are tested on a worker thread while the event loop
-// runs; stopRequested is asked meanwhile (at every progress update and every 20 ms), and a
-// true answer ends the check at once: the list stays as it was and no box follows.
-void VerifyPlayList(const Services& services, MusicVariables& mv);
-void VerifyPlayList(const Services& services, MusicVariables& mv,
-                    const std::function<bool()>& stopRequested);
+// The check of every song of the play list, which offers to remove those that are missing or
+// of a type that is not accepted: an operation of jobs, not yet started (PlayListCheck,
+// player/startup/PlayListCheck.h).
+std::unique_ptr<JobRun> VerifyPlayList(const Services& services, MusicVariables& mv,
+                                       JobHooks hooks);
 // The next file number not in use by the program.
 int16_t GetFreeFileNumber(const Services& services);
 

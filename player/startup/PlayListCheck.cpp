@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "player/startup/GlobalMethods.h"
+#include "player/startup/Job.h"
+#include "player/startup/PlayListCheck.h"
 #include "player/startup/PlayListIndex.h"
 #include "player/startup/VerifyScan.h"
 #include "shared/FileManager.h"
@@ -116,61 +118,27 @@ TypesRead typesForWorker(const Services& services, AcceptedTypesFile& file) {
   return {std::nullopt, std::move(types)};
 }
 
-// The progress bar follows the worker: the text of the last song tested, the bar advanced by
-// the songs tested since the last update.
-class TestedSongs {
- public:
-  TestedSongs(const Services& services, const MusicVariables& mv)
-      : processor_(ProcessorOf(services)), mv_(mv) {}
-  void operator()(std::size_t tested) {
-    const SongArray& names = mv_.sSongNames();
-    const std::size_t i = tested - 1;
-    processor_.Advance(QStringLiteral("Testing:\r\n") + (i < names.size() ? names[i] : QString()),
-                       static_cast<double>(tested - shown_));
-    shown_ = tested;
-  }
-
- private:
-  Processor processor_;
-  const MusicVariables& mv_;
-  std::size_t shown_ = 0;
-};
-
-// Tests every song of the list as it is now on a worker thread, while the event loop runs
-// here; nothing when stopRequested said so first. The list may change meanwhile: the songs
-// found are known by path as well.
-std::optional<BadSongs> findBadSongs(const Services& services, const MusicVariables& mv,
-                                     const std::function<bool()>& stopRequested) {
-  BadSongs bad;
-  bad.version = mv.version();
+// The found songs whose type could not be known, tested here with the types file read for each
+// (its boxes); nothing when stopRequested said so between two of them. The songs found are known
+// by path as well, for a list that changed meanwhile.
+std::optional<BadSongs> badSongsOf(const Services& services, VerifyScan::Found found,
+                                   std::optional<QString> unkept,
+                                   const std::function<bool()>& stopRequested) {
   AcceptedTypesFile typesFile(services);
-  TypesRead read = typesForWorker(services, typesFile);
-  VerifyScan::Input input;
-  input.paths = songPathsNow(mv);
-  input.types = read.types;
-  input.fs = &files(services);
-  input.bLowPriority = GetLowPriorityLoading(mv);
-  VerifyScan scan(std::move(input));
-  std::optional<VerifyScan::Found> found = scan.run(TestedSongs(services, mv), stopRequested);
-  if (!found)
-    return std::nullopt;
-  // The songs whose type could not be known: the types file read for each, with its boxes.
   std::vector<std::size_t> untypedBad;
-  for (const std::size_t k : found->untyped) {
+  for (const std::size_t k : found.untyped) {
     if (stopRequested && stopRequested())
       return std::nullopt;
-    const QString type = VerifyScan::TypeOf(found->paths[k]);
-    const QString types =
-        read.unkept ? *std::exchange(read.unkept, std::nullopt) : typesFile.types();
+    const QString type = VerifyScan::TypeOf(found.paths[k]);
+    const QString types = unkept ? *std::exchange(unkept, std::nullopt) : typesFile.types();
     if (!VerifyScan::Accepts(type, types))
       untypedBad.push_back(k);
   }
-  std::merge(found->bad.begin(), found->bad.end(), untypedBad.begin(), untypedBad.end(),
+  BadSongs bad;
+  std::merge(found.bad.begin(), found.bad.end(), untypedBad.begin(), untypedBad.end(),
              std::back_inserter(bad.at));
-  bad.tested = std::move(found->paths);
-  bad.missing = found->missing;
-  if (mv.version() != bad.version)
-    bad.version = PlayListVersion{};  // the subscripts name no list any more
+  bad.tested = std::move(found.paths);
+  bad.missing = found.missing;
   return bad;
 }
 
@@ -216,22 +184,75 @@ bool IsAcceptedFileType(const Services& services, const MusicVariables& mv, doub
   return VerifyScan::Accepts(fm.GetFileExt(SongPathAt(mv, dblIndex), true), file.types());
 }
 
-void VerifyPlayList(const Services& services, MusicVariables& mv) {
-  VerifyPlayList(services, mv, nullptr);
-}
+PlayListCheck::PlayListCheck(const Services& services, MusicVariables& mv, Hooks hooks)
+    : JobRun(std::move(hooks)), services_(services), mv_(mv) {}
 
-void VerifyPlayList(const Services& services, MusicVariables& mv,
-                    const std::function<bool()>& stopRequested) {
-  Processor processor = ProcessorOf(services);
-  const double last = mv.dblLastIndex();
+PlayListCheck::~PlayListCheck() = default;
+
+void PlayListCheck::begin() {
+  const double last = mv_.dblLastIndex();
   if (last <= -1) {
-    MsgBox(services, QStringLiteral("No play list loaded, list integrity check failed"));
+    MsgBox(services_, QStringLiteral("No play list loaded, list integrity check failed"));
+    end();
     return;
   }
+  Processor processor = ProcessorOf(services_);
   processor.ShowDetermined(0, last, false, QStringLiteral("Starting to verify list"));
+  try {
+    AcceptedTypesFile typesFile(services_);
+    TypesRead read = typesForWorker(services_, typesFile);
+    if (!running())
+      return;  // cancelled during the types file's boxes
+    unkept_ = std::move(read.unkept);
+    version_ = mv_.version();
+    names_ = mv_.sSongNames();
+    VerifyScan::Input input{songPathsNow(mv_), std::move(read.types), &files(services_)};
+    job_ = std::make_unique<Job<VerifyScan::Found>>(
+        GetLowPriorityLoading(mv_),
+        Job<VerifyScan::Found>::Handlers{[this](int count) { tested(count); },
+                                         [this](VerifyScan::Found found) {
+                                           step(
+                                               [&] {
+                                                 finish(std::move(found));
+                                                 end();
+                                               },
+                                               true);
+                                         },
+                                         [this] { stopped(); }});
+    job_->start([input = std::move(input)](QPromise<VerifyScan::Found>& promise) mutable {
+      VerifyScan::Run(input, promise);
+    });
+  } catch (...) {
+    processor.Hide();
+    throw;
+  }
+}
+
+void PlayListCheck::cancel() {
+  if (job_ != nullptr)
+    job_->cancel();
+  else if (running())
+    stopped();
+}
+
+// The bar follows the job: the text of the last song tested, the bar advanced by the songs
+// tested since the last report.
+void PlayListCheck::tested(int count) {
+  const auto now = static_cast<std::size_t>(count);
+  const std::size_t i = now - 1;
+  const std::size_t steps = now - shown_;
+  shown_ = now;
+  ProcessorOf(services_).Advance(
+      QStringLiteral("Testing:\r\n") + (i < names_.size() ? names_[i] : QString()),
+      static_cast<double>(steps));
+}
+
+void PlayListCheck::finish(VerifyScan::Found found) {
+  Processor processor = ProcessorOf(services_);
   std::optional<BadSongs> bad;
   try {
-    bad = findBadSongs(services, mv, stopRequested);
+    bad = badSongsOf(services_, std::move(found), std::exchange(unkept_, std::nullopt),
+                     [this] { return stopRequested(); });
   } catch (...) {
     processor.Hide();
     throw;
@@ -239,22 +260,34 @@ void VerifyPlayList(const Services& services, MusicVariables& mv,
   processor.Hide();
   if (!bad)
     return;  // stopped: the list stays as it was
+  // The subscripts name the list as it was tested, if it is still that list.
+  bad->version = mv_.version() == version_ ? version_ : PlayListVersion{};
   if (bad->at.empty()) {
-    MsgBox(services, QStringLiteral("All songs in the list were found and should work"));
+    MsgBox(services_, QStringLiteral("All songs in the list were found and should work"));
     return;
   }
   const QString count = QString::number(bad->at.size());
   const MsgResult answer = MsgBox(
-      services, count + QString::fromLatin1(kBadSongsQuestion) + movedSongsHint(bad->missing),
+      services_, count + QString::fromLatin1(kBadSongsQuestion) + movedSongsHint(bad->missing),
       MsgButtons::YesNo, MsgIcon::Exclamation, QStringLiteral("Remove missing songs?"), 2);
   if (answer != MsgResult::Yes) {
-    MsgBox(services, QStringLiteral("No changes have been made"));
+    MsgBox(services_, QStringLiteral("No changes have been made"));
     return;
   }
   processor.Show(QStringLiteral("Removing songs..."), true, 1);
-  removeBadSongs(mv, std::move(*bad));
+  removeBadSongs(mv_, std::move(*bad));
   processor.Hide();
-  MsgBox(services, count + QStringLiteral(" Songs were removed"));
+  MsgBox(services_, count + QStringLiteral(" Songs were removed"));
+}
+
+std::unique_ptr<JobRun> VerifyPlayList(const Services& services, MusicVariables& mv,
+                                       JobHooks hooks) {
+  return std::make_unique<PlayListCheck>(services, mv, std::move(hooks));
+}
+
+void PlayListCheck::stopped() {
+  ProcessorOf(services_).Hide();
+  end();
 }
 
 }  // namespace qvt::GlobalMethods

@@ -1,7 +1,5 @@
 #include "player/startup/WorkerThread.h"
 
-#include <pthread.h>
-#include <sched.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <QSocketNotifier>
@@ -11,20 +9,9 @@
 #include <utility>
 
 #include "platform/base/Check.h"
+#include "player/startup/Job.h"
 
 namespace qvt {
-
-namespace {
-
-// The thread runs only when no other thread of the machine wants the processor.
-void LowerPriority() {
-  sched_param param{};
-  param.sched_priority = 0;
-  const int error = pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
-  QVT_CHECK(lcPlaylist(), error == 0, error);
-}
-
-}  // namespace
 
 WorkerThread::WorkerThread(Work work, bool bLowPriority, std::function<void()> onCancel)
     : onCancel_(std::move(onCancel)),
@@ -57,7 +44,7 @@ void WorkerThread::join() {
 // any of Qt's cross-thread machinery. Should the counter be missing, the next tick sees the end.
 void WorkerThread::run(const Work& work, bool bLowPriority) {
   if (bLowPriority)
-    LowerPriority();
+    RunAtIdlePriority();
   try {
     work(cancelled_);
   } catch (...) {

@@ -12,12 +12,13 @@
 // handler may unload its own window while it runs: the next Get creates a new instance while
 // the old object stays valid until control returns to the event loop.
 //
-// Long operations let the event loop run, and any pass may deliver a close or a click that
-// unloads the window the operation works on. An operation holds a FormBusy on its window for
-// as long as it runs: an unload asked for meanwhile is remembered, and carried out (handler
-// included) when the last operation on that window returns.
+// Long operations that still let the event loop run (and the boxes at the end of those that run
+// as jobs) may meet a close or a click there that unloads the window they work on. Such an
+// operation holds a FormBusy on its window for as long as it runs: an unload asked for meanwhile
+// is remembered, and carried out (handler included) when the last operation on that window
+// returns. A job itself holds nothing: its window cancels it when it unloads.
 //
-//   void frmChoose::cmdVerify_Click() { FormBusy busy(*this); ... }
+//   void frmChoose::cmdAdd_Click() { FormBusy busy(*this); ... }
 
 #include <QPoint>
 #include <QWidget>

@@ -171,6 +171,7 @@ TEST_F(PlayListsEndToEnd, BuildSaveLoadVerifyThenPlayAndSearchFromTheListView) {
   fake.dialogs.shown.clear();
   fake.dialogs.answers.push_back(MsgResult::Yes);
   QTest::mouseClick(editor.cmdVerify, Qt::LeftButton);
+  ASSERT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   ASSERT_GE(fake.dialogs.shown.size(), 2u);
   EXPECT_EQ(fake.dialogs.shown[0].buttons, MsgButtons::YesNo);
   EXPECT_EQ(fake.dialogs.shown.back().text, QStringLiteral("1 Songs were removed"));
@@ -265,6 +266,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   fake.dialogs.shown.clear();
   fake.dialogs.answers = {MsgResult::No};
   QTest::mouseClick(editor.cmdVerify, Qt::LeftButton);
+  ASSERT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   ASSERT_EQ(fake.dialogs.shown.size(), 2u);
   EXPECT_TRUE(fake.dialogs.shown[0].text.startsWith(QStringLiteral("20 songs in the play list")));
   EXPECT_TRUE(fake.dialogs.shown[0].text.contains(
@@ -275,6 +277,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   fake.dialogs.shown.clear();
   fake.dialogs.folderAnswers = {lib};
   QTest::mouseClick(editor.cmdFindMoved, Qt::LeftButton);
+  ASSERT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{QStringLiteral("20 of 20 missing songs were found; 0 are still missing.")});
   QByteArray expected = before;
@@ -290,6 +293,7 @@ TEST_F(PlayListsEndToEnd, ARenamedFolderIsFoundAgainAndAPortableListPlaysFromACo
   fake.dialogs.inputAnswers = {a};
   fake.dialogs.folderAnswers = {b};
   QTest::mouseClick(editor.cmdRelink, Qt::LeftButton);
+  ASSERT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   EXPECT_EQ(fake.dialogs.texts(), QStringList{QStringLiteral("20 songs were relinked to ") + b});
   EXPECT_EQ(Paths(), found);
 

@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include "player/startup/MusicVariables.h"
 #include "player/startup/SongSearch.h"
 #include "player/window/frmMusic.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/PlayerWindowsFixture.h"
 #include "tests/support/ProgressRecorder.h"
@@ -345,6 +347,55 @@ TEST_F(FrmChooseTest, ClearThenDoneHandsAnEmptyListToThePlayer) {
   EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible());
   EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_EQ(test::Slot<frmMusic>().Get().lblCurrentSong->text(), "Ready");
+}
+
+// Verify List runs as a job: its click returns at once with no pass of the event loop, the
+// window busy; the songs are tested while the windows answer, and the job's end asks, tells and
+// gives the window back. Closing the window before the test has finished ends the check: no box,
+// no progress window, the list as it was, handed to the player.
+TEST_F(FrmChooseTest, VerifyRunsAsAJobThatTheCloseEnds) {
+  test::WriteAll(fake.path("AcceptedFileTypes.qvc"), "\"MP3\"\r\n");
+  Touch({"a.mp3"});
+  test::PlayList().replaceAll({music + "/a.mp3", fake.path("gone.mp3")}, {"a.mp3", "gone.mp3"});
+  const std::vector<QString> before = test::PlayList().sSongPaths().items();
+  for (const bool bClose : {false, true}) {
+    SCOPED_TRACE(bClose ? "closed" : "to its end");
+    ProgressRecorder progress;
+    frmChoose& w = Open();
+    const QPointer<frmChoose> open(&w);
+    fake.dialogs.shown.clear();
+    fake.dialogs.answers = {MsgResult::No};
+    bool bLoopRan = false;
+    QTimer::singleShot(0, [&] { bLoopRan = true; });
+    const int passes = fake.eventLoop.passes;
+    Click(w.cmdVerify);
+    EXPECT_FALSE(bLoopRan);
+    EXPECT_EQ(fake.eventLoop.passes, passes);
+    EXPECT_TRUE(w.JobRunning());
+    EXPECT_FALSE(w.isEnabled());
+    EXPECT_EQ(w.PanelText(1), "Verifying...");
+    EXPECT_TRUE(progress.bar.bVisible);
+    if (bClose)
+      Forms::Unload(w);
+    ASSERT_TRUE(test::PumpUntil([&] { return !open || !open->JobRunning(); }));
+    test::PumpUntil([] { return false; }, 50);  // a late report of the job would come here
+    EXPECT_FALSE(progress.bar.bVisible);
+    EXPECT_EQ(test::PlayList().sSongPaths().items(), before);
+    if (bClose) {
+      // The player greets the user it is handed back to; the check says nothing.
+      EXPECT_FALSE(fake.dialogs.texts().contains("No changes have been made"))
+          << fake.dialogs.texts().join(" | ").toStdString();
+      EXPECT_FALSE(test::Slot<frmChoose>().IsLoaded());
+      EXPECT_TRUE(test::Slot<frmMusic>().Get().isVisible());
+    } else {
+      ASSERT_EQ(fake.dialogs.shown.size(), 2u);
+      EXPECT_EQ(fake.dialogs.shown[0].title, "Remove missing songs?");
+      EXPECT_EQ(fake.dialogs.shown[1].text, "No changes have been made");
+      EXPECT_EQ(progress.texts(ProgressWindow::Bar).last(), "Testing:\r\ngone.mp3");
+      EXPECT_TRUE(w.isEnabled());
+      EXPECT_EQ(w.PanelText(1), "Ready");
+    }
+  }
 }
 
 TEST_F(FrmChooseTest, ProgressWindowOnlyAbove501Songs) {

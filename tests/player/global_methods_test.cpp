@@ -2,9 +2,12 @@
 // accepted file type test and the play list integrity check with its questions and progress.
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -13,12 +16,15 @@
 
 #include "platform/fakes/FakePlatform.h"
 #include "player/startup/GlobalMethods.h"
+#include "player/startup/Job.h"
 #include "player/startup/MusicVariables.h"
 #include "player/startup/WorkerThread.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/InstalledProgress.h"
 #include "tests/support/PlayListOfTheTest.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/SongLists.h"
+#include "tests/support/VerifyToEnd.h"
 
 using namespace qvt;
 using namespace qvt::GlobalMethods;
@@ -224,7 +230,7 @@ TEST_F(GlobalMethodsTest, AcceptedTypesAreWholeWordsOfTheInstalledFile) {
         << songs[i].toStdString();
   }
   fake.dialogs.answers = {MsgResult::Yes};
-  VerifyPlayList(qvt::platform(), test::PlayList());
+  test::VerifyToEnd(qvt::platform(), test::PlayList());
   EXPECT_EQ(paths(), std::vector<QString>(accepted.begin(), accepted.end()));
 }
 
@@ -257,7 +263,7 @@ TEST_F(GlobalMethodsTest, MissingOrEmptyTypesFileReportsEveryTest) {
 
 TEST_F(GlobalMethodsTest, VerifyWithoutPlayList) {
   test::PlayList().setLastIndex(-1);
-  VerifyPlayList(qvt::platform(), test::PlayList());
+  test::VerifyToEnd(qvt::platform(), test::PlayList());
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No play list loaded, list integrity check failed"});
   EXPECT_TRUE(progress.calls.empty());
 }
@@ -265,7 +271,7 @@ TEST_F(GlobalMethodsTest, VerifyWithoutPlayList) {
 TEST_F(GlobalMethodsTest, VerifyAllGood) {
   write(kTypesFile, "\"MP3 WAV\"\r\n");
   setList({write("a.mp3"), write("b.wav")});
-  VerifyPlayList(qvt::platform(), test::PlayList());
+  test::VerifyToEnd(qvt::platform(), test::PlayList());
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"All songs in the list were found and should work"});
   EXPECT_EQ(
       progress.texts(ProgressWindow::Bar),
@@ -280,7 +286,7 @@ TEST_F(GlobalMethodsTest, VerifyAsksAndRemovesBadSongsHighestFirst) {
   const QString a = write("a.mp3"), c = write("c.mp3"), e = write("e.mp3");
   setList({a, fake.path("gone.mp3"), c, write("d.txt"), e, write(".f.mp3")});
   fake.dialogs.answers = {MsgResult::Yes};
-  VerifyPlayList(qvt::platform(), test::PlayList());
+  test::VerifyToEnd(qvt::platform(), test::PlayList());
 
   ASSERT_EQ(fake.dialogs.shown.size(), 2u);
   const MessageBoxSpec& question = fake.dialogs.shown[0];
@@ -308,7 +314,7 @@ TEST_F(GlobalMethodsTest, VerifyAnsweredNoChangesNothing) {
   setList({write("a.mp3"), fake.path("gone.mp3")});
   const std::vector<QString> before = paths();
   fake.dialogs.answers = {MsgResult::No};
-  VerifyPlayList(qvt::platform(), test::PlayList());
+  test::VerifyToEnd(qvt::platform(), test::PlayList());
   EXPECT_EQ(fake.dialogs.texts().last(), "No changes have been made");
   EXPECT_EQ(paths(), before);
   EXPECT_EQ(test::PlayList().dblLastIndex(), 1);
@@ -318,7 +324,7 @@ TEST_F(GlobalMethodsTest, VerifyAnsweredNoChangesNothing) {
 TEST_F(GlobalMethodsTest, VerifyWithoutTypesFileFindsEverySongBad) {
   setList({write("a.mp3"), write("b.mp3"), write("c.mp3")});
   fake.dialogs.answers = {MsgResult::Ok, MsgResult::Ok, MsgResult::Ok, MsgResult::Yes};
-  VerifyPlayList(qvt::platform(), test::PlayList());
+  test::VerifyToEnd(qvt::platform(), test::PlayList());
   const QString missing = missingTypesMessage(fake.path(kTypesFile));
   const QStringList texts = fake.dialogs.texts();
   ASSERT_EQ(texts.size(), 5);
@@ -335,7 +341,7 @@ TEST_F(GlobalMethodsTest, VerifyWithHiddenProgressStillRunsTheEventLoop) {
   SetProcessingVisibility(platform(), test::PlayList(), 2);
   bool bEventHandled = false;
   QTimer::singleShot(0, [&] { bEventHandled = true; });
-  VerifyPlayList(qvt::platform(), test::PlayList());
+  test::VerifyToEnd(qvt::platform(), test::PlayList());
   EXPECT_TRUE(progress.calls.empty());
   EXPECT_TRUE(bEventHandled);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"All songs in the list were found and should work"});
@@ -363,6 +369,96 @@ TEST(WorkerThreadTest, RunsIdleWhenAskedAndEveryWaitJoinsIt) {
   EXPECT_TRUE(bReturned);
   WorkerThread failing([](const std::atomic<bool>&) { throw std::runtime_error("failed"); }, false);
   EXPECT_THROW(failing.wait(1, [](bool) { return true; }), std::runtime_error);
+}
+
+// A job: its reports and its end reach the window thread as queued signals, never inside
+// start; it ends exactly once, with its result or cancelled, and nothing of it comes after that.
+// Low priority applies to its thread.
+struct JobRecord {
+  std::vector<int> progress;
+  std::vector<int> results;
+  int canceled = 0;
+  bool bOffThread = false;  // a handler ran off the window thread
+
+  Job<int>::Handlers handlers() {
+    const auto here = [this] {
+      bOffThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
+    };
+    return {[this, here](int done) {
+              here();
+              progress.push_back(done);
+            },
+            [this, here](int result) {
+              here();
+              results.push_back(result);
+            },
+            [this, here] {
+              here();
+              ++canceled;
+            }};
+  }
+};
+
+TEST(JobTest, ReportsAndEndsOnceOnTheWindowThreadAtTheAskedPriority) {
+  for (const bool bLowPriority : {false, true}) {
+    JobRecord r;
+    Job<int> job(bLowPriority, r.handlers());
+    job.start([](QPromise<int>& promise) {
+      promise.setProgressRange(0, 3);
+      for (int i = 1; i <= 3; ++i)
+        promise.setProgressValue(i);
+      promise.addResult(sched_getscheduler(0));
+    });
+    EXPECT_TRUE(job.running());
+    EXPECT_TRUE(r.progress.empty() && r.results.empty()) << "a delivery inside start";
+    ASSERT_TRUE(test::PumpUntil([&] { return !job.running(); }));
+    test::PumpUntil([] { return false; }, 20);
+    ASSERT_FALSE(r.progress.empty());
+    EXPECT_EQ(r.progress.front(), 1);
+    EXPECT_EQ(r.progress.back(), 3);
+    EXPECT_EQ(r.results, std::vector<int>{bLowPriority ? SCHED_IDLE : SCHED_OTHER});
+    EXPECT_EQ(r.canceled, 0);
+    EXPECT_FALSE(r.bOffThread);
+  }
+}
+
+// Cancelled by the owner (at once), by a failure of the work, by a handler that threw, or
+// destroyed while it runs (no handler then): the work is told to stop and its thread joined.
+TEST(JobTest, EveryWayOfEndingWithoutAResultEndsOnce) {
+  enum class Way { Cancel, WorkFails, HandlerThrows, Destroyed };
+  for (const Way way : {Way::Cancel, Way::WorkFails, Way::HandlerThrows, Way::Destroyed}) {
+    SCOPED_TRACE(static_cast<int>(way));
+    JobRecord r;
+    Job<int>::Handlers handlers = r.handlers();
+    if (way == Way::HandlerThrows)
+      handlers.progress = [](int) { throw std::runtime_error("handler"); };
+    std::atomic<bool> bReturned{false};
+    {
+      Job<int> job(false, handlers);
+      job.start([&bReturned, way](QPromise<int>& promise) {
+        if (way == Way::WorkFails)
+          throw std::runtime_error("work");
+        for (int i = 1; !promise.isCanceled(); ++i) {
+          promise.setProgressValue(i);
+          std::this_thread::yield();
+        }
+        bReturned = true;
+      });
+      if (way == Way::Cancel) {
+        job.cancel();
+        EXPECT_EQ(r.canceled, 1) << "cancel runs its handler at once";
+      }
+      if (way != Way::Destroyed) {
+        EXPECT_TRUE(test::PumpUntil([&] { return !job.running(); }));
+      }
+      test::PumpUntil([] { return false; }, 20);
+      if (way != Way::Destroyed)
+        job.cancel();  // once ended, nothing
+    }
+    EXPECT_EQ(r.canceled, way == Way::Destroyed ? 0 : 1);
+    EXPECT_TRUE(r.results.empty());
+    EXPECT_EQ(bReturned, way != Way::WorkFails);
+  }
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ const std::atomic<bool> kGoOn{false};
 // The walk of the Linux file system, which the player's file-system service does.
 FolderFiles FilesBelow(const QString& folder, const std::atomic<bool>& cancelled) {
   LinuxFileSystem fs;
-  return fs.filesBelow(folder, cancelled);
+  return fs.filesBelow(folder, [&cancelled] { return cancelled.load(); });
 }
 
 std::vector<QString> Sorted(std::vector<QString> files) {

@@ -20,8 +20,10 @@
 #include "player/startup/GlobalMethods.h"
 #include "player/startup/MusicVariables.h"
 #include "shared/Variant.h"
+#include "tests/support/EventPump.h"
 #include "tests/support/PermissionChecks.h"
 #include "tests/support/PlayListOfTheTest.h"
+#include "tests/support/ProgressRecorder.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestFiles.h"
 
@@ -102,6 +104,12 @@ class PlayListFile : public ::testing::Test {
   void Save(const QString& answer) {
     fake.dialogs.inputAnswers.push_back(answer);
     SaveListFile(qvt::platform(), test::PlayList(), view);
+  }
+  // Runs an operation of the editor to its end: one that goes on as a job is pumped until then.
+  void RunToEnd(void (PlayListEditor::*click)(), const Services& services = qvt::platform()) {
+    PlayListEditor editor(services, test::PlayList(), view);
+    (editor.*click)();
+    EXPECT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   }
   QString In(const QString& name) const { return view.folder + "/" + name; }
   std::vector<QString> Listed() const {
@@ -544,8 +552,8 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
   ASSERT_EQ(::chmod(locked.constData(), 0), 0);
   fake.dialogs.folderAnswers = {moved};
   {
-    const test::ScopedPermissionChecks checked;  // for the worker started meanwhile too
-    PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+    const test::ScopedPermissionChecks checked;  // for the jobs started meanwhile too
+    RunToEnd(&PlayListEditor::FindMovedClick);
   }
   ::chmod(locked.constData(), 0700);
   ASSERT_EQ(fake.dialogs.folderChoices.size(), 1u);
@@ -562,26 +570,35 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
 
   // A cancelled choice changes nothing and says nothing.
   fake.dialogs.shown.clear();
-  PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+  RunToEnd(&PlayListEditor::FindMovedClick);
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 2u);
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_EQ(test::PlayList().sSongPaths()[3], "/gone/c.mp3");
 
-  // Closing the editor while the files are tested, or while the folder is searched, ends the
-  // command there: the list as it was, nothing said.
+  // Closing the editor while the files are tested, while the folder is chosen, or while it is
+  // searched ends the command there: the list as it was, nothing said.
   const std::vector<QString> before = test::PlayList().sSongPaths().items();
-  for (const std::size_t choicesAtClose : {2u, 3u}) {
+  ProgressRecorder progress;
+  for (const std::size_t choicesAtClose : {2u, 3u, 4u}) {
     fake.dialogs.folderAnswers = {moved};
     view.closeWaiting = false;
-    fake.eventLoop.onPass = [&] {
-      view.closeWaiting = fake.dialogs.folderChoices.size() == choicesAtClose;
+    PlayListEditor editor(qvt::platform(), test::PlayList(), view);
+    fake.dialogs.onChooseFolder = [&] { view.closeWaiting = choicesAtClose == 3; };
+    progress.onText = [&](const QString& text) {
+      if (choicesAtClose == 4 && text.startsWith("Looking for the missing songs in"))
+        editor.CancelJobs();  // the first time, the search has not started: nothing to end
     };
-    PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+    editor.FindMovedClick();
+    if (choicesAtClose == 2)
+      editor.CancelJobs();
+    EXPECT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
     EXPECT_EQ(fake.dialogs.folderChoices.size(), choicesAtClose);
     EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
     EXPECT_EQ(test::PlayList().sSongPaths().items(), before);
+    EXPECT_FALSE(progress.message.bVisible);
   }
-  fake.eventLoop.onPass = nullptr;
+  fake.dialogs.onChooseFolder = nullptr;
+  progress.onText = nullptr;
   view.closeWaiting = false;
 
   // Nothing missing, or no list: nothing to ask.
@@ -590,10 +607,10 @@ TEST_F(PlayListFile, FindMovedSongsRelinksWhatItFindsBelowTheChosenFolder) {
         std::pair{std::vector<QString>{}, "No play list loaded, there are no songs to relink"}}) {
     SetList(paths, paths);
     fake.dialogs.shown.clear();
-    PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+    RunToEnd(&PlayListEditor::FindMovedClick);
     EXPECT_EQ(fake.dialogs.texts(), QStringList{message});
   }
-  EXPECT_EQ(fake.dialogs.folderChoices.size(), 3u);
+  EXPECT_EQ(fake.dialogs.folderChoices.size(), 4u);
 }
 
 TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
@@ -606,7 +623,7 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
     const qvt::Services services = qvt::platform();
     const qvt::ScopedPlatform nothingInstalled;
     qvt::platform() = qvt::Services();
-    PlayListEditor(services, test::PlayList(), view).RelinkClick();
+    RunToEnd(&PlayListEditor::RelinkClick, services);
   }
   ASSERT_EQ(fake.dialogs.inputs.size(), 1u);
   EXPECT_EQ(fake.dialogs.inputs[0].defaultText, "/home/u/Music/A");  // the first missing song's
@@ -620,7 +637,7 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
   // A folder that holds no song of the list: said, and nothing more asked.
   fake.dialogs.shown.clear();
   fake.dialogs.inputAnswers = {"/home/u/Music/A"};
-  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
+  RunToEnd(&PlayListEditor::RelinkClick);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"No song of the list is in /home/u/Music/A"});
   EXPECT_EQ(fake.dialogs.folderChoices.size(), 1u);
 
@@ -629,7 +646,7 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
   fake.dialogs.shown.clear();
   fake.dialogs.inputAnswers = {"/a"};
   fake.dialogs.folderAnswers = {"/b"};
-  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
+  RunToEnd(&PlayListEditor::RelinkClick);
   EXPECT_EQ(fake.dialogs.texts(), QStringList{"1 songs were relinked to /b"});
   EXPECT_EQ(test::PlayList().sSongPaths().items(),
             (std::vector<QString>{"/a/x.mp3", "/b/y.mp3", "/B/X.MP3"}));
@@ -638,10 +655,13 @@ TEST_F(PlayListFile, RelinkFolderMovesEverySongOfOneFolder) {
   // nothing said, the list as it was.
   fake.dialogs.shown.clear();
   const std::vector<QString> before = test::PlayList().sSongPaths().items();
-  fake.eventLoop.onPass = [&] { view.closeWaiting = true; };
-  PlayListEditor(qvt::platform(), test::PlayList(), view).RelinkClick();
-  fake.eventLoop.onPass = nullptr;
-  view.closeWaiting = false;
+  {
+    PlayListEditor editor(qvt::platform(), test::PlayList(), view);
+    editor.RelinkClick();
+    editor.CancelJobs();
+    EXPECT_FALSE(editor.JobRunning());
+    test::PumpUntil([] { return false; }, 20);  // the job's late end would come here
+  }
   EXPECT_EQ(fake.dialogs.inputs.size(), 3u);
   EXPECT_TRUE(fake.dialogs.shown.empty()) << fake.dialogs.texts().join("|").toStdString();
   EXPECT_EQ(test::PlayList().sSongPaths().items(), before);
@@ -726,7 +746,9 @@ TEST_F(PlayListFile, VerifyThatEmptiesTheListClearsTheListBox) {
   SetList({"/nowhere/a.mp3"}, {"a.mp3"});
   view.items = {"a.mp3"};
   fake.dialogs.answers = {MsgResult::Yes};
-  PlayListEditor(qvt::platform(), test::PlayList(), view).VerifyClick();
+  PlayListEditor editor(qvt::platform(), test::PlayList(), view);
+  editor.VerifyClick();
+  EXPECT_TRUE(test::PumpUntil([&] { return !editor.JobRunning(); }));
   EXPECT_EQ(test::PlayList().dblLastIndex(), -1);
   EXPECT_TRUE(view.items.empty());
   EXPECT_EQ(view.statuses.last(), "Ready");
