@@ -53,3 +53,29 @@ function(qvt_library name)
       QT_NO_KEYWORDS)
   endif()
 endfunction()
+
+# qvt_folder_library(name FOLDER folder SOURCES file... FOLDERS library... LINK target...)
+# A static library of one folder of a program (or of one file of its top folder). It sees its
+# own folder and the folders of the libraries named in FOLDERS, which it links privately: a
+# consumer sees no folder it does not link itself, so an include of a folder that is not linked
+# (an upward include, or a cycle between folders) does not compile. LINK names the lower layers
+# (shared/, platform/, Qt), linked publicly.
+function(qvt_folder_library name)
+  cmake_parse_arguments(Q "" "FOLDER" "SOURCES;FOLDERS;LINK" ${ARGN})
+  add_library(${name} STATIC ${Q_SOURCES})
+  string(REPLACE "/" "_" _tag ${Q_FOLDER})
+  string(REPLACE "." "_" _tag ${_tag})
+  set(_root ${CMAKE_BINARY_DIR}/include/${_tag})
+  if(NOT EXISTS ${_root}/${Q_FOLDER})
+    get_filename_component(_parent ${_root}/${Q_FOLDER} DIRECTORY)
+    file(MAKE_DIRECTORY ${_parent})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${Q_FOLDER} ${_root}/${Q_FOLDER} SYMBOLIC)
+  endif()
+  target_include_directories(${name} PUBLIC ${_root})
+  target_link_libraries(${name} PUBLIC ${Q_LINK} PRIVATE ${Q_FOLDERS})
+  target_compile_definitions(${name} PUBLIC
+    QVT_UPDATE_BASE_URL="${QVT_UPDATE_BASE_URL}"
+    QT_NO_KEYWORDS)
+  target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII)
+  qvt_warnings(${name})
+endfunction()
