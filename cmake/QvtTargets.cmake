@@ -22,6 +22,17 @@ function(qvt_layer_include_dir layer out)
   set(${out} ${_dir} PARENT_SCOPE)
 endfunction()
 
+# The definitions and warnings of every static library of the project.
+function(qvt_library_flags name)
+  target_compile_definitions(${name} PUBLIC
+    QVT_UPDATE_BASE_URL="${QVT_UPDATE_BASE_URL}"
+    QT_NO_KEYWORDS)
+  # Every conversion of bytes to text names its encoding. Private, so that the tests that link
+  # the library keep Qt's implicit conversions.
+  target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII)
+  qvt_warnings(${name})
+endfunction()
+
 # qvt_library(name SOURCES file... LINK target...)
 # A static library of the listed sources (paths from the top folder, all in one layer's
 # folder); none gives an interface library.
@@ -37,13 +48,7 @@ function(qvt_library name)
     qvt_layer_include_dir(${_layer} _include)
     target_include_directories(${name} PUBLIC ${_include})
     target_link_libraries(${name} PUBLIC ${Q_LINK})
-    target_compile_definitions(${name} PUBLIC
-      QVT_UPDATE_BASE_URL="${QVT_UPDATE_BASE_URL}"
-      QT_NO_KEYWORDS)
-    # Every conversion of bytes to text names its encoding. Private, so that the tests that
-    # link the library keep Qt's implicit conversions.
-    target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII)
-    qvt_warnings(${name})
+    qvt_library_flags(${name})
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
@@ -73,9 +78,5 @@ function(qvt_folder_library name)
   endif()
   target_include_directories(${name} PUBLIC ${_root})
   target_link_libraries(${name} PUBLIC ${Q_LINK} PRIVATE ${Q_FOLDERS})
-  target_compile_definitions(${name} PUBLIC
-    QVT_UPDATE_BASE_URL="${QVT_UPDATE_BASE_URL}"
-    QT_NO_KEYWORDS)
-  target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII)
-  qvt_warnings(${name})
+  qvt_library_flags(${name})
 endfunction()
