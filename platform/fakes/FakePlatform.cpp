@@ -279,7 +279,7 @@ FolderFiles FakeFileSystem::filesBelow(const QString& folder,
       continue;
     std::vector<QString> subfolders;
     for (const QString& entry : listed->entries) {
-      if (cancelled)
+      if (cancelled())
         return found;
       const QString entryPath = path + u'/' + entry;
       if (entry.endsWith(u'/'))

@@ -525,7 +525,7 @@ TEST_F(PlayListFile, FindMovedSongsSearchesTheTreeTheFileSystemLists) {
   fake.files.folders["/moved/locked"] = {{"c.mp3"}, false};  // read in part
   SetList({"/old/a.mp3", "/old/Rock/b.mp3", "/old/c.mp3", "/old/d.mp3"}, {"a", "b", "c", "d"});
   fake.dialogs.folderAnswers = {"/moved"};
-  PlayListEditor(qvt::platform(), test::PlayList(), view).FindMovedClick();
+  RunToEnd(&PlayListEditor::FindMovedClick);
   EXPECT_EQ(fake.dialogs.texts(),
             QStringList{"3 of 4 missing songs were found; 1 are still missing. 2 folders could "
                         "not be read."});
