@@ -6,6 +6,7 @@
 // 50 s on two busy cores, half of it making and removing the files.
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QPushButton>
 #include <algorithm>
 #include <cstdio>
@@ -37,13 +38,19 @@ struct Click {
   double stallMs = 1e300;
 };
 
-// The best of kRuns clicks, each after `prepare`: the machine's own load only adds to both.
-Click Measure(QPushButton* button, const std::function<void()>& prepare) {
+// The best of kRuns clicks, each after `prepare`: the machine's own load only adds to both. An
+// operation that goes on as a job after the click is timed to its end, the event loop running.
+Click Measure(QPushButton* button, const std::function<void()>& prepare,
+              const std::function<bool()>& jobRunning = {}) {
   Click best;
   for (int run = 0; run < kRuns; ++run) {
     prepare();
     const qvt::bench::Watchdog watchdog;
-    best.seconds = std::min(best.seconds, qvt::bench::Seconds([&] { button->click(); }));
+    best.seconds = std::min(best.seconds, qvt::bench::Seconds([&] {
+                              button->click();
+                              while (jobRunning && jobRunning())
+                                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                            }));
     // The passes after the click: the repaints of what it changed.
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
@@ -99,7 +106,8 @@ QVT_BENCH(editor_million) {
   qvt::bench::ShowEditorFolder(w, songs.folder(), songs.name(0));
   const Click addAll = Measure(w.cmdAddAll, emptyList);
   ExpectSongs(kMillion);
-  const Click verify = Measure(w.cmdVerify, [] {});
+  const Click verify = Measure(
+      w.cmdVerify, [] {}, [&w] { return w.JobRunning(); });
   const QStringList boxes = fake.dialogs.texts();
   if (boxes.isEmpty() ||
       boxes.last() != QStringLiteral("All songs in the list were found and should work"))
